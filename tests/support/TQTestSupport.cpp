@@ -1,0 +1,42 @@
+#include "tests/support/TQTestSupport.h"
+
+#include <QImage>
+#include <cstdlib>
+#include <random>
+#include <unistd.h>
+
+namespace tqtest {
+
+TempDir::TempDir() {
+    std::random_device rd;
+    auto base = std::filesystem::temp_directory_path();
+    for (;;) {
+        path_ = base / ("tqtest-" + std::to_string(getpid()) + "-" + std::to_string(rd()));
+        std::error_code ec;
+        if (std::filesystem::create_directory(path_, ec))
+            break;
+    }
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::string SavePngIfWanted(const QImage& image, const std::string& name) {
+    const char* dir = std::getenv("TQ_TEST_PNG_DIR");
+    if (!dir || !*dir)
+        return {};
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    std::string path = (std::filesystem::path(dir) / (name + ".png")).string();
+    return image.save(QString::fromStdString(path), "PNG") ? path : std::string();
+}
+
+std::filesystem::path ProgramFolder() {
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::current_path() : exe.parent_path();
+}
+
+} // namespace tqtest

@@ -1,0 +1,32 @@
+#pragma once
+// Helpers shared by the test suites.
+#include <filesystem>
+#include <string>
+
+class QImage;
+
+namespace tqtest {
+
+// A fresh, empty folder under the system temp folder, removed by the destructor.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::string str() const { return path_.string(); }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// When TQ_TEST_PNG_DIR is set, writes the image there as <name>.png so a person
+// can look at what a drawing test drew. Returns the path written, or "".
+std::string SavePngIfWanted(const QImage& image, const std::string& name);
+
+// Folder with the files the build copies beside the executables (fonts, tables).
+std::filesystem::path ProgramFolder();
+
+} // namespace tqtest
