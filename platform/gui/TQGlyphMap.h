@@ -1,0 +1,52 @@
+#pragma once
+// The legacy music fonts on Bravura.
+//
+// The drawers write 8-bit character codes of the music fonts "MusicalSymbols" and
+// "Toccata" (and two codes of "Wingdings 3"). None of these fonts exists here: each
+// (font, code) maps onto a SMuFL code point of Bravura (or, for Wingdings 3, a
+// character of a text font), with a correction so that the glyph lands where the
+// legacy glyph stood when drawn at the legacy text origin (the top-left of the
+// character cell) at the size the drawer asked for.
+//
+// Let E be the requested font's em in pixels (point size x PixelsPerInch / 72, or
+// the created font's character height). The canvas draws `codepoint` in `family`
+// at a pixel size of E x scale (x widthScale horizontally), with its baseline
+// origin at (x + dx x E, y + dy x E) for a legacy text origin (x, y), and advances
+// by advance x E. A code with no equivalent is missing: FindLegacyGlyph returns
+// nullptr and the drawer's own second form (vector shape or bitmap) runs.
+#include <cstdint>
+#include <string>
+
+struct TLegacyGlyph {
+    char32_t codepoint = 0;
+    const char* family = "Bravura"; // font family the code point is drawn in
+    float dx = 0.0f;                // baseline origin from the legacy origin, in em
+    float dy = 0.0f;
+    float scale = 1.0f;             // glyph size / requested size
+    float advance = 0.5f;           // advance width, in em of the requested size
+    const char* role = "";          // what the drawers use it for
+};
+
+// True for "MusicalSymbols", "Toccata" and "Wingdings 3" (case-insensitive).
+bool IsLegacyMusicFont(const std::string& face);
+
+// The glyph for a code of a legacy music font; nullptr when it has no equivalent
+// or the font is switched off.
+const TLegacyGlyph* FindLegacyGlyph(const std::string& face, uint8_t code);
+
+// Height of a legacy font's character cell, in em of the requested size.
+float LegacyCellHeight(const std::string& face);
+
+// Whether a legacy music font counts as installed: true once the music font has
+// been loaded, unless switched off (tests switch it off to exercise the drawers'
+// second forms).
+bool MusicFontInstalled(const std::string& face);
+void SetMusicFontInstalled(const std::string& face, bool installed);
+
+// Registers Bravura (from the program folder) and the text-font substitutes with
+// the font database. Returns false when the music font could not be loaded.
+bool LoadProgramFonts(const std::string& programFolder);
+
+// The installed family that stands in for a Windows face name ("SimSun" ->
+// "Noto Serif CJK SC", ...); the name itself when there is no substitute.
+std::string SubstituteFontFamily(const std::string& face);
