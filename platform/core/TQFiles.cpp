@@ -1,0 +1,457 @@
+#include "platform/core/TQFiles.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Position of the last separator or drive colon, npos when none.
+std::size_t LastDelimiter(std::string_view path) {
+    for (std::size_t i = path.size(); i > 0; --i) {
+        const char c = path[i - 1];
+        if (IsPathSeparator(c) || c == ':')
+            return i - 1;
+    }
+    return std::string_view::npos;
+}
+
+// Position of the dot that starts the extension, npos when none.
+std::size_t ExtDot(std::string_view path) {
+    for (std::size_t i = path.size(); i > 0; --i) {
+        const char c = path[i - 1];
+        if (c == '.')
+            return i - 1;
+        if (IsPathSeparator(c) || c == ':')
+            break;
+    }
+    return std::string_view::npos;
+}
+
+// A normalised form for comparing paths: '/' separators, no trailing separator.
+std::string NormalisedPath(std::string_view path) {
+    std::string s = ToSlashes(path);
+    while (s.size() > 1 && s.back() == '/')
+        s.pop_back();
+    return s;
+}
+
+mode_t CurrentUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0)
+            return static_cast<mode_t>(std::strtol(line.c_str() + 6, nullptr, 8));
+    }
+    return 022;
+}
+
+struct TPrivateTemp {
+    std::mutex lock;
+    std::string folder; // with trailing '/', "" while not made
+    bool exitHookInstalled = false;
+};
+
+TPrivateTemp& PrivateTemp() {
+    static TPrivateTemp* state = new TPrivateTemp; // lives until the exit hook has run
+    return *state;
+}
+
+void RemovePrivateTempAtExit() {
+    TQRemovePrivateTempFolder();
+}
+
+} // namespace
+
+// --- folders of the program ---
+
+std::string TQProgramFolder() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    fs::path folder = ec ? fs::current_path(ec) : exe.parent_path();
+    return IncludeTrailingSeparator(folder.string());
+}
+
+std::string TQUserFolder() {
+    std::string folder;
+    if (const char* home = std::getenv("TONQUILL_HOME"); home && *home) {
+        folder = home;
+    } else if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
+        folder = std::string(xdg) + "/tonquill";
+    } else {
+        const char* h = std::getenv("HOME");
+        folder = std::string(h && *h ? h : ".") + "/.local/share/tonquill";
+    }
+    folder = IncludeTrailingSeparator(folder);
+    ForceDirectories(folder);
+    return folder;
+}
+
+std::string TQPrivateTempFolder() {
+    TPrivateTemp& state = PrivateTemp();
+    std::lock_guard<std::mutex> guard(state.lock);
+    if (!state.folder.empty() && DirectoryExists(state.folder))
+        return state.folder;
+    std::error_code ec;
+    fs::path base = fs::temp_directory_path(ec);
+    if (ec)
+        base = "/tmp";
+    std::string pattern = (base / ("tonquill-" + std::to_string(getpid()) + "-XXXXXX")).string();
+    if (!mkdtemp(pattern.data())) // mkdtemp makes the folder with mode 0700
+        return {};
+    state.folder = IncludeTrailingSeparator(pattern);
+    if (!state.exitHookInstalled) {
+        state.exitHookInstalled = true;
+        std::atexit(RemovePrivateTempAtExit);
+    }
+    return state.folder;
+}
+
+void TQRemovePrivateTempFolder() {
+    TPrivateTemp& state = PrivateTemp();
+    std::lock_guard<std::mutex> guard(state.lock);
+    if (state.folder.empty())
+        return;
+    std::error_code ec;
+    fs::remove_all(state.folder, ec);
+    state.folder.clear();
+}
+
+std::string TQGetTempFileName(const std::string& folder, const std::string& prefix) {
+    std::string dir = folder.empty() ? TQPrivateTempFolder() : IncludeTrailingSeparator(folder);
+    if (dir.empty())
+        return {};
+    const std::string pre = prefix.substr(0, 3);
+    static std::mt19937 rng(std::random_device{}());
+    unsigned start = rng() & 0xFFFF;
+    static const char hex[] = "0123456789ABCDEF";
+    for (unsigned n = 0; n < 0x10000; ++n) {
+        unsigned u = (start + n) & 0xFFFF;
+        if (u == 0)
+            continue; // Windows never uses 0
+        std::string name = pre;
+        for (int shift = 12; shift >= 0; shift -= 4)
+            name += hex[(u >> shift) & 0xF];
+        std::string path = dir + name + ".TMP";
+        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::close(fd);
+            return path;
+        }
+        if (errno != EEXIST)
+            return {};
+    }
+    return {};
+}
+
+// --- Windows-style path texts ---
+
+bool IsPathSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+std::vector<std::string> SplitWinPath(std::string_view path) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (char c : path) {
+        if (IsPathSeparator(c)) {
+            if (!part.empty())
+                parts.push_back(std::move(part));
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    if (!part.empty())
+        parts.push_back(std::move(part));
+    return parts;
+}
+
+std::string ExtractFileName(std::string_view path) {
+    std::size_t d = LastDelimiter(path);
+    return std::string(d == std::string_view::npos ? path : path.substr(d + 1));
+}
+
+std::string ExtractFilePath(std::string_view path) {
+    std::size_t d = LastDelimiter(path);
+    return d == std::string_view::npos ? std::string() : std::string(path.substr(0, d + 1));
+}
+
+std::string ExtractFileExt(std::string_view path) {
+    std::size_t dot = ExtDot(path);
+    return dot == std::string_view::npos ? std::string() : std::string(path.substr(dot));
+}
+
+std::string ChangeFileExt(std::string_view path, std::string_view ext) {
+    std::size_t dot = ExtDot(path);
+    std::string s(dot == std::string_view::npos ? path : path.substr(0, dot));
+    s += ext;
+    return s;
+}
+
+std::string IncludeTrailingSeparator(std::string_view path) {
+    std::string s(path);
+    if (!s.empty() && !IsPathSeparator(s.back()))
+        s += '/';
+    return s;
+}
+
+std::string ToSlashes(std::string_view path) {
+    std::string s(path);
+    for (char& c : s)
+        if (c == '\\')
+            c = '/';
+    return s;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    return true;
+}
+
+bool SameFolder(std::string_view a, std::string_view b) {
+    return SameText(NormalisedPath(a), NormalisedPath(b));
+}
+
+bool SameFileName(std::string_view a, std::string_view b) {
+    return SameText(NormalisedPath(a), NormalisedPath(b));
+}
+
+bool MatchesMask(std::string_view name, std::string_view mask) {
+    // iterative wildcard match with back-tracking to the last '*'
+    std::size_t n = 0, m = 0, starM = std::string_view::npos, starN = 0;
+    while (n < name.size()) {
+        if (m < mask.size() && (mask[m] == '?' || LowerAscii(mask[m]) == LowerAscii(name[n]))) {
+            ++n, ++m;
+        } else if (m < mask.size() && mask[m] == '*') {
+            starM = m++;
+            starN = n;
+        } else if (starM != std::string_view::npos) {
+            m = starM + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (m < mask.size() && mask[m] == '*')
+        ++m;
+    return m == mask.size();
+}
+
+// --- the file system ---
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat st;
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::int64_t FileLength(const std::string& path) {
+    struct stat st;
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+        return -1;
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+int DeleteMatchingFiles(const std::string& folder, const std::string& mask) {
+    std::error_code ec;
+    fs::directory_iterator it(folder.empty() ? "." : folder, ec), end;
+    if (ec)
+        return 0;
+    int count = 0;
+    for (; it != end; it.increment(ec)) {
+        if (ec)
+            break;
+        const fs::directory_entry& entry = *it;
+        std::error_code e2;
+        if (entry.is_directory(e2) && !entry.is_symlink(e2))
+            continue;
+        if (!MatchesMask(entry.path().filename().string(), mask))
+            continue;
+        if (fs::remove(entry.path(), e2))
+            ++count;
+    }
+    return count;
+}
+
+bool ForceDirectories(const std::string& folder) {
+    if (folder.empty())
+        return false;
+    std::error_code ec;
+    fs::create_directories(fs::path(folder), ec);
+    return DirectoryExists(folder);
+}
+
+std::string ResolveStoredPath(const std::string& stored, const std::string& folder) {
+    if (stored.empty())
+        return {};
+    if (FileExists(stored))
+        return stored;
+    const std::string slashed = ToSlashes(stored);
+    if (FileExists(slashed))
+        return slashed;
+    const std::string base = ExtractFileName(stored);
+    if (base.empty() || folder.empty())
+        return {};
+    const std::string dir = IncludeTrailingSeparator(folder);
+    if (FileExists(dir + base))
+        return dir + base;
+    std::error_code ec;
+    fs::directory_iterator it(dir, ec), end;
+    if (ec)
+        return {};
+    for (; it != end; it.increment(ec)) {
+        if (ec)
+            break;
+        const std::string name = it->path().filename().string();
+        if (SameText(name, base) && FileExists(dir + name))
+            return dir + name;
+    }
+    return {};
+}
+
+// --- safe replacement of a file ---
+
+TAtomicFileWriter::TAtomicFileWriter(std::string target) : target_(std::move(target)) {}
+
+TAtomicFileWriter::~TAtomicFileWriter() {
+    Abort();
+}
+
+bool TAtomicFileWriter::Open() {
+    Abort();
+    failed_ = false;
+    if (target_.empty())
+        return false;
+    // Through a symbolic link the file it points at is replaced, not the link.
+    std::error_code ec;
+    if (fs::is_symlink(target_, ec)) {
+        fs::path real = fs::weakly_canonical(target_, ec);
+        if (!ec)
+            target_ = real.string();
+    }
+    const std::string dir = ExtractFilePath(target_);
+    std::string pattern = dir + "." + ExtractFileName(target_) + ".XXXXXX";
+    int fd = mkstemp(pattern.data());
+    if (fd < 0)
+        return false;
+    struct stat st;
+    mode_t mode = (::stat(target_.c_str(), &st) == 0) ? (st.st_mode & 07777)
+                                                      : (0666 & ~CurrentUmask());
+    ::fchmod(fd, mode);
+    stream_ = ::fdopen(fd, "wb");
+    if (!stream_) {
+        ::close(fd);
+        ::unlink(pattern.c_str());
+        return false;
+    }
+    temp_ = pattern;
+    return true;
+}
+
+bool TAtomicFileWriter::Write(const void* data, std::size_t size) {
+    if (!stream_) {
+        failed_ = true;
+        return false;
+    }
+    if (size && std::fwrite(data, 1, size, stream_) != size)
+        failed_ = true;
+    return !failed_;
+}
+
+bool TAtomicFileWriter::Commit() {
+    if (!stream_)
+        return false;
+    bool ok = !failed_;
+    if (std::fflush(stream_) != 0 || std::ferror(stream_))
+        ok = false;
+    if (ok && ::fsync(fileno(stream_)) != 0)
+        ok = false;
+    if (std::fclose(stream_) != 0)
+        ok = false;
+    stream_ = nullptr;
+    if (ok && std::rename(temp_.c_str(), target_.c_str()) != 0)
+        ok = false;
+    if (!ok) {
+        ::unlink(temp_.c_str());
+        temp_.clear();
+        return false;
+    }
+    temp_.clear();
+    // make the rename itself durable
+    std::string dir = ExtractFilePath(target_);
+    int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return true;
+}
+
+void TAtomicFileWriter::Abort() {
+    if (stream_) {
+        std::fclose(stream_);
+        stream_ = nullptr;
+    }
+    if (!temp_.empty()) {
+        ::unlink(temp_.c_str());
+        temp_.clear();
+    }
+}
+
+bool WriteFileAtomic(const std::string& target, std::string_view data) {
+    TAtomicFileWriter writer(target);
+    return writer.Open() && writer.Write(data) && writer.Commit();
+}
+
+bool ReadWholeFile(const std::string& path, std::string& data, std::size_t maxBytes) {
+    data.clear();
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    struct stat st;
+    if (::fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode) ||
+        static_cast<std::uint64_t>(st.st_size) > maxBytes) {
+        std::fclose(f);
+        return false;
+    }
+    char buf[65536];
+    bool ok = true;
+    for (;;) {
+        std::size_t n = std::fread(buf, 1, sizeof buf, f);
+        data.append(buf, n);
+        if (data.size() > maxBytes) {
+            ok = false;
+            break;
+        }
+        if (n < sizeof buf) {
+            ok = !std::ferror(f);
+            break;
+        }
+    }
+    std::fclose(f);
+    if (!ok)
+        data.clear();
+    return ok;
+}

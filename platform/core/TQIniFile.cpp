@@ -1,0 +1,363 @@
+#include "platform/core/TQIniFile.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "platform/core/TQFiles.h"
+
+namespace {
+
+// An ini file bigger than this is not a settings file; it reads as missing.
+constexpr std::size_t kMaxIniBytes = std::size_t(16) << 20;
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+enum class TLineKind { Other, Section, Key };
+
+struct TIniLine {
+    std::string text; // the line as stored, without its line end
+    TLineKind kind = TLineKind::Other;
+    std::string name;  // section name or key
+    std::string value; // key value, trimmed
+};
+
+void ParseLine(TIniLine& line, bool first) {
+    std::string_view s = line.text;
+    if (first && s.substr(0, 3) == "\xEF\xBB\xBF") // UTF-8 byte order mark
+        s.remove_prefix(3);
+    s = Trim(s);
+    line.kind = TLineKind::Other;
+    if (s.empty() || s.front() == ';')
+        return;
+    if (s.front() == '[') {
+        s.remove_prefix(1);
+        std::size_t close = s.find(']');
+        line.kind = TLineKind::Section;
+        line.name = std::string(Trim(s.substr(0, close)));
+        return;
+    }
+    std::size_t eq = s.find('=');
+    if (eq == std::string_view::npos)
+        return;
+    std::string_view key = Trim(s.substr(0, eq));
+    if (key.empty())
+        return;
+    line.kind = TLineKind::Key;
+    line.name = std::string(key);
+    line.value = std::string(Trim(s.substr(eq + 1)));
+}
+
+struct TIniDoc {
+    std::vector<TIniLine> lines;
+    std::string eol = "\n";
+    bool loaded = false; // the file existed and was read
+
+    // A file that exists but cannot be read is never replaced: its content
+    // would be lost.
+    bool Writable(const std::string& fileName) const { return loaded || !FileExists(fileName); }
+
+    void Load(const std::string& fileName) {
+        lines.clear();
+        std::string data;
+        loaded = ReadWholeFile(fileName, data, kMaxIniBytes);
+        if (!loaded)
+            return;
+        std::size_t firstLf = data.find('\n');
+        if (firstLf != std::string::npos && firstLf > 0 && data[firstLf - 1] == '\r')
+            eol = "\r\n";
+        std::size_t pos = 0;
+        while (pos < data.size()) {
+            std::size_t lf = data.find('\n', pos);
+            std::size_t end = lf == std::string::npos ? data.size() : lf;
+            std::size_t textEnd = end;
+            if (textEnd > pos && data[textEnd - 1] == '\r')
+                --textEnd;
+            TIniLine line;
+            line.text = data.substr(pos, textEnd - pos);
+            ParseLine(line, lines.empty());
+            lines.push_back(std::move(line));
+            pos = lf == std::string::npos ? data.size() : lf + 1;
+        }
+    }
+
+    bool Save(const std::string& fileName) const {
+        std::string data;
+        for (const TIniLine& line : lines) {
+            data += line.text;
+            data += eol;
+        }
+        return WriteFileAtomic(fileName, data);
+    }
+
+    // Index of the first header of the section, -1 when none.
+    int FindSection(const std::string& section) const {
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (lines[i].kind == TLineKind::Section && SameText(lines[i].name, section))
+                return static_cast<int>(i);
+        return -1;
+    }
+
+    // One past the last line of the section that starts at header index s.
+    std::size_t SectionEnd(int s) const {
+        std::size_t i = static_cast<std::size_t>(s) + 1;
+        while (i < lines.size() && lines[i].kind != TLineKind::Section)
+            ++i;
+        return i;
+    }
+
+    int FindKey(int s, const std::string& key) const {
+        if (s < 0)
+            return -1;
+        std::size_t end = SectionEnd(s);
+        for (std::size_t i = static_cast<std::size_t>(s) + 1; i < end; ++i)
+            if (lines[i].kind == TLineKind::Key && SameText(lines[i].name, key))
+                return static_cast<int>(i);
+        return -1;
+    }
+
+    const TIniLine* Find(const std::string& section, const std::string& key) const {
+        int k = FindKey(FindSection(section), key);
+        return k < 0 ? nullptr : &lines[static_cast<std::size_t>(k)];
+    }
+};
+
+bool HasLineBreak(const std::string& s) {
+    return s.find_first_of("\r\n") != std::string::npos;
+}
+
+std::string Unquoted(const std::string& value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+} // namespace
+
+bool TIniFile::ParseInteger(const std::string& textIn, int& value) {
+    std::string_view s = Trim(textIn);
+    bool negative = false;
+    if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
+        negative = s.front() == '-';
+        s.remove_prefix(1);
+    }
+    int base = 10;
+    if (!s.empty() && s.front() == '$') {
+        base = 16;
+        s.remove_prefix(1);
+    } else if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        base = 16;
+        s.remove_prefix(2);
+    }
+    if (s.empty())
+        return false;
+    std::uint64_t magnitude = 0;
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), magnitude, base);
+    if (ec != std::errc() || end != s.data() + s.size())
+        return false;
+    std::int64_t v;
+    if (base == 16) {
+        // up to 32 bits of hex, wrapping into the sign as Windows does
+        if (magnitude > 0xFFFFFFFFull)
+            return false;
+        v = static_cast<std::int32_t>(static_cast<std::uint32_t>(magnitude));
+        if (negative)
+            v = static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(magnitude));
+    } else {
+        if (magnitude > (negative ? 2147483648ull : 2147483647ull))
+            return false;
+        v = negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
+    }
+    value = static_cast<int>(v);
+    return true;
+}
+
+bool TIniFile::ParseFloat(const std::string& textIn, double& value) {
+    std::string_view s = Trim(textIn);
+    if (!s.empty() && s.front() == '+') {
+        s.remove_prefix(1);
+        if (!s.empty() && s.front() == '-')
+            return false;
+    }
+    if (s.empty())
+        return false;
+    double v = 0;
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v))
+        return false;
+    value = v;
+    return true;
+}
+
+std::string TIniFile::FormatFloat(double value) {
+    char buf[64];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    return ec == std::errc() ? std::string(buf, end) : std::string("0");
+}
+
+std::string TIniFile::ReadString(const std::string& section, const std::string& key,
+                                 const std::string& def) const {
+    TIniDoc doc;
+    doc.Load(fileName_);
+    const TIniLine* line = doc.Find(section, key);
+    return line ? Unquoted(line->value) : def;
+}
+
+int TIniFile::ReadInteger(const std::string& section, const std::string& key, int def) const {
+    TIniDoc doc;
+    doc.Load(fileName_);
+    const TIniLine* line = doc.Find(section, key);
+    int v;
+    return line && ParseInteger(Unquoted(line->value), v) ? v : def;
+}
+
+double TIniFile::ReadFloat(const std::string& section, const std::string& key, double def) const {
+    TIniDoc doc;
+    doc.Load(fileName_);
+    const TIniLine* line = doc.Find(section, key);
+    double v;
+    return line && ParseFloat(Unquoted(line->value), v) ? v : def;
+}
+
+bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool def) const {
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+bool TIniFile::WriteString(const std::string& section, const std::string& key,
+                           const std::string& value) {
+    if (Trim(section).empty() || Trim(key).empty() || HasLineBreak(section) || HasLineBreak(key) ||
+        HasLineBreak(value) || section.find(']') != std::string::npos ||
+        key.find('=') != std::string::npos || Trim(key).front() == ';' ||
+        Trim(key).front() == '[')
+        return false;
+    TIniDoc doc;
+    doc.Load(fileName_);
+    if (!doc.Writable(fileName_))
+        return false;
+    int s = doc.FindSection(section);
+    if (s < 0) {
+        TIniLine header;
+        header.text = "[" + section + "]";
+        ParseLine(header, doc.lines.empty());
+        doc.lines.push_back(std::move(header));
+        s = static_cast<int>(doc.lines.size()) - 1;
+    }
+    int k = doc.FindKey(s, key);
+    if (k >= 0) {
+        TIniLine& line = doc.lines[static_cast<std::size_t>(k)];
+        line.text = line.name + "=" + value; // keeps the key as it was spelt
+        ParseLine(line, k == 0);
+    } else {
+        std::size_t end = doc.SectionEnd(s);
+        std::size_t at = static_cast<std::size_t>(s) + 1;
+        for (std::size_t i = at; i < end; ++i)
+            if (doc.lines[i].kind == TLineKind::Key)
+                at = i + 1;
+        TIniLine line;
+        line.text = key + "=" + value;
+        ParseLine(line, false);
+        doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+    }
+    return doc.Save(fileName_);
+}
+
+bool TIniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
+    return WriteString(section, key, std::to_string(value));
+}
+
+bool TIniFile::WriteFloat(const std::string& section, const std::string& key, double value) {
+    return WriteString(section, key, FormatFloat(value));
+}
+
+bool TIniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
+    return WriteString(section, key, value ? "1" : "0");
+}
+
+bool TIniFile::SectionExists(const std::string& section) const {
+    TIniDoc doc;
+    doc.Load(fileName_);
+    return doc.FindSection(section) >= 0;
+}
+
+bool TIniFile::ValueExists(const std::string& section, const std::string& key) const {
+    TIniDoc doc;
+    doc.Load(fileName_);
+    return doc.Find(section, key) != nullptr;
+}
+
+std::vector<std::string> TIniFile::ReadSection(const std::string& section) const {
+    TIniDoc doc;
+    doc.Load(fileName_);
+    std::vector<std::string> keys;
+    int s = doc.FindSection(section);
+    if (s < 0)
+        return keys;
+    std::size_t end = doc.SectionEnd(s);
+    for (std::size_t i = static_cast<std::size_t>(s) + 1; i < end; ++i) {
+        const TIniLine& line = doc.lines[i];
+        if (line.kind != TLineKind::Key)
+            continue;
+        bool seen = false;
+        for (const std::string& k : keys)
+            seen = seen || SameText(k, line.name);
+        if (!seen)
+            keys.push_back(line.name);
+    }
+    return keys;
+}
+
+std::vector<std::string> TIniFile::ReadSections() const {
+    TIniDoc doc;
+    doc.Load(fileName_);
+    std::vector<std::string> names;
+    for (const TIniLine& line : doc.lines) {
+        if (line.kind != TLineKind::Section)
+            continue;
+        bool seen = false;
+        for (const std::string& n : names)
+            seen = seen || SameText(n, line.name);
+        if (!seen)
+            names.push_back(line.name);
+    }
+    return names;
+}
+
+bool TIniFile::EraseSection(const std::string& section) {
+    TIniDoc doc;
+    doc.Load(fileName_);
+    if (!doc.Writable(fileName_))
+        return false;
+    bool changed = false;
+    for (int s = doc.FindSection(section); s >= 0; s = doc.FindSection(section)) {
+        std::size_t end = doc.SectionEnd(s);
+        doc.lines.erase(doc.lines.begin() + s, doc.lines.begin() + static_cast<std::ptrdiff_t>(end));
+        changed = true;
+    }
+    return !changed || doc.Save(fileName_);
+}
+
+bool TIniFile::DeleteKey(const std::string& section, const std::string& key) {
+    TIniDoc doc;
+    doc.Load(fileName_);
+    if (!doc.Writable(fileName_))
+        return false;
+    int s = doc.FindSection(section);
+    int k = doc.FindKey(s, key);
+    if (k < 0)
+        return true;
+    doc.lines.erase(doc.lines.begin() + k);
+    return doc.Save(fileName_);
+}
