@@ -1,0 +1,942 @@
+#include "model/modTQBinFile.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+#include "model/modTQCellAccess.h"
+#include "model/modTQCellHelpers.h"
+#include "model/modTQMainScore.h"
+#include "model/modTQPredicates.h"
+#include "model/modTQUpgrade.h"
+#include "platform/core/TQCodec.h"
+#include "platform/core/TQFiles.h"
+#include "platform/core/TQMessage.h"
+
+std::vector<TCustomImgFile> EmbeddedImages;
+TBinScoreFile BinScoreFile;
+
+namespace {
+
+// Largest grid a score file may ask for, and the most memory the pages of one
+// opened score may take; beyond these the file is refused as damaged.
+constexpr int kMaxGridCols = 1000;
+constexpr int kMaxGridRows = 1000;
+constexpr std::size_t kMaxCellsPerPage = 200000;
+constexpr std::size_t kMaxScoreBytes = std::size_t(1) << 30;
+
+constexpr std::size_t kHeaderBytesAfterCount = 146; // header bytes after the page count
+constexpr std::size_t kMinPageRecordBytes = 8;
+constexpr std::size_t kImageNameBytes = 260;
+
+std::string NameLine(const std::string& fileName) { return "\n" + fileName; }
+
+// Text up to the first zero byte.
+std::string TextToZero(std::string_view bytes) {
+    std::size_t n = bytes.find('\0');
+    return std::string(bytes.substr(0, n == std::string_view::npos ? bytes.size() : n));
+}
+
+bool ReadCountedText(TBinReader& in, std::string& text) {
+    int32_t len = 0;
+    if (!in.I32(len) || len < 0 || std::size_t(len) > in.Remaining())
+        return false;
+    std::string_view bytes;
+    if (!in.Bytes(std::size_t(len), bytes))
+        return false;
+    text = TextToZero(bytes);
+    return true;
+}
+
+bool ReadFixedText(TBinReader& in, std::size_t width, std::string& text) {
+    std::string_view bytes;
+    if (!in.Bytes(width, bytes))
+        return false;
+    text = TextToZero(bytes);
+    return true;
+}
+
+// Adjustment fields of old files may hold -1000 and below for "none".
+int32_t ZeroBelowMinus999(int32_t v) { return v < -999 ? 0 : v; }
+
+// Paper sizes are kept to hundredths of an inch. The float read from the file
+// is first taken to the nearest hundredth when it lies within float precision
+// of one, so 8.27 stays 8.27 and only real fractions round.
+double PaperHundredths(float value) {
+    double h = double(value) * 100.0;
+    double nearest = std::floor(h + 0.5);
+    if (std::fabs(h - nearest) < 1e-3)
+        return nearest;
+    return h;
+}
+float RoundPaperWidth(float w) { return float(std::ceil(PaperHundredths(w)) / 100.0); }
+float RoundPaperHeight(float h) {
+    double v = PaperHundredths(h);
+    double frac = v - std::floor(v);
+    double r = std::fabs(frac - 0.5) < 1e-3 ? std::floor(v) + 1.0 : std::floor(v + 0.5);
+    return float(r / 100.0);
+}
+
+bool PageHasLayer(const TMainScore& main, int layer, int page) {
+    if (layer < 0 || layer > 1 || page < 0 || page >= int(main.PageSets[layer].size()))
+        return false;
+    return int(main.PageSets[layer][page].size()) == main.Rows + 1;
+}
+
+// A page holds something that a file stores.
+bool PageHasStoredCells(const TMainScore& main, int layer, int page) {
+    if (page < 0 || page >= int(main.PageSets[layer].size()))
+        return false;
+    const TPage& p = main.PageSets[layer][page];
+    for (int r = 0; r < main.Rows && r < int(p.size()); ++r)
+        for (int c = 0; c < main.Cols && c < int(p[r].size()); ++c)
+            if (IsCellStored(p[r][c]))
+                return true;
+    return false;
+}
+
+bool IsValidImageBaseName(const std::string& name) {
+    return !name.empty() && name != "." && name != "..";
+}
+
+// The header members an opened score takes from its file, copied between the
+// score being read and the current one.
+void CopyHeader(const TMainScore& from, TMainScore& to) {
+    to.NoteFontName = from.NoteFontName;
+    to.NoteFontCharset = from.NoteFontCharset;
+    to.NoteFontStyle = from.NoteFontStyle;
+    to.CellWidth = from.CellWidth;
+    to.CellHeight = from.CellHeight;
+    to.LeftMargin = from.LeftMargin;
+    to.RightMargin = from.RightMargin;
+    to.TopMargin = from.TopMargin;
+    to.BottomMargin = from.BottomMargin;
+    to.PageNumberStart = from.PageNumberStart;
+    to.PaperType = from.PaperType;
+    to.PaperWidth = from.PaperWidth;
+    to.PaperHeight = from.PaperHeight;
+    to.PaperOri = from.PaperOri;
+    to.HintMode = from.HintMode;
+    to.TextSymSize = from.TextSymSize;
+    to.HintSize = from.HintSize;
+}
+
+struct TImageEntry {
+    std::string name; // base name, "" when the entry is skipped
+    std::string_view bytes;
+};
+
+// Reads the image block when one of the next five words is its tag. False
+// when the block is there but damaged.
+bool ReadImageBlock(TBinReader& in, std::vector<TImageEntry>& images) {
+    bool found = false;
+    for (int i = 0; i < 5 && !found; ++i) {
+        uint32_t w = 0;
+        if (!in.U32(w))
+            return true; // no block
+        found = w == kImageBlockTag;
+    }
+    if (!found)
+        return true;
+    int32_t count = 0;
+    if (!in.I32(count) || count < 0 || std::size_t(count) > in.Remaining() / (kImageNameBytes + 4))
+        return false;
+    for (int32_t i = 0; i < count; ++i) {
+        std::string_view field;
+        int32_t size = 0;
+        if (!in.Bytes(kImageNameBytes, field) || !in.I32(size) || size < 0 ||
+            std::size_t(size) > in.Remaining())
+            return false;
+        TImageEntry e;
+        if (!in.Bytes(std::size_t(size), e.bytes))
+            return false;
+        if (field.find('\0') != std::string_view::npos) {
+            std::string name = ExtractFileName(TextToZero(field));
+            if (IsValidImageBaseName(name))
+                e.name = name;
+        }
+        images.push_back(e);
+    }
+    return true;
+}
+
+// Writes embedded pictures into the saved-image folder; an existing file is
+// never overwritten, and a picture that cannot be written is skipped.
+void WriteEmbeddedImages(const std::vector<TImageEntry>& images, const std::string& folder) {
+    if (images.empty() || folder.empty())
+        return;
+    ForceDirectories(folder);
+    for (const TImageEntry& e : images) {
+        if (e.name.empty())
+            continue;
+        std::string target = IncludeTrailingSeparator(folder) + e.name;
+        FILE* f = std::fopen(target.c_str(), "wbx"); // fails when the file exists
+        if (!f)
+            continue;
+        bool ok = e.bytes.empty() || std::fwrite(e.bytes.data(), 1, e.bytes.size(), f) == e.bytes.size();
+        if (std::fclose(f) != 0)
+            ok = false;
+        if (!ok)
+            std::remove(target.c_str());
+    }
+}
+
+std::string SavedImageFolderOf(const TMainScore& main) {
+    if (!main.SavedImageFolder.empty())
+        return main.SavedImageFolder;
+    return TQUserFolder() + "_SavedImage/";
+}
+
+} // namespace
+
+TCurrentScore::TCurrentScore(TMainScore* score) : saved_(frmMainTQ), savedLayer_(CurLayer) {
+    frmMainTQ = score;
+}
+
+TCurrentScore::~TCurrentScore() {
+    frmMainTQ = saved_;
+    CurLayer = savedLayer_;
+}
+
+void PrepareFreshScore(const TMainScore& main, TMainScore& fresh) {
+    fresh.ProgramFolder = main.ProgramFolder;
+    fresh.SavedImageFolder = main.SavedImageFolder;
+    fresh.FileName = main.FileName;
+    CopyHeader(main, fresh);
+}
+
+bool MorePagesAllowed(const TMainScore& fresh, std::size_t pages) {
+    const std::size_t cellsPerPage = std::size_t(fresh.Cols + 1) * std::size_t(fresh.Rows + 1);
+    const std::size_t have = fresh.PageSets[0].size() + fresh.PageSets[1].size();
+    return cellsPerPage * sizeof(TCell) * (have + pages) <= kMaxScoreBytes;
+}
+
+bool MakeFreshPages(TMainScore& fresh, std::size_t pages) {
+    // Values that give no sensible page are refused before any page is made.
+    if (!std::isfinite(fresh.PaperWidth) || !std::isfinite(fresh.PaperHeight) || fresh.PaperWidth <= 0.0f ||
+        fresh.PaperHeight <= 0.0f || fresh.PaperWidth > 1000.0f || fresh.PaperHeight > 1000.0f ||
+        fresh.CellWidth < 1 || fresh.CellWidth > 100000)
+        return false;
+    for (int m : {fresh.LeftMargin, fresh.RightMargin, fresh.TopMargin, fresh.BottomMargin})
+        if (m < -1000000 || m > 1000000)
+            return false;
+    if (!fresh.CalcPageGrid())
+        return false;
+    if (fresh.Cols < 1 || fresh.Rows < 1 || fresh.Cols > kMaxGridCols || fresh.Rows > kMaxGridRows ||
+        std::size_t(fresh.Cols + 1) * std::size_t(fresh.Rows + 1) > kMaxCellsPerPage)
+        return false;
+    fresh.PageSets[0].clear();
+    fresh.PageSets[1].clear();
+    if (!MorePagesAllowed(fresh, pages))
+        return false;
+    if (!fresh.AllocatePage(0, 0, true, 0, 0))
+        return false;
+    const TPage blank = fresh.PageSets[0][0];
+    fresh.PageSets[0].resize(pages, blank);
+    fresh.CurPage = 0;
+    return true;
+}
+
+void TakeOverScore(TMainScore& fresh, TMainScore& main) {
+    CopyHeader(fresh, main);
+    main.PageCount = fresh.PageCount;
+    main.PageSets = std::move(fresh.PageSets);
+    main.CalcPageGrid();
+    main.CurPage = 0;
+}
+
+// ---------------------------------------------------------------- low level
+
+void TBinWriter::U32(uint32_t v) {
+    char b[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char((v >> 24) & 0xFF)};
+    data.append(b, 4);
+}
+
+void TBinWriter::F32(float v) {
+    uint32_t u;
+    std::memcpy(&u, &v, 4);
+    U32(u);
+}
+
+void TBinWriter::FixedText(std::string_view text, std::size_t width) {
+    std::size_t n = std::min(text.size(), width - 1);
+    data.append(text.data(), n);
+    data.append(width - n, '\0');
+}
+
+void TBinWriter::CountedText(std::string_view text) {
+    I32(int32_t(text.size() + 2));
+    data.append(text.data(), text.size());
+    data.append(2, '\0');
+}
+
+bool TBinReader::U8(uint8_t& v) {
+    if (Remaining() < 1)
+        return false;
+    v = uint8_t(data_[pos_++]);
+    return true;
+}
+
+bool TBinReader::S8(int8_t& v) {
+    uint8_t u;
+    if (!U8(u))
+        return false;
+    v = int8_t(u);
+    return true;
+}
+
+bool TBinReader::U32(uint32_t& v) {
+    if (Remaining() < 4)
+        return false;
+    const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
+    v = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+    pos_ += 4;
+    return true;
+}
+
+bool TBinReader::I32(int32_t& v) {
+    uint32_t u;
+    if (!U32(u))
+        return false;
+    v = int32_t(u);
+    return true;
+}
+
+bool TBinReader::F32(float& v) {
+    uint32_t u;
+    if (!U32(u))
+        return false;
+    std::memcpy(&v, &u, 4);
+    return true;
+}
+
+bool TBinReader::Skip(std::size_t n) {
+    if (Remaining() < n)
+        return false;
+    pos_ += n;
+    return true;
+}
+
+bool TBinReader::Bytes(std::size_t n, std::string_view& out) {
+    if (Remaining() < n)
+        return false;
+    out = data_.substr(pos_, n);
+    pos_ += n;
+    return true;
+}
+
+// ---------------------------------------------------------------- cells
+
+bool IsCellStored(const TCell& cell) {
+    if (!IsEmptyCell(cell))
+        return true;
+    // IsEmptyCell looks at the second and third slot only on Jianpu cells;
+    // symbol and sound-effect cells may hold their only content there.
+    return cell.cellType != ctWestern && (cell.FontColor != 32 || cell.upNote != 32);
+}
+
+void WriteCellRecord(TBinWriter& out, const TCell& cell, int col, int row, const std::string& scoreFolder) {
+    if (!IsCellStored(cell))
+        return;
+    out.U32(kCellTag);
+    out.I32(col);
+    out.I32(row);
+    out.I32(cell.cellType);
+    out.I32(cell.Note);
+    out.I32(cell.FontColor);
+    out.I32(cell.upNote);
+    out.I32(cell.dot);
+    out.I32(cell.UL);
+    out.I32(cell.iEnd);
+    out.I32(cell.jEnd);
+    out.F32(cell.fontSizeR);
+    out.F32(cell.xAdj);
+    out.F32(cell.yAdj);
+    out.I32(cell.markType);
+    out.I32(cell.shrinkRate);
+    out.U32(cell.Attr);
+    out.U32(cell.option);
+    out.I32(int32_t(cell.CompressNotes.size()));
+    for (const TCompressNote& n : cell.CompressNotes) {
+        out.I32(n.code);
+        out.I32(n.value);
+        out.I32(n.octave);
+        out.U32(n.option);
+        out.U32(n.attr);
+    }
+    out.I32(cell.markHAdj);
+    out.I32(cell.markWAdj);
+    out.I32(cell.MarkY);
+    out.I32(cell.EndYAdj);
+    out.U8(cell.auxByte);
+    out.F32(cell.stemAdj);
+    out.I32(cell.playDur);
+    out.I32(cell.color);
+    out.U32(uint32_t(cell.AdvPlay[0]) | (uint32_t(cell.AdvPlay[1]) << 8) | (uint32_t(cell.AdvPlay[2]) << 16));
+    out.I32(cell.breakPoint);
+    switch (cell.cellType) {
+    case ctText:
+    case ctJianpu:
+    case ctTextSymbol:
+        out.CountedText(CutToBytes(cell.Text, cell.FontCharset, kMaxCellTextBytes));
+        out.FixedText(CutToBytes(cell.FontName, cell.FontCharset, 49), 50);
+        out.I32(cell.FontCharset);
+        out.I32(cell.FontStyle);
+        break;
+    case ctImage: {
+        CollectEmbeddedImage(cell.Text, scoreFolder);
+        std::string ref = cell.Text;
+        if (!ExtractFilePath(ref).empty() && SameFolder(ExtractFilePath(ref), scoreFolder))
+            ref = ExtractFileName(ref);
+        out.CountedText(CutToBytes(ref, 0, kMaxCellTextBytes));
+        break;
+    }
+    case ctWestern:
+        out.I32(int32_t(cell.westChordArray.size()));
+        for (const TWestChord& w : cell.westChordArray) {
+            out.I32(w.interval);
+            out.U32(w.attr);
+            out.U32(w.option);
+            out.I32(0);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+namespace {
+
+bool ReadCompressNotes(TBinReader& in, TCell& cell, int version) {
+    cell.CompressNotes.clear();
+    int32_t count = 0;
+    if (!in.I32(count) || count < 0 || std::size_t(count) > in.Remaining() / 20)
+        return false;
+    cell.CompressNotes.reserve(std::size_t(count));
+    for (int32_t i = 0; i < count; ++i) {
+        TCompressNote n;
+        if (!in.I32(n.code) || !in.I32(n.value) || !in.I32(n.octave) || !in.U32(n.option) || !in.U32(n.attr))
+            return false;
+        UpgradeDotFlags(cell, n.attr, n.option, version);
+        if (version < 405)
+            n.attr = UpgradeAttrCode(cell, n.attr, n.option, version);
+        if (IsSmallNoteCell(cell) || cell.cellType == 5 || cell.cellType == 6) {
+            if (version < 398 && cell.cellType != ctWestern)
+                n.option = 0;
+            if (version < 390 || n.option == 0xFFFFFFFFu)
+                n.option = 0;
+            if (version <= 404 && cell.fontSizeR < 0.8f && AttrHasNibble(cell.Attr, 0xC0)) {
+                SetAttrNibble(cell.Attr, 0xB0);
+                cell.option |= 0x10000000u;
+            }
+        }
+        cell.CompressNotes.push_back(n);
+    }
+    if (!cell.CompressNotes.empty() && (cell.option & 0x10000000u))
+        cell.option |= 0x80006u | 1u;
+    return true;
+}
+
+bool ReadWestChords(TBinReader& in, TCell& cell, int version) {
+    int32_t count = 0;
+    if (!in.I32(count) || count < 0 || std::size_t(count) > in.Remaining() / 16)
+        return false;
+    cell.westChordArray.clear();
+    if (count > 0 && cell.fontSizeR < 0.8f)
+        cell.option |= 0x10000000u;
+    cell.westChordArray.reserve(std::size_t(count));
+    for (int32_t i = 0; i < count; ++i) {
+        TWestChord w;
+        if (!in.I32(w.interval) || !in.U32(w.attr) || !in.U32(w.option) || !in.Skip(4))
+            return false;
+        if (version < 392)
+            w.option = 0;
+        if (version < 401)
+            w.option &= ~0x2000u;
+        if (version < 360)
+            w.attr = UpgradeChordAttr(version, w.attr);
+        else if (version < 405)
+            w.attr = UpgradeAttrCode(cell, w.attr, w.option, version);
+        if (w.attr == 11) {
+            w.attr = 0;
+            w.option |= 8;
+        } else if (w.attr == 16) {
+            w.attr = 0;
+            w.option |= 64;
+        }
+        w.headY = 0;
+        cell.westChordArray.push_back(w);
+    }
+    return true;
+}
+
+} // namespace
+
+bool ReadCellRecord(TBinReader& in, TCell& cell, int version, const std::string& scoreFolder) {
+    // 1. the fixed fields
+    if (!in.I32(cell.cellType) || !in.I32(cell.Note))
+        return false;
+    if (version >= 405) {
+        if (!in.I32(cell.FontColor))
+            return false;
+    } else {
+        cell.FontColor = 32;
+    }
+    if (!in.I32(cell.upNote) || !in.I32(cell.dot) || !in.I32(cell.UL) || !in.I32(cell.iEnd) ||
+        !in.I32(cell.jEnd) || !in.F32(cell.fontSizeR) || !in.F32(cell.xAdj) || !in.F32(cell.yAdj) ||
+        !in.I32(cell.markType) || !in.I32(cell.shrinkRate) || !in.U32(cell.Attr) || !in.U32(cell.option))
+        return false;
+    // 2. flags and codes of old versions
+    UpgradeDotFlags(cell, cell.Attr, cell.option, version);
+    if (version < 405)
+        cell.Attr = UpgradeAttrCode(cell, cell.Attr, cell.option, version);
+    // 3. small notes
+    if (!ReadCompressNotes(in, cell, version))
+        return false;
+    // 4. mark adjustments
+    if (!in.I32(cell.markHAdj) || !in.I32(cell.markWAdj) || !in.I32(cell.MarkY) || !in.I32(cell.EndYAdj))
+        return false;
+    cell.markHAdj = ZeroBelowMinus999(cell.markHAdj);
+    cell.markWAdj = ZeroBelowMinus999(cell.markWAdj);
+    cell.MarkY = ZeroBelowMinus999(cell.MarkY);
+    cell.EndYAdj = ZeroBelowMinus999(cell.EndYAdj);
+    // 5. the fields added over the versions
+    if (version >= 393) {
+        if (!in.U8(cell.auxByte))
+            return false;
+        if (version >= 413) {
+            if (!in.F32(cell.stemAdj))
+                return false;
+        } else {
+            int8_t s = 0;
+            if (!in.S8(s))
+                return false;
+            cell.stemAdj = float(s);
+        }
+    } else {
+        cell.stemAdj = 0.0f;
+    }
+    if (version >= 409) {
+        if (!in.I32(cell.playDur))
+            return false;
+    } else if (version >= 395) {
+        int8_t d = 0;
+        if (!in.S8(d))
+            return false;
+        cell.playDur = d;
+    } else {
+        cell.playDur = 0;
+    }
+    if (version >= 400) {
+        uint32_t adv = 0;
+        if (!in.I32(cell.color) || !in.U32(adv))
+            return false;
+        cell.AdvPlay = {uint8_t(adv & 0xFF), uint8_t((adv >> 8) & 0xFF), uint8_t((adv >> 16) & 0xFF), 0};
+    }
+    if (version < 412)
+        cell.color = -1;
+    if (version < 411) {
+        cell.AdvPlay = {100, 100, 100, 0};
+        cell.auxByte = 0;
+    }
+    if (version >= 407) {
+        if (!in.I32(cell.breakPoint))
+            return false;
+    } else {
+        cell.breakPoint = 0;
+    }
+    // 6. charset by code range; a text tail overrides it
+    cell.FontCharset = (cell.Note >= 50 && cell.Note <= 79) ? 134 : 1;
+    // 7. the tail
+    const bool textTail = cell.cellType == ctText ||
+                          ((cell.cellType == ctJianpu || cell.cellType == ctTextSymbol) && version >= 408);
+    if (textTail) {
+        if (!ReadCountedText(in, cell.Text) || !ReadFixedText(in, 50, cell.FontName) ||
+            !in.I32(cell.FontCharset) || !in.I32(cell.FontStyle))
+            return false;
+    } else if (cell.cellType == ctImage) {
+        std::string ref;
+        if (!ReadCountedText(in, ref))
+            return false;
+        if (ExtractFilePath(ref).empty() && !ref.empty())
+            ref = scoreFolder + ref;
+        cell.Text = ref;
+    }
+    // 8. text cells without a font name
+    if (cell.cellType == ctText && cell.FontName.empty())
+        cell.FontName = cell.FontCharset == 0 ? "EN" : "CN";
+    // 9. Jianpu note font of old versions
+    if (version < 408 && cell.cellType == ctJianpu &&
+        (IsShrinkCell(cell) || IsVerticalCell(cell) || IsGraceCell(cell) || IsJianpuNoteChar(cell.Note)))
+        cell.FontName = "NT";
+    // 10. tempo cells kept their speed in Attr
+    if (version < 405 && cell.cellType == ctTempo) {
+        cell.FontColor = int32_t(cell.Attr);
+        cell.Attr = 0;
+    }
+    // 11. Western cells
+    if (cell.cellType == ctWestern) {
+        if (cell.Note == -3 && cell.Attr == 15)
+            cell.Attr = 12;
+        else if (cell.Note == -5 && cell.Attr == 16)
+            cell.Attr = 13;
+        else if (cell.Note == -5 && cell.Attr == 17)
+            cell.Attr = 14;
+        else if (cell.Note == -5 && cell.Attr == 18)
+            cell.Attr = 12;
+        if (!ReadWestChords(in, cell, version))
+            return false;
+        if (version < 409 && (cell.option & 1u))
+            ReverseWestChordOrder(cell);
+        if (IsWholeNoteValue(cell))
+            cell.option &= ~1u;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- pages
+
+void WritePageRecord(TBinWriter& out, const TMainScore& main, int layer, int page, const std::string& scoreFolder) {
+    out.U32(kPageStartTag);
+    if (layer >= 0 && layer <= 1 && page >= 0 && page < int(main.PageSets[layer].size())) {
+        const TPage& p = main.PageSets[layer][page];
+        for (int r = 0; r < main.Rows && r < int(p.size()); ++r)
+            for (int c = 0; c < main.Cols && c < int(p[r].size()); ++c)
+                WriteCellRecord(out, p[r][c], c, r, scoreFolder);
+    }
+    out.U32(kPageEndTag);
+}
+
+bool ReadPageRecord(TBinReader& in, TPage& page, int cols, int rows, int version, const std::string& scoreFolder) {
+    uint32_t w = 0;
+    if (!in.U32(w) || w != kPageStartTag)
+        return false;
+    for (;;) {
+        if (!in.U32(w))
+            return false;
+        if (w == kPageEndTag)
+            return true;
+        if (w != kCellTag)
+            return false;
+        int32_t col = 0, row = 0;
+        if (!in.I32(col) || !in.I32(row))
+            return false;
+        if (col < 0 || col > cols || row < 0 || row > rows || row >= int(page.size()) ||
+            col >= int(page[row].size()))
+            return false;
+        TCell& cell = page[row][col];
+        if (!ReadCellRecord(in, cell, version, scoreFolder))
+            return false;
+        if (version <= 405)
+            UpgradeCellCodes(cell);
+    }
+}
+
+// ---------------------------------------------------------------- images
+
+void CollectEmbeddedImage(const std::string& path, const std::string& scoreFolder) {
+    std::string actual = ResolveStoredPath(path, scoreFolder);
+    if (actual.empty())
+        return;
+    std::int64_t len = FileLength(actual);
+    if (len < 0 || len >= kMaxEmbeddedImageBytes || IsImageListed(actual))
+        return;
+    TCustomImgFile f;
+    std::size_t n = std::min(actual.size(), sizeof(f.path) - 1);
+    std::memcpy(f.path, actual.data(), n);
+    f.size = int32_t(len);
+    EmbeddedImages.push_back(f);
+}
+
+bool IsImageListed(const std::string& path) {
+    for (const TCustomImgFile& f : EmbeddedImages)
+        if (SameText(f.path, path))
+            return true;
+    return false;
+}
+
+void WriteImageBlock(TBinWriter& out) {
+    out.U32(kImageBlockTag);
+    out.I32(int32_t(EmbeddedImages.size()));
+    for (const TCustomImgFile& f : EmbeddedImages) {
+        out.FixedText(ExtractFileName(f.path), kImageNameBytes);
+        std::string bytes;
+        // The size written is the size read now: the file may have changed
+        // since it was collected.
+        if (ReadWholeFile(f.path, bytes, std::size_t(kMaxEmbeddedImageBytes) - 1)) {
+            out.I32(int32_t(bytes.size()));
+            out.data.append(bytes);
+        } else {
+            out.I32(0);
+        }
+    }
+    EmbeddedImages.clear();
+}
+
+// ---------------------------------------------------------------- whole scores
+
+bool IsBinaryScoreFile(const std::string& fileName) {
+    FILE* f = std::fopen(fileName.c_str(), "rb");
+    if (!f)
+        return false;
+    unsigned char b[4];
+    bool ok = std::fread(b, 1, 4, f) == 4;
+    std::fclose(f);
+    return ok && (uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24)) ==
+                     kScoreFileTag;
+}
+
+bool SaveBinaryScore(const std::string& fileName, TMainScore* main, bool dropTrailingEmptyPages) {
+    EmbeddedImages.clear();
+    if (!main)
+        return false;
+    TCurrentScore current(main);
+    CurLayer = 0;
+
+    int n0 = std::max<int>(1, int(main->PageSets[0].size()));
+    if (dropTrailingEmptyPages) {
+        // A page goes only when it is empty in both layers, so that no layer-1
+        // page is beyond what a reader accepts.
+        while (n0 > 1 && !PageHasStoredCells(*main, 0, n0 - 1) && !PageHasStoredCells(*main, 1, n0 - 1))
+            --n0;
+    }
+    const std::string folder = ExtractFilePath(fileName);
+
+    TBinWriter out;
+    out.U32(kScoreFileTag);
+    out.I32(kScoreFileVersion);
+    out.I32(n0);
+    out.FixedText(CutToBytes(main->NoteFontName, main->NoteFontCharset, 49), 50);
+    out.I32(main->NoteFontCharset);
+    out.I32(main->NoteFontStyle);
+    out.I32(main->CellWidth);
+    out.I32(main->LeftMargin);
+    out.I32(main->RightMargin);
+    out.I32(main->TopMargin);
+    out.I32(main->BottomMargin);
+    out.I32(main->PageNumberStart);
+    out.I32(main->PaperType);
+    out.F32(main->PaperWidth);
+    out.F32(main->PaperHeight);
+    out.I32(main->PaperOri);
+    out.I32(5200);
+    out.I32(main->HintMode);
+    out.I32(main->TextSymSize);
+    out.I32(main->CurPage);
+    out.I32(kFillerWord);
+    out.I32(kFillerWord);
+    out.F32(main->HintSize);
+    for (int i = 0; i < 5; ++i)
+        out.U32(kHeaderFillerWord);
+
+    for (int p = 0; p < n0; ++p)
+        WritePageRecord(out, *main, 0, p, folder);
+
+    int n1 = 0;
+    const bool hasLayer1 = PageHasLayer(*main, 1, 0);
+    if (hasLayer1) {
+        CurLayer = 1;
+        n1 = int(main->PageSets[1].size());
+        if (dropTrailingEmptyPages)
+            while (n1 >= 1 && !PageHasStoredCells(*main, 1, n1 - 1))
+                --n1;
+    }
+    out.I32(n1);
+    if (hasLayer1 && n1 != 0) {
+        for (int i = 0; i < 5; ++i)
+            out.I32(kFillerWord);
+        for (int p = 0; p < n1; ++p)
+            WritePageRecord(out, *main, 1, p, folder);
+    }
+    CurLayer = 0;
+    if (!EmbeddedImages.empty())
+        WriteImageBlock(out);
+
+    if (!WriteFileAtomic(fileName, out.data)) {
+        MessageOkById(1043, NameLine(fileName), mkError);
+        return false;
+    }
+    BinScoreFile.Main = main;
+    BinScoreFile.StoredPage = main->CurPage;
+    return true;
+}
+
+bool LoadBinaryScore(const std::string& fileName, TMainScore* main, bool quiet) {
+    std::string bytes;
+    if (!main || !FileExists(fileName) || !ReadWholeFile(fileName, bytes, std::numeric_limits<std::size_t>::max())) {
+        if (!quiet)
+            MessageOkById(1044, NameLine(fileName), mkError);
+        return false;
+    }
+    return LoadBinaryScoreBytes(bytes, fileName, main, quiet);
+}
+
+bool LoadBinaryScoreBytes(std::string_view bytes, const std::string& fileName, TMainScore* main, bool quiet) {
+    if (!main)
+        return false;
+    auto formatError = [&]() {
+        if (!quiet)
+            MessageOkById(1045, fileName, mkError);
+        return false;
+    };
+    TBinReader in(bytes);
+    uint32_t tag = 0;
+    if (!in.U32(tag) || tag != kScoreFileTag)
+        return false;
+    int32_t version = 0;
+    if (!in.I32(version))
+        return formatError();
+    if (version > kScoreFileVersion && !quiet &&
+        MessageYesNoById(2909, fileName, mkWarning) != mrYes)
+        return false;
+    int32_t pageCount = 0;
+    if (!in.I32(pageCount))
+        return formatError();
+    if (pageCount == 0) {
+        if (!quiet)
+            MessageOkById(1052, NameLine(fileName), mkError);
+        return false;
+    }
+    if (pageCount < 0 || in.Remaining() < kHeaderBytesAfterCount ||
+        std::size_t(pageCount) > (in.Remaining() - kHeaderBytesAfterCount) / kMinPageRecordBytes)
+        return formatError();
+
+    // The file is read into a score of its own, current only while reading.
+    TMainScore fresh;
+    PrepareFreshScore(*main, fresh);
+    TCurrentScore current(&fresh);
+    CurLayer = 0;
+
+    fresh.PageCount = pageCount;
+    std::string fontName;
+    int32_t storedPage = 0, reserved = 0;
+    float hintSize = 0;
+    if (!ReadFixedText(in, 50, fontName) || !in.I32(fresh.NoteFontCharset) || !in.I32(fresh.NoteFontStyle) ||
+        !in.I32(fresh.CellWidth) || !in.I32(fresh.LeftMargin) || !in.I32(fresh.RightMargin) ||
+        !in.I32(fresh.TopMargin) || !in.I32(fresh.BottomMargin) || !in.I32(fresh.PageNumberStart) ||
+        !in.I32(fresh.PaperType) || !in.F32(fresh.PaperWidth) || !in.F32(fresh.PaperHeight) ||
+        !in.I32(fresh.PaperOri) || !in.I32(reserved) || !in.I32(fresh.HintMode) || !in.I32(fresh.TextSymSize) ||
+        !in.I32(storedPage) || !in.Skip(8) || !in.F32(hintSize) || !in.Skip(20))
+        return formatError();
+    fresh.NoteFontName = fontName;
+    if (fresh.CellWidth > 0 && fresh.CellWidth <= 100000)
+        fresh.CellHeight = fresh.CellWidth * 2;
+    if (std::isfinite(fresh.PaperWidth) && std::isfinite(fresh.PaperHeight)) {
+        fresh.PaperWidth = RoundPaperWidth(fresh.PaperWidth);
+        fresh.PaperHeight = RoundPaperHeight(fresh.PaperHeight);
+    }
+    if (version <= 401)
+        fresh.HintMode = 0;
+    if (version <= 401 || fresh.TextSymSize < 0 || fresh.TextSymSize > 15)
+        fresh.TextSymSize = 8;
+    fresh.HintSize = (std::isnan(hintSize) || hintSize <= 0.0f) ? 0.6f : hintSize;
+
+    const int pagesToRead = quiet ? 1 : pageCount;
+    if (!MakeFreshPages(fresh, std::size_t(pagesToRead)))
+        return formatError();
+    const TPage blank = fresh.PageSets[0][0];
+    const std::string folder = ExtractFilePath(fileName);
+    for (int p = 0; p < pagesToRead; ++p)
+        if (!ReadPageRecord(in, fresh.PageSets[0][p], fresh.Cols, fresh.Rows, version, folder))
+            return formatError();
+
+    std::vector<TImageEntry> images;
+    if (!quiet) {
+        int32_t n1 = 0;
+        if (in.I32(n1) && n1 >= 1 && n1 <= pageCount + 1) {
+            if (!in.Skip(20))
+                return formatError();
+            if (std::size_t(n1) > in.Remaining() / kMinPageRecordBytes || !MorePagesAllowed(fresh, std::size_t(n1)))
+                return formatError();
+            CurLayer = 1;
+            fresh.PageSets[1].assign(std::size_t(n1), blank);
+            for (int p = 0; p < n1; ++p)
+                if (!ReadPageRecord(in, fresh.PageSets[1][p], fresh.Cols, fresh.Rows, version, folder))
+                    return formatError();
+            CurLayer = 0;
+        }
+        if (!ReadImageBlock(in, images))
+            return formatError();
+    }
+
+    // The whole file was read: write the pictures out and take the score over.
+    WriteEmbeddedImages(images, SavedImageFolderOf(*main));
+    TakeOverScore(fresh, *main);
+    BinScoreFile.Main = main;
+    BinScoreFile.StoredPage = storedPage;
+    return true;
+}
+
+// ---------------------------------------------------------------- undo pages
+
+bool SaveUndoPage(const std::string& fileName, TMainScore* main, int page) {
+    if (!main || page < 0 || page >= int(main->PageSets[CurLayer == 1 ? 1 : 0].size()))
+        return false;
+    TCurrentScore current(main);
+    TBinWriter out;
+    out.U32(kScoreFileTag);
+    out.I32(kScoreFileVersion);
+    out.I32(page);
+    out.I32(main->SelCol0);
+    out.I32(main->SelRow0);
+    out.I32(main->SelCol1);
+    out.I32(main->SelRow1);
+    const std::string folder = ExtractFilePath(main->FileName);
+    WritePageRecord(out, *main, 0, page, folder);
+    if (PageHasLayer(*main, 1, page))
+        WritePageRecord(out, *main, 1, page, folder);
+    EmbeddedImages.clear(); // snapshots carry no pictures
+    return WriteFileAtomic(fileName, out.data);
+}
+
+bool LoadUndoPage(const std::string& fileName, TMainScore* main) {
+    std::string bytes;
+    if (!main || !FileExists(fileName) || !ReadWholeFile(fileName, bytes)) {
+        MessageOkById(1044, NameLine(fileName), mkError);
+        return false;
+    }
+    TBinReader in(bytes);
+    uint32_t tag = 0;
+    int32_t version = 0, page = 0;
+    int32_t sel[4] = {};
+    if (!in.U32(tag) || tag != kScoreFileTag || !in.I32(version) || !in.I32(page))
+        return false;
+    if (page < 0 || page >= int(main->PageSets[0].size()) || int(main->PageSets[0][page].size()) != main->Rows + 1)
+        return false;
+    for (int32_t& s : sel)
+        if (!in.I32(s))
+            return false;
+    const std::string folder = ExtractFilePath(main->FileName);
+    TCurrentScore current(main);
+
+    // The page is read into copies and replaces the score's page only when
+    // every record was read.
+    auto blankOf = [&](const TPage& p) {
+        TPage b = p;
+        for (int r = 0; r < int(b.size()); ++r)
+            for (int c = 0; c < main->Cols && c < int(b[r].size()); ++c)
+                ResetCell(b[r][c], false);
+        return b;
+    };
+    TPage layer0 = blankOf(main->PageSets[0][page]);
+    if (!ReadPageRecord(in, layer0, main->Cols, main->Rows, version, folder))
+        return false;
+    const bool hasLayer1 = PageHasLayer(*main, 1, page);
+    TPage layer1;
+    if (hasLayer1) {
+        layer1 = blankOf(main->PageSets[1][page]);
+        if (!ReadPageRecord(in, layer1, main->Cols, main->Rows, version, folder))
+            return false;
+    }
+    main->PageSets[0][page] = std::move(layer0);
+    if (hasLayer1)
+        main->PageSets[1][page] = std::move(layer1);
+    main->CurPage = page;
+    main->SelCol0 = sel[0];
+    main->SelRow0 = sel[1];
+    main->SelCol1 = sel[2];
+    main->SelRow1 = sel[3];
+    return true;
+}

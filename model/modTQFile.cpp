@@ -1,0 +1,356 @@
+#include "model/modTQFile.h"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "model/modTQBinFile.h"
+#include "model/modTQCellAccess.h"
+#include "model/modTQCellHelpers.h"
+#include "model/modTQMainScore.h"
+#include "model/modTQPredicates.h"
+#include "model/modTQUpgrade.h"
+#include "model/modTQUtil.h"
+#include "platform/core/TQFiles.h"
+#include "platform/core/TQMessage.h"
+
+TAscScoreFile AscScoreFile;
+
+namespace {
+
+constexpr std::size_t kMaxLine = 600;
+// The shortest page ("PageStart", "PageEnd" and their line ends) and the
+// shortest number (a digit and its separator), for checking counts against
+// what remains of the file.
+constexpr long kMinPageBytes = 16;
+constexpr long kMinNumberBytes = 2;
+
+class TTextScoreReader {
+public:
+    TTextScoreReader(FILE* f, long fileSize, const std::string& folder)
+        : f_(f), size_(fileSize), folder_(folder) {}
+
+    bool Line(std::string& line) {
+        line.clear();
+        if (!ReadTextLine(f_, &line, kMaxLine))
+            return false;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        return true;
+    }
+    int Int() { return ReadInt(f_); }
+    int Int(int& status) { return ReadInt(f_, &status); }
+    double Float() { return ReadFloat(f_); }
+    long Remaining() const {
+        long pos = std::ftell(f_);
+        return pos < 0 || pos > size_ ? 0 : size_ - pos;
+    }
+
+    bool Page(TPage& page, int cols, int rows, int version);
+
+private:
+    bool Cell(TCell& cell, int version);
+    bool CompressNotes(TCell& cell, int version);
+
+    FILE* f_;
+    long size_;
+    std::string folder_;
+};
+
+bool TTextScoreReader::CompressNotes(TCell& cell, int version) {
+    int count = Int();
+    if (count < 0 || long(count) > Remaining() / (6 * kMinNumberBytes))
+        return false;
+    cell.CompressNotes.clear();
+    for (int i = 0; i < count; ++i) {
+        TCompressNote n;
+        n.code = Int();
+        n.value = Int();
+        n.octave = Int();
+        n.option = uint32_t(Int());
+        n.attr = uint32_t(Int());
+        Int(); // not used
+        if (n.option == 0xFFFFFFFFu || version < 39)
+            n.option = 0;
+        if (n.attr == 0xFFFFFFFFu || n.attr == 11)
+            n.attr = 0;
+        UpgradeDotFlags(cell, n.attr, n.option, version);
+        if (version < 405)
+            n.attr = UpgradeAttrCode(cell, n.attr, n.option, version);
+        if (n.attr == 16)
+            n.attr = 0;
+        cell.CompressNotes.push_back(n);
+    }
+    return true;
+}
+
+bool TTextScoreReader::Cell(TCell& cell, int version) {
+    // 1. fields 1 to 15
+    cell.cellType = Int();
+    const int storedType = cell.cellType;
+    cell.Note = Int();
+    cell.upNote = Int();
+    if (version >= 406)
+        cell.FontColor = Int();
+    cell.dot = Int();
+    cell.UL = Int();
+    cell.iEnd = Int();
+    cell.jEnd = Int();
+    cell.fontSizeR = float(Float());
+    cell.xAdj = float(Float());
+    cell.yAdj = float(Float());
+    cell.markType = Int();
+    cell.shrinkRate = Int();
+    cell.Attr = uint32_t(Int());
+    cell.option = uint32_t(Int());
+    if (cell.option == 0xFFFFFFFFu)
+        cell.option = 0;
+    // 2. flags and codes of old versions
+    UpgradeDotFlags(cell, cell.Attr, cell.option, version);
+    if (version < 405)
+        cell.Attr = UpgradeAttrCode(cell, cell.Attr, cell.option, version);
+    // 3. tempo cells kept their speed in Attr
+    if (version < 405 && cell.cellType == ctTempo) {
+        cell.FontColor = int32_t(cell.Attr);
+        cell.Attr = 0;
+    }
+    // 4. small notes
+    if (version >= 21) {
+        if (!CompressNotes(cell, version))
+            return false;
+    } else {
+        Int();
+    }
+    // 5. mark adjustments and the tail
+    if (version >= 101) {
+        auto adj = [this]() {
+            int v = Int();
+            return v < -9999 ? 0 : v;
+        };
+        cell.markHAdj = adj();
+        cell.markWAdj = adj();
+        cell.MarkY = adj();
+        cell.EndYAdj = adj();
+        Int();
+    } else {
+        cell.markHAdj = cell.markWAdj = cell.MarkY = cell.EndYAdj = 0;
+    }
+    // The tail follows the type as stored: old grace cells (5 and 6) carry a
+    // second small-note list although the upgrade made them Jianpu cells.
+    if (storedType == ctText) {
+        if (!Line(cell.Text) || !Line(cell.FontName))
+            return false;
+        cell.FontCharset = Int();
+        cell.FontStyle = Int();
+        Int();
+        Int();
+        Int();
+    } else if (storedType == ctImage) {
+        std::string ref;
+        if (!Line(ref))
+            return false;
+        if (ExtractFilePath(ref).empty() && !ref.empty())
+            ref = folder_ + ref;
+        cell.Text = ref;
+        Int();
+        Int();
+        Int();
+    } else if ((storedType == 5 || storedType == 6) && version <= 200) {
+        if (!CompressNotes(cell, version))
+            return false;
+    } else if (storedType == ctWestern) {
+        if (cell.Note == -3 && cell.Attr == 15)
+            cell.Attr = 12;
+        else if (cell.Note == -5 && cell.Attr == 16)
+            cell.Attr = 13;
+        else if (cell.Note == -5 && cell.Attr == 17)
+            cell.Attr = 14;
+        else if (cell.Note == -5 && cell.Attr == 18)
+            cell.Attr = 12;
+        int count = Int();
+        if (count < 0 || long(count) > Remaining() / (4 * kMinNumberBytes))
+            return false;
+        cell.westChordArray.clear();
+        for (int i = 0; i < count; ++i) {
+            TWestChord w;
+            w.interval = Int();
+            w.attr = uint32_t(Int());
+            Int();
+            Int();
+            w.option = 0;
+            if (version < 360)
+                w.attr = UpgradeChordAttr(version, w.attr);
+            else if (version < 405)
+                w.attr = UpgradeAttrCode(cell, w.attr, w.option, version);
+            cell.westChordArray.push_back(w);
+        }
+        if (version < 409 && (cell.option & 1u))
+            ReverseWestChordOrder(cell);
+        if (IsWholeNoteValue(cell))
+            cell.option &= ~1u;
+    }
+    // 6. the old two-note form becomes a vertical chord
+    if (version < 340 && cell.cellType == ctJianpu && HasUpNote(cell)) {
+        std::vector<TCompressNote> notes;
+        TCompressNote main;
+        main.code = cell.Note;
+        main.octave = cell.dot;
+        notes.push_back(main);
+        TCompressNote upper;
+        upper.code = cell.upNote;
+        upper.octave = int32_t(cell.option);
+        notes.push_back(upper);
+        for (const TCompressNote& n : cell.CompressNotes) {
+            TCompressNote e;
+            e.code = n.code;
+            e.octave = n.octave;
+            notes.push_back(e);
+        }
+        cell.CompressNotes = std::move(notes);
+        SetAttrNibble(cell.Attr, 0xB0);
+        cell.Note = 32;
+        cell.upNote = 32;
+    }
+    // 7. fields this format does not carry
+    cell.auxByte = 0;
+    cell.stemAdj = 0.0f;
+    cell.playDur = 0;
+    cell.AdvPlay = {100, 100, 100, 0};
+    // 8. the Jianpu note font
+    if (IsShrinkCell(cell) || IsVerticalCell(cell) || IsGraceCell(cell) || IsJianpuNoteChar(cell.Note))
+        cell.FontName = "NT";
+    // 9. dots kept in Attr
+    if (version <= 400) {
+        if (cell.Attr == 11) {
+            cell.option |= 8;
+            cell.Attr = 0;
+        } else if (cell.Attr == 16) {
+            cell.option |= 64;
+            cell.Attr = 0;
+        }
+    }
+    // 10. old codes
+    if (version <= 405)
+        UpgradeCellCodes(cell);
+    return true;
+}
+
+bool TTextScoreReader::Page(TPage& page, int cols, int rows, int version) {
+    std::string line;
+    if (!Line(line) || line != "PageStart")
+        return false;
+    for (;;) {
+        if (!Line(line))
+            return false;
+        if (line == "PageEnd")
+            return true;
+        if (line != "cell")
+            return false;
+        int col = Int();
+        int row = Int();
+        if (col < 0 || col > cols || row < 0 || row > rows || row >= int(page.size()) ||
+            col >= int(page[row].size()))
+            return false;
+        if (!Cell(page[row][col], version))
+            return false;
+    }
+}
+
+} // namespace
+
+bool LoadTextScore(const std::string& fileName, TMainScore* main, bool quiet) {
+    FILE* f = FileExists(fileName) ? std::fopen(fileName.c_str(), "rb") : nullptr;
+    if (!f || !main) {
+        if (f)
+            std::fclose(f);
+        if (!quiet)
+            MessageOkById(1044, "\n" + fileName, mkError);
+        return false;
+    }
+    bool ok = LoadTextScoreStream(f, fileName, main, quiet);
+    std::fclose(f);
+    return ok;
+}
+
+bool LoadTextScoreStream(FILE* f, const std::string& fileName, TMainScore* main, bool quiet) {
+    if (!f || !main)
+        return false;
+    auto fail = [&](int id) {
+        if (!quiet)
+            MessageOkById(id, "\n" + fileName, mkError);
+        return false;
+    };
+    long size = 0;
+    if (std::fseek(f, 0, SEEK_END) == 0)
+        size = std::ftell(f);
+    if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0)
+        return fail(1044);
+
+    TTextScoreReader in(f, size, ExtractFilePath(fileName));
+    std::string line;
+    if (!in.Line(line) || line != "Tonquill Version")
+        return fail(1045);
+    const int version = RoundToInt(in.Float() * 100.0);
+    const int pageCount = in.Int();
+    if (pageCount == 0)
+        return fail(1052);
+    if (pageCount < 0 || long(pageCount) > in.Remaining() / kMinPageBytes)
+        return fail(1045);
+
+    TMainScore fresh;
+    PrepareFreshScore(*main, fresh);
+    TCurrentScore current(&fresh);
+    CurLayer = 0;
+    fresh.PageCount = pageCount;
+
+    if (!in.Line(fresh.NoteFontName))
+        return fail(1045);
+    fresh.NoteFontCharset = in.Int();
+    in.Int(); // style, not used
+    fresh.CellWidth = in.Int();
+    fresh.LeftMargin = in.Int();
+    fresh.RightMargin = in.Int();
+    fresh.TopMargin = in.Int();
+    fresh.BottomMargin = in.Int();
+    fresh.PageNumberStart = in.Int();
+    fresh.PaperType = in.Int();
+    if (fresh.PaperType < 0)
+        fresh.PaperType = 2;
+    double w = in.Float();
+    double h = in.Float();
+    fresh.PaperWidth = w < 0 ? 8.5f : float(w);
+    fresh.PaperHeight = h < 0 ? 11.0f : float(h);
+    fresh.PaperOri = in.Int();
+    if (fresh.PaperOri < 0)
+        fresh.PaperOri = 0;
+    in.Int(); // not used
+    for (int i = 0; i < 11; ++i)
+        in.Line(line);
+
+    const int pagesToRead = quiet ? 1 : pageCount;
+    if (!MakeFreshPages(fresh, std::size_t(pagesToRead)))
+        return fail(1045);
+    const TPage blank = fresh.PageSets[0][0];
+    for (int p = 0; p < pagesToRead; ++p)
+        if (!in.Page(fresh.PageSets[0][p], fresh.Cols, fresh.Rows, version))
+            return fail(1045);
+
+    if (!quiet) {
+        int status = 0;
+        const int n1 = in.Int(status);
+        if (status != -1 && n1 >= 1 && n1 <= pageCount + 1) {
+            for (int i = 0; i < 5; ++i)
+                in.Int();
+            if (long(n1) > in.Remaining() / kMinPageBytes || !MorePagesAllowed(fresh, std::size_t(n1)))
+                return fail(1045);
+            CurLayer = 1;
+            fresh.PageSets[1].assign(std::size_t(n1), blank);
+            for (int p = 0; p < n1; ++p)
+                if (!in.Page(fresh.PageSets[1][p], fresh.Cols, fresh.Rows, version))
+                    return fail(1045);
+        }
+    }
+    TakeOverScore(fresh, *main);
+    AscScoreFile.Main = main;
+    return true;
+}
