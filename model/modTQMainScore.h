@@ -53,7 +53,7 @@ public:
     // page geometry, in page units (1000 across an 8.5-inch width)
     int CellWidth = 15;
     int CellHeight = 30;
-    int LeftMargin = 0, RightMargin = 0, TopMargin = 0, BottomMargin = 0;
+    int LeftMargin = 60, RightMargin = 30, TopMargin = 50, BottomMargin = 40;
     int PaperType = 0;
     float PaperWidth = 8.5f;
     float PaperHeight = 11.0f;
@@ -67,6 +67,11 @@ public:
     // The drawing engine's size factor (0.7 inside a reduced-size staff run); it
     // scales the y unit that every drawer sees.
     float DrawSizeFactor = 1.0f;
+    // Extra vertical factor of the row height on screen (a preference of the
+    // drawing engine); restoring cells by undo sets it back to 1.0.
+    float VerticalRate = 1.0f;
+    int PrintableWidth = 910;   // page less the margins, page units
+    int PrintableHeight = 1204;
 
     // values kept with the score
     int PageNumberStart = 1;
@@ -85,7 +90,40 @@ public:
     bool Modified = false;
     std::function<void(bool)> OnModifiedChanged;
     void SetModified(bool modified);
+
+    // --- page geometry and grid allocation ---
+    // Recomputes page size, cell height, draw unit, printable size and grid size
+    // from paper, margins and cell width, then calls OnPageResized. Paper, margins
+    // or a cell width that leave less than one column or one row are refused:
+    // false, and every geometry member keeps its value.
+    bool CalcPageGrid();
+    // The window sizes its paint box to the page in pixels (width, height).
+    std::function<void(int, int)> OnPageResized;
+    // Makes sure page `page` of the layer (-1: CurLayer) exists with the grid's
+    // shape (Rows + 1 rows of Cols + 1 cells), and so every page created on the
+    // way; then resets columns 0..Cols - 1 of every row, except the top-left block
+    // of keepRows x keepCols cells when clearAll is false. False for a layer
+    // other than 0, 1, -1 or a negative page.
+    bool AllocatePage(int layer, int page, bool clearAll, int keepRows, int keepCols);
+    bool AllocateCurrentLayerPage(int page, bool clearAll, int keepRows, int keepCols);
+    // Sizes in screen pixels (round half up through the zoom).
+    int GetCellWidth() const;   // x unit: CellWidth x Zoom
+    int GetCellHeight() const;  // y unit: CellHeight x Zoom x VerticalRate x DrawSizeFactor
+    int GetLeftMargin() const;
+    int GetTopMargin() const;
+    int GetPageWidthPx() const;
+    int GetPageHeightPx() const;
+    // One draw unit in device pixels: DrawUnit x (PrintZoom while printing, else Zoom).
+    float GetDrawScale() const;
+    // Layer 1 holds at least one page, no more than layer 0, and its page at
+    // CurPage has the grid's rows.
+    bool HasJianpuPage() const;
+    // Layer 1 holds that page and it has the grid's rows.
+    bool HasJianpuPageAt(int page) const;
 };
+
+// The cell's option word has the cross-staff bit 0x40000 (a note drawn across two staves).
+bool IsCrossStaff(const TCell& cell);
 
 // The current score: the main window's score part.
 extern TMainScore* frmMainTQ;

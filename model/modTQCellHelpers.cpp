@@ -1,0 +1,58 @@
+#include "model/modTQCellHelpers.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+bool IsCombineTailStart(const TCell& cell) { return (cell.option & 0x2u) != 0; }
+bool IsCombineTailEnd(const TCell& cell) { return (cell.option & 0x4u) != 0; }
+bool IsBeamStartMark(const TCell& cell) { return (cell.option & 0x100u) != 0; }
+bool IsBeamEndMark(const TCell& cell) { return (cell.option & 0x200u) != 0; }
+
+bool IsWholeNoteValue(int code) { return code == 1 || code == 81; }
+bool IsWholeNoteValue(const TCell& cell) { return IsWholeNoteValue(cell.Note); }
+
+int GetCrescRate(const TCell& cell) { return cell.AdvPlay[0]; }
+int GetNotesVolAdj(const TCell& cell) { return cell.AdvPlay[1]; }
+int GetRitArpRate(const TCell& cell) { return cell.AdvPlay[2]; }
+
+bool HasNotesVolAdj(const TCell& cell) {
+    const int v = GetNotesVolAdj(cell);
+    return v != 100 && v >= 50;
+}
+
+bool HasCrescRateAdj(const TCell& cell) {
+    const int v = GetCrescRate(cell);
+    return v != 100 && v >= 50;
+}
+
+bool HasRitArpRateAdj(const TCell& cell) {
+    const int v = GetRitArpRate(cell);
+    return v != 100 && v >= 20;
+}
+
+void ReverseWestChordOrder(TCell& cell) {
+    const std::size_t n = cell.westChordArray.size();
+    if (n == 0)
+        return;
+    // Notes from the top down as stored: the main note, then items 0..n-1.
+    long long sum = 0;
+    for (const TWestChord& item : cell.westChordArray)
+        sum += item.interval;
+    std::vector<TWestChord> items(n);
+    for (std::size_t j = 0; j < n; ++j) {
+        // New item j is the note just above the previous one: old item n-2-j, and
+        // for the last one the old main note.
+        items[j].interval = cell.westChordArray[n - 1 - j].interval;
+        if (j + 1 < n) {
+            items[j].attr = cell.westChordArray[n - 2 - j].attr;
+            items[j].option = cell.westChordArray[n - 2 - j].option;
+        } else {
+            items[j].attr = cell.Attr;
+            items[j].option = cell.westChordArray[n - 1].option;
+        }
+    }
+    cell.Attr = cell.westChordArray[n - 1].attr;
+    cell.yAdj = static_cast<float>(static_cast<double>(cell.yAdj) + static_cast<double>(sum));
+    cell.westChordArray = std::move(items);
+}

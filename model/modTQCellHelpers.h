@@ -1,0 +1,35 @@
+#pragma once
+// Small flag and play-adjustment questions about one cell, shared by drawing,
+// editing, playback and the score readers. None of them changes anything except
+// ReverseWestChordOrder.
+#include "model/modTQCell.h"
+
+// option bit 0x2 / 0x4: a combined-tail (beamed) group starts / ends at the cell;
+// both on one cell make a group inside that cell.
+bool IsCombineTailStart(const TCell& cell);
+bool IsCombineTailEnd(const TCell& cell);
+// option bit 0x100 / 0x200: a beam across the two staves of a grand staff starts / ends here.
+bool IsBeamStartMark(const TCell& cell);
+bool IsBeamEndMark(const TCell& cell);
+// Note 1 or 81: a Western value drawn without a stem.
+bool IsWholeNoteValue(const TCell& cell);
+bool IsWholeNoteValue(int code);
+
+// AdvPlay bytes: 0 crescendo rate, 1 note volume, 2 ritardando/arpeggio rate (percent).
+int GetCrescRate(const TCell& cell);
+int GetNotesVolAdj(const TCell& cell);
+int GetRitArpRate(const TCell& cell);
+// The byte differs from 100 and is at least 50 (volume, crescendo) or 20 (rit/arp).
+bool HasNotesVolAdj(const TCell& cell);
+bool HasCrescRateAdj(const TCell& cell);
+bool HasRitArpRateAdj(const TCell& cell);
+
+// Chords of files older than version 409 with a flipped stem were stored from the
+// top note down (item k lies below its predecessor). This turns such a chord into
+// the current order without moving any note: the lowest note becomes the main
+// note (yAdj grows by the sum of the intervals, Attr taken from it), the
+// intervals are reversed, and every note keeps its Attr; the items keep their
+// option words with their notes, except that the old main note (now the last
+// item) takes the option word of the note that became the main note, since the
+// cell's own option word stays with the cell.
+void ReverseWestChordOrder(TCell& cell);
