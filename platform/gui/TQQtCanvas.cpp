@@ -1,0 +1,704 @@
+#include "platform/gui/TQQtCanvas.h"
+
+#include "platform/gui/TQBitmap.h"
+#include "platform/gui/TQGlyphMap.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygon>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <optional>
+#include <tuple>
+
+uint32_t TColorToQRgb(TColor c) { return qRgb(GetRValue(c), GetGValue(c), GetBValue(c)); }
+TColor QRgbToTColor(uint32_t rgb) { return RGBColor(qRed(rgb), qGreen(rgb), qBlue(rgb)); }
+
+namespace {
+
+QColor ToQColor(TColor c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+
+// Average character width of the legacy music fonts, in em: a created font of
+// width W on such a face is stretched by W / (this x em).
+constexpr double kLegacyAverageCharWidthEm = 0.5;
+
+// Advance of a legacy code that has no glyph, in em.
+constexpr double kMissingLegacyAdvanceEm = 0.5;
+
+// Windows dash patterns of a 1-pixel pen (on, off, ... in pixels).
+QList<qreal> DashPattern(TPenStyle style) {
+    switch (style) {
+    case psDash: return {18, 6};
+    case psDot: return {3, 3};
+    case psDashDot: return {9, 6, 3, 6};
+    case psDashDotDot: return {9, 3, 3, 3, 3, 3};
+    default: return {};
+    }
+}
+
+int RoundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
+
+struct FontKey {
+    TFont font;
+    bool hasLog = false;
+    TLogFont log;
+    int ppi = 96;
+    bool operator<(const FontKey& o) const {
+        auto t = [](const FontKey& k) {
+            return std::tie(k.font.Name, k.font.Size, k.font.Style, k.font.Charset, k.hasLog, k.log.Height,
+                            k.log.Width, k.log.Escapement, k.log.Weight, k.log.Italic, k.log.Underline,
+                            k.log.StrikeOut, k.log.Charset, k.log.FaceName, k.ppi);
+        };
+        return t(*this) < t(o);
+    }
+};
+
+// Everything TextOut and TextExtent need of one font state.
+struct FontEntry {
+    QFont font;              // the text font (unused for legacy faces)
+    double ascent = 0;       // text font, pixels
+    double height = 0;       // ascent + descent, pixels
+    double stretch = 1.0;    // horizontal scale of a created font
+    double angle = 0;        // degrees counter-clockwise
+    bool legacy = false;
+    std::string face;        // legacy face name
+    double em = 0;           // legacy em, pixels
+    int style = 0;           // legacy style bits
+    std::optional<QFontMetricsF> metrics;
+};
+
+void ApplyCharsetFallback(QFont& f, const QString& family, int charset) {
+    if (charset == 1 || charset == 134) {
+        QString cjk = QString::fromStdString(SubstituteFontFamily("SimSun"));
+        if (cjk != family)
+            f.setFamilies({family, cjk});
+        else
+            f.setFamilies({family});
+    } else {
+        f.setFamilies({family});
+    }
+}
+
+} // namespace
+
+struct TQtCanvas::Impl {
+    QPaintDevice* device = nullptr;
+    QImage* image = nullptr;
+    std::unique_ptr<QPainter> painter;
+    bool rasterOps = false;
+    bool autoBegin = true;
+    int ppi = 96;
+    TPoint penPos;
+    std::shared_ptr<TLogFont> logFont;
+    uint64_t* changes = nullptr;
+
+    // State last given to the painter.
+    bool stateValid = false;
+    TPen appliedPen;
+    TBrush appliedBrush;
+    bool appliedForShape = false;
+
+    // Fonts by state, with the last one kept at hand.
+    std::map<FontKey, std::unique_ptr<FontEntry>> fonts;
+    FontEntry* lastEntry = nullptr;
+    TFont lastFont;
+    std::optional<TLogFont> lastLog;
+    int lastPpi = 0;
+    std::map<std::tuple<const char*, int, int>, QFont> legacyFonts;
+
+    void Changed() {
+        if (changes)
+            ++*changes;
+    }
+    FontEntry* Resolve(const TFont& font);
+    const QFont& LegacyGlyphFont(const TLegacyGlyph& g, double em, int style);
+};
+
+TQtCanvas::TQtCanvas(QPaintDevice* device, int pixelsPerInch) : d(std::make_unique<Impl>()) {
+    d->device = device;
+    if (device && device->devType() == QInternal::Image)
+        d->image = static_cast<QImage*>(device);
+    d->ppi = pixelsPerInch > 0 ? pixelsPerInch : 96;
+}
+
+TQtCanvas::~TQtCanvas() { End(); }
+
+void TQtCanvas::SetChangeCounter(uint64_t* counter) { d->changes = counter; }
+
+int TQtCanvas::PixelsPerInch() const { return d->ppi; }
+void TQtCanvas::SetPixelsPerInch(int ppi) { d->ppi = ppi > 0 ? ppi : 96; }
+
+TSize TQtCanvas::Size() const {
+    if (!d->device)
+        return {};
+    return {d->device->width(), d->device->height()};
+}
+
+QPaintDevice* TQtCanvas::Device() const { return d->device; }
+
+bool TQtCanvas::Active() const { return d->painter && d->painter->isActive(); }
+
+bool TQtCanvas::Begin() {
+    if (Active())
+        return true;
+    if (!d->device)
+        return false;
+    if (d->image && d->image->isNull())
+        return false;
+    if (!d->painter)
+        d->painter = std::make_unique<QPainter>();
+    if (!d->painter->begin(d->device))
+        return false;
+    d->painter->setRenderHint(QPainter::Antialiasing, false);
+    d->painter->setRenderHint(QPainter::TextAntialiasing, true);
+    d->painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    QPaintEngine* engine = d->painter->paintEngine();
+    d->rasterOps = engine && engine->hasFeature(QPaintEngine::RasterOpModes);
+    d->stateValid = false;
+    return true;
+}
+
+void TQtCanvas::End() {
+    if (d->painter && d->painter->isActive())
+        d->painter->end();
+    d->stateValid = false;
+}
+
+QPainter* TQtCanvas::Painter() {
+    if (Active())
+        return d->painter.get();
+    if (!d->autoBegin)
+        return nullptr;
+    return Begin() ? d->painter.get() : nullptr;
+}
+
+void TQtCanvas::SetAutoBegin(bool autoBegin) { d->autoBegin = autoBegin; }
+
+std::shared_ptr<TLogFont> TQtCanvas::SelectLogFont(std::shared_ptr<TLogFont> font) {
+    auto previous = std::move(d->logFont);
+    d->logFont = std::move(font);
+    return previous;
+}
+
+std::shared_ptr<TLogFont> TQtCanvas::SelectedLogFont() const { return d->logFont; }
+
+// ---------------------------------------------------------------------------
+// Pen and brush
+
+namespace {
+
+void ApplyShapeState(QPainter& p, const TPen& pen, const TBrush& brush, bool rasterOps) {
+    if (pen.Style == psClear) {
+        p.setPen(Qt::NoPen);
+    } else {
+        QPen qp(ToQColor(pen.Color));
+        if (pen.Width <= 1) {
+            qp.setWidth(1);
+            qp.setCapStyle(Qt::SquareCap);
+            qp.setJoinStyle(Qt::MiterJoin);
+            auto pattern = DashPattern(pen.Style);
+            if (!pattern.isEmpty())
+                qp.setDashPattern(pattern);
+        } else {
+            qp.setWidth(pen.Width);
+            qp.setCapStyle(Qt::RoundCap);
+            qp.setJoinStyle(Qt::RoundJoin);
+        }
+        p.setPen(qp);
+    }
+    if (brush.Style == bsClear)
+        p.setBrush(Qt::NoBrush);
+    else
+        p.setBrush(ToQColor(brush.Color));
+    bool dashed = pen.Style != psSolid && pen.Style != psClear && pen.Width <= 1;
+    if (dashed && brush.Style == bsSolid) {
+        p.setBackgroundMode(Qt::OpaqueMode);
+        p.setBackground(ToQColor(brush.Color));
+    } else {
+        p.setBackgroundMode(Qt::TransparentMode);
+    }
+    QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
+    if (rasterOps) {
+        switch (pen.Mode) {
+        case pmXor: mode = QPainter::RasterOp_SourceXorDestination; break;
+        case pmNotXor: mode = QPainter::RasterOp_NotSourceXorDestination; break;
+        case pmNot: mode = QPainter::RasterOp_NotDestination; break;
+        default: break;
+        }
+    }
+    p.setCompositionMode(mode);
+}
+
+} // namespace
+
+QPainter* TQtCanvas::ShapePainter() {
+    QPainter* p = Painter();
+    if (!p)
+        return nullptr;
+    if (!d->stateValid || !d->appliedForShape || !(d->appliedPen == Pen) || !(d->appliedBrush == Brush)) {
+        ApplyShapeState(*p, Pen, Brush, d->rasterOps);
+        d->appliedPen = Pen;
+        d->appliedBrush = Brush;
+        d->appliedForShape = true;
+        d->stateValid = true;
+    }
+    return p;
+}
+
+QPainter* TQtCanvas::CopyPainter() {
+    QPainter* p = Painter();
+    if (!p)
+        return nullptr;
+    if (!d->stateValid || d->appliedForShape) {
+        p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p->setBackgroundMode(Qt::TransparentMode);
+        p->setBrush(Qt::NoBrush);
+        d->appliedForShape = false;
+        d->stateValid = true;
+    }
+    return p;
+}
+
+// ---------------------------------------------------------------------------
+// Lines
+
+namespace {
+
+// Draws the line from a to b without its end pixel. A 1-pixel pen draws
+// inclusive lines (square caps), so the line is drawn to the pixel before b.
+void DrawOpenLine(QPainter& p, const TPen& pen, TPoint a, TPoint b) {
+    int dx = b.x - a.x, dy = b.y - a.y;
+    int n = std::max(std::abs(dx), std::abs(dy));
+    if (n == 0)
+        return;
+    if (pen.Width > 1) {
+        p.drawLine(a.x, a.y, b.x, b.y);
+        return;
+    }
+    // The pixel before b along the line.
+    auto before = [n](int from, int delta) {
+        double v = from + static_cast<double>(delta) * (n - 1) / n;
+        return static_cast<int>(v < 0 ? -std::floor(-v + 0.5) : std::floor(v + 0.5));
+    };
+    p.drawLine(a.x, a.y, before(a.x, dx), before(a.y, dy));
+}
+
+} // namespace
+
+void TQtCanvas::MoveTo(int x, int y) { d->penPos = {x, y}; }
+
+void TQtCanvas::LineTo(int x, int y) {
+    TPoint from = d->penPos;
+    d->penPos = {x, y};
+    if (Pen.Style == psClear)
+        return;
+    QPainter* p = ShapePainter();
+    if (!p)
+        return;
+    DrawOpenLine(*p, Pen, from, {x, y});
+    d->Changed();
+}
+
+TPoint TQtCanvas::PenPos() const { return d->penPos; }
+
+void TQtCanvas::Polyline(const std::vector<TPoint>& points) {
+    if (points.size() < 2 || Pen.Style == psClear)
+        return;
+    QPainter* p = ShapePainter();
+    if (!p)
+        return;
+    if (Pen.Width > 1) {
+        QPolygon poly;
+        poly.reserve(static_cast<int>(points.size()));
+        for (const auto& pt : points)
+            poly << QPoint(pt.x, pt.y);
+        p->setBrush(Qt::NoBrush);
+        p->drawPolyline(poly);
+        if (Brush.Style != bsClear)
+            p->setBrush(ToQColor(Brush.Color));
+    } else {
+        for (size_t i = 1; i < points.size(); ++i)
+            DrawOpenLine(*p, Pen, points[i - 1], points[i]);
+    }
+    d->Changed();
+}
+
+void TQtCanvas::Polygon(const std::vector<TPoint>& points) {
+    if (points.size() < 2)
+        return;
+    if (Pen.Style == psClear && Brush.Style == bsClear)
+        return;
+    QPainter* p = ShapePainter();
+    if (!p)
+        return;
+    QPolygon poly;
+    poly.reserve(static_cast<int>(points.size()));
+    for (const auto& pt : points)
+        poly << QPoint(pt.x, pt.y);
+    p->drawPolygon(poly, Qt::OddEvenFill);
+    d->Changed();
+}
+
+// ---------------------------------------------------------------------------
+// Shapes
+
+namespace {
+void Normalise(int& x1, int& y1, int& x2, int& y2) {
+    if (x1 > x2)
+        std::swap(x1, x2);
+    if (y1 > y2)
+        std::swap(y1, y2);
+}
+} // namespace
+
+void TQtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+    Normalise(x1, y1, x2, y2);
+    int w = x2 - x1, h = y2 - y1;
+    if (w <= 0 || h <= 0)
+        return;
+    if (Pen.Style == psClear && Brush.Style == bsClear)
+        return;
+    QPainter* p = ShapePainter();
+    if (!p)
+        return;
+    bool pen = Pen.Style != psClear;
+    if (Brush.Style != bsClear) {
+        QColor c = ToQColor(Brush.Color);
+        if (!pen) {
+            if (w > 1 && h > 1)
+                p->fillRect(QRect(x1, y1, w - 1, h - 1), c);
+        } else if (Pen.Width <= 1) {
+            if (w > 2 && h > 2)
+                p->fillRect(QRect(x1 + 1, y1 + 1, w - 2, h - 2), c);
+        } else {
+            p->fillRect(QRect(x1, y1, w - 1, h - 1), c);
+        }
+    }
+    if (pen) {
+        p->setBrush(Qt::NoBrush);
+        if (w == 1 || h == 1)
+            p->drawLine(x1, y1, x2 - 1, y2 - 1);
+        else
+            p->drawRect(QRect(x1, y1, w - 1, h - 1));
+        if (Brush.Style != bsClear)
+            p->setBrush(ToQColor(Brush.Color));
+    }
+    d->Changed();
+}
+
+void TQtCanvas::FillRect(const TRect& rect) {
+    int x1 = rect.Left, y1 = rect.Top, x2 = rect.Right, y2 = rect.Bottom;
+    if (x2 <= x1 || y2 <= y1 || Brush.Style == bsClear)
+        return;
+    QPainter* p = CopyPainter();
+    if (!p)
+        return;
+    p->fillRect(QRect(x1, y1, x2 - x1, y2 - y1), ToQColor(Brush.Color));
+    d->Changed();
+}
+
+void TQtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+    Normalise(x1, y1, x2, y2);
+    int w = x2 - x1, h = y2 - y1;
+    if (w <= 0 || h <= 0)
+        return;
+    if (Pen.Style == psClear && Brush.Style == bsClear)
+        return;
+    QPainter* p = ShapePainter();
+    if (!p)
+        return;
+    if (Pen.Style == psClear) {
+        if (w > 1 && h > 1)
+            p->drawEllipse(QRectF(x1 - 0.5, y1 - 0.5, w - 1, h - 1));
+    } else {
+        p->drawEllipse(QRectF(x1, y1, w - 1, h - 1));
+    }
+    d->Changed();
+}
+
+void TQtCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+    Normalise(x1, y1, x2, y2);
+    int w = x2 - x1, h = y2 - y1;
+    if (w <= 1 || h <= 1 || Pen.Style == psClear)
+        return;
+    QPainter* p = ShapePainter();
+    if (!p)
+        return;
+    QRectF box(x1, y1, w - 1, h - 1);
+    double cx = box.center().x(), cy = box.center().y();
+    double a = box.width() / 2, b = box.height() / 2;
+    // The radial points give rays from the centre; the arc's ends are where the
+    // rays meet the ellipse, expressed as the ellipse's parametric angles
+    // (counter-clockwise, y up).
+    auto angleOf = [&](int px, int py) {
+        double dx = px - cx, dy = cy - py;
+        if (dx == 0 && dy == 0)
+            return 0.0;
+        return std::atan2(dy / b, dx / a) * 180.0 / M_PI;
+    };
+    double start = angleOf(x3, y3);
+    double end = angleOf(x4, y4);
+    double span = end - start;
+    while (span <= 1e-9)
+        span += 360.0;
+    while (span > 360.0)
+        span -= 360.0;
+    QPainterPath path;
+    path.arcMoveTo(box, start);
+    path.arcTo(box, start, span);
+    p->setBrush(Qt::NoBrush);
+    p->drawPath(path);
+    if (Brush.Style != bsClear)
+        p->setBrush(ToQColor(Brush.Color));
+    d->Changed();
+}
+
+// ---------------------------------------------------------------------------
+// Text
+
+FontEntry* TQtCanvas::Impl::Resolve(const TFont& font) {
+    Impl& d = *this;
+    const TLogFont* log = d.logFont.get();
+    if (d.lastEntry && d.lastPpi == d.ppi && d.lastFont == font && d.lastLog.has_value() == (log != nullptr) &&
+        (!log || *d.lastLog == *log))
+        return d.lastEntry;
+
+    FontKey key;
+    key.font = font;
+    key.hasLog = log != nullptr;
+    if (log)
+        key.log = *log;
+    key.ppi = d.ppi;
+    auto it = d.fonts.find(key);
+    if (it == d.fonts.end()) {
+        if (d.fonts.size() > 256) {
+            d.fonts.clear();
+            d.lastEntry = nullptr;
+        }
+        auto e = std::make_unique<FontEntry>();
+        std::string face = log && !log->FaceName.empty() ? log->FaceName : font.Name;
+        double pointEm = font.Size * static_cast<double>(d.ppi) / 72.0;
+        if (IsLegacyMusicFont(face)) {
+            e->legacy = true;
+            e->face = face;
+            double em = pointEm;
+            if (log && log->Height < 0)
+                em = -log->Height;
+            else if (log && log->Height > 0)
+                em = log->Height / std::max(0.01f, LegacyCellHeight(face));
+            e->em = em;
+            e->style = font.Style;
+            if (log) {
+                e->style = (log->Weight >= 600 ? fsBold : 0) | (log->Italic ? fsItalic : 0);
+                if (log->Width > 0 && em > 0)
+                    e->stretch = log->Width / (kLegacyAverageCharWidthEm * em);
+                e->angle = log->Escapement / 10.0;
+            }
+        } else {
+            QString family = QString::fromStdString(SubstituteFontFamily(face));
+            QFont f;
+            int charset = log ? log->Charset : font.Charset;
+            ApplyCharsetFallback(f, family, charset);
+            f.setHintingPreference(QFont::PreferDefaultHinting);
+            if (log) {
+                int weight = log->Weight <= 0 ? 400 : std::clamp(log->Weight, 1, 1000);
+                f.setWeight(static_cast<QFont::Weight>(weight));
+                f.setItalic(log->Italic);
+                f.setUnderline(log->Underline);
+                f.setStrikeOut(log->StrikeOut);
+                int px;
+                if (log->Height < 0) {
+                    px = -log->Height;
+                } else if (log->Height > 0) {
+                    // A positive height is the cell height (ascent + descent).
+                    QFont probe = f;
+                    probe.setPixelSize(200);
+                    QFontMetricsF pm(probe, d.device);
+                    double cell = pm.ascent() + pm.descent();
+                    px = cell > 0 ? RoundHalfUp(log->Height * 200.0 / cell) : log->Height;
+                } else {
+                    px = RoundHalfUp(pointEm);
+                }
+                f.setPixelSize(std::max(1, px));
+                e->angle = log->Escapement / 10.0;
+                if (log->Width > 0) {
+                    QFontMetricsF nm(f, d.device);
+                    double avg = nm.averageCharWidth();
+                    if (avg > 0)
+                        e->stretch = log->Width / avg;
+                }
+            } else {
+                f.setBold(font.Style & fsBold);
+                f.setItalic(font.Style & fsItalic);
+                f.setUnderline(font.Style & fsUnderline);
+                f.setStrikeOut(font.Style & fsStrikeOut);
+                f.setPixelSize(std::max(1, RoundHalfUp(pointEm)));
+            }
+            e->font = f;
+            e->metrics.emplace(f, d.device);
+            e->ascent = e->metrics->ascent();
+            e->height = e->metrics->ascent() + e->metrics->descent();
+        }
+        it = d.fonts.emplace(std::move(key), std::move(e)).first;
+    }
+    d.lastEntry = it->second.get();
+    d.lastFont = font;
+    d.lastLog = log ? std::optional<TLogFont>(*log) : std::nullopt;
+    d.lastPpi = d.ppi;
+    return d.lastEntry;
+}
+
+const QFont& TQtCanvas::Impl::LegacyGlyphFont(const TLegacyGlyph& g, double em, int style) {
+    Impl& d = *this;
+    int px = std::max(1, RoundHalfUp(em * g.scale));
+    auto key = std::make_tuple(g.family, px, style);
+    auto it = d.legacyFonts.find(key);
+    if (it == d.legacyFonts.end()) {
+        if (d.legacyFonts.size() > 256)
+            d.legacyFonts.clear();
+        QFont f(QString::fromUtf8(g.family));
+        f.setPixelSize(px);
+        f.setBold(style & fsBold);
+        f.setItalic(style & fsItalic);
+        it = d.legacyFonts.emplace(key, f).first;
+    }
+    return it->second;
+}
+
+// Width of a legacy text in em (before stretching).
+static double LegacyAdvance(const FontEntry& e, const std::string& text) {
+    double adv = 0;
+    for (unsigned char c : text) {
+        const TLegacyGlyph* g = FindLegacyGlyph(e.face, c);
+        adv += g ? g->advance : kMissingLegacyAdvanceEm;
+    }
+    return adv;
+}
+
+TSize TQtCanvas::TextExtent(const std::string& text) {
+    FontEntry* e = d->Resolve(Font);
+    if (e->legacy) {
+        double w = LegacyAdvance(*e, text) * e->em * e->stretch;
+        double h = LegacyCellHeight(e->face) * e->em;
+        return {RoundHalfUp(w), RoundHalfUp(h)};
+    }
+    QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    double w = e->metrics->horizontalAdvance(s) * e->stretch;
+    return {RoundHalfUp(w), RoundHalfUp(e->height)};
+}
+
+void TQtCanvas::TextOut(int x, int y, const std::string& text) {
+    TSize extent = TextExtent(text);
+    d->penPos = {x + extent.cx, y};
+    if (text.empty())
+        return;
+    FontEntry* e = d->Resolve(Font);
+    QPainter* p = CopyPainter();
+    if (!p)
+        return;
+    bool transform = e->angle != 0 || e->stretch != 1.0;
+    if (transform) {
+        p->save();
+        p->translate(x, y);
+        if (e->angle != 0)
+            p->rotate(-e->angle);
+        if (e->stretch != 1.0)
+            p->scale(e->stretch, 1.0);
+    }
+    // Origin of the text cell in the (possibly transformed) painter.
+    double ox = transform ? 0 : x, oy = transform ? 0 : y;
+    if (Brush.Style == bsSolid) {
+        double cellW = e->stretch != 0 ? extent.cx / e->stretch : extent.cx;
+        p->fillRect(QRectF(ox, oy, cellW, extent.cy), ToQColor(Brush.Color));
+    }
+    p->setPen(ToQColor(Font.Color));
+    if (e->legacy) {
+        double pen = 0;
+        for (unsigned char c : text) {
+            const TLegacyGlyph* g = FindLegacyGlyph(e->face, c);
+            if (!g) {
+                pen += kMissingLegacyAdvanceEm;
+                continue;
+            }
+            p->setFont(d->LegacyGlyphFont(*g, e->em, e->style));
+            char32_t cp = g->codepoint;
+            p->drawText(QPointF(ox + (pen + g->dx) * e->em, oy + g->dy * e->em), QString::fromUcs4(&cp, 1));
+            pen += g->advance;
+        }
+    } else {
+        p->setFont(e->font);
+        p->drawText(QPointF(ox, oy + e->ascent), QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    }
+    if (transform)
+        p->restore();
+    // The pen now holds the text colour: shapes must set theirs again.
+    d->appliedForShape = false;
+    d->Changed();
+}
+
+// ---------------------------------------------------------------------------
+// Images and pixels
+
+void TQtCanvas::Draw(int x, int y, const TBitmap& bitmap) {
+    if (bitmap.Empty())
+        return;
+    QPainter* p = CopyPainter();
+    if (!p)
+        return;
+    const QImage& img = bitmap.ImageForDrawing();
+    if (&bitmap.Image() == d->image)
+        p->drawImage(QPoint(x, y), img.copy());
+    else
+        p->drawImage(QPoint(x, y), img);
+    d->Changed();
+}
+
+void TQtCanvas::StretchDraw(const TRect& rect, const TBitmap& bitmap) {
+    int w = rect.Right - rect.Left, h = rect.Bottom - rect.Top;
+    if (bitmap.Empty() || w == 0 || h == 0)
+        return;
+    QPainter* p = CopyPainter();
+    if (!p)
+        return;
+    QImage img = bitmap.ImageForDrawing();
+    if (&bitmap.Image() == d->image)
+        img = img.copy();
+    if (w < 0 || h < 0)
+        img = img.mirrored(w < 0, h < 0);
+    QRect target(std::min(rect.Left, rect.Right), std::min(rect.Top, rect.Bottom), std::abs(w), std::abs(h));
+    p->drawImage(target, img);
+    d->Changed();
+}
+
+TColor TQtCanvas::GetPixel(int x, int y) {
+    if (!d->image)
+        return -1;
+    const QImage& img = *d->image;
+    if (x < 0 || y < 0 || x >= img.width() || y >= img.height())
+        return -1;
+    return QRgbToTColor(img.pixel(x, y));
+}
+
+void TQtCanvas::SetPixel(int x, int y, TColor color) {
+    if (d->image && (x < 0 || y < 0 || x >= d->image->width() || y >= d->image->height()))
+        return;
+    if (d->image && !Active()) {
+        d->image->setPixel(x, y, TColorToQRgb(color));
+        d->Changed();
+        return;
+    }
+    QPainter* p = CopyPainter();
+    if (!p)
+        return;
+    p->setCompositionMode(QPainter::CompositionMode_Source);
+    p->fillRect(QRect(x, y, 1, 1), ToQColor(color));
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    d->Changed();
+}
