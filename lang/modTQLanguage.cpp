@@ -1,0 +1,113 @@
+#include "lang/modTQLanguage.h"
+
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+#include <algorithm>
+
+#include "lang/modTQMessage.h"
+#include "platform/gui/TQGlyphMap.h"
+
+namespace {
+TLanguage gLanguage;
+} // namespace
+
+TLanguage* Language = &gLanguage;
+
+std::string StripEllipsis(const std::string& text) {
+    size_t p = text.find(" . . .");
+    return p == std::string::npos ? text : text.substr(0, p);
+}
+
+int TagOf(const QObject* object) {
+    if (!object)
+        return 0;
+    bool ok = false;
+    int tag = object->property("Tag").toInt(&ok);
+    return ok ? tag : 0;
+}
+
+void SetTag(QObject* object, int tag) {
+    if (object)
+        object->setProperty("Tag", tag);
+}
+
+TLanguage::TLanguage() {
+    if (QGuiApplication::instance())
+        ProbeFonts();
+}
+
+TLanguage::~TLanguage() {
+    table_ = nullptr;
+    library_.Free();
+}
+
+bool TLanguage::IsFontInstalled(const std::string& name) {
+    if (name.empty())
+        return false;
+    if (IsLegacyMusicFont(name))
+        return MusicFontInstalled(name);
+    if (!QGuiApplication::instance())
+        return false;
+    const QString family = QString::fromStdString(SubstituteFontFamily(name));
+    const QStringList families = QFontDatabase::families();
+    return std::any_of(families.begin(), families.end(), [&](const QString& f) {
+        return QString::localeAwareCompare(f.toCaseFolded(), family.toCaseFolded()) == 0;
+    });
+}
+
+void TLanguage::ProbeFonts() {
+    HasWingdings3 = IsFontInstalled("Wingdings 3");
+    HasSimHei = IsFontInstalled("\xE9\xBB\x91\xE4\xBD\x93") ? 1 : 0; // 黑体
+    HasTimesNewRoman = IsFontInstalled("Times New Roman");
+    HasMusicalSymbols = IsFontInstalled("MusicalSymbols");
+    HasToccata = IsFontInstalled("Toccata");
+    HasBookAntiqua = IsFontInstalled("Book Antiqua");
+    HasArial = IsFontInstalled("Arial");
+}
+
+bool TLanguage::LoadLanguageDll() {
+    InstallMessageByIdHandler();
+    table_ = nullptr;
+    library_.Free();
+    const char* base = UseChinese ? "TQ_CH" : "TQ_EN";
+    if (library_.Load(base, LibraryFolder)) {
+        auto* table = static_cast<const TQStringTableData*>(library_.Symbol(kStringTableSymbol));
+        if (table && table->count >= 0 && (table->count == 0 || table->entries)) {
+            table_ = table;
+            return true;
+        }
+        library_.Free();
+    }
+    TMessageRequest req;
+    req.kind = mkError;
+    req.buttons = mbOK;
+    req.caption = "Tonquill";
+    req.text = kCannotLoadLanguageDll;
+    MessageBoxes().Show(req);
+    return false;
+}
+
+std::string TLanguage::GetString(int id) const {
+    if (!table_ || table_->count <= 0)
+        return {};
+    const TQStringEntry* first = table_->entries;
+    const TQStringEntry* last = first + table_->count;
+    const TQStringEntry* it =
+        std::lower_bound(first, last, id, [](const TQStringEntry& e, int v) { return e.id < v; });
+    if (it == last || it->id != id || !it->text)
+        return {};
+    // Cap at kMaxStringLength characters, never cutting a UTF-8 sequence.
+    std::string s = it->text;
+    int chars = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80 && ++chars > kMaxStringLength) {
+            s.resize(i);
+            break;
+        }
+    }
+    return s;
+}
