@@ -1,45 +1,160 @@
 #include "platform/gui/TQGlyphMap.h"
 
+#include <QFont>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QString>
+
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <map>
 
 namespace {
+
+struct TMissingCode {
+    const char* face;
+    uint8_t code;
+};
+
+#include "platform/gui/TQGlyphTable.inc"
+
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
     return s;
 }
-std::map<std::string, bool>& Switches() {
-    static std::map<std::string, bool> m;
-    return m;
-}
-} // namespace
 
-bool IsLegacyMusicFont(const std::string& face) {
+// What a face name stands for: one of the three legacy fonts, or none.
+enum TLegacyFace { lfNone, lfMusicalSymbols, lfToccata, lfWingdings3 };
+
+TLegacyFace FaceOf(const std::string& face) {
     std::string f = Lower(face);
-    return f == "musicalsymbols" || f == "toccata" || f == "wingdings 3";
+    if (f == "musicalsymbols")
+        return lfMusicalSymbols;
+    if (f == "toccata")
+        return lfToccata;
+    if (f == "wingdings 3")
+        return lfWingdings3;
+    return lfNone;
 }
 
-// The glyph table comes with the music font; until it is loaded every code is missing.
-const TLegacyGlyph* FindLegacyGlyph(const std::string&, uint8_t) { return nullptr; }
+// Per legacy font: its glyphs by code, and whether it counts as installed.
+struct TFaceState {
+    std::map<uint8_t, const TLegacyGlyph*> glyphs;
+    bool loaded = false;   // its stand-in font is in the font database
+    bool switchedOn = true;
+};
 
-float LegacyCellHeight(const std::string&) { return 1.0f; }
-
-bool MusicFontInstalled(const std::string& face) {
-    auto it = Switches().find(Lower(face));
-    return it != Switches().end() && it->second;
+std::map<TLegacyFace, TFaceState>& Faces() {
+    static std::map<TLegacyFace, TFaceState> faces = [] {
+        std::map<TLegacyFace, TFaceState> m;
+        for (const auto& e : kGlyphTable)
+            m[FaceOf(e.face)].glyphs[e.code] = &e.glyph;
+        return m;
+    }();
+    return faces;
 }
 
-void SetMusicFontInstalled(const std::string& face, bool installed) { Switches()[Lower(face)] = installed; }
-
-bool LoadProgramFonts(const std::string&) { return false; }
-
-std::string SubstituteFontFamily(const std::string& face) {
+// Families the Windows text faces stand for, and the fonts that must be there.
+const std::map<std::string, std::string>& Substitutes() {
     static const std::map<std::string, std::string> subs = {
-        {"simsun", "Noto Serif CJK SC"},   {"\xE9\xBB\x91\xE4\xBD\x93", "Noto Sans CJK SC"},
+        {"simsun", "Noto Serif CJK SC"},         {"\xE9\xBB\x91\xE4\xBD\x93", "Noto Sans CJK SC"},
         {"times new roman", "Liberation Serif"}, {"arial", "Liberation Sans"},
         {"book antiqua", "TeX Gyre Pagella"},
     };
-    auto it = subs.find(Lower(face));
-    return it == subs.end() ? face : it->second;
+    return subs;
+}
+
+bool FamilyInstalled(const QString& family) {
+    const QStringList families = QFontDatabase::families();
+    return std::any_of(families.begin(), families.end(),
+                       [&](const QString& f) { return f.compare(family, Qt::CaseInsensitive) == 0; });
+}
+
+} // namespace
+
+bool IsLegacyMusicFont(const std::string& face) { return FaceOf(face) != lfNone; }
+
+const TLegacyGlyph* FindLegacyGlyph(const std::string& face, uint8_t code) {
+    TLegacyFace f = FaceOf(face);
+    if (f == lfNone || !MusicFontInstalled(face))
+        return nullptr;
+    const auto& glyphs = Faces()[f].glyphs;
+    auto it = glyphs.find(code);
+    return it == glyphs.end() ? nullptr : it->second;
+}
+
+float LegacyCellHeight(const std::string& face) {
+    // The music fonts' cells reach far above and below their glyphs: their
+    // baseline lies near the middle of a cell almost three em high. The narrow
+    // glyphs (digits, diamond, triangle, brace), whose size the drawers give as
+    // a cell height, come out at the size of their drawn twins with these.
+    switch (FaceOf(face)) {
+    case lfMusicalSymbols: return 2.9f;
+    case lfToccata: return 1.3f;
+    case lfWingdings3: return 1.15f;
+    default: return 1.0f;
+    }
+}
+
+float LegacyAverageCharWidth(const std::string& face) {
+    switch (FaceOf(face)) {
+    case lfMusicalSymbols: return 0.45f;
+    case lfToccata: return 0.55f;
+    default: return 0.5f;
+    }
+}
+
+const std::vector<TLegacyGlyphEntry>& LegacyGlyphTable() {
+    static const std::vector<TLegacyGlyphEntry> table(std::begin(kGlyphTable), std::end(kGlyphTable));
+    return table;
+}
+
+std::vector<uint8_t> MissingLegacyCodes(const std::string& face) {
+    std::vector<uint8_t> codes;
+    TLegacyFace f = FaceOf(face);
+    for (const auto& m : kMissingCodes)
+        if (f != lfNone && FaceOf(m.face) == f)
+            codes.push_back(m.code);
+    return codes;
+}
+
+bool MusicFontInstalled(const std::string& face) {
+    TLegacyFace f = FaceOf(face);
+    if (f == lfNone)
+        return false;
+    const TFaceState& s = Faces()[f];
+    return s.loaded && s.switchedOn;
+}
+
+void SetMusicFontInstalled(const std::string& face, bool installed) {
+    TLegacyFace f = FaceOf(face);
+    if (f != lfNone)
+        Faces()[f].switchedOn = installed;
+}
+
+bool LoadProgramFonts(const std::string& programFolder) {
+    if (!QGuiApplication::instance())
+        return false;
+    static bool bravuraLoaded = false;
+    if (!bravuraLoaded) {
+        std::filesystem::path path = std::filesystem::path(programFolder) / "fonts" / "bravura.otf";
+        int id = QFontDatabase::addApplicationFont(QString::fromStdString(path.string()));
+        bravuraLoaded = id >= 0 && QFontDatabase::applicationFontFamilies(id).contains("Bravura");
+    }
+    Faces()[lfMusicalSymbols].loaded = bravuraLoaded;
+    Faces()[lfToccata].loaded = bravuraLoaded;
+    Faces()[lfWingdings3].loaded = FamilyInstalled("Liberation Sans");
+    // Font-family look-ups ignore case, so the lower-case names serve every spelling.
+    for (const auto& [face, family] : Substitutes()) {
+        QString name = QString::fromUtf8(face.c_str());
+        if (!QFont::substitutes(name).contains(QString::fromStdString(family)))
+            QFont::insertSubstitution(name, QString::fromStdString(family));
+    }
+    return bravuraLoaded;
+}
+
+std::string SubstituteFontFamily(const std::string& face) {
+    auto it = Substitutes().find(Lower(face));
+    return it == Substitutes().end() ? face : it->second;
 }
