@@ -1,0 +1,49 @@
+#pragma once
+// What the page drawer and the Jianpu drawers use of the notation drawers:
+// Western staves and cells, special symbols, spanning marks and the small mark
+// glyphs. (The play-setting tests HasNotesVolAdj and its kin are in
+// model/modTQCellHelpers.h.)
+//
+// The staff, symbol and spanning-mark drawers are reached through
+// NotationHooks() until they are written; render/modTQDrawHooks.h explains the
+// hook tables. Every drawer takes the drawing engine first and paints in its
+// current colour on the output canvas.
+#include <functional>
+
+#include "model/modTQCell.h"
+#include "platform/gui/TQCanvas.h"
+
+class TDrawEngine;
+
+// --- Western cells and staves ---
+// One Western cell (type 8) at the point.
+void DrawWestCellDispatch(TDrawEngine* d, float x, float y, int col, int row, TCell& cell);
+// The head of a Western staff row (clef, octave marks, key signature) for a
+// clef cell of layer 0.
+void DrawWestStaffHeader(TDrawEngine* d, float x, float y, TCell& cell, int col, int row);
+
+// --- symbols and spanning marks ---
+// A special-symbol palette symbol by id; 32 draws nothing.
+void DrawSpecialSymbol(TDrawEngine* d, float x, float y, int symbolId, int col, int row);
+// The cell's symbol and the symbols of its second and third slots, stacked.
+void DrawStackedSymbols(TDrawEngine* d, float x, float y, TCell cell, int col, int row);
+// Every entry of the cell's CompressNotes list side by side at 0.7 size.
+void DrawCellSymbolList(TDrawEngine* d, float x, float y, TCell cell, int col, int row);
+// The spanning mark of the cell (markType 1..99) to its end column and row.
+void DrawLongSymbol(TDrawEngine* d, float x, float y, TCell& cell, int col, int row);
+
+struct TNotationHooks {
+    std::function<void(TDrawEngine*, float x, float y, int col, int row, TCell& cell)> DrawWestCellDispatch;
+    std::function<void(TDrawEngine*, float x, float y, TCell& cell, int col, int row)> DrawWestStaffHeader;
+    std::function<void(TDrawEngine*, float x, float y, int symbolId, int col, int row)> DrawSpecialSymbol;
+    std::function<void(TDrawEngine*, float x, float y, const TCell& cell, int col, int row)> DrawStackedSymbols;
+    std::function<void(TDrawEngine*, float x, float y, const TCell& cell, int col, int row)> DrawCellSymbolList;
+    std::function<void(TDrawEngine*, float x, float y, TCell& cell, int col, int row)> DrawLongSymbol;
+};
+TNotationHooks& NotationHooks();
+void ResetNotationHooks();
+
+// --- mark glyphs ---
+// "." in Times New Roman at drawing scale x fontSizeR x factor, clear brush,
+// font colour color (-1: the current colour).
+void DrawDotGlyph(TDrawEngine* d, float x, float y, const TCell& cell, float factor, TColor color);

@@ -1,0 +1,81 @@
+#include "render/modTQDrawHooks.h"
+
+#include "render/modTQDrawGrace.h"
+#include "render/modTQDrawJianpu.h"
+#include "render/modTQDrawMsc.h"
+#include "render/modTQDrawShrink.h"
+#include "render/modTQDrawVertical.h"
+
+TRenderHooks& RenderHooks() {
+    static TRenderHooks hooks;
+    return hooks;
+}
+
+void ResetRenderHooks() { RenderHooks() = TRenderHooks(); }
+
+// Forwarding definitions of the drawers not written yet (see the header).
+
+void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col, int row) {
+    if (auto& h = RenderHooks().DrawJianpuNote)
+        h(d, x, y, cell, col, row);
+}
+
+void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int octaveCount, int col, int row) {
+    if (auto& h = RenderHooks().DrawJianpuNoteMarks)
+        h(d, x, y, option, octaveCount, col, row);
+}
+
+void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
+    if (auto& h = RenderHooks().DrawShrinkCell)
+        h(d, col, row, x, y);
+}
+
+void DrawVerticalChord(TDrawEngine* d, float x, float y, int col, int row, const TCell& cell) {
+    if (auto& h = RenderHooks().DrawVerticalChord)
+        h(d, x, y, col, row, cell);
+}
+
+void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {
+    if (auto& h = RenderHooks().DrawGraceCell)
+        h(d, x, y, col, row);
+}
+
+void DrawTextSymbol(TDrawEngine* d, float x, float y, TCell cell) {
+    if (auto& h = RenderHooks().DrawTextSymbol)
+        h(d, x, y, std::move(cell));
+}
+
+void DrawTextCell(TDrawEngine* d, float x, float y, const TCell& cell) {
+    if (auto& h = RenderHooks().DrawTextCell)
+        h(d, x, y, cell);
+}
+
+void DrawTempoMark(TDrawEngine* d, float x, float y, int col, int row) {
+    if (auto& h = RenderHooks().DrawTempoMark)
+        h(d, x, y, col, row);
+}
+
+void DrawInsertedImage(TDrawEngine* d, float x, float y, const TCell& cell) {
+    if (auto& h = RenderHooks().DrawInsertedImage)
+        h(d, x, y, cell);
+}
+
+bool DrawPageBackground(TDrawEngine* d) {
+    auto& h = RenderHooks().DrawPageBackground;
+    return h ? h(d) : false;
+}
+
+void DrawTimeSignature(TDrawEngine* d, float x, float y, const TCell& cell, bool westRow) {
+    if (auto& h = RenderHooks().DrawTimeSignature)
+        h(d, x, y, cell, westRow);
+}
+
+void DrawInstrumentMark(TDrawEngine* d, float x, float y, const TCell& cell) {
+    if (auto& h = RenderHooks().DrawInstrumentMark)
+        h(d, x, y, cell);
+}
+
+void DrawGongcheCell(TDrawEngine* d, float x, float y, const TCell& cell) {
+    if (auto& h = RenderHooks().DrawGongcheCell)
+        h(d, x, y, cell);
+}

@@ -1,0 +1,52 @@
+#include "render/modTQMainView.h"
+
+#include <exception>
+#include <stdexcept>
+
+#include "model/modTQUtil.h"
+
+TMainView::TMainView() {
+    OutputKind = 0;
+    OnPageResized = [this](int width, int height) {
+        PaintBoxWidth = width;
+        PaintBoxHeight = height;
+    };
+}
+
+TMainView::~TMainView() = default;
+
+TMainView* MainView() {
+    TMainView* view = dynamic_cast<TMainView*>(frmMainTQ);
+    if (!view)
+        throw std::logic_error("drawing without a main window");
+    return view;
+}
+
+int TMainView::FindRowHighlight(int row) const {
+    for (size_t i = 0; i < Highlights.size(); ++i) {
+        const TMeasure& m = Highlights[i];
+        if (m.page == CurPage && m.row == row && m.col0 == 0 && m.col1 == Cols - 1)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void TMainView::DrawPageRange(int col0, int row0, int col1, int row1, bool whole) {
+    if (!whole) {
+        DrawEngine.DrawPage(col0, row0, col1, row1, false, false);
+        return;
+    }
+    const int zoom = RoundToInt(Zoom);
+    if (RedrawFailZoom != -1000 && RedrawFailZoom <= zoom) {
+        DrawEngine.DrawPage(col0, row0, col1, row1, false, true);
+        return;
+    }
+    try {
+        DrawEngine.DrawPage(col0, row0, col1, row1, true, true);
+    } catch (const std::exception&) {
+        RedrawFailZoom = zoom;
+        DrawEngine.DrawPage(col0, row0, col1, row1, false, true);
+    }
+}
+
+void TMainView::RedrawPage() { DrawPageRange(0, 0, Cols, Rows, true); }

@@ -1,0 +1,69 @@
+#include "render/modTQUnderline.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "model/modTQPredicates.h"
+#include "render/modTQCvsDraw.h"
+#include "render/modTQDrawEngine.h"
+#include "render/modTQMainView.h"
+
+namespace {
+constexpr uint32_t kGraceBit = 0x10000000u;
+bool HasGraceBit(const TCell* cell) { return cell && (cell->option & kGraceBit); }
+} // namespace
+
+void DrawJianpuUnderlines(TDrawEngine* d, float x, float y, TCell cell, int col, int row) {
+    TMainView* mv = MainView();
+    const float u = static_cast<float>(mv->GetCellHeight());
+    const float v = static_cast<float>(mv->GetCellWidth());
+    if (cell.markType >= 32 && cell.markType <= 35)
+        return;
+    if (d->GetOutputKind() == 1)
+        y += 0.15f * u;
+
+    float s = cell.CompressNotes.size() > 1 ? 1.0f : cell.fontSizeR;
+    float y0 = y + (0.83f + 0.3f * (s - 1.0f)) * u;
+    // Whole pixels, rounded up; the small margin keeps 3.0000001 at 3.
+    const float spacing = std::ceil(u * 0.1f * s - 1e-4f);
+    float a = 0.0f;
+    float e = 0.02f * u;
+    const bool lastCol = col >= mv->Cols - 1;
+    const TCell* right = lastCol ? nullptr : CellAtAddress(col + 1, row);
+    if (right && IsShrinkCell(*right))
+        e += 0.15f * v;
+    if (IsGraceNoteCell(cell)) {
+        y0 += 0.05f * u;
+        a = 0.15f * v;
+        e -= 0.3f * v;
+        s = 0.8f;
+    }
+
+    const int lines = std::min(cell.UL, 5);
+    float yL = y0;
+    for (int i = 0; i < lines; ++i) {
+        yL = y0 + spacing * static_cast<float>(i);
+        FillBar(x + a, yL, static_cast<int>(v + e), static_cast<int>(0.12f * v * s), -1);
+    }
+
+    bool grace = IsGraceCell(cell);
+    if ((cell.option & kGraceBit) && IsVerticalCell(cell)) {
+        const TCell* left = col > 0 ? CellAtAddress(col - 1, row) : nullptr;
+        if (col == 0 || !HasGraceBit(left)) {
+            grace = true;
+            if (HasGraceBit(right))
+                x += 0.5f * v;
+        }
+    }
+
+    const bool smallGraceFollows = right && right->fontSizeR <= 0.8f && AttrHasNibble(right->Attr, 0xB0) &&
+                                   (right->option & kGraceBit);
+    if (s <= 0.9f && grace && (!cell.CompressNotes.empty() || IsVerticalCell(cell)) && !smallGraceFollows) {
+        SetPenWidthScaled(0.05f * s);
+        const float r = 0.2f * u;
+        // The hook hangs under the middle of the lines it closes.
+        const float m = ((x + a) + (x + v)) / 2.0f;
+        DrawArcPolyline(m + r, yL + 0.05f * u, r, 90, 180);
+        SetPenWidthScaled(0.027f);
+    }
+}

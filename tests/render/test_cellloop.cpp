@@ -1,0 +1,234 @@
+// The cell loop and the dispatcher: which drawer each cell reaches, where, in
+// which colour and at which size.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "render/modTQCvsDraw.h"
+#include "tests/render/TQViewFixture.h"
+
+namespace {
+
+// Every hook of both tables, recording "name col,row x,y" (x, y rounded).
+struct THookLog {
+    std::vector<std::string> calls;
+    void Add(const std::string& name, int col, int row, float x, float y) {
+        std::ostringstream s;
+        s << name << " " << col << "," << row << " " << RoundToInt(x) << "," << RoundToInt(y);
+        calls.push_back(s.str());
+    }
+    void InstallAll() {
+        auto& r = RenderHooks();
+        // empty cells are Jianpu blanks: left out of the log
+        r.DrawJianpuNote = [this](TDrawEngine*, float x, float y, const TCell& cell, int c, int rw) {
+            if (cell.Note != 32)
+                Add("note", c, rw, x, y);
+        };
+        r.DrawJianpuNoteMarks = [this](TDrawEngine*, float x, float y, uint32_t, int, int c, int rw) {
+            Add("marks", c, rw, x, y);
+        };
+        r.DrawShrinkCell = [this](TDrawEngine*, int c, int rw, float x, float y) { Add("shrink", c, rw, x, y); };
+        r.DrawVerticalChord = [this](TDrawEngine*, float x, float y, int c, int rw, const TCell&) {
+            Add("vertical", c, rw, x, y);
+        };
+        r.DrawGraceCell = [this](TDrawEngine*, float x, float y, int c, int rw) { Add("grace", c, rw, x, y); };
+        r.DrawTextSymbol = [this](TDrawEngine*, float x, float y, TCell) { Add("textsym", -1, -1, x, y); };
+        r.DrawTextCell = [this](TDrawEngine*, float x, float y, const TCell&) { Add("text", -1, -1, x, y); };
+        r.DrawTempoMark = [this](TDrawEngine*, float x, float y, int c, int rw) { Add("tempo", c, rw, x, y); };
+        r.DrawInsertedImage = [this](TDrawEngine*, float x, float y, const TCell&) { Add("image", -1, -1, x, y); };
+        r.DrawTimeSignature = [this](TDrawEngine*, float x, float y, const TCell&, bool west) {
+            Add(west ? "timesig-west" : "timesig", -1, -1, x, y);
+        };
+        r.DrawInstrumentMark = [this](TDrawEngine*, float x, float y, const TCell&) { Add("instrument", -1, -1, x, y); };
+        r.DrawGongcheCell = [this](TDrawEngine*, float x, float y, const TCell&) { Add("gongche", -1, -1, x, y); };
+        auto& n = NotationHooks();
+        n.DrawWestCellDispatch = [this](TDrawEngine*, float x, float y, int c, int rw, TCell&) { Add("west", c, rw, x, y); };
+        n.DrawWestStaffHeader = [this](TDrawEngine*, float x, float y, TCell&, int c, int rw) {
+            Add("header", c, rw, x, y);
+        };
+        n.DrawSpecialSymbol = [this](TDrawEngine*, float x, float y, int id, int c, int rw) {
+            Add("special" + std::to_string(id), c, rw, x, y);
+        };
+        n.DrawStackedSymbols = [this](TDrawEngine*, float x, float y, const TCell&, int c, int rw) {
+            Add("stacked", c, rw, x, y);
+        };
+        n.DrawCellSymbolList = [this](TDrawEngine*, float x, float y, const TCell&, int c, int rw) {
+            Add("symlist", c, rw, x, y);
+        };
+        n.DrawLongSymbol = [this](TDrawEngine*, float x, float y, TCell&, int c, int rw) { Add("long", c, rw, x, y); };
+    }
+};
+
+} // namespace
+
+TEST(CellLoop, DispatchesEachKindToItsDrawer) {
+    // x unit 20, y unit 40; cell (c, r) has its origin at (60 + 20c, 50 + 40r).
+    struct Case {
+        std::string token;
+        std::vector<std::string> calls; // for the cell at column 2 of row 1
+    };
+    const std::vector<Case> cases = {
+        {"5", {"note 2,1 100,90"}},
+        {"5{x=5,y=-2}", {"note 2,1 120,82"}}, // offsets in tenths of the y unit
+        {"5{attr=0xA0}", {"shrink 2,1 100,90"}},
+        {"5{attr=0xB0}", {"vertical 2,1 100,90"}},
+        {"5{attr=0xC0}", {"grace 2,1 100,90"}},
+        {"5{attr=0xD0}", {"grace 2,1 100,90"}},
+        {"5{mark=35}", {"long 2,1 100,90"}},  // no note, only its spanning mark
+        {"5{mark=7}", {"note 2,1 100,90", "long 2,1 100,90"}},
+        {"\"abc\"", {"text -1,-1 100,90"}},
+        {"~{type=4}", {"tempo 2,1 100,90"}},
+        {"~{type=7}", {"image -1,-1 100,90"}},
+        {"T:3/4", {"timesig -1,-1 100,90"}},
+        {"~{type=10,note=49}", {"gongche -1,-1 100,90"}},
+        {"~{type=11}", {"textsym -1,-1 100,90"}},
+        {"~{type=12}", {"instrument -1,-1 100,90"}},
+        {"~{type=2}", {}},
+        {"~{type=5}", {}},
+        {"~{type=6}", {}},
+        {"S:5", {"stacked 2,1 100,90"}},
+        {"S:5{attr=0xA0}", {"symlist 2,1 100,90"}},
+        // a percussion syllable: the symbol 2 pixels up, its marks from 4 pixels down
+        {"S:10003", {"special10003 2,1 100,88", "marks 2,1 100,94"}},
+        // Western cells go to the staff drawer at (x + 0.2 x unit, y + 0.7 y unit),
+        // vertical offsets in eighths of the y unit
+        {"W:3", {"west 2,1 104,118"}},
+        {"W:3{y=2}", {"west 2,1 104,128"}},
+    };
+    for (const Case& c : cases) {
+        TViewFixture fx;
+        THookLog log;
+        log.InstallAll();
+        fx.At(2, 1) = TScoreFixture::Cell(c.token);
+        fx.view.DrawEngine.DrawCells(0, 0, fx.view.Cols, fx.view.Rows);
+        EXPECT_EQ(log.calls, c.calls) << c.token;
+    }
+}
+
+TEST(CellLoop, BackgroundImageCellIsNotDrawnAsAnImage) {
+    TViewFixture fx;
+    THookLog log;
+    log.InstallAll();
+    fx.At(0, 0) = TScoreFixture::Cell("~{type=7,note=200119}");
+    fx.At(1, 0) = TScoreFixture::Cell("~{type=7,note=200119}");
+    fx.view.DrawEngine.DrawCells(0, 0, fx.view.Cols, fx.view.Rows);
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"image -1,-1 80,50"}));
+}
+
+TEST(CellLoop, StaffHeadAndReducedRun) {
+    // Layer 0 row 1: a treble clef with the reduced-size bit and iEnd 3; notes after it.
+    TViewFixture fx(12, 4, 1);
+    fx.Row(1, "&G{dur=32,iEnd=3} 1 2 3 4 5");
+    fx.Row(1, "~ 1 2 3 4 5", 1);
+    std::vector<std::pair<int, int>> unitByCol; // (column, y unit seen by the drawer)
+    std::vector<int> headerLayers;
+    RenderHooks().DrawJianpuNote = [&](TDrawEngine*, float, float, const TCell& cell, int c, int) {
+        if (cell.Note != 32)
+            unitByCol.push_back({c, MainView()->GetCellHeight()});
+    };
+    NotationHooks().DrawWestStaffHeader = [&](TDrawEngine* d, float x, float y, TCell&, int c, int) {
+        headerLayers.push_back(CurLayer);
+        EXPECT_EQ(c, 0);
+        EXPECT_EQ(RoundToInt(x), 64);
+        EXPECT_EQ(RoundToInt(y), 90 + 20); // 0.7 of the reduced y unit 28
+        EXPECT_EQ(d->ReducedRunEnd, 3);
+        EXPECT_EQ(MainView()->CurClef, -1);
+    };
+    CurLayer = 0;
+    fx.view.DrawEngine.DrawCells(0, 0, 12, 4);
+    EXPECT_EQ(unitByCol, (std::vector<std::pair<int, int>>{{1, 28}, {2, 28}, {3, 28}, {4, 40}, {5, 40}}));
+    EXPECT_EQ(headerLayers, std::vector<int>{0});
+
+    // In layer 1 the clef position draws nothing, but the run still applies.
+    unitByCol.clear();
+    CurLayer = 1;
+    fx.view.DrawEngine.DrawCells(0, 0, 12, 4);
+    EXPECT_EQ(headerLayers, std::vector<int>{0});
+    EXPECT_EQ(unitByCol, (std::vector<std::pair<int, int>>{{1, 28}, {2, 28}, {3, 28}, {4, 40}, {5, 40}}));
+    // After the loop the y unit is the full one again.
+    EXPECT_EQ(fx.view.GetCellHeight(), 40);
+}
+
+TEST(CellLoop, OffsetsAreFullSizeAfterAReducedRun) {
+    // Row 0 ends inside a reduced-size run; row 1 holds moved cells. Their
+    // offsets use the full-size unit, also when a draw starts with the reduced
+    // factor left over.
+    TViewFixture fx;
+    fx.Row(0, "&G{dur=32,iEnd=99} 1 2");
+    fx.Row(1, "5{x=5,y=5} W:3{y=8}");
+    THookLog log;
+    log.InstallAll();
+    for (int pass = 0; pass < 2; ++pass) {
+        log.calls.clear();
+        fx.view.DrawSizeFactor = 0.7f; // as a previous draw could leave it
+        fx.view.DrawEngine.DrawCells(0, 0, fx.view.Cols, fx.view.Rows);
+        ASSERT_GE(log.calls.size(), 5u);
+        EXPECT_EQ(log.calls[3], "note 0,1 80,110") << pass;   // 5 tenths of 40 = 20 pixels each way
+        EXPECT_EQ(log.calls[4], "west 1,1 84,158") << pass;   // 8 eighths of 40 = 40 pixels down
+    }
+}
+
+TEST(CellLoop, OwnColourAndOwnerConnector) {
+    TViewFixture fx;
+    std::vector<TColor> colours;
+    RenderHooks().DrawTextCell = [&](TDrawEngine* d, float, float, const TCell&) { colours.push_back(d->CurColor); };
+    fx.Row(0, "\"red\"{up=2,fc=255} \"plain\" \"blue\"{up=0,fc=0xFF0000}");
+    fx.view.DrawEngine.CurColor = 0x112233;
+    fx.view.DrawEngine.DrawCells(0, 0, fx.view.Cols, fx.view.Rows);
+    EXPECT_EQ(colours, (std::vector<TColor>{0x0000FF, 0x112233, 0x112233}));
+
+    // The owner connector: a red line and arrow from a cell moved more than 3
+    // tenths, on screen with "Show Owner Cell" checked; never for Western cells.
+    struct Case {
+        std::string token;
+        bool checked;
+        int kind;
+        bool arrow;
+    };
+    const std::vector<Case> cases = {
+        {"S:5{x=4}", true, 0, true},   {"S:5{x=3}", true, 0, false}, {"S:5{y=-3.5}", true, 0, true},
+        {"S:5{x=4}", false, 0, false}, {"S:5{x=4}", true, 2, false}, {"W:3{x=9}", true, 0, false},
+    };
+    for (const Case& c : cases) {
+        TViewFixture f2;
+        f2.view.ShowOwnerCellChecked = c.checked;
+        f2.view.OutputKind = c.kind;
+        f2.At(3, 2) = TScoreFixture::Cell(c.token);
+        f2.view.DrawEngine.DrawCells(0, 0, f2.view.Cols, f2.view.Rows);
+        int redLines = 0;
+        for (const TCanvasCall* l : f2.canvas.OfOp(TCanvasOp::LineTo))
+            redLines += l->Pen.Color == 0x0000FF;
+        EXPECT_EQ(redLines, c.arrow ? 1 : 0) << c.token;
+        EXPECT_EQ(f2.canvas.CountOf(TCanvasOp::Polygon), c.arrow ? 1 : 0) << c.token;
+        if (c.arrow) {
+            // from the middle of the grid cell (130, 150)
+            EXPECT_EQ(f2.canvas.Last(TCanvasOp::LineTo)->Points.at(0), (TPoint{130, 150}));
+        }
+    }
+}
+
+TEST(CellLoop, UnderlinesOnlyOutsideWesternRows) {
+    TViewFixture fx;
+    fx.Row(0, "1__ 2_");
+    fx.Row(1, "&G 1__");
+    fx.view.DrawEngine.DrawCells(0, 0, fx.view.Cols, fx.view.Rows);
+    // row 0: 2 + 1 underlines; row 1 is a Western row and gets none
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::FillRect), 3) << fx.canvas.Dump();
+}
+
+TEST(CellLoop, HairpinOnAWesternRowKeepsItsLine) {
+    TViewFixture fx;
+    THookLog log;
+    log.InstallAll();
+    fx.Row(0, "&G ~{mark=5,y=8,opt=0x80000} ~{mark=5,y=8} ~{mark=6,y=8,opt=0x80000} ~{mark=7,y=8,opt=0x80000}");
+    fx.Row(1, "~{mark=5,y=5,opt=0x80000}");
+    fx.view.DrawEngine.DrawCells(0, 0, fx.view.Cols, fx.view.Rows);
+    std::vector<std::string> longs;
+    for (const std::string& s : log.calls)
+        if (s.rfind("long", 0) == 0)
+            longs.push_back(s);
+    EXPECT_EQ(longs, (std::vector<std::string>{"long 1,0 80,50", "long 2,0 100,90", "long 3,0 120,50",
+                                               "long 4,0 140,90", "long 0,1 60,110"}));
+}
