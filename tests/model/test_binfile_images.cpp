@@ -1,0 +1,240 @@
+// Pictures carried inside score files, and the one-page undo snapshots.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "model/modTQBinFile.h"
+#include "tests/model/binfile_support.h"
+#include "tests/support/TQTestSupport.h"
+
+using namespace tqfiletest;
+namespace fs = std::filesystem;
+
+namespace {
+
+TCell ImageCell(const std::string& path) {
+    TCell c;
+    c.cellType = ctImage;
+    c.Note = 1;
+    c.Text = path;
+    return c;
+}
+
+// Builds an image block with the given entries (raw 260-byte name fields).
+std::string ImageBlock(const std::vector<std::pair<std::string, std::string>>& entries) {
+    TBinWriter w;
+    w.U32(kImageBlockTag);
+    w.I32(int32_t(entries.size()));
+    for (const auto& [field, bytes] : entries) {
+        std::string f = field;
+        f.resize(260, '\0');
+        w.data += f;
+        w.I32(int32_t(bytes.size()));
+        w.data += bytes;
+    }
+    return w.data;
+}
+
+// A valid empty score file of the default page.
+std::string EmptyScoreBytes() {
+    tqtest::TempDir dir;
+    NewScore s;
+    const std::string path = (dir / "e.mus").string();
+    EXPECT_TRUE(SaveBinaryScore(path, &s.score, true));
+    return ReadFile(path);
+}
+
+} // namespace
+
+TEST(BinScoreImages, PicturesAreReferencedByFolderAndEmbeddedOnce) {
+    tqtest::TempDir scores, pictures, saved;
+    WriteFile((scores / "near.jpg").string(), "NEAR");
+    WriteFile((pictures / "far.bmp").string(), "FARAWAY");
+    WriteFile((pictures / "huge.jpg").string(), "");
+    fs::resize_file(pictures / "huge.jpg", kMaxEmbeddedImageBytes);
+
+    NewScore s;
+    s.At(0, 0) = ImageCell((scores / "near.jpg").string());
+    s.At(1, 0) = ImageCell((pictures / "far.bmp").string());
+    s.At(2, 0) = ImageCell((pictures / "far.bmp").string()); // same picture twice
+    s.At(3, 0) = ImageCell((pictures / "huge.jpg").string());
+    s.At(4, 0) = ImageCell((pictures / "gone.jpg").string());
+    const std::string path = (scores / "pics.mus").string();
+    ASSERT_TRUE(SaveBinaryScore(path, &s.score, true));
+    EXPECT_TRUE(EmbeddedImages.empty());
+
+    const std::string bytes = ReadFile(path);
+    // The first cell stores only its name, the others their whole path.
+    EXPECT_NE(bytes.find(std::string("\x0a\0\0\0near.jpg", 12)), std::string::npos);
+    EXPECT_NE(bytes.find((pictures / "far.bmp").string()), std::string::npos);
+    // Image block: two pictures, the big one and the missing one are not embedded.
+    const std::size_t block = bytes.rfind(std::string("\x97\xBB\x9F\x05", 4));
+    ASSERT_NE(block, std::string::npos);
+    EXPECT_EQ(WordAt(bytes, block + 4), 2u);
+    EXPECT_EQ(bytes.substr(block + 8, 9), std::string("near.jpg\0", 9));
+    EXPECT_EQ(WordAt(bytes, block + 268), 4u);
+    EXPECT_EQ(bytes.substr(block + 272, 4), "NEAR");
+    EXPECT_EQ(bytes.substr(block + 276, 8), std::string("far.bmp\0", 8));
+    EXPECT_EQ(WordAt(bytes, block + 536), 7u);
+    EXPECT_EQ(bytes.size(), block + 540 + 7);
+
+    // Opened from another folder: the bare name takes that folder; the
+    // pictures go to the saved-image folder.
+    tqtest::TempDir elsewhere;
+    const std::string moved = (elsewhere / "pics.mus").string();
+    WriteFile(moved, bytes);
+    NewScore t;
+    t.score.SavedImageFolder = saved.str() + "/";
+    ASSERT_TRUE(LoadBinaryScore(moved, &t.score, false));
+    EXPECT_EQ(t.At(0, 0).Text, (elsewhere / "near.jpg").string());
+    EXPECT_EQ(t.At(1, 0).Text, (pictures / "far.bmp").string());
+    EXPECT_EQ(ReadFile((saved / "near.jpg").string()), "NEAR");
+    EXPECT_EQ(ReadFile((saved / "far.bmp").string()), "FARAWAY");
+}
+
+TEST(BinScoreImages, TheBlockWritesTheSizeReadWhenWriting) {
+    tqtest::TempDir dir;
+    const std::string pic = (dir / "grow.jpg").string();
+    WriteFile(pic, "abc");
+    EmbeddedImages.clear();
+    CollectEmbeddedImage(pic);
+    ASSERT_EQ(EmbeddedImages.size(), 1u);
+    EXPECT_EQ(EmbeddedImages[0].size, 3);
+    WriteFile(pic, "abcdefgh"); // the picture changes before the block is written
+    TBinWriter w;
+    WriteImageBlock(w);
+    EXPECT_TRUE(EmbeddedImages.empty());
+    ASSERT_EQ(w.data.size(), 8u + 260 + 4 + 8);
+    EXPECT_EQ(WordAt(w.data, 268), 8u);
+    EXPECT_EQ(w.data.substr(272), "abcdefgh");
+}
+
+TEST(BinScoreImages, NamesFromAFileAreBaseNamesAndNeverOverwrite) {
+    tqtest::TempDir dir, saved;
+    WriteFile((saved / "keep.jpg").string(), "MINE");
+    const std::string unterminated(260, 'x');
+    const std::string block = ImageBlock({
+        {"..\\..\\evil.jpg", "E1"},
+        {"C:\\pics\\sub/deep.jpg", "D2"},
+        {"keep.jpg", "THEIRS"},
+        {"..", "P"},
+        {"dir/", "Q"},
+        {unterminated, "R"},
+        {"last.jpg", "L"},
+    });
+    const std::string path = (dir / "imgs.mus").string();
+    WriteFile(path, EmptyScoreBytes() + block);
+    NewScore t;
+    t.score.SavedImageFolder = saved.str() + "/";
+    Messages m;
+    ASSERT_TRUE(LoadBinaryScore(path, &t.score, false));
+    EXPECT_TRUE(m.recorder.shown.empty());
+    EXPECT_EQ(ReadFile((saved / "evil.jpg").string()), "E1");
+    EXPECT_EQ(ReadFile((saved / "deep.jpg").string()), "D2");
+    EXPECT_EQ(ReadFile((saved / "keep.jpg").string()), "MINE");
+    EXPECT_EQ(ReadFile((saved / "last.jpg").string()), "L");
+    EXPECT_FALSE(fs::exists(dir / "evil.jpg"));
+    EXPECT_FALSE(fs::exists(dir.path().parent_path() / "evil.jpg"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(saved.path()), {}), 4);
+}
+
+TEST(BinScoreImages, DamagedImageBlockRefusesTheFile) {
+    const std::string score = EmptyScoreBytes();
+    struct Case {
+        const char* what;
+        std::string tail;
+        bool ok;
+    };
+    std::string hugeCount = ImageBlock({});
+    PutWord(hugeCount, 4, 1000000);
+    std::string negativeSize = ImageBlock({{"a.jpg", "12"}});
+    PutWord(negativeSize, 268, uint32_t(-1));
+    std::string longSize = ImageBlock({{"a.jpg", "12"}});
+    PutWord(longSize, 268, 1000);
+    const Case cases[] = {
+        {"no block", "", true},
+        {"block after four other words", std::string(16, '\0') + ImageBlock({}), true},
+        {"block too far away", std::string(20, '\0') + ImageBlock({{"a.jpg", "x"}}), true},
+        {"count beyond the file", hugeCount, false},
+        {"negative size", negativeSize, false},
+        {"size beyond the file", longSize, false},
+        {"entry cut short", ImageBlock({{"a.jpg", "12"}}).substr(0, 100), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        tqtest::TempDir dir, saved;
+        const std::string path = (dir / "i.mus").string();
+        WriteFile(path, score + c.tail);
+        NewScore t;
+        t.score.SavedImageFolder = saved.str() + "/";
+        t.At(0, 0).Note = '7';
+        const ScoreState before(t.score);
+        Messages m;
+        EXPECT_EQ(LoadBinaryScore(path, &t.score, false), c.ok);
+        if (!c.ok) {
+            EXPECT_EQ(m.Ids(), std::vector<int>{1045});
+            EXPECT_TRUE(ScoreState(t.score) == before);
+        }
+        EXPECT_FALSE(fs::exists(saved / "a.jpg"));
+    }
+}
+
+TEST(UndoPageFile, PageAndSelectionRoundTripInBothLayers) {
+    tqtest::TempDir dir;
+    NewScore s;
+    s.AddPages(0, 2);
+    s.AddPages(1, 3);
+    s.At(3, 4, 1, 0).Note = '2';
+    s.At(5, 6, 1, 1).Note = '4';
+    s.score.SelCol0 = 1;
+    s.score.SelRow0 = 2;
+    s.score.SelCol1 = 3;
+    s.score.SelRow1 = 4;
+    const std::string path = (dir / "UDO0001.TMP").string();
+    ASSERT_TRUE(SaveUndoPage(path, &s.score, 1));
+    EXPECT_FALSE(SaveUndoPage(path + "x", &s.score, 3)); // no such page
+
+    const TPage layer0 = s.score.PageSets[0][1];
+    const TPage layer1 = s.score.PageSets[1][1];
+    s.At(3, 4, 1, 0).Note = '7';
+    s.At(0, 0, 1, 1).Note = '7';
+    s.score.CurPage = 0;
+    s.score.SelCol0 = s.score.SelRow0 = s.score.SelCol1 = s.score.SelRow1 = 0;
+    CurLayer = 1;
+    ASSERT_TRUE(LoadUndoPage(path, &s.score));
+    EXPECT_EQ(FirstDifference({s.score.PageSets[0][1]}, {layer0}), "");
+    EXPECT_EQ(FirstDifference({s.score.PageSets[1][1]}, {layer1}), "");
+    EXPECT_EQ(s.score.CurPage, 1);
+    EXPECT_EQ(s.score.SelCol0, 1);
+    EXPECT_EQ(s.score.SelRow1, 4);
+    EXPECT_EQ(CurLayer, 1);
+}
+
+TEST(UndoPageFile, AFailedLoadChangesNothing) {
+    tqtest::TempDir dir;
+    NewScore s;
+    s.At(2, 2).Note = '1';
+    const std::string path = (dir / "UDO0002.TMP").string();
+    ASSERT_TRUE(SaveUndoPage(path, &s.score, 0));
+    std::string bytes = ReadFile(path);
+    s.At(2, 2).Note = '5';
+    const ScoreState before(s.score);
+
+    Messages m;
+    WriteFile(path, bytes.substr(0, bytes.size() - 2)); // cut inside the page end tag
+    EXPECT_FALSE(LoadUndoPage(path, &s.score));
+    EXPECT_TRUE(m.recorder.shown.empty());
+    EXPECT_TRUE(ScoreState(s.score) == before);
+
+    std::string wrongPage = bytes;
+    PutWord(wrongPage, 8, 5);
+    WriteFile(path, wrongPage);
+    EXPECT_FALSE(LoadUndoPage(path, &s.score));
+    EXPECT_TRUE(ScoreState(s.score) == before);
+
+    fs::remove(path);
+    EXPECT_FALSE(LoadUndoPage(path, &s.score));
+    EXPECT_EQ(m.Ids(), std::vector<int>{1044});
+    EXPECT_TRUE(ScoreState(s.score) == before);
+}
