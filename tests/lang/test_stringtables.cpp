@@ -1,0 +1,172 @@
+// The two string tables, TQ_CH and TQ_EN, as built beside the program.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "lang/modTQLanguage.h"
+#include "platform/core/TQLibrary.h"
+
+namespace {
+
+// Every id the program uses, by range.
+std::vector<int> AllIds() {
+    static const std::pair<int, int> ranges[] = {
+        {200, 216},   {250, 264},   {301, 302},   {306, 325},   {350, 360},   {400, 411},   {413, 425},
+        {450, 457},   {459, 466},   {500, 511},   {520, 535},   {600, 600},   {602, 616},   {618, 641},
+        {650, 658},   {660, 666},   {700, 707},   {710, 710},   {800, 804},   {900, 908},   {920, 926},
+        {1000, 1026}, {1028, 1055}, {1058, 1066}, {1080, 1086}, {1100, 1104}, {1200, 1216}, {1218, 1235},
+        {1300, 1319}, {1324, 1326}, {1400, 1412}, {1500, 1504}, {1600, 1602}, {1700, 1701}, {1703, 1704},
+        {1801, 1810}, {1900, 1905}, {1907, 1914}, {2000, 2036}, {2040, 2047}, {2050, 2062}, {2101, 2110},
+        {2200, 2211}, {2213, 2224}, {2300, 2311}, {2401, 2406}, {2408, 2418}, {2500, 2520}, {2522, 2522},
+        {2524, 2524}, {2600, 2613}, {2700, 2701}, {2800, 2801}, {2906, 2910}, {2920, 2920}, {3100, 3123},
+        {3125, 3137}, {3200, 3220}, {3230, 3238}, {3240, 3251}, {3260, 3263}, {3300, 3304}, {3310, 3315},
+        {3400, 3411}, {3420, 3422}, {3499, 3630}, {3650, 3655}, {3658, 3661}, {3670, 3681},
+    };
+    std::vector<int> ids;
+    for (auto [a, b] : ranges)
+        for (int i = a; i <= b; ++i)
+            ids.push_back(i);
+    return ids;
+}
+
+struct Tables {
+    TLanguage ch, en;
+    Tables() {
+        ch.UseChinese = true;
+        en.UseChinese = false;
+        ch.LoadLanguageDll();
+        en.LoadLanguageDll();
+    }
+};
+
+Tables& Both() {
+    static Tables t;
+    return t;
+}
+
+const TQStringTableData* RawTable(TQLibrary& lib, const char* base) {
+    if (!lib.Load(base))
+        return nullptr;
+    return static_cast<const TQStringTableData*>(lib.Symbol(kStringTableSymbol));
+}
+
+} // namespace
+
+TEST(StringTables, BothLoadBesideTheProgram) {
+    ASSERT_TRUE(Both().ch.Loaded()) << "TQ_CH missing beside the test program";
+    ASSERT_TRUE(Both().en.Loaded()) << "TQ_EN missing beside the test program";
+}
+
+TEST(StringTables, HoldExactlyTheProgramsIdsSortedAndNonEmpty) {
+    const std::vector<int> ids = AllIds();
+    ASSERT_EQ(ids.size(), 834u);
+    for (const char* base : {"TQ_CH", "TQ_EN"}) {
+        TQLibrary lib;
+        const TQStringTableData* t = RawTable(lib, base);
+        ASSERT_NE(t, nullptr) << base;
+        ASSERT_EQ(t->count, 834) << base;
+        for (int i = 0; i < t->count; ++i) {
+            EXPECT_EQ(t->entries[i].id, ids[i]) << base << " entry " << i;
+            ASSERT_NE(t->entries[i].text, nullptr);
+            EXPECT_STRNE(t->entries[i].text, "") << base << " id " << t->entries[i].id;
+        }
+    }
+    for (int id : ids) {
+        EXPECT_FALSE(Both().ch.GetString(id).empty()) << "Chinese " << id;
+        EXPECT_FALSE(Both().en.GetString(id).empty()) << "English " << id;
+    }
+}
+
+TEST(StringTables, QuotedTextsStandAsStored) {
+    static const struct {
+        int id;
+        const char* text;
+    } chinese[] = {
+        {1000, "Tonquill"},
+        {1001, "版本"},
+        {1003, "第"},
+        {1005, "页"},
+        {1009, "确认"},
+        {1010, "取消"},
+        {1011, "保存"},
+        {1012, "打开"},
+        {1013, "文件名"},
+        {1014, "文件类形"},
+        {1015, "存入类形"},
+        {1016, "保存于"},
+        {1017, "查找于"},
+        {1018, "关闭"},
+        {1019, "否认"},
+        {1022, "当前乐谱有所改变但数据没有存入硬盘，继续下去？"},
+        {1033, "共有"},
+        {1044, "打开文件出错："},
+        {1045, "文件格式不对"},
+        {1048, "警告"},
+        {1049, "信息"},
+        {1050, "确认"},
+        {1051, "出错"},
+        {1058, "有些行的笫一个单元包含有音符。每行笫一个单元必须留给谱表号。因为这个原因该音符可能会丢失,请仔细检查."},
+        {2700, "请不要再显视这个窗口。"},
+        {2701, "这个文件已经存在，您希望取代它？ "},
+        {2910, "这个布局文件是老版本与当前系统不兼容: "},
+        {3311, "找不到所需要的DLL文件： "},
+        {3315, "改功能要求第一页第一行必须是非乐曲行."},
+        {801, "关于Tonquill . . ."},
+        {802, "设置 . . ."},
+        {1100, "关于Tonquill"},
+        {532, "固定调"},
+        {619, "整个乐曲"},
+        {462, "力度"},
+        {1061, "Tonquill文件(*.mus)|*.mus|所有形式文件(*.*)|*.*"},
+        {1226, "Tonquill书本文件(*.mbk)|*.mbk|所有形式文件(*.*)|*.*"},
+        {1065, "MIDI文件(*.mid)|*.mid|所有形式文件(*.*)|*.*"},
+        {3107, "动态符号位置文件(*.dly)|*.dly|所有形式文件(*.*)|*.*"},
+        {3113, "特殊标记位置文件(*.sly)|*.sly|所有形式文件(*.*)|*.*"},
+    };
+    for (const auto& c : chinese)
+        EXPECT_EQ(Both().ch.GetString(c.id), c.text) << c.id;
+
+    static const struct {
+        int id;
+        const char* text;
+    } english[] = {
+        {1000, "Tonquill"}, {1009, "OK"}, {1010, "Cancel"}, {1019, "No"}, {3402, "half"}, {3404, "one && half"},
+        {3420, "Shift Direction"}, {630, "All Except Grand Staff"}, {532, "Fixed Key"},
+    };
+    for (const auto& c : english)
+        EXPECT_EQ(Both().en.GetString(c.id), c.text) << c.id;
+}
+
+TEST(StringTables, ConventionsHoldInBothLanguages) {
+    const std::set<int> filters = {1061, 1063, 1065, 1224, 1226, 1228, 1230, 1232, 3107, 3109, 3111, 3113};
+    const std::string dots = " . . .";
+    std::set<std::string> programs;
+    for (int id : AllIds()) {
+        const std::string zh = Both().ch.GetString(id), en = Both().en.GetString(id);
+        // Only file-dialog filters hold '|', as description and pattern pairs.
+        for (const std::string& s : {zh, en}) {
+            const bool isFilter = s.find('|') != std::string::npos;
+            EXPECT_EQ(isFilter, filters.count(id) == 1) << id << ": " << s;
+            if (isFilter) {
+                size_t bars = 0;
+                for (char c : s)
+                    bars += c == '|';
+                EXPECT_EQ(bars % 2, 1u) << id;
+                EXPECT_EQ(s.find("||"), std::string::npos) << id;
+                EXPECT_NE(s.back(), '|') << id;
+            }
+        }
+        // A menu entry that opens a form ends in " . . ." in both languages.
+        const bool zhDots = zh.size() >= dots.size() && zh.compare(zh.size() - dots.size(), dots.size(), dots) == 0;
+        const bool enDots = en.size() >= dots.size() && en.compare(en.size() - dots.size(), dots.size(), dots) == 0;
+        EXPECT_EQ(zhDots, enDots) << id;
+        if (id >= 3501 && id <= 3628)
+            programs.insert(en);
+    }
+    EXPECT_EQ(programs.size(), 128u) << "every General MIDI program has its own name";
+    EXPECT_EQ(Both().en.GetString(3501), "Acoustic Grand Piano");
+    EXPECT_EQ(Both().en.GetString(3628), "Gunshot");
+}
