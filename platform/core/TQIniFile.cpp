@@ -236,17 +236,20 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool
     return ReadInteger(section, key, def ? 1 : 0) != 0;
 }
 
-bool TIniFile::WriteString(const std::string& section, const std::string& key,
-                           const std::string& value) {
-    if (Trim(section).empty() || Trim(key).empty() || HasLineBreak(section) || HasLineBreak(key) ||
-        HasLineBreak(value) || section.find(']') != std::string::npos ||
-        key.find('=') != std::string::npos || Trim(key).front() == ';' ||
-        Trim(key).front() == '[')
-        return false;
-    TIniDoc doc;
-    doc.Load(fileName_);
-    if (!doc.Writable(fileName_))
-        return false;
+namespace {
+
+bool StorableEntry(const std::string& section, const std::string& key, const std::string& value) {
+    return !Trim(section).empty() && !Trim(key).empty() && !HasLineBreak(section) &&
+           !HasLineBreak(key) && !HasLineBreak(value) && section.find(']') == std::string::npos &&
+           key.find('=') == std::string::npos && Trim(key).front() != ';' &&
+           Trim(key).front() != '[';
+}
+
+// Sets key = value in the document: in place when the key exists (keeping the
+// key as it was spelt), else after the last key of the section, else in a new
+// section at the end.
+void SetValue(TIniDoc& doc, const std::string& section, const std::string& key,
+              const std::string& value) {
     int s = doc.FindSection(section);
     if (s < 0) {
         TIniLine header;
@@ -258,20 +261,47 @@ bool TIniFile::WriteString(const std::string& section, const std::string& key,
     int k = doc.FindKey(s, key);
     if (k >= 0) {
         TIniLine& line = doc.lines[static_cast<std::size_t>(k)];
-        line.text = line.name + "=" + value; // keeps the key as it was spelt
+        line.text = line.name + "=" + value;
         ParseLine(line, k == 0);
-    } else {
-        std::size_t end = doc.SectionEnd(s);
-        std::size_t at = static_cast<std::size_t>(s) + 1;
-        for (std::size_t i = at; i < end; ++i)
-            if (doc.lines[i].kind == TLineKind::Key)
-                at = i + 1;
-        TIniLine line;
-        line.text = key + "=" + value;
-        ParseLine(line, false);
-        doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+        return;
     }
-    return doc.Save(fileName_);
+    std::size_t end = doc.SectionEnd(s);
+    std::size_t at = static_cast<std::size_t>(s) + 1;
+    for (std::size_t i = at; i < end; ++i)
+        if (doc.lines[i].kind == TLineKind::Key)
+            at = i + 1;
+    TIniLine line;
+    line.text = key + "=" + value;
+    ParseLine(line, false);
+    doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+}
+
+} // namespace
+
+bool TIniFile::WriteString(const std::string& section, const std::string& key,
+                           const std::string& value) {
+    return WriteValues(section, {{key, value}});
+}
+
+bool TIniFile::WriteValues(const std::string& section,
+                           const std::vector<std::pair<std::string, std::string>>& values) {
+    bool allStorable = true;
+    for (const auto& [key, value] : values)
+        allStorable = allStorable && StorableEntry(section, key, value);
+    TIniDoc doc;
+    doc.Load(fileName_);
+    if (!doc.Writable(fileName_))
+        return false;
+    bool any = false;
+    for (const auto& [key, value] : values) {
+        if (!StorableEntry(section, key, value))
+            continue;
+        SetValue(doc, section, key, value);
+        any = true;
+    }
+    if (!any)
+        return false;
+    return doc.Save(fileName_) && allStorable;
 }
 
 bool TIniFile::WriteInteger(const std::string& section, const std::string& key, int value) {

@@ -18,6 +18,7 @@
 // file that is renamed over the original, keeping every other section, key,
 // their order and unrelated lines.
 #include <string>
+#include <utility>
 #include <vector>
 
 class TIniFile {
@@ -46,6 +47,12 @@ public:
     // Written with the shortest text that reads back as the same double.
     bool WriteFloat(const std::string& section, const std::string& key, double value);
     bool WriteBool(const std::string& section, const std::string& key, bool value); // "1" / "0"
+    // Several keys of one section in one rewrite of the file, in the given
+    // order (keys new to the section are added in that order). A pair that
+    // cannot be stored is skipped and makes the result false; the others are
+    // written all the same.
+    bool WriteValues(const std::string& section,
+                     const std::vector<std::pair<std::string, std::string>>& values);
 
     bool SectionExists(const std::string& section) const;
     bool ValueExists(const std::string& section, const std::string& key) const;

@@ -179,6 +179,16 @@ TEST_F(IniTest, NewFileAndEmptySection) {
     EXPECT_EQ(ReadText(path), "[Empty]\nk=v\n[Next]\nx=1\n");
 }
 
+TEST_F(IniTest, SeveralKeysInOneRewrite) {
+    WriteText(path, "[Pref]\nZoom=1\n[Other]\nx=1\n");
+    TIniFile ini(path);
+    EXPECT_TRUE(ini.WriteValues("Pref", {{"B", "2"}, {"zoom", "1.5"}, {"A", "1"}}));
+    EXPECT_EQ(ReadText(path), "[Pref]\nZoom=1.5\nB=2\nA=1\n[Other]\nx=1\n");
+    // a pair that cannot be stored is skipped and reported; the others are written
+    EXPECT_FALSE(ini.WriteValues("Pref", {{"C", "3"}, {"D", "two\nlines"}, {"E", "5"}}));
+    EXPECT_EQ(ReadText(path), "[Pref]\nZoom=1.5\nB=2\nA=1\nC=3\nE=5\n[Other]\nx=1\n");
+}
+
 TEST_F(IniTest, EveryAccessSeesTheFileAsItIsNow) {
     TIniFile ini(path);
     TIniFile other(path);

@@ -1,0 +1,10 @@
+#include "lang/modTQMainSettings.h"
+
+#include "platform/core/TQFiles.h"
+
+void TMainSettings::SetDefaultFolders(const std::string& folder) {
+    const std::string base = IncludeTrailingSeparator(folder);
+    MusicFolder = base + "Music/";
+    ImageFolder = base + "Image/";
+    CurFileFolder = MusicFolder;
+}
