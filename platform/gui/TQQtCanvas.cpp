@@ -13,6 +13,7 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 #include <map>
 #include <optional>
@@ -93,6 +94,7 @@ struct TQtCanvas::Impl {
     QImage* image = nullptr;
     std::unique_ptr<QPainter> painter;
     bool rasterOps = false;
+    bool raster = false; // a pixel device: shapes are drawn pixel by pixel
     bool autoBegin = true;
     int ppi = 96;
     TPoint penPos;
@@ -161,6 +163,7 @@ bool TQtCanvas::Begin() {
     d->painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
     QPaintEngine* engine = d->painter->paintEngine();
     d->rasterOps = engine && engine->hasFeature(QPaintEngine::RasterOpModes);
+    d->raster = engine && engine->type() == QPaintEngine::Raster;
     d->stateValid = false;
     return true;
 }
@@ -279,7 +282,8 @@ void DrawOpenLine(QPainter& p, const TPen& pen, TPoint a, TPoint b) {
     if (n == 0)
         return;
     if (pen.Width > 1) {
-        p.drawLine(a.x, a.y, b.x, b.y);
+        // Wide strokes are centred on the pixel the point names.
+        p.drawLine(QPointF(a.x + 0.5, a.y + 0.5), QPointF(b.x + 0.5, b.y + 0.5));
         return;
     }
     // The pixel before b along the line.
@@ -315,10 +319,10 @@ void TQtCanvas::Polyline(const std::vector<TPoint>& points) {
     if (!p)
         return;
     if (Pen.Width > 1) {
-        QPolygon poly;
+        QPolygonF poly;
         poly.reserve(static_cast<int>(points.size()));
         for (const auto& pt : points)
-            poly << QPoint(pt.x, pt.y);
+            poly << QPointF(pt.x + 0.5, pt.y + 0.5);
         p->setBrush(Qt::NoBrush);
         p->drawPolyline(poly);
         if (Brush.Style != bsClear)
@@ -342,7 +346,20 @@ void TQtCanvas::Polygon(const std::vector<TPoint>& points) {
     poly.reserve(static_cast<int>(points.size()));
     for (const auto& pt : points)
         poly << QPoint(pt.x, pt.y);
-    p->drawPolygon(poly, Qt::OddEvenFill);
+    if (Pen.Style != psClear && Pen.Width > 1) {
+        p->drawPolygon(poly.toPolygonF().translated(0.5, 0.5), Qt::OddEvenFill);
+    } else {
+        if (Brush.Style != bsClear) {
+            // The fill leaves out the right and bottom edge; the outline covers them.
+            p->setPen(Qt::NoPen);
+            p->drawPolygon(poly, Qt::OddEvenFill);
+            d->stateValid = false;
+            p = ShapePainter();
+        }
+        if (Pen.Style != psClear)
+            for (size_t i = 0; i < points.size(); ++i)
+                DrawOpenLine(*p, Pen, points[i], points[(i + 1) % points.size()]);
+    }
     d->Changed();
 }
 
@@ -355,6 +372,63 @@ void Normalise(int& x1, int& y1, int& x2, int& y2) {
         std::swap(x1, x2);
     if (y1 > y2)
         std::swap(y1, y2);
+}
+
+// The pixels of an ellipse filling the box of w x h pixels at (x, y), row by
+// row: row i spans [left[i], right[i]] (empty when left > right). A pixel is in
+// when its centre lies in the ellipse through the box's outer pixel edges, so
+// the first and last row and column are always reached.
+struct EllipseRows {
+    int x = 0, y = 0;
+    std::vector<int> left, right;
+    EllipseRows(int x0, int y0, int w, int h) : x(x0), y(y0), left(h), right(h) {
+        double cx = (w - 1) / 2.0, cy = (h - 1) / 2.0;
+        double a = w / 2.0, b = h / 2.0;
+        for (int i = 0; i < h; ++i) {
+            double dy = (i - cy) / b;
+            double t = 1.0 - dy * dy;
+            double half = t > 0 ? a * std::sqrt(t) : 0;
+            // Pixel centres within half of the centre, at least the middle one(s).
+            int l = static_cast<int>(std::ceil(cx - half - 1e-9));
+            int r = static_cast<int>(std::floor(cx + half + 1e-9));
+            if (l > r) {
+                l = static_cast<int>(std::floor(cx));
+                r = static_cast<int>(std::ceil(cx));
+            }
+            left[i] = std::max(0, l);
+            right[i] = std::min(w - 1, r);
+        }
+    }
+    int rows() const { return static_cast<int>(left.size()); }
+    bool Inside(int i, int j) const { return i >= 0 && i < rows() && j >= left[i] && j <= right[i]; }
+    // A pixel of the region with a 4-neighbour outside it.
+    bool Edge(int i, int j) const {
+        return !Inside(i - 1, j) || !Inside(i + 1, j) || !Inside(i, j - 1) || !Inside(i, j + 1);
+    }
+};
+
+// Fills the region (or, with an outline, its inside) in the brush and draws the
+// outline pixels in the pen; every pixel is painted once.
+void PaintEllipseRows(QPainter& p, const EllipseRows& e, bool outline, bool fill, const QColor& brush,
+                      const std::function<bool(int, int)>& keep = {}) {
+    QList<QPoint> points;
+    for (int i = 0; i < e.rows(); ++i) {
+        int first = -1, last = -2;
+        for (int j = e.left[i]; j <= e.right[i]; ++j) {
+            if (outline && e.Edge(i, j)) {
+                if (!keep || keep(e.x + j, e.y + i))
+                    points << QPoint(e.x + j, e.y + i);
+            } else {
+                if (first < 0)
+                    first = j;
+                last = j;
+            }
+        }
+        if (fill && first >= 0)
+            p.fillRect(QRect(e.x + first, e.y + i, last - first + 1, 1), brush);
+    }
+    if (!points.isEmpty())
+        p.drawPoints(points.constData(), static_cast<int>(points.size()));
 }
 } // namespace
 
@@ -383,10 +457,16 @@ void TQtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
     }
     if (pen) {
         p->setBrush(Qt::NoBrush);
-        if (w == 1 || h == 1)
+        if (Pen.Width > 1) {
+            p->drawRect(QRectF(x1 + 0.5, y1 + 0.5, w - 1, h - 1));
+        } else if (w == 1 || h == 1) {
             p->drawLine(x1, y1, x2 - 1, y2 - 1);
-        else
-            p->drawRect(QRect(x1, y1, w - 1, h - 1));
+        } else {
+            // Four open edges: every pixel of the frame once.
+            TPoint c[4] = {{x1, y1}, {x2 - 1, y1}, {x2 - 1, y2 - 1}, {x1, y2 - 1}};
+            for (int i = 0; i < 4; ++i)
+                DrawOpenLine(*p, Pen, c[i], c[(i + 1) % 4]);
+        }
         if (Brush.Style != bsClear)
             p->setBrush(ToQColor(Brush.Color));
     }
@@ -414,9 +494,18 @@ void TQtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
     QPainter* p = ShapePainter();
     if (!p)
         return;
-    if (Pen.Style == psClear) {
-        if (w > 1 && h > 1)
-            p->drawEllipse(QRectF(x1 - 0.5, y1 - 0.5, w - 1, h - 1));
+    bool pen = Pen.Style != psClear;
+    bool fill = Brush.Style != bsClear;
+    if (d->raster && (!pen || (Pen.Width <= 1 && Pen.Style == psSolid))) {
+        // Pixel-exact: x1..x2-1 with an outline, one pixel less without.
+        if (!pen && (w < 2 || h < 2))
+            return;
+        EllipseRows rows(x1, y1, pen ? w : w - 1, pen ? h : h - 1);
+        PaintEllipseRows(*p, rows, pen, fill, ToQColor(Brush.Color));
+    } else if (!pen) {
+        p->drawEllipse(QRectF(x1 - 0.45, y1 - 0.45, w - 0.1, h - 0.1));
+    } else if (Pen.Width > 1) {
+        p->drawEllipse(QRectF(x1 + 0.5, y1 + 0.5, w - 1, h - 1));
     } else {
         p->drawEllipse(QRectF(x1, y1, w - 1, h - 1));
     }
@@ -426,37 +515,50 @@ void TQtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
 void TQtCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
     Normalise(x1, y1, x2, y2);
     int w = x2 - x1, h = y2 - y1;
-    if (w <= 1 || h <= 1 || Pen.Style == psClear)
+    if (w <= 0 || h <= 0 || Pen.Style == psClear)
         return;
     QPainter* p = ShapePainter();
     if (!p)
         return;
-    QRectF box(x1, y1, w - 1, h - 1);
-    double cx = box.center().x(), cy = box.center().y();
-    double a = box.width() / 2, b = box.height() / 2;
-    // The radial points give rays from the centre; the arc's ends are where the
-    // rays meet the ellipse, expressed as the ellipse's parametric angles
-    // (counter-clockwise, y up).
-    auto angleOf = [&](int px, int py) {
+    // The radial points give rays from the centre; the arc runs counter-clockwise
+    // (y up) from where the start ray meets the ellipse to where the end ray does.
+    double cx = x1 + (w - 1) / 2.0, cy = y1 + (h - 1) / 2.0;
+    auto rayAngle = [&](double px, double py) {
         double dx = px - cx, dy = cy - py;
-        if (dx == 0 && dy == 0)
-            return 0.0;
-        return std::atan2(dy / b, dx / a) * 180.0 / M_PI;
+        return dx == 0 && dy == 0 ? 0.0 : std::atan2(dy, dx) * 180.0 / M_PI;
     };
-    double start = angleOf(x3, y3);
-    double end = angleOf(x4, y4);
-    double span = end - start;
-    while (span <= 1e-9)
-        span += 360.0;
-    while (span > 360.0)
-        span -= 360.0;
-    QPainterPath path;
-    path.arcMoveTo(box, start);
-    path.arcTo(box, start, span);
-    p->setBrush(Qt::NoBrush);
-    p->drawPath(path);
-    if (Brush.Style != bsClear)
-        p->setBrush(ToQColor(Brush.Color));
+    double start = rayAngle(x3, y3);
+    double span = std::fmod(rayAngle(x4, y4) - start + 720.0, 360.0);
+    if (span <= 1e-9)
+        span = 360.0;
+    if (d->raster && Pen.Width <= 1 && Pen.Style == psSolid) {
+        EllipseRows rows(x1, y1, w, h);
+        auto keep = [&](int px, int py) {
+            double a = std::fmod(rayAngle(px, py) - start + 720.0, 360.0);
+            return a <= span + 1e-9;
+        };
+        PaintEllipseRows(*p, rows, true, false, QColor(), keep);
+    } else {
+        double off = Pen.Width > 1 ? 0.5 : 0.0;
+        QRectF box(x1 + off, y1 + off, std::max(0, w - 1), std::max(0, h - 1));
+        double a = box.width() / 2, b = box.height() / 2;
+        // Qt's arc angles are the ellipse's parametric angles.
+        auto param = [&](double deg) {
+            double r = deg * M_PI / 180.0;
+            return a > 0 && b > 0 ? std::atan2(std::sin(r) / b, std::cos(r) / a) * 180.0 / M_PI : deg;
+        };
+        double ps = param(start), pe = param(start + span);
+        double pspan = std::fmod(pe - ps + 720.0, 360.0);
+        if (span >= 360.0 || pspan <= 1e-9)
+            pspan = 360.0;
+        QPainterPath path;
+        path.arcMoveTo(box, ps);
+        path.arcTo(box, ps, pspan);
+        p->setBrush(Qt::NoBrush);
+        p->drawPath(path);
+        if (Brush.Style != bsClear)
+            p->setBrush(ToQColor(Brush.Color));
+    }
     d->Changed();
 }
 
