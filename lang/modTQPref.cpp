@@ -166,8 +166,13 @@ void LoadPreferences(TPrefParts& p) {
     TMainSettings& m = p.Settings;
 
     s.PrintZoom = static_cast<float>(r.Int("PrintAdj", 90, kMinPrintAdj, kMaxPrintAdj)) * 0.01f;
-    m.MusicFolder = IncludeTrailingSeparator(r.String("defFileDir", m.MusicFolder));
-    m.ImageFolder = IncludeTrailingSeparator(r.String("defImgDir", m.ImageFolder));
+    // an empty folder text is no folder: the current one stays
+    const std::string musicFolder = r.String("defFileDir", m.MusicFolder);
+    const std::string imageFolder = r.String("defImgDir", m.ImageFolder);
+    if (!musicFolder.empty())
+        m.MusicFolder = IncludeTrailingSeparator(musicFolder);
+    if (!imageFolder.empty())
+        m.ImageFolder = IncludeTrailingSeparator(imageFolder);
     m.HistoryFileNo = r.Int("historyFileNo", m.HistoryFileNo, kMinHistory, kMaxHistory);
     m.LoadPreFile = r.Bool("loadPreFile", m.LoadPreFile);
     s.Zoom = r.Float("Zoom", 1.0, kMinZoom, kMaxZoom);

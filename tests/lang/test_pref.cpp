@@ -406,6 +406,7 @@ TEST_F(PrefTest, DamagedValuesFallBackToDefaults) {
         {"MainLayerColor", "16777216"}, {"SharpColor", "red"}, {"WindowWidth", "99999999"},
         {"WindowHeight", "-5"},     {"WestDlgLeft", "2147483647"}, {"fontNameNote", ""},
         {"fontStyleNote", "99"},    {"fontCharsetEnglish", "300"}, {"defJianpuShrinkRate", "5000"},
+        {"defFileDir", ""},         {"defImgDir", "  "},
     };
     // the defaults, as a first start loads them
     LoadPreferences(parts);
@@ -437,6 +438,8 @@ TEST_F(PrefTest, DamagedValuesFallBackToDefaults) {
         EXPECT_EQ(s.NoteFontStyle, d.NoteFontStyle);
         EXPECT_EQ(s.EnglishFontCharset, d.EnglishFontCharset);
         EXPECT_EQ(m.HistoryFileNo, settings.HistoryFileNo);
+        EXPECT_EQ(m.MusicFolder, settings.MusicFolder);
+        EXPECT_EQ(m.ImageFolder, settings.ImageFolder);
         EXPECT_EQ(m.CopyImageQuality, settings.CopyImageQuality);
         EXPECT_EQ(m.WindowWidth, 0);
         EXPECT_EQ(m.WindowHeight, 0);
