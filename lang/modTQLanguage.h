@@ -128,12 +128,15 @@ public:
     // user answers Yes to string 2701.
     bool ConfirmOverwrite(const std::string& fileName, const std::string& defaultExt);
 
-    // The request a message box by string id shows (also used by the dialog).
-    TMessageRequest BuildMessageRequest(int id, const std::string& extra, TMsgKind kind,
-                                        TMsgButtons buttons, bool withCheckBox, int dontShowId) const;
+    // What the message form of a box shows: caption, text, buttons and the check
+    // box text (see the entry points above).
+    TMessageRequest BuildMessageForm(int id, const std::string& extra, TMsgKind kind, TMsgButtons buttons,
+                                     bool withCheckBox, int dontShowId) const;
 
 private:
-    int RunMessage(const TMessageRequest& request, bool* dontShow);
+    // Shows the form through the installed message boxes; sets *dontShow when
+    // the box was ticked.
+    int RunMessageForm(const TMessageRequest& request, bool* dontShow);
 
     TQLibrary library_;
     const TQStringTableData* table_ = nullptr;

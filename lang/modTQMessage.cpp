@@ -35,9 +35,8 @@ void InstallMessageByIdHandler() {
     });
 }
 
-TMessageRequest TLanguage::BuildMessageRequest(int id, const std::string& extra, TMsgKind kind,
-                                               TMsgButtons buttons, bool withCheckBox,
-                                               int dontShowId) const {
+TMessageRequest TLanguage::BuildMessageForm(int id, const std::string& extra, TMsgKind kind, TMsgButtons buttons,
+                                           bool withCheckBox, int dontShowId) const {
     TMessageRequest req;
     req.kind = kind;
     req.buttons = buttons;
@@ -59,7 +58,7 @@ TMessageRequest TLanguage::BuildMessageRequest(int id, const std::string& extra,
     return req;
 }
 
-int TLanguage::RunMessage(const TMessageRequest& request, bool* dontShow) {
+int TLanguage::RunMessageForm(const TMessageRequest& request, bool* dontShow) {
     TMessageResult r = MessageBoxes().Show(request);
     if (dontShow && r.dontShow)
         *dontShow = true;
@@ -71,18 +70,18 @@ int TLanguage::RunMessage(const TMessageRequest& request, bool* dontShow) {
 
 int TLanguage::MessageYesNoCancel(int id, const std::string& extra, TMsgKind kind, bool* dontShow,
                                   int dontShowId) {
-    return RunMessage(BuildMessageRequest(id, extra, kind, mbYesNoCancel, dontShow != nullptr, dontShowId),
+    return RunMessageForm(BuildMessageForm(id, extra, kind, mbYesNoCancel, dontShow != nullptr, dontShowId),
                       dontShow);
 }
 
 int TLanguage::MessageYesNo(int id, const std::string& extra, TMsgKind kind, bool* dontShow,
                             int dontShowId) {
-    return RunMessage(BuildMessageRequest(id, extra, kind, mbYesNo, dontShow != nullptr, dontShowId),
+    return RunMessageForm(BuildMessageForm(id, extra, kind, mbYesNo, dontShow != nullptr, dontShowId),
                       dontShow);
 }
 
 int TLanguage::MessageOk(int id, const std::string& extra, TMsgKind kind, bool* dontShow, int dontShowId) {
-    return RunMessage(BuildMessageRequest(id, extra, kind, mbOK, dontShow != nullptr, dontShowId), dontShow);
+    return RunMessageForm(BuildMessageForm(id, extra, kind, mbOK, dontShow != nullptr, dontShowId), dontShow);
 }
 
 bool TLanguage::ConfirmOverwrite(const std::string& fileName, const std::string& defaultExt) {

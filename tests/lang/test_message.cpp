@@ -182,7 +182,7 @@ Shown Layout(TfrmMsgYNC& f) {
 }
 
 TMessageRequest Request(TMsgButtons buttons, const std::string& text, bool checkBox = false) {
-    TMessageRequest r = Language->BuildMessageRequest(0, text, mkInformation, buttons, checkBox, 0);
+    TMessageRequest r = Language->BuildMessageForm(0, text, mkInformation, buttons, checkBox, 0);
     return r;
 }
 
@@ -222,7 +222,7 @@ TEST_F(MessageTest, DialogButtonSetsAndIcons) {
     };
     for (const auto& c : cases) {
         TfrmMsgYNC f;
-        TMessageRequest r = Language->BuildMessageRequest(1022, "", c.kind, c.buttons, false, 0);
+        TMessageRequest r = Language->BuildMessageForm(1022, "", c.kind, c.buttons, false, 0);
         f.Prepare(r);
         f.Arrange();
         EXPECT_EQ(f.btnYes->isVisibleTo(&f), c.yes);
@@ -285,9 +285,9 @@ TMessageResult RunDialog(const TMessageRequest& request, const std::function<voi
 } // namespace
 
 TEST_F(MessageTest, DialogModalResults) {
-    const TMessageRequest yesNo = Language->BuildMessageRequest(1022, "", mkConfirmation, mbYesNo, true, 0);
+    const TMessageRequest yesNo = Language->BuildMessageForm(1022, "", mkConfirmation, mbYesNo, true, 0);
     const TMessageRequest yesNoCancel =
-        Language->BuildMessageRequest(1022, "", mkConfirmation, mbYesNoCancel, false, 0);
+        Language->BuildMessageForm(1022, "", mkConfirmation, mbYesNoCancel, false, 0);
     EXPECT_EQ(RunDialog(yesNo, [](TfrmMsgYNC& f) { f.btnYes->click(); }).modalResult, mrYes);
     EXPECT_EQ(RunDialog(yesNo, [](TfrmMsgYNC& f) { f.btnNo->click(); }).modalResult, mrNo);
     EXPECT_EQ(RunDialog(yesNoCancel, [](TfrmMsgYNC& f) { f.btnCancel->click(); }).modalResult, mrCancel);
