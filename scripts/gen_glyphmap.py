@@ -113,7 +113,10 @@ RULES = [
     (MS, 42, 0xE655, "keyboardPedalUp", "pedal up", 0.95, ("l", -0.03), ("b", 1.45)),
     (MS, 43, 0xE5E5, "brassMuteClosed", "plus", 0.85, ("l", -0.144), ("c", 1.327)),
     (MS, 34, 0xE4D1, "caesura", "caesura", 0.45, ("l", 0.0), ("o", BASE)),
-    (MS, 103, 0xEAA9, "wiggleArpeggiatoUp", "arpeggio segment", 1.1, ("o", 0.3), ("o", 0.4), {"angle": 900}),
+    # One arpeggio segment, turned upright and rising from the baseline: the
+    # drawer stacks them every half row at factor 1.4, so each is half a row
+    # (its advance) long.
+    (MS, 103, 0xEAA9, "wiggleArpeggiatoUp", "arpeggio segment", 2.1, ("o", 0.27), ("o", BASE), {"angle": 900}),
     # Grand-staff brace: code 167 draws the whole brace over both halves of the
     # span (0.427 to 4.7 em below the cell top of the upper half, whatever the
     # number of rows); the lower half, 234, then has nothing left to draw.

@@ -91,18 +91,16 @@ float LegacyCellHeight(const std::string& face) {
     // a cell height, come out at the size of their drawn twins with these.
     switch (FaceOf(face)) {
     case lfMusicalSymbols: return 2.9f;
-    case lfToccata: return 1.3f;
+    case lfToccata: return 1.8f;
     case lfWingdings3: return 1.15f;
     default: return 1.0f;
     }
 }
 
-float LegacyAverageCharWidth(const std::string& face) {
-    switch (FaceOf(face)) {
-    case lfMusicalSymbols: return 0.45f;
-    case lfToccata: return 0.55f;
-    default: return 0.5f;
-    }
+float LegacyAverageCharWidth(const std::string&) {
+    // Half an em: the narrow digits, diamond and triangle then come out at the
+    // width of their drawn twins.
+    return 0.5f;
 }
 
 const std::vector<TLegacyGlyphEntry>& LegacyGlyphTable() {
