@@ -9,6 +9,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -34,6 +35,40 @@ void ToBlackAndWhite(QImage& img) {
             line[x] = lum >= 128 ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
         }
     }
+}
+
+uint32_t Le32(const QByteArray& b, int at) {
+    auto u = [&](int i) { return static_cast<uint32_t>(static_cast<unsigned char>(b[at + i])); };
+    return u(0) | (u(1) << 8) | (u(2) << 16) | (u(3) << 24);
+}
+
+// Whether the file holds the whole picture its header announces. The image
+// readers fill a cut-off picture with grey or black and call it a success.
+bool Complete(QFile& file, const QByteArray& format) {
+    qint64 size = file.size();
+    if (format == "bmp") {
+        QByteArray h = file.peek(54);
+        if (h.size() < 34)
+            return false;
+        uint32_t offBits = Le32(h, 10), headerSize = Le32(h, 14);
+        if (headerSize < 40)
+            return true; // an old OS/2 header: left to the reader
+        int64_t width = static_cast<int32_t>(Le32(h, 18));
+        int64_t height = static_cast<int32_t>(Le32(h, 22));
+        int bits = static_cast<unsigned char>(h[28]) | (static_cast<unsigned char>(h[29]) << 8);
+        uint32_t compression = Le32(h, 30);
+        if (compression != 0 && compression != 3)
+            return true; // run-length coded: no fixed size
+        int64_t stride = ((std::abs(width) * bits + 31) / 32) * 4;
+        return size >= static_cast<int64_t>(offBits) + stride * std::abs(height);
+    }
+    // JPEG: the end-of-image marker near the end of the file.
+    qint64 tail = std::min<qint64>(size, 4096);
+    if (!file.seek(size - tail))
+        return false;
+    QByteArray t = file.read(tail);
+    file.seek(0);
+    return t.contains(QByteArray("\xFF\xD9", 2));
 }
 
 } // namespace
@@ -122,7 +157,9 @@ bool TBitmap::LoadFromFile(const std::string& path) {
     QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     QByteArray format = reader.format().toLower();
-    if (format != "bmp" && format != "jpeg" && format != "jpg")
+    if (format == "jpg")
+        format = "jpeg";
+    if ((format != "bmp" && format != "jpeg") || !Complete(file, format))
         return false;
     QImage img;
     if (!reader.read(&img) || img.isNull())
