@@ -142,5 +142,9 @@ private:
     const TQStringTableData* table_ = nullptr;
 };
 
-// The program-wide language object; lives for the whole run.
+// The program-wide language object; lives for the whole run. Start-up, once the
+// QApplication exists: LoadProgramFonts, Language->ProbeFonts(), install the
+// message dialog (SetMessageBoxes with a TMessageDialogBoxes, lang/frmTQMessage.h),
+// set UseChinese from the preferences, Language->LoadLanguageDll(). A language
+// switch toggles UseChinese, loads again and runs SetLanguage on the open forms.
 extern TLanguage* Language;
