@@ -302,9 +302,12 @@ int GetOrnamentClass(const TCell& cell) {
 
 // ---- Play-adjustment bytes ----
 
-void SetCellCredAdj(TCell& cell, int percent) { cell.AdvPlay[0] = static_cast<uint8_t>(percent & 0xFF); }
-void SetCellVolAdj(TCell& cell, int percent) { cell.AdvPlay[1] = static_cast<uint8_t>(percent & 0xFF); }
-void SetCellRitArpAdj(TCell& cell, int percent) { cell.AdvPlay[2] = static_cast<uint8_t>(percent & 0xFF); }
+// A percentage outside one byte is held at its nearest end rather than wrapped.
+static uint8_t PercentByte(int percent) { return static_cast<uint8_t>(std::clamp(percent, 0, 255)); }
+
+void SetCellCredAdj(TCell& cell, int percent) { cell.AdvPlay[0] = PercentByte(percent); }
+void SetCellVolAdj(TCell& cell, int percent) { cell.AdvPlay[1] = PercentByte(percent); }
+void SetCellRitArpAdj(TCell& cell, int percent) { cell.AdvPlay[2] = PercentByte(percent); }
 
 // ---- Small-note list ----
 

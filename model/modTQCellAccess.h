@@ -73,7 +73,7 @@ void MoveSignToOtherSide(TCell& cell, int noteIndex);
 // ornament symbol in Note/upNote/FontColor, -1 none.
 int GetOrnamentClass(const TCell& cell);
 
-// ---- Play-adjustment bytes (AdvPlay); percent is stored as one byte ----
+// ---- Play-adjustment bytes (AdvPlay); percent is stored as one byte, held to 0..255 ----
 
 void SetCellCredAdj(TCell& cell, int percent);   // byte 0, crescendo rate
 void SetCellVolAdj(TCell& cell, int percent);    // byte 1, note volume

@@ -422,6 +422,9 @@ TEST(PlayBytes, EachSetterWritesItsByteOnly) {
     EXPECT_EQ(cell.AdvPlay, (std::array<uint8_t, 4>{250, 60, 20, 0}));
     SetCellVolAdj(cell, 100);
     EXPECT_EQ(cell.AdvPlay, (std::array<uint8_t, 4>{250, 100, 20, 0}));
+    SetCellCredAdj(cell, 300); // held at the byte's ends, never wrapped
+    SetCellRitArpAdj(cell, -4);
+    EXPECT_EQ(cell.AdvPlay, (std::array<uint8_t, 4>{255, 100, 0, 0}));
 }
 
 TEST(SmallNotes, CopyBetweenCellAndItem) {
