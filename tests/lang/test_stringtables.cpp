@@ -1,6 +1,10 @@
 // The two string tables, TQ_CH and TQ_EN, as built beside the program.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <utility>
@@ -8,6 +12,7 @@
 
 #include "lang/modTQLanguage.h"
 #include "platform/core/TQLibrary.h"
+#include "tests/support/TQTestSupport.h"
 
 namespace {
 
@@ -169,4 +174,41 @@ TEST(StringTables, ConventionsHoldInBothLanguages) {
     EXPECT_EQ(programs.size(), 128u) << "every General MIDI program has its own name";
     EXPECT_EQ(Both().en.GetString(3501), "Acoustic Grand Piano");
     EXPECT_EQ(Both().en.GetString(3628), "Gunshot");
+}
+
+// The build's generator turns a table source into C; a bad source stops the build.
+TEST(StringTableGenerator, AcceptsWindowsLinesAndRefusesBadSources) {
+    const std::filesystem::path tool = tqtest::ProgramFolder().parent_path() / "tools" / "tq_strgen";
+    ASSERT_TRUE(std::filesystem::exists(tool)) << tool;
+    tqtest::TempDir dir;
+    auto run = [&](const std::string& source) {
+        std::ofstream(dir / "t.txt", std::ios::binary) << source;
+        std::filesystem::remove(dir / "t.c");
+        const std::string cmd = tool.string() + " " + (dir / "t.txt").string() + " " + (dir / "t.c").string() +
+                                " 2>/dev/null";
+        return std::system(cmd.c_str());
+    };
+    auto output = [&] {
+        std::ifstream in(dir / "t.c");
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+
+    ASSERT_EQ(run("\xEF\xBB\xBF# comment\r\n\r\n300\tb \\\"q\\\"\\n\r\n200\t\xE7\xA1\xAE a|b \r\n"), 0);
+    const std::string c = output();
+    EXPECT_NE(c.find("{200, \"\\347\\241\\256 a|b \"}"), std::string::npos) << c;
+    EXPECT_NE(c.find("{300, \"b \\\\\\\"q\\\\\\\"\\012\"}"), std::string::npos) << c;
+    EXPECT_LT(c.find("{200,"), c.find("{300,"));
+    EXPECT_NE(c.find("TQ_StringTable = {2, entries}"), std::string::npos);
+
+    static const char* bad[] = {
+        "200\tone\n200\ttwo\n", // duplicate id
+        "200\t\n",              // empty text
+        "200 no tab\n",         // no separator
+        "2x0\ttext\n",          // not a number
+        "200\t\xE7\xA1\n",      // cut UTF-8 sequence
+    };
+    for (const char* source : bad) {
+        EXPECT_NE(run(source), 0) << source;
+        EXPECT_FALSE(std::filesystem::exists(dir / "t.c")) << source;
+    }
 }
