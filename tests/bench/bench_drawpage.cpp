@@ -1,0 +1,60 @@
+// Drawing a dense 60 x 40 page (both layers, grid, highlights, selection) at
+// zoom 1 and 2, on an image and on the recording canvas.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/gui/TQQtCanvas.h"
+#include "tests/render/TQDensePage.h"
+
+namespace {
+
+void DrawOnImage(benchmark::State& state) {
+    const double zoom = static_cast<double>(state.range(0));
+    TViewFixture fx(kDenseCols, kDenseRows, 1);
+    BuildDensePage(fx);
+    SetDenseZoom(fx, zoom);
+    QImage image(fx.view.PaintBoxWidth, fx.view.PaintBoxHeight, QImage::Format_RGB32);
+    TQtCanvas canvas(&image);
+    fx.view.PaintBoxCanvas = &canvas;
+    fx.view.OutCanvas = &canvas;
+    for (auto _ : state) {
+        fx.view.RedrawPage();
+        canvas.End();
+    }
+    fx.view.OutCanvas = nullptr;
+    fx.view.PaintBoxCanvas = nullptr;
+}
+
+void DrawOnRecordingCanvas(benchmark::State& state) {
+    const double zoom = static_cast<double>(state.range(0));
+    TViewFixture fx(kDenseCols, kDenseRows, 1);
+    BuildDensePage(fx);
+    SetDenseZoom(fx, zoom);
+    fx.canvas.SetSize({fx.view.PaintBoxWidth, fx.view.PaintBoxHeight});
+    size_t calls = 0;
+    for (auto _ : state) {
+        fx.canvas.Clear();
+        // straight onto the canvas: the work bitmap would hide the calls
+        fx.view.DrawEngine.DrawPage(0, 0, fx.view.Cols, fx.view.Rows, false, true);
+        calls = fx.canvas.size();
+    }
+    state.counters["calls"] = static_cast<double>(calls);
+}
+
+} // namespace
+
+BENCHMARK(DrawOnImage)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(DrawOnRecordingCanvas)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
