@@ -400,31 +400,43 @@ struct EllipseRows {
         }
     }
     int rows() const { return static_cast<int>(left.size()); }
-    bool Inside(int i, int j) const { return i >= 0 && i < rows() && j >= left[i] && j <= right[i]; }
-    // A pixel of the region with a 4-neighbour outside it.
-    bool Edge(int i, int j) const {
-        return !Inside(i - 1, j) || !Inside(i + 1, j) || !Inside(i, j - 1) || !Inside(i, j + 1);
-    }
 };
 
 // Fills the region (or, with an outline, its inside) in the brush and draws the
-// outline pixels in the pen; every pixel is painted once.
+// outline in the pen: the pixels of the region with a 4-neighbour outside it.
+// Every pixel is painted once.
 void PaintEllipseRows(QPainter& p, const EllipseRows& e, bool outline, bool fill, const QColor& brush,
                       const std::function<bool(int, int)>& keep = {}) {
     QList<QPoint> points;
+    auto add = [&](int i, int j) {
+        if (!keep || keep(e.x + j, e.y + i))
+            points << QPoint(e.x + j, e.y + i);
+    };
     for (int i = 0; i < e.rows(); ++i) {
-        int first = -1, last = -2;
-        for (int j = e.left[i]; j <= e.right[i]; ++j) {
-            if (outline && e.Edge(i, j)) {
-                if (!keep || keep(e.x + j, e.y + i))
-                    points << QPoint(e.x + j, e.y + i);
+        int l = e.left[i], r = e.right[i];
+        if (l > r)
+            continue;
+        // The inside of the row: pixels whose four neighbours are all in.
+        int first = l, last = r;
+        if (outline) {
+            if (i == 0 || i == e.rows() - 1) {
+                first = r + 1;
+                last = r;
             } else {
-                if (first < 0)
-                    first = j;
-                last = j;
+                first = std::max({l + 1, e.left[i - 1], e.left[i + 1]});
+                last = std::min({r - 1, e.right[i - 1], e.right[i + 1]});
+            }
+            if (first > last) {
+                for (int j = l; j <= r; ++j)
+                    add(i, j);
+            } else {
+                for (int j = l; j < first; ++j)
+                    add(i, j);
+                for (int j = last + 1; j <= r; ++j)
+                    add(i, j);
             }
         }
-        if (fill && first >= 0)
+        if (fill && first <= last)
             p.fillRect(QRect(e.x + first, e.y + i, last - first + 1, 1), brush);
     }
     if (!points.isEmpty())
@@ -751,14 +763,14 @@ void TQtCanvas::TextOut(int x, int y, const std::string& text) {
 void TQtCanvas::Draw(int x, int y, const TBitmap& bitmap) {
     if (bitmap.Empty())
         return;
+    // The picture first: reading it may settle the bitmap's own painting.
+    QImage img = bitmap.ImageForDrawing();
+    if (&bitmap.Image() == d->image)
+        img = img.copy();
     QPainter* p = CopyPainter();
     if (!p)
         return;
-    const QImage& img = bitmap.ImageForDrawing();
-    if (&bitmap.Image() == d->image)
-        p->drawImage(QPoint(x, y), img.copy());
-    else
-        p->drawImage(QPoint(x, y), img);
+    p->drawImage(QPoint(x, y), img);
     d->Changed();
 }
 
@@ -766,12 +778,12 @@ void TQtCanvas::StretchDraw(const TRect& rect, const TBitmap& bitmap) {
     int w = rect.Right - rect.Left, h = rect.Bottom - rect.Top;
     if (bitmap.Empty() || w == 0 || h == 0)
         return;
-    QPainter* p = CopyPainter();
-    if (!p)
-        return;
     QImage img = bitmap.ImageForDrawing();
     if (&bitmap.Image() == d->image)
         img = img.copy();
+    QPainter* p = CopyPainter();
+    if (!p)
+        return;
     if (w < 0 || h < 0)
         img = img.mirrored(w < 0, h < 0);
     QRect target(std::min(rect.Left, rect.Right), std::min(rect.Top, rect.Bottom), std::abs(w), std::abs(h));
