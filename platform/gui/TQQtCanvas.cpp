@@ -602,11 +602,14 @@ FontEntry* TQtCanvas::Impl::Resolve(const TFont& font) {
         if (IsLegacyMusicFont(face)) {
             e->legacy = true;
             e->face = face;
+            // A negative Size, like a positive created height, is the cell height.
             double em = pointEm;
             if (log && log->Height < 0)
                 em = -log->Height;
             else if (log && log->Height > 0)
                 em = log->Height / std::max(0.01f, LegacyCellHeight(face));
+            else if (pointEm < 0)
+                em = -pointEm / std::max(0.01f, LegacyCellHeight(face));
             e->em = em;
             e->style = font.Style;
             if (log) {
@@ -621,26 +624,25 @@ FontEntry* TQtCanvas::Impl::Resolve(const TFont& font) {
             int charset = log ? log->Charset : font.Charset;
             ApplyCharsetFallback(f, family, charset);
             f.setHintingPreference(QFont::PreferDefaultHinting);
+            // The height as Windows has it: negative the em, positive the cell
+            // (ascent + descent); a font of Size points is -Size x ppi / 72.
+            int height = log && log->Height != 0 ? log->Height : -RoundHalfUp(pointEm);
+            auto pixelSize = [&](const QFont& base) {
+                if (height <= 0)
+                    return std::max(1, -height);
+                QFont probe = base;
+                probe.setPixelSize(200);
+                QFontMetricsF pm(probe, d.device);
+                double cell = pm.ascent() + pm.descent();
+                return std::max(1, cell > 0 ? RoundHalfUp(height * 200.0 / cell) : height);
+            };
             if (log) {
                 int weight = log->Weight <= 0 ? 400 : std::clamp(log->Weight, 1, 1000);
                 f.setWeight(static_cast<QFont::Weight>(weight));
                 f.setItalic(log->Italic);
                 f.setUnderline(log->Underline);
                 f.setStrikeOut(log->StrikeOut);
-                int px;
-                if (log->Height < 0) {
-                    px = -log->Height;
-                } else if (log->Height > 0) {
-                    // A positive height is the cell height (ascent + descent).
-                    QFont probe = f;
-                    probe.setPixelSize(200);
-                    QFontMetricsF pm(probe, d.device);
-                    double cell = pm.ascent() + pm.descent();
-                    px = cell > 0 ? RoundHalfUp(log->Height * 200.0 / cell) : log->Height;
-                } else {
-                    px = RoundHalfUp(pointEm);
-                }
-                f.setPixelSize(std::max(1, px));
+                f.setPixelSize(pixelSize(f));
                 e->angle = log->Escapement / 10.0;
                 if (log->Width > 0) {
                     QFontMetricsF nm(f, d.device);
@@ -653,7 +655,7 @@ FontEntry* TQtCanvas::Impl::Resolve(const TFont& font) {
                 f.setItalic(font.Style & fsItalic);
                 f.setUnderline(font.Style & fsUnderline);
                 f.setStrikeOut(font.Style & fsStrikeOut);
-                f.setPixelSize(std::max(1, RoundHalfUp(pointEm)));
+                f.setPixelSize(pixelSize(f));
             }
             e->font = f;
             e->metrics.emplace(f, d.device);

@@ -20,7 +20,14 @@
 //  - TextOut places the top-left corner of the character cell at (x, y), fills
 //    the cell with the brush colour while the brush is solid, and moves the pen
 //    position to the end of the text;
-//  - a font of Size points is Size x PixelsPerInch / 72 pixels to the em.
+//  - a font of Size points is Size x PixelsPerInch / 72 pixels to the em
+//    (rounded); a negative Size gives the height of the whole cell instead.
+//
+// Created fonts (SelectLogFont): the face defaults to Font.Name, the colour is
+// Font.Color; Width stretches the glyphs horizontally to that average character
+// width; Escapement turns the text counter-clockwise around its origin (the
+// top-left of the cell); Orientation is not used. Legacy music fonts count an
+// average character width of half an em.
 //
 // Face names go through SubstituteFontFamily. Charsets 1 and 134 put the
 // Simplified Chinese font first among the fallbacks, so that Chinese characters

@@ -378,6 +378,9 @@ TEST(Canvas, FontSizeIsPointsAtTheCanvasResolution) {
     QFont f("Liberation Sans");
     f.setPixelSize(16);
     EXPECT_EQ(ea.cy, static_cast<int>(std::floor(QFontMetricsF(f, &a.image).height() + 0.5)));
+    // A negative size is the height of the whole cell: -30 points is 40 pixels.
+    a.canvas.Font.Size = -30;
+    EXPECT_NEAR(a.canvas.TextExtent("H").cy, 40, 1);
 }
 
 // The inked part of an image.
