@@ -232,3 +232,84 @@ TEST(CellLoop, HairpinOnAWesternRowKeepsItsLine) {
     EXPECT_EQ(longs, (std::vector<std::string>{"long 1,0 80,50", "long 2,0 100,90", "long 3,0 120,50",
                                                "long 4,0 140,90", "long 0,1 60,110"}));
 }
+
+TEST(JianpuCell, ChangedPlaySettingsShowInTheHighlightColour) {
+    struct Case {
+        const char* what;
+        std::string token;
+        bool showChanged;
+        int kind;
+        bool inColour;
+        int layerButton; // image index of the layer button
+        TColor font;     // font colour the note drawer sees; -1: unchanged
+    };
+    const TColor other = 0x8080FF, edit = 0x000080;
+    const std::vector<Case> cases = {
+        {"volume changed", "5", true, 0, false, 60, edit},
+        {"edited layer is not the one shown", "5", true, 0, false, 61, other},
+        {"switch off", "5", false, 0, false, 60, -1},
+        {"printer in black", "5", true, 1, false, 60, -1},
+        {"printer in colour", "5", true, 1, true, 60, edit},
+        {"not a sounding cell", "~", true, 0, false, 60, -1},
+    };
+    for (const Case& c : cases) {
+        TViewFixture fx;
+        TCell cell = TScoreFixture::Cell(c.token);
+        cell.AdvPlay[1] = 80;
+        fx.view.DrawEngine.ShowChangedRed = c.showChanged;
+        fx.view.OutputKind = c.kind;
+        fx.view.OutputInColor = c.inColour;
+        fx.view.LayerButtonImageIndex = c.layerButton;
+        fx.canvas.Font.Color = -1;
+        TColor seen = -2;
+        RenderHooks().DrawJianpuNote = [&](TDrawEngine*, float, float, const TCell&, int, int) {
+            seen = fx.canvas.Font.Color;
+        };
+        DrawJianpuCell(&fx.view.DrawEngine, 0.0f, 0.0f, cell, 1, 1);
+        EXPECT_EQ(seen, c.font) << c.what;
+    }
+    // A play-duration override counts as a change, an unchanged cell does not.
+    TViewFixture fx;
+    fx.view.DrawEngine.ShowChangedRed = true;
+    TColor seen = -2;
+    RenderHooks().DrawJianpuNote = [&](TDrawEngine*, float, float, const TCell&, int, int) { seen = fx.canvas.Font.Color; };
+    fx.canvas.Font.Color = -1;
+    DrawJianpuCell(&fx.view.DrawEngine, 0, 0, TScoreFixture::Cell("5"), 1, 1);
+    EXPECT_EQ(seen, -1);
+    DrawJianpuCell(&fx.view.DrawEngine, 0, 0, TScoreFixture::Cell("5{dur=3}"), 1, 1);
+    EXPECT_EQ(seen, 0x000080);
+}
+
+TEST(JianpuCell, SharedMarkDrawers) {
+    TViewFixture fx; // x unit 20, y unit 40
+    TDrawEngine& e = fx.view.DrawEngine;
+    e.CurColor = 0x0000AA;
+    TCell cell;
+    DrawSlashMarks(&e, 100.0f, 50.0f, cell, 2);
+    auto strokes = fx.canvas.OfOp(TCanvasOp::Polygon);
+    ASSERT_EQ(strokes.size(), 2u);
+    // from (x + 0.2 x unit, y + 0.79 y unit), 6 pixels long at 45 degrees, the
+    // second stroke two thicknesses lower
+    EXPECT_EQ(strokes[0]->Points.at(0), (TPoint{104, 82}));
+    EXPECT_EQ(strokes[0]->Points.at(3), (TPoint{110, 76}));
+    EXPECT_EQ(strokes[1]->Points.at(0), (TPoint{106, 84}));
+    EXPECT_EQ(strokes[0]->Brush.Color, 0x0000AA);
+    EXPECT_EQ(strokes[0]->Brush.Style, bsSolid);
+    EXPECT_EQ(fx.canvas.Brush.Style, bsClear);
+    EXPECT_EQ(fx.canvas.Pen.Width, 1);
+
+    DrawAsteriskSymbol(&e, 10.0f, 20.0f, cell, 2.0f);
+    const TCanvasCall* star = fx.canvas.FindText("*");
+    ASSERT_NE(star, nullptr);
+    EXPECT_EQ(star->Font.Name, "Arial");
+    EXPECT_EQ(star->Font.Size, 28); // 20 x 1 x 0.7 x 2
+
+    DrawTextCircle(&e, 100.0f, 50.0f, cell, TSize{10, 20}, 1.0f);
+    const TCanvasCall* ring = fx.canvas.Last(TCanvasOp::Ellipse);
+    ASSERT_NE(ring, nullptr);
+    // centre (120, 90), half-axes 8.3 and 16.6
+    EXPECT_EQ(ring->RectArg(), (TRect{112, 73, 128, 107}));
+    EXPECT_EQ(ring->Pen.Width, 2); // 0.038 x 40
+    EXPECT_EQ(ring->Brush.Style, bsClear);
+    EXPECT_EQ(fx.canvas.Pen.Width, 1);
+}

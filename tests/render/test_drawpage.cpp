@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -258,4 +259,35 @@ TEST(DrawPage, SliceLabelAndFooter) {
     }
     SetUseChineseStrings(false);
     SetStringLookup(nullptr);
+}
+
+TEST(DrawPage, FailedBitmapDrawFallsBackAndRemembersTheZoom) {
+    // A failure while composing in the work bitmap: the page is drawn again
+    // straight onto the paint box, and pages at that zoom or above go there
+    // directly from then on.
+    TViewFixture fx(6, 3);
+    int attempts = 0;
+    RenderHooks().DrawPageBackground = [&](TDrawEngine*) -> bool {
+        ++attempts;
+        if (MainView()->OutCanvas != &fx.canvas)
+            throw std::runtime_error("no memory for the work bitmap");
+        return false;
+    };
+    fx.view.Zoom = 2.0;
+    fx.view.RedrawPage();
+    EXPECT_EQ(attempts, 2);
+    EXPECT_EQ(fx.view.RedrawFailZoom, 2);
+    EXPECT_EQ(fx.view.OutCanvas, &fx.canvas);
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::Draw), 0);
+    EXPECT_GT(fx.canvas.CountOf(TCanvasOp::FillRect), 0);
+
+    attempts = 0;
+    fx.view.Zoom = 3.0;
+    fx.view.RedrawPage();
+    EXPECT_EQ(attempts, 1) << "no second try through the bitmap";
+    fx.view.Zoom = 1.0;
+    fx.canvas.Clear();
+    RenderHooks().DrawPageBackground = nullptr;
+    fx.view.RedrawPage();
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::Draw), 1) << "a smaller zoom tries the bitmap again";
 }
