@@ -15,6 +15,7 @@
 #include <set>
 
 #include "platform/gui/TQGlyphMap.h"
+#include "platform/gui/TQQtCanvas.h"
 #include "tests/support/TQTestSupport.h"
 
 namespace {
@@ -232,6 +233,16 @@ TEST_F(GlyphMapTest, GlyphsSitWhereTheDrawersPlaceThem) {
         {"16th rest", "MusicalSymbols", 197, 1.4, -0.04, 0.7 - 1.4, 0.15, 0.5 + 0.16, 0.1, 0.6, 0.75},
         // Common time centred on the middle line.
         {"common time", "MusicalSymbols", 99, 1.5, 0.035, -0.05 - 0.23 - 0.6, 0.25, 0.5, 0.04, 0.45, 0.55},
+        // Symbol cells (T is the cell's top, a column is half a row): each glyph
+        // where the drawn form used without the font stands.
+        {"symbol sharp", "MusicalSymbols", 35, 1.0, 0.175, -0.21, 0.25, 0.71, 0.06, 0.4, 0.55},
+        {"symbol flat", "MusicalSymbols", 98, 1.2, 0.175, -0.32, 0.25, 0.675, 0.06, 0.42, 0.56},
+        {"down-bow", "MusicalSymbols", 179, 1.4, 0.1, -0.35, 0.25, 0.83, 0.05, 0.18, 0.27},
+        {"x head", "MusicalSymbols", 192, 1.1, 0.14, -0.2, 0.25, 0.83, 0.05, 0.17, 0.25},
+        {"hollow diamond", "MusicalSymbols", 225, 1.8, 0.075, -0.9, 0.25, 0.77, 0.05, 0.26, 0.34},
+        {"tremolo strokes", "MusicalSymbols", 190, 1.0, 0.155, 0.0, 0.25, 0.78, 0.05, 0.3, 0.4},
+        {"arrow up", "Toccata", 104, 1.0, 0.15, 0.25, 0.25, 0.75, 0.05, 0.35, 0.45},
+        {"arrow right", "Toccata", 106, 1.0, 0.05, 0.25, 0.225, 0.85, 0.05, 0.08, 0.2},
     };
     const double Y = 120, T = 150, left = 100;
     for (const auto& c : cases) {
@@ -314,6 +325,42 @@ TEST_F(GlyphMapTest, RepeatedGlyphsJoinIntoALine) {
         if (c.vertical) {
             EXPECT_GT(ink->bottom - ink->top, 3.8 * Y); // eight segments of half a row
         }
+    }
+}
+
+// Ink of one code written through the Qt canvas with a created font of
+// character height E, at (x, y).
+std::optional<TInk> CanvasInkOf(const char* face, uint8_t code, int x, int y, int E) {
+    QImage img = WhiteImage(600, 600);
+    {
+        TQtCanvas canvas(&img);
+        canvas.Brush.Style = bsClear;
+        auto font = std::make_shared<TLogFont>();
+        font->Height = -E;
+        font->FaceName = face;
+        canvas.SelectLogFont(font);
+        canvas.TextOut(x, y, std::string(1, char(code)));
+        canvas.End();
+    }
+    return InkBox(img);
+}
+
+// The canvas writes the legacy codes through this map: its glyphs land where the
+// map's contract puts them.
+TEST_F(GlyphMapTest, TheCanvasDrawsGlyphsAsTheMapSays) {
+    const int E = 48, x = 200, y = 150;
+    for (const auto& e : LegacyGlyphTable()) {
+        if (e.glyph.stretch != 1.0f || e.glyph.angle != 0)
+            continue; // the per-glyph stretch and turn are checked on the reference sheet
+        SCOPED_TRACE(std::string(e.face) + " " + std::to_string(e.code) + " " + e.glyph.role);
+        auto want = InkOf(e.face, e.code, x, y, E);
+        auto got = CanvasInkOf(e.face, e.code, x, y, E);
+        ASSERT_TRUE(want);
+        ASSERT_TRUE(got);
+        EXPECT_NEAR(got->left, want->left, 2);
+        EXPECT_NEAR(got->top, want->top, 2);
+        EXPECT_NEAR(got->right, want->right, 2);
+        EXPECT_NEAR(got->bottom, want->bottom, 2);
     }
 }
 
@@ -400,6 +447,32 @@ TEST_F(GlyphMapTest, ReferenceSheet) {
     put(74, 1.2, dx, dy + 0.85 * Y - 1.83 * Y);
     q.end();
     tqtest::SavePngIfWanted(staff, "glyphmap_staff");
+
+    // The same staff written through the Qt canvas, in points as the drawers
+    // size their glyphs (draw scale x factor, here at 96 dpi).
+    QImage viaCanvas = WhiteImage(1400, 260);
+    {
+        TQtCanvas canvas(&viaCanvas);
+        canvas.Brush = {clBlack, bsSolid};
+        for (int k = 0; k < 5; ++k)
+            canvas.FillRect({20, int(T + k * Y / 4), 1380, int(T + k * Y / 4) + 1});
+        canvas.Brush.Style = bsClear;
+        canvas.Font.Name = "MusicalSymbols";
+        auto text = [&](uint8_t code, double factor, double x, double y) {
+            canvas.Font.Size = int(std::lround(0.5 * Y * factor)); // points of an em of (2/3) Y f
+            canvas.TextOut(int(std::lround(x)), int(std::lround(y)), std::string(1, char(code)));
+        };
+        text(38, 1.5, cl + 0.2 * X, y - 1.1 * Y);
+        for (int i = 0; i < 4; ++i) {
+            const int steps[] = {0, 3, -1, 2};
+            text(35, 1.05, cl + 0.5 * X + 1.25 * X + i * 0.2 * Y, y + steps[i] * 0.125 * Y - 1.675 * Y);
+        }
+        text(99, 1.5, cl + 3.5 * X, T - 0.05 * Y - 0.23 * Y - 0.6 * Y);
+        for (int i = 0; i < 6; ++i)
+            text(rests[i], i == 0 ? 1.0 : 1.4, cl + (13 + 1.6 * i) * X + ra[i] * X, T + 0.7 * Y + rb[i] * Y);
+        canvas.End();
+    }
+    tqtest::SavePngIfWanted(viaCanvas, "glyphmap_staff_canvas");
 }
 
 } // namespace
