@@ -22,7 +22,12 @@ std::string Lower(std::string s) {
     return s;
 }
 
-bool BravuraLoaded() { return QFontDatabase::families().contains("Bravura"); }
+bool BravuraLoaded() {
+    static bool loaded = false; // once in the font database, it stays there
+    if (!loaded)
+        loaded = QFontDatabase::families().contains("Bravura");
+    return loaded;
+}
 
 // Outline of one Bravura glyph at the symbol resolution (em = 4 staff spaces),
 // origin at (0, 0), y downwards.
@@ -320,14 +325,14 @@ bool HasSymbolImage(const std::string& name) {
 }
 
 QImage SymbolImage(const std::string& name) {
-    if (!HasSymbolImage(name))
-        return {};
     static std::map<std::string, QImage> cache;
     std::string key = Lower(name);
     auto it = cache.find(key);
-    if (it == cache.end())
-        it = cache.emplace(key, FindMaker(name)->make()).first;
-    return it->second;
+    if (it != cache.end())
+        return it->second;
+    if (!HasSymbolImage(name))
+        return {};
+    return cache.emplace(key, FindMaker(name)->make()).first->second;
 }
 
 std::vector<std::string> SymbolImageNames() {
