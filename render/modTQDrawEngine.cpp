@@ -133,7 +133,7 @@ void TDrawEngine::DrawPage(int colFrom, int rowFrom, int colTo, int rowTo, bool 
         SetBrushStyle(bsClear);
         SetPenWidth(1);
         SetPenStyle(psSolid);
-        const bool marking = mv->OutputKind == 0 && mv->ShowOwnerCellChecked;
+        const bool marking = mv->OutputKind == 0 && mv->mitShowOwnerCellChecked;
         const float numberY = static_cast<float>(T) - static_cast<float>(mv->Zoom * 5.0);
         for (int c = colFrom; c <= colTo; c += step) {
             const float x = static_cast<float>(L + c * u);
@@ -207,7 +207,7 @@ void TDrawEngine::DrawPageFooter(const TRect& grid) {
         if (auto title = DecodeForDisplay(mv->PrintTitle, csGB2312))
             CanvasTextOutRight(static_cast<float>(grid.Left) + 3.0f * xu, static_cast<float>(grid.Bottom) + xu, *title);
     }
-    if (mv->OutputKind == 1 && mv->IncludeFileNameChecked)
+    if (mv->OutputKind == 1 && mv->chkIncludeFileNameChecked)
         CanvasTextOutRight(static_cast<float>(mv->OutCanvas->Size().cx) - 2.0f * xu, yu / 2.0f, mv->FileName);
 }
 
@@ -360,7 +360,7 @@ void TDrawEngine::DrawCells(int colFrom, int rowFrom, int colTo, int rowTo) {
                 }
                 if (!westRow && cell.UL != 0)
                     DrawJianpuUnderlines(this, px, py, cell, c, r);
-                if (mv->ShowOwnerCellChecked && mv->OutputKind == 0 && cell.cellType != ctWestern &&
+                if (mv->mitShowOwnerCellChecked && mv->OutputKind == 0 && cell.cellType != ctWestern &&
                     (cell.xAdj < -3.0f || cell.xAdj > 3.0f || cell.yAdj < -3.0f || cell.yAdj > 3.0f))
                     DrawOffsetArrow(this, x, y, dx, dy);
             }

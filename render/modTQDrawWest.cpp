@@ -5,6 +5,6 @@
 #include "render/modTQMainView.h"
 
 TColor GetHighlightColor(const TDrawBaseObj* d) {
-    return CurLayer == MainView()->LayerButtonImageIndex - 60 ? d->EditLayerHighlightColor
+    return CurLayer == MainView()->btnLayerImageIndex - 60 ? d->EditLayerHighlightColor
                                                               : d->OtherLayerHighlightColor;
 }

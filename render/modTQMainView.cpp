@@ -1,5 +1,6 @@
 #include "render/modTQMainView.h"
 
+#include <cmath>
 #include <exception>
 #include <stdexcept>
 
@@ -20,6 +21,12 @@ TMainView* MainView() {
     if (!view)
         throw std::logic_error("drawing without a main window");
     return view;
+}
+
+void TMainView::SetScreenTextCorrection() const {
+    ScreenTextShift = -10 - MainFontHeight;
+    if (MainFontHeight != 0)
+        ScreenTextScale = std::fabs(-10.0f / static_cast<float>(MainFontHeight));
 }
 
 int TMainView::FindRowHighlight(int row) const {

@@ -32,22 +32,26 @@ public:
     int PageNumberBase = 0;         // added to the page number of a print or export run
     int CurClef = -1;               // clef of the row being drawn
 
-    // The paint box: its canvas and size in pixels.
+    // The paint box: its canvas and size in pixels. CalcPageGrid sizes it to the
+    // page through OnPageResized; a window that replaces that hook sets the size.
     TCanvas* PaintBoxCanvas = nullptr;
     int PaintBoxWidth = 0;
     int PaintBoxHeight = 0;
-    // The window's own font (slice-view label).
+    // The window's own font (slice-view label, screen text correction).
     std::string MainFontName = "Arial";
     int MainFontCharset = 1;
     int MainFontHeight = -11;
+    // Sets ScreenTextShift and ScreenTextScale from MainFontHeight; the window
+    // calls it when it is first shown.
+    void SetScreenTextCorrection() const;
 
-    // Controls the drawers read.
-    bool ShowOwnerCellChecked = false;  // menu "Show Owner Cell"
-    bool FixedKeyChecked = false;       // menu "Fixed-doh"
-    int LayerButtonImageIndex = 60;     // 60 while layer 0 is shown, 61 for layer 1
-    bool MoveWestNoteTimerEnabled = false;
-    bool IncludeFileNameChecked = false; // print dialog: file name on printed pages
-    bool PlayerPlaying = false;          // the play window is playing
+    // Controls the drawers read; the window keeps them up to date.
+    bool mitShowOwnerCellChecked = false;   // menu "Show Owner Cell"
+    bool mitFixedKeyChecked = false;        // menu "Fixed-doh"
+    int btnLayerImageIndex = 60;            // 60 while layer 0 is shown, 61 for layer 1
+    bool timMoveWestNoteEnabled = false;    // a Western note is being moved
+    bool chkIncludeFileNameChecked = false; // print dialog: file name on printed pages
+    bool PlayerPlaying = false;             // the play window is playing
 
     // A whole-page draw through the work bitmap failed at this zoom (rounded);
     // from then on pages at this zoom or above are drawn directly.

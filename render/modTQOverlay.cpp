@@ -31,7 +31,7 @@ void DrawHighlights(TDrawEngine* d) {
 
 void DrawSelectionRect(TDrawEngine* d, int col0, int row0, int col1, int row1) {
     TMainView* mv = MainView();
-    if (mv->MoveWestNoteTimerEnabled || mv->SliceView)
+    if (mv->timMoveWestNoteEnabled || mv->SliceView)
         return;
     int c0 = std::min(col0, col1), c1 = std::max(col0, col1);
     const int r0 = std::min(row0, row1), r1 = std::max(row0, row1);

@@ -193,7 +193,7 @@ TEST(CellLoop, OwnColourAndOwnerConnector) {
     };
     for (const Case& c : cases) {
         TViewFixture f2;
-        f2.view.ShowOwnerCellChecked = c.checked;
+        f2.view.mitShowOwnerCellChecked = c.checked;
         f2.view.OutputKind = c.kind;
         f2.At(3, 2) = TScoreFixture::Cell(c.token);
         f2.view.DrawEngine.DrawCells(0, 0, f2.view.Cols, f2.view.Rows);
@@ -259,7 +259,7 @@ TEST(JianpuCell, ChangedPlaySettingsShowInTheHighlightColour) {
         fx.view.DrawEngine.ShowChangedRed = c.showChanged;
         fx.view.OutputKind = c.kind;
         fx.view.OutputInColor = c.inColour;
-        fx.view.LayerButtonImageIndex = c.layerButton;
+        fx.view.btnLayerImageIndex = c.layerButton;
         fx.canvas.Font.Color = -1;
         TColor seen = -2;
         RenderHooks().DrawJianpuNote = [&](TDrawEngine*, float, float, const TCell&, int, int) {

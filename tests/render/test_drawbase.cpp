@@ -96,9 +96,17 @@ TEST(DrawBase, GlyphTextWithAWidthFactor) {
     e.DrawCharGlyph("Arial", 0.0f, 0.0f, 0xB7, cell, 1.0f);
     EXPECT_EQ(fx.canvas.Last(TCanvasOp::TextOut)->Text, "\xC2\xB7");
 
-    // The screen text correction moves and scales the text.
+    // The screen text correction moves and scales the text: a window font of
+    // height 11 (-11 is the default) gives a shift of -21 and a scale of 10/11;
+    // here a font of height 20, scale 0.5.
+    fx.view.MainFontHeight = 11;
+    fx.view.SetScreenTextCorrection();
+    EXPECT_EQ(ScreenTextShift, -21);
+    fx.view.MainFontHeight = -20;
+    fx.view.SetScreenTextCorrection();
+    EXPECT_EQ(ScreenTextShift, 10);
+    EXPECT_FLOAT_EQ(ScreenTextScale, 0.5f);
     ScreenTextShift = -21;
-    ScreenTextScale = 0.5f;
     e.DrawGlyphString("Arial", 0.0f, 100.0f, "ab", cell, 2.0f);
     t = fx.canvas.Last(TCanvasOp::TextOut);
     EXPECT_EQ(t->Arg(1), 83); // 100 + 40 x -21 x 0.02

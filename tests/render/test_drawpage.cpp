@@ -246,7 +246,7 @@ TEST(DrawPage, SliceLabelAndFooter) {
         fx.view.PageNumberBase = c.numberBase;
         fx.view.PrintTitle = "Song";
         fx.view.FileName = "/music/song.mus";
-        fx.view.IncludeFileNameChecked = true;
+        fx.view.chkIncludeFileNameChecked = true;
         SetUseChineseStrings(c.chinese);
         fx.view.DrawEngine.DrawPage(0, 0, 6, 3, false, true);
         EXPECT_EQ(fx.canvas.texts(), c.texts) << c.what;

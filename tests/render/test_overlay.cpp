@@ -71,9 +71,9 @@ TEST(Overlays, SelectionFrame) {
 
     // Nothing while a Western note is being moved, or in slice view.
     TViewFixture quiet;
-    quiet.view.MoveWestNoteTimerEnabled = true;
+    quiet.view.timMoveWestNoteEnabled = true;
     DrawCurrentSelection(&quiet.view.DrawEngine);
-    quiet.view.MoveWestNoteTimerEnabled = false;
+    quiet.view.timMoveWestNoteEnabled = false;
     quiet.view.SliceView = 1;
     DrawCurrentSelection(&quiet.view.DrawEngine);
     EXPECT_EQ(quiet.canvas.size(), 0u);

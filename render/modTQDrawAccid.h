@@ -1,0 +1,52 @@
+#pragma once
+// Accidental signs and the Western rest images.
+//
+// Each drawer paints one sign at a point (x, y) in pixels, scaled by the cell's
+// size factor and the factor f the caller passes. The glyph drawers write a
+// character of a music font (raised a little on the printer); the bitmap
+// drawers stretch a symbol image whose top-left corner is the point; the vector
+// sharp fills bars and strokes around the point in the drawing colour.
+//
+// The "MusicalSymbols" glyph drawers test nothing: their callers choose the
+// bitmap or vector form when that font is missing. The "Toccata" drawers
+// (half sharp, reversed flat, three-quarter sharp) fall back by themselves.
+#include "model/modTQCell.h"
+#include "platform/gui/TQCanvas.h"
+
+class TDrawEngine;
+
+// --- glyphs (canvas nullptr: the output canvas) ---
+void DrawSharpGlyph(TDrawEngine* d, float x, float y, const TCell& cell, float f, TCanvas* canvas = nullptr);
+void DrawFlatGlyph(TDrawEngine* d, float x, float y, const TCell& cell, float f, TCanvas* canvas = nullptr);
+void DrawNaturalGlyph(TDrawEngine* d, float x, float y, const TCell& cell, float f, TCanvas* canvas = nullptr);
+void DrawDoubleFlatGlyph(TDrawEngine* d, float x, float y, const TCell& cell, float f, TCanvas* canvas = nullptr);
+void DrawDoubleSharpGlyph(TDrawEngine* d, float x, float y, const TCell& cell, float f, TCanvas* canvas = nullptr);
+void DrawHalfSharp(TDrawEngine* d, float x, float y, const TCell& cell, float f, TCanvas* canvas = nullptr);
+void DrawReversedFlat(TDrawEngine* d, float x, float y, const TCell& cell, float f, TCanvas* canvas = nullptr);
+void DrawThreeQuarterSharp(TDrawEngine* d, float x, float y, const TCell& cell, float f,
+                           TCanvas* canvas = nullptr);
+// A reversed flat and a flat side by side.
+void DrawThreeQuarterFlat(TDrawEngine* d, float x, float y, const TCell& cell, float f,
+                          TCanvas* canvas = nullptr);
+
+// --- symbol images, (x, y) the top-left corner ---
+void DrawFlatBitmap(TDrawEngine* d, float x, float y, const TCell& cell, float f);
+void DrawNaturalBitmap(TDrawEngine* d, float x, float y, const TCell& cell, float f);
+void DrawDoubleFlatBitmap(TDrawEngine* d, float x, float y, const TCell& cell, float f);
+void DrawDoubleSharpBitmap(TDrawEngine* d, float x, float y, const TCell& cell, float f);
+void DrawReversedFlatBitmap(TDrawEngine* d, float x, float y, const TCell& cell, float f);
+void DrawThreeQuarterFlatBitmap(TDrawEngine* d, float x, float y, const TCell& cell, float f);
+void DrawRest4thBitmap(TDrawEngine* d, float x, float y, const TCell& cell, float f);
+void DrawRest8thBitmap(TDrawEngine* d, float x, float y, const TCell& cell, float f);
+void DrawRest16thBitmap(TDrawEngine* d, float x, float y, const TCell& cell, float f);
+void DrawRest32thBitmap(TDrawEngine* d, float x, float y, const TCell& cell, float f);
+void DrawRest64thBitmap(TDrawEngine* d, float x, float y, const TCell& cell, float f);
+void DrawRest128thBitmap(TDrawEngine* d, float x, float y, const TCell& cell, float f);
+
+// --- vector sharp, (x, y) its centre ---
+// strokes 2: sharp; 1: quarter-tone sharp; 3: three-quarter sharp.
+void DrawSharpVector(TDrawEngine* d, float x, float y, const TCell& cell, float f, int strokes);
+
+// The accidental of the cell's Attr low nibble beside a symbol drawn at (x, y);
+// breakPoint 1 puts it in its alternate place (with the music font only).
+void DrawAccidental(TDrawEngine* d, const TCell& cell, float x, float y);
