@@ -111,9 +111,13 @@ struct TBitmap::Impl {
 
 TBitmap::TBitmap() : d(std::make_unique<Impl>()) {}
 
-TBitmap::TBitmap(int width, int height) : TBitmap() { SetSize(width, height); }
+TBitmap::TBitmap(int width, int height) : TBitmap() {
+    SetSize(width, height);
+}
 
-TBitmap::TBitmap(const TBitmap& other) : TBitmap() { Assign(other); }
+TBitmap::TBitmap(const TBitmap& other) : TBitmap() {
+    Assign(other);
+}
 
 TBitmap& TBitmap::operator=(const TBitmap& other) {
     Assign(other);
@@ -122,9 +126,15 @@ TBitmap& TBitmap::operator=(const TBitmap& other) {
 
 TBitmap::~TBitmap() = default;
 
-int TBitmap::Width() const { return d->image.width(); }
-int TBitmap::Height() const { return d->image.height(); }
-bool TBitmap::Empty() const { return d->image.isNull() || d->image.width() == 0 || d->image.height() == 0; }
+int TBitmap::Width() const {
+    return d->image.width();
+}
+int TBitmap::Height() const {
+    return d->image.height();
+}
+bool TBitmap::Empty() const {
+    return d->image.isNull() || d->image.width() == 0 || d->image.height() == 0;
+}
 
 bool TBitmap::SetSize(int width, int height) {
     width = std::max(0, width);
@@ -148,7 +158,9 @@ bool TBitmap::SetSize(int width, int height) {
     return true;
 }
 
-TCanvas& TBitmap::Canvas() { return d->canvas; }
+TCanvas& TBitmap::Canvas() {
+    return d->canvas;
+}
 
 bool TBitmap::LoadFromFile(const std::string& path) {
     QFile file(QString::fromStdString(path));
@@ -173,7 +185,8 @@ bool TBitmap::LoadFromFile(const std::string& path) {
     return true;
 }
 
-bool TBitmap::SaveToFile(const std::string& path, TImageFormat format, int jpegQuality, bool greyscale) const {
+bool TBitmap::SaveToFile(const std::string& path, TImageFormat format, int jpegQuality,
+                         bool greyscale) const {
     if (Empty())
         return false;
     d->Settle();
@@ -197,10 +210,18 @@ bool TBitmap::SaveToFile(const std::string& path, TImageFormat format, int jpegQ
     return file.commit();
 }
 
-bool TBitmap::Transparent() const { return d->transparent; }
-void TBitmap::SetTransparent(bool transparent) { d->transparent = transparent; }
-TTransparentMode TBitmap::TransparentMode() const { return d->mode; }
-void TBitmap::SetTransparentMode(TTransparentMode mode) { d->mode = mode; }
+bool TBitmap::Transparent() const {
+    return d->transparent;
+}
+void TBitmap::SetTransparent(bool transparent) {
+    d->transparent = transparent;
+}
+TTransparentMode TBitmap::TransparentMode() const {
+    return d->mode;
+}
+void TBitmap::SetTransparentMode(TTransparentMode mode) {
+    d->mode = mode;
+}
 
 TColor TBitmap::TransparentColor() const {
     if (d->mode == tmFixed)
@@ -215,7 +236,9 @@ void TBitmap::SetTransparentColor(TColor color) {
     d->mode = tmFixed;
 }
 
-bool TBitmap::Monochrome() const { return d->monochrome; }
+bool TBitmap::Monochrome() const {
+    return d->monochrome;
+}
 
 void TBitmap::SetMonochrome(bool monochrome) {
     if (d->monochrome == monochrome)

@@ -24,7 +24,7 @@ enum TTransparentMode { tmAuto = 0, tmFixed = 1 };
 enum class TImageFormat { Bmp, Jpeg };
 
 class TBitmap {
-public:
+  public:
     TBitmap();
     TBitmap(int width, int height);
     TBitmap(const TBitmap& other);            // copies the picture and its settings
@@ -76,7 +76,7 @@ public:
     // The picture as a canvas draws it: transparent pixels have alpha 0.
     const QImage& ImageForDrawing() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> d;
 };

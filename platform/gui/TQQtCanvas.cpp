@@ -19,12 +19,18 @@
 #include <optional>
 #include <tuple>
 
-uint32_t TColorToQRgb(TColor c) { return qRgb(GetRValue(c), GetGValue(c), GetBValue(c)); }
-TColor QRgbToTColor(uint32_t rgb) { return RGBColor(qRed(rgb), qGreen(rgb), qBlue(rgb)); }
+uint32_t TColorToQRgb(TColor c) {
+    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+TColor QRgbToTColor(uint32_t rgb) {
+    return RGBColor(qRed(rgb), qGreen(rgb), qBlue(rgb));
+}
 
 namespace {
 
-QColor ToQColor(TColor c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+QColor ToQColor(TColor c) {
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
 
 // Average character width of the legacy music fonts, in em: a created font of
 // width W on such a face is stretched by W / (this x em).
@@ -36,15 +42,22 @@ constexpr double kMissingLegacyAdvanceEm = 0.5;
 // Windows dash patterns of a 1-pixel pen (on, off, ... in pixels).
 QList<qreal> DashPattern(TPenStyle style) {
     switch (style) {
-    case psDash: return {18, 6};
-    case psDot: return {3, 3};
-    case psDashDot: return {9, 6, 3, 6};
-    case psDashDotDot: return {9, 3, 3, 3, 3, 3};
-    default: return {};
+    case psDash:
+        return {18, 6};
+    case psDot:
+        return {3, 3};
+    case psDashDot:
+        return {9, 6, 3, 6};
+    case psDashDotDot:
+        return {9, 3, 3, 3, 3, 3};
+    default:
+        return {};
     }
 }
 
-int RoundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
+int RoundHalfUp(double v) {
+    return static_cast<int>(std::floor(v + 0.5));
+}
 
 struct FontKey {
     TFont font;
@@ -63,15 +76,15 @@ struct FontKey {
 
 // Everything TextOut and TextExtent need of one font state.
 struct FontEntry {
-    QFont font;              // the text font (unused for legacy faces)
-    double ascent = 0;       // text font, pixels
-    double height = 0;       // ascent + descent, pixels
-    double stretch = 1.0;    // horizontal scale of a created font
-    double angle = 0;        // degrees counter-clockwise
+    QFont font;           // the text font (unused for legacy faces)
+    double ascent = 0;    // text font, pixels
+    double height = 0;    // ascent + descent, pixels
+    double stretch = 1.0; // horizontal scale of a created font
+    double angle = 0;     // degrees counter-clockwise
     bool legacy = false;
-    std::string face;        // legacy face name
-    double em = 0;           // legacy em, pixels
-    int style = 0;           // legacy style bits
+    std::string face; // legacy face name
+    double em = 0;    // legacy em, pixels
+    int style = 0;    // legacy style bits
     std::optional<QFontMetricsF> metrics;
 };
 
@@ -130,12 +143,20 @@ TQtCanvas::TQtCanvas(QPaintDevice* device, int pixelsPerInch) : d(std::make_uniq
     d->ppi = pixelsPerInch > 0 ? pixelsPerInch : 96;
 }
 
-TQtCanvas::~TQtCanvas() { End(); }
+TQtCanvas::~TQtCanvas() {
+    End();
+}
 
-void TQtCanvas::SetChangeCounter(uint64_t* counter) { d->changes = counter; }
+void TQtCanvas::SetChangeCounter(uint64_t* counter) {
+    d->changes = counter;
+}
 
-int TQtCanvas::PixelsPerInch() const { return d->ppi; }
-void TQtCanvas::SetPixelsPerInch(int ppi) { d->ppi = ppi > 0 ? ppi : 96; }
+int TQtCanvas::PixelsPerInch() const {
+    return d->ppi;
+}
+void TQtCanvas::SetPixelsPerInch(int ppi) {
+    d->ppi = ppi > 0 ? ppi : 96;
+}
 
 TSize TQtCanvas::Size() const {
     if (!d->device)
@@ -143,9 +164,13 @@ TSize TQtCanvas::Size() const {
     return {d->device->width(), d->device->height()};
 }
 
-QPaintDevice* TQtCanvas::Device() const { return d->device; }
+QPaintDevice* TQtCanvas::Device() const {
+    return d->device;
+}
 
-bool TQtCanvas::Active() const { return d->painter && d->painter->isActive(); }
+bool TQtCanvas::Active() const {
+    return d->painter && d->painter->isActive();
+}
 
 bool TQtCanvas::Begin() {
     if (Active())
@@ -182,7 +207,9 @@ QPainter* TQtCanvas::Painter() {
     return Begin() ? d->painter.get() : nullptr;
 }
 
-void TQtCanvas::SetAutoBegin(bool autoBegin) { d->autoBegin = autoBegin; }
+void TQtCanvas::SetAutoBegin(bool autoBegin) {
+    d->autoBegin = autoBegin;
+}
 
 std::shared_ptr<TLogFont> TQtCanvas::SelectLogFont(std::shared_ptr<TLogFont> font) {
     auto previous = std::move(d->logFont);
@@ -190,7 +217,9 @@ std::shared_ptr<TLogFont> TQtCanvas::SelectLogFont(std::shared_ptr<TLogFont> fon
     return previous;
 }
 
-std::shared_ptr<TLogFont> TQtCanvas::SelectedLogFont() const { return d->logFont; }
+std::shared_ptr<TLogFont> TQtCanvas::SelectedLogFont() const {
+    return d->logFont;
+}
 
 // ---------------------------------------------------------------------------
 // Pen and brush
@@ -230,10 +259,17 @@ void ApplyShapeState(QPainter& p, const TPen& pen, const TBrush& brush, bool ras
     QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
     if (rasterOps) {
         switch (pen.Mode) {
-        case pmXor: mode = QPainter::RasterOp_SourceXorDestination; break;
-        case pmNotXor: mode = QPainter::RasterOp_NotSourceXorDestination; break;
-        case pmNot: mode = QPainter::RasterOp_NotDestination; break;
-        default: break;
+        case pmXor:
+            mode = QPainter::RasterOp_SourceXorDestination;
+            break;
+        case pmNotXor:
+            mode = QPainter::RasterOp_NotSourceXorDestination;
+            break;
+        case pmNot:
+            mode = QPainter::RasterOp_NotDestination;
+            break;
+        default:
+            break;
         }
     }
     p.setCompositionMode(mode);
@@ -296,7 +332,9 @@ void DrawOpenLine(QPainter& p, const TPen& pen, TPoint a, TPoint b) {
 
 } // namespace
 
-void TQtCanvas::MoveTo(int x, int y) { d->penPos = {x, y}; }
+void TQtCanvas::MoveTo(int x, int y) {
+    d->penPos = {x, y};
+}
 
 void TQtCanvas::LineTo(int x, int y) {
     TPoint from = d->penPos;
@@ -310,7 +348,9 @@ void TQtCanvas::LineTo(int x, int y) {
     d->Changed();
 }
 
-TPoint TQtCanvas::PenPos() const { return d->penPos; }
+TPoint TQtCanvas::PenPos() const {
+    return d->penPos;
+}
 
 void TQtCanvas::Polyline(const std::vector<TPoint>& points) {
     if (points.size() < 2 || Pen.Style == psClear)
@@ -580,8 +620,8 @@ void TQtCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int 
 FontEntry* TQtCanvas::Impl::Resolve(const TFont& font) {
     Impl& d = *this;
     const TLogFont* log = d.logFont.get();
-    if (d.lastEntry && d.lastPpi == d.ppi && d.lastFont == font && d.lastLog.has_value() == (log != nullptr) &&
-        (!log || *d.lastLog == *log))
+    if (d.lastEntry && d.lastPpi == d.ppi && d.lastFont == font &&
+        d.lastLog.has_value() == (log != nullptr) && (!log || *d.lastLog == *log))
         return d.lastEntry;
 
     FontKey key;
@@ -750,7 +790,8 @@ void TQtCanvas::TextOut(int x, int y, const std::string& text) {
         }
     } else {
         p->setFont(e->font);
-        p->drawText(QPointF(ox, oy + e->ascent), QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+        p->drawText(QPointF(ox, oy + e->ascent),
+                    QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
     }
     if (transform)
         p->restore();

@@ -42,7 +42,7 @@ class QPainter;
 class QImage;
 
 class TQtCanvas : public TCanvas {
-public:
+  public:
     // The device is not owned; it must outlive the canvas (or End() be called).
     explicit TQtCanvas(QPaintDevice* device, int pixelsPerInch = 96);
     ~TQtCanvas() override;
@@ -80,7 +80,7 @@ public:
     QPainter* Painter();
     QPaintDevice* Device() const;
 
-protected:
+  protected:
     // Starts painting now; false when the device refuses.
     bool Begin();
     bool Active() const;
@@ -88,7 +88,7 @@ protected:
     // printer only paints between the begin and end of a document).
     void SetAutoBegin(bool autoBegin);
 
-private:
+  private:
     friend class TBitmap;
     QPainter* ShapePainter();
     QPainter* CopyPainter();

@@ -10,19 +10,32 @@
 
 const char* CanvasOpName(TCanvasOp op) {
     switch (op) {
-    case TCanvasOp::MoveTo: return "MoveTo";
-    case TCanvasOp::LineTo: return "LineTo";
-    case TCanvasOp::Polyline: return "Polyline";
-    case TCanvasOp::Polygon: return "Polygon";
-    case TCanvasOp::Rectangle: return "Rectangle";
-    case TCanvasOp::FillRect: return "FillRect";
-    case TCanvasOp::Ellipse: return "Ellipse";
-    case TCanvasOp::Arc: return "Arc";
-    case TCanvasOp::TextOut: return "TextOut";
-    case TCanvasOp::Draw: return "Draw";
-    case TCanvasOp::StretchDraw: return "StretchDraw";
-    case TCanvasOp::SetPixel: return "SetPixel";
-    case TCanvasOp::SelectLogFont: return "SelectLogFont";
+    case TCanvasOp::MoveTo:
+        return "MoveTo";
+    case TCanvasOp::LineTo:
+        return "LineTo";
+    case TCanvasOp::Polyline:
+        return "Polyline";
+    case TCanvasOp::Polygon:
+        return "Polygon";
+    case TCanvasOp::Rectangle:
+        return "Rectangle";
+    case TCanvasOp::FillRect:
+        return "FillRect";
+    case TCanvasOp::Ellipse:
+        return "Ellipse";
+    case TCanvasOp::Arc:
+        return "Arc";
+    case TCanvasOp::TextOut:
+        return "TextOut";
+    case TCanvasOp::Draw:
+        return "Draw";
+    case TCanvasOp::StretchDraw:
+        return "StretchDraw";
+    case TCanvasOp::SetPixel:
+        return "SetPixel";
+    case TCanvasOp::SelectLogFont:
+        return "SelectLogFont";
     }
     return "?";
 }
@@ -62,12 +75,12 @@ std::string TCanvasCall::ToString() const {
             o << " transparent " << Hex(TransparentColor);
     }
     o << " | pen " << Hex(Pen.Color) << " w" << Pen.Width << " " << PenStyleName(Pen.Style) << " "
-      << PenModeName(Pen.Mode) << " | brush " << Hex(Brush.Color) << (Brush.Style == bsClear ? " clear" : " solid")
-      << " | font \"" << Font.Name << "\" " << Font.Size << "pt " << Hex(Font.Color) << " style " << Font.Style
-      << " cs " << Font.Charset;
+      << PenModeName(Pen.Mode) << " | brush " << Hex(Brush.Color)
+      << (Brush.Style == bsClear ? " clear" : " solid") << " | font \"" << Font.Name << "\" " << Font.Size
+      << "pt " << Hex(Font.Color) << " style " << Font.Style << " cs " << Font.Charset;
     if (LogFont)
-        o << " | logfont \"" << LogFont->FaceName << "\" h" << LogFont->Height << " w" << LogFont->Width << " esc "
-          << LogFont->Escapement << " wt " << LogFont->Weight << (LogFont->Italic ? " italic" : "")
+        o << " | logfont \"" << LogFont->FaceName << "\" h" << LogFont->Height << " w" << LogFont->Width
+          << " esc " << LogFont->Escapement << " wt " << LogFont->Weight << (LogFont->Italic ? " italic" : "")
           << (LogFont->Underline ? " underline" : "") << (LogFont->StrikeOut ? " strikeout" : "") << " cs "
           << LogFont->Charset;
     return o.str();
@@ -84,7 +97,9 @@ TRecordingCanvas::TRecordingCanvas(TSize size, int pixelsPerInch)
 
 TRecordingCanvas::~TRecordingCanvas() = default;
 
-void TRecordingCanvas::SetPixelsPerInch(int ppi) { ppi_ = ppi > 0 ? ppi : 96; }
+void TRecordingCanvas::SetPixelsPerInch(int ppi) {
+    ppi_ = ppi > 0 ? ppi : 96;
+}
 
 TQtCanvas& TRecordingCanvas::Metrics() {
     if (!metrics_)
@@ -126,15 +141,25 @@ void TRecordingCanvas::LineTo(int x, int y) {
     penPos_ = {x, y};
 }
 
-void TRecordingCanvas::Polyline(const std::vector<TPoint>& points) { Record(TCanvasOp::Polyline, {}).Points = points; }
+void TRecordingCanvas::Polyline(const std::vector<TPoint>& points) {
+    Record(TCanvasOp::Polyline, {}).Points = points;
+}
 
-void TRecordingCanvas::Polygon(const std::vector<TPoint>& points) { Record(TCanvasOp::Polygon, {}).Points = points; }
+void TRecordingCanvas::Polygon(const std::vector<TPoint>& points) {
+    Record(TCanvasOp::Polygon, {}).Points = points;
+}
 
-void TRecordingCanvas::Rectangle(int x1, int y1, int x2, int y2) { Record(TCanvasOp::Rectangle, {x1, y1, x2, y2}); }
+void TRecordingCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+    Record(TCanvasOp::Rectangle, {x1, y1, x2, y2});
+}
 
-void TRecordingCanvas::FillRect(const TRect& r) { Record(TCanvasOp::FillRect, {r.Left, r.Top, r.Right, r.Bottom}); }
+void TRecordingCanvas::FillRect(const TRect& r) {
+    Record(TCanvasOp::FillRect, {r.Left, r.Top, r.Right, r.Bottom});
+}
 
-void TRecordingCanvas::Ellipse(int x1, int y1, int x2, int y2) { Record(TCanvasOp::Ellipse, {x1, y1, x2, y2}); }
+void TRecordingCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+    Record(TCanvasOp::Ellipse, {x1, y1, x2, y2});
+}
 
 void TRecordingCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
     Record(TCanvasOp::Arc, {x1, y1, x2, y2, x3, y3, x4, y4});
@@ -148,7 +173,9 @@ void TRecordingCanvas::TextOut(int x, int y, const std::string& text) {
     penPos_ = {x + extent.cx, y};
 }
 
-TSize TRecordingCanvas::TextExtent(const std::string& text) { return Metrics().TextExtent(text); }
+TSize TRecordingCanvas::TextExtent(const std::string& text) {
+    return Metrics().TextExtent(text);
+}
 
 void TRecordingCanvas::Draw(int x, int y, const TBitmap& bitmap) {
     TCanvasCall& c = Record(TCanvasOp::Draw, {x, y});
@@ -172,7 +199,9 @@ TColor TRecordingCanvas::GetPixel(int x, int y) {
     return Background;
 }
 
-void TRecordingCanvas::SetPixel(int x, int y, TColor color) { Record(TCanvasOp::SetPixel, {x, y, color}); }
+void TRecordingCanvas::SetPixel(int x, int y, TColor color) {
+    Record(TCanvasOp::SetPixel, {x, y, color});
+}
 
 std::vector<TCanvasOp> TRecordingCanvas::ops() const {
     std::vector<TCanvasOp> r;

@@ -70,7 +70,7 @@ struct TCanvasCall {
 };
 
 class TRecordingCanvas : public TCanvas {
-public:
+  public:
     explicit TRecordingCanvas(TSize size = {1000, 1400}, int pixelsPerInch = 96);
     ~TRecordingCanvas() override;
     TRecordingCanvas(const TRecordingCanvas&) = delete;
@@ -121,7 +121,7 @@ public:
     // One line per call, for failure messages.
     std::string Dump() const;
 
-private:
+  private:
     TCanvasCall& Record(TCanvasOp op, std::vector<int> args);
     TQtCanvas& Metrics();
 

@@ -6,7 +6,8 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
-TQPrinterHolder::TQPrinterHolder(int resolution) : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+TQPrinterHolder::TQPrinterHolder(int resolution)
+    : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
     if (resolution > 0)
         printer_->setResolution(resolution);
 }
@@ -30,7 +31,9 @@ std::vector<std::string> TQPrinterCanvas::PrinterNames() {
     return names;
 }
 
-std::string TQPrinterCanvas::DefaultPrinterName() { return QPrinterInfo::defaultPrinterName().toStdString(); }
+std::string TQPrinterCanvas::DefaultPrinterName() {
+    return QPrinterInfo::defaultPrinterName().toStdString();
+}
 
 bool TQPrinterCanvas::SelectPrinter(const std::string& name) {
     if (printing_)
@@ -43,7 +46,9 @@ bool TQPrinterCanvas::SelectPrinter(const std::string& name) {
     return true;
 }
 
-std::string TQPrinterCanvas::PrinterName() const { return printer_->printerName().toStdString(); }
+std::string TQPrinterCanvas::PrinterName() const {
+    return printer_->printerName().toStdString();
+}
 
 void TQPrinterCanvas::SetPdfFile(const std::string& path) {
     printer_->setOutputFormat(QPrinter::PdfFormat);
@@ -64,7 +69,9 @@ void TQPrinterCanvas::SetPaperSize(double widthInches, double heightInches) {
     printer_->setPageSize(QPageSize(QSizeF(widthInches, heightInches), QPageSize::Inch));
 }
 
-void TQPrinterCanvas::SetTitle(const std::string& title) { printer_->setDocName(QString::fromStdString(title)); }
+void TQPrinterCanvas::SetTitle(const std::string& title) {
+    printer_->setDocName(QString::fromStdString(title));
+}
 
 bool TQPrinterCanvas::BeginDoc() {
     if (printing_)

@@ -24,7 +24,7 @@ struct TQPrinterHolder {
 };
 
 class TQPrinterCanvas : private TQPrinterHolder, public TQtCanvas {
-public:
+  public:
     // resolution: printer pixels per inch (0: the printer's high resolution).
     explicit TQPrinterCanvas(int resolution = 0);
     ~TQPrinterCanvas() override;
@@ -61,7 +61,7 @@ public:
 
     QPrinter& Printer() { return *printer_; }
 
-private:
+  private:
     bool printing_ = false;
     int page_ = 0;
 };

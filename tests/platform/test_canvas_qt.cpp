@@ -78,8 +78,8 @@ struct Surface {
 struct PixelCase {
     const char* name;
     std::function<void(TCanvas&)> draw;
-    InkBox box;                                   // expected bounding box of the ink (count unchecked)
-    std::vector<std::pair<TPoint, TColor>> at;    // pixels with their expected colour
+    InkBox box;                                // expected bounding box of the ink (count unchecked)
+    std::vector<std::pair<TPoint, TColor>> at; // pixels with their expected colour
 };
 
 InkBox Box(int l, int t, int r, int b) {
@@ -97,7 +97,8 @@ TEST_P(WindowsRules, DrawsExactlyThesePixels) {
     s.canvas.Brush.Style = bsClear;
     c.draw(s.canvas);
     for (const auto& [pt, colour] : c.at)
-        EXPECT_EQ(s.At(pt.x, pt.y), colour) << c.name << " at " << pt.x << "," << pt.y << "\n" << Picture(s.image);
+        EXPECT_EQ(s.At(pt.x, pt.y), colour) << c.name << " at " << pt.x << "," << pt.y << "\n"
+                                            << Picture(s.image);
     InkBox ink = Ink(s.Done());
     if (c.box.empty()) {
         EXPECT_TRUE(ink.empty()) << c.name << "\n" << Picture(s.image);
@@ -249,14 +250,43 @@ TEST(Canvas, XorTwiceRestoresThePixels) {
         TPoint on{3, 4}; // a pixel of the outline
     };
     const Case cases[] = {
-        {"frame", [](TCanvas& c) { c.Brush.Style = bsClear; c.Rectangle(3, 4, 30, 25); }},
-        {"filled", [](TCanvas& c) { c.Brush.Color = kGreen; c.Rectangle(3, 4, 30, 25); }},
-        {"line", [](TCanvas& c) { c.MoveTo(3, 4); c.LineTo(35, 20); }},
-        {"polyline", [](TCanvas& c) { c.Polyline({{20, 1}, {20, 20}, {3, 4}, {2, 28}}); }},
-        {"polygon", [](TCanvas& c) { c.Brush.Color = kGreen; c.Polygon({{3, 4}, {30, 4}, {16, 25}}); }},
-        {"wide", [](TCanvas& c) { c.Pen.Width = 3; c.MoveTo(3, 4); c.LineTo(35, 10); }},
+        {"frame",
+         [](TCanvas& c) {
+             c.Brush.Style = bsClear;
+             c.Rectangle(3, 4, 30, 25);
+         }},
+        {"filled",
+         [](TCanvas& c) {
+             c.Brush.Color = kGreen;
+             c.Rectangle(3, 4, 30, 25);
+         }},
+        {"line",
+         [](TCanvas& c) {
+             c.MoveTo(3, 4);
+             c.LineTo(35, 20);
+         }},
+        {"polyline",
+         [](TCanvas& c) {
+             c.Polyline({{20, 1}, {20, 20}, {3, 4}, {2, 28}});
+         }},
+        {"polygon",
+         [](TCanvas& c) {
+             c.Brush.Color = kGreen;
+             c.Polygon({{3, 4}, {30, 4}, {16, 25}});
+         }},
+        {"wide",
+         [](TCanvas& c) {
+             c.Pen.Width = 3;
+             c.MoveTo(3, 4);
+             c.LineTo(35, 10);
+         }},
         {"arc", [](TCanvas& c) { c.Arc(3, 4, 30, 25, 0, 0, 0, 30); }, {3, 14}},
-        {"ellipse", [](TCanvas& c) { c.Brush.Color = kGreen; c.Ellipse(3, 4, 30, 25); }, {3, 14}},
+        {"ellipse",
+         [](TCanvas& c) {
+             c.Brush.Color = kGreen;
+             c.Ellipse(3, 4, 30, 25);
+         },
+         {3, 14}},
     };
     for (const auto& k : cases) {
         QImage img = Backdrop();
@@ -469,7 +499,8 @@ std::shared_ptr<TLogFont> LogFont(int height, int width, int escapement, int wei
     return f;
 }
 
-QImage LogFontText(std::shared_ptr<TLogFont> font, const std::string& text, int x, int y, TSize* extent = nullptr) {
+QImage LogFontText(std::shared_ptr<TLogFont> font, const std::string& text, int x, int y,
+                   TSize* extent = nullptr) {
     Surface s(240, 240);
     s.canvas.Brush.Style = bsClear;
     s.canvas.SelectLogFont(std::move(font));
@@ -634,7 +665,7 @@ TEST(Canvas, PixelsAreReadAndWrittenOnImagesOnly) {
 }
 
 class PaintedWidget : public QWidget {
-public:
+  public:
     std::function<void(TCanvas&)> draw;
     void paintEvent(QPaintEvent*) override {
         TQtCanvas c(this);

@@ -92,7 +92,7 @@ TEST(RecordingCanvas, MeasuresTextLikeTheQtCanvas) {
     TFont music;
     music.Name = "Toccata";
     music.Size = 20;
-    const Case cases[] = {{TFont{}, nullptr, 96}, {bold, nullptr, 96}, {chinese, nullptr, 96},
+    const Case cases[] = {{TFont{}, nullptr, 96}, {bold, nullptr, 96},  {chinese, nullptr, 96},
                           {TFont{}, created, 96}, {bold, nullptr, 300}, {music, nullptr, 96}};
     for (const auto& c : cases) {
         qt.Font = rc.Font = c.font;
