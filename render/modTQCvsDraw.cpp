@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <stdexcept>
 
 #include "model/modTQUtil.h"
 #include "render/modTQMainView.h"
@@ -45,7 +46,14 @@ FloatPoint WalkSegments(float x1, float y1, float x2, float y2, float seg, float
 
 FloatPoint MakeFloatPoint(float x, float y) { return FloatPoint{x, y}; }
 
-TCanvas* TargetCanvas(TCanvas* canvas) { return canvas ? canvas : MainView()->OutCanvas; }
+TCanvas* TargetCanvas(TCanvas* canvas) {
+    if (canvas)
+        return canvas;
+    TCanvas* out = MainView()->OutCanvas;
+    if (!out)
+        throw std::logic_error("drawing with no output canvas");
+    return out;
+}
 
 TCanvas* GetCanvasHandle(TCanvas* canvas) { return TargetCanvas(canvas); }
 

@@ -22,6 +22,7 @@ struct FloatPoint {
 FloatPoint MakeFloatPoint(float x, float y);
 
 // The canvas a primitive paints on: canvas, or the output canvas when nullptr.
+// Drawing with neither is a programming error: std::logic_error.
 TCanvas* TargetCanvas(TCanvas* canvas);
 
 // The canvas itself stands in for the Windows device context.

@@ -187,7 +187,7 @@ void TDrawEngine::DrawPage(int colFrom, int rowFrom, int colTo, int rowTo, bool 
         }
         mv->OutCanvas = screen;
     }
-    mv->OutCanvas->Brush.Style = bsClear;
+    SetBrushStyle(bsClear);
 
     if (mv->OutputKind == 2 || mv->OutputKind == 1)
         DrawPageFooter(grid);

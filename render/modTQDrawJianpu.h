@@ -1,5 +1,7 @@
 #pragma once
-// Plain Jianpu notes and the marks around them.
+// Plain Jianpu notes and the marks around them, and the small helpers the
+// other Jianpu drawers share (dash, octave dots, augmentation dot, curved
+// arrows).
 #include <cstdint>
 
 #include "model/modTQCell.h"
@@ -11,3 +13,14 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
 // Augmentation dots, slashes and the marks above a note; reads the cell at
 // (col, row) of the current page and layer itself.
 void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int octaveCount, int col, int row);
+
+// The extension dash of the cell at (col, row); y is the dash's centre line.
+void DrawJianpuDash(TDrawEngine* d, float x, float y, const TCell& cell, int col, int row);
+// The cell's octave dots (its dot count: above when positive, below when negative).
+void DrawOctaveDots(TDrawEngine* d, float x, float y, const TCell& cell, int col, int row);
+// One augmentation dot.
+void DrawAugmentationDot(TDrawEngine* d, float x, float y, const TCell& cell, float factor);
+// The curved-arrow marks of styles 0x60 and 0x70: the "Toccata" glyph, or its
+// vector form (which alone uses the variant) when the font has no such glyph.
+void DrawCurvedArrowA(TDrawEngine* d, float x, float y, const TCell& cell, uint8_t variant, float factor);
+void DrawCurvedArrowB(TDrawEngine* d, float x, float y, const TCell& cell, uint8_t variant, float factor);

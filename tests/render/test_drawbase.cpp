@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <filesystem>
+#include <stdexcept>
 
 #include "platform/core/TQStrings.h"
 #include "platform/gui/TQBitmap.h"
@@ -39,6 +40,9 @@ TEST(DrawBase, MainViewIsCheckedAndTheDrawingObjectStartsOnScreen) {
     TViewFixture fx;
     EXPECT_EQ(MainView(), &fx.view);
     EXPECT_EQ(fx.view.OutputKind, 0);
+    fx.view.OutCanvas = nullptr;
+    EXPECT_THROW(DrawLine(0, 0, 5, 5), std::logic_error);
+    fx.view.OutCanvas = &fx.canvas;
     EXPECT_EQ(fx.view.DrawEngine.SelectionColor, 0x00FFFF);
 }
 

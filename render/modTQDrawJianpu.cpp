@@ -1,0 +1,393 @@
+#include "render/modTQDrawJianpu.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "model/modTQCellAccess.h"
+#include "model/modTQPredicates.h"
+#include "model/modTQRowQuery.h"
+#include "notation/modTQArcArrows.h"
+#include "notation/modTQMarkGlyphs.h"
+#include "notation/modTQNotationApi.h"
+#include "platform/core/TQCodec.h"
+#include "platform/gui/TQGlyphMap.h"
+#include "render/modTQBarLine.h"
+#include "render/modTQCvsDraw.h"
+#include "render/modTQDrawAccid.h"
+#include "render/modTQDrawEngine.h"
+#include "render/modTQDrawHooks.h"
+#include "render/modTQDrawTextSym.h"
+#include "render/modTQMainView.h"
+
+namespace {
+
+const char* const kMusical = "MusicalSymbols";
+const char* const kToccata = "Toccata";
+constexpr int kDotNote = -73;   // 0xB7 as stored
+constexpr int kDashNote = -106; // 0x96 as stored
+
+float XUnit() { return static_cast<float>(MainView()->GetCellWidth()); }
+float YUnit() { return static_cast<float>(MainView()->GetCellHeight()); }
+
+bool IsDotNote(int note) { return note == kDotNote || note == 0xB7; }
+bool IsDashNote(int note) { return note == kDashNote || note == 0x96; }
+
+// The note character as canvas text: ASCII as it is, other bytes through the
+// code page of the font's charset; "" when the byte means nothing there.
+std::string NoteText(int note, int charset) {
+    const char ch = static_cast<char>(note & 0xFF);
+    if ((note & 0xFF) < 0x80)
+        return std::string(1, ch);
+    std::string out;
+    if (CharsetToUtf8(std::string_view(&ch, 1), charset, out))
+        return out;
+    return std::string();
+}
+
+void RestoreNoteFont() {
+    const TMainView* mv = MainView();
+    SetCanvasFont(DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName), -1,
+                  mv->NoteFontStyle);
+}
+
+// The sign of an accidental kind beside a Jianpu note at the reference x.
+void DrawNoteAccidental(TDrawEngine* d, float xA, float y, const TCell& cell, int kind) {
+    const float xu = XUnit(), yu = YUnit(), dd = cell.fontSizeR - 1.0f;
+    auto at = [&](float a, float b) { return std::pair<float, float>{xA + a * xu, y + b * yu}; };
+    if (kind == 9) {
+        auto [px, py] = at(-0.6f - 1.1f * dd, -0.085f - 0.48f * dd);
+        DrawThreeQuarterFlatBitmap(d, px, py, cell, 1.3f);
+        return;
+    }
+    const bool font = MusicFontInstalled(kMusical);
+    switch (kind) {
+    case 1:
+        if (font) {
+            auto [px, py] = at(-0.15f - 0.65f * dd, -0.7f - 1.1f * dd);
+            DrawSharpGlyph(d, px, py, cell, 1.0f);
+        } else {
+            auto [px, py] = at(-0.4f * dd, 0.25f - 0.1f * dd);
+            DrawSharpVector(d, px, py, cell, 1.0f, 2);
+        }
+        break;
+    case 2:
+        if (font) {
+            auto [px, py] = at(-0.14f - 0.65f * dd, -0.85f - 1.18f * dd);
+            DrawFlatGlyph(d, px, py, cell, 1.3f);
+        } else {
+            auto [px, py] = at(-0.18f - 0.6f * dd, -0.05f - 0.42f * dd);
+            DrawFlatBitmap(d, px, py, cell, 1.32f);
+        }
+        break;
+    case 3:
+        if (font) {
+            auto [px, py] = at(-0.15f - 0.65f * dd, -0.8f - 1.2f * dd);
+            DrawNaturalGlyph(d, px, py, cell, 1.1f);
+        } else {
+            auto [px, py] = at(-0.15f - 0.55f * dd, -0.08f - 0.52f * dd);
+            DrawNaturalBitmap(d, px, py, cell, 1.1f);
+        }
+        break;
+    case 4:
+        if (font) {
+            auto [px, py] = at(-0.1f - 0.5f * dd, -0.42f - 0.78f * dd);
+            DrawHalfSharp(d, px, py, cell, 1.0f);
+        } else {
+            auto [px, py] = at(-0.4f * dd, 0.27f - 0.1f * dd);
+            DrawSharpVector(d, px, py, cell, 1.0f, 1);
+        }
+        break;
+    case 5:
+        if (font) {
+            auto [px, py] = at(-0.4f - 0.8f * dd, -0.8f - 1.13f * dd);
+            DrawDoubleFlatGlyph(d, px, py, cell, 1.25f);
+        } else {
+            auto [px, py] = at(-0.1f - 0.5f * dd, -0.02f - 0.4f * dd);
+            DrawDoubleFlatBitmap(d, px, py, cell, 1.25f);
+        }
+        break;
+    case 6:
+        if (font) {
+            auto [px, py] = at(-0.3f - 0.75f * dd, -0.9f - 1.2f * dd);
+            DrawDoubleSharpGlyph(d, px, py, cell, 1.3f);
+        } else {
+            auto [px, py] = at(-0.25f - 0.5f * dd, 0.1f - 0.4f * dd);
+            DrawDoubleSharpBitmap(d, px, py, cell, 1.25f);
+        }
+        break;
+    case 7:
+        if (font) {
+            auto [px, py] = at(-0.15f - 0.45f * dd, -0.47f - 0.8f * dd);
+            DrawReversedFlat(d, px, py, cell, 1.2f);
+        } else {
+            auto [px, py] = at(-0.25f - 0.65f * dd, -0.08f - 0.45f * dd);
+            DrawReversedFlatBitmap(d, px, py, cell, 0.45f);
+        }
+        break;
+    case 8:
+        if (font) {
+            auto [px, py] = at(-0.2f - 0.67f * dd, -0.45f - 0.85f * dd);
+            DrawThreeQuarterSharp(d, px, py, cell, 1.0f);
+        } else {
+            auto [px, py] = at(-0.05f - 0.4f * dd, 0.23f - 0.2f * dd);
+            DrawSharpVector(d, px, py, cell, 1.0f, 3);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col, int row) {
+    if (auto& hook = RenderHooks().DrawJianpuNote) {
+        hook(d, x, y, cell, col, row);
+        return;
+    }
+    const int note = cell.Note;
+    if (note == 32)
+        return;
+    TMainView* mv = MainView();
+    const float xu = XUnit(), yu = YUnit();
+    const float s = cell.fontSizeR, dd = s - 1.0f;
+
+    if (IsDotNote(note)) {
+        const TCell* left = col > 0 ? CellAtAddress(col - 1, row) : nullptr;
+        const float b = left && IsPercussionSyllableCell(*left) ? -0.45f : -0.52f;
+        DrawDotGlyph(d, x + (0.2f - 0.28f * dd) * xu, y + (b - 1.04f * dd) * yu, cell, 1.8f, -1);
+    } else if (IsDashNote(note)) {
+        DrawJianpuDash(d, x, y + 0.5f * yu, cell, col, row);
+    } else {
+        // The note font of the score, or the cell's own.
+        std::string face;
+        int charset = 0;
+        int style = 0;
+        if (cell.FontName == "NT" || cell.FontName.empty()) {
+            face = DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName);
+            charset = 0;
+            style = (cell.upNote & 1) ? cell.FontStyle : mv->NoteFontStyle;
+        } else {
+            face = DecodeForDisplay(cell.FontName, cell.FontCharset).value_or(cell.FontName);
+            charset = cell.FontCharset;
+            style = cell.FontStyle;
+        }
+        SetCanvasFont(face, charset, style);
+        GetCellColor(d, cell);
+        SetFontSize(mv->GetDrawScale() * s * ScreenTextScale);
+        SetBrushStyle(bsClear);
+
+        // The note itself.
+        const std::string text = NoteText(note, charset);
+        const TSize extent = CanvasTextExtent(text);
+        float tx, ty;
+        if (note == '*') {
+            tx = x + (0.17f - 0.35f * dd) * xu, ty = y + (0.17f - 0.27f * dd) * yu;
+            DrawAsteriskSymbol(d, tx, ty, cell, 1.5f);
+        } else {
+            if (note == 'x')
+                tx = x + (0.15f - 0.35f * dd) * xu, ty = y + (0.12f - 0.35f * dd) * yu;
+            else if (note == 'X')
+                tx = x + (0.05f - 0.35f * dd) * xu, ty = y + (0.12f - 0.35f * dd) * yu;
+            else
+                tx = x + (0.15f - 0.35f * dd) * xu, ty = y + (0.12f - 0.38f * dd) * yu;
+            CanvasTextOut(tx, ty, text);
+        }
+
+        if (AttrHasNibble(cell.Attr, 0xF0))
+            DrawRectFrame(x + 0.1f * xu, y + 0.15f * yu, x + xu, y + 0.85f * yu);
+
+        SetFontColor(d->CurColor);
+        if (col == mv->Cols - 1 && IsJianpuMusicRow(row, -1, -1))
+            DrawThickBarLine(d, x, y, col, yu, cell);
+
+        if (IsJianpuSound(cell)) {
+            // Style mark.
+            const TCell* left = col > 0 ? CellAtAddress(col - 1, row) : nullptr;
+            const float xL = left && left->Note == 32 ? x - 0.05f * xu : x;
+            const uint32_t styleNibble = cell.Attr == kNoAttr ? 0u : (cell.Attr & 0xF0u);
+            switch (styleNibble) {
+            case 0x10: {
+                float cx = x + (-0.5f + 0.02f * dd) * xu;
+                float cy = y + (-0.5f - 0.01f * dd) * yu;
+                if (note == 'x' || note == 'X') {
+                    // Centred on the glyph: the circle's centre lies one unit
+                    // right of and below the point it is given.
+                    cx = tx + static_cast<float>(extent.cx) / 2.0f - xu;
+                    cy = ty + static_cast<float>(extent.cy) / 2.0f - yu;
+                }
+                DrawTextCircle(d, cx, cy, cell, extent, 1.0f);
+                break;
+            }
+            case 0x20:
+                DrawAttrMark2(d, xL + (-0.45f - 0.89f * dd) * xu, y + (-0.7f - 0.65f * dd) * yu, cell, 1.0f);
+                break;
+            case 0x30:
+                DrawAttrMark3(d, xL + (-0.5f - 0.97f * dd) * xu, y + (-0.8f - 0.75f * dd) * yu, cell, 1.0f);
+                break;
+            case 0x40:
+                DrawAttrMark4(d, x + (0.7f + 0.3f * dd) * xu, y + (-0.7f - 0.65f * dd) * yu, cell, 1.0f);
+                break;
+            case 0x50:
+                DrawAttrMark5(d, x + 0.42f * xu, y + (-0.75f - 0.7f * dd) * yu, cell, 1.0f);
+                break;
+            case 0x60:
+                DrawCurvedArrowA(d, xL + (-0.5f - 0.5f * dd) * xu, y + (-0.2f + 0.1f * dd) * yu, cell, 0, 1.0f);
+                break;
+            case 0x70:
+                DrawCurvedArrowB(d, x + (0.45f + 0.45f * dd) * xu, y + (-0.2f + 0.1f * dd) * yu, cell, 1, 1.0f);
+                break;
+            case 0x80: {
+                const float by = y + (0.15f - 0.34f * dd) * yu;
+                d->DrawArialText(x + (-0.2f - 0.65f * dd) * xu, by, "(", cell, 0.8f);
+                d->DrawArialText(x + (0.8f + 0.3f * dd) * xu, by, ")", cell, 0.8f);
+                RestoreNoteFont();
+                break;
+            }
+            default:
+                break;
+            }
+
+            // Accidental.
+            float xA = left && !IsJianpuSound(*left) ? x - 0.05f * xu : x + 0.1f * xu;
+            const bool shift1 = (cell.option & 0x800000u) != 0;
+            const bool shift2 = (cell.option & 0x1000000u) != 0;
+            if (shift1 && shift2)
+                xA -= 0.3f * xu;
+            else if (shift2)
+                xA -= 0.2f * xu;
+            else if (shift1)
+                xA -= 0.1f * xu;
+            if (cell.Attr != kNoAttr)
+                DrawNoteAccidental(d, xA, y, cell, static_cast<int>(cell.Attr & 0x0Fu));
+            if (note != '0' && (cell.dot != 0 || cell.option != 0 || !cell.CompressNotes.empty()))
+                DrawOctaveDots(d, x, y, cell, col, row);
+        }
+        RestoreNoteFont();
+    }
+
+    SetFontColor(d->MainLayerColor);
+    if (IsJianpuSound(cell) || IsPercussionSyllableCell(cell))
+        DrawJianpuNoteMarks(d, x, y, cell.option, cell.dot, col, row);
+}
+
+void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int octaveCount, int col, int row) {
+    if (auto& hook = RenderHooks().DrawJianpuNoteMarks) {
+        hook(d, x, y, option, octaveCount, col, row);
+        return;
+    }
+    TMainView* mv = MainView();
+    TCell cell;
+    GetCell(cell, col, row, -1, -1);
+    const float xu = XUnit(), yu = YUnit();
+    const float s = cell.fontSizeR, dd = s - 1.0f;
+    float mY = octaveCount > 0 ? y + 0.15f * static_cast<float>(octaveCount) * yu : y;
+    const float h = 0.4f * yu * s;
+    if (IsPercussionSyllableCell(cell))
+        y += 0.15f * yu;
+    if (cell.Note == 32 && cell.CompressNotes.empty())
+        return;
+
+    // Glyph marks take the drawing colour like the drawn ones.
+    SetFontColor(d->CurColor);
+
+    if (cell.option & (0x8u | 0x40u)) {
+        float xD = x;
+        if (col != mv->Cols - 1 && !IsJianpuSoundAt(col + 1, row, -1, -1))
+            xD += 0.3f * xu;
+        const float dy = y + (0.33f + 0.1f * dd) * yu;
+        DrawAugmentationDot(d, xD + (0.9f + 0.7f * dd) * xu, dy, cell, 1.2f);
+        if (cell.option & 0x40u)
+            DrawAugmentationDot(d, xD + (1.4f + 1.0f * dd) * xu, dy, cell, 1.2f);
+    }
+
+    if (cell.Note != '0') {
+        const bool s1 = (option & 0x400u) != 0, s2 = (option & 0x800u) != 0;
+        if (s1 || s2)
+            DrawSlashMarks(d, x + (0.7f + 0.3f * dd) * xu, y + (-0.05f + 0.1f * dd) * yu, cell, s1 && s2 ? 3 : s2 ? 2 : 1);
+
+        if (cell.dot > 0)
+            mY -= static_cast<float>(cell.dot) * 0.3f * yu * std::sqrt(s);
+        if (option & 0x4000000u) {
+            FillBar(x + (0.2f - 0.32f * dd) * xu, mY + (0.05f - 0.4f * dd) * yu, static_cast<int>(0.65f * xu * s),
+                    static_cast<int>(0.1f * yu * s), -1);
+            mY -= 0.5f * h;
+        }
+        const bool musical = MusicFontInstalled(kMusical);
+        if (option & (0x10u | 0x400000u)) {
+            if (musical)
+                DrawGlyph174Mark(d, x + (0.18f - 0.05f * dd) * yu, mY + (-1.8f - 2.3f * dd) * yu, cell, true, 0.8f);
+            else
+                DrawTriangleDown(d, x, mY + (-0.8f - 0.55f * dd) * yu, cell, true, 1.45f);
+            mY -= 1.2f * h;
+        }
+        if (option & 0x20u) {
+            if (musical)
+                DrawAccentGlyph(d, x + (0.12f - 0.15f * dd) * yu, mY + (-0.8f - 1.22f * dd) * yu, cell, 1.0f);
+            else
+                DrawAccentVector(d, x - 0.07f * dd * yu, mY + (-0.75f - 0.35f * dd) * yu, cell, 1.0f);
+        }
+    }
+    SetFontColor(d->MainLayerColor);
+}
+
+void DrawJianpuDash(TDrawEngine* d, float x, float y, const TCell&, int col, int row) {
+    const TMainView* mv = MainView();
+    const float xu = XUnit(), yu = YUnit();
+    auto isDash = [&](int c) {
+        if (c < 0 || c >= mv->Cols)
+            return false;
+        const TCell* n = CellAtAddress(c, row);
+        return n && IsDashNote(n->Note);
+    };
+    const float inset = isDash(col - 1) || isDash(col + 1) ? 0.15f * xu : 0.1f * xu;
+    const float half = std::max(1.0f, 0.03f * yu);
+    const TRect r{static_cast<int>(x + inset), static_cast<int>(y - half), static_cast<int>(x + xu - inset),
+                  static_cast<int>(y + half)};
+    SetBrushColor(d->CurColor);
+    FillCanvasRect(r);
+    SetBrushStyle(bsClear);
+}
+
+void DrawOctaveDots(TDrawEngine* d, float x, float y, const TCell& cell, int, int) {
+    const int n = std::abs(cell.dot);
+    if (n == 0)
+        return;
+    const float xu = XUnit(), yu = YUnit();
+    const float s = cell.fontSizeR, dd = s - 1.0f;
+    GetCellColor(d, cell);
+    const bool above = cell.dot > 0;
+    const float y0 = above ? y : y + (0.77f + 0.1f * static_cast<float>(cell.UL)) * yu * s;
+    const float step = 0.15f * yu * s;
+    for (int i = 0; i < n; ++i) {
+        const float off = static_cast<float>(i) * step;
+        DrawDotGlyph(d, x + (0.25f - 0.2f * dd) * xu, (above ? y0 - off : y0 + off) + (-0.732f - 1.25f * dd) * yu,
+                     cell, 1.5f, -1);
+    }
+}
+
+void DrawAugmentationDot(TDrawEngine* d, float x, float y, const TCell& cell, float factor) {
+    const float dd = cell.fontSizeR - 1.0f;
+    DrawDotGlyph(d, x + (-0.15f - 0.32f * dd) * XUnit(), y + (-0.85f - 0.97f * dd) * YUnit(), cell, 1.5f * factor, -1);
+}
+
+void DrawCurvedArrowA(TDrawEngine* d, float x, float y, const TCell& cell, uint8_t variant, float factor) {
+    if (HasMusicGlyph(kToccata, 254)) {
+        const float dd = cell.fontSizeR - 1.0f;
+        d->DrawCharGlyph(kToccata, x + (0.35f - 0.15f * dd) * XUnit(), y + (0.26f - 0.55f * dd) * YUnit(), 254, cell,
+                         factor, fsBold);
+        return;
+    }
+    DrawCurvedArrowVectorA(d, x, y, cell, variant, factor);
+}
+
+void DrawCurvedArrowB(TDrawEngine* d, float x, float y, const TCell& cell, uint8_t variant, float factor) {
+    if (HasMusicGlyph(kToccata, 245)) {
+        const float dd = cell.fontSizeR - 1.0f;
+        d->DrawCharGlyph(kToccata, x + (0.35f - 0.15f * dd) * XUnit(), y + (0.26f - 0.55f * dd) * YUnit(), 245, cell,
+                         factor, fsBold);
+        return;
+    }
+    DrawCurvedArrowVectorB(d, x, y, cell, variant, factor);
+}

@@ -1,0 +1,282 @@
+#include "render/modTQDrawTextSym.h"
+
+#include <optional>
+#include <string>
+
+#include "model/modTQCellHelpers.h"
+#include "platform/core/TQCodec.h"
+#include "platform/gui/TQGlyphMap.h"
+#include "render/modTQCvsDraw.h"
+#include "render/modTQDrawAccid.h"
+#include "render/modTQDrawEngine.h"
+#include "render/modTQDrawHooks.h"
+#include "render/modTQMainView.h"
+
+namespace {
+
+const char* const kMusical = "MusicalSymbols";
+
+float XUnit() { return static_cast<float>(MainView()->GetCellWidth()); }
+float YUnit() { return static_cast<float>(MainView()->GetCellHeight()); }
+
+// The canvas font back to the score's note font.
+void RestoreNoteFont() {
+    const TMainView* mv = MainView();
+    std::string face = DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName);
+    SetCanvasFont(face, -1, mv->NoteFontStyle);
+}
+
+// Font and placement of a word.
+enum TWordFont { wfTimes, wfArial, wfChinese, wfArialPlain };
+enum TAnchor { anWord, anWordRaised };
+enum TSlot { slPlain = 0, slBold = 1, slItalic = 2, slBoldItalic = 3 };
+// Words whose colour shows a changed play setting: crescendo rate, rit/arpeggio rate.
+enum TRateMark { rmNone, rmCresc, rmRitArp };
+
+struct TWord {
+    int id;
+    const char* text;
+    TWordFont font;
+    float size;
+    TSlot slot;
+    TRateMark rate;
+    TAnchor anchor;
+};
+
+const TWord kWords[] = {
+    {13, "D.S.", wfTimes, 0.9f, slBoldItalic, rmNone, anWord},
+    {14, "D.C.", wfTimes, 0.9f, slBoldItalic, rmNone, anWord},
+    {26, "Fine", wfTimes, 0.9f, slItalic, rmNone, anWord},
+    {18, "sempre", wfTimes, 0.8f, slItalic, rmNone, anWord},
+    {19, "poco", wfTimes, 0.8f, slItalic, rmNone, anWord},
+    {20, "sub.", wfTimes, 0.8f, slItalic, rmNone, anWord},
+    {21, "dim.", wfTimes, 0.8f, slItalic, rmCresc, anWord},
+    {22, "cresc.", wfTimes, 0.8f, slItalic, rmCresc, anWord},
+    {23, "gliss.", wfTimes, 0.8f, slItalic, rmNone, anWord},
+    {25, "decresc.", wfTimes, 0.8f, slItalic, rmCresc, anWord},
+    {38, "rit.", wfTimes, 0.8f, slItalic, rmRitArp, anWord},
+    {39, "tempo", wfTimes, 0.8f, slItalic, rmNone, anWord},
+    {41, "poco", wfTimes, 0.8f, slItalic, rmNone, anWord},
+    {42, "rallent", wfTimes, 0.8f, slItalic, rmRitArp, anWord},
+    {43, "similar", wfTimes, 0.8f, slItalic, rmNone, anWord},
+    {48, "accel.", wfTimes, 0.8f, slItalic, rmRitArp, anWord},
+    {103, "messo", wfTimes, 0.8f, slItalic, rmNone, anWord},
+    {40, "Allegretto", wfTimes, 0.8f, slBold, rmNone, anWord},
+    {84, "Vivo", wfTimes, 0.8f, slBold, rmNone, anWord},
+    {85, "Vivace", wfTimes, 0.8f, slBold, rmNone, anWord},
+    {101, "Tempo I", wfTimes, 0.8f, slBold, rmNone, anWord},
+    {102, "Tempo II", wfTimes, 0.8f, slBold, rmNone, anWord},
+    {79, "Coda", wfTimes, 0.9f, slBold, rmNone, anWord},
+    {80, "Grave", wfTimes, 0.9f, slBold, rmNone, anWord},
+    {81, "sllargando", wfTimes, 0.9f, slBold, rmNone, anWord},
+    {86, "Ad Libitum", wfTimes, 0.9f, slBold, rmNone, anWord},
+    {87, "Agiato", wfTimes, 0.9f, slBold, rmNone, anWord},
+    {88, "piu mosso", wfTimes, 0.9f, slBold, rmNone, anWord},
+    {78, "sff", wfTimes, 0.9f * 1.13f, slBoldItalic, rmNone, anWordRaised},
+    {30, "Largo", wfArial, 0.8f, slBold, rmNone, anWord},
+    {31, "Larghetto", wfArial, 0.8f, slBold, rmNone, anWord},
+    {32, "Adagio", wfArial, 0.8f, slBold, rmNone, anWord},
+    {33, "Andante", wfArial, 0.8f, slBold, rmNone, anWord},
+    {34, "Moderato", wfArial, 0.8f, slBold, rmNone, anWord},
+    {35, "Allegro", wfArial, 0.8f, slBold, rmNone, anWord},
+    {36, "Presto", wfArial, 0.8f, slBold, rmNone, anWord},
+    {37, "Prestissim", wfArial, 0.8f, slBold, rmNone, anWord},
+    {44, "Lento", wfArial, 0.8f, slBold, rmNone, anWord},
+    {45, "Andantino", wfArial, 0.8f, slBold, rmNone, anWord},
+    {46, "vivace", wfArial, 0.8f, slBold, rmNone, anWord},
+    {47, "prestissimo", wfArial, 0.8f, slBold, rmNone, anWord},
+    {82, "Sostenato", wfArial, 0.8f, slBold, rmNone, anWord},
+    {83, "Comodo", wfArial, 0.8f, slBold, rmNone, anWord},
+    {49, "messo", wfArial, 0.8f, slItalic, rmNone, anWord},
+    {50, "庄板", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {51, "慢板", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {52, "中板", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {53, "小快板", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {54, "快板", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {55, "渐快", wfChinese, 0.7f, slPlain, rmRitArp, anWord},
+    {56, "加快", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {57, "渐慢", wfChinese, 0.7f, slPlain, rmRitArp, anWord},
+    {58, "原速", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {59, "稍慢", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {60, "最弱", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {62, "中弱", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {64, "中强", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {65, "强", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {66, "很强", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {67, "最强", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {68, "渐弱", wfChinese, 0.7f, slPlain, rmCresc, anWord},
+    {69, "渐强", wfChinese, 0.7f, slPlain, rmCresc, anWord},
+    {70, "突强", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {71, "强弱", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {74, "稍快", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {76, "原速 I", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {77, "原速 II", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {90, "广板", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {91, "柔板", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {92, "小广板", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {93, "行板", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {94, "如歌的行板", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {95, "慢中板", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {96, "速板", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {97, "快速板", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {98, "急板", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {99, "小行板", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {100, "最急板", wfChinese, 0.7f, slPlain, rmNone, anWord},
+    {61, "弱", wfArialPlain, 0.7f, slPlain, rmNone, anWord},
+    {63, "稍弱", wfArialPlain, 0.7f, slPlain, rmNone, anWord},
+};
+
+const TWord* FindWord(int id) {
+    for (const TWord& w : kWords)
+        if (w.id == id)
+            return &w;
+    return nullptr;
+}
+
+// Dynamics 1..11: the glyph of the music font and the text without it.
+struct TDynamic {
+    int code;          // character of "MusicalSymbols"
+    const char* text;  // text form
+};
+const TDynamic kDynamics[11] = {{184, "ppp"}, {185, "pp"}, {'p', "p"}, {'P', "mp"}, {236, "fff"}, {196, "ff"},
+                                {'f', "f"},   {'F', "mf"}, {'S', "sf"}, {'Z', "fz"}, {'f', "fp"}};
+
+// Style bits of a slot: the cell's own style for every slot when it asks for it.
+int SlotStyle(const TCell& cell, TSlot slot) {
+    if (cell.upNote & 1)
+        return cell.FontStyle;
+    switch (slot) {
+    case slBold: return fsBold;
+    case slItalic: return fsItalic;
+    case slBoldItalic: return fsBold | fsItalic;
+    default: return 0;
+    }
+}
+
+// Times New Roman text in a style; the note font is restored afterwards.
+void TimesText(TDrawEngine* d, float x, float y, const std::string& text, const TCell& cell, float factor, int style) {
+    SetFontStyle(style);
+    d->DrawTimesText(x, y, text, cell, factor);
+}
+
+void ArialText(TDrawEngine* d, float x, float y, const std::string& text, const TCell& cell, float factor, int style) {
+    SetFontStyle(style);
+    d->DrawArialText(x, y, text, cell, factor);
+    RestoreNoteFont();
+}
+
+bool ColourOutput() {
+    const TMainView* mv = MainView();
+    return mv->OutputKind == 0 || mv->OutputInColor;
+}
+
+} // namespace
+
+void GetCellColor(TDrawEngine* d, const TCell& cell) {
+    const TMainView* mv = MainView();
+    TColor colour = d->CurColor;
+    if (ColourOutput() && d->ShowChangedRed && cell.cellType != ctText &&
+        (HasNotesVolAdj(cell) || cell.playDur != 0 || HasRitArpRateAdj(cell))) {
+        colour = GetHighlightColor(d);
+    } else if (d->CurColor == d->HidenLayerColor) {
+        colour = d->CurColor;
+    } else if (cell.upNote & 2) {
+        const bool plain = (mv->OutputKind == 2 && !mv->OutputInColor) || (mv->OutputKind == 3 && !mv->ColorCopyImage);
+        colour = plain ? d->CurColor : cell.FontColor;
+    }
+    SetFontColor(colour);
+}
+
+void DrawTextSymbol(TDrawEngine* d, float x, float y, TCell cell) {
+    if (auto& hook = RenderHooks().DrawTextSymbol) {
+        hook(d, x, y, cell);
+        return;
+    }
+    const int id = cell.Note;
+    const TWord* word = FindWord(id);
+    const bool special = id >= 1 && id <= 17;
+    if (!word && !special)
+        return;
+
+    const TMainView* mv = MainView();
+    SetBrushStyle(bsClear);
+    if (id >= 1 && id <= 12)
+        cell.fontSizeR *= static_cast<float>(mv->TextSymSize) * 0.125f;
+    const float s = cell.fontSizeR;
+    const float u = YUnit();
+    const float v = XUnit();
+    const float yA = y + (0.2f - 0.4f * (s - 1.0f)) * u;
+    const float yB = y + (-0.75f - 1.4f * (s - 1.0f)) * u;
+    const float yC = y - 0.6f * (s - 1.0f) * u;
+
+    // Colour.
+    const bool highlightAllowed = ColourOutput() && d->ShowChangedRed && d->CurColor != d->HidenLayerColor;
+    TColor colour = d->CurColor;
+    if (d->CurColor != d->HidenLayerColor && (cell.upNote & 2) && cell.FontColor != 32)
+        colour = cell.FontColor;
+    if (word && highlightAllowed &&
+        ((word->rate == rmCresc && HasCrescRateAdj(cell)) || (word->rate == rmRitArp && HasRitArpRateAdj(cell))))
+        colour = GetHighlightColor(d);
+    SetFontColor(colour);
+
+    if (word) {
+        const float wy = word->anchor == anWordRaised ? yA - 0.2f * u : yA;
+        const std::string text = word->text;
+        switch (word->font) {
+        case wfTimes:
+            TimesText(d, x, wy, text, cell, word->size, SlotStyle(cell, word->slot));
+            break;
+        case wfArial:
+            ArialText(d, x, wy, text, cell, word->size, SlotStyle(cell, word->slot));
+            break;
+        case wfArialPlain:
+            ArialText(d, x, wy, text, cell, word->size, 0);
+            break;
+        case wfChinese:
+            d->DrawCellFontText(x, wy, text, cell, word->size, -1);
+            break;
+        }
+        return;
+    }
+
+    const bool font = MusicFontInstalled(kMusical);
+    if (id <= 11) {
+        const TDynamic& dyn = kDynamics[id - 1];
+        if (font) {
+            const float gx = id == 3 ? x + (0.2f - 0.35f * (s - 1.0f)) * v : x;
+            d->DrawCharGlyph(kMusical, gx, yB, dyn.code, cell, 1.4f);
+            if (id == 11)
+                d->DrawCharGlyph(kMusical, x + (0.4f + 0.4f * (s - 1.0f)) * v, yB, 'p', cell, 1.4f);
+        } else {
+            TimesText(d, x, yC, dyn.text, cell, 0.9f, SlotStyle(cell, slBoldItalic));
+        }
+        return;
+    }
+    switch (id) {
+    case 12:
+        TimesText(d, x + 0.2f * v, yC, "sfp", cell, 0.9f, SlotStyle(cell, slBoldItalic));
+        break;
+    case 15:
+        if (font)
+            d->DrawCharGlyph(kMusical, x + (0.1f - 0.4f * (s - 1.0f)) * v, y + (-0.6f - 1.3f * (s - 1.0f)) * u, 217,
+                             cell, 1.4f, SlotStyle(cell, slPlain));
+        else
+            TimesText(d, x + (0.15f - 0.4f * (s - 1.0f)) * v, y + (0.16f - 0.5f * (s - 1.0f)) * u, "tr", cell,
+                      1.4f * 0.65f, SlotStyle(cell, slBoldItalic));
+        DrawAccidental(d, cell, x, y - (cell.breakPoint == 1 ? 0.27f : 0.37f) * u);
+        break;
+    case 16:
+    case 17: {
+        // "8" and then, right after it, the smaller "va" or "vb".
+        TimesText(d, x, yC, "8", cell, 0.9f * 1.1f, fsBold);
+        SetCanvasFont("Times New Roman", -1, fsBold);
+        SetFontSize(mv->GetDrawScale() * cell.fontSizeR * 0.9f * 1.1f);
+        const float w8 = static_cast<float>(CanvasTextExtent("8").cx);
+        RestoreNoteFont();
+        TimesText(d, x + w8, yC, id == 16 ? "va" : "vb", cell, 0.9f * 0.6f, SlotStyle(cell, slItalic));
+        break;
+    }
+    default:
+        break;
+    }
+}
