@@ -10,6 +10,7 @@
 #include "model/modTQCellHelpers.h"
 #include "model/modTQMainScore.h"
 #include "model/modTQPredicates.h"
+#include "model/modTQUndo.h"
 #include "model/modTQUpgrade.h"
 #include "platform/core/TQCodec.h"
 #include "platform/core/TQFiles.h"
@@ -692,6 +693,7 @@ bool SaveBinaryScore(const std::string& fileName, TMainScore* main, bool dropTra
     EmbeddedImages.clear();
     if (!main)
         return false;
+    const bool userSaveOfCurrentScore = dropTrailingEmptyPages && frmMainTQ == main;
     TCurrentScore current(main);
     CurLayer = 0;
 
@@ -760,6 +762,8 @@ bool SaveBinaryScore(const std::string& fileName, TMainScore* main, bool dropTra
     }
     BinScoreFile.Main = main;
     BinScoreFile.StoredPage = main->CurPage;
+    if (userSaveOfCurrentScore)
+        Undo.MarkSaved(); // the undo position of the file just written
     return true;
 }
 
@@ -864,6 +868,7 @@ bool LoadBinaryScoreBytes(std::string_view bytes, const std::string& fileName, T
     // The whole file was read: write the pictures out and take the score over.
     WriteEmbeddedImages(images, SavedImageFolderOf(*main));
     TakeOverScore(fresh, *main);
+    current.KeepLayer(0);
     BinScoreFile.Main = main;
     BinScoreFile.StoredPage = storedPage;
     return true;
@@ -891,7 +896,7 @@ bool SaveUndoPage(const std::string& fileName, TMainScore* main, int page) {
     return WriteFileAtomic(fileName, out.data);
 }
 
-bool LoadUndoPage(const std::string& fileName, TMainScore* main) {
+bool ReadUndoPage(const std::string& fileName, TMainScore* main, TUndoPageData& data) {
     std::string bytes;
     if (!main || !FileExists(fileName) || !ReadWholeFile(fileName, bytes)) {
         MessageOkById(1044, NameLine(fileName), mkError);
@@ -900,43 +905,54 @@ bool LoadUndoPage(const std::string& fileName, TMainScore* main) {
     TBinReader in(bytes);
     uint32_t tag = 0;
     int32_t version = 0, page = 0;
-    int32_t sel[4] = {};
     if (!in.U32(tag) || tag != kScoreFileTag || !in.I32(version) || !in.I32(page))
         return false;
     if (page < 0 || page >= int(main->PageSets[0].size()) || int(main->PageSets[0][page].size()) != main->Rows + 1)
         return false;
-    for (int32_t& s : sel)
+    for (int& s : data.selection)
         if (!in.I32(s))
             return false;
     const std::string folder = ExtractFilePath(main->FileName);
     TCurrentScore current(main);
 
-    // The page is read into copies and replaces the score's page only when
-    // every record was read.
+    // The page is read into blank copies of the score's page.
     auto blankOf = [&](const TPage& p) {
         TPage b = p;
-        for (int r = 0; r < int(b.size()); ++r)
-            for (int c = 0; c < main->Cols && c < int(b[r].size()); ++c)
-                ResetCell(b[r][c], false);
+        for (TCellRow& row : b)
+            for (int c = 0; c < main->Cols && c < int(row.size()); ++c)
+                ResetCell(row[c], false);
         return b;
     };
-    TPage layer0 = blankOf(main->PageSets[0][page]);
-    if (!ReadPageRecord(in, layer0, main->Cols, main->Rows, version, folder))
+    data.page = page;
+    data.layer0 = blankOf(main->PageSets[0][page]);
+    if (!ReadPageRecord(in, data.layer0, main->Cols, main->Rows, version, folder))
         return false;
-    const bool hasLayer1 = PageHasLayer(*main, 1, page);
-    TPage layer1;
-    if (hasLayer1) {
-        layer1 = blankOf(main->PageSets[1][page]);
-        if (!ReadPageRecord(in, layer1, main->Cols, main->Rows, version, folder))
+    data.hasLayer1 = PageHasLayer(*main, 1, page);
+    if (data.hasLayer1) {
+        data.layer1 = blankOf(main->PageSets[1][page]);
+        if (!ReadPageRecord(in, data.layer1, main->Cols, main->Rows, version, folder))
             return false;
     }
-    main->PageSets[0][page] = std::move(layer0);
-    if (hasLayer1)
-        main->PageSets[1][page] = std::move(layer1);
-    main->CurPage = page;
-    main->SelCol0 = sel[0];
-    main->SelRow0 = sel[1];
-    main->SelCol1 = sel[2];
-    main->SelRow1 = sel[3];
+    return true;
+}
+
+void ApplyUndoPage(TMainScore* main, TUndoPageData& data) {
+    if (!main || data.page < 0 || data.page >= int(main->PageSets[0].size()))
+        return;
+    main->PageSets[0][data.page] = std::move(data.layer0);
+    if (data.hasLayer1 && data.page < int(main->PageSets[1].size()))
+        main->PageSets[1][data.page] = std::move(data.layer1);
+    main->CurPage = data.page;
+    main->SelCol0 = data.selection[0];
+    main->SelRow0 = data.selection[1];
+    main->SelCol1 = data.selection[2];
+    main->SelRow1 = data.selection[3];
+}
+
+bool LoadUndoPage(const std::string& fileName, TMainScore* main) {
+    TUndoPageData data;
+    if (!ReadUndoPage(fileName, main, data))
+        return false;
+    ApplyUndoPage(main, data);
     return true;
 }

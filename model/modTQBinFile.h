@@ -82,6 +82,19 @@ bool SaveUndoPage(const std::string& fileName, TMainScore* main, int page);
 // snapshot was read; reports 1044 when the file cannot be opened.
 bool LoadUndoPage(const std::string& fileName, TMainScore* main);
 
+// A one-page snapshot read but not yet applied.
+struct TUndoPageData {
+    int page = 0;
+    int selection[4] = {};
+    TPage layer0;
+    TPage layer1;
+    bool hasLayer1 = false;
+};
+// LoadUndoPage in two steps: read (checks everything, changes nothing) ...
+bool ReadUndoPage(const std::string& fileName, TMainScore* main, TUndoPageData& data);
+// ... and put into the score.
+void ApplyUndoPage(TMainScore* main, TUndoPageData& data);
+
 // --- records, for the undo store and the tests ---
 
 // Little-endian output into memory.
@@ -147,6 +160,8 @@ public:
     ~TCurrentScore();
     TCurrentScore(const TCurrentScore&) = delete;
     TCurrentScore& operator=(const TCurrentScore&) = delete;
+    // The layer to leave current instead of the previous one.
+    void KeepLayer(int layer) { savedLayer_ = layer; }
 
 private:
     TMainScore* saved_;
