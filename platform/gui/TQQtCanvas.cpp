@@ -785,7 +785,20 @@ void TQtCanvas::TextOut(int x, int y, const std::string& text) {
             }
             p->setFont(d->LegacyGlyphFont(*g, e->em, e->style));
             char32_t cp = g->codepoint;
-            p->drawText(QPointF(ox + (pen + g->dx) * e->em, oy + g->dy * e->em), QString::fromUcs4(&cp, 1));
+            QPointF origin(ox + (pen + g->dx) * e->em, oy + g->dy * e->em);
+            if (g->stretch != 1.0f || g->angle != 0) {
+                // the glyph's own stretch and turn, about its baseline origin
+                p->save();
+                p->translate(origin);
+                if (g->angle != 0)
+                    p->rotate(-g->angle / 10.0);
+                if (g->stretch != 1.0f)
+                    p->scale(g->stretch, 1.0);
+                p->drawText(QPointF(0, 0), QString::fromUcs4(&cp, 1));
+                p->restore();
+            } else {
+                p->drawText(origin, QString::fromUcs4(&cp, 1));
+            }
             pen += g->advance;
         }
     } else {
