@@ -39,14 +39,11 @@ int CellAccidAt(const TCell& cell, int position) {
         if (kind > 0)
             return kind;
     }
-    if (!cell.westChordArray.empty()) {
-        std::vector<int> positions;
-        GetChordPositions(cell, positions);
-        for (size_t i = 0; i < cell.westChordArray.size() && i < positions.size(); ++i) {
-            int kind = AccidKind(cell.westChordArray[i].attr);
-            if (positions[i] == position && kind > 0)
-                return kind;
-        }
+    // Chord item i stands its summed intervals above the main note.
+    for (int i = 0; i < GetChordNoteCount(cell); ++i) {
+        int kind = AccidKind(cell.westChordArray[static_cast<size_t>(i)].attr);
+        if (GetChordNotePos(cell, i) == position && kind > 0)
+            return kind;
     }
     if (IsShrinkCell(cell)) {
         for (const TCompressNote& item : cell.CompressNotes) {

@@ -57,6 +57,16 @@ TEST(NoteLetter, ChordItemsAndTheLayerOneTwin) {
     EXPECT_EQ(FindBarAccidental(2, 0, 2), 2);
     EXPECT_EQ(FindBarAccidental(2, 0, 4), -1);
 
+    // Unequal intervals: main note 4, items at 2 and -1; only the top one is sharp.
+    fx.Row(2, "&G W:3@4+2+3 W:3@-1");
+    fx.At(1, 2).westChordArray[1].attr = 1;
+    EXPECT_EQ(FindBarAccidental(2, 2, -1), 1);
+    EXPECT_EQ(FindBarAccidental(2, 2, 2), -1);
+    EXPECT_EQ(FindBarAccidental(2, 2, 1), -1) << "no note stands at position 1";
+    std::string top;
+    EXPECT_EQ(GetNoteLetter(-1, 2, 2, top), "C");
+    EXPECT_EQ(top, "k");
+
     fx.Row(1, "&G ~ W:3@1");
     fx.Row(1, "~ W:3@1{attr=1}", 0, 1);
     std::string glyph;
