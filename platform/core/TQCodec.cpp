@@ -243,8 +243,21 @@ bool CharsetToUtf8(std::string_view bytes, int charset, std::string& out, std::s
 bool Utf8ToCharset(std::string_view utf8, int charset, std::string& out, std::size_t* badOffset) {
     const TCharsetInfo info = CharsetInfo(charset);
     out.clear();
-    if (info.kind == TCodePage::Iconv)
+    if (info.kind == TCodePage::Iconv) {
+        // iconv drops the Unicode tag characters (U+E0000..U+E007F) without a
+        // word; they and broken UTF-8 are refused here instead.
+        for (std::size_t pos = 0; pos < utf8.size();) {
+            char32_t c;
+            const std::size_t len = NextUtf8(utf8, pos, c);
+            if (len == 0 || (c >= 0xE0000 && c <= 0xE007F)) {
+                if (badOffset)
+                    *badOffset = pos;
+                return false;
+            }
+            pos += len;
+        }
         return IconvConvert(info.name, "UTF-8", utf8, out, badOffset);
+    }
     std::string result;
     result.reserve(utf8.size());
     for (std::size_t pos = 0; pos < utf8.size();) {

@@ -56,6 +56,7 @@ TEST(Codec, EncodesUserInputOrRefuses) {
         {"C1 control into CP1252", "\x9D", 0, true, "\xC2\x9D", 0},
         {"Chinese into CP1252 refused", "", 0, false, "ab你", 2},
         {"emoji into GBK refused", "", 134, false, "a😀", 1},
+        {"tag character into GBK refused, not dropped", "", 134, false, "a\xF3\xA0\x80\x81" "b", 1},
         {"above U+00FF into symbol refused", "", 2, false, "xĀ", 1},
         {"broken UTF-8 refused (GBK)", "", 134, false, "a\xC3", 1},
         {"broken UTF-8 refused (CP1252)", "", 0, false, "ab\xE2\x82", 2},
