@@ -17,7 +17,9 @@
 #include <cmath>
 #include <map>
 #include <optional>
+#include <string>
 #include <tuple>
+#include <unordered_map>
 
 uint32_t TColorToQRgb(TColor c) {
     return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
@@ -86,6 +88,9 @@ struct FontEntry {
     double em = 0;    // legacy em, pixels
     int style = 0;    // legacy style bits
     std::optional<QFontMetricsF> metrics;
+    // Advances of the texts measured in this font (pixels, before stretching):
+    // a page writes the same few texts over and over.
+    std::unordered_map<std::string, double> advances;
 };
 
 void ApplyCharsetFallback(QFont& f, const QString& family, int charset) {
@@ -119,6 +124,9 @@ struct TQtCanvas::Impl {
     TPen appliedPen;
     TBrush appliedBrush;
     bool appliedForShape = false;
+    // What the painter's pen and font hold for text (nothing known: -1, null).
+    TColor textPenColor = -1;
+    const QFont* painterFont = nullptr;
 
     // Fonts by state, with the last one kept at hand.
     std::map<FontKey, std::unique_ptr<FontEntry>> fonts;
@@ -190,6 +198,8 @@ bool TQtCanvas::Begin() {
     d->rasterOps = engine && engine->hasFeature(QPaintEngine::RasterOpModes);
     d->raster = engine && engine->type() == QPaintEngine::Raster;
     d->stateValid = false;
+    d->textPenColor = -1;
+    d->painterFont = nullptr;
     return true;
 }
 
@@ -197,9 +207,20 @@ void TQtCanvas::End() {
     if (d->painter && d->painter->isActive())
         d->painter->end();
     d->stateValid = false;
+    d->textPenColor = -1;
+    d->painterFont = nullptr;
 }
 
 QPainter* TQtCanvas::Painter() {
+    QPainter* p = ActivePainter();
+    // The caller may change anything: set every state again before it is used.
+    d->stateValid = false;
+    d->textPenColor = -1;
+    d->painterFont = nullptr;
+    return p;
+}
+
+QPainter* TQtCanvas::ActivePainter() {
     if (Active())
         return d->painter.get();
     if (!d->autoBegin)
@@ -278,11 +299,12 @@ void ApplyShapeState(QPainter& p, const TPen& pen, const TBrush& brush, bool ras
 } // namespace
 
 QPainter* TQtCanvas::ShapePainter() {
-    QPainter* p = Painter();
+    QPainter* p = ActivePainter();
     if (!p)
         return nullptr;
     if (!d->stateValid || !d->appliedForShape || !(d->appliedPen == Pen) || !(d->appliedBrush == Brush)) {
         ApplyShapeState(*p, Pen, Brush, d->rasterOps);
+        d->textPenColor = -1;
         d->appliedPen = Pen;
         d->appliedBrush = Brush;
         d->appliedForShape = true;
@@ -292,7 +314,7 @@ QPainter* TQtCanvas::ShapePainter() {
 }
 
 QPainter* TQtCanvas::CopyPainter() {
-    QPainter* p = Painter();
+    QPainter* p = ActivePainter();
     if (!p)
         return nullptr;
     if (!d->stateValid || d->appliedForShape) {
@@ -394,6 +416,7 @@ void TQtCanvas::Polygon(const std::vector<TPoint>& points) {
             p->setPen(Qt::NoPen);
             p->drawPolygon(poly, Qt::OddEvenFill);
             d->stateValid = false;
+            d->textPenColor = -1;
             p = ShapePainter();
         }
         if (Pen.Style != psClear)
@@ -635,6 +658,7 @@ FontEntry* TQtCanvas::Impl::Resolve(const TFont& font) {
         if (d.fonts.size() > 256) {
             d.fonts.clear();
             d.lastEntry = nullptr;
+            d.painterFont = nullptr;
         }
         auto e = std::make_unique<FontEntry>();
         std::string face = log && !log->FaceName.empty() ? log->FaceName : font.Name;
@@ -717,8 +741,10 @@ const QFont& TQtCanvas::Impl::LegacyGlyphFont(const TLegacyGlyph& g, double em, 
     auto key = std::make_tuple(g.family, px, style);
     auto it = d.legacyFonts.find(key);
     if (it == d.legacyFonts.end()) {
-        if (d.legacyFonts.size() > 256)
+        if (d.legacyFonts.size() > 256) {
             d.legacyFonts.clear();
+            d.painterFont = nullptr;
+        }
         QFont f(QString::fromUtf8(g.family));
         f.setPixelSize(px);
         f.setBold(style & fsBold);
@@ -745,8 +771,14 @@ TSize TQtCanvas::TextExtent(const std::string& text) {
         double h = LegacyCellHeight(e->face) * e->em;
         return {RoundHalfUp(w), RoundHalfUp(h)};
     }
-    QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    double w = e->metrics->horizontalAdvance(s) * e->stretch;
+    auto it = e->advances.find(text);
+    if (it == e->advances.end()) {
+        if (e->advances.size() >= 4096)
+            e->advances.clear();
+        QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        it = e->advances.emplace(text, e->metrics->horizontalAdvance(s)).first;
+    }
+    double w = it->second * e->stretch;
     return {RoundHalfUp(w), RoundHalfUp(e->height)};
 }
 
@@ -774,7 +806,10 @@ void TQtCanvas::TextOut(int x, int y, const std::string& text) {
         double cellW = e->stretch != 0 ? extent.cx / e->stretch : extent.cx;
         p->fillRect(QRectF(ox, oy, cellW, extent.cy), ToQColor(Brush.Color));
     }
-    p->setPen(ToQColor(Font.Color));
+    if (d->textPenColor != Font.Color) {
+        p->setPen(ToQColor(Font.Color));
+        d->textPenColor = Font.Color;
+    }
     if (e->legacy) {
         double pen = 0;
         for (unsigned char c : text) {
@@ -783,7 +818,11 @@ void TQtCanvas::TextOut(int x, int y, const std::string& text) {
                 pen += kMissingLegacyAdvanceEm;
                 continue;
             }
-            p->setFont(d->LegacyGlyphFont(*g, e->em, e->style));
+            const QFont& gf = d->LegacyGlyphFont(*g, e->em, e->style);
+            if (d->painterFont != &gf) {
+                p->setFont(gf);
+                d->painterFont = &gf;
+            }
             char32_t cp = g->codepoint;
             QPointF origin(ox + (pen + g->dx) * e->em, oy + g->dy * e->em);
             if (g->stretch != 1.0f || g->angle != 0) {
@@ -802,12 +841,19 @@ void TQtCanvas::TextOut(int x, int y, const std::string& text) {
             pen += g->advance;
         }
     } else {
-        p->setFont(e->font);
+        if (d->painterFont != &e->font) {
+            p->setFont(e->font);
+            d->painterFont = &e->font;
+        }
         p->drawText(QPointF(ox, oy + e->ascent),
                     QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
     }
-    if (transform)
+    if (transform) {
+        // restore() takes back the pen and font set above
         p->restore();
+        d->textPenColor = -1;
+        d->painterFont = nullptr;
+    }
     // The pen now holds the text colour: shapes must set theirs again.
     d->appliedForShape = false;
     d->Changed();

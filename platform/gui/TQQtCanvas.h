@@ -77,6 +77,7 @@ class TQtCanvas : public TCanvas {
     // Ends painting on the device; the next drawing call starts it again.
     void End();
     // The painter, started (nullptr when the device refuses to be painted).
+    // The canvas sets its pen, brush and font again before its next call.
     QPainter* Painter();
     QPaintDevice* Device() const;
 
@@ -90,6 +91,7 @@ class TQtCanvas : public TCanvas {
 
   private:
     friend class TBitmap;
+    QPainter* ActivePainter();
     QPainter* ShapePainter();
     QPainter* CopyPainter();
     // The owner of an image device counts its changes here.

@@ -486,6 +486,68 @@ TEST(Canvas, StyleBitsChangeTheGlyphs) {
     EXPECT_GT(u.top, k.bottom);
 }
 
+// Each text takes the font and colour of its own call, whatever was drawn
+// before it: shapes, turned text, or someone painting on the painter directly.
+TEST(Canvas, TextFollowsEveryFontAndColourChange) {
+    Surface s(400, 120);
+    s.canvas.Brush.Style = bsClear;
+    s.canvas.Font.Size = 30;
+    // The part of the image above the line.
+    auto region = [&](int left, int right) { return s.image.copy(left, 0, right - left, 105); };
+    auto hasColour = [](const QImage& img, TColor c) {
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (QRgbToTColor(img.pixel(x, y)) == c)
+                    return true;
+        return false;
+    };
+    s.canvas.Font.Color = clRed;
+    s.canvas.TextOut(5, 10, "H");
+    s.canvas.Pen.Color = kBlue;
+    s.canvas.MoveTo(0, 110);
+    s.canvas.LineTo(400, 110);
+    s.canvas.TextOut(65, 10, "H"); // after a line in another colour
+    s.canvas.Font.Size = 12;
+    s.canvas.TextOut(125, 10, "H"); // a smaller font
+    auto turned = std::make_shared<TLogFont>();
+    turned->Height = -40;
+    turned->Escapement = 900;
+    turned->FaceName = "Arial";
+    s.canvas.SelectLogFont(turned);
+    s.canvas.Font.Color = kGreen;
+    s.canvas.TextOut(185, 60, "H");
+    s.canvas.SelectLogFont(nullptr);
+    s.canvas.Font.Size = 30;
+    s.canvas.TextOut(245, 10, "H"); // after turned text
+    QPainter* p = s.canvas.Painter();
+    ASSERT_NE(p, nullptr);
+    QFont tiny("Liberation Serif");
+    tiny.setPixelSize(6);
+    p->setFont(tiny);
+    p->setPen(Qt::yellow);
+    s.canvas.TextOut(305, 10, "H"); // after direct painting
+    s.Done();
+    struct Expect {
+        int left, right;
+        TColor colour;
+        int height; // ink height of the letter; 0: not checked
+    };
+    const int big = Ink(region(5, 60), clWhite, false).height();
+    const int small = Ink(region(125, 180), clWhite, false).height();
+    ASSERT_GT(big, small + 8);
+    const Expect cases[] = {{5, 60, clRed, big},   {65, 120, clRed, big},   {125, 180, clRed, small},
+                            {185, 240, kGreen, 0}, {245, 300, kGreen, big}, {305, 360, kGreen, big}};
+    for (const auto& c : cases) {
+        QImage part = region(c.left, c.right);
+        EXPECT_TRUE(hasColour(part, c.colour)) << c.left;
+        if (c.height) {
+            EXPECT_EQ(Ink(part, clWhite, false).height(), c.height) << c.left;
+        }
+    }
+    EXPECT_FALSE(hasColour(region(305, 360), 0x00FFFF)) << "no yellow";
+    tqtest::SavePngIfWanted(s.image, "canvas_text_changes");
+}
+
 // ---------------------------------------------------------------------------
 // Created fonts
 
