@@ -1,0 +1,204 @@
+#include "notation/modTQJianpuSlur.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "model/modTQCellAccess.h"
+#include "model/modTQPredicates.h"
+#include "model/modTQRowQuery.h"
+#include "model/modTQScan.h"
+#include "notation/modTQCurves.h"
+#include "render/modTQCvsDraw.h"
+#include "render/modTQDrawEngine.h"
+#include "render/modTQMainView.h"
+
+namespace {
+
+bool IsTupletKind(int markType) { return markType == 56 || markType == 86; }
+
+// The cell at (col, row) of the current page and layer when the column lies
+// inside the grid; false (cell reset) otherwise.
+bool GridCell(TCell& cell, int col, int row) {
+    const TMainView* mv = MainView();
+    if (col < 0 || col >= mv->Cols || row < 0 || row >= mv->Rows) {
+        ResetCell(cell);
+        return false;
+    }
+    return GetCell(cell, col, row, -1, -1);
+}
+
+} // namespace
+
+bool IsCurveShownBySlurMode(int col, int row, const TCell& cell) {
+    const TMainView* mv = MainView();
+    if (!mv->SlurMode)
+        return true;
+    const bool westRow = IsWestRow(row, 0, -1);
+    if (!westRow && cell.markType == 56)
+        return true;
+    if (!IsSameNotesAt(col, row, cell.iEnd, row, false))
+        return false;
+    for (int c = col + 1; c <= cell.iEnd - 2; ++c) {
+        if (westRow ? IsWestNoteAt(c, row, 1) : IsJianpuNoteAt(c, row))
+            return false;
+    }
+    return true;
+}
+
+void DrawConnectSlur(TDrawEngine* d, float x, float y, int col, int row, int elliptic, int halfMode) {
+    TMainView* mv = MainView();
+    TCell start;
+    if (!GridCell(start, col, row) || IsShrinkCell(start))
+        return;
+    const int iEnd = start.iEnd;
+    if (iEnd <= col)
+        return;
+    if (!IsCurveShownBySlurMode(col, row, start))
+        return;
+
+    const float W = static_cast<float>(mv->GetCellWidth());
+    const float H = static_cast<float>(mv->GetCellHeight());
+    const bool threePoint = elliptic == 0;
+    const int size = iEnd - col;
+
+    TCell end;
+    const bool endInGrid = GridCell(end, iEnd, row);
+
+    // 1, 2: the end, and the start by the kind of note.
+    float xe = static_cast<float>(d->GetLeftMarginPx()) + static_cast<float>(iEnd + 1) * W +
+               0.1f * W * static_cast<float>(start.markWAdj) + 0.1f * H * start.xAdj;
+    int depth = 0;
+    if (!IsWestNoteCell(start)) {
+        y += 0.1f * H;
+    } else {
+        y -= 0.7f * H;
+        xe += 0.5f * W;
+    }
+
+    const bool below = (start.option & 0x80000u) != 0;
+    const bool jianpu = IsJianpuSound(start);
+    const bool vertical = IsVerticalCell(start);
+    if (jianpu && below) {
+        // 3: under the notes, clear of their lower dots and underlines.
+        int lines = 1;
+        const int last = std::min(iEnd, mv->Cols - 1);
+        for (int c = col; c <= last; ++c) {
+            TCell k;
+            if (!GridCell(k, c, row))
+                continue;
+            depth = std::min(depth, k.dot);
+            lines = std::max(lines, k.UL);
+        }
+        y += 1.8f * H - 0.13f * H * static_cast<float>(depth) + 0.08f * H * static_cast<float>(lines - 1);
+    } else if (!jianpu && !vertical) {
+        y += H;
+    } else {
+        // 4: over a Jianpu note or a vertical chord, clear of the upper dots at
+        // both ends.
+        const float f = start.fontSizeR;
+        if (vertical) {
+            y -= 0.15f * H;
+            if (!start.CompressNotes.empty() && start.CompressNotes.back().octave > 0)
+                depth = start.CompressNotes.back().octave;
+        } else if (start.dot > 0) {
+            depth = start.dot;
+        }
+        if (endInGrid && end.dot > depth)
+            depth = end.dot;
+        if (threePoint) {
+            y -= 0.07f * H * static_cast<float>(depth - 1);
+            if (depth == 0)
+                y += 0.2f * H;
+        } else {
+            y -= 0.1f * H * static_cast<float>(depth);
+            if (depth == 0)
+                y += 0.1f * H;
+        }
+        if (vertical) {
+            const float k = static_cast<float>(start.CompressNotes.size());
+            y -= 0.1f * H + std::max(0.0f, f - 1.0f) * 0.9f * H + 0.55f * (k - 2.0f) * H * f;
+        }
+        if (HasUpNoteKind1(start)) {
+            y += 0.3f * H - std::max(0.0f, f - 1.0f) * 0.15f * H;
+            x -= (f - 1.0f) * 1.2f * W;
+        }
+        TCell upper;
+        const int upperRow = start.jEnd >= 0 ? start.jEnd : row;
+        if (GridCell(upper, iEnd, upperRow) && HasUpNoteKind1(upper))
+            xe += (upper.fontSizeR - 1.0f) * 1.2f * W;
+    }
+
+    // 5: shape.
+    const float q = W > 0.0f ? std::min(3.0f, 0.25f * (xe - x) / W) : 0.0f;
+    const float rise = std::max(0.01f * H, (0.2f + 0.05f * static_cast<float>(start.markHAdj) + 0.01f * q) * H);
+    const float extra = static_cast<float>(std::max(0, std::min(6, iEnd - col - 2))) * 0.03f * H;
+    const float xm = (x + xe) / 2.0f;
+    x += 0.3f * W;
+    xe -= 0.3f * W;
+    if (endInGrid && (end.markType == 1 || end.markType == 56))
+        xe -= 0.3f * W;
+
+    // 6.
+    y += 0.05f * H * static_cast<float>(start.MarkY);
+    const float eo = 0.05f * H * static_cast<float>(start.EndYAdj);
+    SetPenWidthScaled(0.045f);
+
+    // 7: a tuplet that starts on a Western rest.
+    TCell next;
+    const bool restStart = IsWestRestCell(start) && col < mv->Cols - 1 && GridCell(next, col + 1, row) &&
+                           IsWestNoteOrRest(next, 1) && IsTupletMarkCell(start);
+
+    // 8: grace groups.
+    if (IsGraceCell(start)) {
+        const int count = static_cast<int>(start.CompressNotes.size());
+        if (count > 2)
+            xe += 0.6f * W * static_cast<float>(count - 2);
+        if (count > 0 && start.CompressNotes.front().octave > 0)
+            y -= 0.2f * W * static_cast<float>(start.CompressNotes.front().octave);
+    }
+
+    // 9.
+    const bool tuplet = IsTupletKind(start.markType);
+    bool drawCurve = true;
+    float ye, throughY = 0.0f;
+    if (!below) {
+        if (restStart)
+            y -= H;
+        if (threePoint)
+            y -= 0.15f * H;
+        ye = y + eo;
+        throughY = ye - rise - extra + 0.4f * eo;
+    } else if (!tuplet) {
+        y -= 0.9f * H;
+        ye = y + eo;
+        throughY = y + rise + extra + 0.4f * eo;
+    } else {
+        ye = y + eo;
+        drawCurve = false; // a tuplet below the notes shows only its number
+    }
+
+    // 10, 11.
+    float ex = xe, ey = ye;
+    if (drawCurve) {
+        TPoint back;
+        if (threePoint)
+            back = DrawCrescentThrough3Points(d, x, y, ex, ey, xm, throughY, size, 0, false);
+        else
+            back = DrawSlurCrescent(d, x, y, ex, ey, size, start, halfMode, 0);
+        SetPenWidthScaled(0.027f);
+        if (start.markType == 55 || start.markType == 94)
+            DrawArrowHead(ex, ey, static_cast<float>(back.x), static_cast<float>(back.y), 0.5f * W);
+    }
+    SetPenWidthScaled(0.027f);
+
+    // 12.
+    if (tuplet) {
+        const int n = CountNotesForCurve(col, row, iEnd, CurLayer);
+        if (n > 0) {
+            const float nx = (x + ex) / 2.0f - 0.17f * W;
+            const float ny = below ? y - 0.6f * H
+                                   : y - (0.2f + 0.04f * static_cast<float>(iEnd - col - 2)) * H;
+            DrawTupletNumber(d, nx, ny, n, true);
+        }
+    }
+}
