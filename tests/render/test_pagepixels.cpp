@@ -69,11 +69,10 @@ TEST(PagePixels, DensePageAtZoomOneAndTwo) {
 
         // The highlighted run of row 3 (columns 20..25) in light yellow, framed in
         // yellow (its top and left edges lie under the grid lines).
-        EXPECT_EQ(At(image, RoundToInt(cellX(22) + 0.2f * u), RoundToInt(cellY(3) + 0.3f * w)),
-                  e.HighlightFillColor)
-            << where;
+        // (a corner of the cell that its note leaves free)
+        EXPECT_EQ(At(image, RoundToInt(cellX(23)) - 1, RoundToInt(cellY(4)) - 2), e.HighlightFillColor) << where;
         EXPECT_EQ(At(image, RoundToInt(cellX(22) + 0.2f * u), RoundToInt(cellY(4)) - 1), e.SelectionColor) << where;
-        EXPECT_EQ(At(image, RoundToInt(cellX(26)) - 1, RoundToInt(cellY(3) + 0.3f * w)), e.SelectionColor) << where;
+        EXPECT_EQ(At(image, RoundToInt(cellX(26)) - 1, RoundToInt(cellY(4)) - 2), e.SelectionColor) << where;
 
         // The selection frame is XOR: drawn twice, the page is as it was.
         const int frameY = RoundToInt(cellY(10)) + 1;
