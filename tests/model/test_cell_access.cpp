@@ -539,6 +539,13 @@ TEST(Chords, IndexClampAndExtraction) {
     MakeWestChordNoteCell(chord, 1, out, position);
     EXPECT_EQ(position, -1);
     EXPECT_EQ(out.Attr, 0x3u);
+    // Items that do not exist: a plain copy, and the walk stays where it was.
+    for (int index : {2, -1}) {
+        TCell copy;
+        MakeWestChordNoteCell(chord, index, copy, position);
+        EXPECT_EQ(copy, chord) << index;
+        EXPECT_EQ(position, -1) << index;
+    }
 
     TWestChord item;
     out.yAdj = -3.9f;
