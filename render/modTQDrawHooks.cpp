@@ -15,16 +15,6 @@ void ResetRenderHooks() { RenderHooks() = TRenderHooks(); }
 
 // Forwarding definitions of the drawers not written yet (see the header).
 
-void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col, int row) {
-    if (auto& h = RenderHooks().DrawJianpuNote)
-        h(d, x, y, cell, col, row);
-}
-
-void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int octaveCount, int col, int row) {
-    if (auto& h = RenderHooks().DrawJianpuNoteMarks)
-        h(d, x, y, option, octaveCount, col, row);
-}
-
 void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
     if (auto& h = RenderHooks().DrawShrinkCell)
         h(d, col, row, x, y);
@@ -38,16 +28,6 @@ void DrawVerticalChord(TDrawEngine* d, float x, float y, int col, int row, const
 void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {
     if (auto& h = RenderHooks().DrawGraceCell)
         h(d, x, y, col, row);
-}
-
-void DrawTextSymbol(TDrawEngine* d, float x, float y, TCell cell) {
-    if (auto& h = RenderHooks().DrawTextSymbol)
-        h(d, x, y, std::move(cell));
-}
-
-void DrawTextCell(TDrawEngine* d, float x, float y, const TCell& cell) {
-    if (auto& h = RenderHooks().DrawTextCell)
-        h(d, x, y, cell);
 }
 
 void DrawTempoMark(TDrawEngine* d, float x, float y, int col, int row) {

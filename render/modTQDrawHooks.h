@@ -25,8 +25,11 @@
 // then reports "no background image".
 //
 // Writing a drawer: put its body in its unit's .cpp under the declared name,
-// then delete the forwarding definition and the hook member here (or in
-// notation/modTQNotationApi.*). Nothing in the engine changes.
+// then delete the forwarding definition here (or in notation/modTQNotationApi.*).
+// A written drawer may keep its hook member as an override: it then starts by
+// calling the hook when one is set, so the dispatcher's tests still see which
+// drawer was chosen (DrawJianpuNote, DrawJianpuNoteMarks, DrawTextSymbol and
+// DrawTextCell do so). Nothing in the engine changes.
 //
 // Tests set hooks to see which drawer the dispatcher chose and with what;
 // they reset the tables (ResetRenderHooks / ResetNotationHooks) afterwards.

@@ -108,16 +108,18 @@ void DrawTextCell(TDrawEngine* d, float x, float y, const TCell& cell) {
     const float dd = s - 1.0f;
 
     const TTextFont font = CellTextFont(cell);
+    const bool keyHeader = AttrHasNibble(cell.Attr, 0x90) && cell.Text.size() < 15;
+    // The bytes are in the code page of the cell's charset; bytes that mean
+    // nothing there are not drawn as something else.
+    const std::string text = Decoded(cell.Text, cell.FontCharset);
+    if (text.empty() && !keyHeader)
+        return;
     SetFontSize(mv->GetDrawScale() * s * ScreenTextScale);
     GetCellColor(d, cell);
     SetCanvasFont(font.face, font.charset, cell.FontStyle);
-    // The bytes are in the code page of the font they are written in.
-    const std::string text = Decoded(cell.Text, font.charset);
-    if (text.empty())
-        return;
     const TSize extent = CanvasTextExtent(text);
 
-    if (AttrHasNibble(cell.Attr, 0x90) && cell.Text.size() < 15) {
+    if (keyHeader) {
         DrawKeyHeader(d, x, y, cell);
         return;
     }

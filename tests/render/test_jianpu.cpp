@@ -1,0 +1,349 @@
+// Plain Jianpu notes on the recording canvas: what a cell draws, where, and
+// what it leaves out.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "model/modTQUtil.h"
+#include "render/modTQBarLine.h"
+#include "render/modTQDrawJianpu.h"
+#include "tests/render/TQMusicFonts.h"
+#include "tests/render/TQViewFixture.h"
+
+namespace {
+
+// x unit 20, y unit 40, cell (c, r) at (60 + 20c, 50 + 40r), draw scale 20.
+void DrawNote(TViewFixture& fx, int c, int r) {
+    fx.canvas.Clear();
+    DrawJianpuNote(&fx.view.DrawEngine, fx.X(c), fx.Y(r), fx.At(c, r), c, r);
+}
+
+std::vector<const TCanvasCall*> TextsOf(const TRecordingCanvas& rc, const std::string& text) {
+    std::vector<const TCanvasCall*> out;
+    for (const TCanvasCall* t : rc.TextOuts())
+        if (t->Text == text)
+            out.push_back(t);
+    return out;
+}
+
+} // namespace
+
+TEST(JianpuNote, EmptyCellDrawsNothingWhateverItCarries) {
+    TMusicFonts fonts(true, true);
+    for (const char* token : {"~", "~{attr=0x21}", "~{opt=0x4400C68,dot=2}", "~{attr=0xF3,dot=-1,ul=2,opt=0x8}"}) {
+        TViewFixture fx;
+        fx.Row(1, std::string("1 ") + token + " 2");
+        DrawNote(fx, 1, 1);
+        EXPECT_EQ(fx.canvas.size(), 0u) << token << "\n" << fx.canvas.Dump();
+    }
+}
+
+TEST(JianpuNote, RestShowsAccidentalAndDotsButNoOctaveDotsOrMarksAbove) {
+    TMusicFonts fonts(true, true);
+    TViewFixture fx;
+    // a dotted rest with a sharp, an octave dot, slashes, bar, wedge and accent bits
+    fx.Row(1, "1 #0'.{opt=0x4400C38}");
+    DrawNote(fx, 1, 1);
+    const TRecordingCanvas& rc = fx.canvas;
+    ASSERT_NE(rc.FindText("0"), nullptr) << rc.Dump();
+    const TCanvasCall* sharp = rc.FindText("#");
+    ASSERT_NE(sharp, nullptr) << rc.Dump();
+    EXPECT_EQ(sharp->Font.Name, "MusicalSymbols");
+    // the one dot is the augmentation dot, 0.3 column further right since no note follows
+    const auto dots = TextsOf(rc, ".");
+    ASSERT_EQ(dots.size(), 1u) << rc.Dump();
+    EXPECT_EQ(dots[0]->Arg(0), RoundToInt(fx.X(1) + 6.0f + 18.0f - 3.0f));
+    EXPECT_EQ(dots[0]->Arg(1), RoundToInt(fx.Y(1) + 13.2f - 34.0f));
+    EXPECT_EQ(rc.CountOf(TCanvasOp::Polygon), 0) << "no slashes or wedge\n" << rc.Dump();
+    EXPECT_EQ(rc.CountOf(TCanvasOp::FillRect), 0) << "no bar\n" << rc.Dump();
+    EXPECT_EQ(rc.FindText(">"), nullptr);
+}
+
+TEST(JianpuNote, DashInsetDependsOnNeighbouringDashes) {
+    struct Case {
+        const char* row;
+        int col;
+        int cellHeight; // page units; the y unit at zoom 1
+        int inset;      // pixels at each end
+        int thickness;
+    };
+    const std::vector<Case> cases = {
+        {"1 - 2", 1, 40, 2, 3},     // lone dash: 0.1 column; half thickness 0.03 x 40
+        {"1 - - 2", 1, 40, 3, 3},   // dash before a dash: 0.15 column
+        {"1 - - 2", 2, 40, 3, 3},   // dash after a dash
+        {"- 1", 0, 40, 2, 3},       // first column, no left neighbour
+        {"1 - 2", 1, 20, 2, 2},     // a short row: still two pixels thick
+    };
+    for (const Case& c : cases) {
+        TViewFixture fx;
+        fx.view.CellHeight = c.cellHeight;
+        fx.Row(0, c.row);
+        DrawNote(fx, c.col, 0);
+        const auto fills = fx.canvas.OfOp(TCanvasOp::FillRect);
+        ASSERT_EQ(fills.size(), 1u) << c.row << "\n" << fx.canvas.Dump();
+        const TRect r = fills[0]->RectArg();
+        const int x = static_cast<int>(fx.X(c.col));
+        EXPECT_EQ(r.Left, x + c.inset) << c.row << " col " << c.col;
+        EXPECT_EQ(r.Right, x + 20 - c.inset) << c.row << " col " << c.col;
+        EXPECT_EQ(r.Height(), c.thickness) << c.row << " col " << c.col;
+        EXPECT_EQ(fills[0]->Brush.Color, fx.view.DrawEngine.CurColor);
+    }
+}
+
+TEST(JianpuNote, LastColumnOfAMusicRowGetsTheClosingBar) {
+    TViewFixture fx(6, 3);
+    fx.Row(1, "1 2 3 4 5 6");
+    DrawNote(fx, 5, 1);
+    const float barX = GetBarLineX(&fx.view.DrawEngine, fx.X(5), 5);
+    const auto fills = fx.canvas.OfOp(TCanvasOp::FillRect);
+    ASSERT_EQ(fills.size(), 1u) << fx.canvas.Dump();
+    EXPECT_EQ(fills[0]->RectArg(), (TRect{RoundToInt(barX), 90, RoundToInt(barX) + 2, 130}));
+
+    DrawNote(fx, 4, 1); // not the last column
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::FillRect), 0);
+}
+
+TEST(JianpuNote, OctaveDotsBelowMakeRoomForUnderlines) {
+    TMusicFonts fonts(true, true);
+    struct Case {
+        const char* token;
+        std::vector<float> dotYs; // offsets from the cell origin
+    };
+    const std::vector<Case> cases = {
+        // below: from (0.77 + 0.1 UL) rows, 0.15 row apart, glyph raised 0.732 row
+        {"1,,__", {(0.77f + 0.2f - 0.732f) * 40.0f, (0.77f + 0.2f - 0.732f + 0.15f) * 40.0f}},
+        {"1,", {(0.77f - 0.732f) * 40.0f}},
+        // above: from the origin upward
+        {"1''", {-0.732f * 40.0f, (-0.732f - 0.15f) * 40.0f}},
+    };
+    for (const Case& c : cases) {
+        TViewFixture fx;
+        fx.Row(1, std::string("1 ") + c.token + " 2");
+        DrawNote(fx, 1, 1);
+        const auto dots = TextsOf(fx.canvas, ".");
+        ASSERT_EQ(dots.size(), c.dotYs.size()) << c.token << "\n" << fx.canvas.Dump();
+        for (size_t i = 0; i < dots.size(); ++i) {
+            EXPECT_EQ(dots[i]->Arg(0), RoundToInt(fx.X(1) + 5.0f)) << c.token;
+            EXPECT_EQ(dots[i]->Arg(1), RoundToInt(fx.Y(1) + c.dotYs[i])) << c.token << " dot " << i;
+            EXPECT_EQ(dots[i]->Font.Size, 30) << "draw scale x 1.5";
+        }
+    }
+}
+
+TEST(JianpuNote, AccidentalPlaceFollowsTheLeftNeighbourAndShiftBits) {
+    TMusicFonts fonts(true, true);
+    struct Case {
+        const char* row;
+        float dx; // sharp glyph x from the cell origin: reference - 0.15 column
+    };
+    const std::vector<Case> cases = {
+        {"1 #2", 2.0f - 3.0f},                  // after a note: x + 0.1 column
+        {"~ #2", -1.0f - 3.0f},                 // after an empty cell: x - 0.05 column
+        {"| #2", -1.0f - 3.0f},                 // after a bar line
+        {"1 #2{opt=0x800000}", 2.0f - 2.0f - 3.0f},
+        {"1 #2{opt=0x1000000}", 2.0f - 4.0f - 3.0f},
+        {"1 #2{opt=0x1800000}", 2.0f - 6.0f - 3.0f},
+    };
+    for (const Case& c : cases) {
+        TViewFixture fx;
+        fx.Row(1, c.row);
+        DrawNote(fx, 1, 1);
+        const TCanvasCall* sharp = fx.canvas.FindText("#");
+        ASSERT_NE(sharp, nullptr) << c.row << "\n" << fx.canvas.Dump();
+        EXPECT_EQ(sharp->Arg(0), RoundToInt(fx.X(1) + c.dx)) << c.row;
+        EXPECT_EQ(sharp->Arg(1), RoundToInt(fx.Y(1) - 28.0f)) << c.row;
+    }
+}
+
+TEST(JianpuNote, AccidentalsWithoutTheMusicFontUseTheirSecondForms) {
+    TMusicFonts fonts(false, false);
+    struct Case {
+        const char* token;
+        int polygons;   // slanted bars of a drawn sharp
+        int fills;      // its upright strokes
+        int pictures;   // symbol images
+    };
+    const std::vector<Case> cases = {
+        {"#2", 2, 2, 0}, {"b2", 0, 0, 1}, {"n2", 0, 0, 1},
+        {"2{attr=4}", 2, 1, 0}, {"2{attr=8}", 2, 3, 0}, {"2{attr=5}", 0, 0, 2},
+        {"2{attr=9}", 0, 0, 1}, {"2{attr=10}", 0, 0, 0}, {"2{attr=15}", 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        TViewFixture fx;
+        fx.Row(1, std::string("1 ") + c.token);
+        DrawNote(fx, 1, 1);
+        EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::Polygon), c.polygons) << c.token << "\n" << fx.canvas.Dump();
+        EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::FillRect), c.fills) << c.token;
+        EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::StretchDraw), c.pictures) << c.token;
+    }
+}
+
+TEST(JianpuNote, AugmentationDotStandsInTheGapBeforeANonNote) {
+    TMusicFonts fonts(true, true);
+    for (auto [row, extra] : {std::pair<const char*, float>{"1 2. 3", 0.0f}, {"1 2. ~", 6.0f}, {"1 2. |", 6.0f}}) {
+        TViewFixture fx;
+        fx.Row(1, row);
+        DrawNote(fx, 1, 1);
+        const auto dots = TextsOf(fx.canvas, ".");
+        ASSERT_EQ(dots.size(), 1u) << row << "\n" << fx.canvas.Dump();
+        EXPECT_EQ(dots[0]->Arg(0), RoundToInt(fx.X(1) + extra + 18.0f - 3.0f)) << row;
+        EXPECT_EQ(dots[0]->Font.Size, RoundToInt(20.0f * 1.5f * 1.2f)) << row;
+    }
+}
+
+TEST(JianpuNote, DotCellSitsLowerAfterAPercussionSyllable) {
+    TViewFixture fx;
+    fx.Row(1, "1 . S:10003 .");
+    DrawNote(fx, 1, 1);
+    const TCanvasCall* afterNote = fx.canvas.FindText(".");
+    ASSERT_NE(afterNote, nullptr);
+    const int yNote = afterNote->Arg(1) - RoundToInt(fx.Y(1));
+    DrawNote(fx, 3, 1);
+    const TCanvasCall* afterSyllable = fx.canvas.FindText(".");
+    ASSERT_NE(afterSyllable, nullptr);
+    const int ySyllable = afterSyllable->Arg(1) - RoundToInt(fx.Y(1));
+    EXPECT_EQ(yNote, RoundToInt(-0.52f * 40.0f));
+    EXPECT_EQ(ySyllable, RoundToInt(-0.45f * 40.0f));
+    EXPECT_EQ(afterSyllable->Arg(0), RoundToInt(fx.X(3) + 4.0f));
+}
+
+TEST(JianpuNote, MarksAboveStackInOrderAndRiseWithOctaveDots) {
+    TMusicFonts fonts(true, true);
+    // the accent of a note with one octave dot is 0.15 row higher than without
+    int accentY[2] = {0, 0};
+    for (int withDot = 0; withDot < 2; ++withDot) {
+        TViewFixture fx;
+        fx.Row(1, withDot ? "1 2'{opt=0x20} 3" : "1 2{opt=0x20} 3");
+        DrawNote(fx, 1, 1);
+        const TCanvasCall* accent = fx.canvas.FindText(">");
+        ASSERT_NE(accent, nullptr) << fx.canvas.Dump();
+        EXPECT_EQ(accent->Font.Name, "MusicalSymbols");
+        EXPECT_EQ(accent->Arg(0), RoundToInt(fx.X(1) + 0.12f * 40.0f));
+        accentY[withDot] = accent->Arg(1);
+    }
+    EXPECT_EQ(accentY[0], RoundToInt(90.0f - 32.0f));
+    EXPECT_EQ(accentY[1], RoundToInt(90.0f + 6.0f - 12.0f - 32.0f));
+
+    // bar, wedge, accent: each above the previous one
+    TViewFixture fx;
+    fx.Row(1, "1 2{opt=0x4000030} 3");
+    DrawNote(fx, 1, 1);
+    const auto fills = fx.canvas.OfOp(TCanvasOp::FillRect);
+    ASSERT_EQ(fills.size(), 1u) << fx.canvas.Dump();
+    EXPECT_EQ(fills[0]->RectArg(), (TRect{RoundToInt(fx.X(1) + 4.0f), 92, RoundToInt(fx.X(1) + 4.0f) + 13, 96}));
+    const float h = 16.0f; // 0.4 row
+    const TCanvasCall* wedge = fx.canvas.FindText(std::string(1, static_cast<char>(174)));
+    ASSERT_NE(wedge, nullptr) << fx.canvas.Dump();
+    EXPECT_EQ(wedge->Arg(1), RoundToInt(90.0f - 0.5f * h - 72.0f));
+    const TCanvasCall* accent = fx.canvas.FindText(">");
+    ASSERT_NE(accent, nullptr);
+    EXPECT_EQ(accent->Arg(1), RoundToInt(90.0f - 0.5f * h - 1.2f * h - 32.0f));
+}
+
+TEST(JianpuNote, MarksWithoutTheMusicFontAreDrawn) {
+    TMusicFonts fonts(false, false);
+    TViewFixture fx;
+    fx.Row(1, "1 2{opt=0x400030} 3");
+    DrawNote(fx, 1, 1);
+    // the filled wedge triangle and the two-line accent
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::Polygon), 1) << fx.canvas.Dump();
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::Polyline), 1);
+    EXPECT_EQ(fx.canvas.FindText(">"), nullptr);
+}
+
+TEST(JianpuNote, SlashesByTheirTwoBits) {
+    for (auto [bits, n] : {std::pair<const char*, int>{"0x400", 1}, {"0x800", 2}, {"0xC00", 3}}) {
+        TViewFixture fx;
+        fx.Row(1, std::string("1 2{opt=") + bits + "} 3");
+        DrawNote(fx, 1, 1);
+        EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::Polygon), n) << bits;
+    }
+}
+
+TEST(JianpuNote, StyleMarksWithoutTheirGlyphDrawCurvedArrows) {
+    // The style glyphs of 0x20..0x50 (and the arrows of 0x60, 0x70) have no
+    // stand-in glyph here, and none at all with the font off: each draws a
+    // vector arc with its head, never nothing.
+    for (bool toccata : {true, false}) {
+        TMusicFonts fonts(true, toccata);
+        std::vector<int> arcLeft;
+        for (const char* attr : {"0x20", "0x30", "0x40", "0x50", "0x60", "0x70"}) {
+            TViewFixture fx;
+            fx.Row(1, std::string("1 2{attr=") + attr + "} 3");
+            DrawNote(fx, 1, 1);
+            const auto arcs = fx.canvas.OfOp(TCanvasOp::Arc);
+            ASSERT_EQ(arcs.size(), 1u) << attr << " toccata " << toccata << "\n" << fx.canvas.Dump();
+            EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::Polygon), 1) << attr << ": the arrow head";
+            arcLeft.push_back(arcs[0]->Arg(0));
+        }
+        // 0x20 stands left of the note, 0x40 (same arrow) right of it
+        EXPECT_LT(arcLeft[0], arcLeft[2]);
+    }
+}
+
+TEST(JianpuNote, CircleIsCentredOnThePercussionNote) {
+    for (const char* token : {"x{attr=0x10}", "X{attr=0x10}"}) {
+        TViewFixture fx;
+        fx.Row(1, std::string("1 ") + token + " 3");
+        DrawNote(fx, 1, 1);
+        const auto texts = fx.canvas.TextOuts();
+        const auto ellipses = fx.canvas.OfOp(TCanvasOp::Ellipse);
+        ASSERT_EQ(texts.size(), 1u) << fx.canvas.Dump();
+        ASSERT_EQ(ellipses.size(), 1u) << fx.canvas.Dump();
+        const TCanvasCall& t = *texts[0];
+        const TRect e = ellipses[0]->RectArg();
+        const float textCx = static_cast<float>(t.Arg(0)) + static_cast<float>(t.Extent.cx) / 2.0f;
+        const float textCy = static_cast<float>(t.Arg(1)) + static_cast<float>(t.Extent.cy) / 2.0f;
+        EXPECT_NEAR((e.Left + e.Right) / 2.0f, textCx, 1.5f) << token;
+        EXPECT_NEAR((e.Top + e.Bottom) / 2.0f, textCy, 1.5f) << token;
+    }
+    // a digit keeps its own placement: centre (x + 0.5 column, y + 0.5 row)
+    TViewFixture fx;
+    fx.Row(1, "1 2{attr=0x10} 3");
+    DrawNote(fx, 1, 1);
+    const auto ellipses = fx.canvas.OfOp(TCanvasOp::Ellipse);
+    ASSERT_EQ(ellipses.size(), 1u);
+    const TRect e = ellipses[0]->RectArg();
+    EXPECT_NEAR((e.Left + e.Right) / 2.0f, fx.X(1) + 10.0f, 1.0f);
+    EXPECT_NEAR((e.Top + e.Bottom) / 2.0f, fx.Y(1) + 20.0f, 1.0f);
+}
+
+TEST(JianpuNote, FontNameNTIsTheNoteFont) {
+    TViewFixture fx;
+    fx.view.NoteFontName = "Times New Roman";
+    fx.view.NoteFontStyle = fsBold;
+    fx.Row(1, "1 5 3");
+    std::vector<std::string> dumps;
+    for (const char* name : {"", "NT"}) {
+        fx.At(1, 1).FontName = name;
+        DrawNote(fx, 1, 1);
+        const TCanvasCall* five = fx.canvas.FindText("5");
+        ASSERT_NE(five, nullptr);
+        EXPECT_EQ(five->Font.Name, "Times New Roman") << name;
+        EXPECT_EQ(five->Font.Style, fsBold) << name;
+        EXPECT_EQ(five->Font.Size, 20) << name;
+        EXPECT_EQ(five->Arg(0), RoundToInt(fx.X(1) + 3.0f));
+        EXPECT_EQ(five->Arg(1), RoundToInt(fx.Y(1) + 4.8f));
+        dumps.push_back(fx.canvas.Dump());
+    }
+    EXPECT_EQ(dumps[0], dumps[1]);
+    // a name of its own is used with the cell's style
+    fx.At(1, 1).FontName = "Arial";
+    fx.At(1, 1).FontStyle = fsItalic;
+    DrawNote(fx, 1, 1);
+    EXPECT_EQ(fx.canvas.FindText("5")->Font.Name, "Arial");
+    EXPECT_EQ(fx.canvas.FindText("5")->Font.Style, fsItalic);
+}
+
+TEST(JianpuNote, ChangedPlaySettingsColourTheDigitOnly) {
+    TViewFixture fx;
+    TDrawEngine& e = fx.view.DrawEngine;
+    e.ShowChangedRed = true;
+    fx.Row(1, "1 5{dur=3} 3");
+    DrawNote(fx, 1, 1);
+    ASSERT_NE(fx.canvas.FindText("5"), nullptr);
+    EXPECT_EQ(fx.canvas.FindText("5")->Font.Color, e.EditLayerHighlightColor);
+    // the font colour is the normal colour again when the cell is done
+    EXPECT_EQ(fx.canvas.Font.Color, e.MainLayerColor);
+}
