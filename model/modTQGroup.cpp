@@ -105,7 +105,9 @@ int GetRowGroup(int row, int mode) {
             const int cols = cells ? std::min(frmMainTQ->Cols, static_cast<int>(cells->size())) : 0;
             for (int c = 0; c < cols; ++c) {
                 const TCell& cell = (*cells)[static_cast<size_t>(c)];
-                if (isWest ? IsWestNoteOrRest(cell, 1) : IsJianpuSound(cell))
+                // A row can be both: a staff in layer 0 with Jianpu music in the
+                // current layer. Its header ends at the first note of either kind.
+                if ((isWest && IsWestNoteOrRest(cell, 1)) || (isJianpu && IsJianpuSound(cell)))
                     break;
                 if (IsClefCell(cell)) {
                     rec.clef = static_cast<int16_t>(cell.Note);
@@ -113,7 +115,7 @@ int GetRowGroup(int row, int mode) {
                     rec.keyCode = static_cast<uint8_t>(cell.Attr & 0xFF);
                     rec.displayBits = static_cast<uint8_t>(cell.playDur & 0xFF);
                 }
-                if (IsSystemMark(cell.markType, !isWest)) {
+                if (IsSystemMark(cell.markType, isJianpu)) {
                     rec.hasSystemMark = true;
                     ++markCounter;
                     lastMarkEnd = rec.markEndRow = cell.jEnd;

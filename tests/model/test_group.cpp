@@ -231,6 +231,29 @@ TEST(RowGroup, SystemMarksOnJianpuAndWesternRows) {
     EXPECT_EQ(GroupRows[0].markEndRow, 8);
 }
 
+// A staff row of layer 0 whose Jianpu line is shown in layer 1 is both kinds of
+// row: its header ends at the first Jianpu note too, so bar marks further on in
+// the row are no system marks.
+TEST(RowGroup, StaffRowWithItsJianpuLineInLayerOne) {
+    TScoreFixture fx(10, 6, 1, 1);
+    fx.Row(0, "&G W:3@2 W:3@2 W:3@2 W:3@2");
+    fx.Row(0, "~{mark=71,jEnd=1} 1 2 3 | 4 ~{mark=29,jEnd=2} 5", 0, 1);
+    fx.Row(3, "&G W:3@2 W:3@2 W:3@2 W:3@2");
+    fx.Row(3, "1 2 3 | 4 ~{mark=29,jEnd=4} 5", 0, 1);
+    CurLayer = 1;
+    GetRowGroup(3, -1);
+    ASSERT_EQ(GroupRowNumbers(), (std::vector<int>{3}));
+    EXPECT_TRUE(GroupRows[0].isWest);
+    EXPECT_FALSE(GroupRows[0].hasSystemMark);
+    EXPECT_EQ(GroupRows[0].markCount, 0);
+    GetRowGroup(0, -1);
+    ASSERT_FALSE(GroupRows.empty());
+    EXPECT_EQ(GroupRows[0].row, 0);
+    EXPECT_TRUE(GroupRows[0].hasSystemMark) << "71 in the header of a Jianpu line";
+    EXPECT_EQ(GroupRows[0].markEndRow, 1);
+    CurLayer = 0;
+}
+
 // ---- The row-group searches behind GetRowGroup ----
 
 struct NextGroupCase {
