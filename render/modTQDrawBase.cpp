@@ -1,8 +1,10 @@
 #include "render/modTQDrawBase.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 
 #include "model/modTQPredicates.h"
 #include "model/modTQUtil.h"
@@ -78,9 +80,17 @@ std::string RecolouredPath(const std::string& path, TColor colour) {
     return p.string() + std::to_string(colour) + ext;
 }
 
+// A JPEG picture: ".jpg" or ".jpeg" in any case ("PIC.JPG" from a Windows
+// folder), or a file whose first bytes are the JPEG start marker.
 bool IsJpegPath(const std::string& path) {
     std::string ext = std::filesystem::path(path).extension().string();
-    return ext == ".jpg" || ext == ".jpeg";
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (ext == ".jpg" || ext == ".jpeg")
+        return true;
+    std::ifstream in(path, std::ios::binary);
+    unsigned char head[3] = {0, 0, 0};
+    in.read(reinterpret_cast<char*>(head), 3);
+    return in.gcount() == 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
 }
 
 } // namespace
