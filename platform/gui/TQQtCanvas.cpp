@@ -667,13 +667,15 @@ FontEntry* TQtCanvas::Impl::Resolve(const TFont& font) {
             e->legacy = true;
             e->face = face;
             // A negative Size, like a positive created height, is the cell height.
-            double em = pointEm;
+            // Either becomes whole pixels first, as every font height does.
+            const double sizePx = RoundHalfUp(pointEm);
+            double em = sizePx;
             if (log && log->Height < 0)
                 em = -log->Height;
             else if (log && log->Height > 0)
                 em = log->Height / std::max(0.01f, LegacyCellHeight(face));
-            else if (pointEm < 0)
-                em = -pointEm / std::max(0.01f, LegacyCellHeight(face));
+            else if (sizePx < 0)
+                em = -sizePx / std::max(0.01f, LegacyCellHeight(face));
             e->em = em;
             e->style = font.Style;
             if (log) {

@@ -671,6 +671,14 @@ TEST(Canvas, LegacyFontTextIsMeasuredByteByByteOnTheGlyphMap) {
         TSize c = s.canvas.TextExtent(text);
         EXPECT_NEAR(c.cx, adv * 20 * 2, 0.51) << face;
         EXPECT_NEAR(c.cy, LegacyCellHeight(face) * 20, 0.51) << face;
+        // 13 points at 96 pixels per inch is a 17-pixel em, not 17.33.
+        s.canvas.SelectLogFont(nullptr);
+        s.canvas.Font.Size = 13;
+        const std::string row(12, '\x26');
+        const TLegacyGlyph* g = FindLegacyGlyph(face, 0x26);
+        EXPECT_EQ(s.canvas.TextWidth(row),
+                  static_cast<int>(std::floor(12 * (g ? g->advance : 0.5) * 17 + 0.5)))
+            << face;
     }
 }
 
