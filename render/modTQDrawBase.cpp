@@ -151,8 +151,10 @@ bool TDrawBaseObj::LoadSymbolBitmap(const std::string& name, TBitmap& bitmap, TC
     if (source.isNull())
         return false;
     bitmap.SetImage(source);
+    // The pictures are cropped to their ink, so a corner pixel may be ink:
+    // the background colour, white, is the transparent one.
     bitmap.SetTransparent(true);
-    bitmap.SetTransparentMode(tmAuto);
+    bitmap.SetTransparentColor(clWhite);
     if (color != 0)
         RecolourBitmap(bitmap, color);
     return true;

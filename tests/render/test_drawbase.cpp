@@ -207,6 +207,7 @@ TEST(DrawBase, SymbolImagesByColourSlot) {
         const int expectedH = RoundToInt(30.0 * main->Height() / main->Width());
         EXPECT_EQ(s->RectArg(), (TRect{10, 20, 40, 20 + expectedH})) << kind;
         EXPECT_TRUE(s->Transparent);
+        EXPECT_EQ(s->TransparentColor, clWhite);
     }
     TDrawBaseObj::FreeSymbolBitmaps();
 }
