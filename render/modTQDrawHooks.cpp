@@ -15,21 +15,6 @@ void ResetRenderHooks() { RenderHooks() = TRenderHooks(); }
 
 // Forwarding definitions of the drawers not written yet (see the header).
 
-void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
-    if (auto& h = RenderHooks().DrawShrinkCell)
-        h(d, col, row, x, y);
-}
-
-void DrawVerticalChord(TDrawEngine* d, float x, float y, int col, int row, const TCell& cell) {
-    if (auto& h = RenderHooks().DrawVerticalChord)
-        h(d, x, y, col, row, cell);
-}
-
-void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {
-    if (auto& h = RenderHooks().DrawGraceCell)
-        h(d, x, y, col, row);
-}
-
 void DrawTempoMark(TDrawEngine* d, float x, float y, int col, int row) {
     if (auto& h = RenderHooks().DrawTempoMark)
         h(d, x, y, col, row);
@@ -52,10 +37,5 @@ void DrawTimeSignature(TDrawEngine* d, float x, float y, const TCell& cell, bool
 
 void DrawInstrumentMark(TDrawEngine* d, float x, float y, const TCell& cell) {
     if (auto& h = RenderHooks().DrawInstrumentMark)
-        h(d, x, y, cell);
-}
-
-void DrawGongcheCell(TDrawEngine* d, float x, float y, const TCell& cell) {
-    if (auto& h = RenderHooks().DrawGongcheCell)
         h(d, x, y, cell);
 }

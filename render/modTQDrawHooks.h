@@ -12,7 +12,7 @@
 //   render/modTQDrawMsc.h       DrawTextSymbol, DrawTextCell, DrawTempoMark,
 //                               DrawInsertedImage, DrawPageBackground,
 //                               DrawTimeSignature, DrawInstrumentMark,
-//                               DrawGongcheCell
+//                               DrawGongcheCell (written in modTQDrawGongche)
 //   notation/modTQNotationApi.h DrawWestCellDispatch, DrawWestStaffHeader,
 //                               DrawSpecialSymbol, DrawStackedSymbols,
 //                               DrawCellSymbolList, DrawLongSymbol
@@ -28,8 +28,9 @@
 // then delete the forwarding definition here (or in notation/modTQNotationApi.*).
 // A written drawer may keep its hook member as an override: it then starts by
 // calling the hook when one is set, so the dispatcher's tests still see which
-// drawer was chosen (DrawJianpuNote, DrawJianpuNoteMarks, DrawTextSymbol and
-// DrawTextCell do so). Nothing in the engine changes.
+// drawer was chosen (DrawJianpuNote, DrawJianpuNoteMarks, DrawTextSymbol,
+// DrawTextCell, DrawShrinkCell, DrawVerticalChord, DrawGraceCell and
+// DrawGongcheCell do so). Nothing in the engine changes.
 //
 // Tests set hooks to see which drawer the dispatcher chose and with what;
 // they reset the tables (ResetRenderHooks / ResetNotationHooks) afterwards.

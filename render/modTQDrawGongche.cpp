@@ -1,0 +1,308 @@
+#include "render/modTQDrawGongche.h"
+
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <map>
+#include <memory>
+
+#include "model/modTQPredicates.h"
+#include "model/modTQUtil.h"
+#include "platform/core/TQCodec.h"
+#include "platform/gui/TQGlyphMap.h"
+#include "render/modTQCvsDraw.h"
+#include "render/modTQDrawEngine.h"
+#include "render/modTQDrawHooks.h"
+#include "render/modTQDrawMsc.h"
+#include "render/modTQMainView.h"
+
+namespace {
+
+float XUnit() { return static_cast<float>(MainView()->GetCellWidth()); }
+float YUnit() { return static_cast<float>(MainView()->GetCellHeight()); }
+float DrawScale() { return MainView()->GetDrawScale(); }
+
+std::string Decoded(const std::string& bytes, int charset) {
+    return DecodeForDisplay(bytes, charset).value_or(bytes);
+}
+
+// The score's Chinese font, the face of every Gongche character.
+std::string ChineseFace() {
+    const TMainView* mv = MainView();
+    return Decoded(mv->ChineseFontName, mv->ChineseFontCharset);
+}
+
+// One GBK character as canvas text.
+std::string GbkText(uint8_t lead, uint8_t trail) {
+    const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+    std::string out;
+    if (!CharsetToUtf8(std::string_view(bytes, 2), csGB2312, out))
+        return std::string();
+    return out;
+}
+
+void RestoreNoteFont(TCanvas* canvas) {
+    const TMainView* mv = MainView();
+    SetCanvasFont(Decoded(mv->NoteFontName, mv->NoteFontCharset), 0, mv->NoteFontStyle, canvas);
+}
+
+// One character in the narrow font, selected for this character only.
+void DrawNarrowChar(TCanvas* canvas, float x, float y, const std::string& text, const TCell& cell) {
+    TCanvas* c = TargetCanvas(canvas);
+    const int b = RoundToInt(DrawScale() * cell.fontSizeR * 0.7f);
+    auto font = std::make_shared<TLogFont>();
+    font->Height = RoundToInt(1.7f * static_cast<float>(b));
+    font->Width = RoundToInt(0.6f * static_cast<float>(b));
+    font->Weight = 900;
+    font->Italic = false;
+    font->Underline = false;
+    font->StrikeOut = false;
+    font->Charset = csGB2312;
+    font->FaceName = ChineseFace();
+    auto previous = c->SelectLogFont(font);
+    CanvasTextOut(x + 0.1f * XUnit(), y + 0.1f * YUnit(), text, c);
+    c->SelectLogFont(previous);
+}
+
+// Pitch characters by degree '1'..'7': below the middle octave, middle, one up.
+struct TPitchChars {
+    uint8_t low[2], mid[2], up1[2];
+    bool ownUp1; // one octave up has its own character (no radical)
+};
+const TPitchChars kPitch[7] = {
+    {{0xC9, 0xCF}, {0xC9, 0xCF}, {0xC9, 0xCF}, false}, // 1 上
+    {{0xB3, 0xDF}, {0xB3, 0xDF}, {0xB3, 0xDF}, false}, // 2 尺
+    {{0xB9, 0xA4}, {0xB9, 0xA4}, {0xB9, 0xA4}, false}, // 3 工
+    {{0xB7, 0xB2}, {0xB7, 0xB2}, {0xB7, 0xB2}, false}, // 4 凡
+    {{0xBA, 0xCF}, {0xC1, 0xF9}, {0xC1, 0xF9}, false}, // 5 合 / 六
+    {{0xCB, 0xC4}, {0xCE, 0xE5}, {0xCE, 0xE9}, true},  // 6 四 / 五 / 伍
+    {{0xD2, 0xBB}, {0xD2, 0xD2}, {0xD2, 0xDA}, true},  // 7 一 / 乙 / 亿
+};
+
+constexpr uint8_t kDot[2] = {0xA1, 0xA4}; // ·
+
+std::map<std::string, bool>& FontFlags() {
+    static std::map<std::string, bool> flags;
+    return flags;
+}
+
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    return s;
+}
+
+} // namespace
+
+bool GongcheFontInstalled(const std::string& face) {
+    const std::string key = Lower(face);
+    auto& flags = FontFlags();
+    if (auto it = flags.find(key); it != flags.end())
+        return it->second;
+    bool found = false;
+    if (QGuiApplication::instance()) {
+        const QString family = QString::fromStdString(SubstituteFontFamily(face));
+        const QStringList families = QFontDatabase::families();
+        found = std::any_of(families.begin(), families.end(),
+                            [&](const QString& f) { return f.compare(family, Qt::CaseInsensitive) == 0; });
+    }
+    flags[key] = found;
+    return found;
+}
+
+void SetGongcheFontInstalled(const std::string& face, bool installed) { FontFlags()[Lower(face)] = installed; }
+
+void DrawGongcheCell(TDrawEngine* d, float x, float y, const TCell& cell) {
+    if (auto& hook = RenderHooks().DrawGongcheCell) {
+        hook(d, x, y, cell);
+        return;
+    }
+    x += 0.2f * XUnit();
+    y += 0.1f * YUnit();
+    if (IsJianpuDigit(cell.Note))
+        DrawGongchePitch(d, x, y, cell);
+    else
+        DrawGongcheSymbol(d, x, y, cell);
+}
+
+void DrawGongcheChar(TDrawEngine*, TCanvas* canvas, float x, float y, uint8_t lead, uint8_t trail, const TCell& cell,
+                     float factor) {
+    TCanvas* c = TargetCanvas(canvas);
+    SetCanvasFont(ChineseFace(), csGB2312, fsBold, c);
+    SetFontSize(static_cast<float>(RoundToInt(DrawScale() * cell.fontSizeR * 0.9f * factor)), c);
+    SetBrushStyle(bsClear, c);
+    CanvasTextOut(x + 0.1f * XUnit(), y + 0.1f * YUnit(), GbkText(lead, trail), c);
+    RestoreNoteFont(c);
+}
+
+void DrawGongcheHighRadical(TDrawEngine*, TCanvas* canvas, float x, float y, const TCell& cell, int octave) {
+    const std::string radical = octave == 2 ? GbkText(0xE1, 0xDC) : GbkText(0xD8, 0xE9); // 彳, 亻
+    DrawNarrowChar(canvas, x, y, radical, cell);
+}
+
+void DrawGongcheHighChar(TDrawEngine*, TCanvas* canvas, float x, float y, uint8_t lead, uint8_t trail,
+                         const TCell& cell) {
+    DrawNarrowChar(canvas, x + 0.45f * XUnit(), y, GbkText(lead, trail), cell);
+}
+
+void DrawGongcheCommaMarks(TDrawEngine*, TCanvas* canvas, float x, float y, const TCell& cell, int n) {
+    if (n < 1)
+        return;
+    TCanvas* c = TargetCanvas(canvas);
+    SetCanvasFont("Book Antiqua", 1, fsBold, c);
+    SetFontSize(static_cast<float>(RoundToInt(DrawScale() * cell.fontSizeR * 0.9f)), c);
+    SetBrushStyle(bsClear, c);
+    for (int i = 0; i < n; ++i)
+        CanvasTextOut(x + (1.4f + 0.25f * static_cast<float>(i)) * XUnit(), y + 0.02f * YUnit(), ",", c);
+    RestoreNoteFont(c);
+}
+
+void DrawGongcheLowMarks(TDrawEngine* d, float x, float y, const TCell& cell, int n) {
+    if (n < 1)
+        return;
+    TCanvas* out = MainView()->OutCanvas;
+    const float xu = XUnit(), yu = YUnit();
+    if (n == 1) {
+        DrawGongcheChar(d, out, x + 1.1f * xu, y + 0.47f * yu, 0xA3, 0xA7, cell, 1.0f); // ＇
+    } else if (n == 2) {
+        DrawGongcheChar(d, out, x + 0.8f * xu, y + 0.27f * yu, 0xA1, 0xA8, cell, 1.0f); // 〃
+    } else if (GongcheFontInstalled("Book Antiqua")) {
+        DrawGongcheCommaMarks(d, out, x, y, cell, n);
+    } else {
+        for (int i = 0; i < n; ++i)
+            d->DrawSymbolBitmap(x + (1.37f + 0.2f * static_cast<float>(i)) * xu, y + 0.61f * yu, 0.4f * xu,
+                                siGongChiLowDot);
+    }
+}
+
+void DrawGongchePitch(TDrawEngine* d, float x, float y, const TCell& cell) {
+    TCanvas* out = MainView()->OutCanvas;
+    const float xu = XUnit(), yu = YUnit();
+    const float f = (cell.fontSizeR - 1.0f) * xu;
+    x -= 0.8f * f;
+    y -= 0.8f * f;
+    const int dot = cell.dot;
+    const int degree = cell.Note - '0';
+    if (degree >= 1 && degree <= 7) {
+        const TPitchChars& p = kPitch[degree - 1];
+        if (dot == 0) {
+            DrawGongcheChar(d, out, x, y, p.mid[0], p.mid[1], cell, 1.0f);
+        } else if (dot == 1 && p.ownUp1) {
+            DrawGongcheChar(d, out, x, y, p.up1[0], p.up1[1], cell, 1.0f);
+        } else if (dot > 0) {
+            DrawGongcheHighRadical(d, out, x - 0.5f * f, y, cell, dot);
+            const float cx = (degree == 1 || degree == 4) ? x - 0.1f * xu : x;
+            DrawGongcheHighChar(d, out, cx, y, p.mid[0], p.mid[1], cell);
+        } else {
+            DrawGongcheChar(d, out, x, y, p.low[0], p.low[1], cell, 1.0f);
+            const int count = degree <= 4 ? -dot : -dot - 1;
+            if (degree <= 4 && dot == -1)
+                DrawGongcheLowMarks(d, x + 1.15f * f, y + 1.1f * f, cell, count);
+            else if (degree == 6)
+                DrawGongcheLowMarks(d, x + 1.2f * f, y + 0.7f * f, cell, count);
+            else
+                DrawGongcheLowMarks(d, x + 0.82f * f, y + 0.7f * f, cell, count);
+        }
+    }
+
+    // The beat mark.
+    switch (cell.Attr) {
+    case 1: {
+        float a, b;
+        if (dot <= -2) {
+            a = 1.3f * f + 0.1f * xu;
+            b = 0.2f * f + 0.25f * xu;
+        } else if (dot == -1) {
+            a = 1.3f * f;
+            b = 0.2f * f + 0.2f * xu;
+        } else if (dot == 0) {
+            a = 0.8f * f;
+            b = 0.0f;
+        } else {
+            a = 0.5f * f;
+            b = 0.0f;
+        }
+        d->DrawGlyphString("Toccata", x + xu + a, y - 0.5f * yu + b, ".", cell, 2.0f, fsBold | fsItalic);
+        break;
+    }
+    case 2:
+        DrawGongcheChar(d, out, x + xu + f, y + 0.15f * yu + 0.3f * f, kDot[0], kDot[1], cell, 0.6f);
+        break;
+    case 3:
+        DrawGongcheChar(d, out, x - 0.4f * xu - 0.5f * f, y + 0.15f * yu + 0.3f * f, kDot[0], kDot[1], cell, 0.6f);
+        break;
+    case 4:
+        DrawGongcheChar(d, out, x + 0.3f * xu + 0.24f * f, y + 0.5f * yu + 1.1f * f, kDot[0], kDot[1], cell, 0.6f);
+        break;
+    case 5:
+        DrawGongcheChar(d, out, x + 0.3f * xu + 0.24f * f, y - 0.25f * yu - 0.5f * f, kDot[0], kDot[1], cell, 0.6f);
+        break;
+    default:
+        break;
+    }
+}
+
+void DrawGongcheSymbol(TDrawEngine* d, float x, float y, const TCell& cell) {
+    TMainView* mv = MainView();
+    TCanvas* out = mv->OutCanvas;
+    const float xu = XUnit(), yu = YUnit();
+    const float s = cell.fontSizeR;
+    const float f = (s - 1.0f) * xu;
+    switch (cell.Note) {
+    case 1: // 、
+        DrawGongcheChar(d, out, x + 0.2f * xu - 0.6f * f, y - 0.65f * yu - 2.3f * f, 0xA1, 0xA2, cell, 2.0f);
+        break;
+    case 2: // ·
+        DrawGongcheChar(d, out, x + 0.18f * xu - 0.75f * f, y + 0.1f * yu - 0.8f * f, 0xA1, 0xA4, cell, 1.0f);
+        break;
+    case 3: // 。
+        DrawGongcheChar(d, out, x + 0.15f * xu - 0.78f * f, y - 0.7f * yu - 2.3f * f, 0xA1, 0xA3, cell, 2.0f);
+        break;
+    case 4: // ㄥ
+        DrawGongcheChar(d, out, x + 0.3f * xu - 0.5f * f, y + 0.15f * yu - 0.7f * f, 0xA8, 0xE5, cell, 0.8f);
+        break;
+    case 5: // △
+        DrawGongcheChar(d, out, x + 0.4f * xu - 0.5f * f, y + 0.18f * yu - 0.5f * f, 0xA1, 0xF7, cell, 0.7f);
+        break;
+    case 6:
+    case 7:
+        if (GongcheFontInstalled("Arial")) {
+            SetCanvasFont("Arial", 0, fsBold);
+            SetFontSize(DrawScale() * 0.7f * s);
+            SetBrushStyle(bsClear);
+            if (cell.Note == 6)
+                CanvasTextOut(x + 0.6f * xu - 0.37f * f, y + 0.2f * yu - 0.5f * f, "X");
+            else
+                CanvasTextOut(x + 0.5f * xu - 0.6f * f, y + 0.2f * yu - 0.6f * f, "IX");
+            RestoreNoteFont(out);
+        } else if (cell.Note == 6) {
+            DrawGongcheChar(d, out, x + 0.4f * xu, y + 0.18f * yu, 0xA2, 0xFA, cell, 0.7f); // Ⅹ
+        } else {
+            DrawGongcheChar(d, out, x + 0.4f * xu, y + 0.18f * yu, 0xA2, 0xF9, cell, 0.7f); // Ⅸ
+        }
+        break;
+    case 8:
+    case 9: {
+        const int cx = static_cast<int>(x + xu);
+        const int cy = static_cast<int>(y + 0.55f * yu);
+        const int L = static_cast<int>(0.5f * xu * s);
+        const int saved = GetPenWidth();
+        if (mv->OutputKind == 0)
+            SetPenWidth(static_cast<int>(std::max(1.0f, std::floor(0.1f * xu))));
+        DrawLine(static_cast<float>(cx - L), static_cast<float>(cy), static_cast<float>(cx + L), static_cast<float>(cy));
+        if (cell.Note == 8) {
+            const int k = std::max(1, static_cast<int>(std::ceil(0.3f * static_cast<float>(L) * s)));
+            DrawLine(static_cast<float>(cx - L), static_cast<float>(cy), static_cast<float>(cx - L + k),
+                     static_cast<float>(cy - k));
+        }
+        SetPenWidth(saved);
+        break;
+    }
+    default:
+        break;
+    }
+}

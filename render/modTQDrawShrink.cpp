@@ -1,0 +1,338 @@
+#include "render/modTQDrawShrink.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "model/modTQCellAccess.h"
+#include "model/modTQPredicates.h"
+#include "model/modTQUtil.h"
+#include "notation/modTQCurves.h"
+#include "notation/modTQMarkGlyphs.h"
+#include "notation/modTQNotationApi.h"
+#include "platform/core/TQCodec.h"
+#include "platform/gui/TQGlyphMap.h"
+#include "render/modTQCvsDraw.h"
+#include "render/modTQDrawAccid.h"
+#include "render/modTQDrawEngine.h"
+#include "render/modTQDrawHooks.h"
+#include "render/modTQDrawJianpu.h"
+#include "render/modTQDrawTextSym.h"
+#include "render/modTQMainView.h"
+
+namespace {
+
+constexpr int kDotCode = 0xB7;
+constexpr int kBlank = 32;
+
+// Accidental places of a small note, kinds 1..9: x from the mark position xm;
+// the first height is yb + 0.1 Y, the second (alt) yb.
+const TAccidPlace kFontPlace[9] = {
+    {-0.05f, 0.0f, -0.75f, -1.5f, 0.8f, false},  {-0.1f, 0.0f, -0.75f, -1.5f, 0.9f, false},
+    {-0.05f, 0.0f, -0.75f, -1.5f, 0.8f, false},  {0.0f, 0.0f, -0.48f, -1.3f, 0.8f, true},
+    {-0.15f, 0.0f, -0.7f, -1.5f, 0.9f, true},    {-0.1f, 0.0f, -0.7f, -1.5f, 0.9f, true},
+    {-0.1f, 0.0f, -0.45f, -1.2f, 0.85f, true},   {-0.1f, 0.0f, -0.4f, -1.2f, 0.7f, true},
+    {-0.2f, 0.0f, -0.15f, -0.9f, 0.9f, true},
+};
+const TAccidPlace kFallbackPlace[9] = {
+    {0.0f, 0.0f, 0.0f, -0.7f, 0.8f, false},      {-0.12f, -0.2f, -0.2f, -0.9f, 0.95f, false},
+    {-0.1f, 0.0f, -0.2f, -0.9f, 0.9f, false},    {0.1f, 0.1f, 0.08f, -0.7f, 0.8f, true},
+    {0.0f, 0.0f, -0.22f, -0.9f, 0.95f, false},   {-0.1f, 0.0f, 0.02f, -0.7f, 0.9f, true},
+    {-0.1f, -0.05f, -0.13f, -0.9f, 0.28f, true}, {0.0f, 0.0f, 0.1f, -0.7f, 0.75f, true},
+    {-0.2f, 0.0f, -0.15f, -0.9f, 0.9f, true},
+};
+
+} // namespace
+
+std::shared_ptr<TLogFont> SmallNoteFont(const TCell& cell, int height, int width, bool cellFace) {
+    const TMainView* mv = MainView();
+    const std::string noteFace = DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName);
+    std::string face = noteFace;
+    if (cellFace && !cell.FontName.empty() && cell.FontName != "NT" && cell.FontName != mv->NoteFontName)
+        face = DecodeForDisplay(cell.FontName, cell.FontCharset).value_or(cell.FontName);
+    const int style = (cell.upNote & 1) ? cell.FontStyle : mv->NoteFontStyle;
+    auto font = std::make_shared<TLogFont>();
+    font->Height = height;
+    font->Width = width;
+    font->Escapement = 0;
+    font->Orientation = 0;
+    font->Weight = (style & fsBold) ? 900 : 200;
+    font->Italic = (style & fsItalic) != 0;
+    font->Underline = false;
+    font->StrikeOut = false;
+    font->Charset = 0;
+    font->FaceName = face;
+    return font;
+}
+
+std::string SmallNoteText(int code) {
+    const char ch = static_cast<char>(code & 0xFF);
+    if ((code & 0xFF) < 0x80)
+        return std::string(1, ch);
+    std::string out;
+    if (!CharsetToUtf8(std::string_view(&ch, 1), csAnsi, out))
+        return std::string();
+    return out;
+}
+
+void DrawSmallNoteAccidental(TDrawEngine* d, int kind, bool withFont, const TAccidPlace& font,
+                             const TAccidPlace& fallback, float x, float y, float yAlt, const TCell& cell) {
+    if (kind < 1 || kind > 9)
+        return;
+    const TMainView* mv = MainView();
+    const float X = static_cast<float>(mv->GetCellWidth());
+    const float Y = static_cast<float>(mv->GetCellHeight());
+    const float dd = cell.fontSizeR - 1.0f;
+    if (kind == 9)
+        withFont = true; // the three-quarter flat is the same image either way
+    const TAccidPlace& p = withFont ? font : fallback;
+    const float px = x + X * (p.a + p.b * dd);
+    const float py = (p.alt ? yAlt : y) + Y * (p.c + p.e * dd);
+    if (withFont) {
+        switch (kind) {
+        case 1: DrawSharpGlyph(d, px, py, cell, p.f); break;
+        case 2: DrawFlatGlyph(d, px, py, cell, p.f); break;
+        case 3: DrawNaturalGlyph(d, px, py, cell, p.f); break;
+        case 4: DrawHalfSharp(d, px, py, cell, p.f); break;
+        case 5: DrawDoubleFlatGlyph(d, px, py, cell, p.f); break;
+        case 6: DrawDoubleSharpGlyph(d, px, py, cell, p.f); break;
+        case 7: DrawReversedFlat(d, px, py, cell, p.f); break;
+        case 8: DrawThreeQuarterSharp(d, px, py, cell, p.f); break;
+        default: DrawThreeQuarterFlatBitmap(d, px, py, cell, p.f); break;
+        }
+        return;
+    }
+    switch (kind) {
+    case 1: DrawSharpVector(d, px, py, cell, p.f, 2); break;
+    case 2: DrawFlatBitmap(d, px, py, cell, p.f); break;
+    case 3: DrawNaturalBitmap(d, px, py, cell, p.f); break;
+    case 4: DrawSharpVector(d, px, py, cell, p.f, 1); break;
+    case 5: DrawDoubleFlatBitmap(d, px, py, cell, p.f); break;
+    case 6: DrawDoubleSharpBitmap(d, px, py, cell, p.f); break;
+    case 7: DrawReversedFlatBitmap(d, px, py, cell, p.f); break;
+    default: DrawSharpVector(d, px, py, cell, p.f, 3); break;
+    }
+}
+
+void DrawShrinkNoteLines(TDrawEngine* d, float x, float y, const TCell& cell, const TCompressNote& note, float w) {
+    const TMainView* mv = MainView();
+    const float X = static_cast<float>(mv->GetCellWidth());
+    const float Y = static_cast<float>(mv->GetCellHeight());
+    const float s = cell.fontSizeR;
+    const float k = 0.005f * static_cast<float>(cell.shrinkRate);
+    const int lines = std::min(5, note.value);
+    const float step = std::ceil(0.1f * Y * s);
+    const int width = k > 0.0f ? static_cast<int>(X * (0.5f * s + 1.8f * k)) : static_cast<int>(X * (0.5f * s + 0.5f * k));
+    const int thickness = static_cast<int>(0.12f * X * s);
+    float yl = y + 0.7f * Y;
+    for (int j = 0; j < lines; ++j) {
+        yl = y + 0.81f * Y + static_cast<float>(j) * step;
+        FillBar(x, yl, width, thickness, -1);
+    }
+    if (note.octave == 0)
+        return;
+    const float xd = x + 0.6f * w;
+    if (note.octave > 0) {
+        for (int j = 0; j < note.octave; ++j)
+            DrawDotGlyph(d, xd - 0.3f * X, y + Y * (-0.75f - 0.15f * static_cast<float>(j)), cell, 1.5f, -1);
+    } else {
+        for (int j = 0; j < -note.octave; ++j)
+            DrawDotGlyph(d, xd - 0.35f * X, yl + Y * (0.15f * static_cast<float>(j) - 0.7f),
+                         cell, 1.5f, -1);
+    }
+}
+
+void DrawShrinkSlur(TDrawEngine* d, float, float y, const TCell& cell, float x1, float x2) {
+    const TMainView* mv = MainView();
+    const float X = static_cast<float>(mv->GetCellWidth());
+    const int Y = mv->GetCellHeight();
+    const float k = 0.005f * static_cast<float>(cell.shrinkRate);
+    const auto& notes = cell.CompressNotes;
+    int m = 0;
+    for (size_t i = 0; i < notes.size(); ++i) {
+        const bool end = i == 0 || i + 1 == notes.size();
+        m = std::max(m, end ? notes[i].octave : notes[i].octave - 1);
+    }
+    const float ys = y + static_cast<float>(Y) * (0.25f - 0.15f * static_cast<float>(m) +
+                                                  0.04f * static_cast<float>(cell.MarkY));
+    const float ye = ys + 0.05f * static_cast<float>(Y * cell.EndYAdj);
+    if (mv->SlurMode && cell.markType != 56)
+        return;
+    float ex = x2 + X * (0.45f + k), ey = ye;
+    DrawSlurCrescent(d, x1, ys, ex, ey, 0, cell, 0, 0);
+}
+
+bool DrawShrinkSlurs(TDrawEngine* d, float x, float y, const TCell& cell, const std::vector<float>& positions) {
+    bool met = false;
+    int pending = -1;
+    const size_t n = std::min(positions.size(), cell.CompressNotes.size());
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t option = cell.CompressNotes[i].option;
+        if (option & 0x40000000u) {
+            pending = static_cast<int>(i);
+        } else if (option & 0x80000000u) {
+            if (pending >= 0)
+                DrawShrinkSlur(d, x, y, cell, positions[static_cast<size_t>(pending)], positions[i]);
+            pending = -1;
+            met = true;
+        }
+    }
+    return met;
+}
+
+void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
+    if (auto& hook = RenderHooks().DrawShrinkCell) {
+        hook(d, col, row, x, y);
+        return;
+    }
+    TCell cell;
+    GetCell(cell, col, row, -1, -1);
+    const auto& notes = cell.CompressNotes;
+    if (notes.empty())
+        return;
+    TMainView* mv = MainView();
+    TCanvas* canvas = TargetCanvas(nullptr);
+    GetCellColor(d, cell);
+    const TColor noteColour = canvas->Font.Color;
+    SetBrushStyle(bsClear);
+
+    const float X = static_cast<float>(mv->GetCellWidth());
+    const float Y = static_cast<float>(mv->GetCellHeight());
+    const float s = cell.fontSizeR;
+    const float dd = s - 1.0f;
+    const float k = 0.005f * static_cast<float>(cell.shrinkRate);
+    const float yb = y + 0.02f * Y;
+    const float x0 = x + 0.05f * X;
+    const float W = 2.0f * X * s;
+
+    const auto font = SmallNoteFont(cell, RoundToInt(0.78f * W), RoundToInt(0.5f * W * (0.4f + k)), true);
+    // The advance is that of the small font from the first note on, whatever
+    // the first notes are.
+    float a;
+    {
+        auto previous = canvas->SelectLogFont(font);
+        a = static_cast<float>(CanvasTextExtent("3").cx);
+        canvas->SelectLogFont(previous);
+    }
+
+    const int n = static_cast<int>(notes.size());
+    std::vector<float> positions(static_cast<size_t>(n), 0.0f);
+    TSize extent;
+    const bool musicFont = MusicFontInstalled("MusicalSymbols");
+    for (int i = 0; i < n; ++i) {
+        const TCompressNote& note = notes[static_cast<size_t>(i)];
+        const int code = note.code & 0xFF;
+        const float gap = i == n - 1 ? 0.05f * X : 0.0f;
+        const float dx = code == kDotCode ? 0.22f * X : 0.0f;
+        const float xi = x0 + static_cast<float>(i) * a + dx;
+
+        if (code == kDotCode) {
+            DrawAugmentationDot(d, xi, yb + 0.5f * Y, cell, 1.0f);
+        } else if (code == '*') {
+            DrawAsteriskSymbol(d, xi + 0.05f * X, yb + 0.2f * Y, cell, 1.0f);
+        } else {
+            const std::string text = SmallNoteText(note.code);
+            SetFontColor(noteColour);
+            auto previous = canvas->SelectLogFont(font);
+            a = static_cast<float>(CanvasTextExtent("3").cx);
+            CanvasTextOut(xi, yb + Y * (0.1f - 0.6f * dd), text);
+            extent = CanvasTextExtent(text);
+            canvas->SelectLogFont(previous);
+        }
+        positions[static_cast<size_t>(i)] = xi;
+
+        DrawShrinkNoteLines(d, x0 + static_cast<float>(i) * a, yb, cell, note, a + 1.0f + gap);
+
+        float xm = xi;
+        if (i == 0 || (notes[static_cast<size_t>(i - 1)].code & 0xFF) == kBlank)
+            xm -= 0.05f * X;
+        float ym = yb;
+        if ((static_cast<int32_t>(note.attr) > 0 || static_cast<int32_t>(note.option) > 0) && code != '0' &&
+            code != kBlank && code != kDotCode) {
+            switch (note.attr & 0xF0u) {
+            case 0x10:
+                DrawTextCircle(d, xi + X * (-0.77f + 0.25f * dd), ym + Y * (-0.51f - 0.17f * dd), cell,
+                               TSize{static_cast<int>(static_cast<float>(extent.cx) * (0.8f - 0.00001f * dd * X)),
+                                     static_cast<int>(static_cast<float>(extent.cy) * (0.45f - 0.00003f * dd * Y))},
+                               1.0f);
+                break;
+            case 0x20:
+                DrawAttrMark2(d, xm + X * (-0.4f - 0.3f * dd), ym + Y * (-0.7f - 0.8f * dd), cell, 0.8f);
+                break;
+            case 0x30:
+                DrawAttrMark3(d, xm + X * (-0.4f - 0.3f * dd), ym + Y * (-0.7f - 0.8f * dd), cell, 0.8f);
+                break;
+            case 0x40:
+                DrawAttrMark4(d, xi + X * (0.3f + 0.3f * dd), ym + Y * (-0.7f - 0.8f * dd), cell, 0.8f);
+                break;
+            case 0x50:
+                DrawAttrMark5(d, xi + X * (0.1f + 0.1f * dd), ym + Y * (-0.7f - 0.8f * dd), cell, 0.8f);
+                break;
+            case 0x60:
+                DrawCurvedArrowA(d, xm + X * (-0.6f - 0.2f * dd), ym + Y * (-0.24f - 0.15f * dd), cell, 0, 1.0f);
+                break;
+            case 0x70:
+                DrawCurvedArrowB(d, xi + 0.55f * dd * X, ym + Y * (-0.25f - 0.1f * dd), cell, 1, 1.0f);
+                break;
+            case 0x80: {
+                const float by = yb + Y * (0.13f - 0.5f * dd);
+                d->DrawArialText(xi + X * (-0.17f - 0.1f * dd), by, "(", cell, 0.8f);
+                d->DrawArialText(xi + X * (0.3f + 0.3f * dd), by, ")", cell, 0.8f);
+                break;
+            }
+            default:
+                break;
+            }
+            ym = yb + 0.1f * Y;
+            const int kind = static_cast<int>(note.attr & 0x0Fu);
+            const bool withFont = kind == 4 ? MusicFontInstalled("Toccata") : musicFont;
+            if (kind >= 1 && kind <= 9)
+                DrawSmallNoteAccidental(d, kind, withFont, kFontPlace[kind - 1], kFallbackPlace[kind - 1], xm, ym,
+                                        yb, cell);
+        }
+
+        if (IsJianpuNoteChar(note.code) && (note.option & (0x8u | 0x40u))) {
+            DrawDotGlyph(d, xi + 0.3f * X, yb - 0.4f * Y, cell, 1.5f, -1);
+            if (note.option & 0x40u)
+                DrawDotGlyph(d, xi + 0.7f * X, yb - 0.4f * Y, cell, 1.5f, -1);
+        }
+
+        if (code != kBlank && code != '0') {
+            float h = 0.18f * static_cast<float>(std::max(0, note.octave));
+            if (note.option & (0x400u | 0x800u)) {
+                const int strokes = (note.option & 0x400u) && (note.option & 0x800u) ? 3 : (note.option & 0x800u) ? 2 : 1;
+                DrawSlashMarks(d, xi + 0.1f * X, yb - 0.05f * Y, cell, strokes);
+            }
+            if (IsJianpuNoteChar(note.code) && (note.option & 0x20u)) {
+                if (musicFont)
+                    DrawAccentGlyphJianpu(d, xi + X * (0.6f * k + 0.1f), yb + Y * (-0.4f - h), cell, 0.6f);
+                else
+                    DrawAccentVectorJianpu(d, xi - 0.25f * X, yb + Y * (-0.75f - h), cell, 0.7f);
+                h += 0.15f;
+            }
+            if (note.option & 0x4000000u) {
+                DrawMarkBar(d, xi + X * (0.6f * k + 0.08f), yb + Y * (0.12f - h), cell, 0.38f, 0.07f);
+                h += 0.13f;
+            }
+            if (note.option & (0x10u | 0x400000u)) {
+                if (musicFont)
+                    DrawGlyph174Mark(d, xi + X * (0.6f * k + 0.1f), yb + Y * (-1.42f - h), cell, true, 0.7f);
+                else
+                    DrawTriangleDown(d, xi + X * (0.6f * k - 0.3f), yb + Y * (-0.67f - h), cell, true, 1.3f);
+                h += 0.1f;
+            }
+        }
+    }
+
+    if (!DrawShrinkSlurs(d, x, y, cell, positions) && IsSlurOrTupletMarkCell(cell))
+        DrawShrinkSlur(d, x, y, cell, positions.front(), positions.back());
+
+    if (cell.markType == 56) {
+        const int blanks = static_cast<int>(std::count_if(notes.begin(), notes.end(), [](const TCompressNote& nt) {
+            return (nt.code & 0xFF) == kBlank;
+        }));
+        DrawTupletNumber(d, x - 0.05f * X, yb - 0.05f * Y, n - blanks, true);
+    }
+    SetFontColor(d->CurColor);
+}
