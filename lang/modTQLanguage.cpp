@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "lang/modTQMessage.h"
+#include "platform/core/TQStrings.h"
 #include "platform/gui/TQGlyphMap.h"
 
 namespace {
@@ -40,9 +41,25 @@ TLanguage::TLanguage() {
         ProbeFonts();
 }
 
+namespace {
+// The language object whose table the lower layers read through TQStrings.
+const TLanguage* gStringSource = nullptr;
+} // namespace
+
 TLanguage::~TLanguage() {
+    if (gStringSource == this) {
+        SetStringLookup(nullptr);
+        gStringSource = nullptr;
+    }
     table_ = nullptr;
     library_.Free();
+}
+
+void TLanguage::PublishToLowerLayers() {
+    gStringSource = this;
+    SetStringLookup([this](int id) { return GetString(id); });
+    SetUseChineseStrings(UseChinese);
+    SetBoldChineseChars(BoldChinese());
 }
 
 bool TLanguage::IsFontInstalled(const std::string& name) {
@@ -67,6 +84,8 @@ void TLanguage::ProbeFonts() {
     HasToccata = IsFontInstalled("Toccata");
     HasBookAntiqua = IsFontInstalled("Book Antiqua");
     HasArial = IsFontInstalled("Arial");
+    if (gStringSource == this)
+        SetBoldChineseChars(BoldChinese());
 }
 
 bool TLanguage::LoadLanguageDll() {
@@ -78,10 +97,12 @@ bool TLanguage::LoadLanguageDll() {
         auto* table = static_cast<const TQStringTableData*>(library_.Symbol(kStringTableSymbol));
         if (table && table->count >= 0 && (table->count == 0 || table->entries)) {
             table_ = table;
+            PublishToLowerLayers();
             return true;
         }
         library_.Free();
     }
+    PublishToLowerLayers(); // no table: the lower layers see empty strings too
     TMessageRequest req;
     req.kind = mkError;
     req.buttons = mbOK;

@@ -94,6 +94,9 @@ public:
     // boxes by string id of the lower layers speak through this object.
     bool LoadLanguageDll();
     bool Loaded() const { return table_ != nullptr; }
+    // Makes the drawing layers read strings, the UI language and the
+    // bold-Chinese switch from this object (LoadLanguageDll does it).
+    void PublishToLowerLayers();
     // File of the loaded table ("" when none).
     const std::string& LoadedPath() const { return library_.Path(); }
 

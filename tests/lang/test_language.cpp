@@ -26,6 +26,7 @@
 
 #include "lang/modTQLanguage.h"
 #include "platform/core/TQLibrary.h"
+#include "platform/core/TQStrings.h"
 #include "platform/gui/TQGlyphMap.h"
 #include "tests/support/TQTestSupport.h"
 
@@ -122,6 +123,22 @@ TEST_F(LanguageTest, SwitchesTablesAtRunTime) {
     l->UseChinese = true;
     ASSERT_TRUE(l->LoadLanguageDll());
     EXPECT_EQ(l->GetString(1009), "确认");
+}
+
+// The drawing layers read the footer's page label through TQStrings: they see
+// the table the language object loaded last, and nothing once it is gone.
+TEST_F(LanguageTest, LowerLayersReadTheLoadedTable) {
+    {
+        auto l = Make(false);
+        ASSERT_TRUE(l->LoadLanguageDll());
+        EXPECT_EQ(GetStringById(1010), "Cancel");
+        EXPECT_FALSE(UseChineseStrings());
+        l->UseChinese = true;
+        ASSERT_TRUE(l->LoadLanguageDll());
+        EXPECT_EQ(GetStringById(1003), "第");
+        EXPECT_TRUE(UseChineseStrings());
+    }
+    EXPECT_EQ(GetStringById(1003), "");
 }
 
 TEST(LibraryTest, MissingFunctionIsReportedByName) {
