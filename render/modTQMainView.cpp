@@ -57,3 +57,12 @@ void TMainView::DrawPageRange(int col0, int row0, int col1, int row1, bool whole
 }
 
 void TMainView::RedrawPage() { DrawPageRange(0, 0, Cols, Rows, true); }
+
+void TMainView::SetPrinterOutput(TCanvas* printerCanvas) {
+    OutputKind = 1;
+    PageNumberStart = 0;
+    ShowGrid = false;
+    OutCanvas = printerCanvas;
+    if (printerCanvas && PageWidthUnits > 0)
+        Zoom = printerCanvas->Size().cx * 1.0 / PageWidthUnits;
+}

@@ -65,6 +65,11 @@ public:
     // Draws a range (whole false) or the whole page; see DrawPage.
     void DrawPageRange(int col0, int row0, int col1, int row1, bool whole);
     void RedrawPage();
+    // Prepares drawing onto the printer whose canvas is given: printer output,
+    // page numbers from 0, no grid, and a zoom that maps the page width in page
+    // units onto the printer's page width. The caller restores Zoom, ShowGrid,
+    // OutputKind and OutCanvas afterwards.
+    void SetPrinterOutput(TCanvas* printerCanvas);
 };
 
 // The current main window as its drawing part. Drawing with no main window, or

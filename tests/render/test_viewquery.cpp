@@ -29,3 +29,18 @@ TEST(ViewQuery, MarkedRowsAreWholeRowHighlightsOfTheCurrentPage) {
     CollectMarkedRows(2, 4, rows);
     EXPECT_TRUE(rows.empty());
 }
+
+TEST(ViewQuery, PrinterOutputMapsThePageWidthOntoThePrinter) {
+    TViewFixture fx(4, 2);
+    TRecordingCanvas printer;
+    printer.SetSize({4250, 5500});
+    fx.view.PageWidthUnits = 1000;
+    fx.view.PageNumberStart = 3;
+    fx.view.ShowGrid = true;
+    fx.view.SetPrinterOutput(&printer);
+    EXPECT_EQ(fx.view.OutputKind, 1);
+    EXPECT_EQ(fx.view.PageNumberStart, 0);
+    EXPECT_FALSE(fx.view.ShowGrid);
+    EXPECT_EQ(fx.view.OutCanvas, &printer);
+    EXPECT_DOUBLE_EQ(fx.view.Zoom, 4.25);
+}
