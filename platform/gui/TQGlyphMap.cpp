@@ -9,6 +9,7 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
+#include <string_view>
 
 namespace {
 
@@ -27,13 +28,20 @@ std::string Lower(std::string s) {
 // What a face name stands for: one of the three legacy fonts, or none.
 enum TLegacyFace { lfNone, lfMusicalSymbols, lfToccata, lfWingdings3 };
 
+// Whether a equals the lower-case text b, ignoring the case of a.
+bool SameLower(const std::string& a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == y;
+           });
+}
+
+// Asked for every character the canvas writes: no copies of the name.
 TLegacyFace FaceOf(const std::string& face) {
-    std::string f = Lower(face);
-    if (f == "musicalsymbols")
+    if (SameLower(face, "musicalsymbols"))
         return lfMusicalSymbols;
-    if (f == "toccata")
+    if (SameLower(face, "toccata"))
         return lfToccata;
-    if (f == "wingdings 3")
+    if (SameLower(face, "wingdings 3"))
         return lfWingdings3;
     return lfNone;
 }

@@ -5,12 +5,14 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
+#include <QRawFont>
 
 #include <algorithm>
 #include <functional>
@@ -105,6 +107,32 @@ void ApplyCharsetFallback(QFont& f, const QString& family, int charset) {
     }
 }
 
+// One size of a music glyph's font, with the glyphs drawn in it so far: a
+// glyph is drawn by its index, without laying out text each time.
+struct LegacyFont {
+    QFont font;
+    QRawFont raw;
+    std::map<char32_t, QGlyphRun> runs; // an empty run: draw as text
+
+    const QGlyphRun& Run(char32_t cp) {
+        auto it = runs.find(cp);
+        if (it == runs.end()) {
+            QGlyphRun run;
+            if (!raw.isValid())
+                raw = QRawFont::fromFont(font);
+            QList<quint32> index =
+                raw.isValid() ? raw.glyphIndexesForString(QString::fromUcs4(&cp, 1)) : QList<quint32>();
+            if (index.size() == 1 && index[0] != 0) {
+                run.setRawFont(raw);
+                run.setGlyphIndexes(index);
+                run.setPositions({QPointF(0, 0)});
+            }
+            it = runs.emplace(cp, run).first;
+        }
+        return it->second;
+    }
+};
+
 } // namespace
 
 struct TQtCanvas::Impl {
@@ -134,14 +162,14 @@ struct TQtCanvas::Impl {
     TFont lastFont;
     std::optional<TLogFont> lastLog;
     int lastPpi = 0;
-    std::map<std::tuple<const char*, int, int>, QFont> legacyFonts;
+    std::map<std::tuple<const char*, int, int>, LegacyFont> legacyFonts;
 
     void Changed() {
         if (changes)
             ++*changes;
     }
     FontEntry* Resolve(const TFont& font);
-    const QFont& LegacyGlyphFont(const TLegacyGlyph& g, double em, int style);
+    LegacyFont& LegacyGlyphFont(const TLegacyGlyph& g, double em, int style);
 };
 
 TQtCanvas::TQtCanvas(QPaintDevice* device, int pixelsPerInch) : d(std::make_unique<Impl>()) {
@@ -737,7 +765,7 @@ FontEntry* TQtCanvas::Impl::Resolve(const TFont& font) {
     return d.lastEntry;
 }
 
-const QFont& TQtCanvas::Impl::LegacyGlyphFont(const TLegacyGlyph& g, double em, int style) {
+LegacyFont& TQtCanvas::Impl::LegacyGlyphFont(const TLegacyGlyph& g, double em, int style) {
     Impl& d = *this;
     int px = std::max(1, RoundHalfUp(em * g.scale));
     auto key = std::make_tuple(g.family, px, style);
@@ -751,7 +779,7 @@ const QFont& TQtCanvas::Impl::LegacyGlyphFont(const TLegacyGlyph& g, double em, 
         f.setPixelSize(px);
         f.setBold(style & fsBold);
         f.setItalic(style & fsItalic);
-        it = d.legacyFonts.emplace(key, f).first;
+        it = d.legacyFonts.emplace(key, LegacyFont{f, QRawFont(), {}}).first;
     }
     return it->second;
 }
@@ -820,12 +848,22 @@ void TQtCanvas::TextOut(int x, int y, const std::string& text) {
                 pen += kMissingLegacyAdvanceEm;
                 continue;
             }
-            const QFont& gf = d->LegacyGlyphFont(*g, e->em, e->style);
-            if (d->painterFont != &gf) {
-                p->setFont(gf);
-                d->painterFont = &gf;
+            LegacyFont& lf = d->LegacyGlyphFont(*g, e->em, e->style);
+            const char32_t cp = g->codepoint;
+            // Bold and italic are made up by the text layout, which runs never get.
+            const QGlyphRun* run = (e->style & (fsBold | fsItalic)) ? nullptr : &lf.Run(cp);
+            if (run && run->isEmpty())
+                run = nullptr;
+            if (!run && d->painterFont != &lf.font) {
+                p->setFont(lf.font);
+                d->painterFont = &lf.font;
             }
-            char32_t cp = g->codepoint;
+            auto draw = [&](QPointF at) {
+                if (run)
+                    p->drawGlyphRun(at, *run);
+                else
+                    p->drawText(at, QString::fromUcs4(&cp, 1));
+            };
             QPointF origin(ox + (pen + g->dx) * e->em, oy + g->dy * e->em);
             if (g->stretch != 1.0f || g->angle != 0) {
                 // the glyph's own stretch and turn, about its baseline origin
@@ -835,10 +873,10 @@ void TQtCanvas::TextOut(int x, int y, const std::string& text) {
                     p->rotate(-g->angle / 10.0);
                 if (g->stretch != 1.0f)
                     p->scale(g->stretch, 1.0);
-                p->drawText(QPointF(0, 0), QString::fromUcs4(&cp, 1));
+                draw(QPointF(0, 0));
                 p->restore();
             } else {
-                p->drawText(origin, QString::fromUcs4(&cp, 1));
+                draw(origin);
             }
             pen += g->advance;
         }
