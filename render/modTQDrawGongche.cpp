@@ -56,7 +56,10 @@ void DrawNarrowChar(TCanvas* canvas, float x, float y, const std::string& text, 
     TCanvas* c = TargetCanvas(canvas);
     const int b = RoundToInt(DrawScale() * cell.fontSizeR * 0.7f);
     auto font = std::make_shared<TLogFont>();
-    font->Height = RoundToInt(1.7f * static_cast<float>(b));
+    // The height is the character's em: with the Chinese font the drawers were
+    // made for, cell and em heights coincide, and a substitute with a taller
+    // line would otherwise draw smaller characters than the other cells.
+    font->Height = -RoundToInt(1.7f * static_cast<float>(b));
     font->Width = RoundToInt(0.6f * static_cast<float>(b));
     font->Weight = 900;
     font->Italic = false;

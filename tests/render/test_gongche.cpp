@@ -102,8 +102,8 @@ TEST(Gongche, FontsOfTheCharacters) {
     ASSERT_EQ(texts.size(), 2u);
     for (const TCanvasCall* t : texts) {
         ASSERT_TRUE(t->LogFont.has_value());
-        // B = round(20 x 0.7) = 14: height round(1.7 B), width round(0.6 B)
-        EXPECT_EQ(t->LogFont->Height, 24);
+        // B = round(20 x 0.7) = 14: em round(1.7 B), width round(0.6 B)
+        EXPECT_EQ(t->LogFont->Height, -24);
         EXPECT_EQ(t->LogFont->Width, 8);
         EXPECT_EQ(t->LogFont->Weight, 900);
         EXPECT_EQ(t->LogFont->Charset, 134);

@@ -1,0 +1,191 @@
+// A sample page of compound Jianpu cells, Gongche cells and curves drawn on an
+// image: shrunk cells with underlines, slurs and tuplet numbers, grace notes
+// before and after their notes, vertical chords, the Gongche characters and
+// symbols, and slurs, ties and tuplets of Jianpu rows with a slur across a row
+// break. Written to TQ_TEST_PNG_DIR when set, and checked for ink where each
+// element stands.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <string>
+#include <vector>
+
+#include "model/modTQUtil.h"
+#include "notation/modTQJianpuSlur.h"
+#include "platform/gui/TQQtCanvas.h"
+#include "tests/render/TQMusicFonts.h"
+#include "tests/render/TQViewFixture.h"
+#include "tests/support/TQTestSupport.h"
+
+namespace {
+
+constexpr int kCols = 20;
+constexpr int kRows = 9;
+
+TCompressNote Small(int code, int lines = 0, int octave = 0, uint32_t attr = 0, uint32_t option = 0) {
+    TCompressNote n;
+    n.code = code;
+    n.value = lines;
+    n.octave = octave;
+    n.attr = attr;
+    n.option = option;
+    return n;
+}
+
+void Compound(TCell& cell, uint32_t style, std::vector<TCompressNote> notes, int rate = 0) {
+    cell.Note = notes.empty() ? 32 : notes.front().code;
+    cell.Attr = style;
+    cell.shrinkRate = rate;
+    cell.CompressNotes = std::move(notes);
+}
+
+TCell Gongche(int note, int dot, uint32_t attr = 0) {
+    TCell c;
+    c.cellType = ctGongche;
+    c.Note = note;
+    c.dot = dot;
+    c.Attr = attr;
+    return c;
+}
+
+void BuildPage(TViewFixture& fx) {
+    const uint32_t slurOn = 0x40000000u, slurOff = 0x80000000u;
+    // Row 1: shrunk cells (row 0 stays free for what stands above them).
+    fx.Row(1, "| 1 ~ 2 ~ 3 ~ 5 ~ 6 |");
+    Compound(fx.At(2, 1), 0xA0, {Small('1', 1), Small('2', 1), Small('3', 1), Small('4', 1)}, -30);
+    fx.At(2, 1).markType = 56;
+    fx.At(2, 1).iEnd = 2;
+    Compound(fx.At(4, 1), 0xA0, {Small('5', 2, 1, 0, slurOn), Small('6', 2), Small('7', 2, -1, 0x01, slurOff)}, -20);
+    Compound(fx.At(6, 1), 0xA0, {Small('3', 1, 0, 0x02), Small(32, 1), Small('2', 1, 0, 0, 0x20)}, -20);
+    Compound(fx.At(8, 1), 0xA0, {Small('6', 1, -1, 0, 0x8), Small('1', 2, 1)}, 20);
+
+    // Row 2: grace notes before (0xC0) and after (0xD0) their notes.
+    fx.Row(2, "| ~ 5 ~ 3_ 2_ ~ 1 ~ ~ 5 ~ |");
+    Compound(fx.At(1, 2), 0xC0, {Small('6', 1)});
+    Compound(fx.At(3, 2), 0xC0, {Small('1', 2, 1), Small('7', 2)});
+    Compound(fx.At(6, 2), 0xC0, {Small('2'), Small('3'), Small('2', 0, 0, 0x01)});
+    fx.At(6, 2).markType = 1;
+    fx.At(6, 2).iEnd = 7;
+    Compound(fx.At(10, 2), 0xD0, {Small('5', 1), Small('6', 1, -1)});
+
+    // Row 4: vertical chords (they reach up into row 3).
+    fx.Row(4, "| 1 ~ 1 ~ 1 ~ 1 ~ 1 |");
+    Compound(fx.At(2, 4), 0xB0, {Small('1'), Small('3'), Small('5')}, 15);
+    Compound(fx.At(4, 4), 0xB0, {Small('5', 0, -1), Small('1', 0, 1), Small('3', 0, 0, 0x01)}, 15);
+    fx.At(4, 4).UL = 1;
+    Compound(fx.At(6, 4), 0xB0, {Small('1'), Small('4')}, 15);
+    fx.At(6, 4).option = 0x8 | 0x20 | 0x4000000 | 0x10;
+    Compound(fx.At(8, 4), 0xB0, {Small('2'), Small('5')}, 15);
+    fx.At(8, 4).option = 0x10000000; // marked as grace: small
+
+    // Row 5: Gongche characters, two columns each.
+    const std::vector<std::pair<int, int>> pitches = {{'6', 0}, {'6', 1}, {'6', 2}, {'6', 3}, {'5', -1},
+                                                      {'5', -2}, {'5', -3}, {'1', -1}, {'1', -3}, {'7', 2}};
+    for (size_t i = 0; i < pitches.size(); ++i)
+        fx.At(static_cast<int>(2 * i), 5) = Gongche(pitches[i].first, pitches[i].second, i == 0 ? 2 : 0);
+    // Row 6: the auxiliary symbols 1..9.
+    for (int s = 1; s <= 9; ++s)
+        fx.At(2 * (s - 1), 6) = Gongche(s, 0);
+
+    // Rows 7 and 8: curves; a slur from column 16 of row 7 across the row
+    // break to column 2 of row 8.
+    fx.Row(7, "| 1 2 3 4 | 5 5 | 3 5 6 | 1 2 3 | 4 5 6");
+    fx.At(1, 7).markType = 1;  // slur 1 -> 4
+    fx.At(1, 7).iEnd = 4;
+    fx.At(6, 7).markType = 1;  // tie 5 - 5
+    fx.At(6, 7).iEnd = 7;
+    fx.At(9, 7).markType = 56; // triplet
+    fx.At(9, 7).iEnd = 11;
+    fx.At(13, 7).markType = 81; // three-point slur
+    fx.At(13, 7).iEnd = 15;
+    fx.At(17, 7).markType = 2; // first half at the row end
+    fx.At(17, 7).iEnd = 19;
+    fx.Row(8, "2 3 4 | 5 6 ~ 1' ~ ~ |");
+    fx.At(0, 8).markType = 3; // second half on the next row
+    fx.At(0, 8).iEnd = 2;
+    fx.At(4, 8).markType = 1; // below the notes
+    fx.At(4, 8).iEnd = 5;
+    fx.At(4, 8).option = 0x80000;
+    fx.At(7, 8).markType = 55; // with an arrow head
+    fx.At(7, 8).iEnd = 9;
+}
+
+// Stands in for the spanning-mark drawer for the curve kinds of Jianpu rows.
+void RouteCurves() {
+    NotationHooks().DrawLongSymbol = [](TDrawEngine* d, float x, float y, TCell& cell, int col, int row) {
+        switch (cell.markType) {
+        case 1: case 55: case 56: case 94: DrawConnectSlur(d, x, y, col, row, 1, 0); break;
+        case 2: DrawConnectSlur(d, x, y, col, row, 1, 1); break;
+        case 3: DrawConnectSlur(d, x, y, col, row, 1, -1); break;
+        case 81: DrawConnectSlur(d, x, y, col, row, 0, 0); break;
+        default: break;
+        }
+    };
+}
+
+TColor At(const QImage& image, int x, int y) { return QRgbToTColor(image.pixel(x, y)); }
+
+bool Inked(const QImage& image, int x0, int y0, int x1, int y1, TColor background) {
+    for (int y = std::max(0, y0); y < std::min(image.height(), y1); ++y)
+        for (int x = std::max(0, x0); x < std::min(image.width(), x1); ++x)
+            if (At(image, x, y) != background)
+                return true;
+    return false;
+}
+
+} // namespace
+
+TEST(CompoundPage, SamplePageOfCompoundCellsGongcheAndCurves) {
+    for (bool musicFont : {true, false}) {
+        TMusicFonts fonts(musicFont, musicFont);
+        ASSERT_TRUE(fonts.loaded());
+        TViewFixture fx(kCols, kRows);
+        BuildPage(fx);
+        RouteCurves();
+        TMainView& v = fx.view;
+        v.Zoom = 2.5;
+        v.PaintBoxWidth = RoundToInt((v.LeftMargin + v.CellWidth * kCols + v.RightMargin) * v.Zoom);
+        v.PaintBoxHeight = RoundToInt((v.TopMargin + v.CellHeight * kRows + v.BottomMargin) * v.Zoom);
+        QImage image(v.PaintBoxWidth, v.PaintBoxHeight, QImage::Format_RGB32);
+        image.fill(Qt::gray);
+        TQtCanvas canvas(&image);
+        v.PaintBoxCanvas = &canvas;
+        v.OutCanvas = &canvas;
+        v.RedrawPage();
+        canvas.End();
+        tqtest::SavePngIfWanted(image, musicFont ? "render_compound_page" : "render_compound_page_no_music_font");
+
+        const TDrawEngine& e = v.DrawEngine;
+        const int u = v.GetCellWidth(), w = v.GetCellHeight();
+        const int L = e.GetLeftMarginPx(), T = e.GetTopMarginPx();
+        auto cx = [&](int c) { return L + u * c; };
+        auto cy = [&](int r) { return T + w * r; };
+        const TColor bk = e.BkColor;
+        const std::string where = musicFont ? "with the music font" : "without it";
+
+        // shrunk cells: digits and underlines inside their cells, the tuplet
+        // number above the first one
+        for (int c : {2, 4, 6, 8})
+            EXPECT_TRUE(Inked(image, cx(c), cy(1), cx(c) + u, cy(1) + w, bk)) << "shrunk " << c << " " << where;
+        EXPECT_TRUE(Inked(image, cx(2) - u / 4, cy(1) - w / 2, cx(2) + u / 2, cy(1), bk)) << where;
+        // grace cells: notes in the upper half, the curve below them
+        for (int c : {1, 3, 6, 10}) {
+            EXPECT_TRUE(Inked(image, cx(c), cy(2) - w / 2, cx(c) + u, cy(2) + w / 4, bk)) << "grace " << c << " " << where;
+            EXPECT_TRUE(Inked(image, cx(c), cy(2) + w / 4, cx(c) + u, cy(2) + w / 2 + w / 8, bk)) << "grace " << c;
+        }
+        // vertical chords reach well above their row; nothing else is there
+        for (int c : {2, 4, 6})
+            EXPECT_TRUE(Inked(image, cx(c), cy(4) - w / 2, cx(c) + u, cy(4), bk)) << "chord " << c << " " << where;
+        // every Gongche cell and symbol has ink
+        for (int i = 0; i < 10; ++i)
+            EXPECT_TRUE(Inked(image, cx(2 * i), cy(5), cx(2 * i) + 2 * u, cy(5) + w, bk)) << "gongche " << i;
+        for (int i = 0; i < 9; ++i)
+            EXPECT_TRUE(Inked(image, cx(2 * i), cy(6) - w / 2, cx(2 * i) + 2 * u, cy(6) + w, bk)) << "symbol " << i;
+        // the two halves of the slur across the row break: above the end of
+        // row 7 and above the start of row 8
+        EXPECT_TRUE(Inked(image, cx(18), cy(7) - w / 4, cx(20), cy(7) + w / 4, bk)) << where;
+        EXPECT_TRUE(Inked(image, cx(0) + u / 2, cy(8) - w / 4, cx(2), cy(8) + w / 4, bk)) << where;
+        // the triplet number over columns 9..11
+        EXPECT_TRUE(Inked(image, cx(9) + u / 2, cy(7) - w / 2, cx(11), cy(7), bk)) << where;
+    }
+}
