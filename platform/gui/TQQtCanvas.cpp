@@ -13,6 +13,7 @@
 #include <QPainterPath>
 #include <QPolygon>
 #include <QRawFont>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <functional>
@@ -93,7 +94,43 @@ struct FontEntry {
     // Advances of the texts measured in this font (pixels, before stretching):
     // a page writes the same few texts over and over.
     std::unordered_map<std::string, double> advances;
+    // The same texts laid out once: glyphs and their places, baseline at 0.
+    std::unordered_map<std::string, QList<QGlyphRun>> runs;
 };
+
+// The glyph runs of a text in the font of an entry; null when the text is
+// drawn as text (lines under or through it, line breaks, tabs).
+const QList<QGlyphRun>* TextRuns(FontEntry& e, const std::string& text, QPaintDevice* device) {
+    if (e.font.underline() || e.font.strikeOut())
+        return nullptr;
+    auto it = e.runs.find(text);
+    if (it == e.runs.end()) {
+        if (text.find_first_of("\r\n\t") != std::string::npos)
+            return nullptr;
+        if (e.runs.size() >= 4096)
+            e.runs.clear();
+        QTextLayout layout(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), e.font,
+                           device);
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        layout.endLayout();
+        QList<QGlyphRun> runs;
+        if (line.isValid()) {
+            runs = layout.glyphRuns();
+            for (QGlyphRun& run : runs) {
+                QList<QPointF> at = run.positions();
+                for (QPointF& pt : at)
+                    pt.ry() -= line.ascent();
+                run.setPositions(at);
+            }
+        }
+        it = e.runs.emplace(text, std::move(runs)).first;
+    }
+    return &it->second;
+}
 
 void ApplyCharsetFallback(QFont& f, const QString& family, int charset) {
     if (charset == 1 || charset == 134) {
@@ -881,12 +918,17 @@ void TQtCanvas::TextOut(int x, int y, const std::string& text) {
             pen += g->advance;
         }
     } else {
-        if (d->painterFont != &e->font) {
-            p->setFont(e->font);
-            d->painterFont = &e->font;
+        const QPointF baseline(ox, oy + e->ascent);
+        if (const QList<QGlyphRun>* runs = TextRuns(*e, text, d->device)) {
+            for (const QGlyphRun& run : *runs)
+                p->drawGlyphRun(baseline, run);
+        } else {
+            if (d->painterFont != &e->font) {
+                p->setFont(e->font);
+                d->painterFont = &e->font;
+            }
+            p->drawText(baseline, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
         }
-        p->drawText(QPointF(ox, oy + e->ascent),
-                    QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
     }
     if (transform) {
         // restore() takes back the pen and font set above
