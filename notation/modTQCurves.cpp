@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -78,7 +79,7 @@ void SlurArcPoints(TDrawEngine*, float x1, float y1, float x2, float y2, int t, 
     if (n <= 0)
         return;
     const float H = RowH();
-    const float x2e = x2 + 0.025f * static_cast<float>(ColW() * cell.markWAdj);
+    const float x2e = x2 + 0.025f * static_cast<float>(static_cast<int64_t>(ColW()) * cell.markWAdj);
     const float a = std::fabs(y2 - y1) < 0.8f
                         ? 0.5f * std::fabs(x2e - x1)
                         : 0.5f * static_cast<float>(Distance(x1, y1, x2e, y2));

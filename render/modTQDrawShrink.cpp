@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -156,7 +157,7 @@ void DrawShrinkSlur(TDrawEngine* d, float, float y, const TCell& cell, float x1,
     }
     const float ys = y + static_cast<float>(Y) * (0.25f - 0.15f * static_cast<float>(m) +
                                                   0.04f * static_cast<float>(cell.MarkY));
-    const float ye = ys + 0.05f * static_cast<float>(Y * cell.EndYAdj);
+    const float ye = ys + 0.05f * static_cast<float>(static_cast<int64_t>(Y) * cell.EndYAdj);
     if (mv->SlurMode && cell.markType != 56)
         return;
     float ex = x2 + X * (0.45f + k), ey = ye;
