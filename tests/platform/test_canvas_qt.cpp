@@ -384,6 +384,39 @@ TEST(Canvas, TextInkStaysInsideItsExtentAndMovesThePen) {
     EXPECT_LT(ink.bottom, 20 + e.cy);
 }
 
+// Text drawn from the canvas's kept layouts is the text Qt draws itself, the
+// first time and every time after.
+TEST(Canvas, TextMatchesQtsOwnDrawing) {
+    const std::string text = "Ag 1\xE4\xB8\xAD\xE6\x96\x87x\xCC\x81"; // with Chinese and a combining accent
+    for (int style : {0, fsBold | fsItalic}) {
+        Surface s(300, 60);
+        s.canvas.Brush.Style = bsClear;
+        s.canvas.Font.Size = 15;
+        s.canvas.Font.Style = style;
+        s.canvas.Font.Charset = 134;
+        s.canvas.TextOut(5, 5, text);
+        s.canvas.TextOut(5, 30, text);
+        s.Done();
+
+        QImage want(300, 60, QImage::Format_RGB32);
+        want.fill(Qt::white);
+        QFont f("Liberation Sans");
+        f.setFamilies({"Liberation Sans", "Noto Serif CJK SC"});
+        f.setPixelSize(20);
+        f.setBold(style & fsBold);
+        f.setItalic(style & fsItalic);
+        QPainter p(&want);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        p.setFont(f);
+        p.setPen(Qt::black);
+        const double ascent = QFontMetricsF(f, &want).ascent();
+        p.drawText(QPointF(5, 5 + ascent), QString::fromStdString(text));
+        p.drawText(QPointF(5, 30 + ascent), QString::fromStdString(text));
+        p.end();
+        EXPECT_TRUE(s.image == want) << "style " << style << "\n" << Picture(s.image);
+    }
+}
+
 TEST(Canvas, SolidBrushFillsTheTextCell) {
     Surface s(200, 60);
     s.canvas.Font.Size = 12;
