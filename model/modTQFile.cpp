@@ -156,8 +156,13 @@ bool TTextScoreReader::Cell(TCell& cell, int version) {
         Int();
         Int();
     } else if ((storedType == 5 || storedType == 6) && version <= 200) {
-        if (!CompressNotes(cell, version))
-            return false;
+        // A second small-note list, in the form the version gives the first.
+        if (version >= 21) {
+            if (!CompressNotes(cell, version))
+                return false;
+        } else {
+            Int();
+        }
     } else if (storedType == ctWestern) {
         if (cell.Note == -3 && cell.Attr == 15)
             cell.Attr = 12;

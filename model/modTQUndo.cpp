@@ -393,6 +393,11 @@ bool TUndo::UndoSnapshot(const TUndoItem& item) {
             RemoveFile(redo.tempFile);
             return false;
         }
+        // The redo file keeps the selection the item restores, as Redo puts it back.
+        s.SelCol0 = item.selection[0];
+        s.SelRow0 = item.selection[1];
+        s.SelCol1 = item.selection[2];
+        s.SelRow1 = item.selection[3];
         haveRedo = !redo.tempFile.empty() && SaveUndoPage(redo.tempFile, &s, item.page);
         s.CurPage = data.page;
         if (OnClearPage)

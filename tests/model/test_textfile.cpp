@@ -187,6 +187,17 @@ TEST(TextScore, OldGraceCellsKeepTheirSecondListInStep) {
     ASSERT_EQ(g.CompressNotes.size(), 1u);
     EXPECT_EQ(g.CompressNotes[0].code, '3');
     EXPECT_EQ(l.s.At(2, 1).Note, '5');
+
+    // Version 0.2: both lists are the one ignored number of that version.
+    std::vector<std::string> grace02 = {"cell", "1", "1", "5", "49", "32", "0", "0", "-1", "-1", "0.7", "0",
+                                        "0", "0", "0", "0", "0", "3", "3"};
+    std::vector<std::string> next02 = {"cell", "2", "1", "0", "53", "32", "0", "0", "-1", "-1", "1", "0", "0",
+                                       "0", "0", "0", "0", "9"};
+    Loaded old(TextScore("0.2", 1, Join({{"PageStart"}, grace02, next02, {"PageEnd"}})));
+    ASSERT_TRUE(old.ok);
+    EXPECT_EQ(old.s.At(1, 1).cellType, ctJianpu);
+    EXPECT_TRUE(old.s.At(1, 1).CompressNotes.empty());
+    EXPECT_EQ(old.s.At(2, 1).Note, '5');
 }
 
 TEST(TextScore, LayerOneCountOutsideItsRangeIsIgnored) {

@@ -226,6 +226,7 @@ TEST_F(UndoTest, PageSnapshotRoundTrips) {
     Undo.RedoStep();
     EXPECT_EQ(NoteAt(0, 0, 1, 0), '7');
     EXPECT_EQ(NoteAt(5, 5, 1, 0), 32);
+    EXPECT_EQ(s.score.SelCol0, 5); // the selection the undone item had
     ASSERT_EQ(Undo.UndoList.size(), 1u);
     EXPECT_EQ(Undo.UndoList.back().kind, ukPage);
     Undo.UndoStep();
