@@ -288,13 +288,14 @@ void TDrawEngine::DrawCells(int colFrom, int rowFrom, int colTo, int rowTo) {
             const TCell& base =
                 baseRow && static_cast<size_t>(c) < baseRow->size() ? (*baseRow)[static_cast<size_t>(c)] : EmptyCell();
             const float x = static_cast<float>(left + c * mv->GetCellWidth());
-            const float dx = a * cell.xAdj;
-            const float dy = (cell.cellType == ctWestern ? b : a) * cell.yAdj;
-
             if (ReducedRunEnd > 0 && ReducedRunEnd < c) {
                 SetSizeFactor(1.0f);
                 ReducedRunEnd = -1;
+                // The first cell after the run moves by eighths of the full unit.
+                b = 0.125f * YUnit();
             }
+            const float dx = a * cell.xAdj;
+            const float dy = (cell.cellType == ctWestern ? b : a) * cell.yAdj;
             if (IsOwnColourCellType(cell) && (cell.upNote & 2))
                 CurColor = cell.FontColor;
 

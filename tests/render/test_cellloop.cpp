@@ -2,6 +2,7 @@
 // which colour and at which size.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -168,6 +169,14 @@ TEST(CellLoop, OffsetsAreFullSizeAfterAReducedRun) {
         EXPECT_EQ(log.calls[3], "note 0,1 80,110") << pass;   // 5 tenths of 40 = 20 pixels each way
         EXPECT_EQ(log.calls[4], "west 1,1 84,158") << pass;   // 8 eighths of 40 = 40 pixels down
     }
+
+    // Within a row: the first cell after the run (column 2) is full size, its
+    // offset included.
+    fx.Row(2, "&G{dur=32,iEnd=1} 1 W:3{y=8}");
+    log.calls.clear();
+    fx.view.DrawEngine.DrawCells(0, 2, fx.view.Cols, 3);
+    EXPECT_NE(std::find(log.calls.begin(), log.calls.end(), "west 2,2 104,198"), log.calls.end())
+        << ::testing::PrintToString(log.calls); // 130 + 0.7 x 40 + 8 eighths of 40
 }
 
 TEST(CellLoop, OwnColourAndOwnerConnector) {
