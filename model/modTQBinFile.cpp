@@ -10,6 +10,7 @@
 #include "model/modTQCellHelpers.h"
 #include "model/modTQMainScore.h"
 #include "model/modTQPredicates.h"
+#include "model/modTQRowQuery.h"
 #include "model/modTQUndo.h"
 #include "model/modTQUpgrade.h"
 #include "platform/core/TQCodec.h"
@@ -756,7 +757,8 @@ bool SaveBinaryScore(const std::string& fileName, TMainScore* main, bool dropTra
     if (!EmbeddedImages.empty())
         WriteImageBlock(out);
 
-    if (!WriteFileAtomic(fileName, out.data)) {
+    // A read-only file is not replaced, although the folder would allow it.
+    if (IsFileReadOnly(fileName) || !WriteFileAtomic(fileName, out.data)) {
         MessageOkById(1043, NameLine(fileName), mkError);
         return false;
     }
@@ -815,9 +817,9 @@ bool LoadBinaryScoreBytes(std::string_view bytes, const std::string& fileName, T
 
     fresh.PageCount = pageCount;
     std::string fontName;
-    int32_t storedPage = 0, reserved = 0;
+    int32_t storedPage = 0, reserved = 0, fontStyle = 0; // the style is written but not read back
     float hintSize = 0;
-    if (!ReadFixedText(in, 50, fontName) || !in.I32(fresh.NoteFontCharset) || !in.I32(fresh.NoteFontStyle) ||
+    if (!ReadFixedText(in, 50, fontName) || !in.I32(fresh.NoteFontCharset) || !in.I32(fontStyle) ||
         !in.I32(fresh.CellWidth) || !in.I32(fresh.LeftMargin) || !in.I32(fresh.RightMargin) ||
         !in.I32(fresh.TopMargin) || !in.I32(fresh.BottomMargin) || !in.I32(fresh.PageNumberStart) ||
         !in.I32(fresh.PaperType) || !in.F32(fresh.PaperWidth) || !in.F32(fresh.PaperHeight) ||

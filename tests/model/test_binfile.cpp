@@ -273,10 +273,14 @@ TEST(BinScoreReader, HeaderValuesOutOfRangeTakeTheirDefaults) {
     s.score.TextSymSize = 16;
     s.score.HintSize = -1.0f;
     s.score.HintMode = 5;
+    s.score.NoteFontStyle = 3;
     const std::string path = (dir / "h.mus").string();
     ASSERT_TRUE(SaveBinaryScore(path, &s.score, true));
+    EXPECT_EQ(WordAt(ReadFile(path), 66), 3u); // the note font style is written ...
     NewScore t;
+    t.score.NoteFontStyle = 0;
     ASSERT_TRUE(LoadBinaryScore(path, &t.score, false));
+    EXPECT_EQ(t.score.NoteFontStyle, 0); // ... but not read back
     EXPECT_EQ(t.score.TextSymSize, 8);
     EXPECT_FLOAT_EQ(t.score.HintSize, 0.6f);
     EXPECT_EQ(t.score.HintMode, 5);

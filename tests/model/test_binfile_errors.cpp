@@ -215,6 +215,14 @@ TEST(BinScoreErrors, SaveThatCannotCompleteKeepsTheOldFile) {
     EXPECT_EQ(ReadFile(path), "the old score");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1); // no temporary left
 
+    // A file without write permission, in a folder that would allow replacing it.
+    m.recorder.Clear();
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    EXPECT_FALSE(SaveBinaryScore(path, &s.score, true));
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(m.Ids(), std::vector<int>{1043});
+    EXPECT_EQ(ReadFile(path), "the old score");
+
     // A read-only (immutable) target, where the file system allows marking it.
     m.recorder.Clear();
     const std::string cmd = "chattr +i '" + path + "' 2>/dev/null";
