@@ -188,6 +188,51 @@ TEST(TextCells, KeyHeaders) {
     }
 }
 
+TEST(TextCells, KeyHeaderSignsWithAndWithoutTheMusicFont) {
+    TStrings strings;
+    for (bool font : {true, false}) {
+        TMusicFonts fonts(font, font);
+        // a flat key (8, E flat): the flat picture 1.4 columns left of the
+        // header's end, at 1.5 times the flat's width, whatever the font
+        TViewFixture fx;
+        TCell flat = Text("1=bE");
+        flat.Attr = 0x90;
+        flat.Note = 8;
+        Draw(fx, flat);
+        const TCanvasCall* header = fx.canvas.FindText("1 = C (  E)");
+        ASSERT_NE(header, nullptr) << fx.canvas.Dump();
+        const auto pictures = fx.canvas.OfOp(TCanvasOp::StretchDraw);
+        ASSERT_EQ(pictures.size(), 1u) << fx.canvas.Dump();
+        const float left = 104.0f + static_cast<float>(header->Extent.cx) - 28.0f;
+        EXPECT_EQ(pictures[0]->Arg(0), RoundToInt(left));
+        EXPECT_EQ(pictures[0]->Arg(1), 196);
+        EXPECT_EQ(pictures[0]->RectArg().Width(), RoundToInt(left + 20.0f * 1.5f * 0.27f) - RoundToInt(left));
+
+        // a sharp key (13, F sharp) keeps its sign without the music font: the
+        // drawn sharp stands in the gap before the letter
+        TCell sharp = Text("1=#F");
+        sharp.Attr = 0x90;
+        sharp.Note = 13;
+        Draw(fx, sharp);
+        header = fx.canvas.FindText("1 = C (  F)");
+        ASSERT_NE(header, nullptr) << fx.canvas.Dump();
+        const float end = 104.0f + static_cast<float>(header->Extent.cx);
+        if (font) {
+            const TCanvasCall* glyph = fx.canvas.FindText("#");
+            ASSERT_NE(glyph, nullptr) << fx.canvas.Dump();
+            EXPECT_EQ(glyph->Arg(0), RoundToInt(end - 28.0f));
+        } else {
+            EXPECT_EQ(fx.canvas.FindText("#"), nullptr);
+            const auto strokes = fx.canvas.OfOp(TCanvasOp::FillRect);
+            ASSERT_EQ(strokes.size(), 2u) << fx.canvas.Dump();
+            for (const TCanvasCall* s : strokes) {
+                EXPECT_GE(s->RectArg().Left, RoundToInt(end - 28.0f)) << fx.canvas.Dump();
+                EXPECT_LT(s->RectArg().Right, RoundToInt(end)) << fx.canvas.Dump();
+            }
+        }
+    }
+}
+
 TEST(TextCells, RotatedAndFramedTexts) {
     TViewFixture fx;
     TCell turned = Text("Andante");

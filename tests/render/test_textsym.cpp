@@ -63,6 +63,55 @@ TEST(TextSymbols, DynamicWithAndWithoutTheMusicFont) {
     }
 }
 
+TEST(TextSymbols, DynamicsGlyphCodesAndTextForms) {
+    struct Piece {
+        std::string text;
+        int x;
+    };
+    struct Case {
+        int id;
+        std::vector<Piece> glyphs; // with the music font, at yB = 170
+        std::string text;          // without it, at (100, 200)
+    };
+    const auto code = [](int c) { return std::string(1, static_cast<char>(c)); };
+    const std::vector<Case> cases = {
+        {1, {{code(184), 100}}, "ppp"},
+        {2, {{code(185), 100}}, "pp"},
+        {3, {{"p", 104}}, "p"}, // the single p stands 0.2 column further right
+        {4, {{"P", 100}}, "mp"},
+        {5, {{code(236), 100}}, "fff"},
+        {6, {{code(196), 100}}, "ff"},
+        {8, {{"F", 100}}, "mf"},
+        {9, {{"S", 100}}, "sf"},
+        {10, {{"Z", 100}}, "fz"},
+        {11, {{"f", 100}, {"p", 108}}, "fp"}, // the p 0.4 column after the f
+    };
+    for (const Case& c : cases) {
+        for (bool font : {true, false}) {
+            TMusicFonts fonts(font, font);
+            TViewFixture fx;
+            Draw(fx, Symbol(c.id));
+            const auto texts = fx.canvas.TextOuts();
+            const std::string what = std::to_string(c.id) + (font ? " font" : " no font") + "\n" + fx.canvas.Dump();
+            if (font) {
+                ASSERT_EQ(texts.size(), c.glyphs.size()) << what;
+                for (size_t i = 0; i < texts.size(); ++i) {
+                    EXPECT_EQ(texts[i]->Text, c.glyphs[i].text) << what;
+                    EXPECT_EQ(texts[i]->Font.Name, "MusicalSymbols") << what;
+                    EXPECT_EQ(texts[i]->Arg(0), c.glyphs[i].x) << what;
+                    EXPECT_EQ(texts[i]->Arg(1), 170) << what;
+                }
+            } else {
+                ASSERT_EQ(texts.size(), 1u) << what;
+                EXPECT_EQ(texts[0]->Text, c.text) << what;
+                EXPECT_EQ(texts[0]->Font.Style, fsBold | fsItalic) << what;
+                EXPECT_EQ(texts[0]->Arg(0), 100) << what;
+                EXPECT_EQ(texts[0]->Arg(1), 200) << what;
+            }
+        }
+    }
+}
+
 TEST(TextSymbols, WordsAreNotScaledByTheDynamicsSize) {
     for (int pref : {8, 16}) {
         TViewFixture fx;
