@@ -8,9 +8,15 @@
 // NotationHooks() until they are written; render/modTQDrawHooks.h explains the
 // hook tables. Every drawer takes the drawing engine first and paints in its
 // current colour on the output canvas.
+//
+// Curves: notation/modTQCurves.h (DrawSlurCrescent, DrawCrescentThrough3Points,
+// DrawArcThrough3Points, DrawTupletNumber) and notation/modTQJianpuSlur.h
+// (DrawConnectSlur), included here.
 #include <functional>
 
 #include "model/modTQCell.h"
+#include "notation/modTQCurves.h"
+#include "notation/modTQJianpuSlur.h"
 #include "platform/gui/TQCanvas.h"
 
 class TDrawEngine;
