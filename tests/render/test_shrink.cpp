@@ -265,3 +265,21 @@ TEST(ShrinkCell, EmptyListDrawsNothing) {
     Draw(fx);
     EXPECT_EQ(fx.canvas.size(), 0u);
 }
+
+TEST(ShrinkCell, DotItemStandsRightOfItsSlotWithoutMarks) {
+    TMusicFonts fonts(true, true);
+    TViewFixture fx;
+    ShrunkCell(fx, {Note('1', 1), Note(-73, 1, 0, 0x11)}); // ring and sharp asked for
+    Draw(fx);
+    const TRecordingCanvas& rc = fx.canvas;
+    EXPECT_EQ(Digits(rc).size(), 1u) << rc.Dump();
+    const auto lines = Underlines(rc);
+    ASSERT_EQ(lines.size(), 2u) << "the dot item keeps its underline";
+    const TCanvasCall* dot = rc.FindText(".");
+    ASSERT_NE(dot, nullptr);
+    // 0.22 x unit right of the slot, then the augmentation dot's own -0.15
+    EXPECT_NEAR(dot->Arg(0), lines[1]->Arg(0) + 1, 1);
+    for (const TCanvasCall* t : rc.TextOuts())
+        EXPECT_NE(t->Font.Name, "MusicalSymbols") << "no accidental on a dot item";
+    EXPECT_EQ(rc.CountOf(TCanvasOp::Ellipse), 0);
+}

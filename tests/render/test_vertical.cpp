@@ -198,3 +198,11 @@ TEST(VerticalChord, GraceMarkedChordIsSmall) {
     EXPECT_EQ(digits[0]->LogFont->Width, 12); // round(0.7 x 1.1 x 20 x 0.8)
     EXPECT_EQ(fx.At(2, 1).fontSizeR, 1.0f);   // the stored cell keeps its size
 }
+
+TEST(VerticalChord, ChordWithoutItemsDrawsOnlyItsMarks) {
+    TViewFixture fx;
+    Chord(fx, {}, 15, 0x4000000);
+    Draw(fx);
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::TextOut), 0) << fx.canvas.Dump();
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::FillRect), 1);
+}
