@@ -778,6 +778,12 @@ FontEntry* TQtCanvas::Impl::Resolve(const TFont& font) {
                 if (log->Width > 0) {
                     QFontMetricsF nm(f, d.device);
                     double avg = nm.averageCharWidth();
+                    // Chinese fonts report the width of their half-width
+                    // characters, half the em; a substitute that averages over
+                    // its full-width characters would make every created font
+                    // of it half as wide as asked.
+                    if (avg > 0.75 * f.pixelSize())
+                        avg = 0.5 * f.pixelSize();
                     if (avg > 0)
                         e->stretch = log->Width / avg;
                 }

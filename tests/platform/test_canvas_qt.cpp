@@ -640,6 +640,20 @@ TEST(Canvas, CreatedFontWidthStretchesTheGlyphs) {
     EXPECT_EQ(e1.cy, e0.cy);
 }
 
+// A Chinese face's average character width is half its em, as Windows reports
+// it: a created font of that width draws the characters at their natural width.
+TEST(Canvas, CreatedChineseFontOfHalfEmWidthKeepsItsShape) {
+    const std::string text = "\xE4\xBA\x94\xE5\x90\x88"; // 五合
+    auto natural = LogFont(-40, 0, 0);
+    natural->FaceName = "SimSun";
+    auto halfEm = LogFont(-40, 20, 0);
+    halfEm->FaceName = "SimSun";
+    InkBox n = Ink(LogFontText(natural, text, 5, 5));
+    InkBox h = Ink(LogFontText(halfEm, text, 5, 5));
+    ASSERT_FALSE(n.empty());
+    EXPECT_NEAR(static_cast<double>(h.width()) / n.width(), 1.0, 0.1);
+}
+
 TEST(Canvas, CreatedFontHeightSignsAndWeight) {
     Surface s;
     s.canvas.SelectLogFont(LogFont(-20, 0, 0));
