@@ -347,3 +347,19 @@ TEST(JianpuNote, ChangedPlaySettingsColourTheDigitOnly) {
     // the font colour is the normal colour again when the cell is done
     EXPECT_EQ(fx.canvas.Font.Color, e.MainLayerColor);
 }
+
+TEST(JianpuNote, MarksOfTheOtherLayerTakeItsColour) {
+    TMusicFonts fonts(true, true);
+    TViewFixture fx;
+    TDrawEngine& e = fx.view.DrawEngine;
+    e.CurColor = e.HidenLayerColor;
+    fx.Row(1, "1 #2'{opt=0x20} 3");
+    DrawNote(fx, 1, 1);
+    // digit, sharp, octave dot and accent: all grey
+    for (const char* text : {"2", "#", ".", ">"}) {
+        const TCanvasCall* t = fx.canvas.FindText(text);
+        ASSERT_NE(t, nullptr) << text << "\n" << fx.canvas.Dump();
+        EXPECT_EQ(t->Font.Color, e.HidenLayerColor) << text;
+    }
+    EXPECT_EQ(fx.canvas.Font.Color, e.MainLayerColor) << "the normal colour when the cell is done";
+}
