@@ -66,7 +66,7 @@ float DrawGraceOctaveDots(TDrawEngine* d, float x, float y, int octave, const TC
     const float X = static_cast<float>(mv->GetCellWidth());
     const float Y = static_cast<float>(mv->GetCellHeight());
     const float q = std::max(2.0f, 0.1f * Y);
-    const int count = std::abs(octave);
+    const int count = OctaveDotCount(octave);
     const float sign = octave >= 0 ? 1.0f : -1.0f;
     const float xd = x + 0.12f * X;
     const float y0 = sign > 0.0f ? y - 0.3f * Y : y + 0.2f * Y + 0.08f * Y * static_cast<float>(underlines);

@@ -350,8 +350,12 @@ void DrawJianpuDash(TDrawEngine* d, float x, float y, const TCell&, int col, int
     SetBrushStyle(bsClear);
 }
 
+int OctaveDotCount(int octave) {
+    return octave >= 0 ? std::min(octave, kMaxOctaveDots) : (octave < -kMaxOctaveDots ? kMaxOctaveDots : -octave);
+}
+
 void DrawOctaveDots(TDrawEngine* d, float x, float y, const TCell& cell, int, int) {
-    const int n = std::abs(cell.dot);
+    const int n = OctaveDotCount(cell.dot);
     if (n == 0)
         return;
     const float xu = XUnit(), yu = YUnit();

@@ -18,6 +18,10 @@ void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int 
 void DrawJianpuDash(TDrawEngine* d, float x, float y, const TCell& cell, int col, int row);
 // The cell's octave dots (its dot count: above when positive, below when negative).
 void DrawOctaveDots(TDrawEngine* d, float x, float y, const TCell& cell, int col, int row);
+// How many octave dots an octave value draws: its size, but no more than
+// kMaxOctaveDots, so a damaged value cannot keep the drawer busy for ever.
+constexpr int kMaxOctaveDots = 16;
+int OctaveDotCount(int octave);
 // One augmentation dot.
 void DrawAugmentationDot(TDrawEngine* d, float x, float y, const TCell& cell, float factor);
 // The curved-arrow marks of styles 0x60 and 0x70: the "Toccata" glyph, or its

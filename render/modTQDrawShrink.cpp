@@ -135,10 +135,10 @@ void DrawShrinkNoteLines(TDrawEngine* d, float x, float y, const TCell& cell, co
         return;
     const float xd = x + 0.6f * w;
     if (note.octave > 0) {
-        for (int j = 0; j < note.octave; ++j)
+        for (int j = 0; j < OctaveDotCount(note.octave); ++j)
             DrawDotGlyph(d, xd - 0.3f * X, y + Y * (-0.75f - 0.15f * static_cast<float>(j)), cell, 1.5f, -1);
     } else {
-        for (int j = 0; j < -note.octave; ++j)
+        for (int j = 0; j < OctaveDotCount(note.octave); ++j)
             DrawDotGlyph(d, xd - 0.35f * X, yl + Y * (0.15f * static_cast<float>(j) - 0.7f),
                          cell, 1.5f, -1);
     }

@@ -118,7 +118,7 @@ void DrawVerticalChord(TDrawEngine* d, float x, float y, int col, int row, const
         }
 
         if (item.octave != 0 && code != ' ' && code != '0' && code != kDotCode) {
-            const int count = std::abs(item.octave);
+            const int count = OctaveDotCount(item.octave);
             for (int j = 0; j < count; ++j) {
                 const float fj = static_cast<float>(j);
                 float dx, dy;

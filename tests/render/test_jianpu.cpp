@@ -131,6 +131,22 @@ TEST(JianpuNote, OctaveDotsBelowMakeRoomForUnderlines) {
     }
 }
 
+// A damaged score may hold any octave value: the dots drawn stay bounded.
+TEST(JianpuNote, DamagedOctaveValuesDrawABoundedNumberOfDots) {
+    const struct { int octave; int dots; } cases[] = {
+        {3, 3}, {-2, 2}, {kMaxOctaveDots + 1, kMaxOctaveDots}, {2000000000, kMaxOctaveDots},
+        {-2147483647 - 1, kMaxOctaveDots},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(OctaveDotCount(c.octave), c.dots) << c.octave;
+        TViewFixture fx;
+        fx.Row(1, "1 1 2");
+        fx.At(1, 1).dot = c.octave;
+        DrawNote(fx, 1, 1);
+        EXPECT_EQ(TextsOf(fx.canvas, ".").size(), static_cast<size_t>(c.dots)) << c.octave;
+    }
+}
+
 TEST(JianpuNote, AccidentalPlaceFollowsTheLeftNeighbourAndShiftBits) {
     TMusicFonts fonts(true, true);
     struct Case {
