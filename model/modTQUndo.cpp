@@ -459,7 +459,7 @@ void TUndo::UndoStep() {
         OnPageCaption();
 }
 
-bool TUndo::RedoSnapshot(const TUndoItem& item) {
+bool TUndo::SaveRedoSnapshot(const TUndoItem& item) {
     TMainScore& s = *frmMainTQ;
     TUndoItem undo;
     undo.kind = item.kind;
@@ -523,7 +523,7 @@ void TUndo::RedoStep() {
             // The undo item covers the other layer exactly when the redone item did.
             AppendCellBlock(item.block, item.selection, item.page, false, item.otherLayerStart != -1);
             RestoreCells(item);
-        } else if (!RedoSnapshot(item)) {
+        } else if (!SaveRedoSnapshot(item)) {
             break; // reported; the item and the score stay as they were
         }
         RedoList.pop_back();

@@ -98,7 +98,7 @@ private:
     void AppendCellBlock(const int block[4], const int selection[4], int page, bool clearRedo, bool bothLayers);
     void CopyBlock(TUndoItem& item, bool bothLayers) const;
     void PushUndo(TUndoItem item);
-    bool RedoSnapshot(const TUndoItem& item);
+    bool SaveRedoSnapshot(const TUndoItem& item);
     void DropOldest();
     std::string NewTempFile(const char* prefix) const;
     bool WriteSnapshot(const std::string& file, int kind, int page) const;
