@@ -7,6 +7,7 @@
 
 #include "render/modTQDrawGongche.h"
 #include "render/modTQDrawMsc.h"
+#include "tests/render/TQCompoundCells.h"
 #include "tests/render/TQMusicFonts.h"
 #include "tests/render/TQViewFixture.h"
 
@@ -24,16 +25,6 @@ struct TDrawn {
 
 std::ostream& operator<<(std::ostream& os, const TDrawn& d) {
     return os << "{" << d.text << " " << d.x << "," << d.y << (d.narrow ? " narrow" : "") << "}";
-}
-
-TCell GongcheCell(int note, int dot, uint32_t attr = 0, float size = 1.0f) {
-    TCell c;
-    c.cellType = ctGongche;
-    c.Note = note;
-    c.dot = dot;
-    c.Attr = attr;
-    c.fontSizeR = size;
-    return c;
 }
 
 std::vector<TDrawn> Texts(const TRecordingCanvas& rc) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "render/modTQDrawGrace.h"
+#include "tests/render/TQCompoundCells.h"
 #include "tests/render/TQMusicFonts.h"
 #include "tests/render/TQViewFixture.h"
 
@@ -13,16 +14,6 @@ namespace {
 
 // x unit 20, y unit 40; the grace cell at column 2, row 1 has its origin at
 // (100, 90); its notes start 0.1 x unit in and advance 0.45 x unit.
-TCompressNote Note(int code, int lines = 0, int octave = 0, uint32_t attr = 0, uint32_t option = 0) {
-    TCompressNote n;
-    n.code = code;
-    n.value = lines;
-    n.octave = octave;
-    n.attr = attr;
-    n.option = option;
-    return n;
-}
-
 TCell& GraceCell(TViewFixture& fx, uint32_t style, std::vector<TCompressNote> notes, int col = 2) {
     TCell& c = fx.At(col, 1);
     c.Note = notes.empty() ? 32 : notes.front().code;
@@ -34,14 +25,6 @@ TCell& GraceCell(TViewFixture& fx, uint32_t style, std::vector<TCompressNote> no
 void Draw(TViewFixture& fx, int col = 2) {
     fx.canvas.Clear();
     DrawGraceCell(&fx.view.DrawEngine, fx.X(col), fx.Y(1), col, 1);
-}
-
-std::vector<const TCanvasCall*> Digits(const TRecordingCanvas& rc) {
-    std::vector<const TCanvasCall*> out;
-    for (const TCanvasCall* t : rc.TextOuts())
-        if (t->LogFont)
-            out.push_back(t);
-    return out;
 }
 
 } // namespace
@@ -67,7 +50,7 @@ TEST(GraceCell, NotesBeforeOrAfterTheirMainNote) {
         TViewFixture fx;
         std::vector<TCompressNote> notes;
         for (int i = 0; i < c.notes; ++i)
-            notes.push_back(Note('1' + i));
+            notes.push_back(SmallNote('1' + i));
         GraceCell(fx, c.style, notes);
         Draw(fx);
         const TRecordingCanvas& rc = fx.canvas;
@@ -109,7 +92,7 @@ TEST(GraceCell, CurveHangsUnderTheLowestUnderlineOrDot) {
     };
     for (const Case& c : cases) {
         TViewFixture fx;
-        GraceCell(fx, 0xC0, {Note('5', c.lines, c.octave)});
+        GraceCell(fx, 0xC0, {SmallNote('5', c.lines, c.octave)});
         Draw(fx);
         const auto lines = fx.canvas.OfOp(TCanvasOp::LineTo);
         ASSERT_GE(lines.size(), 10u);
@@ -137,7 +120,7 @@ TEST(GraceCell, UnderlinesOfTheNeighboursRunOnUnderTheNotes) {
             fx.At(c.col + 1, 1) = TScoreFixture::Cell("2");
             fx.At(c.col + 1, 1).UL = c.right;
         }
-        GraceCell(fx, 0xC0, {Note('3')}, c.col);
+        GraceCell(fx, 0xC0, {SmallNote('3')}, c.col);
         Draw(fx, c.col);
         int bars = 0;
         for (const TCanvasCall* f : fx.canvas.OfOp(TCanvasOp::FillRect))
@@ -150,7 +133,7 @@ TEST(GraceCell, UnderlinesOfTheNeighboursRunOnUnderTheNotes) {
 TEST(GraceCell, ConnectingSlurForSlurMarks) {
     for (int markType : {0, 1, 81}) {
         TViewFixture fx;
-        TCell& c = GraceCell(fx, 0xC0, {Note('3')});
+        TCell& c = GraceCell(fx, 0xC0, {SmallNote('3')});
         c.markType = markType;
         c.iEnd = 3;
         fx.At(3, 1) = TScoreFixture::Cell("5");
@@ -163,7 +146,7 @@ TEST(GraceCell, SignPositionMovesOnlyTheAccidental) {
     TMusicFonts fonts(true, true);
     auto sharpX = [](uint32_t option) {
         TViewFixture fx;
-        GraceCell(fx, 0xC0, {Note('5', 0, 0, 0x01, option)});
+        GraceCell(fx, 0xC0, {SmallNote('5', 0, 0, 0x01, option)});
         Draw(fx);
         const TCanvasCall* sharp = fx.canvas.FindText("#");
         return sharp ? sharp->Arg(0) : -1000;
@@ -179,7 +162,7 @@ TEST(GraceCell, RestKeepsItsLinesButNoMarks) {
     TMusicFonts fonts(true, true);
     for (int code : {'5', '0'}) {
         TViewFixture fx;
-        GraceCell(fx, 0xC0, {Note(code, 2, 0, 0x01, 0x20 | 0x4000000)});
+        GraceCell(fx, 0xC0, {SmallNote(code, 2, 0, 0x01, 0x20 | 0x4000000)});
         Draw(fx);
         int music = 0;
         for (const TCanvasCall* t : fx.canvas.TextOuts())

@@ -7,6 +7,7 @@
 
 #include "model/modTQUtil.h"
 #include "render/modTQDrawShrink.h"
+#include "tests/render/TQCompoundCells.h"
 #include "tests/render/TQMusicFonts.h"
 #include "tests/render/TQViewFixture.h"
 
@@ -14,16 +15,6 @@ namespace {
 
 // x unit 20, y unit 40, draw scale 20; the cell at column 2, row 1 has its
 // origin at (100, 90). Small notes start at x0 = 101, yb = 90.8.
-TCompressNote Note(int code, int lines = 0, int octave = 0, uint32_t attr = 0, uint32_t option = 0) {
-    TCompressNote n;
-    n.code = code;
-    n.value = lines;
-    n.octave = octave;
-    n.attr = attr;
-    n.option = option;
-    return n;
-}
-
 TCell& ShrunkCell(TViewFixture& fx, std::vector<TCompressNote> notes, int markType = 0, int rate = 0) {
     TCell& c = fx.At(2, 1);
     c.Note = notes.empty() ? 32 : notes.front().code;
@@ -40,14 +31,6 @@ void Draw(TViewFixture& fx) {
     DrawShrinkCell(&fx.view.DrawEngine, 2, 1, fx.X(2), fx.Y(1));
 }
 
-std::vector<const TCanvasCall*> Digits(const TRecordingCanvas& rc) {
-    std::vector<const TCanvasCall*> out;
-    for (const TCanvasCall* t : rc.TextOuts())
-        if (t->LogFont)
-            out.push_back(t);
-    return out;
-}
-
 // Underline bars: the fills 2 pixels high (0.12 x unit) below the digits.
 std::vector<const TCanvasCall*> Underlines(const TRecordingCanvas& rc) {
     std::vector<const TCanvasCall*> out;
@@ -62,7 +45,7 @@ std::vector<const TCanvasCall*> Underlines(const TRecordingCanvas& rc) {
 TEST(ShrinkCell, FourNotesWithUnderlinesAndATupletNumber) {
     TMusicFonts fonts(true, true);
     TViewFixture fx;
-    ShrunkCell(fx, {Note('1', 1), Note('2', 1), Note('3', 1), Note('4', 1)}, 56);
+    ShrunkCell(fx, {SmallNote('1', 1), SmallNote('2', 1), SmallNote('3', 1), SmallNote('4', 1)}, 56);
     Draw(fx);
     const TRecordingCanvas& rc = fx.canvas;
 
@@ -102,7 +85,7 @@ TEST(ShrinkCell, FourNotesWithUnderlinesAndATupletNumber) {
 
 TEST(ShrinkCell, TupletNumberCountsOnlyNotes) {
     TViewFixture fx;
-    ShrunkCell(fx, {Note('1'), Note(32), Note('3'), Note(32), Note('5')}, 56);
+    ShrunkCell(fx, {SmallNote('1'), SmallNote(32), SmallNote('3'), SmallNote(32), SmallNote('5')}, 56);
     Draw(fx);
     EXPECT_NE(fx.canvas.FindText("3"), nullptr);
     int timesTexts = 0;
@@ -130,7 +113,7 @@ TEST(ShrinkCell, UnderlinesAndFontFollowTheRate) {
     };
     for (const Case& c : cases) {
         TViewFixture fx;
-        ShrunkCell(fx, {Note('5', c.lines)}, 0, c.rate);
+        ShrunkCell(fx, {SmallNote('5', c.lines)}, 0, c.rate);
         Draw(fx);
         const auto lines = Underlines(fx.canvas);
         ASSERT_EQ(static_cast<int>(lines.size()), c.drawn) << c.rate << "\n" << fx.canvas.Dump();
@@ -158,7 +141,7 @@ TEST(ShrinkCell, OctaveDotsStandAboveOrHangUnderTheLines) {
     };
     for (const Case& c : cases) {
         TViewFixture fx;
-        ShrunkCell(fx, {Note('5', c.lines, c.octave)});
+        ShrunkCell(fx, {SmallNote('5', c.lines, c.octave)});
         Draw(fx);
         std::vector<int> ys;
         for (const TCanvasCall* t : fx.canvas.TextOuts())
@@ -174,7 +157,7 @@ TEST(ShrinkCell, RestGetsNoAccidentalOrMarksAbove) {
     const uint32_t option = 0x20 | 0x4000000 | 0x10 | 0x400;
     for (int code : {'5', '0'}) {
         TViewFixture fx;
-        ShrunkCell(fx, {Note(code, 1, 0, 0x01, option | 0x8)});
+        ShrunkCell(fx, {SmallNote(code, 1, 0, 0x01, option | 0x8)});
         Draw(fx);
         const TRecordingCanvas& rc = fx.canvas;
         int music = 0;
@@ -206,7 +189,7 @@ TEST(ShrinkCell, AccidentalsWithoutTheMusicFont) {
     };
     for (const Case& c : cases) {
         TViewFixture fx;
-        ShrunkCell(fx, {Note('5', 0, 0, c.kind)});
+        ShrunkCell(fx, {SmallNote('5', 0, 0, c.kind)});
         Draw(fx);
         EXPECT_EQ(fx.canvas.CountOf(c.op), c.count) << c.kind << "\n" << fx.canvas.Dump();
         for (const TCanvasCall* t : fx.canvas.TextOuts())
@@ -224,13 +207,13 @@ TEST(ShrinkCell, SlursBetweenTheSmallNotes) {
     };
     const uint32_t start = 0x40000000u, end = 0x80000000u;
     const std::vector<Case> cases = {
-        {"a slur from note 0 to note 2", {Note('1', 1, 0, 0, start), Note('2', 1), Note('3', 1, 0, 0, end), Note('4', 1)}, 0, false, 1},
-        {"two slurs", {Note('1', 1, 0, 0, start), Note('2', 1, 0, 0, end), Note('3', 1, 0, 0, start), Note('4', 1, 0, 0, end)}, 0, false, 2},
-        {"a start never closed", {Note('1', 1, 0, 0, start), Note('2', 1)}, 0, false, 0},
-        {"the cell's slur over all notes", {Note('1', 1), Note('2', 1)}, 1, false, 1},
-        {"an end alone suppresses the cell's slur", {Note('1', 1), Note('2', 1, 0, 0, end)}, 1, false, 0},
-        {"ties only: no slur over small notes", {Note('1', 1), Note('2', 1)}, 1, true, 0},
-        {"ties only: the tuplet curve stays", {Note('1', 1), Note('2', 1), Note('3', 1)}, 56, true, 1},
+        {"a slur from note 0 to note 2", {SmallNote('1', 1, 0, 0, start), SmallNote('2', 1), SmallNote('3', 1, 0, 0, end), SmallNote('4', 1)}, 0, false, 1},
+        {"two slurs", {SmallNote('1', 1, 0, 0, start), SmallNote('2', 1, 0, 0, end), SmallNote('3', 1, 0, 0, start), SmallNote('4', 1, 0, 0, end)}, 0, false, 2},
+        {"a start never closed", {SmallNote('1', 1, 0, 0, start), SmallNote('2', 1)}, 0, false, 0},
+        {"the cell's slur over all notes", {SmallNote('1', 1), SmallNote('2', 1)}, 1, false, 1},
+        {"an end alone suppresses the cell's slur", {SmallNote('1', 1), SmallNote('2', 1, 0, 0, end)}, 1, false, 0},
+        {"ties only: no slur over small notes", {SmallNote('1', 1), SmallNote('2', 1)}, 1, true, 0},
+        {"ties only: the tuplet curve stays", {SmallNote('1', 1), SmallNote('2', 1), SmallNote('3', 1)}, 56, true, 1},
     };
     for (const Case& c : cases) {
         TViewFixture fx;
@@ -251,7 +234,7 @@ TEST(ShrinkCell, SlurStartsOverTheFirstNoteClearOfItsDots) {
     const std::vector<Case> cases = {{0, 0, 100}, {1, 0, 94}, {0, 1, 100}, {0, 2, 94}};
     for (const Case& c : cases) {
         TViewFixture fx;
-        ShrunkCell(fx, {Note('1', 1, c.firstOctave), Note('2', 1, c.innerOctave), Note('3', 1)}, 1);
+        ShrunkCell(fx, {SmallNote('1', 1, c.firstOctave), SmallNote('2', 1, c.innerOctave), SmallNote('3', 1)}, 1);
         Draw(fx);
         const auto polys = fx.canvas.OfOp(TCanvasOp::Polygon);
         ASSERT_EQ(polys.size(), 1u);
@@ -269,7 +252,7 @@ TEST(ShrinkCell, EmptyListDrawsNothing) {
 TEST(ShrinkCell, DotItemStandsRightOfItsSlotWithoutMarks) {
     TMusicFonts fonts(true, true);
     TViewFixture fx;
-    ShrunkCell(fx, {Note('1', 1), Note(-73, 1, 0, 0x11)}); // ring and sharp asked for
+    ShrunkCell(fx, {SmallNote('1', 1), SmallNote(-73, 1, 0, 0x11)}); // ring and sharp asked for
     Draw(fx);
     const TRecordingCanvas& rc = fx.canvas;
     EXPECT_EQ(Digits(rc).size(), 1u) << rc.Dump();

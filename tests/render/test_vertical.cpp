@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "render/modTQDrawVertical.h"
+#include "tests/render/TQCompoundCells.h"
 #include "tests/render/TQMusicFonts.h"
 #include "tests/render/TQViewFixture.h"
 
@@ -33,15 +34,6 @@ TCell& Chord(TViewFixture& fx, std::vector<TCompressNote> items, int rate = 15, 
 void Draw(TViewFixture& fx) {
     fx.canvas.Clear();
     DrawVerticalChord(&fx.view.DrawEngine, fx.X(2), fx.Y(1), 2, 1, fx.At(2, 1));
-}
-
-// The stacked digits (drawn in the created chord font), bottom first.
-std::vector<const TCanvasCall*> Digits(const TRecordingCanvas& rc) {
-    std::vector<const TCanvasCall*> out;
-    for (const TCanvasCall* t : rc.TextOuts())
-        if (t->LogFont)
-            out.push_back(t);
-    return out;
 }
 
 std::vector<const TCanvasCall*> Dots(const TRecordingCanvas& rc) {
