@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/modTQUtil.h"
+#include "tests/render/TQPageImage.h"
 #include "tests/render/TQViewFixture.h"
 
 constexpr int kDenseCols = 60;
@@ -45,9 +46,4 @@ inline void BuildDensePage(TViewFixture& fx) {
 }
 
 // Sets the zoom and sizes the paint box to the page.
-inline void SetDenseZoom(TViewFixture& fx, double zoom) {
-    TMainView& v = fx.view;
-    v.Zoom = zoom;
-    v.PaintBoxWidth = RoundToInt((v.LeftMargin + v.CellWidth * kDenseCols + v.RightMargin) * zoom);
-    v.PaintBoxHeight = RoundToInt((v.TopMargin + v.CellHeight * kDenseRows + v.BottomMargin) * zoom);
-}
+inline void SetDenseZoom(TViewFixture& fx, double zoom) { FitPaintBox(fx.view, kDenseCols, kDenseRows, zoom); }

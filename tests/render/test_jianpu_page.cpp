@@ -9,8 +9,8 @@
 
 #include "model/modTQUtil.h"
 #include "platform/core/TQStrings.h"
-#include "platform/gui/TQQtCanvas.h"
 #include "tests/render/TQMusicFonts.h"
+#include "tests/render/TQPageImage.h"
 #include "tests/render/TQViewFixture.h"
 #include "tests/support/TQTestSupport.h"
 
@@ -37,17 +37,6 @@ void BuildJianpuPage(TViewFixture& fx) {
     fx.At(8, 6).dot = 300; // turned by 30 degrees
 }
 
-TColor At(const QImage& image, int x, int y) { return QRgbToTColor(image.pixel(x, y)); }
-
-// Whether any pixel of the rectangle differs from the background.
-bool Inked(const QImage& image, int x0, int y0, int x1, int y1, TColor background) {
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x)
-            if (At(image, x, y) != background)
-                return true;
-    return false;
-}
-
 } // namespace
 
 TEST(JianpuPage, SamplePageDrawsEveryElement) {
@@ -58,16 +47,9 @@ TEST(JianpuPage, SamplePageDrawsEveryElement) {
         TViewFixture fx(kCols, kRows);
         BuildJianpuPage(fx);
         TMainView& v = fx.view;
-        v.Zoom = 2.0;
-        v.PaintBoxWidth = RoundToInt((v.LeftMargin + v.CellWidth * kCols + v.RightMargin) * v.Zoom);
-        v.PaintBoxHeight = RoundToInt((v.TopMargin + v.CellHeight * kRows + v.BottomMargin) * v.Zoom);
-        QImage image(v.PaintBoxWidth, v.PaintBoxHeight, QImage::Format_RGB32);
-        image.fill(Qt::gray);
-        TQtCanvas canvas(&image);
-        v.PaintBoxCanvas = &canvas;
-        v.OutCanvas = &canvas;
-        v.RedrawPage();
-        canvas.End();
+        FitPaintBox(v, kCols, kRows, 2.0);
+        TPageImage page(v);
+        const QImage& image = page.image;
         tqtest::SavePngIfWanted(image, musicFont ? "render_jianpu_page" : "render_jianpu_page_no_music_font");
 
         const TDrawEngine& e = v.DrawEngine;
@@ -83,15 +65,15 @@ TEST(JianpuPage, SamplePageDrawsEveryElement) {
             EXPECT_TRUE(Inked(image, cx(c), cy(1), cx(c) + u, cy(1) + w, bk)) << "column " << c << " " << where;
         // the dash of a run: inset 0.15 column, on the middle line of the row
         const int dashY = cy(1) + w / 2;
-        EXPECT_EQ(At(image, cx(12) + u / 2, dashY), e.MainLayerColor) << where;
-        EXPECT_EQ(At(image, cx(12) + RoundToInt(0.1f * static_cast<float>(u)), dashY), bk) << where;
+        EXPECT_EQ(PixelAt(image, cx(12) + u / 2, dashY), e.MainLayerColor) << where;
+        EXPECT_EQ(PixelAt(image, cx(12) + RoundToInt(0.1f * static_cast<float>(u)), dashY), bk) << where;
         // the octave dot above 5' lies above its digit, the one below 6, under it
         EXPECT_TRUE(Inked(image, cx(6), cy(1) - w / 4, cx(6) + u, cy(1) + w / 8, bk)) << where;
         EXPECT_TRUE(Inked(image, cx(7), cy(1) + 3 * w / 4, cx(7) + u, cy(1) + w, bk)) << where;
         // nothing drawn in the empty cells of row 1
         EXPECT_FALSE(Inked(image, cx(27) + 2, cy(1) + 2, cx(27) + u - 2, cy(1) + w - 2, bk)) << where;
         // the closing bar of the row's last column, at the grid's right edge
-        EXPECT_EQ(At(image, cx(kCols), cy(1) + w / 2), e.MainLayerColor) << where;
+        EXPECT_EQ(PixelAt(image, cx(kCols), cy(1) + w / 2), e.MainLayerColor) << where;
         // the key header and the key text have ink
         EXPECT_TRUE(Inked(image, cx(0), cy(0), cx(4), cy(0) + w, bk)) << where;
         EXPECT_TRUE(Inked(image, cx(0), cy(2), cx(3), cy(2) + w, bk)) << where;

@@ -5,16 +5,9 @@
 #include <QImage>
 #include <string>
 
-#include "platform/gui/TQQtCanvas.h"
 #include "render/modTQOverlay.h"
 #include "tests/render/TQDensePage.h"
 #include "tests/support/TQTestSupport.h"
-
-namespace {
-
-TColor At(const QImage& image, int x, int y) { return QRgbToTColor(image.pixel(x, y)); }
-
-} // namespace
 
 TEST(PagePixels, DensePageAtZoomOneAndTwo) {
     for (double zoom : {1.0, 2.0}) {
@@ -23,13 +16,8 @@ TEST(PagePixels, DensePageAtZoomOneAndTwo) {
         SetDenseZoom(fx, zoom);
         TMainView& v = fx.view;
         TDrawEngine& e = v.DrawEngine;
-        QImage image(v.PaintBoxWidth, v.PaintBoxHeight, QImage::Format_RGB32);
-        image.fill(Qt::gray);
-        TQtCanvas canvas(&image);
-        v.PaintBoxCanvas = &canvas;
-        v.OutCanvas = &canvas;
-        v.RedrawPage();
-        canvas.End();
+        TPageImage page(v);
+        QImage& image = page.image;
         tqtest::SavePngIfWanted(image, "render_dense_page_zoom" + std::to_string(static_cast<int>(zoom)));
         const std::string where = "zoom " + std::to_string(zoom);
 
@@ -40,52 +28,50 @@ TEST(PagePixels, DensePageAtZoomOneAndTwo) {
         auto cellY = [&](int r) { return static_cast<float>(T) + w * static_cast<float>(r); };
 
         // The whole page background, the margins included.
-        EXPECT_EQ(At(image, 1, 1), e.BkColor) << where;
-        EXPECT_EQ(At(image, v.PaintBoxWidth - 2, v.PaintBoxHeight - 2), e.BkColor) << where;
+        EXPECT_EQ(PixelAt(image, 1, 1), e.BkColor) << where;
+        EXPECT_EQ(PixelAt(image, v.PaintBoxWidth - 2, v.PaintBoxHeight - 2), e.BkColor) << where;
 
         // A grid line between two cells, half a row down.
-        EXPECT_EQ(At(image, L + 10 * RoundToInt(u), RoundToInt(cellY(5) + w / 2)), e.GridColor) << where;
+        EXPECT_EQ(PixelAt(image, L + 10 * RoundToInt(u), RoundToInt(cellY(5) + w / 2)), e.GridColor) << where;
 
         // The thick bar of column 4, row 0: from 0.52 x unit, 0.12 x unit wide, a row high.
         const int barX = RoundToInt(cellX(4) + 0.52f * u);
         const int barW = static_cast<int>(0.12f * u);
         for (int dx = 0; dx < barW; ++dx)
-            EXPECT_EQ(At(image, barX + dx, RoundToInt(cellY(0) + w / 2)), e.MainLayerColor) << where;
-        EXPECT_EQ(At(image, barX + barW, RoundToInt(cellY(0) + w / 2)), e.BkColor) << where;
+            EXPECT_EQ(PixelAt(image, barX + dx, RoundToInt(cellY(0) + w / 2)), e.MainLayerColor) << where;
+        EXPECT_EQ(PixelAt(image, barX + barW, RoundToInt(cellY(0) + w / 2)), e.BkColor) << where;
 
         // The underline of column 0, row 0, 0.83 y unit down, 0.12 x unit high.
         const int lineY = RoundToInt(cellY(0) + 0.83f * w);
-        EXPECT_EQ(At(image, RoundToInt(cellX(0) + u / 2), lineY), e.MainLayerColor) << where;
-        EXPECT_EQ(At(image, RoundToInt(cellX(0) + u / 2), lineY - 1), e.BkColor) << where;
+        EXPECT_EQ(PixelAt(image, RoundToInt(cellX(0) + u / 2), lineY), e.MainLayerColor) << where;
+        EXPECT_EQ(PixelAt(image, RoundToInt(cellX(0) + u / 2), lineY - 1), e.BkColor) << where;
         // "4__" in column 3: two lines, the second ceil(0.1 y unit) lower
         const int spacing = static_cast<int>(std::ceil(0.1f * w - 1e-4f));
-        EXPECT_EQ(At(image, RoundToInt(cellX(3) + u / 2), lineY + spacing), e.MainLayerColor) << where;
+        EXPECT_EQ(PixelAt(image, RoundToInt(cellX(3) + u / 2), lineY + spacing), e.MainLayerColor) << where;
 
         // The other layer's underlines (column 9, row 0, where layer 0 is empty) in
         // grey; its bar lines keep the main ink (a bar's colour is its own).
-        EXPECT_EQ(At(image, RoundToInt(cellX(9) + u / 2), lineY), e.HidenLayerColor) << where;
-        EXPECT_EQ(At(image, RoundToInt(cellX(10) + 0.52f * u), RoundToInt(cellY(0) + w / 2)), e.MainLayerColor)
+        EXPECT_EQ(PixelAt(image, RoundToInt(cellX(9) + u / 2), lineY), e.HidenLayerColor) << where;
+        EXPECT_EQ(PixelAt(image, RoundToInt(cellX(10) + 0.52f * u), RoundToInt(cellY(0) + w / 2)), e.MainLayerColor)
             << where;
 
         // The highlighted run of row 3 (columns 20..25) in light yellow, framed in
         // yellow (its top and left edges lie under the grid lines).
         // (a corner of the cell that its note leaves free)
-        EXPECT_EQ(At(image, RoundToInt(cellX(23)) - 1, RoundToInt(cellY(4)) - 2), e.HighlightFillColor) << where;
-        EXPECT_EQ(At(image, RoundToInt(cellX(22) + 0.2f * u), RoundToInt(cellY(4)) - 1), e.SelectionColor) << where;
-        EXPECT_EQ(At(image, RoundToInt(cellX(26)) - 1, RoundToInt(cellY(4)) - 2), e.SelectionColor) << where;
+        EXPECT_EQ(PixelAt(image, RoundToInt(cellX(23)) - 1, RoundToInt(cellY(4)) - 2), e.HighlightFillColor) << where;
+        EXPECT_EQ(PixelAt(image, RoundToInt(cellX(22) + 0.2f * u), RoundToInt(cellY(4)) - 1), e.SelectionColor) << where;
+        EXPECT_EQ(PixelAt(image, RoundToInt(cellX(26)) - 1, RoundToInt(cellY(4)) - 2), e.SelectionColor) << where;
 
         // The selection frame is XOR: drawn twice, the page is as it was.
         const int frameY = RoundToInt(cellY(10)) + 1;
         const int frameX = RoundToInt(cellX(31));
-        const TColor under = At(image, frameX, frameY);
+        const TColor under = PixelAt(image, frameX, frameY);
         const QImage before = image.copy();
         DrawCurrentSelection(&e);
-        canvas.End();
-        EXPECT_NE(At(image, frameX, frameY), under) << where;
+        page.canvas.End();
+        EXPECT_NE(PixelAt(image, frameX, frameY), under) << where;
         DrawCurrentSelection(&e);
-        canvas.End();
+        page.canvas.End();
         EXPECT_TRUE(image == before) << where;
-        v.OutCanvas = nullptr;
-        v.PaintBoxCanvas = nullptr;
     }
 }

@@ -12,9 +12,9 @@
 
 #include "model/modTQUtil.h"
 #include "notation/modTQJianpuSlur.h"
-#include "platform/gui/TQQtCanvas.h"
 #include "tests/render/TQCompoundCells.h"
 #include "tests/render/TQMusicFonts.h"
+#include "tests/render/TQPageImage.h"
 #include "tests/render/TQViewFixture.h"
 #include "tests/support/TQTestSupport.h"
 
@@ -105,16 +105,6 @@ void RouteCurves() {
     };
 }
 
-TColor At(const QImage& image, int x, int y) { return QRgbToTColor(image.pixel(x, y)); }
-
-bool Inked(const QImage& image, int x0, int y0, int x1, int y1, TColor background) {
-    for (int y = std::max(0, y0); y < std::min(image.height(), y1); ++y)
-        for (int x = std::max(0, x0); x < std::min(image.width(), x1); ++x)
-            if (At(image, x, y) != background)
-                return true;
-    return false;
-}
-
 } // namespace
 
 TEST(CompoundPage, SamplePageOfCompoundCellsGongcheAndCurves) {
@@ -125,16 +115,9 @@ TEST(CompoundPage, SamplePageOfCompoundCellsGongcheAndCurves) {
         BuildPage(fx);
         RouteCurves();
         TMainView& v = fx.view;
-        v.Zoom = 2.5;
-        v.PaintBoxWidth = RoundToInt((v.LeftMargin + v.CellWidth * kCols + v.RightMargin) * v.Zoom);
-        v.PaintBoxHeight = RoundToInt((v.TopMargin + v.CellHeight * kRows + v.BottomMargin) * v.Zoom);
-        QImage image(v.PaintBoxWidth, v.PaintBoxHeight, QImage::Format_RGB32);
-        image.fill(Qt::gray);
-        TQtCanvas canvas(&image);
-        v.PaintBoxCanvas = &canvas;
-        v.OutCanvas = &canvas;
-        v.RedrawPage();
-        canvas.End();
+        FitPaintBox(v, kCols, kRows, 2.5);
+        TPageImage page(v);
+        const QImage& image = page.image;
         tqtest::SavePngIfWanted(image, musicFont ? "render_compound_page" : "render_compound_page_no_music_font");
 
         const TDrawEngine& e = v.DrawEngine;
