@@ -580,14 +580,7 @@ bool ReadCellRecord(TBinReader& in, TCell& cell, int version, const std::string&
     }
     // 11. Western cells
     if (cell.cellType == ctWestern) {
-        if (cell.Note == -3 && cell.Attr == 15)
-            cell.Attr = 12;
-        else if (cell.Note == -5 && cell.Attr == 16)
-            cell.Attr = 13;
-        else if (cell.Note == -5 && cell.Attr == 17)
-            cell.Attr = 14;
-        else if (cell.Note == -5 && cell.Attr == 18)
-            cell.Attr = 12;
+        RenumberClefKeyCode(cell);
         if (!ReadWestChords(in, cell, version))
             return false;
         if (version < 409 && (cell.option & 1u))

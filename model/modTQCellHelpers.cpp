@@ -31,6 +31,17 @@ bool HasRitArpRateAdj(const TCell& cell) {
     return v != 100 && v >= 20;
 }
 
+void RenumberClefKeyCode(TCell& cell) {
+    if (cell.Note == -3 && cell.Attr == 15)
+        cell.Attr = 12;
+    else if (cell.Note == -5 && cell.Attr == 16)
+        cell.Attr = 13;
+    else if (cell.Note == -5 && cell.Attr == 17)
+        cell.Attr = 14;
+    else if (cell.Note == -5 && cell.Attr == 18)
+        cell.Attr = 12;
+}
+
 void ReverseWestChordOrder(TCell& cell) {
     const std::size_t n = cell.westChordArray.size();
     if (n == 0)

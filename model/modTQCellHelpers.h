@@ -24,6 +24,10 @@ bool HasNotesVolAdj(const TCell& cell);
 bool HasCrescRateAdj(const TCell& cell);
 bool HasRitArpRateAdj(const TCell& cell);
 
+// Clef key codes of stored Western cells, renumbered as both score readers read
+// them: Note -3 with Attr 15 gets 12; Note -5 with Attr 16, 17, 18 gets 13, 14, 12.
+void RenumberClefKeyCode(TCell& cell);
+
 // Chords of files older than version 409 with a flipped stem were stored from the
 // top note down (item k lies below its predecessor). This turns such a chord into
 // the current order without moving any note: the lowest note becomes the main

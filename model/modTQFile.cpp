@@ -164,14 +164,7 @@ bool TTextScoreReader::Cell(TCell& cell, int version) {
             Int();
         }
     } else if (storedType == ctWestern) {
-        if (cell.Note == -3 && cell.Attr == 15)
-            cell.Attr = 12;
-        else if (cell.Note == -5 && cell.Attr == 16)
-            cell.Attr = 13;
-        else if (cell.Note == -5 && cell.Attr == 17)
-            cell.Attr = 14;
-        else if (cell.Note == -5 && cell.Attr == 18)
-            cell.Attr = 12;
+        RenumberClefKeyCode(cell);
         int count = Int();
         if (count < 0 || long(count) > Remaining() / (4 * kMinNumberBytes))
             return false;
