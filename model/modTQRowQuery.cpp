@@ -18,6 +18,12 @@ bool RowInGrid(int row) {
     return frmMainTQ && row >= 0 && row < frmMainTQ->Rows;
 }
 
+// A row of the grid at an address (RowAtAddress), or nullptr when the row lies
+// outside the grid or the page does not exist.
+const TCellRow* GridRow(int row, int page, int layer) {
+    return RowInGrid(row) ? RowAtAddress(row, page, layer) : nullptr;
+}
+
 // The layer's page, or nullptr when the page does not exist.
 const TPage* PageOf(int page, int layer) {
     if (!frmMainTQ || layer < 0 || layer > 1 || page < 0)
@@ -42,9 +48,7 @@ bool HasClefInRow(const TCellRow& cells, int limit) {
 }
 
 bool IsWestRow(int row, int limit, int page) {
-    if (!RowInGrid(row))
-        return false;
-    const TCellRow* cells = RowAtAddress(row, ResolvePage(page), 0);
+    const TCellRow* cells = GridRow(row, ResolvePage(page), 0);
     return cells && HasClefInRow(*cells, limit);
 }
 
@@ -56,9 +60,7 @@ bool IsWestRowAtCursor() {
 }
 
 bool IsPlayableWestRow(int row) {
-    if (!RowInGrid(row))
-        return false;
-    const TCellRow* cells = RowAtAddress(row, -1, 0);
+    const TCellRow* cells = GridRow(row, -1, 0);
     if (!cells)
         return false;
     for (int c = 0; c < GridColumns(*cells); ++c) {
@@ -70,9 +72,7 @@ bool IsPlayableWestRow(int row) {
 }
 
 bool IsDrumStaffRow(int row) {
-    if (!RowInGrid(row))
-        return false;
-    const TCellRow* cells = RowAtAddress(row, -1, 0);
+    const TCellRow* cells = GridRow(row, -1, 0);
     if (!cells)
         return false;
     for (int c = 0; c < GridColumns(*cells); ++c) {
@@ -166,9 +166,7 @@ bool ScoreHasJianpuRows() {
 }
 
 bool HasBarMarkInFirstHalf(int row) {
-    if (!RowInGrid(row))
-        return false;
-    const TCellRow* cells = RowAtAddress(row);
+    const TCellRow* cells = GridRow(row, -1, -1);
     if (!cells)
         return false;
     size_t half = cells->size() / 2;
