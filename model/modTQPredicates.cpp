@@ -36,6 +36,13 @@ const TCell* GridCellChecked(int col, int row, int page = -1, int layer = -1) {
     return CellAtAddress(col, row, page, layer);
 }
 
+// Whether the cell at (col, row) is on the grid proper and passes the test.
+template <typename CellTest>
+bool GridCellIs(int col, int row, CellTest test) {
+    const TCell* c = GridCellChecked(col, row);
+    return c && test(*c);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -356,39 +363,25 @@ bool IsJianpuNoteAt(int col, int row) {
 }
 
 bool IsWestNoteAt(int col, int row, int minCode) {
-    const TCell* c = GridCellChecked(col, row);
-    return c && IsWestNoteCell(*c, minCode);
+    return GridCellIs(col, row, [minCode](const TCell& c) { return IsWestNoteCell(c, minCode); });
 }
 
 bool IsWestNoteOrRestAt(int col, int row, int minCode) {
-    const TCell* c = GridCellChecked(col, row);
-    return c && IsWestNoteOrRest(*c, minCode);
+    return GridCellIs(col, row, [minCode](const TCell& c) { return IsWestNoteOrRest(c, minCode); });
 }
 
-bool IsWestRestAt(int col, int row) {
-    const TCell* c = GridCellChecked(col, row);
-    return c && IsWestRestCell(*c);
-}
+bool IsWestRestAt(int col, int row) { return GridCellIs(col, row, IsWestRestCell); }
 
 bool IsNoteOrRestAt(int col, int row) {
     const TCell* c = CellAtAddress(col, row);
     return c && IsNoteOrRestCell(*c);
 }
 
-bool IsEmptyCellAt(int col, int row) {
-    const TCell* c = GridCellChecked(col, row);
-    return c && IsEmptyCell(*c);
-}
+bool IsEmptyCellAt(int col, int row) { return GridCellIs(col, row, IsEmptyCell); }
 
-bool IsShrinkCellAt(int col, int row) {
-    const TCell* c = GridCellChecked(col, row);
-    return c && IsShrinkCell(*c);
-}
+bool IsShrinkCellAt(int col, int row) { return GridCellIs(col, row, IsShrinkCell); }
 
-bool HasUpNoteKind1At(int col, int row) {
-    const TCell* c = GridCellChecked(col, row);
-    return c && HasUpNoteKind1(*c);
-}
+bool HasUpNoteKind1At(int col, int row) { return GridCellIs(col, row, HasUpNoteKind1); }
 
 bool IsBarLineAt(int col, int row, int page) {
     const TCell* c = GridCellChecked(col, row, page, 0);
