@@ -76,6 +76,54 @@ private:
     std::vector<std::pair<std::string, std::string>> values_;
 };
 
+// The tool windows whose visibility and place are kept, in writing order; each
+// opens 400 pixels from the left by default.
+struct TToolWindowKeys {
+    const char* visibleKey;
+    const char* leftKey;
+    const char* topKey;
+    bool TMainSettings::*visible;
+    int TMainSettings::*left;
+    int TMainSettings::*top;
+    int defaultTop;
+};
+const TToolWindowKeys kToolWindows[] = {
+    {"WestDlgVisible", "WestDlgLeft", "WestDlgTop", &TMainSettings::WestDlgVisible, &TMainSettings::WestDlgLeft,
+     &TMainSettings::WestDlgTop, 100},
+    {"SpecialDlgVisible", "SpecialDlgLeft", "SpecialDlgTop", &TMainSettings::SpecialDlgVisible,
+     &TMainSettings::SpecialDlgLeft, &TMainSettings::SpecialDlgTop, 300},
+    {"DynDlgVisible", "DynDlgLeft", "DynDlgTop", &TMainSettings::DynDlgVisible, &TMainSettings::DynDlgLeft,
+     &TMainSettings::DynDlgTop, 200},
+    {"GongChiDlgVisible", "GongChiDlgLeft", "GongChiDlgTop", &TMainSettings::GongChiDlgVisible,
+     &TMainSettings::GongChiDlgLeft, &TMainSettings::GongChiDlgTop, 400},
+    // the left key is spelt so in every stored file
+    {"TextSymDlgVisible", "TextSymDlglLeft", "TextSymDlgTop", &TMainSettings::TextSymDlgVisible,
+     &TMainSettings::TextSymDlgLeft, &TMainSettings::TextSymDlgTop, 500},
+    {"PlyDlgVisible", "PlyDlgLeft", "PlyDlgTop", &TMainSettings::PlyDlgVisible, &TMainSettings::PlyDlgLeft,
+     &TMainSettings::PlyDlgTop, 50},
+};
+
+// A switch of a dialog's own section: its key, field and default, in writing order.
+template <typename Prefs>
+struct TSwitchKey {
+    const char* key;
+    bool Prefs::*field;
+    bool def;
+};
+const TSwitchKey<TPrintPrefs> kPrintSwitches[] = {
+    {"printInColor", &TPrintPrefs::PrintInColor, false},
+    {"IncludePageN", &TPrintPrefs::IncludePageN, true},
+    {"IncludeTitle", &TPrintPrefs::IncludeTitle, true},
+    {"IncludeFileName", &TPrintPrefs::IncludeFileName, true},
+};
+const TSwitchKey<TImageExportPrefs> kImageExportSwitches[] = {
+    {"rbtJPEG", &TImageExportPrefs::Jpeg, true},
+    {"rbtPDF", &TImageExportPrefs::Pdf, false},
+    {"rbtBMP", &TImageExportPrefs::Bmp, false},
+    {"rbtBW", &TImageExportPrefs::BlackWhite, true},
+    {"rbtColor", &TImageExportPrefs::Color, false},
+};
+
 // The grid must hold at least one cell across and down; a stored combination
 // that does not gets the default paper, cell size and margins.
 void KeepPageUsable(TMainScore& s) {
@@ -177,24 +225,11 @@ void LoadPreferences(TPrefParts& p) {
     m.LoadPreFile = r.Bool("loadPreFile", m.LoadPreFile);
     s.Zoom = r.Float("Zoom", 1.0, kMinZoom, kMaxZoom);
 
-    m.WestDlgVisible = r.Bool("WestDlgVisible", false);
-    m.WestDlgLeft = r.Int("WestDlgLeft", 400, -kMaxCoordinate, kMaxCoordinate);
-    m.WestDlgTop = r.Int("WestDlgTop", 100, -kMaxCoordinate, kMaxCoordinate);
-    m.DynDlgVisible = r.Bool("DynDlgVisible", false);
-    m.DynDlgLeft = r.Int("DynDlgLeft", 400, -kMaxCoordinate, kMaxCoordinate);
-    m.DynDlgTop = r.Int("DynDlgTop", 200, -kMaxCoordinate, kMaxCoordinate);
-    m.SpecialDlgVisible = r.Bool("SpecialDlgVisible", false);
-    m.SpecialDlgLeft = r.Int("SpecialDlgLeft", 400, -kMaxCoordinate, kMaxCoordinate);
-    m.SpecialDlgTop = r.Int("SpecialDlgTop", 300, -kMaxCoordinate, kMaxCoordinate);
-    m.PlyDlgVisible = r.Bool("PlyDlgVisible", false);
-    m.PlyDlgLeft = r.Int("PlyDlgLeft", 400, -kMaxCoordinate, kMaxCoordinate);
-    m.PlyDlgTop = r.Int("PlyDlgTop", 50, -kMaxCoordinate, kMaxCoordinate);
-    m.GongChiDlgVisible = r.Bool("GongChiDlgVisible", false);
-    m.GongChiDlgLeft = r.Int("GongChiDlgLeft", 400, -kMaxCoordinate, kMaxCoordinate);
-    m.GongChiDlgTop = r.Int("GongChiDlgTop", 400, -kMaxCoordinate, kMaxCoordinate);
-    m.TextSymDlgVisible = r.Bool("TextSymDlgVisible", false);
-    m.TextSymDlgLeft = r.Int("TextSymDlglLeft", 400, -kMaxCoordinate, kMaxCoordinate);
-    m.TextSymDlgTop = r.Int("TextSymDlgTop", 500, -kMaxCoordinate, kMaxCoordinate);
+    for (const TToolWindowKeys& k : kToolWindows) {
+        m.*k.visible = r.Bool(k.visibleKey, false);
+        m.*k.left = r.Int(k.leftKey, 400, -kMaxCoordinate, kMaxCoordinate);
+        m.*k.top = r.Int(k.topKey, k.defaultTop, -kMaxCoordinate, kMaxCoordinate);
+    }
 
     p.UseChinese = r.Bool("UseChinese", true);
     p.View.FooterFontSize = r.Int("footerFontSize", 8, kMinFooterFont, kMaxFooterFont);
@@ -280,24 +315,11 @@ bool WritePreferencesAtExit(const TPrefParts& p) {
     const TMainSettings& m = p.Settings;
     TPrefWriter w;
     w.Float("Zoom", p.Score.Zoom);
-    w.Bool("WestDlgVisible", m.WestDlgVisible);
-    w.Int("WestDlgLeft", m.WestDlgLeft);
-    w.Int("WestDlgTop", m.WestDlgTop);
-    w.Bool("SpecialDlgVisible", m.SpecialDlgVisible);
-    w.Int("SpecialDlgLeft", m.SpecialDlgLeft);
-    w.Int("SpecialDlgTop", m.SpecialDlgTop);
-    w.Bool("DynDlgVisible", m.DynDlgVisible);
-    w.Int("DynDlgLeft", m.DynDlgLeft);
-    w.Int("DynDlgTop", m.DynDlgTop);
-    w.Bool("GongChiDlgVisible", m.GongChiDlgVisible);
-    w.Int("GongChiDlgLeft", m.GongChiDlgLeft);
-    w.Int("GongChiDlgTop", m.GongChiDlgTop);
-    w.Bool("TextSymDlgVisible", m.TextSymDlgVisible);
-    w.Int("TextSymDlglLeft", m.TextSymDlgLeft);
-    w.Int("TextSymDlgTop", m.TextSymDlgTop);
-    w.Bool("PlyDlgVisible", m.PlyDlgVisible);
-    w.Int("PlyDlgLeft", m.PlyDlgLeft);
-    w.Int("PlyDlgTop", m.PlyDlgTop);
+    for (const TToolWindowKeys& k : kToolWindows) {
+        w.Bool(k.visibleKey, m.*k.visible);
+        w.Int(k.leftKey, m.*k.left);
+        w.Int(k.topKey, m.*k.top);
+    }
     w.Int("UseChinese", p.UseChinese ? 1 : 0);
     w.Int("showHintEnabled", m.PopupHintChecked ? 1 : 0);
     w.Bool("noAskMusicFont", m.NoAskMusicFont);
@@ -329,20 +351,16 @@ TPrintPrefs LoadPrintPrefs() {
     TPrefReader r(kPrint);
     TPrintPrefs prefs;
     prefs.PrintPage = r.Int("PrintPage", 0, 0, 0x7FFFFFFF);
-    prefs.PrintInColor = r.Bool("printInColor", false);
-    prefs.IncludePageN = r.Bool("IncludePageN", true);
-    prefs.IncludeTitle = r.Bool("IncludeTitle", true);
-    prefs.IncludeFileName = r.Bool("IncludeFileName", true);
+    for (const TSwitchKey<TPrintPrefs>& k : kPrintSwitches)
+        prefs.*k.field = r.Bool(k.key, k.def);
     return prefs;
 }
 
 bool SavePrintPrefs(const TPrintPrefs& prefs) {
     TPrefWriter w;
     w.Int("PrintPage", prefs.PrintPage);
-    w.Bool("printInColor", prefs.PrintInColor);
-    w.Bool("IncludePageN", prefs.IncludePageN);
-    w.Bool("IncludeTitle", prefs.IncludeTitle);
-    w.Bool("IncludeFileName", prefs.IncludeFileName);
+    for (const TSwitchKey<TPrintPrefs>& k : kPrintSwitches)
+        w.Bool(k.key, prefs.*k.field);
     return w.Commit(kPrint);
 }
 
@@ -368,21 +386,15 @@ TImageExportPrefs LoadImageExportPrefs() {
     TPrefReader r(kPref);
     TImageExportPrefs prefs;
     prefs.SaveImageWidth = r.Int("SaveImageWidth", 3000, kMinImageWidth, kMaxImageWidth);
-    prefs.Jpeg = r.Bool("rbtJPEG", true);
-    prefs.Pdf = r.Bool("rbtPDF", false);
-    prefs.Bmp = r.Bool("rbtBMP", false);
-    prefs.BlackWhite = r.Bool("rbtBW", true);
-    prefs.Color = r.Bool("rbtColor", false);
+    for (const TSwitchKey<TImageExportPrefs>& k : kImageExportSwitches)
+        prefs.*k.field = r.Bool(k.key, k.def);
     return prefs;
 }
 
 bool SaveImageExportPrefs(const TImageExportPrefs& prefs) {
     TPrefWriter w;
     w.Int("SaveImageWidth", prefs.SaveImageWidth);
-    w.Bool("rbtJPEG", prefs.Jpeg);
-    w.Bool("rbtPDF", prefs.Pdf);
-    w.Bool("rbtBMP", prefs.Bmp);
-    w.Bool("rbtBW", prefs.BlackWhite);
-    w.Bool("rbtColor", prefs.Color);
+    for (const TSwitchKey<TImageExportPrefs>& k : kImageExportSwitches)
+        w.Bool(k.key, prefs.*k.field);
     return w.Commit(kPref);
 }
