@@ -572,16 +572,20 @@ void PaintEllipseRows(QPainter& p, const EllipseRows& e, bool outline, bool fill
 }
 } // namespace
 
-void TQtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+QPainter* TQtCanvas::ClosedShapePainter(int& x1, int& y1, int& x2, int& y2) {
     Normalise(x1, y1, x2, y2);
-    int w = x2 - x1, h = y2 - y1;
-    if (w <= 0 || h <= 0)
-        return;
+    if (x2 - x1 <= 0 || y2 - y1 <= 0)
+        return nullptr;
     if (Pen.Style == psClear && Brush.Style == bsClear)
-        return;
-    QPainter* p = ShapePainter();
+        return nullptr;
+    return ShapePainter();
+}
+
+void TQtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+    QPainter* p = ClosedShapePainter(x1, y1, x2, y2);
     if (!p)
         return;
+    int w = x2 - x1, h = y2 - y1;
     bool pen = Pen.Style != psClear;
     if (Brush.Style != bsClear) {
         QColor c = ToQColor(Brush.Color);
@@ -625,15 +629,10 @@ void TQtCanvas::FillRect(const TRect& rect) {
 }
 
 void TQtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
-    Normalise(x1, y1, x2, y2);
-    int w = x2 - x1, h = y2 - y1;
-    if (w <= 0 || h <= 0)
-        return;
-    if (Pen.Style == psClear && Brush.Style == bsClear)
-        return;
-    QPainter* p = ShapePainter();
+    QPainter* p = ClosedShapePainter(x1, y1, x2, y2);
     if (!p)
         return;
+    int w = x2 - x1, h = y2 - y1;
     bool pen = Pen.Style != psClear;
     bool fill = Brush.Style != bsClear;
     if (d->raster && (!pen || (Pen.Width <= 1 && Pen.Style == psSolid))) {

@@ -94,6 +94,9 @@ class TQtCanvas : public TCanvas {
     QPainter* ActivePainter();
     QPainter* ShapePainter();
     QPainter* CopyPainter();
+    // The shape painter for a rectangle or ellipse, its corners put in order;
+    // nullptr when the box is empty or neither pen nor brush would show.
+    QPainter* ClosedShapePainter(int& x1, int& y1, int& x2, int& y2);
     // The owner of an image device counts its changes here.
     void SetChangeCounter(uint64_t* counter);
 
