@@ -43,6 +43,22 @@ bool GridCellIs(int col, int row, CellTest test) {
     return c && test(*c);
 }
 
+// Whether a dot cell follows column col of the row before a cell that stops the
+// search.
+template <typename StopTest>
+bool DotCellFollows(int col, int row, StopTest stops) {
+    for (int k = col + 1; k < frmMainTQ->Cols; ++k) {
+        const TCell* n = CellAtAddress(k, row);
+        if (!n)
+            break;
+        if (n->Note == kDotChar)
+            return true;
+        if (stops(*n))
+            return false;
+    }
+    return false;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -457,16 +473,7 @@ bool IsDottedAt(int col, int row) {
         return true;
     if (IsWestNoteOrRest(*c, 1))
         return false; // Western dots live only in the option word
-    for (int k = col + 1; k < frmMainTQ->Cols; ++k) {
-        const TCell* n = CellAtAddress(k, row);
-        if (!n)
-            break;
-        if (n->Note == kDotChar)
-            return true;
-        if (!IsEmptyCell(*n))
-            return false;
-    }
-    return false;
+    return DotCellFollows(col, row, [](const TCell& n) { return !IsEmptyCell(n); });
 }
 
 bool IsDottedJianpuNoteAt(int col, int row) {
@@ -477,16 +484,7 @@ bool IsDottedJianpuNoteAt(int col, int row) {
         return true;
     if (!IsJianpuSound(*c))
         return false;
-    for (int k = col + 1; k < frmMainTQ->Cols; ++k) {
-        const TCell* n = CellAtAddress(k, row);
-        if (!n)
-            break;
-        if (n->Note == kDotChar)
-            return true;
-        if (IsJianpuSound(*n) || IsBarLineCell(*n))
-            return false;
-    }
-    return false;
+    return DotCellFollows(col, row, [](const TCell& n) { return IsJianpuSound(n) || IsBarLineCell(n); });
 }
 
 // A cell after a group start with no group end between them lies in the group; so
