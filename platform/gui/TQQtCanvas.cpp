@@ -949,13 +949,23 @@ void TQtCanvas::TextOut(int x, int y, const std::string& text) {
 // ---------------------------------------------------------------------------
 // Images and pixels
 
+namespace {
+
+// The bitmap's picture, taken before the canvas paints: reading it may settle
+// the bitmap's own painting. A bitmap drawn on its own image is copied first.
+QImage PictureToDraw(const TBitmap& bitmap, const QImage* target) {
+    QImage img = bitmap.ImageForDrawing();
+    if (&bitmap.Image() == target)
+        img = img.copy();
+    return img;
+}
+
+} // namespace
+
 void TQtCanvas::Draw(int x, int y, const TBitmap& bitmap) {
     if (bitmap.Empty())
         return;
-    // The picture first: reading it may settle the bitmap's own painting.
-    QImage img = bitmap.ImageForDrawing();
-    if (&bitmap.Image() == d->image)
-        img = img.copy();
+    const QImage img = PictureToDraw(bitmap, d->image);
     QPainter* p = CopyPainter();
     if (!p)
         return;
@@ -967,9 +977,7 @@ void TQtCanvas::StretchDraw(const TRect& rect, const TBitmap& bitmap) {
     int w = rect.Right - rect.Left, h = rect.Bottom - rect.Top;
     if (bitmap.Empty() || w == 0 || h == 0)
         return;
-    QImage img = bitmap.ImageForDrawing();
-    if (&bitmap.Image() == d->image)
-        img = img.copy();
+    QImage img = PictureToDraw(bitmap, d->image);
     QPainter* p = CopyPainter();
     if (!p)
         return;
