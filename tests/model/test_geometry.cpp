@@ -20,6 +20,17 @@ Geometry GeometryOf(const TMainScore& s) {
             s.CellHeight,     s.DrawUnit,        s.Cols,           s.Rows};
 }
 
+// Paper size in inches, margins and cell width in page units.
+void SetPage(TMainScore& s, float paperW, float paperH, int left, int right, int top, int bottom, int cellW) {
+    s.PaperWidth = paperW;
+    s.PaperHeight = paperH;
+    s.LeftMargin = left;
+    s.RightMargin = right;
+    s.TopMargin = top;
+    s.BottomMargin = bottom;
+    s.CellWidth = cellW;
+}
+
 } // namespace
 
 TEST(PageGrid, PaperMarginsAndCellWidthGiveTheGrid) {
@@ -40,13 +51,7 @@ TEST(PageGrid, PaperMarginsAndCellWidthGiveTheGrid) {
     };
     for (const Case& k : cases) {
         TMainScore s;
-        s.PaperWidth = k.paperW;
-        s.PaperHeight = k.paperH;
-        s.LeftMargin = k.left;
-        s.RightMargin = k.right;
-        s.TopMargin = k.top;
-        s.BottomMargin = k.bottom;
-        s.CellWidth = k.cellW;
+        SetPage(s, k.paperW, k.paperH, k.left, k.right, k.top, k.bottom, k.cellW);
         s.CellHeight = 77; // a stored height is replaced by twice the width
         EXPECT_TRUE(s.CalcPageGrid()) << k.paperW << "x" << k.paperH;
         EXPECT_EQ(GeometryOf(s), k.expected) << k.paperW << "x" << k.paperH;
@@ -78,13 +83,7 @@ TEST(PageGrid, SizesThatLeaveNoColumnOrRowAreRefusedAndChangeNothing) {
         const Geometry before = GeometryOf(s);
         int resized = 0;
         s.OnPageResized = [&resized](int, int) { ++resized; };
-        s.PaperWidth = k.paperW;
-        s.PaperHeight = k.paperH;
-        s.LeftMargin = k.left;
-        s.RightMargin = k.right;
-        s.TopMargin = k.top;
-        s.BottomMargin = k.bottom;
-        s.CellWidth = k.cellW;
+        SetPage(s, k.paperW, k.paperH, k.left, k.right, k.top, k.bottom, k.cellW);
         EXPECT_FALSE(s.CalcPageGrid()) << k.what;
         s.CellWidth = before.cellW;
         EXPECT_EQ(GeometryOf(s), before) << k.what;
