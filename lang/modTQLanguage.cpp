@@ -1,6 +1,5 @@
 #include "lang/modTQLanguage.h"
 
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QObject>
 #include <QString>
@@ -62,19 +61,7 @@ void TLanguage::PublishToLowerLayers() {
     SetBoldChineseChars(BoldChinese());
 }
 
-bool TLanguage::IsFontInstalled(const std::string& name) {
-    if (name.empty())
-        return false;
-    if (IsLegacyMusicFont(name))
-        return MusicFontInstalled(name);
-    if (!QGuiApplication::instance())
-        return false;
-    const QString family = QString::fromStdString(SubstituteFontFamily(name));
-    const QStringList families = QFontDatabase::families();
-    return std::any_of(families.begin(), families.end(), [&](const QString& f) {
-        return QString::localeAwareCompare(f.toCaseFolded(), family.toCaseFolded()) == 0;
-    });
-}
+bool TLanguage::IsFontInstalled(const std::string& name) { return FontInstalled(name); }
 
 void TLanguage::ProbeFonts() {
     HasWingdings3 = IsFontInstalled("Wingdings 3");

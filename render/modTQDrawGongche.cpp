@@ -1,10 +1,5 @@
 #include "render/modTQDrawGongche.h"
 
-#include <QFontDatabase>
-#include <QGuiApplication>
-#include <QString>
-#include <QStringList>
-
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -89,35 +84,7 @@ const TPitchChars kPitch[7] = {
 
 constexpr uint8_t kDot[2] = {0xA1, 0xA4}; // ·
 
-std::map<std::string, bool>& FontFlags() {
-    static std::map<std::string, bool> flags;
-    return flags;
-}
-
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
-    return s;
-}
-
 } // namespace
-
-bool GongcheFontInstalled(const std::string& face) {
-    const std::string key = Lower(face);
-    auto& flags = FontFlags();
-    if (auto it = flags.find(key); it != flags.end())
-        return it->second;
-    bool found = false;
-    if (QGuiApplication::instance()) {
-        const QString family = QString::fromStdString(SubstituteFontFamily(face));
-        const QStringList families = QFontDatabase::families();
-        found = std::any_of(families.begin(), families.end(),
-                            [&](const QString& f) { return f.compare(family, Qt::CaseInsensitive) == 0; });
-    }
-    flags[key] = found;
-    return found;
-}
-
-void SetGongcheFontInstalled(const std::string& face, bool installed) { FontFlags()[Lower(face)] = installed; }
 
 void DrawGongcheCell(TDrawEngine* d, float x, float y, const TCell& cell) {
     if (auto& hook = RenderHooks().DrawGongcheCell) {
@@ -173,7 +140,7 @@ void DrawGongcheLowMarks(TDrawEngine* d, float x, float y, const TCell& cell, in
         DrawGongcheChar(d, out, x + 1.1f * xu, y + 0.47f * yu, 0xA3, 0xA7, cell, 1.0f); // ＇
     } else if (n == 2) {
         DrawGongcheChar(d, out, x + 0.8f * xu, y + 0.27f * yu, 0xA1, 0xA8, cell, 1.0f); // 〃
-    } else if (GongcheFontInstalled("Book Antiqua")) {
+    } else if (FontInstalled("Book Antiqua")) {
         DrawGongcheCommaMarks(d, out, x, y, cell, n);
     } else {
         for (int i = 0; i < n; ++i)
@@ -273,7 +240,7 @@ void DrawGongcheSymbol(TDrawEngine* d, float x, float y, const TCell& cell) {
         break;
     case 6:
     case 7:
-        if (GongcheFontInstalled("Arial")) {
+        if (FontInstalled("Arial")) {
             SetCanvasFont("Arial", 0, fsBold);
             SetFontSize(DrawScale() * 0.7f * s);
             SetBrushStyle(bsClear);

@@ -32,9 +32,3 @@ void DrawGongcheLowMarks(TDrawEngine* d, float x, float y, const TCell& cell, in
 // n commas in bold "Book Antiqua"; nothing when n < 1.
 void DrawGongcheCommaMarks(TDrawEngine* d, TCanvas* canvas, float x, float y, const TCell& cell, int n);
 
-// Whether a text font that the Gongche symbols choose by ("Arial", "Book
-// Antiqua") is available: looked up once in the font database through its
-// substitute. SetGongcheFontInstalled overrides the answer (to see the second
-// forms drawn).
-bool GongcheFontInstalled(const std::string& face);
-void SetGongcheFontInstalled(const std::string& face, bool installed);

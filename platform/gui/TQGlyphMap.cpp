@@ -164,3 +164,39 @@ std::string SubstituteFontFamily(const std::string& face) {
     auto it = Substitutes().find(Lower(face));
     return it == Substitutes().end() ? face : it->second;
 }
+
+namespace {
+std::map<std::string, bool>& FontOverrides() {
+    static std::map<std::string, bool> overrides;
+    return overrides;
+}
+} // namespace
+
+bool FontInstalled(const std::string& face) {
+    if (face.empty())
+        return false;
+    if (FaceOf(face) != lfNone)
+        return MusicFontInstalled(face);
+    if (auto it = FontOverrides().find(Lower(face)); it != FontOverrides().end())
+        return it->second;
+    if (!QGuiApplication::instance())
+        return false;
+    const QString family = QString::fromStdString(SubstituteFontFamily(face));
+    const QStringList families = QFontDatabase::families();
+    return std::any_of(families.begin(), families.end(),
+                       [&](const QString& f) { return f.compare(family, Qt::CaseInsensitive) == 0; });
+}
+
+void SetFontInstalled(const std::string& face, bool installed) {
+    if (FaceOf(face) != lfNone)
+        SetMusicFontInstalled(face, installed);
+    else
+        FontOverrides()[Lower(face)] = installed;
+}
+
+void ResetFontInstalled(const std::string& face) {
+    if (FaceOf(face) != lfNone)
+        SetMusicFontInstalled(face, true);
+    else
+        FontOverrides().erase(Lower(face));
+}

@@ -80,3 +80,12 @@ bool LoadProgramFonts(const std::string& programFolder);
 // The installed family that stands in for a Windows face name ("SimSun" ->
 // "Noto Serif CJK SC", ...); the name itself when there is no substitute.
 std::string SubstituteFontFamily(const std::string& face);
+
+// Whether a font (a Windows face name) is available here: the legacy music fonts
+// as MusicFontInstalled says, text fonts through their substitutes in the font
+// database (names compared without case). False without a QGuiApplication.
+bool FontInstalled(const std::string& face);
+// Overrides the answer for a face (tests use it to see the drawers' second
+// forms); ResetFontInstalled asks the font database again.
+void SetFontInstalled(const std::string& face, bool installed);
+void ResetFontInstalled(const std::string& face);

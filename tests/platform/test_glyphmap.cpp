@@ -160,6 +160,25 @@ TEST_F(GlyphMapTest, LoadingAgainKeepsTheFontsAndTheSwitches) {
     EXPECT_FALSE(MusicFontInstalled("Toccata"));
 }
 
+// Fonts count as installed through their substitutes; an override shows the
+// drawers' second forms and a reset asks the font database again.
+TEST_F(GlyphMapTest, FontsInstalledThroughSubstitutesAndOverrides) {
+    for (const char* face : {"SimSun", "Times New Roman", "Arial", "Book Antiqua", "ARIAL"})
+        EXPECT_TRUE(FontInstalled(face)) << face;
+    EXPECT_FALSE(FontInstalled("No Such Face Anywhere"));
+    EXPECT_FALSE(FontInstalled(""));
+    SetFontInstalled("Arial", false);
+    EXPECT_FALSE(FontInstalled("arial"));
+    ResetFontInstalled("Arial");
+    EXPECT_TRUE(FontInstalled("Arial"));
+    // the music fonts answer as the glyph map does
+    EXPECT_EQ(FontInstalled("Toccata"), MusicFontInstalled("Toccata"));
+    SetFontInstalled("Toccata", false);
+    EXPECT_FALSE(MusicFontInstalled("Toccata"));
+    ResetFontInstalled("Toccata");
+    EXPECT_EQ(FontInstalled("Toccata"), MusicFontInstalled("Toccata"));
+}
+
 TEST_F(GlyphMapTest, WindowsTextFacesResolveToTheirSubstitutes) {
     const std::pair<const char*, const char*> cases[] = {
         {"SimSun", "Noto Serif CJK SC"},         {"\xE9\xBB\x91\xE4\xBD\x93", "Noto Sans CJK SC"},

@@ -120,9 +120,9 @@ TEST(Gongche, ThreeLowerOctavesAsCommasOrBitmaps) {
     TMusicFonts fonts(true, true); // the symbol images are made from the music font
     for (bool bookAntiqua : {true, false}) {
         TViewFixture fx;
-        SetGongcheFontInstalled("Book Antiqua", bookAntiqua);
+        SetFontInstalled("Book Antiqua", bookAntiqua);
         Draw(fx, GongcheCell('1', -3));
-        SetGongcheFontInstalled("Book Antiqua", true);
+        ResetFontInstalled("Book Antiqua");
         if (bookAntiqua) {
             const std::vector<TDrawn> expected = {
                 {"上", 106, 98, false}, {",", 132, 95, false}, {",", 137, 95, false}, {",", 142, 95, false}};
@@ -190,9 +190,9 @@ TEST(Gongche, AuxiliarySymbols) {
     for (const Case& c : cases) {
         TViewFixture fx;
         fx.view.NoteFontName = "Times New Roman";
-        SetGongcheFontInstalled("Arial", c.arial);
+        SetFontInstalled("Arial", c.arial);
         Draw(fx, GongcheCell(c.note, 0));
-        SetGongcheFontInstalled("Arial", true);
+        ResetFontInstalled("Arial");
         const auto texts = fx.canvas.TextOuts();
         ASSERT_EQ(texts.size(), 1u) << c.note << "\n" << fx.canvas.Dump();
         EXPECT_EQ(texts[0]->Text, c.text) << c.note;
