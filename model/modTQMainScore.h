@@ -42,19 +42,19 @@ public:
     // fonts of the score (names are bytes in the code page of their charset)
     std::string NoteFontName = "Arial";
     int NoteFontCharset = 0;
-    int NoteFontStyle = 0;
+    int NoteFontStyle = 1;
     std::string ChineseFontName = "SimSun";
-    int ChineseFontCharset = 134;
+    int ChineseFontCharset = 0;
     int ChineseFontStyle = 0;
     std::string EnglishFontName = "Times New Roman";
     int EnglishFontCharset = 0;
-    int EnglishFontStyle = 0;
+    int EnglishFontStyle = 1;
 
     // page geometry, in page units (1000 across an 8.5-inch width)
     int CellWidth = 15;
     int CellHeight = 30;
     int LeftMargin = 60, RightMargin = 30, TopMargin = 50, BottomMargin = 40;
-    int PaperType = 0;
+    int PaperType = 2;
     float PaperWidth = 8.5f;
     float PaperHeight = 11.0f;
     int PaperOri = 0;
@@ -62,7 +62,7 @@ public:
     int PageHeightUnits = 1294;
     int DrawUnit = 15;       // half the cell height
     double Zoom = 1.0;       // screen pixels per page unit
-    float PrintZoom = 1.0f;  // scale used instead of Zoom while printing
+    float PrintZoom = 0.9f;  // scale used instead of Zoom while printing (preference PrintAdj)
     bool Printing = false;   // the printer is printing
     // The drawing engine's size factor (0.7 inside a reduced-size staff run); it
     // scales the y unit that every drawer sees.
@@ -74,9 +74,9 @@ public:
     int PrintableHeight = 1204;
 
     // values kept with the score
-    int PageNumberStart = 1;
+    int PageNumberStart = 0;
     int HintMode = 0;
-    float HintSize = 1.0f;
+    float HintSize = 0.6f;
     int TextSymSize = 8;
 
     // files and folders

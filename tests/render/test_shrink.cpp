@@ -45,6 +45,7 @@ std::vector<const TCanvasCall*> Underlines(const TRecordingCanvas& rc) {
 TEST(ShrinkCell, FourNotesWithUnderlinesAndATupletNumber) {
     TMusicFonts fonts(true, true);
     TViewFixture fx;
+    fx.view.NoteFontStyle = 0; // a plain note font: the digits' weight is 200
     ShrunkCell(fx, {SmallNote('1', 1), SmallNote('2', 1), SmallNote('3', 1), SmallNote('4', 1)}, 56);
     Draw(fx);
     const TRecordingCanvas& rc = fx.canvas;
