@@ -125,7 +125,7 @@ void DrawConnectSlur(TDrawEngine* d, float x, float y, int col, int row, int ell
         TCell upper;
         const int upperRow = start.jEnd >= 0 ? start.jEnd : row;
         if (GridCell(upper, iEnd, upperRow) && HasUpNoteKind1(upper))
-            xe += (upper.fontSizeR - 1.0f) * 1.2f * W;
+            xe += (f - 1.0f) * 1.2f * W;
     }
 
     // 5: shape.

@@ -184,7 +184,9 @@ void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {
                 h += 0.25f;
             }
             if (note.option & 0x20u) {
-                DrawAccentGlyphJianpu(d, xb + X * (0.6f * k + 0.1f), y + Y * (-0.95f - h), cell, 0.6f);
+                // The accent of a grace note has no second form.
+                if (musicFont)
+                    DrawAccentGlyphJianpu(d, xb + X * (0.6f * k + 0.1f), y + Y * (-0.95f - h), cell, 0.6f);
                 h += 0.1f;
             }
         }

@@ -98,6 +98,22 @@ TEST(JianpuSlur, EndCellThatStartsACurveEndsItEarlier) {
     }
 }
 
+TEST(JianpuSlur, UpperNoteAtTheEndMovesTheEndByTheStartSize) {
+    // A start of size 1.5 with an upper note: an end cell with one too ends the
+    // curve (1.5 - 1) x 1.2 W = 12 pixels further right, whatever its own size.
+    auto endX = [](const char* picture) {
+        TViewFixture fx(10, 4);
+        fx.Row(1, picture);
+        Connect(fx, 1, 1, 1, 0);
+        const auto polys = Polygons(fx.canvas);
+        EXPECT_EQ(polys.size(), 1u) << picture;
+        return polys.empty() ? -1000 : polys[0][polys[0].size() / 2 - 1].x;
+    };
+    const int plain = endX("~ 1{mark=1,iEnd=3,up=49,shrink=1,size=1.5} 2 3");
+    EXPECT_EQ(endX("~ 1{mark=1,iEnd=3,up=49,shrink=1,size=1.5} 2 3{up=49,shrink=1}"), plain + 12);
+    EXPECT_EQ(endX("~ 1{mark=1,iEnd=3,up=49,shrink=1,size=1.5} 2 3{up=49,shrink=1,size=2}"), plain + 12);
+}
+
 TEST(JianpuSlur, TiesOnlyDisplay) {
     struct Case {
         const char* picture;

@@ -177,6 +177,22 @@ TEST(GraceCell, RestKeepsItsLinesButNoMarks) {
     }
 }
 
+TEST(GraceCell, AccentOnlyWithTheMusicFont) {
+    for (bool musicFont : {true, false}) {
+        TMusicFonts fonts(musicFont, musicFont);
+        auto calls = [](uint32_t option) {
+            TViewFixture fx;
+            GraceCell(fx, 0xC0, {SmallNote('5', 0, 0, 0, option)});
+            Draw(fx);
+            return fx.canvas.Calls().size();
+        };
+        if (musicFont)
+            EXPECT_GT(calls(0x20), calls(0));
+        else
+            EXPECT_EQ(calls(0x20), calls(0)) << "no accent without the music font";
+    }
+}
+
 TEST(GraceCell, EmptyListStillDrawsTheCurve) {
     TViewFixture fx;
     GraceCell(fx, 0xD0, {});

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "model/modTQPredicates.h"
 #include "model/modTQUtil.h"
 #include "notation/modTQJianpuSlur.h"
 #include "tests/render/TQCompoundCells.h"
@@ -92,9 +93,12 @@ void BuildPage(TViewFixture& fx) {
     fx.At(7, 8).iEnd = 9;
 }
 
-// Stands in for the spanning-mark drawer for the curve kinds of Jianpu rows.
+// Stands in for the spanning-mark drawer for the curve kinds of Jianpu rows;
+// like it, it leaves the marks of grace cells to the grace drawer.
 void RouteCurves() {
     NotationHooks().DrawLongSymbol = [](TDrawEngine* d, float x, float y, TCell& cell, int col, int row) {
+        if (IsGraceCell(cell))
+            return;
         switch (cell.markType) {
         case 1: case 55: case 56: case 94: DrawConnectSlur(d, x, y, col, row, 1, 0); break;
         case 2: DrawConnectSlur(d, x, y, col, row, 1, 1); break;
