@@ -95,6 +95,24 @@ TEST(VerticalChord, OctaveDotsMakeRoomBetweenTheDigits) {
     }
 }
 
+TEST(VerticalChord, UnderlinesPushTheLowestDotsDown) {
+    // The lower dots of the bottom note hang 0.12 row lower per underline of
+    // the cell; the digits stay where they are.
+    auto dotBelowDigit = [](int underlines) {
+        TViewFixture fx;
+        Chord(fx, {Item('1', -1), Item('3')}).UL = underlines;
+        Draw(fx);
+        const auto digits = Digits(fx.canvas);
+        const auto dots = Dots(fx.canvas);
+        EXPECT_EQ(digits.size(), 2u);
+        EXPECT_EQ(dots.size(), 1u) << fx.canvas.Dump();
+        return digits.empty() || dots.empty() ? -1000 : dots[0]->Arg(1) - digits[0]->Arg(1);
+    };
+    const int none = dotBelowDigit(0);
+    EXPECT_NEAR(dotBelowDigit(1) - none, 0.12f * 40.0f, 1.0f);
+    EXPECT_NEAR(dotBelowDigit(2) - none, 0.24f * 40.0f, 1.0f);
+}
+
 TEST(VerticalChord, DotItemAloneOrAsAnEmptySlot) {
     TViewFixture fx;
     Chord(fx, {Item(-73)});
