@@ -116,3 +116,32 @@ int DecombineGFTail(int col, int row) {
     joined->option &= ~kJoinedTailFlags;
     return 0;
 }
+
+namespace {
+
+// Walks from col in direction step: the column of the first cell with
+// `target`, -1 when a cell with `barrier` or a cross-staff mark comes first or
+// the row ends. With ownBarrier the cell at col itself may carry the barrier.
+int WalkToGroupEnd(int col, int row, int step, uint32_t target, uint32_t barrier, bool ownBarrier) {
+    for (int c = col; c >= 0; c += step) {
+        const TCell* cell = CellAt(c, row);
+        if (!cell)
+            return -1;
+        const uint32_t flags = cell->option & kGroupFlags;
+        if (flags == kGroupFlags)
+            continue;
+        if (flags & target)
+            return c;
+        if (cell->option & kJoinedTailFlags)
+            return -1;
+        if ((flags & barrier) && !(ownBarrier && c == col))
+            return -1;
+    }
+    return -1;
+}
+
+} // namespace
+
+int CombineTailEndCol(int col, int row) { return WalkToGroupEnd(col, row, 1, 0x4u, 0x2u, false); }
+
+int CombineTailStartCol(int col, int row) { return WalkToGroupEnd(col, row, -1, 0x2u, 0x4u, true); }

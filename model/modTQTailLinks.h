@@ -23,3 +23,14 @@ int DecombineTailGroup(int col, int row);
 // has a tail; 2 no joined tail there (not a Western row of a group of two or
 // more staves, or no joined note found).
 int DecombineGFTail(int col, int row);
+
+// The combined-tail group around a column of the current page and layer.
+// CombineTailEndCol walks right from col to the cell that ends the group
+// (option 0x4) and returns its column; CombineTailStartCol walks left from col
+// to the cell that starts it (0x2). Both give -1 at the row's end, or when a
+// cross-staff mark (0x100, 0x200) or the other end of another group comes
+// first; CombineTailStartCol accepts an end flag on the cell at col itself (the
+// group that col ends). A cell carrying both group flags holds a group of its
+// own small notes and is passed over.
+int CombineTailEndCol(int col, int row);
+int CombineTailStartCol(int col, int row);

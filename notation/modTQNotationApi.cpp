@@ -12,16 +12,6 @@ void ResetNotationHooks() { NotationHooks() = TNotationHooks(); }
 
 // Forwarding definitions of the drawers not written yet (render/modTQDrawHooks.h).
 
-void DrawWestCellDispatch(TDrawEngine* d, float x, float y, int col, int row, TCell& cell) {
-    if (auto& h = NotationHooks().DrawWestCellDispatch)
-        h(d, x, y, col, row, cell);
-}
-
-void DrawWestStaffHeader(TDrawEngine* d, float x, float y, TCell& cell, int col, int row) {
-    if (auto& h = NotationHooks().DrawWestStaffHeader)
-        h(d, x, y, cell, col, row);
-}
-
 void DrawSpecialSymbol(TDrawEngine* d, float x, float y, int symbolId, int col, int row) {
     if (auto& h = NotationHooks().DrawSpecialSymbol)
         h(d, x, y, symbolId, col, row);

@@ -4,9 +4,10 @@
 // glyphs. (The play-setting tests HasNotesVolAdj and its kin are in
 // model/modTQCellHelpers.h.)
 //
-// The staff, symbol and spanning-mark drawers are reached through
-// NotationHooks() until they are written; render/modTQDrawHooks.h explains the
-// hook tables. Every drawer takes the drawing engine first and paints in its
+// The symbol and spanning-mark drawers are reached through NotationHooks()
+// until they are written; render/modTQDrawHooks.h explains the hook tables.
+// The Western staff drawers are written (notation/modTQDrawWest.h) and keep
+// their hooks as overrides. Every drawer takes the drawing engine first and paints in its
 // current colour on the output canvas.
 //
 // Curves: notation/modTQCurves.h (DrawSlurCrescent, DrawCrescentThrough3Points,

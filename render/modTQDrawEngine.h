@@ -12,6 +12,14 @@ public:
     int ReducedRunEnd = -1;
     // The row being drawn starts with a drum (-4) or tablature (-6) clef.
     bool DrumTabRow = false;
+    // The beam group of a Western row: 0 none open, 1 a combined-tail group of
+    // the row, 2 a cross-staff group; while the small notes of one cell are
+    // beamed together, 1 as well. It is the row's last scratch word, which the
+    // cell loop clears at every row. BeamStartCol: the column that opened it.
+    int32_t& BeamMode = DrawScratch[5];
+    int BeamStartCol = 0;
+    // Partner row of the grand-staff brace the last staff header drew; 0 none.
+    int BraceRow = 0;
 
     // Draws columns colFrom..colTo and rows rowFrom..rowTo of the current page.
     // wholePage: grid numbers and footer, range unchanged; else a partial

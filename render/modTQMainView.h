@@ -48,6 +48,7 @@ public:
     // Controls the drawers read; the window keeps them up to date.
     bool mitShowOwnerCellChecked = false;   // menu "Show Owner Cell"
     bool mitFixedKeyChecked = false;        // menu "Fixed-doh"
+    bool mitMiddleLineinRedChecked = false; // menu "Color staff"
     int btnLayerImageIndex = 60;            // 60 while layer 0 is shown, 61 for layer 1
     bool timMoveWestNoteEnabled = false;    // a Western note is being moved
     bool chkIncludeFileNameChecked = false; // print dialog: file name on printed pages
