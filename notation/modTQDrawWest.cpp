@@ -201,6 +201,9 @@ void DrawWestStaffHeader(TDrawEngine* d, float x, float y, TCell& cell, int col,
             break;
         }
     } else {
+        // The clef pictures are cropped to their ink: the F clef's top stands on
+        // the top line, the C clef's middle on its line (the middle line, one
+        // line higher for the tenor clef).
         const float h = 0.7f * Y;
         const float y2 = s < 0.9f ? y + 0.4f * Y : y;
         switch (c.Note) {
@@ -209,13 +212,13 @@ void DrawWestStaffHeader(TDrawEngine* d, float x, float y, TCell& cell, int col,
                                 siGClef, 1.2f * 2.3f * h * s);
             break;
         case -2:
-            d->DrawSymbolBitmap(x + (-0.3f + 0.9f * dd) * X, y2 + (-1.2f - 0.15f * dd) * Y, 1.1f * h * s, siFClef);
+            d->DrawSymbolBitmap(x + (-0.3f + 0.9f * dd) * X, y2 + (-0.72f - 0.15f * dd) * Y, 1.1f * h * s, siFClef);
             break;
         case -3:
-            d->DrawSymbolBitmap(x + (-0.2f + dd) * X, y2 + (-1.23f + 0.2f * dd) * Y, 1.23f * h * s, siCClef);
+            d->DrawSymbolBitmap(x + (-0.2f + dd) * X, y2 + (-0.82f + 0.2f * dd) * Y, 1.23f * h * s, siCClef);
             break;
         case -5:
-            d->DrawSymbolBitmap(x + (-0.2f + dd) * X, y2 + (-1.48f + 0.2f * dd) * Y, 1.23f * h * s, siCClef);
+            d->DrawSymbolBitmap(x + (-0.2f + dd) * X, y2 + (-1.07f + 0.2f * dd) * Y, 1.23f * h * s, siCClef);
             break;
         default:
             break;

@@ -1,0 +1,70 @@
+#pragma once
+// A Western page for the pixel tests and the drawing benchmark: braced grand
+// staves with key signatures, beamed eighths and sixteenths, chords,
+// accidentals, ledger lines, dots, articulation marks, a beamed group of small
+// grace notes tied to its main note, and staves of the other clefs, at the
+// default cell size (15 x 30 page units).
+#include <string>
+
+#include "model/modTQUtil.h"
+#include "tests/render/TQPageImage.h"
+#include "tests/render/TQViewFixture.h"
+
+constexpr int kWestCols = 40;
+constexpr int kWestRows = 18;
+
+// The cells of one treble row from column 4 on (the header fills 0..3).
+inline const char* WestTrebleCells() {
+    return "W:3@4{opt=1} W:4@2{opt=3} W:4@0{opt=5} W:63 "
+           "W:5@-1{opt=2} W:5@-2 W:5@-3 W:5@-4{opt=4} W:63 "
+           "W:2@1{opt=1,attr=1} ~ W:3@-1+2+2 W:3@2+1{opt=1} W:63 "
+           "W:4@-8{opt=2} W:5@-7 W:4@-6{opt=4} W:63 "
+           "W:3@8{opt=0x11} W:3@-5{opt=0x30} W:1@0 ~ W:63 "
+           "~ W:3@-1 W:4@2.{opt=3} W:5@2{opt=5} W:63 "
+           "W:2@3{opt=1,attr=2} ~ W:3@-2{attr=3} W:6@0 W:63";
+}
+inline const char* WestBassCells() {
+    return "W:2@0{opt=0} ~ W:3@3{opt=1} W:63 "
+           "W:4@4{opt=3} W:4@3 W:4@2 W:4@1{opt=5} W:63 "
+           "W:1@2+2+2 ~ W:3@-7+2 W:63 "
+           "W:5@6{opt=3} W:4@5 W:5@4{opt=5} W:63 "
+           "W:3@9{opt=1} W:3@-2{opt=0x4000010} W:2@0+1 ~ W:63 "
+           "W:4@2{opt=0x403} W:4@-1{opt=5} W:3@0{opt=0x800} W:4@1{opt=1} W:63 "
+           "W:1@3{opt=0x20000} ~ ~ W:3@0{attr=6} W:63";
+}
+
+// A grace cell of three small notes beamed together, at (col, row).
+inline void PutWestGraceGroup(TViewFixture& fx, int col, int row) {
+    TCell& g = fx.At(col, row);
+    g = TScoreFixture::Cell("W:4@0{opt=5,attr=0xC0}");
+    g.fontSizeR = 0.7f;
+    g.shrinkRate = 0;
+    g.CompressNotes = {{4, -2, 0, 0, 0, 0}, {4, -1, 0, 0, 0, 0}, {5, 0, 0, 0, 0, 0}};
+}
+
+inline void BuildWestPage(TViewFixture& fx) {
+    TMainView& v = fx.view;
+    v.CellWidth = 15;
+    v.CellHeight = 30;
+    v.DrawUnit = 15;
+    v.LeftMargin = 60;
+    v.TopMargin = 50;
+    v.RightMargin = 30;
+    v.BottomMargin = 40;
+    const std::string end = "{iEnd=" + std::to_string(kWestCols - 1) + "}";
+    const std::string braced = "{mark=54191118,iEnd=" + std::to_string(kWestCols - 1) + "}";
+    const char* keys[3] = {"2", "13", "9"};
+    for (int s = 0; s < 3; ++s) {
+        const int r = 4 * s;
+        fx.Row(r, std::string("&G/") + keys[s] + braced + " ~ ~ ~ " + WestTrebleCells());
+        fx.Row(r + 2, std::string("&F/") + keys[s] + end + " ~ ~ ~ " + WestBassCells());
+        PutWestGraceGroup(fx, 31, r);
+    }
+    fx.Row(12, "&C/10" + end + " ~ ~ ~ " + WestTrebleCells());
+    fx.Row(14, "&T/4" + end + " ~ ~ ~ " + WestBassCells());
+    fx.Row(16, "&D/3" + end + " ~ ~ ~ W:3@0 W:3@0 W:4@0{opt=3} W:4@0{opt=5} W:63");
+    fx.Row(17, "&G/14{iEnd=20,dur=64} ~ ~ ~ W:4@4{opt=3} W:5@3 W:5@2{opt=0x2000000} W:5@1{opt=5} W:63");
+}
+
+// Sets the zoom and sizes the paint box to the page.
+inline void SetWestZoom(TViewFixture& fx, double zoom) { FitPaintBox(fx.view, kWestCols, kWestRows, zoom); }
