@@ -9,18 +9,54 @@
 #include "tests/render/TQWestPage.h"
 #include "tests/support/TQTestSupport.h"
 
+namespace {
+
+bool IsInk(TColor c) { return GetRValue(c) < 128 && GetGValue(c) < 128 && GetBValue(c) < 128; }
+
+} // namespace
+
 TEST(WestPage, DrawsOnAnImage) {
     for (bool font : {true, false}) {
         for (double zoom : {1.0, 2.0}) {
             TMusicFonts fonts(font, font);
             TViewFixture fx(kWestCols, kWestRows);
             BuildWestPage(fx);
-            fx.view.ShowGrid = false;
             SetWestZoom(fx, zoom);
+            fx.view.mitMiddleLineinRedChecked = zoom > 1.0;
             TPageImage page(fx.view);
             const std::string name = std::string("westpage_") + (font ? "font" : "nofont") + "_z" +
                                      std::to_string(static_cast<int>(zoom));
             tqtest::SavePngIfWanted(page.image, name);
+
+            const QImage& im = page.image;
+            const int X = fx.view.GetCellWidth();
+            const int Y = fx.view.GetCellHeight();
+            const int left = fx.view.GetLeftMargin();
+            const int top = fx.view.GetTopMargin();
+            // The five lines of the first staff, across an empty column (14).
+            const int x = left + 14 * X + X / 2;
+            for (int k = 0; k <= 4; ++k) {
+                const int ly = top + RoundToInt(k * Y / 4.0);
+                const TColor c = PixelAt(im, x, ly);
+                if (zoom > 1.0 && k == 2)
+                    EXPECT_EQ(c, 0x0000FF) << name << " middle line";
+                else if (zoom > 1.0 && (k == 0 || k == 4))
+                    EXPECT_EQ(c, 0x008000) << name << " line " << k;
+                else
+                    EXPECT_TRUE(IsInk(c)) << name << " line " << k;
+                EXPECT_FALSE(IsInk(PixelAt(im, x, top + RoundToInt((k + 0.5) * Y / 4.0)))) << name << " space below line " << k;
+            }
+            // The end bar line of the braced staff runs down through the empty
+            // row between its two staves; an unbraced staff's does not.
+            const int xEnd = left + kWestCols * X;
+            EXPECT_TRUE(IsInk(PixelAt(im, xEnd, top + Y + Y / 2))) << name;
+            EXPECT_FALSE(IsInk(PixelAt(im, xEnd, top + 13 * Y + Y / 2))) << name;
+            // The brace stands left of the staff's left edge.
+            EXPECT_TRUE(Inked(im, left - X, top + Y / 2, left, top + 2 * Y, clWhite)) << name;
+            // Every staff got its clef: ink in the clef's place of each clef row.
+            for (int r : {0, 2, 4, 6, 8, 10, 12, 14, 17})
+                EXPECT_TRUE(Inked(im, left + X / 4, top + r * Y + Y / 4, left + X, top + r * Y + 3 * Y / 4, clWhite))
+                    << name << " clef of row " << r;
         }
     }
 }
