@@ -1,5 +1,6 @@
 // Drawing a dense 60 x 40 page (both layers, grid, highlights, selection) at
-// zoom 1 and 2, on an image and on the recording canvas.
+// zoom 1 and 2, on an image and on the recording canvas; and the Western
+// sample page (grand staves, beams, chords, small notes) on an image.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -9,6 +10,9 @@
 
 #include "platform/gui/TQQtCanvas.h"
 #include "tests/render/TQDensePage.h"
+#include "platform/gui/TQGlyphMap.h"
+#include "tests/support/TQTestSupport.h"
+#include "tests/render/TQWestPage.h"
 
 namespace {
 
@@ -45,8 +49,27 @@ void DrawOnRecordingCanvas(benchmark::State& state) {
     state.counters["calls"] = static_cast<double>(calls);
 }
 
+void DrawWesternPageOnImage(benchmark::State& state) {
+    const double zoom = static_cast<double>(state.range(0));
+    LoadProgramFonts(tqtest::ProgramFolder().string() + "/");
+    TViewFixture fx(kWestCols, kWestRows);
+    BuildWestPage(fx);
+    SetWestZoom(fx, zoom);
+    QImage image(fx.view.PaintBoxWidth, fx.view.PaintBoxHeight, QImage::Format_RGB32);
+    TQtCanvas canvas(&image);
+    fx.view.PaintBoxCanvas = &canvas;
+    fx.view.OutCanvas = &canvas;
+    for (auto _ : state) {
+        fx.view.RedrawPage();
+        canvas.End();
+    }
+    fx.view.OutCanvas = nullptr;
+    fx.view.PaintBoxCanvas = nullptr;
+}
+
 } // namespace
 
+BENCHMARK(DrawWesternPageOnImage)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(DrawOnImage)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(DrawOnRecordingCanvas)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
