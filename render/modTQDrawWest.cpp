@@ -611,13 +611,10 @@ void DrawNoteFlags(TDrawEngine* d, const TFPoint4& R, const TCell& cell) {
     const float f = cell.fontSizeR;
     const float g = d->GetSizeFactor();
     const float size = 1.2f * g;
+    // The printer canvas places glyphs as the screen does: the flags keep
+    // their screen place on paper.
     float x = R.x1;
     float y = R.y2;
-    if (d->GetOutputKind() == 1) {
-        y -= 0.2f * Y;
-        if (up)
-            x -= 0.1f * X;
-    }
     if (MusicFont()) {
         auto glyph = [&](float gx, float gy, int code) { d->DrawCharGlyph(kMusical, gx, gy, code, cell, size); };
         if (up) {
