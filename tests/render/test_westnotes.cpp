@@ -449,3 +449,29 @@ TEST(WestNotes, SmallNotesSitSideBySide) {
     EXPECT_EQ(Quads(fx.canvas).size(), 1u) << fx.canvas.Dump();
     EXPECT_EQ(fx.view.DrawEngine.BeamMode, 0);
 }
+
+TEST(WestNotes, BlackKeyHeadsTakeTheSharpAndFlatColours) {
+    TMusicFonts fonts(true, true);
+    struct Case {
+        const char* clef;
+        const char* note;
+        int colour; // 0 drawing colour, 1 sharp colour, 2 flat colour, 3 the cell's own
+    };
+    const Case cases[] = {
+        {"&G/1{iEnd=11}", "W:3@-4", 1},           // F in G major
+        {"&G/6{iEnd=11}", "W:3@0", 2},            // B in F major
+        {"&G/1{iEnd=11}", "W:3@-3", 0},           // E
+        {"&G/1{iEnd=11}", "W:3@-4{color=255}", 3}, // its own colour wins
+    };
+    for (const Case& c : cases) {
+        TViewFixture fx(12, 4);
+        fx.view.ColorBlackkeyNote = true;
+        TDrawEngine& e = fx.view.DrawEngine;
+        fx.Row(1, std::string(c.clef) + " ~ " + c.note);
+        DrawRow(fx);
+        const TCanvasCall* head = fx.canvas.Last(TCanvasOp::StretchDraw);
+        ASSERT_NE(head, nullptr) << c.note;
+        const TColor want[4] = {e.MainLayerColor, e.SharpColor, e.FlatColor, 255};
+        EXPECT_EQ(head->Font.Color, want[c.colour]) << c.clef << " " << c.note;
+    }
+}

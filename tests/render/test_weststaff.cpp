@@ -264,3 +264,41 @@ TEST(WestStaffHeader, BracedStaffOnRowZeroFindsItsPartnerOnRowOne) {
     lone.Row(0, "&G{mark=54191118,iEnd=11}");
     EXPECT_EQ(LastRowBeforeNextClef(&lone.view.DrawEngine, 0, 0), -1);
 }
+
+TEST(WestStaffHeader, HideFlagsAndCommentStaff) {
+    TMusicFonts fonts(true, true);
+    struct Case {
+        const char* clef;
+        bool clef_, key, endLine;
+        int keyShift; // x of the first sharp against the plain header
+    };
+    const Case cases[] = {
+        {"&G/2{iEnd=11}", true, true, true, 0},
+        {"&G/2{iEnd=11,dur=4}", false, true, true, -26}, // "Hide Clef Sign": 1.3 x unit left
+        {"&G/2{iEnd=11,dur=2}", true, false, true, 0},   // "Hide Key Signature"
+        {"&G/2{iEnd=11,dur=1}", true, true, false, 0},   // "Hide End Line"
+    };
+    int plainX = 0;
+    for (const Case& c : cases) {
+        THeader h;
+        h.Draw(c.clef);
+        EXPECT_EQ(h.fx.canvas.FindText("&") != nullptr, c.clef_) << c.clef;
+        const auto sharps = Glyphs(h.fx.canvas, '#');
+        EXPECT_EQ(sharps.size(), c.key ? 2u : 0u) << c.clef;
+        if (c.key && c.keyShift == 0 && plainX == 0)
+            plainX = sharps.back()->Arg(0);
+        if (c.key)
+            EXPECT_EQ(sharps.back()->Arg(0) - plainX, c.keyShift) << c.clef;
+        bool endBar = false;
+        for (const TCanvasCall* f : h.fx.canvas.OfOp(TCanvasOp::FillRect))
+            endBar = endBar || (f->Arg(0) == static_cast<int>(h.fx.X(12)) && f->RectArg().Height() > 30);
+        EXPECT_EQ(endBar, c.endLine) << c.clef;
+    }
+
+    // A comment staff is drawn small by the cell loop: its lines, nothing else.
+    TViewFixture fx(12, 4);
+    fx.Row(1, "&G/2{iEnd=11,dur=0x60}");
+    fx.view.DrawEngine.DrawCells(0, 1, 12, 2);
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::TextOut), 0) << fx.canvas.Dump();
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::FillRect), 5);
+}
