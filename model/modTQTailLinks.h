@@ -29,8 +29,9 @@ int DecombineGFTail(int col, int row);
 // (option 0x4) and returns its column; CombineTailStartCol walks left from col
 // to the cell that starts it (0x2). Both give -1 at the row's end, or when a
 // cross-staff mark (0x100, 0x200) or the other end of another group comes
-// first; CombineTailStartCol accepts an end flag on the cell at col itself (the
-// group that col ends). A cell carrying both group flags holds a group of its
+// first (for CombineTailEndCol a start flag on the cell at col itself too: the
+// cell drawer asks from the column after a group's start); CombineTailStartCol
+// accepts an end flag on the cell at col itself (the group that col ends). A cell carrying both group flags holds a group of its
 // own small notes and is passed over.
 int CombineTailEndCol(int col, int row);
 int CombineTailStartCol(int col, int row);

@@ -117,3 +117,28 @@ TEST_F(TailLinksTest, DecombineGFTailOutsideAGrandStaffChangesNothing) {
         EXPECT_TRUE(Undo.UndoList.empty());
     }
 }
+
+TEST(TailGroupEnds, StartAndEndColumnsOfTheGroupAroundAColumn) {
+    TScoreFixture fx(12, 2);
+    // 1..4 a group, 5 a group of its own small notes, 6..7 a cross-staff pair,
+    // 8..9 a second group
+    fx.Row(0, "&G W:4{opt=2} W:4 W:4 W:4{opt=4} W:4{opt=6} W:4{opt=0x100} W:4{opt=0x200} W:4{opt=2} W:4{opt=4}");
+    struct Case {
+        int col, start, end;
+    };
+    const Case cases[] = {
+        {1, 1, -1},  // a start: the walk right begins on a start, as the cell drawer asks from the next column
+        {2, 1, 4},   // inside
+        {4, 1, 4},   // the end finds its own start
+        {5, -1, -1}, // a cell's own group is passed over; the end on its left and the
+                     // cross-staff mark on its right stop the walks
+        {7, -1, -1}, // cross-staff marks stop both walks
+        {9, 8, 9},
+        {0, -1, -1}, // walking right from before a group meets its start first
+        {10, -1, -1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CombineTailStartCol(c.col, 0), c.start) << c.col;
+        EXPECT_EQ(CombineTailEndCol(c.col, 0), c.end) << c.col;
+    }
+}
