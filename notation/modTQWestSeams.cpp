@@ -1,9 +1,7 @@
 #include "notation/modTQWestSeams.h"
 
-// Stand-ins until the rest, hint, cross-staff and Western slur units are
-// written (see the header): nothing is drawn and no cross-staff group is found.
-
-void DrawWestRest(TDrawEngine*, float, float, TCell) {}
+// Stand-ins until the hint, cross-staff and Western slur units are written
+// (see the header): nothing is drawn and no cross-staff group is found.
 
 void DrawNoteNameHint(TDrawEngine*, int, int) {}
 

@@ -1,7 +1,7 @@
 #pragma once
 // A Western page for the pixel tests and the drawing benchmark: braced grand
 // staves with key signatures, beamed eighths and sixteenths, chords,
-// accidentals, ledger lines, dots, articulation marks, a beamed group of small
+// accidentals, ledger lines, dots, articulation marks, rests, a beamed group of small
 // grace notes tied to its main note, and staves of the other clefs, at the
 // default cell size (15 x 30 page units).
 #include <string>
@@ -24,13 +24,13 @@ inline const char* WestTrebleCells() {
            "W:2@3{opt=1,attr=2} ~ W:3@-2{attr=3} W:6@0 W:63";
 }
 inline const char* WestBassCells() {
-    return "W:2@0{opt=0} ~ W:3@3{opt=1} W:63 "
+    return "W:2@0{opt=0} W:23 W:3@3{opt=1} W:63 "
            "W:4@4{opt=3} W:4@3 W:4@2 W:4@1{opt=5} W:63 "
-           "W:1@2+2+2 ~ W:3@-7+2 W:63 "
+           "W:1@2+2+2 W:21 W:3@-7+2 W:63 "
            "W:5@6{opt=3} W:4@5 W:5@4{opt=5} W:63 "
            "W:3@9{opt=1} W:3@-2{opt=0x4000010} W:2@0+1 ~ W:63 "
            "W:4@2{opt=0x403} W:4@-1{opt=5} W:3@0{opt=0x800} W:4@1{opt=1} W:63 "
-           "W:1@3{opt=0x20000} ~ ~ W:3@0{attr=6} W:63";
+           "W:1@3{opt=0x20000} ~ W:24. W:3@0{attr=6} W:63";
 }
 
 // A grace cell of three small notes beamed together, at (col, row).
