@@ -393,6 +393,7 @@ void TEd::DeleteRange(int fromCol, int fromRow, int toCol, int toRow) {
     }
     const bool both = ApplyToBothLayers();
     TLayerKeeper keep;
+    savedItems_ = 0;
     SaveBlockOn(CurLayer, x1, fromRow, x2, toRow);
     ClearTailLinks(fromCol, fromRow, toCol, toRow);
     ClearCells(fromCol, fromRow, toCol, toRow, CurLayer, true);
@@ -403,6 +404,9 @@ void TEd::DeleteRange(int fromCol, int fromRow, int toCol, int toRow) {
         Undo.SetUndoGroup(2);
         ClearCells(fromCol, fromRow, toCol, toRow, CurLayer, true);
     }
+    // One Undo takes the whole deletion back, brace items of both layers included.
+    if (savedItems_ > 2)
+        Undo.SetUndoGroup(savedItems_);
     CurLayer = keep.saved();
     s->SetModified(true);
 }

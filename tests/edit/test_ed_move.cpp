@@ -160,17 +160,21 @@ TEST(EdMove, DeleteRangeSavesWholeMeasuresOnWesternLines) {
 }
 
 TEST(EdMove, ClearingTheLowerClefEndsTheBrace) {
-    TEditFixture fx(8, 4);
+    TEditFixture fx(8, 4, 1, 1);
     fx.Row(0, "&G{mark=54191118,jEnd=2} W:3@0");
     fx.Row(2, "&F W:3@0");
+    fx.Mark(1, 2, 1, 0, 1);
+    const TPageSets before = fx.win.PageSets;
     fx.Select(0, 2, 1, 2);
     fx.ed.DeleteRange(0, 2, 1, 2);
     EXPECT_EQ(fx.At(0, 0).markType, 0);
     EXPECT_EQ(fx.At(0, 0).jEnd, 0);
     EXPECT_EQ(fx.At(0, 2).Note, 32);
-    Undo.UndoStep();
-    EXPECT_EQ(fx.At(0, 0).markType, 54191118);
-    EXPECT_EQ(fx.At(0, 2).Note, -2);
+    EXPECT_EQ(fx.At(1, 2, 0, 1).Note, 32);
+    EXPECT_EQ(Undo.UndoList.size(), 3u);
+    Undo.UndoStep(); // the block, the brace and the other layer at once
+    EXPECT_TRUE(fx.win.PageSets == before);
+    EXPECT_TRUE(Undo.UndoList.empty());
 }
 
 TEST(EdMove, BracesReachTheNextClefAndConnectBarLines) {
