@@ -216,7 +216,34 @@ TEST_F(JianpuPacking, FlatFontMakesOneNoteCellsAndBack) {
     EXPECT_TRUE(fx.At(0, 1).CompressNotes.empty());
     EXPECT_EQ(fx.At(0, 1).Attr, 1u);
 
+    // A chord keeps its notes.
+    TCell& chord = fx.At(3, 1);
+    chord.Note = '1';
+    chord.Attr = 0xB0;
+    chord.CompressNotes = {{'1', 0, 0, 0, 0}, {'3', 0, 0, 0, 0}};
+    const TCell before = chord;
+    Select(fx.Score(), 3, 1, 3, 1);
+    ASSERT_TRUE(JianpuEditor.ApplyFlatFont());
+    EXPECT_EQ(chord, before);
+
     Select(fx.Score(), 3, 1, 2, 1);
     EXPECT_FALSE(JianpuEditor.ApplyFlatFont());
     EXPECT_EQ(fx.Score().SelCol1, 3);
+}
+
+TEST_F(JianpuPacking, ExpandingAOneNoteCellKeepsTheNote) {
+    TScoreFixture fx(6, 3);
+    fx.Row(1, "2 ~");
+    TCell& cell = fx.At(0, 1);
+    cell.Attr = 0xB0;
+    cell.UL = 1;
+    cell.CompressNotes = {{'5', 0, 1, 2, 0}};
+    Select(fx.Score(), 0, 1, 0, 1);
+    ASSERT_TRUE(JianpuEditor.ExpandPackedCell());
+    EXPECT_EQ(cell.Note, '5');
+    EXPECT_EQ(cell.dot, 1);
+    EXPECT_EQ(cell.Attr, 2u);
+    EXPECT_EQ(cell.UL, 1); // a vertical cell's own underline
+    EXPECT_TRUE(cell.CompressNotes.empty());
+    EXPECT_EQ(fx.At(1, 1).Note, 32);
 }
