@@ -203,6 +203,13 @@ TEST(EdMove, StaffHeadersMoveWithinTheirLimits) {
         fx.Row(1, std::string(c.clef) + "{iEnd=6} W:3@2 W:3@0 |");
         fx.At(2, 0, 0, 1) = TScoreFixture::Cell("W:3@4");
         fx.At(2, 1, 0, 1) = TScoreFixture::Cell("W:3@4");
+        TCell& jianpuChord = fx.At(3, 1, 0, 1); // its small notes hold underlines, not staff steps
+        jianpuChord.Attr = 0xB0;
+        jianpuChord.CompressNotes = {{'1', 1, 0, 0, 0}, {'3', 1, 0, 0, 0}};
+        TCell& westChord = fx.At(4, 1);
+        westChord.cellType = ctWestern;
+        westChord.Note = 3;
+        westChord.CompressNotes = {{3, 2, 0, 0, 0}, {3, 0, 0, 0, 0}};
         fx.Select(0, 1, 0, 1);
         for (float expected : c.offsets) {
             fx.ed.ToggleAttribute(saMoveStaffUp);
@@ -212,6 +219,8 @@ TEST(EdMove, StaffHeadersMoveWithinTheirLimits) {
         EXPECT_FLOAT_EQ(fx.At(1, 1).yAdj, 2.0f + moved) << c.clef;
         EXPECT_FLOAT_EQ(fx.At(2, 1, 0, 1).yAdj, 4.0f + moved) << c.clef; // the twin line too
         EXPECT_FLOAT_EQ(fx.At(2, 0, 0, 1).yAdj, 4.0f) << c.clef;
+        EXPECT_EQ(fx.At(3, 1, 0, 1).CompressNotes[1].value, 1) << c.clef;
+        EXPECT_EQ(fx.At(4, 1).CompressNotes[0].value, 2 + int(moved)) << c.clef;
     }
     // A treble header at 1 moves down only in the keys 6..12.
     for (int key : {3, 8}) {
