@@ -53,6 +53,9 @@ struct TPrefDialogValues {
     double PaperHeight = 11.0;
     int PaperOri = 0;
     int Unit = 0; // 0 inches, 1 millimetres
+    // The sizes above are already in inches whatever Unit says (the dialog
+    // passes the size it applied, so the file holds exactly that size).
+    bool SizeInInches = false;
     int CellSize = 15;
     int LeftMargin = 60, RightMargin = 30, TopMargin = 50, BottomMargin = 40;
     int PrintAdj = 90;
