@@ -53,9 +53,6 @@ struct TPrefDialogValues {
     double PaperHeight = 11.0;
     int PaperOri = 0;
     int Unit = 0; // 0 inches, 1 millimetres
-    // The sizes above are already in inches whatever Unit says (the dialog
-    // passes the size it applied, so the file holds exactly that size).
-    bool SizeInInches = false;
     int CellSize = 15;
     int LeftMargin = 60, RightMargin = 30, TopMargin = 50, BottomMargin = 40;
     int PrintAdj = 90;
@@ -74,6 +71,9 @@ struct TPrefDialogValues {
     int BkColor = 0xFFFFFF, BackLayerColor = 0x400080, HidenLayerColor = 0xA4A4A4;
     int KeyDownColor = 0xFF0000, MainLayerColor = 0x000000, SharpColor = 0x0000FF,
         FlatColor = 0x00C400;
+    // The paper sizes are already in inches whatever Unit says (the dialog
+    // passes the size it applied, so the file holds exactly that size).
+    bool SizeInInches = false;
 };
 
 // The file: user folder + "TQ.ini".
