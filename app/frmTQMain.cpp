@@ -135,6 +135,9 @@ TfrmMainTQ::TfrmMainTQ(QWidget* parent) : QMainWindow(parent) {
 
 TfrmMainTQ::~TfrmMainTQ() {
     FormDestroy();
+    Undo.OnGoToPage = nullptr;
+    Undo.OnPageCaption = nullptr;
+    Undo.OnClearHighlights = nullptr;
     if (frmMainTQ == static_cast<TMainScore*>(this))
         frmMainTQ = nullptr;
 }
@@ -467,6 +470,10 @@ void TfrmMainTQ::SetHooks() {
         if (History)
             History->AddFile(path);
     };
+    Undo.OnGoToPage = [this](int page) { GoToPage(page); };
+    Undo.OnPageCaption = [this] { PageCaption(); };
+    Undo.OnClearHighlights = [this] { Highlights.clear(); };
+    trkZoom->installEventFilter(this);
     OnLoadPagePreferences = [this] {
         TPrefParts parts = PrefParts();
         LoadPagePreferences(parts);
@@ -868,10 +875,16 @@ void TfrmMainTQ::ShowControls() {
     trkZoom->setValue(c.trkZoomPosition);
     lblZoom->setText(Q(c.lblZoomText));
     btnSaveFile->setEnabled(Modified);
-    if (scrMain->horizontalScrollBar()->value() != c.ScrollX)
-        scrMain->horizontalScrollBar()->setValue(c.ScrollX);
-    if (scrMain->verticalScrollBar()->value() != c.ScrollY)
-        scrMain->verticalScrollBar()->setValue(c.ScrollY);
+    if (Controls.ScrollRequested) {
+        // after the paint box has its new size, so the scroll bars have their range
+        Controls.ScrollRequested = false;
+        QTimer::singleShot(0, this, [this] {
+            if (Controls.ScrollX >= 0)
+                scrMain->horizontalScrollBar()->setValue(Controls.ScrollX);
+            if (Controls.ScrollY >= 0)
+                scrMain->verticalScrollBar()->setValue(Controls.ScrollY);
+        });
+    }
     if (c.CaptionUsesChineseFont) {
         QFont f = font();
         f.setFamily(Q(ChineseFontName));
@@ -1071,6 +1084,13 @@ void TfrmMainTQ::showEvent(QShowEvent* event) {
             FormPaint();
         });
     }
+}
+
+bool TfrmMainTQ::eventFilter(QObject* watched, QEvent* event) {
+    // a key on the zoom track bar: its next change is not a zoom
+    if (watched == trkZoom && event->type() == QEvent::KeyPress)
+        trkZoomKeyDown();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TfrmMainTQ::changeEvent(QEvent* event) {

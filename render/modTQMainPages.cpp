@@ -84,7 +84,9 @@ void TMainView::GoToPage(int page) {
 void TMainView::ShowPage(int page, bool redraw) {
     CurPage = page;
     Controls.btnPreviousPageEnabled = page >= 1;
+    Controls.ScrollX = -1; // the horizontal position stays
     Controls.ScrollY = 0;
+    Controls.ScrollRequested = true;
     if (redraw)
         RedrawPage();
     PageCaption();
@@ -168,6 +170,7 @@ void TMainView::btnHomeClick() {
     Controls.btnPreviousPageEnabled = false;
     SelCol0 = SelRow0 = SelCol1 = SelRow1 = 0;
     Controls.ScrollX = Controls.ScrollY = 0;
+    Controls.ScrollRequested = true;
     RefreshPageCombo();
     RedrawPage();
     PageCaption();
@@ -368,6 +371,7 @@ void TMainView::ApplyZoom() {
         OnPageResized(GetPageWidthPx(), GetPageHeightPx());
     Controls.ScrollY = std::max(0, (SelRow0 - 1) * GetCellHeight() + GetTopMargin());
     Controls.ScrollX = std::max(0, (SelCol0 - 1) * GetCellWidth() + GetLeftMargin());
+    Controls.ScrollRequested = true;
     Controls.lblZoomText = std::to_string(RoundToInt(Zoom * 100)) + "%";
     if (UpdatingZoomTrack)
         Controls.trkZoomPosition = RoundToInt(Zoom * 100);

@@ -76,7 +76,8 @@ public:
         bool BarButtonsEnabled = true;           // bar-line buttons (off on layer 1)
         int trkZoomPosition = 100;
         std::string lblZoomText = "100%";
-        int ScrollX = 0, ScrollY = 0;            // wanted scroll position of the page
+        int ScrollX = 0, ScrollY = 0;            // wanted scroll position of the page; -1 keeps it
+        bool ScrollRequested = false;            // the window scrolls there once
         bool btnSaveFileEnabled = false;
         // Sizes the window reports for fitting the page.
         int ClientWidth = 800, ClientHeight = 600; // the form's client area
