@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <filesystem>
@@ -311,4 +312,30 @@ TEST_F(MainWindowTest, TheMusicFontWarningCanBeTurnedOffForGood) {
     TfrmMainTQ& again = Make();
     again.FormPaint();
     EXPECT_TRUE(rec.shown.empty());
+}
+
+TEST_F(MainWindowTest, SliceViewAndSidePicture) {
+    TfrmMainTQ& w = Make();
+    w.Zoom = 1.35;
+    w.mitSliceViewClick();
+    EXPECT_GE(w.SliceView, 1);
+    EXPECT_TRUE(w.tbrlTop->isHidden());
+    EXPECT_FALSE(w.panSliceViewButton->isHidden());
+    w.btnCloseSliceClick();
+    EXPECT_EQ(w.SliceView, 0);
+    EXPECT_NEAR(w.Zoom, 1.35, 1e-6);
+    EXPECT_FALSE(w.tbrlTop->isHidden());
+    EXPECT_TRUE(w.panSliceViewButton->isHidden());
+
+    const std::string picture = (dir / "scan01.bmp").string();
+    TBitmap bmp(40, 80);
+    ASSERT_TRUE(bmp.SaveToFile(picture));
+    ASSERT_TRUE(w.LoadSideImage(picture, false));
+    EXPECT_FALSE(w.pnlSideImg->isHidden());
+    EXPECT_EQ(w.ImgFileName, picture);
+    ASSERT_TRUE(w.SideImage);
+    EXPECT_EQ(w.SideImage->Width(), 40);
+    w.CloseSideImage();
+    EXPECT_TRUE(w.pnlSideImg->isHidden());
+    EXPECT_FALSE(w.SideImage);
 }
