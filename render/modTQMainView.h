@@ -70,6 +70,14 @@ public:
     // units onto the printer's page width. The caller restores Zoom, ShowGrid,
     // OutputKind and OutCanvas afterwards.
     void SetPrinterOutput(TCanvas* printerCanvas);
+
+    // --- window routines used by the converters ---
+    // Key code 0..14 of the staff being created or converted (CurClef above is
+    // its clef code while a converter runs).
+    int CurKey = 0;
+    // Appends {max(col0, 0), min(col1, Cols - 1), row, page (-1: the current
+    // page), CurLayer} to Highlights.
+    void AddHighlight(int col0, int col1, int row, int page = -1);
 };
 
 // The current main window as its drawing part. Drawing with no main window, or
