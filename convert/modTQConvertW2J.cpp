@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "convert/modTQCvtJianpuCleanup.h"
+#include "edit/modTQJianpu.h"
 #include "edit/modTQWestUtil.h"
 #include "model/modTQCellAccess.h"
 #include "model/modTQGroup.h"
@@ -116,7 +116,8 @@ void TConvertW2J::ConvertW2JPage(int mode) {
                 }
             }
         }
-        CleanJianpuRowAccidentals(r);
+        JianpuEditor.RespellDoubleAccidentals(r);
+        JianpuEditor.RemoveRedundantAccidentals(r);
         FillGroupEndPlaceholders(r, clefCol, endCol);
     }
 

@@ -133,4 +133,12 @@ bool TMainScore::HasJianpuPageAt(int page) const {
     return twin[static_cast<std::size_t>(page)].size() == static_cast<std::size_t>(Rows) + 1;
 }
 
+void TMainScore::AddMissingJianpuPages() {
+    const int saved = CurLayer;
+    CurLayer = 1;
+    for (std::size_t p = PageSets[1].size(); p < PageSets[0].size(); ++p)
+        AllocatePage(1, static_cast<int>(p), true, 0, 0);
+    CurLayer = saved;
+}
+
 bool IsCrossStaff(const TCell& cell) { return (cell.option & 0x40000u) != 0; }

@@ -120,6 +120,9 @@ public:
     bool HasJianpuPage() const;
     // Layer 1 holds that page and it has the grid's rows.
     bool HasJianpuPageAt(int page) const;
+    // Grows layer 1 to layer 0's page count; each new page gets the grid's shape
+    // with every cell empty.
+    void AddMissingJianpuPages();
 };
 
 // The cell's option word has the cross-staff bit 0x40000 (a note drawn across two staves).

@@ -44,6 +44,7 @@ void TMainView::AddHighlight(int col0, int col1, int row, int page) {
     Highlights.push_back(TMeasure{std::max(col0, 0), std::min(col1, Cols - 1), row, page < 0 ? CurPage : page,
                                   CurLayer});
 }
+// --- end of window routines used by the converters ---
 
 void TMainView::DrawPageRange(int col0, int row0, int col1, int row1, bool whole) {
     if (!whole) {
@@ -73,3 +74,24 @@ void TMainView::SetPrinterOutput(TCanvas* printerCanvas) {
     if (printerCanvas && PageWidthUnits > 0)
         Zoom = printerCanvas->Size().cx * 1.0 / PageWidthUnits;
 }
+
+// --- window routines used by the editors ---
+
+void TMainView::RedrawCells(int, int, int, int) { RedrawPage(); }
+
+void TMainView::RedrawSelection() { RedrawCells(SelCol0, SelRow0, SelCol1, SelRow1); }
+
+void TMainView::GoToPage(int page) {
+    CurPage = page < 0 ? 0 : page;
+    AllocatePage(CurLayer, CurPage, false, Rows + 1, Cols + 1);
+    RedrawPage();
+}
+
+void TMainView::PageCaption() {
+    const int layers = HasJianpuPage() ? 2 : 1;
+    const int pages = CurLayer >= 0 && CurLayer <= 1 ? static_cast<int>(PageSets[CurLayer].size()) : 0;
+    PageCaptionText = "Page " + std::to_string(CurPage + 1) + " of " + std::to_string(pages) + " x " +
+                      std::to_string(layers);
+}
+
+// --- end of window routines used by the editors ---

@@ -71,6 +71,28 @@ public:
     // OutputKind and OutCanvas afterwards.
     void SetPrinterOutput(TCanvas* printerCanvas);
 
+    // --- copied image of the selection ---
+    bool CopyingImage = false; // a copy of the selection as a picture is being drawn
+    // Width in pixels of the picture Copy puts on the system clipboard, from the
+    // selection's size, the cell size and the copy options (quality, automatic
+    // size); at least 50.
+    int CopyImageWidth(int quality, bool autoSize) const;
+    // Puts a picture of the selected block on the system clipboard; tries five
+    // sizes, each 0.8 of the one before, and reports 3131 when none can be made.
+    void CopySelectionAsImage(int quality, bool autoSize);
+    // Draws both layers of the selected block, with half a cell of margin around
+    // it, into the bitmap made `width` pixels wide; kind is the output kind (3 a
+    // copied image, 2 an exported page). False when the bitmap cannot be had.
+    bool RenderSelectionToBitmap(TBitmap& bitmap, int width, int kind);
+
+    // --- window routines used by the editors ---
+    void RedrawCells(int col0, int row0, int col1, int row1);
+    void RedrawSelection();
+    void GoToPage(int page);
+    void PageCaption();
+    std::string PageCaptionText; // the status text PageCaption writes
+    // --- end of window routines used by the editors ---
+
     // --- window routines used by the converters ---
     // Key code 0..14 of the staff being created or converted (CurClef above is
     // its clef code while a converter runs).
@@ -78,6 +100,7 @@ public:
     // Appends {max(col0, 0), min(col1, Cols - 1), row, page (-1: the current
     // page), CurLayer} to Highlights.
     void AddHighlight(int col0, int col1, int row, int page = -1);
+    // --- end of window routines used by the converters ---
 };
 
 // The current main window as its drawing part. Drawing with no main window, or

@@ -12,7 +12,6 @@
 #include <string_view>
 
 #include "convert/modTQConvertW2J.h"
-#include "convert/modTQCvtJianpuCleanup.h"
 #include "model/modTQGroup.h"
 #include "model/modTQKeys.h"
 #include "model/modTQPredicates.h"
@@ -35,10 +34,8 @@ public:
         view.CurKey = 0;
         GroupRows.clear();
         ClearKeyAccidTable();
-        JianpuCleanups = {};
     }
     ~TConvertFixture() {
-        JianpuCleanups = {};
         GroupRows.clear();
         frmMainTQ = previous_;
         CurLayer = previousLayer_;

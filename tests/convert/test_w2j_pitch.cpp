@@ -51,8 +51,9 @@ TEST(KeyRewriteDegree, EveryEntryKeepsThePitch) {
                 const int outShift = accid == 1 ? 1 : accid == 2 ? -1 : 0;
                 const int out = kMajor[degree - '1'] + outShift + 12 * (change - correction);
                 EXPECT_EQ(out, in) << "key " << key << " accidental " << w.accid << " degree " << d;
-                if (w.fromKey)
+                if (w.fromKey) {
                     EXPECT_EQ(accid, 0) << "key " << key << " degree " << d;
+                }
             }
         }
     }
@@ -101,28 +102,13 @@ TEST(W2JPitch, TrebleStaffInG) {
         EXPECT_EQ(c.cellType, ctJianpu) << w.col;
         EXPECT_EQ(c.Note, w.note) << w.col;
         EXPECT_EQ(c.dot, w.dots) << w.col;
-        // The written key accidentals come out as naturals; the Jianpu editor's
-        // clean-up drops them afterwards.
-        EXPECT_EQ(c.Attr, 3u) << w.col;
+        EXPECT_EQ(c.Attr, 0u) << w.col;
     }
     EXPECT_EQ(fx.At(0, 3).cellType, ctJianpu);
     EXPECT_EQ(fx.At(0, 3).Note, 32);
     EXPECT_EQ(fx.At(1, 2).cellType, ctText);
     EXPECT_EQ(fx.At(1, 2).Text, "1=G");
     EXPECT_TRUE(fx.view.Highlights.empty());
-}
-
-// The two clean-ups run on every converted row, respelling first.
-TEST(W2JPitch, CleanupsRunOnEveryConvertedRow) {
-    TConvertFixture fx(16, 6);
-    fx.Row(3, "&G/1 ~ W:3@2").Row(4, "\"text\"");
-    std::vector<std::string> calls;
-    JianpuCleanups.RespellDoubleAccidentals = [&](int r) { calls.push_back("respell " + std::to_string(r)); };
-    JianpuCleanups.RemoveRedundantAccidentals = [&](int r) { calls.push_back("remove " + std::to_string(r)); };
-    fx.Select(2, 4);
-    fx.cvt.ConvertW2JPage(3);
-    EXPECT_EQ(calls, (std::vector<std::string>{"respell 2", "remove 2", "respell 3", "remove 3", "respell 4",
-                                               "remove 4"}));
 }
 
 struct TClefCase {
@@ -163,7 +149,7 @@ TEST(W2JPitch, FixedDoAgainstMovableDo) {
         int fNote, fAccid, cNote, cAccid;
         const char* text;
     };
-    for (const TMode& m : {TMode{false, '3', 3, '7', 3, "1=D"}, TMode{true, '4', 1, '1', 1, "1=C Fixed Key"}}) {
+    for (const TMode& m : {TMode{false, '3', 0, '7', 0, "1=D"}, TMode{true, '4', 1, '1', 1, "1=C Fixed Key"}}) {
         TConvertFixture fx(16, 6);
         fx.view.mitFixedKeyChecked = m.fixed;
         // F on the top line (-4), C in the third space (-1).
