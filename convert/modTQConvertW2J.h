@@ -67,12 +67,21 @@ public:
     static void ShiftDashesRight(TCellRow& cells);
     static void DotsToDotCells(TCellRow& cells);
 
+    // ---- commands ----
+    // Every page from the first in the mode of ConvertW2JPage (0, 1 or 2). Quiet:
+    // no undo item, no modified flag, no redraw, no message.
+    void ConvertW2JAllPages(int mode, bool quiet);
+    // The selected rows of the current page (and the row above them).
+    void ConvertW2JSelected(bool quiet);
+
     // ---- page finish and hint ----
     void FinishConvertedPage(int clefCol);
     int AlignRestInGroup(int col, int row, int firstRow, int lastRow);
     bool ConvertW2JCell(TCell& cell, int col, int row);
 
 private:
+    void StartCommand();
+    void TakeFirstTimeSignature();
     void ConvertNote(TCell& cell, int clef, bool hint);
     bool EndsRun(int col, int row) const;
 };

@@ -15,6 +15,7 @@
 #include "model/modTQGroup.h"
 #include "model/modTQKeys.h"
 #include "model/modTQPredicates.h"
+#include "platform/gui/TQRecordingCanvas.h"
 #include "render/modTQMainView.h"
 #include "tests/support/TQScoreFixture.h"
 
@@ -30,6 +31,16 @@ public:
             view.AllocatePage(0, p, true, 0, 0);
         for (int p = 0; p < layer1Pages; ++p)
             view.AllocatePage(1, p, true, 0, 0);
+        // Redraws go to a recording canvas of the page's size.
+        view.CellWidth = 20;
+        view.CellHeight = 40;
+        view.DrawUnit = 20;
+        view.Zoom = 1.0;
+        view.PaintBoxWidth = 60 + 20 * cols + 30;
+        view.PaintBoxHeight = 50 + 40 * rows + 40;
+        canvas.SetSize({view.PaintBoxWidth, view.PaintBoxHeight});
+        view.OutCanvas = &canvas;
+        view.PaintBoxCanvas = &canvas;
         view.CurClef = -1;
         view.CurKey = 0;
         GroupRows.clear();
@@ -70,6 +81,7 @@ public:
     }
 
     TMainView view;
+    TRecordingCanvas canvas{TSize{1000, 1400}};
     TConvertW2J cvt;
 
 private:
