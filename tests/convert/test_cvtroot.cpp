@@ -177,3 +177,39 @@ TEST(RowUtilities, IsFirstNoteInRowAndKeyTextNear) {
 }
 
 } // namespace
+
+namespace {
+
+// A two-staff Jianpu group on rows 3 and 5 of page 1, its key text above row 3.
+TEST(RowUtilities, CopyKeyTextToStaves) {
+    for (bool taken : {false, true}) {
+        TConvertFixture fx(16, 8, 0, 2);
+        fx.view.CurPage = 1;
+        fx.Row(2, "~ \"1=D\"", 0, 1);
+        fx.Row(3, "~{mark=71,jEnd=5} 1 2 3 4 5 | 1 2 3 |", 0, 1);
+        fx.Row(5, "~ 1 2 3 4 5 | 1 2 3 |", 0, 1);
+        if (taken)
+            fx.Row(4, "~ ~ ~ \"1=E\"", 0, 1);
+        TCvtRoot root;
+        root.CopyKeyTextToStaves();
+        EXPECT_EQ(fx.At(1, 4, 0, 1).Text, taken ? "" : "1=D");
+        EXPECT_EQ(fx.At(3, 4, 0, 1).Text, taken ? "1=E" : "");
+    }
+}
+
+// On page 0 the key text under the title stays with the first staff.
+TEST(RowUtilities, CopyKeyTextLeavesTheFirstKeyOfTheScore) {
+    TConvertFixture fx(16, 12);
+    fx.Row(2, "~ \"1=D\"");
+    fx.Row(3, "~{mark=71,jEnd=5} 1 2 3 4 5 | 1 2 3 |");
+    fx.Row(5, "~ 1 2 3 4 5 | 1 2 3 |");
+    fx.Row(7, "~ \"1=F\"");
+    fx.Row(8, "~{mark=71,jEnd=10} 1 2 3 4 5 | 1 2 3 |");
+    fx.Row(10, "~ 1 2 3 4 5 | 1 2 3 |");
+    TCvtRoot root;
+    root.CopyKeyTextToStaves();
+    EXPECT_TRUE(fx.At(1, 4).Text.empty());
+    EXPECT_EQ(fx.At(1, 9).Text, "1=F");
+}
+
+} // namespace

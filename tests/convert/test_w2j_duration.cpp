@@ -37,6 +37,8 @@ struct TLayoutCase {
     const char* want; // the converted row, one character a column
 };
 
+void PrintTo(const TLayoutCase& c, std::ostream* os) { *os << c.name; }
+
 class W2JLayout : public ::testing::TestWithParam<TLayoutCase> {};
 
 TEST_P(W2JLayout, Cells) {

@@ -118,6 +118,8 @@ struct TClefCase {
     int dots;
 };
 
+void PrintTo(const TClefCase& c, std::ostream* os) { *os << c.name; }
+
 class W2JClefs : public ::testing::TestWithParam<TClefCase> {};
 
 TEST_P(W2JClefs, NoteOfTheClef) {
