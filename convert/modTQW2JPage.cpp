@@ -59,9 +59,12 @@ void TConvertW2J::FinishConvertedPage(int /*clefCol*/) {
     for (int r = 0; r < rows; ++r) {
         if (!IsJianpuMusicRow(r, -1, -1))
             continue;
-        if (GetRowGroup(r, -1) < 0 || GroupRows.empty())
+        // No staff system at or below the row: nothing further to align. A lone
+        // staff (or the last grid row) has no partners and is passed over.
+        const int group = GetRowGroup(r, -1);
+        if (group == -1)
             break;
-        if (GroupRows.size() < 2)
+        if (group < 0 || GroupRows.size() < 2)
             continue;
         const int first = GroupRows.front().row;
         const int last = GroupRows.back().row;

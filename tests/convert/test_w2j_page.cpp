@@ -115,3 +115,22 @@ TEST(W2JPage, PageFinishTidiesMarksAndFonts) {
 }
 
 } // namespace
+
+namespace {
+
+// A lone staff above a grand staff does not stop the rests of the pair from
+// being aligned.
+TEST(W2JPage, PageFinishAlignsRestsBelowALoneStaff) {
+    TConvertFixture fx(16, 10);
+    fx.Row(1, "&G ~ W:3@6 ~ W:3@6 ~ W:3@6 W:3@6 W:3@6");
+    fx.Row(4, "&G{mark=54191118,jEnd=6} ~ W:22 ~ ~ ~ W:3@6 W:3@6 W:3@6 W:3@6");
+    fx.Row(6, "&F ~ ~ ~ W:3@-6 ~ W:3@-6 W:3@-6 W:3@-6 W:3@-6");
+    fx.Select(0, 9);
+    fx.cvt.ConvertW2JPage(0);
+    // The upper staff's rest moves to the column of the pair's next note.
+    EXPECT_EQ(fx.At(4, 4).Note, '0');
+    EXPECT_EQ(fx.At(2, 4).Note, 32);
+    EXPECT_EQ(fx.At(4, 6).Note, '1');
+}
+
+} // namespace
