@@ -118,9 +118,8 @@ TEST(W2JPage, PageFinishTidiesMarksAndFonts) {
 
 namespace {
 
-// A lone staff above a grand staff does not stop the rests of the pair from
-// being aligned.
-TEST(W2JPage, PageFinishAlignsRestsBelowALoneStaff) {
+// The page finish aligns the rests of a grand staff below a single staff.
+TEST(W2JPage, PageFinishAlignsRestsOfAPair) {
     TConvertFixture fx(16, 10);
     fx.Row(1, "&G ~ W:3@6 ~ W:3@6 ~ W:3@6 W:3@6 W:3@6");
     fx.Row(4, "&G{mark=54191118,jEnd=6} ~ W:22 ~ ~ ~ W:3@6 W:3@6 W:3@6 W:3@6");
