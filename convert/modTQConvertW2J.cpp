@@ -251,8 +251,8 @@ void TConvertW2J::ConvertClefCell(TCellRow& cells, int col, int row) {
     TCell& g = cells[static_cast<std::size_t>(col)];
     const int mark = g.markType;
     const bool brace = mark == kBraceMark;
-    const int key = static_cast<int32_t>(s.Attr) < 0 || static_cast<int32_t>(s.Attr) > 20 ? 0
-                                                                                          : static_cast<int>(s.Attr);
+    const int key =
+        static_cast<int32_t>(s.Attr) < 0 || static_cast<int32_t>(s.Attr) > 20 ? 0 : static_cast<int>(s.Attr);
     s.Attr = static_cast<uint32_t>(key);
     const std::string label = MakeKeyLabel(key);
     const bool fixed = IsFixedDoMode();
@@ -309,7 +309,9 @@ void TConvertW2J::ConvertClefCell(TCellRow& cells, int col, int row) {
     KeyLabel = label;
 }
 
-std::string TConvertW2J::MakeKeyLabel(int key) const { return IsFixedDoMode() ? "C Fixed Key" : GetKeyName(key); }
+std::string TConvertW2J::MakeKeyLabel(int key) const {
+    return IsFixedDoMode() ? "C Fixed Key" : GetKeyName(key);
+}
 
 int TConvertW2J::HasKeyTextLeft(int col, int row) const {
     const TCellRow* cells = CvtGridRow(CurLayer, row);

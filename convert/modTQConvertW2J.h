@@ -16,17 +16,17 @@
 #include "convert/modTQCvtRoot.h"
 
 class TConvertW2J : public TCvtRoot {
-public:
-    std::string KeyLabel;   // label of the key last written as a key text
-    int BeatsPerBar = 4;    // time signature in force
+  public:
+    std::string KeyLabel; // label of the key last written as a key text
+    int BeatsPerBar = 4;  // time signature in force
     int BeatUnit = 4;
-    int LastFixedKey = -1;  // key code of the last clef seen in fixed-do mode
-    TCellRow SourceRow;     // the layer-0 row being converted, as it was
+    int LastFixedKey = -1;   // key code of the last clef seen in fixed-do mode
+    TCellRow SourceRow;      // the layer-0 row being converted, as it was
     TCellRow UnconvertedRow; // the row of the current layer, as it was
     int GroupStartRow = -1;
     int GroupLastRow = -1;
-    int DoPos = -1;         // staff position of degree 1 of the unmarked octave
-    TCell ClefCell;         // the governing clef cell
+    int DoPos = -1; // staff position of degree 1 of the unmarked octave
+    TCell ClefCell; // the governing clef cell
 
     // ---- page driver and row pass ----
     // Mode 0 all staff rows (then the page finish), 1 all but grand-staff pairs,
@@ -79,7 +79,7 @@ public:
     int AlignRestInGroup(int col, int row, int firstRow, int lastRow);
     bool ConvertW2JCell(TCell& cell, int col, int row);
 
-private:
+  private:
     void StartCommand();
     void TakeFirstTimeSignature();
     void ConvertNote(TCell& cell, int clef, bool hint);

@@ -15,11 +15,17 @@ namespace {
 
 constexpr double kPosLimit = 100000.0;
 
-uint32_t Accid(uint32_t attr) { return attr & 0xFu; }
+uint32_t Accid(uint32_t attr) {
+    return attr & 0xFu;
+}
 
-bool HasTwin() { return frmMainTQ && frmMainTQ->HasJianpuPage(); }
+bool HasTwin() {
+    return frmMainTQ && frmMainTQ->HasJianpuPage();
+}
 
-int Cols() { return frmMainTQ ? frmMainTQ->Cols : 0; }
+int Cols() {
+    return frmMainTQ ? frmMainTQ->Cols : 0;
+}
 
 const TCell* RowCell(const TCellRow& cells, int col) {
     if (col < 0 || col >= static_cast<int>(cells.size()))
@@ -115,7 +121,8 @@ void TCvtRoot::SimplifyCellAccidentals(TCell& cell, int col, int row) {
             if (Accid(view.Attr) == 0 || item < 0 || item >= n)
                 continue;
             SimplifyNoteAccidental(view, col, row, -1);
-            PutAccid(cell.westChordArray[static_cast<std::size_t>(item)].attr, static_cast<int>(Accid(view.Attr)));
+            PutAccid(cell.westChordArray[static_cast<std::size_t>(item)].attr,
+                     static_cast<int>(Accid(view.Attr)));
         }
         return;
     }
@@ -249,7 +256,8 @@ void TCvtRoot::CompleteJianpuAccidentals(int row) {
 
 int TCvtRoot::CompleteJianpuMeasure(const TRowPair& rows, int start, int row, int layers) {
     int c = start;
-    for (; c < Cols() && c < static_cast<int>(rows[0].size()) && !IsBarLineCell(rows[0][static_cast<std::size_t>(c)]);
+    for (; c < Cols() && c < static_cast<int>(rows[0].size()) &&
+           !IsBarLineCell(rows[0][static_cast<std::size_t>(c)]);
          ++c) {
         for (int L = 0; L < layers; ++L) {
             const TCell* cell = RowCell(rows[static_cast<std::size_t>(L)], c);
@@ -276,7 +284,8 @@ int TCvtRoot::CompleteJianpuMeasure(const TRowPair& rows, int start, int row, in
     return c;
 }
 
-int TCvtRoot::ImpliedJianpuAccidental(const TRowPair& rows, const TCell& note, int col, int k, int layers) const {
+int TCvtRoot::ImpliedJianpuAccidental(const TRowPair& rows, const TCell& note, int col, int k,
+                                      int layers) const {
     auto same = [&note](const TCell& other) {
         return other.Note == note.Note && other.dot == note.dot && Accid(other.Attr) != 0;
     };
@@ -325,7 +334,8 @@ void TCvtRoot::CompleteWestAccidentals(int row, int start) {
 
 int TCvtRoot::CompleteWestMeasure(const TRowPair& rows, int start, int row, int layers) {
     int c = start;
-    for (; c < Cols() && c < static_cast<int>(rows[0].size()) && !IsBarLineCell(rows[0][static_cast<std::size_t>(c)]);
+    for (; c < Cols() && c < static_cast<int>(rows[0].size()) &&
+           !IsBarLineCell(rows[0][static_cast<std::size_t>(c)]);
          ++c) {
         if (IsClefCell(rows[0][static_cast<std::size_t>(c)])) {
             TakeClef(rows[0][static_cast<std::size_t>(c)]);
@@ -365,7 +375,8 @@ int TCvtRoot::CompleteWestMeasure(const TRowPair& rows, int start, int row, int 
     return c;
 }
 
-int TCvtRoot::ImpliedWestAccidental(const TRowPair& rows, const TCell& note, int col, int k, int layers) const {
+int TCvtRoot::ImpliedWestAccidental(const TRowPair& rows, const TCell& note, int col, int k,
+                                    int layers) const {
     auto same = [&note](const TCell& other) { return other.yAdj == note.yAdj && Accid(other.Attr) != 0; };
     if (!note.CompressNotes.empty() && !IsVerticalCell(note) && k >= 1) {
         for (int i = std::min(k, GetCompressNoteCount(note)) - 1; i >= 0; --i) {

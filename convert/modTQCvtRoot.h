@@ -20,10 +20,10 @@ struct TMeasueAlterater {
 };
 
 class TCvtRoot {
-public:
+  public:
     std::vector<TMeasueAlterater> Alterations; // at most one entry per position
-    int ClefCBase = 0;  // staff-step base of C of the clef being read
-    int ClefShift = 0;  // rounded yAdj of the last clef cell met
+    int ClefCBase = 0;                         // staff-step base of C of the clef being read
+    int ClefShift = 0;                         // rounded yAdj of the last clef cell met
 
     // Letter index (0 A .. 6 G) of staff position p under the clef members; always
     // inside 0..6, whatever p is.
@@ -57,7 +57,7 @@ public:
     void CopyKeyTextToStaves();
     bool HasKeyTextNear(int row, int col) const;
 
-protected:
+  protected:
     // Takes the clef members (and KeyAccidentals) from a clef cell.
     void TakeClef(const TCell& clef);
 };

@@ -49,7 +49,8 @@ void ToLayer0() {
 void ReportHighlights(const TMainView& view) {
     if (view.Highlights.empty())
         return;
-    Language->MessageOk(1033, std::to_string(view.Highlights.size()) + Language->GetString(1036), mkInformation);
+    Language->MessageOk(1033, std::to_string(view.Highlights.size()) + Language->GetString(1036),
+                        mkInformation);
 }
 
 } // namespace

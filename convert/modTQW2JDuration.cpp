@@ -15,10 +15,14 @@
 
 namespace {
 
-int GridCols() { return frmMainTQ ? frmMainTQ->Cols : 0; }
+int GridCols() {
+    return frmMainTQ ? frmMainTQ->Cols : 0;
+}
 
 // Columns a row scan may touch: the grid's columns that the vector holds.
-int ScanCols(const TCellRow& cells) { return std::min(GridCols(), static_cast<int>(cells.size())); }
+int ScanCols(const TCellRow& cells) {
+    return std::min(GridCols(), static_cast<int>(cells.size()));
+}
 
 bool IsBlank(const TCellRow& cells, int c) {
     return c >= 0 && c < ScanCols(cells) && IsBlankNoteCell(cells[static_cast<std::size_t>(c)]);
@@ -36,7 +40,9 @@ int ULAt(const TCellRow& cells, int c) {
     return c >= 0 && c < static_cast<int>(cells.size()) ? cells[static_cast<std::size_t>(c)].UL : 0;
 }
 
-bool IsDigitNote(const TCell& cell) { return IsJianpuDigit(cell.Note); }
+bool IsDigitNote(const TCell& cell) {
+    return IsJianpuDigit(cell.Note);
+}
 
 } // namespace
 
@@ -51,7 +57,9 @@ void TConvertW2J::GetLongNoteInfo(const TCell& cell, bool& isLong, int& dots) {
 }
 
 int TConvertW2J::LongNoteToDashes(int dots, TCellRow& cells, int col, int row) {
-    const int code = col < static_cast<int>(UnconvertedRow.size()) ? UnconvertedRow[static_cast<std::size_t>(col)].Note : 0;
+    const int code = col < static_cast<int>(UnconvertedRow.size())
+                         ? UnconvertedRow[static_cast<std::size_t>(col)].Note
+                         : 0;
     // One dash per quarter beyond the first: a whole note 3, dotted 5, double-dotted 6.
     int n = 0;
     if (code == 1)
@@ -77,7 +85,8 @@ int TConvertW2J::LongNoteToDashes(int dots, TCellRow& cells, int col, int row) {
                 cells[static_cast<std::size_t>(to)] = cells[static_cast<std::size_t>(col)];
                 ResetCell(cells[static_cast<std::size_t>(col)], false);
                 if (col < static_cast<int>(UnconvertedRow.size())) {
-                    UnconvertedRow[static_cast<std::size_t>(to)] = UnconvertedRow[static_cast<std::size_t>(col)];
+                    UnconvertedRow[static_cast<std::size_t>(to)] =
+                        UnconvertedRow[static_cast<std::size_t>(col)];
                     ResetCell(UnconvertedRow[static_cast<std::size_t>(col)], false);
                 }
                 col = to;
@@ -196,7 +205,8 @@ int TConvertW2J::ConvertRestCell(TCellRow& cells, int col, int row) {
             MainView()->AddHighlight(start, end, row, -1);
         }
     }
-    const double step = (end - start + 1 == n) ? 1.0 : std::min(2.0, (end - start + 2) / static_cast<double>(n));
+    const double step =
+        (end - start + 1 == n) ? 1.0 : std::min(2.0, (end - start + 2) / static_cast<double>(n));
     int last = -1;
     for (int k = 0; k < n; ++k) {
         const int c = start + RoundToInt(k * step);
@@ -249,7 +259,8 @@ void TConvertW2J::FinishConvertedRow(TCellRow& cells, int row, int numerator) {
                     ++counter;
                 if (counter >= 2 && cd.Note == 32) {
                     counter = 0;
-                } else if (!IsDigitNote(cd) && cd.Note == 32 && cd.UL == 0 && ULAt(cells, d + 1) > 0 && d > c) {
+                } else if (!IsDigitNote(cd) && cd.Note == 32 && cd.UL == 0 && ULAt(cells, d + 1) > 0 &&
+                           d > c) {
                     cd.UL = ULAt(cells, d - 1);
                 }
                 if (IsCombineTailEnd(cd))
@@ -261,21 +272,21 @@ void TConvertW2J::FinishConvertedRow(TCellRow& cells, int row, int numerator) {
         }
         const bool simple = numeratorAt[static_cast<std::size_t>(c)] % 3 != 0;
         if (simple) {
-            if (c < cols - 4 && ULAt(cells, c) == 1 && NoteAt(cells, c + 1) == 32 && ULAt(cells, c + 2) == 1 &&
-                NoteAt(cells, c + 3) == 32) {
+            if (c < cols - 4 && ULAt(cells, c) == 1 && NoteAt(cells, c + 1) == 32 &&
+                ULAt(cells, c + 2) == 1 && NoteAt(cells, c + 3) == 32) {
                 cells[static_cast<std::size_t>(c + 1)].UL = 1;
                 c += 4;
                 continue;
             }
-            if (c < cols - 5 && NoteAt(cells, c) == 32 && ULAt(cells, c + 1) == 2 && ULAt(cells, c + 2) == 2 &&
-                NoteAt(cells, c + 3) == 32 && NoteAt(cells, c + 4) == '0') {
+            if (c < cols - 5 && NoteAt(cells, c) == 32 && ULAt(cells, c + 1) == 2 &&
+                ULAt(cells, c + 2) == 2 && NoteAt(cells, c + 3) == 32 && NoteAt(cells, c + 4) == '0') {
                 cells[static_cast<std::size_t>(c + 3)].UL = 1;
                 c += 5;
                 continue;
             }
             if (c < cols - 5 && NoteAt(cells, c) == 32 && ULAt(cells, c + 1) == 1 &&
-                (NoteAt(cells, c + 2) == 32 || NoteAt(cells, c + 2) == kJianpuDot) && NoteAt(cells, c + 3) == 32 &&
-                NoteAt(cells, c + 4) == '0') {
+                (NoteAt(cells, c + 2) == 32 || NoteAt(cells, c + 2) == kJianpuDot) &&
+                NoteAt(cells, c + 3) == 32 && NoteAt(cells, c + 4) == '0') {
                 cells[static_cast<std::size_t>(c + 2)].UL = 1;
                 cells[static_cast<std::size_t>(c + 3)].UL = 1;
                 c += 5;
@@ -311,8 +322,8 @@ void TConvertW2J::FinishConvertedRow(TCellRow& cells, int row, int numerator) {
             if (cell.UL == 1) {
                 if (IsDigitNote(cell))
                     ++counter;
-                if (c > 4 && NoteAt(cells, c - 1) == 32 && IsJianpuDigit(NoteAt(cells, c - 2)) && ULAt(cells, c - 2) == 1 &&
-                    NoteAt(cells, c - 3) == 32 && ULAt(cells, c - 3) == 0)
+                if (c > 4 && NoteAt(cells, c - 1) == 32 && IsJianpuDigit(NoteAt(cells, c - 2)) &&
+                    ULAt(cells, c - 2) == 1 && NoteAt(cells, c - 3) == 32 && ULAt(cells, c - 3) == 0)
                     cells[static_cast<std::size_t>(c - 1)].UL = 1;
                 ++run;
                 continue;

@@ -14,7 +14,9 @@
 
 namespace {
 
-bool IsOneOf(int v, std::initializer_list<int> set) { return std::find(set.begin(), set.end(), v) != set.end(); }
+bool IsOneOf(int v, std::initializer_list<int> set) {
+    return std::find(set.begin(), set.end(), v) != set.end();
+}
 
 TCell* GridCell(int layer, int row, int col) {
     TCellRow* cells = CvtGridRow(layer, row);

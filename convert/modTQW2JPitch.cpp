@@ -19,6 +19,7 @@ namespace {
 // code 0..14; one field per written accidental (none, sharp, flat, natural,
 // double flat, double sharp), each listing the Jianpu result for degrees 1..7:
 // # sharp, b flat, n natural sign, no sign; ' wrapped up an octave, , down.
+// clang-format off
 constexpr std::array<std::array<std::string_view, 6>, 15> kKeyRewriteText{{
     /*  0 C  */ {{"1 2 3 4 5 6 7", "#1 #2 #3 #4 #5 #6 #7", "b1 b2 b3 b4 b5 b6 b7", "n1 n2 n3 n4 n5 n6 n7", "b7, 1 2 b3 4 5 6", "n2 n3 #4 n5 n6 n7 #1'"}},
     /*  1 G  */ {{"1 2 3 4 5 6 7", "#1 #2 #3 #4 #5 #6 n7", "b1 b2 b3 b4 b5 b6 n6", "n1 n2 n3 n4 n5 n6 b7", "b7, 1 2 b3 4 5 b6", "n2 n3 #4 n5 n6 n7 #7"}},
@@ -36,6 +37,7 @@ constexpr std::array<std::array<std::string_view, 6>, 15> kKeyRewriteText{{
     /* 13 F# */ {{"1 2 3 4 5 6 7", "n1 n2 n3 #4 n5 n6 n7", "b7, n1 n2 n3 n4 n5 n6", "b1 b2 b3 n4 b5 b6 b7", "n6, b1 b2 b3 b4 b5 b6", "b2 #2 #3 n5 #5 #6 #7"}},
     /* 14 C# */ {{"1 2 3 4 5 6 7", "n1 n2 n3 n4 n5 n6 n7", "b7, n1 n2 b3 n4 n5 n6", "b1 b2 b3 b4 b5 b6 b7", "n6, b1 b2 n2 b4 b5 b6", "#1 #2 #3 #4 #5 #6 #7"}},
 }};
+// clang-format on
 
 struct TRewrite {
     int accid = 0;  // 0 no sign, 1 sharp, 2 flat, 3 natural
@@ -46,13 +48,20 @@ struct TRewrite {
 // Column of the table for a written accidental; -1 for the kinds that pass through.
 int RewriteColumn(int accid) {
     switch (accid) {
-    case 0: return 0;
-    case 1: return 1;
-    case 2: return 2;
-    case 3: return 3;
-    case 5: return 4;
-    case 6: return 5;
-    default: return -1;
+    case 0:
+        return 0;
+    case 1:
+        return 1;
+    case 2:
+        return 2;
+    case 3:
+        return 3;
+    case 5:
+        return 4;
+    case 6:
+        return 5;
+    default:
+        return -1;
     }
 }
 
@@ -130,31 +139,54 @@ int TConvertW2J::MovableDoPosition(int key) const {
         key = 0;
     int base = 0;
     switch (MainView()->CurClef) {
-    case -1: base = Contains({0, 3, 5, 12, 13, 14}, key) ? 6 : -1; break;
-    case -2: base = Contains({0, 12, 14}, key) ? 1 : -6; break;
-    case -5: base = Contains({0, 12, 13, 14}, key) ? 5 : -2; break;
+    case -1:
+        base = Contains({0, 3, 5, 12, 13, 14}, key) ? 6 : -1;
+        break;
+    case -2:
+        base = Contains({0, 12, 14}, key) ? 1 : -6;
+        break;
+    case -5:
+        base = Contains({0, 12, 13, 14}, key) ? 5 : -2;
+        break;
     default: // the alto clef, and every clef whose middle C sits on the middle line
         base = Contains({0, 12, 13, 14}, key) ? 7 : 0;
         break;
     }
     switch (key) {
-    case 1: case 11: return base + 3;
-    case 2: case 10: return base + 6;
-    case 3: case 9: return base + 2;
-    case 4: case 8: return base + 5;
-    case 5: case 7: return base + 1;
-    case 6: return base + 4;
-    case 13: return base - 3;
-    default: return base;
+    case 1:
+    case 11:
+        return base + 3;
+    case 2:
+    case 10:
+        return base + 6;
+    case 3:
+    case 9:
+        return base + 2;
+    case 4:
+    case 8:
+        return base + 5;
+    case 5:
+    case 7:
+        return base + 1;
+    case 6:
+        return base + 4;
+    case 13:
+        return base - 3;
+    default:
+        return base;
     }
 }
 
 int TConvertW2J::FixedDoPosition(int /*key*/) const {
     switch (MainView()->CurClef) {
-    case -1: return 6;
-    case -2: return -6;
-    case -5: return -2;
-    default: return 0;
+    case -1:
+        return 6;
+    case -2:
+        return -6;
+    case -5:
+        return -2;
+    default:
+        return 0;
     }
 }
 
@@ -205,9 +237,13 @@ void TConvertW2J::ClearToJianpuNote(TCell& cell) {
     cell.westChordArray.clear();
 }
 
-void TConvertW2J::ConvertNoteCell(TCell& cell, int /*col*/, int /*row*/, int clef) { ConvertNote(cell, clef, false); }
+void TConvertW2J::ConvertNoteCell(TCell& cell, int /*col*/, int /*row*/, int clef) {
+    ConvertNote(cell, clef, false);
+}
 
-void TConvertW2J::ConvertNoteCellForHint(TCell& cell, int clef) { ConvertNote(cell, clef, true); }
+void TConvertW2J::ConvertNoteCellForHint(TCell& cell, int clef) {
+    ConvertNote(cell, clef, true);
+}
 
 void TConvertW2J::ConvertNote(TCell& cell, int clef, bool hint) {
     const int steps = Steps(DoPos, cell.yAdj);
@@ -292,8 +328,8 @@ void TConvertW2J::ConvertNote(TCell& cell, int clef, bool hint) {
 
 void TConvertW2J::ConvertSmallNotesCell(TCellRow& cells, int col, int row, int clef) {
     TCell& g = cells[static_cast<std::size_t>(col)];
-    const bool wasSmall =
-        col < static_cast<int>(UnconvertedRow.size()) && UnconvertedRow[static_cast<std::size_t>(col)].fontSizeR < 0.8f;
+    const bool wasSmall = col < static_cast<int>(UnconvertedRow.size()) &&
+                          UnconvertedRow[static_cast<std::size_t>(col)].fontSizeR < 0.8f;
     const bool wasGrace = IsGraceCell(g);
     if (g.CompressNotes.empty()) {
         // A single small note: its own main note is the one item.

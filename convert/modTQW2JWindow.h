@@ -16,12 +16,12 @@ extern TW2JWindowHooks W2JWindow;
 // The wait cursor while a conversion runs; the cursor before it comes back
 // however the conversion ends.
 class TW2JHourglass {
-public:
+  public:
     TW2JHourglass();
     ~TW2JHourglass();
     TW2JHourglass(const TW2JHourglass&) = delete;
     TW2JHourglass& operator=(const TW2JHourglass&) = delete;
 
-private:
+  private:
     bool set_ = false;
 };

@@ -6,7 +6,9 @@
 
 namespace {
 
-int Mod7(long long v) { return static_cast<int>(((v % 7) + 7) % 7); }
+int Mod7(long long v) {
+    return static_cast<int>(((v % 7) + 7) % 7);
+}
 
 } // namespace
 

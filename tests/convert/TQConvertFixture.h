@@ -20,7 +20,7 @@
 #include "tests/support/TQScoreFixture.h"
 
 class TConvertFixture {
-public:
+  public:
     explicit TConvertFixture(int cols = 16, int rows = 6, int layer1Pages = 0, int pages = 1)
         : previous_(frmMainTQ), previousLayer_(CurLayer) {
         frmMainTQ = &view;
@@ -71,7 +71,9 @@ public:
             .at(static_cast<size_t>(col));
     }
     TCellRow& GridRow(int row, int layer = 0) {
-        return view.PageSets[static_cast<size_t>(layer)].at(static_cast<size_t>(view.CurPage)).at(static_cast<size_t>(row));
+        return view.PageSets[static_cast<size_t>(layer)]
+            .at(static_cast<size_t>(view.CurPage))
+            .at(static_cast<size_t>(row));
     }
     void Select(int row0, int row1) {
         view.SelCol0 = 0;
@@ -84,7 +86,7 @@ public:
     TRecordingCanvas canvas{TSize{1000, 1400}};
     TConvertW2J cvt;
 
-private:
+  private:
     TMainScore* previous_;
     int previousLayer_;
 };

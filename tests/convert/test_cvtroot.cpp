@@ -5,7 +5,9 @@
 
 namespace {
 
-uint32_t Accid(const TCell& c) { return c.Attr & 0xFu; }
+uint32_t Accid(const TCell& c) {
+    return c.Attr & 0xFu;
+}
 
 struct TRowCase {
     const char* name;
@@ -14,7 +16,9 @@ struct TRowCase {
     std::vector<uint32_t> want; // their accidental afterwards
 };
 
-void PrintTo(const TRowCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const TRowCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SimplifyRow : public ::testing::TestWithParam<TRowCase> {};
 
@@ -31,15 +35,15 @@ TEST_P(SimplifyRow, Accidentals) {
 // Treble staff: F on the top line is -4, B on the middle line 0.
 INSTANTIATE_TEST_SUITE_P(
     Table, SimplifyRow,
-    ::testing::Values(
-        TRowCase{"KeyGSharpsOfTheKey", "&G/1 W:3@-4{attr=1} ~ W:3@-4{attr=1}", {1, 3}, {0, 0}},
-        TRowCase{"KeyCSharpThenNatural", "&G W:3@-4{attr=1} W:3@-4{attr=3}", {1, 2}, {1, 3}},
-        TRowCase{"KeyCLoneNatural", "&G W:3@-4{attr=3}", {1}, {0}},
-        TRowCase{"KeyFNaturalOnB", "&G/6 W:3@0{attr=3}", {1}, {3}},
-        TRowCase{"BarLineClearsTheMemory", "&G W:3@-4{attr=1} N:60 W:3@-4{attr=1}", {1, 3}, {1, 1}},
-        TRowCase{"RepeatInTheMeasure", "&G W:3@-4{attr=1} W:3@-4{attr=1}", {1, 2}, {1, 0}},
-        TRowCase{"KeySharpAfterANatural", "&G/1 W:3@-4{attr=3} W:3@-4{attr=1}", {1, 2}, {3, 1}},
-        TRowCase{"StyleNibblesStay", "&G/1 W:3@-4{attr=0xC1}", {1}, {0}}),
+    ::testing::Values(TRowCase{"KeyGSharpsOfTheKey", "&G/1 W:3@-4{attr=1} ~ W:3@-4{attr=1}", {1, 3}, {0, 0}},
+                      TRowCase{"KeyCSharpThenNatural", "&G W:3@-4{attr=1} W:3@-4{attr=3}", {1, 2}, {1, 3}},
+                      TRowCase{"KeyCLoneNatural", "&G W:3@-4{attr=3}", {1}, {0}},
+                      TRowCase{"KeyFNaturalOnB", "&G/6 W:3@0{attr=3}", {1}, {3}},
+                      TRowCase{
+                          "BarLineClearsTheMemory", "&G W:3@-4{attr=1} N:60 W:3@-4{attr=1}", {1, 3}, {1, 1}},
+                      TRowCase{"RepeatInTheMeasure", "&G W:3@-4{attr=1} W:3@-4{attr=1}", {1, 2}, {1, 0}},
+                      TRowCase{"KeySharpAfterANatural", "&G/1 W:3@-4{attr=3} W:3@-4{attr=1}", {1, 2}, {3, 1}},
+                      TRowCase{"StyleNibblesStay", "&G/1 W:3@-4{attr=0xC1}", {1}, {0}}),
     [](const ::testing::TestParamInfo<TRowCase>& info) { return std::string(info.param.name); });
 
 TEST(SimplifyRow, OnlyTheLowNibbleIsCleared) {
@@ -77,13 +81,12 @@ TEST_P(CompleteWest, Accidentals) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, CompleteWest,
-    ::testing::Values(
-        TRowCase{"KeyG", "&G/1 W:3@-4 W:3@-4{attr=3} W:3@-4 W:3@-1", {1, 3, 4}, {1, 3, 3}},
-        TRowCase{"BarLineEndsTheBar", "&G W:3@-4{attr=1} N:60 W:3@-4", {3}, {3}},
-        TRowCase{"ClefStopsTheSearch", "&G/1 W:3@-4{attr=2} &G/1 W:3@-4", {3}, {1}},
-        TRowCase{"GraceKeepsItsStyle", "&G/1 W:3@-4{attr=0xC0}", {1}, {0xC1}},
-        TRowCase{"CircleKeepsItsStyle", "&G/1 W:3@-1{attr=0x10}", {1}, {0x13}},
-        TRowCase{"FixedKeyTextStyleStays", "&G/2 W:3@-1{attr=0x90}", {1}, {0x91}}),
+    ::testing::Values(TRowCase{"KeyG", "&G/1 W:3@-4 W:3@-4{attr=3} W:3@-4 W:3@-1", {1, 3, 4}, {1, 3, 3}},
+                      TRowCase{"BarLineEndsTheBar", "&G W:3@-4{attr=1} N:60 W:3@-4", {3}, {3}},
+                      TRowCase{"ClefStopsTheSearch", "&G/1 W:3@-4{attr=2} &G/1 W:3@-4", {3}, {1}},
+                      TRowCase{"GraceKeepsItsStyle", "&G/1 W:3@-4{attr=0xC0}", {1}, {0xC1}},
+                      TRowCase{"CircleKeepsItsStyle", "&G/1 W:3@-1{attr=0x10}", {1}, {0x13}},
+                      TRowCase{"FixedKeyTextStyleStays", "&G/2 W:3@-1{attr=0x90}", {1}, {0x91}}),
     [](const ::testing::TestParamInfo<TRowCase>& info) { return std::string(info.param.name); });
 
 TEST(CompleteWest, ChordNotesAndSmallNotes) {

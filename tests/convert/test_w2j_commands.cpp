@@ -10,7 +10,7 @@
 namespace {
 
 class W2JCommands : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetMessageBoxes(&rec);
         Undo.ClearUndoFiles();

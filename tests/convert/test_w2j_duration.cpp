@@ -37,7 +37,9 @@ struct TLayoutCase {
     const char* want; // the converted row, one character a column
 };
 
-void PrintTo(const TLayoutCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const TLayoutCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class W2JLayout : public ::testing::TestWithParam<TLayoutCase> {};
 
@@ -54,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
         TLayoutCase{"Whole", "&G ~ ~ ~ W:1@6 ~ ~ ~ ~ ~ ~ ~ ~ W:3@6", "~~~~1~-~-~-~~1~~~~~~"},
         TLayoutCase{"DoubleDottedHalf", "&G ~ ~ ~ W:2@6.. ~ ~ ~ ~ ~ ~ ~ ~ W:3@6", "~~~~1~-~-~.~~1~~~~~~"},
         TLayoutCase{"DottedWhole", "&G W:1@6. ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ W:3@6", "~1~-~-~-~-~-~~1~~~~~"},
-        TLayoutCase{"DoubleDottedWhole", "&G W:1@6.. ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ W:3@6", "~1~-~-~-~-~-~-~~1~~~"},
+        TLayoutCase{"DoubleDottedWhole", "&G W:1@6.. ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ W:3@6",
+                    "~1~-~-~-~-~-~-~~1~~~"},
         TLayoutCase{"DottedQuarter", "&G ~ W:3@6. ~ ~ W:3@6", "~~1.~1~~~~~~~~~~~~~~"},
         TLayoutCase{"ThreeFourBarRest", "&G T:3/4 N:60 W:20 ~ ~ ~ ~ ~ N:60", "~?|0~0~0~|~~~~~~~~~~"},
         TLayoutCase{"ThreeFourNarrowBar", "&G T:3/4 N:60 W:20 ~ N:60", "~?|R~|~~~~~~~~~~~~~~"},

@@ -12,7 +12,9 @@ void GrandStaffPage(TConvertFixture& fx) {
     fx.Row(6, "&G ~ W:3@6 ~ W:3@6");
 }
 
-bool Converted(TConvertFixture& fx, int row) { return fx.At(2, row).cellType == ctJianpu; }
+bool Converted(TConvertFixture& fx, int row) {
+    return fx.At(2, row).cellType == ctJianpu;
+}
 
 TEST(W2JPage, ModesChooseGrandStaves) {
     struct TCase {

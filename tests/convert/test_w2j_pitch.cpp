@@ -10,8 +10,8 @@ struct TKeyTonic {
     int letter;
     int pc;
 };
-constexpr TKeyTonic kTonic[15] = {{2, 0}, {6, 7}, {3, 2}, {0, 9}, {4, 4}, {1, 11}, {5, 5}, {1, 10},
-                                  {4, 3}, {0, 8}, {3, 1}, {6, 6}, {2, 11}, {5, 6}, {2, 1}};
+constexpr TKeyTonic kTonic[15] = {{2, 0}, {6, 7}, {3, 2}, {0, 9}, {4, 4},  {1, 11}, {5, 5}, {1, 10},
+                                  {4, 3}, {0, 8}, {3, 1}, {6, 6}, {2, 11}, {5, 6},  {2, 1}};
 constexpr int kMajor[7] = {0, 2, 4, 5, 7, 9, 11};
 
 int SignatureShift(int key, int letter) {
@@ -34,7 +34,8 @@ TEST(KeyRewriteDegree, EveryEntryKeepsThePitch) {
         int shift;
         bool fromKey;
     };
-    const TWritten written[] = {{0, 0, true}, {1, 1, false}, {2, -1, false}, {3, 0, false}, {5, -2, false}, {6, 2, false}};
+    const TWritten written[] = {{0, 0, true},  {1, 1, false},  {2, -1, false},
+                                {3, 0, false}, {5, -2, false}, {6, 2, false}};
     for (int key = 0; key < 15; ++key) {
         const int correction = (key == 7 || key == 9) ? 1 : 0;
         for (const TWritten& w : written) {
@@ -113,12 +114,14 @@ TEST(W2JPitch, TrebleStaffInG) {
 
 struct TClefCase {
     const char* name;
-    const char* row;   // the staff row, header at column 0, the note at column 2
+    const char* row; // the staff row, header at column 0, the note at column 2
     int note;
     int dots;
 };
 
-void PrintTo(const TClefCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const TClefCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class W2JClefs : public ::testing::TestWithParam<TClefCase> {};
 
@@ -132,17 +135,18 @@ TEST_P(W2JClefs, NoteOfTheClef) {
     EXPECT_EQ(fx.At(2, 3).dot, c.dots);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, W2JClefs,
-    ::testing::Values(TClefCase{"BassCSecondSpace", "&F ~ W:3@1 ~ W:3@0", '1', -1},
-                      TClefCase{"BassMiddleC", "&F ~ W:3@-6 ~ W:3@0", '1', 0},
-                      TClefCase{"Drum", "&D ~ W:3@-3 ~ W:3@0", 'x', 0},
-                      TClefCase{"TrebleBbBelowMiddleC", "&G/7 ~ W:3@7 ~ W:3@0", '1', 0},
-                      TClefCase{"BassBbBelowMiddleC", "&F/7 ~ W:3@-5 ~ W:3@0", '1', 0},
-                      TClefCase{"AltoBbBelowMiddleC", "&C/7 ~ W:3@1 ~ W:3@0", '1', 0},
-                      TClefCase{"TenorBbBelowMiddleC", "&T/7 ~ W:3@-1 ~ W:3@0", '1', 0},
-                      TClefCase{"TrebleGUpAnOctave", "&G/1 ~ W:3@-5 ~ W:3@0", '1', 1}),
-    [](const ::testing::TestParamInfo<TClefCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, W2JClefs,
+                         ::testing::Values(TClefCase{"BassCSecondSpace", "&F ~ W:3@1 ~ W:3@0", '1', -1},
+                                           TClefCase{"BassMiddleC", "&F ~ W:3@-6 ~ W:3@0", '1', 0},
+                                           TClefCase{"Drum", "&D ~ W:3@-3 ~ W:3@0", 'x', 0},
+                                           TClefCase{"TrebleBbBelowMiddleC", "&G/7 ~ W:3@7 ~ W:3@0", '1', 0},
+                                           TClefCase{"BassBbBelowMiddleC", "&F/7 ~ W:3@-5 ~ W:3@0", '1', 0},
+                                           TClefCase{"AltoBbBelowMiddleC", "&C/7 ~ W:3@1 ~ W:3@0", '1', 0},
+                                           TClefCase{"TenorBbBelowMiddleC", "&T/7 ~ W:3@-1 ~ W:3@0", '1', 0},
+                                           TClefCase{"TrebleGUpAnOctave", "&G/1 ~ W:3@-5 ~ W:3@0", '1', 1}),
+                         [](const ::testing::TestParamInfo<TClefCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // Fixed do against movable do on one row in D major: F and C unmarked.
 TEST(W2JPitch, FixedDoAgainstMovableDo) {
@@ -151,7 +155,8 @@ TEST(W2JPitch, FixedDoAgainstMovableDo) {
         int fNote, fAccid, cNote, cAccid;
         const char* text;
     };
-    for (const TMode& m : {TMode{false, '3', 0, '7', 0, "1=D"}, TMode{true, '4', 1, '1', 1, "1=C Fixed Key"}}) {
+    for (const TMode& m :
+         {TMode{false, '3', 0, '7', 0, "1=D"}, TMode{true, '4', 1, '1', 1, "1=C Fixed Key"}}) {
         TConvertFixture fx(16, 6);
         fx.view.mitFixedKeyChecked = m.fixed;
         // F on the top line (-4), C in the third space (-1).

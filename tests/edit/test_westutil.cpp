@@ -17,12 +17,12 @@ TEST(KeyAccidentalOfNote, LetterOfTheStaffStep) {
     };
     // G major marks F sharp; B-flat major B and E flat.
     const TCase cases[] = {
-        {"&G/1", 0.0f, -4, 1}, // treble top line F
-        {"&G/1", 0.0f, 3, 1},  // treble F below the middle line
-        {"&G/1", 0.0f, -3, 0}, // G
-        {"&F/1", 0.0f, -2, 1}, // bass F on the fourth line
-        {"&C/7", 0.0f, 1, 2},  // alto B below middle C
-        {"&G/7", 1.0f, 2, 2},  // treble moved down a line: position 2 is B
+        {"&G/1", 0.0f, -4, 1},  // treble top line F
+        {"&G/1", 0.0f, 3, 1},   // treble F below the middle line
+        {"&G/1", 0.0f, -3, 0},  // G
+        {"&F/1", 0.0f, -2, 1},  // bass F on the fourth line
+        {"&C/7", 0.0f, 1, 2},   // alto B below middle C
+        {"&G/7", 1.0f, 2, 2},   // treble moved down a line: position 2 is B
         {"&G/7", 0.0f, 60, 2},  // far below the staff: E
         {"&G/7", 0.0f, -61, 0}, // far above: G
     };
