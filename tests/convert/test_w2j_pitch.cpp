@@ -1,6 +1,8 @@
 // Western to Jianpu: degrees, octave dots and accidentals.
 #include <gtest/gtest.h>
 
+#include "model/modTQUndo.h"
+#include "platform/core/TQMessage.h"
 #include "tests/convert/TQConvertFixture.h"
 
 namespace {
@@ -89,9 +91,14 @@ TEST(KeyRewriteDegree, NamedEntries) {
 // position, the key text above the staff, nothing highlighted.
 TEST(W2JPitch, TrebleStaffInG) {
     TConvertFixture fx(16, 6);
+    TMessageRecorder rec;
+    SetMessageBoxes(&rec);
     fx.Row(3, "&G/1 ~ W:3@2 ~ W:3@-5 ~ W:3@-4");
-    fx.Select(2, 3);
-    fx.cvt.ConvertW2JPage(3);
+    fx.Select(3, 3);
+    fx.cvt.ConvertW2JSelected(false);
+    SetMessageBoxes(nullptr);
+    Undo.ClearUndoFiles();
+    EXPECT_TRUE(rec.shown.empty());
 
     struct TWant {
         int col;
