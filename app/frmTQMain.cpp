@@ -30,6 +30,7 @@
 #include <cmath>
 
 #include "app/modTQMain.h"
+#include "convert/modTQW2JWindow.h"
 #include "lang/frmTQAbout.h"
 #include "lang/frmTQMessage.h"
 #include "lang/modTQLanguage.h"
@@ -138,6 +139,8 @@ TfrmMainTQ::~TfrmMainTQ() {
     Undo.OnGoToPage = nullptr;
     Undo.OnPageCaption = nullptr;
     Undo.OnClearHighlights = nullptr;
+    W2JWindow = TW2JWindowHooks{};
+    SetMainEd(nullptr);
     if (frmMainTQ == static_cast<TMainScore*>(this))
         frmMainTQ = nullptr;
 }
@@ -464,6 +467,9 @@ void TfrmMainTQ::SetHooks() {
         btnSaveFile->setEnabled(modified);
     };
     OnBeep = [] { QApplication::beep(); };
+    SetMainEd(&Ed);
+    W2JWindow.SwitchToLayer0 = [this] { btnLayerClick(); };
+    W2JWindow.Beep = [] { QApplication::beep(); };
     OnAskOpenFileName = [this](const std::string& proposed) { return AskOpenFileName(proposed); };
     OnAskSaveFileName = [this](const std::string& proposed) { return AskSaveFileName(proposed); };
     OnFileShown = [this](const std::string& path) {

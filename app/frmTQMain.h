@@ -12,6 +12,7 @@
 
 #include <memory>
 
+#include "edit/modTQEd.h"
 #include "lang/modTQHistory.h"
 #include "lang/modTQMainSettings.h"
 #include "lang/modTQPref.h"
@@ -85,6 +86,8 @@ public:
     int OSPlatform = 2;
     bool FirstActivate = true;
     std::unique_ptr<THistory> History;
+    // The grid editing object of this window's score.
+    TEd Ed;
     std::unique_ptr<TBitmap> SideImage;
     bool SideImagePanelSized = false;
     int SliceSavedWindowState = 0;

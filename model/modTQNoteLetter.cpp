@@ -55,9 +55,11 @@ int CellAccidAt(const TCell& cell, int position) {
     return -1;
 }
 
-// Scans the note row leftward from col to the bar line (read in the layer-0 row)
-// or the staff header.
-int FindBarAccidentalInRow(const TCellRow& barRow, const TCellRow& noteRow, int col, int position) {
+} // namespace
+
+int FindBarAccidentalInRow(int col, int /*row*/, const TCellRow& barRow, const TCellRow& noteRow, int position) {
+    if (!frmMainTQ || col < 0)
+        return -1;
     const int last = std::min({col, static_cast<int>(barRow.size()) - 1, static_cast<int>(noteRow.size()) - 1,
                                frmMainTQ->Cols - 1});
     for (int c = last; c >= 0; --c) {
@@ -71,20 +73,18 @@ int FindBarAccidentalInRow(const TCellRow& barRow, const TCellRow& noteRow, int 
     return -1;
 }
 
-} // namespace
-
 int FindBarAccidental(int col, int row, int position) {
     if (!IsValidCellPos(col, row))
         return -1;
     const TCellRow* west = RowAtAddress(row, -1, 0);
     if (!west)
         return -1;
-    int kind = FindBarAccidentalInRow(*west, *west, col, position);
+    int kind = FindBarAccidentalInRow(col, row, *west, *west, position);
     if (kind > 0)
         return kind;
     if (frmMainTQ->HasJianpuPage()) {
         if (const TCellRow* other = RowAtAddress(row, -1, 1))
-            return FindBarAccidentalInRow(*west, *other, col, position);
+            return FindBarAccidentalInRow(col, row, *west, *other, position);
     }
     return -1;
 }

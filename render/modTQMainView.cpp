@@ -1,5 +1,6 @@
 #include "render/modTQMainView.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <stdexcept>
@@ -36,6 +37,11 @@ int TMainView::FindRowHighlight(int row) const {
             return static_cast<int>(i);
     }
     return -1;
+}
+
+void TMainView::AddHighlight(int col0, int col1, int row, int page) {
+    Highlights.push_back(TMeasure{std::max(col0, 0), std::min(col1, Cols - 1), row, page < 0 ? CurPage : page,
+                                  CurLayer});
 }
 
 void TMainView::DrawPageRange(int col0, int row0, int col1, int row1, bool whole) {
