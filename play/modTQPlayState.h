@@ -1,0 +1,171 @@
+#pragma once
+// The play state: everything the play window holds for playing a score.
+//
+// The play list, the per-staff state of the list builders, the player's stop
+// flag and the window's settings as plain values. The play window (app/) is made
+// of this part, as the main window is made of its score part; the builders, the
+// passes and the player reach it through the one global pointer frmPlay.
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "play/modTQPlayList.h"
+
+inline constexpr int kPlayStaves = 16;     // staves of one staff group
+inline constexpr int kSoundEffects = 130;  // 128 programs, mute, ignore
+inline constexpr int kSoundMute = 128;
+inline constexpr int kSoundIgnore = 129;
+inline constexpr int kNoAccidental = 10000; // lookups' answer for "no accidental"
+
+// One entry of the sound-effect list.
+struct TSoundRecord {
+    uint8_t Family;  // 1..8; 0 for the ignore entry
+    uint8_t Zero;
+    uint8_t Program; // index + 1 for the 128 programs, 129 mute, 0 ignore
+    uint8_t Pedal;   // 1: notes die away by themselves; pedal marks matter and held notes may ring on
+};
+extern const std::array<TSoundRecord, kSoundEffects> SoundTable;
+// Pedal flag of a sound-effect index; 0 outside the table.
+int SoundPedalFlag(int index);
+
+// Running or pending tuplet of a staff.
+struct TTupletRec {
+    uint8_t Flag = 0;
+    int8_t Left = 0;       // notes left
+    float Factor = 1.0f;   // time factor
+    int16_t LastCol = 0;   // last column; a pending tuplet keeps its note value here
+};
+
+// The pending tie of a staff.
+struct TTieRecord {
+    int Item = -1;   // item holding the tie's first note; -1 none
+    int LastCol = 0; // last column the tie may reach
+    int Page = 0;
+    int StartCol = 0;
+    int StartRow = 0;
+    int Stamp = 0;   // list stamp
+    TPNote Notes[kPlayNoteSlots];
+};
+
+// One accidental remembered until the bar ends.
+struct TMeasureAlterater {
+    int32_t Semitones = 0; // -2..+2
+    int32_t Note = 0;      // Jianpu degree character, or Western staff position
+    int32_t Octave = 0;    // Jianpu octave dots, or the clef code in force
+    bool operator==(const TMeasureAlterater&) const = default;
+};
+
+// One Jianpu key change.
+struct TKeyRec {
+    int8_t Tonic = 0;       // pitch class of "1"
+    uint8_t OctaveFlag = 0; // 255: the key's notes sound an octave lower
+    int32_t Page = 0;
+    int32_t Col = 0;
+    int32_t Row = 0;
+    uint8_t Fixed = 0;      // the key text says "C Fixed Key"
+    int16_t FixedNote = 0;
+};
+
+// Play rules (the play-rule list's indexes).
+enum TPlayRule { prCurrentStaff = 0, prGroupStaff = 1, prAllStaffs = 2, prHighlightedStaffs = 3, prSelectedNotes = 4 };
+
+class TPlayState {
+public:
+    TPlayState();
+    virtual ~TPlayState();
+    TPlayState(const TPlayState&) = delete;
+    TPlayState& operator=(const TPlayState&) = delete;
+
+    // --- the window's settings ---
+    bool PlayWest = false;        // Western staves are played (else Jianpu)
+    int PlayRule = prAllStaffs;   // index of the play-rule list
+    int SoundEffect = 0;          // index of the sound-effect list, 0..129
+    int SpeedAdj = 100;           // speed, percent (10..500, step 5)
+    bool IgnoreSpeed = false;     // "Ignore Tempo Signs"
+    bool EchoOn = false;          // "Echo On" (hidden)
+    bool IgnorePad = false;       // "Ignore Pad Signs"
+    bool IgnoreDyn = false;       // "Ignore Dynamic Signs": every note at velocity 127
+    bool ShowPlay = true;         // "Show Play Position": the player follows the music
+    // Advanced page
+    int RitArpAdj = 100;          // 20..250, step 10
+    int CredAdj = 100;            // 50..250, step 5
+    int NotesVolAdj = 100;        // 0..150, step 5
+    int PlayDurIndex = 0;         // "No", "Full", "1/2" .. "1/128", "0"
+    int PlayDot = 0;              // 0..2
+    bool ShowRed = false;         // "Show Change in Red"
+
+    // --- working state of a build and a play ---
+    int StartCol = 0;
+    int StartRow = 0;
+    int StartIndex = -1;          // first item the player sounds; -1 after the list is cleared
+    int16_t GraceDots = 0;
+    int16_t GraceDashes = 0;
+    int OctaveCarry[kPlayStaves] = {};
+    float VolumeFactor = 1.0f;
+    int KeyTonic = 0;
+    int KeyOctave = 0;
+    TTupletRec ActiveTuplet[2 * kPlayStaves]; // index layer x 16 + staff
+    TTupletRec PendingTuplet[kPlayStaves];
+    uint8_t TitleSymbol43 = 0;
+    int PlayTempo = 100;
+    int HighlightAbove = 2;
+    int HighlightBelow = 2;
+    TTieRecord TieRecord[2 * kPlayStaves];    // index layer x 16 + staff
+    int RowOverride = 0;
+    int FirstGroup = 0;
+    std::vector<int> OctaveShifts[kPlayStaves];
+    int TimeSigNum = 4;
+    int TimeSigDen = 4;
+    uint8_t Echo = 0;
+    int16_t TupletScanStart = 0, TupletScanEnd = 0, TupletScanSplit = 0, TupletScanState = 0, TupletScanLevel = 0;
+    int CurClef = 0;
+    int CurKeyCode = 0;
+    int PlayTime = 0;
+    std::deque<TPNote> SoundingNotes; // Length holds the end time; sorted by it
+    std::vector<TMeasureAlterater> MeasureAccidentals[kPlayStaves];
+    std::vector<TPlayItem> PlayList;
+    std::vector<TKeyRec> KeyRecs;
+    uint8_t Playing = 0;
+    int StopRequest = 0;          // 0 go on, 1 stop, 2 next piece
+
+    // --- settings handlers ---
+    // The speed box changed: the player's speed scale becomes 100 / speed.
+    void SpeedAdjChange();
+    // The sound effect changed: "Ignore Pad Signs" exactly when the instrument has no pedal.
+    void SoundEffectChange();
+    // Stop: stop request 1 and all notes off at once. Next: stop request 2.
+    void StopClick();
+    void NextClick();
+
+    // --- play rules ---
+    bool IsRuleCurrentStaff() const { return PlayRule == prCurrentStaff; }
+    bool IsRuleSelectedNotes() const { return PlayRule == prSelectedNotes; }
+    bool IsRuleGroupOrAll() const { return PlayRule == prGroupStaff || PlayRule == prAllStaffs; }
+    // A row of the played notation on the current page.
+    bool IsNotationRow(int row) const;
+
+    // --- bar accidental memory ---
+    // Remembers (or replaces) the accidental of (note, octave) on the staff;
+    // semitones outside -2..2 (kNoAccidental) and staves outside 0..15 change nothing.
+    void RememberAccidental(int semitones, int note, int octave, int staff);
+    void RememberAccidentalCode(int code, int note, int octave, int staff);
+    // Semitones remembered for (note, octave) on the staff, kNoAccidental when none.
+    int FindMeasureAccidental(int note, int octave, int staff) const;
+    // Forgets every remembered accidental (at the start of a build and at bar lines).
+    void ClearBarAccidentals();
+    // The accidental a note plays with: its own (from the attribute word), which
+    // is then remembered for the rest of the bar, else the one remembered for
+    // (note, octave), else kNoAccidental.
+    int BarAccidental(uint32_t attr, int note, int octave, int staff);
+};
+
+// Accidental code (low four bits) to semitones: 1 +1, 2 and 7 -1, 3 0,
+// 4, 6 and 8 +2, 5 -2, anything else kNoAccidental.
+int AccidentalSemitones(int code);
+// An attribute word's accidental: +2 for a double sharp (nibble 6), -2 for a
+// double flat (5), else AccidentalSemitones of the nibble.
+int AttrAccidental(uint32_t attr);
+
+// The current play state.
+extern TPlayState* frmPlay;
