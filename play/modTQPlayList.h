@@ -11,6 +11,7 @@
 // quarter note) last one second. Both are 32-bit: a whole note at a slow tempo
 // needs more than 16 bits.
 #include <cstdint>
+#include <vector>
 
 // One note to sound.
 struct TPNote {
@@ -57,3 +58,29 @@ int NoteCount(const TPlayItem& item);
 // Sets Tie to kTieContinues on the first slot holding (octave, pitch); false
 // when no listed note matches.
 bool MarkTie(TPlayItem& item, int octave, int pitch);
+
+// --- note slots (a slot list ends at the first Pitch -1 or after 32 slots) ---
+
+// Equal Pitch, Octave and Channel.
+bool SameNote(const TPNote& a, const TPNote& b);
+// Some listed note of the item is SameNote.
+bool ItemHasNote(const TPlayItem& item, const TPNote& note);
+// First of all 32 slots that is SameNote; -1 when none.
+int FindNoteIndex(const TPlayItem& item, const TPNote& note);
+// Each note of src sets Length of its match in dest.
+void SetNotesLength(TPlayItem& dest, const TPlayItem& src, int length);
+// Every listed note of the channel (-1: all) gets Length = the item's Duration.
+void SetLengthsToStep(TPlayItem& item, int channel);
+// Into the first free slot; the next slot, when one remains, is marked free. A full item is unchanged.
+void AppendNote(TPlayItem& item, const TPNote& note);
+// Copies src's notes, end mark included, from dest's first free slot among 0..30, up to slot 31.
+void MergeNotes(TPlayItem& dest, const TPlayItem& src);
+// MergeNotes(list[i], item) for every i from `from` to the end.
+void MergeNotesFrom(std::vector<TPlayItem>& list, int from, const TPlayItem& item);
+// Merges src[i] into dest[start + i x stride] while that index lies inside dest;
+// the src items not merged are appended to dest in order.
+void MergeListStrided(std::vector<TPlayItem>& dest, int start, const std::vector<TPlayItem>& src, int stride);
+// Appends a copy of the item.
+void AppendPlayItem(std::vector<TPlayItem>& list, const TPlayItem& item);
+// Duration = the smallest of Duration and every listed note's Length above 5.
+void ClampStepToShortestNote(TPlayItem& item);

@@ -8,8 +8,10 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <vector>
 
+#include "model/modTQCell.h"
 #include "play/modTQPlayList.h"
 
 inline constexpr int kPlayStaves = 16;     // staves of one staff group
@@ -145,6 +147,69 @@ public:
     // A row of the played notation on the current page.
     bool IsNotationRow(int row) const;
 
+    // --- staves and start ---
+    // FirstGroup for the play rule and the staff of row (GroupRows filled for row).
+    void FindFirstGroup(int row);
+    // Start column and row from the cursor; false when no playable staff lies at or below it.
+    bool FindStartRow();
+    // Row at which an item of that staff is highlighted.
+    int GroupStartRow(int staff) const;
+    // HighlightAbove / HighlightBelow from the Jianpu rows around the staves.
+    void ComputeHighlightMargins();
+    // Some staff row of the group holds a note at that column of the current page.
+    bool ColumnHasNote(int col) const;
+    // A marker item when the highlight height of the rule differs from height.
+    void EmitHighlightHeight(int& height);
+    // The main window's flag that keeps the play highlight one row high (set
+    // between a mouse-down and its mouse-up); unset: clear.
+    std::function<bool()> MainHighlightOneRow;
+
+    // --- rows above the first staff ---
+    // TimeSigNum / TimeSigDen from the first time-signature cell above the first staff (4/4 when none).
+    void FindTimeSignature();
+
+    // --- adding items ---
+    // Appends the item to PlayList. With adjust, a notes item with a cell, Volume
+    // above 5 and a first note longer than 5 gets Volume 127 and Hold = Echo (and,
+    // with Echo, its echo through OnEcho); and RowOverride, when above 0, goes into Row.
+    void AddPlayItem(TPlayItem item, bool adjust);
+    // The ornament pass's echo of an item added while Echo is set.
+    std::function<void(const TPlayItem&)> OnEcho;
+    // A keyboard refresh item (kind 7) for the cell, unless the last item is one.
+    void AddRefreshItem(int col, int row);
+
+    // --- held notes ---
+    // For a notes item (unless "Echo On"): the step shrinks to its shortest note;
+    // longer notes are held in SoundingNotes and release items are added for the
+    // held notes that end by the new PlayTime (not for a note the item strikes again).
+    void ProcessHeldNotes(TPlayItem& item);
+    // A release item for every note still held, in order.
+    void FlushHeldNotes();
+
+    // --- Western cells ---
+    // Play units of a note value (1 whole .. 9 1/256) under option's lengthening bit and PlayTempo.
+    int PlayUnitsOfValue(int value, uint32_t option) const;
+    // Play units of one Western cell: override, breve, dots, tuplet, staff tempo.
+    int WestCellDuration(int column, const TCell& cell, int staff);
+    // Lowers the item's Duration to the cell's length (a rest is read as its value).
+    void WestStepDuration(int column, const TCell& cell, TPlayItem& item, int staff);
+    // Fills the item's notes from a Western note cell (main note, then chord notes);
+    // the number of notes filled.
+    int WestCellNotes(TPlayItem& item, const TCell& cell, int staff);
+    // Fills slot `slot` from a note head at `line` with accidental `attr`; false
+    // when the item's cell lies outside the page.
+    bool WestNotePitch(int slot, const TCell& cell, TPlayItem& item, int line, uint32_t attr, int staff);
+    // Octave and pitch class of a staff position under CurClef with the semitone offset.
+    void WestPitchFromLine(int line, int semitones, TPNote& note, int staff);
+    // One row of the step table chosen by the semitone offset, shifted by KeyTonic;
+    // OctaveCarry[staff] takes the octave carried over.
+    int ApplyAccidental(int natural, int sharp, int dsharp, int flat, int dflat, int semitones, int staff);
+    // Semitone offset of a note: its own accidental (remembered for the bar), the
+    // bar's, else the key signature's; kNoAccidental when none.
+    int WestAccidental(uint32_t attr, int line, int clef, int clefShift, int staff);
+    // The staff's tempo factor at a column (the tempo pass); unset: 1.0.
+    std::function<float(int staff, int column)> StaffTempoFactor;
+
     // --- bar accidental memory ---
     // Remembers (or replaces) the accidental of (note, octave) on the staff;
     // semitones outside -2..2 (kNoAccidental) and staves outside 0..15 change nothing.
@@ -159,6 +224,16 @@ public:
     // (note, octave), else kNoAccidental.
     int BarAccidental(uint32_t attr, int note, int octave, int staff);
 };
+
+// Time factor of a tuplet of count notes: 2 1.25, 3 0.66, 4 1.125, 5..7 4/count,
+// 9..15 8/count, 17 and more 16/count, else 1.0.
+float TupletFactor(int count);
+// 14, 15, 41: the sharp, flat and natural symbols that change the key table for the rest of a row.
+bool IsKeyAccidentalCode(int code);
+
+// Note value of a Western rest code: 20..27 -> 1..8, 19 -> 81 (no units: the bar
+// accounting times a whole-bar rest), anything else unchanged.
+int WestRestValue(int code);
 
 // Accidental code (low four bits) to semitones: 1 +1, 2 and 7 -1, 3 0,
 // 4, 6 and 8 +2, 5 -2, anything else kNoAccidental.

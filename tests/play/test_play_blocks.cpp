@@ -1,0 +1,198 @@
+// Building blocks of the play list: tuplet factors, note slots, items, held notes,
+// the time signature above the first staff.
+#include <gtest/gtest.h>
+
+#include "model/modTQGroup.h"
+#include "play/modTQPlayState.h"
+#include "tests/support/TQScoreFixture.h"
+
+namespace {
+
+TPNote N(int octave, int pitch, int length = 640, int channel = 0) {
+    return {static_cast<int8_t>(octave), static_cast<int8_t>(pitch), 100, length, static_cast<int8_t>(channel), 0, 0};
+}
+
+TPlayItem Item(std::initializer_list<TPNote> notes, int duration) {
+    TPlayItem it;
+    int i = 0;
+    for (const TPNote& n : notes)
+        it.Notes[i++] = n;
+    it.Duration = duration;
+    it.Volume = 127;
+    it.Col = 1;
+    return it;
+}
+
+TEST(PlayBlocksTest, TupletFactors) {
+    const struct {
+        int count;
+        float factor;
+    } cases[] = {{2, 1.25f}, {3, 0.66f},  {4, 1.125f},        {5, 0.8f},   {6, 0.6667f}, {7, 4.0f / 7},
+                 {8, 1.0f},  {9, 8.0f / 9}, {12, 0.6667f},    {16, 1.0f},  {17, 16.0f / 17}, {20, 0.8f},
+                 {0, 1.0f},  {1, 1.0f},   {-3, 1.0f}};
+    for (const auto& c : cases)
+        EXPECT_NEAR(TupletFactor(c.count), c.factor, 1e-4) << c.count;
+}
+
+TEST(PlayBlocksTest, NoteSlots) {
+    TPlayItem full;
+    for (int i = 0; i < kPlayNoteSlots; ++i)
+        full.Notes[i] = N(0, i % 12, 640, i / 12);
+    const TPlayItem before = full;
+    AppendNote(full, N(1, 1));
+    EXPECT_EQ(full, before) << "a full item changes";
+
+    TPlayItem nearly = full;
+    nearly.Notes[31].Pitch = -1;
+    AppendNote(nearly, N(3, 3));
+    EXPECT_EQ(nearly.Notes[31], N(3, 3));
+    EXPECT_EQ(NoteCount(nearly), 32);
+
+    TPlayItem a = Item({N(0, 0), N(0, 4)}, 640);
+    AppendNote(a, N(0, 7));
+    EXPECT_EQ(NoteCount(a), 3);
+    EXPECT_EQ(a.Notes[3].Pitch, -1);
+    EXPECT_TRUE(ItemHasNote(a, N(0, 4, 1)));
+    EXPECT_FALSE(ItemHasNote(a, N(0, 4, 640, 1))) << "another channel";
+    EXPECT_EQ(FindNoteIndex(a, N(0, 7)), 2);
+
+    SetNotesLength(a, Item({N(0, 4), N(2, 2)}, 0), 99);
+    EXPECT_EQ(a.Notes[1].Length, 99);
+    EXPECT_EQ(a.Notes[0].Length, 640);
+    a.Notes[2].Channel = 3;
+    a.Duration = 320;
+    SetLengthsToStep(a, 3);
+    EXPECT_EQ(a.Notes[2].Length, 320);
+    EXPECT_EQ(a.Notes[0].Length, 640);
+    SetLengthsToStep(a, -1);
+    EXPECT_EQ(a.Notes[0].Length, 320);
+
+    TPlayItem m = Item({N(0, 0)}, 640);
+    MergeNotes(m, Item({N(1, 1), N(1, 2)}, 0));
+    EXPECT_EQ(NoteCount(m), 3);
+    EXPECT_EQ(m.Notes[2], N(1, 2));
+    TPlayItem f = nearly; // all 32 used: no free slot among 0..30
+    MergeNotes(f, Item({N(4, 4)}, 0));
+    EXPECT_EQ(f, nearly);
+
+    TPlayItem c = Item({N(0, 5, 700)}, 640);
+    c.Notes[1] = N(0, 6, 3);
+    c.Notes[2] = N(0, 7, 500);
+    ClampStepToShortestNote(c);
+    EXPECT_EQ(c.Duration, 500) << "lengths of 5 or less do not count";
+}
+
+TEST(PlayBlocksTest, MergingListsWithAStride) {
+    std::vector<TPlayItem> dest(4, Item({N(0, 0)}, 640));
+    const std::vector<TPlayItem> src = {Item({N(1, 1)}, 320), Item({N(1, 2)}, 320), Item({N(1, 3)}, 320)};
+    MergeListStrided(dest, 1, src, 2);
+    ASSERT_EQ(dest.size(), 5u);
+    EXPECT_EQ(NoteCount(dest[0]), 1);
+    EXPECT_EQ(dest[1].Notes[1], N(1, 1));
+    EXPECT_EQ(NoteCount(dest[2]), 1);
+    EXPECT_EQ(dest[3].Notes[1], N(1, 2));
+    EXPECT_EQ(dest[4], src[2]) << "not merged: appended";
+
+    std::vector<TPlayItem> list(3, Item({N(0, 0)}, 640));
+    MergeNotesFrom(list, 1, Item({N(2, 2)}, 0));
+    EXPECT_EQ(NoteCount(list[0]), 1);
+    EXPECT_EQ(NoteCount(list[1]), 2);
+    EXPECT_EQ(NoteCount(list[2]), 2);
+}
+
+TEST(PlayBlocksTest, AddingItems) {
+    TScoreFixture fx(8, 4);
+    fx.Score().CurPage = 0;
+    TPlayState play;
+    play.Echo = 1;
+    int echoes = 0;
+    play.OnEcho = [&](const TPlayItem&) { ++echoes; };
+    TPlayItem quiet = Item({N(0, 0)}, 640);
+    quiet.Volume = 60;
+    play.AddPlayItem(quiet, true);
+    TPlayItem noCell = quiet;
+    noCell.Col = -1;
+    play.AddPlayItem(noCell, true);
+    play.AddPlayItem(quiet, false);
+    ASSERT_EQ(play.PlayList.size(), 3u);
+    EXPECT_EQ(play.PlayList[0].Volume, 127);
+    EXPECT_EQ(play.PlayList[0].Hold, 1);
+    EXPECT_EQ(play.PlayList[1].Volume, 60);
+    EXPECT_EQ(play.PlayList[2].Volume, 60);
+    EXPECT_EQ(echoes, 1);
+
+    play.RowOverride = 3;
+    fx.At(2, 1).Note = 0x141;
+    play.AddRefreshItem(2, 1);
+    play.AddRefreshItem(5, 1); // the last item is a refresh already
+    ASSERT_EQ(play.PlayList.size(), 4u);
+    const TPlayItem& r = play.PlayList.back();
+    EXPECT_EQ(r.Kind, pkKeyboard);
+    EXPECT_EQ(r.Col, 2);
+    EXPECT_EQ(r.Row, 3) << "row override";
+    EXPECT_EQ(r.Hold, 0x41);
+    EXPECT_EQ(NoteCount(r), 0);
+}
+
+TEST(PlayBlocksTest, HeldNotesAreReleasedWhenTheirTimeComes) {
+    TScoreFixture fx(8, 4);
+    // A half note on staff 0 against eighths on staff 1, merged step by step.
+    for (bool struckAgain : {false, true}) {
+        SCOPED_TRACE(struckAgain);
+        TPlayState play;
+        std::vector<TPlayItem> steps = {Item({N(0, 0, 2560, 0), N(0, 4, 640, 1)}, 2560),
+                                        Item({N(0, 5, 640, 1)}, 640), Item({N(0, 7, 640, 1)}, 640),
+                                        Item({N(0, 9, 640, 1)}, 640)};
+        if (struckAgain)
+            steps[3].Notes[1] = N(0, 0, 640, 0);
+        for (TPlayItem& s : steps) {
+            play.ProcessHeldNotes(s);
+            play.AddPlayItem(s, true);
+        }
+        EXPECT_EQ(play.PlayList[0].Duration, 640);
+        EXPECT_EQ(play.PlayTime, 2560);
+        EXPECT_TRUE(play.SoundingNotes.empty());
+        if (struckAgain) {
+            EXPECT_EQ(play.PlayList.size(), 4u);
+            continue;
+        }
+        // the release comes after the step that reaches the half note's end
+        ASSERT_EQ(play.PlayList.size(), 5u);
+        const TPlayItem& rel = play.PlayList[3];
+        EXPECT_EQ(rel.Kind, pkNotes);
+        EXPECT_EQ(rel.Duration, -1);
+        EXPECT_EQ(rel.Col, -1);
+        EXPECT_EQ(rel.Row, -1);
+        EXPECT_EQ(NoteCount(rel), 1);
+        EXPECT_EQ(rel.Notes[0].Pitch, 0);
+        EXPECT_EQ(rel.Notes[0].Length, -1);
+    }
+    // What is still held at the end is released in order.
+    TPlayState play;
+    TPlayItem s = Item({N(0, 0, 3000), N(0, 2, 2000), N(0, 4, 640)}, 3000);
+    play.ProcessHeldNotes(s);
+    play.FlushHeldNotes();
+    ASSERT_EQ(play.PlayList.size(), 2u);
+    EXPECT_EQ(play.PlayList[0].Notes[0].Pitch, 2);
+    EXPECT_EQ(play.PlayList[1].Notes[0].Pitch, 0);
+}
+
+TEST(PlayBlocksTest, TimeSignatureAboveTheFirstStaff) {
+    TScoreFixture fx(8, 6);
+    TPlayState play;
+    GroupRows.clear();
+    TGroupData g;
+    g.row = 3;
+    GroupRows.push_back(g);
+    play.FindTimeSignature();
+    EXPECT_EQ(play.TimeSigNum * 10 + play.TimeSigDen, 44);
+    fx.Row(5, "~ T:2/2"); // below the staff: not read
+    fx.Row(1, "~ ~ T:3/8");
+    fx.Row(0, "~ ~ ~ T:6/8");
+    play.FindTimeSignature();
+    EXPECT_EQ(play.TimeSigNum, 3);
+    EXPECT_EQ(play.TimeSigDen, 8);
+    GroupRows.clear();
+}
+
+} // namespace

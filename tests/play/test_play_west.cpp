@@ -1,0 +1,124 @@
+// Western cells to play items: lengths and pitches.
+#include <gtest/gtest.h>
+
+#include "model/modTQGroup.h"
+#include "model/modTQKeys.h"
+#include "play/modTQPlayState.h"
+#include "tests/support/TQScoreFixture.h"
+
+namespace {
+
+TEST(PlayWestTest, CellLengths) {
+    struct Case {
+        const char* token;
+        int tempo;
+        int expected;
+    } cases[] = {
+        {"W:3", 100, 1280},
+        {"W:3", 80, 1600},
+        {"W:3{opt=0x4000000}", 100, 1344},
+        {"W:2.", 100, 3840},
+        {"W:2..", 100, 4480},
+        {"W:1{opt=0x20000}", 100, 10240},
+        {"W:3.{dur=4}", 100, 640},
+        {"W:3.{dur=9}", 100, 0},
+        {"W:3.{dur=14}", 100, 640}, // the override's dots do not lengthen it
+        {"W:9", 100, 20},
+        {"W:1.{opt=0x20008}", 8, 192000}, // a dotted breve at tempo 8: beyond 16 bits
+        {"W:3", 0, 128000},               // tempo 0 divides by 1
+    };
+    TPlayState play;
+    for (const Case& c : cases) {
+        play.PlayTempo = c.tempo;
+        EXPECT_EQ(play.WestCellDuration(0, TScoreFixture::Cell(c.token), 0), c.expected) << c.token << " @" << c.tempo;
+    }
+    // Tuplet and staff tempo.
+    play.PlayTempo = 100;
+    play.ActiveTuplet[2] = {1, 3, TupletFactor(3), 5};
+    EXPECT_EQ(play.WestCellDuration(5, TScoreFixture::Cell("W:4"), 2), 423);
+    EXPECT_EQ(play.ActiveTuplet[2].Left, 2);
+    EXPECT_EQ(play.WestCellDuration(6, TScoreFixture::Cell("W:4"), 2), 640) << "after the tuplet's last column";
+    play.StaffTempoFactor = [](int staff, int) { return staff == 1 ? 0.5f : 1.0f; };
+    EXPECT_EQ(play.WestCellDuration(0, TScoreFixture::Cell("W:3"), 1), 640);
+    EXPECT_EQ(play.WestCellDuration(0, TScoreFixture::Cell("W:3"), -1), 1280) << "no staff, no staff tempo";
+
+    // A step takes the shortest cell; a rest is read by its value.
+    TPlayItem item;
+    play.WestStepDuration(0, TScoreFixture::Cell("W:2"), item, -1);
+    play.WestStepDuration(0, TScoreFixture::Cell("W:23"), item, -1); // eighth rest
+    EXPECT_EQ(item.Duration, 640);
+    play.WestStepDuration(0, TScoreFixture::Cell("W:19"), item, -1); // whole-bar rest: timed elsewhere
+    EXPECT_EQ(item.Duration, 0);
+    EXPECT_EQ(WestRestValue(20), 1);
+    EXPECT_EQ(WestRestValue(27), 8);
+    EXPECT_EQ(WestRestValue(19), 81);
+    EXPECT_EQ(WestRestValue(5), 5);
+}
+
+class WestPitchTest : public ::testing::Test {
+  protected:
+    void SetUp() override { GroupRows.clear(); }
+    void TearDown() override { GroupRows.clear(); }
+    // One Western staff in row 1 with its clef in column 0.
+    void Staff(const char* picture, int clef) {
+        fx_.Row(1, picture);
+        TGroupData g;
+        g.row = 1;
+        g.clef = static_cast<int16_t>(clef);
+        g.clefColumn = 0;
+        g.isWest = true;
+        g.keyCode = static_cast<uint8_t>(fx_.At(0, 1).Attr);
+        GroupRows = {g};
+    }
+    // (octave, pitch) of every note of the cell at col.
+    std::vector<std::pair<int, int>> Notes(int col) {
+        TPlayItem item;
+        item.Col = col;
+        item.Row = 1;
+        item.Duration = 1280;
+        const int n = play_.WestCellNotes(item, fx_.At(col, 1), 0);
+        std::vector<std::pair<int, int>> out;
+        for (int i = 0; i < n; ++i)
+            out.push_back({item.Notes[i].Octave, item.Notes[i].Pitch});
+        EXPECT_EQ(NoteCount(item), n);
+        return out;
+    }
+    TScoreFixture fx_{12, 4};
+    TPlayState play_;
+};
+
+using P = std::vector<std::pair<int, int>>;
+
+TEST_F(WestPitchTest, TrebleStaffInC) {
+    Staff("&G W:3@6 W:3@-1{attr=1} W:3@0{attr=1} W:3@-1{attr=2} W:3@6{opt=0x3000} W:3@6+2+2 W:23 W:3@-1", -1);
+    EXPECT_EQ(Notes(1), (P{{0, 0}}));   // middle C
+    EXPECT_EQ(Notes(2), (P{{1, 1}}));   // C sharp an octave up
+    EXPECT_EQ(Notes(3), (P{{1, 0}}));   // B sharp: C of the octave above
+    EXPECT_EQ(Notes(4), (P{{0, 11}}));  // C flat: B of the octave below
+    EXPECT_EQ(Notes(5), (P{}));         // stem and head hidden
+    EXPECT_EQ(Notes(6), (P{{0, 0}, {0, 4}, {0, 7}}));
+    EXPECT_EQ(Notes(7), (P{}));         // a rest
+    EXPECT_EQ(Notes(8), (P{{0, 11}}))   // the flat on that line holds for the bar
+        << "bar accidental";
+    play_.ClearBarAccidentals();
+    EXPECT_EQ(Notes(8), (P{{1, 0}}));
+}
+
+TEST_F(WestPitchTest, KeySignatureClefAndOctaveMarks) {
+    Staff("&G/2 W:3@3 W:3@3{attr=3} W:3@3", -1); // D major: F sharp
+    EXPECT_EQ(Notes(1), (P{{0, 6}}));
+    EXPECT_EQ(Notes(2), (P{{0, 5}})) << "natural";
+    EXPECT_EQ(Notes(3), (P{{0, 5}})) << "the natural holds for the bar";
+
+    play_.ClearBarAccidentals();
+    play_.CurClef = 0; // reload
+    Staff("&F W:3@-6 W:3@-6", -2); // bass clef: middle C one step above the top line
+    EXPECT_EQ(Notes(1), (P{{0, 0}}));
+    play_.OctaveShifts[0] = {0, 0, 1};
+    EXPECT_EQ(Notes(2), (P{{1, 0}})) << "8va";
+
+    Staff("&D W:3@2", -4);
+    EXPECT_EQ(Notes(1), (P{{0, 0}})) << "drum staff";
+}
+
+} // namespace
