@@ -36,6 +36,9 @@ struct TPlayerHooks {
     std::function<int()> MainVolume;           // position of the main volume track bar
     std::function<void()> RepaintKeyboard;
     std::function<void(int pitch, int octave, int mode)> HighlightKey; // mode 0 pressed, 1 released, 2 playing
+    // A clicked note's key: the piano adds it to its pressed keys and lights it;
+    // its release on mouse-up sends the note-off.
+    std::function<void(int pitch, int octave)> PressKey;
     // event loop and time
     std::function<void()> ProcessEvents;       // default: QCoreApplication::processEvents when an application runs
     std::function<double()> NowMs;             // default: steady clock, milliseconds

@@ -207,6 +207,14 @@ public:
     // Semitone offset of a note: its own accidental (remembered for the bar), the
     // bar's, else the key signature's; kNoAccidental when none.
     int WestAccidental(uint32_t attr, int line, int clef, int clefShift, int staff);
+    // A grace cell (or a cell without small notes) as items of the staff's list;
+    // grace notes borrow their time from the last item of PlayList.
+    void WestCellToItems(const TCell& cell, std::vector<TPlayItem>& list, int column, int row, int staff);
+    // A click on a Western note: its notes sound (every staff of the group with allStaves).
+    void AuditionWestClick(int column, int row, bool allStaves);
+    void AuditionWestCell(int column, int row);
+    // Sounds one note cell through the MIDI output and presses its key on the piano.
+    void SoundWestNote(const TCell& cell, int staff);
     // The staff's tempo factor at a column (the tempo pass); unset: 1.0.
     std::function<float(int staff, int column)> StaffTempoFactor;
 

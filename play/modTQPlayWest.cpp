@@ -9,8 +9,10 @@
 #include "model/modTQGroup.h"
 #include "model/modTQKeys.h"
 #include "model/modTQMainScore.h"
+#include "model/modTQNoteLetter.h"
 #include "model/modTQPredicates.h"
 #include "model/modTQScan.h"
+#include "play/modTQMIDI.h"
 #include "play/modTQPlayState.h"
 
 namespace {
@@ -255,4 +257,165 @@ int TPlayState::WestCellNotes(TPlayItem& item, const TCell& cell, int staff) {
         item.Notes[count].Pitch = -1;
     item.Row = GroupStartRow(staff);
     return count;
+}
+
+void TPlayState::WestCellToItems(const TCell& cell, std::vector<TPlayItem>& list, int column, int row, int staff) {
+    TPlayItem tmpl;
+    tmpl.Kind = pkNotes;
+    tmpl.Volume = 127;
+    tmpl.Hold = Echo;
+    tmpl.Page = frmMainTQ ? frmMainTQ->CurPage : 0;
+    tmpl.Col = column;
+    tmpl.Row = row;
+    const int n = static_cast<int>(cell.CompressNotes.size());
+    if (n == 0) {
+        TPlayItem item = tmpl;
+        WestStepDuration(column, cell, item, staff);
+        if (WestCellNotes(item, cell, staff) == 0)
+            return;
+        if ((PlayRule == prGroupStaff || PlayRule == prAllStaffs) && !GroupRows.empty())
+            item.Row = GroupRows.front().row;
+        AppendPlayItem(list, item);
+        return;
+    }
+    int step = 0;
+    bool made = false;
+    for (int k = 0; k < n; ++k) {
+        if (cell.CompressNotes[static_cast<size_t>(k)].code >= 10)
+            continue;
+        TCell note;
+        MakeCompressNoteCell(cell, k, note);
+        note.CompressNotes.clear();
+        note.westChordArray.clear();
+        note.Note = n < 3 ? 5 : 6;
+        TPlayItem item = tmpl;
+        WestStepDuration(column, note, item, staff);
+        WestCellNotes(item, note, staff);
+        if (n < 3)
+            item.Duration /= 2;
+        const int count = NoteCount(item);
+        for (int i = 0; i < count; ++i) {
+            item.Notes[i].Length = item.Duration;
+            item.Notes[i].Volume = static_cast<uint8_t>(std::clamp(GetNotesVolAdj(note), 0, 255));
+        }
+        step = item.Duration;
+        made = true;
+        AppendPlayItem(list, item);
+    }
+    // The grace notes take their time from the item before them.
+    if (!made || PlayList.size() <= 1 || PlayList.back().Duration <= 0 || step <= 0)
+        return;
+    TPlayItem& last = PlayList.back();
+    int b = step;
+    if (last.Duration / b < 4)
+        b = last.Duration / 4;
+    last.Duration -= b;
+    const int count = NoteCount(last);
+    for (int i = 0; i < count; ++i)
+        last.Notes[i].Length -= b;
+}
+
+void TPlayState::AuditionWestClick(int column, int row, bool allStaves) {
+    GetRowGroup(row, -1);
+    if (allStaves && GroupRows.size() > 1) {
+        const std::vector<TGroupData> staves = GroupRows;
+        for (const TGroupData& g : staves)
+            if (g.clef != kDrumClef)
+                AuditionWestCell(column, g.row);
+        return;
+    }
+    AuditionWestCell(column, row);
+}
+
+void TPlayState::AuditionWestCell(int column, int row) {
+    if (!frmMainTQ)
+        return;
+    const TCell* clicked = CellAtAddress(column, row);
+    if (!clicked)
+        return;
+    const bool twin = frmMainTQ->HasJianpuPage();
+    if (!IsWestNoteCell(*clicked)) {
+        if (!twin)
+            return;
+        clicked = CellAtAddress(column, row, -1, 1 - CurLayer);
+        if (!clicked || !IsWestNoteCell(*clicked))
+            return;
+    }
+    CurClef = -1;
+    CurKeyCode = 0;
+    KeyOctave = 0;
+    int staff = 0;
+    for (size_t i = 0; i < GroupRows.size(); ++i)
+        if (GroupRows[i].row == row)
+            staff = static_cast<int>(i);
+    // The key table from the row's clef left of the click; the clef decides the pitches.
+    int clefCol = column;
+    const int clef = FindClefLeft(clefCol, row);
+    const TCell* clefCell = clefCol >= 0 ? CellAtAddress(clefCol, row, -1, 0) : nullptr;
+    if (clefCell) {
+        SetKeyAccidTable(*clefCell);
+        CurClef = clef;
+    } else {
+        ClearKeyAccidTable();
+    }
+    auto soundAt = [&](const TCell& cell) {
+        std::vector<TCell> notes;
+        if (!cell.westChordArray.empty()) {
+            for (int k = 0; k <= static_cast<int>(cell.westChordArray.size()); ++k) {
+                TCell one;
+                ExtractChordNote(cell, k, one);
+                notes.push_back(one);
+            }
+        } else if (!cell.CompressNotes.empty()) {
+            for (int k = 0; k < static_cast<int>(cell.CompressNotes.size()); ++k) {
+                if (cell.CompressNotes[static_cast<size_t>(k)].code >= 10)
+                    continue;
+                TCell one;
+                MakeCompressNoteCell(cell, k, one);
+                one.CompressNotes.clear();
+                notes.push_back(one);
+            }
+        } else if (IsWestNoteCell(cell)) {
+            notes.push_back(cell);
+        }
+        for (TCell& one : notes) {
+            const int carried = FindBarAccidental(column, row, static_cast<int>(one.yAdj));
+            if (carried > 0)
+                one.Attr = (one.Attr & ~0xFu) | static_cast<uint32_t>(carried & 0xF);
+            SoundWestNote(one, staff);
+        }
+    };
+    soundAt(*clicked);
+    if (twin) {
+        const int saved = CurLayer;
+        CurLayer = 1 - CurLayer;
+        if (const TCell* other = CellAtAddress(column, row))
+            soundAt(*other);
+        CurLayer = saved;
+    }
+}
+
+void TPlayState::SoundWestNote(const TCell& cell, int staff) {
+    KeyTonic = 0;
+    const int line = static_cast<int>(cell.yAdj);
+    int clefShift = 0;
+    if (const TGroupData* g = StaffRecord(staff))
+        if (const TCell* clefCell = StaffClefCell(*g))
+            clefShift = static_cast<int>(std::lround(clefCell->yAdj));
+    const int s = WestAccidental(cell.Attr, line, CurClef, clefShift, staff);
+    TPNote note;
+    WestPitchFromLine(line - 2 * clefShift, s, note, staff);
+    int mark = 0;
+    const int col = frmMainTQ ? frmMainTQ->SelCol0 : 0;
+    if (col >= 0 && static_cast<size_t>(col) < OctaveShifts[0].size()) {
+        static constexpr int kShift[5] = {0, 1, -1, 2, -2};
+        const int m = OctaveShifts[0][static_cast<size_t>(col)];
+        mark = (m >= 0 && m <= 4) ? kShift[m] : 0;
+    }
+    const int octave = note.Octave + mark + KeyOctave;
+    TPlayerHooks& h = PlayerHooks();
+    if (h.PressKey)
+        h.PressKey(note.Pitch, octave);
+    if (frmMIDI)
+        frmMIDI->MidiNoteOn(octave, note.Pitch, h.MainVolume ? h.MainVolume() : 127);
 }

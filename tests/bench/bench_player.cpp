@@ -84,11 +84,14 @@ void PlayGeneratedList(benchmark::State& state) {
         return;
     }
     double sum = 0, worst = 0;
+    int over1ms = 0;
     for (size_t i = 0; i < gOnsets.size(); ++i) {
         const double err = std::fabs((gOnsets[i] - gOnsets[0]) - expected[i]);
         sum += err;
         worst = std::max(worst, err);
+        over1ms += err > 1.0;
     }
+    state.counters["over_1ms"] = over1ms;
     state.counters["items"] = static_cast<double>(list.size());
     state.counters["play_s"] = at / 1000.0;
     state.counters["mean_err_ms"] = sum / gOnsets.size();

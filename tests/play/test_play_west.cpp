@@ -122,3 +122,36 @@ TEST_F(WestPitchTest, KeySignatureClefAndOctaveMarks) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(WestPitchTest, GraceNotesBorrowFromTheItemBefore) {
+    Staff("&G W:3@6", -1);
+    TCell grace = TScoreFixture::Cell("W:3@4");
+    grace.CompressNotes = {{3, 4, 0, 0, 0, 0}, {3, 3, 0, 1, 0, 0}}; // E, then F sharp
+    TPlayItem before;
+    before.Duration = 1280;
+    before.Notes[0] = {0, 0, 100, 1280, 0, 0, 0};
+    play_.PlayList = {TPlayItem{}, before};
+    std::vector<TPlayItem> staffList;
+    play_.WestCellToItems(grace, staffList, 2, 1, 0);
+    ASSERT_EQ(staffList.size(), 2u);
+    for (const TPlayItem& it : staffList) {
+        EXPECT_EQ(it.Duration, 160); // sixteenths, halved for fewer than three
+        EXPECT_EQ(it.Notes[0].Length, 160);
+        EXPECT_EQ(NoteCount(it), 1);
+    }
+    EXPECT_EQ(staffList[0].Notes[0].Pitch, 4);
+    EXPECT_EQ(staffList[1].Notes[0].Pitch, 6);
+    EXPECT_EQ(play_.PlayList.back().Duration, 1120);
+    EXPECT_EQ(play_.PlayList.back().Notes[0].Length, 1120);
+
+    // Without small notes: one item, or none for a cell without notes.
+    staffList.clear();
+    play_.WestCellToItems(TScoreFixture::Cell("W:3@6"), staffList, 1, 1, 0);
+    play_.WestCellToItems(TScoreFixture::Cell("W:22"), staffList, 1, 1, 0);
+    ASSERT_EQ(staffList.size(), 1u);
+    EXPECT_EQ(staffList[0].Duration, 1280);
+}
+
+} // namespace
