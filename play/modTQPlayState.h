@@ -128,6 +128,11 @@ public:
     std::vector<TMeasureAlterater> MeasureAccidentals[kPlayStaves];
     std::vector<TPlayItem> PlayList;
     std::vector<TKeyRec> KeyRecs;
+    int NextKeyIndex = 0;         // next key record to test
+    uint8_t FixedKey = 0;
+    int FixedKeyNote = 0;
+    int BorrowedTime = 0;         // time a grace or small note takes from the next note
+    uint8_t BorrowApplied = 0;
     uint8_t Playing = 0;
     int StopRequest = 0;          // 0 go on, 1 stop, 2 next piece
 
@@ -218,6 +223,31 @@ public:
     // The staff's tempo factor at a column (the tempo pass); unset: 1.0.
     std::function<float(int staff, int column)> StaffTempoFactor;
 
+    // --- Jianpu cells ---
+    // Pitch class of a degree (0..6 for '1'..'7') with a semitone offset, shifted
+    // by KeyTonic; -1 for another degree. OctaveCarry[staff] takes the carry.
+    int JianpuDegreePitchClass(int degree, int accidental, int staff);
+    // Fills a slot from a Jianpu note (degree character, octave dots, attribute
+    // word) at a column of a staff: pitch class, octave, and the bar's accidental.
+    void JianpuNotePitch(int note, int dots, uint32_t attr, int column, int staff, TPNote& slot);
+    // Play units of a Jianpu cell; option -1 reads the cell's option word.
+    int JianpuCellDuration(int underlines, int column, int row, uint32_t attr, int64_t option, int staff, int playDur);
+    // Units added by the dashes and dot cells after the cell, up to the next note or bar line.
+    int JianpuDashExtension(int units, int column, int row) const;
+    // One item for a vertical chord cell (merged into the list's first item with merge).
+    void AddJianpuVerticalItem(const TCell& cell, int column, std::vector<TPlayItem>& list, int staff, bool merge);
+    // One item per note of a grace cell; grace notes take their time from the item before.
+    void AddJianpuGraceItems(const TCell& cell, int column, int row, std::vector<TPlayItem>& list, int staff);
+    // Key changes from the key texts above the Jianpu rows (KeyRecs).
+    void CollectJianpuKeyChanges(int row, bool forwardOff);
+    void ReadJianpuKeyCell(int page, int column, int row);
+    // Puts the key in force at (page, row, column) into KeyTonic and KeyOctave.
+    void ApplyJianpuKeyChange(int page, int row, int column);
+    // Octaves of the octave mark of the column on the staff: +1, -1, +2, -2 or 0.
+    int OctaveMarkShift(int column, int staff) const;
+    // 2.0 under a fermata (the tempo pass); unset: 1.0.
+    std::function<float(int column, int staff)> FermataFactor;
+
     // --- bar accidental memory ---
     // Remembers (or replaces) the accidental of (note, octave) on the staff;
     // semitones outside -2..2 (kNoAccidental) and staves outside 0..15 change nothing.
@@ -238,6 +268,10 @@ public:
 float TupletFactor(int count);
 // 14, 15, 41: the sharp, flat and natural symbols that change the key table for the rest of a row.
 bool IsKeyAccidentalCode(int code);
+
+// Key code of a tonic pitch class (C 0, C sharp 14, D 2, E flat 8, E 4, F 6,
+// F sharp 13, G 1, A flat 9, A 3, B flat 7, B 5); 0 for anything else.
+int PitchClassToKeyCode(int pitchClass);
 
 // Note value of a Western rest code: 20..27 -> 1..8, 19 -> 81 (no units: the bar
 // accounting times a whole-bar rest), anything else unchanged.
