@@ -243,6 +243,19 @@ public:
     void ReadJianpuKeyCell(int page, int column, int row);
     // Puts the key in force at (page, row, column) into KeyTonic and KeyOctave.
     void ApplyJianpuKeyChange(int page, int row, int column);
+    // A click on a Jianpu note: it sounds in the key in force at the cursor with the
+    // accidentals carried in its bar (every staff of the group with allStaffs).
+    void AuditionJianpuClick(bool allStaffs);
+    // The key in force at the cursor (KeyTonic -1 when no key text stands before it).
+    void FindAuditionKey();
+    bool FindAuditionKeyInPage(int column, int row, int firstJianpuRow);
+    // Bar memory of staves 0 and 1 from the bar start to the cursor.
+    void RebuildBarAccidentals();
+    void AuditionJianpuCell(int column, int row);
+    void SoundJianpuNote(const TCell& cell);
+    // The accidental written earlier in the bar on the clicked degree and octave dots.
+    int FindBarAccidentalBefore(const TCell& cell, int column, int row) const;
+
     // Octaves of the octave mark of the column on the staff: +1, -1, +2, -2 or 0.
     int OctaveMarkShift(int column, int staff) const;
     // 2.0 under a fermata (the tempo pass); unset: 1.0.

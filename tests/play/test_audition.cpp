@@ -77,4 +77,32 @@ TEST_F(AuditionTest, WesternClicks) {
     EXPECT_TRUE(boxes_.shown.empty());
 }
 
+TEST_F(AuditionTest, JianpuClicks) {
+    fx_.Row(2, "1 b3 3 | 3 5 6 7 |");
+    auto click = [&](int col, int row) {
+        fx_.Score().SelCol0 = fx_.Score().SelCol1 = col;
+        fx_.Score().SelRow0 = fx_.Score().SelRow1 = row;
+        play_.AuditionJianpuClick(false);
+        return Calls();
+    };
+    // No key text before the click: the key of C.
+    EXPECT_EQ(click(0, 2), (S{"on 0,0 v90 ch0"}));
+    EXPECT_EQ(pressed_, (std::vector<std::pair<int, int>>{{0, 0}}));
+    MouseUp();
+    EXPECT_EQ(Calls(), (S{"off 0,0"}));
+    EXPECT_EQ(click(2, 2), (S{"on 0,3 v90 ch0"})) << "the flat earlier in the bar";
+    EXPECT_EQ(click(4, 2), (S{"on 0,4 v90 ch0"})) << "not across the bar line";
+    MouseUp();
+    Calls();
+
+    // A key text above the rows: 1=D.
+    fx_.Row(0, "\"1=D\"");
+    EXPECT_EQ(click(5, 2), (S{"on 0,9 v90 ch0"}));
+    // A vertical chord sounds every note.
+    TCell& chord = fx_.At(6, 2);
+    chord.CompressNotes = {{'1', 0, 0, 0, 0, 0}, {'3', 0, 0, 0, 0, 0}, {'5', 0, 1, 0, 0, 0}};
+    EXPECT_EQ(click(6, 2), (S{"on 0,2 v90 ch0", "on 0,6 v90 ch0", "on 1,9 v90 ch0"}));
+    EXPECT_TRUE(boxes_.shown.empty());
+}
+
 } // namespace
