@@ -131,8 +131,7 @@ int TPlayState::JianpuCellDuration(int underlines, int column, int row, uint32_t
         units = std::max<int64_t>(units / 2, units - BorrowedTime);
     BorrowApplied = 1;
     if (staff >= 0) {
-        const float f = FermataFactor ? FermataFactor(column, staff) : 1.0f;
-        units = RoundToInt(static_cast<double>(units) * f);
+        units = RoundToInt(static_cast<double>(units) * FermataFactor(column, staff));
     }
     return static_cast<int>(std::clamp<int64_t>(units, 0, INT32_MAX));
 }

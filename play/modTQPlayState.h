@@ -220,8 +220,6 @@ public:
     void AuditionWestCell(int column, int row);
     // Sounds one note cell through the MIDI output and presses its key on the piano.
     void SoundWestNote(const TCell& cell, int staff);
-    // The staff's tempo factor at a column (the tempo pass); unset: 1.0.
-    std::function<float(int staff, int column)> StaffTempoFactor;
 
     // --- Jianpu cells ---
     // Pitch class of a degree (0..6 for '1'..'7') with a semitone offset, shifted
@@ -258,8 +256,32 @@ public:
 
     // Octaves of the octave mark of the column on the staff: +1, -1, +2, -2 or 0.
     int OctaveMarkShift(int column, int staff) const;
-    // 2.0 under a fermata (the tempo pass); unset: 1.0.
-    std::function<float(int column, int staff)> FermataFactor;
+
+    // --- tempo ---
+    // Tempo value (100 = 60 quarters a minute) or relative code (0, -1 .. -10) of a cell;
+    // numeric is 0 for a tempo cell, poco is set by a text holding "poco".
+    int TempoWordValue(int column, int row, int& numeric, int& poco) const;
+    // ColumnTempo of the staff group in GroupRows, with ramps and returns.
+    void BuildTempoMap();
+    void FillTempoFrom(int column, int value);
+    void RampTempo(int start, int end, int target, bool barLine);
+    // 2.0 when a fermata stands over or under the staff group g at the column, else 1.0.
+    float FermataFactor(int column, int g) const;
+    std::vector<int16_t> ColumnTempo;
+    std::vector<int16_t> TempoHistory;
+    int RampStartCol = -1;
+    int LastTempoCol = -1;
+    int RampRate = 0;
+    int RampKind = 0;
+    int TempoBeforeRamp = 0;
+
+    // --- accents and the Advanced page ---
+    bool IsAccentedNote(int column, int row, int layer) const;
+    // The last item's volume x 1.5 when the cell holds the accent symbol.
+    void AccentLastItem(const TCell& cell);
+    bool IsArpRateMarkNear(int column, int row) const;
+    bool IsTempoRampCell(int column, int row) const;
+    bool IsDynamicRampCell(int column, int row) const;
 
     // --- bar accidental memory ---
     // Remembers (or replaces) the accidental of (note, octave) on the staff;
@@ -281,6 +303,9 @@ public:
 float TupletFactor(int count);
 // 14, 15, 41: the sharp, flat and natural symbols that change the key table for the rest of a row.
 bool IsKeyAccidentalCode(int code);
+
+// trunc(volume x factor + 0.5) within 5..127.
+int ScaleVelocity(int volume, double factor);
 
 // Key code of a tonic pitch class (C 0, C sharp 14, D 2, E flat 8, E 4, F 6,
 // F sharp 13, G 1, A flat 9, A 3, B flat 7, B 5); 0 for anything else.

@@ -100,8 +100,7 @@ int TPlayState::WestCellDuration(int column, const TCell& cell, int staff) {
             u = static_cast<int64_t>(std::ceil(static_cast<double>(u) * t.Factor));
             --t.Left;
         }
-        const float factor = StaffTempoFactor ? StaffTempoFactor(staff, column) : 1.0f;
-        u = static_cast<int64_t>(static_cast<double>(u) * factor);
+        u = static_cast<int64_t>(static_cast<double>(u) * FermataFactor(column, staff));
     }
     return static_cast<int>(std::clamp<int64_t>(u, INT32_MIN, INT32_MAX));
 }

@@ -37,9 +37,13 @@ TEST_F(PlayJianpuTest, Lengths) {
     // no position: the bare value
     EXPECT_EQ(play_.JianpuCellDuration(1, -1, -1, 0, 0, -1, 0), 640);
     // a fermata doubles, a tuplet scales and takes no dashes
-    play_.FermataFactor = [](int col, int) { return col == 3 ? 2.0f : 1.0f; };
-    EXPECT_EQ(Length(3), 5120);
-    play_.FermataFactor = nullptr;
+    TGroupData g;
+    g.row = 1;
+    GroupRows = {g};
+    fx_.Row(0, "~ ~ ~ S:109");
+    EXPECT_EQ(Length(3), 5120) << "fermata";
+    EXPECT_EQ(Length(0), 960);
+    GroupRows.clear();
     play_.ActiveTuplet[0] = {1, 3, TupletFactor(3), 3};
     EXPECT_EQ(Length(3), 845); // round(1280 x 0.66)
 }

@@ -38,9 +38,19 @@ TEST(PlayWestTest, CellLengths) {
     EXPECT_EQ(play.WestCellDuration(5, TScoreFixture::Cell("W:4"), 2), 423);
     EXPECT_EQ(play.ActiveTuplet[2].Left, 2);
     EXPECT_EQ(play.WestCellDuration(6, TScoreFixture::Cell("W:4"), 2), 640) << "after the tuplet's last column";
-    play.StaffTempoFactor = [](int staff, int) { return staff == 1 ? 0.5f : 1.0f; };
-    EXPECT_EQ(play.WestCellDuration(0, TScoreFixture::Cell("W:3"), 1), 640);
-    EXPECT_EQ(play.WestCellDuration(0, TScoreFixture::Cell("W:3"), -1), 1280) << "no staff, no staff tempo";
+    {
+        // A fermata over the staff doubles the note; with no staff it is not looked for.
+        TScoreFixture fx(8, 4);
+        fx.Row(0, "~ S:1");
+        fx.Row(1, "&G W:3@6");
+        TGroupData g;
+        g.row = 1;
+        GroupRows = {g};
+        EXPECT_EQ(play.WestCellDuration(1, TScoreFixture::Cell("W:3"), 0), 2560);
+        EXPECT_EQ(play.WestCellDuration(2, TScoreFixture::Cell("W:3"), 0), 1280);
+        EXPECT_EQ(play.WestCellDuration(1, TScoreFixture::Cell("W:3"), -1), 1280);
+        GroupRows.clear();
+    }
 
     // A step takes the shortest cell; a rest is read by its value.
     TPlayItem item;
