@@ -275,6 +275,26 @@ public:
     int RampKind = 0;
     int TempoBeforeRamp = 0;
 
+    // --- dynamics ---
+    // Velocity in force per staff of the group (index in GroupRows) and column.
+    std::vector<int8_t> StaffVolume[kPlayStaves];
+    // Every column from first to the last gets min(velocity, 127).
+    void FillStaffVolume(int first, int velocity, std::vector<int8_t>& table) const;
+    // Velocity (above 0), ramp kind (below 0) or 0 of the cell at (column, row) of the layer and page (-1 current).
+    int CellDynamic(int column, int row, int layer, int page) const;
+    // StaffVolume of the staff group in GroupRows.
+    void BuildStaffVolumes();
+    // BuildStaffVolumes, then BuildTempoMap.
+    void PrepareGroupDynamics();
+    // A crescendo, diminuendo or accent shape from the mark at (column, row) over the staff's velocities.
+    void ApplyDynamicRamp(int column, int row, int staffRow, int above, int below, int kind, std::vector<int8_t>& table);
+    // Last column of a ramp; target the closing velocity found, 0 when none.
+    int FindDynamicRampEnd(int column, int row, int staffRow, int above, int below, int kind, int start,
+                           int& target) const;
+    // Volume 80 and tempo 100 unless the rows above the first staff say otherwise;
+    // the first sound-effect cell there adds an instrument change.
+    void ScanHeaderSettings(int& volume, int& tempo);
+
     // --- accents and the Advanced page ---
     bool IsAccentedNote(int column, int row, int layer) const;
     // The last item's volume x 1.5 when the cell holds the accent symbol.
@@ -303,6 +323,9 @@ public:
 float TupletFactor(int count);
 // 14, 15, 41: the sharp, flat and natural symbols that change the key table for the rest of a row.
 bool IsKeyAccidentalCode(int code);
+
+// Velocity of a dynamic-mark code (ppp 40 .. fff 124) or ramp kind (-1 .. -4); 0 for none.
+int DynamicVelocity(int code);
 
 // trunc(volume x factor + 0.5) within 5..127.
 int ScaleVelocity(int volume, double factor);
