@@ -118,6 +118,7 @@ void TPlayState::RebuildBarAccidentals() {
         for (auto& t : PendingTuplet)
             t.Left = 0;
     }
+    CollectRowOctaveMarks(s.SelRow0);
     MeasureAccidentals[0].clear();
     const int row = s.SelRow0;
     const bool twin = s.HasJianpuPage() && row > 0;

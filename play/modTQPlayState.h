@@ -69,6 +69,15 @@ struct TKeyRec {
     int16_t FixedNote = 0;
 };
 
+// A jump of the play list: where a replay copies from, stops, resumes and ends.
+struct TJumpRecord {
+    int Start = 0; // list index a replay copies from; -1 once used
+    int End = 0;   // list index the replay stops at; 0 none
+    int Coda = 0;  // list index the replay resumes from after the end; 0 none
+    int Fine = 0;  // list index at which everything stops; 0 none
+    int Segno = 0; // list index of a segno (for the Coda text symbol)
+};
+
 // Play rules (the play-rule list's indexes).
 enum TPlayRule { prCurrentStaff = 0, prGroupStaff = 1, prAllStaffs = 2, prHighlightedStaffs = 3, prSelectedNotes = 4 };
 
@@ -294,6 +303,34 @@ public:
     // Volume 80 and tempo 100 unless the rows above the first staff say otherwise;
     // the first sound-effect cell there adds an instrument change.
     void ScanHeaderSettings(int& volume, int& tempo);
+
+    // --- repeats, navigation marks, ties, octave marks ---
+    TJumpRecord JumpRecord[2]; // 0 navigation (segno, coda, Fine, D.S., D.C.), 1 repeat bars
+    // Before a column's notes: repeat bars and navigation marks; false when the
+    // column was a measure-repeat symbol that has been expanded.
+    bool HandleRepeatColumn(int column, int row);
+    // Navigation mark in the group's band at the column (1 segno, 2 D.S., 3 coda
+    // sign, 4 D.C., 5 repeat stop, 6 Fine, 7 Coda; 0 none), passing over `previous`.
+    int FindNavigationMark(int column, int previous) const;
+    // Appends copies of earlier items; true when the record stays armed (a Fine before its end).
+    bool ReplayFromRecord(int k, int kind);
+    // Appends copies of items from+1 .. to; with move they take (column, row).
+    void CopyPlayItems(int column, int row, int from, int to, bool move);
+    // Last keyboard-refresh item (bar marker) at or before index; -1 when none.
+    int FindPreviousMarkerItem(int index) const;
+    void ClearTies();
+    // A note cell carrying a slur mark starts a tie with the item just built.
+    void BeginTie(int itemIndex, int column, int row, int g);
+    // The notes of a later cell that repeat a tied pitch lengthen the tied note instead of sounding again.
+    void ResolveTie(std::vector<TPlayItem>& items, int column, int row, int g);
+    bool IsSameTiedPitch(const TPNote& stored, const TPNote& note) const;
+    bool ExtendTiedNote(int column, int row, int added, const TPNote& note);
+    bool MarkSlotTied(TPNote& slot) const;
+    // At the start of a staff row: whether a tie from the row before still runs into it.
+    bool CheckTieStillOpen(int row, int g);
+    // OctaveShifts of every staff of the group (and of one clicked row, list 0).
+    void CollectOctaveMarks();
+    void CollectRowOctaveMarks(int row);
 
     // --- accents and the Advanced page ---
     bool IsAccentedNote(int column, int row, int layer) const;
