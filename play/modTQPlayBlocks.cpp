@@ -167,6 +167,22 @@ void TPlayState::EmitHighlightHeight(int& height) {
     AddPlayItem(marker, true);
 }
 
+void TPlayState::ShiftStaffOctave(std::vector<TPlayItem>& list, int staff) const {
+    if (staff < 0 || static_cast<size_t>(staff) >= GroupRows.size())
+        return;
+    const uint8_t flags = GroupRows[static_cast<size_t>(staff)].displayBits;
+    const int shift = (flags & 0x40) ? 1 : (flags & 0x80) ? -1 : 0;
+    if (shift == 0)
+        return;
+    for (TPlayItem& item : list) {
+        if (item.Volume == 0)
+            continue;
+        const int n = NoteCount(item);
+        for (int i = 0; i < n; ++i)
+            item.Notes[i].Octave = static_cast<int8_t>(item.Notes[i].Octave + shift);
+    }
+}
+
 // --- rows above the first staff ---
 
 void TPlayState::FindTimeSignature() {

@@ -178,6 +178,10 @@ public:
     // between a mouse-down and its mouse-up); unset: clear.
     std::function<bool()> MainHighlightOneRow;
 
+    // Moves every note of the list's sounding items by the staff clef's octave
+    // flag (0x40 up, else 0x80 down).
+    void ShiftStaffOctave(std::vector<TPlayItem>& list, int staff) const;
+
     // --- rows above the first staff ---
     // TimeSigNum / TimeSigDen from the first time-signature cell above the first staff (4/4 when none).
     void FindTimeSignature();

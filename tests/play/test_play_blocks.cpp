@@ -196,3 +196,90 @@ TEST(PlayBlocksTest, TimeSignatureAboveTheFirstStaff) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(PlayBlocksTest, StavesAndStart) {
+    TScoreFixture fx(10, 12);
+    fx.Row(3, "&G W:3@0 W:3@0 W:3@0");
+    fx.Row(4, "&F W:3@0 W:3@0 W:3@0");
+    fx.Row(8, "1 2 3 4 5 6 |");
+    TPlayState play;
+    // the cursor below every staff: nothing to play
+    fx.Score().SelRow0 = 10;
+    EXPECT_FALSE(play.FindStartRow());
+    // Western checked: the first Western staff at or below the cursor
+    fx.Score().SelRow0 = 0;
+    fx.Score().SelCol0 = 2;
+    play.PlayWest = true;
+    ASSERT_TRUE(play.FindStartRow());
+    EXPECT_EQ(play.StartRow, 3);
+    EXPECT_EQ(play.StartCol, 2);
+    // Jianpu checked: the Jianpu row
+    play.PlayWest = false;
+    ASSERT_TRUE(play.FindStartRow());
+    EXPECT_EQ(play.StartRow, 8);
+    // "Current Staff" follows the cursor row's notation
+    play.PlayRule = prCurrentStaff;
+    fx.Score().SelRow0 = 4;
+    ASSERT_TRUE(play.FindStartRow());
+    EXPECT_TRUE(play.PlayWest);
+    EXPECT_EQ(play.StartRow, 4);
+    // a comment staff (clef playDur bit 32) is no candidate
+    fx.At(0, 3).playDur = 32;
+    fx.At(0, 4).playDur = 32;
+    play.PlayRule = prAllStaffs;
+    play.PlayWest = true;
+    fx.Score().SelRow0 = 0;
+    ASSERT_TRUE(play.FindStartRow());
+    EXPECT_FALSE(play.PlayWest) << "the only candidate is Jianpu";
+    EXPECT_EQ(play.StartRow, 8);
+
+    // Highlight margins and heights from a group of two staves.
+    TGroupData a, b;
+    a.row = 3;
+    b.row = 6;
+    a.markEndRow = 6;
+    GroupRows = {a, b};
+    play.ComputeHighlightMargins();
+    EXPECT_EQ(play.HighlightAbove, 2) << "no Jianpu row above";
+    EXPECT_EQ(play.HighlightBelow, 0) << "(8 - 6 - 1) / 2";
+    for (auto [rule, expected] : {std::pair{prAllStaffs, 3}, {prGroupStaff, 3}, {prCurrentStaff, 1}}) {
+        play.PlayRule = rule;
+        play.PlayList.clear();
+        int height = 1;
+        play.EmitHighlightHeight(height);
+        EXPECT_EQ(height, expected);
+        EXPECT_EQ(play.PlayList.size(), expected == 1 ? 0u : 1u);
+    }
+    play.PlayRule = prAllStaffs;
+    play.MainHighlightOneRow = [] { return true; };
+    int height = 3;
+    play.EmitHighlightHeight(height);
+    EXPECT_EQ(height, 1);
+    EXPECT_EQ(play.PlayList.back().Kind, pkHighlight);
+    EXPECT_EQ(play.PlayList.back().Duration, 1);
+
+    EXPECT_TRUE(play.ColumnHasNote(1));
+    EXPECT_FALSE(play.ColumnHasNote(5));
+
+    // Group starts and the first staff by rule.
+    GroupRows[0].markCount = 1;
+    GroupRows[1].markCount = 1;
+    play.PlayRule = prGroupStaff;
+    EXPECT_EQ(play.GroupStartRow(1), 3);
+    play.PlayRule = prCurrentStaff;
+    EXPECT_EQ(play.GroupStartRow(1), 6);
+
+    // Octave flags of the staff's clef.
+    GroupRows[1].displayBits = 0x80;
+    std::vector<TPlayItem> list(2, Item({N(0, 0), N(1, 4)}, 640));
+    list[1].Volume = 0;
+    play.ShiftStaffOctave(list, 1);
+    EXPECT_EQ(list[0].Notes[0].Octave, -1);
+    EXPECT_EQ(list[0].Notes[1].Octave, 0);
+    EXPECT_EQ(list[1].Notes[0].Octave, 0) << "a silent item stays";
+    GroupRows.clear();
+}
+
+} // namespace
