@@ -77,6 +77,18 @@ TEST_F(PlayDynamicsTest, StaffVolumes) {
     EXPECT_EQ(play_.StaffVolume[1][19], 66);
 }
 
+TEST_F(PlayDynamicsTest, LastStaffPairedWithNoNextStaffCountsAsUnpaired) {
+    GroupRows[1].hasSystemMark = true;
+    play_.HighlightBelow = 1;
+    fx_.Row(2, "1 1 1 1");
+    fx_.Row(5, "1 1 1 1");
+    fx_.Row(6, "~ \"pp\"");
+    fx_.Row(7, "~ ~ \"ff\""); // beyond HighlightBelow: not the last staff's
+    play_.BuildStaffVolumes();
+    EXPECT_EQ(play_.StaffVolume[1][1], 50);
+    EXPECT_EQ(play_.StaffVolume[1][3], 50);
+}
+
 TEST_F(PlayDynamicsTest, Accents) {
     fx_.Row(1, "S:9 ~ S:9");
     fx_.Row(2, "1 1 1 1");
