@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "model/modTQCellAccess.h"
+#include "model/modTQCellHelpers.h"
 #include "model/modTQGroup.h"
 #include "model/modTQKeys.h"
 #include "model/modTQMainScore.h"
@@ -165,6 +166,107 @@ void TPlayState::EmitHighlightHeight(int& height) {
     marker.Kind = pkHighlight;
     marker.Duration = h;
     AddPlayItem(marker, true);
+}
+
+void TPlayState::CompressedCellToItems(const TCell& cell, int column, std::vector<TPlayItem>& list, int staff) {
+    if (cell.CompressNotes.empty())
+        return;
+    const int st = std::clamp(staff, 0, kPlayStaves - 1);
+    const bool west = cell.cellType == ctWestern;
+    TPlayItem tmpl;
+    tmpl.Kind = pkNotes;
+    tmpl.Volume = 127;
+    tmpl.Hold = Echo;
+    tmpl.Page = frmMainTQ ? frmMainTQ->CurPage : 0;
+    tmpl.Col = column;
+    tmpl.Row = StartRow;
+    TPNote base;
+    base.Channel = static_cast<int8_t>(staff);
+    base.Layer = static_cast<int8_t>(CurLayer);
+    base.Volume = static_cast<uint8_t>(std::clamp(GetNotesVolAdj(cell), 0, 255));
+    int limit = 2;
+    int made = 0;
+    TPNote previous = base;
+    previous.Pitch = 0;
+    ShrinkRecs[st].Col = column;
+    ShrinkRecs[st].Items.clear();
+    auto place = [&](const TPlayItem& item) {
+        if (made < limit)
+            list.push_back(item);
+        else
+            ShrinkRecs[st].Items.push_back(item);
+        ++made;
+    };
+    for (int k = 0; k < static_cast<int>(cell.CompressNotes.size()); ++k) {
+        const TCompressNote& e = cell.CompressNotes[static_cast<size_t>(k)];
+        const int code = e.code;
+        if (west) {
+            if (code >= 10)
+                continue;
+            TCell one;
+            MakeCompressNoteCell(cell, k, one);
+            one.CompressNotes.clear();
+            one.westChordArray.clear();
+            TPlayItem item = tmpl;
+            WestStepDuration(column, one, item, staff);
+            WestCellNotes(item, one, staff);
+            item.Row = tmpl.Row;
+            place(item);
+            continue;
+        }
+        const bool dash = code == 0x96 || code == static_cast<int8_t>(0x96);
+        const bool dot = code == 0xB7 || code == static_cast<int8_t>(0xB7);
+        if (code == 32) {
+            ++limit;
+            continue;
+        }
+        if (dot) {
+            ++GraceDots;
+            ++limit;
+            continue;
+        }
+        if (!dash && !IsJianpuNoteChar(code))
+            continue;
+        TPlayItem item = tmpl;
+        TPNote slot = base;
+        if (dash) {
+            ++GraceDashes;
+            slot.Octave = previous.Octave;
+            slot.Pitch = previous.Pitch;
+        } else {
+            TCell one;
+            MakeCompressNoteCell(cell, k, one);
+            const bool sounding = IsJianpuSound(one) && code != '0';
+            if (sounding && (GraceDots > 0 || GraceDashes > 0) && !PlayList.empty()) {
+                TPlayItem& last = PlayList.back();
+                int64_t add = 0;
+                if (GraceDots > 0) {
+                    add = last.Duration / 2;
+                    for (int d = 1; d < GraceDots; ++d)
+                        add += add / 2;
+                }
+                add += static_cast<int64_t>(GraceDashes) * last.Duration;
+                last.Duration = static_cast<int>(std::min<int64_t>(last.Duration + add, INT32_MAX));
+                last.Notes[0].Length = static_cast<int>(std::min<int64_t>(last.Notes[0].Length + add, INT32_MAX));
+                GraceDots = GraceDashes = 0;
+            }
+            if (!sounding)
+                slot.Volume = 0;
+            if (code >= '1' && code <= '7') {
+                JianpuNotePitch(code, e.octave, e.attr, column, staff, slot);
+            } else {
+                slot.Pitch = 0;
+                slot.Octave = 0;
+            }
+        }
+        item.Duration = JianpuCellDuration(e.value, column, tmpl.Row, e.attr, e.option, staff, cell.playDur);
+        slot.Length = item.Duration;
+        item.Notes[0] = slot;
+        item.Notes[1].Pitch = -1;
+        previous = slot;
+        place(item);
+    }
+    ActiveTuplet[(CurLayer == 1 ? kPlayStaves : 0) + st].Left = 0;
 }
 
 void TPlayState::ShiftStaffOctave(std::vector<TPlayItem>& list, int staff) const {

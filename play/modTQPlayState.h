@@ -50,6 +50,12 @@ struct TTieRecord {
     TPNote Notes[kPlayNoteSlots];
 };
 
+// Small notes of a cell waiting for the following steps of their staff.
+struct TShrinkRec {
+    int Col = -1; // the cell's column
+    std::vector<TPlayItem> Items;
+};
+
 // One accidental remembered until the bar ends.
 struct TMeasureAlterater {
     int32_t Semitones = 0; // -2..+2
@@ -177,6 +183,11 @@ public:
     // The main window's flag that keeps the play highlight one row high (set
     // between a mouse-down and its mouse-up); unset: clear.
     std::function<bool()> MainHighlightOneRow;
+
+    // The small notes of one cell (both notations) as items: the first two (more
+    // after spaces and dots) go to the staff's list, the rest wait in ShrinkRecs.
+    void CompressedCellToItems(const TCell& cell, int column, std::vector<TPlayItem>& list, int staff);
+    TShrinkRec ShrinkRecs[kPlayStaves];
 
     // Moves every note of the list's sounding items by the staff clef's octave
     // flag (0x40 up, else 0x80 down).

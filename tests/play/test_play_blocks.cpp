@@ -283,3 +283,58 @@ TEST(PlayBlocksTest, StavesAndStart) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(PlayBlocksTest, SmallNotesOfOneCell) {
+    TScoreFixture fx(10, 6);
+    TPlayState play;
+    play.StartRow = 1;
+    TPlayItem before;
+    before.Duration = 1280;
+    before.Notes[0] = N(0, 0, 1280);
+    play.PlayList = {before};
+    play.ActiveTuplet[3].Left = 2;
+
+    TCell jianpu = TScoreFixture::Cell("1");
+    const int dot = static_cast<int8_t>(0xB7), dash = static_cast<int8_t>(0x96);
+    jianpu.CompressNotes = {{'1', 1, 0, 0, 0, 0}, {dot, 0, 0, 0, 0, 0}, {'2', 1, 1, 0, 0, 0},
+                            {dash, 1, 0, 0, 0, 0}, {'0', 1, 0, 0, 0, 0}, {'5', 2, 0, 0, 0, 0}};
+    std::vector<TPlayItem> list;
+    play.CompressedCellToItems(jianpu, 4, list, 3);
+    // the dot before '2' lengthens the play list's last item by half (1920), the
+    // dash before '5' by its whole length again
+    EXPECT_EQ(play.PlayList.back().Duration, 3840);
+    EXPECT_EQ(play.PlayList.back().Notes[0].Length, 3840);
+    // limit 2, one more for the dot: '1', '2', the dash; then '0' and '5' wait
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0].Duration, 640);
+    EXPECT_EQ(list[0].Notes[0].Channel, 3);
+    EXPECT_EQ(list[0].Col, 4);
+    EXPECT_EQ(list[0].Row, 1);
+    EXPECT_EQ(list[1].Notes[0].Pitch, 2);
+    EXPECT_EQ(list[1].Notes[0].Octave, 1);
+    EXPECT_EQ(list[2].Notes[0].Pitch, 2) << "a dash holds the previous pitch";
+    EXPECT_EQ(play.GraceDashes + play.GraceDots, 0);
+    ASSERT_EQ(play.ShrinkRecs[3].Items.size(), 2u);
+    EXPECT_EQ(play.ShrinkRecs[3].Col, 4);
+    EXPECT_EQ(play.ShrinkRecs[3].Items[0].Notes[0].Volume, 0) << "'0' is a silent slot";
+    EXPECT_EQ(play.ShrinkRecs[3].Items[1].Duration, 320);
+    EXPECT_EQ(play.ActiveTuplet[3].Left, 0);
+
+    TCell west = TScoreFixture::Cell("W:4@6");
+    west.CompressNotes = {{4, 6, 0, 0, 0, 0}, {4, 4, 0, 0, 0, 0}, {32, 0, 0, 0, 0, 0}};
+    play.CurClef = -1;
+    list.clear();
+    play.CompressedCellToItems(west, 2, list, 0);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].Duration, 640);
+    EXPECT_EQ(list[0].Notes[0].Pitch, 0);
+    EXPECT_EQ(list[1].Notes[0].Pitch, 4);
+    EXPECT_EQ(NoteCount(list[1]), 1);
+
+    play.CompressedCellToItems(TScoreFixture::Cell("1"), 2, list, 0);
+    EXPECT_EQ(list.size(), 2u) << "no small notes: nothing";
+}
+
+} // namespace
