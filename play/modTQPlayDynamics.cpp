@@ -147,6 +147,32 @@ int TPlayState::FindDynamicRampEnd(int column, int row, int staffRow, int above,
         end = std::min(column + 15, last - 1);
     if ((kind == -6 && target >= start) || (kind == -5 && target <= start))
         target = 0;
+    if (target == 0 && end >= last - 5 && !GroupRows.empty()) {
+        // The ramp runs to the end of the row: the next music row may close it.
+        TMainScore& sc = *frmMainTQ;
+        const int savedPage = sc.CurPage;
+        int next = FindMusicRowForward(GroupRows.back().row + 1);
+        if (next < 0 && sc.CurPage + 1 < static_cast<int>(sc.PageSets[0].size())) {
+            ++sc.CurPage;
+            next = FindMusicRowForward(HighlightBelow + 1);
+        }
+        int found = 0;
+        for (int c = 0; next >= 0 && c < last - 5 && found == 0; ++c) {
+            for (int r = std::max(next - HighlightAbove, 0); r <= next && found == 0; ++r) {
+                int d = CellDynamic(c, r, 0, -1);
+                if (d == 0 && sc.HasJianpuPage())
+                    d = CellDynamic(c, r, 1, -1);
+                if (d > 0)
+                    found = d;
+            }
+        }
+        sc.CurPage = savedPage;
+        // A level on the wrong side of the ramp closes nothing.
+        if (found > 0 && !((kind == -6 && found >= start) || (kind == -5 && found <= start))) {
+            target = found;
+            end = last;
+        }
+    }
     return end;
 }
 

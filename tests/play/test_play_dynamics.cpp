@@ -121,6 +121,24 @@ TEST_F(PlayDynamicsTest, CrescendoHairpinWithoutClosingDynamic) {
     EXPECT_EQ(v[19], 90) << "held after the ramp";
 }
 
+TEST_F(PlayDynamicsTest, HairpinAtTheRowEndIsClosedByTheNextRow) {
+    std::string notes;
+    for (int c = 0; c < 20; ++c)
+        notes += "1 ";
+    fx_.Row(2, notes);
+    fx_.Row(1, "~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~{mark=7,iEnd=18}");
+    fx_.Row(6, "~ \"f\"");
+    fx_.Row(7, "1 2 3 4 5 |");
+    play_.StaffVolume[0].assign(20, 60);
+    play_.BuildStaffVolumes();
+    EXPECT_EQ(play_.StaffVolume[0][15], 60);
+    EXPECT_EQ(play_.StaffVolume[0][19], 100) << "the f of the next row is the target";
+    fx_.Row(6, "~ \"pp\""); // on the wrong side of a crescendo: no target
+    play_.StaffVolume[0].assign(20, 60);
+    play_.BuildStaffVolumes();
+    EXPECT_EQ(play_.StaffVolume[0][18], 81) << "its own target: 60 x 1.5 x 0.9 over three columns";
+}
+
 TEST_F(PlayDynamicsTest, HeaderSettings) {
     fx_.Row(2, "1 1 1 1");
     int volume = 0, tempo = 0;
