@@ -191,13 +191,14 @@ bool TPlayState::WestNotePitch(int slot, const TCell& cell, TPlayItem& item, int
     if (item.Duration > 0) {
         // A tie: a slur mark at the note (its row or the row above) whose first
         // Western note to the right, near the mark's end, stands on the same line.
+        // The partner is looked for in the note's own row, where Western notes are.
         for (int markRow : {item.Row, item.Row - 1}) {
             const TCell* m = CellAtAddress(item.Col, markRow);
             if (!m || !IsSlurMarkCell(*m))
                 continue;
             const int end = m->iEnd;
             for (int col = item.Col + 1; col <= end + 1 && col < frmMainTQ->Cols; ++col) {
-                const TCell* p = CellAtAddress(col, markRow);
+                const TCell* p = CellAtAddress(col, item.Row);
                 if (!p || !IsWestNoteCell(*p))
                     continue;
                 if (col >= end - 1 && p->westChordArray.empty() && p->yAdj == cell.yAdj)

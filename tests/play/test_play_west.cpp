@@ -165,3 +165,23 @@ TEST_F(WestPitchTest, GraceNotesBorrowFromTheItemBefore) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(WestPitchTest, SlurredNoteOnTheSameLineLengthensTheFirst) {
+    fx_.Row(0, "~ ~{mark=1,iEnd=3} ~ ~ ~{mark=1,iEnd=7}");
+    Staff("&G W:3@6 W:3@6 W:2@6 W:3@6 W:3@4 ~ W:3@6", -1);
+    auto length = [&](int col) {
+        TPlayItem item;
+        item.Col = col;
+        item.Row = 1;
+        item.Duration = 1280;
+        play_.WestCellNotes(item, fx_.At(col, 1), 0);
+        return item.Notes[0].Length;
+    };
+    EXPECT_EQ(length(1), 1280 + 1280) << "tied to the next note on the same line";
+    EXPECT_EQ(length(2), 1280) << "no mark at the note";
+    EXPECT_EQ(length(4), 1280) << "a note before the mark's end stops the search";
+}
+
+} // namespace
