@@ -77,6 +77,11 @@ void TQLibrary::Free() {
     path_.clear();
 }
 
+void TQLibrary::Detach() {
+    handle_ = nullptr;
+    path_.clear();
+}
+
 void* TQLibrary::Symbol(const char* name) const {
     if (!handle_ || !name)
         return nullptr;

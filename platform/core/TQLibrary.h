@@ -35,6 +35,8 @@ public:
     // Loads the library at this exact path.
     bool LoadFile(const std::string& path);
     void Free();
+    // Forgets the library without unloading it: it stays in the process until exit.
+    void Detach();
 
     bool Loaded() const { return handle_ != nullptr; }
     const std::string& Path() const { return path_; }        // file loaded
