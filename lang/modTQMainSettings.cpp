@@ -1,5 +1,6 @@
 #include "lang/modTQMainSettings.h"
 
+#include "model/modTQMainScore.h"
 #include "platform/core/TQFiles.h"
 
 void TMainSettings::SetDefaultFolders(const std::string& folder) {
@@ -8,3 +9,5 @@ void TMainSettings::SetDefaultFolders(const std::string& folder) {
     ImageFolder = base + "Image/";
     CurFileFolder = MusicFolder;
 }
+
+TMainSettings* MainSettings() { return dynamic_cast<TMainSettings*>(frmMainTQ); }

@@ -76,3 +76,7 @@ public:
     // current file folder = the music folder.
     void SetDefaultFolders(const std::string& folder);
 };
+
+// The settings part of the current main window (frmMainTQ); nullptr when there
+// is no window or it has no settings part (a score holder).
+TMainSettings* MainSettings();

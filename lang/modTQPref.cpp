@@ -1,5 +1,6 @@
 #include "lang/modTQPref.h"
 
+#include <charconv>
 #include <utility>
 #include <vector>
 
@@ -143,6 +144,12 @@ void KeepPageUsable(TMainScore& s) {
     s.BottomMargin = 40;
 }
 
+std::string ShortestFloatText(float value) {
+    char buf[32];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    return ec == std::errc() ? std::string(buf, end) : std::string("0");
+}
+
 } // namespace
 
 std::string PrefFileName() {
@@ -258,14 +265,19 @@ bool SavePreferences(const TPrefDialogValues& v, TPrefParts& p) {
     const TMainScore& s = p.Score;
     double width = v.PaperWidth;
     double height = v.PaperHeight;
-    if (v.Unit == 1) { // millimetres: to inches in single precision
+    if (v.Unit == 1 && !v.SizeInInches) { // millimetres: to inches in single precision
         width = static_cast<float>(v.PaperWidth) / 25.4f;
         height = static_cast<float>(v.PaperHeight) / 25.4f;
     }
     TPrefWriter w;
     w.Int("PaperType", v.PaperType);
-    w.Float("PaperWidth", width);
-    w.Float("PaperHeight", height);
+    if (v.SizeInInches) { // the single-precision size as applied, in its shortest form
+        w.String("PaperWidth", ShortestFloatText(static_cast<float>(width)));
+        w.String("PaperHeight", ShortestFloatText(static_cast<float>(height)));
+    } else {
+        w.Float("PaperWidth", width);
+        w.Float("PaperHeight", height);
+    }
     w.Int("PaperOri", v.PaperOri);
     w.Int("Unit", v.Unit);
     w.Int("CellSize", v.CellSize);

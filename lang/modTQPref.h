@@ -71,6 +71,9 @@ struct TPrefDialogValues {
     int BkColor = 0xFFFFFF, BackLayerColor = 0x400080, HidenLayerColor = 0xA4A4A4;
     int KeyDownColor = 0xFF0000, MainLayerColor = 0x000000, SharpColor = 0x0000FF,
         FlatColor = 0x00C400;
+    // The paper sizes are already in inches whatever Unit says (the dialog
+    // passes the size it applied, so the file holds exactly that size).
+    bool SizeInInches = false;
 };
 
 // The file: user folder + "TQ.ini".

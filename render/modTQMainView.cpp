@@ -43,20 +43,27 @@ void TMainView::DrawPageRange(int col0, int row0, int col1, int row1, bool whole
         DrawEngine.DrawPage(col0, row0, col1, row1, false, false);
         return;
     }
-    const int zoom = RoundToInt(Zoom);
-    if (RedrawFailZoom != -1000 && RedrawFailZoom <= zoom) {
+    // After a buffered draw failed at some zoom, pages at that zoom or above
+    // are drawn directly; below it the buffer is tried again.
+    if (RedrawFailZoom != -1000 && Zoom >= RedrawFailZoom) {
         DrawEngine.DrawPage(col0, row0, col1, row1, false, true);
         return;
     }
     try {
         DrawEngine.DrawPage(col0, row0, col1, row1, true, true);
     } catch (const std::exception&) {
-        RedrawFailZoom = zoom;
+        RedrawFailZoom = static_cast<int>(std::trunc(Zoom));
         DrawEngine.DrawPage(col0, row0, col1, row1, false, true);
     }
 }
 
-void TMainView::RedrawPage() { DrawPageRange(0, 0, Cols, Rows, true); }
+void TMainView::RedrawPage() {
+    if (!OutCanvas)
+        return; // nothing to draw on (a score holder without a window)
+    DrawPageRange(0, 0, Cols, Rows, true);
+    if (OutputKind == 0 && OnPageDrawn)
+        OnPageDrawn();
+}
 
 void TMainView::SetPrinterOutput(TCanvas* printerCanvas) {
     OutputKind = 1;

@@ -4,6 +4,7 @@
 //
 // The main window derives from it; a hidden holder of another score is one
 // more object of this kind. Drawers reach the current one through MainView().
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,11 +61,131 @@ public:
 
     TDrawEngine DrawEngine;
 
+    // ---- the main window's view routines (render/modTQMainPages.cpp) ----
+    // They keep the state of the window's controls in Controls and call
+    // OnControlsChanged; the window copies that state into its widgets. A score
+    // holder without a window leaves the hooks unset.
+    struct TControls {
+        bool btnPreviousPageEnabled = false;
+        std::vector<std::string> PageComboItems; // "1" .. page count
+        int PageComboIndex = 0;                  // selected item, -1 none
+        std::string PageComboText = "1";
+        std::string StatusPage;                  // first panel of the status bar
+        std::string StatusFile;                  // second panel
+        std::string Caption;                     // window caption
+        bool CaptionUsesChineseFont = false;     // the form font is the score's Chinese font
+        bool BarButtonsEnabled = true;           // bar-line buttons (off on layer 1)
+        int trkZoomPosition = 100;
+        std::string lblZoomText = "100%";
+        int ScrollX = 0, ScrollY = 0;            // wanted scroll position of the page; -1 keeps it
+        bool ScrollRequested = false;            // the window scrolls there once
+        bool btnSaveFileEnabled = false;
+        // Sizes the window reports for fitting the page.
+        int ClientWidth = 800, ClientHeight = 600; // the form's client area
+        int ScrollBoxHeight = 500;                  // height of the page's scroll box
+        int SliceButtonPanelHeight = 0;             // height of the slice-view button panel
+    };
+    TControls Controls;
+    std::function<void()> OnControlsChanged;
+    // The page was drawn into the paint box's canvas; the window shows it.
+    std::function<void()> OnPageDrawn;
+    std::function<void()> OnBeep;
+    // Ends text entry in progress (the text-entry commands set it).
+    std::function<void()> OnEndTextEntry;
+    // A saved or opened file is shown: the window puts it on its recent-file list.
+    std::function<void(const std::string&)> OnFileShown;
+    // A score was opened: the play window takes its default options.
+    std::function<void()> OnScoreOpened;
+    // The stored page settings are read again (File New).
+    std::function<void()> OnLoadPagePreferences;
+    // File dialogs: the chosen name, "" when cancelled. The save dialog has
+    // already asked whether an existing file may be replaced.
+    std::function<std::string(const std::string& proposed)> OnAskOpenFileName;
+    std::function<std::string(const std::string& proposed)> OnAskSaveFileName;
+    // A book file was dropped: the book window loads and shows it.
+    std::function<void(const std::string&)> OnOpenBook;
+
+    // Window state the routines share.
+    bool FirstPaint = true;           // the start-up work of the first paint is still to do
+    int ReopenPage = -1;              // page shown by an open while FirstPaint is set (PrePN)
+    bool UpdatingPageControls = false;
+    bool UpdatingZoomTrack = false;
+    bool ForceSaveAs = false;         // Save acts as Save As
+    int DefaultNoteKind = 0;          // 0 quarter, 1 eighth, 2 sixteenth
+    int TextMode = 2;                 // language of typed text: 2 English, 1 Chinese
+    float SliceSavedZoom = 1.0f;
+
+    // --- redraw ---
+    void RedrawCells(int col0, int row0, int col1, int row1);
+    void RedrawSelection();
+    // The paint box asks for its page: an invalid current page becomes 0 first.
+    void pbxMainPaint();
+    // The window caption: "Tonquill Version 5.2 - " + FileName, or the Chinese form.
+    void UpdateCaption();
+
+    // --- pages ---
+    void GoToPage(int page);
+    void ShowPage(int page, bool redraw);
+    void RefreshPageCombo();
+    void PageCaption();
+    void btnNextPageClick();
+    void btnPreviousPageClick();
+    void btnHomeClick();
+    // The page box's text; a text that is not a page number is ignored.
+    void cbxPageNumChange(const std::string& text);
+    void cbxPageNumDropDown();
+
+    // --- layers ---
+    void btnLayerClick();
+    // Moves the selection's cells to the other layer; layer-structure cells of
+    // layer 0 stay. One Undo takes both layers back.
+    void MovetoNextLayer1Click();
+    // Swaps the two layers' cells in the selection (not layer-structure cells).
+    void mitSwitchLayerContentClick();
+
+    // --- zoom and views ---
+    void btnZoomInClick();
+    void btnZoomOutClick();
+    void ZoomClick(int percent);
+    void trkZoomChange(int position);
+    void trkZoomKeyDown();
+    void mitFittoWidthClick();
+    void mitFilttoHeightClick();
+    void ApplyZoom();
+    void mitNormalViewClick();
+    void mitFullViewClick();
+    void btnNextSliceClick();
+    void btnPreSliceClick();
+    void mitShowGridClick();
+    void mitRefreshClick();
+
+    // --- score files (render/modTQMainFiles.cpp) ---
+    // Opens the file unless the user keeps unsaved changes (string 1022).
+    void OpenFromPath(std::string fileName);
+    // Reads the file into this score; false (everything as it was) on failure.
+    bool OpenScoreFile(const std::string& fileName, bool quiet);
+    // Reads the file into target with the binary or text reader.
+    bool OpenScore(const std::string& fileName, TMainScore* target, bool quiet);
+    bool SaveScore(const std::string& fileName, bool flag);
+    // False when the user keeps unsaved changes.
+    bool NewScore();
+    void mitNewClick();
+    void mitOpenClick();
+    void mitSaveClick();
+    void mitSaveAsClick();
+    // Files dropped on the window: only a single file is taken; ".mbk" goes to
+    // the book window, anything else is opened as a score.
+    void HandleDroppedFiles(const std::vector<std::string>& files);
+    // Unsaved changes may be dropped: true when not modified or the user says
+    // Yes to the question (1022 when opening, 1023 when closing).
+    bool MayDropChanges(int questionId);
+
     // Index in Highlights of the first record of the current page that marks
     // the whole row; -1 when none.
     int FindRowHighlight(int row) const;
     // Draws a range (whole false) or the whole page; see DrawPage.
     void DrawPageRange(int col0, int row0, int col1, int row1, bool whole);
+    // The whole current page; on screen the window is then told to show it.
     void RedrawPage();
     // Prepares drawing onto the printer whose canvas is given: printer output,
     // page numbers from 0, no grid, and a zoom that maps the page width in page
@@ -72,6 +193,20 @@ public:
     // OutputKind and OutCanvas afterwards.
     void SetPrinterOutput(TCanvas* printerCanvas);
 };
+
+// A score of a book: its file and title (the book window keeps a list of them).
+struct TMusic {
+    std::string FileName;
+    std::string Title;    // bytes in the code page of TitleCharset
+    int TitleCharset = 0;
+};
+// The title of the score held by main: the first title-like text cell of
+// page 0, else the file name without folder and extension.
+void GetMusicTitle(const TMainScore& main, TMusic& entry);
+
+// The version shown in captions: 5.2 with four decimals, trailing zeros cut
+// after the first decimal ("5.2").
+std::string ProgramVersionText();
 
 // The current main window as its drawing part. Drawing with no main window, or
 // with one that has no drawing part, is a programming error: it throws

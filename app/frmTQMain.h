@@ -1,0 +1,183 @@
+#pragma once
+// The main window: the score part, the drawing part and the settings part of
+// the program's main window, with its widgets.
+//
+// Everything that is not a widget lives in the parts (TMainView and
+// TMainSettings); the window builds the menus, tool bars and panels, sets the
+// parts' hooks and shows their state. edit/, convert/ and play/ reach the
+// routines through frmMainTQ / MainView() / MainSettings().
+#include <QMainWindow>
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+#include "lang/modTQHistory.h"
+#include "lang/modTQMainSettings.h"
+#include "lang/modTQPref.h"
+#include "platform/gui/TQBitmap.h"
+#include "render/modTQMainView.h"
+
+class QAction;
+class QComboBox;
+class QFileDialog;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QScrollArea;
+class QSlider;
+class QSplitter;
+class QToolBar;
+class QToolButton;
+
+// A paint box: shows a picture that the window draws into.
+class TPaintBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit TPaintBox(QWidget* parent = nullptr);
+    std::function<void()> OnPaint;  // bring the picture up to date
+    const QImage* Picture = nullptr; // shown at the top-left
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+class TfrmMainTQ : public QMainWindow, public TMainView, public TMainSettings {
+    Q_OBJECT
+public:
+    explicit TfrmMainTQ(QWidget* parent = nullptr);
+    ~TfrmMainTQ() override;
+
+    // --- start-up and lifetime ---
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    void FormResize();
+    // The start-up work of the first paint: the music-font warning and the
+    // reopening of the last file.
+    void FormPaint();
+    // False when the close is refused (unsaved changes kept).
+    bool FormCloseQuery();
+    void FormClose();
+    void FormDestroy();
+    void mitFileClick();
+    void mitWindowClick();
+    void mitViewClick();
+
+    // --- slice view and side image ---
+    void mitSliceViewClick();
+    void btnCloseSliceClick();
+    bool LoadSideImage(const std::string& fileName, bool ask);
+    void CloseSideImage();
+    void mitApplyToBothLayerClick();
+    void mitAboutClick();
+
+    // Copies the state of the parts into the widgets.
+    void ShowControls();
+    // The colours and switches the preferences keep, to and from the drawing object.
+    void ApplyViewPrefs();
+    TViewPrefs CollectViewPrefs() const;
+    TPrefParts PrefParts();
+
+    bool LargeFonts = false;
+    int FontHeightDifference = 0;
+    float FontScale = 1.0f;
+    int OSPlatform = 2;
+    bool FirstActivate = true;
+    std::unique_ptr<THistory> History;
+    std::unique_ptr<TBitmap> SideImage;
+    bool SideImagePanelSized = false;
+    int SliceSavedWindowState = 0;
+    int SliceSavedToolWindows = 0;
+    std::string ProgramFolderPath;
+
+    // --- widgets ---
+    QMenuBar* mnuMain = nullptr;
+    QMenu *mitFile = nullptr, *mitView = nullptr, *mitWindow = nullptr, *mitHelp = nullptr, *mitZoom = nullptr,
+          *mitHintSize = nullptr;
+    QAction *mitNew = nullptr, *mitOpen = nullptr, *mitSave = nullptr, *mitSaveAs = nullptr, *mitExit = nullptr;
+    QAction *mitPreviousPage = nullptr, *mitNextPage = nullptr, *mitHome = nullptr, *mitSwitchLayer = nullptr,
+            *MovetoNextLayer1 = nullptr, *mitSwitchLayerContent = nullptr, *mitApplyToBothLayer = nullptr,
+            *mitZoomIn = nullptr, *mitZoomOut = nullptr, *mitFittoWidth = nullptr, *mitFilttoHeight = nullptr,
+            *mitNormalView = nullptr, *mitFullView = nullptr, *mitSliceView = nullptr, *mitShowGrid = nullptr,
+            *mitRefresh = nullptr, *mitClearHightlights = nullptr, *mitGongChiMode = nullptr,
+            *mitShowOwnerCell = nullptr, *mitPopupHint = nullptr, *mitShowHintinJianpu = nullptr,
+            *mitFixedKey = nullptr, *mitMiddleLineinRed = nullptr, *mitSmall = nullptr, *mitMed = nullptr,
+            *mitLarge = nullptr;
+    QAction *mitMusicPlayer = nullptr, *mitSpecialSymbols = nullptr, *mitDynamicMarks = nullptr,
+            *mitWesternStyleNotes = nullptr, *mitGongChi = nullptr, *mitTextSymbols = nullptr;
+    QAction* mitAbout = nullptr;
+    QAction* historySeparator = nullptr;
+    std::vector<QAction*> historyItems;
+
+    QToolBar *tbrlTop = nullptr, *tbrLeft = nullptr;
+    QToolButton *btnNew = nullptr, *btnOpenFile = nullptr, *btnSaveFile = nullptr, *btnPreviousPage = nullptr,
+                *btnNextPage = nullptr, *btnHome = nullptr, *btnLayer = nullptr, *btnZoomIn = nullptr,
+                *btnZoomOut = nullptr;
+    QToolButton *btnSingleBar = nullptr, *btnBarL = nullptr, *btnBarR = nullptr, *btnRepeatBarL = nullptr,
+                *btnRepeatBarR = nullptr, *btnDoubleBar = nullptr;
+    QComboBox* cbxPageNum = nullptr;
+    QSlider* trkZoom = nullptr;
+    QLabel* lblZoom = nullptr;
+    QStatusBar* sbrMain = nullptr;
+    QLabel *sbrPanel0 = nullptr, *sbrPanel1 = nullptr;
+    QWidget* pnlMain = nullptr;
+    QSplitter* splSideImage = nullptr;
+    QScrollArea* scrMain = nullptr;
+    QWidget* scrContents = nullptr;
+    TPaintBox* pbxMain = nullptr;
+    TPaintBox* pbxRight = nullptr;
+    QWidget* pnlSideImg = nullptr;
+    QLabel* lblSideImgFileName = nullptr;
+    QScrollArea* scrSideImg = nullptr;
+    TPaintBox* pbxSideImg = nullptr;
+    QWidget* panSliceViewButton = nullptr;
+    QPushButton *btnPreSlice = nullptr, *btnCloseSlice = nullptr, *btnNextSlice = nullptr;
+    QWidget* pnlBottom = nullptr;
+    QWidget* pnlKeyboard = nullptr;
+    QFileDialog* dlgOpen = nullptr;
+    QFileDialog* dlgSave = nullptr;
+    QFileDialog* dlgOpenPic = nullptr;
+
+    // The page as drawn; the paint boxes show these.
+    TBitmap PagePicture;
+    TBitmap RightPagePicture;
+    QImage SidePicture;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolBars();
+    void BuildPanels();
+    void SetHooks();
+    void SetWorkFolders(const std::string& music, const std::string& image);
+    void ShowHistory();
+    void PaintMainBox();
+    void PaintRightBox();
+    std::string AskOpenFileName(const std::string& proposed);
+    std::string AskSaveFileName(const std::string& proposed);
+
+    TViewPrefs viewPrefs_;
+    bool pictureCurrent_ = false;
+    bool painting_ = false;
+    bool shownOnce_ = false;
+    bool closing_ = false;
+};
+
+// The other forms of the start-up list that exist; each is null until built.
+class TfrmMsgYNC;
+extern TfrmMsgYNC* frmMsgYNC;
+
+// Runs the program in an application that exists: fonts, language, message
+// dialog, the main window and the start-up forms, then the message loop.
+int RunTonquill();
+// The same without the loop: builds and shows the main window (for tests).
+TfrmMainTQ* StartTonquill();

@@ -1,0 +1,100 @@
+#include "lang/frmTQAbout.h"
+
+#include <QDate>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+
+#include <cstdio>
+
+#include "lang/modTQLanguage.h"
+
+namespace {
+QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+QLabel* Label(QWidget* parent, const char* name, int x, int y, int w, int tag, Qt::Alignment align,
+              const QString& text = QString()) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(x, y, w, 20);
+    l->setAlignment(align | Qt::AlignVCenter);
+    SetTag(l, tag);
+    return l;
+}
+
+// The program's icon: a quill over five staff lines.
+QPixmap ProgramIcon(int w, int h) {
+    QImage img(w, h, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int i = 0; i < 5; ++i)
+        p.drawLine(2, 14 + i * 6, w - 2, 14 + i * 6);
+    p.setBrush(QColor(0x20, 0x40, 0x80));
+    p.drawEllipse(QPointF(w * 0.35, 32), 6, 4.5);
+    p.drawLine(QPointF(w * 0.35 + 6, 32), QPointF(w * 0.35 + 6, 6));
+    return QPixmap::fromImage(img);
+}
+} // namespace
+
+std::string TrimVersionZeros(const std::string& fixed) {
+    std::string text = fixed;
+    const std::size_t dot = text.find('.');
+    while (dot != std::string::npos && text.size() > dot + 2 && text.back() == '0')
+        text.pop_back();
+    return text;
+}
+
+std::string AboutVersionLine(bool chinese, const std::string& versionWord) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.4f", 5.2);
+    const std::string version = TrimVersionZeros(buf);
+    return chinese ? versionWord + " " + version : "Release " + version;
+}
+
+TfrmAboutBox::TfrmAboutBox(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmAboutBox"));
+    SetTag(this, 1100);
+    setWindowTitle(QStringLiteral("About Tonquill"));
+    setFixedSize(300, 254);
+    auto* panel = new QLabel(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setGeometry(8, 8, 281, 209);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto* icon = new QLabel(panel);
+    icon->setObjectName(QStringLiteral("ProgramIcon"));
+    icon->setGeometry(16, 16, 57, 49);
+    icon->setPixmap(ProgramIcon(57, 49));
+    ProductName = Label(panel, "ProductName", 88, 16, 180, 1000, Qt::AlignLeft, QStringLiteral("Tonquill"));
+    QFont f(QStringLiteral("Arial"));
+    f.setBold(true);
+    f.setPixelSize(23);
+    ProductName->setFont(f);
+    ProductName->setFixedHeight(30);
+    lblVersion = Label(panel, "lblVersion", 72, 56, 176, 0, Qt::AlignHCenter);
+    lblAuthorCaption = Label(panel, "lblAuthorCaption", 13, 88, 85, 1101, Qt::AlignRight, QStringLiteral("Author:"));
+    lblAuthor = Label(panel, "lblAuthor", 103, 88, 170, 0, Qt::AlignLeft);
+    Label3 = Label(panel, "Label3", 13, 110, 85, 1103, Qt::AlignRight, QStringLiteral("E-mail:"));
+    Label2 = Label(panel, "Label2", 103, 110, 170, 0, Qt::AlignLeft, QStringLiteral("tonquill@example.org"));
+    Label4 = Label(panel, "Label4", 13, 149, 85, 1104, Qt::AlignRight, QStringLiteral("Download:"));
+    Label1 = Label(panel, "Label1", 103, 149, 170, 0, Qt::AlignLeft, QStringLiteral("https://example.org/tonquill"));
+    lblAllRight = Label(panel, "lblAllRight", 12, 182, 180, 1102, Qt::AlignLeft, QStringLiteral("All rights reserved."));
+    lblAllRight->setWordWrap(true);
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    SetTag(OKButton, 1018);
+    OKButton->setGeometry(111, 220, 75, 25);
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TfrmAboutBox::FormShow() {
+    Language->SetLanguage(this);
+    lblVersion->setText(Q(AboutVersionLine(Language->UseChinese, Language->GetString(1001))));
+    lblAuthor->setText(QStringLiteral("The Tonquill developers, 2026-") + QString::number(QDate::currentDate().year()));
+}
+
+void TfrmAboutBox::showEvent(QShowEvent* event) {
+    FormShow();
+    QDialog::showEvent(event);
+}
