@@ -60,3 +60,28 @@ TEST(WestPage, DrawsOnAnImage) {
         }
     }
 }
+
+// With the music font the brace of a grand staff has the body of a brace, not
+// a hairline: across its upper and lower arms several pixels are dark.
+TEST(WestPage, BraceGlyphHasItsFullWidth) {
+    for (double zoom : {1.0, 2.0}) {
+        TMusicFonts fonts(true, true);
+        TViewFixture fx(kWestCols, kWestRows);
+        BuildWestPage(fx);
+        SetWestZoom(fx, zoom);
+        TPageImage page(fx.view);
+        const QImage& im = page.image;
+        const int X = fx.view.GetCellWidth();
+        const int Y = fx.view.GetCellHeight();
+        const int left = fx.view.GetLeftMargin();
+        const int top = fx.view.GetTopMargin();
+        for (double at : {0.5, 2.5}) {
+            const int y = top + static_cast<int>(at * Y);
+            int dark = 0;
+            for (int x = left - X; x < left - 1; ++x)
+                dark += IsInk(PixelAt(im, x, y)) ? 1 : 0;
+            EXPECT_GE(dark, static_cast<int>(zoom) + 1) << "zoom " << zoom << " at row " << at;
+            EXPECT_LE(dark, X / 2) << "zoom " << zoom << " at row " << at;
+        }
+    }
+}
