@@ -13,12 +13,18 @@
 
 namespace {
 
-bool InRow(const TCellRow& cells, int col) { return col >= 0 && col < static_cast<int>(cells.size()); }
+bool InRow(const TCellRow& cells, int col) {
+    return col >= 0 && col < static_cast<int>(cells.size());
+}
 
 // A Western note whose stem counts: not a rest, not a grace note.
-bool StemNote(const TCell& c) { return IsWestNoteCell(c, 1) && !IsGraceNoteCell(c) && !IsGraceCell(c); }
+bool StemNote(const TCell& c) {
+    return IsWestNoteCell(c, 1) && !IsGraceNoteCell(c) && !IsGraceCell(c);
+}
 
-int Duration(int code) { return code >= 1 && code <= 9 ? 1 << (9 - code) : 0; }
+int Duration(int code) {
+    return code >= 1 && code <= 9 ? 1 << (9 - code) : 0;
+}
 
 void CloseGroup(TCellRow& cells, int first, int last, int count) {
     if (count >= 2 && first >= 0 && last > first) {

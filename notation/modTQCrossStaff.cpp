@@ -18,8 +18,12 @@
 
 namespace {
 
-float XUnit() { return static_cast<float>(MainView()->GetCellWidth()); }
-float YUnit() { return static_cast<float>(MainView()->GetCellHeight()); }
+float XUnit() {
+    return static_cast<float>(MainView()->GetCellWidth());
+}
+float YUnit() {
+    return static_cast<float>(MainView()->GetCellHeight());
+}
 
 bool InGrid(int col, int row) {
     const TMainView* mv = MainView();
@@ -39,7 +43,9 @@ TCell* GridCellPtr(int col, int row) {
     return InGrid(col, row) ? const_cast<TCell*>(CellAtAddress(col, row)) : nullptr;
 }
 
-TPoint AsPoint(const TDrawParam& p) { return {p.x, p.y}; }
+TPoint AsPoint(const TDrawParam& p) {
+    return {p.x, p.y};
+}
 
 } // namespace
 
@@ -103,7 +109,8 @@ void SlantCrossStaffBeam(std::vector<TDrawParam>& beam, const std::vector<TDrawP
     const size_t last = n - 1;
     if (stem[last].x == stem[0].x)
         return;
-    const float s = static_cast<float>(stem[last].y - stem[0].y) / static_cast<float>(stem[last].x - stem[0].x);
+    const float s =
+        static_cast<float>(stem[last].y - stem[0].y) / static_cast<float>(stem[last].x - stem[0].x);
     if (std::fabs(s) <= 0.6f)
         return;
     const float w = static_cast<float>(beam[last].x - beam[0].x);
@@ -158,9 +165,11 @@ int DrawCrossStaffBeamSegment(TDrawEngine* d, int level, int a, int b, const std
         if (a == 0 && n > 1)
             w = std::min(0.5f * static_cast<float>(beam[1].x - beam[0].x), 0.5f * X);
         else if (a > 0)
-            w = std::min(0.5f * static_cast<float>(beam[static_cast<size_t>(a)].x - beam[static_cast<size_t>(a - 1)].x),
+            w = std::min(0.5f * static_cast<float>(beam[static_cast<size_t>(a)].x -
+                                                   beam[static_cast<size_t>(a - 1)].x),
                          0.5f * X);
-        A.x = a == 0 ? static_cast<int>(static_cast<float>(A.x) + w) : static_cast<int>(static_cast<float>(A.x) - w);
+        A.x = a == 0 ? static_cast<int>(static_cast<float>(A.x) + w)
+                     : static_cast<int>(static_cast<float>(A.x) - w);
         A.y = InterpolateInt(AsPoint(beam.front()), AsPoint(beam.back()), A.x);
     }
     const float dir = lower ? 1.0f : -1.0f;
@@ -207,10 +216,11 @@ bool DrawCrossStaffBeamLevel(TDrawEngine* d, int level, TCrossStaffGroup& group)
         const bool lower = sides[j] == -2;
         TCell ref;
         GridCopy(ref, group.fromCol, lower ? group.beam[j].row : group.targetRow);
-        const int o = DrawCrossStaffBeamSegment(d, level, static_cast<int>(i), static_cast<int>(j), group.beam, lower,
-                                                ref, group.ext);
+        const int o = DrawCrossStaffBeamSegment(d, level, static_cast<int>(i), static_cast<int>(j),
+                                                group.beam, lower, ref, group.ext);
         if (j > i)
-            RecordCrossStaffStemExtensions(o, sides, static_cast<int>(i), static_cast<int>(j), lower, group.ext);
+            RecordCrossStaffStemExtensions(o, sides, static_cast<int>(i), static_cast<int>(j), lower,
+                                           group.ext);
         drawn = true;
         i = j + 1;
     }

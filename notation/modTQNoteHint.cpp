@@ -24,8 +24,12 @@ struct THintAccid {
     float factor;
 };
 
-void Sharp(TDrawEngine* d, float x, float y, const TCell& c, float f, TCanvas* cv) { DrawSharpGlyph(d, x, y, c, f, cv); }
-void Flat(TDrawEngine* d, float x, float y, const TCell& c, float f, TCanvas* cv) { DrawFlatGlyph(d, x, y, c, f, cv); }
+void Sharp(TDrawEngine* d, float x, float y, const TCell& c, float f, TCanvas* cv) {
+    DrawSharpGlyph(d, x, y, c, f, cv);
+}
+void Flat(TDrawEngine* d, float x, float y, const TCell& c, float f, TCanvas* cv) {
+    DrawFlatGlyph(d, x, y, c, f, cv);
+}
 void Natural(TDrawEngine* d, float x, float y, const TCell& c, float f, TCanvas* cv) {
     DrawNaturalGlyph(d, x, y, c, f, cv);
 }
@@ -49,10 +53,14 @@ void ThreeQuarterFlat(TDrawEngine* d, float x, float y, const TCell& c, float f,
 }
 
 const THintAccid kAccids[] = {
-    {'k', Sharp, -0.7f, -1.6f, 1.5f},        {'l', Flat, -0.7f, -1.8f, 1.8f},
-    {'n', Natural, -0.7f, -1.6f, 1.5f},      {'p', HalfSharp, -0.7f, -1.1f, 1.5f},
-    {'o', DoubleFlat, -0.7f, -1.6f, 1.5f},   {'m', DoubleSharp, -0.7f, -1.9f, 1.8f},
-    {'q', ReversedFlat, -0.7f, -1.1f, 1.5f}, {'r', ThreeQuarterSharp, -1.0f, -1.0f, 1.3f},
+    {'k', Sharp, -0.7f, -1.6f, 1.5f},
+    {'l', Flat, -0.7f, -1.8f, 1.8f},
+    {'n', Natural, -0.7f, -1.6f, 1.5f},
+    {'p', HalfSharp, -0.7f, -1.1f, 1.5f},
+    {'o', DoubleFlat, -0.7f, -1.6f, 1.5f},
+    {'m', DoubleSharp, -0.7f, -1.9f, 1.8f},
+    {'q', ReversedFlat, -0.7f, -1.1f, 1.5f},
+    {'r', ThreeQuarterSharp, -1.0f, -1.0f, 1.3f},
     // The three-quarter flat has a form of its own (not the reversed flat).
     {'s', ThreeQuarterFlat, -0.7f, -1.1f, 1.5f},
 };
@@ -130,7 +138,9 @@ std::string GetWestNoteNames(int col, int row, bool accidentalsOnly) {
     return out;
 }
 
-std::string GetNoteHintText(int col, int row) { return GetWestNoteNames(col, row, true); }
+std::string GetNoteHintText(int col, int row) {
+    return GetWestNoteNames(col, row, true);
+}
 
 void DrawNoteNameHint(TDrawEngine* d, int col, int row) {
     TMainView* mv = MainView();
@@ -148,7 +158,8 @@ void DrawNoteNameHint(TDrawEngine* d, int col, int row) {
     const float x = static_cast<float>(cell.upNote) - X * z * 0.35f;
     SetFontSize(mv->GetDrawScale() * z);
     const float e = static_cast<float>(IsStemFlipped(cell) ? cell.FontCharset : cell.FontStyle);
-    const float y = std::min(static_cast<float>(d->GetTopMarginPx()) + (static_cast<float>(row) - z) * Y, e - z * Y);
+    const float y =
+        std::min(static_cast<float>(d->GetTopMarginPx()) + (static_cast<float>(row) - z) * Y, e - z * Y);
     DrawTextWithAccidentals(d, x, y, text, mv->OutCanvas);
 }
 

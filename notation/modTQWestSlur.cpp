@@ -14,17 +14,33 @@
 
 namespace {
 
-float WUnit() { return static_cast<float>(MainView()->GetCellWidth()); }
-float HUnit() { return static_cast<float>(MainView()->GetCellHeight()); }
-float Top() { return static_cast<float>(MainView()->DrawEngine.GetTopMarginPx()); }
-float Left() { return static_cast<float>(MainView()->DrawEngine.GetLeftMarginPx()); }
+float WUnit() {
+    return static_cast<float>(MainView()->GetCellWidth());
+}
+float HUnit() {
+    return static_cast<float>(MainView()->GetCellHeight());
+}
+float Top() {
+    return static_cast<float>(MainView()->DrawEngine.GetTopMarginPx());
+}
+float Left() {
+    return static_cast<float>(MainView()->DrawEngine.GetLeftMarginPx());
+}
 
 constexpr uint32_t kBelowBit = 0x80000u;
 
-bool IsWhole(const TCell& c) { return c.Note == 1 || c.Note == 81; }
-bool HasStem(const TCell& c) { return c.Note >= 2; }
-bool Flipped(const TCell& c) { return IsStemFlipped(c); }
-bool Below(const TCell& c) { return (c.option & kBelowBit) != 0; }
+bool IsWhole(const TCell& c) {
+    return c.Note == 1 || c.Note == 81;
+}
+bool HasStem(const TCell& c) {
+    return c.Note >= 2;
+}
+bool Flipped(const TCell& c) {
+    return IsStemFlipped(c);
+}
+bool Below(const TCell& c) {
+    return (c.option & kBelowBit) != 0;
+}
 
 TCell WithBelow(TCell c, bool below) {
     if (below)
@@ -46,7 +62,9 @@ bool GridCell(TCell& cell, int col, int row, int layer = -1) {
 }
 
 // The end column inside the grid and not before the start.
-bool EndUsable(int col, const TCell& cell) { return cell.iEnd >= col && cell.iEnd < MainView()->Cols; }
+bool EndUsable(int col, const TCell& cell) {
+    return cell.iEnd >= col && cell.iEnd < MainView()->Cols;
+}
 
 // The last Western note from col2 back to (not including) col1 in a layer; -1 none.
 int LastNoteBack(int col1, int col2, int row, int layer, TCell& out) {
@@ -127,8 +145,8 @@ float WestSlurStemEndY(const TCell& cell, int row, const TCell& start) {
     const float H = HUnit();
     if (IsWestRestCell(cell) && Below(start))
         return Top() + (static_cast<float>(row) + 0.6f) * H;
-    const float y = IsWestNoteCell(cell, 1) ? static_cast<float>(cell.FontCharset)
-                                            : Top() + static_cast<float>(row) * H;
+    const float y =
+        IsWestNoteCell(cell, 1) ? static_cast<float>(cell.FontCharset) : Top() + static_cast<float>(row) * H;
     return y - (Flipped(cell) ? 0.2f : 0.1f) * H;
 }
 
@@ -318,7 +336,8 @@ void DrawWestTieMark(TDrawEngine* d, float x, int col, int row, const TCell& cel
         return;
     TCell e;
     GridCell(e, cell.iEnd, row);
-    if (GetChordNoteCount(e) == 0 || !IsSameWestNotes(cell, e, false) || HasNoteOrRestBetween(col, cell.iEnd, row))
+    if (GetChordNoteCount(e) == 0 || !IsSameWestNotes(cell, e, false) ||
+        HasNoteOrRestBetween(col, cell.iEnd, row))
         DrawWestSingleTie(d, x, col, row, cell);
     else
         DrawWestChordTies(d, x, col, row, cell);
@@ -343,7 +362,8 @@ void DrawWestSlurMarkSingle(TDrawEngine* d, float x, int col, int row, const TCe
     const bool flip = Flipped(cell);
     if (!IsWhole(cell)) {
         DrawWestThreePointSlur(d, x, col, row, WithBelow(cell, flip), std::trunc(0.2f * H));
-        DrawWestThreePointSlur(d, x, col, row, WithBelow(cell, !flip), std::trunc((flip ? 0.6f : -0.65f) * H));
+        DrawWestThreePointSlur(d, x, col, row, WithBelow(cell, !flip),
+                               std::trunc((flip ? 0.6f : -0.65f) * H));
     } else {
         DrawWestThreePointSlur(d, x, col, row, WithBelow(cell, !flip), std::trunc(-0.1f * H));
         DrawWestThreePointSlur(d, x, col, row, WithBelow(cell, flip),
@@ -461,9 +481,11 @@ void DrawWestSlur(TDrawEngine* d, float x, int col, int row, const TCell& cell) 
     float x1 = x + 0.2f * W;
     float x2 = x1 + static_cast<float>(cell.iEnd - col) * W;
     float y1 = Top() + (static_cast<float>(row) + 0.5f + 0.125f * static_cast<float>(p1) +
-                        0.02f * static_cast<float>(cell.MarkY)) * H;
+                        0.02f * static_cast<float>(cell.MarkY)) *
+                           H;
     float y2 = Top() + (static_cast<float>(row) + 0.5f + 0.125f * static_cast<float>(p2) +
-                        0.02f * static_cast<float>(cell.MarkY + cell.EndYAdj)) * H;
+                        0.02f * static_cast<float>(cell.MarkY + cell.EndYAdj)) *
+                           H;
     const bool below = Below(cell);
     if (below) {
         y1 += 0.15f * H;

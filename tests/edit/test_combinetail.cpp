@@ -132,11 +132,10 @@ TEST(WestBeaming, GroupsEndAtLongNotesBarLinesAndTheLimit) {
         const char* marks; // per column from 1: 's' start, 'e' end, '.' none
     };
     const Case cases[] = {
-        {"&G W:4 W:4 W:3 W:4 W:4", 1000000, "se.se"},
-        {"&G W:4 W:4 | W:4 W:4", 1000000, "se.se"},
-        {"&G W:4 W:23 W:4 W:4", 1000000, "s..e"},        // a rest neither joins nor ends
-        {"&G W:5 W:5 W:5 W:5 W:5 W:5", 32, "sesese"},     // every two sixteenths (16 each) reach 32
-        {"&G W:4 W:3 W:4", 1000000, "..."},              // lone eighths stay
+        {"&G W:4 W:4 W:3 W:4 W:4", 1000000, "se.se"}, {"&G W:4 W:4 | W:4 W:4", 1000000, "se.se"},
+        {"&G W:4 W:23 W:4 W:4", 1000000, "s..e"},     // a rest neither joins nor ends
+        {"&G W:5 W:5 W:5 W:5 W:5 W:5", 32, "sesese"}, // every two sixteenths (16 each) reach 32
+        {"&G W:4 W:3 W:4", 1000000, "..."},           // lone eighths stay
     };
     for (const Case& c : cases) {
         TViewFixture fx(10, 3);
@@ -156,7 +155,8 @@ TEST(WestBeaming, GroupStemDirectionFromTheExtremePositions) {
         int lo, hi;
         bool flipped;
     };
-    const Case cases[] = {{2, 3, true}, {-3, -2, false}, {-3, 2, false}, {-2, 3, true}, {0, 1, true}, {-1, 0, false}};
+    const Case cases[] = {{2, 3, true},  {-3, -2, false}, {-3, 2, false},
+                          {-2, 3, true}, {0, 1, true},    {-1, 0, false}};
     for (const Case& c : cases) {
         TViewFixture fx(10, 3);
         fx.Row(1, "&G W:4@" + std::to_string(c.lo) + " W:4@" + std::to_string(c.hi) + "{opt=0x1} W:23");

@@ -41,10 +41,10 @@ TEST(CrossStaff, EndColumnSearch) {
     };
     const Case cases[] = {
         {"~ W:4{opt=0x100} W:4 W:4{opt=0x200} W:4", 1, 3},
-        {"~ W:4{opt=0x100} W:4{opt=0x2} W:4{opt=0x200}", 1, -1},     // a group start first
-        {"~ W:4{opt=0x100} W:4{opt=0x100} W:4{opt=0x200}", 1, -1},   // another start
-        {"~ W:4{opt=0x100} W:4 W:4", 1, -1},                          // the row ends
-        {"~ W:4{opt=0x100} W:4 W:4{opt=0x200}", 40, -1},              // off the grid
+        {"~ W:4{opt=0x100} W:4{opt=0x2} W:4{opt=0x200}", 1, -1},   // a group start first
+        {"~ W:4{opt=0x100} W:4{opt=0x100} W:4{opt=0x200}", 1, -1}, // another start
+        {"~ W:4{opt=0x100} W:4 W:4", 1, -1},                       // the row ends
+        {"~ W:4{opt=0x100} W:4 W:4{opt=0x200}", 40, -1},           // off the grid
     };
     for (const Case& c : cases) {
         TViewFixture fx(6, 3);
@@ -91,13 +91,14 @@ TEST(CrossStaff, GroupStemsAndBeam) {
 
 TEST(CrossStaff, SlopeOfTheBeam) {
     struct Case {
-        int rise;       // pixels the last stem point lies above the first
+        int rise;        // pixels the last stem point lies above the first
         int first, last; // beam ends
     };
     const Case cases[] = {
-        {20, kMid, kMid}, {-20, kMid, kMid},   // less than 0.6 per pixel: level
-        {60, kMid + 1, kMid - 2},              // rising: 0.06 per pixel about the boundary
-        {-60, kMid - 3, kMid - 1},             // falling: 0.1 per pixel, the right end near it
+        {20, kMid, kMid},
+        {-20, kMid, kMid},         // less than 0.6 per pixel: level
+        {60, kMid + 1, kMid - 2},  // rising: 0.06 per pixel about the boundary
+        {-60, kMid - 3, kMid - 1}, // falling: 0.1 per pixel, the right end near it
     };
     for (const Case& c : cases) {
         std::vector<TDrawParam> beam = {{0, kMid, 0, 0}, {25, kMid, 1, 0}, {50, kMid, 2, 0}};
@@ -130,13 +131,13 @@ TEST(CrossStaff, GroupsThatWouldReadOutsideTheirNotes) {
         // One sixteenth alone: the beam and a stub half a column wide.
         {"&G{iEnd=11} ~ ~ ~", "&F{iEnd=11} ~ ~ W:5@0{opt=0x300,dot=-2,ul=0}", 3, 3, 2, 1},
         // Sixteenths in both rows of columns 1 and 2.
-        {"&G{iEnd=11} W:5@0{opt=0x100} W:5@0{opt=0x200}", "&F{iEnd=11} W:5@0{opt=0x100} W:5@0{opt=0x200,dot=-2,ul=-1}",
-         1, 2, 2, 4},
+        {"&G{iEnd=11} W:5@0{opt=0x100} W:5@0{opt=0x200}",
+         "&F{iEnd=11} W:5@0{opt=0x100} W:5@0{opt=0x200,dot=-2,ul=-1}", 1, 2, 2, 4},
         // A link off the grid: only the bass part.
-        {"&G{iEnd=11} W:4@0{opt=0x100} W:4@0{opt=0x200}", "&F{iEnd=11} W:4@0{opt=0x100} W:4@0{opt=0x200,dot=-40,ul=-1}",
-         1, 2, 1, 2},
-        {"&G{iEnd=11} W:4@0{opt=0x100} W:4@0{opt=0x200}", "&F{iEnd=11} W:4@0{opt=0x100} W:4@0{opt=0x200,dot=-2,ul=-90}",
-         1, 2, 1, 2},
+        {"&G{iEnd=11} W:4@0{opt=0x100} W:4@0{opt=0x200}",
+         "&F{iEnd=11} W:4@0{opt=0x100} W:4@0{opt=0x200,dot=-40,ul=-1}", 1, 2, 1, 2},
+        {"&G{iEnd=11} W:4@0{opt=0x100} W:4@0{opt=0x200}",
+         "&F{iEnd=11} W:4@0{opt=0x100} W:4@0{opt=0x200,dot=-2,ul=-90}", 1, 2, 1, 2},
     };
     for (const Case& c : cases) {
         TViewFixture fx(12, 4);

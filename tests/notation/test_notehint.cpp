@@ -15,13 +15,10 @@ TEST(NoteHint, NamesOfNotesChordsSmallNotesAndTheTwin) {
         const char* names;
     };
     const Case cases[] = {
-        {"&G W:3@0", 1, "B"},
-        {"&G W:3@6", 1, "C"},
-        {"&G/1 W:3@3", 1, "kF"},     // G major: F sharp
-        {"&G W:3@0+2+2", 1, "FtDtB"}, // chord: top down, then the main note
-        {"&F W:3@0", 1, "D"},
-        {"&G W:23", 1, ""},          // a rest
-        {"W:3@0 W:3@0", 1, ""},      // no clef
+        {"&G W:3@0", 1, "B"},         {"&G W:3@6", 1, "C"}, {"&G/1 W:3@3", 1, "kF"}, // G major: F sharp
+        {"&G W:3@0+2+2", 1, "FtDtB"},                     // chord: top down, then the main note
+        {"&F W:3@0", 1, "D"},         {"&G W:23", 1, ""}, // a rest
+        {"W:3@0 W:3@0", 1, ""},                           // no clef
     };
     for (const Case& c : cases) {
         TViewFixture fx(10, 3);

@@ -79,13 +79,13 @@ TEST(WestSlur, CurvesOfChordsAndTies) {
         size_t curves;
     };
     const Case cases[] = {
-        {"&G W:3@0+2+2{iEnd=2} W:3@0+2+2", true, 3},  // three-note chord tied to the same chord
-        {"&G W:3@0+2+2{iEnd=2} W:3@0+2+3", true, 1},  // not the same chord: one tie
+        {"&G W:3@0+2+2{iEnd=2} W:3@0+2+2", true, 3},       // three-note chord tied to the same chord
+        {"&G W:3@0+2+2{iEnd=2} W:3@0+2+3", true, 1},       // not the same chord: one tie
         {"&G W:3@0+2+2{iEnd=3} W:3@1 W:3@0+2+2", true, 1}, // a note between
         {"&G W:3@0{iEnd=2} W:3@0", true, 1},
-        {"&G W:3@0+2{iEnd=2} W:3@0+2", false, 2},     // equal one-note chords: a curve each side
-        {"&G W:1@0+2{iEnd=2} W:1@0+2", false, 2},     // whole notes likewise
-        {"&G W:3@0+2{iEnd=2} W:3@1+2", false, 1},     // other positions: one
+        {"&G W:3@0+2{iEnd=2} W:3@0+2", false, 2}, // equal one-note chords: a curve each side
+        {"&G W:1@0+2{iEnd=2} W:1@0+2", false, 2}, // whole notes likewise
+        {"&G W:3@0+2{iEnd=2} W:3@1+2", false, 1}, // other positions: one
         {"&G W:3@0{iEnd=2} W:3@0", false, 1},
     };
     for (const Case& c : cases) {
@@ -180,7 +180,8 @@ TEST(WestSlur, NoteGroupBracketFromTheDrawnNotes) {
     fx.Row(1, "&G W:4@0{mark=86}");
     Grace(fx.At(1, 1), {0, 1, 2}, 0xA0);
     TDrawEngine& e = fx.view.DrawEngine;
-    e.BeamPoints = {{90.0f, 80.0f, 90.0f, 110.0f}, {100.0f, 82.0f, 100.0f, 112.0f}, {110.0f, 84.0f, 110.0f, 114.0f}};
+    e.BeamPoints = {
+        {90.0f, 80.0f, 90.0f, 110.0f}, {100.0f, 82.0f, 100.0f, 112.0f}, {110.0f, 84.0f, 110.0f, 114.0f}};
     DrawWestTupletBracket(&e, fx.X(1), 1, 1);
     EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::LineTo), 3) << fx.canvas.Dump();
     e.BeamPoints.clear();
