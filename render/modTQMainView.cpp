@@ -79,3 +79,31 @@ void TMainView::SetPrinterOutput(TCanvas* printerCanvas) {
     if (printerCanvas && PageWidthUnits > 0)
         Zoom = printerCanvas->Size().cx * 1.0 / PageWidthUnits;
 }
+
+void TMainView::TrimSelection() {
+    if (CurLayer < 0 || CurLayer > 1 || CurPage < 0 ||
+        CurPage >= static_cast<int>(PageSets[static_cast<size_t>(CurLayer)].size()))
+        return;
+    const TPage& page = PageSets[static_cast<size_t>(CurLayer)][static_cast<size_t>(CurPage)];
+    auto holds = [&](int col) {
+        for (int r = std::max(0, SelRow0); r <= SelRow1 && r < static_cast<int>(page.size()); ++r) {
+            const TCellRow& cells = page[static_cast<size_t>(r)];
+            if (col >= 0 && col < static_cast<int>(cells.size()) &&
+                (cells[static_cast<size_t>(col)].Note != 32 || !cells[static_cast<size_t>(col)].CompressNotes.empty()))
+                return true;
+        }
+        return false;
+    };
+    int first = -1, last = -1;
+    for (int c = SelCol0; c <= SelCol1; ++c) {
+        if (holds(c)) {
+            if (first < 0)
+                first = c;
+            last = c;
+        }
+    }
+    if (first < 0)
+        return;
+    SelCol0 = first;
+    SelCol1 = last;
+}

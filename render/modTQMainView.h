@@ -32,6 +32,7 @@ public:
     int FooterFontSize = 8;
     int PageNumberBase = 0;         // added to the page number of a print or export run
     int CurClef = -1;               // clef of the row being drawn
+    int CurKey = 0;                 // key code of that clef (ReadClefKeyBefore)
 
     // The paint box: its canvas and size in pixels. CalcPageGrid sizes it to the
     // page through OnPageResized; a window that replaces that hook sets the size.
@@ -54,6 +55,8 @@ public:
     bool timMoveWestNoteEnabled = false;    // a Western note is being moved
     bool chkIncludeFileNameChecked = false; // print dialog: file name on printed pages
     bool PlayerPlaying = false;             // the play window is playing
+    bool pnlHintVisible = false;            // the note-name panel is shown
+    int pnlHintWidth = 0;                   // and its width in pixels
 
     // A whole-page draw through the work bitmap failed at this zoom (rounded);
     // from then on pages at this zoom or above are drawn directly.
@@ -114,6 +117,12 @@ public:
     int DefaultNoteKind = 0;          // 0 quarter, 1 eighth, 2 sixteenth
     int TextMode = 2;                 // language of typed text: 2 English, 1 Chinese
     float SliceSavedZoom = 1.0f;
+
+    // --- selection ---
+    // Narrows the selected columns to the first and last that hold, in one of
+    // the selected rows, a cell with a code or small notes; unchanged when
+    // there is none.
+    void TrimSelection();
 
     // --- redraw ---
     void RedrawCells(int col0, int row0, int col1, int row1);

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "model/modTQUtil.h"
+#include "notation/modTQNotationApi.h"
+#include "notation/modTQWestSlur.h"
 #include "tests/render/TQPageImage.h"
 #include "tests/render/TQViewFixture.h"
 
@@ -31,6 +33,19 @@ inline const char* WestBassCells() {
            "W:3@9{opt=1} W:3@-2{opt=0x4000010} W:2@0+1 ~ W:63 "
            "W:4@2{opt=0x403} W:4@-1{opt=5} W:3@0{opt=0x800} W:4@1{opt=1} W:63 "
            "W:1@3{opt=0x20000} ~ W:24. W:3@0{attr=6} W:63";
+}
+
+// A cross-staff group over columns c0..c1 of the treble row t and the bass row
+// b, in place of the two rows' own combined-tail groups there.
+inline void PutWestCrossStaffGroup(TViewFixture& fx, int c0, int c1, int t, int b) {
+    for (int row : {t, b}) {
+        for (int c = c0; c <= c1; ++c)
+            fx.At(c, row).option &= ~0x7u;
+        fx.At(c0, row).option |= 0x100u;
+        fx.At(c1, row).option |= 0x200u;
+    }
+    fx.At(c1, b).dot = t - b;
+    fx.At(c1, b).UL = c0 - c1;
 }
 
 // A grace cell of three small notes beamed together, at (col, row).
@@ -63,7 +78,29 @@ inline void BuildWestPage(TViewFixture& fx) {
     fx.Row(12, "&C/10" + end + " ~ ~ ~ " + WestTrebleCells());
     fx.Row(14, "&T/4" + end + " ~ ~ ~ " + WestBassCells());
     fx.Row(16, "&D/3" + end + " ~ ~ ~ W:3@0 W:3@0 W:4@0{opt=3} W:4@0{opt=5} W:63");
-    fx.Row(17, "&G/14{iEnd=20,dur=64} ~ ~ ~ W:4@4{opt=3} W:5@3 W:5@2{opt=0x2000000} W:5@1{opt=5} W:63");
+    // Curves: a tie, a chord tie, a three-point slur, a slur to an empty
+    // column, a tuplet bracket.
+    fx.Row(17, "&G/14{iEnd=34,dur=64} ~ ~ ~ W:4@4{opt=3} W:5@3 W:5@2{opt=0x2000000} W:5@1{opt=5} W:63 "
+               "W:3@1{mark=1,iEnd=10} W:3@1 W:3@-1+2+2{mark=1,iEnd=12} W:3@-1+2+2 W:63 "
+               "W:4@2{mark=81,iEnd=17,opt=0x2} W:4@1 W:4@0 W:4@-1{opt=0x4} W:63 "
+               "W:3@3{mark=81,iEnd=21,opt=0x80000} W:3@2 ~ W:63 "
+               "W:4@0{mark=86,iEnd=25,opt=0x2} W:4@1 W:4@2{opt=0x4} W:63");
+    // A cross-staff group in the third system; note names over the alto staff.
+    PutWestCrossStaffGroup(fx, 8, 11, 8, 10);
+    for (int c = 4; c <= 7; ++c)
+        fx.At(c, 12).option |= 0x8000u;
+}
+
+// Until the spanning-mark drawing is wired, the page's Western slur, tie and
+// tuplet marks go straight to their drawers (kinds 1 and 81: curves, 86: the
+// tuplet bracket).
+inline void RouteWestCurveMarks() {
+    NotationHooks().DrawLongSymbol = [](TDrawEngine* d, float x, float, TCell& cell, int col, int row) {
+        if (cell.markType == 1 || cell.markType == 81)
+            DrawWestSlurMark(d, x, col, row, cell, cell.markType == 1);
+        else if (cell.markType == 86)
+            DrawWestTupletMark(d, x, col, row, false);
+    };
 }
 
 // Sets the zoom and sizes the paint box to the page.

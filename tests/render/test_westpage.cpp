@@ -3,6 +3,7 @@
 // the music font, at zoom 1 and 2.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "tests/render/TQMusicFonts.h"
@@ -21,6 +22,7 @@ TEST(WestPage, DrawsOnAnImage) {
             TMusicFonts fonts(font, font);
             TViewFixture fx(kWestCols, kWestRows);
             BuildWestPage(fx);
+            RouteWestCurveMarks();
             SetWestZoom(fx, zoom);
             fx.view.mitMiddleLineinRedChecked = zoom > 1.0;
             TPageImage page(fx.view);
@@ -59,4 +61,67 @@ TEST(WestPage, DrawsOnAnImage) {
                     << name << " clef of row " << r;
         }
     }
+}
+
+// With the music font the brace of a grand staff has the body of a brace, not
+// a hairline: across its upper and lower arms several pixels are dark.
+TEST(WestPage, BraceGlyphHasItsFullWidth) {
+    for (double zoom : {1.0, 2.0}) {
+        TMusicFonts fonts(true, true);
+        TViewFixture fx(kWestCols, kWestRows);
+        BuildWestPage(fx);
+        SetWestZoom(fx, zoom);
+        TPageImage page(fx.view);
+        const QImage& im = page.image;
+        const int X = fx.view.GetCellWidth();
+        const int Y = fx.view.GetCellHeight();
+        const int left = fx.view.GetLeftMargin();
+        const int top = fx.view.GetTopMargin();
+        for (double at : {0.5, 2.5}) {
+            const int y = top + static_cast<int>(at * Y);
+            int dark = 0;
+            for (int x = left - X; x < left - 1; ++x)
+                dark += IsInk(PixelAt(im, x, y)) ? 1 : 0;
+            EXPECT_GE(dark, static_cast<int>(zoom) + 1) << "zoom " << zoom << " at row " << at;
+            EXPECT_LE(dark, X / 2) << "zoom " << zoom << " at row " << at;
+        }
+    }
+}
+
+// The curves of the last row, the note names over the alto staff and the beam
+// of the cross-staff group in the empty row between the third system's staves.
+TEST(WestPage, CurvesHintsAndCrossStaffBeam) {
+    TMusicFonts fonts(true, true);
+    auto draw = [](bool curves) {
+        TViewFixture fx(kWestCols, kWestRows);
+        BuildWestPage(fx);
+        if (curves)
+            RouteWestCurveMarks();
+        SetWestZoom(fx, 1.0);
+        TPageImage page(fx.view);
+        return page.image.copy();
+    };
+    const QImage with = draw(true);
+    const QImage without = draw(false);
+    TViewFixture fx(kWestCols, kWestRows);
+    BuildWestPage(fx);
+    SetWestZoom(fx, 1.0);
+    const int X = fx.view.GetCellWidth();
+    const int Y = fx.view.GetCellHeight();
+    const int left = fx.view.GetLeftMargin();
+    const int top = fx.view.GetTopMargin();
+    // Each curve (from columns 9, 11, 14, 19 and the bracket at 23) adds ink.
+    for (int col : {9, 11, 14, 19, 23}) {
+        int changed = 0;
+        for (int y = top + 16 * Y; y < std::min(with.height(), top + 19 * Y); ++y)
+            for (int x = left + col * X; x < left + (col + 2) * X; ++x)
+                changed += with.pixel(x, y) != without.pixel(x, y) ? 1 : 0;
+        EXPECT_GT(changed, 10) << "curve from column " << col;
+    }
+    // Note names stand in the empty row above the alto staff.
+    EXPECT_TRUE(Inked(with, left + 3 * X, top + 11 * Y, left + 8 * X, top + 12 * Y, 0x808080));
+    // The cross-staff beam lies on the middle of row 9, the boundary between rows 8 and 10.
+    const int yMid = top + Y * 19 / 2;
+    EXPECT_TRUE(Inked(with, left + 9 * X, yMid - 1, left + 10 * X, yMid + Y / 6, 0x808080));
+    EXPECT_TRUE(Inked(with, left + 9 * X, yMid - 1, left + 10 * X, yMid + Y / 6, clWhite));
 }
