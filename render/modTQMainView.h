@@ -215,9 +215,6 @@ public:
     // it, into the bitmap made `width` pixels wide; kind is the output kind (3 a
     // copied image, 2 an exported page). False when the bitmap cannot be had.
     bool RenderSelectionToBitmap(TBitmap& bitmap, int width, int kind);
-    // Key code 0..14 of the staff being created or converted (CurClef above is
-    // its clef code while a converter runs).
-    int CurKey = 0;
     // Appends {max(col0, 0), min(col1, Cols - 1), row, page (-1: the current
     // page), CurLayer} to Highlights.
     void AddHighlight(int col0, int col1, int row, int page = -1);
