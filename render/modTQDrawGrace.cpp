@@ -166,11 +166,14 @@ void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {
                 break;
             }
             const bool a = (note.option & 0x800000u) != 0, b = (note.option & 0x1000000u) != 0;
-            xl -= (a && b ? 0.15f : b ? 0.1f : a ? 0.05f : 0.0f) * X;
+            // The sign-position bits move the sign from where it stands clear of
+            // the note, so they are measured from the digit too.
+            const float shift = (a && b ? 0.15f : b ? 0.1f : a ? 0.05f : 0.0f) * X;
+            xl -= shift;
             const int kind = static_cast<int>(note.attr & 0x0Fu);
             if (kind >= 1 && kind <= 9)
                 DrawSmallNoteAccidental(d, kind, musicFont, kFontPlace[kind - 1], kFallbackPlace[kind - 1], xl, y, y,
-                                        cell);
+                                        cell, xb - shift);
         }
 
         float h = note.octave > 0 ? 0.1f * static_cast<float>(note.octave) : 0.0f;

@@ -78,7 +78,8 @@ std::string SmallNoteText(int code) {
 }
 
 void DrawSmallNoteAccidental(TDrawEngine* d, int kind, bool withFont, const TAccidPlace& font,
-                             const TAccidPlace& fallback, float x, float y, float yAlt, const TCell& cell) {
+                             const TAccidPlace& fallback, float x, float y, float yAlt, const TCell& cell,
+                             float digitLeft) {
     if (kind < 1 || kind > 9)
         return;
     const TMainView* mv = MainView();
@@ -88,7 +89,7 @@ void DrawSmallNoteAccidental(TDrawEngine* d, int kind, bool withFont, const TAcc
     if (kind == 9)
         withFont = true; // the three-quarter flat is the same image either way
     const TAccidPlace& p = withFont ? font : fallback;
-    const float px = x + X * (p.a + p.b * dd);
+    const float px = ClearOfDigit(d, kind, withFont, cell, p.f, x + X * (p.a + p.b * dd), digitLeft);
     const float py = (p.alt ? yAlt : y) + Y * (p.c + p.e * dd);
     if (withFont) {
         switch (kind) {
@@ -290,7 +291,7 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
             const bool withFont = kind == 4 ? MusicFontInstalled("Toccata") : musicFont;
             if (kind >= 1 && kind <= 9)
                 DrawSmallNoteAccidental(d, kind, withFont, kFontPlace[kind - 1], kFallbackPlace[kind - 1], xm, ym,
-                                        yb, cell);
+                                        yb, cell, xi);
         }
 
         if (IsJianpuNoteChar(note.code) && (note.option & (0x8u | 0x40u))) {

@@ -201,10 +201,12 @@ void DrawVerticalChord(TDrawEngine* d, float x, float y, int col, int row, const
         if (grace)
             yk -= 0.16f * yu;
         const bool a = (item.option & 0x800000u) != 0, b = (item.option & 0x1000000u) != 0;
-        xA -= (a && b ? 0.3f : b ? 0.2f : a ? 0.1f : 0.0f) * xu;
+        const float shift = (a && b ? 0.3f : b ? 0.2f : a ? 0.1f : 0.0f) * xu;
+        xA -= shift;
         const int kind = static_cast<int>(item.attr & 0x0Fu);
         if (kind >= 1 && kind <= 9)
-            DrawSmallNoteAccidental(d, kind, musicFont, kFontPlace[kind - 1], kFallbackPlace[kind - 1], xA, yk, yk, c);
+            DrawSmallNoteAccidental(d, kind, musicFont, kFontPlace[kind - 1], kFallbackPlace[kind - 1], xA, yk, yk, c,
+                                    x0 - shift);
     }
 
     // Marks of the whole chord, above the stack: each octave dot between two

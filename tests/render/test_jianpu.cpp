@@ -149,25 +149,38 @@ TEST(JianpuNote, DamagedOctaveValuesDrawABoundedNumberOfDots) {
 
 TEST(JianpuNote, AccidentalPlaceFollowsTheLeftNeighbourAndShiftBits) {
     TMusicFonts fonts(true, true);
+    // The sharp glyph is 7 pixels wide at this size; it keeps its place (reference
+    // - 0.15 column) where it ends 0.1 column (and a pixel for rounding) before the
+    // digit's text at x + 0.15 column, else moves left until it does. The shift
+    // bits then move it 0.1, 0.2 or 0.3 column further.
     struct Case {
         const char* row;
-        float dx; // sharp glyph x from the cell origin: reference - 0.15 column
+        int cellWidth;
+        float dx; // sharp glyph x from the cell origin
     };
     const std::vector<Case> cases = {
-        {"1 #2", 2.0f - 3.0f},                  // after a note: x + 0.1 column
-        {"~ #2", -1.0f - 3.0f},                 // after an empty cell: x - 0.05 column
-        {"| #2", -1.0f - 3.0f},                 // after a bar line
-        {"1 #2{opt=0x800000}", 2.0f - 2.0f - 3.0f},
-        {"1 #2{opt=0x1000000}", 2.0f - 4.0f - 3.0f},
-        {"1 #2{opt=0x1800000}", 2.0f - 6.0f - 3.0f},
+        {"1 #2", 20, -7.0f},                     // x + 0.1 column - 3 would reach the digit: x - 7
+        {"~ #2", 20, -7.0f},                     // x - 0.05 column - 3 as well
+        {"| #2", 20, -7.0f},                     // after a bar line
+        {"1 #2{opt=0x800000}", 20, -7.0f - 2.0f},
+        {"1 #2{opt=0x1000000}", 20, -7.0f - 4.0f},
+        {"1 #2{opt=0x1800000}", 20, -7.0f - 6.0f},
+        // wide columns: after an empty cell the sign stands clear where it is
+        // (x - 2 - 6), after a note it moves to x + 6 - 4 - 1 - 7
+        {"~ #2", 40, -8.0f},
+        {"1 #2", 40, -6.0f},
+        {"~ #2{opt=0x800000}", 40, -8.0f - 4.0f},
     };
     for (const Case& c : cases) {
         TViewFixture fx;
+        fx.view.CellWidth = c.cellWidth;
         fx.Row(1, c.row);
-        DrawNote(fx, 1, 1);
+        const float x = 60.0f + static_cast<float>(c.cellWidth);
+        fx.canvas.Clear();
+        DrawJianpuNote(&fx.view.DrawEngine, x, fx.Y(1), fx.At(1, 1), 1, 1);
         const TCanvasCall* sharp = fx.canvas.FindText("#");
         ASSERT_NE(sharp, nullptr) << c.row << "\n" << fx.canvas.Dump();
-        EXPECT_EQ(sharp->Arg(0), RoundToInt(fx.X(1) + c.dx)) << c.row;
+        EXPECT_EQ(sharp->Arg(0), RoundToInt(x + c.dx)) << c.row << " in columns of " << c.cellWidth;
         EXPECT_EQ(sharp->Arg(1), RoundToInt(fx.Y(1) - 28.0f)) << c.row;
     }
 }

