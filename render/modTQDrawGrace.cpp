@@ -70,12 +70,8 @@ float DrawGraceOctaveDots(TDrawEngine* d, float x, float y, int octave, const TC
     const float sign = octave >= 0 ? 1.0f : -1.0f;
     const float xd = x + 0.12f * X;
     const float y0 = sign > 0.0f ? y - 0.3f * Y : y + 0.2f * Y + 0.08f * Y * static_cast<float>(underlines);
-    float yj = y0;
-    for (int j = 0; j < count; ++j) {
-        yj = y0 - static_cast<float>(j) * q * sign;
-        DrawDotGlyph(d, xd - 0.05f * X, yj - 0.65f * Y, cell, 1.1f, -1);
-    }
-    return sign < 0.0f ? yj + 0.05f * Y : kNone;
+    const float last = DrawOctaveDotColumn(d, xd - 0.05f * X, y0 - 0.65f * Y, cell, 1.1f, count, -q * sign);
+    return sign < 0.0f ? y0 + last + 0.05f * Y : kNone;
 }
 
 void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {

@@ -1,5 +1,6 @@
 #include "render/modTQDrawJianpu.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -292,11 +293,42 @@ void DrawOctaveDots(TDrawEngine* d, float x, float y, const TCell& cell, int, in
     const bool above = cell.dot > 0;
     const float y0 = above ? y : y + (0.77f + 0.1f * static_cast<float>(cell.UL)) * yu * s;
     const float step = 0.15f * yu * s;
+    DrawOctaveDotColumn(d, x + (0.25f - 0.2f * dd) * xu, y0 + (-0.732f - 1.25f * dd) * yu, cell, 1.5f, n,
+                        above ? -step : step);
+}
+
+float DrawOctaveDotColumn(TDrawEngine* d, float x, float y, const TCell& cell, float factor, int n, float step) {
+    if (n <= 0)
+        return 0.0f;
+    TCanvas* c = TargetCanvas(nullptr);
+    // The em of the "." glyph (its point size is whole, as the text drawers make
+    // it); its ink is centred 0.125 em right of and 0.825 em below its origin.
+    const float points = static_cast<float>(RoundToInt(MainView()->GetDrawScale() * cell.fontSizeR * factor));
+    const float em = points * static_cast<float>(c->PixelsPerInch()) / 72.0f;
+    const int size = std::max(2, RoundToInt(0.12f * em));
+    const int gap = std::max(1, RoundToInt(0.5f * static_cast<float>(size)));
+    const int pitch = std::max(RoundToInt(std::fabs(step)), size + gap) * (step < 0.0f ? -1 : 1);
+    const int left = RoundToInt(x + 0.125f * em - 0.5f * static_cast<float>(size));
+    const int top = RoundToInt(y + 0.825f * em - 0.5f * static_cast<float>(size));
+
+    const TPen pen = c->Pen;
+    const TBrush brush = c->Brush;
+    c->Pen.Color = d->CurColor;
+    c->Pen.Style = psSolid;
+    c->Pen.Width = 1;
+    c->Pen.Mode = pmCopy;
+    c->Brush.Color = d->CurColor;
+    c->Brush.Style = bsSolid;
     for (int i = 0; i < n; ++i) {
-        const float off = static_cast<float>(i) * step;
-        DrawDotGlyph(d, x + (0.25f - 0.2f * dd) * xu, (above ? y0 - off : y0 + off) + (-0.732f - 1.25f * dd) * yu,
-                     cell, 1.5f, -1);
+        const int t = top + i * pitch;
+        c->Ellipse(left, t, left + size, t + size);
     }
+    c->Pen = pen;
+    c->Brush = brush;
+    // as the glyph dots leave it
+    c->Brush.Style = bsClear;
+    c->Font.Color = d->CurColor;
+    return static_cast<float>((n - 1) * pitch);
 }
 
 void DrawAugmentationDot(TDrawEngine* d, float x, float y, const TCell& cell, float factor) {

@@ -135,14 +135,11 @@ void DrawShrinkNoteLines(TDrawEngine* d, float x, float y, const TCell& cell, co
     if (note.octave == 0)
         return;
     const float xd = x + 0.6f * w;
-    if (note.octave > 0) {
-        for (int j = 0; j < OctaveDotCount(note.octave); ++j)
-            DrawDotGlyph(d, xd - 0.3f * X, y + Y * (-0.75f - 0.15f * static_cast<float>(j)), cell, 1.5f, -1);
-    } else {
-        for (int j = 0; j < OctaveDotCount(note.octave); ++j)
-            DrawDotGlyph(d, xd - 0.35f * X, yl + Y * (0.15f * static_cast<float>(j) - 0.7f),
-                         cell, 1.5f, -1);
-    }
+    const int count = OctaveDotCount(note.octave);
+    if (note.octave > 0)
+        DrawOctaveDotColumn(d, xd - 0.3f * X, y - 0.75f * Y, cell, 1.5f, count, -0.15f * Y);
+    else
+        DrawOctaveDotColumn(d, xd - 0.35f * X, yl - 0.7f * Y, cell, 1.5f, count, 0.15f * Y);
 }
 
 void DrawShrinkSlur(TDrawEngine* d, float, float y, const TCell& cell, float x1, float x2) {

@@ -119,27 +119,26 @@ void DrawVerticalChord(TDrawEngine* d, float x, float y, int col, int row, const
 
         if (item.octave != 0 && code != ' ' && code != '0' && code != kDotCode) {
             const int count = OctaveDotCount(item.octave);
-            for (int j = 0; j < count; ++j) {
-                const float fj = static_cast<float>(j);
-                float dx, dy;
-                if (item.octave < 0 && i == 0) {
-                    const float base = grace ? -0.8f : -0.62f;
-                    const float rate = grace ? 0.15f : 0.2f;
-                    dx = (0.23f + 0.3f * dd) * xu;
-                    dy = cy + fj * D +
-                         (0.12f * static_cast<float>(cell.UL) + base - rate * (r - 1.0f) - 0.9f * dd) * yu;
-                } else if (item.octave < 0) {
-                    dx = (0.23f + 0.3f * dd) * xu;
-                    dy = cy + fj * D + (-0.7f - 0.2f * (r - 1.0f) - 0.8f * dd) * yu;
-                    ++inner;
-                } else {
-                    dx = (0.25f + 0.3f * dd) * xu;
-                    dy = -fj * D + (-0.8f + 0.1f * (r - 1.0f) - 0.8f * dd) * yu;
-                    if (i < n - 1)
-                        ++inner;
-                }
-                DrawDotGlyph(d, x0 + dx, yC + dy, c, 1.3f, -1);
+            float dx, dy, step;
+            if (item.octave < 0 && i == 0) {
+                const float base = grace ? -0.8f : -0.62f;
+                const float rate = grace ? 0.15f : 0.2f;
+                dx = (0.23f + 0.3f * dd) * xu;
+                dy = cy + (0.12f * static_cast<float>(cell.UL) + base - rate * (r - 1.0f) - 0.9f * dd) * yu;
+                step = D;
+            } else if (item.octave < 0) {
+                dx = (0.23f + 0.3f * dd) * xu;
+                dy = cy + (-0.7f - 0.2f * (r - 1.0f) - 0.8f * dd) * yu;
+                step = D;
+                inner += count;
+            } else {
+                dx = (0.25f + 0.3f * dd) * xu;
+                dy = (-0.8f + 0.1f * (r - 1.0f) - 0.8f * dd) * yu;
+                step = -D;
+                if (i < n - 1)
+                    inner += count;
             }
+            DrawOctaveDotColumn(d, x0 + dx, yC + dy, c, 1.3f, count, step);
         }
 
         yC += S1;

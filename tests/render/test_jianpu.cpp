@@ -8,6 +8,7 @@
 #include "model/modTQUtil.h"
 #include "render/modTQBarLine.h"
 #include "render/modTQDrawJianpu.h"
+#include "tests/render/TQCompoundCells.h"
 #include "tests/render/TQMusicFonts.h"
 #include "tests/render/TQViewFixture.h"
 
@@ -106,32 +107,40 @@ TEST(JianpuNote, LastColumnOfAMusicRowGetsTheClosingBar) {
 
 TEST(JianpuNote, OctaveDotsBelowMakeRoomForUnderlines) {
     TMusicFonts fonts(true, true);
+    // A dot is a circle 5 pixels across (0.12 of the 40-pixel em of the dot glyph
+    // at draw scale x 1.5) centred where that glyph has its ink, 0.125 em right
+    // of and 0.825 em below the glyph's place; the next one 8 pixels on (its size
+    // and half of it again, more than the 0.15 row of 6 pixels).
     struct Case {
         const char* token;
-        std::vector<float> dotYs; // offsets from the cell origin
+        float firstY; // the first glyph's place from the cell origin
+        int step;     // pixels to the next dot
+        int dots;
     };
     const std::vector<Case> cases = {
-        // below: from (0.77 + 0.1 UL) rows, 0.15 row apart, glyph raised 0.732 row
-        {"1,,__", {(0.77f + 0.2f - 0.732f) * 40.0f, (0.77f + 0.2f - 0.732f + 0.15f) * 40.0f}},
-        {"1,", {(0.77f - 0.732f) * 40.0f}},
+        // below: from (0.77 + 0.1 UL) rows, glyph raised 0.732 row
+        {"1,,__", (0.77f + 0.2f - 0.732f) * 40.0f, 8, 2},
+        {"1,", (0.77f - 0.732f) * 40.0f, 8, 1},
+        {"1,,,,", (0.77f - 0.732f) * 40.0f, 8, 4},
         // above: from the origin upward
-        {"1''", {-0.732f * 40.0f, (-0.732f - 0.15f) * 40.0f}},
+        {"1''", -0.732f * 40.0f, -8, 2},
     };
     for (const Case& c : cases) {
         TViewFixture fx;
         fx.Row(1, std::string("1 ") + c.token + " 2");
         DrawNote(fx, 1, 1);
-        const auto dots = TextsOf(fx.canvas, ".");
-        ASSERT_EQ(dots.size(), c.dotYs.size()) << c.token << "\n" << fx.canvas.Dump();
+        const auto dots = OctaveDots(fx.canvas);
+        ASSERT_EQ(dots.size(), static_cast<size_t>(c.dots)) << c.token << "\n" << fx.canvas.Dump();
+        const int left = RoundToInt(fx.X(1) + 5.0f + 5.0f - 2.5f);
+        const int top = RoundToInt(fx.Y(1) + c.firstY + 33.0f - 2.5f);
         for (size_t i = 0; i < dots.size(); ++i) {
-            EXPECT_EQ(dots[i]->Arg(0), RoundToInt(fx.X(1) + 5.0f)) << c.token;
-            EXPECT_EQ(dots[i]->Arg(1), RoundToInt(fx.Y(1) + c.dotYs[i])) << c.token << " dot " << i;
-            EXPECT_EQ(dots[i]->Font.Size, 30) << "draw scale x 1.5";
+            const int t = top + static_cast<int>(i) * c.step;
+            EXPECT_EQ(dots[i]->RectArg(), (TRect{left, t, left + 5, t + 5})) << c.token << " dot " << i;
+            EXPECT_EQ(dots[i]->Brush.Color, fx.view.DrawEngine.CurColor) << c.token;
         }
     }
 }
 
-// A damaged score may hold any octave value: the dots drawn stay bounded.
 TEST(JianpuNote, DamagedOctaveValuesDrawABoundedNumberOfDots) {
     const struct { int octave; int dots; } cases[] = {
         {3, 3}, {-2, 2}, {kMaxOctaveDots + 1, kMaxOctaveDots}, {2000000000, kMaxOctaveDots},
@@ -143,7 +152,7 @@ TEST(JianpuNote, DamagedOctaveValuesDrawABoundedNumberOfDots) {
         fx.Row(1, "1 1 2");
         fx.At(1, 1).dot = c.octave;
         DrawNote(fx, 1, 1);
-        EXPECT_EQ(TextsOf(fx.canvas, ".").size(), static_cast<size_t>(c.dots)) << c.octave;
+        EXPECT_EQ(OctaveDots(fx.canvas).size(), static_cast<size_t>(c.dots)) << c.octave;
     }
 }
 
@@ -385,10 +394,14 @@ TEST(JianpuNote, MarksOfTheOtherLayerTakeItsColour) {
     fx.Row(1, "1 #2'{opt=0x20} 3");
     DrawNote(fx, 1, 1);
     // digit, sharp, octave dot and accent: all grey
-    for (const char* text : {"2", "#", ".", ">"}) {
+    for (const char* text : {"2", "#", ">"}) {
         const TCanvasCall* t = fx.canvas.FindText(text);
         ASSERT_NE(t, nullptr) << text << "\n" << fx.canvas.Dump();
         EXPECT_EQ(t->Font.Color, e.HidenLayerColor) << text;
     }
+    const auto dots = OctaveDots(fx.canvas);
+    ASSERT_EQ(dots.size(), 1u);
+    EXPECT_EQ(dots[0]->Brush.Color, e.HidenLayerColor);
+    EXPECT_EQ(dots[0]->Pen.Color, e.HidenLayerColor);
     EXPECT_EQ(fx.canvas.Font.Color, e.MainLayerColor) << "the normal colour when the cell is done";
 }

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -107,6 +108,48 @@ void FillNote(TViewFixture& fx, TNoteForm form, int kind) {
     }
 }
 
+// Round pieces of ink (8-connected, about as wide as high, at most `most`
+// pixels across) that `a` has and `b` lacks, within the rectangle.
+int DotPieces(const TDrawn& a, const TDrawn& b, int x0, int y0, int x1, int y1, int most) {
+    x0 = std::max(0, x0), y0 = std::max(0, y0);
+    x1 = std::min(a.image.width(), x1), y1 = std::min(a.image.height(), y1);
+    const int w = x1 - x0, h = y1 - y0;
+    std::vector<char> mark(static_cast<size_t>(std::max(0, w * h)), 0);
+    auto at = [&](int x, int y) -> char& { return mark[static_cast<size_t>((y - y0) * w + (x - x0))]; };
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const TColor p = PixelAt(a.image, x, y);
+            at(x, y) = p != a.bk && PixelAt(b.image, x, y) != p;
+        }
+    int pieces = 0;
+    std::vector<std::pair<int, int>> stack;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            if (at(x, y) != 1)
+                continue;
+            TBox box;
+            stack.push_back({x, y});
+            at(x, y) = 2;
+            while (!stack.empty()) {
+                auto [px, py] = stack.back();
+                stack.pop_back();
+                box.Add(px, py);
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = px + dx, ny = py + dy;
+                        if (nx >= x0 && nx < x1 && ny >= y0 && ny < y1 && at(nx, ny) == 1) {
+                            at(nx, ny) = 2;
+                            stack.push_back({nx, ny});
+                        }
+                    }
+            }
+            const int bw = box.right - box.left + 1, bh = box.bottom - box.top + 1;
+            if (bw <= most && bh <= most && std::abs(bw - bh) <= 1)
+                ++pieces;
+        }
+    return pieces;
+}
+
 const char* FormName(TNoteForm f) {
     static const char* const names[] = {"plain note", "note after a note", "shrunk note", "chord note", "grace note"};
     return names[f];
@@ -142,4 +185,32 @@ TEST(NoteMarkPixels, EveryAccidentalStandsClearLeftOfItsDigit) {
             }
         }
     }
+}
+
+TEST(NoteMarkPixels, StackedOctaveDotsStayApart) {
+    // Two, three and four dots above and below a digit: as many separate dots on
+    // the page, on plain, shrunk, grace and chord notes, at zoom 1 and 2.
+    auto fill = [](TViewFixture& fx, TNoteForm form, int octave) {
+        TCell& c = fx.At(kCol, kRow);
+        c = TScoreFixture::Cell("5");
+        if (form == nfPlain) {
+            c.dot = octave;
+            return;
+        }
+        c.Attr = form == nfShrunk ? 0xA0 : form == nfChord ? 0xB0 : 0xC0;
+        c.shrinkRate = form == nfChord ? 15 : 0;
+        c.CompressNotes = {SmallNote('5', 0, octave)};
+    };
+    for (double zoom : {1.0, 2.0})
+        for (TNoteForm form : {nfPlain, nfShrunk, nfChord, nfGrace}) {
+            const TDrawn bare = DrawCell(zoom, [&](TViewFixture& fx) { fill(fx, form, 0); });
+            for (int octave : {2, 3, 4, -2, -3, -4}) {
+                const TDrawn dotted = DrawCell(zoom, [&](TViewFixture& fx) { fill(fx, form, octave); });
+                // (the curve of a grace cell moves under its dots: not round)
+                const int pieces = DotPieces(dotted, bare, bare.ox - bare.u, bare.oy - 2 * bare.w,
+                                             bare.ox + 2 * bare.u, bare.oy + 3 * bare.w, bare.u / 3);
+                EXPECT_EQ(pieces, std::abs(octave))
+                    << FormName(form) << ", octave " << octave << ", zoom " << zoom;
+            }
+        }
 }

@@ -91,7 +91,7 @@ TEST(VerticalChord, OctaveDotsMakeRoomBetweenTheDigits) {
         const auto digits = Digits(fx.canvas);
         ASSERT_EQ(digits.size(), 2u) << c.what;
         EXPECT_NEAR(digits[0]->Arg(1) - digits[1]->Arg(1), c.rise, 1.0f) << c.what;
-        EXPECT_EQ(Dots(fx.canvas).size(), c.dots) << c.what;
+        EXPECT_EQ(OctaveDots(fx.canvas).size(), c.dots) << c.what;
     }
 }
 
@@ -103,7 +103,7 @@ TEST(VerticalChord, UnderlinesPushTheLowestDotsDown) {
         Chord(fx, {Item('1', -1), Item('3')}).UL = underlines;
         Draw(fx);
         const auto digits = Digits(fx.canvas);
-        const auto dots = Dots(fx.canvas);
+        const auto dots = OctaveDots(fx.canvas);
         EXPECT_EQ(digits.size(), 2u);
         EXPECT_EQ(dots.size(), 1u) << fx.canvas.Dump();
         return digits.empty() || dots.empty() ? -1000 : dots[0]->Arg(1) - digits[0]->Arg(1);
