@@ -41,12 +41,14 @@ const TAccidPlace kFallbackPlace[9] = {
 
 int CodeOf(const TCompressNote& note) { return note.code & 0xFF; }
 
-// The chord font: narrow and tall, stretched by the rate r.
+// The chord font: trunc(round(0.7 w + 2 r) x r) high, w = 1.1 x unit x size, so
+// it grows with the rate r, in the note font's own proportions (its natural
+// width): the digits keep their shape, taller than wide, and leave the room
+// between the stacked notes that the octave dots take.
 std::shared_ptr<TLogFont> ChordFont(const TCell& cell, float xu, float s, float r) {
     const float w = 1.1f * xu * s;
-    const int width = RoundToInt(0.7f * w);
     const int height = static_cast<int>(static_cast<float>(RoundToInt(0.7f * w + 2.0f * r)) * r);
-    return SmallNoteFont(cell, height, width, true);
+    return SmallNoteFont(cell, height, 0, true);
 }
 
 } // namespace

@@ -214,3 +214,30 @@ TEST(NoteMarkPixels, StackedOctaveDotsStayApart) {
             }
         }
 }
+
+TEST(NoteMarkPixels, ChordDigitsKeepTheNoteFontsShape) {
+    // The ink of a chord's digit 5 is as much taller than wide as that of a plain
+    // 5, at the rates 0, 15 and 30 and at zoom 1 and 2.
+    for (double zoom : {1.0, 2.0}) {
+        const TDrawn plain = DrawCell(zoom, [](TViewFixture& fx) { fx.At(kCol, kRow) = TScoreFixture::Cell("5"); });
+        const TBox p = InkOf(plain, nullptr, plain.ox, plain.oy, plain.ox + plain.u, plain.oy + plain.w);
+        ASSERT_FALSE(p.Empty());
+        const float plainShape =
+            static_cast<float>(p.bottom - p.top + 1) / static_cast<float>(p.right - p.left + 1);
+        for (int rate : {0, 15, 30}) {
+            const TDrawn chord = DrawCell(zoom, [&](TViewFixture& fx) {
+                TCell& c = fx.At(kCol, kRow);
+                c = TScoreFixture::Cell("5");
+                c.Attr = 0xB0;
+                c.shrinkRate = rate;
+                c.CompressNotes = {SmallNote('5')};
+            });
+            const TBox q = InkOf(chord, nullptr, chord.ox - chord.u, chord.oy - chord.w, chord.ox + 2 * chord.u,
+                                 chord.oy + 2 * chord.w);
+            ASSERT_FALSE(q.Empty());
+            const float shape = static_cast<float>(q.bottom - q.top + 1) / static_cast<float>(q.right - q.left + 1);
+            EXPECT_NEAR(shape, plainShape, 0.15f * plainShape)
+                << "rate " << rate << ", zoom " << zoom << ": chord " << Describe(q) << ", plain " << Describe(p);
+        }
+    }
+}

@@ -63,7 +63,7 @@ TEST(VerticalChord, DigitsStackByTheRate) {
             const TCanvasCall* d = digits[static_cast<size_t>(i)];
             EXPECT_EQ(d->Text, std::string(1, static_cast<char>('1' + 2 * i)));
             EXPECT_NEAR(d->Arg(1) - digits[0]->Arg(1), -static_cast<float>(i) * c.step * 40.0f, 1.0f) << c.rate;
-            EXPECT_EQ(d->LogFont->Width, 15);
+            EXPECT_EQ(d->LogFont->Width, 0) << "the note font's own width for the height";
             EXPECT_EQ(d->LogFont->Height, c.fontHeight) << c.rate;
             EXPECT_EQ(d->Arg(0), digits[0]->Arg(0));
         }
@@ -205,7 +205,7 @@ TEST(VerticalChord, GraceMarkedChordIsSmall) {
     Draw(fx);
     const auto digits = Digits(fx.canvas);
     ASSERT_EQ(digits.size(), 2u);
-    EXPECT_EQ(digits[0]->LogFont->Width, 12); // round(0.7 x 1.1 x 20 x 0.8)
+    EXPECT_EQ(digits[0]->LogFont->Height, 17); // trunc(round(0.7 x 1.1 x 20 x 0.8 + 2.3) x 1.15)
     EXPECT_EQ(fx.At(2, 1).fontSizeR, 1.0f);   // the stored cell keeps its size
 }
 
