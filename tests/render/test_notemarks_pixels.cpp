@@ -241,3 +241,38 @@ TEST(NoteMarkPixels, ChordDigitsKeepTheNoteFontsShape) {
         }
     }
 }
+
+TEST(NoteMarkPixels, GongcheBeatDotsAreAsLargeAsMarkOneAndClearOfTheCharacter) {
+    TMusicFonts fonts(true, true);
+    for (double zoom : {1.0, 2.0}) {
+        const int minGap = zoom < 1.5 ? 2 : 3;
+        for (int octave : {0, 1, -1}) {
+            auto drawn = [&](int mark) {
+                return DrawCell(zoom, [&](TViewFixture& fx) { fx.At(kCol, kRow) = GongcheCell('6', octave, mark); });
+            };
+            const TDrawn plain = drawn(0);
+            const int x0 = plain.ox - plain.u, x1 = plain.ox + 3 * plain.u;
+            const int y0 = plain.oy - plain.w, y1 = plain.oy + 2 * plain.w;
+            const TBox ch = InkOf(plain, nullptr, x0, y0, x1, y1);
+            const TDrawn first = drawn(1);
+            const TBox one = InkOf(first, &plain, x0, y0, x1, y1);
+            ASSERT_FALSE(one.Empty());
+            const int oneSize = std::max(one.right - one.left, one.bottom - one.top) + 1;
+            for (int mark = 2; mark <= 5; ++mark) {
+                const TDrawn m = drawn(mark);
+                const TBox dot = InkOf(m, &plain, x0, y0, x1, y1);
+                const std::string where = "mark " + std::to_string(mark) + ", octave " + std::to_string(octave) +
+                                          ", zoom " + std::to_string(zoom) + ": dot " + Describe(dot) +
+                                          ", character " + Describe(ch) + ", mark 1 " + Describe(one);
+                ASSERT_FALSE(dot.Empty()) << where;
+                const int size = std::max(dot.right - dot.left, dot.bottom - dot.top) + 1;
+                EXPECT_NEAR(size, oneSize, 2) << where;
+                const int gap = mark == 2 ? dot.left - ch.right - 1
+                              : mark == 3 ? ch.left - dot.right - 1
+                              : mark == 4 ? dot.top - ch.bottom - 1
+                                          : ch.top - dot.bottom - 1;
+                EXPECT_GE(gap, minGap) << where;
+            }
+        }
+    }
+}
