@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "model/modTQUtil.h"
+#include "platform/gui/TQBitmap.h"
 #include "platform/gui/TQGlyphMap.h"
 #include "render/modTQCvsDraw.h"
 #include "render/modTQDrawEngine.h"
@@ -184,6 +185,27 @@ void DrawSharpVector(TDrawEngine* d, float x, float y, const TCell& cell, float 
 }
 
 // ---- accidental beside a symbol ----
+
+namespace {
+// Height of a symbol image drawn w pixels wide.
+float ImageHeight(TDrawEngine* d, int index, float w) {
+    const TBitmap* image = d->GetSymbolBitmap(index);
+    if (!image || image->Width() <= 0)
+        return 0.0f;
+    return static_cast<float>(RoundToInt(w * static_cast<float>(image->Height()) / static_cast<float>(image->Width())));
+}
+} // namespace
+
+float AccidentalFallbackBottom(TDrawEngine* d, const TCell& cell) {
+    const float X = XUnit(), Y = YUnit();
+    const float s = cell.fontSizeR, dd = s - 1.0f;
+    switch (cell.Attr & 15u) {
+    case 1: return Y * (-0.25f - 1.25f * dd) + 1.6f * Y * 0.15f * s; // the centre and the strokes' half length
+    case 2: return Y * (-0.5f - 1.5f * dd) + ImageHeight(d, siFlat, X * 1.1f * s * 0.27f);
+    case 3: return Y * (-0.52f - 1.5f * dd) + ImageHeight(d, siNatural, std::trunc(X * 1.1f * s * 0.3f));
+    default: return 0.0f;
+    }
+}
 
 void DrawAccidental(TDrawEngine* d, const TCell& cell, float x, float y) {
     const float X = XUnit();

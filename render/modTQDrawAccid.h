@@ -62,6 +62,10 @@ TSignSpan AccidentalSpan(TDrawEngine* d, int kind, bool withFont, const TCell& c
 // far enough to leave a gap of 0.1 x unit (at least a pixel and a half).
 float ClearOfDigit(TDrawEngine* d, int kind, bool withFont, const TCell& cell, float f, float x, float digitLeft);
 
+// Without the music font: how far below the point given to DrawAccidental the
+// sign it draws for the cell ends (pixels); 0 for the kinds it leaves out.
+float AccidentalFallbackBottom(TDrawEngine* d, const TCell& cell);
+
 // The accidental of the cell's Attr low nibble beside a symbol drawn at (x, y);
 // breakPoint 1 puts it in its alternate place (with the music font only).
 void DrawAccidental(TDrawEngine* d, const TCell& cell, float x, float y);

@@ -276,3 +276,36 @@ TEST(NoteMarkPixels, GongcheBeatDotsAreAsLargeAsMarkOneAndClearOfTheCharacter) {
         }
     }
 }
+
+TEST(NoteMarkPixels, TrillSignStandsOnTheTrWithOrWithoutTheMusicFont) {
+    // The sign of a trill with a sharp, flat or natural stands on the trill's
+    // mark, its foot within a few pixels of the mark's top and over its middle,
+    // with the music font (glyph and glyph sign) and without it ("tr" and the
+    // drawn sign); never up in the row above.
+    for (bool font : {true, false}) {
+        TMusicFonts fonts(font, font);
+        for (double zoom : {1.0, 2.0})
+            for (int kind : {1, 2, 3}) {
+                auto trill = [&](int attr) {
+                    return DrawCell(zoom, [&](TViewFixture& fx) {
+                        fx.At(kCol, kRow) = TScoreFixture::Cell("~{type=11,note=15,attr=" + std::to_string(attr) + "}");
+                    });
+                };
+                const TDrawn plain = trill(0);
+                const TDrawn marked = trill(kind);
+                const TBox tr = InkOf(plain, nullptr, plain.ox, plain.oy - plain.w / 2, plain.ox + 2 * plain.u,
+                                      plain.oy + plain.w);
+                const TBox sign = InkOf(marked, &plain, plain.ox - plain.u, plain.oy - 2 * plain.w,
+                                        plain.ox + 3 * plain.u, plain.oy + 2 * plain.w);
+                const std::string where = "kind " + std::to_string(kind) + ", zoom " + std::to_string(zoom) +
+                                          (font ? ", music font" : ", no font") + ": sign " + Describe(sign) +
+                                          ", tr " + Describe(tr);
+                ASSERT_FALSE(tr.Empty()) << where;
+                ASSERT_FALSE(sign.Empty()) << where;
+                const int slack = zoom < 1.5 ? 3 : 5;
+                EXPECT_NEAR(sign.bottom, tr.top, slack) << where;
+                EXPECT_GE(sign.right, tr.left) << where;
+                EXPECT_LE(sign.left, tr.right) << where;
+            }
+    }
+}
