@@ -236,18 +236,110 @@ int FindNextRowGroup(int& firstRow, int& lastRow, int mode) {
     return startCol;
 }
 
+namespace {
+
+// The groups met walking down from row 0, as far as a walk has gone.
+struct TRowGroupWalk {
+    struct TGroup {
+        int first, last, result;
+    };
+    // what the walk is of
+    const TMainScore* score = nullptr;
+    int page = -1, rows = -1, cols = -1, mode = 0;
+    std::vector<TGroup> groups;
+    int next = 0;        // the row the walk goes on from
+    bool failed = false; // the walk met a row that starts no group: it ends there
+    bool Matches(int m) const {
+        return score == frmMainTQ && page == frmMainTQ->CurPage && rows == frmMainTQ->Rows &&
+               cols == frmMainTQ->Cols && mode == m;
+    }
+    void Restart(int m) {
+        score = frmMainTQ;
+        page = frmMainTQ->CurPage;
+        rows = frmMainTQ->Rows;
+        cols = frmMainTQ->Cols;
+        mode = m;
+        groups.clear();
+        next = 0;
+        failed = false;
+    }
+};
+
+int gWalkScopes = 0;
+TRowGroupWalk& Walk() {
+    static TRowGroupWalk walk;
+    return walk;
+}
+
+// One step of the walk from r: -2 when r starts no group of the mode (go on
+// from r + 1), -1 when the walk ends there, else the group's result with its
+// rows in first and last.
+int WalkStep(int r, int mode, int& first, int& last) {
+    if ((mode == 1 && !IsJianpuMusicRow(r, -1, -1)) || (mode == 0 && !IsWestRow(r, 0, -1)))
+        return -2;
+    first = r;
+    last = r;
+    return FindNextRowGroup(first, last, mode);
+}
+
+} // namespace
+
+TRowGroupWalkScope::TRowGroupWalkScope() {
+    if (gWalkScopes++ == 0)
+        Walk().score = nullptr;
+}
+
+TRowGroupWalkScope::~TRowGroupWalkScope() {
+    if (--gWalkScopes == 0)
+        Walk().score = nullptr;
+}
+
 int GetRowGroupRange(int& row, int& lastRow, int mode) {
     TLayerSwitch layer0(0);
     const int rows = GridRows();
+    if (gWalkScopes > 0 && frmMainTQ) {
+        // The same walk as below, kept: answered from the groups already met,
+        // going on only as far as this row needs.
+        TRowGroupWalk& w = Walk();
+        if (!w.Matches(mode))
+            w.Restart(mode);
+        for (size_t i = 0;; ++i) {
+            if (i == w.groups.size()) {
+                if (w.failed) {
+                    lastRow = row;
+                    return -1;
+                }
+                // extend the walk by one group
+                int first = 0, last = 0, result = -2;
+                while (w.next < rows && (result = WalkStep(w.next, mode, first, last)) == -2)
+                    ++w.next;
+                if (w.next >= rows)
+                    return -1;
+                if (result == -1) {
+                    w.failed = true;
+                    lastRow = row;
+                    return -1;
+                }
+                w.groups.push_back({first, last, result});
+                w.next = std::max(last + 1, w.next + 1);
+            }
+            const TRowGroupWalk::TGroup& g = w.groups[i];
+            if (row <= g.last) {
+                row = g.first;
+                lastRow = g.last;
+                return g.result;
+            }
+        }
+    }
     int r = 0;
     while (r < rows) {
-        if ((mode == 1 && !IsJianpuMusicRow(r, -1, -1)) || (mode == 0 && !IsWestRow(r, 0, -1))) {
+        int first = r;
+        int last = r;
+        const int result = WalkStep(r, mode, first, last);
+        if (result == -2) {
             ++r;
             continue;
         }
-        int first = r;
-        int last = r;
-        int result = FindNextRowGroup(first, last, mode);
         if (result == -1) {
             lastRow = row;
             return -1;

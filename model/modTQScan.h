@@ -35,6 +35,17 @@ int FindRowWithClefNear(int step, int row, int clefCode);
 int FindNextRowGroup(int& firstRow, int& lastRow, int mode);
 // The row group holding row, or else the next one below it.
 int GetRowGroupRange(int& row, int& lastRow, int mode);
+// While one lives, the row groups of the current page are walked from row 0
+// once (as far as asked) instead of for every question: a page draw asks for
+// every row in turn and changes no cell meanwhile. It ends with the draw;
+// scopes nest, and a change of score, page, grid or mode walks again.
+class TRowGroupWalkScope {
+public:
+    TRowGroupWalkScope();
+    ~TRowGroupWalkScope();
+    TRowGroupWalkScope(const TRowGroupWalkScope&) = delete;
+    TRowGroupWalkScope& operator=(const TRowGroupWalkScope&) = delete;
+};
 // The grand-staff pair that holds row, in the staff group of the cursor row.
 bool FindGrandStaffPair(int row, int& upperRow, int& lowerRow);
 // First time-signature cell of page 0, layer 0, from fromRow down; pt (-1, -1)

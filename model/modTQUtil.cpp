@@ -25,7 +25,6 @@ static int TruncToInt(double x) {
     return static_cast<int>(x);
 }
 
-int RoundToInt(double x) { return TruncToInt(std::floor(x + 0.5)); }
 int RoundToNearest(double x) { return RoundToInt(x); }
 bool FloatEqual(double a, double b, double tolerance) { return std::fabs(a - b) < tolerance; }
 double FloatAbs(double x) { return std::fabs(x); }

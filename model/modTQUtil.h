@@ -5,6 +5,8 @@
 // comma lists typed by the user, and placing tool windows.
 //
 // Text files may come from Windows: every text reader here treats CR LF as LF.
+#include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -21,8 +23,18 @@ struct TFPoint {
 
 // ---- Numbers and geometry (truncation is toward zero) ----
 
-// floor(x + 0.5): halves round up, also for negatives (-2.5 gives -2).
-int RoundToInt(double x);
+// floor(x + 0.5): halves round up, also for negatives (-2.5 gives -2); held in
+// the int range, NaN gives 0. Inline: the drawers round every coordinate.
+inline int RoundToInt(double x) {
+    const double v = std::floor(x + 0.5);
+    if (!(v == v))
+        return 0;
+    if (v >= static_cast<double>(INT_MAX))
+        return INT_MAX;
+    if (v <= static_cast<double>(INT_MIN))
+        return INT_MIN;
+    return static_cast<int>(v);
+}
 int RoundToNearest(double x);
 bool FloatEqual(double a, double b, double tolerance);
 double FloatAbs(double x);

@@ -1,8 +1,10 @@
 #include "render/modTQDrawAccid.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "model/modTQUtil.h"
+#include "platform/gui/TQBitmap.h"
 #include "platform/gui/TQGlyphMap.h"
 #include "render/modTQCvsDraw.h"
 #include "render/modTQDrawEngine.h"
@@ -184,6 +186,27 @@ void DrawSharpVector(TDrawEngine* d, float x, float y, const TCell& cell, float 
 
 // ---- accidental beside a symbol ----
 
+namespace {
+// Height of a symbol image drawn w pixels wide.
+float ImageHeight(TDrawEngine* d, int index, float w) {
+    const TBitmap* image = d->GetSymbolBitmap(index);
+    if (!image || image->Width() <= 0)
+        return 0.0f;
+    return static_cast<float>(RoundToInt(w * static_cast<float>(image->Height()) / static_cast<float>(image->Width())));
+}
+} // namespace
+
+float AccidentalFallbackBottom(TDrawEngine* d, const TCell& cell) {
+    const float X = XUnit(), Y = YUnit();
+    const float s = cell.fontSizeR, dd = s - 1.0f;
+    switch (cell.Attr & 15u) {
+    case 1: return Y * (-0.25f - 1.25f * dd) + 1.6f * Y * 0.15f * s; // the centre and the strokes' half length
+    case 2: return Y * (-0.5f - 1.5f * dd) + ImageHeight(d, siFlat, X * 1.1f * s * 0.27f);
+    case 3: return Y * (-0.52f - 1.5f * dd) + ImageHeight(d, siNatural, std::trunc(X * 1.1f * s * 0.3f));
+    default: return 0.0f;
+    }
+}
+
 void DrawAccidental(TDrawEngine* d, const TCell& cell, float x, float y) {
     const float X = XUnit();
     const float Y = YUnit();
@@ -235,4 +258,84 @@ void DrawAccidental(TDrawEngine* d, const TCell& cell, float x, float y) {
         p.drawer(d, x + X * (p.aa + p.ab * dd), y + Y * (p.ac + p.ae * dd), cell, p.f, nullptr);
     else
         p.drawer(d, x + X * (p.a + p.b * dd), y + Y * (p.c + p.e * dd), cell, p.f, nullptr);
+}
+
+// ---- room taken beside a note ----
+
+namespace {
+
+TSignSpan GlyphSpan(TDrawEngine* d, const char* font, int code, const TCell& cell, float f) {
+    const TLegacyGlyph* g = FindLegacyGlyph(font, static_cast<uint8_t>(code));
+    const float w = static_cast<float>(d->CharGlyphExtent(font, code, cell, f).cx);
+    // The advance is the ink's width; the ink starts at the glyph's own offset.
+    const float left = g && g->advance > 0.0f ? g->dx / g->advance * w : 0.0f;
+    return TSignSpan{left, left + w};
+}
+
+TSignSpan BitmapSpan(float widthFactor, const TCell& cell, float f) {
+    return TSignSpan{0.0f, XUnit() * f * cell.fontSizeR * widthFactor};
+}
+
+// The vector sharp about its centre (see DrawSharpVector).
+TSignSpan SharpVectorSpan(const TCell& cell, float f, int n) {
+    const float A = YUnit() * f * 0.15f * cell.fontSizeR;
+    const float B = YUnit() * f * cell.fontSizeR * (n == 1 ? 0.1f : n == 3 ? 0.225f : 0.15f);
+    const float F = 0.5f * B;
+    const float W = std::ceil(0.125f * A);
+    const float D = static_cast<float>(RoundToInt((n == 3 ? 0.3f : 0.25f) * B));
+    const float Z = (n == 1 ? 0.15f : 0.05f) * A;
+    return TSignSpan{-std::max(F, n == 1 ? Z : D), std::max(F, D - Z + W)};
+}
+
+TSignSpan Shifted(TSignSpan s, float dx) { return TSignSpan{s.left + dx, s.right + dx}; }
+
+} // namespace
+
+TSignSpan AccidentalSpan(TDrawEngine* d, int kind, bool withFont, const TCell& cell, float f) {
+    const float X = XUnit();
+    const float dd = cell.fontSizeR - 1.0f;
+    if (kind == 9)
+        return BitmapSpan(0.58f, cell, f);
+    if (withFont) {
+        switch (kind) {
+        case 1: return GlyphSpan(d, kMusical, 35, cell, f);
+        case 2: return GlyphSpan(d, kMusical, 98, cell, f);
+        case 3: return GlyphSpan(d, kMusical, 110, cell, f);
+        case 4:
+            return HasToccataGlyph(135) ? GlyphSpan(d, kToccata, 135, cell, f)
+                                        : Shifted(SharpVectorSpan(cell, 1.3f * f, 1), X * (0.1f - 0.1f * dd));
+        case 5: return GlyphSpan(d, kMusical, 186, cell, f);
+        case 6: return GlyphSpan(d, kMusical, 220, cell, f);
+        case 7:
+            return HasToccataGlyph(137) ? GlyphSpan(d, kToccata, 137, cell, f)
+                                        : Shifted(BitmapSpan(0.32f, cell, f), -0.06f * X);
+        case 8:
+            return HasToccataGlyph(136) ? GlyphSpan(d, kToccata, 136, cell, f)
+                                        : Shifted(SharpVectorSpan(cell, f, 3), X * (0.2f + 0.2f * dd));
+        default: return TSignSpan{};
+        }
+    }
+    switch (kind) {
+    case 1: return SharpVectorSpan(cell, f, 2);
+    case 2: return BitmapSpan(0.27f, cell, f);
+    case 3: return TSignSpan{0.0f, std::trunc(X * f * cell.fontSizeR * 0.3f)};
+    case 4: return SharpVectorSpan(cell, f, 1);
+    case 5: {
+        const TSignSpan one = BitmapSpan(0.27f, cell, f);
+        return TSignSpan{-X * (0.15f + 0.15f * dd), one.right};
+    }
+    case 6: return BitmapSpan(0.38f, cell, f);
+    case 7: return BitmapSpan(0.9f, cell, f);
+    case 8: return SharpVectorSpan(cell, f, 3);
+    default: return TSignSpan{};
+    }
+}
+
+float ClearOfDigit(TDrawEngine* d, int kind, bool withFont, const TCell& cell, float f, float x, float digitLeft) {
+    if (kind < 1 || kind > 9)
+        return x;
+    const float gap = std::max(1.5f, 0.1f * XUnit() * cell.fontSizeR);
+    // One pixel for the rounding of the sign's own position.
+    const float right = x + AccidentalSpan(d, kind, withFont, cell, f).right + 1.0f;
+    return right > digitLeft - gap ? x - (right - (digitLeft - gap)) : x;
 }

@@ -47,6 +47,25 @@ void DrawRest128thBitmap(TDrawEngine* d, float x, float y, const TCell& cell, fl
 // strokes 2: sharp; 1: quarter-tone sharp; 3: three-quarter sharp.
 void DrawSharpVector(TDrawEngine* d, float x, float y, const TCell& cell, float f, int strokes);
 
+// --- room an accidental takes beside its note ---
+// The sign of kind 1..9 as the note drawers choose it: the music-font drawer when
+// withFont ("Toccata" signs fall back by themselves), else the second form (kind
+// 9 is the same image either way). Its horizontal extent drawn at x with factor
+// f is [x + left, x + right] in pixels.
+struct TSignSpan {
+    float left = 0.0f;
+    float right = 0.0f;
+};
+TSignSpan AccidentalSpan(TDrawEngine* d, int kind, bool withFont, const TCell& cell, float f);
+// The x at which that sign, meant for x, stands clear to the left of a digit whose
+// text starts at digitLeft: x itself when it already does, else x moved left just
+// far enough to leave a gap of 0.1 x unit (at least a pixel and a half).
+float ClearOfDigit(TDrawEngine* d, int kind, bool withFont, const TCell& cell, float f, float x, float digitLeft);
+
+// Without the music font: how far below the point given to DrawAccidental the
+// sign it draws for the cell ends (pixels); 0 for the kinds it leaves out.
+float AccidentalFallbackBottom(TDrawEngine* d, const TCell& cell);
+
 // The accidental of the cell's Attr low nibble beside a symbol drawn at (x, y);
 // breakPoint 1 puts it in its alternate place (with the music font only).
 void DrawAccidental(TDrawEngine* d, const TCell& cell, float x, float y);

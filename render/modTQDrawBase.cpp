@@ -372,6 +372,19 @@ void TDrawBaseObj::DrawCharGlyph(const std::string& fontName, float x, float y, 
     DrawGlyphText(fontName, x, y, CodeText(fontName, code), cell, factor, style, widthFactor, angle, canvas);
 }
 
+TSize TDrawBaseObj::CharGlyphExtent(const std::string& fontName, int code, const TCell& cell, float factor,
+                                    TCanvas* canvas) {
+    TCanvas* c = TargetCanvas(canvas);
+    if (ScreenTextShift != 0)
+        factor *= ScreenTextScale;
+    SetCanvasFont(fontName, -1, 0, c);
+    if (cell.fontSizeR > 0.0f)
+        SetFontSize(DrawScale() * factor * cell.fontSizeR, c);
+    const TSize extent = CanvasTextExtent(CodeText(fontName, code), c);
+    RestoreNoteFont(c);
+    return extent;
+}
+
 void TDrawBaseObj::DrawCharGlyph2(const std::string& fontName, float x, float y, int code, const TCell& cell,
                                   float factor, int style, float widthFactor, int angle, TCanvas* canvas) {
     DrawGlyphText(fontName, x, y, CodeText(fontName, code), cell, factor, style, widthFactor, angle, canvas);

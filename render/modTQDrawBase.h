@@ -113,6 +113,10 @@ public:
     void DrawCharGlyph2(const std::string& fontName, float x, float y, int code, const TCell& cell,
                         float factor, int style = 0, float widthFactor = 0.0f, int angle = 0,
                         TCanvas* canvas = nullptr);
+    // Extent of the glyph DrawCharGlyph draws (no width factor, no angle), measured in
+    // the size it would be drawn at; the canvas's font is the note font afterwards.
+    TSize CharGlyphExtent(const std::string& fontName, int code, const TCell& cell, float factor,
+                          TCanvas* canvas = nullptr);
     void DrawGlyphString(const std::string& fontName, float x, float y, const std::string& text,
                          const TCell& cell, float factor, int style = 0, float widthFactor = 0.0f,
                          int angle = 0, TCanvas* canvas = nullptr);

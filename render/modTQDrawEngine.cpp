@@ -10,6 +10,7 @@
 #include "model/modTQGroup.h"
 #include "model/modTQPredicates.h"
 #include "model/modTQRowQuery.h"
+#include "model/modTQScan.h"
 #include "model/modTQUtil.h"
 #include "notation/modTQNotationApi.h"
 #include "platform/core/TQCodec.h"
@@ -239,6 +240,8 @@ void TDrawEngine::DrawLayers(int colFrom, int rowFrom, int colTo, int rowTo) {
 
 void TDrawEngine::DrawCells(int colFrom, int rowFrom, int colTo, int rowTo) {
     TMainView* mv = MainView();
+    // Every row asks for its staff group; the groups are walked once.
+    TRowGroupWalkScope groupWalk;
     SetPenColor(CurColor);
     SetFontColor(CurColor);
     SetPenWidthScaled(0.027f);

@@ -82,8 +82,6 @@ const TPitchChars kPitch[7] = {
     {{0xD2, 0xBB}, {0xD2, 0xD2}, {0xD2, 0xDA}, true},  // 7 一 / 乙 / 亿
 };
 
-constexpr uint8_t kDot[2] = {0xA1, 0xA4}; // ·
-
 } // namespace
 
 void DrawGongcheCell(TDrawEngine* d, float x, float y, const TCell& cell) {
@@ -97,6 +95,43 @@ void DrawGongcheCell(TDrawEngine* d, float x, float y, const TCell& cell) {
         DrawGongchePitch(d, x, y, cell);
     else
         DrawGongcheSymbol(d, x, y, cell);
+}
+
+void DrawGongcheBeatDot(TDrawEngine*, TCanvas* canvas, float x, float y, const TCell& cell, int mark) {
+    if (mark < 2 || mark > 5)
+        return;
+    TCanvas* c = TargetCanvas(canvas);
+    // The character's em square: from its text origin, centred in its line.
+    SetCanvasFont(ChineseFace(), csGB2312, fsBold, c);
+    const int points = RoundToInt(DrawScale() * cell.fontSizeR * 0.9f);
+    SetFontSize(static_cast<float>(points), c);
+    const float em = static_cast<float>(points * c->PixelsPerInch()) / 72.0f;
+    const float line = static_cast<float>(CanvasTextExtent(GbkText(0xC9, 0xCF), c).cy); // 上
+    RestoreNoteFont(c);
+    const float left = x + 0.1f * XUnit();
+    const float top = y + 0.1f * YUnit() + 0.5f * (line - em);
+    const int size = std::max(2, RoundToInt(0.25f * em));
+    const float gap = std::max(1.0f, 0.15f * em);
+    const float half = 0.5f * static_cast<float>(size);
+    float cx = left + 0.5f * em, cy = top + 0.5f * em;
+    switch (mark) {
+    case 2: cx = left + em + gap + half; break;
+    case 3: cx = left - gap - half; break;
+    case 4: cy = top + em + gap + half; break;
+    default: cy = top - gap - half; break;
+    }
+    const TPen pen = c->Pen;
+    const TBrush brush = c->Brush;
+    c->Pen.Color = c->Font.Color;
+    c->Pen.Style = psSolid;
+    c->Pen.Width = 1;
+    c->Pen.Mode = pmCopy;
+    c->Brush.Color = c->Font.Color;
+    c->Brush.Style = bsSolid;
+    const int l = RoundToInt(cx - half), t = RoundToInt(cy - half);
+    c->Ellipse(l, t, l + size, t + size);
+    c->Pen = pen;
+    c->Brush = brush;
 }
 
 void DrawGongcheChar(TDrawEngine*, TCanvas* canvas, float x, float y, uint8_t lead, uint8_t trail, const TCell& cell,
@@ -200,16 +235,10 @@ void DrawGongchePitch(TDrawEngine* d, float x, float y, const TCell& cell) {
         break;
     }
     case 2:
-        DrawGongcheChar(d, out, x + xu + f, y + 0.15f * yu + 0.3f * f, kDot[0], kDot[1], cell, 0.6f);
-        break;
     case 3:
-        DrawGongcheChar(d, out, x - 0.4f * xu - 0.5f * f, y + 0.15f * yu + 0.3f * f, kDot[0], kDot[1], cell, 0.6f);
-        break;
     case 4:
-        DrawGongcheChar(d, out, x + 0.3f * xu + 0.24f * f, y + 0.5f * yu + 1.1f * f, kDot[0], kDot[1], cell, 0.6f);
-        break;
     case 5:
-        DrawGongcheChar(d, out, x + 0.3f * xu + 0.24f * f, y - 0.25f * yu - 0.5f * f, kDot[0], kDot[1], cell, 0.6f);
+        DrawGongcheBeatDot(d, out, x, y, cell, static_cast<int>(cell.Attr));
         break;
     default:
         break;

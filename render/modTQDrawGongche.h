@@ -31,4 +31,10 @@ void DrawGongcheHighChar(TDrawEngine* d, TCanvas* canvas, float x, float y, uint
 void DrawGongcheLowMarks(TDrawEngine* d, float x, float y, const TCell& cell, int n);
 // n commas in bold "Book Antiqua"; nothing when n < 1.
 void DrawGongcheCommaMarks(TDrawEngine* d, TCanvas* canvas, float x, float y, const TCell& cell, int n);
+// The round beat mark of Attr 2..5 beside the pitch character at (x, y) (the
+// point DrawGongcheChar is given): a dot in the font colour as large as the dot
+// of beat mark 1 (a quarter of the character's em), right of (2), left of (3), below
+// (4) or above (5) the character's em square with a gap of 0.15 em, centred on
+// the square along the other direction.
+void DrawGongcheBeatDot(TDrawEngine* d, TCanvas* canvas, float x, float y, const TCell& cell, int mark);
 

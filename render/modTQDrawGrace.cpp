@@ -70,12 +70,8 @@ float DrawGraceOctaveDots(TDrawEngine* d, float x, float y, int octave, const TC
     const float sign = octave >= 0 ? 1.0f : -1.0f;
     const float xd = x + 0.12f * X;
     const float y0 = sign > 0.0f ? y - 0.3f * Y : y + 0.2f * Y + 0.08f * Y * static_cast<float>(underlines);
-    float yj = y0;
-    for (int j = 0; j < count; ++j) {
-        yj = y0 - static_cast<float>(j) * q * sign;
-        DrawDotGlyph(d, xd - 0.05f * X, yj - 0.65f * Y, cell, 1.1f, -1);
-    }
-    return sign < 0.0f ? yj + 0.05f * Y : kNone;
+    const float last = DrawOctaveDotColumn(d, xd - 0.05f * X, y0 - 0.65f * Y, cell, 1.1f, count, -q * sign);
+    return sign < 0.0f ? y0 + last + 0.05f * Y : kNone;
 }
 
 void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {
@@ -166,11 +162,14 @@ void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {
                 break;
             }
             const bool a = (note.option & 0x800000u) != 0, b = (note.option & 0x1000000u) != 0;
-            xl -= (a && b ? 0.15f : b ? 0.1f : a ? 0.05f : 0.0f) * X;
+            // The sign-position bits move the sign from where it stands clear of
+            // the note, so they are measured from the digit too.
+            const float shift = (a && b ? 0.15f : b ? 0.1f : a ? 0.05f : 0.0f) * X;
+            xl -= shift;
             const int kind = static_cast<int>(note.attr & 0x0Fu);
             if (kind >= 1 && kind <= 9)
                 DrawSmallNoteAccidental(d, kind, musicFont, kFontPlace[kind - 1], kFallbackPlace[kind - 1], xl, y, y,
-                                        cell);
+                                        cell, xb - shift);
         }
 
         float h = note.octave > 0 ? 0.1f * static_cast<float>(note.octave) : 0.0f;

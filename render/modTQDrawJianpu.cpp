@@ -1,5 +1,6 @@
 #include "render/modTQDrawJianpu.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -17,6 +18,7 @@
 #include "render/modTQDrawAccid.h"
 #include "render/modTQDrawEngine.h"
 #include "render/modTQDrawHooks.h"
+#include "render/modTQDrawShrink.h"
 #include "render/modTQDrawTextSym.h"
 #include "render/modTQMainView.h"
 
@@ -51,93 +53,22 @@ void RestoreNoteFont() {
                   mv->NoteFontStyle);
 }
 
-// The sign of an accidental kind beside a Jianpu note at the reference x.
-void DrawNoteAccidental(TDrawEngine* d, float xA, float y, const TCell& cell, int kind) {
-    const float xu = XUnit(), yu = YUnit(), dd = cell.fontSizeR - 1.0f;
-    auto at = [&](float a, float b) { return std::pair<float, float>{xA + a * xu, y + b * yu}; };
-    if (kind == 9) {
-        auto [px, py] = at(-0.6f - 1.1f * dd, -0.085f - 0.48f * dd);
-        DrawThreeQuarterFlatBitmap(d, px, py, cell, 1.3f);
-        return;
-    }
-    const bool font = MusicFontInstalled(kMusical);
-    switch (kind) {
-    case 1:
-        if (font) {
-            auto [px, py] = at(-0.15f - 0.65f * dd, -0.7f - 1.1f * dd);
-            DrawSharpGlyph(d, px, py, cell, 1.0f);
-        } else {
-            auto [px, py] = at(-0.4f * dd, 0.25f - 0.1f * dd);
-            DrawSharpVector(d, px, py, cell, 1.0f, 2);
-        }
-        break;
-    case 2:
-        if (font) {
-            auto [px, py] = at(-0.14f - 0.65f * dd, -0.85f - 1.18f * dd);
-            DrawFlatGlyph(d, px, py, cell, 1.3f);
-        } else {
-            auto [px, py] = at(-0.18f - 0.6f * dd, -0.05f - 0.42f * dd);
-            DrawFlatBitmap(d, px, py, cell, 1.32f);
-        }
-        break;
-    case 3:
-        if (font) {
-            auto [px, py] = at(-0.15f - 0.65f * dd, -0.8f - 1.2f * dd);
-            DrawNaturalGlyph(d, px, py, cell, 1.1f);
-        } else {
-            auto [px, py] = at(-0.15f - 0.55f * dd, -0.08f - 0.52f * dd);
-            DrawNaturalBitmap(d, px, py, cell, 1.1f);
-        }
-        break;
-    case 4:
-        if (font) {
-            auto [px, py] = at(-0.1f - 0.5f * dd, -0.42f - 0.78f * dd);
-            DrawHalfSharp(d, px, py, cell, 1.0f);
-        } else {
-            auto [px, py] = at(-0.4f * dd, 0.27f - 0.1f * dd);
-            DrawSharpVector(d, px, py, cell, 1.0f, 1);
-        }
-        break;
-    case 5:
-        if (font) {
-            auto [px, py] = at(-0.4f - 0.8f * dd, -0.8f - 1.13f * dd);
-            DrawDoubleFlatGlyph(d, px, py, cell, 1.25f);
-        } else {
-            auto [px, py] = at(-0.1f - 0.5f * dd, -0.02f - 0.4f * dd);
-            DrawDoubleFlatBitmap(d, px, py, cell, 1.25f);
-        }
-        break;
-    case 6:
-        if (font) {
-            auto [px, py] = at(-0.3f - 0.75f * dd, -0.9f - 1.2f * dd);
-            DrawDoubleSharpGlyph(d, px, py, cell, 1.3f);
-        } else {
-            auto [px, py] = at(-0.25f - 0.5f * dd, 0.1f - 0.4f * dd);
-            DrawDoubleSharpBitmap(d, px, py, cell, 1.25f);
-        }
-        break;
-    case 7:
-        if (font) {
-            auto [px, py] = at(-0.15f - 0.45f * dd, -0.47f - 0.8f * dd);
-            DrawReversedFlat(d, px, py, cell, 1.2f);
-        } else {
-            auto [px, py] = at(-0.25f - 0.65f * dd, -0.08f - 0.45f * dd);
-            DrawReversedFlatBitmap(d, px, py, cell, 0.45f);
-        }
-        break;
-    case 8:
-        if (font) {
-            auto [px, py] = at(-0.2f - 0.67f * dd, -0.45f - 0.85f * dd);
-            DrawThreeQuarterSharp(d, px, py, cell, 1.0f);
-        } else {
-            auto [px, py] = at(-0.05f - 0.4f * dd, 0.23f - 0.2f * dd);
-            DrawSharpVector(d, px, py, cell, 1.0f, 3);
-        }
-        break;
-    default:
-        break;
-    }
-}
+// Accidental places of a Jianpu note, kinds 1..9, from the reference x and the
+// cell's y; the three-quarter flat is the same image with or without the font.
+const TAccidPlace kNoteFontPlace[9] = {
+    {-0.15f, -0.65f, -0.7f, -1.1f, 1.0f},    {-0.14f, -0.65f, -0.85f, -1.18f, 1.3f},
+    {-0.15f, -0.65f, -0.8f, -1.2f, 1.1f},    {-0.1f, -0.5f, -0.42f, -0.78f, 1.0f},
+    {-0.4f, -0.8f, -0.8f, -1.13f, 1.25f},    {-0.3f, -0.75f, -0.9f, -1.2f, 1.3f},
+    {-0.15f, -0.45f, -0.47f, -0.8f, 1.2f},   {-0.2f, -0.67f, -0.45f, -0.85f, 1.0f},
+    {-0.6f, -1.1f, -0.085f, -0.48f, 1.3f},
+};
+const TAccidPlace kNoteFallbackPlace[9] = {
+    {0.0f, -0.4f, 0.25f, -0.1f, 1.0f},       {-0.18f, -0.6f, -0.05f, -0.42f, 1.32f},
+    {-0.15f, -0.55f, -0.08f, -0.52f, 1.1f},  {0.0f, -0.4f, 0.27f, -0.1f, 1.0f},
+    {-0.1f, -0.5f, -0.02f, -0.4f, 1.25f},    {-0.25f, -0.5f, 0.1f, -0.4f, 1.25f},
+    {-0.25f, -0.65f, -0.08f, -0.45f, 0.45f}, {-0.05f, -0.4f, 0.23f, -0.2f, 1.0f},
+    {-0.6f, -1.1f, -0.085f, -0.48f, 1.3f},
+};
 
 } // namespace
 
@@ -249,18 +180,16 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
                 break;
             }
 
-            // Accidental.
+            // Accidental: clear of the digit, then moved by the sign-position bits.
             float xA = left && !IsJianpuSound(*left) ? x - 0.05f * xu : x + 0.1f * xu;
             const bool shift1 = (cell.option & 0x800000u) != 0;
             const bool shift2 = (cell.option & 0x1000000u) != 0;
-            if (shift1 && shift2)
-                xA -= 0.3f * xu;
-            else if (shift2)
-                xA -= 0.2f * xu;
-            else if (shift1)
-                xA -= 0.1f * xu;
-            if (cell.Attr != kNoAttr)
-                DrawNoteAccidental(d, xA, y, cell, static_cast<int>(cell.Attr & 0x0Fu));
+            const float shift = (shift1 && shift2 ? 0.3f : shift2 ? 0.2f : shift1 ? 0.1f : 0.0f) * xu;
+            xA -= shift;
+            const int kind = cell.Attr == kNoAttr ? 0 : static_cast<int>(cell.Attr & 0x0Fu);
+            if (kind >= 1 && kind <= 9)
+                DrawSmallNoteAccidental(d, kind, MusicFontInstalled(kMusical), kNoteFontPlace[kind - 1],
+                                        kNoteFallbackPlace[kind - 1], xA, y, y, cell, tx - shift);
             if (note != '0' && (cell.dot != 0 || cell.option != 0 || !cell.CompressNotes.empty()))
                 DrawOctaveDots(d, x, y, cell, col, row);
         }
@@ -364,11 +293,42 @@ void DrawOctaveDots(TDrawEngine* d, float x, float y, const TCell& cell, int, in
     const bool above = cell.dot > 0;
     const float y0 = above ? y : y + (0.77f + 0.1f * static_cast<float>(cell.UL)) * yu * s;
     const float step = 0.15f * yu * s;
+    DrawOctaveDotColumn(d, x + (0.25f - 0.2f * dd) * xu, y0 + (-0.732f - 1.25f * dd) * yu, cell, 1.5f, n,
+                        above ? -step : step);
+}
+
+float DrawOctaveDotColumn(TDrawEngine* d, float x, float y, const TCell& cell, float factor, int n, float step) {
+    if (n <= 0)
+        return 0.0f;
+    TCanvas* c = TargetCanvas(nullptr);
+    // The em of the "." glyph (its point size is whole, as the text drawers make
+    // it); its ink is centred 0.125 em right of and 0.825 em below its origin.
+    const float points = static_cast<float>(RoundToInt(MainView()->GetDrawScale() * cell.fontSizeR * factor));
+    const float em = points * static_cast<float>(c->PixelsPerInch()) / 72.0f;
+    const int size = std::max(2, RoundToInt(0.12f * em));
+    const int gap = std::max(1, RoundToInt(0.5f * static_cast<float>(size)));
+    const int pitch = std::max(RoundToInt(std::fabs(step)), size + gap) * (step < 0.0f ? -1 : 1);
+    const int left = RoundToInt(x + 0.125f * em - 0.5f * static_cast<float>(size));
+    const int top = RoundToInt(y + 0.825f * em - 0.5f * static_cast<float>(size));
+
+    const TPen pen = c->Pen;
+    const TBrush brush = c->Brush;
+    c->Pen.Color = d->CurColor;
+    c->Pen.Style = psSolid;
+    c->Pen.Width = 1;
+    c->Pen.Mode = pmCopy;
+    c->Brush.Color = d->CurColor;
+    c->Brush.Style = bsSolid;
     for (int i = 0; i < n; ++i) {
-        const float off = static_cast<float>(i) * step;
-        DrawDotGlyph(d, x + (0.25f - 0.2f * dd) * xu, (above ? y0 - off : y0 + off) + (-0.732f - 1.25f * dd) * yu,
-                     cell, 1.5f, -1);
+        const int t = top + i * pitch;
+        c->Ellipse(left, t, left + size, t + size);
     }
+    c->Pen = pen;
+    c->Brush = brush;
+    // as the glyph dots leave it
+    c->Brush.Style = bsClear;
+    c->Font.Color = d->CurColor;
+    return static_cast<float>((n - 1) * pitch);
 }
 
 void DrawAugmentationDot(TDrawEngine* d, float x, float y, const TCell& cell, float factor) {

@@ -22,6 +22,13 @@ void DrawOctaveDots(TDrawEngine* d, float x, float y, const TCell& cell, int col
 // kMaxOctaveDots, so a damaged value cannot keep the drawer busy for ever.
 constexpr int kMaxOctaveDots = 16;
 int OctaveDotCount(int octave);
+// A column of n octave dots, filled circles in the drawing colour. The first
+// stands where the "." glyph of DrawDotGlyph drawn at (x, y) with the factor has
+// its ink; each further one step pixels lower (step < 0: higher). The circle is
+// 0.12 of that glyph's em across (at least 2 pixels), and the dots are never
+// closer than their size and half of it again, so they stay apart at any zoom.
+// Returns how far the last dot stands from the first (pixels, signed as step).
+float DrawOctaveDotColumn(TDrawEngine* d, float x, float y, const TCell& cell, float factor, int n, float step);
 // One augmentation dot.
 void DrawAugmentationDot(TDrawEngine* d, float x, float y, const TCell& cell, float factor);
 // The curved-arrow marks of styles 0x60 and 0x70: the "Toccata" glyph, or its

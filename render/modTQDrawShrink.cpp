@@ -78,7 +78,8 @@ std::string SmallNoteText(int code) {
 }
 
 void DrawSmallNoteAccidental(TDrawEngine* d, int kind, bool withFont, const TAccidPlace& font,
-                             const TAccidPlace& fallback, float x, float y, float yAlt, const TCell& cell) {
+                             const TAccidPlace& fallback, float x, float y, float yAlt, const TCell& cell,
+                             float digitLeft) {
     if (kind < 1 || kind > 9)
         return;
     const TMainView* mv = MainView();
@@ -88,7 +89,7 @@ void DrawSmallNoteAccidental(TDrawEngine* d, int kind, bool withFont, const TAcc
     if (kind == 9)
         withFont = true; // the three-quarter flat is the same image either way
     const TAccidPlace& p = withFont ? font : fallback;
-    const float px = x + X * (p.a + p.b * dd);
+    const float px = ClearOfDigit(d, kind, withFont, cell, p.f, x + X * (p.a + p.b * dd), digitLeft);
     const float py = (p.alt ? yAlt : y) + Y * (p.c + p.e * dd);
     if (withFont) {
         switch (kind) {
@@ -134,14 +135,11 @@ void DrawShrinkNoteLines(TDrawEngine* d, float x, float y, const TCell& cell, co
     if (note.octave == 0)
         return;
     const float xd = x + 0.6f * w;
-    if (note.octave > 0) {
-        for (int j = 0; j < OctaveDotCount(note.octave); ++j)
-            DrawDotGlyph(d, xd - 0.3f * X, y + Y * (-0.75f - 0.15f * static_cast<float>(j)), cell, 1.5f, -1);
-    } else {
-        for (int j = 0; j < OctaveDotCount(note.octave); ++j)
-            DrawDotGlyph(d, xd - 0.35f * X, yl + Y * (0.15f * static_cast<float>(j) - 0.7f),
-                         cell, 1.5f, -1);
-    }
+    const int count = OctaveDotCount(note.octave);
+    if (note.octave > 0)
+        DrawOctaveDotColumn(d, xd - 0.3f * X, y - 0.75f * Y, cell, 1.5f, count, -0.15f * Y);
+    else
+        DrawOctaveDotColumn(d, xd - 0.35f * X, yl - 0.7f * Y, cell, 1.5f, count, 0.15f * Y);
 }
 
 void DrawShrinkSlur(TDrawEngine* d, float, float y, const TCell& cell, float x1, float x2) {
@@ -290,7 +288,7 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
             const bool withFont = kind == 4 ? MusicFontInstalled("Toccata") : musicFont;
             if (kind >= 1 && kind <= 9)
                 DrawSmallNoteAccidental(d, kind, withFont, kFontPlace[kind - 1], kFallbackPlace[kind - 1], xm, ym,
-                                        yb, cell);
+                                        yb, cell, xi);
         }
 
         if (IsJianpuNoteChar(note.code) && (note.option & (0x8u | 0x40u))) {

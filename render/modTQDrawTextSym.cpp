@@ -4,6 +4,7 @@
 #include <string>
 
 #include "model/modTQCellHelpers.h"
+#include "model/modTQUtil.h"
 #include "platform/core/TQCodec.h"
 #include "platform/gui/TQGlyphMap.h"
 #include "render/modTQCvsDraw.h"
@@ -256,15 +257,25 @@ void DrawTextSymbol(TDrawEngine* d, float x, float y, TCell cell) {
     case 12:
         TimesText(d, x + 0.2f * v, yC, "sfp", cell, 0.9f, SlotStyle(cell, slBoldItalic));
         break;
-    case 15:
-        if (font)
+    case 15: {
+        const float lower = cell.breakPoint == 1 ? 0.1f * u : 0.0f; // the sign's second place
+        if (font) {
             d->DrawCharGlyph(kMusical, x + (0.1f - 0.4f * (s - 1.0f)) * v, y + (-0.6f - 1.3f * (s - 1.0f)) * u, 217,
                              cell, 1.4f, SlotStyle(cell, slPlain));
-        else
-            TimesText(d, x + (0.15f - 0.4f * (s - 1.0f)) * v, y + (0.16f - 0.5f * (s - 1.0f)) * u, "tr", cell,
-                      1.4f * 0.65f, SlotStyle(cell, slBoldItalic));
-        DrawAccidental(d, cell, x, y - (cell.breakPoint == 1 ? 0.27f : 0.37f) * u);
+            DrawAccidental(d, cell, x, y - 0.37f * u + lower);
+            break;
+        }
+        const float trY = y + (0.16f - 0.5f * (s - 1.0f)) * u;
+        TimesText(d, x + (0.15f - 0.4f * (s - 1.0f)) * v, trY, "tr", cell, 1.4f * 0.65f,
+                  SlotStyle(cell, slBoldItalic));
+        // The drawn sign stands on the "tr" as the glyph sign stands on the trill
+        // glyph: its foot a pixel above the top of the "t", 0.32 em below the
+        // text's top.
+        const float points = static_cast<float>(RoundToInt(mv->GetDrawScale() * s * 1.4f * 0.65f));
+        const float em = points * static_cast<float>(TargetCanvas(nullptr)->PixelsPerInch()) / 72.0f;
+        DrawAccidental(d, cell, x, trY + 0.32f * em - 1.0f - AccidentalFallbackBottom(d, cell) + lower);
         break;
+    }
     case 16:
     case 17: {
         // "8" and then, right after it, the smaller "va" or "vb".

@@ -41,12 +41,14 @@ const TAccidPlace kFallbackPlace[9] = {
 
 int CodeOf(const TCompressNote& note) { return note.code & 0xFF; }
 
-// The chord font: narrow and tall, stretched by the rate r.
+// The chord font: trunc(round(0.7 w + 2 r) x r) high, w = 1.1 x unit x size, so
+// it grows with the rate r, in the note font's own proportions (its natural
+// width): the digits keep their shape, taller than wide, and leave the room
+// between the stacked notes that the octave dots take.
 std::shared_ptr<TLogFont> ChordFont(const TCell& cell, float xu, float s, float r) {
     const float w = 1.1f * xu * s;
-    const int width = RoundToInt(0.7f * w);
     const int height = static_cast<int>(static_cast<float>(RoundToInt(0.7f * w + 2.0f * r)) * r);
-    return SmallNoteFont(cell, height, width, true);
+    return SmallNoteFont(cell, height, 0, true);
 }
 
 } // namespace
@@ -119,27 +121,26 @@ void DrawVerticalChord(TDrawEngine* d, float x, float y, int col, int row, const
 
         if (item.octave != 0 && code != ' ' && code != '0' && code != kDotCode) {
             const int count = OctaveDotCount(item.octave);
-            for (int j = 0; j < count; ++j) {
-                const float fj = static_cast<float>(j);
-                float dx, dy;
-                if (item.octave < 0 && i == 0) {
-                    const float base = grace ? -0.8f : -0.62f;
-                    const float rate = grace ? 0.15f : 0.2f;
-                    dx = (0.23f + 0.3f * dd) * xu;
-                    dy = cy + fj * D +
-                         (0.12f * static_cast<float>(cell.UL) + base - rate * (r - 1.0f) - 0.9f * dd) * yu;
-                } else if (item.octave < 0) {
-                    dx = (0.23f + 0.3f * dd) * xu;
-                    dy = cy + fj * D + (-0.7f - 0.2f * (r - 1.0f) - 0.8f * dd) * yu;
-                    ++inner;
-                } else {
-                    dx = (0.25f + 0.3f * dd) * xu;
-                    dy = -fj * D + (-0.8f + 0.1f * (r - 1.0f) - 0.8f * dd) * yu;
-                    if (i < n - 1)
-                        ++inner;
-                }
-                DrawDotGlyph(d, x0 + dx, yC + dy, c, 1.3f, -1);
+            float dx, dy, step;
+            if (item.octave < 0 && i == 0) {
+                const float base = grace ? -0.8f : -0.62f;
+                const float rate = grace ? 0.15f : 0.2f;
+                dx = (0.23f + 0.3f * dd) * xu;
+                dy = cy + (0.12f * static_cast<float>(cell.UL) + base - rate * (r - 1.0f) - 0.9f * dd) * yu;
+                step = D;
+            } else if (item.octave < 0) {
+                dx = (0.23f + 0.3f * dd) * xu;
+                dy = cy + (-0.7f - 0.2f * (r - 1.0f) - 0.8f * dd) * yu;
+                step = D;
+                inner += count;
+            } else {
+                dx = (0.25f + 0.3f * dd) * xu;
+                dy = (-0.8f + 0.1f * (r - 1.0f) - 0.8f * dd) * yu;
+                step = -D;
+                if (i < n - 1)
+                    inner += count;
             }
+            DrawOctaveDotColumn(d, x0 + dx, yC + dy, c, 1.3f, count, step);
         }
 
         yC += S1;
@@ -201,10 +202,12 @@ void DrawVerticalChord(TDrawEngine* d, float x, float y, int col, int row, const
         if (grace)
             yk -= 0.16f * yu;
         const bool a = (item.option & 0x800000u) != 0, b = (item.option & 0x1000000u) != 0;
-        xA -= (a && b ? 0.3f : b ? 0.2f : a ? 0.1f : 0.0f) * xu;
+        const float shift = (a && b ? 0.3f : b ? 0.2f : a ? 0.1f : 0.0f) * xu;
+        xA -= shift;
         const int kind = static_cast<int>(item.attr & 0x0Fu);
         if (kind >= 1 && kind <= 9)
-            DrawSmallNoteAccidental(d, kind, musicFont, kFontPlace[kind - 1], kFallbackPlace[kind - 1], xA, yk, yk, c);
+            DrawSmallNoteAccidental(d, kind, musicFont, kFontPlace[kind - 1], kFallbackPlace[kind - 1], xA, yk, yk, c,
+                                    x0 - shift);
     }
 
     // Marks of the whole chord, above the stack: each octave dot between two

@@ -15,12 +15,25 @@ TMainView::TMainView() {
     };
 }
 
-TMainView::~TMainView() = default;
+namespace {
+// The view MainView() found last; a view forgets itself when it goes, so a
+// match of addresses always means that very view.
+TMainView* gLastView = nullptr;
+} // namespace
+
+TMainView::~TMainView() {
+    if (gLastView == this)
+        gLastView = nullptr;
+}
 
 TMainView* MainView() {
-    TMainView* view = dynamic_cast<TMainView*>(frmMainTQ);
+    TMainScore* score = frmMainTQ;
+    if (gLastView && static_cast<TMainScore*>(gLastView) == score)
+        return gLastView;
+    TMainView* view = dynamic_cast<TMainView*>(score);
     if (!view)
         throw std::logic_error("drawing without a main window");
+    gLastView = view;
     return view;
 }
 

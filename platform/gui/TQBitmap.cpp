@@ -289,6 +289,10 @@ void TBitmap::SetImage(const QImage& image) {
 
 const QImage& TBitmap::ImageForDrawing() const {
     d->Settle();
+    // A picture still being painted on would be copied whole by every reader
+    // (Qt copies an image a painter is active on): finish the painting first;
+    // the canvas begins again with its next call.
+    d->canvas.End();
     if (!d->transparent || Empty())
         return d->image;
     TColor key = TransparentColor();

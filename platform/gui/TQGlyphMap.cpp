@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <filesystem>
 #include <map>
@@ -29,21 +30,20 @@ std::string Lower(std::string s) {
 enum TLegacyFace { lfNone, lfMusicalSymbols, lfToccata, lfWingdings3 };
 
 // Whether a equals the lower-case text b, ignoring the case of a.
-bool SameLower(const std::string& a, std::string_view b) {
+bool SameLower(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) == y;
            });
 }
 
 // Asked for every character the canvas writes: no copies of the name.
-TLegacyFace FaceOf(const std::string& face) {
-    if (SameLower(face, "musicalsymbols"))
-        return lfMusicalSymbols;
-    if (SameLower(face, "toccata"))
-        return lfToccata;
-    if (SameLower(face, "wingdings 3"))
-        return lfWingdings3;
-    return lfNone;
+TLegacyFace FaceOf(std::string_view face) {
+    switch (face.size()) {
+    case 14: return SameLower(face, "musicalsymbols") ? lfMusicalSymbols : lfNone;
+    case 7: return SameLower(face, "toccata") ? lfToccata : lfNone;
+    case 11: return SameLower(face, "wingdings 3") ? lfWingdings3 : lfNone;
+    default: return lfNone;
+    }
 }
 
 // Per legacy font: its glyphs by code, and whether it counts as installed.
@@ -53,9 +53,10 @@ struct TFaceState {
     bool switchedOn = true;
 };
 
-std::map<TLegacyFace, TFaceState>& Faces() {
-    static std::map<TLegacyFace, TFaceState> faces = [] {
-        std::map<TLegacyFace, TFaceState> m;
+// Indexed by TLegacyFace.
+std::array<TFaceState, 4>& Faces() {
+    static std::array<TFaceState, 4> faces = [] {
+        std::array<TFaceState, 4> m;
         for (const auto& e : kGlyphTable)
             m[FaceOf(e.face)].glyphs[e.code] = &e.glyph;
         return m;
@@ -125,7 +126,7 @@ std::vector<uint8_t> MissingLegacyCodes(const std::string& face) {
     return codes;
 }
 
-bool MusicFontInstalled(const std::string& face) {
+bool MusicFontInstalled(std::string_view face) {
     TLegacyFace f = FaceOf(face);
     if (f == lfNone)
         return false;

@@ -25,6 +25,7 @@
 // widthScale = w / (LegacyAverageCharWidth(face) x E).
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct TLegacyGlyph {
@@ -69,7 +70,8 @@ std::vector<uint8_t> MissingLegacyCodes(const std::string& face);
 // Whether a legacy music font counts as installed: true once the music font has
 // been loaded, unless switched off (tests switch it off to exercise the drawers'
 // second forms).
-bool MusicFontInstalled(const std::string& face);
+// (Asked for every note: no copy of the name is made.)
+bool MusicFontInstalled(std::string_view face);
 void SetMusicFontInstalled(const std::string& face, bool installed);
 
 // Registers Bravura (programFolder/fonts/bravura.otf) and the text-font

@@ -318,7 +318,10 @@ void ApplyShapeState(QPainter& p, const TPen& pen, const TBrush& brush, bool ras
     } else {
         QPen qp(ToQColor(pen.Color));
         if (pen.Width <= 1) {
+            // Cosmetic: Qt draws it with its one-pixel line stroker (the same
+            // pixels as a 1-wide pen without transform, on its fast path).
             qp.setWidth(1);
+            qp.setCosmetic(true);
             qp.setCapStyle(Qt::SquareCap);
             qp.setJoinStyle(Qt::MiterJoin);
             auto pattern = DashPattern(pen.Style);
@@ -414,7 +417,15 @@ void DrawOpenLine(QPainter& p, const TPen& pen, TPoint a, TPoint b) {
         double v = from + static_cast<double>(delta) * (n - 1) / n;
         return static_cast<int>(v < 0 ? -std::floor(-v + 0.5) : std::floor(v + 0.5));
     };
-    p.drawLine(a.x, a.y, before(a.x, dx), before(a.y, dy));
+    const int ex = before(a.x, dx), ey = before(a.y, dy);
+    if ((dx == 0 || dy == 0) && pen.Style == psSolid && pen.Mode == pmCopy) {
+        // A solid level or upright line is a one-pixel rectangle: the same
+        // pixels, filled a row at a time instead of stroked pixel by pixel.
+        p.fillRect(QRect(QPoint(std::min(a.x, ex), std::min(a.y, ey)), QPoint(std::max(a.x, ex), std::max(a.y, ey))),
+                   p.pen().color());
+        return;
+    }
+    p.drawLine(a.x, a.y, ex, ey);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Drawing a dense 60 x 40 page (both layers, grid, highlights, selection) at
-// zoom 1 and 2, on an image and on the recording canvas; and the Western
-// sample page (grand staves, beams, chords, small notes) on an image.
+// zoom 1 and 2, on an image and on the recording canvas, beside the floor of
+// filling an image of the page's size; and the Western sample page (grand
+// staves, beams, chords, small notes) on an image.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -15,6 +16,21 @@
 #include "tests/render/TQWestPage.h"
 
 namespace {
+
+// The floor: one fill of an image the size of the page.
+void Floor_FillImage(benchmark::State& state) {
+    const double zoom = static_cast<double>(state.range(0));
+    TViewFixture fx(kDenseCols, kDenseRows, 1);
+    BuildDensePage(fx);
+    SetDenseZoom(fx, zoom);
+    QImage image(fx.view.PaintBoxWidth, fx.view.PaintBoxHeight, QImage::Format_RGB32);
+    unsigned colour = 0xFFFFFF;
+    for (auto _ : state) {
+        image.fill(colour);
+        colour ^= 1u; // a different fill each time
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
 
 void DrawOnImage(benchmark::State& state) {
     const double zoom = static_cast<double>(state.range(0));
@@ -69,6 +85,7 @@ void DrawWesternPageOnImage(benchmark::State& state) {
 
 } // namespace
 
+BENCHMARK(Floor_FillImage)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(DrawWesternPageOnImage)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(DrawOnImage)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(DrawOnRecordingCanvas)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);

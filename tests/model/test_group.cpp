@@ -323,3 +323,64 @@ TEST(RowGroupRange, RowsInAndBetweenGroups) {
 }
 
 } // namespace
+
+// A page draw walks the row groups once for all its rows: every answer, asked
+// row by row, out of order or after the page changed, equals the walk from row
+// 0 that each question makes without it.
+TEST(RowGroup, WalkKeptForAPageDrawAnswersAsAFreshWalk) {
+    TScoreFixture fx(10, 24, 2);
+    const std::string brace = std::string("{mark=") + kBrace;
+    const std::vector<std::string> page = {
+        "",
+        "&G/1" + brace + ",jEnd=2} W:3@2 |",
+        "&F/1 W:3@2 |",
+        "\"1=C\" 1 2 3 |",
+        "",
+        "&G W:3@2 W:3@1 |",
+        "&G W:3@2 |",
+        "| 1 2 3 4 |",
+        "| 5 6 7 1 |",
+        "",
+        "&G/2" + brace + ",jEnd=11} W:3@2 |",
+        "&F/2 W:3@2 |",
+        "\"text\"",
+        "1_ 2_ 3 |",
+        "&C W:3@2 |",
+    };
+    for (size_t r = 0; r < page.size(); ++r)
+        fx.Row(static_cast<int>(r), page[r]);
+    struct TAnswer {
+        int row, last, result;
+        std::vector<int> groupRows;
+        bool operator==(const TAnswer&) const = default;
+    };
+    auto ask = [](int row, int mode) {
+        TAnswer a{row, -7, 0, {}};
+        a.result = GetRowGroupRange(a.row, a.last, mode);
+        GetRowGroup(row, mode);
+        for (const auto& g : GroupRows)
+            a.groupRows.push_back(g.row);
+        return a;
+    };
+    const int rows = fx.Score().Rows;
+    for (int mode : {-1, 0, 1}) {
+        std::vector<TAnswer> fresh;
+        for (int r = 0; r < rows + 2; ++r)
+            fresh.push_back(ask(r, mode));
+        {
+            TRowGroupWalkScope walk;
+            for (int r = 0; r < rows + 2; ++r)
+                EXPECT_EQ(ask(r, mode), fresh[static_cast<size_t>(r)]) << "mode " << mode << ", row " << r;
+        }
+        {
+            TRowGroupWalkScope walk;
+            for (int r = rows + 1; r >= 0; r -= 3)
+                EXPECT_EQ(ask(r, mode), fresh[static_cast<size_t>(r)]) << "backwards, mode " << mode << ", row " << r;
+            // another page: walked again
+            fx.Score().CurPage = 1;
+            EXPECT_EQ(ask(5, mode).result, -1) << "an empty page has no group";
+            fx.Score().CurPage = 0;
+            EXPECT_EQ(ask(5, mode), fresh[5]) << "mode " << mode;
+        }
+    }
+}

@@ -38,3 +38,12 @@ inline std::vector<const TCanvasCall*> Digits(const TRecordingCanvas& rc) {
             out.push_back(t);
     return out;
 }
+
+// The octave dots: filled circles, in drawing order.
+inline std::vector<const TCanvasCall*> OctaveDots(const TRecordingCanvas& rc) {
+    std::vector<const TCanvasCall*> out;
+    for (const TCanvasCall* e : rc.OfOp(TCanvasOp::Ellipse))
+        if (e->Brush.Style == bsSolid)
+            out.push_back(e);
+    return out;
+}

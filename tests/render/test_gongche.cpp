@@ -145,24 +145,30 @@ TEST(Gongche, ThreeLowerOctavesAsCommasOrBitmaps) {
 }
 
 TEST(Gongche, BeatMarks) {
-    struct Case {
-        uint32_t attr;
-        int x, y; // of the "·" (beat marks 2..5)
-    };
-    const std::vector<Case> cases = {
-        {2, 126, 104}, // right of the character
-        {3, 98, 104},  // left of it
-        {4, 112, 118}, // below it
-        {5, 112, 88},  // above it
-    };
-    for (const Case& c : cases) {
+    // Beat marks 2..5 are round dots a quarter of the character's 24-pixel em
+    // across, 0.15 em (3.6 pixels) beside the em square of the character, which
+    // stands centred in its text line, and centred on it the other way.
+    for (uint32_t attr : {2u, 3u, 4u, 5u}) {
         TViewFixture fx;
-        Draw(fx, GongcheCell('3', 0, c.attr));
-        const TCanvasCall* dot = fx.canvas.FindText("·");
-        ASSERT_NE(dot, nullptr) << c.attr << "\n" << fx.canvas.Dump();
-        EXPECT_EQ((TDrawn{dot->Text, dot->Arg(0), dot->Arg(1), false}), (TDrawn{"·", c.x, c.y, false})) << c.attr;
-        EXPECT_EQ(dot->Font.Size, 11) << "round(20 x 0.9 x 0.6)";
-        ASSERT_NE(fx.canvas.FindText("工"), nullptr);
+        Draw(fx, GongcheCell('3', 0, attr));
+        EXPECT_EQ(fx.canvas.FindText("·"), nullptr) << "no text dot";
+        const TCanvasCall* ch = fx.canvas.FindText("工");
+        ASSERT_NE(ch, nullptr);
+        const auto dots = fx.canvas.OfOp(TCanvasOp::Ellipse);
+        ASSERT_EQ(dots.size(), 1u) << attr << "\n" << fx.canvas.Dump();
+        const TRect r = dots[0]->RectArg();
+        EXPECT_EQ(r.Width(), 6) << attr;
+        EXPECT_EQ(r.Height(), 6) << attr;
+        EXPECT_EQ(dots[0]->Brush.Color, ch->Font.Color);
+        const float left = static_cast<float>(ch->Arg(0)), top = static_cast<float>(ch->Arg(1)) +
+                                                                 0.5f * (static_cast<float>(ch->Extent.cy) - 24.0f);
+        const float cx = 0.5f * static_cast<float>(r.Left + r.Right), cy = 0.5f * static_cast<float>(r.Top + r.Bottom);
+        switch (attr) {
+        case 2: EXPECT_NEAR(cx, left + 24.0f + 3.6f + 3.0f, 1.0f); EXPECT_NEAR(cy, top + 12.0f, 1.0f); break;
+        case 3: EXPECT_NEAR(cx, left - 3.6f - 3.0f, 1.0f); EXPECT_NEAR(cy, top + 12.0f, 1.0f); break;
+        case 4: EXPECT_NEAR(cy, top + 24.0f + 3.6f + 3.0f, 1.0f); EXPECT_NEAR(cx, left + 12.0f, 1.0f); break;
+        default: EXPECT_NEAR(cy, top - 3.6f - 3.0f, 1.0f); EXPECT_NEAR(cx, left + 12.0f, 1.0f); break;
+        }
     }
     // Beat mark 1 is a dot of the music font, drawn also on a '0' cell; other
     // values draw nothing.

@@ -86,9 +86,10 @@ TEST(GraceCell, CurveHangsUnderTheLowestUnderlineOrDot) {
         float hang; // y of the curve's top
     };
     // lines: t = 2.4, step 2.8 from y + 0.18 Y; dots below from y + 0.2 Y +
-    // 0.08 Y per line, returning their last y + 0.05 Y.
+    // 0.08 Y per line, returning their last y + 0.05 Y. Two dots stand 6 pixels
+    // apart (circles 4 across and a gap of 2), more than the 0.1 Y of 4.
     const std::vector<Case> cases = {
-        {0, 0, 97.2f}, {0, 2, 97.2f}, {1, 0, 99.6f}, {2, 0, 102.4f}, {0, -1, 100.0f}, {2, -1, 106.4f}, {0, -2, 104.0f},
+        {0, 0, 97.2f}, {0, 2, 97.2f}, {1, 0, 99.6f}, {2, 0, 102.4f}, {0, -1, 100.0f}, {2, -1, 106.4f}, {0, -2, 106.0f},
     };
     for (const Case& c : cases) {
         TViewFixture fx;

@@ -8,6 +8,7 @@
 #include "model/modTQUtil.h"
 #include "render/modTQBarLine.h"
 #include "render/modTQDrawJianpu.h"
+#include "tests/render/TQCompoundCells.h"
 #include "tests/render/TQMusicFonts.h"
 #include "tests/render/TQViewFixture.h"
 
@@ -106,32 +107,40 @@ TEST(JianpuNote, LastColumnOfAMusicRowGetsTheClosingBar) {
 
 TEST(JianpuNote, OctaveDotsBelowMakeRoomForUnderlines) {
     TMusicFonts fonts(true, true);
+    // A dot is a circle 5 pixels across (0.12 of the 40-pixel em of the dot glyph
+    // at draw scale x 1.5) centred where that glyph has its ink, 0.125 em right
+    // of and 0.825 em below the glyph's place; the next one 8 pixels on (its size
+    // and half of it again, more than the 0.15 row of 6 pixels).
     struct Case {
         const char* token;
-        std::vector<float> dotYs; // offsets from the cell origin
+        float firstY; // the first glyph's place from the cell origin
+        int step;     // pixels to the next dot
+        int dots;
     };
     const std::vector<Case> cases = {
-        // below: from (0.77 + 0.1 UL) rows, 0.15 row apart, glyph raised 0.732 row
-        {"1,,__", {(0.77f + 0.2f - 0.732f) * 40.0f, (0.77f + 0.2f - 0.732f + 0.15f) * 40.0f}},
-        {"1,", {(0.77f - 0.732f) * 40.0f}},
+        // below: from (0.77 + 0.1 UL) rows, glyph raised 0.732 row
+        {"1,,__", (0.77f + 0.2f - 0.732f) * 40.0f, 8, 2},
+        {"1,", (0.77f - 0.732f) * 40.0f, 8, 1},
+        {"1,,,,", (0.77f - 0.732f) * 40.0f, 8, 4},
         // above: from the origin upward
-        {"1''", {-0.732f * 40.0f, (-0.732f - 0.15f) * 40.0f}},
+        {"1''", -0.732f * 40.0f, -8, 2},
     };
     for (const Case& c : cases) {
         TViewFixture fx;
         fx.Row(1, std::string("1 ") + c.token + " 2");
         DrawNote(fx, 1, 1);
-        const auto dots = TextsOf(fx.canvas, ".");
-        ASSERT_EQ(dots.size(), c.dotYs.size()) << c.token << "\n" << fx.canvas.Dump();
+        const auto dots = OctaveDots(fx.canvas);
+        ASSERT_EQ(dots.size(), static_cast<size_t>(c.dots)) << c.token << "\n" << fx.canvas.Dump();
+        const int left = RoundToInt(fx.X(1) + 5.0f + 5.0f - 2.5f);
+        const int top = RoundToInt(fx.Y(1) + c.firstY + 33.0f - 2.5f);
         for (size_t i = 0; i < dots.size(); ++i) {
-            EXPECT_EQ(dots[i]->Arg(0), RoundToInt(fx.X(1) + 5.0f)) << c.token;
-            EXPECT_EQ(dots[i]->Arg(1), RoundToInt(fx.Y(1) + c.dotYs[i])) << c.token << " dot " << i;
-            EXPECT_EQ(dots[i]->Font.Size, 30) << "draw scale x 1.5";
+            const int t = top + static_cast<int>(i) * c.step;
+            EXPECT_EQ(dots[i]->RectArg(), (TRect{left, t, left + 5, t + 5})) << c.token << " dot " << i;
+            EXPECT_EQ(dots[i]->Brush.Color, fx.view.DrawEngine.CurColor) << c.token;
         }
     }
 }
 
-// A damaged score may hold any octave value: the dots drawn stay bounded.
 TEST(JianpuNote, DamagedOctaveValuesDrawABoundedNumberOfDots) {
     const struct { int octave; int dots; } cases[] = {
         {3, 3}, {-2, 2}, {kMaxOctaveDots + 1, kMaxOctaveDots}, {2000000000, kMaxOctaveDots},
@@ -143,31 +152,44 @@ TEST(JianpuNote, DamagedOctaveValuesDrawABoundedNumberOfDots) {
         fx.Row(1, "1 1 2");
         fx.At(1, 1).dot = c.octave;
         DrawNote(fx, 1, 1);
-        EXPECT_EQ(TextsOf(fx.canvas, ".").size(), static_cast<size_t>(c.dots)) << c.octave;
+        EXPECT_EQ(OctaveDots(fx.canvas).size(), static_cast<size_t>(c.dots)) << c.octave;
     }
 }
 
 TEST(JianpuNote, AccidentalPlaceFollowsTheLeftNeighbourAndShiftBits) {
     TMusicFonts fonts(true, true);
+    // The sharp glyph is 7 pixels wide at this size; it keeps its place (reference
+    // - 0.15 column) where it ends 0.1 column (and a pixel for rounding) before the
+    // digit's text at x + 0.15 column, else moves left until it does. The shift
+    // bits then move it 0.1, 0.2 or 0.3 column further.
     struct Case {
         const char* row;
-        float dx; // sharp glyph x from the cell origin: reference - 0.15 column
+        int cellWidth;
+        float dx; // sharp glyph x from the cell origin
     };
     const std::vector<Case> cases = {
-        {"1 #2", 2.0f - 3.0f},                  // after a note: x + 0.1 column
-        {"~ #2", -1.0f - 3.0f},                 // after an empty cell: x - 0.05 column
-        {"| #2", -1.0f - 3.0f},                 // after a bar line
-        {"1 #2{opt=0x800000}", 2.0f - 2.0f - 3.0f},
-        {"1 #2{opt=0x1000000}", 2.0f - 4.0f - 3.0f},
-        {"1 #2{opt=0x1800000}", 2.0f - 6.0f - 3.0f},
+        {"1 #2", 20, -7.0f},                     // x + 0.1 column - 3 would reach the digit: x - 7
+        {"~ #2", 20, -7.0f},                     // x - 0.05 column - 3 as well
+        {"| #2", 20, -7.0f},                     // after a bar line
+        {"1 #2{opt=0x800000}", 20, -7.0f - 2.0f},
+        {"1 #2{opt=0x1000000}", 20, -7.0f - 4.0f},
+        {"1 #2{opt=0x1800000}", 20, -7.0f - 6.0f},
+        // wide columns: after an empty cell the sign stands clear where it is
+        // (x - 2 - 6), after a note it moves to x + 6 - 4 - 1 - 7
+        {"~ #2", 40, -8.0f},
+        {"1 #2", 40, -6.0f},
+        {"~ #2{opt=0x800000}", 40, -8.0f - 4.0f},
     };
     for (const Case& c : cases) {
         TViewFixture fx;
+        fx.view.CellWidth = c.cellWidth;
         fx.Row(1, c.row);
-        DrawNote(fx, 1, 1);
+        const float x = 60.0f + static_cast<float>(c.cellWidth);
+        fx.canvas.Clear();
+        DrawJianpuNote(&fx.view.DrawEngine, x, fx.Y(1), fx.At(1, 1), 1, 1);
         const TCanvasCall* sharp = fx.canvas.FindText("#");
         ASSERT_NE(sharp, nullptr) << c.row << "\n" << fx.canvas.Dump();
-        EXPECT_EQ(sharp->Arg(0), RoundToInt(fx.X(1) + c.dx)) << c.row;
+        EXPECT_EQ(sharp->Arg(0), RoundToInt(x + c.dx)) << c.row << " in columns of " << c.cellWidth;
         EXPECT_EQ(sharp->Arg(1), RoundToInt(fx.Y(1) - 28.0f)) << c.row;
     }
 }
@@ -372,10 +394,14 @@ TEST(JianpuNote, MarksOfTheOtherLayerTakeItsColour) {
     fx.Row(1, "1 #2'{opt=0x20} 3");
     DrawNote(fx, 1, 1);
     // digit, sharp, octave dot and accent: all grey
-    for (const char* text : {"2", "#", ".", ">"}) {
+    for (const char* text : {"2", "#", ">"}) {
         const TCanvasCall* t = fx.canvas.FindText(text);
         ASSERT_NE(t, nullptr) << text << "\n" << fx.canvas.Dump();
         EXPECT_EQ(t->Font.Color, e.HidenLayerColor) << text;
     }
+    const auto dots = OctaveDots(fx.canvas);
+    ASSERT_EQ(dots.size(), 1u);
+    EXPECT_EQ(dots[0]->Brush.Color, e.HidenLayerColor);
+    EXPECT_EQ(dots[0]->Pen.Color, e.HidenLayerColor);
     EXPECT_EQ(fx.canvas.Font.Color, e.MainLayerColor) << "the normal colour when the cell is done";
 }

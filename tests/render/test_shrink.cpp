@@ -130,25 +130,28 @@ TEST(ShrinkCell, UnderlinesAndFontFollowTheRate) {
 TEST(ShrinkCell, OctaveDotsStandAboveOrHangUnderTheLines) {
     struct Case {
         int lines, octave;
-        std::vector<int> dotYs;
+        std::vector<int> dotTops;
     };
-    // above: from yb - 0.75 Y upward 0.15 Y apart; below: 0.7 Y up from the top
-    // of the last line (yb + 0.7 Y without lines), downward.
+    // The dot glyph's place: above from yb - 0.75 Y upward; below 0.7 Y up from
+    // the top of the last line (yb + 0.7 Y without lines), downward. Each dot is
+    // a circle 5 pixels across around that glyph's ink (30.5 pixels lower), the
+    // next 8 pixels on (its size and half of it again, more than 0.15 Y).
     const std::vector<Case> cases = {
-        {0, 2, {61, 55}},
-        {0, -1, {91}},
-        {2, -1, {99}},
-        {2, -2, {99, 105}},
+        {0, 2, {91, 83}},
+        {0, -1, {121}},
+        {2, -1, {130}},
+        {2, -2, {130, 138}},
     };
     for (const Case& c : cases) {
         TViewFixture fx;
         ShrunkCell(fx, {SmallNote('5', c.lines, c.octave)});
         Draw(fx);
-        std::vector<int> ys;
-        for (const TCanvasCall* t : fx.canvas.TextOuts())
-            if (t->Text == ".")
-                ys.push_back(t->Arg(1));
-        EXPECT_EQ(ys, c.dotYs) << c.lines << " " << c.octave << "\n" << fx.canvas.Dump();
+        std::vector<int> tops;
+        for (const TCanvasCall* e : OctaveDots(fx.canvas)) {
+            tops.push_back(e->Arg(1));
+            EXPECT_EQ(e->Arg(3) - e->Arg(1), 5);
+        }
+        EXPECT_EQ(tops, c.dotTops) << c.lines << " " << c.octave << "\n" << fx.canvas.Dump();
     }
 }
 

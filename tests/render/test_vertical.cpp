@@ -63,7 +63,7 @@ TEST(VerticalChord, DigitsStackByTheRate) {
             const TCanvasCall* d = digits[static_cast<size_t>(i)];
             EXPECT_EQ(d->Text, std::string(1, static_cast<char>('1' + 2 * i)));
             EXPECT_NEAR(d->Arg(1) - digits[0]->Arg(1), -static_cast<float>(i) * c.step * 40.0f, 1.0f) << c.rate;
-            EXPECT_EQ(d->LogFont->Width, 15);
+            EXPECT_EQ(d->LogFont->Width, 0) << "the note font's own width for the height";
             EXPECT_EQ(d->LogFont->Height, c.fontHeight) << c.rate;
             EXPECT_EQ(d->Arg(0), digits[0]->Arg(0));
         }
@@ -91,7 +91,7 @@ TEST(VerticalChord, OctaveDotsMakeRoomBetweenTheDigits) {
         const auto digits = Digits(fx.canvas);
         ASSERT_EQ(digits.size(), 2u) << c.what;
         EXPECT_NEAR(digits[0]->Arg(1) - digits[1]->Arg(1), c.rise, 1.0f) << c.what;
-        EXPECT_EQ(Dots(fx.canvas).size(), c.dots) << c.what;
+        EXPECT_EQ(OctaveDots(fx.canvas).size(), c.dots) << c.what;
     }
 }
 
@@ -103,7 +103,7 @@ TEST(VerticalChord, UnderlinesPushTheLowestDotsDown) {
         Chord(fx, {Item('1', -1), Item('3')}).UL = underlines;
         Draw(fx);
         const auto digits = Digits(fx.canvas);
-        const auto dots = Dots(fx.canvas);
+        const auto dots = OctaveDots(fx.canvas);
         EXPECT_EQ(digits.size(), 2u);
         EXPECT_EQ(dots.size(), 1u) << fx.canvas.Dump();
         return digits.empty() || dots.empty() ? -1000 : dots[0]->Arg(1) - digits[0]->Arg(1);
@@ -205,7 +205,7 @@ TEST(VerticalChord, GraceMarkedChordIsSmall) {
     Draw(fx);
     const auto digits = Digits(fx.canvas);
     ASSERT_EQ(digits.size(), 2u);
-    EXPECT_EQ(digits[0]->LogFont->Width, 12); // round(0.7 x 1.1 x 20 x 0.8)
+    EXPECT_EQ(digits[0]->LogFont->Height, 17); // trunc(round(0.7 x 1.1 x 20 x 0.8 + 2.3) x 1.15)
     EXPECT_EQ(fx.At(2, 1).fontSizeR, 1.0f);   // the stored cell keeps its size
 }
 
