@@ -22,21 +22,6 @@ void DrawWestStaffHeader(TDrawEngine* d, float x, float y, TCell& cell, int col,
         h(d, x, y, cell, col, row);
 }
 
-void DrawSpecialSymbol(TDrawEngine* d, float x, float y, int symbolId, int col, int row) {
-    if (auto& h = NotationHooks().DrawSpecialSymbol)
-        h(d, x, y, symbolId, col, row);
-}
-
-void DrawStackedSymbols(TDrawEngine* d, float x, float y, TCell cell, int col, int row) {
-    if (auto& h = NotationHooks().DrawStackedSymbols)
-        h(d, x, y, cell, col, row);
-}
-
-void DrawCellSymbolList(TDrawEngine* d, float x, float y, TCell cell, int col, int row) {
-    if (auto& h = NotationHooks().DrawCellSymbolList)
-        h(d, x, y, cell, col, row);
-}
-
 void DrawLongSymbol(TDrawEngine* d, float x, float y, TCell& cell, int col, int row) {
     if (auto& h = NotationHooks().DrawLongSymbol)
         h(d, x, y, cell, col, row);

@@ -41,9 +41,6 @@ void DrawLongSymbol(TDrawEngine* d, float x, float y, TCell& cell, int col, int 
 struct TNotationHooks {
     std::function<void(TDrawEngine*, float x, float y, int col, int row, TCell& cell)> DrawWestCellDispatch;
     std::function<void(TDrawEngine*, float x, float y, TCell& cell, int col, int row)> DrawWestStaffHeader;
-    std::function<void(TDrawEngine*, float x, float y, int symbolId, int col, int row)> DrawSpecialSymbol;
-    std::function<void(TDrawEngine*, float x, float y, const TCell& cell, int col, int row)> DrawStackedSymbols;
-    std::function<void(TDrawEngine*, float x, float y, const TCell& cell, int col, int row)> DrawCellSymbolList;
     std::function<void(TDrawEngine*, float x, float y, TCell& cell, int col, int row)> DrawLongSymbol;
 };
 TNotationHooks& NotationHooks();
