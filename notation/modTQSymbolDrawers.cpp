@@ -251,7 +251,9 @@ void DrawHollowDiamond(TDrawEngine* d, float x, float y, const TCell& cell) {
     SetBrushColor(d->CurColor);
     FillPolygon({P(cx, y0), P(cx - hw, y0 + hh), P(cx, y0 + 2.0f * hh), P(cx + hw, y0 + hh)}, 3);
     SetBrushColor(RGBColor(255, 255, 255));
-    const float g = std::max(0.01f, 0.008f * W);
+    // The inset is at least a pixel: a thinner edge rounds away and the
+    // diamond would vanish under its own inside.
+    const float g = std::max(1.0f, 0.008f * W);
     FillPolygon({P(cx, y0 + g), P(cx - hw + g, y0 + hh), P(cx, y0 + 2.0f * hh - g), P(cx + hw - g, y0 + hh)}, 3);
     SetBrushColor(d->MainLayerColor);
     SetBrushStyle(bsClear);

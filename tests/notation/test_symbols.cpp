@@ -333,3 +333,21 @@ TEST(SymbolDrawers, CodaAndSegnoCreateTheirFonts) {
     EXPECT_LE(bars[1]->RectArg().Left, midX);
     EXPECT_GE(bars[1]->RectArg().Right, midX);
 }
+
+TEST(SymbolDrawers, HollowDiamondKeepsAnEdge) {
+    // Without its glyph: the diamond in the current colour, then its inside in
+    // white, inset by at least one pixel so the edge shows.
+    TMusicFonts fonts(false, false);
+    TViewFixture fx;
+    TDrawEngine& e = fx.view.DrawEngine;
+    e.CurColor = 0x0000AA;
+    TCell cell;
+    DrawHollowDiamond(&e, kX, kY, cell);
+    const auto polys = fx.canvas.OfOp(TCanvasOp::Polygon);
+    ASSERT_EQ(polys.size(), 2u);
+    EXPECT_EQ(polys[0]->Brush.Color, 0x0000AA);
+    EXPECT_EQ(polys[1]->Brush.Color, clWhite);
+    EXPECT_EQ(polys[1]->Points[0].y, polys[0]->Points[0].y + 1);
+    EXPECT_EQ(polys[1]->Points[1].x, polys[0]->Points[1].x + 1);
+    EXPECT_EQ(fx.canvas.Brush.Style, bsClear);
+}
