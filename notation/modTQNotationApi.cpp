@@ -22,11 +22,6 @@ void DrawWestStaffHeader(TDrawEngine* d, float x, float y, TCell& cell, int col,
         h(d, x, y, cell, col, row);
 }
 
-void DrawLongSymbol(TDrawEngine* d, float x, float y, TCell& cell, int col, int row) {
-    if (auto& h = NotationHooks().DrawLongSymbol)
-        h(d, x, y, cell, col, row);
-}
-
 void DrawDotGlyph(TDrawEngine* d, float x, float y, const TCell& cell, float factor, TColor color) {
     SetBrushStyle(bsClear);
     SetFontColor(color == -1 ? d->CurColor : color);

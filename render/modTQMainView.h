@@ -47,6 +47,7 @@ public:
 
     // Controls the drawers read; the window keeps them up to date.
     bool mitShowOwnerCellChecked = false;   // menu "Show Owner Cell"
+    bool CrescendoMode = false;             // menu "Hide" > "Crescendo": no hairpins
     bool mitFixedKeyChecked = false;        // menu "Fixed-doh"
     int btnLayerImageIndex = 60;            // 60 while layer 0 is shown, 61 for layer 1
     bool timMoveWestNoteEnabled = false;    // a Western note is being moved

@@ -1,0 +1,152 @@
+// The spanning-mark dispatcher: the common checks of a mark's start cell and
+// the drawer of each kind. DrawLongSymbol is declared in
+// notation/modTQNotationApi.h.
+#include "model/modTQPredicates.h"
+#include "notation/modTQJianpuSlur.h"
+#include "notation/modTQMarkLines.h"
+#include "notation/modTQNotationApi.h"
+#include "notation/modTQSymbolDrawers.h"
+#include "notation/modTQWestMarkSeams.h"
+#include "platform/gui/TQGlyphMap.h"
+#include "render/modTQCvsDraw.h"
+#include "render/modTQDrawEngine.h"
+
+void DrawLongSymbol(TDrawEngine* d, float x, float y, TCell& cell, int col, int row) {
+    // A hook set by a test overrides the dispatcher (render/modTQDrawHooks.h).
+    if (auto& h = NotationHooks().DrawLongSymbol) {
+        h(d, x, y, cell, col, row);
+        return;
+    }
+    const int kind = cell.markType;
+    if (kind == 0)
+        return;
+    const bool graceChord = !cell.westChordArray.empty() && (cell.option & 0x10000000u) != 0;
+    if (IsGraceCell(cell) && !graceChord)
+        return;
+    SetPenColor(d->CurColor);
+    if (static_cast<uint32_t>(kind) > 99u)
+        return;
+    switch (kind) {
+    case 1: {
+        const TCell* end = MarkCellAt(cell.iEnd, row);
+        if (IsWestNoteCell(cell, 1) || (end && IsWestNoteCell(*end, 1)))
+            DrawWestSlurSeam(d, x, col, row, cell, 1);
+        else
+            DrawConnectSlur(d, x, y, col, row, 1, 0);
+        break;
+    }
+    case 2:
+        DrawConnectSlur(d, x, y, col, row, 1, 1);
+        break;
+    case 3:
+        DrawConnectSlur(d, x, y, col, row, 1, -1);
+        break;
+    case 4:
+    case 5:
+    case 6:
+        DrawBracketMark(d, x, y, cell, kind - 4, col, row, 0);
+        break;
+    case 7:
+    case 8:
+        DrawHairpinMark(d, x, y, cell, kind - 7);
+        break;
+    case 9:
+    case 10:
+        DrawOpenHairpinMark(d, x, y, cell, kind - 9);
+        break;
+    case 20:
+        DrawSlantArrowMark(d, x, y, cell, 2, false);
+        break;
+    case 21:
+        DrawSlantArrowMark(d, x, y, cell, 1, false);
+        break;
+    case 39:
+    case 40:
+    case 41:
+        DrawRoundBracketMark(d, x, y, cell, kind - 39, col, row);
+        break;
+    case 48:
+        DrawSlashStrokesMark(d, x, y, cell, 2);
+        break;
+    case 49:
+        DrawSlantArrowMark(d, x, y, cell, 2, true);
+        break;
+    case 50:
+        DrawSlantArrowMark(d, x, y, cell, 1, true);
+        break;
+    case 51:
+        DrawHorizontalLineMark(d, x, y, cell, 1);
+        break;
+    case 52:
+        DrawHorizontalLineMark(d, x, y, cell, 0);
+        break;
+    case 53:
+    case 54:
+        DrawBoxMark(d, x, y, cell, kind == 54);
+        break;
+    case 55:
+    case 94:
+        DrawConnectSlur(d, x, y, col, row, 1, 0);
+        break;
+    case 56:
+        if (IsWestNoteCell(cell, 1))
+            DrawWestSlurSeam(d, x, col, row, cell, 1);
+        else
+            DrawConnectSlur(d, x, y, col, row, 1, 0);
+        break;
+    case 57:
+        DrawLeftLenticularBracket(d, x, y, col, row);
+        break;
+    case 58:
+        DrawRightLenticularBracket(d, x, y, col, row);
+        break;
+    case 61:
+        DrawSlashStrokesMark(d, x, y, cell, 3);
+        break;
+    case 62:
+        DrawSlashStrokesMark(d, x, y, cell, 1);
+        break;
+    case 64:
+        DrawVerticalLineMark(d, x, y, cell, true);
+        break;
+    case 81:
+        if (IsWestNoteCell(cell, 1))
+            DrawWestSlurSeam(d, x, col, row, cell, 0);
+        else
+            DrawConnectSlur(d, x, y, col, row, 0, 0);
+        break;
+    case 86:
+        if (IsWestNoteCell(cell, 1))
+            DrawWestTupletSeam(d, x, col, row);
+        else
+            DrawBracketMark(d, x, y, cell, 0, col, row, 2);
+        break;
+    case 89:
+        DrawHorizontalLineMark(d, x, y, cell, 2);
+        break;
+    case 90:
+        DrawSlantArrowMark(d, x, y, cell, 3, false);
+        break;
+    case 91:
+        DrawHalfArrowMark(d, x, y, cell, 1);
+        break;
+    case 92:
+        DrawHalfArrowMark(d, x, y, cell, 0);
+        break;
+    case 93:
+        DrawBarBracketMark(d, col, row, x, y, cell);
+        break;
+    case 96:
+        DrawHookedLineMark(d, x, y, col, row, cell);
+        break;
+    case 99:
+        DrawHorizontalLineMark(d, x, y, cell, 3);
+        break;
+    default:
+        // 11 to 19 and 32 to 37 (the palette's chord buttons): no mark. The
+        // arrows, wavy lines, braces, octave lines, voltas, multi-measure rests
+        // and the tail image (22 to 31, 38, 42 to 47, 59, 60, 63, 65 to 80, 82
+        // to 85, 87, 88, 95, 97, 98) are not drawn yet.
+        break;
+    }
+}
