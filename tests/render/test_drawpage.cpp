@@ -267,7 +267,9 @@ TEST(DrawPage, FailedBitmapDrawFallsBackAndRemembersTheZoom) {
     // zoom or above go there directly from then on.
     TViewFixture fx(6, 3);
     const int width = fx.view.PaintBoxWidth, height = fx.view.PaintBoxHeight;
-    fx.view.PaintBoxWidth = fx.view.PaintBoxHeight = 80000;
+    // a row of pixels longer than an image can hold: refused before any memory is taken
+    fx.view.PaintBoxWidth = 1 << 30;
+    fx.view.PaintBoxHeight = 100;
     fx.view.Zoom = 2.0;
     fx.view.RedrawPage();
     EXPECT_EQ(fx.view.RedrawFailZoom, 2);
@@ -275,7 +277,7 @@ TEST(DrawPage, FailedBitmapDrawFallsBackAndRemembersTheZoom) {
     EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::Draw), 0);
     // the page background filled once, on the paint box
     EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::FillRect), 1);
-    EXPECT_EQ(fx.canvas.OfOp(TCanvasOp::FillRect)[0]->RectArg(), (TRect{0, 0, 80000, 80000}));
+    EXPECT_EQ(fx.canvas.OfOp(TCanvasOp::FillRect)[0]->RectArg(), (TRect{0, 0, 1 << 30, 100}));
 
     // a page the bitmap could hold: no second try through it at this zoom or above
     fx.view.PaintBoxWidth = width;

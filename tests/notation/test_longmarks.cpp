@@ -1,0 +1,291 @@
+// Spanning marks on the recording canvas: the dispatcher's checks, brackets,
+// hairpins, lines and the arrow hatching.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "model/modTQUtil.h"
+#include "notation/modTQMarkLines.h"
+#include "notation/modTQNotationApi.h"
+#include "tests/render/TQViewFixture.h"
+
+namespace {
+
+// x unit W = 20, y unit H = 40 (row pitch B 40); margins 60 and 50. The
+// mark's cell is at (2, 1): start point (100, 90).
+constexpr int kCol = 2, kRow = 1;
+constexpr float kX = 100.0f, kY = 90.0f;
+
+TCell& Mark(TViewFixture& fx, const std::string& token) {
+    return fx.At(kCol, kRow) = TScoreFixture::Cell(token);
+}
+
+void Draw(TViewFixture& fx) { DrawLongSymbol(&fx.view.DrawEngine, kX, kY, fx.At(kCol, kRow), kCol, kRow); }
+
+// The x of every point a polyline of MoveTo/LineTo calls reaches, in order.
+std::vector<int> PathXs(const TRecordingCanvas& rc) {
+    std::vector<int> xs;
+    for (const TCanvasCall& c : rc.Calls()) {
+        if (c.Op == TCanvasOp::MoveTo)
+            xs.push_back(c.Arg(0));
+        else if (c.Op == TCanvasOp::LineTo)
+            xs.push_back(c.Points.at(1).x);
+    }
+    return xs;
+}
+
+} // namespace
+
+TEST(LongSymbol, KindsWithoutAMarkAndTheGraceCheck) {
+    TViewFixture fx(12, 6);
+    for (int kind : {-1, 100, 54191118, 11, 15, 19, 32, 35, 37}) {
+        Mark(fx, "~{iEnd=5,jEnd=3}").markType = kind;
+        fx.canvas.Clear();
+        Draw(fx);
+        EXPECT_EQ(fx.canvas.size(), 0u) << kind;
+    }
+    // a grace cell's mark is left to the grace drawer, unless it is a flagged
+    // Western grace chord
+    struct Case {
+        std::string token;
+        bool drawn;
+    };
+    for (const Case& c : {Case{"5{mark=52,iEnd=5,attr=0xC0}", false}, Case{"5{mark=52,iEnd=5,attr=0xD0}", false},
+                          Case{"5{mark=52,iEnd=5,attr=0xC0,opt=0x10000000}", false},
+                          Case{"W:3+2{mark=52,iEnd=5,attr=0xC0,opt=0x10000000}", true},
+                          Case{"5{mark=52,iEnd=5}", true}}) {
+        Mark(fx, c.token);
+        fx.canvas.Clear();
+        Draw(fx);
+        EXPECT_EQ(fx.canvas.size() > 0, c.drawn) << c.token;
+    }
+    // the pen takes the current colour
+    fx.view.DrawEngine.CurColor = 0x0000C0;
+    Mark(fx, "~{mark=52,iEnd=5}");
+    fx.canvas.Clear();
+    Draw(fx);
+    ASSERT_NE(fx.canvas.Last(TCanvasOp::LineTo), nullptr);
+    EXPECT_EQ(fx.canvas.Last(TCanvasOp::LineTo)->Pen.Color, 0x0000C0);
+}
+
+TEST(LongSymbol, EndsOutsideThePageDrawNothing) {
+    TViewFixture fx(12, 6);
+    const std::vector<int> kinds = {4,  5,  6,  7,  8,  9,  10, 20, 21, 39, 40, 41, 48, 49, 50, 51,
+                                    52, 53, 54, 61, 62, 64, 86, 89, 90, 91, 92, 93, 96, 99};
+    for (int kind : kinds)
+        for (int end : {-1, 13, 100000, -100000}) {
+            TCell& c = Mark(fx, "5{iEnd=0,jEnd=0}");
+            c.markType = kind;
+            c.iEnd = end;
+            c.jEnd = end;
+            fx.canvas.Clear();
+            Draw(fx);
+            EXPECT_EQ(fx.canvas.size(), 0u) << "kind " << kind << " end " << end << "\n" << fx.canvas.Dump();
+        }
+}
+
+TEST(BracketMark, WidthsAndEnds) {
+    // An empty start cell: the bracket sits 0.95 H below the hook's top.
+    struct Case {
+        std::string token;
+        std::vector<int> xs; // x of each point of the path
+        int widthAdj = 0;
+    };
+    const std::vector<Case> cases = {
+        // kind 4 ending in its own column: half a column, centred on its middle
+        {"~{mark=4,iEnd=2}", {105, 105, 115, 115}},
+        // ending left of it: the same
+        {"~{mark=4,iEnd=1}", {105, 105, 115, 115}},
+        // kind 4 to column 4: middle to middle; kind 5 to the right edge, no end hook
+        {"~{mark=4,iEnd=4}", {110, 110, 150, 150}},
+        {"~{mark=5,iEnd=4}", {110, 110, 160}},
+        // kind 6: from the left edge of its column, the end hook only
+        {"~{mark=6,iEnd=4}", {100, 150, 150}},
+        // markWAdj moves the end by tenths of a column
+        {"~{mark=4,iEnd=4}", {110, 110, 160, 160}, 5},
+    };
+    for (const Case& c : cases) {
+        TViewFixture fx(12, 6);
+        Mark(fx, c.token).markWAdj = c.widthAdj;
+        Draw(fx);
+        EXPECT_EQ(PathXs(fx.canvas), c.xs) << c.token;
+    }
+    // the hook 0.2 H long, the line 0.95 H below the start less the hook
+    TViewFixture fx(12, 6);
+    Mark(fx, "~{mark=4,iEnd=4}");
+    Draw(fx);
+    const auto moves = fx.canvas.OfOp(TCanvasOp::MoveTo);
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_EQ(moves[0]->Arg(1), RoundToInt(kY - 8.0f + 38.0f + 8.0f));
+    EXPECT_EQ(fx.canvas.Pen.Width, 1) << "0.027 H at the end";
+}
+
+TEST(BracketMark, OctaveDotsRaiseAndFlippedBracketsMeet) {
+    // Over Jianpu notes: each octave dot beyond the first raises the bracket 0.2 H.
+    int previous = 0;
+    for (int dots : {1, 2, 3}) {
+        TViewFixture fx(12, 6);
+        fx.Row(kRow, "1 1 5{mark=4,iEnd=4} 1 1");
+        fx.At(3, kRow).dot = dots;
+        Draw(fx);
+        const int y = fx.canvas.OfOp(TCanvasOp::LineTo)[0]->Points[1].y;
+        if (dots > 1) {
+            EXPECT_EQ(previous - y, 8) << dots;
+        }
+        previous = y;
+    }
+    // Two flipped brackets in a music row, the second starting where the first
+    // ends: each loses 0.1 W at the join.
+    TViewFixture fx(12, 6);
+    fx.Row(kRow, "1 1{mark=4,iEnd=3,opt=0x80000} 2 3{mark=4,iEnd=5,opt=0x80000} 4 5");
+    DrawLongSymbol(&fx.view.DrawEngine, 80.0f, kY, fx.At(1, kRow), 1, kRow);
+    EXPECT_EQ(PathXs(fx.canvas), (std::vector<int>{90, 90, 128, 130}));
+    fx.canvas.Clear();
+    DrawLongSymbol(&fx.view.DrawEngine, 120.0f, kY, fx.At(3, kRow), 3, kRow);
+    EXPECT_EQ(PathXs(fx.canvas), (std::vector<int>{130, 132, 170, 170}));
+}
+
+TEST(BracketMark, TupletBracketOnJianpuNotesShowsTheirCount) {
+    TViewFixture fx(12, 6);
+    fx.Row(kRow, "1 1 5{mark=86,iEnd=4} 6 7 1");
+    Draw(fx);
+    EXPECT_NE(fx.canvas.FindText("3"), nullptr) << fx.canvas.Dump();
+    // over a span without notes: the bracket, no number
+    TViewFixture empty(12, 6);
+    Mark(empty, "~{mark=86,iEnd=4}");
+    Draw(empty);
+    EXPECT_EQ(empty.canvas.CountOf(TCanvasOp::TextOut), 0);
+    EXPECT_GT(empty.canvas.CountOf(TCanvasOp::LineTo), 0);
+}
+
+TEST(HairpinMark, HiddenTiltedAndFlat) {
+    TViewFixture fx(12, 6);
+    // Crescendo hidden: 7 to 10 go, the other marks stay
+    fx.view.CrescendoMode = true;
+    for (int kind : {4, 5, 6, 7, 8, 9, 10, 51, 52}) {
+        Mark(fx, "~{iEnd=5}").markType = kind;
+        fx.canvas.Clear();
+        Draw(fx);
+        EXPECT_EQ(fx.canvas.size() == 0, kind >= 7 && kind <= 10) << kind;
+    }
+    fx.view.CrescendoMode = false;
+    // the closing wedge's apex turns 1.5 degrees per EndYAdj step, at most 60 upward
+    const float xs = kX + 6.0f, yc = kY + 20.0f, xe = 60.0f + 5.7f * 20.0f;
+    // t = -min(60, 1.5 e) degrees
+    for (auto [e, degrees] : {std::pair{0, 0.0f}, std::pair{2, -3.0f}, std::pair{50, -60.0f}, std::pair{80, -60.0f},
+                              std::pair{-4, 6.0f}}) {
+        TCell& c = Mark(fx, "~{mark=8,iEnd=5}");
+        c.EndYAdj = e;
+        fx.canvas.Clear();
+        Draw(fx);
+        const TCanvasCall* p = fx.canvas.Last(TCanvasOp::Polyline);
+        ASSERT_NE(p, nullptr);
+        const float t = degrees * 3.1415925f / 180.0f;
+        EXPECT_EQ(p->Points[1], (TPoint{RoundToInt(xs + (xe - xs) * std::cos(t)), RoundToInt(yc - (xe - xs) * std::sin(t))}))
+            << e;
+    }
+    // the opening wedge with EndYAdj 1 lays its upper leg on the centre line, -1 the lower
+    for (int e : {1, -1}) {
+        TCell& c = Mark(fx, "~{mark=7,iEnd=5}");
+        c.EndYAdj = e;
+        fx.canvas.Clear();
+        Draw(fx);
+        const TCanvasCall* p = fx.canvas.Last(TCanvasOp::Polyline);
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ((e == 1 ? p->Points[0] : p->Points[2]).y, RoundToInt(yc)) << e;
+        EXPECT_NE((e == 1 ? p->Points[2] : p->Points[0]).y, RoundToInt(yc)) << e;
+    }
+}
+
+TEST(HairpinMark, AdjustedRateShowsInTheHighlightColour) {
+    TViewFixture fx(12, 6);
+    TDrawEngine& e = fx.view.DrawEngine;
+    e.ShowChangedRed = true;
+    struct Case {
+        int rate, kind;
+        bool highlighted;
+    };
+    for (const Case& c : {Case{120, 0, true}, Case{100, 0, false}, Case{40, 0, false}, Case{120, 1, false}}) {
+        TCell& cell = Mark(fx, "~{mark=7,iEnd=5}");
+        cell.AdvPlay[0] = static_cast<uint8_t>(c.rate);
+        fx.view.OutputKind = c.kind;
+        fx.canvas.Clear();
+        Draw(fx);
+        const TCanvasCall* p = fx.canvas.Last(TCanvasOp::Polyline);
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(p->Pen.Color != e.CurColor, c.highlighted) << c.rate << " on output " << c.kind;
+        EXPECT_EQ(fx.canvas.Pen.Color, e.CurColor);
+    }
+}
+
+TEST(ArrowHatching, StrokesSquareToTheShaft) {
+    TViewFixture fx(12, 6);
+    TDrawEngine* e = &fx.view.DrawEngine;
+    // step H / 6: a shaft of 40 pixels holds 6 steps, so 4 strokes
+    struct Case {
+        float x1, y1, x2, y2;
+        bool head;
+        int strokes;
+    };
+    for (const Case& c : {Case{100, 100, 140, 100, false, 4}, Case{100, 100, 140, 100, true, 4},
+                          Case{100, 140, 100, 100, false, 4}, Case{100, 100, 124, 132, false, 4},
+                          Case{100, 100, 112, 100, false, 0}, Case{100, 100, 100, 100, true, 0}}) {
+        fx.canvas.Clear();
+        DrawArrowHatching(e, c.x1, c.y1, c.x2, c.y2, c.head);
+        EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::LineTo), c.strokes) << c.x2 << "," << c.y2;
+        for (const TCanvasCall* l : fx.canvas.OfOp(TCanvasOp::LineTo)) {
+            const float sx = static_cast<float>(l->Points[1].x - l->Points[0].x);
+            const float sy = static_cast<float>(l->Points[1].y - l->Points[0].y);
+            const float dx = c.x2 - c.x1, dy = c.y1 - c.y2;
+            EXPECT_NEAR((sx * dx + sy * dy) / std::sqrt(dx * dx + dy * dy), 0.0f, 1.5f) << "square to the shaft";
+            EXPECT_NEAR(std::sqrt(sx * sx + sy * sy), 10.0f, 1.5f) << "0.5 W long";
+        }
+    }
+}
+
+TEST(LineMarks, EndsAndHooks) {
+    TViewFixture fx(12, 6);
+    // solid line to the right edge of the end column, half a row down
+    Mark(fx, "~{mark=52,iEnd=5}");
+    Draw(fx);
+    ASSERT_EQ(fx.canvas.CountOf(TCanvasOp::LineTo), 1);
+    EXPECT_EQ(fx.canvas.Last(TCanvasOp::LineTo)->Points, (std::vector<TPoint>{{100, 110}, {180, 110}}));
+    // kind 99 hangs its hook from where the last dash ends
+    fx.canvas.Clear();
+    Mark(fx, "~{mark=99,iEnd=5}");
+    Draw(fx);
+    const TCanvasCall* hook = fx.canvas.Last(TCanvasOp::LineTo);
+    ASSERT_NE(hook, nullptr);
+    EXPECT_EQ(hook->Points[0].x, hook->Points[1].x);
+    EXPECT_EQ(hook->Points[1].y - hook->Points[0].y, 8) << "0.2 H";
+    // a slanted arrow ending in its own row still draws
+    fx.canvas.Clear();
+    Mark(fx, "~{mark=20,iEnd=4,jEnd=1}");
+    Draw(fx);
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::LineTo), 1);
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::Polygon), 1) << "one head";
+    // a flipped half box loses the lower half of its last row
+    for (bool flipped : {false, true}) {
+        fx.canvas.Clear();
+        TCell& box = Mark(fx, "~{mark=54,iEnd=4,jEnd=2}");
+        if (flipped)
+            box.option |= 0x80000;
+        Draw(fx);
+        const TRect r = fx.canvas.Last(TCanvasOp::Rectangle)->RectArg();
+        EXPECT_EQ(r.Bottom, flipped ? 90 : 110) << flipped;   // x - 0.1 W and ytop as given
+        EXPECT_EQ(r.Top, flipped ? 150 : 170) << flipped;     // the end row's bottom, or 0.5 H less
+    }
+    // kind 93 in column 0 draws its bracket 0.6 W further left
+    int left[2] = {0, 0};
+    for (int col : {0, 2}) {
+        fx.canvas.Clear();
+        TCell& bar = fx.At(col, kRow) = TScoreFixture::Cell("~{mark=93,jEnd=3}");
+        DrawLongSymbol(&fx.view.DrawEngine, 100.0f, kY, bar, col, kRow);
+        const auto fills = fx.canvas.OfOp(TCanvasOp::FillRect);
+        ASSERT_FALSE(fills.empty());
+        left[col == 0 ? 0 : 1] = fills.back()->RectArg().Left;
+    }
+    EXPECT_EQ(left[1] - left[0], 12);
+}
