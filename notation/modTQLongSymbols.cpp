@@ -3,7 +3,9 @@
 // notation/modTQNotationApi.h.
 #include "model/modTQPredicates.h"
 #include "notation/modTQJianpuSlur.h"
+#include "notation/modTQMarkArrows.h"
 #include "notation/modTQMarkLines.h"
+#include "notation/modTQMarkOctave.h"
 #include "notation/modTQNotationApi.h"
 #include "notation/modTQSymbolDrawers.h"
 #include "notation/modTQWestMarkSeams.h"
@@ -59,6 +61,52 @@ void DrawLongSymbol(TDrawEngine* d, float x, float y, TCell& cell, int col, int 
         break;
     case 21:
         DrawSlantArrowMark(d, x, y, cell, 1, false);
+        break;
+    case 22:
+    case 23:
+        DrawCurvedArrowMark(d, x, y, cell, kind == 22 ? 1 : 0, 0.0f);
+        break;
+    case 24:
+        DrawHookArrowMark(d, x, y, cell);
+        break;
+    case 43:
+    case 46:
+        DrawVerticalArrowMark(d, x, y, cell, kind == 46);
+        break;
+    case 59: {
+        const float n = static_cast<float>(cell.iEnd - col + 1);
+        DrawCurvedArrowMark(d, x, y, cell, 0, -0.3f * n);
+        DrawCurvedArrowMark(d, x, y, cell, 1, 0.3f * n);
+        break;
+    }
+    case 60:
+        DrawDownTailImageMark(d, x, y, cell, col, row);
+        break;
+    case 74:
+    case 75:
+    case 76:
+    case 77:
+        DrawOctaveLineMark(d, x, col, row, cell, kind - 74, false);
+        break;
+    case 82:
+    case 83:
+    case 84:
+    case 85:
+        DrawOctaveLineMark(d, x, col, row, cell, kind - 82, true);
+        break;
+    case 78:
+    case 79:
+    case 80:
+        DrawVoltaMark(d, x, col, row, cell);
+        break;
+    case 87:
+        DrawMultiRestMark(d, x, y, cell, col, row);
+        break;
+    case 63:
+        DrawStraightLineMark(d, x, y, col, cell, 2);
+        break;
+    case 88:
+        DrawRingBracketMark(d, x, y, cell, col);
         break;
     case 39:
     case 40:
@@ -144,9 +192,8 @@ void DrawLongSymbol(TDrawEngine* d, float x, float y, TCell& cell, int col, int 
         break;
     default:
         // 11 to 19 and 32 to 37 (the palette's chord buttons): no mark. The
-        // arrows, wavy lines, braces, octave lines, voltas, multi-measure rests
-        // and the tail image (22 to 31, 38, 42 to 47, 59, 60, 63, 65 to 80, 82
-        // to 85, 87, 88, 95, 97, 98) are not drawn yet.
+        // wavy lines and the braces and brackets across rows (25 to 31, 38, 42,
+        // 44, 45, 47, 65 to 73, 95, 97, 98) are not drawn yet.
         break;
     }
 }

@@ -72,8 +72,9 @@ TEST(LongSymbol, KindsWithoutAMarkAndTheGraceCheck) {
 
 TEST(LongSymbol, EndsOutsideThePageDrawNothing) {
     TViewFixture fx(12, 6);
-    const std::vector<int> kinds = {4,  5,  6,  7,  8,  9,  10, 20, 21, 39, 40, 41, 48, 49, 50, 51,
-                                    52, 53, 54, 61, 62, 64, 86, 89, 90, 91, 92, 93, 96, 99};
+    const std::vector<int> kinds = {4,  5,  6,  7,  8,  9,  10, 20, 21, 22, 23, 24, 39, 40, 41, 43, 46, 48, 49,
+                                    50, 51, 52, 53, 54, 59, 61, 62, 63, 64, 74, 75, 76, 77, 78, 79, 80, 82, 83,
+                                    84, 85, 86, 87, 88, 89, 90, 91, 92, 93, 96, 99};
     for (int kind : kinds)
         for (int end : {-1, 13, 100000, -100000}) {
             TCell& c = Mark(fx, "5{iEnd=0,jEnd=0}");
@@ -288,4 +289,102 @@ TEST(LineMarks, EndsAndHooks) {
         left[col == 0 ? 0 : 1] = fills.back()->RectArg().Left;
     }
     EXPECT_EQ(left[1] - left[0], 12);
+}
+
+TEST(ArrowMarks, StrokesCurvesAndRings) {
+    TViewFixture fx(12, 6);
+    // kind 46: cross strokes every g = B (0.2 - 0.05 h); none once g is not positive
+    for (auto [h, some] : {std::pair{0, true}, std::pair{4, false}, std::pair{5, false}}) {
+        TCell& c = Mark(fx, "~{mark=46,jEnd=4}");
+        c.markHAdj = h;
+        fx.canvas.Clear();
+        Draw(fx);
+        EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::FillRect) > 1, some) << h;
+        EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::Polygon), 1) << "the head";
+    }
+    // kind 59: two arcs, their ends pushed apart so the pair crosses
+    fx.canvas.Clear();
+    Mark(fx, "~{mark=59,iEnd=4,jEnd=3}");
+    Draw(fx);
+    const auto moves = fx.canvas.OfOp(TCanvasOp::MoveTo);
+    ASSERT_EQ(moves.size(), 2u);
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::LineTo), 28) << "a tick and 13 segments each";
+    const auto lines = fx.canvas.OfOp(TCanvasOp::LineTo);
+    const TPoint end0 = lines[13]->Points[1], end1 = lines[27]->Points[1];
+    // the chords' far ends move 0.3 H per column each way (3 columns); the arcs
+    // stand on the chords' middles, which move half as far
+    EXPECT_EQ(end1.x - end0.x, RoundToInt(0.5f * 40.0f * 0.6f * 3.0f));
+    // side 0 runs from the top down, side 1 from the bottom up
+    EXPECT_EQ(lines[0]->Points[1].y, RoundToInt(kY + 8.0f));
+    EXPECT_EQ(lines[14]->Points[1].y, RoundToInt(50.0f + 4.0f * 40.0f - 8.0f));
+    // a straight line ending before its column: two upright lines
+    fx.canvas.Clear();
+    Mark(fx, "~{mark=63,iEnd=1,jEnd=3}");
+    Draw(fx);
+    ASSERT_EQ(fx.canvas.CountOf(TCanvasOp::LineTo), 2);
+    for (const TCanvasCall* l : fx.canvas.OfOp(TCanvasOp::LineTo))
+        EXPECT_EQ(l->Points[0].x, l->Points[1].x);
+    // the ring bracket: rings and a gap only when it spans columns
+    for (auto [end, rings] : {std::pair{2, 0}, std::pair{5, 2}}) {
+        fx.canvas.Clear();
+        Mark(fx, "~{mark=88}").iEnd = end;
+        Draw(fx);
+        EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::Ellipse), rings) << end;
+        EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::MoveTo), rings ? 2 : 1) << end;
+    }
+}
+
+TEST(OctaveMarks, LinesVoltasAndRests) {
+    TViewFixture fx(12, 6);
+    // an octave line of one column beyond its start: its texts only
+    Mark(fx, "~{mark=74,iEnd=3}");
+    Draw(fx);
+    EXPECT_EQ(fx.canvas.texts(), (std::vector<std::string>{"8", "va"}));
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::LineTo), 0);
+    EXPECT_EQ(fx.canvas.TextOuts()[0]->Font.Style & fsItalic, fsItalic);
+    // "vb" three rows lower, hooked upward; "15" moves the suffix 0.6 column on
+    int vaY = 0;
+    for (int kind : {74, 76, 84}) {
+        fx.canvas.Clear();
+        Mark(fx, "~{iEnd=6}").markType = kind;
+        Draw(fx);
+        const auto texts = fx.canvas.TextOuts();
+        ASSERT_EQ(texts.size(), 2u);
+        const TCanvasCall* hook = fx.canvas.Last(TCanvasOp::LineTo);
+        ASSERT_NE(hook, nullptr) << kind;
+        const int lineY = hook->Points[0].y;
+        if (kind == 74) {
+            vaY = lineY;
+            EXPECT_GT(hook->Points[1].y, lineY) << "down";
+        } else if (kind == 76) {
+            EXPECT_EQ(texts[1]->Text, "vb");
+            EXPECT_EQ(lineY - vaY, 120 - 2 * 60) << "3 H lower, from 1.5 H below instead of above";
+            EXPECT_LT(hook->Points[1].y, lineY) << "up";
+        } else {
+            EXPECT_EQ(texts[0]->Text, "15");
+            EXPECT_EQ(texts[1]->Arg(0), RoundToInt(kX - 10.0f + 1.4f * 20.0f));
+        }
+    }
+    // a volta over its own column: the text only; kind 78 hooks both ends
+    fx.canvas.Clear();
+    Mark(fx, "~{mark=79,iEnd=2}");
+    Draw(fx);
+    EXPECT_EQ(fx.canvas.texts(), (std::vector<std::string>{"1."}));
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::LineTo), 0);
+    fx.canvas.Clear();
+    Mark(fx, "~{mark=78,iEnd=5}");
+    Draw(fx);
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::LineTo), 3);
+    // a multi-measure rest with count 0: bars, no number, the count stays 0
+    fx.canvas.Clear();
+    TCell& rest = Mark(fx, "~{mark=87,iEnd=5}");
+    rest.markHAdj = 0;
+    Draw(fx);
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::FillRect), 3);
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::TextOut), 0);
+    EXPECT_EQ(fx.At(kCol, kRow).markHAdj, 0);
+    fx.canvas.Clear();
+    fx.At(kCol, kRow).markHAdj = 12;
+    Draw(fx);
+    ASSERT_NE(fx.canvas.FindText("12"), nullptr);
 }
