@@ -6,6 +6,7 @@
 #include "notation/modTQMarkArrows.h"
 #include "notation/modTQMarkLines.h"
 #include "notation/modTQMarkOctave.h"
+#include "notation/modTQMarkWaves.h"
 #include "notation/modTQNotationApi.h"
 #include "notation/modTQSymbolDrawers.h"
 #include "notation/modTQWestMarkSeams.h"
@@ -108,6 +109,57 @@ void DrawLongSymbol(TDrawEngine* d, float x, float y, TCell& cell, int col, int 
     case 88:
         DrawRingBracketMark(d, x, y, cell, col);
         break;
+    case 25:
+        if (MusicFontInstalled("Toccata"))
+            DrawArpeggioGlyphMark(d, x, y, row, cell, false);
+        else
+            DrawWavyLineMark(d, x, y, cell, 25, false);
+        break;
+    case 26:
+    case 27:
+    case 31:
+        DrawWavyLineMark(d, x, y, cell, kind, false);
+        break;
+    case 47:
+        DrawWavyLineMark(d, x, y, cell, 25, true);
+        break;
+    case 38:
+        DrawTrillLineMark(d, x, y, col, cell, 0);
+        break;
+    case 44:
+        DrawTrillLineMark(d, x, y, col, cell, -1);
+        break;
+    case 45:
+        DrawTrillLineMark(d, x, y, col, cell, 1);
+        break;
+    case 97:
+        DrawTrillLineMark(d, x, y, col, cell, 2);
+        break;
+    case 98:
+        DrawTrillLineMark(d, x, y, col, cell, -2);
+        break;
+    case 65:
+        if (MusicFontInstalled("Toccata"))
+            DrawTrillWaveGlyphs(d, x, y, col, cell, false);
+        else
+            DrawTrillLineMark(d, x, y, col, cell, 0);
+        break;
+    case 66:
+        DrawArpeggioGlyphMark(d, x, y, row, cell, true);
+        break;
+    case 67:
+        if (MusicFontInstalled("Toccata"))
+            DrawTrillWaveGlyphs(d, x, y, col, cell, true);
+        break;
+    case 68:
+        if (MusicFontInstalled("Toccata"))
+            DrawArpeggioGlyphMark(d, x, y, row, cell, true);
+        break;
+    case 69:
+    case 70:
+        if (MusicFontInstalled("Toccata"))
+            DrawGlissGlyphMark(d, x, y, cell, kind == 70);
+        break;
     case 39:
     case 40:
     case 41:
@@ -192,8 +244,8 @@ void DrawLongSymbol(TDrawEngine* d, float x, float y, TCell& cell, int col, int 
         break;
     default:
         // 11 to 19 and 32 to 37 (the palette's chord buttons): no mark. The
-        // wavy lines and the braces and brackets across rows (25 to 31, 38, 42,
-        // 44, 45, 47, 65 to 73, 95, 97, 98) are not drawn yet.
+        // the braces and brackets across rows (28 to 30, 42, 71 to 73, 95) are
+        // not drawn yet.
         break;
     }
 }

@@ -2,6 +2,7 @@
 // hairpins, lines and the arrow hatching.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -9,6 +10,8 @@
 #include "model/modTQUtil.h"
 #include "notation/modTQMarkLines.h"
 #include "notation/modTQNotationApi.h"
+#include "notation/modTQMarkWaves.h"
+#include "tests/render/TQMusicFonts.h"
 #include "tests/render/TQViewFixture.h"
 
 namespace {
@@ -72,9 +75,10 @@ TEST(LongSymbol, KindsWithoutAMarkAndTheGraceCheck) {
 
 TEST(LongSymbol, EndsOutsideThePageDrawNothing) {
     TViewFixture fx(12, 6);
-    const std::vector<int> kinds = {4,  5,  6,  7,  8,  9,  10, 20, 21, 22, 23, 24, 39, 40, 41, 43, 46, 48, 49,
-                                    50, 51, 52, 53, 54, 59, 61, 62, 63, 64, 74, 75, 76, 77, 78, 79, 80, 82, 83,
-                                    84, 85, 86, 87, 88, 89, 90, 91, 92, 93, 96, 99};
+    const std::vector<int> kinds = {4,  5,  6,  7,  8,  9,  10, 20, 21, 22, 23, 24, 25, 26, 27, 31, 38, 39,
+                                    40, 41, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 59, 61, 62, 63,
+                                    64, 65, 66, 67, 68, 69, 70, 74, 75, 76, 77, 78, 79, 80, 82, 83, 84, 85,
+                                    86, 87, 88, 89, 90, 91, 92, 93, 96, 97, 98, 99};
     for (int kind : kinds)
         for (int end : {-1, 13, 100000, -100000}) {
             TCell& c = Mark(fx, "5{iEnd=0,jEnd=0}");
@@ -387,4 +391,85 @@ TEST(OctaveMarks, LinesVoltasAndRests) {
     fx.At(kCol, kRow).markHAdj = 12;
     Draw(fx);
     ASSERT_NE(fx.canvas.FindText("12"), nullptr);
+}
+
+TEST(WaveMarks, ToccataKindsTrillsAndArpeggios) {
+    TMusicFonts fonts(true, false);
+    TViewFixture fx(12, 6);
+    // without "Toccata": 67 to 70 draw nothing
+    for (int kind : {67, 68, 69, 70}) {
+        Mark(fx, "~{iEnd=6,jEnd=3}").markType = kind;
+        fx.canvas.Clear();
+        Draw(fx);
+        EXPECT_EQ(fx.canvas.size(), 0u) << kind;
+    }
+    // 65 draws the trill line with its end head; 38 and 97 draw the same picture
+    std::vector<std::string> pictures;
+    for (int kind : {65, 38, 97}) {
+        Mark(fx, "~{iEnd=6}").markType = kind;
+        fx.canvas.Clear();
+        Draw(fx);
+        ASSERT_EQ(fx.canvas.CountOf(TCanvasOp::TextOut), 2) << kind << fx.canvas.Dump();
+        EXPECT_EQ(fx.canvas.TextOuts()[1]->Font.Name, "Wingdings 3");
+        EXPECT_EQ(fx.canvas.TextOuts()[1]->Text, std::string(1, static_cast<char>(134)));
+        pictures.push_back(fx.canvas.Dump());
+    }
+    EXPECT_EQ(pictures[1], pictures[2]);
+    // a trill wave has at least two glyphs, however short or reversed its span
+    for (int end : {2, 0}) {
+        Mark(fx, "~{mark=38}").iEnd = end;
+        fx.canvas.Clear();
+        Draw(fx);
+        ASSERT_GE(fx.canvas.TextOuts().size(), 1u);
+        EXPECT_EQ(fx.canvas.TextOuts()[0]->Text, std::string(2, static_cast<char>(177))) << end;
+    }
+    // 66 without "Toccata": the drawn arpeggio (arcs) with a head at its top
+    fx.canvas.Clear();
+    Mark(fx, "~{mark=66,iEnd=2,jEnd=3}");
+    Draw(fx);
+    EXPECT_GT(fx.canvas.CountOf(TCanvasOp::Arc) + fx.canvas.CountOf(TCanvasOp::LineTo), 2) << fx.canvas.Dump();
+    ASSERT_EQ(fx.canvas.CountOf(TCanvasOp::Polygon), 1);
+    EXPECT_EQ(fx.canvas.Last(TCanvasOp::Polygon)->Points[1], (TPoint{110, 90})) << "the head's tip at the top";
+}
+
+TEST(WaveMarks, ArpeggioBesideAVerticalChordStartsHigherPerNote) {
+    // 0.49 H higher for each stacked note beyond two
+    std::vector<int> tops;
+    for (int notes : {2, 3, 4}) {
+        TViewFixture fx(12, 6);
+        TCell& c = Mark(fx, "5{attr=0xB0,mark=26,iEnd=2,jEnd=3}");
+        c.CompressNotes.assign(static_cast<size_t>(notes), TCompressNote{'5', 0, 0, 0, 0, 0});
+        fx.canvas.Clear();
+        DrawArpeggioWave(&fx.view.DrawEngine, kX, kY, kX, 200.0f, c, 1.0f);
+        ASSERT_FALSE(fx.canvas.Calls().empty());
+        const TCanvasCall& arc = fx.canvas.Calls()[0];
+        ASSERT_EQ(arc.Op, TCanvasOp::Arc) << fx.canvas.Dump();
+        tops.push_back(std::min(arc.Arg(5), arc.Arg(7))); // the upper end of the first arc
+    }
+    EXPECT_NEAR(tops[0] - tops[1], 0.49f * 40.0f, 1.0f);
+    EXPECT_NEAR(tops[1] - tops[2], 0.49f * 40.0f, 1.0f);
+}
+
+TEST(WaveMarks, ZigzagAcrossAnySlope) {
+    TViewFixture fx(12, 6);
+    TDrawEngine* e = &fx.view.DrawEngine;
+    // a level line: the points step up and down by 0.1 W
+    DrawZigzagLine(e, 100.0f, 100.0f, 160.0f, 100.0f, false);
+    const auto lines = fx.canvas.OfOp(TCanvasOp::LineTo);
+    ASSERT_GT(lines.size(), 3u);
+    for (const TCanvasCall* l : lines)
+        EXPECT_EQ(std::abs(l->Points[1].y - 100), 2) << fx.canvas.Dump();
+    // four segments or fewer: no zig-zag points; with the arrow, one line from
+    // the start and the head
+    fx.canvas.Clear();
+    DrawZigzagLine(e, 100.0f, 100.0f, 113.0f, 100.0f, false);
+    EXPECT_EQ(fx.canvas.size(), 0u);
+    DrawZigzagLine(e, 100.0f, 100.0f, 113.0f, 100.0f, true);
+    ASSERT_EQ(fx.canvas.CountOf(TCanvasOp::LineTo), 1);
+    EXPECT_EQ(fx.canvas.Last(TCanvasOp::LineTo)->Points, (std::vector<TPoint>{{100, 100}, {113, 100}}));
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::Polygon), 1);
+    // a shaft of no length draws nothing
+    fx.canvas.Clear();
+    DrawZigzagLine(e, 100.0f, 100.0f, 100.0f, 100.0f, true);
+    EXPECT_EQ(fx.canvas.size(), 0u);
 }
