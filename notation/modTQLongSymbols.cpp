@@ -4,6 +4,7 @@
 #include "model/modTQPredicates.h"
 #include "notation/modTQJianpuSlur.h"
 #include "notation/modTQMarkArrows.h"
+#include "notation/modTQMarkBraces.h"
 #include "notation/modTQMarkLines.h"
 #include "notation/modTQMarkOctave.h"
 #include "notation/modTQMarkWaves.h"
@@ -13,6 +14,7 @@
 #include "platform/gui/TQGlyphMap.h"
 #include "render/modTQCvsDraw.h"
 #include "render/modTQDrawEngine.h"
+#include "render/modTQMainView.h"
 
 void DrawLongSymbol(TDrawEngine* d, float x, float y, TCell& cell, int col, int row) {
     // A hook set by a test overrides the dispatcher (render/modTQDrawHooks.h).
@@ -160,6 +162,27 @@ void DrawLongSymbol(TDrawEngine* d, float x, float y, TCell& cell, int col, int 
         if (MusicFontInstalled("Toccata"))
             DrawGlissGlyphMark(d, x, y, cell, kind == 70);
         break;
+    case 28:
+    case 42:
+        // a brace ends at or below its own row
+        if (cell.jEnd >= row)
+            DrawCurlyBraceMark(d, x, y, cell, false, kind == 42);
+        break;
+    case 29:
+    case 72:
+        DrawStartBracketMark(d, x, y, col, row, cell, kind == 29);
+        break;
+    case 30:
+        DrawSystemBracketMark(d, x, y, col, row, cell);
+        break;
+    case 71:
+    case 73:
+        if (cell.jEnd >= row && cell.jEnd <= MainView()->Rows)
+            DrawStaffBraceSeam(d, x, y, col, row, cell, kind == 71);
+        break;
+    case 95:
+        DrawSquareBracketMark(d, x, y, col, row, cell);
+        break;
     case 39:
     case 40:
     case 41:
@@ -243,9 +266,7 @@ void DrawLongSymbol(TDrawEngine* d, float x, float y, TCell& cell, int col, int 
         DrawHorizontalLineMark(d, x, y, cell, 3);
         break;
     default:
-        // 11 to 19 and 32 to 37 (the palette's chord buttons): no mark. The
-        // the braces and brackets across rows (28 to 30, 42, 71 to 73, 95) are
-        // not drawn yet.
+        // 11 to 19 and 32 to 37 (the palette's chord buttons): no mark.
         break;
     }
 }

@@ -4,3 +4,7 @@
 void DrawWestSlurSeam(TDrawEngine*, float, int, int, TCell&, int) {}
 
 void DrawWestTupletSeam(TDrawEngine*, float, int, int) {}
+
+void DrawStaffBraceSeam(TDrawEngine*, float, float, int, int, TCell&, bool) {}
+
+void DrawRepeatDotsSeam(TDrawEngine*, float, float, int, const TCell&) {}

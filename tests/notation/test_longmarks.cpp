@@ -75,7 +75,8 @@ TEST(LongSymbol, KindsWithoutAMarkAndTheGraceCheck) {
 
 TEST(LongSymbol, EndsOutsideThePageDrawNothing) {
     TViewFixture fx(12, 6);
-    const std::vector<int> kinds = {4,  5,  6,  7,  8,  9,  10, 20, 21, 22, 23, 24, 25, 26, 27, 31, 38, 39,
+    const std::vector<int> kinds = {28, 29, 30, 42, 71, 72, 73, 95,
+                                    4,  5,  6,  7,  8,  9,  10, 20, 21, 22, 23, 24, 25, 26, 27, 31, 38, 39,
                                     40, 41, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 59, 61, 62, 63,
                                     64, 65, 66, 67, 68, 69, 70, 74, 75, 76, 77, 78, 79, 80, 82, 83, 84, 85,
                                     86, 87, 88, 89, 90, 91, 92, 93, 96, 97, 98, 99};
@@ -472,4 +473,69 @@ TEST(WaveMarks, ZigzagAcrossAnySlope) {
     fx.canvas.Clear();
     DrawZigzagLine(e, 100.0f, 100.0f, 100.0f, 100.0f, true);
     EXPECT_EQ(fx.canvas.size(), 0u);
+}
+
+TEST(BraceMarks, EndRowsColumnZeroAndBars) {
+    TViewFixture fx(12, 6);
+    // an end row above the start row: nothing
+    for (int kind : {28, 29, 30, 42, 72, 95}) {
+        TCell& c = Mark(fx, "~{iEnd=6,jEnd=0}");
+        c.markType = kind;
+        fx.canvas.Clear();
+        Draw(fx);
+        EXPECT_EQ(fx.canvas.size(), 0u) << kind;
+    }
+    // the start bracket: its picture from the top to the end row's bottom, a bar with kind 29
+    for (int kind : {29, 72}) {
+        Mark(fx, "~{jEnd=3}").markType = kind;
+        fx.canvas.Clear();
+        Draw(fx);
+        ASSERT_EQ(fx.canvas.CountOf(TCanvasOp::StretchDraw), 1) << kind;
+        const TRect pic = fx.canvas.Last(TCanvasOp::StretchDraw)->RectArg();
+        EXPECT_EQ(pic.Top, 90);
+        EXPECT_EQ(pic.Bottom, 50 + 4 * 40);
+        EXPECT_EQ(pic.Left, RoundToInt(kX - 0.48f * 20.0f + 0.4f * 20.0f));
+        EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::FillRect), kind == 29 ? 1 : 0);
+    }
+    // in column 0 the brackets move left: start bracket 0.52 W, square bracket 0.6 W
+    const auto leftOf = [&](const std::string& token, int col, TCanvasOp op) {
+        TCell& c = fx.At(col, kRow) = TScoreFixture::Cell(token);
+        fx.canvas.Clear();
+        DrawLongSymbol(&fx.view.DrawEngine, kX, kY, c, col, kRow);
+        const auto calls = fx.canvas.OfOp(op);
+        return calls.empty() ? -1000 : calls[0]->RectArg().Left;
+    };
+    EXPECT_EQ(leftOf("~{mark=29,jEnd=3}", 2, TCanvasOp::StretchDraw) -
+                  leftOf("~{mark=29,jEnd=3}", 0, TCanvasOp::StretchDraw),
+              RoundToInt(0.52f * 20.0f));
+    EXPECT_EQ(leftOf("~{mark=95,jEnd=3}", 2, TCanvasOp::FillRect) - leftOf("~{mark=95,jEnd=3}", 0, TCanvasOp::FillRect),
+              12);
+    // the square bracket: an upright of trunc(H (rows + 0.99)) and two arms
+    fx.canvas.Clear();
+    Mark(fx, "~{mark=95,jEnd=3}");
+    Draw(fx);
+    const auto bars = fx.canvas.OfOp(TCanvasOp::FillRect);
+    ASSERT_EQ(bars.size(), 3u);
+    EXPECT_EQ(bars[0]->RectArg().Height(), static_cast<int>(40.0f * 2.99f));
+    EXPECT_EQ(bars[2]->RectArg().Top - bars[1]->RectArg().Top, static_cast<int>(40.0f * 2.99f));
+    // the system bracket on a clef cell: a bar line at the system's right end,
+    // not when the clef hides it or the span is one row
+    struct Case {
+        int jEnd, playDur, bars;
+    };
+    for (const Case& c : {Case{4, 0, 3}, Case{4, 1, 2}, Case{1, 0, 2}}) {
+        TCell& cell = Mark(fx, "&G{mark=30,iEnd=8}");
+        cell.jEnd = c.jEnd;
+        cell.playDur = c.playDur;
+        fx.canvas.Clear();
+        Draw(fx);
+        EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::FillRect), c.bars) << c.jEnd << "/" << c.playDur;
+    }
+    // the curly braces: four quarter arcs and two straight pieces each
+    for (int kind : {28, 42}) {
+        Mark(fx, "~{jEnd=3}").markType = kind;
+        fx.canvas.Clear();
+        Draw(fx);
+        EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::MoveTo), 6) << kind;
+    }
 }
