@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -537,5 +538,46 @@ TEST(BraceMarks, EndRowsColumnZeroAndBars) {
         fx.canvas.Clear();
         Draw(fx);
         EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::MoveTo), 6) << kind;
+    }
+}
+
+TEST(LongSymbol, EveryKindReachesItsDrawer) {
+    // With both music fonts, on a Jianpu and on a Western start cell: every
+    // kind of the table draws, except those without a mark and those handed to
+    // the Western slur, tuplet and grand-staff brace drawers.
+    TMusicFonts fonts(true, true);
+    for (bool western : {false, true}) {
+        TViewFixture fx(12, 6);
+        fx.Row(kRow, western ? "&G W:3 W:3 W:3 W:3 W:3 W:3 W:3" : "1 2 3 4 5 6 7 1");
+        const std::set<int> none = {11, 12, 13, 14, 15, 16, 17, 18, 19, 32, 33, 34, 35, 36, 37, 71, 73};
+        std::set<int> westSeams = {1, 56, 81, 86};
+        for (int kind = -1; kind <= 100; ++kind) {
+            TCell& c = fx.At(kCol, kRow);
+            c.markType = kind;
+            c.iEnd = 6;
+            c.jEnd = 3;
+            fx.canvas.Clear();
+            Draw(fx);
+            const bool expected =
+                kind >= 1 && kind <= 99 && !none.count(kind) && !(western && westSeams.count(kind));
+            EXPECT_EQ(fx.canvas.size() > 0, expected) << "kind " << kind << (western ? " western" : " jianpu");
+        }
+        TCell& c = fx.At(kCol, kRow);
+        c.markType = 54191118;
+        fx.canvas.Clear();
+        Draw(fx);
+        EXPECT_EQ(fx.canvas.size(), 0u);
+    }
+}
+
+TEST(LongSymbol, SlurToAWesternNoteGoesToTheWesternDrawer) {
+    // kind 1 on a Jianpu cell: a Jianpu slur, unless its end cell is a Western note
+    for (bool westEnd : {false, true}) {
+        TViewFixture fx(12, 6);
+        fx.Row(kRow, "1 2 3{mark=1,iEnd=5} 4 5 6");
+        if (westEnd)
+            fx.At(5, kRow) = TScoreFixture::Cell("W:3");
+        Draw(fx);
+        EXPECT_EQ(fx.canvas.size() > 0, !westEnd) << fx.canvas.Dump();
     }
 }
