@@ -31,6 +31,10 @@ void DrawLongSymbol(TDrawEngine* d, float x, float y, TCell& cell, int col, int 
     SetPenColor(d->CurColor);
     if (static_cast<uint32_t>(kind) > 99u)
         return;
+    // Slurs and curves end in the row: no end column in the page, no curve.
+    const bool curve = kind == 1 || kind == 2 || kind == 3 || kind == 55 || kind == 56 || kind == 81 || kind == 94;
+    if (curve && (cell.iEnd < 0 || cell.iEnd > MainView()->Cols))
+        return;
     switch (kind) {
     case 1: {
         const TCell* end = MarkCellAt(cell.iEnd, row);

@@ -76,7 +76,7 @@ TEST(LongSymbol, KindsWithoutAMarkAndTheGraceCheck) {
 
 TEST(LongSymbol, EndsOutsideThePageDrawNothing) {
     TViewFixture fx(12, 6);
-    const std::vector<int> kinds = {28, 29, 30, 42, 71, 72, 73, 95,
+    const std::vector<int> kinds = {1, 2, 3, 55, 56, 81, 94, 28, 29, 30, 42, 71, 72, 73, 95,
                                     4,  5,  6,  7,  8,  9,  10, 20, 21, 22, 23, 24, 25, 26, 27, 31, 38, 39,
                                     40, 41, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 59, 61, 62, 63,
                                     64, 65, 66, 67, 68, 69, 70, 74, 75, 76, 77, 78, 79, 80, 82, 83, 84, 85,
