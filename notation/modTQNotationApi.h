@@ -4,9 +4,11 @@
 // glyphs. (The play-setting tests HasNotesVolAdj and its kin are in
 // model/modTQCellHelpers.h.)
 //
-// The staff, symbol and spanning-mark drawers are reached through
-// NotationHooks() until they are written; render/modTQDrawHooks.h explains the
-// hook tables. Every drawer takes the drawing engine first and paints in its
+// The Western staff and cell drawers are reached through NotationHooks() until
+// they are written; render/modTQDrawHooks.h explains the hook tables. The
+// special symbols are drawn in notation/modTQSpecialSymbols.cpp, the spanning
+// marks in notation/modTQLongSymbols.cpp (whose hook, when a test sets it,
+// overrides the dispatcher). Every drawer takes the drawing engine first and paints in its
 // current colour on the output canvas.
 //
 // Curves: notation/modTQCurves.h (DrawSlurCrescent, DrawCrescentThrough3Points,

@@ -31,8 +31,8 @@
 // A written drawer may keep its hook member as an override: it then starts by
 // calling the hook when one is set, so the dispatcher's tests still see which
 // drawer was chosen (DrawJianpuNote, DrawJianpuNoteMarks, DrawTextSymbol,
-// DrawTextCell, DrawShrinkCell, DrawVerticalChord, DrawGraceCell and
-// DrawGongcheCell do so). Nothing in the engine changes.
+// DrawTextCell, DrawShrinkCell, DrawVerticalChord, DrawGraceCell,
+// DrawGongcheCell and DrawLongSymbol do so). Nothing in the engine changes.
 //
 // Tests set hooks to see which drawer the dispatcher chose and with what;
 // they reset the tables (ResetRenderHooks / ResetNotationHooks) afterwards.
