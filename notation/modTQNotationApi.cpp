@@ -10,28 +10,6 @@ TNotationHooks& NotationHooks() {
 
 void ResetNotationHooks() { NotationHooks() = TNotationHooks(); }
 
-// Forwarding definitions of the drawers not written yet (render/modTQDrawHooks.h).
-
-void DrawSpecialSymbol(TDrawEngine* d, float x, float y, int symbolId, int col, int row) {
-    if (auto& h = NotationHooks().DrawSpecialSymbol)
-        h(d, x, y, symbolId, col, row);
-}
-
-void DrawStackedSymbols(TDrawEngine* d, float x, float y, TCell cell, int col, int row) {
-    if (auto& h = NotationHooks().DrawStackedSymbols)
-        h(d, x, y, cell, col, row);
-}
-
-void DrawCellSymbolList(TDrawEngine* d, float x, float y, TCell cell, int col, int row) {
-    if (auto& h = NotationHooks().DrawCellSymbolList)
-        h(d, x, y, cell, col, row);
-}
-
-void DrawLongSymbol(TDrawEngine* d, float x, float y, TCell& cell, int col, int row) {
-    if (auto& h = NotationHooks().DrawLongSymbol)
-        h(d, x, y, cell, col, row);
-}
-
 void DrawDotGlyph(TDrawEngine* d, float x, float y, const TCell& cell, float factor, TColor color) {
     SetBrushStyle(bsClear);
     SetFontColor(color == -1 ? d->CurColor : color);

@@ -4,10 +4,11 @@
 // glyphs. (The play-setting tests HasNotesVolAdj and its kin are in
 // model/modTQCellHelpers.h.)
 //
-// The symbol and spanning-mark drawers are reached through NotationHooks()
-// until they are written; render/modTQDrawHooks.h explains the hook tables.
-// The Western staff drawers are written (notation/modTQDrawWest.h) and keep
-// their hooks as overrides. Every drawer takes the drawing engine first and paints in its
+// The Western staff drawers are written (notation/modTQDrawWest.h), the special
+// symbols are drawn in notation/modTQSpecialSymbols.cpp and the spanning marks
+// in notation/modTQLongSymbols.cpp; their hooks, when a test sets them,
+// override the drawer (render/modTQDrawHooks.h explains the hook tables).
+// Every drawer takes the drawing engine first and paints in its
 // current colour on the output canvas.
 //
 // Curves: notation/modTQCurves.h (DrawSlurCrescent, DrawCrescentThrough3Points,
@@ -42,9 +43,6 @@ void DrawLongSymbol(TDrawEngine* d, float x, float y, TCell& cell, int col, int 
 struct TNotationHooks {
     std::function<void(TDrawEngine*, float x, float y, int col, int row, TCell& cell)> DrawWestCellDispatch;
     std::function<void(TDrawEngine*, float x, float y, TCell& cell, int col, int row)> DrawWestStaffHeader;
-    std::function<void(TDrawEngine*, float x, float y, int symbolId, int col, int row)> DrawSpecialSymbol;
-    std::function<void(TDrawEngine*, float x, float y, const TCell& cell, int col, int row)> DrawStackedSymbols;
-    std::function<void(TDrawEngine*, float x, float y, const TCell& cell, int col, int row)> DrawCellSymbolList;
     std::function<void(TDrawEngine*, float x, float y, TCell& cell, int col, int row)> DrawLongSymbol;
 };
 TNotationHooks& NotationHooks();

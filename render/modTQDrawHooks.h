@@ -21,8 +21,10 @@
 // same name in RenderHooks() (render drawers, defined in
 // render/modTQDrawHooks.cpp) or NotationHooks() (notation drawers, defined in
 // notation/modTQNotationApi.cpp). A hook left empty draws nothing, so a cell
-// whose drawer does not exist yet is simply not drawn; DrawPageBackground
-// then reports "no background image".
+// whose drawer does not exist yet is simply not drawn. The images, page
+// background, time signatures, tempo and instrument marks (modTQDrawMsc.cpp) and
+// the special symbols (notation/modTQSpecialSymbols.cpp) are written and have
+// no hook.
 //
 // Writing a drawer: put its body in its unit's .cpp under the declared name,
 // then delete the forwarding definition here (or in notation/modTQNotationApi.*).
@@ -30,7 +32,8 @@
 // calling the hook when one is set, so the dispatcher's tests still see which
 // drawer was chosen (DrawJianpuNote, DrawJianpuNoteMarks, DrawTextSymbol,
 // DrawTextCell, DrawShrinkCell, DrawVerticalChord, DrawGraceCell,
-// DrawGongcheCell, DrawWestCellDispatch and DrawWestStaffHeader do so). Nothing in the engine changes.
+// DrawGongcheCell, DrawWestCellDispatch, DrawWestStaffHeader and DrawLongSymbol
+// do so). Nothing in the engine changes.
 //
 // Tests set hooks to see which drawer the dispatcher chose and with what;
 // they reset the tables (ResetRenderHooks / ResetNotationHooks) afterwards.
@@ -55,11 +58,6 @@ struct TRenderHooks {
     // modTQDrawMsc
     std::function<void(TDrawEngine*, float x, float y, TCell cell)> DrawTextSymbol;
     std::function<void(TDrawEngine*, float x, float y, const TCell& cell)> DrawTextCell;
-    std::function<void(TDrawEngine*, float x, float y, int col, int row)> DrawTempoMark;
-    std::function<void(TDrawEngine*, float x, float y, const TCell& cell)> DrawInsertedImage;
-    std::function<bool(TDrawEngine*)> DrawPageBackground;
-    std::function<void(TDrawEngine*, float x, float y, const TCell& cell, bool westRow)> DrawTimeSignature;
-    std::function<void(TDrawEngine*, float x, float y, const TCell& cell)> DrawInstrumentMark;
     std::function<void(TDrawEngine*, float x, float y, const TCell& cell)> DrawGongcheCell;
 };
 

@@ -1,6 +1,8 @@
 #pragma once
 // Text symbols, text cells, images, the page background, time signatures,
 // tempo marks, instrument marks and Gongche cells.
+#include <string>
+
 #include "model/modTQCell.h"
 
 class TDrawEngine;
@@ -15,3 +17,13 @@ bool DrawPageBackground(TDrawEngine* d);
 void DrawTimeSignature(TDrawEngine* d, float x, float y, const TCell& cell, bool westRow);
 void DrawInstrumentMark(TDrawEngine* d, float x, float y, const TCell& cell);
 void DrawGongcheCell(TDrawEngine* d, float x, float y, const TCell& cell);
+
+// The picture file an image cell names: the stored path (either separator),
+// else a file of its base name in the saved-image folder, the score's folder or
+// the program folder. "" when there is none.
+std::string FindPictureFile(const std::string& stored);
+// Instrument picture (0..8) of an instrument number 0..128; -1 for others.
+int InstrumentImageIndex(int instrument);
+// The note a tempo cell draws: note kind 1, 2, 4 (anything else 2) as a half,
+// quarter or eighth note with its stem up; shift is 0.4 for the eighth, else 0.
+TCell TempoNoteCell(const TCell& tempo, float& shift);

@@ -49,6 +49,7 @@ public:
 
     // Controls the drawers read; the window keeps them up to date.
     bool mitShowOwnerCellChecked = false;   // menu "Show Owner Cell"
+    bool CrescendoMode = false;             // menu "Hide" > "Crescendo": no hairpins
     bool mitFixedKeyChecked = false;        // menu "Fixed-doh"
     bool mitMiddleLineinRedChecked = false; // menu "Color staff"
     int btnLayerImageIndex = 60;            // 60 while layer 0 is shown, 61 for layer 1

@@ -91,17 +91,5 @@ inline void BuildWestPage(TViewFixture& fx) {
         fx.At(c, 12).option |= 0x8000u;
 }
 
-// Until the spanning-mark drawing is wired, the page's Western slur, tie and
-// tuplet marks go straight to their drawers (kinds 1 and 81: curves, 86: the
-// tuplet bracket).
-inline void RouteWestCurveMarks() {
-    NotationHooks().DrawLongSymbol = [](TDrawEngine* d, float x, float, TCell& cell, int col, int row) {
-        if (cell.markType == 1 || cell.markType == 81)
-            DrawWestSlurMark(d, x, col, row, cell, cell.markType == 1);
-        else if (cell.markType == 86)
-            DrawWestTupletMark(d, x, col, row, false);
-    };
-}
-
 // Sets the zoom and sizes the paint box to the page.
 inline void SetWestZoom(TViewFixture& fx, double zoom) { FitPaintBox(fx.view, kWestCols, kWestRows, zoom); }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 namespace {
 
 // Every hook of both tables, recording "name col,row x,y" (x, y rounded).
+// Drawers without a hook are seen by what they put on the canvas.
 struct THookLog {
     std::vector<std::string> calls;
     void Add(const std::string& name, int col, int row, float x, float y) {
@@ -37,26 +39,11 @@ struct THookLog {
         r.DrawGraceCell = [this](TDrawEngine*, float x, float y, int c, int rw) { Add("grace", c, rw, x, y); };
         r.DrawTextSymbol = [this](TDrawEngine*, float x, float y, TCell) { Add("textsym", -1, -1, x, y); };
         r.DrawTextCell = [this](TDrawEngine*, float x, float y, const TCell&) { Add("text", -1, -1, x, y); };
-        r.DrawTempoMark = [this](TDrawEngine*, float x, float y, int c, int rw) { Add("tempo", c, rw, x, y); };
-        r.DrawInsertedImage = [this](TDrawEngine*, float x, float y, const TCell&) { Add("image", -1, -1, x, y); };
-        r.DrawTimeSignature = [this](TDrawEngine*, float x, float y, const TCell&, bool west) {
-            Add(west ? "timesig-west" : "timesig", -1, -1, x, y);
-        };
-        r.DrawInstrumentMark = [this](TDrawEngine*, float x, float y, const TCell&) { Add("instrument", -1, -1, x, y); };
         r.DrawGongcheCell = [this](TDrawEngine*, float x, float y, const TCell&) { Add("gongche", -1, -1, x, y); };
         auto& n = NotationHooks();
         n.DrawWestCellDispatch = [this](TDrawEngine*, float x, float y, int c, int rw, TCell&) { Add("west", c, rw, x, y); };
         n.DrawWestStaffHeader = [this](TDrawEngine*, float x, float y, TCell&, int c, int rw) {
             Add("header", c, rw, x, y);
-        };
-        n.DrawSpecialSymbol = [this](TDrawEngine*, float x, float y, int id, int c, int rw) {
-            Add("special" + std::to_string(id), c, rw, x, y);
-        };
-        n.DrawStackedSymbols = [this](TDrawEngine*, float x, float y, const TCell&, int c, int rw) {
-            Add("stacked", c, rw, x, y);
-        };
-        n.DrawCellSymbolList = [this](TDrawEngine*, float x, float y, const TCell&, int c, int rw) {
-            Add("symlist", c, rw, x, y);
         };
         n.DrawLongSymbol = [this](TDrawEngine*, float x, float y, TCell&, int c, int rw) { Add("long", c, rw, x, y); };
     }
@@ -66,9 +53,28 @@ struct THookLog {
 
 TEST(CellLoop, DispatchesEachKindToItsDrawer) {
     // x unit 20, y unit 40; cell (c, r) has its origin at (60 + 20c, 50 + 40r).
+    using TCanvasCheck = std::function<void(const TRecordingCanvas&)>;
+    // The first call of a kind at these points.
+    const auto pointsOf = [](TCanvasOp op, std::vector<TPoint> points) -> TCanvasCheck {
+        return [op, points](const TRecordingCanvas& rc) {
+            const auto calls = rc.OfOp(op);
+            ASSERT_FALSE(calls.empty()) << rc.Dump();
+            EXPECT_EQ(calls[0]->Points, points) << rc.Dump();
+        };
+    };
+    const auto textAt = [](std::string text, int x, int y) -> TCanvasCheck {
+        return [text, x, y](const TRecordingCanvas& rc) {
+            const TCanvasCall* t = rc.FindText(text);
+            ASSERT_NE(t, nullptr) << rc.Dump();
+            EXPECT_EQ(t->Arg(0), x) << text;
+            EXPECT_EQ(t->Arg(1), y) << text;
+        };
+    };
     struct Case {
         std::string token;
         std::vector<std::string> calls; // for the cell at column 2 of row 1
+        TCanvasCheck drawn = nullptr;   // what a drawer without a hook drew
+        std::function<void(TCell&)> setup = nullptr;
     };
     const std::vector<Case> cases = {
         {"5", {"note 2,1 100,90"}},
@@ -80,19 +86,30 @@ TEST(CellLoop, DispatchesEachKindToItsDrawer) {
         {"5{mark=35}", {"long 2,1 100,90"}},  // no note, only its spanning mark
         {"5{mark=7}", {"note 2,1 100,90", "long 2,1 100,90"}},
         {"\"abc\"", {"text -1,-1 100,90"}},
-        {"~{type=4}", {"tempo 2,1 100,90"}},
-        {"~{type=7}", {"image -1,-1 100,90"}},
-        {"T:3/4", {"timesig -1,-1 100,90"}},
+        // tempo: "= 120" 1.1 x unit right of the cell, 0.15 y unit down
+        {"~{type=4,note=2,fc=120}", {}, textAt("= 120", 122, 96)},
+        // image: a picture that is nowhere to be found says so on screen
+        {"~{type=7}", {}, textAt("Image File Missing:", 110, 102), [](TCell& c) { c.Text = "nowhere/x.png"; }},
+        // Jianpu time signature: the fraction line at 0.52 y unit, one column long
+        {"T:3/4", {}, pointsOf(TCanvasOp::LineTo, {{100, 111}, {120, 111}})},
         {"~{type=10,note=49}", {"gongche -1,-1 100,90"}},
         {"~{type=11}", {"textsym -1,-1 100,90"}},
-        {"~{type=12}", {"instrument -1,-1 100,90"}},
+        // instrument 32: its picture in the cell, one pixel in from the corner
+        {"~{type=12,up=32}", {},
+         [](const TRecordingCanvas& rc) {
+             ASSERT_EQ(rc.CountOf(TCanvasOp::StretchDraw), 1) << rc.Dump();
+             EXPECT_EQ(rc.Last(TCanvasOp::StretchDraw)->RectArg(), (TRect{101, 91, 120, 130}));
+         }},
         {"~{type=2}", {}},
         {"~{type=5}", {}},
         {"~{type=6}", {}},
-        {"S:5", {"stacked 2,1 100,90"}},
-        {"S:5{attr=0xA0}", {"symlist 2,1 100,90"}},
+        // symbol 5, the right hook, at the symbol point
+        {"S:5", {}, pointsOf(TCanvasOp::Polyline, {{102, 126}, {118, 126}, {111, 119}})},
+        // list form: the first group 0.2 x unit left, at 0.7 size
+        {"S:5{attr=0xA0}", {}, pointsOf(TCanvasOp::Polyline, {{100, 126}, {112, 126}, {107, 121}}),
+         [](TCell& c) { c.CompressNotes = {TCompressNote{5, 0, 0, 32, 32, 0}}; }},
         // a percussion syllable: the symbol 2 pixels up, its marks from 4 pixels down
-        {"S:10003", {"special10003 2,1 100,88", "marks 2,1 100,94"}},
+        {"S:10003", {"marks 2,1 100,94"}, textAt("台", 102, 106)},
         // Western cells go to the staff drawer at (x + 0.2 x unit, y + 0.7 y unit),
         // vertical offsets in eighths of the y unit
         {"W:3", {"west 2,1 104,118"}},
@@ -103,19 +120,28 @@ TEST(CellLoop, DispatchesEachKindToItsDrawer) {
         THookLog log;
         log.InstallAll();
         fx.At(2, 1) = TScoreFixture::Cell(c.token);
+        if (c.setup)
+            c.setup(fx.At(2, 1));
         fx.view.DrawEngine.DrawCells(0, 0, fx.view.Cols, fx.view.Rows);
         EXPECT_EQ(log.calls, c.calls) << c.token;
+        if (c.drawn) {
+            SCOPED_TRACE(c.token);
+            c.drawn(fx.canvas);
+        }
     }
 }
 
 TEST(CellLoop, BackgroundImageCellIsNotDrawnAsAnImage) {
     TViewFixture fx;
-    THookLog log;
-    log.InstallAll();
     fx.At(0, 0) = TScoreFixture::Cell("~{type=7,note=200119}");
     fx.At(1, 0) = TScoreFixture::Cell("~{type=7,note=200119}");
+    fx.At(0, 0).Text = fx.At(1, 0).Text = "nowhere/x.png";
     fx.view.DrawEngine.DrawCells(0, 0, fx.view.Cols, fx.view.Rows);
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"image -1,-1 80,50"}));
+    // only the cell at column 1 is an image (a missing one, at 0.5 x unit, 0.3 y unit)
+    const auto missing = fx.canvas.TextOuts();
+    ASSERT_EQ(fx.canvas.texts(), (std::vector<std::string>{"Image File Missing:", "nowhere/x.png"}));
+    EXPECT_EQ(missing[0]->Arg(0), 90);
+    EXPECT_EQ(missing[0]->Arg(1), 62);
 }
 
 TEST(CellLoop, StaffHeadAndReducedRun) {

@@ -262,32 +262,33 @@ TEST(DrawPage, SliceLabelAndFooter) {
 }
 
 TEST(DrawPage, FailedBitmapDrawFallsBackAndRemembersTheZoom) {
-    // A failure while composing in the work bitmap: the page is drawn again
-    // straight onto the paint box, and pages at that zoom or above go there
-    // directly from then on.
+    // A failure while composing in the work bitmap (a page too large for it):
+    // the page is drawn again straight onto the paint box, and pages at that
+    // zoom or above go there directly from then on.
     TViewFixture fx(6, 3);
-    int attempts = 0;
-    RenderHooks().DrawPageBackground = [&](TDrawEngine*) -> bool {
-        ++attempts;
-        if (MainView()->OutCanvas != &fx.canvas)
-            throw std::runtime_error("no memory for the work bitmap");
-        return false;
-    };
+    const int width = fx.view.PaintBoxWidth, height = fx.view.PaintBoxHeight;
+    // a row of pixels longer than an image can hold: refused before any memory is taken
+    fx.view.PaintBoxWidth = 1 << 30;
+    fx.view.PaintBoxHeight = 100;
     fx.view.Zoom = 2.0;
     fx.view.RedrawPage();
-    EXPECT_EQ(attempts, 2);
     EXPECT_EQ(fx.view.RedrawFailZoom, 2);
     EXPECT_EQ(fx.view.OutCanvas, &fx.canvas);
     EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::Draw), 0);
-    EXPECT_GT(fx.canvas.CountOf(TCanvasOp::FillRect), 0);
+    // the page background filled once, on the paint box
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::FillRect), 1);
+    EXPECT_EQ(fx.canvas.OfOp(TCanvasOp::FillRect)[0]->RectArg(), (TRect{0, 0, 1 << 30, 100}));
 
-    attempts = 0;
+    // a page the bitmap could hold: no second try through it at this zoom or above
+    fx.view.PaintBoxWidth = width;
+    fx.view.PaintBoxHeight = height;
+    fx.canvas.Clear();
     fx.view.Zoom = 3.0;
     fx.view.RedrawPage();
-    EXPECT_EQ(attempts, 1) << "no second try through the bitmap";
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::Draw), 0) << "no second try through the bitmap";
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::FillRect), 1);
     fx.view.Zoom = 1.0;
     fx.canvas.Clear();
-    RenderHooks().DrawPageBackground = nullptr;
     fx.view.RedrawPage();
     EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::Draw), 1) << "a smaller zoom tries the bitmap again";
 }

@@ -22,7 +22,6 @@ TEST(WestPage, DrawsOnAnImage) {
             TMusicFonts fonts(font, font);
             TViewFixture fx(kWestCols, kWestRows);
             BuildWestPage(fx);
-            RouteWestCurveMarks();
             SetWestZoom(fx, zoom);
             fx.view.mitMiddleLineinRedChecked = zoom > 1.0;
             TPageImage page(fx.view);
@@ -96,7 +95,6 @@ TEST(WestPage, CurvesHintsAndCrossStaffBeam) {
         TViewFixture fx(kWestCols, kWestRows);
         BuildWestPage(fx);
         if (curves)
-            RouteWestCurveMarks();
         SetWestZoom(fx, 1.0);
         TPageImage page(fx.view);
         return page.image.copy();
