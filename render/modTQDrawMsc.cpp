@@ -255,6 +255,16 @@ void DrawTempoMark(TDrawEngine* d, float x, float y, int col, int row) {
     if (cell.color != -1)
         d->CurColor = cell.color;
     DrawWesternNote(d, x + 0.1f * v, y + 0.8f * u, col, row, note, note);
+    // The note drawer records where it drew in the grid cell at (col, row);
+    // a tempo mark keeps what it stores.
+    if (CurLayer >= 0 && CurLayer <= 1) {
+        auto& pages = MainView()->PageSets[static_cast<size_t>(CurLayer)];
+        const int page = MainView()->CurPage;
+        if (page >= 0 && page < static_cast<int>(pages.size()) && row >= 0 &&
+            row < static_cast<int>(pages[static_cast<size_t>(page)].size()) && col >= 0 &&
+            col < static_cast<int>(pages[static_cast<size_t>(page)][static_cast<size_t>(row)].size()))
+            pages[static_cast<size_t>(page)][static_cast<size_t>(row)][static_cast<size_t>(col)] = cell;
+    }
 
     TCanvas* c = TargetCanvas(nullptr);
     const TFont saved = c->Font;
