@@ -1,5 +1,6 @@
 #include "model/modTQBinFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -28,6 +29,10 @@ constexpr int kMaxGridCols = 1000;
 constexpr int kMaxGridRows = 1000;
 constexpr std::size_t kMaxCellsPerPage = 200000;
 constexpr std::size_t kMaxScoreBytes = std::size_t(1) << 30;
+// What the pages of one opened score may take grows with the file: a few hundred
+// bytes may not make the reader hold a gigabyte of empty cells.
+constexpr std::size_t kMinPageBudgetBytes = std::size_t(64) << 20;
+constexpr std::size_t kPageBudgetPerFileByte = 1000;
 
 constexpr std::size_t kHeaderBytesAfterCount = 146; // header bytes after the page count
 constexpr std::size_t kMinPageRecordBytes = 8;
@@ -185,13 +190,13 @@ void WriteEmbeddedImages(const std::vector<TImageEntry>& images, const std::stri
     }
 }
 
+} // namespace
+
 std::string SavedImageFolderOf(const TMainScore& main) {
     if (!main.SavedImageFolder.empty())
         return main.SavedImageFolder;
     return TQUserFolder() + "_SavedImage/";
 }
-
-} // namespace
 
 TCurrentScore::TCurrentScore(TMainScore* score) : saved_(frmMainTQ), savedLayer_(CurLayer) {
     frmMainTQ = score;
@@ -209,13 +214,22 @@ void PrepareFreshScore(const TMainScore& main, TMainScore& fresh) {
     CopyHeader(main, fresh);
 }
 
-bool MorePagesAllowed(const TMainScore& fresh, std::size_t pages) {
-    const std::size_t cellsPerPage = std::size_t(fresh.Cols + 1) * std::size_t(fresh.Rows + 1);
-    const std::size_t have = fresh.PageSets[0].size() + fresh.PageSets[1].size();
-    return cellsPerPage * sizeof(TCell) * (have + pages) <= kMaxScoreBytes;
+std::size_t PageBudgetBytes(std::size_t fileBytes) {
+    const std::size_t byFile = fileBytes > kMaxScoreBytes / kPageBudgetPerFileByte
+                                   ? kMaxScoreBytes
+                                   : fileBytes * kPageBudgetPerFileByte;
+    return std::min(kMaxScoreBytes, std::max(kMinPageBudgetBytes, byFile));
 }
 
-bool MakeFreshPages(TMainScore& fresh, std::size_t pages) {
+bool MorePagesAllowed(const TMainScore& fresh, std::size_t pages, std::size_t fileBytes) {
+    const std::size_t cellsPerPage = std::size_t(fresh.Cols + 1) * std::size_t(fresh.Rows + 1);
+    const std::size_t have = fresh.PageSets[0].size() + fresh.PageSets[1].size();
+    if (pages > kMaxScoreBytes) // keeps the product below from overflowing
+        return false;
+    return cellsPerPage * sizeof(TCell) * (have + pages) <= PageBudgetBytes(fileBytes);
+}
+
+bool MakeFreshPages(TMainScore& fresh, std::size_t pages, std::size_t fileBytes) {
     // Values that give no sensible page are refused before any page is made.
     if (!std::isfinite(fresh.PaperWidth) || !std::isfinite(fresh.PaperHeight) || fresh.PaperWidth <= 0.0f ||
         fresh.PaperHeight <= 0.0f || fresh.PaperWidth > 1000.0f || fresh.PaperHeight > 1000.0f ||
@@ -231,7 +245,7 @@ bool MakeFreshPages(TMainScore& fresh, std::size_t pages) {
         return false;
     fresh.PageSets[0].clear();
     fresh.PageSets[1].clear();
-    if (!MorePagesAllowed(fresh, pages))
+    if (!MorePagesAllowed(fresh, pages, fileBytes))
         return false;
     if (!fresh.AllocatePage(0, 0, true, 0, 0))
         return false;
@@ -633,6 +647,10 @@ bool ReadPageRecord(TBinReader& in, TPage& page, int cols, int rows, int version
 
 void CollectEmbeddedImage(const std::string& path, const std::string& scoreFolder) {
     std::string actual = ResolveStoredPath(path, scoreFolder);
+    // A picture that came embedded in an opened score was written to the
+    // saved-image folder, not beside the score: take it from there.
+    if (actual.empty() && frmMainTQ)
+        actual = ResolveStoredPath(ExtractFileName(path), SavedImageFolderOf(*frmMainTQ));
     if (actual.empty())
         return;
     std::int64_t len = FileLength(actual);
@@ -700,6 +718,18 @@ bool SaveBinaryScore(const std::string& fileName, TMainScore* main, bool dropTra
     }
     const std::string folder = ExtractFilePath(fileName);
 
+    int n1 = 0;
+    const bool hasLayer1 = PageHasLayer(*main, 1, 0);
+    if (hasLayer1) {
+        n1 = int(main->PageSets[1].size());
+        if (dropTrailingEmptyPages)
+            while (n1 >= 1 && !PageHasStoredCells(*main, 1, n1 - 1))
+                --n1;
+    }
+    // Readers take layer 1 only when it has at most one page more than layer
+    // 0: layer 0 gets empty pages to keep every layer-1 page readable.
+    n0 = std::max(n0, n1 - 1);
+
     TBinWriter out;
     out.U32(kScoreFileTag);
     out.I32(kScoreFileVersion);
@@ -730,17 +760,9 @@ bool SaveBinaryScore(const std::string& fileName, TMainScore* main, bool dropTra
     for (int p = 0; p < n0; ++p)
         WritePageRecord(out, *main, 0, p, folder);
 
-    int n1 = 0;
-    const bool hasLayer1 = PageHasLayer(*main, 1, 0);
-    if (hasLayer1) {
-        CurLayer = 1;
-        n1 = int(main->PageSets[1].size());
-        if (dropTrailingEmptyPages)
-            while (n1 >= 1 && !PageHasStoredCells(*main, 1, n1 - 1))
-                --n1;
-    }
     out.I32(n1);
     if (hasLayer1 && n1 != 0) {
+        CurLayer = 1;
         for (int i = 0; i < 5; ++i)
             out.I32(kFillerWord);
         for (int p = 0; p < n1; ++p)
@@ -751,10 +773,16 @@ bool SaveBinaryScore(const std::string& fileName, TMainScore* main, bool dropTra
         WriteImageBlock(out);
 
     // A read-only file is not replaced, although the folder would allow it.
-    if (IsFileReadOnly(fileName) || !WriteFileAtomic(fileName, out.data)) {
+    // Whole-score undo snapshots (no pages dropped) go to the private
+    // temporary folder, which does not outlive the process: no sync.
+    if (IsFileReadOnly(fileName) || !WriteFileAtomic(fileName, out.data, dropTrailingEmptyPages)) {
         MessageOkById(1043, NameLine(fileName), mkError);
         return false;
     }
+    // Temporaries of earlier saves of this score that were killed before
+    // their rename are of no use to anyone.
+    if (dropTrailingEmptyPages)
+        RemoveLeftoverTemporaries(fileName);
     BinScoreFile.Main = main;
     BinScoreFile.StoredPage = main->CurPage;
     if (userSaveOfCurrentScore)
@@ -833,7 +861,7 @@ bool LoadBinaryScoreBytes(std::string_view bytes, const std::string& fileName, T
     fresh.HintSize = (std::isnan(hintSize) || hintSize <= 0.0f) ? 0.6f : hintSize;
 
     const int pagesToRead = quiet ? 1 : pageCount;
-    if (!MakeFreshPages(fresh, std::size_t(pagesToRead)))
+    if (!MakeFreshPages(fresh, std::size_t(pagesToRead), bytes.size()))
         return formatError();
     const TPage blank = fresh.PageSets[0][0];
     const std::string folder = ExtractFilePath(fileName);
@@ -847,7 +875,7 @@ bool LoadBinaryScoreBytes(std::string_view bytes, const std::string& fileName, T
         if (in.I32(n1) && n1 >= 1 && n1 <= pageCount + 1) {
             if (!in.Skip(20))
                 return formatError();
-            if (std::size_t(n1) > in.Remaining() / kMinPageRecordBytes || !MorePagesAllowed(fresh, std::size_t(n1)))
+            if (std::size_t(n1) > in.Remaining() / kMinPageRecordBytes || !MorePagesAllowed(fresh, std::size_t(n1), bytes.size()))
                 return formatError();
             CurLayer = 1;
             fresh.PageSets[1].assign(std::size_t(n1), blank);
@@ -856,8 +884,9 @@ bool LoadBinaryScoreBytes(std::string_view bytes, const std::string& fileName, T
                     return formatError();
             CurLayer = 0;
         }
-        if (!ReadImageBlock(in, images))
-            return formatError();
+        // A damaged image block costs only its pictures: the entries read
+        // whole before the damage are kept, the score is loaded.
+        ReadImageBlock(in, images);
     }
 
     // The whole file was read: write the pictures out and take the score over.
@@ -865,14 +894,16 @@ bool LoadBinaryScoreBytes(std::string_view bytes, const std::string& fileName, T
     TakeOverScore(fresh, *main);
     current.KeepLayer(0);
     BinScoreFile.Main = main;
-    BinScoreFile.StoredPage = storedPage;
+    BinScoreFile.StoredPage = std::clamp(storedPage, 0, pagesToRead - 1);
     return true;
 }
 
 // ---------------------------------------------------------------- undo pages
 
 bool SaveUndoPage(const std::string& fileName, TMainScore* main, int page) {
-    if (!main || page < 0 || page >= int(main->PageSets[CurLayer == 1 ? 1 : 0].size()))
+    // A snapshot holds the page of layer 0 and, when layer 1 has it, that one
+    // too, whichever layer is current.
+    if (!main || page < 0 || page >= int(main->PageSets[0].size()))
         return false;
     TCurrentScore current(main);
     TBinWriter out;
@@ -888,7 +919,7 @@ bool SaveUndoPage(const std::string& fileName, TMainScore* main, int page) {
     if (PageHasLayer(*main, 1, page))
         WritePageRecord(out, *main, 1, page, folder);
     EmbeddedImages.clear(); // snapshots carry no pictures
-    return WriteFileAtomic(fileName, out.data);
+    return WriteFileAtomic(fileName, out.data, false); // lives in the private temporary folder
 }
 
 bool ReadUndoPage(const std::string& fileName, TMainScore* main, TUndoPageData& data) {

@@ -148,8 +148,6 @@ bool ReadCellRecord(TBinReader& in, TCell& cell, int version, const std::string&
 // True when a cell with these contents must be written to files.
 bool IsCellStored(const TCell& cell);
 
-// Adds a picture to EmbeddedImages (once, when it exists and is small enough);
-// a stored Windows path is looked up by its base name in the score's folder.
 // --- shared by the score readers ---
 
 // Makes a score current (frmMainTQ) while a file is read or written and puts the
@@ -172,15 +170,22 @@ private:
 void PrepareFreshScore(const TMainScore& main, TMainScore& fresh);
 // Checks the header geometry just read (paper, margins, cell width), computes the
 // grid and makes `pages` blank pages of layer 0 and none of layer 1; false when
-// the values give no grid or the pages would take unreasonable memory.
-bool MakeFreshPages(TMainScore& fresh, std::size_t pages);
-// True when `pages` more pages of the score's grid stay within the memory allowed
-// for one score (pages already made counted).
-bool MorePagesAllowed(const TMainScore& fresh, std::size_t pages);
+// the values give no grid or the pages would take more memory than a file of
+// fileBytes bytes may ask for.
+bool MakeFreshPages(TMainScore& fresh, std::size_t pages, std::size_t fileBytes);
+// True when `pages` more pages of the score's grid stay within the memory a file
+// of fileBytes bytes may make a reader hold (pages already made counted): the
+// larger of 64 MB and 1000 bytes per byte of the file, at most 1 GB.
+bool MorePagesAllowed(const TMainScore& fresh, std::size_t pages, std::size_t fileBytes);
 // Hands header, grid and pages of a completely read score to main.
 void TakeOverScore(TMainScore& fresh, TMainScore& main);
 
+// Adds a picture to EmbeddedImages (once, when it exists and is small enough).
+// A stored path is looked up by its base name in the score's folder and then in
+// the saved-image folder of the current score, where opened scores put theirs.
 void CollectEmbeddedImage(const std::string& path, const std::string& scoreFolder = "");
+// Where the pictures embedded in opened scores are written.
+std::string SavedImageFolderOf(const TMainScore& main);
 bool IsImageListed(const std::string& path);
 // Writes the image block of EmbeddedImages (the size actually copied) and empties the list.
 void WriteImageBlock(TBinWriter& out);

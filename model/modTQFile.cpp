@@ -38,6 +38,8 @@ public:
             line.pop_back();
         return true;
     }
+    // The next whitespace-separated word (the keywords PageStart, cell, PageEnd).
+    bool Word(std::string& word) { return ReadWord(f_, word, 99) != -1 || !word.empty(); }
     int Int() { return ReadInt(f_); }
     int Int(int& status) { return ReadInt(f_, &status); }
     double Float() { return ReadFloat(f_); }
@@ -234,15 +236,15 @@ bool TTextScoreReader::Cell(TCell& cell, int version) {
 }
 
 bool TTextScoreReader::Page(TPage& page, int cols, int rows, int version) {
-    std::string line;
-    if (!Line(line) || line != "PageStart")
+    std::string word;
+    if (!Word(word) || word != "PageStart")
         return false;
     for (;;) {
-        if (!Line(line))
+        if (!Word(word))
             return false;
-        if (line == "PageEnd")
+        if (word == "PageEnd")
             return true;
-        if (line != "cell")
+        if (word != "cell")
             return false;
         int col = Int();
         int row = Int();
@@ -326,7 +328,7 @@ bool LoadTextScoreStream(FILE* f, const std::string& fileName, TMainScore* main,
         in.Line(line);
 
     const int pagesToRead = quiet ? 1 : pageCount;
-    if (!MakeFreshPages(fresh, std::size_t(pagesToRead)))
+    if (!MakeFreshPages(fresh, std::size_t(pagesToRead), std::size_t(size)))
         return fail(1045);
     const TPage blank = fresh.PageSets[0][0];
     for (int p = 0; p < pagesToRead; ++p)
@@ -339,7 +341,7 @@ bool LoadTextScoreStream(FILE* f, const std::string& fileName, TMainScore* main,
         if (status != -1 && n1 >= 1 && n1 <= pageCount + 1) {
             for (int i = 0; i < 5; ++i)
                 in.Int();
-            if (long(n1) > in.Remaining() / kMinPageBytes || !MorePagesAllowed(fresh, std::size_t(n1)))
+            if (long(n1) > in.Remaining() / kMinPageBytes || !MorePagesAllowed(fresh, std::size_t(n1), std::size_t(size)))
                 return fail(1045);
             CurLayer = 1;
             fresh.PageSets[1].assign(std::size_t(n1), blank);

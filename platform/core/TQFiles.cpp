@@ -1,5 +1,7 @@
 #include "platform/core/TQFiles.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -333,7 +335,8 @@ std::string ResolveStoredPath(const std::string& stored, const std::string& fold
 
 // --- safe replacement of a file ---
 
-TAtomicFileWriter::TAtomicFileWriter(std::string target) : target_(std::move(target)) {}
+TAtomicFileWriter::TAtomicFileWriter(std::string target, bool durable)
+    : target_(std::move(target)), durable_(durable) {}
 
 TAtomicFileWriter::~TAtomicFileWriter() {
     Abort();
@@ -386,7 +389,7 @@ bool TAtomicFileWriter::Commit() {
     bool ok = !failed_;
     if (std::fflush(stream_) != 0 || std::ferror(stream_))
         ok = false;
-    if (ok && ::fsync(fileno(stream_)) != 0)
+    if (ok && durable_ && ::fsync(fileno(stream_)) != 0)
         ok = false;
     if (std::fclose(stream_) != 0)
         ok = false;
@@ -399,6 +402,8 @@ bool TAtomicFileWriter::Commit() {
         return false;
     }
     temp_.clear();
+    if (!durable_)
+        return true;
     // make the rename itself durable
     std::string dir = ExtractFilePath(target_);
     int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -420,8 +425,38 @@ void TAtomicFileWriter::Abort() {
     }
 }
 
-bool WriteFileAtomic(const std::string& target, std::string_view data) {
-    TAtomicFileWriter writer(target);
+int RemoveLeftoverTemporaries(const std::string& target) {
+    std::error_code ec;
+    std::string real = target;
+    if (fs::is_symlink(target, ec)) {
+        fs::path p = fs::weakly_canonical(target, ec);
+        if (!ec)
+            real = p.string();
+    }
+    const std::string prefix = "." + ExtractFileName(real) + ".";
+    const std::string dir = ExtractFilePath(real);
+    fs::directory_iterator it(dir.empty() ? "." : dir, ec), end;
+    if (ec)
+        return 0;
+    int count = 0;
+    for (; it != end; it.increment(ec)) {
+        if (ec)
+            break;
+        const std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        if (!std::all_of(name.begin() + std::ptrdiff_t(prefix.size()), name.end(),
+                         [](unsigned char c) { return std::isalnum(c) != 0; }))
+            continue;
+        std::error_code e2;
+        if (it->is_regular_file(e2) && !it->is_symlink(e2) && fs::remove(it->path(), e2))
+            ++count;
+    }
+    return count;
+}
+
+bool WriteFileAtomic(const std::string& target, std::string_view data, bool durable) {
+    TAtomicFileWriter writer(target, durable);
     return writer.Open() && writer.Write(data) && writer.Commit();
 }
 
