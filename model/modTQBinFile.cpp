@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 #include "model/modTQCellAccess.h"
@@ -132,7 +136,7 @@ void CopyHeader(const TMainScore& from, TMainScore& to) {
 
 struct TImageEntry {
     std::string name; // base name, "" when the entry is skipped
-    std::string_view bytes;
+    std::string bytes;
 };
 
 // Reads the image block when one of the next five words is its tag. False
@@ -157,8 +161,10 @@ bool ReadImageBlock(TBinReader& in, std::vector<TImageEntry>& images) {
             std::size_t(size) > in.Remaining())
             return false;
         TImageEntry e;
-        if (!in.Bytes(std::size_t(size), e.bytes))
+        std::string_view bytes;
+        if (!in.Bytes(std::size_t(size), bytes))
             return false;
+        e.bytes.assign(bytes);
         if (field.find('\0') != std::string_view::npos) {
             std::string name = ExtractFileName(TextToZero(field));
             if (IsValidImageBaseName(name))
@@ -265,6 +271,14 @@ void TakeOverScore(TMainScore& fresh, TMainScore& main) {
 
 // ---------------------------------------------------------------- low level
 
+bool TBinWriter::Flush() {
+    if (!sink)
+        return true;
+    const bool ok = sink->Write(data);
+    data.clear();
+    return ok;
+}
+
 void TBinWriter::U32(uint32_t v) {
     char b[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char((v >> 24) & 0xFF)};
     data.append(b, 4);
@@ -288,8 +302,36 @@ void TBinWriter::CountedText(std::string_view text) {
     data.append(2, '\0');
 }
 
+bool TBinReader::Refill(std::size_t n) {
+    if (fd_ < 0 || Remaining() < n)
+        return false;
+    // Keep the bytes not read yet, then fill the window from the file.
+    const std::size_t keep = data_.size() - pos_;
+    const std::size_t want = std::max<std::size_t>(std::size_t(1) << 20, n);
+    if (buffer_.size() < want)
+        buffer_.resize(want);
+    if (keep > 0)
+        std::memmove(buffer_.data(), data_.data() + pos_, keep);
+    start_ += pos_;
+    pos_ = 0;
+    std::size_t have = keep;
+    const std::size_t limit = std::min(buffer_.size(), total_ - start_);
+    while (have < limit) {
+        const ssize_t got = ::read(fd_, buffer_.data() + have, limit - have);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        have += std::size_t(got);
+    }
+    data_ = std::string_view(buffer_.data(), have);
+    if (have < limit)
+        total_ = start_ + have; // the file was cut while it was read
+    return have >= n;
+}
+
 bool TBinReader::U8(uint8_t& v) {
-    if (Remaining() < 1)
+    if (!Have(1))
         return false;
     v = uint8_t(data_[pos_++]);
     return true;
@@ -304,7 +346,7 @@ bool TBinReader::S8(int8_t& v) {
 }
 
 bool TBinReader::U32(uint32_t& v) {
-    if (Remaining() < 4)
+    if (!Have(4))
         return false;
     const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
     v = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
@@ -331,12 +373,18 @@ bool TBinReader::F32(float& v) {
 bool TBinReader::Skip(std::size_t n) {
     if (Remaining() < n)
         return false;
+    while (data_.size() - pos_ < n) {
+        n -= data_.size() - pos_;
+        pos_ = data_.size();
+        if (!Have(std::min<std::size_t>(n, std::size_t(1) << 20)))
+            return false;
+    }
     pos_ += n;
     return true;
 }
 
 bool TBinReader::Bytes(std::size_t n, std::string_view& out) {
-    if (Remaining() < n)
+    if (!Have(n))
         return false;
     out = data_.substr(pos_, n);
     pos_ += n;
@@ -612,8 +660,10 @@ void WritePageRecord(TBinWriter& out, const TMainScore& main, int layer, int pag
     if (layer >= 0 && layer <= 1 && page >= 0 && page < int(main.PageSets[layer].size())) {
         const TPage& p = main.PageSets[layer][page];
         for (int r = 0; r < main.Rows && r < int(p.size()); ++r)
-            for (int c = 0; c < main.Cols && c < int(p[r].size()); ++c)
+            for (int c = 0; c < main.Cols && c < int(p[r].size()); ++c) {
                 WriteCellRecord(out, p[r][c], c, r, scoreFolder);
+                out.MaybeFlush();
+            }
     }
     out.U32(kPageEndTag);
 }
@@ -684,6 +734,7 @@ void WriteImageBlock(TBinWriter& out) {
         } else {
             out.I32(0);
         }
+        out.MaybeFlush();
     }
     EmbeddedImages.clear();
 }
@@ -730,7 +781,23 @@ bool SaveBinaryScore(const std::string& fileName, TMainScore* main, bool dropTra
     // 0: layer 0 gets empty pages to keep every layer-1 page readable.
     n0 = std::max(n0, n1 - 1);
 
+    // The records go to the temporary file in chunks as they are made.
+    // Whole-score undo snapshots (no pages dropped) go to the private
+    // temporary folder, which does not outlive the process: no sync.
+    auto writeError = [&]() {
+        EmbeddedImages.clear();
+        MessageOkById(1043, NameLine(fileName), mkError);
+        return false;
+    };
+    // A read-only file is not replaced, although the folder would allow it.
+    if (IsFileReadOnly(fileName))
+        return writeError();
+    TAtomicFileWriter writer(fileName, dropTrailingEmptyPages);
+    if (!writer.Open())
+        return writeError();
     TBinWriter out;
+    out.sink = &writer;
+    out.data.reserve(TBinWriter::kChunkBytes + (std::size_t(64) << 10));
     out.U32(kScoreFileTag);
     out.I32(kScoreFileVersion);
     out.I32(n0);
@@ -773,16 +840,12 @@ bool SaveBinaryScore(const std::string& fileName, TMainScore* main, bool dropTra
         WriteImageBlock(out);
 
     // A read-only file is not replaced, although the folder would allow it.
-    // Whole-score undo snapshots (no pages dropped) go to the private
-    // temporary folder, which does not outlive the process: no sync.
-    if (IsFileReadOnly(fileName) || !WriteFileAtomic(fileName, out.data, dropTrailingEmptyPages)) {
-        MessageOkById(1043, NameLine(fileName), mkError);
-        return false;
-    }
+    if (!out.Flush() || !writer.Commit())
+        return writeError();
     // Temporaries of earlier saves of this score that were killed before
     // their rename are of no use to anyone.
     if (dropTrailingEmptyPages)
-        RemoveLeftoverTemporaries(fileName);
+        RemoveLeftoverTemporaries(writer.Target());
     BinScoreFile.Main = main;
     BinScoreFile.StoredPage = main->CurPage;
     if (userSaveOfCurrentScore)
@@ -790,25 +853,43 @@ bool SaveBinaryScore(const std::string& fileName, TMainScore* main, bool dropTra
     return true;
 }
 
+namespace {
+bool LoadBinaryScoreFrom(TBinReader& in, const std::string& fileName, TMainScore* main, bool quiet);
+}
+
 bool LoadBinaryScore(const std::string& fileName, TMainScore* main, bool quiet) {
-    std::string bytes;
-    if (!main || !FileExists(fileName) || !ReadWholeFile(fileName, bytes, std::numeric_limits<std::size_t>::max())) {
+    const int fd = main && FileExists(fileName) ? ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
         if (!quiet)
             MessageOkById(1044, NameLine(fileName), mkError);
         return false;
     }
-    return LoadBinaryScoreBytes(bytes, fileName, main, quiet);
+    // Read in chunks: the whole file is never held beside the score made of it.
+    TBinReader in(fd, std::size_t(st.st_size));
+    const bool ok = LoadBinaryScoreFrom(in, fileName, main, quiet);
+    ::close(fd);
+    return ok;
 }
 
 bool LoadBinaryScoreBytes(std::string_view bytes, const std::string& fileName, TMainScore* main, bool quiet) {
     if (!main)
         return false;
+    TBinReader in(bytes);
+    return LoadBinaryScoreFrom(in, fileName, main, quiet);
+}
+
+namespace {
+
+bool LoadBinaryScoreFrom(TBinReader& in, const std::string& fileName, TMainScore* main, bool quiet) {
+    const std::size_t fileBytes = in.Remaining();
     auto formatError = [&]() {
         if (!quiet)
             MessageOkById(1045, fileName, mkError);
         return false;
     };
-    TBinReader in(bytes);
     uint32_t tag = 0;
     if (!in.U32(tag) || tag != kScoreFileTag)
         return false;
@@ -861,7 +942,7 @@ bool LoadBinaryScoreBytes(std::string_view bytes, const std::string& fileName, T
     fresh.HintSize = (std::isnan(hintSize) || hintSize <= 0.0f) ? 0.6f : hintSize;
 
     const int pagesToRead = quiet ? 1 : pageCount;
-    if (!MakeFreshPages(fresh, std::size_t(pagesToRead), bytes.size()))
+    if (!MakeFreshPages(fresh, std::size_t(pagesToRead), fileBytes))
         return formatError();
     const TPage blank = fresh.PageSets[0][0];
     const std::string folder = ExtractFilePath(fileName);
@@ -875,7 +956,7 @@ bool LoadBinaryScoreBytes(std::string_view bytes, const std::string& fileName, T
         if (in.I32(n1) && n1 >= 1 && n1 <= pageCount + 1) {
             if (!in.Skip(20))
                 return formatError();
-            if (std::size_t(n1) > in.Remaining() / kMinPageRecordBytes || !MorePagesAllowed(fresh, std::size_t(n1), bytes.size()))
+            if (std::size_t(n1) > in.Remaining() / kMinPageRecordBytes || !MorePagesAllowed(fresh, std::size_t(n1), fileBytes))
                 return formatError();
             CurLayer = 1;
             fresh.PageSets[1].assign(std::size_t(n1), blank);
@@ -897,6 +978,8 @@ bool LoadBinaryScoreBytes(std::string_view bytes, const std::string& fileName, T
     BinScoreFile.StoredPage = std::clamp(storedPage, 0, pagesToRead - 1);
     return true;
 }
+
+} // namespace
 
 // ---------------------------------------------------------------- undo pages
 

@@ -462,30 +462,49 @@ bool WriteFileAtomic(const std::string& target, std::string_view data, bool dura
 
 bool ReadWholeFile(const std::string& path, std::string& data, std::size_t maxBytes) {
     data.clear();
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return false;
     struct stat st;
-    if (::fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode) ||
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || st.st_size < 0 ||
         static_cast<std::uint64_t>(st.st_size) > maxBytes) {
-        std::fclose(f);
+        ::close(fd);
         return false;
     }
-    char buf[65536];
+    // One read of the size the file has now; a file that grows meanwhile is
+    // read on to its end, one that shrinks gives what it holds.
+    const std::size_t want = static_cast<std::size_t>(st.st_size);
+    data.resize(want);
+    std::size_t got = 0;
     bool ok = true;
-    for (;;) {
-        std::size_t n = std::fread(buf, 1, sizeof buf, f);
-        data.append(buf, n);
-        if (data.size() > maxBytes) {
+    while (ok && got < want) {
+        const ssize_t n = ::read(fd, data.data() + got, want - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            ok = false;
+        else if (n == 0)
+            break;
+        else
+            got += static_cast<std::size_t>(n);
+    }
+    data.resize(got);
+    while (ok && got == want) {
+        char buf[65536];
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        if (data.size() + static_cast<std::size_t>(n) > maxBytes) {
             ok = false;
             break;
         }
-        if (n < sizeof buf) {
-            ok = !std::ferror(f);
-            break;
-        }
+        data.append(buf, static_cast<std::size_t>(n));
     }
-    std::fclose(f);
+    ::close(fd);
     if (!ok)
         data.clear();
     return ok;
