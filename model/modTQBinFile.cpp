@@ -50,22 +50,28 @@ std::string TextToZero(std::string_view bytes) {
     return std::string(bytes.substr(0, n == std::string_view::npos ? bytes.size() : n));
 }
 
-bool ReadCountedText(TBinReader& in, std::string& text) {
+// The bytes up to the first zero byte, where they lie.
+std::string_view ViewToZero(std::string_view bytes) { return bytes.substr(0, bytes.find('\0')); }
+
+// Into a std::string or a cell's TCellText (which stays unallocated when empty).
+template <class TText>
+bool ReadCountedText(TBinReader& in, TText& text) {
     int32_t len = 0;
     if (!in.I32(len) || len < 0 || std::size_t(len) > in.Remaining())
         return false;
     std::string_view bytes;
     if (!in.Bytes(std::size_t(len), bytes))
         return false;
-    text = TextToZero(bytes);
+    text = ViewToZero(bytes);
     return true;
 }
 
-bool ReadFixedText(TBinReader& in, std::size_t width, std::string& text) {
+template <class TText>
+bool ReadFixedText(TBinReader& in, std::size_t width, TText& text) {
     std::string_view bytes;
     if (!in.Bytes(width, bytes))
         return false;
-    text = TextToZero(bytes);
+    text = ViewToZero(bytes);
     return true;
 }
 
