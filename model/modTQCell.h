@@ -63,7 +63,7 @@ public:
     bool empty() const { return !p_ || p_->empty(); }
     const char* c_str() const { return str().c_str(); }
     const char* data() const { return str().data(); }
-    char operator[](std::size_t i) const { return (*p_)[i]; }
+    char operator[](std::size_t i) const { return str()[i]; } // [size()] is '\0', as for std::string
     char& operator[](std::size_t i) { return Mut()[i]; }
     char front() const { return p_->front(); }
     char back() const { return p_->back(); }

@@ -285,7 +285,10 @@ int main(int argc, char** argv) {
         TMainScore s;
         frmMainTQ = &s;
         FillScore(s);
-        return SaveBinaryScore(argv[2], &s, true) ? 0 : 1;
+        const long held = StatusKb("VmRSS:");
+        const bool ok = SaveBinaryScore(argv[2], &s, true);
+        std::printf("held %ld kB before the save, peak %ld kB\n", held, StatusKb("VmHWM:"));
+        return ok ? 0 : 1;
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
