@@ -351,23 +351,6 @@ bool TBinReader::S8(int8_t& v) {
     return true;
 }
 
-bool TBinReader::U32(uint32_t& v) {
-    if (!Have(4))
-        return false;
-    const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
-    v = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-    pos_ += 4;
-    return true;
-}
-
-bool TBinReader::I32(int32_t& v) {
-    uint32_t u;
-    if (!U32(u))
-        return false;
-    v = int32_t(u);
-    return true;
-}
-
 bool TBinReader::F32(float& v) {
     uint32_t u;
     if (!U32(u))

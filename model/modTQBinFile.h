@@ -135,8 +135,21 @@ public:
     TBinReader(int fd, std::size_t size) : total_(size), fd_(fd) {}
     bool U8(uint8_t& v);
     bool S8(int8_t& v);
-    bool U32(uint32_t& v);
-    bool I32(int32_t& v);
+    bool U32(uint32_t& v) {
+        if (!Have(4))
+            return false;
+        const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
+        v = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+        pos_ += 4;
+        return true;
+    }
+    bool I32(int32_t& v) {
+        uint32_t u;
+        if (!U32(u))
+            return false;
+        v = int32_t(u);
+        return true;
+    }
     bool F32(float& v);
     bool Skip(std::size_t n);
     // The next n bytes; the view lasts until the next read of a file reader.
