@@ -128,11 +128,17 @@ const TSwitchKey<TImageExportPrefs> kImageExportSwitches[] = {
 // The grid must hold at least one cell across and down; a stored combination
 // that does not gets the default paper, cell size and margins.
 void KeepPageUsable(TMainScore& s) {
-    const double pageHeightUnits = 1000.0 * s.PaperHeight / s.PaperWidth;
-    const int cols = (1000 - s.LeftMargin - s.RightMargin) / s.CellWidth;
-    const int rows =
-        static_cast<int>((pageHeightUnits - s.TopMargin - s.BottomMargin) / s.CellHeight);
-    if (cols >= 1 && rows >= 1)
+    // Judged by the page's own grid arithmetic, on a score of its own so that
+    // nothing of s changes here.
+    TMainScore probe;
+    probe.PaperWidth = s.PaperWidth;
+    probe.PaperHeight = s.PaperHeight;
+    probe.CellWidth = s.CellWidth;
+    probe.LeftMargin = s.LeftMargin;
+    probe.RightMargin = s.RightMargin;
+    probe.TopMargin = s.TopMargin;
+    probe.BottomMargin = s.BottomMargin;
+    if (probe.CalcPageGrid())
         return;
     s.PaperWidth = 8.5f;
     s.PaperHeight = 11.0f;

@@ -1,9 +1,14 @@
 #include "model/modTQBinFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 #include "model/modTQCellAccess.h"
@@ -28,6 +33,10 @@ constexpr int kMaxGridCols = 1000;
 constexpr int kMaxGridRows = 1000;
 constexpr std::size_t kMaxCellsPerPage = 200000;
 constexpr std::size_t kMaxScoreBytes = std::size_t(1) << 30;
+// What the pages of one opened score may take grows with the file: a few hundred
+// bytes may not make the reader hold a gigabyte of empty cells.
+constexpr std::size_t kMinPageBudgetBytes = std::size_t(64) << 20;
+constexpr std::size_t kPageBudgetPerFileByte = 1000;
 
 constexpr std::size_t kHeaderBytesAfterCount = 146; // header bytes after the page count
 constexpr std::size_t kMinPageRecordBytes = 8;
@@ -41,22 +50,28 @@ std::string TextToZero(std::string_view bytes) {
     return std::string(bytes.substr(0, n == std::string_view::npos ? bytes.size() : n));
 }
 
-bool ReadCountedText(TBinReader& in, std::string& text) {
+// The bytes up to the first zero byte, where they lie.
+std::string_view ViewToZero(std::string_view bytes) { return bytes.substr(0, bytes.find('\0')); }
+
+// Into a std::string or a cell's TCellText (which stays unallocated when empty).
+template <class TText>
+bool ReadCountedText(TBinReader& in, TText& text) {
     int32_t len = 0;
     if (!in.I32(len) || len < 0 || std::size_t(len) > in.Remaining())
         return false;
     std::string_view bytes;
     if (!in.Bytes(std::size_t(len), bytes))
         return false;
-    text = TextToZero(bytes);
+    text = ViewToZero(bytes);
     return true;
 }
 
-bool ReadFixedText(TBinReader& in, std::size_t width, std::string& text) {
+template <class TText>
+bool ReadFixedText(TBinReader& in, std::size_t width, TText& text) {
     std::string_view bytes;
     if (!in.Bytes(width, bytes))
         return false;
-    text = TextToZero(bytes);
+    text = ViewToZero(bytes);
     return true;
 }
 
@@ -127,7 +142,7 @@ void CopyHeader(const TMainScore& from, TMainScore& to) {
 
 struct TImageEntry {
     std::string name; // base name, "" when the entry is skipped
-    std::string_view bytes;
+    std::string bytes;
 };
 
 // Reads the image block when one of the next five words is its tag. False
@@ -152,8 +167,10 @@ bool ReadImageBlock(TBinReader& in, std::vector<TImageEntry>& images) {
             std::size_t(size) > in.Remaining())
             return false;
         TImageEntry e;
-        if (!in.Bytes(std::size_t(size), e.bytes))
+        std::string_view bytes;
+        if (!in.Bytes(std::size_t(size), bytes))
             return false;
+        e.bytes.assign(bytes);
         if (field.find('\0') != std::string_view::npos) {
             std::string name = ExtractFileName(TextToZero(field));
             if (IsValidImageBaseName(name))
@@ -185,13 +202,13 @@ void WriteEmbeddedImages(const std::vector<TImageEntry>& images, const std::stri
     }
 }
 
+} // namespace
+
 std::string SavedImageFolderOf(const TMainScore& main) {
     if (!main.SavedImageFolder.empty())
         return main.SavedImageFolder;
     return TQUserFolder() + "_SavedImage/";
 }
-
-} // namespace
 
 TCurrentScore::TCurrentScore(TMainScore* score) : saved_(frmMainTQ), savedLayer_(CurLayer) {
     frmMainTQ = score;
@@ -209,13 +226,22 @@ void PrepareFreshScore(const TMainScore& main, TMainScore& fresh) {
     CopyHeader(main, fresh);
 }
 
-bool MorePagesAllowed(const TMainScore& fresh, std::size_t pages) {
-    const std::size_t cellsPerPage = std::size_t(fresh.Cols + 1) * std::size_t(fresh.Rows + 1);
-    const std::size_t have = fresh.PageSets[0].size() + fresh.PageSets[1].size();
-    return cellsPerPage * sizeof(TCell) * (have + pages) <= kMaxScoreBytes;
+std::size_t PageBudgetBytes(std::size_t fileBytes) {
+    const std::size_t byFile = fileBytes > kMaxScoreBytes / kPageBudgetPerFileByte
+                                   ? kMaxScoreBytes
+                                   : fileBytes * kPageBudgetPerFileByte;
+    return std::min(kMaxScoreBytes, std::max(kMinPageBudgetBytes, byFile));
 }
 
-bool MakeFreshPages(TMainScore& fresh, std::size_t pages) {
+bool MorePagesAllowed(const TMainScore& fresh, std::size_t pages, std::size_t fileBytes) {
+    const std::size_t cellsPerPage = std::size_t(fresh.Cols + 1) * std::size_t(fresh.Rows + 1);
+    const std::size_t have = fresh.PageSets[0].size() + fresh.PageSets[1].size();
+    if (pages > kMaxScoreBytes) // keeps the product below from overflowing
+        return false;
+    return cellsPerPage * sizeof(TCell) * (have + pages) <= PageBudgetBytes(fileBytes);
+}
+
+bool MakeFreshPages(TMainScore& fresh, std::size_t pages, std::size_t fileBytes) {
     // Values that give no sensible page are refused before any page is made.
     if (!std::isfinite(fresh.PaperWidth) || !std::isfinite(fresh.PaperHeight) || fresh.PaperWidth <= 0.0f ||
         fresh.PaperHeight <= 0.0f || fresh.PaperWidth > 1000.0f || fresh.PaperHeight > 1000.0f ||
@@ -231,7 +257,7 @@ bool MakeFreshPages(TMainScore& fresh, std::size_t pages) {
         return false;
     fresh.PageSets[0].clear();
     fresh.PageSets[1].clear();
-    if (!MorePagesAllowed(fresh, pages))
+    if (!MorePagesAllowed(fresh, pages, fileBytes))
         return false;
     if (!fresh.AllocatePage(0, 0, true, 0, 0))
         return false;
@@ -250,6 +276,14 @@ void TakeOverScore(TMainScore& fresh, TMainScore& main) {
 }
 
 // ---------------------------------------------------------------- low level
+
+bool TBinWriter::Flush() {
+    if (!sink)
+        return true;
+    const bool ok = sink->Write(data);
+    data.clear();
+    return ok;
+}
 
 void TBinWriter::U32(uint32_t v) {
     char b[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char((v >> 24) & 0xFF)};
@@ -274,8 +308,36 @@ void TBinWriter::CountedText(std::string_view text) {
     data.append(2, '\0');
 }
 
+bool TBinReader::Refill(std::size_t n) {
+    if (fd_ < 0 || Remaining() < n)
+        return false;
+    // Keep the bytes not read yet, then fill the window from the file.
+    const std::size_t keep = data_.size() - pos_;
+    const std::size_t want = std::max<std::size_t>(std::size_t(1) << 20, n);
+    if (buffer_.size() < want)
+        buffer_.resize(want);
+    if (keep > 0)
+        std::memmove(buffer_.data(), data_.data() + pos_, keep);
+    start_ += pos_;
+    pos_ = 0;
+    std::size_t have = keep;
+    const std::size_t limit = std::min(buffer_.size(), total_ - start_);
+    while (have < limit) {
+        const ssize_t got = ::read(fd_, buffer_.data() + have, limit - have);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        have += std::size_t(got);
+    }
+    data_ = std::string_view(buffer_.data(), have);
+    if (have < limit)
+        total_ = start_ + have; // the file was cut while it was read
+    return have >= n;
+}
+
 bool TBinReader::U8(uint8_t& v) {
-    if (Remaining() < 1)
+    if (!Have(1))
         return false;
     v = uint8_t(data_[pos_++]);
     return true;
@@ -286,23 +348,6 @@ bool TBinReader::S8(int8_t& v) {
     if (!U8(u))
         return false;
     v = int8_t(u);
-    return true;
-}
-
-bool TBinReader::U32(uint32_t& v) {
-    if (Remaining() < 4)
-        return false;
-    const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
-    v = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-    pos_ += 4;
-    return true;
-}
-
-bool TBinReader::I32(int32_t& v) {
-    uint32_t u;
-    if (!U32(u))
-        return false;
-    v = int32_t(u);
     return true;
 }
 
@@ -317,12 +362,18 @@ bool TBinReader::F32(float& v) {
 bool TBinReader::Skip(std::size_t n) {
     if (Remaining() < n)
         return false;
+    while (data_.size() - pos_ < n) {
+        n -= data_.size() - pos_;
+        pos_ = data_.size();
+        if (!Have(std::min<std::size_t>(n, std::size_t(1) << 20)))
+            return false;
+    }
     pos_ += n;
     return true;
 }
 
 bool TBinReader::Bytes(std::size_t n, std::string_view& out) {
-    if (Remaining() < n)
+    if (!Have(n))
         return false;
     out = data_.substr(pos_, n);
     pos_ += n;
@@ -598,8 +649,10 @@ void WritePageRecord(TBinWriter& out, const TMainScore& main, int layer, int pag
     if (layer >= 0 && layer <= 1 && page >= 0 && page < int(main.PageSets[layer].size())) {
         const TPage& p = main.PageSets[layer][page];
         for (int r = 0; r < main.Rows && r < int(p.size()); ++r)
-            for (int c = 0; c < main.Cols && c < int(p[r].size()); ++c)
+            for (int c = 0; c < main.Cols && c < int(p[r].size()); ++c) {
                 WriteCellRecord(out, p[r][c], c, r, scoreFolder);
+                out.MaybeFlush();
+            }
     }
     out.U32(kPageEndTag);
 }
@@ -633,6 +686,10 @@ bool ReadPageRecord(TBinReader& in, TPage& page, int cols, int rows, int version
 
 void CollectEmbeddedImage(const std::string& path, const std::string& scoreFolder) {
     std::string actual = ResolveStoredPath(path, scoreFolder);
+    // A picture that came embedded in an opened score was written to the
+    // saved-image folder, not beside the score: take it from there.
+    if (actual.empty() && frmMainTQ)
+        actual = ResolveStoredPath(ExtractFileName(path), SavedImageFolderOf(*frmMainTQ));
     if (actual.empty())
         return;
     std::int64_t len = FileLength(actual);
@@ -666,6 +723,7 @@ void WriteImageBlock(TBinWriter& out) {
         } else {
             out.I32(0);
         }
+        out.MaybeFlush();
     }
     EmbeddedImages.clear();
 }
@@ -700,7 +758,35 @@ bool SaveBinaryScore(const std::string& fileName, TMainScore* main, bool dropTra
     }
     const std::string folder = ExtractFilePath(fileName);
 
+    int n1 = 0;
+    const bool hasLayer1 = PageHasLayer(*main, 1, 0);
+    if (hasLayer1) {
+        n1 = int(main->PageSets[1].size());
+        if (dropTrailingEmptyPages)
+            while (n1 >= 1 && !PageHasStoredCells(*main, 1, n1 - 1))
+                --n1;
+    }
+    // Readers take layer 1 only when it has at most one page more than layer
+    // 0: layer 0 gets empty pages to keep every layer-1 page readable.
+    n0 = std::max(n0, n1 - 1);
+
+    // The records go to the temporary file in chunks as they are made.
+    // Whole-score undo snapshots (no pages dropped) go to the private
+    // temporary folder, which does not outlive the process: no sync.
+    auto writeError = [&]() {
+        EmbeddedImages.clear();
+        MessageOkById(1043, NameLine(fileName), mkError);
+        return false;
+    };
+    // A read-only file is not replaced, although the folder would allow it.
+    if (IsFileReadOnly(fileName))
+        return writeError();
+    TAtomicFileWriter writer(fileName, dropTrailingEmptyPages);
+    if (!writer.Open())
+        return writeError();
     TBinWriter out;
+    out.sink = &writer;
+    out.data.reserve(TBinWriter::kChunkBytes + (std::size_t(64) << 10));
     out.U32(kScoreFileTag);
     out.I32(kScoreFileVersion);
     out.I32(n0);
@@ -730,17 +816,9 @@ bool SaveBinaryScore(const std::string& fileName, TMainScore* main, bool dropTra
     for (int p = 0; p < n0; ++p)
         WritePageRecord(out, *main, 0, p, folder);
 
-    int n1 = 0;
-    const bool hasLayer1 = PageHasLayer(*main, 1, 0);
-    if (hasLayer1) {
-        CurLayer = 1;
-        n1 = int(main->PageSets[1].size());
-        if (dropTrailingEmptyPages)
-            while (n1 >= 1 && !PageHasStoredCells(*main, 1, n1 - 1))
-                --n1;
-    }
     out.I32(n1);
     if (hasLayer1 && n1 != 0) {
+        CurLayer = 1;
         for (int i = 0; i < 5; ++i)
             out.I32(kFillerWord);
         for (int p = 0; p < n1; ++p)
@@ -751,10 +829,12 @@ bool SaveBinaryScore(const std::string& fileName, TMainScore* main, bool dropTra
         WriteImageBlock(out);
 
     // A read-only file is not replaced, although the folder would allow it.
-    if (IsFileReadOnly(fileName) || !WriteFileAtomic(fileName, out.data)) {
-        MessageOkById(1043, NameLine(fileName), mkError);
-        return false;
-    }
+    if (!out.Flush() || !writer.Commit())
+        return writeError();
+    // Temporaries of earlier saves of this score that were killed before
+    // their rename are of no use to anyone.
+    if (dropTrailingEmptyPages)
+        RemoveLeftoverTemporaries(writer.Target());
     BinScoreFile.Main = main;
     BinScoreFile.StoredPage = main->CurPage;
     if (userSaveOfCurrentScore)
@@ -762,25 +842,43 @@ bool SaveBinaryScore(const std::string& fileName, TMainScore* main, bool dropTra
     return true;
 }
 
+namespace {
+bool LoadBinaryScoreFrom(TBinReader& in, const std::string& fileName, TMainScore* main, bool quiet);
+}
+
 bool LoadBinaryScore(const std::string& fileName, TMainScore* main, bool quiet) {
-    std::string bytes;
-    if (!main || !FileExists(fileName) || !ReadWholeFile(fileName, bytes, std::numeric_limits<std::size_t>::max())) {
+    const int fd = main && FileExists(fileName) ? ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
         if (!quiet)
             MessageOkById(1044, NameLine(fileName), mkError);
         return false;
     }
-    return LoadBinaryScoreBytes(bytes, fileName, main, quiet);
+    // Read in chunks: the whole file is never held beside the score made of it.
+    TBinReader in(fd, std::size_t(st.st_size));
+    const bool ok = LoadBinaryScoreFrom(in, fileName, main, quiet);
+    ::close(fd);
+    return ok;
 }
 
 bool LoadBinaryScoreBytes(std::string_view bytes, const std::string& fileName, TMainScore* main, bool quiet) {
     if (!main)
         return false;
+    TBinReader in(bytes);
+    return LoadBinaryScoreFrom(in, fileName, main, quiet);
+}
+
+namespace {
+
+bool LoadBinaryScoreFrom(TBinReader& in, const std::string& fileName, TMainScore* main, bool quiet) {
+    const std::size_t fileBytes = in.Remaining();
     auto formatError = [&]() {
         if (!quiet)
             MessageOkById(1045, fileName, mkError);
         return false;
     };
-    TBinReader in(bytes);
     uint32_t tag = 0;
     if (!in.U32(tag) || tag != kScoreFileTag)
         return false;
@@ -833,7 +931,7 @@ bool LoadBinaryScoreBytes(std::string_view bytes, const std::string& fileName, T
     fresh.HintSize = (std::isnan(hintSize) || hintSize <= 0.0f) ? 0.6f : hintSize;
 
     const int pagesToRead = quiet ? 1 : pageCount;
-    if (!MakeFreshPages(fresh, std::size_t(pagesToRead)))
+    if (!MakeFreshPages(fresh, std::size_t(pagesToRead), fileBytes))
         return formatError();
     const TPage blank = fresh.PageSets[0][0];
     const std::string folder = ExtractFilePath(fileName);
@@ -847,7 +945,7 @@ bool LoadBinaryScoreBytes(std::string_view bytes, const std::string& fileName, T
         if (in.I32(n1) && n1 >= 1 && n1 <= pageCount + 1) {
             if (!in.Skip(20))
                 return formatError();
-            if (std::size_t(n1) > in.Remaining() / kMinPageRecordBytes || !MorePagesAllowed(fresh, std::size_t(n1)))
+            if (std::size_t(n1) > in.Remaining() / kMinPageRecordBytes || !MorePagesAllowed(fresh, std::size_t(n1), fileBytes))
                 return formatError();
             CurLayer = 1;
             fresh.PageSets[1].assign(std::size_t(n1), blank);
@@ -856,8 +954,9 @@ bool LoadBinaryScoreBytes(std::string_view bytes, const std::string& fileName, T
                     return formatError();
             CurLayer = 0;
         }
-        if (!ReadImageBlock(in, images))
-            return formatError();
+        // A damaged image block costs only its pictures: the entries read
+        // whole before the damage are kept, the score is loaded.
+        ReadImageBlock(in, images);
     }
 
     // The whole file was read: write the pictures out and take the score over.
@@ -865,14 +964,18 @@ bool LoadBinaryScoreBytes(std::string_view bytes, const std::string& fileName, T
     TakeOverScore(fresh, *main);
     current.KeepLayer(0);
     BinScoreFile.Main = main;
-    BinScoreFile.StoredPage = storedPage;
+    BinScoreFile.StoredPage = std::clamp(storedPage, 0, pagesToRead - 1);
     return true;
 }
+
+} // namespace
 
 // ---------------------------------------------------------------- undo pages
 
 bool SaveUndoPage(const std::string& fileName, TMainScore* main, int page) {
-    if (!main || page < 0 || page >= int(main->PageSets[CurLayer == 1 ? 1 : 0].size()))
+    // A snapshot holds the page of layer 0 and, when layer 1 has it, that one
+    // too, whichever layer is current.
+    if (!main || page < 0 || page >= int(main->PageSets[0].size()))
         return false;
     TCurrentScore current(main);
     TBinWriter out;
@@ -888,7 +991,7 @@ bool SaveUndoPage(const std::string& fileName, TMainScore* main, int page) {
     if (PageHasLayer(*main, 1, page))
         WritePageRecord(out, *main, 1, page, folder);
     EmbeddedImages.clear(); // snapshots carry no pictures
-    return WriteFileAtomic(fileName, out.data);
+    return WriteFileAtomic(fileName, out.data, false); // lives in the private temporary folder
 }
 
 bool ReadUndoPage(const std::string& fileName, TMainScore* main, TUndoPageData& data) {

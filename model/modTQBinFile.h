@@ -22,6 +22,7 @@
 #include "model/modTQCell.h"
 
 class TMainScore;
+class TAtomicFileWriter;
 
 // Tag words.
 constexpr uint32_t kScoreFileTag = 0x059FBB93u;
@@ -97,9 +98,21 @@ void ApplyUndoPage(TMainScore* main, TUndoPageData& data);
 
 // --- records, for the undo store and the tests ---
 
-// Little-endian output into memory.
+// Little-endian output into memory; with a sink, the bytes go on to a file in
+// chunks, so that a large score is never held whole in memory.
 class TBinWriter {
 public:
+    static constexpr std::size_t kChunkBytes = std::size_t(1) << 20;
+    TAtomicFileWriter* sink = nullptr;
+    // Passes a full chunk to the sink; the writers call it between records.
+    void MaybeFlush() {
+        if (sink && data.size() >= kChunkBytes)
+            Flush();
+    }
+    // Passes what is held to the sink and empties it; false when a write to the
+    // sink failed now or before. Without a sink: true, the data stay.
+    bool Flush();
+
     void U8(uint8_t v) { data.push_back(char(v)); }
     void U32(uint32_t v);
     void I32(int32_t v) { U32(uint32_t(v)); }
@@ -113,22 +126,48 @@ public:
 };
 
 // Bounds-checked little-endian input; every read fails once the data run out.
+// It reads bytes in memory, or an open file in chunks of about a megabyte, so
+// that opening a score never holds the whole file beside the score.
 class TBinReader {
 public:
-    explicit TBinReader(std::string_view bytes) : data_(bytes) {}
+    explicit TBinReader(std::string_view bytes) : data_(bytes), total_(bytes.size()) {}
+    // The file fd (left open) of size bytes, from its current position.
+    TBinReader(int fd, std::size_t size) : total_(size), fd_(fd) {}
     bool U8(uint8_t& v);
     bool S8(int8_t& v);
-    bool U32(uint32_t& v);
-    bool I32(int32_t& v);
+    bool U32(uint32_t& v) {
+        if (!Have(4))
+            return false;
+        const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
+        v = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+        pos_ += 4;
+        return true;
+    }
+    bool I32(int32_t& v) {
+        uint32_t u;
+        if (!U32(u))
+            return false;
+        v = int32_t(u);
+        return true;
+    }
     bool F32(float& v);
     bool Skip(std::size_t n);
+    // The next n bytes; the view lasts until the next read of a file reader.
     bool Bytes(std::size_t n, std::string_view& out);
-    std::size_t Remaining() const { return data_.size() - pos_; }
-    std::size_t Position() const { return pos_; }
+    // Bytes of the input not read yet (for a file, by its size when opened).
+    std::size_t Remaining() const { return total_ - Position(); }
+    std::size_t Position() const { return start_ + pos_; }
 
 private:
-    std::string_view data_;
-    std::size_t pos_ = 0;
+    // Makes n bytes available at pos_; false when the input has fewer.
+    bool Have(std::size_t n) { return data_.size() - pos_ >= n || Refill(n); }
+    bool Refill(std::size_t n);
+    std::string_view data_; // the bytes in memory, or the window of the file
+    std::size_t pos_ = 0;   // in data_
+    std::size_t start_ = 0; // input offset of data_[0]
+    std::size_t total_ = 0;
+    int fd_ = -1;
+    std::string buffer_;
 };
 
 // Writes the page record of layer/page of main (cells outside either the grid
@@ -148,8 +187,6 @@ bool ReadCellRecord(TBinReader& in, TCell& cell, int version, const std::string&
 // True when a cell with these contents must be written to files.
 bool IsCellStored(const TCell& cell);
 
-// Adds a picture to EmbeddedImages (once, when it exists and is small enough);
-// a stored Windows path is looked up by its base name in the score's folder.
 // --- shared by the score readers ---
 
 // Makes a score current (frmMainTQ) while a file is read or written and puts the
@@ -172,15 +209,22 @@ private:
 void PrepareFreshScore(const TMainScore& main, TMainScore& fresh);
 // Checks the header geometry just read (paper, margins, cell width), computes the
 // grid and makes `pages` blank pages of layer 0 and none of layer 1; false when
-// the values give no grid or the pages would take unreasonable memory.
-bool MakeFreshPages(TMainScore& fresh, std::size_t pages);
-// True when `pages` more pages of the score's grid stay within the memory allowed
-// for one score (pages already made counted).
-bool MorePagesAllowed(const TMainScore& fresh, std::size_t pages);
+// the values give no grid or the pages would take more memory than a file of
+// fileBytes bytes may ask for.
+bool MakeFreshPages(TMainScore& fresh, std::size_t pages, std::size_t fileBytes);
+// True when `pages` more pages of the score's grid stay within the memory a file
+// of fileBytes bytes may make a reader hold (pages already made counted): the
+// larger of 64 MB and 1000 bytes per byte of the file, at most 1 GB.
+bool MorePagesAllowed(const TMainScore& fresh, std::size_t pages, std::size_t fileBytes);
 // Hands header, grid and pages of a completely read score to main.
 void TakeOverScore(TMainScore& fresh, TMainScore& main);
 
+// Adds a picture to EmbeddedImages (once, when it exists and is small enough).
+// A stored path is looked up by its base name in the score's folder and then in
+// the saved-image folder of the current score, where opened scores put theirs.
 void CollectEmbeddedImage(const std::string& path, const std::string& scoreFolder = "");
+// Where the pictures embedded in opened scores are written.
+std::string SavedImageFolderOf(const TMainScore& main);
 bool IsImageListed(const std::string& path);
 // Writes the image block of EmbeddedImages (the size actually copied) and empties the list.
 void WriteImageBlock(TBinWriter& out);

@@ -1,6 +1,10 @@
 #include "model/modTQFile.h"
 
+#include <charconv>
+#include <climits>
 #include <cmath>
+#include <cstdio>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -25,25 +29,169 @@ constexpr std::size_t kMaxLine = 600;
 constexpr long kMinPageBytes = 16;
 constexpr long kMinNumberBytes = 2;
 
+// The bytes of a text score, read from the stream in chunks of a megabyte and
+// taken apart where they lie: no call into stdio and no string per number.
+// Words, numbers and lines follow the text-file readers of modTQUtil exactly.
+class TTextInput {
+public:
+    explicit TTextInput(FILE* f) : f_(f), buffer_(std::size_t(1) << 20, '\0') {}
+
+    // Raw bytes taken so far, as ftell would count them.
+    long Position() const { return long(taken_ + pos_); }
+
+    // One byte with CR LF read as LF; EOF at the end.
+    int Get() {
+        const int c = Raw();
+        if (c == '\r' && Peek() == '\n') {
+            ++pos_;
+            return '\n';
+        }
+        return c;
+    }
+
+    // ReadTextLine: at most maxLength bytes kept, the rest of the line skipped.
+    bool Line(std::string& line, std::size_t maxLength) {
+        line.clear();
+        bool any = false;
+        for (;;) {
+            const int c = Get();
+            if (c == EOF || c == 0xFF)
+                return any;
+            any = true;
+            if (c == '\n')
+                return true;
+            if (line.size() < maxLength)
+                line.push_back(char(c));
+        }
+    }
+
+    // ReadWord into word (at most maxLength <= kMaxWord bytes); returns the
+    // byte that ended it as ReadWord does, -1 when no word was left.
+    static constexpr std::size_t kMaxWord = 99;
+    int Word(char* word, std::size_t& length, std::size_t maxLength = kMaxWord) {
+        length = 0;
+        int c;
+        do {
+            c = Get();
+            if (c == EOF || c == 0xFF)
+                return -1;
+        } while (c < 33 || c > 124);
+        const bool quoted = c == '"';
+        if (!quoted) {
+            if (maxLength == 0)
+                return static_cast<signed char>(c);
+            word[length++] = char(c);
+        }
+        for (;;) {
+            if (length >= maxLength)
+                return length == 0 ? 0 : static_cast<signed char>(word[length - 1]);
+            c = Get();
+            if (c == EOF || c == 0xFF)
+                return 0;
+            if (quoted ? c == '"' : (IsBlank(c) || (c >= 0x80 && c <= 0xFE && c != 0xFA)))
+                return static_cast<signed char>(c);
+            word[length++] = c == 0xFA ? '"' : char(c);
+        }
+    }
+
+    // ReadInt: the word's leading sign and digits, saturating.
+    int Int(int* status = nullptr) {
+        char w[kMaxWord];
+        std::size_t n = 0;
+        const int result = Word(w, n);
+        if (status)
+            *status = result;
+        std::size_t i = 0;
+        bool negative = false;
+        if (i < n && (w[i] == '-' || w[i] == '+'))
+            negative = w[i++] == '-';
+        long long value = 0;
+        for (; i < n && w[i] >= '0' && w[i] <= '9'; ++i) {
+            value = value * 10 + (w[i] - '0');
+            if (value > static_cast<long long>(INT_MAX) + 1)
+                value = static_cast<long long>(INT_MAX) + 1;
+        }
+        if (negative)
+            value = -value;
+        return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+    }
+
+    // ReadFloat: the word's leading number with '.' decimals.
+    double Float() {
+        char w[kMaxWord];
+        std::size_t n = 0;
+        Word(w, n);
+        const char* begin = w;
+        const char* end = w + n;
+        if (begin != end && *begin == '+')
+            ++begin;
+        double value = 0.0;
+        const auto [stop, ec] = std::from_chars(begin, end, value, std::chars_format::general);
+        (void)stop;
+        return ec == std::errc() ? value : 0.0;
+    }
+
+private:
+    static bool IsBlank(int c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    }
+    int Raw() {
+        if (pos_ == end_ && !Fill())
+            return EOF;
+        return static_cast<unsigned char>(buffer_[pos_++]);
+    }
+    int Peek() {
+        if (pos_ == end_ && !Fill())
+            return EOF;
+        return static_cast<unsigned char>(buffer_[pos_]);
+    }
+    bool Fill() {
+        if (!f_)
+            return false;
+        taken_ += end_;
+        pos_ = end_ = 0;
+        end_ = std::fread(buffer_.data(), 1, buffer_.size(), f_);
+        if (end_ == 0)
+            f_ = nullptr; // the end, or a read error: nothing more comes
+        return end_ > 0;
+    }
+
+    FILE* f_;
+    std::string buffer_;
+    std::size_t pos_ = 0, end_ = 0;
+    std::size_t taken_ = 0; // bytes of the file before buffer_[0]
+};
+
 class TTextScoreReader {
 public:
-    TTextScoreReader(FILE* f, long fileSize, const std::string& folder)
-        : f_(f), size_(fileSize), folder_(folder) {}
+    TTextScoreReader(FILE* f, long fileSize, const std::string& folder) : in_(f), size_(fileSize), folder_(folder) {}
 
     bool Line(std::string& line) {
-        line.clear();
-        if (!ReadTextLine(f_, &line, kMaxLine))
+        if (!in_.Line(line, kMaxLine))
             return false;
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         return true;
     }
-    int Int() { return ReadInt(f_); }
-    int Int(int& status) { return ReadInt(f_, &status); }
-    double Float() { return ReadFloat(f_); }
+    bool Line(TCellText& text) {
+        if (!Line(line_))
+            return false;
+        text = std::string_view(line_);
+        return true;
+    }
+    // True when the next whitespace-separated word is the keyword.
+    bool Keyword(std::string_view keyword, bool& any) {
+        char w[TTextInput::kMaxWord];
+        std::size_t n = 0;
+        any = in_.Word(w, n) != -1 || n > 0;
+        return any && std::string_view(w, n) == keyword;
+    }
+    int Int() { return in_.Int(); }
+    int Int(int& status) { return in_.Int(&status); }
+    double Float() { return in_.Float(); }
     long Remaining() const {
-        long pos = std::ftell(f_);
-        return pos < 0 || pos > size_ ? 0 : size_ - pos;
+        const long pos = in_.Position();
+        return pos > size_ ? 0 : size_ - pos;
     }
 
     bool Page(TPage& page, int cols, int rows, int version);
@@ -52,7 +200,8 @@ private:
     bool Cell(TCell& cell, int version);
     bool CompressNotes(TCell& cell, int version);
 
-    FILE* f_;
+    TTextInput in_;
+    std::string line_; // reused for lines that go into cells
     long size_;
     std::string folder_;
 };
@@ -234,15 +383,19 @@ bool TTextScoreReader::Cell(TCell& cell, int version) {
 }
 
 bool TTextScoreReader::Page(TPage& page, int cols, int rows, int version) {
-    std::string line;
-    if (!Line(line) || line != "PageStart")
+    // The keywords are words: they may share a line with others.
+    bool any = false;
+    if (!Keyword("PageStart", any))
         return false;
     for (;;) {
-        if (!Line(line))
+        char w[TTextInput::kMaxWord];
+        std::size_t n = 0;
+        if (in_.Word(w, n) == -1 && n == 0)
             return false;
-        if (line == "PageEnd")
+        const std::string_view word(w, n);
+        if (word == "PageEnd")
             return true;
-        if (line != "cell")
+        if (word != "cell")
             return false;
         int col = Int();
         int row = Int();
@@ -326,7 +479,7 @@ bool LoadTextScoreStream(FILE* f, const std::string& fileName, TMainScore* main,
         in.Line(line);
 
     const int pagesToRead = quiet ? 1 : pageCount;
-    if (!MakeFreshPages(fresh, std::size_t(pagesToRead)))
+    if (!MakeFreshPages(fresh, std::size_t(pagesToRead), std::size_t(size)))
         return fail(1045);
     const TPage blank = fresh.PageSets[0][0];
     for (int p = 0; p < pagesToRead; ++p)
@@ -339,7 +492,7 @@ bool LoadTextScoreStream(FILE* f, const std::string& fileName, TMainScore* main,
         if (status != -1 && n1 >= 1 && n1 <= pageCount + 1) {
             for (int i = 0; i < 5; ++i)
                 in.Int();
-            if (long(n1) > in.Remaining() / kMinPageBytes || !MorePagesAllowed(fresh, std::size_t(n1)))
+            if (long(n1) > in.Remaining() / kMinPageBytes || !MorePagesAllowed(fresh, std::size_t(n1), std::size_t(size)))
                 return fail(1045);
             CurLayer = 1;
             fresh.PageSets[1].assign(std::size_t(n1), blank);

@@ -1,5 +1,7 @@
 #include "platform/core/TQFiles.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -333,7 +335,8 @@ std::string ResolveStoredPath(const std::string& stored, const std::string& fold
 
 // --- safe replacement of a file ---
 
-TAtomicFileWriter::TAtomicFileWriter(std::string target) : target_(std::move(target)) {}
+TAtomicFileWriter::TAtomicFileWriter(std::string target, bool durable)
+    : target_(std::move(target)), durable_(durable) {}
 
 TAtomicFileWriter::~TAtomicFileWriter() {
     Abort();
@@ -386,7 +389,7 @@ bool TAtomicFileWriter::Commit() {
     bool ok = !failed_;
     if (std::fflush(stream_) != 0 || std::ferror(stream_))
         ok = false;
-    if (ok && ::fsync(fileno(stream_)) != 0)
+    if (ok && durable_ && ::fsync(fileno(stream_)) != 0)
         ok = false;
     if (std::fclose(stream_) != 0)
         ok = false;
@@ -399,6 +402,8 @@ bool TAtomicFileWriter::Commit() {
         return false;
     }
     temp_.clear();
+    if (!durable_)
+        return true;
     // make the rename itself durable
     std::string dir = ExtractFilePath(target_);
     int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -420,37 +425,86 @@ void TAtomicFileWriter::Abort() {
     }
 }
 
-bool WriteFileAtomic(const std::string& target, std::string_view data) {
-    TAtomicFileWriter writer(target);
+int RemoveLeftoverTemporaries(const std::string& target) {
+    std::error_code ec;
+    std::string real = target;
+    if (fs::is_symlink(target, ec)) {
+        fs::path p = fs::weakly_canonical(target, ec);
+        if (!ec)
+            real = p.string();
+    }
+    const std::string prefix = "." + ExtractFileName(real) + ".";
+    const std::string dir = ExtractFilePath(real);
+    fs::directory_iterator it(dir.empty() ? "." : dir, ec), end;
+    if (ec)
+        return 0;
+    int count = 0;
+    for (; it != end; it.increment(ec)) {
+        if (ec)
+            break;
+        const std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        if (!std::all_of(name.begin() + std::ptrdiff_t(prefix.size()), name.end(),
+                         [](unsigned char c) { return std::isalnum(c) != 0; }))
+            continue;
+        std::error_code e2;
+        if (it->is_regular_file(e2) && !it->is_symlink(e2) && fs::remove(it->path(), e2))
+            ++count;
+    }
+    return count;
+}
+
+bool WriteFileAtomic(const std::string& target, std::string_view data, bool durable) {
+    TAtomicFileWriter writer(target, durable);
     return writer.Open() && writer.Write(data) && writer.Commit();
 }
 
 bool ReadWholeFile(const std::string& path, std::string& data, std::size_t maxBytes) {
     data.clear();
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return false;
     struct stat st;
-    if (::fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode) ||
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || st.st_size < 0 ||
         static_cast<std::uint64_t>(st.st_size) > maxBytes) {
-        std::fclose(f);
+        ::close(fd);
         return false;
     }
-    char buf[65536];
+    // One read of the size the file has now; a file that grows meanwhile is
+    // read on to its end, one that shrinks gives what it holds.
+    const std::size_t want = static_cast<std::size_t>(st.st_size);
+    data.resize(want);
+    std::size_t got = 0;
     bool ok = true;
-    for (;;) {
-        std::size_t n = std::fread(buf, 1, sizeof buf, f);
-        data.append(buf, n);
-        if (data.size() > maxBytes) {
+    while (ok && got < want) {
+        const ssize_t n = ::read(fd, data.data() + got, want - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            ok = false;
+        else if (n == 0)
+            break;
+        else
+            got += static_cast<std::size_t>(n);
+    }
+    data.resize(got);
+    while (ok && got == want) {
+        char buf[65536];
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        if (data.size() + static_cast<std::size_t>(n) > maxBytes) {
             ok = false;
             break;
         }
-        if (n < sizeof buf) {
-            ok = !std::ferror(f);
-            break;
-        }
+        data.append(buf, static_cast<std::size_t>(n));
     }
-    std::fclose(f);
+    ::close(fd);
     if (!ok)
         data.clear();
     return ok;

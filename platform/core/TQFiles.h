@@ -89,7 +89,10 @@ std::string ResolveStoredPath(const std::string& stored, const std::string& fold
 //   if (!w.Commit()) ...report the write error...
 class TAtomicFileWriter {
 public:
-    explicit TAtomicFileWriter(std::string target);
+    // durable: sync the data and the rename to the disk. Files that no one
+    // needs after a crash (undo snapshots in the private temporary folder)
+    // pass false and are still replaced whole.
+    explicit TAtomicFileWriter(std::string target, bool durable = true);
     ~TAtomicFileWriter(); // aborts when not committed
     TAtomicFileWriter(const TAtomicFileWriter&) = delete;
     TAtomicFileWriter& operator=(const TAtomicFileWriter&) = delete;
@@ -113,10 +116,15 @@ private:
     std::string temp_;
     FILE* stream_ = nullptr;
     bool failed_ = false;
+    bool durable_ = true;
 };
 
+// Removes the temporary files that saves of target killed before their rename
+// left beside it (".NAME.XXXXXX", six letters or digits); returns how many.
+int RemoveLeftoverTemporaries(const std::string& target);
+
 // Replaces target with data through TAtomicFileWriter.
-bool WriteFileAtomic(const std::string& target, std::string_view data);
+bool WriteFileAtomic(const std::string& target, std::string_view data, bool durable = true);
 // Reads a whole file; false when it cannot be opened or read, or is longer
 // than maxBytes.
 bool ReadWholeFile(const std::string& path, std::string& data,

@@ -83,7 +83,9 @@ struct TIniDoc {
             std::size_t lf = data.find('\n', pos);
             std::size_t end = lf == std::string::npos ? data.size() : lf;
             std::size_t textEnd = end;
-            if (textEnd > pos && data[textEnd - 1] == '\r')
+            // Every CR before the line feed goes: a line ending in CR CR LF
+            // would otherwise keep one that the next save turns into a line end.
+            while (textEnd > pos && data[textEnd - 1] == '\r')
                 --textEnd;
             TIniLine line;
             line.text = data.substr(pos, textEnd - pos);

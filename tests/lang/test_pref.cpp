@@ -471,6 +471,37 @@ TEST_F(PrefTest, PageThatHoldsNoCellGetsTheDefaultPage) {
     EXPECT_EQ(score.CellWidth, 20);
 }
 
+TEST_F(PrefTest, StoredPageIsJudgedByThePageGridItself) {
+    // Exactly the combinations that give the page at least one column and one
+    // row are kept; CalcPageGrid is the judge.
+    struct Case {
+        const char* ini;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"PaperWidth=1\nPaperHeight=1\n", false},               // 0 x 0 cells
+        {"PaperWidth=34\nPaperHeight=4\n", true},               // a wide strip holds rows
+        {"PaperWidth=50\nPaperHeight=2.5\nTopMargin=0\nBottomMargin=0\n", true},
+        {"PaperWidth=1\nPaperHeight=11\nLeftMargin=100\n", false},             // no column
+        {"PaperWidth=1.2\nPaperHeight=11\nLeftMargin=0\nRightMargin=0\nCellSize=25\n", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini);
+        WriteIni(std::string("[Pref]\n") + c.ini);
+        LoadPagePreferences(parts);
+        TMainScore probe;
+        probe.PaperWidth = score.PaperWidth;
+        probe.PaperHeight = score.PaperHeight;
+        probe.CellWidth = score.CellWidth;
+        probe.LeftMargin = score.LeftMargin;
+        probe.RightMargin = score.RightMargin;
+        probe.TopMargin = score.TopMargin;
+        probe.BottomMargin = score.BottomMargin;
+        EXPECT_TRUE(probe.CalcPageGrid()) << "the page kept gives no grid";
+        EXPECT_EQ(score.PaperWidth != 8.5f || score.PaperHeight != 11.0f, c.kept);
+    }
+}
+
 TEST_F(PrefTest, PageReaderLeavesTheRestAlone) {
     WriteIni("[Pref]\nfontNameNote=Arial Black\nCellSize=12\nZoom=2\nhistoryFileNo=9\n"
              "WestDlgVisible=1\nGridColor=100\n");

@@ -195,6 +195,54 @@ TEST(BinScoreWriter, TrailingEmptyPagesGoOnlyWhenEmptyInBothLayers) {
     }
 }
 
+TEST(BinScoreRoundTrip, StoredPageIsClampedToThePagesRead) {
+    struct Case {
+        int stored, pages;
+        bool quiet;
+        int expected;
+    };
+    const Case cases[] = {{-5, 3, false, 0}, {7, 3, false, 2}, {1, 3, false, 1}, {2, 3, true, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        tqtest::TempDir dir;
+        NewScore s;
+        s.AddPages(0, c.pages - 1);
+        for (int p = 0; p < c.pages; ++p)
+            s.At(1, 1, p) = JianpuOne();
+        s.score.CurPage = c.stored;
+        const std::string path = (dir / "p.mus").string();
+        ASSERT_TRUE(SaveBinaryScore(path, &s.score, true));
+        NewScore t;
+        ASSERT_TRUE(LoadBinaryScore(path, &t.score, c.quiet));
+        EXPECT_EQ(BinScoreFile.StoredPage, c.expected);
+    }
+}
+
+TEST(BinScoreWriter, LayerOneLongerThanLayerZeroReopensWhole) {
+    // One page of layer 0, three of layer 1: the writer must not store a
+    // layer-1 count its own reader passes over.
+    for (bool userSave : {true, false}) {
+        SCOPED_TRACE(userSave ? "user save" : "undo snapshot");
+        tqtest::TempDir dir;
+        NewScore s;
+        s.At(0, 0, 0, 0) = JianpuOne();
+        s.AddPages(1, 3);
+        for (int p = 0; p < 3; ++p)
+            s.At(p + 1, 2, p, 1).Note = '2' + p;
+        const std::string path = (dir / "l.mus").string();
+        ASSERT_TRUE(SaveBinaryScore(path, &s.score, userSave));
+        NewScore t;
+        Messages m;
+        ASSERT_TRUE(LoadBinaryScore(path, &t.score, false));
+        ASSERT_EQ(t.score.PageSets[1].size(), 3u);
+        EXPECT_GE(t.score.PageSets[0].size(), 2u);
+        for (int p = 0; p < 3; ++p)
+            EXPECT_EQ(t.At(p + 1, 2, p, 1).Note, '2' + p);
+        EXPECT_EQ(t.At(0, 0).Note, '1');
+        EXPECT_TRUE(m.recorder.shown.empty());
+    }
+}
+
 TEST(BinScoreWriter, SymbolCellsWithContentOnlyInLaterSlotsAreWritten) {
     tqtest::TempDir dir;
     NewScore s;

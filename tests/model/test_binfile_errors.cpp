@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <sys/resource.h>
 
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -247,4 +249,140 @@ TEST(BinScoreErrors, EveryPrefixOfAFileIsRefusedCleanly) {
             EXPECT_TRUE(ScoreState(t.score) == before) << n;
         }
     }
+}
+
+namespace {
+
+// Kilobytes of the process's resident memory: now, and its peak since the last
+// ResetPeakMemory. -1 when the system does not tell.
+long StatusKb(const char* field) {
+    std::ifstream f("/proc/self/status");
+    std::string line;
+    while (std::getline(f, line))
+        if (line.rfind(field, 0) == 0)
+            return std::strtol(line.c_str() + std::strlen(field), nullptr, 10);
+    return -1;
+}
+bool ResetPeakMemory() {
+    std::ofstream f("/proc/self/clear_refs");
+    f << "5";
+    f.flush();
+    return bool(f);
+}
+
+// A score file whose pages are records written here without building the
+// score in memory: `pages` pages in each layer, the cells given per page.
+std::string GeneratedScore(int pages, const std::vector<std::pair<int, int>>& cells, const TCell& cell) {
+    tqtest::TempDir dir;
+    std::string header;
+    {
+        NewScore s;
+        const std::string path = (dir / "h.mus").string();
+        EXPECT_TRUE(SaveBinaryScore(path, &s.score, false));
+        header = ReadFile(path).substr(0, 158);
+    }
+    PutWord(header, 8, uint32_t(pages));
+    TBinWriter out;
+    out.data = header;
+    auto page = [&]() {
+        out.U32(kPageStartTag);
+        for (const auto& [c, r] : cells)
+            WriteCellRecord(out, cell, c, r, "");
+        out.U32(kPageEndTag);
+    };
+    for (int p = 0; p < pages; ++p)
+        page();
+    out.I32(pages);
+    for (int i = 0; i < 5; ++i)
+        out.I32(kFillerWord);
+    for (int p = 0; p < pages; ++p)
+        page();
+    return out.data;
+}
+
+} // namespace
+
+TEST(BinScoreLimits, ATinyFileCannotMakeTheReaderHoldAGigabyte) {
+    // A valid file of a few hundred bytes: a 1000 x 198 grid over 24 empty pages.
+    std::string bytes;
+    {
+        tqtest::TempDir dir;
+        NewScore s;
+        s.score.CellWidth = 1;
+        s.score.LeftMargin = s.score.RightMargin = s.score.TopMargin = s.score.BottomMargin = 0;
+        s.score.PaperHeight = 3.37f;
+        const std::string path = (dir / "g.mus").string();
+        ASSERT_TRUE(SaveBinaryScore(path, &s.score, false));
+        bytes = ReadFile(path);
+        ASSERT_EQ(WordAt(bytes, 8), 1u);
+    }
+    PutWord(bytes, 8, 24);
+    std::string emptyPage(8, '\0');
+    PutWord(emptyPage, 0, kPageStartTag);
+    PutWord(emptyPage, 4, kPageEndTag);
+    for (int i = 0; i < 23; ++i)
+        bytes.insert(158, emptyPage);
+    ASSERT_LT(bytes.size(), 500u);
+
+    tqtest::TempDir dir;
+    const std::string path = (dir / "grid.mus").string();
+    WriteFile(path, bytes);
+    OpenScore open;
+    const ScoreState before(open.s.score);
+    Messages m;
+    const bool canMeasure = ResetPeakMemory();
+    const long rssBefore = StatusKb("VmRSS:");
+    EXPECT_FALSE(LoadBinaryScore(path, &open.s.score, false));
+    const long peak = StatusKb("VmHWM:");
+    EXPECT_EQ(m.Ids(), std::vector<int>{1045});
+    EXPECT_TRUE(ScoreState(open.s.score) == before);
+    if (canMeasure && rssBefore > 0 && peak > 0) {
+        EXPECT_LT(peak - rssBefore, 16 * 1024) << "kB held while refusing a " << bytes.size() << "-byte file";
+    }
+}
+
+TEST(BinScoreLimits, ALargeRealScoreStillOpens) {
+    // 500 pages of the 60 x 40 grid in both layers, every row holding notes.
+    std::vector<std::pair<int, int>> cells;
+    for (int r = 0; r < 40; ++r)
+        for (int c = r % 3; c < 60; c += 20)
+            cells.push_back({c, r});
+    TCell note;
+    note.cellType = ctJianpu;
+    note.Note = '5';
+    note.dot = 1;
+    const std::string bytes = GeneratedScore(500, cells, note);
+    tqtest::TempDir dir;
+    const std::string path = (dir / "large.mus").string();
+    WriteFile(path, bytes);
+    NewScore t;
+    Messages m;
+    ASSERT_TRUE(LoadBinaryScore(path, &t.score, false));
+    EXPECT_TRUE(m.recorder.shown.empty());
+    EXPECT_EQ(t.score.Cols, 60);
+    EXPECT_EQ(t.score.Rows, 40);
+    ASSERT_EQ(t.score.PageSets[0].size(), 500u);
+    ASSERT_EQ(t.score.PageSets[1].size(), 500u);
+    EXPECT_EQ(t.At(40, 39, 499, 1).Note, '5');
+    EXPECT_EQ(t.At(1, 1, 0, 0).Note, '5');
+}
+
+TEST(BinScoreErrors, ASaveRemovesTheTemporariesOfKilledSaves) {
+    tqtest::TempDir dir;
+    const std::string path = (dir / "s.mus").string();
+    const std::vector<std::string> leftovers = {".s.mus.Ab12Cd", ".s.mus.zzzzzz"};
+    const std::vector<std::string> others = {".s.mus.Ab12C", ".s.mus.Ab12Cde", ".t.mus.Ab12Cd", "s.mus.Ab12Cd",
+                                             ".s.mus.Ab-2Cd", "s.mus"};
+    for (const std::string& n : leftovers)
+        WriteFile((dir / n).string(), "half a score");
+    for (const std::string& n : others)
+        WriteFile((dir / n).string(), "keep");
+    NewScore s;
+    s.At(1, 1).Note = '1';
+    ASSERT_TRUE(SaveBinaryScore(path, &s.score, true));
+    for (const std::string& n : leftovers)
+        EXPECT_FALSE(std::filesystem::exists(dir / n)) << n;
+    for (const std::string& n : others)
+        EXPECT_TRUE(std::filesystem::exists(dir / n)) << n;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), long(others.size()));
 }

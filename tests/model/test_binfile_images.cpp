@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/modTQBinFile.h"
+#include "platform/core/TQFiles.h"
 #include "tests/model/binfile_support.h"
 #include "tests/support/TQTestSupport.h"
 
@@ -139,27 +140,37 @@ TEST(BinScoreImages, NamesFromAFileAreBaseNamesAndNeverOverwrite) {
     EXPECT_EQ(std::distance(fs::directory_iterator(saved.path()), {}), 4);
 }
 
-TEST(BinScoreImages, DamagedImageBlockRefusesTheFile) {
-    const std::string score = EmptyScoreBytes();
+TEST(BinScoreImages, DamagedImageBlockCostsOnlyItsPictures) {
+    // The score's cells load whatever the image block holds; a picture read
+    // whole before the damage is written out, a cut one never.
+    std::string score;
+    {
+        tqtest::TempDir dir;
+        NewScore s;
+        s.At(3, 4).Note = '6';
+        const std::string path = (dir / "n.mus").string();
+        ASSERT_TRUE(SaveBinaryScore(path, &s.score, true));
+        score = ReadFile(path);
+    }
     struct Case {
         const char* what;
         std::string tail;
-        bool ok;
+        bool wholeFirst; // b.jpg comes before the damage
     };
     std::string hugeCount = ImageBlock({});
     PutWord(hugeCount, 4, 1000000);
-    std::string negativeSize = ImageBlock({{"a.jpg", "12"}});
-    PutWord(negativeSize, 268, uint32_t(-1));
-    std::string longSize = ImageBlock({{"a.jpg", "12"}});
-    PutWord(longSize, 268, 1000);
+    std::string negativeSize = ImageBlock({{"b.jpg", "BB"}, {"a.jpg", "12"}});
+    PutWord(negativeSize, 8 + 264 + 2 + 260, uint32_t(-1));
+    std::string pastTheEnd = ImageBlock({{"b.jpg", "BB"}, {"a.jpg", "12"}});
+    PutWord(pastTheEnd, 8 + 264 + 2 + 260, 1000);
     const Case cases[] = {
-        {"no block", "", true},
-        {"block after four other words", std::string(16, '\0') + ImageBlock({}), true},
-        {"block too far away", std::string(20, '\0') + ImageBlock({{"a.jpg", "x"}}), true},
+        {"no block", "", false},
+        {"block after four other words", std::string(16, '\0') + ImageBlock({{"b.jpg", "BB"}}), true},
+        {"block too far away", std::string(20, '\0') + ImageBlock({{"a.jpg", "x"}}), false},
         {"count beyond the file", hugeCount, false},
-        {"negative size", negativeSize, false},
-        {"size beyond the file", longSize, false},
-        {"entry cut short", ImageBlock({{"a.jpg", "12"}}).substr(0, 100), false},
+        {"negative size", negativeSize, true},
+        {"size beyond the end of the file", pastTheEnd, true},
+        {"entry cut short", ImageBlock({{"b.jpg", "BB"}, {"a.jpg", "12"}}).substr(0, 8 + 266 + 264 + 1), true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -168,16 +179,51 @@ TEST(BinScoreImages, DamagedImageBlockRefusesTheFile) {
         WriteFile(path, score + c.tail);
         NewScore t;
         t.score.SavedImageFolder = saved.str() + "/";
-        t.At(0, 0).Note = '7';
-        const ScoreState before(t.score);
         Messages m;
-        EXPECT_EQ(LoadBinaryScore(path, &t.score, false), c.ok);
-        if (!c.ok) {
-            EXPECT_EQ(m.Ids(), std::vector<int>{1045});
-            EXPECT_TRUE(ScoreState(t.score) == before);
-        }
+        EXPECT_TRUE(LoadBinaryScore(path, &t.score, false));
+        EXPECT_TRUE(m.recorder.shown.empty());
+        EXPECT_EQ(t.At(3, 4).Note, '6');
         EXPECT_FALSE(fs::exists(saved / "a.jpg"));
+        EXPECT_EQ(fs::exists(saved / "b.jpg"), c.wholeFirst);
+        if (c.wholeFirst) {
+            EXPECT_EQ(ReadFile((saved / "b.jpg").string()), "BB");
+        }
     }
+}
+
+TEST(BinScoreImages, ResavingAnOpenedScoreKeepsItsPictures) {
+    // The pictures of an opened score live in the saved-image folder, not
+    // beside the score; a save under a new name embeds them from there.
+    tqtest::TempDir first, elsewhere, renamed, saved1, saved2;
+    const std::string picture = "\x89PNG picture bytes\0\x01\x02";
+    WriteFile((first / "p.jpg").string(), picture);
+    std::string original;
+    {
+        NewScore s;
+        s.At(0, 0) = ImageCell((first / "p.jpg").string());
+        s.At(2, 2).Note = '3';
+        const std::string path = (first / "a.mus").string();
+        ASSERT_TRUE(SaveBinaryScore(path, &s.score, true));
+        original = ReadFile(path);
+    }
+    const std::string moved = (elsewhere / "a.mus").string();
+    WriteFile(moved, original); // the score travels without its picture
+
+    NewScore t;
+    t.score.SavedImageFolder = saved1.str() + "/";
+    ASSERT_TRUE(LoadBinaryScore(moved, &t.score, false));
+    ASSERT_EQ(ReadFile((saved1 / "p.jpg").string()), picture);
+    const std::string resaved = (renamed / "b.mus").string();
+    ASSERT_TRUE(SaveBinaryScore(resaved, &t.score, true));
+    const std::string bytes = ReadFile(resaved);
+    EXPECT_NE(bytes.rfind(std::string("\x97\xBB\x9F\x05", 4)), std::string::npos) << "no image block";
+
+    NewScore u; // a fresh user folder
+    u.score.SavedImageFolder = saved2.str() + "/";
+    ASSERT_TRUE(LoadBinaryScore(resaved, &u.score, false));
+    EXPECT_EQ(ReadFile((saved2 / "p.jpg").string()), picture);
+    EXPECT_EQ(u.At(2, 2).Note, '3');
+    EXPECT_EQ(ExtractFileName(u.At(0, 0).Text), "p.jpg");
 }
 
 TEST(UndoPageFile, PageAndSelectionRoundTripInBothLayers) {

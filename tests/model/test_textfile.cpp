@@ -280,3 +280,20 @@ TEST(TextScore, LineFeedOnlyFilesReadAsWell) {
     ASSERT_TRUE(l.ok);
     EXPECT_EQ(l.s.At(1, 1).Note, '1');
 }
+
+TEST(TextScore, KeywordsAreWordsNotLines) {
+    // A hand-edited score: keywords sharing a line, followed by blanks, or
+    // with the numbers of their cell on the same line.
+    const std::string text = TextScore(
+        "4.1", 2,
+        {"PageStart   ", "cell 2 3 0 53 32 32 1 0 -1 -1 1.0 0 0 0 0 0 0 0 0 0 0 0 0", "PageEnd  PageStart",
+         "\tcell", "4", "5", "0 54 32 32 0 0 -1 -1 1.0 0 0 0 0 0 0 0 0 0 0 0 0 PageEnd", "1", "0 0 0 0 0",
+         "PageStart cell 1 1 0 55 32 32 0 0 -1 -1 1.0 0 0 0 0 0 0 0 0 0 0 0 0 PageEnd"});
+    Loaded l(text);
+    ASSERT_TRUE(l.ok);
+    EXPECT_TRUE(l.m.recorder.shown.empty());
+    EXPECT_EQ(l.s.At(2, 3).Note, '5');
+    EXPECT_EQ(l.s.At(2, 3).dot, 1);
+    EXPECT_EQ(l.s.At(4, 5, 1).Note, '6');
+    EXPECT_EQ(l.s.At(1, 1, 0, 1).Note, '7');
+}

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <set>
 #include <string>
 
@@ -380,4 +381,95 @@ TEST_F(UndoTest, DropLastItemsAndRestoredCellsResetTheVerticalRate) {
     Edit(1, 1, '3');
     Undo.DropLastItems(5);
     EXPECT_FALSE(undoButton);
+}
+
+TEST_F(UndoTest, PageSnapshotUndoneWithLayerOneCurrentKeepsTheRedoList) {
+    // Layer 0 holds pages 0 and 1, layer 1 only page 0.
+    s.AddPages(0, 1);
+    CurLayer = 0;
+    s.score.CurPage = 1;
+    ASSERT_TRUE(Undo.SavePageSnapshot(1)); // a page command on page 1 of layer 0
+    s.At(3, 3, 1, 0).Note = '4';
+    CurLayer = 1;
+    s.score.CurPage = 0;
+    Edit(2, 2, '5'); // a one-cell edit on page 0 of layer 1
+    ASSERT_EQ(NoteAt(2, 2, 0, 1), '5');
+
+    Undo.UndoStep();
+    Undo.UndoStep();
+    EXPECT_EQ(NoteAt(3, 3, 1, 0), 32);
+    EXPECT_EQ(NoteAt(2, 2, 0, 1), 32);
+    EXPECT_EQ(Undo.RedoList.size(), 2u);
+    EXPECT_TRUE(redoButton);
+    Undo.RedoStep();
+    EXPECT_EQ(NoteAt(3, 3, 1, 0), '4');
+    Undo.RedoStep();
+    EXPECT_EQ(NoteAt(2, 2, 0, 1), '5');
+    EXPECT_EQ(NoteAt(3, 3, 1, 0), '4');
+}
+
+TEST_F(UndoTest, RandomEditsUndosAndRedosOverBothLayersMatchTheirReplay) {
+    // Three pages in layer 0 and two in layer 1, on a small grid. Every edit appends the state
+    // it makes to a history; Undo and Redo move along it. The score must always
+    // equal the state at the current position.
+    s.score.CellWidth = 100;
+    ASSERT_TRUE(s.score.CalcPageGrid());
+    ASSERT_GE(s.score.Cols, 6);
+    ASSERT_GE(s.score.Rows, 4);
+    for (TLayer& layer : s.score.PageSets)
+        layer.clear();
+    s.score.AllocatePage(0, 2, true, 0, 0);
+    s.score.AllocatePage(1, 1, true, 0, 0);
+    std::mt19937 rng(1234);
+    auto pick = [&](int n) { return int(rng() % unsigned(n)); };
+    std::vector<TPageSets> history{s.score.PageSets};
+    std::size_t pos = 0;
+    auto recordEdit = [&]() {
+        history.resize(pos + 1);
+        history.push_back(s.score.PageSets);
+        ++pos;
+    };
+    const int steps = 3000;
+    for (int step = 0; step < steps; ++step) {
+        const int what = pick(20);
+        CurLayer = pick(2);
+        // Cell edits stay on pages their layer holds; page commands may come
+        // from either layer on any page.
+        const int page = what < 8 && CurLayer == 1 ? pick(2) : pick(3);
+        const int note = '1' + pick(7);
+        s.score.CurPage = page;
+        auto layerOn = [&](int p) { return p < 2 ? pick(2) : 0; };
+        if (what < 8) { // one cell, sometimes in both layers
+            Undo.BothLayers = pick(3) == 0;
+            const int c = pick(6), r = pick(4);
+            Edit(c, r, note);
+            if (Undo.BothLayers && page < 2)
+                s.At(c, r, page, 1 - CurLayer).Note = note + 1;
+            recordEdit();
+        } else if (what < 11) { // a page command on both layers of a page
+            Undo.ClearRedo();
+            ASSERT_TRUE(Undo.SavePageSnapshot(page));
+            for (int i = 0; i < 3; ++i)
+                s.At(pick(6), pick(4), page, layerOn(page)).Note = pick(2) ? note : 32;
+            recordEdit();
+        } else if (what < 12) { // a whole-score command
+            ASSERT_FALSE(Undo.SaveScoreSnapshot(true).empty());
+            const int p = pick(3);
+            s.At(pick(6), pick(4), p, layerOn(p)).Note = note;
+            recordEdit();
+        } else if (what < 16) {
+            if (!Undo.UndoList.empty()) {
+                ASSERT_GT(pos, 0u);
+                --pos;
+            }
+            Undo.UndoStep();
+        } else {
+            ASSERT_EQ(!Undo.RedoList.empty(), pos + 1 < history.size()) << "step " << step;
+            if (!Undo.RedoList.empty())
+                ++pos;
+            Undo.RedoStep();
+        }
+        ASSERT_EQ(FirstDifference(s.score.PageSets[0], history[pos][0]), "") << "layer 0, step " << step;
+        ASSERT_EQ(FirstDifference(s.score.PageSets[1], history[pos][1]), "") << "layer 1, step " << step;
+    }
 }

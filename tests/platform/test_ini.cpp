@@ -250,3 +250,18 @@ TEST_F(IniTest, FailedWritesKeepTheOldFile) {
 }
 
 } // namespace
+
+TEST_F(IniTest, LinesEndingInSeveralCarriageReturnsKeepTheirValues) {
+    // The first line ends in LF alone, so rewrites use LF; the others end in
+    // CR CR LF as some editors leave them.
+    WriteText(path, "[Pref]\nA=1\r\r\nB=2\r\r\n[Other\r\r\nC=3\r\r\n");
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadString("Pref", "B", "?"), "2");
+    const std::vector<std::string> sections = ini.ReadSections();
+    ASSERT_TRUE(ini.WriteInteger("Pref", "A", 5));
+    EXPECT_EQ(ini.ReadString("Pref", "A", "?"), "5");
+    EXPECT_EQ(ini.ReadString("Pref", "B", "?"), "2") << "writing A changed B";
+    EXPECT_EQ(ini.ReadString("Other", "C", "?"), "3");
+    EXPECT_EQ(ini.ReadSections(), sections);
+    EXPECT_EQ(ReadText(path), "[Pref]\nA=5\nB=2\n[Other\nC=3\n");
+}
