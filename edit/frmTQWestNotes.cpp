@@ -22,7 +22,9 @@ namespace {
 
 constexpr int kButton = 24;
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 struct TButtonDef {
     int tag;
@@ -33,24 +35,54 @@ struct TButtonDef {
 
 // The speed buttons of the window, row by row; a null caption ends a row.
 const TButtonDef kButtons[] = {
-    {81, "𝅝'", "", ""}, {1, "𝅝", "q", ""}, {2, "𝅗𝅥", "w", ""}, {3, "♩", "r", ""}, {4, "♪", "t", ""},
-    {5, "16", "y", ""}, {6, "32", "u", ""}, {7, "64", "o", ""}, {8, "128", "", ""},
+    {81, "𝅝'", "", ""},
+    {1, "𝅝", "q", ""},
+    {2, "𝅗𝅥", "w", ""},
+    {3, "♩", "r", ""},
+    {4, "♪", "t", ""},
+    {5, "16", "y", ""},
+    {6, "32", "u", ""},
+    {7, "64", "o", ""},
+    {8, "128", "", ""},
     {0, nullptr, nullptr, nullptr},
-    {19, "▬", "", ""}, {20, "𝄻", "}", ""}, {21, "𝄼", "{", ""}, {22, "𝄽", "s", ""}, {23, "𝄾", "h", ""},
-    {24, "𝄿", "j", ""}, {25, "𝅀", "k", ""}, {26, "𝅁", "", ""}, {27, "𝅂", "", ""},
+    {19, "▬", "", ""},
+    {20, "𝄻", "}", ""},
+    {21, "𝄼", "{", ""},
+    {22, "𝄽", "s", ""},
+    {23, "𝄾", "h", ""},
+    {24, "𝄿", "j", ""},
+    {25, "𝅀", "k", ""},
+    {26, "𝅁", "", ""},
+    {27, "𝅂", "", ""},
     {0, nullptr, nullptr, nullptr},
-    {100, "⇅", "\\", "btnFlipNoteTail"}, {101, "+3", "z", "btnDoubleNote"}, {102, "−", "x", ""},
-    {102, "=", "=", "btnCombineTail"}, {114, "/", "/", "btnDecombineTail"}, {103, ".", ".", ""},
-    {185, ":", "Move dot up or down", "btnMoveDotUpDn"}, {108, "~", "", ""},
+    {100, "⇅", "\\", "btnFlipNoteTail"},
+    {101, "+3", "z", "btnDoubleNote"},
+    {102, "−", "x", ""},
+    {102, "=", "=", "btnCombineTail"},
+    {114, "/", "/", "btnDecombineTail"},
+    {103, ".", ".", ""},
+    {185, ":", "Move dot up or down", "btnMoveDotUpDn"},
+    {108, "~", "", ""},
     {112, "◐", "Reverse Note Head", "btnReverseHead"},
     {0, nullptr, nullptr, nullptr},
-    {182, "≈", "", ""}, {105, "·", "n", ""}, {128, "▾", "v", ""}, {106, ">", ">", ""}, {131, "'", "", ""},
-    {126, "↔", "Move sign to other side", "btnMoveSign"}, {14, "♯", "9", ""}, {15, "♭", "b", ""},
+    {182, "≈", "", ""},
+    {105, "·", "n", ""},
+    {128, "▾", "v", ""},
+    {106, ">", ">", ""},
+    {131, "'", "", ""},
+    {126, "↔", "Move sign to other side", "btnMoveSign"},
+    {14, "♯", "9", ""},
+    {15, "♭", "b", ""},
     {41, "♮", "p", ""},
     {0, nullptr, nullptr, nullptr},
-    {121, "𝄪", "", ""}, {120, "𝄫", "", ""}, {129, "∽", "", "btnMoveTurnSignal"},
-    {25, "┃", "Connect stems cross the grand staff", "btnConeectGFTail"}, {110, "|", "Hide stem", "btnHideStem"},
-    {111, "○", "Hide Head", "btnHideHead"}, {184, "^", "", ""}, {107, "v", "", ""},
+    {121, "𝄪", "", ""},
+    {120, "𝄫", "", ""},
+    {129, "∽", "", "btnMoveTurnSignal"},
+    {25, "┃", "Connect stems cross the grand staff", "btnConeectGFTail"},
+    {110, "|", "Hide stem", "btnHideStem"},
+    {111, "○", "Hide Head", "btnHideHead"},
+    {184, "^", "", ""},
+    {107, "v", "", ""},
     {127, "()", "Add/remove brackets on head", "btnAddBracket"},
     {0, nullptr, nullptr, nullptr},
     {183, "⤓", "Note cross staff", "btnCrossStaff"},
@@ -63,7 +95,9 @@ bool FineModifiers() {
 
 } // namespace
 
-float StemAdjustStep(bool fine) { return fine ? 0.1f : 1.0f; }
+float StemAdjustStep(bool fine) {
+    return fine ? 0.1f : 1.0f;
+}
 
 TfrmWestNotes::TfrmWestNotes(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("frmWestNotes"));
@@ -80,19 +114,32 @@ TfrmWestNotes::TfrmWestNotes(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::W
         if (*d.name)
             b->setObjectName(QString::fromLatin1(d.name));
         const std::string name = d.name;
-        if (name == "btnFlipNoteTail") btnFlipNoteTail = b;
-        else if (name == "btnDoubleNote") btnDoubleNote = b;
-        else if (name == "btnCombineTail") btnCombineTail = b;
-        else if (name == "btnDecombineTail") btnDecombineTail = b;
-        else if (name == "btnMoveDotUpDn") btnMoveDotUpDn = b;
-        else if (name == "btnReverseHead") btnReverseHead = b;
-        else if (name == "btnMoveSign") btnMoveSign = b;
-        else if (name == "btnMoveTurnSignal") btnMoveTurnSignal = b;
-        else if (name == "btnConeectGFTail") btnConeectGFTail = b;
-        else if (name == "btnHideStem") btnHideStem = b;
-        else if (name == "btnHideHead") btnHideHead = b;
-        else if (name == "btnAddBracket") btnAddBracket = b;
-        else if (name == "btnCrossStaff") btnCrossStaff = b;
+        if (name == "btnFlipNoteTail")
+            btnFlipNoteTail = b;
+        else if (name == "btnDoubleNote")
+            btnDoubleNote = b;
+        else if (name == "btnCombineTail")
+            btnCombineTail = b;
+        else if (name == "btnDecombineTail")
+            btnDecombineTail = b;
+        else if (name == "btnMoveDotUpDn")
+            btnMoveDotUpDn = b;
+        else if (name == "btnReverseHead")
+            btnReverseHead = b;
+        else if (name == "btnMoveSign")
+            btnMoveSign = b;
+        else if (name == "btnMoveTurnSignal")
+            btnMoveTurnSignal = b;
+        else if (name == "btnConeectGFTail")
+            btnConeectGFTail = b;
+        else if (name == "btnHideStem")
+            btnHideStem = b;
+        else if (name == "btnHideHead")
+            btnHideHead = b;
+        else if (name == "btnAddBracket")
+            btnAddBracket = b;
+        else if (name == "btnCrossStaff")
+            btnCrossStaff = b;
         if (b == btnCombineTail)
             connect(b, &QToolButton::clicked, this, [this] { btnCombineTailClick(); });
         else if (b == btnConeectGFTail)
@@ -147,7 +194,7 @@ void TfrmWestNotes::LoadHints() {
     if (!Language)
         return;
     const std::pair<QWidget*, int> hints[] = {
-        {btnCrossStaff, 3650}, {btnReverseHead, 3651}, {btnMoveSign, 3652},   {btnMoveTurnSignal, 3653},
+        {btnCrossStaff, 3650}, {btnReverseHead, 3651}, {btnMoveSign, 3652},      {btnMoveTurnSignal, 3653},
         {btnHideStem, 3654},   {btnHideHead, 3655},    {btnConeectGFTail, 3658}, {btnAddBracket, 3659},
         {spnStemLAdj, 3660},   {btnMoveDotUpDn, 3674},
     };
@@ -219,14 +266,23 @@ void TfrmWestNotes::btnConeectGFTailClick() {
         WestEntryHooks().FocusMainWindow();
 }
 
-void TfrmWestNotes::spnStemLAdjUpClick() { AdjustStemLength(StemAdjustStep(FineModifiers())); }
-void TfrmWestNotes::spnStemLAdjDownClick() { AdjustStemLength(-StemAdjustStep(FineModifiers())); }
-void TfrmWestNotes::btnCrossBrkUpClick() { StepCrossBreakPoint(1); }
-void TfrmWestNotes::btnCrossBrkDownClick() { StepCrossBreakPoint(-1); }
+void TfrmWestNotes::spnStemLAdjUpClick() {
+    AdjustStemLength(StemAdjustStep(FineModifiers()));
+}
+void TfrmWestNotes::spnStemLAdjDownClick() {
+    AdjustStemLength(-StemAdjustStep(FineModifiers()));
+}
+void TfrmWestNotes::btnCrossBrkUpClick() {
+    StepCrossBreakPoint(1);
+}
+void TfrmWestNotes::btnCrossBrkDownClick() {
+    StepCrossBreakPoint(-1);
+}
 
 void TfrmWestNotes::btnCrossStaffClick() {
     int upper = -1, lower = -1;
-    if (frmMainTQ && FindGrandStaffPair(frmMainTQ->SelRow0, upper, lower) && WestEntryHooks().InsertSpecialSymbol)
+    if (frmMainTQ && FindGrandStaffPair(frmMainTQ->SelRow0, upper, lower) &&
+        WestEntryHooks().InsertSpecialSymbol)
         WestEntryHooks().InsertSpecialSymbol(183);
 }
 
@@ -250,8 +306,4 @@ void TfrmWestNotes::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         FormActivate();
     QWidget::changeEvent(event);
-}
-
-void TfrmWestNotes::moveEvent(QMoveEvent* event) {
-    QWidget::moveEvent(event);
 }

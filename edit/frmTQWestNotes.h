@@ -12,7 +12,7 @@ class QToolButton;
 
 class TfrmWestNotes : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TfrmWestNotes(QWidget* parent = nullptr);
 
     std::vector<QToolButton*> Buttons; // the 46 speed buttons, in the order of the window
@@ -48,14 +48,13 @@ public:
     void btnCrossBrkDownClick();
     void btnCrossStaffClick();
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
 
-private:
+  private:
     QToolButton* Add(int tag, const char* caption, const char* hint, int x, int y);
     bool firstShow_ = true;
 };

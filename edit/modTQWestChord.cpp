@@ -24,7 +24,9 @@ TCellRow& GridRowRef(int row, int layer = -1) {
     return frmMainTQ->PageSets[size_t(layer < 0 ? CurLayer : layer)][size_t(frmMainTQ->CurPage)][size_t(row)];
 }
 
-TCell& GridCell(int col, int row, int layer = -1) { return GridRowRef(row, layer)[size_t(col)]; }
+TCell& GridCell(int col, int row, int layer = -1) {
+    return GridRowRef(row, layer)[size_t(col)];
+}
 
 void SetClass(TCell& cell, uint32_t cls) {
     if (cell.Attr == kNoAttr)

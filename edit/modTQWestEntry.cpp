@@ -23,7 +23,9 @@ TCellRow& GridRowRef(int row, int layer = -1) {
     return frmMainTQ->PageSets[size_t(layer < 0 ? CurLayer : layer)][size_t(frmMainTQ->CurPage)][size_t(row)];
 }
 
-TCell& GridCell(int col, int row, int layer = -1) { return GridRowRef(row, layer)[size_t(col)]; }
+TCell& GridCell(int col, int row, int layer = -1) {
+    return GridRowRef(row, layer)[size_t(col)];
+}
 
 bool SingleCellSelected() {
     const TMainScore* s = frmMainTQ;
@@ -52,20 +54,29 @@ const TCell* ClefLeftOfCursor() {
     return nullptr;
 }
 
-int StaffShift(const TCell& header) { return static_cast<int>(2.0f * header.yAdj); }
+int StaffShift(const TCell& header) {
+    return static_cast<int>(2.0f * header.yAdj);
+}
 
-bool IsWestNoteValue(int code) { return code >= 1 && code <= 9; }
+bool IsWestNoteValue(int code) {
+    return code >= 1 && code <= 9;
+}
 
 // Staff steps that keep a note's pitch when the clef changes from `from` to `to`.
 int ClefShift(int from, int to) {
     // the middle-line step of each clef, counted from C4 downward in steps
     auto middle = [](int clef) -> int {
         switch (clef) {
-        case -1: return -6;  // B4
-        case -2: return 6;   // D3
-        case -3: return 0;   // C4
-        case -5: return 2;   // A3
-        default: return 1000;
+        case -1:
+            return -6; // B4
+        case -2:
+            return 6; // D3
+        case -3:
+            return 0; // C4
+        case -5:
+            return 2; // A3
+        default:
+            return 1000;
         }
     };
     const int a = middle(from), b = middle(to);
@@ -143,7 +154,8 @@ void PutWestCode(int code, TCell& cell, int col, int row, int noteIndex, float p
         cell.Note = 1;
         cell.option |= 0x20000u;
     } else if (noteIndex >= 1 && !cell.CompressNotes.empty()) {
-        TCompressNote& item = cell.CompressNotes[size_t(std::min<int>(noteIndex, int(cell.CompressNotes.size())) - 1)];
+        TCompressNote& item =
+            cell.CompressNotes[size_t(std::min<int>(noteIndex, int(cell.CompressNotes.size())) - 1)];
         item.code = code;
         if (IsWestRestCode(code))
             item.value = 0;
@@ -248,10 +260,18 @@ int LetterToStaffPos(int letter) {
         return 0;
     int base;
     switch (header->Note) {
-    case -2: base = 100 - letter; break;
-    case -3: base = 99 - letter; break;
-    case -5: base = 97 - letter; break;
-    default: base = 105 - letter; break;
+    case -2:
+        base = 100 - letter;
+        break;
+    case -3:
+        base = 99 - letter;
+        break;
+    case -5:
+        base = 97 - letter;
+        break;
+    default:
+        base = 105 - letter;
+        break;
     }
     if (letter == 'a' || letter == 'b')
         base -= 7;
@@ -266,20 +286,47 @@ int DegreeToStaffPos(int degree) {
     const bool bass = clef == -2;
     int pos;
     switch (clef) {
-    case -2: pos = 2 - degree; break;
-    case -3: pos = 8 - degree; break;
-    case -5: pos = 6 - degree; break;
-    default: pos = 7 - degree; break;
+    case -2:
+        pos = 2 - degree;
+        break;
+    case -3:
+        pos = 8 - degree;
+        break;
+    case -5:
+        pos = 6 - degree;
+        break;
+    default:
+        pos = 7 - degree;
+        break;
     }
     pos += StaffShift(*header);
     switch (header->Attr) {
-    case 1: case 11: pos += -4 + (bass ? 7 : 0); break;
-    case 2: case 10: pos -= 1; break;
-    case 3: case 9: pos += 2 - (bass ? 0 : 7); break;
-    case 4: case 8: pos -= 2; break;
-    case 5: case 7: pos += 1 - (bass ? 0 : 7); break;
-    case 6: case 13: pos += -3 + (bass ? 7 : 0); break;
-    default: break;
+    case 1:
+    case 11:
+        pos += -4 + (bass ? 7 : 0);
+        break;
+    case 2:
+    case 10:
+        pos -= 1;
+        break;
+    case 3:
+    case 9:
+        pos += 2 - (bass ? 0 : 7);
+        break;
+    case 4:
+    case 8:
+        pos -= 2;
+        break;
+    case 5:
+    case 7:
+        pos += 1 - (bass ? 0 : 7);
+        break;
+    case 6:
+    case 13:
+        pos += -3 + (bass ? 7 : 0);
+        break;
+    default:
+        break;
     }
     return pos;
 }
@@ -468,7 +515,8 @@ int StepCode(int code, int delta) {
 void StepWestValue(TCell& cell, int delta) {
     const int n = MainView()->GetKeyTargetNote(cell);
     if (n >= 1 && cell.westChordArray.empty() && !cell.CompressNotes.empty()) {
-        TCompressNote& item = cell.CompressNotes[size_t(std::min<int>(n, int(cell.CompressNotes.size())) - 1)];
+        TCompressNote& item =
+            cell.CompressNotes[size_t(std::min<int>(n, int(cell.CompressNotes.size())) - 1)];
         item.code = StepCode(item.code, delta);
         return;
     }
@@ -490,7 +538,9 @@ TCell* ValueTarget(TCell& cell, int col, int row) {
     return nullptr;
 }
 
-bool IsAnyNote(const TCell& c) { return IsNoteCell(c) || IsWestNoteCell(c); }
+bool IsAnyNote(const TCell& c) {
+    return IsNoteCell(c) || IsWestNoteCell(c);
+}
 
 } // namespace
 
@@ -541,7 +591,8 @@ void WestNoteCommand(int code, TCell& cell, int& col, int row, float position) {
     case 103:
         if (IsNoteOrRestCell(cell) || IsWestNoteOrRest(cell) || IsPercussionSyllableCell(cell)) {
             if (n >= 1 && !cell.CompressNotes.empty() && n <= int(cell.CompressNotes.size()))
-                cell.CompressNotes[size_t(n - 1)].option = CycleDotFlags(cell.CompressNotes[size_t(n - 1)].option);
+                cell.CompressNotes[size_t(n - 1)].option =
+                    CycleDotFlags(cell.CompressNotes[size_t(n - 1)].option);
             else
                 cell.option = CycleDotFlags(cell.option);
         }

@@ -1,6 +1,5 @@
 #include "edit/modTQWestNames.h"
 
-
 #include "model/modTQCellAccess.h"
 #include "model/modTQMainScore.h"
 #include "model/modTQPredicates.h"

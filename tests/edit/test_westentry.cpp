@@ -68,14 +68,19 @@ TEST(WestEntry, StaffPositionsOfLettersAndDegrees) {
         const char* header;
         std::string letters; // positions of c d e f g a b
         int c, b;
-        int degree1;         // DegreeToStaffPos(1)
+        int degree1; // DegreeToStaffPos(1)
     };
     const TCase cases[] = {
-        {"&G", "6 5 4 3 2 1 0", 6, 0, 6},    {"&F", "1 0 -1 -2 -3 -4 -5", 1, -5, 1},
-        {"&C", "0 -1 -2 -3 -4 -5 -6", 0, -6, 7}, {"&T", "-2 -3 -4 -5 -6 -7 -8", -2, -8, 5},
-        {"&G/1", "", 6, 0, 2},               {"&F/1", "", 1, -5, 4},
-        {"&G/6", "", 6, 0, 3},               {"&F/6", "", 1, -5, 5},
-        {"&G/7", "", 6, 0, 0},               {"&F/7", "", 1, -5, 2},
+        {"&G", "6 5 4 3 2 1 0", 6, 0, 6},
+        {"&F", "1 0 -1 -2 -3 -4 -5", 1, -5, 1},
+        {"&C", "0 -1 -2 -3 -4 -5 -6", 0, -6, 7},
+        {"&T", "-2 -3 -4 -5 -6 -7 -8", -2, -8, 5},
+        {"&G/1", "", 6, 0, 2},
+        {"&F/1", "", 1, -5, 4},
+        {"&G/6", "", 6, 0, 3},
+        {"&F/6", "", 1, -5, 5},
+        {"&G/7", "", 6, 0, 0},
+        {"&F/7", "", 1, -5, 2},
     };
     for (const TCase& t : cases) {
         SCOPED_TRACE(t.header);
@@ -271,8 +276,9 @@ TEST(StepWestValue, RingsOfValuesAndRests) {
         int code, delta, want;
     };
     const TCase cases[] = {
-        {1, 1, 8}, {1, -1, 8}, {2, 1, 3}, {2, -1, 8}, {3, 1, 4}, {3, -1, 8}, {8, 1, 3}, {7, 1, 8},
-        {27, 1, 22}, {22, -1, 27}, {23, -1, 22}, {20, 1, 22}, {19, 1, 22}, {21, -1, 20}, {19, -1, 19},
+        {1, 1, 8},    {1, -1, 8},  {2, 1, 3},   {2, -1, 8},   {3, 1, 4},
+        {3, -1, 8},   {8, 1, 3},   {7, 1, 8},   {27, 1, 22},  {22, -1, 27},
+        {23, -1, 22}, {20, 1, 22}, {19, 1, 22}, {21, -1, 20}, {19, -1, 19},
     };
     TEditFixture fx(12, 4);
     for (const TCase& t : cases) {
@@ -313,8 +319,11 @@ TEST(GetKeyTargetNote, ModifiersChooseTheNote) {
         bool alt, ctrl, shift;
         int want;
     };
-    const TCase cases[] = {{true, true, true, 2}, {true, false, true, 4}, {true, true, false, 3},
-                           {false, true, false, 2}, {true, false, false, 1}};
+    const TCase cases[] = {{true, true, true, 2},
+                           {true, false, true, 4},
+                           {true, true, false, 3},
+                           {false, true, false, 2},
+                           {true, false, false, 1}};
     for (const TCase& t : cases) {
         TKeys keys(t.alt, t.ctrl, t.shift, 7);
         EXPECT_EQ(fx.win.GetKeyTargetNote(plain), -1);

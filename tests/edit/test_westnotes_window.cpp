@@ -51,9 +51,9 @@ TEST(WestNotesWindow, HintsAndVisibleFlag) {
     form.show();
     EXPECT_TRUE(fx.win.WestDlgVisible);
     const std::pair<QWidget*, int> hints[] = {
-        {form.btnCrossStaff, 3650}, {form.btnReverseHead, 3651}, {form.btnMoveSign, 3652},
-        {form.btnMoveTurnSignal, 3653}, {form.btnHideStem, 3654}, {form.btnHideHead, 3655},
-        {form.btnConeectGFTail, 3658}, {form.btnAddBracket, 3659}, {form.spnStemLAdj, 3660},
+        {form.btnCrossStaff, 3650},     {form.btnReverseHead, 3651}, {form.btnMoveSign, 3652},
+        {form.btnMoveTurnSignal, 3653}, {form.btnHideStem, 3654},    {form.btnHideHead, 3655},
+        {form.btnConeectGFTail, 3658},  {form.btnAddBracket, 3659},  {form.spnStemLAdj, 3660},
         {form.btnMoveDotUpDn, 3674},
     };
     for (const auto& [w, id] : hints) {
@@ -61,6 +61,13 @@ TEST(WestNotesWindow, HintsAndVisibleFlag) {
         EXPECT_FALSE(Language->GetString(id).empty()) << id;
         EXPECT_EQ(w->toolTip().toStdString(), Language->GetString(id)) << id;
     }
+    // activating the window ends text entry and leaves Gongche mode
+    int ended = 0;
+    form.OnEndTextEntry = [&] { ++ended; };
+    fx.win.GongChiMode = true;
+    form.FormActivate();
+    EXPECT_EQ(ended, 1);
+    EXPECT_FALSE(fx.win.GongChiMode);
     form.close();
     EXPECT_FALSE(fx.win.WestDlgVisible);
     Language->UseChinese = true;
