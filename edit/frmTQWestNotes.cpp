@@ -172,10 +172,15 @@ TfrmWestNotes::TfrmWestNotes(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::W
     connect(spnStemLAdjDown, &QToolButton::clicked, this, [this] { spnStemLAdjDownClick(); });
     connect(btnCrossBrkUp, &QToolButton::clicked, this, [this] { btnCrossBrkUpClick(); });
     connect(btnCrossBrkDown, &QToolButton::clicked, this, [this] { btnCrossBrkDownClick(); });
+    WestEntryHooks().BreakPointHint = [this](const std::string& text) { btnCrossBrk->setToolTip(Q(text)); };
     // FormCreate: the window takes the extent of its buttons, 10 pixels higher
     QPoint extent;
     GetButtonsExtent(extent, this);
     resize(std::max(extent.x(), x + 4), std::max(extent.y(), y + kButton + 4) + 10);
+}
+
+TfrmWestNotes::~TfrmWestNotes() {
+    WestEntryHooks().BreakPointHint = nullptr;
 }
 
 QToolButton* TfrmWestNotes::Add(int tag, const char* caption, const char* hint, int x, int y) {

@@ -14,6 +14,7 @@ class TfrmWestNotes : public QWidget {
     Q_OBJECT
   public:
     explicit TfrmWestNotes(QWidget* parent = nullptr);
+    ~TfrmWestNotes() override;
 
     std::vector<QToolButton*> Buttons; // the 46 speed buttons, in the order of the window
     QToolButton *btnFlipNoteTail = nullptr, *btnDoubleNote = nullptr, *btnCombineTail = nullptr,

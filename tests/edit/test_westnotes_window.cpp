@@ -74,3 +74,27 @@ TEST(WestNotesWindow, HintsAndVisibleFlag) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(WestNotesWindow, CrossStaffBreakPointOfAGrandStaff) {
+    TEditFixture fx(12, 4);
+    fx.Row(1, "&G{mark=54191118,jEnd=2} W:3@0");
+    fx.Row(2, "&F W:3@0");
+    TfrmWestNotes form;
+    fx.Select(1, 1, 1, 1);
+    form.btnCrossBrkUp->click();
+    form.btnCrossBrkUp->click();
+    EXPECT_EQ(fx.At(1, 1).breakPoint, 4);
+    EXPECT_EQ(form.btnCrossBrk->toolTip().toStdString(), "Break Point = 4");
+    fx.Select(1, 2, 1, 2);
+    form.btnCrossBrkUp->click();
+    EXPECT_EQ(fx.At(1, 2).breakPoint, -2);
+    // outside a grand staff nothing changes
+    fx.Row(3, "&G W:3@0");
+    fx.Select(1, 3, 1, 3);
+    form.btnCrossBrkDown->click();
+    EXPECT_EQ(fx.At(1, 3).breakPoint, 0);
+}
+
+} // namespace
