@@ -260,3 +260,26 @@ TEST(WestRows, ReadClefKeyAndExtendStaffLines) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(WestChord, ConnectStemsAcrossAGrandStaff) {
+    TEditFixture fx(12, 5);
+    fx.Row(1, "&G W:4@4{opt=0x1}");
+    fx.Row(3, "&F W:4@-4{opt=0x1}");
+    fx.Select(1, 0, 1, 4);
+    ConnectGFTails();
+    EXPECT_EQ(fx.At(1, 3).option & 0x80u, 0x80u);
+    EXPECT_EQ(fx.At(1, 1).option & 0x100000u, 0x100000u);
+    EXPECT_EQ(fx.At(1, 3).dot, -2);
+    ConnectGFTails();
+    EXPECT_EQ(fx.At(1, 3).option & 0x80u, 0u);
+    EXPECT_EQ(fx.At(1, 1).option & 0x100000u, 0u);
+    EXPECT_EQ(fx.At(1, 3).dot, 0);
+    // stems pointing different ways are not joined
+    fx.At(1, 1).option = 0;
+    ConnectGFTails();
+    EXPECT_EQ(fx.At(1, 3).option & 0x80u, 0u);
+}
+
+} // namespace
