@@ -40,6 +40,8 @@
 #include "platform/core/TQStrings.h"
 #include "platform/gui/TQGlyphMap.h"
 #include "render/modTQCvsDraw.h"
+#include "edit/frmTQWestNotes.h"
+#include "edit/modTQWestEntry.h"
 
 TfrmMsgYNC* frmMsgYNC = nullptr;
 
@@ -260,9 +262,9 @@ void TfrmMainTQ::BuildMenus() {
     mitWesternStyleNotes = Item(mitWindow, "mitWesternStyleNotes", "Western Notes", 453, true);
     mitGongChi = Item(mitWindow, "mitGongChi", "Gongche", 456, true);
     mitTextSymbols = Item(mitWindow, "mitTextSymbols", "Text Symbols", 455, true);
-    for (QAction* a : {mitMusicPlayer, mitSpecialSymbols, mitDynamicMarks, mitWesternStyleNotes, mitGongChi,
-                       mitTextSymbols})
+    for (QAction* a : {mitMusicPlayer, mitSpecialSymbols, mitDynamicMarks, mitGongChi, mitTextSymbols})
         a->setEnabled(false);
+    connect(mitWesternStyleNotes, &QAction::triggered, this, [this] { btnWestenStyleNotesClick(); });
     connect(mitWindow, &QMenu::aboutToShow, this, [this] { mitWindowClick(); });
 
     mitHelp = mnuMain->addMenu(QStringLiteral("Help"));
@@ -826,9 +828,24 @@ void TfrmMainTQ::mitWindowClick() {
     if (OnEndTextEntry)
         OnEndTextEntry();
     // the tool windows are not built yet, so none is visible
-    for (QAction* a : {mitMusicPlayer, mitSpecialSymbols, mitDynamicMarks, mitWesternStyleNotes, mitGongChi,
-                       mitTextSymbols})
+    for (QAction* a : {mitMusicPlayer, mitSpecialSymbols, mitDynamicMarks, mitGongChi, mitTextSymbols})
         a->setChecked(false);
+    mitWesternStyleNotes->setChecked(frmWestNotes && frmWestNotes->isVisible());
+}
+
+void TfrmMainTQ::btnWestenStyleNotesClick() {
+    if (!frmWestNotes) {
+        frmWestNotes = new TfrmWestNotes(this);
+        WestEntryHooks().FocusMainWindow = [this] { activateWindow(); };
+        frmWestNotes->OnEndTextEntry = [this] {
+            if (OnEndTextEntry)
+                OnEndTextEntry();
+        };
+    }
+    if (frmWestNotes->isVisible())
+        frmWestNotes->hide();
+    else
+        frmWestNotes->show();
 }
 
 void TfrmMainTQ::mitViewClick() {

@@ -109,6 +109,9 @@ public:
             *mitLarge = nullptr;
     QAction *mitMusicPlayer = nullptr, *mitSpecialSymbols = nullptr, *mitDynamicMarks = nullptr,
             *mitWesternStyleNotes = nullptr, *mitGongChi = nullptr, *mitTextSymbols = nullptr;
+    // The Western-note tool window, created on first use; shown or hidden by the Window menu.
+    class TfrmWestNotes* frmWestNotes = nullptr;
+    void btnWestenStyleNotesClick();
     QAction* mitAbout = nullptr;
     QAction* historySeparator = nullptr;
     std::vector<QAction*> historyItems;

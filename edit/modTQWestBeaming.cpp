@@ -147,3 +147,64 @@ void AutoCombineTails(int col0, int row0, int col1, int row1, int limit) {
     for (int r = std::max(0, row0); r <= row1 && r < static_cast<int>(page.size()); ++r)
         RegroupTailsInRow(col0, col1, r, page[static_cast<size_t>(r)], limit);
 }
+
+namespace {
+
+void UnderlineRun(TCellRow& cells, int row, int s, int n) {
+    auto at = [&](int i) -> TCell& { return cells[static_cast<size_t>(s + i)]; };
+    if (n == 2) {
+        const uint32_t first = at(0).option;
+        at(0).Note = 4;
+        at(1).Note = (first & 0x40u) ? 6 : (first & 0x8u) ? 5 : 4;
+    } else if (n == 3) {
+        at(0).Note = 4;
+        at(1).Note = 5;
+        at(2).Note = 5;
+    } else if (n >= 4) {
+        const int plain = n >= 8 ? 6 : 5;
+        for (int i = 0; i < n; ++i) {
+            const uint32_t prev = i > 0 ? at(i - 1).option : 0u;
+            int v = plain;
+            if (n < 8 && (prev & 0x40u))
+                v = 7;
+            else if (prev & 0x8u)
+                v = plain + 1;
+            at(i).Note = v;
+        }
+    }
+    SetGroupStemDirection(s, s + n - 1, row, cells);
+    if (n >= 2)
+        AutoCombineTails(s, row, s + n - 1, row, 1000000);
+}
+
+} // namespace
+
+void AutoUnderlineRow(TCellRow& cells, int row, bool selectedOnly) {
+    const TMainScore* s = frmMainTQ;
+    int first = 0, last = std::min(s->Cols, static_cast<int>(cells.size())) - 1;
+    if (selectedOnly) {
+        first = std::max(0, s->SelCol0);
+        last = std::min(last, s->SelCol1 + 1);
+    }
+    int start = -1, count = 0;
+    auto close = [&]() {
+        if (count > 0)
+            UnderlineRun(cells, row, start, count);
+        start = -1;
+        count = 0;
+    };
+    for (int c = first; c <= last; ++c) {
+        TCell& cell = cells[static_cast<size_t>(c)];
+        const bool west = cell.cellType == ctWestern;
+        if (west && cell.Note == 2 && cell.yAdj > 0 && !IsStemFlipped(cell))
+            cell.option |= 0x1u;
+        if (west && cell.Note >= 3 && cell.Note <= 6) {
+            if (count == 0)
+                start = c;
+            ++count;
+            continue;
+        }
+        close();
+    }
+    close();
+}

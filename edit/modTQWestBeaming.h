@@ -32,3 +32,12 @@ void RegroupTailsInRow(int first, int last, int row, TCellRow& cells, int limit)
 // Clears the tail links of the rectangle and, when first column < last
 // column, regroups every row of it.
 void AutoCombineTails(int col0, int row0, int col1, int row1, int limit);
+
+// Auto Underline of one row: runs of quarter .. 32nd notes get the values of a
+// typical beam pattern (two: eighth + eighth, or a 16th / 32nd after a dotted /
+// double-dotted first; three: eighth 16th 16th; four to seven: 16ths; eight
+// or more: 32nds; a note after a dotted one shorter still), their stems set
+// and their tails combined. A half note below the middle line gets its stem
+// flipped. The range is the whole row, or with selectedOnly the selected
+// columns and one more.
+void AutoUnderlineRow(TCellRow& cells, int row, bool selectedOnly);

@@ -124,6 +124,14 @@ public:
     // the selected rows, a cell with a code or small notes; unchanged when
     // there is none.
     void TrimSelection();
+    // Moves the cursor one cell on (two in Gongche mode), to column 0 of the next
+    // row past the row's end; nothing on the last row. The selection collapses
+    // to the cursor; nothing is redrawn. (edit/modTQCursorKeys.cpp)
+    void AdvanceCursor();
+    // Which note of the cell the held modifiers address: -1 when the cell has no
+    // small or chord notes, 0 all notes, n >= 1 the n-th note (for small notes
+    // mapped to its item). Sets ChordNoteIndex. (edit/modTQCursorKeys.cpp)
+    int GetKeyTargetNote(const TCell& cell) const;
 
     // --- redraw ---
     void RedrawCells(int col0, int row0, int col1, int row1);
