@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+class TMainView;
+
 inline constexpr int kJpegExportErrorId = 1026;
 inline constexpr int kBmpExportErrorId = 1066;
 
@@ -20,3 +22,21 @@ std::string ExportNameWithExtension(const std::string& chosen, bool jpegChosen);
 std::vector<std::string> ExportFileNames(const std::string& name, int pageCount);
 // Pages of layer 0 of the current score less its trailing empty pages (may be 0).
 int CountExportPages();
+
+enum TExportRange { erSelectedArea = 0, erCurrentPage = 1, erAllPages = 2 };
+
+struct TExportOptions {
+    int Width = 3000;       // pixels; the height follows the page's proportions
+    bool InColor = false;
+    int Range = erAllPages; // TExportRange
+    bool JpegChosen = true; // only supplies a missing extension
+};
+
+// The export run: computes every file name first; when any exists, asks 2701
+// once with the list and writes nothing unless the answer is Yes. Pages are
+// numbered from 1; the score's page-number start is left alone. Each file is
+// written beside its target and renamed; a failure gives 1026 (JPEG) or 1066.
+// Returns the files written (empty when stopped or failed). The view's zoom,
+// page, output kind and canvas are put back.
+std::vector<std::string> ExportImages(TMainView& view, const std::string& chosenName,
+                                      const TExportOptions& options);
