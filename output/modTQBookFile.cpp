@@ -190,9 +190,9 @@ void RefreshMusic(TMusic& entry, TMainView& holder) {
         return;
     }
     const int layer = CurLayer == 1 ? 1 : 0;
-    const auto pages = static_cast<int>(holder.PageSets[static_cast<std::size_t>(layer)].size());
-    if (pages >= 1) {
-        entry.PageCount = pages;
+    // A quiet load reads the first page only; the stored count gives the pages.
+    if (!holder.PageSets[static_cast<std::size_t>(layer)].empty()) {
+        entry.PageCount = holder.PageCount;
         if (!entry.KeepTitle) GetMusicTitle(holder, entry);
     }
 }

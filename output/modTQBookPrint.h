@@ -1,6 +1,7 @@
 #pragma once
 // Book printing: which pages of which scores a run prints, with the running
 // book page number and the margin side of each sheet.
+#include <functional>
 #include <vector>
 
 #include "render/modTQMainView.h"
@@ -34,3 +35,27 @@ bool IsPrintSideOk(int printSide, int sheetCount);
 // Pages compares the book page number printed on the page.
 std::vector<TBookPageJob> PlanBookRun(const std::vector<TMusic>& musics,
                                       const TBookPrintOptions& options);
+
+// Running counters of a book run.
+struct TBookRunState {
+    int SheetCount = 0;
+    int BookPageNo = 0;
+};
+// The jobs of one loaded score (entry index, pageCount pages); print is false
+// for scores that only count. Advances state.
+std::vector<TBookPageJob> PlanMusicPages(TBookRunState& state, int entry, int pageCount,
+                                         bool print, const TBookPrintOptions& options);
+
+class TPrintSink;
+struct TBookPrintRun {
+    bool InColor = false;
+    bool TitleOnBottom = false;
+    bool FileNameOnTop = false;
+    std::function<bool()> Cancelled;        // tested before each score and page
+    std::function<void(int)> Progress;      // gauge 0..1000
+};
+// Prints the book as one document on sink. Each score is loaded into a holder
+// that frmMainTQ (and CurLayer) name while it prints; both are put back on
+// every way out. Returns the number of pages printed.
+int PrintBook(const std::vector<TMusic>& musics, const TBookPrintOptions& options,
+              const TBookPrintRun& run, TPrintSink& sink);
