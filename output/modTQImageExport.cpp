@@ -117,6 +117,7 @@ std::vector<std::string> ExportImages(TMainView& view, const std::string& chosen
     TExportStateGuard guard(view);
     view.ShowGrid = false;
     view.OutputInColor = options.InColor;
+    view.PageNumberBase = options.PageNumberBase; // kept after the export
     std::vector<std::string> written;
     if (options.Range == erSelectedArea) {
         TBitmap bitmap;

@@ -30,6 +30,7 @@ struct TExportOptions {
     bool InColor = false;
     int Range = erAllPages; // TExportRange
     bool JpegChosen = true; // only supplies a missing extension
+    int PageNumberBase = 1; // first page number in the footer; 0 prints none
 };
 
 // The export run: computes every file name first; when any exists, asks 2701
