@@ -36,6 +36,7 @@
 #include "lang/modTQLanguage.h"
 #include "model/modTQUndo.h"
 #include "model/modTQUtil.h"
+#include "output/frmTQPrint.h"
 #include "platform/core/TQFiles.h"
 #include "platform/core/TQStrings.h"
 #include "platform/gui/TQGlyphMap.h"
@@ -161,6 +162,11 @@ void TfrmMainTQ::BuildMenus() {
     mitSave = Item(mitFile, "mitSave", "Save", 253);
     mitSave->setShortcut(QKeySequence::Save);
     mitSaveAs = Item(mitFile, "mitSaveAs", "Save As . . .", 254);
+    mitFile->addSeparator();
+    QAction* mitPrint = Item(mitFile, "mitPrint", "Print . . .", 257);
+    QAction* mitSavetoBMP = Item(mitFile, "mitSavetoBMP", "Save as Image . . .", 256);
+    connect(mitPrint, &QAction::triggered, this, [this] { btnPrintClick(this); });
+    connect(mitSavetoBMP, &QAction::triggered, this, [this] { mitSavetoBMPClick(this); });
     mitFile->addSeparator();
     mitExit = Item(mitFile, "mitExit", "Exit", 255);
     connect(mitFile, &QMenu::aboutToShow, this, [this] { mitFileClick(); });

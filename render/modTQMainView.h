@@ -234,6 +234,10 @@ struct TMusic {
     std::string FileName;
     std::string Title;    // bytes in the code page of TitleCharset
     int TitleCharset = 0;
+    bool KeepTitle = false; // the stored title is kept on refresh
+    bool Selected = false;  // checked for "Selected Musics" printing
+    bool Exists = false;    // the file could be opened at the last refresh
+    int PageCount = 0;      // pages of the score at the last refresh
 };
 // The title of the score held by main: the first title-like text cell of
 // page 0, else the file name without folder and extension.

@@ -1,0 +1,158 @@
+#include "output/modTQImageExport.h"
+
+#include <QImage>
+#include <cstdio>
+
+#include "lang/modTQMessage.h"
+#include "model/modTQMainScore.h"
+#include "platform/gui/TQBitmap.h"
+#include "platform/gui/TQQtCanvas.h"
+#include "render/modTQMainView.h"
+#include "model/modTQRowQuery.h"
+#include "platform/core/TQFiles.h"
+
+bool IsJpegFileName(const std::string& name) {
+    const std::string ext = ExtractFileExt(name);
+    return SameText(ext, ".jpg") || SameText(ext, ".jpeg");
+}
+
+std::string StripPageSuffix(const std::string& name) {
+    const std::string ext = ExtractFileExt(name);
+    std::string base = name.substr(0, name.size() - ext.size());
+    const std::size_t stop = base.size() >= 5 ? base.size() - 5 : 0;
+    for (std::size_t i = base.size(); i > stop; --i) {
+        if (base[i - 1] != '_')
+            continue;
+        bool digits = true;
+        for (std::size_t k = i; k < base.size(); ++k)
+            if (base[k] < '1' || base[k] > '9')
+                digits = false;
+        if (digits)
+            base.resize(i - 1);
+        break;
+    }
+    return base + ext;
+}
+
+std::string ExportNameWithExtension(const std::string& chosen, bool jpegChosen) {
+    if (!ExtractFileExt(chosen).empty())
+        return chosen;
+    return chosen + (jpegChosen ? ".jpg" : ".bmp");
+}
+
+std::vector<std::string> ExportFileNames(const std::string& name, int pageCount) {
+    if (pageCount <= 1)
+        return {name};
+    const std::string stripped = StripPageSuffix(name);
+    const std::string ext = ExtractFileExt(stripped);
+    const std::string base = stripped.substr(0, stripped.size() - ext.size());
+    std::vector<std::string> names;
+    for (int p = 1; p <= pageCount; ++p)
+        names.push_back(base + "_" + std::to_string(p) + ext);
+    return names;
+}
+
+int CountExportPages() {
+    int count = static_cast<int>(frmMainTQ->PageSets[0].size());
+    while (count > 0 && IsPageEmpty(count - 1, 0))
+        --count;
+    return count;
+}
+
+namespace {
+
+struct TExportStateGuard {
+    TMainView& v;
+    decltype(TMainView::Zoom) zoom;
+    int page, kind;
+    bool grid, color;
+    TCanvas* canvas;
+    explicit TExportStateGuard(TMainView& view)
+        : v(view), zoom(view.Zoom), page(view.CurPage), kind(view.OutputKind),
+          grid(view.ShowGrid), color(view.OutputInColor), canvas(view.OutCanvas) {}
+    ~TExportStateGuard() {
+        v.Zoom = zoom;
+        v.CurPage = page;
+        v.OutputKind = kind;
+        v.ShowGrid = grid;
+        v.OutputInColor = color;
+        v.OutCanvas = canvas;
+    }
+};
+
+// Writes image under name (format from the extension) through a temporary file
+// beside it.
+bool SaveImageFile(const QImage& image, const std::string& name, bool inColor) {
+    const bool jpeg = IsJpegFileName(name);
+    const QImage out = inColor ? image : image.convertToFormat(QImage::Format_Grayscale8);
+    const std::string temp = name + ".tmp";
+    if (!out.save(QString::fromStdString(temp), jpeg ? "JPG" : "BMP")) {
+        std::remove(temp.c_str());
+        return false;
+    }
+    if (std::rename(temp.c_str(), name.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<std::string> ExportImages(TMainView& view, const std::string& chosenName,
+                                      const TExportOptions& options) {
+    const std::string name = ExportNameWithExtension(chosenName, options.JpegChosen);
+    const int exportPages = CountExportPages();
+    const bool multi = options.Range == erAllPages && exportPages > 1;
+    const std::vector<std::string> names = ExportFileNames(name, multi ? exportPages : 1);
+    std::string existing;
+    for (const std::string& n : names)
+        if (FileExists(n))
+            existing += "\n" + n;
+    if (!existing.empty() &&
+        MessageById(mbYesNo, kOverwriteQuestionId, existing, mkConfirmation) != mrYes)
+        return {};
+
+    const int errorId = IsJpegFileName(name) ? kJpegExportErrorId : kBmpExportErrorId;
+    TExportStateGuard guard(view);
+    view.ShowGrid = false;
+    view.OutputInColor = options.InColor;
+    view.PageNumberBase = options.PageNumberBase; // kept after the export
+    std::vector<std::string> written;
+    if (options.Range == erSelectedArea) {
+        TBitmap bitmap;
+        if (!view.RenderSelectionToBitmap(bitmap, options.Width, 2) ||
+            !SaveImageFile(bitmap.Image(), name, options.InColor)) {
+            MessageById(mbOK, errorId, "", mkError);
+            return {};
+        }
+        return {name};
+    }
+    const int boxW = view.PaintBoxWidth > 0 ? view.PaintBoxWidth : 1;
+    const int height =
+        static_cast<int>(static_cast<long long>(options.Width) * view.PaintBoxHeight / boxW);
+    QImage image(options.Width, height > 0 ? height : 1, QImage::Format_RGB32);
+    if (image.isNull()) {
+        MessageById(mbOK, errorId, "", mkError);
+        return {};
+    }
+    view.OutputKind = 2;
+    view.Zoom = static_cast<float>(options.Width) / view.PageWidthUnits;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        view.CurPage = multi ? static_cast<int>(i) : guard.page;
+        image.fill(Qt::white);
+        {
+            TQtCanvas canvas(&image);
+            view.OutCanvas = &canvas;
+            view.RedrawPage();
+            view.OutCanvas = nullptr;
+            canvas.End();
+        }
+        if (!SaveImageFile(image, names[i], options.InColor)) {
+            MessageById(mbOK, errorId, "", mkError);
+            return written;
+        }
+        written.push_back(names[i]);
+    }
+    return written;
+}

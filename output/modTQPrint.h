@@ -1,0 +1,80 @@
+#pragma once
+// Printing pages of the current score onto a print sink: a printer (or a PDF
+// file through the printer) or, for tests, a recording sink.
+#include <QImage>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TMainView;
+class QPrinter;
+
+// One print run is one document: Begin, pages separated by NewPage, End.
+class TPrintSink {
+public:
+    virtual ~TPrintSink() = default;
+    virtual bool Begin() = 0;
+    virtual int PageWidth() const = 0;  // device pixels
+    virtual int PageHeight() const = 0;
+    virtual void NewPage() = 0;
+    // Stretches the image over the whole page.
+    virtual void DrawImage(const QImage& image) = 0;
+    virtual bool End() = 0;
+};
+
+// Keeps what was sent, for tests.
+class TRecordingPrintSink : public TPrintSink {
+public:
+    TRecordingPrintSink(int width, int height) : width_(width), height_(height) {}
+    bool Begin() override;
+    int PageWidth() const override { return width_; }
+    int PageHeight() const override { return height_; }
+    void NewPage() override;
+    void DrawImage(const QImage& image) override;
+    bool End() override;
+
+    int Documents = 0;             // Begin calls
+    bool Open = false;
+    std::vector<QImage> Pages;     // one image per page
+
+private:
+    int width_, height_;
+};
+
+// Prints on a QPrinter; a PDF printer writes to a temporary file beside its
+// target, renamed over the target at End.
+class TQPrinterSink : public TPrintSink {
+public:
+    explicit TQPrinterSink(QPrinter& printer);
+    ~TQPrinterSink() override;
+    bool Begin() override;
+    int PageWidth() const override;
+    int PageHeight() const override;
+    void NewPage() override;
+    void DrawImage(const QImage& image) override;
+    bool End() override;
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> impl_;
+};
+
+struct TPrintOptions {
+    bool AllPages = true;   // else the current page only
+    int Copies = 1;
+    int PageNumberBase = 0; // first page number printed; 0 prints none
+    bool InColor = false;
+};
+
+// Pages to print: layer 0 less its trailing empty pages, at least 1.
+int PrintPageCount();
+// Bitmap width for a page of the sink: the largest of 1.0, 0.9 .. 0.3 times the
+// page width whose image can be allocated; 0 when none (print directly).
+int ChooseBitmapWidth(int pageWidth, int pageHeight);
+// Prints the chosen pages and copies as one document through one bitmap of
+// the given width. Zoom, page, grid, output kind and canvas of the view are
+// restored on every way out. False when the sink fails.
+bool PrintPagesByBitmap(TMainView& view, TPrintSink& sink, const TPrintOptions& options,
+                        int bitmapWidth);
+// The print command's run: chooses the bitmap, prints; true when printed.
+bool PrintPages(TMainView& view, TPrintSink& sink, const TPrintOptions& options);

@@ -1,0 +1,94 @@
+// A book run on the recording sink: scores loaded into a holder, one
+// document, the main window's score untouched, cancel between pages.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "output/modTQBookFile.h"
+#include "output/modTQBookPrint.h"
+#include "output/modTQPrint.h"
+#include "tests/render/TQViewFixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct BookRunTest : ::testing::Test {
+    TViewFixture fx{12, 4};
+    fs::path dir = fs::temp_directory_path() / "tq_bookrun_test";
+    std::vector<TMusic> book;
+    void SetUp() override {
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        int n = 0;
+        for (int pages : {3, 2, 4, 1}) {
+            TViewFixture score{12, 4};
+            for (int p = 1; p < pages; ++p)
+                score.view.AllocatePage(0, p, true, 0, 0);
+            for (int p = 0; p < pages; ++p)
+                score.view.PageSets[0].at(static_cast<size_t>(p)).at(1).at(0) = TScoreFixture::Cell("5");
+            score.view.PageCount = pages;
+            TMusic m;
+            m.FileName = (dir / ("s" + std::to_string(++n) + ".mus")).string();
+            ASSERT_TRUE(score.view.SaveScore(m.FileName, false));
+            m.Exists = true;
+            m.PageCount = pages;
+            book.push_back(m);
+        }
+        fx.view.CurPage = 0;
+        fx.view.Zoom = 1.25;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+};
+
+TEST_F(BookRunTest, SelectedScoresPrintInOneDocumentAndTheWindowKeepsItsScore) {
+    book[1].Selected = book[3].Selected = true;
+    TBookPrintOptions o;
+    o.Music = bmSelected;
+    o.PrinterType = bpTwoSides;
+    std::vector<int> gauge;
+    TBookPrintRun run;
+    run.Progress = [&](int v) { gauge.push_back(v); };
+    TRecordingPrintSink sink(300, 400);
+    EXPECT_EQ(PrintBook(book, o, run, sink), 3);
+    EXPECT_EQ(sink.Documents, 1);
+    EXPECT_EQ(sink.Pages.size(), 3u);
+    EXPECT_EQ(frmMainTQ, &fx.view);
+    EXPECT_EQ(fx.view.CurPage, 0);
+    EXPECT_FLOAT_EQ(fx.view.Zoom, 1.25);
+    ASSERT_FALSE(gauge.empty());
+    EXPECT_EQ(gauge.back(), 1000);
+}
+
+TEST_F(BookRunTest, CancelBetweenPagesEndsTheRun) {
+    int pagesSeen = 0;
+    TBookPrintRun run;
+    TRecordingPrintSink sink(300, 400);
+    run.Cancelled = [&] { return sink.Pages.size() >= 2 && ++pagesSeen > 0; };
+    EXPECT_EQ(PrintBook(book, {}, run, sink), 2);
+    EXPECT_FALSE(sink.Open);
+    EXPECT_EQ(frmMainTQ, &fx.view);
+    EXPECT_EQ(fx.view.CurPage, 0);
+    EXPECT_FLOAT_EQ(fx.view.Zoom, 1.25);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(BookRunTest, RefreshTakesPageCountAndTitleUnlessKept) {
+    TMainView holder;
+    TMusic m;
+    m.FileName = book[2].FileName;
+    RefreshMusic(m, holder);
+    EXPECT_TRUE(m.Exists);
+    EXPECT_EQ(m.PageCount, 4);
+    EXPECT_EQ(m.Title, "s3");
+    m.KeepTitle = true;
+    m.Title = "Mine";
+    RefreshMusic(m, holder);
+    EXPECT_EQ(m.Title, "Mine");
+    EXPECT_EQ(frmMainTQ, &fx.view);
+}
+
+} // namespace
