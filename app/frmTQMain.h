@@ -109,6 +109,8 @@ public:
             *mitLarge = nullptr;
     QAction *mitMusicPlayer = nullptr, *mitSpecialSymbols = nullptr, *mitDynamicMarks = nullptr,
             *mitWesternStyleNotes = nullptr, *mitGongChi = nullptr, *mitTextSymbols = nullptr;
+    // The symbol palettes (palettes/frmTQPalettes.h).
+    QWidget *frmSpecial = nullptr, *frmDynMark = nullptr, *frmGongChi = nullptr, *frmTextSymbols = nullptr;
     QAction* mitAbout = nullptr;
     QAction* historySeparator = nullptr;
     std::vector<QAction*> historyItems;

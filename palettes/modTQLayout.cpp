@@ -77,7 +77,7 @@ TLayoutParseResult ParseLayoutText(const std::string& text, int expectedId, int 
     d.buttonWidth = int(v[0]), d.buttonHeight = int(v[1]);
     if (!line(4, 1) || v[0] < 0 || v[0] > kLayoutMaxSlots) return lpFormat;
     const std::size_t n = std::size_t(v[0]);
-    d.slots.reserve(n);
+    d.slotLines.reserve(n);
     for (std::size_t k = 0; k < n; ++k) {
         if (!line(5 + k, 4)) return lpFormat;
         TButLayout s;
@@ -85,7 +85,7 @@ TLayoutParseResult ParseLayoutText(const std::string& text, int expectedId, int 
         if (s.page < 0 || s.page >= d.pages || s.row < 0 || s.row >= d.rows || s.column < 0 ||
             s.column >= d.columns)
             return lpFormat;
-        d.slots.push_back(s);
+        d.slotLines.push_back(s);
     }
     for (std::size_t k = 5 + n; k < lines.size(); ++k)
         if (!line(k, 0)) return lpFormat; // only blank lines may follow
@@ -333,7 +333,7 @@ bool TLayoutMgr::LoadLayoutFile(int paletteId, const std::string& fileName,
     trial.pages_ = data.pages;
     trial.rows_ = data.rows;
     trial.columns_ = data.columns;
-    trial.items_ = data.slots;
+    trial.items_ = data.slotLines;
     trial.dragging_ = false;
     trial.SortAndNumber();
     if (!trial.BindButtons(pages)) {

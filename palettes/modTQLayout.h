@@ -75,7 +75,7 @@ struct TLayoutFileData {
     int version = 0;
     int pages = 0, rows = 0, columns = 0;
     int buttonWidth = 0, buttonHeight = 0;
-    std::vector<TButLayout> slots; // tag, page, row, column
+    std::vector<TButLayout> slotLines; // tag, page, row, column
 };
 
 enum TLayoutParseResult { lpOk = 0, lpFormat = 1, lpVersion = 2 };
