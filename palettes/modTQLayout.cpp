@@ -87,6 +87,11 @@ TLayoutParseResult ParseLayoutText(const std::string& text, int expectedId, int 
             return lpFormat;
         d.slotLines.push_back(s);
     }
+    // Two slots on one place would hide a button under another.
+    std::vector<TButLayout> sorted = d.slotLines;
+    std::sort(sorted.begin(), sorted.end(), ButLayoutLess);
+    for (std::size_t k = 1; k < sorted.size(); ++k)
+        if (!ButLayoutLess(sorted[k - 1], sorted[k])) return lpFormat;
     for (std::size_t k = 5 + n; k < lines.size(); ++k)
         if (!line(k, 0)) return lpFormat; // only blank lines may follow
     out = std::move(d);
@@ -318,6 +323,11 @@ bool TLayoutMgr::BindButtons(const TLayoutPages& pages) {
 bool TLayoutMgr::LoadLayoutFile(int paletteId, const std::string& fileName,
                                 const TLayoutPages& pages, bool showMessages) {
     std::string text;
+    if (FileLength(fileName) > std::int64_t(kMaxLayoutFileBytes)) {
+        // Far longer than any layout: not a layout file.
+        if (showMessages) MessageOkById(2908, fileName, mkError);
+        return false;
+    }
     if (!ReadWholeFile(fileName, text, kMaxLayoutFileBytes)) {
         MessageOkById(1044, fileName, mkError);
         return false;

@@ -148,6 +148,8 @@ TEST_F(LayoutTest, DamagedFilesAreRefusedAndChangeNothing) {
         {"number too large", "423423132\n520\n1 2 2\n23 23\n1\n99999999999 0 0 0\n", kSpecialLayoutId,
          2908},
         {"empty file", "", kSpecialLayoutId, 2908},
+        {"two slots on one place", "423423132\n520\n1 2 2\n23 23\n3\n7 0 0 0\n6 0 0 0\n5 0 1 0\n",
+         kSpecialLayoutId, 2908},
         {"junk after the slots", good + "1 2 3 4\n", kSpecialLayoutId, 2908},
         // Tags 6 and 5 are missing: their buttons would be appended on a
         // second page that this one-tab palette does not have.
