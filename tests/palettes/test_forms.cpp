@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QTabWidget>
 #include <QToolButton>
@@ -63,6 +64,7 @@ TEST(PaletteForms, ShowClickAndPicture) {
     fx.Select(1, 0, 1, 0);
     ButtonWithTag(*special, 7)->click();
     EXPECT_EQ(fx.At(1, 0).Note, 32);
+    QCoreApplication::processEvents();
     tqtest::SavePngIfWanted(special->grab().toImage(), "palette_special_edit");
     dyn->show();
     dyn->btnCustomerizeClick();
