@@ -99,3 +99,27 @@ TEST(PaletteForms, AStoredLayoutIsAppliedAtStartUp) {
 }
 
 } // namespace
+
+#include <QTableWidget>
+#include <QLineEdit>
+
+#include "palettes/frmTQCellProperty.h"
+
+namespace {
+
+TEST(CellPropertyForm, ShowsTheCursorCell) {
+    TPaletteFixture fx;
+    fx.At(3, 2).Attr = 0xB1;
+    fx.At(3, 2).westChordArray.push_back({2, 5, 0, 0});
+    fx.Select(3, 2, 3, 2);
+    TfrmCellProperty form;
+    form.show();
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("i=3 j=2"));
+    EXPECT_EQ(form.strCellProp->item(9, 1)->text(), QStringLiteral("00B1"));
+    EXPECT_EQ(form.strCellProp->item(0, 0)->text(), QStringLiteral("cellType"));
+    form.Button1Click();
+    EXPECT_EQ(form.edtDebug->text(), QStringLiteral("5"));
+    tqtest::SavePngIfWanted(form.grab().toImage(), "cell_property");
+}
+
+} // namespace
