@@ -123,3 +123,25 @@ TEST(CellPropertyForm, ShowsTheCursorCell) {
 }
 
 } // namespace
+
+#include <QPlainTextEdit>
+
+#include "palettes/frmTQText.h"
+
+namespace {
+
+TEST(TextLineForm, WritesGbkAndEnglishLines) {
+    TPaletteFixture fx(30, 4);
+    fx.view.ChineseFontCharset = 134;
+    fx.Select(3, 1, 3, 1);
+    TfrmText form;
+    form.show();
+    form.edtText->setPlainText(QString::fromUtf8("中文歌词一\nHello worl"));
+    form.btnOKClick();
+    EXPECT_EQ(fx.At(3, 1).Text, "\xD6\xD0\xCE\xC4\xB8\xE8\xB4\xCA\xD2\xBB");
+    EXPECT_EQ(fx.At(3, 1).FontName, "CN");
+    EXPECT_EQ(fx.At(12, 1).Text, "Hello worl");
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+}
+
+} // namespace
