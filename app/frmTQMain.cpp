@@ -1,5 +1,7 @@
 #include "app/frmTQMain.h"
 
+#include "palettes/frmTQPalettes.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -260,17 +262,29 @@ void TfrmMainTQ::BuildMenus() {
     mitWindow = mnuMain->addMenu(QStringLiteral("Window"));
     mitWindow->setObjectName(QStringLiteral("mitWindow"));
     SetTag(mitWindow, 450);
-    // The tool windows come with their own commands; until they exist the
-    // items only show that they are not open.
+    // The tool windows: the four symbol palettes are shown and hidden from
+    // here; the play and Western-note windows are not built yet.
     mitMusicPlayer = Item(mitWindow, "mitMusicPlayer", "Music Player", 0, true);
     mitSpecialSymbols = Item(mitWindow, "mitSpecialSymbols", "Special Symbols", 451, true);
     mitDynamicMarks = Item(mitWindow, "mitDynamicMarks", "Dynamic Marks", 452, true);
     mitWesternStyleNotes = Item(mitWindow, "mitWesternStyleNotes", "Western Notes", 453, true);
     mitGongChi = Item(mitWindow, "mitGongChi", "Gongche", 456, true);
     mitTextSymbols = Item(mitWindow, "mitTextSymbols", "Text Symbols", 455, true);
-    for (QAction* a : {mitMusicPlayer, mitSpecialSymbols, mitDynamicMarks, mitGongChi, mitTextSymbols})
-        a->setEnabled(false);
+    mitMusicPlayer->setEnabled(false);
     connect(mitWesternStyleNotes, &QAction::triggered, this, [this] { btnWestenStyleNotesClick(); });
+    frmSpecial = CreateSpecialPalette(this);
+    frmDynMark = CreateDynMarkPalette(this);
+    frmGongChi = CreateGongChiPalette(this);
+    frmTextSymbols = CreateTextSymbolsPalette(this);
+    for (auto [item, form] : {std::pair{mitSpecialSymbols, frmSpecial}, std::pair{mitDynamicMarks, frmDynMark},
+                              std::pair{mitGongChi, frmGongChi}, std::pair{mitTextSymbols, frmTextSymbols}})
+        connect(item, &QAction::triggered, this, [this, form] {
+            form->setVisible(!form->isVisible());
+            if (form == frmGongChi) {
+                GongChiMode = form->isVisible();
+                RedrawPage();
+            }
+        });
     connect(mitWindow, &QMenu::aboutToShow, this, [this] { mitWindowClick(); });
 
     mitHelp = mnuMain->addMenu(QStringLiteral("Help"));
@@ -734,12 +748,12 @@ void TfrmMainTQ::FormActivate() {
         int left, top;
         bool gongche;
     };
-    const Tool tools[] = {{nullptr, DynDlgVisible, DynDlgLeft, DynDlgTop, false},
-                          {nullptr, SpecialDlgVisible, SpecialDlgLeft, SpecialDlgTop, false},
+    const Tool tools[] = {{frmDynMark, DynDlgVisible, DynDlgLeft, DynDlgTop, false},
+                          {frmSpecial, SpecialDlgVisible, SpecialDlgLeft, SpecialDlgTop, false},
                           {nullptr, PlyDlgVisible, PlyDlgLeft, PlyDlgTop, false},
                           {nullptr, WestDlgVisible, WestDlgLeft, WestDlgTop, false},
-                          {nullptr, GongChiDlgVisible, GongChiDlgLeft, GongChiDlgTop, true},
-                          {nullptr, TextSymDlgVisible, TextSymDlgLeft, TextSymDlgTop, false}};
+                          {frmGongChi, GongChiDlgVisible, GongChiDlgLeft, GongChiDlgTop, true},
+                          {frmTextSymbols, TextSymDlgVisible, TextSymDlgLeft, TextSymDlgTop, false}};
     int shown = 0;
     for (const Tool& t : tools) {
         if (!t.window)
@@ -833,9 +847,12 @@ void TfrmMainTQ::mitFileClick() {
 void TfrmMainTQ::mitWindowClick() {
     if (OnEndTextEntry)
         OnEndTextEntry();
-    // the tool windows are not built yet, so none is visible
-    for (QAction* a : {mitMusicPlayer, mitSpecialSymbols, mitDynamicMarks, mitGongChi, mitTextSymbols})
-        a->setChecked(false);
+    // the play window is not built yet
+    mitMusicPlayer->setChecked(false);
+    mitSpecialSymbols->setChecked(frmSpecial && frmSpecial->isVisible());
+    mitDynamicMarks->setChecked(frmDynMark && frmDynMark->isVisible());
+    mitGongChi->setChecked(frmGongChi && frmGongChi->isVisible());
+    mitTextSymbols->setChecked(frmTextSymbols && frmTextSymbols->isVisible());
     mitWesternStyleNotes->setChecked(frmWestNotes && frmWestNotes->isVisible());
 }
 

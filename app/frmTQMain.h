@@ -112,6 +112,8 @@ public:
     // The Western-note tool window, created on first use; shown or hidden by the Window menu.
     class TfrmWestNotes* frmWestNotes = nullptr;
     void btnWestenStyleNotesClick();
+    // The symbol palettes (palettes/frmTQPalettes.h).
+    QWidget *frmSpecial = nullptr, *frmDynMark = nullptr, *frmGongChi = nullptr, *frmTextSymbols = nullptr;
     QAction* mitAbout = nullptr;
     QAction* historySeparator = nullptr;
     std::vector<QAction*> historyItems;

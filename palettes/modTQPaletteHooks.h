@@ -1,0 +1,29 @@
+#pragma once
+// Routines of the main window that the palettes and dialogs call but that
+// belong to other parts of the program. Each part sets its hook when it is
+// built; an unset hook does nothing.
+#include <functional>
+
+struct TModifierKeys {
+    bool shift = false, alt = false, ctrl = false;
+};
+
+struct TPaletteHooks {
+    // The modifier keys held with the click or key that runs a command.
+    std::function<TModifierKeys()> HeldModifiers;
+    // Advances the cursor after a one-cell entry (two columns in Gongche mode).
+    std::function<void()> AdvanceCursor;
+    // The small or chord note the held modifier keys choose: 0 none, else from 1.
+    std::function<int()> ChosenNote;
+    // Shifts the selected Western notes by staff steps (the main window's note shift).
+    std::function<void(int steps)> ShiftSelectedNotes;
+    // The play window's selected sound-effect index (symbol code 146).
+    std::function<int()> SelectedSoundEffect;
+    // Prints pages [from, to] of the current score (1-based), copies times.
+    std::function<void(int from, int to, int copies)> PrintScore;
+};
+
+TPaletteHooks& PaletteHooks();
+
+// The held modifier keys, none when the hook is unset.
+TModifierKeys HeldModifiers();

@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include "palettes/modTQPaletteHooks.h"
+#include "palettes/modTQSpecial.h"
+#include "tests/palettes/TQPaletteFixture.h"
+
+namespace {
+
+class SpecialTest : public ::testing::Test {
+protected:
+    void SetUp() override { SymbolPosition() = spBottom; }
+    void TearDown() override {
+        SymbolPosition() = spBottom;
+        PaletteHooks().HeldModifiers = nullptr;
+        PaletteHooks().ChosenNote = nullptr;
+    }
+    TPaletteFixture fx;
+};
+
+TEST_F(SpecialTest, ASharpOnOneJianpuNoteTogglesItsAccidental) {
+    fx.Row(1, "1 2 ~ ~");
+    fx.Select(0, 1, 0, 1);
+    InsertSpecialSymbol(14);
+    EXPECT_EQ(fx.At(0, 1).Attr & 0xF, 1u);
+    EXPECT_EQ(fx.At(0, 1).cellType, 0);
+    InsertSpecialSymbol(14);
+    EXPECT_EQ(fx.At(0, 1).Attr & 0xF, 0u);
+    Undo.UndoStep();
+    EXPECT_EQ(fx.At(0, 1).Attr & 0xF, 1u);
+    // Two notes selected: neither changes.
+    fx.Select(0, 1, 1, 1);
+    InsertSpecialSymbol(15);
+    EXPECT_EQ(fx.At(0, 1).Attr & 0xF, 1u);
+    EXPECT_EQ(fx.At(1, 1).Attr & 0xF, 0u);
+    // Two empty cells become symbol cells holding the code at the bottom.
+    fx.Select(2, 1, 3, 1);
+    InsertSpecialSymbol(14);
+    for (int col : {2, 3}) {
+        EXPECT_EQ(fx.At(col, 1).cellType, ctSymbol);
+        EXPECT_EQ(fx.At(col, 1).Note, 14);
+    }
+}
+
+TEST_F(SpecialTest, AnAccidentalOnAWesternRowMakesWesternCells) {
+    fx.Row(0, "&G ~ ~");
+    fx.Select(1, 0, 2, 0);
+    InsertSpecialSymbol(14);
+    EXPECT_EQ(fx.At(1, 0).cellType, ctWestern);
+    EXPECT_EQ(fx.At(2, 0).Note, 14);
+}
+
+TEST_F(SpecialTest, StackedSlotsFollowThePositionButtonsAndModifiers) {
+    TModifierKeys held;
+    PaletteHooks().HeldModifiers = [&] { return held; };
+    fx.Select(0, 0, 0, 0);
+    SymbolPosition() = spTop;
+    InsertSpecialSymbol(7);
+    EXPECT_EQ(fx.At(0, 0).upNote, 7);
+    InsertSpecialSymbol(8);
+    InsertSpecialSymbol(10);
+    EXPECT_EQ(fx.At(0, 0).Note, 8);
+    EXPECT_EQ(fx.At(0, 0).FontColor, 10);
+    InsertSpecialSymbol(13); // all three full: the top is overwritten
+    EXPECT_EQ(fx.At(0, 0).upNote, 13);
+    EXPECT_EQ(fx.At(0, 0).Note, 8);
+
+    SymbolPosition() = spBottom;
+    held.alt = true; // forces the top whatever button is down
+    fx.Select(1, 0, 1, 0);
+    InsertSpecialSymbol(7);
+    EXPECT_EQ(fx.At(1, 0).upNote, 7);
+    EXPECT_EQ(fx.At(1, 0).Note, 32);
+    held = {};
+    InsertSpecialSymbol(10000); // a percussion syllable goes to Note
+    EXPECT_EQ(fx.At(1, 0).Note, 10000);
+}
+
+TEST_F(SpecialTest, NoteFlagsToggleOnNotes) {
+    fx.Row(0, "1 2");
+    fx.Select(0, 0, 1, 0);
+    InsertSpecialSymbol(9);
+    EXPECT_EQ(fx.At(0, 0).option & 0x20u, 0x20u);
+    EXPECT_EQ(fx.At(1, 0).option & 0x20u, 0x20u);
+    InsertSpecialSymbol(9);
+    EXPECT_EQ(fx.At(0, 0).option & 0x20u, 0u);
+    EXPECT_EQ(fx.At(0, 0).cellType, 0);
+    uint32_t option = 0;
+    std::vector<uint32_t> strokes;
+    for (int i = 0; i < 4; ++i) {
+        option = ApplyNoteFlagSymbol(34, option);
+        strokes.push_back((option >> 10) & 3);
+    }
+    EXPECT_EQ(strokes, (std::vector<uint32_t>{3, 2, 1, 0}));
+    EXPECT_EQ(ApplyNoteFlagSymbol(183, 0), 0x40000u);
+    EXPECT_EQ(ApplyNoteFlagSymbol(5, 7), 7u);
+}
+
+TEST_F(SpecialTest, DeletingTheLastSymbolsEmptiesTheCell) {
+    fx.Row(0, "S:14/7");
+    fx.Select(0, 0, 0, 0);
+    DeleteSymbolSlot(-1);
+    EXPECT_EQ(fx.At(0, 0).Note, 32);
+    // Only the middle slot still holds a symbol: the cell is plain again.
+    EXPECT_EQ(fx.At(0, 0).cellType, 0);
+    EXPECT_EQ(fx.At(0, 0).FontColor, 7);
+    fx.Row(1, "S:14/32/9");
+    fx.Select(0, 1, 0, 1);
+    DeleteSymbolSlot(1);
+    EXPECT_EQ(fx.At(0, 1).cellType, ctSymbol);
+    DeleteSymbolSlot(-1);
+    EXPECT_EQ(fx.At(0, 1).cellType, 0);
+}
+
+TEST_F(SpecialTest, AttributeNibblesOnChordAndSmallNotes) {
+    int chosen = 0;
+    PaletteHooks().ChosenNote = [&] { return chosen; };
+    fx.Row(0, "W:3@2+2+2");
+    fx.At(0, 0).option = 0x800000;
+    fx.Select(0, 0, 0, 0);
+    ToggleNoteAttr(16);
+    EXPECT_EQ(fx.At(0, 0).Attr & 0xF0, 16u);
+    EXPECT_EQ(fx.At(0, 0).westChordArray[0].attr & 0xF0, 16u);
+    EXPECT_EQ(fx.At(0, 0).option & 0x800000u, 0u);
+    chosen = 3; // the second chord note alone
+    ToggleNoteAttr(16);
+    EXPECT_EQ(fx.At(0, 0).westChordArray[1].attr & 0xF0, 0u);
+    EXPECT_EQ(fx.At(0, 0).westChordArray[0].attr & 0xF0, 16u);
+    chosen = 9; // beyond the chord: nothing
+    ToggleNoteAttr(32);
+    EXPECT_EQ(fx.At(0, 0).Attr & 0xF0, 16u);
+}
+
+TEST_F(SpecialTest, OctaveDotsOnJianpuCells) {
+    fx.Row(0, "3 5");
+    fx.At(0, 0).upNote = '5';
+    fx.At(1, 0).upNote = '2';
+    fx.Select(0, 0, 1, 0);
+    SetOctaveDots(1);
+    EXPECT_EQ(fx.At(0, 0).dot, 1);
+    EXPECT_EQ(fx.At(0, 0).option, 1u); // upper degree higher: same octave
+    EXPECT_EQ(fx.At(1, 0).option, 2u); // lower: one more
+    Undo.UndoStep();
+    EXPECT_EQ(fx.At(0, 0).dot, 0);
+}
+
+} // namespace
