@@ -85,7 +85,7 @@ TEST_F(J2WRoundTrip, WesternJianpuWestern) {
         {"C scale with rests and a half note",
          "&G/0 W:3@6 W:3@5 W:3@4 W:3@3 | W:22 W:3@2 W:2@1 ~ | W:3@0 W:22 W:3@-1 W:22 |"},
         {"G tune, dotted quarter, eighths, accidental",
-         "&G/1 W:3@2. ~ W:4@1 | W:4@0 W:4@-1 W:3@-2 W:3@-1{attr=3} W:3@0 |"},
+         "&G/1 W:3@2. ~ W:4@1 | W:4@0 W:4@-1 W:3@-2 W:3@-1{attr=1} W:3@0 |"},
     };
     for (const TWestCase& t : cases) {
         SCOPED_TRACE(t.name);

@@ -98,10 +98,13 @@ TEST_F(J2WRow, HeaderIsTrebleInTheKeyOrDrum) {
     }
     {
         TJ2WFixture f(16, 4);
-        Convert(f, "C", "~ x 0 x x X");
+        Convert(f, "C", "~ x 0 x x X |");
         EXPECT_EQ(f.fx.At(0, 1).Note, -4);
         for (int c : Sounds(f))
-            EXPECT_FLOAT_EQ(f.fx.At(c, 1).yAdj, f.fx.At(c, 1).Note >= 19 ? f.fx.At(c, 1).yAdj : 0.0f);
+            if (f.fx.At(c, 1).Note < 19) {
+                EXPECT_FLOAT_EQ(f.fx.At(c, 1).yAdj, 0.0f);
+                EXPECT_FALSE(f.fx.At(c, 1).option & 0x1);
+            }
     }
 }
 
@@ -125,9 +128,9 @@ struct TRestCase {
 
 TEST_F(J2WRow, QuarterRestsOfABarMerge) {
     const TRestCase cases[] = {
-        {"~ 5 | 0 ~ 0 ~ | 1 2 3", 3, 21},       // two rests: a half rest between them
+        {"~ 5 | 0 ~ 0 ~ | 1 2 3", 4, 21},       // two rests: a half rest between them
         {"~ 5 | 0 0 0 0 | 1 2 3", 4, 20},       // four: a whole rest
-        {"~ 5 | 0 ~ 1 2 3", 2, 22},             // one stays a quarter rest
+        {"~ 5 | 0 ~ 1 2 3", 3, 22},             // one stays a quarter rest
     };
     for (const TRestCase& t : cases) {
         SCOPED_TRACE(t.row);
@@ -166,7 +169,7 @@ TEST_F(J2WRow, AccidentalsTheKeyOrBarImpliesAreDropped) {
     }
     {
         TJ2WFixture f(16, 4);
-        Convert(f, "C", "~ 1 #4 4 5 |");
+        Convert(f, "C", "~ 1 #4 n4 5 |");
         const std::vector<int> cols = Sounds(f);
         ASSERT_EQ(cols.size(), 4u);
         EXPECT_EQ(f.fx.At(cols[1], 1).Attr & 0xF, 1u);
