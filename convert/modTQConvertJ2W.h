@@ -106,7 +106,7 @@ struct TJ2WServices {
     std::function<void(int col, int row, int clef)> SetRowClef;
     // Turns the stem of the Western note at (col, row) of layer, or of its whole
     // beam group (the editing part's FlipStems(layer, col, row, false)); returns
-    // the last column changed. Not set: the one note's stem bit is turned.
+    // the last column changed. Not set: the Western row's FlipStemsInRow.
     std::function<int(int layer, int col, int row)> FlipStems;
     // The clef-and-staff dialog (TfrmMainTQ::ChooseClefStaff): asks for the key
     // and clef, stores them in CurKey and CurClef, true on OK. Not set: Cancel.

@@ -42,7 +42,8 @@ void ToLayer0() {
 
 struct TSavedSelection {
     int c0, r0, c1, r1;
-    explicit TSavedSelection(const TMainView& v) : c0(v.SelCol0), r0(v.SelRow0), c1(v.SelCol1), r1(v.SelRow1) {}
+    explicit TSavedSelection(const TMainView& v)
+        : c0(v.SelCol0), r0(v.SelRow0), c1(v.SelCol1), r1(v.SelRow1) {}
     void Restore(TMainView& v) const {
         v.SelCol0 = c0;
         v.SelRow0 = r0;
@@ -59,7 +60,8 @@ void ReportJ2W(const TMainView& view, bool noteInFirstColumn) {
     if (noteInFirstColumn)
         Language->MessageOk(1058, "", mkWarning);
     if (!view.Highlights.empty())
-        Language->MessageOk(1033, std::to_string(view.Highlights.size()) + Language->GetString(1037), mkWarning);
+        Language->MessageOk(1033, std::to_string(view.Highlights.size()) + Language->GetString(1037),
+                            mkWarning);
 }
 
 } // namespace
@@ -71,7 +73,9 @@ void TConvertJ2W::HoldCell(int col, int row) {
     HeldCells.push_back(TCellHold{col, row, *cell});
 }
 
-bool TConvertJ2W::AskKey() { return J2WServices.ChooseClefStaff && J2WServices.ChooseClefStaff(); }
+bool TConvertJ2W::AskKey() {
+    return J2WServices.ChooseClefStaff && J2WServices.ChooseClefStaff();
+}
 
 bool TConvertJ2W::FindInitialKeyText(int& key) {
     TMainView* view = MainView();
@@ -273,8 +277,8 @@ void TConvertJ2W::ConvertJ2WPage(int mode, bool silent) {
             SimplifyRowAccidentals(r);
         }
         if (TCellRow* cells = CvtGridRow(CurLayer, r))
-            if (h >= 0 && h < static_cast<int>(cells->size()) && (*cells)[static_cast<size_t>(h)].Note == kRowEndCode &&
-                !GroupRows.empty())
+            if (h >= 0 && h < static_cast<int>(cells->size()) &&
+                (*cells)[static_cast<size_t>(h)].Note == kRowEndCode && !GroupRows.empty())
                 (*cells)[static_cast<size_t>(h)].xAdj = -2.5f;
     }
     SetPairBassClef();

@@ -20,11 +20,17 @@ namespace {
 
 constexpr uint32_t kGraceBit = 0x10000000u;
 
-bool IsShortValue(const TCell& c) { return c.cellType == 8 && c.Note >= 4 && c.Note <= 9; }
+bool IsShortValue(const TCell& c) {
+    return c.cellType == 8 && c.Note >= 4 && c.Note <= 9;
+}
 
-bool IsBeamable(const TCell& c) { return IsShortValue(c) && c.CompressNotes.empty() && c.westChordArray.empty(); }
+bool IsBeamable(const TCell& c) {
+    return IsShortValue(c) && c.CompressNotes.empty() && c.westChordArray.empty();
+}
 
-bool IsQuarterRest(const TCell& c) { return c.cellType == 8 && c.Note == 22; }
+bool IsQuarterRest(const TCell& c) {
+    return c.cellType == 8 && c.Note == 22;
+}
 
 void ClearRunBits(uint32_t& option) {
     option &= ~(0x800000u | 0x1000000u);
@@ -37,10 +43,14 @@ void ClearRunBits(uint32_t& option) {
 int CallFlipStems(int layer, int col, int row) {
     if (J2WServices.FlipStems)
         return J2WServices.FlipStems(layer, col, row);
-    if (TCellRow* cells = CvtGridRow(layer, row))
-        if (col >= 0 && col < static_cast<int>(cells->size()))
-            (*cells)[static_cast<size_t>(col)].option ^= 0x1u;
-    return col;
+    TCellRow* cells = CvtGridRow(layer, row);
+    if (!cells || col < 0 || col >= static_cast<int>(cells->size()))
+        return col;
+    const int saved = CurLayer;
+    CurLayer = layer;
+    const int last = FlipStemsInRow(col, row, *cells, false);
+    CurLayer = saved;
+    return last;
 }
 
 } // namespace
@@ -54,7 +64,8 @@ void TConvertJ2W::MakeWestRest(TCell& cell, int code) {
 void TConvertJ2W::SetBeamStemDirection(TCellRow& row, int e, int n) {
     int hi = -100, lo = 100;
     std::vector<size_t> notes;
-    for (int k = std::min(e, static_cast<int>(row.size())) - 1; k >= 0 && static_cast<int>(notes.size()) < n; --k) {
+    for (int k = std::min(e, static_cast<int>(row.size())) - 1; k >= 0 && static_cast<int>(notes.size()) < n;
+         --k) {
         const TCell& c = row[static_cast<size_t>(k)];
         if (!IsBeamable(c))
             continue;
@@ -258,8 +269,9 @@ void TConvertJ2W::FinishWesternRow(TCellRow& row, int r, int h) {
         TCell& cell = at(c);
         if (cell.CompressNotes.size() < 2)
             continue;
-        const bool allShort = std::all_of(cell.CompressNotes.begin(), cell.CompressNotes.end(),
-                                          [](const TCompressNote& n) { return n.code == kJianpuDot || n.code >= 4; });
+        const bool allShort =
+            std::all_of(cell.CompressNotes.begin(), cell.CompressNotes.end(),
+                        [](const TCompressNote& n) { return n.code == kJianpuDot || n.code >= 4; });
         if (!allShort)
             continue;
         cell.CompressNotes.front().option |= 0x2u;
@@ -271,10 +283,21 @@ void TConvertJ2W::FinishWesternRow(TCellRow& row, int r, int h) {
 void TConvertJ2W::CombineUnderlinedRuns(int r) {
     const TCellRow& src = SourceRows[static_cast<size_t>(CurLayer & 1)];
     const TCellRow& src0 = SourceRows[0];
-    const int n = static_cast<int>(src.size());
+    const TCellRow* out = CvtGridRow(CurLayer, r);
+    if (!out)
+        return;
+    const int n = static_cast<int>(std::min(src.size(), out->size()));
     int first = -1;
+    // A run the beats already grouped keeps those groups; the others (runs
+    // the beat walk stopped short of) become one group each.
+    auto grouped = [&](int a, int b) {
+        for (int k = a; k <= b; ++k)
+            if ((*out)[static_cast<size_t>(k)].option & 0x6u)
+                return true;
+        return false;
+    };
     auto close = [&](int end) {
-        if (first >= 0 && end - first >= 1)
+        if (first >= 0 && end - first >= 1 && !grouped(first, end))
             AutoCombineTails(first, r, end, r, 1000000);
         first = -1;
     };
@@ -305,7 +328,8 @@ void TConvertJ2W::ShiftCellsRight(int a, int b, int r) {
 
 bool TConvertJ2W::WidenAroundNote(int c, int r, TCellRow& row) {
     const int n = static_cast<int>(row.size());
-    if (c + 2 >= n || row[static_cast<size_t>(c + 1)].Note != ' ' || row[static_cast<size_t>(c + 2)].Note != ' ')
+    if (c + 2 >= n || row[static_cast<size_t>(c + 1)].Note != ' ' ||
+        row[static_cast<size_t>(c + 2)].Note != ' ')
         return false;
     ShiftCellsRight(c, c + 1, r);
     const TMainView* view = MainView();

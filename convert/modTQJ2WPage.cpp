@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "convert/modTQConvertJ2W.h"
+#include "edit/modTQWestBeaming.h"
 #include "model/modTQCellAccess.h"
 #include "model/modTQGroup.h"
 #include "model/modTQKeys.h"
@@ -30,12 +31,19 @@ void CallSetRowClef(int col, int row, int clef) {
 int CallFlipStems(int layer, int col, int row) {
     if (J2WServices.FlipStems)
         return J2WServices.FlipStems(layer, col, row);
-    if (TCell* cell = PageCell(layer, col, row))
-        cell->option ^= 0x1u;
-    return col;
+    TCellRow* cells = CvtGridRow(layer, row);
+    if (!cells || col < 0 || col >= static_cast<int>(cells->size()))
+        return col;
+    const int saved = CurLayer;
+    CurLayer = layer;
+    const int last = FlipStemsInRow(col, row, *cells, false);
+    CurLayer = saved;
+    return last;
 }
 
-bool IsGroupBraceMark(int mark) { return mark == 71 || mark == 73 || mark == 25; }
+bool IsGroupBraceMark(int mark) {
+    return mark == 71 || mark == 73 || mark == 25;
+}
 
 } // namespace
 
@@ -45,7 +53,8 @@ void TConvertJ2W::SetPairBassClef() {
         return;
     for (int r = 0; r < view->Rows; ++r) {
         const TCell* first = PageCell(0, 0, r);
-        if (!first || !IsClefCell(*first) || first->Note != -1 || first->jEnd <= r || first->jEnd > view->Rows)
+        if (!first || !IsClefCell(*first) || first->Note != -1 || first->jEnd <= r ||
+            first->jEnd > view->Rows)
             continue;
         const int lower = first->jEnd;
         CallSetRowClef(0, lower, -2);
@@ -100,7 +109,8 @@ void TConvertJ2W::AlignSystemRests() {
                     const TCell* cell = PageCell(CurLayer, c, g.row);
                     if (!cell)
                         continue;
-                    if ((g.isWest && IsWestNoteCell(*cell, 1)) || (!g.isWest && cell->cellType == 0 && cell->Note == '0')) {
+                    if ((g.isWest && IsWestNoteCell(*cell, 1)) ||
+                        (!g.isWest && cell->cellType == 0 && cell->Note == '0')) {
                         candidate = -1;
                         break;
                     }
@@ -164,7 +174,8 @@ void TConvertJ2W::ChooseBassClefRows(int a, int b) {
         if (count == 0)
             continue;
         const double m = sum / count;
-        const bool bass = braced ? (m > 10.0 || (m > 8.0 && lowest > 15)) : (m > 8.0 || (m > 6.0 && lowest > 10));
+        const bool bass =
+            braced ? (m > 10.0 || (m > 8.0 && lowest > 15)) : (m > 8.0 || (m > 6.0 && lowest > 10));
         if (bass)
             CallSetRowClef(view->SelCol0, r, -2);
     }
@@ -287,7 +298,8 @@ bool TConvertJ2W::HasNoEarlierAlteration(int c, const TCell& note, int layer, in
         }
     }
     for (int k = c - 1; k >= 0; --k) {
-        if (k >= static_cast<int>(SourceRows[0].size()) || IsBarLineCell(SourceRows[0][static_cast<size_t>(k)]))
+        if (k >= static_cast<int>(SourceRows[0].size()) ||
+            IsBarLineCell(SourceRows[0][static_cast<size_t>(k)]))
             break;
         for (const TCellRow& src : SourceRows) {
             if (k >= static_cast<int>(src.size()))

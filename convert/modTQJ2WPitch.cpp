@@ -16,7 +16,7 @@ struct TKeyTonic {
 };
 
 // Tonic of each key code 0..14: C G D A E B F Bb Eb Ab Db Gb Cb F# C#.
-constexpr TKeyTonic kTonic[15] = {{0, 0}, {4, 0}, {1, 0},  {5, 0},  {2, 0},  {6, 0},  {3, 0}, {6, -1},
+constexpr TKeyTonic kTonic[15] = {{0, 0},  {4, 0},  {1, 0},  {5, 0},  {2, 0},  {6, 0}, {3, 0}, {6, -1},
                                   {2, -1}, {5, -1}, {1, -1}, {4, -1}, {0, -1}, {3, 1}, {0, 1}};
 
 int NaturalSemis(int letterFromC) {

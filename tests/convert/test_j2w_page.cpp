@@ -29,9 +29,9 @@ TEST_F(J2WPage, LowTrebleRowsTakeTheBassClef) {
         const char* row;
         bool bass;
     } const cases[] = {
-        {"&G W:3@9 W:3@9 W:3@9 W:3@9", true},    // mean 9.0
-        {"&G W:3@10 W:3@6 W:3@8 W:3@8", false},  // mean 8.0, lowest 10.0
-        {"&G W:3@7 W:3@7 W:3@11 W:3@7", true},   // mean 8.0, lowest 11.0
+        {"&G W:3@9 W:3@9 W:3@9 W:3@9", true},   // mean 9.0
+        {"&G W:3@10 W:3@6 W:3@8 W:3@8", false}, // mean 8.0, lowest 10.0
+        {"&G W:3@7 W:3@7 W:3@11 W:3@7", true},  // mean 8.0, lowest 11.0
         {"&G W:3@2 W:3@4", false},
     };
     for (const auto& t : cases) {

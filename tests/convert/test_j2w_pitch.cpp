@@ -16,24 +16,15 @@ struct TNoteCase {
 };
 
 const TNoteCase kNotes[] = {
-    {"C treble", -1, 0, "1", 6.0f, 0, 3},
-    {"C bass", -2, 0, "1", -6.0f, 0, 3},
-    {"C alto", -3, 0, "1", 0.0f, 0, 3},
-    {"C tenor", -5, 0, "1", -2.0f, 0, 3},
-    {"G tonic", -1, 1, "1", 2.0f, 0, 3},
-    {"A tonic", -1, 3, "1", 8.0f, 0, 3},
-    {"G leading note", -1, 1, "7", -4.0f, 1, 3},
-    {"G sharp 7", -1, 1, "#7", -5.0f, 3, 3},
-    {"G-flat flat 1", -1, 11, "b1", 3.0f, 3, 3},
-    {"D-flat tonic", -1, 10, "1", 5.0f, 2, 3},
-    {"F-sharp tonic", -1, 13, "1", 3.0f, 1, 3},
-    {"C-flat tonic", -1, 12, "1", 6.0f, 2, 3},
-    {"eighth", -1, 0, "3_", 4.0f, 0, 4},
-    {"16th", -1, 0, "3__", 4.0f, 0, 5},
-    {"32nd", -1, 0, "3___", 4.0f, 0, 6},
-    {"octave up", -1, 0, "1'", -1.0f, 0, 3},
-    {"octave down", -1, 0, "5,", 9.0f, 0, 3},
-    {"percussion", -1, 0, "x''_", 0.0f, 0, 4},
+    {"C treble", -1, 0, "1", 6.0f, 0, 3},        {"C bass", -2, 0, "1", -6.0f, 0, 3},
+    {"C alto", -3, 0, "1", 0.0f, 0, 3},          {"C tenor", -5, 0, "1", -2.0f, 0, 3},
+    {"G tonic", -1, 1, "1", 2.0f, 0, 3},         {"A tonic", -1, 3, "1", 8.0f, 0, 3},
+    {"G leading note", -1, 1, "7", -4.0f, 1, 3}, {"G sharp 7", -1, 1, "#7", -5.0f, 3, 3},
+    {"G-flat flat 1", -1, 11, "b1", 3.0f, 3, 3}, {"D-flat tonic", -1, 10, "1", 5.0f, 2, 3},
+    {"F-sharp tonic", -1, 13, "1", 3.0f, 1, 3},  {"C-flat tonic", -1, 12, "1", 6.0f, 2, 3},
+    {"eighth", -1, 0, "3_", 4.0f, 0, 4},         {"16th", -1, 0, "3__", 4.0f, 0, 5},
+    {"32nd", -1, 0, "3___", 4.0f, 0, 6},         {"octave up", -1, 0, "1'", -1.0f, 0, 3},
+    {"octave down", -1, 0, "5,", 9.0f, 0, 3},    {"percussion", -1, 0, "x''_", 0.0f, 0, 4},
 };
 
 TEST(J2WNote, MapsDegreeOctaveAndValue) {
@@ -78,7 +69,8 @@ TEST(J2WNote, StyledAccidentalIsSpelledAndKeepsItsStyle) {
 }
 
 TEST(J2WNote, RestCodes) {
-    const int values[][2] = {{1, 20}, {2, 21}, {3, 22}, {4, 23}, {5, 24}, {6, 25}, {7, 26}, {8, 27}, {81, 19}, {9, 23}};
+    const int values[][2] = {{1, 20}, {2, 21}, {3, 22}, {4, 23},  {5, 24},
+                             {6, 25}, {7, 26}, {8, 27}, {81, 19}, {9, 23}};
     for (const auto& v : values)
         EXPECT_EQ(TConvertJ2W::RestCodeOfValue(v[0]), v[1]) << v[0];
 }
@@ -124,10 +116,17 @@ TEST(J2WNote, EveryKeyDegreeAndAccidentalSoundsTheJianpuPitch) {
                 const int octave = (steps - letter) / 7;
                 int alter = SignatureOf(key, letter);
                 switch (out.Attr & 0xF) {
-                case 1: alter = 1; break;
-                case 2: alter = -1; break;
-                case 3: alter = 0; break;
-                default: break;
+                case 1:
+                    alter = 1;
+                    break;
+                case 2:
+                    alter = -1;
+                    break;
+                case 3:
+                    alter = 0;
+                    break;
+                default:
+                    break;
                 }
                 const int west = 12 * octave + natural[letter] + alter;
                 const int jianpu = tonicPc[key] + major[d] + a.semis;

@@ -31,7 +31,8 @@ std::vector<TWestNote> WestNotes(const TCellRow& row) {
         if (!IsWestNoteOrRest(cell, 1))
             continue;
         const bool rest = cell.Note >= 19;
-        out.push_back({cell.Note, cell.option & 0x48u, rest ? 0.0f : cell.yAdj, rest ? 0u : cell.Attr & 0xFu});
+        out.push_back(
+            {cell.Note, cell.option & 0x48u, rest ? 0.0f : cell.yAdj, rest ? 0u : cell.Attr & 0xFu});
     }
     return out;
 }
@@ -45,8 +46,8 @@ struct TJianpuNote {
 };
 
 std::ostream& operator<<(std::ostream& os, const TJianpuNote& n) {
-    return os << "{" << static_cast<char>(n.note) << " dot " << n.dot << " ul " << n.ul << " dashes " << n.dashes
-              << "}";
+    return os << "{" << static_cast<char>(n.note) << " dot " << n.dot << " ul " << n.ul << " dashes "
+              << n.dashes << "}";
 }
 
 std::vector<TJianpuNote> JianpuNotes(const TCellRow& row) {

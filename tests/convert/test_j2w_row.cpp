@@ -46,8 +46,8 @@ struct TDashCase {
 };
 
 TEST_F(J2WRow, DashesLengthenByOneQuarterEach) {
-    const TDashCase cases[] = {{1, 2, 0, false}, {2, 2, 8, false},  {3, 1, 0, false},
-                               {5, 1, 8, false}, {6, 1, 72, false}, {4, 1, 0, true}, {7, 1, 0, true}};
+    const TDashCase cases[] = {{1, 2, 0, false},  {2, 2, 8, false}, {3, 1, 0, false}, {5, 1, 8, false},
+                               {6, 1, 72, false}, {4, 1, 0, true},  {7, 1, 0, true}};
     for (const TDashCase& t : cases) {
         SCOPED_TRACE(t.dashes);
         TJ2WFixture f(24, 4);
@@ -128,9 +128,9 @@ struct TRestCase {
 
 TEST_F(J2WRow, QuarterRestsOfABarMerge) {
     const TRestCase cases[] = {
-        {"~ 5 | 0 ~ 0 ~ | 1 2 3", 4, 21},       // two rests: a half rest between them
-        {"~ 5 | 0 0 0 0 | 1 2 3", 4, 20},       // four: a whole rest
-        {"~ 5 | 0 ~ 1 2 3", 3, 22},             // one stays a quarter rest
+        {"~ 5 | 0 ~ 0 ~ | 1 2 3", 4, 21}, // two rests: a half rest between them
+        {"~ 5 | 0 0 0 0 | 1 2 3", 4, 20}, // four: a whole rest
+        {"~ 5 | 0 ~ 1 2 3", 3, 22},       // one stays a quarter rest
     };
     for (const TRestCase& t : cases) {
         SCOPED_TRACE(t.row);
@@ -174,6 +174,60 @@ TEST_F(J2WRow, AccidentalsTheKeyOrBarImpliesAreDropped) {
         ASSERT_EQ(cols.size(), 4u);
         EXPECT_EQ(f.fx.At(cols[1], 1).Attr & 0xF, 1u);
         EXPECT_EQ(f.fx.At(cols[2], 1).Attr & 0xF, 3u);
+    }
+}
+
+} // namespace
+
+namespace {
+
+TCompressNote Small(int code, int ul) {
+    TCompressNote n;
+    n.code = code;
+    n.value = ul;
+    return n;
+}
+
+TEST_F(J2WRow, SmallNotesBecomeRecordsOfTheCell) {
+    struct {
+        const char* name;
+        uint32_t style;
+        std::vector<TCompressNote> notes;
+        size_t records;
+    } const cases[] = {
+        {"grace of three", 0xC0, {Small('1', 1), Small('2', 1), Small('3', 1)}, 3},
+        {"note, dot, rest", 0xA0, {Small('5', 1), Small(kJianpuDot, 0), Small('0', 1)}, 2},
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.name);
+        TJ2WFixture f(16, 4);
+        f.fx.Row(0, "\"1=C\"");
+        f.fx.Row(1, "~ 1 ~ 2 3 4");
+        TCell& cell = f.fx.At(2, 1);
+        cell = TScoreFixture::Cell("1");
+        cell.Attr = t.style;
+        cell.CompressNotes = t.notes;
+        f.fx.Select(1, 1);
+        f.j2w.ConvertJ2WSelected(true);
+        const TCell* out = nullptr;
+        for (int c = 2; c < f.fx.view.Cols && !out; ++c)
+            if (!f.fx.At(c, 1).CompressNotes.empty())
+                out = &f.fx.At(c, 1);
+        ASSERT_NE(out, nullptr);
+        ASSERT_EQ(out->CompressNotes.size(), t.records);
+        EXPECT_EQ(out->cellType, 8);
+        if (t.style == 0xC0) {
+            EXPECT_EQ(out->Attr & 0xF0, 0xC0u);
+            EXPECT_FLOAT_EQ(out->fontSizeR, 0.6f);
+            // One beam inside the cell: first small note starts it, last ends it.
+            EXPECT_TRUE(out->option & 0x4);
+            EXPECT_TRUE(out->CompressNotes.front().option & 0x2);
+            EXPECT_TRUE(out->CompressNotes.back().option & 0x4);
+            EXPECT_FLOAT_EQ(static_cast<float>(out->CompressNotes[1].value), 5.0f); // D above middle C
+        } else {
+            EXPECT_TRUE(out->CompressNotes[0].option & 0x8);
+            EXPECT_EQ(out->CompressNotes[1].code, 23); // an eighth rest
+        }
     }
 }
 
