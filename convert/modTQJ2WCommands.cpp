@@ -223,7 +223,7 @@ void TConvertJ2W::ConvertJ2WPage(int mode, bool silent) {
     GroupKey = -10000;
     int h = 0;
     const bool twin = view->HasJianpuPage();
-    for (int r = view->SelRow0; r <= view->SelRow1 && r < view->Rows; ++r) {
+    for (int r = std::max(view->SelRow0, 0); r <= view->SelRow1 && r < view->Rows; ++r) {
         int first = -1;
         if (CountJianpuSounds(r, first, 4) >= 4) {
             if (GroupRows.empty() || GroupRows.back().row < r) {

@@ -266,20 +266,11 @@ void TConvertJ2W::FinishJ2WPage(bool selected, int a, int b) {
                     if (IsWestRestCell(cell) && cell.Note > 21)
                         cell.yAdj = 3.0f;
     }
-    for (const TCellHold& held : HeldCells) {
-        TCell* cell = PageCell(0, held.col, held.row);
-        if (!cell)
-            continue;
-        cell->Note = held.cell.Note;
-        cell->FontColor = held.cell.FontColor;
-        cell->upNote = held.cell.upNote;
-        cell->yAdj = held.cell.yAdj;
-        cell->auxByte = held.cell.auxByte;
-        cell->Text = held.cell.Text;
-        cell->FontName = held.cell.FontName;
-        cell->CompressNotes = held.cell.CompressNotes;
-        cell->westChordArray = held.cell.westChordArray;
-    }
+    // The cells that repeated key texts covered come back whole: the key texts
+    // were reset above, so a held text needs its kind as well as its words.
+    for (const TCellHold& held : HeldCells)
+        if (TCell* cell = PageCell(0, held.col, held.row))
+            *cell = held.cell;
 }
 
 bool TConvertJ2W::HasNoEarlierAlteration(int c, const TCell& note, int layer, int index) const {

@@ -139,3 +139,22 @@ TEST_F(J2WPage, ModesSplitPairsFromSingleStaves) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(J2WPage, KeyTextServesTheSystemAndHeldCellsComeBack) {
+    TJ2WFixture f(16, 8);
+    f.fx.Row(1, "~ \"1=G\"");
+    f.fx.Row(2, "~{mark=54191118,jEnd=4} 1 2 3 4 |");
+    f.fx.Row(3, "~ \"la\"");
+    f.fx.Row(4, "~ 5 6 7 1' |");
+    const TCell lyric = f.fx.At(1, 3);
+    f.j2w.ConvertJ2WAllPages(0, true);
+    EXPECT_EQ(f.fx.At(0, 2).Attr, 1u);
+    EXPECT_EQ(f.fx.At(0, 4).Attr, 1u) << "the second staff is in the system's key";
+    ASSERT_EQ(f.j2w.HeldCells.size(), 1u) << "the lyric was covered by the repeated key text";
+    EXPECT_EQ(f.fx.At(1, 3), lyric);
+    EXPECT_FALSE(IsJianpuKeyTextCell(f.fx.At(1, 1)));
+}
+
+} // namespace
