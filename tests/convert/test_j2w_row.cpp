@@ -232,3 +232,26 @@ TEST_F(J2WRow, SmallNotesBecomeRecordsOfTheCell) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(J2WRow, KeyChangeInsideTheRowWritesKeyAndResetCells) {
+    TJ2WFixture f(20, 4);
+    f.fx.Row(0, "~ \"1=C\"");
+    f.fx.Row(1, "~ ~ ~ ~ ~ ~ ~ ~ ~ ~ \"1=G\"");
+    f.fx.Row(2, "~ 1 2 3 4 | ~ ~ ~ ~ 5 6 7 1' |");
+    f.fx.Select(2, 2);
+    f.j2w.ConvertJ2WSelected(true);
+    EXPECT_EQ(f.fx.At(0, 2).Attr, 0u);
+    const TCell& key = f.fx.At(9, 2);
+    EXPECT_EQ(key.cellType, 8);
+    EXPECT_EQ(key.Note, -1);
+    EXPECT_EQ(key.Attr, 1u);
+    EXPECT_EQ(key.iEnd, 10);
+    EXPECT_FLOAT_EQ(key.fontSizeR, 0.6f);
+    EXPECT_EQ(f.fx.At(8, 2).Note, -15);
+    EXPECT_FLOAT_EQ(f.fx.At(10, 2).yAdj, -2.0f) << "'5' in G is the D above the tonic";
+    EXPECT_EQ(f.fx.At(12, 2).Attr & 0xF, 0u) << "F sharp is in the new key";
+}
+
+} // namespace
