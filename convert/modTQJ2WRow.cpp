@@ -125,7 +125,9 @@ bool TConvertJ2W::ApplyJianpuKeyText(int c, int r) {
         for (int k = c; k >= 0; --k) {
             TCell* cell = GridCell(0, k, r);
             if (cell && IsClefCell(*cell)) {
-                cell->Attr = static_cast<uint32_t>(view->CurKey);
+                // Under a fixed-key text the notes are read in C while the staff
+                // keeps the fixed key's signature.
+                cell->Attr = static_cast<uint32_t>(FixedKey >= 0 ? FixedKey : view->CurKey);
                 cell->fontSizeR = 1.0f;
             }
         }

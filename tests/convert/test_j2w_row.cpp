@@ -255,3 +255,22 @@ TEST_F(J2WRow, KeyChangeInsideTheRowWritesKeyAndResetCells) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(J2WRow, FixedKeyTextSpellsInCAndAddsNaturals) {
+    TJ2WFixture f(16, 4);
+    // A fixed-key text: the notes read as in C, the staff carries G's signature.
+    f.fx.Row(0, "~ \"1=C\"{attr=0x90,note=1}");
+    f.fx.Row(1, "~ 4 5 4 #4 |");
+    f.fx.Select(1, 1);
+    f.j2w.ConvertJ2WSelected(true);
+    EXPECT_EQ(f.j2w.FixedKey, 1);
+    EXPECT_EQ(f.fx.At(0, 1).Attr, 1u);
+    const TCell& first = f.fx.At(1, 1);
+    EXPECT_FLOAT_EQ(first.yAdj, 3.0f);
+    EXPECT_EQ(first.Attr & 0xF, 3u) << "F natural under the F-sharp signature";
+    EXPECT_EQ(f.fx.At(4, 1).Attr & 0xF, 1u) << "after the natural of the bar the sharp is written again";
+}
+
+} // namespace
