@@ -1,0 +1,160 @@
+// Jianpu to Western: the page pass (bass clefs) and the commands (modes, rows
+// too short to convert, the key dialog, undo, messages).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "lang/modTQLanguage.h"
+#include "model/modTQUndo.h"
+#include "platform/core/TQMessage.h"
+#include "tests/convert/TQJ2WFixture.h"
+
+namespace {
+
+class J2WPage : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SetMessageBoxes(&rec);
+        Undo.ClearUndoFiles();
+    }
+    void TearDown() override {
+        Undo.ClearUndoFiles();
+        SetMessageBoxes(nullptr);
+    }
+    TMessageRecorder rec;
+};
+
+TEST_F(J2WPage, LowTrebleRowsTakeTheBassClef) {
+    struct {
+        const char* row;
+        bool bass;
+    } const cases[] = {
+        {"&G W:3@9 W:3@9 W:3@9 W:3@9", true},   // mean 9.0
+        {"&G W:3@10 W:3@6 W:3@8 W:3@8", false}, // mean 8.0, lowest 10.0
+        {"&G W:3@7 W:3@7 W:3@11 W:3@7", true},  // mean 8.0, lowest 11.0
+        {"&G W:3@2 W:3@4", false},
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.row);
+        TJ2WFixture f(16, 4);
+        f.fx.Row(1, t.row);
+        f.j2w.ChooseBassClefRows(0, f.fx.view.Rows);
+        ASSERT_EQ(f.clefCalls.size(), t.bass ? 1u : 0u);
+        if (t.bass) {
+            EXPECT_EQ(f.clefCalls[0].row, 1);
+            EXPECT_EQ(f.clefCalls[0].clef, -2);
+            EXPECT_EQ(f.fx.At(0, 1).Note, -2);
+            EXPECT_FLOAT_EQ(f.fx.At(1, 1).yAdj, f.fx.At(1, 1).yAdj); // shifted by the clef service
+        }
+    }
+}
+
+TEST_F(J2WPage, BracedRowNeedsALowerMean) {
+    TJ2WFixture f(16, 4);
+    f.fx.Row(1, "&G{mark=71} W:3@9 W:3@9 W:3@9 W:3@9");
+    f.j2w.ChooseBassClefRows(0, f.fx.view.Rows);
+    EXPECT_TRUE(f.clefCalls.empty());
+}
+
+TEST_F(J2WPage, RowOfThreeSoundsIsLeftAlone) {
+    TJ2WFixture f(16, 4);
+    f.fx.Row(0, "\"1=C\"");
+    f.fx.Row(1, "~ 1 2 3");
+    f.fx.Row(2, "~ 1 2 3 4");
+    const TCellRow before = f.fx.GridRow(1);
+    f.fx.Select(0, 3);
+    f.j2w.ConvertJ2WAllPages(0, true);
+    EXPECT_EQ(f.fx.GridRow(1), before);
+    EXPECT_EQ(f.fx.At(1, 2).cellType, 8);
+}
+
+TEST_F(J2WPage, NoKeyTextAsksTheDialog) {
+    TJ2WFixture f(16, 4);
+    f.fx.Row(1, "~ 1 2 3 4");
+    f.dialogAnswer = true;
+    f.dialogKey = 1; // G
+    f.fx.Select(1, 1);
+    f.j2w.ConvertJ2WSelected(false);
+    EXPECT_EQ(f.dialogs, 1);
+    EXPECT_EQ(f.fx.At(0, 1).Note, -1);
+    EXPECT_EQ(f.fx.At(0, 1).Attr, 1u);
+    EXPECT_FALSE(Undo.UndoList.empty());
+}
+
+TEST_F(J2WPage, CancelledDialogChangesNothing) {
+    for (bool selected : {false, true}) {
+        SCOPED_TRACE(selected);
+        TJ2WFixture f(16, 4);
+        f.fx.Row(1, "~ 1 2 3 4");
+        const TPageSets before = f.fx.view.PageSets;
+        f.fx.Select(1, 1);
+        if (selected)
+            f.j2w.ConvertJ2WSelected(false);
+        else
+            f.j2w.ConvertJ2WAllPages(0, false);
+        EXPECT_EQ(f.dialogs, 1);
+        EXPECT_EQ(f.fx.view.PageSets, before);
+        EXPECT_TRUE(Undo.UndoList.empty());
+        EXPECT_FALSE(f.fx.view.Modified);
+        EXPECT_EQ(f.fx.view.SelRow0, 1);
+    }
+}
+
+TEST_F(J2WPage, NothingJianpuBeeps) {
+    TJ2WFixture f(16, 4);
+    f.fx.Row(1, "&G W:3@6");
+    const TPageSets before = f.fx.view.PageSets;
+    f.j2w.ConvertJ2WAllPages(0, false);
+    EXPECT_EQ(f.beeps, 1);
+    EXPECT_EQ(f.fx.view.PageSets, before);
+    EXPECT_TRUE(Undo.UndoList.empty());
+}
+
+TEST_F(J2WPage, NoteInFirstColumnWarnsAndHighlightsAreReported) {
+    TJ2WFixture f(24, 4);
+    f.fx.Row(0, "\"1=C\"");
+    f.fx.Row(1, "1 2 3 4 - - - - 5");
+    f.fx.Select(1, 1);
+    f.j2w.ConvertJ2WSelected(false);
+    ASSERT_EQ(rec.shown.size(), 2u);
+    EXPECT_NE(rec.shown[0].caption.find("1058"), std::string::npos);
+    EXPECT_EQ(rec.shown[1].text, Language->GetString(1033) + "1" + Language->GetString(1037));
+    EXPECT_TRUE(f.fx.view.Modified);
+}
+
+TEST_F(J2WPage, ModesSplitPairsFromSingleStaves) {
+    for (int mode : {1, 2}) {
+        SCOPED_TRACE(mode);
+        TJ2WFixture f(16, 8);
+        f.fx.Row(0, "\"1=C\"");
+        f.fx.Row(1, "~{mark=54191118,jEnd=3} 1 2 3 4");
+        f.fx.Row(3, "~ 5 6 7 1'");
+        f.fx.Row(6, "~ 3 4 5 6");
+        f.j2w.ConvertJ2WAllPages(mode, true);
+        const bool pairConverted = f.fx.At(2, 1).cellType == 8 && f.fx.At(2, 3).cellType == 8;
+        const bool singleConverted = f.fx.At(2, 6).cellType == 8;
+        EXPECT_EQ(pairConverted, mode == 2);
+        EXPECT_EQ(singleConverted, mode == 1);
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(J2WPage, KeyTextServesTheSystemAndHeldCellsComeBack) {
+    TJ2WFixture f(16, 8);
+    f.fx.Row(1, "~ \"1=G\"");
+    f.fx.Row(2, "~{mark=54191118,jEnd=4} 1 2 3 4 |");
+    f.fx.Row(3, "~ \"la\"");
+    f.fx.Row(4, "~ 5 6 7 1' |");
+    const TCell lyric = f.fx.At(1, 3);
+    f.j2w.ConvertJ2WAllPages(0, true);
+    EXPECT_EQ(f.fx.At(0, 2).Attr, 1u);
+    EXPECT_EQ(f.fx.At(0, 4).Attr, 1u) << "the second staff is in the system's key";
+    ASSERT_EQ(f.j2w.HeldCells.size(), 1u) << "the lyric was covered by the repeated key text";
+    EXPECT_EQ(f.fx.At(1, 3), lyric);
+    EXPECT_FALSE(IsJianpuKeyTextCell(f.fx.At(1, 1)));
+}
+
+} // namespace
