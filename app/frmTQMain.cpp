@@ -32,7 +32,13 @@
 #include <cmath>
 
 #include "app/modTQMain.h"
+#include "convert/modTQConvertJ2W.h"
 #include "convert/modTQW2JWindow.h"
+#include "edit/modTQWestChord.h"
+#include "edit/modTQWestEntry.h"
+#include "palettes/modTQDynMark.h"
+#include "palettes/modTQPaletteHooks.h"
+#include "palettes/modTQSpecial.h"
 #include "lang/frmTQAbout.h"
 #include "lang/frmTQMessage.h"
 #include "lang/modTQLanguage.h"
@@ -145,6 +151,11 @@ TfrmMainTQ::~TfrmMainTQ() {
     Undo.OnPageCaption = nullptr;
     Undo.OnClearHighlights = nullptr;
     W2JWindow = TW2JWindowHooks{};
+    J2WServices = TJ2WServices{};
+    PaletteHooks().AdvanceCursor = nullptr;
+    WestEntryHooks().InsertSpecialSymbol = nullptr;
+    WestEntryHooks().FlipMarks = nullptr;
+    WestEntryHooks().FocusMainWindow = nullptr;
     SetMainEd(nullptr);
     if (frmMainTQ == static_cast<TMainScore*>(this))
         frmMainTQ = nullptr;
@@ -492,6 +503,14 @@ void TfrmMainTQ::SetHooks() {
     SetMainEd(&Ed);
     W2JWindow.SwitchToLayer0 = [this] { btnLayerClick(); };
     W2JWindow.Beep = [] { QApplication::beep(); };
+    J2WServices.SetRowClef = [](int col, int row, int clef) {
+        int oldClef = 0;
+        SetRowClef(col, row, clef, oldClef, true);
+    };
+    J2WServices.FlipStems = [](int layer, int col, int row) { return FlipStems(layer, col, row, false); };
+    PaletteHooks().AdvanceCursor = [this] { AdvanceCursor(); };
+    WestEntryHooks().InsertSpecialSymbol = [](int code) { InsertSpecialSymbol(code); };
+    WestEntryHooks().FlipMarks = [] { FlipMark(true); };
     OnAskOpenFileName = [this](const std::string& proposed) { return AskOpenFileName(proposed); };
     OnAskSaveFileName = [this](const std::string& proposed) { return AskSaveFileName(proposed); };
     OnFileShown = [this](const std::string& path) {

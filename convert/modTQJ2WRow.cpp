@@ -288,7 +288,9 @@ void TConvertJ2W::ConvertJianpuSmallNotes(TCell& g, TCell& s) {
     else
         g.option |= 0x6u;
     g.Attr = 0xA0;
-    std::erase_if(g.CompressNotes, [](const TCompressNote& c) { return c.code == kJianpuDot; });
+    g.CompressNotes.erase(std::remove_if(g.CompressNotes.begin(), g.CompressNotes.end(),
+                                         [](const TCompressNote& c) { return c.code == kJianpuDot; }),
+                          g.CompressNotes.end());
 }
 
 void TConvertJ2W::ConvertJianpuChord(TCell& g, const TCell& s) {

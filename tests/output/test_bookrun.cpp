@@ -2,6 +2,8 @@
 // document, the main window's score untouched, cancel between pages.
 #include <gtest/gtest.h>
 
+#include "tests/support/TQTestSupport.h"
+
 #include <filesystem>
 
 #include "output/modTQBookFile.h"
@@ -15,7 +17,8 @@ namespace {
 
 struct BookRunTest : ::testing::Test {
     TViewFixture fx{12, 4};
-    fs::path dir = fs::temp_directory_path() / "tq_bookrun_test";
+    tqtest::TempDir tmp;
+    fs::path dir = tmp / "bookrun";
     std::vector<TMusic> book;
     void SetUp() override {
         fs::remove_all(dir);

@@ -1,6 +1,8 @@
 // Exported page images: names, formats, sizes and the overwrite question.
 #include <gtest/gtest.h>
 
+#include "tests/support/TQTestSupport.h"
+
 #include <QImageReader>
 #include <filesystem>
 #include <fstream>
@@ -15,11 +17,12 @@ namespace {
 
 struct ExportTest : ::testing::Test {
     TViewFixture fx{12, 4};
+    tqtest::TempDir tmp;
     fs::path dir;
     std::vector<int> asked;
     int answer = mrYes;
     void SetUp() override {
-        dir = fs::temp_directory_path() / "tq_export_test";
+        dir = tmp / "export";
         fs::remove_all(dir);
         fs::create_directories(dir);
         SetMessageByIdHandler([this](TMsgButtons, int id, const std::string&, TMsgKind) {

@@ -2,6 +2,8 @@
 // the view put back, and a real PDF file through QPrinter.
 #include <gtest/gtest.h>
 
+#include "tests/support/TQTestSupport.h"
+
 #include <QPrinter>
 #include <filesystem>
 #include <regex>
@@ -73,7 +75,8 @@ TEST_F(PrintTest, CopiesStayInOneDocumentAndTheViewIsPutBack) {
 
 TEST_F(PrintTest, PdfFileHoldsEveryPrintedPage) {
     Pages(3, {0, 1, 2});
-    const std::string path = (std::filesystem::temp_directory_path() / "tq_print_test.pdf").string();
+    tqtest::TempDir tmp;
+    const std::string path = (tmp / "print_test.pdf").string();
     std::filesystem::remove(path);
     {
         QPrinter printer(QPrinter::ScreenResolution);
