@@ -26,20 +26,6 @@ TCell* Layer0Cell(int col, int row) {
     return &(*cells)[static_cast<size_t>(col)];
 }
 
-void Beep() {
-    if (W2JWindow.Beep)
-        W2JWindow.Beep();
-}
-
-void ToLayer0() {
-    if (CurLayer != 1)
-        return;
-    if (W2JWindow.SwitchToLayer0)
-        W2JWindow.SwitchToLayer0();
-    else
-        CurLayer = 0;
-}
-
 struct TSavedSelection {
     int c0, r0, c1, r1;
     explicit TSavedSelection(const TMainView& v)
@@ -294,7 +280,7 @@ void TConvertJ2W::ConvertJ2WAllPages(int mode, bool silent) {
     SelectedOnly = 0;
     Silent = silent ? 1 : 0;
     if (view->PageSets[0].empty() || !HasJianpuRowInRange(0, view->Rows - 1, 0)) {
-        Beep();
+        ConvertBeep();
         return;
     }
     const TSavedSelection selection(*view);
@@ -311,7 +297,7 @@ void TConvertJ2W::ConvertJ2WAllPages(int mode, bool silent) {
     }
     NoteInFirstColumn = 0;
     const int savedPage = view->CurPage;
-    ToLayer0();
+    ConvertToLayer0();
     // Without its undo snapshot a conversion could not be taken back: none is made.
     if (!silent) {
         if (Undo.SaveScoreSnapshot(true).empty()) {
@@ -349,7 +335,7 @@ void TConvertJ2W::ConvertJ2WSelected(bool silent) {
     SelectedOnly = 1;
     Silent = silent ? 1 : 0;
     if (!HasJianpuRowInRange(view->SelRow0, view->SelRow1, view->CurPage)) {
-        Beep();
+        ConvertBeep();
         return;
     }
     int key = 0;
@@ -357,7 +343,7 @@ void TConvertJ2W::ConvertJ2WSelected(bool silent) {
         view->CurKey = key;
     else if (!AskKey())
         return;
-    ToLayer0();
+    ConvertToLayer0();
     TW2JHourglass hourglass;
     view->SelCol0 = 0;
     view->SelCol1 = view->Cols - 1;

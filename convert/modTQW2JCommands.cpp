@@ -29,14 +29,12 @@ TW2JHourglass::~TW2JHourglass() {
         QGuiApplication::restoreOverrideCursor();
 }
 
-namespace {
-
-void Beep() {
+void ConvertBeep() {
     if (W2JWindow.Beep)
         W2JWindow.Beep();
 }
 
-void ToLayer0() {
+void ConvertToLayer0() {
     if (CurLayer != 1)
         return;
     if (W2JWindow.SwitchToLayer0)
@@ -44,6 +42,8 @@ void ToLayer0() {
     else
         CurLayer = 0;
 }
+
+namespace {
 
 // The closing report: string 1033, the number of highlight records, string 1036.
 void ReportHighlights(const TMainView& view) {
@@ -75,10 +75,10 @@ void TConvertW2J::TakeFirstTimeSignature() {
 void TConvertW2J::ConvertW2JAllPages(int mode, bool quiet) {
     TMainView* view = MainView();
     if (!HasWestRowInRange(0, -1, 0)) {
-        Beep();
+        ConvertBeep();
         return;
     }
-    ToLayer0();
+    ConvertToLayer0();
     TW2JHourglass hourglass;
     StartCommand();
     // Without its undo snapshot a conversion could not be taken back: none is made.
@@ -106,9 +106,9 @@ void TConvertW2J::ConvertW2JAllPages(int mode, bool quiet) {
 
 void TConvertW2J::ConvertW2JSelected(bool quiet) {
     TMainView* view = MainView();
-    ToLayer0();
+    ConvertToLayer0();
     if (!HasWestRowInRange(view->SelRow0, view->SelRow1, view->CurPage)) {
-        Beep();
+        ConvertBeep();
         return;
     }
     TW2JHourglass hourglass;

@@ -13,6 +13,12 @@ struct TW2JWindowHooks {
 
 extern TW2JWindowHooks W2JWindow;
 
+// The window's beep, when it serves one.
+void ConvertBeep();
+// Shows layer 0 when layer 1 is current: through the window's layer button,
+// else by switching the current layer.
+void ConvertToLayer0();
+
 // The wait cursor while a conversion runs; the cursor before it comes back
 // however the conversion ends.
 class TW2JHourglass {

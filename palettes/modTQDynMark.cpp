@@ -1,4 +1,5 @@
 #include "palettes/modTQDynMark.h"
+#include "palettes/modTQPaletteCells.h"
 
 #include <algorithm>
 #include <charconv>
@@ -17,31 +18,11 @@ TModifierKeys HeldModifiers() {
 
 namespace {
 
+using palette_cells::Done;
+using palette_cells::ForSelected;
+using palette_cells::PageCell;
+
 constexpr uint32_t kFlippedSide = 0x80000;
-
-TCell* PageCell(TMainScore& s, int col, int row) {
-    if (CurLayer < 0 || CurLayer > 1 || col < 0 || row < 0 || col >= s.Cols || row >= s.Rows)
-        return nullptr;
-    auto& layer = s.PageSets[std::size_t(CurLayer)];
-    if (s.CurPage < 0 || s.CurPage >= int(layer.size())) return nullptr;
-    auto& page = layer[std::size_t(s.CurPage)];
-    if (row >= int(page.size()) || col >= int(page[std::size_t(row)].size())) return nullptr;
-    return &page[std::size_t(row)][std::size_t(col)];
-}
-
-template <class F>
-void ForSelected(TMainScore& s, F f) {
-    const int c0 = std::min(s.SelCol0, s.SelCol1), c1 = std::max(s.SelCol0, s.SelCol1);
-    const int r0 = std::min(s.SelRow0, s.SelRow1), r1 = std::max(s.SelRow0, s.SelRow1);
-    for (int col = c0; col <= c1; ++col)
-        for (int row = r0; row <= r1; ++row)
-            if (TCell* c = PageCell(s, col, row)) f(*c);
-}
-
-void Done(TMainScore& s) {
-    s.SetModified(true);
-    MainView()->RedrawSelection();
-}
 
 int Multiplied(int step, bool multiply) { return multiply ? step * 5 : step; }
 

@@ -1,4 +1,5 @@
 #include "palettes/modTQPaletteOps.h"
+#include "palettes/modTQPaletteCells.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -16,15 +17,7 @@ TPaletteHooks& PaletteHooks() {
 
 namespace {
 
-TCell* SelCell(TMainScore& s, int col, int row) {
-    if (CurLayer < 0 || CurLayer > 1 || col < 0 || row < 0 || col >= s.Cols || row >= s.Rows)
-        return nullptr;
-    auto& layer = s.PageSets[std::size_t(CurLayer)];
-    if (s.CurPage < 0 || s.CurPage >= int(layer.size())) return nullptr;
-    auto& page = layer[std::size_t(s.CurPage)];
-    if (row >= int(page.size()) || col >= int(page[std::size_t(row)].size())) return nullptr;
-    return &page[std::size_t(row)][std::size_t(col)];
-}
+using palette_cells::PageCell;
 
 // Saves the undo item, makes sure the current layer has the current page, and
 // runs f on every second column of the selection, every selected row.
@@ -37,7 +30,7 @@ void ForEverySecondColumn(TMainScore& s, F f) {
     const int r0 = std::min(s.SelRow0, s.SelRow1), r1 = std::max(s.SelRow0, s.SelRow1);
     for (int col = c0; col <= c1; col += 2)
         for (int row = r0; row <= r1; ++row)
-            if (TCell* cell = SelCell(s, col, row)) f(*cell);
+            if (TCell* cell = PageCell(s, col, row)) f(*cell);
 }
 
 void Finish(TMainScore& s) {
