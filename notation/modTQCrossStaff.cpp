@@ -159,7 +159,7 @@ int DrawCrossStaffBeamSegment(TDrawEngine* d, int level, int a, int b, const std
     TDrawParam A = beam[static_cast<size_t>(a)];
     TDrawParam B = beam[static_cast<size_t>(b)];
     if (a == b) {
-        // A stub: half the way to the neighbour, at most half a column; half a
+        // A short beam: half the way to the neighbour, at most half a column; half a
         // column when the group has no neighbour.
         float w = 0.5f * X;
         if (a == 0 && n > 1)

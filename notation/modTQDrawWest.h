@@ -78,7 +78,7 @@ void DrawBeamedGroup(TDrawEngine* d, int row);
 // Keeps the beam's slope within 0.2 (level below 0.05), lengthening stems.
 void LimitBeamSlope(TDrawEngine* d, bool stemsUp);
 bool DrawBeamLevel(TDrawEngine* d, int level, int row, const TCell& first);
-// The secondary beam of points a..b: a stub when a == b, else a segment.
+// The secondary beam of points a..b: a short beam when a == b, else a segment.
 void DrawBeamRun(TDrawEngine* d, int level, int a, int b, const TCell& ref, const TCell& first);
 void DrawBeamStub(TDrawEngine* d, int level, int a, const TCell& ref, const TCell& first);
 void DrawBeamSegment(TDrawEngine* d, int level, int a, int b, const TCell& ref, const TCell& first);

@@ -128,7 +128,7 @@ TEST(CrossStaff, GroupsThatWouldReadOutsideTheirNotes) {
         int stems;
     };
     const Case cases[] = {
-        // One sixteenth alone: the beam and a stub half a column wide.
+        // One sixteenth alone: the beam and a short beam half a column wide.
         {"&G{iEnd=11} ~ ~ ~", "&F{iEnd=11} ~ ~ W:5@0{opt=0x300,dot=-2,ul=0}", 3, 3, 2, 1},
         // Sixteenths in both rows of columns 1 and 2.
         {"&G{iEnd=11} W:5@0{opt=0x100} W:5@0{opt=0x200}",
@@ -148,7 +148,7 @@ TEST(CrossStaff, GroupsThatWouldReadOutsideTheirNotes) {
         EXPECT_EQ(static_cast<int>(quads.size()), c.quads) << c.bass << fx.canvas.Dump();
         EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::FillRect), c.stems) << c.bass;
         if (c.stems == 1 && quads.size() == 2u) {
-            // A stub of half a column (10) right of the note, widened by 0.04 X
+            // A short beam of half a column (10) right of the note, widened by 0.04 X
             // and the stem width like every beam.
             const auto& s = quads[1]->Points;
             EXPECT_EQ(s[0].x, quads[0]->Points[0].x);

@@ -162,7 +162,7 @@ TEST(WestBeams, SecondaryLevelsStubsSegmentsAndBreaks) {
             const auto [lo, hi] = Span(*quads[i]);
             const int a = c.pieces[i].first, b = c.pieces[i].second;
             const int xa = static_cast<int>(fx.X(2 + a) + 10.0f), xb = static_cast<int>(fx.X(2 + b) + 10.0f);
-            if (a == b) { // a stub 0.4 x unit long, pointing inwards
+            if (a == b) { // a short beam 0.4 x unit long, pointing inwards
                 EXPECT_EQ(hi - lo, 8) << c.cells << " piece " << i;
                 EXPECT_EQ(a == 0 ? lo : hi, xa) << c.cells << " piece " << i;
             } else {
@@ -193,7 +193,7 @@ TEST(WestBeams, GroupOfARowDrawsStemsAndBeamsAndStoresStemEnds) {
     TViewFixture fx(12, 4);
     Staff(fx, "W:4@2{opt=3} W:5@0{opt=1} W:4@-2{opt=5}");
     DrawRow(fx);
-    // three stems (tall fills), the primary beam and one stub at the sixteenth
+    // three stems (tall fills), the primary beam and one short beam at the sixteenth
     int stems = 0;
     for (const TCanvasCall* f : fx.canvas.OfOp(TCanvasOp::FillRect))
         stems += f->RectArg().Height() > 20 && f->RectArg().Width() < 4 && f->Arg(0) < 290 ? 1 : 0;
