@@ -45,6 +45,7 @@
 #include "model/modTQUndo.h"
 #include "model/modTQUtil.h"
 #include "output/frmTQPrint.h"
+#include "output/frmTQSaveImage.h"
 #include "platform/core/TQFiles.h"
 #include "platform/core/TQStrings.h"
 #include "platform/gui/TQGlyphMap.h"

@@ -56,6 +56,7 @@ public:
     // --- printing, paper unit, images ---
     bool PrintByBmp = true;
     int PrinterIndex = -1; // index in the system's printer list; -1: the default printer
+    std::string PrinterName; // the chosen printer's name, which outlives changes to the list
     int Unit = 0;          // paper sizes shown in 0 inches, 1 millimetres
     bool AllowChineseFileName = false;
     bool AutoImageSize = false;

@@ -211,6 +211,7 @@ void LoadPagePreferences(TPrefParts& p) {
         if (index >= 0 && index < p.PrinterCount)
             m.PrinterIndex = index; // else the default printer stays
     }
+    m.PrinterName = r.String("PrinterName", "");
     p.View.ShowChangedRed = r.Bool("ShowChangedRed", false);
     p.View.ColorBlackkeyNote = r.Bool("colorBlackkeyNote", false);
     m.NoAskMusicFont = r.Bool("noAskMusicFont", false);
@@ -350,6 +351,7 @@ bool WritePreferencesAtExit(const TPrefParts& p) {
     w.Bool("FixedKey", p.View.FixedKeyChecked);
     w.Bool("ShowHintinJianpu", m.ShowHintinJianpuChecked);
     w.Int("PrinterIndex", m.PrinterIndex);
+    w.String("PrinterName", m.PrinterName);
     w.Int("defJianpuShrinkRate", m.DefJianpuShrinkRate);
     w.Int("defJianpuVertRate", m.DefJianpuVertRate);
     w.Int("defWestShinkRate", m.DefWestShrinkRate);

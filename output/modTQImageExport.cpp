@@ -84,7 +84,11 @@ struct TExportStateGuard {
 // beside it.
 bool SaveImageFile(const QImage& image, const std::string& name, bool inColor) {
     const bool jpeg = IsJpegFileName(name);
-    const QImage out = inColor ? image : image.convertToFormat(QImage::Format_Grayscale8);
+    // Black and white: a one-bit bitmap, or a greyscale JPEG (JPEG has no
+    // one-bit form).
+    const QImage out = inColor ? image
+                       : jpeg  ? image.convertToFormat(QImage::Format_Grayscale8)
+                               : image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
     const std::string temp = name + ".tmp";
     if (!out.save(QString::fromStdString(temp), jpeg ? "JPG" : "BMP")) {
         std::remove(temp.c_str());
@@ -100,7 +104,9 @@ bool SaveImageFile(const QImage& image, const std::string& name, bool inColor) {
 } // namespace
 
 std::vector<std::string> ExportImages(TMainView& view, const std::string& chosenName,
-                                      const TExportOptions& options) {
+                                      const TExportOptions& options, bool* declined) {
+    if (declined)
+        *declined = false;
     const std::string name = ExportNameWithExtension(chosenName, options.JpegChosen);
     const int exportPages = CountExportPages();
     const bool multi = options.Range == erAllPages && exportPages > 1;
@@ -110,8 +116,11 @@ std::vector<std::string> ExportImages(TMainView& view, const std::string& chosen
         if (FileExists(n))
             existing += "\n" + n;
     if (!existing.empty() &&
-        MessageById(mbYesNo, kOverwriteQuestionId, existing, mkConfirmation) != mrYes)
+        MessageById(mbYesNo, kOverwriteQuestionId, existing, mkConfirmation) != mrYes) {
+        if (declined)
+            *declined = true;
         return {};
+    }
 
     const int errorId = IsJpegFileName(name) ? kJpegExportErrorId : kBmpExportErrorId;
     TExportStateGuard guard(view);

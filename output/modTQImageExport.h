@@ -39,5 +39,6 @@ struct TExportOptions {
 // written beside its target and renamed; a failure gives 1026 (JPEG) or 1066.
 // Returns the files written (empty when stopped or failed). The view's zoom,
 // page, output kind and canvas are put back.
+// *declined (when given) tells a refused overwrite from a failure.
 std::vector<std::string> ExportImages(TMainView& view, const std::string& chosenName,
-                                      const TExportOptions& options);
+                                      const TExportOptions& options, bool* declined = nullptr);

@@ -2,21 +2,33 @@
 
 #include <QPainter>
 #include <QPrinter>
+#include <algorithm>
 #include <cstdio>
 
 #include "model/modTQRowQuery.h"
 #include "platform/core/TQFiles.h"
 #include "platform/gui/TQQtCanvas.h"
+#include "platform/gui/TQRecordingCanvas.h"
+#include "render/modTQCvsDraw.h"
 #include "render/modTQMainView.h"
+
+TRecordingPrintSink::TRecordingPrintSink(int width, int height)
+    : Canvas(std::make_unique<TRecordingCanvas>(TSize{width, height})), width_(width), height_(height) {}
+TRecordingPrintSink::~TRecordingPrintSink() = default;
 
 bool TRecordingPrintSink::Begin() {
     ++Documents;
     Open = true;
     Pages.emplace_back();
+    PageStarts.push_back(Canvas->size());
     return true;
 }
-void TRecordingPrintSink::NewPage() { Pages.emplace_back(); }
+void TRecordingPrintSink::NewPage() {
+    Pages.emplace_back();
+    PageStarts.push_back(Canvas->size());
+}
 void TRecordingPrintSink::DrawImage(const QImage& image) { Pages.back() = image.copy(); }
+TCanvas* TRecordingPrintSink::PageCanvas() { return Canvas.get(); }
 bool TRecordingPrintSink::End() {
     Open = false;
     return true;
@@ -24,17 +36,19 @@ bool TRecordingPrintSink::End() {
 
 struct TQPrinterSink::TImpl {
     QPrinter& printer;
-    QPainter painter;
+    std::unique_ptr<TQtCanvas> canvas;
     std::string target; // PDF file, "" for a real printer
     std::string temp;
 };
 
 TQPrinterSink::TQPrinterSink(QPrinter& printer) : impl_(new TImpl{printer, {}, {}, {}}) {}
 TQPrinterSink::~TQPrinterSink() {
-    if (impl_->painter.isActive())
-        impl_->painter.end();
-    if (!impl_->temp.empty())
+    if (impl_->canvas)
+        impl_->canvas->End();
+    if (!impl_->temp.empty()) {
+        impl_->printer.setOutputFileName(QString::fromStdString(impl_->target));
         std::remove(impl_->temp.c_str());
+    }
 }
 
 bool TQPrinterSink::Begin() {
@@ -43,7 +57,8 @@ bool TQPrinterSink::Begin() {
         impl_->temp = impl_->target + ".tmp";
         impl_->printer.setOutputFileName(QString::fromStdString(impl_->temp));
     }
-    return impl_->painter.begin(&impl_->printer);
+    impl_->canvas = std::make_unique<TQtCanvas>(&impl_->printer, impl_->printer.resolution());
+    return impl_->canvas->Painter() != nullptr;
 }
 int TQPrinterSink::PageWidth() const {
     return impl_->printer.pageLayout().paintRectPixels(impl_->printer.resolution()).width();
@@ -53,10 +68,17 @@ int TQPrinterSink::PageHeight() const {
 }
 void TQPrinterSink::NewPage() { impl_->printer.newPage(); }
 void TQPrinterSink::DrawImage(const QImage& image) {
-    impl_->painter.drawImage(QRect(0, 0, PageWidth(), PageHeight()), image);
+    if (QPainter* p = impl_->canvas ? impl_->canvas->Painter() : nullptr)
+        p->drawImage(QRect(0, 0, PageWidth(), PageHeight()), image);
 }
+TCanvas* TQPrinterSink::PageCanvas() { return impl_->canvas.get(); }
 bool TQPrinterSink::End() {
-    const bool ok = impl_->painter.end();
+    bool ok = impl_->canvas != nullptr;
+    if (impl_->canvas) {
+        QPainter* p = impl_->canvas->Painter();
+        ok = p != nullptr && p->end();
+        impl_->canvas.reset();
+    }
     if (impl_->temp.empty())
         return ok;
     impl_->printer.setOutputFileName(QString::fromStdString(impl_->target));
@@ -109,17 +131,25 @@ struct TViewStateGuard {
 
 } // namespace
 
+// The score's file name at the top right of a page drawn into a bitmap, at
+// the footer's size.
+static void WriteFileNameOnPage(TMainView& view, int pageWidth) {
+    const int cw = view.GetCellWidth(), ch = view.GetCellHeight();
+    SetFontSize(static_cast<float>(cw * view.FooterFontSize / 12));
+    CanvasTextOutRight(static_cast<float>(pageWidth - 2 * cw), static_cast<float>(ch / 2), view.FileName);
+}
+
 bool PrintPagesByBitmap(TMainView& view, TPrintSink& sink, const TPrintOptions& options,
                         int bitmapWidth) {
     TViewStateGuard guard(view);
-    const int pageCount = PrintPageCount();
+    int pageCount = PrintPageCount();
     const int boxW = view.PaintBoxWidth > 0 ? view.PaintBoxWidth : sink.PageWidth();
     const int boxH = view.PaintBoxWidth > 0 ? view.PaintBoxHeight : sink.PageHeight();
     const int height = static_cast<int>(static_cast<long long>(bitmapWidth) * boxH / boxW);
     QImage image(bitmapWidth, height, QImage::Format_RGB32);
     if (image.isNull())
         return false;
-    view.ShowGrid = false;
+    view.ShowGrid = options.ShowGrid;
     view.OutputKind = 2;
     view.OutputInColor = options.InColor;
     view.Zoom = static_cast<float>(bitmapWidth) / view.PageWidthUnits;
@@ -131,15 +161,20 @@ bool PrintPagesByBitmap(TMainView& view, TPrintSink& sink, const TPrintOptions& 
     for (int copy = 0; copy < options.Copies; ++copy) {
         const int from = options.AllPages ? 0 : current;
         const int to = options.AllPages ? pageCount : current + 1;
-        for (int p = from; p < to; ++p) {
-            if (p >= static_cast<int>(view.PageSets[static_cast<std::size_t>(CurLayer == 1)].size()))
+        for (int p = from; p < to && p < pageCount; ++p) {
+            const int held = static_cast<int>(view.PageSets[static_cast<std::size_t>(CurLayer == 1)].size());
+            if (p >= held) {
+                pageCount = held;
                 break;
+            }
             view.CurPage = p;
             image.fill(Qt::white);
             {
                 TQtCanvas canvas(&image);
                 view.OutCanvas = &canvas;
                 view.RedrawPage();
+                if (options.IncludeFileName)
+                    WriteFileNameOnPage(view, bitmapWidth);
                 view.OutCanvas = nullptr;
                 canvas.End();
             }
@@ -156,9 +191,75 @@ bool PrintPagesByBitmap(TMainView& view, TPrintSink& sink, const TPrintOptions& 
     return sink.End();
 }
 
-bool PrintPages(TMainView& view, TPrintSink& sink, const TPrintOptions& options) {
-    const int width = ChooseBitmapWidth(sink.PageWidth(), sink.PageHeight());
-    if (width <= 0)
+void PrintAllPagesToPrinter(TMainView& view, TPrintSink& sink, int pageCount) {
+    for (int p = 0; p < pageCount; ++p) {
+        const int held = static_cast<int>(view.PageSets[static_cast<std::size_t>(CurLayer == 1)].size());
+        if (p >= held)
+            return;
+        view.CurPage = p;
+        view.RedrawPage();
+        if (p < pageCount - 1 && p + 1 < held)
+            sink.NewPage();
+    }
+}
+
+namespace {
+
+// Draws pages straight on the sink: kind 1, the sink's canvas, zoom to its
+// page width. The file name goes with the footer on this road.
+bool PrintDirect(TMainView& view, TPrintSink& sink, int copies, bool allPages, int pageCount,
+                 bool includeFileName) {
+    TViewStateGuard guard(view);
+    const bool fileName = view.chkIncludeFileNameChecked;
+    view.OutputKind = 1;
+    view.chkIncludeFileNameChecked = includeFileName;
+    if (!sink.Begin()) {
+        view.chkIncludeFileNameChecked = fileName;
         return false;
+    }
+    view.OutCanvas = sink.PageCanvas();
+    view.Zoom = static_cast<float>(sink.PageWidth()) / view.PageWidthUnits;
+    for (int copy = 0; copy < copies; ++copy) {
+        if (copy > 0)
+            sink.NewPage();
+        if (allPages) {
+            PrintAllPagesToPrinter(view, sink, pageCount);
+        } else {
+            view.CurPage = guard.page;
+            view.RedrawPage();
+        }
+    }
+    view.OutCanvas = nullptr;
+    view.chkIncludeFileNameChecked = fileName;
+    view.OutputInColor = false;
+    return sink.End();
+}
+
+} // namespace
+
+bool PrintPagesDirect(TMainView& view, TPrintSink& sink, const TPrintOptions& options) {
+    const bool grid = view.ShowGrid;
+    view.ShowGrid = options.ShowGrid;
+    view.OutputInColor = options.InColor;
+    view.PageNumberBase = options.PageNumberBase;
+    const bool ok = PrintDirect(view, sink, std::max(1, options.Copies), options.AllPages, PrintPageCount(),
+                                options.IncludeFileName);
+    view.ShowGrid = grid;
+    return ok;
+}
+
+bool PrintPages(TMainView& view, TPrintSink& sink, const TPrintOptions& options, bool byBitmap) {
+    const int width = byBitmap ? ChooseBitmapWidth(sink.PageWidth(), sink.PageHeight()) : 0;
+    if (width <= 0)
+        return PrintPagesDirect(view, sink, options);
     return PrintPagesByBitmap(view, sink, options, width);
+}
+
+bool PrintScore(TMainView& view, TPrintSink& sink) {
+    const int pages = std::max(1, static_cast<int>(view.PageSets[0].size()));
+    const bool grid = view.ShowGrid;
+    view.ShowGrid = false;
+    const bool ok = PrintDirect(view, sink, 1, true, pages, view.chkIncludeFileNameChecked);
+    view.ShowGrid = grid;
+    return ok;
 }

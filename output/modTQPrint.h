@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+class TCanvas;
 class TMainView;
 class QPrinter;
+class TRecordingCanvas;
 
 // One print run is one document: Begin, pages separated by NewPage, End.
 class TPrintSink {
@@ -19,30 +21,39 @@ public:
     virtual void NewPage() = 0;
     // Stretches the image over the whole page.
     virtual void DrawImage(const QImage& image) = 0;
+    // The page itself, for drawing on it directly; valid between Begin and End.
+    virtual TCanvas* PageCanvas() = 0;
     virtual bool End() = 0;
 };
 
 // Keeps what was sent, for tests.
 class TRecordingPrintSink : public TPrintSink {
 public:
-    TRecordingPrintSink(int width, int height) : width_(width), height_(height) {}
+    TRecordingPrintSink(int width, int height);
+    ~TRecordingPrintSink() override;
     bool Begin() override;
     int PageWidth() const override { return width_; }
     int PageHeight() const override { return height_; }
     void NewPage() override;
     void DrawImage(const QImage& image) override;
+    TCanvas* PageCanvas() override;
     bool End() override;
 
     int Documents = 0;             // Begin calls
     bool Open = false;
-    std::vector<QImage> Pages;     // one image per page
+    std::vector<QImage> Pages;     // one image per page (null when drawn directly)
+    // What was drawn directly, all pages; PageStarts[i] is the index of the
+    // first call of page i.
+    std::unique_ptr<TRecordingCanvas> Canvas;
+    std::vector<size_t> PageStarts;
 
 private:
     int width_, height_;
 };
 
 // Prints on a QPrinter; a PDF printer writes to a temporary file beside its
-// target, renamed over the target at End.
+// target, renamed over the target at End. Pages are drawn in the printer's
+// resolution.
 class TQPrinterSink : public TPrintSink {
 public:
     explicit TQPrinterSink(QPrinter& printer);
@@ -52,6 +63,7 @@ public:
     int PageHeight() const override;
     void NewPage() override;
     void DrawImage(const QImage& image) override;
+    TCanvas* PageCanvas() override;
     bool End() override;
 
 private:
@@ -64,6 +76,8 @@ struct TPrintOptions {
     int Copies = 1;
     int PageNumberBase = 0; // first page number printed; 0 prints none
     bool InColor = false;
+    bool ShowGrid = false;         // grid lines on the pages
+    bool IncludeFileName = false;  // the score's file name at the top right
 };
 
 // Pages to print: layer 0 less its trailing empty pages, at least 1.
@@ -76,5 +90,19 @@ int ChooseBitmapWidth(int pageWidth, int pageHeight);
 // restored on every way out. False when the sink fails.
 bool PrintPagesByBitmap(TMainView& view, TPrintSink& sink, const TPrintOptions& options,
                         int bitmapWidth);
-// The print command's run: chooses the bitmap, prints; true when printed.
-bool PrintPages(TMainView& view, TPrintSink& sink, const TPrintOptions& options);
+// Prints the chosen pages and copies as one document drawn straight on the
+// sink's pages (output kind 1). The current page only prints whatever its
+// index; the view is put back as above.
+bool PrintPagesDirect(TMainView& view, TPrintSink& sink, const TPrintOptions& options);
+// Inside an open document: pages 0 .. pageCount - 1 of the view drawn on the
+// sink's canvas, a new page between two; stops at the last page the current
+// layer holds. The view must already draw on the sink (kind 1, its canvas).
+void PrintAllPagesToPrinter(TMainView& view, TPrintSink& sink, int pageCount);
+// The print command's run: by bitmap (the largest that can be had) when
+// byBitmap is set and a bitmap can be allocated, else directly. True when
+// printed.
+bool PrintPages(TMainView& view, TPrintSink& sink, const TPrintOptions& options,
+                bool byBitmap = true);
+// Every page of layer 0 (trailing empty pages included, at least one), drawn
+// directly, without the dialog: grid off, the footer as last set.
+bool PrintScore(TMainView& view, TPrintSink& sink);

@@ -133,7 +133,7 @@ TEST_F(MainWindowTest, ClosingWritesTheExitKeysInOrder) {
         "GongChiDlgTop", "TextSymDlgVisible", "TextSymDlglLeft", "TextSymDlgTop", "PlyDlgVisible", "PlyDlgLeft",
         "PlyDlgTop", "UseChinese", "showHintEnabled", "noAskMusicFont", "ApplyToBothLayer", "ShowChangedRed",
         "colorBlackkeyNote", "KeyboardHeight", "KeyboardVisible", "imgFileName", "FixedKey", "ShowHintinJianpu",
-        "PrinterIndex", "defJianpuShrinkRate", "defJianpuVertRate", "defWestShinkRate", "mitMiddleLineinRed",
+        "PrinterIndex", "PrinterName", "defJianpuShrinkRate", "defJianpuVertRate", "defWestShinkRate", "mitMiddleLineinRed",
         "WindowWidth", "WindowHeight", "WindowLeft", "WindowTop", "PrePN"};
     EXPECT_EQ(KeysOf(PrefFileName(), "Pref"), expected);
     TIniFile ini(PrefFileName());

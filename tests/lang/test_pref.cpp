@@ -312,7 +312,7 @@ TEST_F(PrefTest, KeysAreWrittenInOrderWithTheirHistoricSpellings) {
         "GongChiDlgLeft", "GongChiDlgTop", "TextSymDlgVisible", "TextSymDlglLeft", "TextSymDlgTop",
         "PlyDlgVisible", "PlyDlgLeft", "PlyDlgTop", "showHintEnabled", "noAskMusicFont",
         "ApplyToBothLayer", "ShowChangedRed", "colorBlackkeyNote", "KeyboardHeight",
-        "KeyboardVisible", "imgFileName", "FixedKey", "ShowHintinJianpu", "PrinterIndex",
+        "KeyboardVisible", "imgFileName", "FixedKey", "ShowHintinJianpu", "PrinterIndex", "PrinterName",
         "defJianpuShrinkRate", "defJianpuVertRate", "defWestShinkRate", "mitMiddleLineinRed",
         "WindowWidth", "WindowHeight", "WindowLeft", "WindowTop", "PrePN"};
     EXPECT_EQ(Keys(), expected);
