@@ -44,6 +44,8 @@
 #include "lang/modTQLanguage.h"
 #include "model/modTQUndo.h"
 #include "model/modTQUtil.h"
+#include "output/frmTQBook.h"
+#include "output/frmTQBrowser.h"
 #include "output/frmTQPrint.h"
 #include "output/frmTQSaveImage.h"
 #include "platform/core/TQFiles.h"
@@ -154,6 +156,7 @@ TfrmMainTQ::~TfrmMainTQ() {
     W2JWindow = TW2JWindowHooks{};
     J2WServices = TJ2WServices{};
     PaletteHooks().AdvanceCursor = nullptr;
+    PaletteHooks().PrintScore = nullptr;
     WestEntryHooks().InsertSpecialSymbol = nullptr;
     WestEntryHooks().FlipMarks = nullptr;
     WestEntryHooks().FocusMainWindow = nullptr;
@@ -178,9 +181,16 @@ void TfrmMainTQ::BuildMenus() {
     mitSaveAs = Item(mitFile, "mitSaveAs", "Save As . . .", 254);
     mitFile->addSeparator();
     QAction* mitPrint = Item(mitFile, "mitPrint", "Print . . .", 257);
+    QAction* mitPrinterSetup = Item(mitFile, "mitPrinterSetup", "Printer Setup . . .", 258);
     QAction* mitSavetoBMP = Item(mitFile, "mitSavetoBMP", "Save as Image . . .", 256);
+    mitFile->addSeparator();
+    QAction* mitBook = Item(mitFile, "mitBook", "Music Book . . .", 259);
+    QAction* mitBrowser = Item(mitFile, "mitBrowser", "Score Browser . . .", 260);
     connect(mitPrint, &QAction::triggered, this, [this] { btnPrintClick(this); });
+    connect(mitPrinterSetup, &QAction::triggered, this, [this] { mitPrinterSetupClick(this); });
     connect(mitSavetoBMP, &QAction::triggered, this, [this] { mitSavetoBMPClick(this); });
+    connect(mitBook, &QAction::triggered, this, [this] { mitBookClick(this); });
+    connect(mitBrowser, &QAction::triggered, this, [this] { mitBrowserClick(this); });
     mitFile->addSeparator();
     mitExit = Item(mitFile, "mitExit", "Exit", 255);
     connect(mitFile, &QMenu::aboutToShow, this, [this] { mitFileClick(); });
@@ -501,6 +511,12 @@ void TfrmMainTQ::SetHooks() {
         btnSaveFile->setEnabled(modified);
     };
     OnBeep = [] { QApplication::beep(); };
+    OnOpenBook = [this](const std::string& path) {
+        TfrmBook& book = BookWindow(this);
+        book.ReadBook(path);
+        book.show();
+    };
+    PaletteHooks().PrintScore = [](int, int, int) { PrintScoreOnPrinter(); };
     SetMainEd(&Ed);
     W2JWindow.SwitchToLayer0 = [this] { btnLayerClick(); };
     W2JWindow.Beep = [] { QApplication::beep(); };
@@ -714,6 +730,8 @@ void TfrmMainTQ::SetWorkFolders(const std::string& music, const std::string& ima
     dlgSave->setDirectory(Q(MusicFolder));
     dlgOpenPic->setDirectory(Q(ImageFolder));
     CurFileFolder = MusicFolder;
+    if (TfrmBook* book = ExistingBookWindow())
+        book->ResetDialogFolders();
 }
 
 void TfrmMainTQ::ShowHistory() {
@@ -1018,11 +1036,26 @@ std::string TfrmMainTQ::AskSaveFileName(const std::string& proposed) {
 }
 
 void TfrmMainTQ::dragEnterEvent(QDragEnterEvent* event) {
+    const QString bookEntry = QString::fromLatin1(kBookEntryMimeType);
+    if (event->mimeData()->hasFormat(bookEntry)) {
+        // a row of the book window: its score, when the file is there
+        if (FileExists(event->mimeData()->data(bookEntry).toStdString()))
+            event->acceptProposedAction();
+        return;
+    }
     if (event->mimeData()->hasUrls())
         event->acceptProposedAction();
 }
 
 void TfrmMainTQ::dropEvent(QDropEvent* event) {
+    const QString bookEntry = QString::fromLatin1(kBookEntryMimeType);
+    if (event->mimeData()->hasFormat(bookEntry)) {
+        const std::string file = event->mimeData()->data(bookEntry).toStdString();
+        event->acceptProposedAction();
+        if (FileExists(file))
+            OpenFromPath(file);
+        return;
+    }
     std::vector<std::string> files;
     for (const QUrl& url : event->mimeData()->urls())
         if (url.isLocalFile())

@@ -3,6 +3,13 @@
 // damaged files, save), reopening the last file at start.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+
+#include "output/frmTQBook.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QToolBar>
@@ -265,6 +272,37 @@ TEST_F(MainWindowTest, DroppedFiles) {
     w.HandleDroppedFiles({longName});
     EXPECT_TRUE(rec.shown.empty());
     EXPECT_EQ(w.FileName, longName);
+}
+
+TEST_F(MainWindowTest, ABookRowDroppedOnThePageOpensItsScore) {
+    TfrmMainTQ& w = Make();
+    const fs::path corpus = fs::path(__FILE__).parent_path().parent_path() / "fuzz" / "corpus_text" / "basic.txt";
+    const std::string score = (dir / "ROW.mus").string();
+    fs::copy_file(corpus, score);
+    const auto drop = [&](const std::string& path) {
+        QMimeData mime;
+        mime.setData(QString::fromLatin1(kBookEntryMimeType), QByteArray::fromStdString(path));
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&w, &enter);
+        const bool accepted = enter.isAccepted();
+        if (accepted) {
+            QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&w, &dropped);
+        }
+        return accepted;
+    };
+    EXPECT_FALSE(drop((dir / "gone.mus").string())) << "a missing score is refused";
+    EXPECT_EQ(w.FileName, "Untitled");
+    EXPECT_TRUE(drop(score));
+    EXPECT_EQ(w.FileName, score);
+
+    // The File menu reaches the book window, the browser and printer setup.
+    for (const char* name : {"mitBook", "mitBrowser", "mitPrinterSetup", "mitPrint", "mitSavetoBMP"})
+        EXPECT_NE(w.findChild<QAction*>(QString::fromLatin1(name)), nullptr) << name;
+    w.findChild<QAction*>(QStringLiteral("mitBook"))->trigger();
+    ASSERT_NE(ExistingBookWindow(), nullptr);
+    EXPECT_TRUE(ExistingBookWindow()->isVisible());
+    ExistingBookWindow()->hide();
 }
 
 TEST_F(MainWindowTest, TheLastFileIsReopenedAtItsPage) {
