@@ -194,11 +194,14 @@ bool TPlayState::MergeStaffItems() {
                 const int row = GroupRows[st].row;
                 const bool onlyFirst = PlayRule == prCurrentStaff || PlayRule == prSelectedNotes;
                 if (onlyFirst && st != fg) {
-                    // Clef cells still keep the staff's clef and key.
+                    // A staff that does not sound still keeps its clef and key,
+                    // and its time signatures hold for every staff.
                     std::vector<TPlayItem> none;
                     TCell cell;
                     if (GetCell(cell, c, row) && IsClefCell(cell))
                         StaffCellItems(c, row, none, static_cast<int>(st));
+                    else if (IsTimeSignatureCell(cell))
+                        AddTimeSignatureItem(cell, c, row);
                     continue;
                 }
                 if (PlayRule == prGroupStaff && GroupRows[st].markCount != subGroup)
