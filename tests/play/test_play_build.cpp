@@ -208,4 +208,49 @@ TEST_F(PlayBuildTest, JianpuCursorWithWesternChosenBuildsJianpu) {
     EXPECT_EQ(notes[1].Notes[0].Pitch, 2);
 }
 
+TEST_F(PlayBuildTest, TiedNoteSoundsOnce) {
+    TScoreFixture fx(12, 6);
+    fx.Row(1, "&G W:3@0{mark=1,iEnd=2} W:3@0 W:3@1 |");
+    Cursor(fx, 1, 1);
+    ASSERT_TRUE(play_.BuildPlayList(false));
+    const auto notes = Notes();
+    ASSERT_GE(notes.size(), 3u);
+    EXPECT_EQ(notes[0].Notes[0].Length, 2560) << "the tie lengthens the first note";
+    EXPECT_EQ(notes[1].Notes[0].Volume, 0) << "the tied note is not struck again";
+    EXPECT_GT(notes[2].Notes[0].Volume, 0);
+}
+
+TEST_F(PlayBuildTest, SelectedNotesEndAfterTheSelection) {
+    TScoreFixture fx(12, 6);
+    fx.Row(1, "&G W:3@0 W:3@1 W:3@2 W:3@3 W:3@4 |");
+    fx.Score().SelCol0 = 2;
+    fx.Score().SelRow0 = 1;
+    fx.Score().SelCol1 = 3;
+    fx.Score().SelRow1 = 1;
+    play_.PlayRule = prSelectedNotes;
+    ASSERT_TRUE(play_.BuildPlayList(false));
+    std::vector<int> cols;
+    for (const TPlayItem& i : Notes())
+        cols.push_back(i.Col);
+    EXPECT_EQ(cols, (std::vector<int>{1, 2, 3}));
+    ASSERT_GE(play_.StartIndex, 0);
+    EXPECT_EQ(play_.PlayList[static_cast<size_t>(play_.StartIndex)].Col, 2);
+}
+
+TEST_F(PlayBuildTest, StaccatoSoundsAThird) {
+    TScoreFixture fx(12, 6);
+    fx.Row(1, "&G W:3@0{opt=0x10} W:3@1 |");
+    Cursor(fx, 1, 1);
+    ASSERT_TRUE(play_.BuildPlayList(false));
+    const auto notes = Notes();
+    ASSERT_GE(notes.size(), 2u);
+    EXPECT_EQ(notes[0].Notes[0].Length, 426);
+    EXPECT_EQ(notes[0].Duration, 426);
+    int rest = 0;
+    for (const TPlayItem& i : play_.PlayList)
+        if (i.Kind == pkRest && i.Col == 1)
+            rest = i.Duration;
+    EXPECT_EQ(rest, 1280 - 426);
+}
+
 } // namespace
