@@ -161,7 +161,7 @@ TEST_F(PlayBuildTest, ListItems) {
     TScoreFixture fx(16, 8);
     fx.Row(0, "~ ~ ~{type=12,note=146,up=19}");
     fx.Row(1, Brace(3) + " T:3/4 W:3@0 T:3/4 W:3@0 W:3@0 | T:2/4 W:3@0 T:4/0 W:3@0 |");
-    fx.Row(3, "&F ~ W:3@0 ~{type=12,note=146,up=33} W:3@0 W:3@0 | ~ W:3@0 ~ W:3@0 |");
+    fx.Row(3, "&F ~ W:3@0 ~{type=12,note=146,up=33} W:3@0 W:3@0 | ~{type=12,note=146,up=129} W:3@0 ~ W:3@0 |");
     play_.SoundEffect = 5;
     Cursor(fx, 2, 1);
     ASSERT_TRUE(play_.BuildPlayList(false));
@@ -177,7 +177,7 @@ TEST_F(PlayBuildTest, ListItems) {
             instruments.push_back({i.Duration, i.Notes[0].Channel});
     }
     EXPECT_EQ(sigs, (std::vector<std::pair<int, int>>{{3, 4}, {2, 4}})) << "equal signatures give one item; 4/0 none";
-    EXPECT_EQ(instruments, (std::vector<std::pair<int, int>>{{5, -1}, {19, -1}, {33, 1}}));
+    EXPECT_EQ(instruments, (std::vector<std::pair<int, int>>{{5, -1}, {19, -1}, {33, 1}})) << "129 (ignore) adds none";
     EXPECT_EQ(play_.TimeSigNum, 2);
 }
 
