@@ -320,6 +320,27 @@ TEST_F(PlayPassTest, CellBuilderDispatch) {
     EXPECT_EQ(play_.PlayList[0].Volume, 6);
     EXPECT_EQ(play_.PlayList[0].Duration, 8);
     EXPECT_TRUE(out.empty());
+
+    // The split column of the group-wide tuplet scan: the scan's level on the
+    // first walk, the other notes on the second.
+    fx.At(7, 1) = TScoreFixture::Cell("3_");
+    fx.At(8, 1) = TScoreFixture::Cell("3");
+    play_.TupletScanSplit = 7;
+    play_.TupletScanLevel = 0;
+    play_.TupletScanEnd = 9;
+    struct Split {
+        int state;
+        int column;
+        int split;
+        bool built;
+    } splits[] = {{2, 7, 7, false}, {3, 7, 7, true}, {2, 8, 8, true}, {3, 8, 8, false}, {0, 7, 7, true}};
+    for (const Split& sp : splits) {
+        play_.TupletScanState = static_cast<int16_t>(sp.state);
+        play_.TupletScanSplit = static_cast<int16_t>(sp.split);
+        std::vector<TPlayItem> items;
+        EXPECT_EQ(play_.BuildStaffCellItems(sp.column, 1, items, 0, false), sp.built) << sp.state << "@" << sp.column;
+    }
+    play_.TupletScanState = 0;
 }
 
 TEST_F(PlayPassTest, JianpuTripletRuns) {
