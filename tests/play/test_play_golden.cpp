@@ -59,6 +59,8 @@ struct Golden {
     void (*make)(TScoreFixture&);
 };
 
+void PrintTo(const Golden& g, std::ostream* os) { *os << g.file; }
+
 class PlayGoldenTest : public ::testing::TestWithParam<Golden> {
   protected:
     void SetUp() override {
