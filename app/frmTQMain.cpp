@@ -142,6 +142,7 @@ TfrmMainTQ::TfrmMainTQ(QWidget* parent) : QMainWindow(parent) {
     BuildToolBars();
     BuildPanels();
     SetHooks();
+    BuildCursorParts();
     FormCreate();
 }
 
