@@ -19,6 +19,7 @@
 #include "model/modTQCellAccess.h"
 #include "model/modTQPredicates.h"
 #include "notation/modTQNoteHint.h"
+#include "palettes/modTQPaletteOps.h"
 #include "platform/core/TQStrings.h"
 
 namespace {
@@ -108,6 +109,7 @@ void TfrmMainTQ::BuildCursorParts() {
 
     OnShowCellHint = [this](float x, float y, const std::string& text) { ShowCellHintAt(x, y, text); };
     OnHideCellHint = [this] { HideCellHint(); };
+    OnEnterGongcheChar = [](int key) { EnterGongcheChar(key); };
     OnShowNoteHintPanel = [this](int col, int row) { ShowNoteHintPanel(col, row); };
     OnMoveWestNoteTimer = [this](bool run) {
         if (run)
