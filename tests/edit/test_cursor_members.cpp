@@ -326,3 +326,50 @@ TEST(KeyEdits, UnderlinesAndOctaveNotes) {
     ASSERT_EQ(fx.At(1, 3).westChordArray.size(), 1u);
     EXPECT_EQ(fx.At(1, 3).westChordArray[0].interval, 7);
 }
+
+TEST(KeyEdits, NudgeMovesOffsetsAndHidesTheWesternMark) {
+    struct Case {
+        const char* cell;
+        float dx, dy;
+        bool fine;
+        float x, y;
+        bool timer;
+    } cases[] = {
+        {"1", 1.0f, 0.0f, false, 1.0f, 0.0f, false},
+        {"1", 1.0f, 0.0f, true, 0.2f, 0.0f, false},
+        {"1", 0.0f, -1.0f, true, 0.0f, -1.0f, false},
+        {"W:3@2", 0.0f, 1.0f, false, 0.0f, 3.0f, true},
+    };
+    for (const Case& c : cases) {
+        TEditFixture fx(10, 6);
+        fx.Row(1, std::string("&G ") + c.cell);
+        if (c.cell[0] != 'W')
+            fx.Row(1, std::string("~ ") + c.cell);
+        fx.Select(1, 1, 1, 1);
+        fx.win.NudgeSelection(c.dx, c.dy, c.fine);
+        EXPECT_FLOAT_EQ(fx.At(1, 1).xAdj, c.x) << c.cell;
+        EXPECT_FLOAT_EQ(fx.At(1, 1).yAdj, c.y) << c.cell;
+        EXPECT_EQ(fx.win.timMoveWestNoteEnabled, c.timer) << c.cell;
+        fx.win.timMoveWestNoteTimer();
+        EXPECT_FALSE(fx.win.timMoveWestNoteEnabled);
+    }
+}
+
+TEST(KeyEdits, NoteNameHintsForAllPages) {
+    TEditFixture fx(10, 6, 2);
+    fx.Row(1, "&G W:3@2 \"t\" W:22", 0);
+    fx.Row(1, "&G W:4@2", 1);
+    fx.Row(2, "1 2", 0);
+    fx.At(1, 2).option = 0x8000u;
+    fx.win.mitAddHintforAllClick(627);
+    EXPECT_NE(fx.At(1, 1, 0).option & 0x8000u, 0u);
+    EXPECT_NE(fx.At(1, 1, 1).option & 0x8000u, 0u);
+    EXPECT_EQ(fx.At(2, 1, 0).option & 0x8000u, 0u); // a text cell
+    EXPECT_EQ(fx.At(3, 1, 0).option & 0x8000u, 0u); // a rest
+    EXPECT_NE(fx.At(1, 2, 0).option & 0x8000u, 0u); // not a Western row: untouched
+    fx.At(2, 1, 0).option |= 0x8000u;
+    fx.win.mitAddHintforAllClick(628);
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(fx.At(c, 1, 0).option & 0x8000u, 0u) << c;
+    EXPECT_EQ(fx.At(1, 1, 1).option & 0x8000u, 0u);
+}
