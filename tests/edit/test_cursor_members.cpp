@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "edit/modTQCursorKeys.h"
+#include "edit/modTQWestEntry.h"
 #include "model/modTQCellAccess.h"
 #include "platform/core/TQStrings.h"
 #include "tests/edit/TQEditFixture.h"
@@ -372,4 +373,46 @@ TEST(KeyEdits, NoteNameHintsForAllPages) {
     for (int c = 0; c < 4; ++c)
         EXPECT_EQ(fx.At(c, 1, 0).option & 0x8000u, 0u) << c;
     EXPECT_EQ(fx.At(1, 1, 1).option & 0x8000u, 0u);
+}
+
+TEST(TypeNoteKey, DigitOnAStaffRowEntersTheDefaultValueBelowTheOctaveDots) {
+    TEditFixture fx(10, 6);
+    fx.win.DefaultNoteKind = 1;
+    fx.Row(1, "&G ~ ~ W:3@6+2");
+    fx.Select(1, 1, 1, 1);
+    const int pos = DegreeToStaffPos(5);
+    fx.win.TypeNoteKey('5', true);
+    EXPECT_EQ(fx.At(1, 1).cellType, ctWestern);
+    EXPECT_EQ(fx.At(1, 1).Note, 4);
+    EXPECT_FLOAT_EQ(fx.At(1, 1).yAdj, static_cast<float>(pos));
+    // A raised octave set on the cell first puts the note seven steps higher.
+    fx.At(2, 1).dot = 1;
+    fx.Select(2, 1, 2, 1);
+    fx.win.TypeNoteKey('5', true);
+    EXPECT_FLOAT_EQ(fx.At(2, 1).yAdj, static_cast<float>(pos - 7));
+    // On a chord the digit chooses the note later keys edit.
+    fx.Select(3, 1, 3, 1);
+    const TCell chord = fx.At(3, 1);
+    fx.win.TypeNoteKey('2', true);
+    EXPECT_EQ(ChordNoteIndex, 2);
+    EXPECT_EQ(fx.At(3, 1), chord);
+    ChordNoteIndex = 0;
+}
+
+TEST(CursorMoves, WheelAndScrollEnd) {
+    TEditFixture fx(10, 6);
+    fx.win.ScrollRangeY = 300;
+    struct Case {
+        int start, delta, expected;
+    } cases[] = {{0, 120, 120}, {250, 120, 300}, {50, -120, 0}, {200, -120, 80}};
+    for (const Case& c : cases) {
+        fx.win.ScrollPosY = c.start;
+        fx.win.ScrollByWheel(c.delta);
+        EXPECT_EQ(fx.win.ScrollPosY, c.expected) << c.start << " " << c.delta;
+    }
+    fx.win.ScrollPosY = 0;
+    fx.win.ToggleScrollEnd();
+    EXPECT_EQ(fx.win.Controls.ScrollY, 300);
+    fx.win.ToggleScrollEnd();
+    EXPECT_EQ(fx.win.Controls.ScrollY, 0);
 }
