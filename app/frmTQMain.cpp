@@ -145,6 +145,7 @@ TfrmMainTQ::TfrmMainTQ(QWidget* parent) : QMainWindow(parent) {
     BuildToolBars();
     BuildPanels();
     SetHooks();
+    BuildCursorParts();
     FormCreate();
 }
 
