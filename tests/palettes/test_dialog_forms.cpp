@@ -9,13 +9,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTimer>
 #include <functional>
 
+#include "palettes/frmTQClefStaff.h"
 #include "palettes/frmTQKeySign.h"
 #include "palettes/frmTQRotateText.h"
 #include "palettes/frmTQSpeedSign.h"
 #include "palettes/frmTQTimeSignature.h"
+#include "platform/gui/TQGlyphMap.h"
 #include "tests/palettes/TQPaletteFixture.h"
 #include "tests/support/TQTestSupport.h"
 
@@ -209,6 +212,71 @@ TEST(RotateTextForm, PresetsSetTheAngle) {
     });
     EXPECT_FALSE(AskRotateText(nullptr, degrees));
     EXPECT_EQ(degrees, -90);
+}
+
+TEST(ClefStaffForm, ShowsKeyAndClefAndGivesTheChoiceBack) {
+    LoadProgramFonts(tqtest::ProgramFolder().string() + "/");
+    struct Case {
+        const char* name;
+        int key, clef, tab;
+    } cases[] = {
+        {"E flat on the C4 staff", 8, -5, 3},
+        {"D on the bass staff", 2, -2, 1},
+        {"F sharp on the alto staff", 13, -3, 4},
+        {"tablature", 0, -6, 4},
+        {"drum staff", 0, -4, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TfrmClefStaff f;
+        f.SetKeyClef(c.key, c.clef);
+        EXPECT_EQ(f.tabStaff->currentIndex(), c.tab);
+        int clef = 0;
+        EXPECT_EQ(f.GetKeyClef(clef), c.key);
+        EXPECT_EQ(clef, c.clef);
+    }
+
+    // The user picks the C4 tab and E flat: clef -5, key 8.
+    int key = 1, clef = -1;
+    WhenShown<TfrmClefStaff>([](TfrmClefStaff& f) {
+        EXPECT_EQ(f.tabStaff->currentIndex(), 0);
+        EXPECT_TRUE(f.keyButtons[1]->isChecked());
+        f.tabStaff->setCurrentIndex(3);
+        f.keyButtons[8]->click();
+        tqtest::SavePngIfWanted(f.grab().toImage(), "dialog_clef_staff");
+        f.btnOK->click();
+    });
+    ASSERT_TRUE(AskClefStaff(nullptr, key, clef));
+    EXPECT_EQ(key, 8);
+    EXPECT_EQ(clef, -5);
+
+    // "Other" with the tablature staff: -6, key 0; then C sharp on the G staff.
+    WhenShown<TfrmClefStaff>([](TfrmClefStaff& f) {
+        f.tabStaff->setCurrentIndex(4);
+        f.rbtTabStaff->click();
+        tqtest::SavePngIfWanted(f.grab().toImage(), "dialog_clef_staff_other");
+        f.btnOK->click();
+    });
+    ASSERT_TRUE(AskClefStaff(nullptr, key, clef));
+    EXPECT_EQ(key, 0);
+    EXPECT_EQ(clef, -6);
+    WhenShown<TfrmClefStaff>([](TfrmClefStaff& f) {
+        EXPECT_TRUE(f.rbtTabStaff->isChecked());
+        f.otherButtons[2]->click();
+        f.btnOK->click();
+    });
+    ASSERT_TRUE(AskClefStaff(nullptr, key, clef));
+    EXPECT_EQ(key, 14);
+    EXPECT_EQ(clef, -1);
+
+    // Cancel keeps both.
+    WhenShown<TfrmClefStaff>([](TfrmClefStaff& f) {
+        f.tabStaff->setCurrentIndex(1);
+        f.btnCancel->click();
+    });
+    EXPECT_FALSE(AskClefStaff(nullptr, key, clef));
+    EXPECT_EQ(key, 14);
+    EXPECT_EQ(clef, -1);
 }
 
 } // namespace
