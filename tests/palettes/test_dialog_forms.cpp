@@ -6,6 +6,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -15,6 +17,8 @@
 
 #include "palettes/frmTQClefStaff.h"
 #include "palettes/frmTQKeySign.h"
+#include "palettes/frmTQMusicTitle.h"
+#include "palettes/frmTQShrinkRate.h"
 #include "palettes/frmTQRotateText.h"
 #include "palettes/frmTQSpeedSign.h"
 #include "palettes/frmTQTimeSignature.h"
@@ -277,6 +281,67 @@ TEST(ClefStaffForm, ShowsKeyAndClefAndGivesTheChoiceBack) {
     EXPECT_FALSE(AskClefStaff(nullptr, key, clef));
     EXPECT_EQ(key, 14);
     EXPECT_EQ(clef, -1);
+}
+
+TEST(ShrinkRateForm, StoredRatesAndTheAnswer) {
+    struct Case {
+        const char* name;
+        bool vertical;
+        int stored, shown;
+    } cases[] = {
+        {"compression 0 counts as 15", false, 0, 80},
+        {"compression 20", false, 20, 85},
+        {"vertical 15", true, 15, 95},
+        {"vertical beyond the spin is clamped", true, 60, 130},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TShrinkRateAnswer a;
+        const int shown = c.shown;
+        const bool vertical = c.vertical;
+        WhenShown<TfrmShrinkRate>([shown, vertical](TfrmShrinkRate& f) {
+            EXPECT_EQ(f.spnShrinkRate->value(), shown);
+            // The vertical rate asks with string 921 in caption and label.
+            EXPECT_EQ(f.lblEnterRate->text() == f.windowTitle(), vertical);
+            if (vertical) tqtest::SavePngIfWanted(f.grab().toImage(), "dialog_vertical_rate");
+            f.spnShrinkRate->stepBy(-1);
+            f.chkSetDefShrinkRate->setChecked(true);
+            f.btnOK->click();
+        });
+        ASSERT_TRUE(AskShrinkRate(nullptr, c.vertical, c.stored, a));
+        EXPECT_EQ(a.percent, c.shown - 1);
+        EXPECT_TRUE(a.setDefault);
+    }
+    TShrinkRateAnswer a;
+    WhenShown<TfrmShrinkRate>(
+        [](TfrmShrinkRate& f) {
+            f.spnShrinkRate->setValue(10); // clamped
+            EXPECT_EQ(f.spnShrinkRate->value(), 30);
+            f.btnCancel->click();
+        },
+        "dialog_shrink_rate");
+    EXPECT_FALSE(AskShrinkRate(nullptr, false, 0, a));
+    EXPECT_EQ(a.percent, 80);
+    EXPECT_FALSE(a.setDefault);
+}
+
+TEST(MusicTitleForm, EditsTheTitle) {
+    std::string title = "\xE6\x98\xA5\xE6\xB1\x9F"; // UTF-8
+    WhenShown<TfrmMusicTitle>(
+        [](TfrmMusicTitle& f) {
+            EXPECT_EQ(f.edtMusicTitle->text(), QString::fromUtf8("\xE6\x98\xA5\xE6\xB1\x9F"));
+            f.edtMusicTitle->setText(f.edtMusicTitle->text() + QStringLiteral(" 2"));
+            f.btnOK->click();
+        },
+        "dialog_music_title");
+    ASSERT_TRUE(AskMusicTitle(nullptr, title));
+    EXPECT_EQ(title, "\xE6\x98\xA5\xE6\xB1\x9F 2");
+    WhenShown<TfrmMusicTitle>([](TfrmMusicTitle& f) {
+        f.edtMusicTitle->clear();
+        f.btnCancel->click();
+    });
+    EXPECT_FALSE(AskMusicTitle(nullptr, title));
+    EXPECT_EQ(title, "\xE6\x98\xA5\xE6\xB1\x9F 2");
 }
 
 } // namespace
