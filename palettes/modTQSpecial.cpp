@@ -275,3 +275,19 @@ void DeleteSymbolSlot(int slot) {
     });
     Done(*s);
 }
+
+void MoveAccidentalSide() {
+    TMainScore* s = frmMainTQ;
+    if (!s) return;
+    TCell* cell = PageCell(*s, s->SelCol0, s->SelRow0);
+    if (!cell) return;
+    Undo.SaveUndo();
+    const int k = ChosenNote();
+    if (k >= 1 && k <= int(cell->CompressNotes.size())) {
+        TCompressNote& n = cell->CompressNotes[std::size_t(k - 1)];
+        n.option = StepSignPosition(n.option, -1);
+    } else {
+        cell->option = StepSignPosition(cell->option, -1);
+    }
+    Done(*s);
+}
