@@ -10,7 +10,11 @@
 #include "app/frmTQMain.h"
 #include "convert/modTQConvertJ2W.h"
 #include "model/modTQUndo.h"
+#include "palettes/frmTQCellProperty.h"
 #include "palettes/frmTQClefStaff.h"
+#include "palettes/frmTQMath.h"
+#include "platform/core/TQCodec.h"
+#include <QTableWidget>
 #include "platform/core/TQMessage.h"
 
 namespace {
@@ -45,6 +49,31 @@ TEST(MainWindowDialogs, TheConverterAsksKeyAndClefThroughTheWindow) {
         EXPECT_FALSE(J2WServices.ChooseClefStaff());
         EXPECT_EQ(w.CurKey, 2);
         EXPECT_EQ(w.CurClef, -2);
+    }
+    SetMessageBoxes(nullptr);
+    Undo.ClearUndoFiles();
+    CurLayer = 0;
+}
+
+TEST(MainWindowDialogs, ExerciseSheetAndCellView) {
+    TMessageRecorder rec;
+    SetMessageBoxes(&rec);
+    {
+        TfrmMainTQ w;
+        w.btnMathClick();
+        ASSERT_NE(w.frmMath, nullptr);
+        EXPECT_TRUE(w.frmMath->isVisible());
+        // Showing it writes a first sheet into the window's score.
+        const TCell& number = w.PageSets[0][0][0][std::size_t(w.Cols - 5)];
+        std::string text;
+        CharsetToUtf8(number.Text, 134, text);
+        EXPECT_EQ(text, "第 1 页");
+        w.SelCol0 = w.SelCol1 = 2;
+        w.SelRow0 = w.SelRow1 = 4;
+        w.mitCellPropertyClick();
+        ASSERT_NE(w.frmCellProperty, nullptr);
+        EXPECT_EQ(w.frmCellProperty->windowTitle(), QStringLiteral("i=2 j=4"));
+        EXPECT_EQ(w.frmCellProperty->strCellProp->item(0, 1)->text(), QStringLiteral("3"));
     }
     SetMessageBoxes(nullptr);
     Undo.ClearUndoFiles();
