@@ -177,6 +177,29 @@ void TSymbolButton::paintEvent(QPaintEvent* e) {
 
 // ---------------------------------------------------------------- layout edit view
 
+namespace {
+
+QString LayoutDialogTitle(int tag, const char* fallback) { return DialogString(tag, fallback); }
+
+// The dialog's filter: the string after its title id holds description|pattern
+// pairs.
+QString LayoutDialogFilter(int tag, int paletteId) {
+    const bool special = paletteId == kSpecialLayoutId;
+    QString text = DialogString(tag + 1, special ? "Special Symbol Layout Files (*.sly)|*.sly|All Files (*.*)|*.*"
+                                                 : "Dynamic Mark Layout Files (*.dly)|*.dly|All Files (*.*)|*.*");
+    const QStringList parts = text.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString pattern = parts[i + 1];
+        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << parts[i].split(QLatin1Char('(')).first().trimmed() + QStringLiteral(" (") + pattern +
+                       QStringLiteral(")");
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+} // namespace
+
 class TfrmLayoutPalette::TPagesAdapter : public TLayoutPages {
 public:
     explicit TPagesAdapter(TfrmPalette& form) : form_(form) {
@@ -290,20 +313,16 @@ TfrmLayoutPalette::TfrmLayoutPalette(QWidget* parent, const QString& caption, in
                                           [this] { btnCustomerizeClick(); });
     btnExitCustom_ = toolBar_->addAction(QStringLiteral("Exit Layout"), this, [this] { btnExitCustomClick(); });
     btnSaveCustom_ = toolBar_->addAction(QStringLiteral("Save Layout"), this, [this] {
-        const bool special = paletteId_ == kSpecialLayoutId;
         const QString name = QFileDialog::getSaveFileName(
-            this, QStringLiteral("Save Layout To File"), QString::fromStdString(layoutFile_),
-            special ? QStringLiteral("Special Symbol Layout Files(*.sly);;All Files(*.*)")
-                    : QStringLiteral("Dynamic Mark Layout Files(*.dly);;All Files(*.*)"));
-        if (!name.isEmpty()) SaveLayout(name.toStdString());
+            this, LayoutDialogTitle(saveDialogTag_, "Save Layout To File"), QString::fromStdString(layoutFile_),
+            LayoutDialogFilter(saveDialogTag_, paletteId_), nullptr, QFileDialog::DontConfirmOverwrite);
+        if (!name.isEmpty()) SaveLayoutAs(name.toStdString());
     });
     btnApplyCustom_ = toolBar_->addAction(QStringLiteral("Apply Layout"), this, [this] { btnApplyCustomClick(); });
     btnLoadLayout_ = toolBar_->addAction(QStringLiteral("Load Layout"), this, [this] {
-        const bool special = paletteId_ == kSpecialLayoutId;
         const QString name = QFileDialog::getOpenFileName(
-            this, QStringLiteral("Open Layout File"), QString::fromStdString(layoutFile_),
-            special ? QStringLiteral("Special Symbol Layout Files(*.sly);;All Files(*.*)")
-                    : QStringLiteral("Dynamic Mark Layout Files(*.dly);;All Files(*.*)"));
+            this, LayoutDialogTitle(openDialogTag_, "Open Layout File"), QString::fromStdString(layoutFile_),
+            LayoutDialogFilter(openDialogTag_, paletteId_));
         if (!name.isEmpty()) LoadLayout(name.toStdString());
     });
     btnExitCustom_->setVisible(false);
@@ -391,6 +410,22 @@ void TfrmLayoutPalette::TagLayoutButtons(int customerize, int exit, int save, in
     SetTag(btnSaveCustom_, save);
     SetTag(btnApplyCustom_, apply);
     SetTag(btnLoadLayout_, load);
+}
+
+void TfrmLayoutPalette::TagLayoutDialogs(int open, int save) {
+    openDialogTag_ = open;
+    saveDialogTag_ = save;
+}
+
+bool TfrmLayoutPalette::SaveLayoutAs(const std::string& chosen) {
+    if (chosen.empty()) return false;
+    const std::string ext = paletteId_ == kSpecialLayoutId ? "sly" : "dly";
+    std::string name = chosen;
+    const std::size_t slash = name.find_last_of('/');
+    const std::size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) name += "." + ext;
+    if (Language && !Language->ConfirmOverwrite(name, ext)) return false;
+    return layout_->SaveLayoutFile(paletteId_, name);
 }
 
 void TfrmLayoutPalette::SaveLayout(const std::string& fileName) {
@@ -509,6 +544,7 @@ TfrmLayoutPalette* CreateSpecialPalette(QWidget* parent) {
     SetTag(form, 1006);
     form->SetFaceKind(pfSpecial);
     form->TagLayoutButtons(3125, 3126, 3135, 3114, 3134);
+    form->TagLayoutDialogs(3108, 3112);
     // The three position buttons (bottom down at start) and Delete.
     QToolBar* bar = form->ToolBar();
     QAction* first = bar->actions().isEmpty() ? nullptr : bar->actions().first();
@@ -593,6 +629,7 @@ TfrmLayoutPalette* CreateDynMarkPalette(QWidget* parent) {
     SetTag(form, 1007);
     form->SetFaceKind(pfDynMark);
     form->TagLayoutButtons(3104, 3105, 3110, 3114, 3106);
+    form->TagLayoutDialogs(3106, 3110);
     // ToolBar1: the mark edits, above the layout bar.
     auto* bar1 = new QToolBar(form);
     static_cast<QBoxLayout*>(form->layout())->insertWidget(0, bar1);

@@ -103,6 +103,12 @@ public:
     // The file chosen by the user ("" when cancelled).
     void LoadLayout(const std::string& fileName);
     void SaveLayout(const std::string& fileName);
+    // The save dialog's choice: the default extension added when the name has
+    // none, and an existing file replaced only when the user agrees (2701).
+    // The current layout file stays. False when nothing was written.
+    bool SaveLayoutAs(const std::string& chosen);
+    // The string ids of the open and save dialogs (title; filter at id + 1).
+    void TagLayoutDialogs(int open, int save);
     // The string ids of the layout buttons: rearrange, exit, save, apply, load.
     void TagLayoutButtons(int customerize, int exit, int save, int apply, int load);
     // Tool-bar entries hidden while the layout is edited.
@@ -118,6 +124,7 @@ private:
     std::unique_ptr<TLayoutMgr> layout_;
     TLayoutView* view_ = nullptr;
     int paletteId_;
+    int openDialogTag_ = 0, saveDialogTag_ = 0;
     std::string key_, layoutFile_, prevLayoutFile_;
     QAction *btnCustomerize_ = nullptr, *btnExitCustom_ = nullptr, *btnSaveCustom_ = nullptr,
             *btnApplyCustom_ = nullptr, *btnLoadLayout_ = nullptr;

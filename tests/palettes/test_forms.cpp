@@ -148,6 +148,7 @@ TEST(TextLineForm, WritesGbkAndEnglishLines) {
 } // namespace
 
 #include <QToolBar>
+#include <fstream>
 
 #include "lang/modTQMainSettings.h"
 #include "palettes/modTQPaletteHooks.h"
@@ -291,6 +292,38 @@ TEST(PaletteForms, CaptionsFollowTheLanguage) {
         text->hide();
     }
     Language->UseChinese = true;
+}
+
+TEST(PaletteForms, SavingALayoutAsksBeforeReplacingAFile) {
+    TPaletteFixture fx;
+    tqtest::TempDir dir;
+    TMessageRecorder rec;
+    SetMessageBoxes(&rec);
+    std::unique_ptr<TfrmLayoutPalette> special(CreateSpecialPalette(nullptr));
+    const std::string before = special->LayoutFile();
+    // No extension: ".sly" is added; a new file is written without a question.
+    ASSERT_TRUE(special->SaveLayoutAs(dir.str() + "/mine"));
+    EXPECT_TRUE(FileExists(dir.str() + "/mine.sly"));
+    EXPECT_TRUE(rec.shown.empty());
+    EXPECT_EQ(special->LayoutFile(), before);
+    // An existing file: No keeps it, Yes replaces it.
+    {
+        std::ofstream(dir.str() + "/old.sly") << "keep";
+    }
+    rec.Answer(mrNo);
+    EXPECT_FALSE(special->SaveLayoutAs(dir.str() + "/old.sly"));
+    ASSERT_EQ(rec.shown.size(), 1u);
+    EXPECT_EQ(rec.shown[0].id, 2701);
+    std::ifstream kept(dir.str() + "/old.sly");
+    std::string first;
+    kept >> first;
+    EXPECT_EQ(first, "keep");
+    rec.Answer(mrYes);
+    EXPECT_TRUE(special->SaveLayoutAs(dir.str() + "/old.sly"));
+    std::ifstream replaced(dir.str() + "/old.sly");
+    replaced >> first;
+    EXPECT_EQ(first, "423423132");
+    SetMessageBoxes(nullptr);
 }
 
 } // namespace
