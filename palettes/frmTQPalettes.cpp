@@ -179,6 +179,19 @@ void TSymbolButton::paintEvent(QPaintEvent* e) {
 
 namespace {
 
+// A face for a tool-bar button: a short text drawn on a transparent square.
+QIcon TextIcon(const QString& text) {
+    QPixmap pm(22, 22);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    QFont f;
+    f.setPixelSize(text.size() > 2 ? 9 : 12);
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(pm.rect(), Qt::AlignCenter, text);
+    return QIcon(pm);
+}
+
 QString LayoutDialogTitle(int tag, const char* fallback) { return DialogString(tag, fallback); }
 
 // The dialog's filter: the string after its title id holds description|pattern
@@ -325,6 +338,12 @@ TfrmLayoutPalette::TfrmLayoutPalette(QWidget* parent, const QString& caption, in
             LayoutDialogFilter(openDialogTag_, paletteId_));
         if (!name.isEmpty()) LoadLayout(name.toStdString());
     });
+    // Faces; their captions (by Tag) are their hints.
+    btnCustomerize_->setIcon(TextIcon(QStringLiteral("\u25A6")));
+    btnExitCustom_->setIcon(TextIcon(QStringLiteral("\u21A9")));
+    btnSaveCustom_->setIcon(TextIcon(QStringLiteral("\u21E9")));
+    btnApplyCustom_->setIcon(TextIcon(QStringLiteral("\u2713")));
+    btnLoadLayout_->setIcon(TextIcon(QStringLiteral("\u21E7")));
     btnExitCustom_->setVisible(false);
     btnSaveCustom_->setVisible(false);
     btnApplyCustom_->setVisible(false);
@@ -453,19 +472,6 @@ void LeaveGongcheMode() {
     if (!v || !v->GongChiMode) return;
     v->GongChiMode = false;
     v->RedrawPage();
-}
-
-// A face for a tool-bar button: a short text drawn on a transparent square.
-QIcon TextIcon(const QString& text) {
-    QPixmap pm(22, 22);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    QFont f;
-    f.setPixelSize(text.size() > 2 ? 9 : 12);
-    f.setBold(true);
-    p.setFont(f);
-    p.drawText(pm.rect(), Qt::AlignCenter, text);
-    return QIcon(pm);
 }
 
 // A tool-bar button with a drawn face; its Tag's string is its hint.
