@@ -622,8 +622,8 @@ TfrmLayoutPalette* CreateDynMarkPalette(QWidget* parent) {
             case 37: AddChords(7, true); return;
             case 87: {
                 bool ok = false;
-                const QString answer = QInputDialog::getText(nullptr, QStringLiteral("Multi-measure rest"),
-                                                             QStringLiteral("Number of rest measures"),
+                const QString answer = QInputDialog::getText(nullptr, DialogString(317, "Multi-measure Rest"),
+                                                             DialogString(318, "Enter the number of rest measures"),
                                                              QLineEdit::Normal, QString(), &ok);
                 if (ok) InsertMultiMeasureRest(ParseMeasureCount(answer.toStdString()));
                 return;

@@ -45,6 +45,7 @@ void WhenShown(std::function<void(Form&)> act, std::string png = "") {
 }
 
 TEST(TempoSignForm, ShowsTheCellsTempoAndAnswersTheChoice) {
+    LoadProgramFonts(tqtest::ProgramFolder().string() + "/");
     TTempoSignAnswer a{72, 1};
     WhenShown<TfrmTempoSign>(
         [](TfrmTempoSign& f) {
