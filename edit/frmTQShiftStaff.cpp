@@ -302,7 +302,8 @@ bool TfrmShiftStaff::ApplyShift(bool transpose) {
         Steps = -Steps;
     const int page = view->CurPage;
     const bool done = transpose ? TransposeWestern() : ChangeToneJianpu();
-    view->SetModified(true);
+    if (done)
+        view->SetModified(true);
     view->CurPage = page;
     CurLayer = 0;
     return done;
@@ -372,9 +373,10 @@ void ShiftStaffs(int scope, bool transpose) {
         restore();
         return;
     }
-    if (!form.ApplyShift(transpose))
-        return;
+    const bool done = form.ApplyShift(transpose);
     restore();
+    if (!done)
+        return;
     view->RedrawPage();
     view->ForceSaveAs = true;
     if (!view->Highlights.empty() && Language)

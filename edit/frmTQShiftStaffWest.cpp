@@ -15,6 +15,7 @@
 #include "model/modTQCellAccess.h"
 #include "model/modTQCellHelpers.h"
 #include "model/modTQPredicates.h"
+#include "model/modTQRowQuery.h"
 #include "render/modTQMainView.h"
 
 namespace {
@@ -154,6 +155,15 @@ bool TfrmShiftStaff::RestoreFromSnapshot() {
                 fits = s->PageSets[size_t(layer)][size_t(p)].size() ==
                        Holder->PageSets[size_t(layer)][size_t(p)].size();
         }
+    firstRowRepaired_ = Scope == 0 ? 0 : std::max(s->SelRow0 - 3, 0);
+    lastRowRepaired_ = Scope == 0 ? s->Rows - 1 : std::min(s->SelRow1, s->Rows - 1);
+    // Every staff row came back from Jianpu.
+    for (int p = firstPage; p <= lastPage && fits; ++p) {
+        const TPage& held = Holder->PageSets[0][size_t(p)];
+        const TPage& now = s->PageSets[0][size_t(p)];
+        for (int r = firstRowRepaired_; r <= lastRowRepaired_ && fits; ++r)
+            fits = !HasClefInRow(held[size_t(r)], 0) || HasClefInRow(now[size_t(r)], 0);
+    }
     if (!fits) {
         s->PageSets = Holder->PageSets;
         s->PageCount = Holder->PageCount;
@@ -164,8 +174,6 @@ bool TfrmShiftStaff::RestoreFromSnapshot() {
             Language->MessageOk(3682, "", mkError);
         return false;
     }
-    firstRowRepaired_ = Scope == 0 ? 0 : std::max(s->SelRow0 - 3, 0);
-    lastRowRepaired_ = Scope == 0 ? s->Rows - 1 : std::min(s->SelRow1, s->Rows - 1);
     for (int p = firstPage; p <= lastPage; ++p) {
         s->CurPage = p;
         CurLayer = 0;

@@ -263,3 +263,74 @@ TEST(ShiftStaffNote, FixNoteOctaveMovesByOneOctaveTowardTheSavedNote) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ShiftStaff, WesternRowInFUpOneIsInGWithItsShapeKept) {
+    TEditFixture fx(24, 6);
+    fx.Row(2, "&G/6{iEnd=20} T:4/4 W:3@3 W:4@2{opt=3} W:4@1{opt=5} W:22 W:3@0 W:4@4 W:4@-1 | "
+              "W:2@2{x=0.5} ~{mark=1,iEnd=12}");
+    fx.At(11, 2).MarkY = 10; // a slur of its own cell
+    const TPageSets before = fx.win.PageSets;
+    fx.win.mitFixedKeyChecked = true;
+    fx.Select(0, 2, 23, 2);
+    Answer(2, 0);
+    ShiftStaffs(1, true);
+    EXPECT_EQ(fx.At(0, 2).Note, -1);
+    EXPECT_EQ(fx.At(0, 2).Attr, 1u); // G
+    for (int c = 2; c <= 10; ++c) {
+        const TCell& was = before[0][0][2][size_t(c)];
+        const TCell& now = fx.At(c, 2);
+        EXPECT_EQ(now.Note, was.Note) << c;     // durations and rests
+        EXPECT_EQ(now.option, was.option) << c; // stems and beam groups
+        EXPECT_EQ(now.xAdj, was.xAdj) << c;
+        if (IsWestNoteCell(was))
+            EXPECT_EQ(now.yAdj, was.yAdj - 1) << c; // one staff step up
+    }
+    EXPECT_EQ(fx.At(11, 2).markType, 1);
+    EXPECT_EQ(fx.At(11, 2).MarkY, 7); // 1.5 units per half tone
+    for (int r = 0; r < 6; ++r)
+        for (int c = 0; c < 24; ++c)
+            EXPECT_FALSE(IsJianpuKeyTextCell(fx.At(c, r))) << r << " " << c;
+    EXPECT_TRUE(fx.win.mitFixedKeyChecked);
+    EXPECT_TRUE(fx.win.ForceSaveAs);
+    EXPECT_EQ(Undo.UndoList.size(), 1u);
+    EXPECT_TRUE(fx.messages.shown.empty());
+    EXPECT_EQ(fx.win.SelRow0, 2);
+}
+
+TEST_F(ShiftStaff, RepairKeepsKeyTextsAboveTheConvertedRows) {
+    TEditFixture fx(24, 8);
+    fx.Row(0, "~ ~ ~ ~ ~ \"1=F\"");
+    fx.Row(5, "&G/6{iEnd=20} W:3@3 W:3@2 W:3@1 W:3@0");
+    fx.Select(0, 5, 23, 5);
+    Answer(2, 1);
+    ShiftStaffs(2, true);
+    EXPECT_EQ(fx.At(0, 5).Attr, 8u); // E flat
+    EXPECT_EQ(fx.At(1, 5).yAdj, 4);
+    EXPECT_EQ(fx.At(5, 0).Text, "1=F");
+    int keyTexts = 0;
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 24; ++c)
+            keyTexts += IsJianpuKeyTextCell(fx.At(c, r));
+    EXPECT_EQ(keyTexts, 1);
+}
+
+TEST_F(ShiftStaff, RepairThatCannotRunPutsTheCopyBack) {
+    // Three notes in a row do not read as a Jianpu music line after the first
+    // conversion, so the row cannot come back as a staff.
+    TEditFixture fx(24, 6);
+    fx.Row(2, "&G/6{iEnd=20} W:3@3 W:3@2 W:3@1");
+    const TPageSets before = fx.win.PageSets;
+    fx.Select(0, 2, 23, 2);
+    Answer(2, 0);
+    ShiftStaffs(1, true);
+    EXPECT_TRUE(fx.win.PageSets == before);
+    ASSERT_EQ(fx.messages.shown.size(), 1u);
+    EXPECT_EQ(fx.messages.shown[0].id, 3682);
+    EXPECT_FALSE(fx.win.ForceSaveAs);
+    EXPECT_FALSE(fx.win.Modified);
+    EXPECT_EQ(fx.win.SelRow1, 2);
+}
+
+} // namespace
