@@ -142,8 +142,9 @@ bool TfrmShiftStaff::RestoreFromSnapshot() {
     const int saved = s->CurPage;
     const int firstPage = Scope == 0 ? 0 : s->CurPage;
     const int lastPage = Scope == 0 ? int(s->PageSets[0].size()) - 1 : s->CurPage;
-    // The repair needs the converted pages in the shape of the saved ones;
-    // otherwise the score is put back as it was.
+    // The repair needs the converted pages in the shape of the saved ones and
+    // every staff row back from Jianpu; otherwise the score is put back as it
+    // was and the user is told that the lines could not be transposed (3680).
     bool fits = Holder->Rows == s->Rows && Holder->Cols == s->Cols;
     for (int p = firstPage; p <= lastPage && fits; ++p)
         for (int layer = 0; layer < 2 && fits; ++layer) {
@@ -171,7 +172,7 @@ bool TfrmShiftStaff::RestoreFromSnapshot() {
         Holder.reset();
         MainView()->Highlights.clear();
         if (Language)
-            Language->MessageOk(3682, "", mkError);
+            Language->MessageOk(3680, "", mkWarning);
         return false;
     }
     for (int p = firstPage; p <= lastPage; ++p) {

@@ -327,7 +327,7 @@ TEST_F(ShiftStaff, RepairThatCannotRunPutsTheCopyBack) {
     ShiftStaffs(1, true);
     EXPECT_TRUE(fx.win.PageSets == before);
     ASSERT_EQ(fx.messages.shown.size(), 1u);
-    EXPECT_EQ(fx.messages.shown[0].id, 3682);
+    EXPECT_EQ(fx.messages.shown[0].id, 3680);
     EXPECT_FALSE(fx.win.ForceSaveAs);
     EXPECT_FALSE(fx.win.Modified);
     EXPECT_EQ(fx.win.SelRow1, 2);
