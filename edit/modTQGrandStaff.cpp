@@ -227,6 +227,11 @@ void ConvertToGrandStaffSelected() {
         return;
     const int c0 = view->SelCol0, r0 = view->SelRow0, c1 = view->SelCol1, r1 = view->SelRow1;
     const int n = InsertGrandStaffLines();
+    if (n == 0) {
+        // No treble staff selected: nothing changed, nothing to undo.
+        Undo.DropLastItems(1);
+        return;
+    }
     int lastPage = page;
     int lastRow = r1 + 3 * n;
     while (lastRow >= view->Rows) {

@@ -2,6 +2,7 @@
 #include "edit/modTQVerify.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <string>
 
@@ -87,7 +88,9 @@ int TTQVerify::NoteTicks(int level, int count) {
 int TTQVerify::TicksPerMeasure(int beats, int unit) {
     if (unit < 1)
         return 0;
-    return (beats * 128) / unit;
+    // A damaged file may hold any numerator: the product is taken wide.
+    const long long ticks = (static_cast<long long>(beats) * 128) / unit;
+    return static_cast<int>(std::clamp<long long>(ticks, INT_MIN, INT_MAX));
 }
 
 bool TTQVerify::FindTimeSignature() {

@@ -121,6 +121,17 @@ TEST(GrandStaff, CombiningThreeStavesJoinsTheFirstTwo) {
     EXPECT_EQ(Undo.UndoList.size(), 1u);
 }
 
+TEST(GrandStaff, SelectionWithoutTrebleStaffChangesNothing) {
+    TEditFixture fx(12, 12);
+    fx.Row(2, "&F{iEnd=9} W:3@2");
+    const TPageSets before = fx.win.PageSets;
+    fx.Select(0, 0, 11, 11);
+    ConvertToGrandStaffSelected();
+    EXPECT_TRUE(fx.win.PageSets == before);
+    EXPECT_TRUE(Undo.UndoList.empty());
+    EXPECT_FALSE(fx.win.Modified);
+}
+
 TEST(GrandStaff, CombineNeedsHeadersInOneColumn) {
     TEditFixture fx(12, 12);
     fx.Row(1, "&G{iEnd=9}");

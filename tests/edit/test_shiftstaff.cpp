@@ -131,6 +131,25 @@ TEST_F(ShiftStaff, ToEndOfPageKeepsTheOldKeyOnTheNextPage) {
     EXPECT_EQ(shownKey, "Current key: 1 = F");
 }
 
+TEST_F(ShiftStaff, WholeScoreRewritesEveryPage) {
+    TEditFixture fx(20, 6, 2);
+    fx.Row(0, "\"Title\"").Row(1, "\"1=G\"").Row(2, "1 2 3 4 |");
+    fx.Row(2, "5 6 7 1' |", 1);
+    fx.win.CurPage = 1;
+    fx.Select(4, 2, 4, 2);
+    Answer(1, 0);
+    ShiftStaffs(0, false);
+    EXPECT_EQ(shownKey, "Current key: 1 = G");
+    EXPECT_EQ(fx.At(0, 1).Text, "1 = bA");
+    EXPECT_EQ(fx.At(0, 0).Text, "Title");
+    EXPECT_EQ(JpRow(fx, 2, 0, 19, 0), (std::vector<std::string>{"7,", "b2", "b3", "n3"}));
+    EXPECT_EQ(JpRow(fx, 2, 0, 19, 1), (std::vector<std::string>{"b5", "b6", "b7", "n7"}));
+    // the selection and page as they were
+    EXPECT_EQ(fx.win.CurPage, 1);
+    EXPECT_EQ(fx.win.SelCol0, 4);
+    EXPECT_EQ(fx.win.SelCol1, 4);
+}
+
 TEST_F(ShiftStaff, KeyTextNeverOverwritesALyric) {
     TEditFixture fx(20, 6);
     fx.Row(0, "\"Title\"");
@@ -284,8 +303,9 @@ TEST_F(ShiftStaff, WesternRowInFUpOneIsInGWithItsShapeKept) {
         EXPECT_EQ(now.Note, was.Note) << c;     // durations and rests
         EXPECT_EQ(now.option, was.option) << c; // stems and beam groups
         EXPECT_EQ(now.xAdj, was.xAdj) << c;
-        if (IsWestNoteCell(was))
+        if (IsWestNoteCell(was)) {
             EXPECT_EQ(now.yAdj, was.yAdj - 1) << c; // one staff step up
+        }
     }
     EXPECT_EQ(fx.At(11, 2).markType, 1);
     EXPECT_EQ(fx.At(11, 2).MarkY, 7); // 1.5 units per half tone

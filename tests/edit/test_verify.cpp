@@ -2,6 +2,7 @@
 // scopes, and that the check leaves the score as it was.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,7 @@ TEST(Verify, NoteTicksAndTicksPerMeasure) {
     EXPECT_EQ(TTQVerify::TicksPerMeasure(6, 8), 96);
     EXPECT_EQ(TTQVerify::TicksPerMeasure(3, 4), 96);
     EXPECT_EQ(TTQVerify::TicksPerMeasure(3, 0), 0);
+    EXPECT_EQ(TTQVerify::TicksPerMeasure(INT_MAX, 1), INT_MAX);
 }
 
 class VerifyRun : public ::testing::Test {
