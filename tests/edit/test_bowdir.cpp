@@ -178,3 +178,39 @@ TEST(BowDir, InstrumentNameRuleFollowsTheNamedLine) {
     EXPECT_EQ(Signs(fx, 2, 6), (std::vector<int>{0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(Signs(fx, 7, 6), (std::vector<int>{0, 0, 0, 0, 0, 0}));
 }
+
+TEST(BowDir, LineCountRuleTakesTheSameStaffOfEachSystem) {
+    // Two systems of two Jianpu staves with a text line between them that the
+    // system's bar line runs through; the cursor is on the lower staff.
+    TEditFixture fx(10, 10);
+    for (int top : {1, 5}) {
+        fx.Row(top, "| 1 2 3 4 |");
+        fx.Row(top + 1, "|");
+        fx.Row(top + 2, "| 5 6 7 1 |");
+    }
+    fx.Select(1, 3, 1, 3);
+    TBowDir bow = Bow(0);
+    ASSERT_TRUE(bow.ApplyBowSigns());
+    EXPECT_EQ(bow.LineIndex, 2);
+    EXPECT_EQ(Signs(fx, 2, 5), (std::vector<int>{0, 111, 8, 111, 8}));
+    EXPECT_EQ(Signs(fx, 6, 5), (std::vector<int>{0, 111, 8, 111, 8}));
+    EXPECT_EQ(Signs(fx, 0, 5), (std::vector<int>{0, 0, 0, 0, 0}));
+    EXPECT_EQ(Signs(fx, 4, 5), (std::vector<int>{0, 0, 0, 0, 0}));
+}
+
+TEST(BowDir, HighlightedLinesRule) {
+    TEditFixture fx(10, 10);
+    fx.Row(1, "| 1 2 3 4 |");
+    fx.Row(4, "| 1 2 3 4 |");
+    fx.Row(7, "| 1 2 3 4 |");
+    fx.win.AddHighlight(0, fx.win.Cols - 1, 1);
+    fx.win.AddHighlight(0, fx.win.Cols - 1, 7);
+    fx.Select(0, 1, 0, 1);
+    TBowDir bow = Bow(1);
+    bow.Options.LineRule = 3;
+    ASSERT_TRUE(bow.ApplyBowSigns());
+    EXPECT_EQ(Signs(fx, 0, 2), (std::vector<int>{0, 111}));
+    EXPECT_EQ(Signs(fx, 3, 2), (std::vector<int>{0, 0}));
+    EXPECT_EQ(Signs(fx, 6, 2), (std::vector<int>{0, 111}));
+    EXPECT_EQ(fx.win.Highlights.size(), 2u); // this rule keeps them
+}

@@ -139,3 +139,23 @@ TEST(Breakdown, ALineNumberBeyondTheSystemIsAMissingPart) {
     EXPECT_EQ(fx.messages.shown[0].id, 1042);
     EXPECT_EQ(Undo.UndoList.size(), 1u);
 }
+
+TEST(Breakdown, HighlightedStavesAndPageOverflow) {
+    // Three two-staff systems on a short page: the second output system does
+    // not fit and starts a new page whose row 0 stays empty.
+    TEditFixture fx(20, 10);
+    for (int s = 0; s < 3; ++s)
+        for (int k = 0; k < 2; ++k)
+            fx.Row(1 + 3 * s + k, "&G{iEnd=19} W:3@" + std::to_string(10 * s + k) + " |");
+    for (int s = 0; s < 3; ++s)
+        fx.win.AddHighlight(0, fx.win.Cols - 1, 2 + 3 * s); // the lower staff of each system
+    fx.win.FileName = "song.mus";
+    TBreakdown b = Breakdown(3, "ignored", true, true);
+    ASSERT_TRUE(b.ExtractParts(3));
+    EXPECT_TRUE(fx.win.Highlights.empty());
+    EXPECT_EQ(fx.win.FileName, "song_parts.mus");
+    ASSERT_GE(fx.win.PageSets[0].size(), 2u);
+    EXPECT_FLOAT_EQ(fx.At(1, 2).yAdj, 1.0f); // page 0: pre line (upper staff), then the part
+    EXPECT_EQ(Column(fx, 1, 1, 1), (std::vector<int>{32}));
+    EXPECT_TRUE(fx.messages.shown.empty());
+}

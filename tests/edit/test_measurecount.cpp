@@ -147,3 +147,22 @@ TEST(MeasureCount, NoSystemGives1053) {
     EXPECT_EQ(fx.messages.shown[0].id, 1053);
     EXPECT_TRUE(Numbers(fx).empty());
 }
+
+TEST(MeasureCount, SelectedLinesOnlyTouchTheirSystems) {
+    TEditFixture fx(16, 10);
+    fx.Row(1, kWestRow);
+    fx.Row(4, kWestRow);
+    fx.Row(7, kWestRow);
+    TMeasureCount all = Numbering(true, 2);
+    RunMeasureCount(all);
+    ASSERT_EQ(Numbers(fx).size(), 6u);
+
+    // Renumber the middle system alone from 1: it is numbered as a piece of its
+    // own, and outside the whole-piece scope measure 1 carries its number too.
+    fx.Select(0, 4, 0, 4);
+    TMeasureCount mid = Numbering(true, 2, 2);
+    RunMeasureCount(mid);
+    EXPECT_EQ(Numbers(fx), (std::vector<TNumber>{
+                               {2, 0, 0, 2}, {6, 0, 0, 4}, {0, 3, 0, 1}, {2, 3, 0, 2}, {6, 3, 0, 4}, {2, 6, 0, 10}, {6, 6, 0, 12}}));
+    EXPECT_EQ(fx.win.SelRow0, 4);
+}
