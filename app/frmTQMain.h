@@ -72,6 +72,9 @@ public:
     void CloseSideImage();
     void mitApplyToBothLayerClick();
     void mitAboutClick();
+    // The clef-and-staff dialog for CurKey and CurClef; true on OK, when both
+    // took the choice (app/frmTQMainDialogs.cpp).
+    bool ChooseClefStaff();
 
     // Copies the state of the parts into the widgets.
     void ShowControls();

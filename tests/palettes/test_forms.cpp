@@ -137,6 +137,7 @@ TEST(TextLineForm, WritesGbkAndEnglishLines) {
     TfrmText form;
     form.show();
     form.edtText->setPlainText(QString::fromUtf8("中文歌词一\nHello worl"));
+    tqtest::SavePngIfWanted(form.grab().toImage(), "dialog_text");
     form.btnOKClick();
     EXPECT_EQ(fx.At(3, 1).Text, "\xD6\xD0\xCE\xC4\xB8\xE8\xB4\xCA\xD2\xBB");
     EXPECT_EQ(fx.At(3, 1).FontName, "CN");
