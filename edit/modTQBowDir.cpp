@@ -400,9 +400,11 @@ bool TBowDir::ApplyBowSigns() {
         return false;
     }
 
+    // A run that could not be taken back is not made.
+    if (Undo.SaveScoreSnapshot(true).empty())
+        return false;
     if (Options.LineRule != 3)
         view->Highlights.clear();
-    Undo.SaveScoreSnapshot(true);
     MarkCounter = 0;
     PushNow = Options.StartPush;
     const int startPage = view->CurPage;

@@ -290,7 +290,9 @@ bool TBreakdown::ExtractParts(int rule) {
         }
     }
 
-    Undo.SaveScoreSnapshot(true);
+    // Without its snapshot the full score could not come back: nothing is done.
+    if (Undo.SaveScoreSnapshot(true).empty())
+        return false;
     OutRow = first;
     CopyRows(0, first - 2, 0, 0);
 

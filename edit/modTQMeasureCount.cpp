@@ -313,7 +313,9 @@ int TMeasureCount::RemoveMeasureNumbers() {
 
 void RunMeasureCount(TMeasureCount& dialog) {
     TMainView* view = MainView();
-    Undo.SaveScoreSnapshot(true);
+    // Numbers that could not be taken back are not written.
+    if (Undo.SaveScoreSnapshot(true).empty())
+        return;
     view->SetModified(true);
     dialog.ApplyMeasureNumbers();
     view->RedrawPage();

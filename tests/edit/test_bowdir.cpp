@@ -49,6 +49,8 @@ TEST(BowDir, SignsAlternateAlongOneLine) {
         {"slur of two, then one", "| 1{mark=1,iEnd=2} 2 3 4 |", 0, true, false, {0, 111, 0, 8, 111, 0}},
         {"slurs that meet are two movements", "| 1{mark=1,iEnd=2} 2{mark=1,iEnd=3} 3 4 5 |", 0, true, false,
          {0, 111, 8, 0, 111, 8}},
+        {"a slur from the line before: its notes are one movement", "| 1{mark=41,iEnd=2} 2 3 4 |", 0, true, false,
+         {0, 0, 0, 111, 8, 0}},
         {"every measure", "| 1 2 | 3 4 | 5 |", 1, true, false, {0, 111, 0, 0, 111, 0, 0, 111}},
         {"every other measure", "| 1 2 | 3 4 | 5 |", 2, true, false, {0, 111, 0, 0, 0, 0, 0, 111}},
         {"a rest passes its sign right", "| 0 2 3 4 | 5 |", 1, true, false, {0, 0, 111, 0, 0, 0, 111}},
