@@ -159,3 +159,19 @@ TEST(Breakdown, HighlightedStavesAndPageOverflow) {
     EXPECT_EQ(Column(fx, 1, 1, 1), (std::vector<int>{32}));
     EXPECT_TRUE(fx.messages.shown.empty());
 }
+
+TEST(Breakdown, ASingleJianpuPartWithoutItsOwnBarGetsTheStartBar) {
+    // The system's bar line is a mark on the first staff reaching the second;
+    // the second staff has no bar of its own at the start column.
+    TEditFixture fx(20, 12);
+    fx.Row(2, "~{mark=28,jEnd=3} 1 2 3 4 | 5 6 7 1 |");
+    fx.Row(3, "~ 3 4 5 6 | 7 1 2 3 |");
+    TBreakdown b = Breakdown(0, "2");
+    ASSERT_TRUE(b.ExtractParts(0));
+    EXPECT_TRUE(fx.messages.shown.empty());
+    EXPECT_EQ(fx.At(0, 2).Note, 63);     // '?' stands at the start column
+    EXPECT_EQ(fx.At(0, 2).scratch, 0);   // and the cleaning marker is gone
+    EXPECT_EQ(fx.At(1, 2).Note, '3');
+    EXPECT_EQ(fx.At(5, 2).Note, 63);
+    EXPECT_EQ(fx.At(0, 2).markType, 0);
+}
