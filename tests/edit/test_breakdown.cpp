@@ -175,3 +175,28 @@ TEST(Breakdown, ASingleJianpuPartWithoutItsOwnBarGetsTheStartBar) {
     EXPECT_EQ(fx.At(5, 2).Note, 63);
     EXPECT_EQ(fx.At(0, 2).markType, 0);
 }
+
+TEST(Breakdown, InstrumentNamesPickTheirStaves) {
+    TEditFixture fx(20, 12);
+    for (int s = 0; s < 2; ++s) {
+        fx.Row(1 + 3 * s, "\"Violin\" &G{iEnd=19} W:3@" + std::to_string(10 * s + 1) + " |");
+        fx.Row(2 + 3 * s, "\"Cello\" &F{iEnd=19} W:3@" + std::to_string(10 * s + 2) + " |");
+    }
+    fx.win.FileName = "quartet.mus";
+    TBreakdown b = Breakdown(1, "Cello");
+    ASSERT_TRUE(b.ExtractParts(1));
+    EXPECT_TRUE(fx.messages.shown.empty());
+    EXPECT_EQ(fx.win.FileName, "quartetCello.mus");
+    EXPECT_FLOAT_EQ(fx.At(2, 1).yAdj, 2.0f);
+    EXPECT_FLOAT_EQ(fx.At(2, 4).yAdj, 12.0f);
+    EXPECT_EQ(fx.At(0, 1).Text, "Cello");
+
+    // A name no system has is a missing part: reported after the walk.
+    TEditFixture other(20, 12);
+    other.Row(1, "\"Violin\" &G{iEnd=19} W:3@1 |");
+    other.Row(2, "\"Cello\" &F{iEnd=19} W:3@2 |");
+    TBreakdown missing = Breakdown(1, "Viola");
+    ASSERT_TRUE(missing.ExtractParts(1));
+    ASSERT_EQ(other.messages.shown.size(), 1u);
+    EXPECT_EQ(other.messages.shown[0].id, 1042);
+}
