@@ -361,6 +361,17 @@ void TMIDIReader::PlaceMidiTrack(int t, bool metasOnly) {
     ExtraRows = two ? 3 : 0;
     track.time = track.lastOnset = track.firstNote = 0;
     std::fill(std::begin(track.accid), std::end(track.accid), 0);
+    // Signatures at the very start stand in the first system's header.
+    if (!metasOnly) {
+        int at = 0;
+        for (const TMIDINote& ev : track.events) {
+            at += ev.delta;
+            if (at != 0 || IsNoteOn(ev))
+                break;
+            if (ev.status == 0xFF && static_cast<uint8_t>(ev.octave) == 0x59)
+                ApplyMidiKeySignature(t, ev);
+        }
+    }
     int col = static_cast<int>(std::abs(SignatureSharps) / 3.0 + 6);
     if (!metasOnly)
         StartMidiSystem(t, row, two);
