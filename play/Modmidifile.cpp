@@ -202,8 +202,8 @@ constexpr double kUnitsPerTick = 1280.0 / 144.0;
 
 // MIDI key of a note; -1 when it is not a playable key.
 int NoteKey(const TPNote& n) {
-    if (n.Pitch < 0 || n.Pitch > 11)
-        return -1;
+    if (n.Pitch < 0 || n.Pitch > 11 || n.Octave < -4 || n.Octave > 4)
+        return -1; // the player neither starts nor releases such a note
     const int key = n.Octave * 12 + n.Pitch + 60;
     return key >= 0 && key <= 127 ? key : -1;
 }
