@@ -1,6 +1,8 @@
 // Standard MIDI File import: reading, placement on a new score, damaged files.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "model/modTQCellAccess.h"
 #include "model/modTQPredicates.h"
 #include "platform/core/TQMessage.h"
@@ -233,6 +235,29 @@ TEST_F(MidiImportTest, DamagedFiles) {
         EXPECT_EQ(PlacedCells(), c.cells);
     }
     EXPECT_EQ(fx_.At(5, 6).cellType, 0) << "no time signature from dd 9";
+}
+
+} // namespace
+
+namespace {
+
+// The inputs kept beside the MIDI fuzz target (seeds, and every input that once
+// broke the reader) import cleanly: at most one report, and placement stays in the grid.
+TEST_F(MidiImportTest, KeptFuzzInputs) {
+    const std::filesystem::path dir =
+        std::filesystem::path(__FILE__).parent_path().parent_path() / "fuzz" / "corpus_midi";
+    if (!std::filesystem::is_directory(dir))
+        GTEST_SKIP() << "no corpus beside the sources";
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        SCOPED_TRACE(entry.path().string());
+        boxes_.Clear();
+        TMIDIReader reader;
+        reader.ImportMIDIFile(entry.path().string());
+        EXPECT_LE(boxes_.shown.size(), 1u);
+        ++files;
+    }
+    EXPECT_GT(files, 0);
 }
 
 } // namespace
