@@ -97,6 +97,7 @@ bool TWriteMIDIFile::Open(const std::string& name, const std::string& shownName)
         MessageBoxes().Show(r);
         return false;
     }
+    std::setvbuf(Handle, nullptr, _IOFBF, 1 << 16);
     return true;
 }
 
