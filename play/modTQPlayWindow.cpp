@@ -79,7 +79,7 @@ bool PlayScore(TPlayState& play) {
     if (play.Playing)
         return false;
     TPlayWindowHooks& h = PlayWindowHooks();
-    if (!h.BuildPlayList || !h.BuildPlayList(true))
+    if (!(h.BuildPlayList ? h.BuildPlayList(true) : play.BuildPlayList(true)))
         return false;
     play.Playing = 1;
     if (h.EnableMainControls)

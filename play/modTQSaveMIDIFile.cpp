@@ -19,7 +19,7 @@ constexpr int kSoundEffectNames = 3501;
 bool BuildList(bool showMessages) {
     if (MIDIExportHooks().BuildPlayList)
         return MIDIExportHooks().BuildPlayList(showMessages);
-    return false;
+    return frmPlay && frmPlay->BuildPlayList(showMessages);
 }
 
 } // namespace
