@@ -246,3 +246,34 @@ TEST_F(MidiExportTest, RoundTripOfAList) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MidiExportTest, RoundTripOfAScore) {
+    // C4 quarter, D4 and E4 eighths, G4 dotted quarter, built by the play list builder.
+    fx_.Row(1, "&G W:3@6 W:4@5 W:4@4 W:3@2. |");
+    fx_.Score().SelCol0 = fx_.Score().SelCol1 = 1;
+    fx_.Score().SelRow0 = fx_.Score().SelRow1 = 1;
+    play_.PlayWest = true;
+    play_.PlayRule = prAllStaffs;
+    const std::string path = (dir_ / "score.mid").string();
+    ASSERT_TRUE(SaveMIDIFile(path));
+    EXPECT_TRUE(boxes_.shown.empty());
+
+    TScoreFixture target(40, 30);
+    TMIDIReader reader;
+    ASSERT_TRUE(reader.ImportMIDIFile(path));
+    struct Want {
+        int col, value, pos;
+        uint32_t dots;
+    } want[] = {{6, 3, 6, 0}, {8, 4, 5, 0}, {10, 4, 4, 0}, {12, 3, 2, 0x8}};
+    for (const Want& w : want) {
+        SCOPED_TRACE(w.col);
+        EXPECT_EQ(target.At(w.col, 6).Note, w.value);
+        EXPECT_EQ(target.At(w.col, 6).yAdj, float(w.pos));
+        EXPECT_EQ(target.At(w.col, 6).option & 0x48u, w.dots);
+    }
+    EXPECT_EQ(target.At(14, 6).Note, 32);
+}
+
+} // namespace
