@@ -16,6 +16,7 @@
 #include "play/modTQMIDIReader.h"
 #include "play/modTQPlayList.h"
 #include "play/modTQPlayState.h"
+#include "tests/support/TQScoreFixture.h"
 
 namespace {
 
@@ -144,6 +145,44 @@ void BM_WriteTwoHundredPageList(benchmark::State& state) {
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_WriteTwoHundredPageList)->Unit(benchmark::kMillisecond);
+
+// A 200-page score: four treble staves a page, 15 bars of two quarters each.
+void FillTwoHundredPages(TScoreFixture& fx) {
+    std::string row = "&G";
+    for (int bar = 0; bar < 15; ++bar)
+        row += " W:3@" + std::to_string(bar % 7) + " W:3@" + std::to_string((bar + 2) % 7) + " |";
+    for (int page = 0; page < 200; ++page)
+        for (int r : {2, 8, 14, 20})
+            fx.Row(r, row, page);
+}
+
+void BM_BuildTwoHundredPageList(benchmark::State& state) {
+    TScoreFixture fx(48, 26, 200);
+    FillTwoHundredPages(fx);
+    TPlayState play;
+    frmPlay = &play;
+    play.PlayWest = true;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(play.BuildPlayList(false));
+    state.counters["items"] = double(play.PlayList.size());
+    frmPlay = nullptr;
+}
+BENCHMARK(BM_BuildTwoHundredPageList)->Unit(benchmark::kMillisecond);
+
+void BM_SaveMIDIFileTwoHundredPages(benchmark::State& state) {
+    TScoreFixture fx(48, 26, 200);
+    FillTwoHundredPages(fx);
+    TPlayState play;
+    frmPlay = &play;
+    play.PlayWest = true;
+    const std::string path = TempPath("_save.mid");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SaveMIDIFile(path));
+    state.counters["items"] = double(play.PlayList.size());
+    frmPlay = nullptr;
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_SaveMIDIFileTwoHundredPages)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
