@@ -75,6 +75,18 @@ TPlayWindowHooks& PlayWindowHooks() {
     return hooks;
 }
 
+namespace {
+bool gCloseAfterPlay = false;
+} // namespace
+
+bool MainWindowMayClose(TPlayState* play) {
+    if (!play || !play->Playing)
+        return true;
+    play->StopRequest = 1;
+    gCloseAfterPlay = true;
+    return false;
+}
+
 bool PlayScore(TPlayState& play) {
     if (play.Playing)
         return false;
@@ -91,6 +103,13 @@ bool PlayScore(TPlayState& play) {
     if (h.EnableMainControls)
         h.EnableMainControls(true);
     play.Playing = 0;
+    if (gCloseAfterPlay) {
+        gCloseAfterPlay = false;
+        play.StopRequest = 1; // a folder play ends too
+        if (h.CloseMainWindow)
+            h.CloseMainWindow();
+        return true;
+    }
     if (h.Refresh)
         h.Refresh();
     return true;

@@ -21,8 +21,16 @@ struct TPlayWindowHooks {
     std::function<bool(const std::string& fileName)> OpenScore;
     // The main window repaints (after a play, after an applier).
     std::function<void()> Refresh;
+    // Closes the main window (a close asked for while a piece played).
+    std::function<void()> CloseMainWindow;
 };
 TPlayWindowHooks& PlayWindowHooks();
+
+// The main window is being closed: true when it may close now. While a piece
+// plays the player is asked to stop (StopRequest 1) and false is returned; the
+// window is closed through CloseMainWindow once the player has returned, so
+// nothing the player uses goes away inside its loop.
+bool MainWindowMayClose(TPlayState* play);
 
 // Build and play. False when nothing was played (nothing to play, or already playing).
 bool PlayScore(TPlayState& play);

@@ -203,3 +203,30 @@ TEST_F(PlayWindowTest, BothPagesDraw) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PlayWindowTest, ClosingTheMainWindowWhilePlaying) {
+    TfrmPlay form;
+    EXPECT_TRUE(MainWindowMayClose(&form)) << "nothing plays";
+    EXPECT_TRUE(MainWindowMayClose(nullptr));
+    int closes = 0;
+    bool stillPlaying = false;
+    PlayWindowHooks().CloseMainWindow = [&] {
+        ++closes;
+        stillPlaying = form.Playing != 0;
+    };
+    PlayWindowHooks().StartPlayer = [&](int, int) {
+        EXPECT_FALSE(MainWindowMayClose(&form));
+        EXPECT_EQ(form.StopRequest, 1);
+        EXPECT_EQ(closes, 0) << "nothing closes inside the player";
+    };
+    form.btnPlay->click();
+    EXPECT_EQ(closes, 1);
+    EXPECT_FALSE(stillPlaying);
+    PlayWindowHooks().StartPlayer = [](int, int) {};
+    form.btnPlay->click();
+    EXPECT_EQ(closes, 1) << "only the close asked for during the play";
+}
+
+} // namespace
