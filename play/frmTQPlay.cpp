@@ -169,11 +169,22 @@ TfrmPlay::TfrmPlay(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStays
         if (!loading_ && SetShowChangedRed)
             SetShowChangedRed(on);
     });
-    for (QCheckBox* c : {chkIgnoreSpeed, chkEchoOn, chkIgnorePad, chkIgnoreDyn, chkShowPlay})
-        connect(c, &QCheckBox::toggled, this, [this] { ReadControls(); });
-    for (QRadioButton* r : {rbtJianpu, rbtWest})
-        connect(r, &QRadioButton::toggled, this, [this] { ReadControls(); });
-    connect(cbxPlayRule, &QComboBox::currentIndexChanged, this, [this] { ReadControls(); });
+    // Each control keeps its own member of the play state; the state can also be
+    // set from outside (the MIDI import) and shown again by SyncControls.
+    auto bindCheck = [this](QCheckBox* c, bool TPlayState::*member) {
+        connect(c, &QCheckBox::toggled, this, [this, member](bool on) { this->*member = on; });
+    };
+    bindCheck(chkIgnoreSpeed, &TPlayState::IgnoreSpeed);
+    bindCheck(chkEchoOn, &TPlayState::EchoOn);
+    bindCheck(chkIgnorePad, &TPlayState::IgnorePad);
+    bindCheck(chkIgnoreDyn, &TPlayState::IgnoreDyn);
+    bindCheck(chkShowPlay, &TPlayState::ShowPlay);
+    connect(rbtWest, &QRadioButton::toggled, this, [this](bool on) { PlayWest = on; });
+    connect(cbxPlayRule, &QComboBox::currentIndexChanged, this, [this](int i) { PlayRule = i; });
+    connect(spnNotesVolAdj, &QSpinBox::valueChanged, this, [this](int v) { NotesVolAdj = v; });
+    connect(spnCredAdj, &QSpinBox::valueChanged, this, [this](int v) { CredAdj = v; });
+    connect(cbxPlayDur, &QComboBox::currentIndexChanged, this, [this](int i) { PlayDurIndex = i; });
+    connect(spnPlayDot, &QSpinBox::valueChanged, this, [this](int v) { PlayDot = v; });
 
     // FormCreate
     Playing = 0;
@@ -242,8 +253,21 @@ void TfrmPlay::SetDefaultPlayOptions() {
     cbxPlayRule->setCurrentIndex(prAllStaffs);
 }
 
+void TfrmPlay::SyncControls() {
+    (PlayWest ? rbtWest : rbtJianpu)->setChecked(true);
+    cbxPlayRule->setCurrentIndex(PlayRule);
+    cbxSoundEffect->setCurrentIndex(SoundEffect);
+    spnSpeedAdj->setValue(SpeedAdj);
+    chkIgnoreSpeed->setChecked(IgnoreSpeed);
+    chkEchoOn->setChecked(EchoOn);
+    chkIgnorePad->setChecked(IgnorePad);
+    chkIgnoreDyn->setChecked(IgnoreDyn);
+    chkShowPlay->setChecked(ShowPlay);
+}
+
 void TfrmPlay::spnSpeedAdjChange() {
     SpeedAdj = spnSpeedAdj->value();
+    RitArpAdj = spnRitArpAdj->value();
     TPlayState::SpeedAdjChange();
 }
 
@@ -283,7 +307,6 @@ void TfrmPlay::SetPlayingControls(bool playing) {
 void TfrmPlay::btnPlayClick() {
     if (Playing)
         return;
-    ReadControls();
     SetPlayingControls(true);
     PlayScore(*this);
     SetPlayingControls(false);
@@ -307,7 +330,6 @@ void TfrmPlay::btnPlayListClick() {
     StopRequest = 0;
     btnPlayList->setEnabled(false);
     btnNext->setEnabled(true);
-    ReadControls();
     SetPlayingControls(true);
     PlayFolder(*this, dialog.Folder(), dialog.CheckedFiles(), dialog.CycleTimes());
     SetPlayingControls(false);

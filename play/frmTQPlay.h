@@ -74,8 +74,9 @@ public:
     void btnApplyCredAdjClick();
     void btnPlayDurClick();
     void btnSetSoundEffectClick();
-    // The controls' values into the play state.
+    // The controls' values into the play state, and the state into the controls.
     void ReadControls();
+    void SyncControls();
 
 protected:
     void showEvent(QShowEvent* event) override;

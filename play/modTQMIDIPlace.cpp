@@ -11,6 +11,7 @@
 #include "model/modTQUtil.h"
 #include "platform/core/TQMessage.h"
 #include "play/modTQMIDIReader.h"
+#include "play/modTQPlayState.h"
 #include "render/modTQMainView.h"
 
 namespace {
@@ -796,6 +797,11 @@ bool TMIDIReader::ImportMIDIFile(const std::string& fileName) {
         view->RedrawPage();
     }
     s->SetModified(true);
+    if (frmPlay) {
+        // The placed staves play as Western, all staffs.
+        frmPlay->PlayWest = true;
+        frmPlay->PlayRule = prAllStaffs;
+    }
     if (Damaged || Placed == 0)
         MessageOkById(kMsgBadFormat, "\n" + fileName, mkError);
     if (MIDIImportHooks().Finished)

@@ -7,6 +7,7 @@
 #include "model/modTQPredicates.h"
 #include "platform/core/TQMessage.h"
 #include "play/modTQMIDIReader.h"
+#include "play/modTQPlayState.h"
 #include "tests/play/TQMidiBytes.h"
 #include "tests/support/TQScoreFixture.h"
 #include "tests/support/TQTestSupport.h"
@@ -76,9 +77,16 @@ TEST_F(MidiImportTest, PlacesChordsValuesTitleAndTempo) {
     t.Ev(0, {0x90, 60, 90}).Ev(0, {0x90, 64, 90}).Ev(0, {0x90, 67, 90});
     t.Ev(480, {0x80, 60, 0}).Ev(0, {0x80, 64, 0}).Ev(0, {0x90, 67, 0}); // a note-on at velocity 0 ends a note too
     t.Note(0, 62, 720).Note(0, 64, 840).Note(0, 65, 30).Note(0, 67, 10).End();
+    TPlayState play;
+    frmPlay = &play;
+    play.PlayWest = false;
+    play.PlayRule = prCurrentStaff;
     TMIDIReader reader;
     ASSERT_TRUE(Import(SmfFile(0, 480, {t}), reader));
     EXPECT_TRUE(Ids().empty());
+    EXPECT_TRUE(play.PlayWest) << "the import leaves Western playback of all staffs";
+    EXPECT_EQ(play.PlayRule, prAllStaffs);
+    frmPlay = nullptr;
     EXPECT_EQ(reader.ScoreTempo, 120);
 
     // Clef at the system start, first note column 6 on row 6.
