@@ -269,3 +269,34 @@ TEST_F(MidiImportTest, KeptFuzzInputs) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MidiImportTest, SeveralTracksStandTogether) {
+    TSmfTrack meta;
+    meta.Ev(0, {0xFF, 0x58, 0x04, 0x02, 0x02, 0x18, 0x08}).End();
+    TSmfTrack upper, lower;
+    upper.Note(0, 72, 480).Note(0, 74, 240).Note(0, 76, 240).End();
+    lower.Ev(0, {0x91, 48, 80}).Ev(960, {0x81, 48, 0}).End();
+    TMIDIReader reader;
+    ASSERT_TRUE(Import(SmfFile(1, 480, {meta, upper, lower}), reader));
+    EXPECT_TRUE(Ids().empty());
+    EXPECT_EQ(fx_.At(0, 6).Note, -1);
+    EXPECT_EQ(fx_.At(0, 9).Note, -2) << "the low track's own clef";
+    EXPECT_EQ(fx_.At(0, 6).markType, 54191118);
+    EXPECT_EQ(fx_.At(2, 6).cellType, ctTimeSig) << "2/4 in the first system";
+    EXPECT_EQ(fx_.At(6, 6).Note, 3);
+    EXPECT_EQ(fx_.At(6, 9).Note, 2) << "the half note starts with the upper quarter";
+    EXPECT_EQ(fx_.At(6, 9).yAdj, 1.0f);
+    EXPECT_EQ(fx_.At(8, 6).Note, 4);
+    EXPECT_EQ(fx_.At(10, 6).Note, 4);
+    // The lower staff is silent under the upper eighths: the clean-up fills it.
+    EXPECT_TRUE(fx_.At(8, 9).Note == 32 || IsWestRestCell(fx_.At(8, 9)));
+
+    // Format 1 with a single track still places it.
+    TMIDIReader single;
+    ASSERT_TRUE(Import(SmfFile(1, 480, {upper}), single));
+    EXPECT_EQ(fx_.At(6, 6).Note, 3);
+}
+
+} // namespace
