@@ -253,7 +253,8 @@ void TMIDIReader::ParseMetaEvent(TMIDITruck& track, uint32_t absTime) {
             Title.assign(reinterpret_cast<const char*>(Data.data() + start), n);
             std::string utf8;
             TitleCharset = 0;
-            if (CharsetToUtf8(Title, csGB2312, utf8))
+            const bool ascii = std::all_of(Title.begin(), Title.end(), [](char c) { return (c & 0x80) == 0; });
+            if (!ascii && CharsetToUtf8(Title, csGB2312, utf8))
                 TitleCharset = csGB2312;
             else
                 Title = CutToBytes(Title, csAnsi, n);
