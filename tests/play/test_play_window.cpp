@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QToolButton>
 
 #include <filesystem>
 
@@ -19,6 +20,7 @@
 #include "play/frmTQPlayList.h"
 #include "play/modTQPlayWindow.h"
 #include "tests/play/TQMidiBytes.h"
+#include "tests/render/TQViewFixture.h"
 #include "tests/support/TQScoreFixture.h"
 #include "tests/support/TQTestSupport.h"
 
@@ -227,6 +229,29 @@ TEST_F(PlayWindowTest, ClosingTheMainWindowWhilePlaying) {
     PlayWindowHooks().StartPlayer = [](int, int) {};
     form.btnPlay->click();
     EXPECT_EQ(closes, 1) << "only the close asked for during the play";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PlayWindowTest, SoundEffectCellIsOneUndoStep) {
+    TViewFixture vf(12, 6); // the symbol palette redraws through a main view
+    vf.Row(1, "&G W:3@2 W:3@4 |");
+    TMainView& s = vf.view;
+    auto cell = [&s]() -> TCell& { return s.PageSets[0][0][1][2]; };
+    s.SelCol0 = s.SelCol1 = 2;
+    s.SelRow0 = s.SelRow1 = 1;
+    TfrmPlay form;
+    form.cbxSoundEffect->setCurrentIndex(40);
+    form.btnSetSoundEffect->click();
+    EXPECT_EQ(cell().cellType, ctSoundEffect);
+    EXPECT_EQ(cell().Note, 146);
+    EXPECT_EQ(cell().upNote, 40);
+    EXPECT_TRUE(s.Modified);
+    Undo.UndoStep();
+    EXPECT_EQ(cell().cellType, ctWestern);
+    EXPECT_EQ(cell().Note, 3) << "one Undo takes both steps back";
 }
 
 } // namespace
