@@ -247,6 +247,12 @@ void TfrmPlay::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+bool TfrmPlay::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && OnActivated)
+        OnActivated();
+    return QWidget::event(event);
+}
+
 void TfrmPlay::SetDefaultPlayOptions() {
     ::SetDefaultPlayOptions(*this);
     (PlayWest ? rbtWest : rbtJianpu)->setChecked(true);

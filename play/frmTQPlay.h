@@ -55,6 +55,8 @@ public:
     std::function<void(bool)> OnVisibleChanged;
     std::function<bool()> GetShowChangedRed;
     std::function<void(bool)> SetShowChangedRed;
+    // The window was activated: the main window ends text entry and leaves Gongche entry.
+    std::function<void()> OnActivated;
     // The folder of the score shown (for the folder dialog).
     std::function<std::string()> ScoreFileName;
 
@@ -81,6 +83,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void SetPlayingControls(bool playing);
