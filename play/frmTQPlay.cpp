@@ -17,7 +17,10 @@
 #include "lang/modTQLanguage.h"
 #include "model/modTQMainScore.h"
 #include "platform/core/TQMessage.h"
+#include "play/frmTQMIDIInfo.h"
 #include "play/frmTQPlayList.h"
+#include "play/modTQMIDIReader.h"
+#include "render/modTQMainView.h"
 #include "play/modTQPlayWindow.h"
 
 namespace {
@@ -198,6 +201,14 @@ TfrmPlay::TfrmPlay(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStays
 }
 
 TfrmPlay::~TfrmPlay() = default;
+
+void TfrmPlay::ConnectMainView(TMainView* view) {
+    PlayWindowHooks().OpenScore = [view](const std::string& name) { return view->OpenScoreFile(name, false); };
+    PlayWindowHooks().Refresh = [view] { view->RedrawPage(); };
+    ScoreFileName = [view] { return view->FileName; };
+    InstallMIDIHeaderDialog(parentWidget());
+    MIDIImportHooks().Finished = [this](const std::string&) { SyncControls(); };
+}
 
 void TfrmPlay::ReadControls() {
     PlayWest = rbtWest->isChecked();

@@ -14,6 +14,8 @@ class QSpinBox;
 class QTabWidget;
 class QToolButton;
 
+class TMainView;
+
 class TfrmPlay : public QWidget, public TPlayState {
     Q_OBJECT
 public:
@@ -59,6 +61,12 @@ public:
     std::function<void()> OnActivated;
     // The folder of the score shown (for the folder dialog).
     std::function<std::string()> ScoreFileName;
+
+    // Links the play window, the folder play and the MIDI import to the main
+    // view: opening scores, redrawing, the header dialog, the controls after an
+    // import. The player start and the main controls' switch stay for the main
+    // window to set (PlayWindowHooks().StartPlayer, EnableMainControls).
+    void ConnectMainView(TMainView* view);
 
     void FormShow();
     bool FormCloseQuery() const { return !Playing; }
