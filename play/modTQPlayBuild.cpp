@@ -264,44 +264,35 @@ bool TPlayState::BuildGroupPlayLists() {
     int height = 1;
     FindTimeSignatureOnPage();
     int entryRow = 0;
-    bool firstOnPage = true;
     // 3.
     for (;;) {
         int start = GetRowGroup(entryRow, mode);
-        // -1 no staff below, -2 the last row: the page is done either way.
-        if (start < 0 || GroupRows.empty()) {
+        // -1 no staff below, -2 the last row: the page is done either way. A
+        // group that does not lie below the row asked for is not a new one.
+        if (start < 0 || GroupRows.empty() || GroupRows.back().row < entryRow) {
             if (s.CurPage >= s.PageCount - 1)
                 break;
             ++s.CurPage;
-            firstOnPage = true;
             FindTimeSignatureOnPage();
             entryRow = 0;
             start = GetRowGroup(0, mode);
             if (start < 0 || GroupRows.empty())
                 break;
         }
-        (void)firstOnPage;
-        firstOnPage = false;
         const int last = GroupRows.back().row;
         const int gap = GroupRows.size() == 1 ? 1 : 2;
         ComputeHighlightMargins();
         const size_t fg = std::min(static_cast<size_t>(std::max(FirstGroup, 0)), GroupRows.size() - 1);
         RowOverride = GroupRows[fg].row;
         EmitHighlightHeight(height);
-        const std::vector<TGroupData> group = GroupRows;
         if (!MergeStaffItems())
             break;
-        GroupRows = group;
+        // The next group starts below this one, at a row of the chosen notation;
+        // past the page the search answers none and turns the page.
         int next = last + gap;
         while (next < s.Rows && !IsNotationRow(next))
             ++next;
-        if (next <= GroupRows.front().row)
-            next = last + 1;
-        entryRow = next;
-        if (entryRow >= s.Rows) {
-            // Past the page: the next group search answers none and turns the page.
-            entryRow = s.Rows;
-        }
+        entryRow = std::max(next, last + 1);
     }
     RowOverride = 0;
     FlushHeldNotes();

@@ -23,6 +23,29 @@ constexpr float kPairedLowerChordFactor = 0.6f;
 
 bool NoteOrRest(const TCell* c) { return c && IsNoteOrRestCell(*c); }
 
+// Staff letter (0 A .. 6 G) of a staff position under a clef cell.
+int LetterOf(const TCell& clef, int position) {
+    const int v = GetClefCPos(clef.Note) - position + 2 * static_cast<int>(std::lround(clef.yAdj)) + 72;
+    return ((v % 7) + 7) % 7;
+}
+
+// A sharp, flat or natural symbol written in a Western staff changes the key
+// table for that letter from its column on.
+void ApplyKeyAccidentalSymbols(int column) {
+    for (const TGroupData& g : GroupRows) {
+        if (!g.isWest)
+            continue;
+        const TCell* sym = CellAtAddress(column, g.row);
+        if (!sym || sym->cellType != ctSymbol || !IsKeyAccidentalCode(sym->Note))
+            continue;
+        const TCell* clef = CellAtAddress(g.clefColumn, g.row);
+        if (!clef || !IsClefCell(*clef))
+            continue;
+        const int letter = LetterOf(*clef, static_cast<int>(std::lround(sym->yAdj)));
+        KeyAccidentals[letter] = static_cast<int8_t>(sym->Note == 14 ? 1 : sym->Note == 15 ? 2 : 0);
+    }
+}
+
 } // namespace
 
 bool TPlayState::StaffCellItems(int column, int row, std::vector<TPlayItem>& items, int staff) {
@@ -58,7 +81,10 @@ bool TPlayState::StaffCellItems(int column, int row, std::vector<TPlayItem>& ite
                                                                             : kPairedLowerChordFactor;
     VolumeFactor = factor;
     BuildStaffCellItems(column, row, items, staff, !items.empty());
+    ShiftStaffOctave(items, staff);
+    TieLengthWritten = s < GroupRows.size() && GroupRows[s].isWest && WestTieAlreadyLengthened(column, row, staff);
     ResolveTie(items, column, row, staff);
+    TieLengthWritten = false;
     // The page's Jianpu twin at the same place.
     if (frmMainTQ && frmMainTQ->HasJianpuPage() && IsValidCellPos(column, row)) {
         const int saved = CurLayer;
@@ -69,6 +95,30 @@ bool TPlayState::StaffCellItems(int column, int row, std::vector<TPlayItem>& ite
         CurLayer = saved;
     }
     return !items.empty();
+}
+
+// The Western note builder lengthens a note whose slur mark ends at a note of
+// the same line by that note's value; the tie then only silences the second note.
+bool TPlayState::WestTieAlreadyLengthened(int column, int row, int staff) const {
+    const TTieRecord& t = TieRecord[(CurLayer == 1 ? kPlayStaves : 0) + std::clamp(staff, 0, kPlayStaves - 1)];
+    if (t.Item < 0 || t.LastCol < 1 || column > t.LastCol || !frmMainTQ)
+        return false;
+    const TCell* start = CellAtAddress(t.StartCol, row);
+    const TCell* here = CellAtAddress(column, row);
+    if (!start || !here || !IsWestNoteCell(*here) || !here->westChordArray.empty() || here->yAdj != start->yAdj)
+        return false;
+    for (int markRow : {row, row - 1}) {
+        const TCell* m = markRow >= 0 ? CellAtAddress(t.StartCol, markRow) : nullptr;
+        if (!m || !IsSlurMarkCell(*m))
+            continue;
+        for (int col = t.StartCol + 1; col <= m->iEnd + 1 && col < frmMainTQ->Cols; ++col) {
+            const TCell* p = CellAtAddress(col, row);
+            if (p && IsWestNoteCell(*p))
+                return col == column && col >= m->iEnd - 1;
+        }
+        return false;
+    }
+    return false;
 }
 
 void TPlayState::AlignDottedPair(int column, int staff) {
@@ -186,6 +236,8 @@ bool TPlayState::MergeStaffItems() {
                 if (c < static_cast<int>(ColumnTempo.size()) && ColumnTempo[static_cast<size_t>(c)] != PlayTempo &&
                     ColumnTempo[static_cast<size_t>(c)] > 0)
                     PlayTempo = ColumnTempo[static_cast<size_t>(c)];
+                if (westGroup)
+                    ApplyKeyAccidentalSymbols(c);
             }
             // d. Every staff of the rule, top to bottom.
             const int mergeStart = static_cast<int>(PlayList.size());
@@ -217,9 +269,11 @@ bool TPlayState::MergeStaffItems() {
                     continue;
                 lastMerged = static_cast<int>(st);
                 const size_t have = PlayList.size() - static_cast<size_t>(mergeStart);
+                const int firstIndex = have == 0 ? static_cast<int>(PlayList.size()) : mergeStart;
                 if (have == 0) {
                     for (const TPlayItem& it : items)
                         AddPlayItem(it, true);
+                    BeginTie(firstIndex, c, row, static_cast<int>(st));
                     continue;
                 }
                 for (size_t k = 0; k < items.size(); ++k) {
@@ -235,6 +289,7 @@ bool TPlayState::MergeStaffItems() {
                         AddPlayItem(items[k], true);
                     }
                 }
+                BeginTie(firstIndex, c, row, static_cast<int>(st));
             }
             if (!result)
                 break;

@@ -154,8 +154,18 @@ bool TPlayState::ScanOrnamentSymbols(int column, int row, int rowsUp, std::vecto
                 return StartOrnament(column, row, k.kind, c->Attr, list, staff);
         }
     }
-    if (sym->cellType == ctSymbol && HasSymbolCode(*sym, 34))
-        return StartOrnament(column, row, 13, sym->Attr, list, staff);
+    if (sym->cellType == ctSymbol && HasSymbolCode(*sym, 34)) {
+        // Repeated notes at a speed bound to the tempo: the second record.
+        TTrillRec& r = Ornaments[1];
+        r.Kind = 13;
+        r.Attr = sym->Attr;
+        r.Cell = *note;
+        r.Item = list.back();
+        r.Item.Col = column;
+        r.Item.Row = row;
+        r.Staff = staff;
+        return true;
+    }
     return false;
 }
 

@@ -276,7 +276,7 @@ void TPlayState::ResolveTie(std::vector<TPlayItem>& items, int column, int row, 
                 TPNote& note = item.Notes[k];
                 if (note.Volume == 0 || !IsSameTiedPitch(stored, note))
                     continue;
-                if (ExtendTiedNote(column, row, note.Length, note)) {
+                if (ExtendTiedNote(column, row, TieLengthWritten ? 0 : note.Length, note)) {
                     note.Volume = 0;
                     matched = true;
                 }

@@ -365,6 +365,8 @@ public:
     void ResolveTie(std::vector<TPlayItem>& items, int column, int row, int g);
     bool IsSameTiedPitch(const TPNote& stored, const TPNote& note) const;
     bool ExtendTiedNote(int column, int row, int added, const TPNote& note);
+    // The Western builder has already lengthened the tied note by the cell's own value.
+    bool TieLengthWritten = false;
     bool MarkSlotTied(TPNote& slot) const;
     // At the start of a staff row: whether a tie from the row before still runs into it.
     bool CheckTieStillOpen(int row, int g);
@@ -439,6 +441,7 @@ public:
     bool BuildStaffCellItems(int column, int row, std::vector<TPlayItem>& items, int staff, bool merge);
     // A dotted note against plain values in a two-staff group: the last step takes the shorter value.
     void AlignDottedPair(int column, int staff);
+    bool WestTieAlreadyLengthened(int column, int row, int staff) const;
 
     // --- ornaments and arpeggios ---
     TTrillRec Ornaments[6];

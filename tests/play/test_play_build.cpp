@@ -161,7 +161,7 @@ TEST_F(PlayBuildTest, ListItems) {
     TScoreFixture fx(16, 8);
     fx.Row(0, "~ ~ ~{type=12,note=146,up=19}");
     fx.Row(1, Brace(3) + " T:3/4 W:3@0 T:3/4 W:3@0 W:3@0 | T:2/4 W:3@0 T:4/0 W:3@0 |");
-    fx.Row(3, "&F ~ W:3@0 ~{type=12,note=146,up=33} W:3@0 W:3@0 | ~ W:3@0 ~ W:3@0 |");
+    fx.Row(3, "&F ~ W:3@0 ~{type=12,note=146,up=33} W:3@0 W:3@0 | ~{type=12,note=146,up=129} W:3@0 ~ W:3@0 |");
     play_.SoundEffect = 5;
     Cursor(fx, 2, 1);
     ASSERT_TRUE(play_.BuildPlayList(false));
@@ -177,7 +177,7 @@ TEST_F(PlayBuildTest, ListItems) {
             instruments.push_back({i.Duration, i.Notes[0].Channel});
     }
     EXPECT_EQ(sigs, (std::vector<std::pair<int, int>>{{3, 4}, {2, 4}})) << "equal signatures give one item; 4/0 none";
-    EXPECT_EQ(instruments, (std::vector<std::pair<int, int>>{{5, -1}, {19, -1}, {33, 1}}));
+    EXPECT_EQ(instruments, (std::vector<std::pair<int, int>>{{5, -1}, {19, -1}, {33, 1}})) << "129 (ignore) adds none";
     EXPECT_EQ(play_.TimeSigNum, 2);
 }
 
@@ -206,6 +206,51 @@ TEST_F(PlayBuildTest, JianpuCursorWithWesternChosenBuildsJianpu) {
     ASSERT_GE(notes.size(), 4u);
     EXPECT_EQ(notes[0].Notes[0].Pitch, 0);
     EXPECT_EQ(notes[1].Notes[0].Pitch, 2);
+}
+
+TEST_F(PlayBuildTest, TiedNoteSoundsOnce) {
+    TScoreFixture fx(12, 6);
+    fx.Row(1, "&G W:3@0{mark=1,iEnd=2} W:3@0 W:3@1 |");
+    Cursor(fx, 1, 1);
+    ASSERT_TRUE(play_.BuildPlayList(false));
+    const auto notes = Notes();
+    ASSERT_GE(notes.size(), 3u);
+    EXPECT_EQ(notes[0].Notes[0].Length, 2560) << "the tie lengthens the first note";
+    EXPECT_EQ(notes[1].Notes[0].Volume, 0) << "the tied note is not struck again";
+    EXPECT_GT(notes[2].Notes[0].Volume, 0);
+}
+
+TEST_F(PlayBuildTest, SelectedNotesEndAfterTheSelection) {
+    TScoreFixture fx(12, 6);
+    fx.Row(1, "&G W:3@0 W:3@1 W:3@2 W:3@3 W:3@4 |");
+    fx.Score().SelCol0 = 2;
+    fx.Score().SelRow0 = 1;
+    fx.Score().SelCol1 = 3;
+    fx.Score().SelRow1 = 1;
+    play_.PlayRule = prSelectedNotes;
+    ASSERT_TRUE(play_.BuildPlayList(false));
+    std::vector<int> cols;
+    for (const TPlayItem& i : Notes())
+        cols.push_back(i.Col);
+    EXPECT_EQ(cols, (std::vector<int>{1, 2, 3}));
+    ASSERT_GE(play_.StartIndex, 0);
+    EXPECT_EQ(play_.PlayList[static_cast<size_t>(play_.StartIndex)].Col, 2);
+}
+
+TEST_F(PlayBuildTest, StaccatoSoundsAThird) {
+    TScoreFixture fx(12, 6);
+    fx.Row(1, "&G W:3@0{opt=0x10} W:3@1 |");
+    Cursor(fx, 1, 1);
+    ASSERT_TRUE(play_.BuildPlayList(false));
+    const auto notes = Notes();
+    ASSERT_GE(notes.size(), 2u);
+    EXPECT_EQ(notes[0].Notes[0].Length, 426);
+    EXPECT_EQ(notes[0].Duration, 426);
+    int rest = 0;
+    for (const TPlayItem& i : play_.PlayList)
+        if (i.Kind == pkRest && i.Col == 1)
+            rest = i.Duration;
+    EXPECT_EQ(rest, 1280 - 426);
 }
 
 } // namespace

@@ -84,6 +84,26 @@ TEST_F(PlayPassTest, OrnamentFigures) {
     EXPECT_EQ(tiny.size(), 1u);
 }
 
+TEST_F(PlayPassTest, TrillFillsTheNote) {
+    TScoreFixture fx(8, 4);
+    std::vector<TPlayItem> list{Chord({{0, 0}}, 1280)};
+    TTrillRec rec;
+    rec.Kind = 1;
+    rec.Staff = -1;
+    rec.Item = list.back();
+    rec.Item.Col = 1;
+    rec.Item.Row = 1;
+    ASSERT_TRUE(play_.ExpandTrill(rec, list));
+    EXPECT_EQ(Durations(list), (std::vector<int>{320, 160, 160, 160, 160, 160, 160}));
+    std::vector<int> pitches;
+    for (const TPlayItem& i : list)
+        pitches.push_back(i.Notes[0].Pitch);
+    EXPECT_EQ(pitches, (std::vector<int>{0, 0, 2, 0, 2, 0, 2}));
+    EXPECT_EQ(NoteCount(list[0]), 2) << "the first upper note joins the main note";
+    EXPECT_EQ(rec.Kind, 0);
+    EXPECT_TRUE(play_.PendingNotes.empty());
+}
+
 TEST_F(PlayPassTest, NeighbourNotesByTheKeysScale) {
     play_.CurKeyCode = 0;
     struct Case {
@@ -245,6 +265,106 @@ TEST_F(PlayPassTest, Syncopation) {
     EXPECT_EQ(build("~ ~ 5_ ~ 6_ ~ 7 ~ | 1 2 3 4 | 1 2 3 4 |"), 1280) << "the step before the last doubles";
     EXPECT_EQ(build("~ ~ 5_ 5_ 6_ ~ 7 ~ | 1 2 3 4 | 1 2 3 4 |"), 640) << "another rhythm below: unchanged";
     EXPECT_EQ(build("~ ~ 5_ ~ 6 ~ 7_ ~ | 1 2 3 4 | 1 2 3 4 |"), 1280) << "the same figure: the quarter step stays";
+}
+
+TEST_F(PlayPassTest, CellBuilderDispatch) {
+    TScoreFixture fx(12, 6);
+    fx.Row(1, "\"1=C\" 1 5 - | ~ ~ ~");
+    TGroupData g;
+    g.row = 1;
+    GroupRows = {g};
+    play_.PlayWest = false;
+    // A compressed cell of four small notes: two at its column, the third merged
+    // into the next note's item, the fourth an item of its own; a dash releases nothing.
+    TCell& shrunk = fx.At(1, 1);
+    shrunk.Attr = 0xA0;
+    shrunk.CompressNotes = {{'1', 2, 0, 0, 0, 0}, {'2', 2, 0, 0, 0, 0}, {'3', 2, 0, 0, 0, 0}, {'4', 2, 0, 0, 0, 0}};
+    std::vector<TPlayItem> col1, col2, col3;
+    play_.BuildStaffCellItems(1, 1, col1, 0, false);
+    ASSERT_EQ(col1.size(), 3u);
+    EXPECT_EQ(col1[0].Notes[0].Pitch, 0);
+    EXPECT_EQ(col1[1].Notes[0].Pitch, 2);
+    EXPECT_EQ(NoteCount(col1[2]), 0) << "the cell's own item holds no note";
+    ASSERT_EQ(play_.ShrinkRecs[0].Items.size(), 2u);
+    play_.BuildStaffCellItems(2, 1, col2, 0, false);
+    ASSERT_EQ(col2.size(), 2u);
+    EXPECT_EQ(NoteCount(col2[0]), 2);
+    EXPECT_EQ(col2[0].Notes[0].Pitch, 7) << "the column's own note first";
+    EXPECT_EQ(col2[0].Notes[1].Pitch, 4) << "then the third small note";
+    EXPECT_EQ(col2[1].Notes[0].Pitch, 5);
+    EXPECT_EQ(play_.ShrinkRecs[0].Col, -1);
+    play_.ShrinkRecs[0].Items = {col1[0]};
+    play_.ShrinkRecs[0].Col = 2;
+    EXPECT_TRUE(play_.BuildStaffCellItems(3, 1, col3, 0, false));
+    EXPECT_TRUE(col3.empty()) << "a dash builds nothing and releases nothing";
+
+    // Other cells: a bar line forgets the bar's accidentals, a sharp symbol is
+    // remembered, a Western whole-bar rest and a blank build nothing, a time
+    // signature adds its item.
+    play_.PlayList.clear();
+    play_.MeasureAccidentals[0] = {{1, 3, -1}};
+    std::vector<TPlayItem> out;
+    EXPECT_FALSE(play_.BuildStaffCellItems(4, 1, out, 0, false));
+    EXPECT_TRUE(play_.MeasureAccidentals[0].empty());
+    fx.At(5, 1) = TScoreFixture::Cell("S:14{y=2}");
+    play_.CurClef = -1;
+    play_.BuildStaffCellItems(5, 1, out, 0, false);
+    ASSERT_EQ(play_.MeasureAccidentals[0].size(), 1u);
+    EXPECT_EQ(play_.MeasureAccidentals[0][0], (TMeasureAlterater{1, 2, -1}));
+    fx.At(6, 1) = TScoreFixture::Cell("W:20");
+    EXPECT_FALSE(play_.BuildStaffCellItems(6, 1, out, 0, false));
+    fx.At(6, 1) = TScoreFixture::Cell("T:6/8");
+    EXPECT_FALSE(play_.BuildStaffCellItems(6, 1, out, 0, false));
+    ASSERT_EQ(play_.PlayList.size(), 1u);
+    EXPECT_EQ(play_.PlayList[0].Kind, pkTimeSig);
+    EXPECT_EQ(play_.PlayList[0].Volume, 6);
+    EXPECT_EQ(play_.PlayList[0].Duration, 8);
+    EXPECT_TRUE(out.empty());
+
+    // The split column of the group-wide tuplet scan: the scan's level on the
+    // first walk, the other notes on the second.
+    fx.At(7, 1) = TScoreFixture::Cell("3_");
+    fx.At(8, 1) = TScoreFixture::Cell("3");
+    play_.TupletScanSplit = 7;
+    play_.TupletScanLevel = 0;
+    play_.TupletScanEnd = 9;
+    struct Split {
+        int state;
+        int column;
+        int split;
+        bool built;
+    } splits[] = {{2, 7, 7, false}, {3, 7, 7, true}, {2, 8, 8, true}, {3, 8, 8, false}, {0, 7, 7, true}};
+    for (const Split& sp : splits) {
+        play_.TupletScanState = static_cast<int16_t>(sp.state);
+        play_.TupletScanSplit = static_cast<int16_t>(sp.split);
+        std::vector<TPlayItem> items;
+        EXPECT_EQ(play_.BuildStaffCellItems(sp.column, 1, items, 0, false), sp.built) << sp.state << "@" << sp.column;
+    }
+    play_.TupletScanState = 0;
+}
+
+TEST_F(PlayPassTest, JianpuTripletRuns) {
+    struct Case {
+        const char* row;
+        bool taken;
+    } cases[] = {
+        {"~ ~ 1_ 2_ 3_ ~ 5", true},
+        {"~ ~ 1_ 2_ 3_ 4_ 5_ 6_ ~ 5", true},
+        {"~ ~ 1_ 2_ 3_ 4_ ~ 5", false},
+        {"~ ~ 1_ 2_ 3_ 4_ 5_ ~ 5", false},
+        {"~ ~ 1_ 2 3_ ~ 5", false},
+    };
+    for (const Case& c : cases) {
+        TScoreFixture fx(12, 4);
+        fx.Row(1, c.row);
+        TGroupData g;
+        g.row = 1;
+        GroupRows = {g};
+        play_.ActiveTuplet[0] = TTupletRec();
+        play_.PendingTuplet[0] = {1, 3, TupletFactor(3), 1};
+        play_.TryActivateTuplet(2, 1, 0);
+        EXPECT_EQ(play_.ActiveTuplet[0].Left > 0, c.taken) << c.row;
+    }
 }
 
 } // namespace
