@@ -8,16 +8,20 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QToolButton>
 
 #include <filesystem>
 
+#include "model/modTQBinFile.h"
 #include "model/modTQUndo.h"
 #include "platform/core/TQMessage.h"
 #include "play/frmTQMIDIInfo.h"
 #include "play/frmTQPlay.h"
 #include "play/frmTQPlayList.h"
+#include "play/modTQMIDI.h"
+#include "tests/play/TQMidiFake.h"
 #include "play/modTQPlayWindow.h"
 #include "tests/play/TQMidiBytes.h"
 #include "tests/render/TQViewFixture.h"
@@ -252,6 +256,48 @@ TEST_F(PlayWindowTest, SoundEffectCellIsOneUndoStep) {
     Undo.UndoStep();
     EXPECT_EQ(cell().cellType, ctWestern);
     EXPECT_EQ(cell().Note, 3) << "one Undo takes both steps back";
+}
+
+} // namespace
+
+namespace {
+
+// Folder play through the player and the recording MIDI stand-in: the
+// unreadable file is passed over, not replaced by the score before it.
+TEST_F(PlayWindowTest, FolderPlaySoundsTheReadableFiles) {
+    ASSERT_TRUE(tqtest::HookFakeMidi("rec")) << "fake MIDI library missing";
+    TfrmMIDI midi(tqtest::FakeMidiFolder("rec"));
+    ASSERT_TRUE(midi.Ready());
+    frmMIDI = &midi;
+    PlayerHooks().NowMs = [] { return tqtest::gFakeNowMs; };
+    PlayerHooks().SleepMs = [](double ms) { tqtest::gFakeNowMs += ms; };
+
+    tqtest::TempDir dir;
+    {
+        TScoreFixture a(12, 6);
+        a.Row(1, "&G W:3@6 |"); // C4
+        ASSERT_TRUE(SaveBinaryScore((dir / "a.mus").string(), &a.Score(), false));
+        TScoreFixture c(12, 6);
+        c.Row(1, "&G W:3@5 |"); // D4
+        ASSERT_TRUE(SaveBinaryScore((dir / "c.mus").string(), &c.Score(), false));
+        tqtest::WriteBytesFile((dir / "b.mus").string(), "not a score");
+    }
+    TfrmPlay form;
+    form.rbtWest->setChecked(true);
+    PlayWindowHooks().BuildPlayList = nullptr; // the play state's own builder
+    PlayWindowHooks().OpenScore = [this](const std::string& name) {
+        return LoadBinaryScore(name, &fx_.Score(), true);
+    };
+    PlayWindowHooks().StartPlayer = [&form](int start, int rows) { frmMIDI->MidiPlayList(form.PlayList, start, rows); };
+    tqtest::gMidiCalls.clear();
+    PlayFolder(form, dir.str(), {"a.mus", "b.mus", "c.mus"}, 1);
+    std::vector<int> pitches;
+    for (const tqtest::TMidiCall& call : tqtest::gMidiCalls)
+        if (call.name == "Ext_NoteOn")
+            pitches.push_back(call.a * 12 + call.b);
+    EXPECT_EQ(pitches, (std::vector<int>{0, 2}));
+    frmMIDI = nullptr;
+    ResetPlayerHooks();
 }
 
 } // namespace
