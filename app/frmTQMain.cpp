@@ -39,6 +39,8 @@
 #include "palettes/modTQDynMark.h"
 #include "palettes/modTQPaletteHooks.h"
 #include "palettes/modTQSpecial.h"
+#include "play/modTQPlayState.h"
+#include "play/modTQPlayWindow.h"
 #include "lang/frmTQAbout.h"
 #include "lang/frmTQMessage.h"
 #include "lang/modTQLanguage.h"
@@ -1206,6 +1208,12 @@ void TfrmMainTQ::resizeEvent(QResizeEvent* event) {
 }
 
 void TfrmMainTQ::closeEvent(QCloseEvent* event) {
+    // While a piece plays the player stops first; the window closes when it has returned.
+    if (!MainWindowMayClose(frmPlay)) {
+        PlayWindowHooks().CloseMainWindow = [this] { close(); };
+        event->ignore();
+        return;
+    }
     if (!FormCloseQuery()) {
         event->ignore();
         return;

@@ -1,0 +1,281 @@
+// Standard MIDI File bytes: the shared base and the writer.
+#include "play/Modmidifile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "model/modTQUtil.h"
+#include "platform/core/TQMessage.h"
+#include "play/modTQPlayList.h"
+
+TMIDIComm::~TMIDIComm() {
+    if (Handle)
+        std::fclose(Handle);
+}
+
+int TMIDIComm::WriteVarLen(uint32_t value) {
+    value = std::min<uint32_t>(value, 0x0FFFFFFFu);
+    uint8_t bytes[4];
+    int n = 0;
+    bytes[n++] = static_cast<uint8_t>(value & 0x7F);
+    while ((value >>= 7) != 0)
+        bytes[n++] = static_cast<uint8_t>((value & 0x7F) | 0x80);
+    uint8_t out[4];
+    for (int i = 0; i < n; ++i)
+        out[i] = bytes[n - 1 - i];
+    WriteBytes(out, static_cast<std::size_t>(n));
+    return n;
+}
+
+void TMIDIComm::WriteBigEndian(uint32_t value, int n) {
+    uint8_t out[4];
+    n = std::clamp(n, 1, 4);
+    for (int i = 0; i < n; ++i)
+        out[i] = static_cast<uint8_t>(value >> (8 * (n - 1 - i)));
+    WriteBytes(out, static_cast<std::size_t>(n));
+}
+
+void TMIDIComm::WriteBytes(const void* data, std::size_t n) {
+    if (!Handle || n == 0)
+        return;
+    if (std::fwrite(data, 1, n, Handle) != n)
+        WriteFailed = true;
+}
+
+uint8_t TMIDIComm::ReadByte() {
+    if (Pos >= Limit || Pos >= Data.size()) {
+        ShortRead = true;
+        return 0;
+    }
+    return Data[Pos++];
+}
+
+uint32_t TMIDIComm::ReadVarLen() {
+    uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) {
+        const uint8_t b = ReadByte();
+        if (ShortRead)
+            return value;
+        value = (value << 7) | (b & 0x7Fu);
+        if ((b & 0x80) == 0)
+            return value;
+    }
+    LongVarLen = true;
+    return value;
+}
+
+uint32_t TMIDIComm::ReadBigEndian(int n) {
+    uint32_t value = 0;
+    for (int i = 0; i < std::clamp(n, 1, 4); ++i)
+        value = (value << 8) | ReadByte();
+    return value;
+}
+
+void TMIDIComm::Skip(uint32_t n) {
+    const std::size_t end = std::min(Limit, Data.size());
+    if (Pos > end || n > end - Pos) {
+        Pos = std::max(Pos, end);
+        ShortRead = true;
+        return;
+    }
+    Pos += n;
+}
+
+// ---- the writer ----
+
+bool TWriteMIDIFile::Open(const std::string& name, const std::string& shownName) {
+    if (Handle)
+        Close();
+    Handle = std::fopen(name.c_str(), "w+b");
+    WriteFailed = false;
+    TrackCount = 0;
+    if (!Handle) {
+        TMessageRequest r;
+        r.kind = mkError;
+        r.text = "Cannot open file for write: " + (shownName.empty() ? name : shownName);
+        MessageBoxes().Show(r);
+        return false;
+    }
+    std::setvbuf(Handle, nullptr, _IOFBF, 1 << 16);
+    return true;
+}
+
+bool TWriteMIDIFile::Close() {
+    if (!Handle)
+        return !WriteFailed;
+    if (std::fflush(Handle) != 0)
+        WriteFailed = true;
+    if (std::fclose(Handle) != 0)
+        WriteFailed = true;
+    Handle = nullptr;
+    return !WriteFailed;
+}
+
+void TWriteMIDIFile::WriteHeader(uint8_t divisionHigh, uint8_t divisionLow) {
+    const uint8_t header[14] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, divisionHigh, divisionLow};
+    WriteBytes(header, sizeof header);
+}
+
+void TWriteMIDIFile::StartTrack() {
+    if (!Handle)
+        return;
+    std::fseek(Handle, 0, SEEK_END);
+    WriteBytes("MTrk", 4);
+    TrackLengthPos = std::ftell(Handle);
+    WriteBigEndian(0, 4);
+    ++TrackCount;
+    if (TrackCount == 2) {
+        std::fseek(Handle, kFormatPos, SEEK_SET);
+        WriteBigEndian(1, 1);
+    }
+    std::fseek(Handle, kTrackCountPos, SEEK_SET);
+    WriteBigEndian(TrackCount, 1);
+    std::fseek(Handle, 0, SEEK_END);
+}
+
+void TWriteMIDIFile::EndTrack(uint32_t delta) {
+    if (!Handle)
+        return;
+    WriteVarLen(delta);
+    const uint8_t end[3] = {0xFF, 0x2F, 0x00};
+    WriteBytes(end, 3);
+    const long endPos = std::ftell(Handle);
+    std::fseek(Handle, TrackLengthPos, SEEK_SET);
+    WriteBigEndian(static_cast<uint32_t>(endPos - TrackLengthPos - 4), 4);
+    std::fseek(Handle, 0, SEEK_END);
+}
+
+void TWriteMIDIFile::WriteText(int type, const std::string& text, uint32_t delta) {
+    WriteVarLen(delta);
+    const uint8_t head[2] = {0xFF, static_cast<uint8_t>(type)};
+    WriteBytes(head, 2);
+    WriteVarLen(static_cast<uint32_t>(text.size()));
+    WriteBytes(text.data(), text.size());
+}
+
+void TWriteMIDIFile::WriteTrackName(const std::string& text, uint32_t delta) { WriteText(0x03, text, delta); }
+void TWriteMIDIFile::WriteNotice(const std::string& text, uint32_t delta) { WriteText(0x02, text, delta); }
+void TWriteMIDIFile::WriteInstrumentName(const std::string& text, uint32_t delta) { WriteText(0x04, text, delta); }
+
+void TWriteMIDIFile::WriteTempo(int bpm, uint32_t delta) {
+    WriteVarLen(delta);
+    const uint8_t head[3] = {0xFF, 0x51, 0x03};
+    WriteBytes(head, 3);
+    WriteBigEndian(static_cast<uint32_t>(60000000 / std::max(bpm, 1)), 3);
+}
+
+void TWriteMIDIFile::WriteTimeSignature(int numerator, int denominator, uint32_t delta) {
+    int power = 0;
+    while ((1 << power) < denominator && power < 6)
+        ++power;
+    WriteVarLen(delta);
+    const uint8_t ev[7] = {0xFF, 0x58, 0x04, static_cast<uint8_t>(numerator & 0x7F), static_cast<uint8_t>(power),
+                           24, 8};
+    WriteBytes(ev, sizeof ev);
+}
+
+int TWriteMIDIFile::Channel(int channel) {
+    if (channel != -1)
+        LastChannel = channel & 0x0F;
+    return LastChannel;
+}
+
+void TWriteMIDIFile::NoteOn(uint32_t delta, int key, int velocity, int channel) {
+    WriteVarLen(delta);
+    const uint8_t ev[3] = {static_cast<uint8_t>(0x90 + Channel(channel)), static_cast<uint8_t>(key & 0x7F),
+                           static_cast<uint8_t>(std::clamp(velocity, 0, 127))};
+    WriteBytes(ev, 3);
+}
+
+void TWriteMIDIFile::NoteOff(uint32_t delta, int key, int channel) {
+    WriteVarLen(delta);
+    const uint8_t ev[3] = {static_cast<uint8_t>(0x80 + Channel(channel)), static_cast<uint8_t>(key & 0x7F), 0};
+    WriteBytes(ev, 3);
+}
+
+// ---- the track ----
+
+namespace {
+
+// Play units per tick: a quarter is 1280 units and 144 ticks.
+constexpr double kUnitsPerTick = 1280.0 / 144.0;
+
+// MIDI key of a note; -1 when it is not a playable key.
+int NoteKey(const TPNote& n) {
+    if (n.Pitch < 0 || n.Pitch > 11 || n.Octave < -4 || n.Octave > 4)
+        return -1; // the player neither starts nor releases such a note
+    const int key = n.Octave * 12 + n.Pitch + 60;
+    return key >= 0 && key <= 127 ? key : -1;
+}
+
+bool IsPowerOfTwoUpTo64(int d) { return d >= 1 && d <= 64 && (d & (d - 1)) == 0; }
+
+} // namespace
+
+uint32_t WriteMIDITrack(TWriteMIDIFile& out, const std::vector<TPlayItem>& list, const std::string& title,
+                        const std::string& instrument) {
+    out.WriteTrackName(title.empty() ? std::string(kUntitledTrackName) : title, 0);
+    out.WriteTempo(60, 0);
+    out.WriteInstrumentName(instrument, 0);
+
+    bool sounding[128] = {};
+    uint32_t delta = 0;
+    int prev = 1000;
+    int carry = 0;
+    auto noteOff = [&](int key) {
+        if (key < 0 || !sounding[key])
+            return;
+        out.NoteOff(delta, key, 0);
+        sounding[key] = false;
+        delta = 0;
+    };
+    for (const TPlayItem& item : list) {
+        if (item.Kind == pkHighlight || item.Kind == pkInstrument || item.Kind == pkSilent)
+            continue;
+        if (item.Kind == pkTimeSig) {
+            if (item.Volume > 0 && IsPowerOfTwoUpTo64(item.Duration))
+                out.WriteTimeSignature(item.Volume, item.Duration, 0);
+            continue;
+        }
+        int d = item.Duration;
+        const int count = NoteCount(item);
+        if (item.Kind != pkRest) {
+            for (int i = 0; i < count; ++i) {
+                const TPNote& n = item.Notes[i];
+                const int key = NoteKey(n);
+                if (key < 0)
+                    continue;
+                if (d <= 0) {
+                    noteOff(key);
+                    continue;
+                }
+                const int velocity = std::min(RoundToInt(item.Volume * n.Volume * 0.01), 127);
+                if (velocity <= 0 || n.Length <= 0)
+                    continue;
+                out.NoteOn(delta, key, velocity, 0);
+                sounding[key] = true;
+                delta = 0;
+            }
+        }
+        if (d >= 1 && d < 1000000) {
+            if (d - 13 < prev && prev < d + 13 && prev < 260)
+                d += carry;
+            const int ticks = std::max(0, RoundToInt(d / kUnitsPerTick));
+            delta += static_cast<uint32_t>(ticks);
+            prev = d;
+            carry = RoundToInt(d - ticks * kUnitsPerTick);
+        }
+        if (item.Kind != pkRest && item.Hold == 0 && item.Duration > 0) {
+            for (int i = 0; i < count; ++i) {
+                const TPNote& n = item.Notes[i];
+                if (n.Length <= d && n.Tie != kTieContinues)
+                    noteOff(NoteKey(n));
+            }
+        }
+    }
+    for (int key = 0; key < 128; ++key)
+        noteOff(key);
+    out.NoteOff(delta, 0, -1);
+    return 0;
+}

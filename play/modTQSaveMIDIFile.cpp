@@ -1,0 +1,87 @@
+// The score as a Standard MIDI File: the play list written as one track.
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "model/modTQMainScore.h"
+#include "platform/core/TQCodec.h"
+#include "platform/core/TQMessage.h"
+#include "platform/core/TQStrings.h"
+#include "play/Modmidifile.h"
+#include "play/modTQPlayState.h"
+#include "render/modTQMainView.h"
+
+namespace {
+
+constexpr int kMsgNoStartCell = 1054;
+constexpr int kSoundEffectNames = 3501;
+
+bool BuildList(bool showMessages) {
+    if (MIDIExportHooks().BuildPlayList)
+        return MIDIExportHooks().BuildPlayList(showMessages);
+    return frmPlay && frmPlay->BuildPlayList(showMessages);
+}
+
+} // namespace
+
+TMIDIExportHooks& MIDIExportHooks() {
+    static TMIDIExportHooks hooks;
+    return hooks;
+}
+
+bool SaveMIDIFile(const std::string& fileName) {
+    TMainScore* s = frmMainTQ;
+    if (!s || !frmPlay)
+        return false;
+    auto* view = dynamic_cast<TMainView*>(s);
+    if (view)
+        view->GoToPage(0);
+    else
+        s->CurPage = 0;
+    s->SelCol0 = s->SelRow0 = s->SelCol1 = s->SelRow1 = 0;
+    if (!BuildList(false)) {
+        frmPlay->PlayWest = !frmPlay->PlayWest;
+        if (!BuildList(false)) {
+            MessageOkById(kMsgNoStartCell, "", mkWarning);
+            return false;
+        }
+    }
+    TMusic entry;
+    GetMusicTitle(*s, entry);
+    std::string instrument;
+    if (!Utf8ToCharset(GetStringById(kSoundEffectNames + frmPlay->SoundEffect), csGB2312, instrument))
+        instrument.clear();
+
+    // Written beside the target and renamed over it once complete, so a failed
+    // write never leaves a half-written file in place of a good one.
+    const std::string temp = fileName + ".tmp~";
+    bool ok = false;
+    {
+        TWriteMIDIFile out;
+        if (out.Open(temp, fileName)) {
+            out.WriteHeader(0x00, 0x90);
+            out.StartTrack();
+            out.EndTrack(WriteMIDITrack(out, frmPlay->PlayList, entry.Title, instrument));
+            ok = out.Close();
+            std::error_code ec;
+            if (ok) {
+                std::filesystem::rename(temp, fileName, ec);
+                ok = !ec;
+            }
+            if (!ok) {
+                std::filesystem::remove(temp, ec);
+                TMessageRequest r;
+                r.kind = mkError;
+                r.text = "Cannot open file for write: " + fileName;
+                MessageBoxes().Show(r);
+            }
+        }
+    }
+    if (view) {
+        view->GoToPage(0);
+        view->RedrawPage();
+    } else {
+        s->CurPage = 0;
+    }
+    return ok;
+}

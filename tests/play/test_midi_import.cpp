@@ -1,0 +1,302 @@
+// Standard MIDI File import: reading, placement on a new score, damaged files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "model/modTQCellAccess.h"
+#include "model/modTQPredicates.h"
+#include "platform/core/TQMessage.h"
+#include "play/modTQMIDIReader.h"
+#include "play/modTQPlayState.h"
+#include "tests/play/TQMidiBytes.h"
+#include "tests/support/TQScoreFixture.h"
+#include "tests/support/TQTestSupport.h"
+
+using tqtest::SmfFile;
+using tqtest::TSmfTrack;
+
+namespace {
+
+class MidiImportTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SetMessageBoxes(&boxes_);
+        SetMessageByIdHandler(nullptr);
+        MIDIImportHooks() = {};
+    }
+    void TearDown() override { SetMessageBoxes(nullptr); }
+
+    // Imports the bytes; the result of ImportMIDIFile.
+    bool Import(const std::string& bytes, TMIDIReader& reader) {
+        const std::string path = (dir_ / "in.mid").string();
+        tqtest::WriteBytesFile(path, bytes);
+        return reader.ImportMIDIFile(path);
+    }
+    std::vector<int> Ids() const {
+        std::vector<int> ids;
+        for (const auto& r : boxes_.shown)
+            ids.push_back(r.id);
+        return ids;
+    }
+    // Western notes and rests of layer 0, every page.
+    int PlacedCells() {
+        int n = 0;
+        for (const TPage& page : fx_.Score().PageSets[0])
+            for (const TCellRow& row : page)
+                for (const TCell& c : row)
+                    n += IsWestNoteOrRest(c, 1) ? 1 + GetChordNoteCount(c) : 0;
+        return n;
+    }
+
+    TScoreFixture fx_{40, 30};
+    TMessageRecorder boxes_;
+    tqtest::TempDir dir_;
+};
+
+TEST_F(MidiImportTest, QuantisesTicksToValuesAndDots) {
+    TMIDIReader r;
+    r.DivisionHigh = 480 / 256;
+    r.DivisionLow = 480 % 256;
+    struct Case {
+        int ticks, value, dots;
+    } cases[] = {{480, 3, 0}, {720, 3, 1}, {840, 3, 2}, {30, 7, 0}, {10, 0, 0}, {1920, 1, 0},
+                 {240, 4, 0}, {15, 8, 0}, {0, 0, 0},   {-5, 0, 0}};
+    for (const Case& c : cases) {
+        int dots = -1;
+        EXPECT_EQ(r.QuantizeNoteValue(c.ticks, dots), c.value) << c.ticks;
+        EXPECT_EQ(dots, c.dots) << c.ticks;
+    }
+    EXPECT_EQ(r.NoteValueTicks(3, 0x8), 720);
+    EXPECT_EQ(r.NoteValueTicks(3, 0x40), 840);
+    EXPECT_EQ(r.RestValueTicks(23, 0), 240);
+}
+
+TEST_F(MidiImportTest, PlacesChordsValuesTitleAndTempo) {
+    TSmfTrack t;
+    t.Ev(0, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}).Text(0, 0x06, "T");
+    t.Ev(0, {0x90, 60, 90}).Ev(0, {0x90, 64, 90}).Ev(0, {0x90, 67, 90});
+    t.Ev(480, {0x80, 60, 0}).Ev(0, {0x80, 64, 0}).Ev(0, {0x90, 67, 0}); // a note-on at velocity 0 ends a note too
+    t.Note(0, 62, 720).Note(0, 64, 840).Note(0, 65, 30).Note(0, 67, 10).End();
+    TPlayState play;
+    frmPlay = &play;
+    play.PlayWest = false;
+    play.PlayRule = prCurrentStaff;
+    TMIDIReader reader;
+    ASSERT_TRUE(Import(SmfFile(0, 480, {t}), reader));
+    EXPECT_TRUE(Ids().empty());
+    EXPECT_TRUE(play.PlayWest) << "the import leaves Western playback of all staffs";
+    EXPECT_EQ(play.PlayRule, prAllStaffs);
+    frmPlay = nullptr;
+    EXPECT_EQ(reader.ScoreTempo, 120);
+
+    // Clef at the system start, first note column 6 on row 6.
+    EXPECT_TRUE(IsClefCell(fx_.At(0, 6)));
+    EXPECT_EQ(fx_.At(0, 6).Note, -1);
+    const TCell& chord = fx_.At(6, 6);
+    EXPECT_EQ(chord.Note, 3);
+    EXPECT_EQ(chord.yAdj, 6.0f) << "C4 is the lowest note";
+    ASSERT_EQ(GetChordNoteCount(chord), 2);
+    EXPECT_EQ(chord.westChordArray[0].interval, 2);
+    EXPECT_EQ(chord.westChordArray[1].interval, 2);
+    EXPECT_TRUE(fx_.At(7, 6).Note == 32) << "the next onset is two columns on";
+    EXPECT_EQ(fx_.At(8, 6).Note, 3);
+    EXPECT_EQ(fx_.At(8, 6).option & 0x48u, 0x8u) << "dotted";
+    EXPECT_EQ(fx_.At(8, 6).yAdj, 5.0f);
+    EXPECT_EQ(fx_.At(10, 6).option & 0x48u, 0x40u) << "double-dotted";
+    EXPECT_EQ(fx_.At(12, 6).Note, 7) << "1/64";
+    EXPECT_EQ(fx_.At(14, 6).Note, 32) << "10 ticks: too short";
+    EXPECT_EQ(PlacedCells(), 3 + 3);
+
+    const TCell& title = fx_.At(3, 1);
+    EXPECT_EQ(title.cellType, ctText);
+    EXPECT_EQ(std::string(title.Text), "T");
+    EXPECT_FLOAT_EQ(title.fontSizeR, 1.5f);
+    const TCell& tempo = fx_.At(3, 4);
+    EXPECT_EQ(tempo.cellType, ctTempo);
+    EXPECT_EQ(tempo.FontColor, 120);
+    EXPECT_EQ(tempo.Note, 2);
+}
+
+TEST_F(MidiImportTest, ClefsAndStavesFromTheTrackStatistics) {
+    {
+        // Every note low: one bass staff.
+        TSmfTrack t;
+        for (int key : {40, 45, 48, 50})
+            t.Note(0, key, 480);
+        TMIDIReader reader;
+        ASSERT_TRUE(Import(SmfFile(0, 480, {t.End()}), reader));
+        EXPECT_EQ(fx_.At(0, 6).Note, -2);
+        EXPECT_EQ(fx_.At(10, 6).yAdj, 1.0f) << "C3 on the bass staff";
+        EXPECT_FALSE(IsClefCell(fx_.At(0, 9)));
+    }
+    {
+        // 40..80 with a third below 58: a grand staff, low notes on the lower staff.
+        TSmfTrack t;
+        for (int key : {40, 50, 60, 70, 80, 72})
+            t.Note(0, key, 480);
+        TMIDIReader reader;
+        ASSERT_TRUE(Import(SmfFile(0, 480, {t.End()}), reader));
+        EXPECT_EQ(fx_.At(0, 6).Note, -1);
+        EXPECT_EQ(fx_.At(0, 9).Note, -2);
+        EXPECT_EQ(fx_.At(0, 6).markType, 54191118);
+        EXPECT_EQ(fx_.At(0, 6).jEnd, 9);
+        EXPECT_EQ(fx_.At(6, 9).yAdj, 6.0f) << "E2 on the bass staff";
+        EXPECT_EQ(fx_.At(6, 6).Note, 32);
+        EXPECT_EQ(fx_.At(10, 6).yAdj, 6.0f) << "C4 on the treble staff";
+    }
+}
+
+TEST_F(MidiImportTest, KeyOfSixFlatsSpellsBAsCFlat) {
+    TSmfTrack t;
+    t.Ev(0, {0xFF, 0x59, 0x02, 0xFA, 0x00}).Ev(0, {0xFF, 0x58, 0x04, 0x03, 0x03, 0x18, 0x08});
+    t.Note(0, 71, 480).Note(0, 70, 480).Note(0, 69, 480).End();
+    TMIDIReader reader;
+    ASSERT_TRUE(Import(SmfFile(0, 480, {t}), reader));
+    EXPECT_EQ(fx_.At(0, 6).Attr, 11u) << "key code of six flats";
+    const int c0 = 2 + 6; // trunc(6 / 3 + 6)
+    EXPECT_EQ(fx_.At(c0, 6).yAdj, -1.0f) << "C flat sits a step above B";
+    EXPECT_EQ(fx_.At(c0, 6).Attr & 0xF, 0u) << "the key holds the flat";
+    EXPECT_EQ(fx_.At(c0 + 2, 6).yAdj, 0.0f) << "B flat";
+    EXPECT_EQ(fx_.At(c0 + 4, 6).Attr & 0xF, 3u) << "A natural against the key's A flat";
+    // The time signature 3/8 at column trunc(6 / 2 + 2).
+    EXPECT_EQ(fx_.At(5, 6).cellType, ctTimeSig);
+    EXPECT_EQ(fx_.At(5, 6).upNote, 3);
+    EXPECT_EQ(fx_.At(5, 6).Note, 8);
+}
+
+TEST_F(MidiImportTest, RestMarkersForSilences) {
+    TSmfTrack t;
+    t.Note(0, 60, 480).Note(480, 62, 480).Note(10, 64, 480).End();
+    TMIDIReader reader;
+    ASSERT_TRUE(reader.LoadFile((dir_ / "none.mid").string(), true) == false);
+    const std::string path = (dir_ / "r.mid").string();
+    tqtest::WriteBytesFile(path, SmfFile(0, 480, {t}));
+    ASSERT_TRUE(reader.LoadFile(path));
+    ASSERT_TRUE(reader.ReadMIDIFile());
+    const auto& ev = reader.Tracks[0].events;
+    // note, off, rest marker (length 480), its close, note, off, note (no rest: gap 10), off, end.
+    ASSERT_EQ(ev.size(), 9u);
+    EXPECT_EQ(ev[2].velocity, 1);
+    EXPECT_EQ(ev[2].length, 480);
+    EXPECT_EQ(ev[4].length, 480);
+    EXPECT_EQ(ev[4].octave * 12 + ev[4].pitch, 62);
+    EXPECT_EQ(ev[6].octave * 12 + ev[6].pitch, 64);
+}
+
+TEST_F(MidiImportTest, UnreadableOrForeignFilesLeaveTheScore) {
+    fx_.Row(6, "&G W:3@2");
+    TMIDIReader reader;
+    EXPECT_FALSE(reader.ImportMIDIFile((dir_ / "missing.mid").string()));
+    EXPECT_EQ(Ids(), std::vector<int>{1044});
+    EXPECT_EQ(fx_.At(1, 6).Note, 3) << "score untouched";
+}
+
+// Damaged files: no crash, one report, no notes made of skipped bytes.
+TEST_F(MidiImportTest, DamagedFiles) {
+    auto oneNote = [] { return TSmfTrack().Note(0, 60, 480); };
+    std::string cutTrack = SmfFile(0, 480, {oneNote().Note(0, 62, 480).End()});
+    cutTrack[21] = 0x7F; // the track length far beyond the end of the file
+    std::string vlqAtEof = SmfFile(0, 480, {oneNote().Raw({0x81})});
+    std::string longText = SmfFile(0, 480, {oneNote().Raw({0x00, 0xFF, 0x01, 0xFF, 0xFF, 0xFF, 0x7F, 0x41, 0x42})});
+    std::string riff = "RIFF" + SmfFile(0, 480, {oneNote().End()}).substr(4);
+    std::string divisionZero = SmfFile(0, 0, {oneNote().End()});
+    std::string smpte = SmfFile(0, 0xE728, {oneNote().End()});
+    std::string manyTracks = SmfFile(1, 480, {TSmfTrack().End(), oneNote().End()}, 65535);
+    std::string tempoZero = SmfFile(0, 480, {TSmfTrack().Ev(0, {0xFF, 0x51, 0x03, 0, 0, 0}).Note(0, 60, 480).End()});
+    std::string sysex = SmfFile(0, 480, {oneNote().Ev(0, {0xF0, 0x05, 0x90, 0x40, 0x40, 0x7F, 0xF7}).Note(0, 62, 480).End()});
+    std::string bend = SmfFile(0, 480, {oneNote().Ev(0, {0x90, 62, 90}).Ev(0, {0xE0, 0x00, 0x40}).Ev(480, {0x80, 62, 0}).End()});
+    std::string ddNine = SmfFile(0, 480, {TSmfTrack().Ev(0, {0xFF, 0x58, 0x04, 0x03, 0x09, 0x18, 0x08}).Note(0, 60, 480).End()});
+    std::string badStatus = SmfFile(0, 480, {oneNote().Ev(0, {0xF4, 0x3C, 0x40}).Note(0, 62, 480).End()});
+    std::string noNotes = SmfFile(0, 480, {TSmfTrack().End()});
+    std::string headerOnly = SmfFile(0, 480, {});
+    headerOnly.resize(12);
+
+    struct Case {
+        const char* name;
+        const std::string& bytes;
+        bool placed;
+        std::vector<int> ids;
+        int cells;
+    } cases[] = {
+        {"RIFF header", riff, false, {1045}, 0},
+        {"track cut short", cutTrack, true, {1045}, 2},
+        {"EOF in a VLQ", vlqAtEof, true, {1045}, 1},
+        {"text of length 0x0FFFFFFF", longText, true, {1045}, 1},
+        {"division 0", divisionZero, false, {1045}, 0},
+        {"SMPTE division", smpte, false, {1045}, 0},
+        {"65535 tracks declared", manyTracks, true, {1045}, 1},
+        {"tempo 0", tempoZero, true, {}, 1},
+        {"sysex between notes", sysex, true, {}, 2},
+        {"pitch bend under running note-on", bend, true, {}, 2},
+        {"time signature dd 9", ddNine, true, {}, 1},
+        {"unknown status byte", badStatus, true, {1045}, 1},
+        {"no notes", noNotes, false, {1045}, 0},
+        {"header cut short", headerOnly, false, {1045}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        boxes_.Clear();
+        fx_.Score().PageSets[0].assign(1, TPage(31, TCellRow(41)));
+        TMIDIReader reader;
+        EXPECT_EQ(Import(c.bytes, reader), c.placed);
+        EXPECT_EQ(Ids(), c.ids);
+        EXPECT_EQ(PlacedCells(), c.cells);
+    }
+    EXPECT_EQ(fx_.At(5, 6).cellType, 0) << "no time signature from dd 9";
+}
+
+} // namespace
+
+namespace {
+
+// The inputs kept beside the MIDI fuzz target (seeds, and every input that once
+// broke the reader) import cleanly: at most one report, and placement stays in the grid.
+TEST_F(MidiImportTest, KeptFuzzInputs) {
+    const std::filesystem::path dir =
+        std::filesystem::path(__FILE__).parent_path().parent_path() / "fuzz" / "corpus_midi";
+    if (!std::filesystem::is_directory(dir))
+        GTEST_SKIP() << "no corpus beside the sources";
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        SCOPED_TRACE(entry.path().string());
+        boxes_.Clear();
+        TMIDIReader reader;
+        reader.ImportMIDIFile(entry.path().string());
+        EXPECT_LE(boxes_.shown.size(), 1u);
+        ++files;
+    }
+    EXPECT_GT(files, 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MidiImportTest, SeveralTracksStandTogether) {
+    TSmfTrack meta;
+    meta.Ev(0, {0xFF, 0x58, 0x04, 0x02, 0x02, 0x18, 0x08}).End();
+    TSmfTrack upper, lower;
+    upper.Note(0, 72, 480).Note(0, 74, 240).Note(0, 76, 240).End();
+    lower.Ev(0, {0x91, 48, 80}).Ev(960, {0x81, 48, 0}).End();
+    TMIDIReader reader;
+    ASSERT_TRUE(Import(SmfFile(1, 480, {meta, upper, lower}), reader));
+    EXPECT_TRUE(Ids().empty());
+    EXPECT_EQ(fx_.At(0, 6).Note, -1);
+    EXPECT_EQ(fx_.At(0, 9).Note, -2) << "the low track's own clef";
+    EXPECT_EQ(fx_.At(0, 6).markType, 54191118);
+    EXPECT_EQ(fx_.At(2, 6).cellType, ctTimeSig) << "2/4 in the first system";
+    EXPECT_EQ(fx_.At(6, 6).Note, 3);
+    EXPECT_EQ(fx_.At(6, 9).Note, 2) << "the half note starts with the upper quarter";
+    EXPECT_EQ(fx_.At(6, 9).yAdj, 1.0f);
+    EXPECT_EQ(fx_.At(8, 6).Note, 4);
+    EXPECT_EQ(fx_.At(10, 6).Note, 4);
+    // The lower staff is silent under the upper eighths: the clean-up fills it.
+    EXPECT_TRUE(fx_.At(8, 9).Note == 32 || IsWestRestCell(fx_.At(8, 9)));
+
+    // Format 1 with a single track still places it.
+    TMIDIReader single;
+    ASSERT_TRUE(Import(SmfFile(1, 480, {upper}), single));
+    EXPECT_EQ(fx_.At(6, 6).Note, 3);
+}
+
+} // namespace
