@@ -142,10 +142,12 @@ TfrmMainTQ::TfrmMainTQ(QWidget* parent) : QMainWindow(parent) {
     BuildToolBars();
     BuildPanels();
     SetHooks();
+    BuildEntryControls();
     FormCreate();
 }
 
 TfrmMainTQ::~TfrmMainTQ() {
+    qApp->removeEventFilter(this);
     FormDestroy();
     Undo.OnGoToPage = nullptr;
     Undo.OnPageCaption = nullptr;
@@ -1152,6 +1154,8 @@ void TfrmMainTQ::showEvent(QShowEvent* event) {
 }
 
 bool TfrmMainTQ::eventFilter(QObject* watched, QEvent* event) {
+    if (KeyPreview(watched, event))
+        return true;
     // a key on the zoom track bar: its next change is not a zoom
     if (watched == trkZoom && event->type() == QEvent::KeyPress)
         trkZoomKeyDown();
