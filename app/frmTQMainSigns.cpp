@@ -8,6 +8,10 @@
 #include <cmath>
 
 #include "app/frmTQEditImage.h"
+#include "palettes/frmTQKeySign.h"
+#include "palettes/frmTQRotateText.h"
+#include "palettes/frmTQSpeedSign.h"
+#include "palettes/frmTQTimeSignature.h"
 #include "model/modTQCellAccess.h"
 #include "model/modTQGroup.h"
 #include "model/modTQPredicates.h"
@@ -51,6 +55,19 @@ void TfrmMainTQ::PutTempoSign(int bpm, int noteCode, int col, int row) {
     cell->color = static_cast<int32_t>(DrawEngine.CurColor);
 }
 
+void TfrmMainTQ::btnSpeedClick() {
+    EndTextEntry();
+    TTempoSignAnswer answer;
+    TCell cell;
+    GetCursorCell(cell);
+    if (cell.cellType == ctTempo) {
+        answer.bpm = cell.FontColor;
+        answer.noteCode = cell.Note == 1 || cell.Note == 4 ? cell.Note : 2;
+    }
+    if (AskTempoSign(this, answer))
+        ApplyTempoSign(answer.bpm, answer.noteCode);
+}
+
 void TfrmMainTQ::ApplyTempoSign(int bpm, int noteCode) {
     CurLayer = 0;
     Undo.SaveUndo();
@@ -62,6 +79,28 @@ void TfrmMainTQ::ApplyTempoSign(int bpm, int noteCode) {
 }
 
 // ---------------------------------------------------------------- time signature
+
+void TfrmMainTQ::btnTimeSignatureClick() {
+    EndTextEntry();
+    if (CurLayer == 1)
+        btnLayerClick();
+    CurLayer = 0;
+    TTimeSignatureAnswer answer;
+    TCell cell;
+    GetCursorCell(cell);
+    if (cell.cellType == ctTimeSig) {
+        answer.numerator = cell.upNote;
+        answer.denominator = cell.Note;
+    }
+    if (answer.numerator < 0 || answer.numerator > 128)
+        answer.numerator = 4;
+    if (answer.denominator < 0 || answer.denominator > 128)
+        answer.denominator = 4;
+    if (AskTimeSignature(this, answer))
+        ApplyTimeSignature(answer.numerator, answer.denominator, answer.useCSymbol);
+    btnLayerImageIndex = 60;
+    ShowControls();
+}
 
 void TfrmMainTQ::ApplyTimeSignature(int numerator, int denominator, bool useCSymbol) {
     CurLayer = 0;
@@ -96,6 +135,15 @@ void TfrmMainTQ::ApplyTimeSignature(int numerator, int denominator, bool useCSym
 }
 
 // ---------------------------------------------------------------- key text and key reset
+
+void TfrmMainTQ::btnKeySignClick() {
+    EndTextEntry();
+    TKeySignAnswer answer;
+    if (AskKeySign(this, answer))
+        ApplyKeySign(answer.keyText, answer.fixedKey, answer.originalKey);
+}
+
+void TfrmMainTQ::mitKeySignClick() { btnKeySignClick(); }
 
 void TfrmMainTQ::ApplyKeySign(const std::string& keyText, bool fixedKey, int originalKey) {
     CurLayer = 0;

@@ -24,6 +24,7 @@
 #include "model/modTQRowQuery.h"
 #include "model/modTQUndo.h"
 #include "model/modTQUtil.h"
+#include "palettes/frmTQRotateText.h"
 #include "palettes/frmTQText.h"
 #include "palettes/modTQDialogs.h"
 #include "platform/core/TQCodec.h"
@@ -329,6 +330,13 @@ bool TfrmMainTQ::RotateSelectedTexts(int angle) {
     SetModified(true);
     RedrawPage();
     return true;
+}
+
+void TfrmMainTQ::mitTextRotateClick() {
+    EndTextEntry();
+    int degrees = 0;
+    if (AskRotateText(this, degrees))
+        RotateSelectedTexts(degrees * 10);
 }
 
 void TfrmMainTQ::mitAddTextClick() {
