@@ -81,7 +81,7 @@ void TfrmMainTQ::mitInsertWholePieceClick() {
 }
 
 void TfrmMainTQ::InsertNumberedImages(const std::string& fileName) {
-    if (!FileExists(fileName))
+    if (!FileExists(fileName) || NextNumberedFileName(fileName).empty())
         return;
     // The run fills many pages: one whole-score snapshot takes it all back.
     Undo.SaveScoreSnapshot(true);

@@ -256,6 +256,15 @@ TEST_F(WindowKeys, BoxedTextTogglesOnBothLayersWithOneUndo) {
     EXPECT_EQ(At(0, 0, 1).Attr & 0xF0u, 0u);
 }
 
+TEST_F(WindowKeys, FontCommandWithoutTextSaysSo) {
+    Row(0, "&G W:3@0");
+    Select(0, 0, 1, 0);
+    rec.Clear();
+    w->btnTextFontClick();
+    ASSERT_EQ(rec.shown.size(), 1u);
+    EXPECT_EQ(rec.shown[0].id, 3137);
+}
+
 // ---------------------------------------------------------------- signs and colours
 
 TEST_F(WindowKeys, TempoOutsideItsRangeLeavesTheCellEmpty) {
@@ -356,6 +365,7 @@ TEST_F(WindowKeys, NumberedPicturesFillOnePageEach) {
     w->InsertNumberedImages((dir / "p1.jpg").string());
     EXPECT_EQ(At(0, 0).cellType, 0);
     EXPECT_EQ(w->CurPage, 0);
+    EXPECT_TRUE(Undo.UndoList.empty());
 
     w->InsertNumberedImages((dir / "page1.jpg").string());
     ASSERT_GE(w->PageSets[0].size(), 2u);
