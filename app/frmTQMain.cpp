@@ -780,7 +780,7 @@ void TfrmMainTQ::FormActivate() {
         if (!t.window)
             continue;
         const TToolPlace place =
-            KeepToolWindowInside(t.window->x(), t.window->y(), t.window->width(), t.window->height(), x(), width(),
+            ::KeepToolWindowInside(t.window->x(), t.window->y(), t.window->width(), t.window->height(), x(), width(),
                                  height());
         t.window->move(place.Left, place.Top);
         if (t.visible) {

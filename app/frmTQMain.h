@@ -196,9 +196,6 @@ public:
     // OK of the edit-image dialog: size ratio and offsets, for the one text
     // cell at the cursor or for the selection.
     void ApplyCellProperty(float ratio, float xOffset, float yOffset, bool singleCell);
-    // The first text cell of the selection, column by column, becomes the
-    // cursor; its text, "" when there is none.
-    std::string FindTextCellInSelection();
     void btnColorClick();
     void mitChangeColorClick();
     // OK of the colour dialog: c is 0x00BBGGRR.

@@ -9,7 +9,6 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <filesystem>
 
 #include "app/frmTQEditImage.h"
 #include "app/modTQMain.h"
@@ -164,42 +163,35 @@ void TfrmMainTQ::pbxSideImgMouseDown(int y, bool leftButton) {
         hbar->setValue(static_cast<int>(hbar->value() - 0.9 * wp));
 }
 
-namespace {
-
-// The files of the side picture's folder with its extension, as the folder lists them.
-std::vector<std::string> SiblingPictures(const std::string& fileName) {
-    namespace fs = std::filesystem;
-    std::vector<std::string> files;
-    std::error_code ec;
-    const fs::path path(fileName);
-    const std::string ext = path.extension().string();
-    for (fs::directory_iterator it(path.parent_path(), ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_regular_file(ec) && it->path().extension().string() == ext)
-            files.push_back(it->path().string());
-    return files;
-}
-
-} // namespace
-
 void TfrmMainTQ::btnNextSideImgClick() {
-    const std::vector<std::string> files = SiblingPictures(ImgFileName);
-    if (files.empty())
-        return;
-    const auto it = std::find_if(files.begin(), files.end(), [this](const std::string& f) {
-        return std::filesystem::path(f) == std::filesystem::path(ImgFileName);
-    });
-    const std::size_t next = it == files.end() ? 0 : (static_cast<std::size_t>(it - files.begin()) + 1) % files.size();
-    LoadSideImage(files[next], false);
+    const std::string next = StepSideImageFile(ImgFileName, 1);
+    if (!next.empty())
+        LoadSideImage(next, false);
 }
 
 void TfrmMainTQ::btnPrevSideImgClick() {
-    const std::vector<std::string> files = SiblingPictures(ImgFileName);
-    const auto it = std::find_if(files.begin(), files.end(), [this](const std::string& f) {
-        return std::filesystem::path(f) == std::filesystem::path(ImgFileName);
-    });
-    if (it == files.end() || it == files.begin())
-        return;
-    LoadSideImage(*(it - 1), false);
+    const std::string previous = StepSideImageFile(ImgFileName, -1);
+    if (!previous.empty() && previous != ImgFileName)
+        LoadSideImage(previous, false);
+}
+
+// ---------------------------------------------------------------- page background
+
+void TfrmMainTQ::btnAddBackImgClick() {
+    EndTextEntry();
+    const std::string name = AskPictureFile(1030, CurrentBackgroundFile());
+    if (!name.empty())
+        SetBackgroundImage(name, mitKeepOriginalAspectRatio->isChecked());
+}
+
+void TfrmMainTQ::mitRemoveBackImgClick() {
+    EndTextEntry();
+    RemoveBackgroundImage();
+}
+
+void TfrmMainTQ::mitStopBackgroudImageClick() {
+    EndTextEntry();
+    StopBackgroundImage();
 }
 
 void TfrmMainTQ::splSideImageMoved() {

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QSlider>
@@ -161,6 +162,22 @@ void TfrmMainTQ::BuildEntryControls() {
     connect(btnCloseSideImg, &QToolButton::clicked, this, [this] { btnCloseSideImgClick(); });
     connect(splSideImage, &QSplitter::splitterMoved, this, [this] { splSideImageMoved(); });
     pbxSideImg->OnPaint = [this] { pbxSideImgPaint(); };
+
+    // Escape in a slice view: the window's tool bars, menu and panels come back
+    OnLeaveFullView = [this] {
+        pbxRight->hide();
+        setWindowState(static_cast<Qt::WindowStates>(SliceSavedWindowState));
+        tbrLeft->show();
+        pnlBottom->show();
+        tbrlTop->show();
+        mnuMain->show();
+        panSliceViewButton->hide();
+        scrMain->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        scrMain->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        scrMain->setStyleSheet(QString());
+        OnPageResized(GetPageWidthPx(), GetPageHeightPx());
+        RefreshPageCombo();
+    };
 
     frmEditImage = new TfrmEditImage(this);
     frmEditImage->hide();
@@ -357,4 +374,43 @@ void TfrmMainTQ::RunKeyCommand(const TKeyCommand& k) {
     }
 }
 
-void TfrmMainTQ::RunEditKeyCommand(const TKeyCommand& k) { (void)k; }
+void TfrmMainTQ::RunEditKeyCommand(const TKeyCommand& k) {
+    switch (k.cmd) {
+    case TKeyCmd::SelectTargetNote:
+        SelectTargetNote(k.a);
+        break;
+    case TKeyCmd::TypeNoteKey:
+        TypeNoteKey(k.a, true);
+        break;
+    case TKeyCmd::BackspaceCursor:
+        MoveCursor(-1, 0);
+        RedrawPage();
+        break;
+    case TKeyCmd::ResizeSelection:
+        ResizeSelection(k.a, k.b);
+        break;
+    case TKeyCmd::NudgeSelection:
+        NudgeSelection(static_cast<float>(k.dx), static_cast<float>(k.dy), false);
+        break;
+    case TKeyCmd::MoveCursor:
+        MoveCursor(k.a, k.b);
+        break;
+    case TKeyCmd::LeaveFullView:
+        LeaveFullView();
+        break;
+    case TKeyCmd::ChangeOctave:
+        ChangeOctave(k.a, true);
+        break;
+    case TKeyCmd::AddOctaveNote:
+        AddOctaveNote();
+        break;
+    case TKeyCmd::SetUnderlines:
+        SetUnderlines(1, true, true);
+        break;
+    case TKeyCmd::SwapUnderlines:
+        btnSwapUnderline();
+        break;
+    default:
+        break;
+    }
+}

@@ -197,20 +197,6 @@ void TfrmMainTQ::mitResetKeySigntureClick() {
 
 // ---------------------------------------------------------------- cell property
 
-std::string TfrmMainTQ::FindTextCellInSelection() {
-    const TSel sel = Selection(*this);
-    for (int c = sel.c0; c <= sel.c1; ++c)
-        for (int r = sel.r0; r <= sel.r1; ++r) {
-            const TCell* cell = LayerCell(*this, CurLayer, c, r);
-            if (cell && cell->cellType == ctText) {
-                SelCol0 = c;
-                SelRow0 = r;
-                return cell->Text.str();
-            }
-        }
-    return "";
-}
-
 void TfrmMainTQ::mitEditPropertyClick() {
     EndTextEntry();
     const bool single = !FindTextCellInSelection().empty();

@@ -8,6 +8,7 @@
 #include <QSpinBox>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTimer>
@@ -137,6 +138,30 @@ TEST_F(WindowKeys, SharpKeyWithDynamicKeysButNoMarkInsertsTheSharp) {
     Type('9');
     EXPECT_EQ(At(1, 0).Attr & 0xFu, 1u); // the sharp
     EXPECT_EQ(At(1, 0).markType, 0);
+}
+
+TEST_F(WindowKeys, FullWidthCommaLowersLikeTheComma) {
+    Row(1, "5 5");
+    Select(0, 1, 0, 1);
+    Key(Qt::Key_unknown, QString(QChar(0xFF0C)));
+    EXPECT_EQ(At(0, 1).dot, -1);
+    Select(1, 1, 1, 1);
+    Type(',');
+    EXPECT_EQ(At(1, 1).dot, -1);
+}
+
+TEST_F(WindowKeys, CtrlDigitChoosesASmallNote) {
+    Row(1, "1");
+    At(0, 1).CompressNotes = {TCompressNote{'1', 0, 0, 0, 0, 0}, TCompressNote{'3', 0, 0, 0, 0, 0}};
+    At(0, 1).Attr = 0xA0;
+    Select(0, 1, 0, 1);
+    const TCell before = At(0, 1);
+    Key(Qt::Key_2, QStringLiteral("2"), Qt::ControlModifier);
+    EXPECT_EQ(ChordNoteIndex, 2);
+    Key(Qt::Key_3, QStringLiteral("3"), Qt::ControlModifier);
+    EXPECT_EQ(ChordNoteIndex, -1);
+    EXPECT_EQ(w->sbrPanel1->text(), "");
+    EXPECT_EQ(At(0, 1), before); // choosing changes no cell
 }
 
 TEST_F(WindowKeys, TextBoxOpenStopsEveryKey) {
