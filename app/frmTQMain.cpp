@@ -143,6 +143,7 @@ TfrmMainTQ::TfrmMainTQ(QWidget* parent) : QMainWindow(parent) {
     BuildPanels();
     SetHooks();
     BuildEntryControls();
+    BuildCursorParts();
     FormCreate();
 }
 

@@ -245,6 +245,36 @@ public:
     // Runs a command of the key table.
     void RunKeyCommand(const TKeyCommand& k);
     void RunEditKeyCommand(const TKeyCommand& k);
+    // --- cell hints, the note-name panel and the page's popup menus (app/frmTQMainCursor.cpp) ---
+    void BuildCursorParts();
+    QLabel* HintWindow = nullptr;        // the framework hint beside a cell
+    class QTimer* timHint1 = nullptr;    // 2000 ms: hides the hint
+    class QTimer* timMoveWestNote = nullptr; // 1000 ms: the selection mark comes back
+    QWidget* pnlHint = nullptr;          // the yellow note-name panel
+    TPaintBox* pbxHint = nullptr;
+    TBitmap HintPicture;
+    QMenu* popMainPopup = nullptr;
+    QMenu* popShrinkPopup = nullptr;
+    QAction *mitPaste1 = nullptr, *mitHiDot = nullptr, *mitLowDot = nullptr, *mitUnderline = nullptr,
+            *mitDelUnderline = nullptr, *mitCombineVert2 = nullptr, *mitShrinkReset = nullptr,
+            *mitEnterShrink = nullptr, *mitHideClefSign1 = nullptr, *mitHideKeySignature1 = nullptr,
+            *mitHideStartLine1 = nullptr, *mitHideEndLine1 = nullptr, *mitCommentStaff1 = nullptr,
+            *mitExtenttoEndLine1 = nullptr, *mitCombineHori2 = nullptr, *mitShrinkInc = nullptr,
+            *mitShrinkDec = nullptr;
+    QAction *mitResetComp = nullptr, *mitIncreseComp = nullptr, *mitDecreseComp = nullptr,
+            *mitSpecifyComp = nullptr;
+    void ShowCellHintAt(float x, float y, const std::string& text);
+    void HideCellHint();
+    void timHint1Timer();
+    void ShowNoteHintPanel(int col, int row);
+    // Items of the page's menus shown, hidden, checked and named for the cursor cell.
+    void popMainPopupPopup();
+    void popShrinkPopupPopup();
+    void mitHintSizeClick();
+    void mitShowHintinJianpuClick();
+    void mitPopupHintClick();
+    void StepSideImage(int direction);
+    void DrawSideImage(float scale);
 
     // The page as drawn; the paint boxes show these.
     TBitmap PagePicture;

@@ -216,19 +216,6 @@ void TMainView::SelectTargetNote(int n) {
     ShowCellHint(static_cast<float>(SelCol0) + 1.2f, static_cast<float>(SelRow0) + 0.25f, text);
 }
 
-void TMainView::KeepToolWindowInside(int mainLeft, int mainWidth, int mainHeight, int& toolLeft, int& toolTop,
-                                     int toolWidth, int toolHeight) {
-    const int right = mainLeft + mainWidth;
-    if (toolLeft > right - toolWidth - 25)
-        toolLeft = right - toolWidth - 25;
-    if (toolLeft < 20)
-        toolLeft = 20;
-    if (toolTop < 25)
-        toolTop = 25;
-    if (toolTop > mainHeight - toolHeight)
-        toolTop = mainHeight - toolHeight;
-}
-
 void TMainView::ScrollByWheel(int delta) {
     int pos = ScrollPosY + delta;
     if (delta > 0)

@@ -250,9 +250,6 @@ public:
     void MoveCursor(int dx, int dy);
     void ResizeSelection(int dx, int dy);
     void SelectTargetNote(int n);
-    // Tool-window placement inside the main window (screen pixels).
-    static void KeepToolWindowInside(int mainLeft, int mainWidth, int mainHeight, int& toolLeft, int& toolTop,
-                                     int toolWidth, int toolHeight);
     // The current vertical scroll position and its range, as the window reports them.
     int ScrollPosY = 0;
     int ScrollRangeY = 0;
