@@ -511,6 +511,7 @@ void TfrmMainTQ::SetHooks() {
         SetRowClef(col, row, clef, oldClef, true);
     };
     J2WServices.FlipStems = [](int layer, int col, int row) { return FlipStems(layer, col, row, false); };
+    J2WServices.ChooseClefStaff = [this] { return ChooseClefStaff(); };
     PaletteHooks().AdvanceCursor = [this] { AdvanceCursor(); };
     WestEntryHooks().InsertSpecialSymbol = [](int code) { InsertSpecialSymbol(code); };
     WestEntryHooks().FlipMarks = [] { FlipMark(true); };

@@ -74,6 +74,15 @@ public:
     void CloseSideImage();
     void mitApplyToBothLayerClick();
     void mitAboutClick();
+    // The clef-and-staff dialog for CurKey and CurClef; true on OK, when both
+    // took the choice (app/frmTQMainDialogs.cpp).
+    bool ChooseClefStaff();
+    // The exercise-sheet window (btnMath, Tag 710) and the cell property view
+    // (mitCellProperty), made on first use.
+    class TfrmMath* frmMath = nullptr;
+    class TfrmCellProperty* frmCellProperty = nullptr;
+    void btnMathClick();
+    void mitCellPropertyClick();
 
     // Copies the state of the parts into the widgets.
     void ShowControls();

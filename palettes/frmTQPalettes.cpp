@@ -1,11 +1,14 @@
 #include "palettes/frmTQPalettes.h"
 
 #include <QAction>
+#include <QButtonGroup>
+#include <QHBoxLayout>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -16,14 +19,22 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <tuple>
 
+#include "lang/frmTQUiUtil.h"
 #include "lang/modTQLanguage.h"
+#include "lang/modTQMainSettings.h"
 #include "model/modTQMainScore.h"
+#include "palettes/frmTQDialogCommon.h"
+#include "palettes/modTQPaletteFaces.h"
+#include "palettes/modTQPaletteHooks.h"
+#include "render/modTQMainView.h"
 #include "platform/core/TQFiles.h"
 #include "platform/core/TQMessage.h"
 #include "palettes/modTQDynMark.h"
 #include "palettes/modTQPaletteOps.h"
 #include "palettes/modTQSpecial.h"
+#include "model/modTQRowQuery.h"
 
 std::string LayoutFolder() {
     const std::string folder = TQUserFolder() + "Layout/";
@@ -56,14 +67,20 @@ TfrmPalette::TfrmPalette(QWidget* parent, const QString& caption, int columns, i
         sheet->setFixedSize(columns * buttonSize, rows * buttonSize);
         for (std::size_t i = 0; i < p.buttons.size(); ++i) {
             const TPaletteButton& b = p.buttons[i];
-            auto* button = new QToolButton(sheet);
+            auto* button = new TSymbolButton(sheet);
             SetTag(button, b.tag);
             button->setFixedSize(buttonSize, buttonSize);
             button->move(int(i % std::size_t(columns)) * buttonSize, int(i / std::size_t(columns)) * buttonSize);
+            // Until its face is drawn, a button without a caption shows its code.
             button->setText(b.caption ? QString::fromUtf8(b.caption) : QString::number(b.tag));
+            button->setProperty("Face", b.caption == nullptr);
             if (b.hint) button->setToolTip(QString::fromUtf8(b.hint));
-            connect(button, &QToolButton::clicked, this, [this, button] {
-                if (!editMode_ && onClick_) onClick_(TagOf(button));
+            connect(button, &QToolButton::clicked, this, [this, button, action = b.action] {
+                if (editMode_) return;
+                if (action) action();
+                else if (onClick_) onClick_(TagOf(button));
+                // The focus goes back to the score.
+                if (parentWidget()) parentWidget()->window()->activateWindow();
             });
         }
         pages_->addTab(sheet, QString::fromUtf8(p.caption));
@@ -90,12 +107,111 @@ void TfrmPalette::KeepOnScreen() {
     if (x != this->x() || y != this->y()) move(x, y);
 }
 
+std::vector<QAbstractButton*> TfrmPalette::ButtonsWithTag(int tag) const {
+    std::vector<QAbstractButton*> out;
+    for (QAbstractButton* b : findChildren<QAbstractButton*>())
+        if (TagOf(b) == tag) out.push_back(b);
+    return out;
+}
+
+void TfrmPalette::DrawFaces() {
+    if (faceKind_ < 0) return;
+    facesDrawn_ = true;
+    std::vector<QToolButton*> buttons;
+    std::vector<int> tags;
+    for (int p = 0; p < pages_->count(); ++p)
+        for (QToolButton* b : ButtonsOfPage(p))
+            if (b->property("Face").toBool()) {
+                buttons.push_back(b);
+                tags.push_back(TagOf(b));
+            }
+    const auto faces = DrawPaletteFaces(TPaletteFaceKind(faceKind_), tags, buttonSize_ - 4);
+    for (QToolButton* b : buttons) {
+        const auto it = faces.find(TagOf(b));
+        if (it == faces.end()) continue;
+        b->setIcon(QIcon(QPixmap::fromImage(it->second)));
+        b->setIconSize(it->second.size());
+        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
+}
+
+void TfrmPalette::ShowKeyHints(bool show) {
+    for (QAbstractButton* b : findChildren<QAbstractButton*>()) SetKeyHintText(b, false, "");
+    if (OnKeyHints) OnKeyHints(*this, show);
+}
+
 void TfrmPalette::showEvent(QShowEvent* e) {
+    LocaliseDialog(this);
+    if (!facesDrawn_) DrawFaces();
+    ShowKeyHints(KeyHintsWanted && KeyHintsWanted());
+    if (SetVisibleFlag) SetVisibleFlag(true);
     QWidget::showEvent(e);
     KeepOnScreen();
 }
 
+void TfrmPalette::hideEvent(QHideEvent* e) {
+    // Hidden by the user or the main window, not by a minimised desktop.
+    if (!e->spontaneous() && SetVisibleFlag) SetVisibleFlag(false);
+    QWidget::hideEvent(e);
+}
+
+void TfrmPalette::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::ActivationChange && isActiveWindow()) {
+        EndMainTextEntry();
+        if (OnActivate) OnActivate();
+    }
+    QWidget::changeEvent(e);
+}
+
+void TSymbolButton::paintEvent(QPaintEvent* e) {
+    QToolButton::paintEvent(e);
+    const QString hint = property("KeyHintText").toString();
+    if (hint.isEmpty()) return;
+    QPainter p(this);
+    QFont f = font();
+    f.setPixelSize(std::max(7, height() / 3));
+    p.setFont(f);
+    p.setPen(Qt::blue);
+    p.drawText(rect().adjusted(1, 0, -1, 0), Qt::AlignRight | Qt::AlignBottom, hint);
+}
+
 // ---------------------------------------------------------------- layout edit view
+
+namespace {
+
+// A face for a tool-bar button: a short text drawn on a transparent square.
+QIcon TextIcon(const QString& text) {
+    QPixmap pm(22, 22);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    QFont f;
+    f.setPixelSize(text.size() > 2 ? 9 : 12);
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(pm.rect(), Qt::AlignCenter, text);
+    return QIcon(pm);
+}
+
+QString LayoutDialogTitle(int tag, const char* fallback) { return DialogString(tag, fallback); }
+
+// The dialog's filter: the string after its title id holds description|pattern
+// pairs.
+QString LayoutDialogFilter(int tag, int paletteId) {
+    const bool special = paletteId == kSpecialLayoutId;
+    QString text = DialogString(tag + 1, special ? "Special Symbol Layout Files (*.sly)|*.sly|All Files (*.*)|*.*"
+                                                 : "Dynamic Mark Layout Files (*.dly)|*.dly|All Files (*.*)|*.*");
+    const QStringList parts = text.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString pattern = parts[i + 1];
+        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << parts[i].split(QLatin1Char('(')).first().trimmed() + QStringLiteral(" (") + pattern +
+                       QStringLiteral(")");
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+} // namespace
 
 class TfrmLayoutPalette::TPagesAdapter : public TLayoutPages {
 public:
@@ -135,8 +251,8 @@ private:
 
 class TLayoutView : public QWidget {
 public:
-    TLayoutView(TLayoutMgr& mgr, std::function<QString(int)> text, QWidget* parent)
-        : QWidget(parent), mgr_(mgr), text_(std::move(text)) {}
+    TLayoutView(TLayoutMgr& mgr, std::function<QToolButton*(int)> button, QWidget* parent)
+        : QWidget(parent), mgr_(mgr), button_(std::move(button)) {}
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -152,14 +268,14 @@ protected:
             int x, y;
             mgr_.SlotDrawPos(i, x, y);
             p.drawRect(x, y, w - 1, h - 1);
-            p.drawText(QRect(x, y, w, h), Qt::AlignCenter, text_(mgr_.Item(i).button));
+            DrawFace(p, QRect(x, y, w, h), mgr_.Item(i).button);
         }
         if (mgr_.Dragging()) {
             // The drag image as an overlay, repainted with every move.
             p.setPen(QPen(Qt::darkYellow, 2));
             const int x = mgr_.DragImageX(), y = mgr_.DragImageY();
             p.drawRect(x, y, w, h);
-            p.drawText(QRect(x, y, w, h), Qt::AlignCenter, text_(mgr_.DragSource().button));
+            DrawFace(p, QRect(x, y, w, h), mgr_.DragSource().button);
         }
     }
     void mousePressEvent(QMouseEvent* e) override {
@@ -177,8 +293,19 @@ protected:
     }
 
 private:
+    // The button's face, or its caption when it has none.
+    void DrawFace(QPainter& p, const QRect& r, int button) {
+        QToolButton* b = button_(button);
+        if (!b) return;
+        if (!b->icon().isNull()) {
+            const QPixmap pm = b->icon().pixmap(b->iconSize());
+            p.drawPixmap(r.x() + (r.width() - pm.width()) / 2, r.y() + (r.height() - pm.height()) / 2, pm);
+        } else {
+            p.drawText(r, Qt::AlignCenter, b->text());
+        }
+    }
     TLayoutMgr& mgr_;
-    std::function<QString(int)> text_;
+    std::function<QToolButton*(int)> button_;
 };
 
 TfrmLayoutPalette::TfrmLayoutPalette(QWidget* parent, const QString& caption, int columns,
@@ -190,31 +317,33 @@ TfrmLayoutPalette::TfrmLayoutPalette(QWidget* parent, const QString& caption, in
     adapter_ = std::make_unique<TPagesAdapter>(*this);
     layout_ = std::make_unique<TLayoutMgr>(buttonSize, buttonSize);
     layout_->CollectButtons(*adapter_);
-    view_ = new TLayoutView(*layout_, [this](int button) {
-        if (button < 0 || button >= int(adapter_->buttons.size())) return QString();
-        return adapter_->buttons[std::size_t(button)]->text();
+    view_ = new TLayoutView(*layout_, [this](int button) -> QToolButton* {
+        if (button < 0 || button >= int(adapter_->buttons.size())) return nullptr;
+        return adapter_->buttons[std::size_t(button)];
     }, notebook_);
     notebook_->addWidget(view_);
     btnCustomerize_ = toolBar_->addAction(QStringLiteral("Rearange Layout"), this,
                                           [this] { btnCustomerizeClick(); });
     btnExitCustom_ = toolBar_->addAction(QStringLiteral("Exit Layout"), this, [this] { btnExitCustomClick(); });
     btnSaveCustom_ = toolBar_->addAction(QStringLiteral("Save Layout"), this, [this] {
-        const bool special = paletteId_ == kSpecialLayoutId;
         const QString name = QFileDialog::getSaveFileName(
-            this, QStringLiteral("Save Layout To File"), QString::fromStdString(layoutFile_),
-            special ? QStringLiteral("Special Symbol Layout Files(*.sly);;All Files(*.*)")
-                    : QStringLiteral("Dynamic Mark Layout Files(*.dly);;All Files(*.*)"));
-        if (!name.isEmpty()) SaveLayout(name.toStdString());
+            this, LayoutDialogTitle(saveDialogTag_, "Save Layout To File"), QString::fromStdString(layoutFile_),
+            LayoutDialogFilter(saveDialogTag_, paletteId_), nullptr, QFileDialog::DontConfirmOverwrite);
+        if (!name.isEmpty()) SaveLayoutAs(name.toStdString());
     });
     btnApplyCustom_ = toolBar_->addAction(QStringLiteral("Apply Layout"), this, [this] { btnApplyCustomClick(); });
     btnLoadLayout_ = toolBar_->addAction(QStringLiteral("Load Layout"), this, [this] {
-        const bool special = paletteId_ == kSpecialLayoutId;
         const QString name = QFileDialog::getOpenFileName(
-            this, QStringLiteral("Open Layout File"), QString::fromStdString(layoutFile_),
-            special ? QStringLiteral("Special Symbol Layout Files(*.sly);;All Files(*.*)")
-                    : QStringLiteral("Dynamic Mark Layout Files(*.dly);;All Files(*.*)"));
+            this, LayoutDialogTitle(openDialogTag_, "Open Layout File"), QString::fromStdString(layoutFile_),
+            LayoutDialogFilter(openDialogTag_, paletteId_));
         if (!name.isEmpty()) LoadLayout(name.toStdString());
     });
+    // Faces; their captions (by Tag) are their hints.
+    btnCustomerize_->setIcon(TextIcon(QStringLiteral("\u25A6")));
+    btnExitCustom_->setIcon(TextIcon(QStringLiteral("\u21A9")));
+    btnSaveCustom_->setIcon(TextIcon(QStringLiteral("\u21E9")));
+    btnApplyCustom_->setIcon(TextIcon(QStringLiteral("\u2713")));
+    btnLoadLayout_->setIcon(TextIcon(QStringLiteral("\u21E7")));
     btnExitCustom_->setVisible(false);
     btnSaveCustom_->setVisible(false);
     btnApplyCustom_->setVisible(false);
@@ -241,6 +370,8 @@ void TfrmLayoutPalette::btnCustomerizeClick() {
     view_->setMinimumSize(layout_->LayoutWidth(), 30 + layout_->Rows() * layout_->ButtonHeight() + 10);
     notebook_->setCurrentIndex(1);
     resize(layout_->LayoutWidth(), height() + 10);
+    for (QAction* a : HiddenWhileEditing) a->setVisible(false);
+    for (QWidget* w : BarsHiddenWhileEditing) w->hide();
     btnCustomerize_->setVisible(false);
     btnExitCustom_->setVisible(true);
     btnSaveCustom_->setVisible(true);
@@ -264,6 +395,8 @@ void TfrmLayoutPalette::btnExitCustomClick() {
     notebook_->setCurrentIndex(0);
     view_->setMinimumSize(0, 0);
     resize(savedWidth_, savedHeight_);
+    for (QAction* a : HiddenWhileEditing) a->setVisible(true);
+    for (QWidget* w : BarsHiddenWhileEditing) w->show();
     btnCustomerize_->setVisible(true);
     btnExitCustom_->setVisible(false);
     btnSaveCustom_->setVisible(false);
@@ -290,6 +423,30 @@ void TfrmLayoutPalette::LoadLayout(const std::string& fileName) {
     TLayoutMgr::WriteLayoutKey(layoutFile_, key_);
 }
 
+void TfrmLayoutPalette::TagLayoutButtons(int customerize, int exit, int save, int apply, int load) {
+    SetTag(btnCustomerize_, customerize);
+    SetTag(btnExitCustom_, exit);
+    SetTag(btnSaveCustom_, save);
+    SetTag(btnApplyCustom_, apply);
+    SetTag(btnLoadLayout_, load);
+}
+
+void TfrmLayoutPalette::TagLayoutDialogs(int open, int save) {
+    openDialogTag_ = open;
+    saveDialogTag_ = save;
+}
+
+bool TfrmLayoutPalette::SaveLayoutAs(const std::string& chosen) {
+    if (chosen.empty()) return false;
+    const std::string ext = paletteId_ == kSpecialLayoutId ? "sly" : "dly";
+    std::string name = chosen;
+    const std::size_t slash = name.find_last_of('/');
+    const std::size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) name += "." + ext;
+    if (Language && !Language->ConfirmOverwrite(name, ext)) return false;
+    return layout_->SaveLayoutFile(paletteId_, name);
+}
+
 void TfrmLayoutPalette::SaveLayout(const std::string& fileName) {
     layout_->SaveLayoutFile(paletteId_, fileName);
 }
@@ -302,6 +459,41 @@ void TfrmLayoutPalette::closeEvent(QCloseEvent* e) {
 // ---------------------------------------------------------------- the four palettes
 
 namespace {
+
+TMainView* View() { return dynamic_cast<TMainView*>(frmMainTQ); }
+
+void FocusScore(QWidget* form) {
+    if (form->parentWidget()) form->parentWidget()->window()->activateWindow();
+}
+
+// The other palettes end the Gongche entry mode when they are activated.
+void LeaveGongcheMode() {
+    TMainView* v = View();
+    if (!v || !v->GongChiMode) return;
+    v->GongChiMode = false;
+    v->RedrawPage();
+}
+
+// A tool-bar button with a drawn face; its Tag's string is its hint.
+QAction* AddToolButton(TfrmPalette* form, QToolBar* bar, int tag, const char* face, const char* hint,
+                       std::function<void()> click, bool checkable = false) {
+    auto* b = new TSymbolButton(bar);
+    SetTag(b, tag);
+    b->setIcon(TextIcon(QString::fromUtf8(face)));
+    b->setToolTip(QString::fromUtf8(hint));
+    b->setCheckable(checkable);
+    b->setAutoRaise(true);
+    QObject::connect(b, &QToolButton::clicked, form, [form, click = std::move(click)] {
+        click();
+        FocusScore(form);
+    });
+    return bar->addWidget(b);
+}
+
+void SetLabels(TfrmPalette& form, bool show, std::initializer_list<std::pair<int, const char*>> labels) {
+    for (const auto& [tag, text] : labels)
+        for (QAbstractButton* b : form.ButtonsWithTag(tag)) SetKeyHintText(b, show, text);
+}
 
 std::vector<TPaletteButton> Codes(std::initializer_list<int> codes) {
     std::vector<TPaletteButton> out;
@@ -343,9 +535,68 @@ TfrmLayoutPalette* CreateSpecialPalette(QWidget* parent) {
     const char* syllables[] = {"八", "大", "才", "台", "另", "打", "乙", "七", "不", "扑", "呆",
                                "仓", "扎", "多", "罗", "顷", "匝", "崩", "龙", "冬", "嘟", "噜"};
     for (int i = 0; i < 22; ++i) pages[4].buttons.push_back({10000 + i, syllables[i], nullptr});
-    return new TfrmLayoutPalette(parent, QStringLiteral("Special Symbols"), 7, 23, pages,
-                                 [](int code) { InsertSpecialSymbol(code); }, kSpecialLayoutId,
-                                 "SP_Layout", "custom.sly");
+    // The second button with Tag 120 (btnMoveAlteratr) moves the accidental
+    // beside the cursor note instead of writing a double flat.
+    int seen120 = 0;
+    for (TPaletteButton& b : pages[0].buttons)
+        if (b.tag == 120 && ++seen120 == 2) {
+            b.caption = "\u266D\u2194";
+            b.hint = "Move accidental";
+            b.action = [] { MoveAccidentalSide(); };
+        }
+    auto* form = new TfrmLayoutPalette(parent, QStringLiteral("Special Symbols"), 7, 23, pages,
+                                       [](int code) { InsertSpecialSymbol(code); }, kSpecialLayoutId,
+                                       "SP_Layout", "custom.sly");
+    SetTag(form, 1006);
+    form->SetFaceKind(pfSpecial);
+    form->TagLayoutButtons(3125, 3126, 3135, 3114, 3134);
+    form->TagLayoutDialogs(3108, 3112);
+    // The three position buttons (bottom down at start) and Delete.
+    QToolBar* bar = form->ToolBar();
+    QAction* first = bar->actions().isEmpty() ? nullptr : bar->actions().first();
+    auto* group = new QButtonGroup(form);
+    std::vector<QAction*> added;
+    for (auto [tag, face, hint, position] :
+         {std::tuple{3116, "\u2193", "Add symbol on bottom", spBottom},
+          std::tuple{3115, "\u2191", "Add symbol on top", spTop},
+          std::tuple{3132, "\u2195", "Add symbol on middle", spMiddle}}) {
+        const TSymbolPosition p = position;
+        QAction* a = AddToolButton(form, bar, tag, face, hint, [p] { SpecialPositionClick(p); }, true);
+        auto* b = qobject_cast<QAbstractButton*>(bar->widgetForAction(a));
+        group->addButton(b);
+        b->setChecked(p == spBottom);
+        added.push_back(a);
+    }
+    SymbolPosition() = spBottom;
+    added.push_back(AddToolButton(form, bar, 3133, "\u2715", "Delete symbol", [] { btnDeleteSymClick(); }));
+    // They stand before the layout buttons.
+    for (QAction* a : added) {
+        bar->removeAction(a);
+        bar->insertAction(first, a);
+    }
+    form->HiddenWhileEditing = added;
+    form->SetVisibleFlag = [](bool shown) {
+        if (MainSettings()) MainSettings()->SpecialDlgVisible = shown;
+    };
+    form->OnActivate = [] { LeaveGongcheMode(); };
+    form->KeyHintsWanted = [] { return PaletteHooks().SpecialKeysEnabled && PaletteHooks().SpecialKeysEnabled(); };
+    form->OnKeyHints = [](TfrmPalette& f, bool show) {
+        const TMainScore* s = frmMainTQ;
+        if (s && HasWestRowInRange(0, s->Rows - 1, 0))
+            SetLabels(f, show, {{124, "1"}, {125, "2"}, {126, "3"}, {127, "4"}, {128, "5"}});
+        else
+            SetLabels(f, show, {{18, "2"}, {19, "3"}, {24, "4"}, {35, "l"}, {36, "w"}});
+        // btnI, btnII, btnIII and btnV (Tag 8).
+        SetLabels(f, show, {{130, "a"}, {131, "b"}, {132, "c"}, {8, "d"}});
+    };
+    return form;
+}
+
+void SpecialPositionClick(TSymbolPosition position) { SymbolPosition() = position; }
+
+void btnDeleteSymClick() {
+    const TSymbolPosition p = SymbolPosition();
+    DeleteSymbolSlot(p == spMiddle ? 0 : p == spTop ? 1 : -1);
 }
 
 TfrmLayoutPalette* CreateDynMarkPalette(QWidget* parent) {
@@ -359,7 +610,7 @@ TfrmLayoutPalette* CreateDynMarkPalette(QWidget* parent) {
     pages[2] = {"3", Codes({22, 23, 24, 26, 27, 32, 33, 34, 35, 36, 37, 44, 45, 46, 47, 49, 50, 53, 55, 59,
                             69, 70, 94, 97, 98})};
     pages[3] = {"4", Codes({28, 29, 42, 73, 93, 99})};
-    return new TfrmLayoutPalette(
+    auto* form = new TfrmLayoutPalette(
         parent, QStringLiteral("Dynamic Marks"), 5, 25, pages,
         [](int kind) {
             switch (kind) {
@@ -371,8 +622,8 @@ TfrmLayoutPalette* CreateDynMarkPalette(QWidget* parent) {
             case 37: AddChords(7, true); return;
             case 87: {
                 bool ok = false;
-                const QString answer = QInputDialog::getText(nullptr, QStringLiteral("Multi-measure rest"),
-                                                             QStringLiteral("Number of rest measures"),
+                const QString answer = QInputDialog::getText(nullptr, DialogString(317, "Multi-measure Rest"),
+                                                             DialogString(318, "Enter the number of rest measures"),
                                                              QLineEdit::Normal, QString(), &ok);
                 if (ok) InsertMultiMeasureRest(ParseMeasureCount(answer.toStdString()));
                 return;
@@ -381,6 +632,41 @@ TfrmLayoutPalette* CreateDynMarkPalette(QWidget* parent) {
             }
         },
         kDynMarkLayoutId, "DM_Layout", "custom.dly");
+    SetTag(form, 1007);
+    form->SetFaceKind(pfDynMark);
+    form->TagLayoutButtons(3104, 3105, 3110, 3114, 3106);
+    form->TagLayoutDialogs(3106, 3110);
+    // ToolBar1: the mark edits, above the layout bar.
+    auto* bar1 = new QToolBar(form);
+    static_cast<QBoxLayout*>(form->layout())->insertWidget(0, bar1);
+    AddToolButton(form, bar1, 3100, "\u21C5", "Flip mark", [] { FlipMark(false); });
+    AddToolButton(form, bar1, 3101, "H+", "Increase mark height", [] { ChangeMarkHeight(1); });
+    AddToolButton(form, bar1, 3102, "H-", "Decrease mark height", [] { ChangeMarkHeight(-1); });
+    AddToolButton(form, bar1, 3103, "\u2715", "Delete mark", [] { DeleteMark(); });
+    AddToolButton(form, bar1, 3117, "W+", "Increase mark width", [] { ChangeMarkWidth(1); });
+    AddToolButton(form, bar1, 3118, "W-", "Decrease mark width", [] { ChangeMarkWidth(-1); });
+    AddToolButton(form, bar1, 3119, "\u21BA", "Reset layout to default", [] {});
+    QToolBar* bar2 = form->ToolBar();
+    std::vector<QAction*> moves = {
+        AddToolButton(form, bar2, 3120, "\u2191", "Move mark up", [] { MoveMark(-1); }),
+        AddToolButton(form, bar2, 3121, "\u2193", "Move mark down", [] { MoveMark(1); }),
+        AddToolButton(form, bar2, 3122, "e\u2191", "Move mark end up", [] { MoveMarkEnd(-1); }),
+        AddToolButton(form, bar2, 3123, "e\u2193", "Move mark end down", [] { MoveMarkEnd(1); }),
+    };
+    // While the layout is edited, ToolBar1 and the move buttons are hidden.
+    form->HiddenWhileEditing = moves;
+    form->BarsHiddenWhileEditing = {bar1};
+    form->SetVisibleFlag = [](bool shown) {
+        if (MainSettings()) MainSettings()->DynDlgVisible = shown;
+    };
+    form->OnActivate = [] { LeaveGongcheMode(); };
+    form->KeyHintsWanted = [] { return PaletteHooks().DynKeysEnabled && PaletteHooks().DynKeysEnabled(); };
+    form->OnKeyHints = [](TfrmPalette& f, bool show) {
+        SetLabels(f, show,
+                  {{3100, "/"}, {3101, "(,9"}, {3102, "),0"}, {3117, "[,{"}, {3118, "],}"}, {3120, "-,_"},
+                   {3121, "+,="}, {3122, ">,,"}, {3123, "<,."}, {3103, "d"}});
+    };
+    return form;
 }
 
 TfrmPalette* CreateGongChiPalette(QWidget* parent) {
@@ -394,6 +680,23 @@ TfrmPalette* CreateGongChiPalette(QWidget* parent) {
         if (tag > 100) ToggleGongcheMark(tag - 100);
         else InsertGongcheSymbol(tag);
     });
+    SetTag(form, 458);
+    form->SetFaceKind(pfGongche);
+    form->SetVisibleFlag = [](bool shown) {
+        if (MainSettings()) MainSettings()->GongChiDlgVisible = shown;
+        // Gongche entry lasts as long as its palette is shown.
+        TMainView* v = View();
+        if (!shown && v && v->GongChiMode) {
+            v->GongChiMode = false;
+            v->RedrawPage();
+        }
+    };
+    form->OnActivate = [] {
+        TMainView* v = View();
+        if (!v || v->GongChiMode) return;
+        v->GongChiMode = true;
+        v->RedrawPage();
+    };
     return form;
 }
 
@@ -424,6 +727,13 @@ TfrmPalette* CreateTextSymbolsPalette(QWidget* parent) {
         pages[2].buttons.push_back({id, c, nullptr});
     auto* form = new TfrmPalette(parent, QStringLiteral("Text Symbols"), 4, 60, pages,
                                  [](int id) { InsertTextSymbol(id); });
+    SetTag(form, 457);
+    for (int p = 0; p < 3; ++p) SetTag(form->Pages()->widget(p), 462 + p);
+    form->SetFaceKind(pfTextSymbol);
+    form->SetVisibleFlag = [](bool shown) {
+        if (MainSettings()) MainSettings()->TextSymDlgVisible = shown;
+    };
+    form->OnActivate = [] { LeaveGongcheMode(); };
     auto* spin = new QSpinBox(form);
     spin->setObjectName(QStringLiteral("spnSymSize"));
     spin->setRange(4, 20);
@@ -432,6 +742,13 @@ TfrmPalette* CreateTextSymbolsPalette(QWidget* parent) {
         if (spin->property("quiet").toBool()) return;
         SetTextSymSize(v);
     });
-    form->layout()->addWidget(spin);
+    auto* sizeRow = new QHBoxLayout;
+    auto* label = new QLabel(DialogString(661, "Text Size"), form);
+    label->setObjectName(QStringLiteral("lblSymSize"));
+    SetTag(label, 661);
+    label->setBuddy(spin);
+    sizeRow->addWidget(label);
+    sizeRow->addWidget(spin, 1);
+    static_cast<QBoxLayout*>(form->layout())->addLayout(sizeRow);
     return form;
 }

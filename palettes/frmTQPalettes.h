@@ -3,6 +3,7 @@
 // Dynamic Marks (both with the layout edit mode), Gongche and Text Symbols.
 // Every button carries its symbol code as its Tag; a click runs the plain
 // operation of the palette (palettes/modTQ*.h).
+#include <QToolButton>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -10,19 +11,30 @@
 #include <vector>
 
 #include "palettes/modTQLayout.h"
+#include "palettes/modTQSpecial.h"
 
 class QTabWidget;
-class QToolButton;
 class QStackedWidget;
 class QToolBar;
 class QSpinBox;
 class TLayoutView;
 
+// A palette's speed button: its face, and the quick-key label (the
+// "KeyHintText" property, see SetKeyHintText) drawn in its corner.
+class TSymbolButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+};
+
 // One button of a palette page.
 struct TPaletteButton {
     int tag;
-    const char* caption; // UTF-8; nullptr: the code is shown
+    const char* caption; // UTF-8; nullptr: a face drawn by the score's drawers
     const char* hint;
+    std::function<void()> action = nullptr; // its own handler instead of the palette's
 };
 struct TPalettePage {
     const char* caption;
@@ -36,6 +48,24 @@ public:
                 const std::vector<TPalettePage>& pages, std::function<void(int)> onClick);
     ~TfrmPalette() override;
 
+    // What the buttons without a caption show (a TPaletteFaceKind); the faces
+    // are drawn when the window is first shown.
+    void SetFaceKind(int kind) { faceKind_ = kind; }
+    void DrawFaces();
+    // The quick-key labels of the buttons, or none when show is false.
+    void ShowKeyHints(bool show);
+    // Sets the quick-key labels (none when show is false).
+    std::function<void(TfrmPalette& form, bool show)> OnKeyHints;
+    // Whether the main window wants the labels shown.
+    std::function<bool()> KeyHintsWanted;
+    // The main window's flag that says the palette is shown.
+    std::function<void(bool shown)> SetVisibleFlag;
+    // The window became the active one.
+    std::function<void()> OnActivate;
+    QToolBar* ToolBar() const { return toolBar_; }
+    // Every speed button and tool-bar button of the palette with that Tag.
+    std::vector<QAbstractButton*> ButtonsWithTag(int tag) const;
+
     QTabWidget* Pages() const { return pages_; }
     std::vector<QToolButton*> ButtonsOfPage(int page) const;
     // Moves the window so that it lies inside the available screen.
@@ -43,12 +73,16 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+    void changeEvent(QEvent* e) override;
     QToolBar* toolBar_ = nullptr;
     QStackedWidget* notebook_ = nullptr;
     QTabWidget* pages_ = nullptr;
     int buttonSize_;
     std::function<void(int)> onClick_;
     bool editMode_ = false;
+    int faceKind_ = -1;
+    bool facesDrawn_ = false;
 };
 
 // A palette whose buttons can be rearranged and stored in a layout file.
@@ -69,6 +103,17 @@ public:
     // The file chosen by the user ("" when cancelled).
     void LoadLayout(const std::string& fileName);
     void SaveLayout(const std::string& fileName);
+    // The save dialog's choice: the default extension added when the name has
+    // none, and an existing file replaced only when the user agrees (2701).
+    // The current layout file stays. False when nothing was written.
+    bool SaveLayoutAs(const std::string& chosen);
+    // The string ids of the open and save dialogs (title; filter at id + 1).
+    void TagLayoutDialogs(int open, int save);
+    // The string ids of the layout buttons: rearrange, exit, save, apply, load.
+    void TagLayoutButtons(int customerize, int exit, int save, int apply, int load);
+    // Tool-bar entries hidden while the layout is edited.
+    std::vector<QAction*> HiddenWhileEditing;
+    std::vector<QWidget*> BarsHiddenWhileEditing;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -79,6 +124,7 @@ private:
     std::unique_ptr<TLayoutMgr> layout_;
     TLayoutView* view_ = nullptr;
     int paletteId_;
+    int openDialogTag_ = 0, saveDialogTag_ = 0;
     std::string key_, layoutFile_, prevLayoutFile_;
     QAction *btnCustomerize_ = nullptr, *btnExitCustom_ = nullptr, *btnSaveCustom_ = nullptr,
             *btnApplyCustom_ = nullptr, *btnLoadLayout_ = nullptr;
@@ -88,6 +134,9 @@ private:
 TfrmLayoutPalette* CreateSpecialPalette(QWidget* parent);
 TfrmLayoutPalette* CreateDynMarkPalette(QWidget* parent);
 TfrmPalette* CreateGongChiPalette(QWidget* parent);
+// The Special Symbols palette's position buttons and its Delete button.
+void SpecialPositionClick(TSymbolPosition position);
+void btnDeleteSymClick();
 TfrmPalette* CreateTextSymbolsPalette(QWidget* parent);
 
 // The layout folder in the user folder, created when missing.

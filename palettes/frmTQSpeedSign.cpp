@@ -1,7 +1,10 @@
 #include "palettes/frmTQSpeedSign.h"
 
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -9,6 +12,22 @@
 
 #include "lang/modTQLanguage.h"
 #include "palettes/frmTQDialogCommon.h"
+
+namespace {
+
+// A note of the beat, from the music font.
+QIcon NoteIcon(char32_t glyph) {
+    QPixmap pm(18, 28);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    QFont f(QStringLiteral("Bravura"));
+    f.setPixelSize(22);
+    p.setFont(f);
+    p.drawText(QPointF(3, 22), QString::fromUcs4(&glyph, 1));
+    return QIcon(pm);
+}
+
+} // namespace
 
 TfrmTempoSign::TfrmTempoSign(QWidget* parent) : QDialog(parent) {
     SetTag(this, 1020);
@@ -26,14 +45,16 @@ TfrmTempoSign::TfrmTempoSign(QWidget* parent) : QDialog(parent) {
     valueRow->addWidget(spnSpeedValue);
     box->addLayout(valueRow);
     auto* notes = new QHBoxLayout;
-    auto radio = [&](QRadioButton*& b, int tag, const char* fallback) {
+    auto radio = [&](QRadioButton*& b, int tag, const char* fallback, char32_t glyph) {
         b = new QRadioButton(DialogString(tag, fallback), this);
         SetTag(b, tag);
+        b->setIcon(NoteIcon(glyph));
+        b->setIconSize(QSize(18, 28));
         notes->addWidget(b);
     };
-    radio(rbt8thNote, 1081, "Eighth note");
-    radio(rbt4thNote, 1082, "Quarter note");
-    radio(rbtHalfNote, 1083, "Half note");
+    radio(rbt8thNote, 1081, "Eighth note", 0xE1D7);
+    radio(rbt4thNote, 1082, "Quarter note", 0xE1D5);
+    radio(rbtHalfNote, 1083, "Half note", 0xE1D3);
     rbt4thNote->setChecked(true);
     box->addLayout(notes);
     AddOkCancel(this, box, btnOK, btnCancel);

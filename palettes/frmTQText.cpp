@@ -1,26 +1,35 @@
 #include "palettes/frmTQText.h"
 
-#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include "lang/modTQLanguage.h"
+#include "model/modTQMainScore.h"
+#include "palettes/frmTQDialogCommon.h"
 #include "palettes/modTQDialogs.h"
 #include "platform/core/TQCodec.h"
+#include "platform/gui/TQGlyphMap.h"
 
 TfrmText::TfrmText(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Add Text"));
+    SetTag(this, 301);
+    setWindowTitle(QString::fromStdString(StripEllipsis(DialogString(301, "Add Text").toStdString())));
     auto* box = new QVBoxLayout(this);
-    box->addWidget(new QLabel(QStringLiteral("Enter a line of text"), this));
+    auto* label = new QLabel(DialogString(2401, "Enter a line of text"), this);
+    SetTag(label, 2401);
+    box->addWidget(label);
     edtText = new QPlainTextEdit(this);
     QFont f = edtText->font();
     f.setPointSize(13);
     edtText->setFont(f);
     box->addWidget(edtText);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    box->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] { btnOKClick(); });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    edtText->setMinimumSize(360, 120);
+    QPushButton *ok = nullptr, *cancel = nullptr;
+    AddOkCancel(this, box, ok, cancel);
+    // OK writes the lines before the dialog closes.
+    disconnect(ok, nullptr, this, nullptr);
+    connect(ok, &QPushButton::clicked, this, [this] { btnOKClick(); });
 }
 
 void TfrmText::btnOKClick() {
@@ -40,7 +49,17 @@ void TfrmText::btnOKClick() {
 }
 
 void TfrmText::showEvent(QShowEvent* e) {
+    EndMainTextEntry();
+    LocaliseDialog(this);
     QDialog::showEvent(e);
     edtText->clear();
+    if (const TMainScore* s = frmMainTQ) {
+        // The score's Chinese text font, at the edit's size.
+        QFont f = edtText->font();
+        f.setFamily(QString::fromStdString(SubstituteFontFamily(s->ChineseFontName)));
+        f.setBold(s->ChineseFontStyle & 1);
+        f.setItalic(s->ChineseFontStyle & 2);
+        edtText->setFont(f);
+    }
     edtText->setFocus();
 }

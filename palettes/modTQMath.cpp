@@ -33,7 +33,7 @@ void PutText(TMainScore& s, int page, int col, int row, const std::string& text)
 
 } // namespace
 
-TfrmMath::TfrmMath() {
+TMathSheet::TMathSheet() {
     const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
     Seed(uint32_t(std::time(nullptr)) ^ uint32_t(now));
     Today = [] {
@@ -44,7 +44,7 @@ TfrmMath::TfrmMath() {
     };
 }
 
-int TfrmMath::R(int n) {
+int TMathSheet::R(int n) {
     // xorshift32: one sequence per run, never reseeded between sheets.
     state_ ^= state_ << 13;
     state_ ^= state_ >> 17;
@@ -52,27 +52,27 @@ int TfrmMath::R(int n) {
     return int(state_ % uint32_t(n));
 }
 
-TMathExercise TfrmMath::Addition() {
+TMathExercise TMathSheet::Addition() {
     const int a = 5 + R(95), b = 5 + R(95);
     return {N(a) + " + " + N(b), a + b};
 }
 
-TMathExercise TfrmMath::Subtraction() {
+TMathExercise TMathSheet::Subtraction() {
     const int a = 5 + R(95), b = 5 + R(95);
     return {N(std::max(a, b)) + " - " + N(std::min(a, b)), std::max(a, b) - std::min(a, b)};
 }
 
-TMathExercise TfrmMath::Product() {
+TMathExercise TMathSheet::Product() {
     const int a = 2 + R(8), b = 2 + R(8);
     return {N(a) + " " + kTimes + " " + N(b), a * b};
 }
 
-TMathExercise TfrmMath::Quotient() {
+TMathExercise TMathSheet::Quotient() {
     const int a = 3 + R(7), b = 2 + R(8);
     return {N(a * b) + " " + kDivide + " " + N(a), b};
 }
 
-TMathExercise TfrmMath::Make(int kind) {
+TMathExercise TMathSheet::Make(int kind) {
     switch (kind) {
     case 0:
     case 7: {
@@ -152,7 +152,7 @@ TMathExercise TfrmMath::Make(int kind) {
     }
 }
 
-void TfrmMath::WritePageToScore() {
+void TMathSheet::WritePageToScore() {
     TMainScore* s = frmMainTQ;
     if (!s) return;
     const int t = std::max(0, s->Cols / 2 - 8);
@@ -167,7 +167,7 @@ void TfrmMath::WritePageToScore() {
     }
 }
 
-bool TfrmMath::MakePage() {
+bool TMathSheet::MakePage() {
     TMainView* v = MainView();
     if (!v->NewScore()) return false;
     if (WithAnswers) {
@@ -198,7 +198,7 @@ bool TfrmMath::MakePage() {
     return true;
 }
 
-void TfrmMath::PrintSheets() {
+void TMathSheet::PrintSheets() {
     if (PageNumber < 1) PageNumber = 1;
     WritePageToScore();
     for (int printed = 1;; ++printed) {

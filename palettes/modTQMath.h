@@ -12,9 +12,10 @@ struct TMathExercise {
     int remainder = 0;
 };
 
-class TfrmMath {
+// The sheet maker apart from its window (the window is TfrmMath, palettes/frmTQMath.h).
+class TMathSheet {
 public:
-    TfrmMath();
+    TMathSheet();
 
     int PageNumber = 1;
     int PrintCount = 1;

@@ -21,6 +21,10 @@ struct TPaletteHooks {
     std::function<int()> SelectedSoundEffect;
     // Prints pages [from, to] of the current score (1-based), copies times.
     std::function<void(int from, int to, int copies)> PrintScore;
+    // The main window's switches of the palettes' quick keys (mitEnableSpKey,
+    // mitEnableDynKey): the palettes show their key labels while they are on.
+    std::function<bool()> SpecialKeysEnabled;
+    std::function<bool()> DynKeysEnabled;
 };
 
 TPaletteHooks& PaletteHooks();

@@ -8,6 +8,7 @@
 #include "model/modTQPredicates.h"
 #include "model/modTQRowQuery.h"
 #include "model/modTQUndo.h"
+#include "edit/modTQWestEntry.h"
 #include "palettes/modTQPaletteHooks.h"
 #include "render/modTQMainView.h"
 
@@ -127,6 +128,8 @@ void WriteSymbolToCell(int code, TCell& cell, bool westRow, bool single) {
             }
             return;
         }
+        // The Western stem strokes run once at the cursor (InsertSpecialSymbol).
+        if (code == 34 && IsWestNoteCell(cell)) return;
         cell.option = ApplyNoteFlagSymbol(code, cell.option);
         if (code == 183 && !(cell.option & 0x40000)) cell.breakPoint = 0;
         if (cell.cellType == 0) cell.option &= ~0x10u;
@@ -153,10 +156,16 @@ void WriteSymbolToCell(int code, TCell& cell, bool westRow, bool single) {
 void InsertSpecialSymbol(int code) {
     TMainScore* s = frmMainTQ;
     if (!s) return;
+    TCell* cursor = PageCell(*s, s->SelCol0, s->SelRow0);
+    // Stem strokes on a Western note are the Western note command's, with its
+    // own undo item and redraw.
+    if (code == 34 && cursor && IsWestNoteCell(*cursor)) {
+        AddWestNoteOrProp(108, true, kNoPosition, true);
+        return;
+    }
     Undo.SaveUndo();
     const bool single = s->SelCol0 == s->SelCol1 && s->SelRow0 == s->SelRow1;
     const int accid = SymbolToAccidKind(code);
-    TCell* cursor = PageCell(*s, s->SelCol0, s->SelRow0);
     if (accid != 0 && single && cursor && IsNoteLike(*cursor)) {
         ToggleAttrOnSelection(s, uint32_t(accid));
         Done(*s);
@@ -264,5 +273,21 @@ void DeleteSymbolSlot(int slot) {
         field = kEmptySlot;
         if (c.Note == kEmptySlot && c.upNote == kEmptySlot) c.cellType = 0;
     });
+    Done(*s);
+}
+
+void MoveAccidentalSide() {
+    TMainScore* s = frmMainTQ;
+    if (!s) return;
+    TCell* cell = PageCell(*s, s->SelCol0, s->SelRow0);
+    if (!cell) return;
+    Undo.SaveUndo();
+    const int k = ChosenNote();
+    if (k >= 1 && k <= int(cell->CompressNotes.size())) {
+        TCompressNote& n = cell->CompressNotes[std::size_t(k - 1)];
+        n.option = StepSignPosition(n.option, -1);
+    } else {
+        cell->option = StepSignPosition(cell->option, -1);
+    }
     Done(*s);
 }

@@ -19,3 +19,6 @@ void ToggleNoteAttr(uint32_t value);
 void SetOctaveDots(int dots);
 // slot -1 Note, 0 FontColor, 1 upNote.
 void DeleteSymbolSlot(int slot);
+// btnMoveAlteratr: the side of the cursor note's accidental (the note the
+// modifier keys choose) steps through none, 0x800000, 0x1000000, both.
+void MoveAccidentalSide();

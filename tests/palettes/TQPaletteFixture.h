@@ -3,10 +3,14 @@
 // fixture lives, for the palette operations; redraws go to a recording canvas.
 #include <string_view>
 
+#include "lang/modTQMainSettings.h"
 #include "model/modTQUndo.h"
 #include "platform/gui/TQRecordingCanvas.h"
 #include "render/modTQMainView.h"
 #include "tests/support/TQScoreFixture.h"
+
+// The main window's score, drawing part and settings.
+class TPaletteWindow : public TMainView, public TMainSettings {};
 
 class TPaletteFixture {
 public:
@@ -59,7 +63,7 @@ public:
         view.SelRow1 = row1;
     }
 
-    TMainView view;
+    TPaletteWindow view;
     TRecordingCanvas canvas{TSize{1000, 1400}};
 
 private:

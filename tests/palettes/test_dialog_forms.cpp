@@ -6,16 +6,23 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTimer>
 #include <functional>
 
+#include "palettes/frmTQClefStaff.h"
 #include "palettes/frmTQKeySign.h"
+#include "palettes/frmTQMusicTitle.h"
+#include "palettes/frmTQShrinkRate.h"
 #include "palettes/frmTQRotateText.h"
 #include "palettes/frmTQSpeedSign.h"
 #include "palettes/frmTQTimeSignature.h"
+#include "platform/gui/TQGlyphMap.h"
 #include "tests/palettes/TQPaletteFixture.h"
 #include "tests/support/TQTestSupport.h"
 
@@ -38,6 +45,7 @@ void WhenShown(std::function<void(Form&)> act, std::string png = "") {
 }
 
 TEST(TempoSignForm, ShowsTheCellsTempoAndAnswersTheChoice) {
+    LoadProgramFonts(tqtest::ProgramFolder().string() + "/");
     TTempoSignAnswer a{72, 1};
     WhenShown<TfrmTempoSign>(
         [](TfrmTempoSign& f) {
@@ -209,6 +217,132 @@ TEST(RotateTextForm, PresetsSetTheAngle) {
     });
     EXPECT_FALSE(AskRotateText(nullptr, degrees));
     EXPECT_EQ(degrees, -90);
+}
+
+TEST(ClefStaffForm, ShowsKeyAndClefAndGivesTheChoiceBack) {
+    LoadProgramFonts(tqtest::ProgramFolder().string() + "/");
+    struct Case {
+        const char* name;
+        int key, clef, tab;
+    } cases[] = {
+        {"E flat on the C4 staff", 8, -5, 3},
+        {"D on the bass staff", 2, -2, 1},
+        {"F sharp on the alto staff", 13, -3, 4},
+        {"tablature", 0, -6, 4},
+        {"drum staff", 0, -4, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TfrmClefStaff f;
+        f.SetKeyClef(c.key, c.clef);
+        EXPECT_EQ(f.tabStaff->currentIndex(), c.tab);
+        int clef = 0;
+        EXPECT_EQ(f.GetKeyClef(clef), c.key);
+        EXPECT_EQ(clef, c.clef);
+    }
+
+    // The user picks the C4 tab and E flat: clef -5, key 8.
+    int key = 1, clef = -1;
+    WhenShown<TfrmClefStaff>([](TfrmClefStaff& f) {
+        EXPECT_EQ(f.tabStaff->currentIndex(), 0);
+        EXPECT_TRUE(f.keyButtons[1]->isChecked());
+        f.tabStaff->setCurrentIndex(3);
+        f.keyButtons[8]->click();
+        tqtest::SavePngIfWanted(f.grab().toImage(), "dialog_clef_staff");
+        f.btnOK->click();
+    });
+    ASSERT_TRUE(AskClefStaff(nullptr, key, clef));
+    EXPECT_EQ(key, 8);
+    EXPECT_EQ(clef, -5);
+
+    // "Other" with the tablature staff: -6, key 0; then C sharp on the G staff.
+    WhenShown<TfrmClefStaff>([](TfrmClefStaff& f) {
+        f.tabStaff->setCurrentIndex(4);
+        f.rbtTabStaff->click();
+        tqtest::SavePngIfWanted(f.grab().toImage(), "dialog_clef_staff_other");
+        f.btnOK->click();
+    });
+    ASSERT_TRUE(AskClefStaff(nullptr, key, clef));
+    EXPECT_EQ(key, 0);
+    EXPECT_EQ(clef, -6);
+    WhenShown<TfrmClefStaff>([](TfrmClefStaff& f) {
+        EXPECT_TRUE(f.rbtTabStaff->isChecked());
+        f.otherButtons[2]->click();
+        f.btnOK->click();
+    });
+    ASSERT_TRUE(AskClefStaff(nullptr, key, clef));
+    EXPECT_EQ(key, 14);
+    EXPECT_EQ(clef, -1);
+
+    // Cancel keeps both.
+    WhenShown<TfrmClefStaff>([](TfrmClefStaff& f) {
+        f.tabStaff->setCurrentIndex(1);
+        f.btnCancel->click();
+    });
+    EXPECT_FALSE(AskClefStaff(nullptr, key, clef));
+    EXPECT_EQ(key, 14);
+    EXPECT_EQ(clef, -1);
+}
+
+TEST(ShrinkRateForm, StoredRatesAndTheAnswer) {
+    struct Case {
+        const char* name;
+        bool vertical;
+        int stored, shown;
+    } cases[] = {
+        {"compression 0 counts as 15", false, 0, 80},
+        {"compression 20", false, 20, 85},
+        {"vertical 15", true, 15, 95},
+        {"vertical beyond the spin is clamped", true, 60, 130},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TShrinkRateAnswer a;
+        const int shown = c.shown;
+        const bool vertical = c.vertical;
+        WhenShown<TfrmShrinkRate>([shown, vertical](TfrmShrinkRate& f) {
+            EXPECT_EQ(f.spnShrinkRate->value(), shown);
+            // The vertical rate asks with string 921 in caption and label.
+            EXPECT_EQ(f.lblEnterRate->text() == f.windowTitle(), vertical);
+            if (vertical) tqtest::SavePngIfWanted(f.grab().toImage(), "dialog_vertical_rate");
+            f.spnShrinkRate->stepBy(-1);
+            f.chkSetDefShrinkRate->setChecked(true);
+            f.btnOK->click();
+        });
+        ASSERT_TRUE(AskShrinkRate(nullptr, c.vertical, c.stored, a));
+        EXPECT_EQ(a.percent, c.shown - 1);
+        EXPECT_TRUE(a.setDefault);
+    }
+    TShrinkRateAnswer a;
+    WhenShown<TfrmShrinkRate>(
+        [](TfrmShrinkRate& f) {
+            f.spnShrinkRate->setValue(10); // clamped
+            EXPECT_EQ(f.spnShrinkRate->value(), 30);
+            f.btnCancel->click();
+        },
+        "dialog_shrink_rate");
+    EXPECT_FALSE(AskShrinkRate(nullptr, false, 0, a));
+    EXPECT_EQ(a.percent, 80);
+    EXPECT_FALSE(a.setDefault);
+}
+
+TEST(MusicTitleForm, EditsTheTitle) {
+    std::string title = "\xE6\x98\xA5\xE6\xB1\x9F"; // UTF-8
+    WhenShown<TfrmMusicTitle>(
+        [](TfrmMusicTitle& f) {
+            EXPECT_EQ(f.edtMusicTitle->text(), QString::fromUtf8("\xE6\x98\xA5\xE6\xB1\x9F"));
+            f.edtMusicTitle->setText(f.edtMusicTitle->text() + QStringLiteral(" 2"));
+            f.btnOK->click();
+        },
+        "dialog_music_title");
+    ASSERT_TRUE(AskMusicTitle(nullptr, title));
+    EXPECT_EQ(title, "\xE6\x98\xA5\xE6\xB1\x9F 2");
+    WhenShown<TfrmMusicTitle>([](TfrmMusicTitle& f) {
+        f.edtMusicTitle->clear();
+        f.btnCancel->click();
+    });
+    EXPECT_FALSE(AskMusicTitle(nullptr, title));
+    EXPECT_EQ(title, "\xE6\x98\xA5\xE6\xB1\x9F 2");
 }
 
 } // namespace

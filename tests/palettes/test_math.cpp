@@ -16,7 +16,7 @@ std::string Utf8(const std::string& gbk) {
 }
 
 TEST(MathSheet, ExerciseKindsKeepTheirRules) {
-    TfrmMath m;
+    TMathSheet m;
     m.Seed(12345);
     for (int i = 0; i < 3000; ++i) {
         const int kind = i % 9;
@@ -36,7 +36,7 @@ TEST(MathSheet, ExerciseKindsKeepTheirRules) {
 
 TEST(MathSheet, SheetWithAndWithoutAnswerPage) {
     TPaletteFixture fx(60, 20);
-    TfrmMath m;
+    TMathSheet m;
     m.Today = [] { return std::string("2026-12-10"); };
     m.Seed(7);
     m.PageNumber = 3;
@@ -82,12 +82,66 @@ TEST(MathSheet, PrintCountThreeFromPageFive) {
         const int u = fx.view.Cols - 5;
         printedNumbers.push_back(Utf8(fx.view.PageSets[0][0][0][std::size_t(u)].Text));
     };
-    TfrmMath m;
+    TMathSheet m;
     m.PageNumber = 5;
     m.PrintCount = 3;
     m.PrintSheets();
     EXPECT_EQ(printedNumbers, (std::vector<std::string>{"第 5 页", "第 6 页", "第 7 页"}));
     EXPECT_EQ(m.PageNumber, 7);
+    PaletteHooks().PrintScore = nullptr;
+}
+
+} // namespace
+
+#include <QCheckBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "palettes/frmTQMath.h"
+#include "tests/support/TQTestSupport.h"
+
+namespace {
+
+TEST(MathForm, ShowsASheetAndPrintsFromTheEdits) {
+    TPaletteFixture fx(60, 20);
+    std::vector<std::string> printed;
+    PaletteHooks().PrintScore = [&](int from, int to, int copies) {
+        const int u = fx.view.Cols - 5;
+        printed.push_back(Utf8(fx.view.PageSets[0][0][0][std::size_t(u)].Text) + " " + std::to_string(from) + "-" +
+                          std::to_string(to) + "x" + std::to_string(copies));
+    };
+    TfrmMath f;
+    f.Today = [] { return std::string("2026-12-10"); };
+    f.Seed(7);
+    f.show();
+    // Showing draws a first sheet at once.
+    EXPECT_EQ(Utf8(fx.At(2, 4).Text), "1)  72 - (40 - 32) = ");
+    EXPECT_EQ(Utf8(fx.At(fx.view.Cols - 5, 0).Text), "第 1 页");
+    tqtest::SavePngIfWanted(f.grab().toImage(), "dialog_math");
+
+    // Leaving the page edit writes the new number; another page keeps it.
+    f.edtPageN->setText(QStringLiteral("4"));
+    f.edtPageNExit();
+    EXPECT_EQ(Utf8(fx.At(fx.view.Cols - 5, 0).Text), "第 4 页");
+    f.btnDoMath->click();
+    EXPECT_EQ(f.PageNumber, 4);
+    EXPECT_NE(Utf8(fx.At(2, 4).Text), "1)  72 - (40 - 32) = ");
+    EXPECT_EQ(fx.view.PageSets[0].size(), 1u);
+    f.chkAns->click();
+    ASSERT_EQ(fx.view.PageSets[0].size(), 2u);
+    EXPECT_EQ(Utf8(fx.At(fx.view.Cols - 5, 0, 0, 1).Text), "第 4 页");
+
+    // A 0 is ignored when the edit is left.
+    f.edtPrintN->setText(QStringLiteral("0"));
+    f.edtPrintNExit();
+    EXPECT_EQ(f.PrintCount, 1);
+    f.edtPageN->setText(QStringLiteral("5"));
+    f.edtPrintN->setText(QStringLiteral("3"));
+    f.btnPrintMath->click();
+    EXPECT_EQ(printed, (std::vector<std::string>{"第 5 页 1-2x1", "第 6 页 1-2x1", "第 7 页 1-2x1"}));
+    EXPECT_EQ(f.PageNumber, 7);
+    EXPECT_EQ(f.edtPageN->text(), QStringLiteral("7"));
     PaletteHooks().PrintScore = nullptr;
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "edit/modTQWestEntry.h"
 #include "palettes/modTQPaletteHooks.h"
 #include "palettes/modTQSpecial.h"
 #include "tests/palettes/TQPaletteFixture.h"
@@ -47,6 +48,36 @@ TEST_F(SpecialTest, AnAccidentalOnAWesternRowMakesWesternCells) {
     InsertSpecialSymbol(14);
     EXPECT_EQ(fx.At(1, 0).cellType, ctWestern);
     EXPECT_EQ(fx.At(2, 0).Note, 14);
+}
+
+TEST_F(SpecialTest, StemStrokesOnWesternAndJianpuNotes) {
+    fx.Row(0, "&G W:4 W:4");
+    fx.Row(1, "1 2");
+    // The Western note command gives the focus back to the main window.
+    int westernCommands = 0;
+    WestEntryHooks().FocusMainWindow = [&] { ++westernCommands; };
+    // A Jianpu note counts its strokes in option bits 0x400 and 0x800: 0 -> 3 -> 2.
+    fx.Select(0, 1, 0, 1);
+    InsertSpecialSymbol(34);
+    EXPECT_EQ(fx.At(0, 1).option & 0xC00u, 0xC00u);
+    InsertSpecialSymbol(34);
+    EXPECT_EQ(fx.At(0, 1).option & 0xC00u, 0x800u);
+    EXPECT_EQ(westernCommands, 0);
+    // A Western note runs the Western stem-stroke command: the note steps, the
+    // cell stays Western, and one undo step takes it back.
+    fx.Select(1, 0, 1, 0);
+    const TCell before = fx.At(1, 0);
+    InsertSpecialSymbol(34);
+    EXPECT_EQ(westernCommands, 1);
+    EXPECT_EQ(fx.At(1, 0).cellType, ctWestern);
+    EXPECT_EQ(fx.At(1, 0).Note, before.Note);
+    EXPECT_NE(fx.At(1, 0).option, before.option);
+    EXPECT_EQ(fx.At(1, 0).FontColor, before.FontColor);
+    EXPECT_EQ(fx.At(1, 0).upNote, before.upNote);
+    Undo.UndoStep();
+    EXPECT_EQ(fx.At(1, 0).option, before.option);
+    EXPECT_EQ(fx.At(0, 1).option & 0xC00u, 0x800u);
+    WestEntryHooks().FocusMainWindow = nullptr;
 }
 
 TEST_F(SpecialTest, StackedSlotsFollowThePositionButtonsAndModifiers) {
