@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QSlider>
@@ -164,20 +163,8 @@ void TfrmMainTQ::BuildEntryControls() {
     pbxSideImg->OnPaint = [this] { pbxSideImgPaint(); };
 
     // Escape in a slice view: the window's tool bars, menu and panels come back
-    OnLeaveFullView = [this] {
-        pbxRight->hide();
-        setWindowState(static_cast<Qt::WindowStates>(SliceSavedWindowState));
-        tbrLeft->show();
-        pnlBottom->show();
-        tbrlTop->show();
-        mnuMain->show();
-        panSliceViewButton->hide();
-        scrMain->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        scrMain->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        scrMain->setStyleSheet(QString());
-        OnPageResized(GetPageWidthPx(), GetPageHeightPx());
-        RefreshPageCombo();
-    };
+    if (!OnLeaveFullView)
+        OnLeaveFullView = [this] { btnCloseSliceClick(); };
 
     frmEditImage = new TfrmEditImage(this);
     frmEditImage->hide();

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <filesystem>
@@ -194,6 +195,14 @@ TEST_F(WindowKeys, TabDoesNothingAndHomeGoesToTheFirstPage) {
     EXPECT_EQ(w->SelCol0, 0);
     EXPECT_EQ(w->SelRow0, 0);
     EXPECT_EQ(w->cbxPageNum->currentText(), "1");
+}
+
+TEST_F(WindowKeys, EscapeLeavesTheSliceView) {
+    w->mitSliceViewClick();
+    ASSERT_GT(w->SliceView, 0);
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(w->SliceView, 0);
+    EXPECT_TRUE(w->tbrlTop->isVisible());
 }
 
 TEST_F(WindowKeys, DeleteEmptiesAOneRowSelectionAtTheTopRow) {
