@@ -69,22 +69,26 @@ void TfrmMainTQ::EndTextEntry() {
 }
 
 void TfrmMainTQ::ShowTextEntryBox(bool show) {
+    // Paste's state is saved when the box appears and given back when it goes
+    const bool changes = edtEnterText->isVisibleTo(this) != show;
     edtEnterText->setVisible(show);
     for (QMenu* menu : {mitFile, mitView})
         menu->setEnabled(!show);
     mitFile->menuAction()->setEnabled(!show);
     mitView->menuAction()->setEnabled(!show);
     cbxPageNum->setEnabled(!show);
-    if (show) {
+    if (show && changes) {
         LeaveUSKeyboard();
         SavedPasteEnabled = Ed.PasteEnabled;
         const QMimeData* data = QApplication::clipboard()->mimeData();
         Ed.PasteEnabled = data && data->hasText();
         if (Ed.OnPasteEnabled)
             Ed.OnPasteEnabled(Ed.PasteEnabled);
+    }
+    if (show) {
         edtEnterText->raise();
         edtEnterText->setFocus();
-    } else {
+    } else if (changes) {
         if (Ed.PasteEnabled != SavedPasteEnabled) {
             Ed.PasteEnabled = SavedPasteEnabled;
             if (Ed.OnPasteEnabled)

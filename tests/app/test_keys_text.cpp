@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QSpinBox>
 #include <QImage>
@@ -227,11 +228,15 @@ TEST_F(WindowKeys, TextBoxOverAnEmptyCellIsTenColumnsWide) {
 TEST_F(WindowKeys, EmptyCommitEmptiesTheCell) {
     Row(1, "\"old\"");
     Select(0, 1, 0, 1);
+    w->Ed.PasteEnabled = true; // cells on the clipboard, no text
+    QApplication::clipboard()->clear();
     OpenTextBox();
+    EXPECT_FALSE(w->Ed.PasteEnabled);
     EXPECT_EQ(w->edtEnterText->text(), "old");
     w->edtEnterText->clear();
     Key(Qt::Key_Return, QStringLiteral("\r"), Qt::NoModifier, w->edtEnterText);
     EXPECT_FALSE(w->edtEnterText->isVisible());
+    EXPECT_TRUE(w->Ed.PasteEnabled);
     EXPECT_EQ(At(0, 1).cellType, 0);
     EXPECT_TRUE(At(0, 1).Text.empty());
 }
