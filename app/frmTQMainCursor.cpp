@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QMenuBar>
+#include <QToolBar>
 #include <QMenu>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -116,6 +118,21 @@ void TfrmMainTQ::BuildCursorParts() {
             timMoveWestNote->start();
         else
             timMoveWestNote->stop();
+    };
+    if (scrMain) {
+        QScrollBar* bar = scrMain->verticalScrollBar();
+        connect(bar, &QScrollBar::valueChanged, this, [this](int v) { ScrollPosY = v; });
+        connect(bar, &QScrollBar::rangeChanged, this, [this](int, int max) { ScrollRangeY = max; });
+    }
+    OnLeaveFullView = [this] {
+        if (pbxRight)
+            pbxRight->hide();
+        for (QWidget* w : {static_cast<QWidget*>(tbrlTop), static_cast<QWidget*>(tbrLeft), pnlBottom,
+                           static_cast<QWidget*>(mnuMain)})
+            if (w)
+                w->show();
+        if (PaintBoxWidth > 0 && PaintBoxHeight > 0)
+            pbxMain->setFixedSize(PaintBoxWidth, PaintBoxHeight);
     };
     OnScrollByWheel = [this](int position) {
         if (!scrMain)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "edit/modTQCursorKeys.h"
+#include "edit/modTQWestEntry.h"
 #include "model/modTQCellAccess.h"
 #include "platform/core/TQStrings.h"
 #include "tests/edit/TQEditFixture.h"
@@ -325,4 +326,93 @@ TEST(KeyEdits, UnderlinesAndOctaveNotes) {
     EXPECT_EQ(j.CompressNotes[1].code, '5');
     ASSERT_EQ(fx.At(1, 3).westChordArray.size(), 1u);
     EXPECT_EQ(fx.At(1, 3).westChordArray[0].interval, 7);
+}
+
+TEST(KeyEdits, NudgeMovesOffsetsAndHidesTheWesternMark) {
+    struct Case {
+        const char* cell;
+        float dx, dy;
+        bool fine;
+        float x, y;
+        bool timer;
+    } cases[] = {
+        {"1", 1.0f, 0.0f, false, 1.0f, 0.0f, false},
+        {"1", 1.0f, 0.0f, true, 0.2f, 0.0f, false},
+        {"1", 0.0f, -1.0f, true, 0.0f, -1.0f, false},
+        {"W:3@2", 0.0f, 1.0f, false, 0.0f, 3.0f, true},
+    };
+    for (const Case& c : cases) {
+        TEditFixture fx(10, 6);
+        fx.Row(1, std::string("&G ") + c.cell);
+        if (c.cell[0] != 'W')
+            fx.Row(1, std::string("~ ") + c.cell);
+        fx.Select(1, 1, 1, 1);
+        fx.win.NudgeSelection(c.dx, c.dy, c.fine);
+        EXPECT_FLOAT_EQ(fx.At(1, 1).xAdj, c.x) << c.cell;
+        EXPECT_FLOAT_EQ(fx.At(1, 1).yAdj, c.y) << c.cell;
+        EXPECT_EQ(fx.win.timMoveWestNoteEnabled, c.timer) << c.cell;
+        fx.win.timMoveWestNoteTimer();
+        EXPECT_FALSE(fx.win.timMoveWestNoteEnabled);
+    }
+}
+
+TEST(KeyEdits, NoteNameHintsForAllPages) {
+    TEditFixture fx(10, 6, 2);
+    fx.Row(1, "&G W:3@2 \"t\" W:22", 0);
+    fx.Row(1, "&G W:4@2", 1);
+    fx.Row(2, "1 2", 0);
+    fx.At(1, 2).option = 0x8000u;
+    fx.win.mitAddHintforAllClick(627);
+    EXPECT_NE(fx.At(1, 1, 0).option & 0x8000u, 0u);
+    EXPECT_NE(fx.At(1, 1, 1).option & 0x8000u, 0u);
+    EXPECT_EQ(fx.At(2, 1, 0).option & 0x8000u, 0u); // a text cell
+    EXPECT_EQ(fx.At(3, 1, 0).option & 0x8000u, 0u); // a rest
+    EXPECT_NE(fx.At(1, 2, 0).option & 0x8000u, 0u); // not a Western row: untouched
+    fx.At(2, 1, 0).option |= 0x8000u;
+    fx.win.mitAddHintforAllClick(628);
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(fx.At(c, 1, 0).option & 0x8000u, 0u) << c;
+    EXPECT_EQ(fx.At(1, 1, 1).option & 0x8000u, 0u);
+}
+
+TEST(TypeNoteKey, DigitOnAStaffRowEntersTheDefaultValueBelowTheOctaveDots) {
+    TEditFixture fx(10, 6);
+    fx.win.DefaultNoteKind = 1;
+    fx.Row(1, "&G ~ ~ W:3@6+2");
+    fx.Select(1, 1, 1, 1);
+    const int pos = DegreeToStaffPos(5);
+    fx.win.TypeNoteKey('5', true);
+    EXPECT_EQ(fx.At(1, 1).cellType, ctWestern);
+    EXPECT_EQ(fx.At(1, 1).Note, 4);
+    EXPECT_FLOAT_EQ(fx.At(1, 1).yAdj, static_cast<float>(pos));
+    // A raised octave set on the cell first puts the note seven steps higher.
+    fx.At(2, 1).dot = 1;
+    fx.Select(2, 1, 2, 1);
+    fx.win.TypeNoteKey('5', true);
+    EXPECT_FLOAT_EQ(fx.At(2, 1).yAdj, static_cast<float>(pos - 7));
+    // On a chord the digit chooses the note later keys edit.
+    fx.Select(3, 1, 3, 1);
+    const TCell chord = fx.At(3, 1);
+    fx.win.TypeNoteKey('2', true);
+    EXPECT_EQ(ChordNoteIndex, 2);
+    EXPECT_EQ(fx.At(3, 1), chord);
+    ChordNoteIndex = 0;
+}
+
+TEST(CursorMoves, WheelAndScrollEnd) {
+    TEditFixture fx(10, 6);
+    fx.win.ScrollRangeY = 300;
+    struct Case {
+        int start, delta, expected;
+    } cases[] = {{0, 120, 120}, {250, 120, 300}, {50, -120, 0}, {200, -120, 80}};
+    for (const Case& c : cases) {
+        fx.win.ScrollPosY = c.start;
+        fx.win.ScrollByWheel(c.delta);
+        EXPECT_EQ(fx.win.ScrollPosY, c.expected) << c.start << " " << c.delta;
+    }
+    fx.win.ScrollPosY = 0;
+    fx.win.ToggleScrollEnd();
+    EXPECT_EQ(fx.win.Controls.ScrollY, 300);
+    fx.win.ToggleScrollEnd();
+    EXPECT_EQ(fx.win.Controls.ScrollY, 0);
 }
