@@ -3,6 +3,7 @@
 // picture commands, on scores built from text pictures.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -17,10 +18,12 @@
 #include <QToolButton>
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 #include "app/frmTQMain.h"
 #include "edit/modTQCursorKeys.h"
+#include "lang/modTQLanguage.h"
 #include "lang/modTQPref.h"
 #include "model/modTQCellAccess.h"
 #include "model/modTQUndo.h"
@@ -164,6 +167,26 @@ TEST_F(WindowKeys, CtrlDigitChoosesASmallNote) {
     EXPECT_EQ(ChordNoteIndex, -1);
     EXPECT_EQ(w->sbrPanel1->text(), "");
     EXPECT_EQ(At(0, 1), before); // choosing changes no cell
+}
+
+TEST_F(WindowKeys, SpecialQuickKeysLabelTheirButtons) {
+    Row(0, "&G");
+    w->mitEnableSpKey->trigger();
+    ASSERT_TRUE(w->mitEnableSpKey->isChecked());
+    std::map<int, QString> labels;
+    for (QAbstractButton* b : w->frmSpecial->findChildren<QAbstractButton*>())
+        if (!b->property("KeyHintText").toString().isEmpty())
+            labels[TagOf(b)] = b->property("KeyHintText").toString();
+    EXPECT_EQ(labels[124], "1");
+    EXPECT_EQ(labels[128], "5");
+    EXPECT_EQ(labels[133], "d");
+    EXPECT_EQ(labels.count(35), 0u);
+    Select(1, 0, 1, 0);
+    Type('1'); // symbol 124 at the cursor
+    EXPECT_EQ(At(1, 0).cellType, ctSymbol);
+    w->mitEnableSpKey->trigger();
+    for (QAbstractButton* b : w->frmSpecial->findChildren<QAbstractButton*>())
+        EXPECT_TRUE(b->property("KeyHintText").toString().isEmpty());
 }
 
 TEST_F(WindowKeys, TextBoxOpenStopsEveryKey) {
