@@ -147,11 +147,13 @@ TfrmMainTQ::TfrmMainTQ(QWidget* parent) : QMainWindow(parent) {
     BuildToolBars();
     BuildPanels();
     SetHooks();
+    BuildEntryControls();
     BuildCursorParts();
     FormCreate();
 }
 
 TfrmMainTQ::~TfrmMainTQ() {
+    qApp->removeEventFilter(this);
     FormDestroy();
     Undo.OnGoToPage = nullptr;
     Undo.OnPageCaption = nullptr;
@@ -801,7 +803,7 @@ void TfrmMainTQ::FormActivate() {
         if (!t.window)
             continue;
         const TToolPlace place =
-            KeepToolWindowInside(t.window->x(), t.window->y(), t.window->width(), t.window->height(), x(), width(),
+            ::KeepToolWindowInside(t.window->x(), t.window->y(), t.window->width(), t.window->height(), x(), width(),
                                  height());
         t.window->move(place.Left, place.Top);
         if (t.visible) {
@@ -1190,6 +1192,8 @@ void TfrmMainTQ::showEvent(QShowEvent* event) {
 }
 
 bool TfrmMainTQ::eventFilter(QObject* watched, QEvent* event) {
+    if (KeyPreview(watched, event))
+        return true;
     // a key on the zoom track bar: its next change is not a zoom
     if (watched == trkZoom && event->type() == QEvent::KeyPress)
         trkZoomKeyDown();

@@ -23,6 +23,7 @@ class QAction;
 class QComboBox;
 class QFileDialog;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPushButton;
 class QScrollArea;
@@ -30,6 +31,7 @@ class QSlider;
 class QSplitter;
 class QToolBar;
 class QToolButton;
+struct TKeyCommand;
 
 // A paint box: shows a picture that the window draws into.
 class TPaintBox : public QWidget {
@@ -156,6 +158,102 @@ public:
     QFileDialog* dlgSave = nullptr;
     QFileDialog* dlgOpenPic = nullptr;
 
+
+    // --- text entry, text commands, language switch (app/frmTQMainText.cpp) ---
+    QLineEdit* edtEnterText = nullptr;  // the text box over the cursor cell
+    QToolButton* btnEnterText = nullptr; // check-style: text entry is on while it is down
+    int TextBoxCharset = 0;             // charset of the box's font
+    int TextBoxStyle = 0;               // style bits of the box's font (fsBold ...)
+    bool SavedPasteEnabled = false;     // Paste's Enabled value while text entry is on
+    void EndTextEntry();
+    void ShowTextEntryBox(bool show);
+    void PlaceTextEntryBox(bool takeCellText);
+    void FitTextEntryBox();
+    void CommitTextEntry();
+    void btnEnterTextClick();
+    // Key 13 commits, 27 hides without storing, others refit the box.
+    void edtEnterTextKeyDown(int key, bool ctrl);
+    void English1Click();
+    void ChineseText1Click();
+    void btnTextBoxClick();
+    void mitTextRotateClick();
+    // Gives every selected text and text-symbol cell the rotation (tenths of a
+    // degree); false (and no undo step left) when none was there.
+    bool RotateSelectedTexts(int angle);
+    void mitAddTextClick();
+    void btnTextFontClick();
+    void mitUseChineseClick();
+    // Copy and Paste act on the text box while it is shown: true when they did.
+    bool TextEntryCopy();
+    bool TextEntryPaste();
+
+    // --- signs, cell properties, colours (app/frmTQMainSigns.cpp) ---
+    void btnSpeedClick();
+    void PutTempoSign(int bpm, int noteCode, int col, int row);
+    // OK of the tempo dialog: value and note code 1 half, 2 quarter, 4 eighth.
+    void ApplyTempoSign(int bpm, int noteCode);
+    void btnTimeSignatureClick();
+    // OK of the time-signature dialog.
+    void ApplyTimeSignature(int numerator, int denominator, bool useCSymbol);
+    void btnKeySignClick();
+    void mitKeySignClick();
+    // OK of the key dialog: the key text and, for the fixed-key entry, the
+    // original key's index.
+    void ApplyKeySign(const std::string& keyText, bool fixedKey, int originalKey);
+    void mitResetKeySigntureClick();
+    void mitEditPropertyClick();
+    // OK of the edit-image dialog: size ratio and offsets, for the one text
+    // cell at the cursor or for the selection.
+    void ApplyCellProperty(float ratio, float xOffset, float yOffset, bool singleCell);
+    void btnColorClick();
+    void mitChangeColorClick();
+    // OK of the colour dialog: c is 0x00BBGGRR.
+    void ApplyColor(int c);
+    std::function<int()> OnAskColor; // -1 when cancelled; the window's dialog when unset
+
+    // --- pictures and the side panel (app/frmTQMainImages.cpp) ---
+    QAction* mitKeepOriginalAspectRatio = nullptr;
+    QToolButton *btnSideImgZoomIn = nullptr, *btnSideImgZoomOut = nullptr, *btnNextSideImg = nullptr,
+                *btnPrevSideImg = nullptr, *btnCloseSideImg = nullptr;
+    bool SideSplitterMoved = false;
+    class TfrmEditImage* frmEditImage = nullptr;
+    // The picture dialog: the chosen file, "" when cancelled (tests replace it).
+    std::function<std::string(const std::string& title, const std::string& proposed)> OnAskPictureFile;
+    std::string AskPictureFile(int titleId, const std::string& proposed);
+    void mitInsertImageClick();
+    void InsertImage(const std::string& fileName);
+    void mitInsertWholePieceClick();
+    void InsertNumberedImages(const std::string& fileName);
+    void mitKeepOriginalAspectRatioClick();
+    void dlgOpenPicShow();
+    void btnAddBackImgClick();
+    void mitRemoveBackImgClick();
+    void mitStopBackgroudImageClick();
+    void mitLoadImageClick();
+    void mitClearImageClick();
+    void btnCloseSideImgClick();
+    void pbxSideImgPaint();
+    void pbxSideImgMouseDown(int y, bool leftButton);
+    void btnSideImgZoomInClick();
+    void btnSideImgZoomOutClick();
+    void SideImageZoom(double factor);
+    void btnNextSideImgClick();
+    void btnPrevSideImgClick();
+    void splSideImageMoved();
+
+    // --- keyboard (app/frmTQMainKeys.cpp) ---
+    QAction *mitEnableSpKey = nullptr, *mitEnableDynKey = nullptr;
+    void FormKeyDown(int key, bool shift, bool alt, bool ctrl);
+    void FormKeyPress(int ch);
+    void FormKeyUp(int key, bool shift, bool alt, bool ctrl);
+    void mitEnableSpKeyClick();
+    void mitEnableDynKeyClick();
+    // Builds the text box, its button, the side-panel buttons and the key preview.
+    void BuildEntryControls();
+    bool KeyPreview(QObject* watched, QEvent* event);
+    // Runs a command of the key table.
+    void RunKeyCommand(const TKeyCommand& k);
+    void RunEditKeyCommand(const TKeyCommand& k);
     // --- cell hints, the note-name panel and the page's popup menus (app/frmTQMainCursor.cpp) ---
     void BuildCursorParts();
     QLabel* HintWindow = nullptr;        // the framework hint beside a cell

@@ -8,9 +8,12 @@
 std::string NextNumberedFileName(const std::string& fileName) {
     const std::string ext = ExtractFileExt(fileName);
     const std::string stemPath = fileName.substr(0, fileName.size() - ext.size());
-    // the run of trailing digits: at most 3, and at least two characters stay in front
+    // the run of trailing digits: at most 3, and at least two characters of the
+    // name (not of its folder) stay in front
+    const std::size_t sep = stemPath.find_last_of("/\\");
+    const std::size_t nameStart = sep == std::string::npos ? 0 : sep + 1;
     std::size_t start = stemPath.size();
-    while (start > 0 && stemPath.size() - start < 3 && start > 2 &&
+    while (start > nameStart + 2 && stemPath.size() - start < 3 &&
            std::isdigit(static_cast<unsigned char>(stemPath[start - 1])))
         --start;
     const std::size_t runLength = stemPath.size() - start;

@@ -166,7 +166,7 @@ void InsertSpecialSymbol(int code) {
     Undo.SaveUndo();
     const bool single = s->SelCol0 == s->SelCol1 && s->SelRow0 == s->SelRow1;
     const int accid = SymbolToAccidKind(code);
-    if (accid != 0 && single && cursor && IsNoteLike(*cursor) && !IsWestRow(s->SelRow0, 0, -1)) {
+    if (accid != 0 && single && cursor && IsNoteLike(*cursor)) {
         ToggleAttrOnSelection(s, uint32_t(accid));
         Done(*s);
         return;

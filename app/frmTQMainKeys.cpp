@@ -1,0 +1,403 @@
+// The keyboard of the main window: key preview over the whole window, the
+// key-down, typed-character and key-up handlers around the key table, the
+// palettes' quick-key switches, and the controls of text entry and the side
+// panel that the keys and commands use.
+#include "app/frmTQMain.h"
+
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QScrollArea>
+#include <QSlider>
+#include <QSplitter>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <algorithm>
+
+#include "app/frmTQEditImage.h"
+#include "edit/modTQCombineTail.h"
+#include "edit/modTQCursorKeys.h"
+#include "edit/modTQJianpu.h"
+#include "edit/modTQKeyTable.h"
+#include "edit/modTQWestEntry.h"
+#include "lang/frmTQUiUtil.h"
+#include "lang/modTQLanguage.h"
+#include "model/modTQCellAccess.h"
+#include "model/modTQRowQuery.h"
+#include "model/modTQUndo.h"
+#include "palettes/modTQDynMark.h"
+#include "palettes/modTQSpecial.h"
+
+namespace {
+
+// The Windows virtual key of a Qt key; 0 for keys the table does not know.
+int VirtualKey(const QKeyEvent* e) {
+    const int k = e->key();
+    switch (k) {
+    case Qt::Key_Backspace: return vkBack;
+    case Qt::Key_Tab: case Qt::Key_Backtab: return vkTab;
+    case Qt::Key_Return: case Qt::Key_Enter: return vkReturn;
+    case Qt::Key_Escape: return vkEscape;
+    case Qt::Key_Space: return vkSpace;
+    case Qt::Key_PageUp: return vkPrior;
+    case Qt::Key_PageDown: return vkNext;
+    case Qt::Key_End: return vkEnd;
+    case Qt::Key_Home: return vkHome;
+    case Qt::Key_Left: return vkLeft;
+    case Qt::Key_Up: return vkUp;
+    case Qt::Key_Right: return vkRight;
+    case Qt::Key_Down: return vkDown;
+    case Qt::Key_Delete: return vkDelete;
+    case Qt::Key_F7: return vkF7;
+    default: break;
+    }
+    if (k >= Qt::Key_0 && k <= Qt::Key_9)
+        return (e->modifiers() & Qt::KeypadModifier) ? 0x60 + (k - Qt::Key_0) : k;
+    if (k >= Qt::Key_A && k <= Qt::Key_Z)
+        return k;
+    return 0;
+}
+
+bool IsModifierKey(int key) {
+    return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta ||
+           key == Qt::Key_AltGr;
+}
+
+// Widgets that take typed text themselves: their keys are not previewed.
+bool TakesText(const QObject* o) {
+    if (qobject_cast<const QLineEdit*>(o) || qobject_cast<const QAbstractSpinBox*>(o))
+        return true;
+    const auto* combo = qobject_cast<const QComboBox*>(o);
+    return combo && combo->isEditable();
+}
+
+// The quick-key labels of the Special Symbols palette's buttons.
+void ShowSpecialKeyHints(QWidget* palette, bool show) {
+    if (!palette)
+        return;
+    std::vector<std::pair<int, const char*>> labels;
+    TMainScore* s = frmMainTQ;
+    if (s && HasWestRowInRange(0, s->Rows - 1, 0))
+        labels = {{124, "1"}, {125, "2"}, {126, "3"}, {127, "4"}, {128, "5"}};
+    else
+        labels = {{18, "2"}, {19, "3"}, {24, "4"}, {35, "l"}, {36, "w"}};
+    labels.insert(labels.end(), {{130, "a"}, {131, "b"}, {132, "c"}, {133, "d"}});
+    for (QAbstractButton* b : palette->findChildren<QAbstractButton*>()) {
+        const int tag = TagOf(b);
+        SetKeyHintText(b, false, "");
+        for (const auto& [code, text] : labels)
+            if (tag == code)
+                SetKeyHintText(b, show, text);
+    }
+}
+
+} // namespace
+
+void TfrmMainTQ::BuildEntryControls() {
+    // text entry: the box over the page and its check button
+    edtEnterText = new QLineEdit(scrContents);
+    edtEnterText->setObjectName(QStringLiteral("edtEnterText"));
+    edtEnterText->setFrame(true);
+    edtEnterText->hide();
+    connect(edtEnterText, &QLineEdit::textChanged, this, [this] { FitTextEntryBox(); });
+    pbxMain->setAttribute(Qt::WA_InputMethodEnabled, false);
+    btnEnterText = new QToolButton(tbrlTop);
+    btnEnterText->setObjectName(QStringLiteral("btnEnterText"));
+    btnEnterText->setText(QStringLiteral("T"));
+    btnEnterText->setToolTip(QStringLiteral("Enter Text"));
+    btnEnterText->setCheckable(true);
+    btnEnterText->setAutoRaise(true);
+    SetTag(btnEnterText, 315);
+    tbrlTop->addSeparator();
+    tbrlTop->addWidget(btnEnterText);
+    connect(btnEnterText, &QToolButton::toggled, this, [this] { btnEnterTextClick(); });
+    OnEndTextEntry = [this] { EndTextEntry(); };
+
+    // the quick-key switches of the two palettes
+    mitEnableSpKey = new QAction(QStringLiteral("Enable Shortcut Keys"), this);
+    mitEnableSpKey->setObjectName(QStringLiteral("mitEnableSpKey"));
+    mitEnableSpKey->setCheckable(true);
+    connect(mitEnableSpKey, &QAction::triggered, this, [this] { mitEnableSpKeyClick(); });
+    mitEnableDynKey = new QAction(QStringLiteral("Enable Shortcut Keys"), this);
+    mitEnableDynKey->setObjectName(QStringLiteral("mitEnableDynKey"));
+    mitEnableDynKey->setCheckable(true);
+    connect(mitEnableDynKey, &QAction::triggered, this, [this] { mitEnableDynKeyClick(); });
+    mitKeepOriginalAspectRatio = new QAction(QStringLiteral("Keep Original Aspect Ratio"), this);
+    mitKeepOriginalAspectRatio->setObjectName(QStringLiteral("mitKeepOriginalAspectRatio"));
+    mitKeepOriginalAspectRatio->setCheckable(true);
+    connect(mitKeepOriginalAspectRatio, &QAction::triggered, this, [this] { mitKeepOriginalAspectRatioClick(); });
+
+    // the side panel's buttons
+    auto* bar = new QToolBar(pnlSideImg);
+    bar->setObjectName(QStringLiteral("tbrSideImg"));
+    auto button = [bar](const char* name, const char* text, const char* hint) {
+        auto* b = new QToolButton(bar);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setText(QString::fromUtf8(text));
+        b->setToolTip(QString::fromUtf8(hint));
+        b->setAutoRaise(true);
+        bar->addWidget(b);
+        return b;
+    };
+    btnPrevSideImg = button("btnPrevSideImg", "<", "Previous Picture");
+    btnNextSideImg = button("btnNextSideImg", ">", "Next Picture");
+    btnSideImgZoomIn = button("btnSideImgZoomIn", "+", "Zoom In");
+    btnSideImgZoomOut = button("btnSideImgZoomOut", "-", "Zoom Out");
+    btnCloseSideImg = button("btnCloseSideImg", "X", "Close");
+    if (pnlSideImg->layout())
+        pnlSideImg->layout()->addWidget(bar);
+    connect(btnPrevSideImg, &QToolButton::clicked, this, [this] { btnPrevSideImgClick(); });
+    connect(btnNextSideImg, &QToolButton::clicked, this, [this] { btnNextSideImgClick(); });
+    connect(btnSideImgZoomIn, &QToolButton::clicked, this, [this] { btnSideImgZoomInClick(); });
+    connect(btnSideImgZoomOut, &QToolButton::clicked, this, [this] { btnSideImgZoomOutClick(); });
+    connect(btnCloseSideImg, &QToolButton::clicked, this, [this] { btnCloseSideImgClick(); });
+    connect(splSideImage, &QSplitter::splitterMoved, this, [this] { splSideImageMoved(); });
+    pbxSideImg->OnPaint = [this] { pbxSideImgPaint(); };
+
+    // Escape in a slice view: the window's tool bars, menu and panels come back
+    if (!OnLeaveFullView)
+        OnLeaveFullView = [this] { btnCloseSliceClick(); };
+
+    frmEditImage = new TfrmEditImage(this);
+    frmEditImage->hide();
+
+    // key preview: every key of this window passes here before its widget
+    qApp->installEventFilter(this);
+}
+
+namespace {
+
+TKeyInput KeyInput(int key, bool shift, bool alt, bool ctrl) {
+    TKeyInput in;
+    in.key = key;
+    in.shift = shift;
+    in.alt = alt;
+    in.ctrl = ctrl;
+    return in;
+}
+
+} // namespace
+
+bool TfrmMainTQ::KeyPreview(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched == pbxSideImg && type == QEvent::MouseButtonPress) {
+        const auto* m = static_cast<QMouseEvent*>(event);
+        pbxSideImgMouseDown(static_cast<int>(m->position().y()), m->button() == Qt::LeftButton);
+        return true;
+    }
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+    auto* e = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers mods = e->modifiers();
+    const bool shift = mods & Qt::ShiftModifier, alt = mods & Qt::AltModifier, ctrl = mods & Qt::ControlModifier;
+    if (watched == edtEnterText) {
+        if (type == QEvent::KeyPress && edtEnterText->isVisible()) {
+            const int key = VirtualKey(e);
+            edtEnterTextKeyDown(key, ctrl);
+            // Enter and Escape end the entry; other keys go on to the box
+            return key == vkReturn || key == vkEscape;
+        }
+        return false;
+    }
+    if (TakesText(watched))
+        return false;
+    if (type == QEvent::ShortcutOverride) {
+        // letters, digits and punctuation reach the table even where a menu
+        // item has them as its shortcut
+        const QString text = e->text();
+        if (!ctrl && !alt && !text.isEmpty() && text.at(0).isPrint()) {
+            e->accept();
+            return true;
+        }
+        return false;
+    }
+    if (type == QEvent::KeyRelease) {
+        if (e->isAutoRepeat())
+            return true;
+        FormKeyUp(VirtualKey(e), shift && e->key() != Qt::Key_Shift, alt && e->key() != Qt::Key_Alt,
+                  ctrl && e->key() != Qt::Key_Control);
+        return true;
+    }
+    if (IsModifierKey(e->key())) {
+        FormKeyDown(0, shift, alt, ctrl);
+        return true;
+    }
+    FormKeyDown(VirtualKey(e), shift, alt, ctrl);
+    const QString text = e->text();
+    if (!ctrl && !alt && !text.isEmpty()) {
+        const char32_t ch = text.toUcs4().value(0);
+        if (ch >= 32 && ch != 127)
+            FormKeyPress(static_cast<int>(ch));
+    }
+    return true;
+}
+
+void TfrmMainTQ::FormKeyDown(int key, bool shift, bool alt, bool ctrl) {
+    trkZoom->setEnabled(false);
+    TKeyState st;
+    st.textBoxVisible = edtEnterText->isVisible();
+    st.sliceView = SliceView;
+    st.prevPageEnabled = btnPreviousPage->isEnabled();
+    st.nextPageEnabled = btnNextPage->isEnabled();
+    st.specialKeys = mitEnableSpKey->isChecked();
+    st.dynamicKeys = mitEnableDynKey->isChecked();
+    const TKeyCommand k = KeyDownCommand(KeyInput(key, shift, alt, ctrl), st);
+    RunKeyCommand(k);
+    trkZoom->setEnabled(true);
+}
+
+void TfrmMainTQ::FormKeyPress(int ch) {
+    TKeyState st;
+    st.textBoxVisible = edtEnterText->isVisible();
+    st.sliceView = SliceView;
+    st.specialKeys = mitEnableSpKey->isChecked();
+    st.dynamicKeys = mitEnableDynKey->isChecked();
+    const TKeyCommand k = KeyPressCommand(ch, st);
+    RunKeyCommand(k);
+    if (k.redrawPage)
+        RedrawPage();
+}
+
+void TfrmMainTQ::FormKeyUp(int key, bool shift, bool alt, bool ctrl) {
+    TKeyState st;
+    st.textBoxVisible = edtEnterText->isVisible();
+    KeyUpState(KeyInput(key, shift, alt, ctrl), st);
+}
+
+void TfrmMainTQ::mitEnableSpKeyClick() { ShowSpecialKeyHints(frmSpecial, mitEnableSpKey->isChecked()); }
+
+void TfrmMainTQ::mitEnableDynKeyClick() {
+    // the Dynamic Marks palette has no buttons for the mark keys to label
+}
+
+void TfrmMainTQ::RunKeyCommand(const TKeyCommand& k) {
+    switch (k.cmd) {
+    case TKeyCmd::None:
+        break;
+    case TKeyCmd::PreviousPage:
+        btnPreviousPageClick();
+        break;
+    case TKeyCmd::NextPage:
+        btnNextPageClick();
+        break;
+    case TKeyCmd::GoToRowEnd: {
+        SelCol0 = Cols - 1;
+        SelCol1 = SelCol0;
+        SelRow1 = SelRow0;
+        const int x = GetLeftMargin() + SelCol0 * GetCellWidth();
+        const int y = GetTopMargin() + SelRow0 * GetCellHeight();
+        scrMain->ensureVisible(x, y, 10 * GetCellWidth(), GetCellHeight());
+        RedrawPage();
+        break;
+    }
+    case TKeyCmd::GoHome:
+        SelCol0 = SelRow0 = SelCol1 = SelRow1 = 0;
+        GoToPage(0);
+        Controls.PageComboText = "1";
+        RedrawPage();
+        PageCaption();
+        ShowControls();
+        break;
+    case TKeyCmd::DeleteSymbolSlot:
+        DeleteSymbolSlot(k.a);
+        break;
+    case TKeyCmd::DeleteMark:
+        DeleteMark();
+        break;
+    case TKeyCmd::DeleteRange:
+        Ed.DeleteRange(SelCol0, SelRow0, SelCol1, SelRow1);
+        RedrawCells(0, std::max(0, SelRow0 - 1), Cols, SelRow1 + 1);
+        break;
+    case TKeyCmd::InsertSymbol:
+        InsertSpecialSymbol(k.a);
+        break;
+    case TKeyCmd::InsertMark:
+        InsertMark(k.a, true);
+        break;
+    case TKeyCmd::ChangeMarkHeight:
+        ChangeMarkHeight(k.a);
+        break;
+    case TKeyCmd::ChangeMarkWidth:
+        ChangeMarkWidth(k.a);
+        break;
+    case TKeyCmd::MoveMark:
+        MoveMark(k.a);
+        break;
+    case TKeyCmd::MoveMarkEnd:
+        MoveMarkEnd(k.a);
+        break;
+    case TKeyCmd::FlipMark:
+        FlipMark(false);
+        break;
+    case TKeyCmd::WestCode:
+        AddWestNoteOrProp(k.a, true, k.b ? static_cast<float>(k.b) : kNoPosition, true);
+        break;
+    case TKeyCmd::WestLetterNote:
+        AddWestNoteOrProp(DefaultNoteKind + 3, true, static_cast<float>(LetterToStaffPos(k.a)), true);
+        break;
+    case TKeyCmd::ChangeClef:
+        ChangeClef(k.a);
+        break;
+    case TKeyCmd::CombineTails:
+        CombineTails(&DrawEngine);
+        break;
+    case TKeyCmd::AddThirdToChord:
+        JianpuEditor.AddThirdToChord();
+        break;
+    default:
+        RunEditKeyCommand(k);
+        break;
+    }
+}
+
+void TfrmMainTQ::RunEditKeyCommand(const TKeyCommand& k) {
+    switch (k.cmd) {
+    case TKeyCmd::SelectTargetNote:
+        SelectTargetNote(k.a);
+        break;
+    case TKeyCmd::TypeNoteKey:
+        TypeNoteKey(k.a, true);
+        break;
+    case TKeyCmd::BackspaceCursor:
+        MoveCursor(-1, 0);
+        RedrawPage();
+        break;
+    case TKeyCmd::ResizeSelection:
+        ResizeSelection(k.a, k.b);
+        break;
+    case TKeyCmd::NudgeSelection:
+        NudgeSelection(static_cast<float>(k.dx), static_cast<float>(k.dy), false);
+        break;
+    case TKeyCmd::MoveCursor:
+        MoveCursor(k.a, k.b);
+        break;
+    case TKeyCmd::LeaveFullView:
+        LeaveFullView();
+        break;
+    case TKeyCmd::ChangeOctave:
+        ChangeOctave(k.a, true);
+        break;
+    case TKeyCmd::AddOctaveNote:
+        AddOctaveNote();
+        break;
+    case TKeyCmd::SetUnderlines:
+        SetUnderlines(1, true, true);
+        break;
+    case TKeyCmd::SwapUnderlines:
+        btnSwapUnderline();
+        break;
+    default:
+        break;
+    }
+}
