@@ -45,6 +45,8 @@
 #include "model/modTQUndo.h"
 #include "model/modTQUtil.h"
 #include "output/frmTQPrint.h"
+#include "play/modTQMIDI.h"
+#include "play/modTQPlayState.h"
 #include "platform/core/TQFiles.h"
 #include "platform/core/TQStrings.h"
 #include "platform/gui/TQGlyphMap.h"
@@ -142,6 +144,16 @@ TfrmMainTQ::TfrmMainTQ(QWidget* parent) : QMainWindow(parent) {
     BuildToolBars();
     BuildPanels();
     SetHooks();
+    BuildKeyboardPanel();
+    SetKeyboardHooks();
+    timDrag = new QTimer(this);
+    timDrag->setObjectName(QStringLiteral("timDrag"));
+    timDrag->setInterval(300);
+    connect(timDrag, &QTimer::timeout, this, [this] { timDragTimer(); });
+    pbxMain->installEventFilter(this);
+    pbxMain->setMouseTracking(true);
+    scrMain->viewport()->installEventFilter(this);
+    BuildCommands();
     FormCreate();
 }
 
@@ -157,6 +169,9 @@ TfrmMainTQ::~TfrmMainTQ() {
     WestEntryHooks().FlipMarks = nullptr;
     WestEntryHooks().FocusMainWindow = nullptr;
     SetMainEd(nullptr);
+    ResetPlayerHooks();
+    if (ownPlayState_ && frmPlay == ownPlayState_.get())
+        frmPlay = nullptr;
     if (frmMainTQ == static_cast<TMainScore*>(this))
         frmMainTQ = nullptr;
 }
@@ -1155,6 +1170,8 @@ bool TfrmMainTQ::eventFilter(QObject* watched, QEvent* event) {
     // a key on the zoom track bar: its next change is not a zoom
     if (watched == trkZoom && event->type() == QEvent::KeyPress)
         trkZoomKeyDown();
+    if (MouseEventFilter(watched, event))
+        return true;
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -10,9 +10,12 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "edit/modTQEd.h"
+#include "edit/modTQKeyboard.h"
 #include "lang/modTQHistory.h"
 #include "lang/modTQMainSettings.h"
 #include "lang/modTQPref.h"
@@ -20,6 +23,8 @@
 #include "render/modTQMainView.h"
 
 class QAction;
+class QCheckBox;
+class QTimer;
 class QComboBox;
 class QFileDialog;
 class QLabel;
@@ -152,6 +157,94 @@ public:
     TBitmap RightPagePicture;
     QImage SidePicture;
 
+    // --- on-screen piano (app/frmTQMainKeyboard.cpp) ---
+    // Created by the first btnKeyboardClick; null until then.
+    std::unique_ptr<TKeyboard> Keyboard;
+    TPaintBox* pbxKeyboard = nullptr;
+    TBitmap KeyboardPicture;
+    QCheckBox *chkKbd2Staff = nullptr, *chkStaff2Kbd = nullptr, *cbxWholeStaff = nullptr;
+    QSlider* trkVol = nullptr;
+    QToolButton* CloseKeyboard = nullptr;
+    void BuildKeyboardPanel();
+    void btnKeyboardClick();
+    void pbxKeyboardPaint();
+    void pbxKeyboardMouseDown(int x, int y, Qt::KeyboardModifiers modifiers);
+    void pbxKeyboardMouseUp(Qt::KeyboardModifiers modifiers);
+    void pnlKeyboardResize();
+    void chkStaff2KbdClick();
+    // The piano's hooks and the player's piano and main-window hooks.
+    void SetKeyboardHooks();
+
+    // --- playing from the window (app/frmTQMainPlay.cpp) ---
+    // The play window's side, filled by the play window when it is built: its
+    // visibility, its playing flag, Play and Stop, the notation choice and the
+    // speed setting.
+    struct TPlayWindowHooks {
+        std::function<bool()> Visible;
+        std::function<void(bool)> SetVisible;
+        std::function<bool()> Playing;
+        std::function<void()> Play;
+        std::function<void()> Stop;
+        std::function<void(bool)> SetEnabled;
+        std::function<void(bool west)> ChooseNotation;
+        std::function<void()> ApplySpeed;
+        std::function<bool()> AdvancedPageShown;
+        std::function<void()> LoadCellAdj;
+        std::function<void(int index, const std::string& text)> SelectSoundEffect; // index and the item's text
+        std::function<int()> SoundEffectIndex;
+        std::function<std::string(int index)> SoundEffectText;
+    };
+    TPlayWindowHooks PlayWindow;
+    QAction *btnPlayMusic = nullptr, *btnPlayDirctly = nullptr;
+    void StartPlayer(int startIndex, int highlightRows);
+    void EnableMainControls(bool enable);
+    void SelectAndShowCell(int col, int row, int rows, bool redraw, int scrollFlags);
+    bool ScrollIntoView(int flags);
+    void btnPlayMusicClick();
+    void btnPlayDirctlyClick();
+    void mitClearHightlightsClick();
+    void mitToolClick();
+
+    // --- mouse on the page (app/frmTQMainMouse.cpp) ---
+    int MouseMode = 0; // 0 idle, 1 selecting, 2 moving the block, 3..5 resizing
+    int PressX = 0, PressY = 0, DragX = -1, DragY = 0, PressCol = 0, PressRow = 0;
+    bool DoubleClickPending = false;
+    bool ClickSounding = false;
+    bool SoundEffectPicked = false;
+    int SavedSoundEffect = -1;
+    QTimer* timDrag = nullptr;
+    void pbxMainMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void pbxMainMouseMove(Qt::KeyboardModifiers shift, int x, int y);
+    void pbxMainMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void pbxMainDblClick();
+    void FormMouseWheel(int delta);
+    void timDragTimer();
+    // The pointer members the handlers use.
+    void PointToCell(int& col, int& row, int x, int y) const;
+    bool IsOutsideHorizontally(int x, int y) const;
+    bool IsOutsideVertically(int x, int y) const;
+    int SelectionHandleAt(int x, int y) const;
+    void DrawDragLine(int x, int y);
+    void DrawDragFrame(int x, int y);
+    void SelectRunAt(int x, int y);
+    void WidenToNoteRun(int& firstCol, int& lastCol);
+    void ScrollByWheel(int delta);
+    void ToggleScrollEnd();
+    void LeaveFullView();
+    // Mouse events of the paint boxes; true when taken.
+    bool MouseEventFilter(QObject* watched, QEvent* event);
+    // The note-name hint panel and the text-entry box (their commands set these).
+    std::function<void(int col, int row)> OnShowNoteHint;
+    std::function<void()> OnHideNoteHint;
+    std::function<void()> OnPlaceTextEntry;
+    // The play state the click audition uses: the play window's, else one of the window's own.
+    class TPlayState* AuditionState();
+
+    // --- command table (app/frmTQMainCommands.cpp) ---
+    void BuildCommands();
+    QAction* CommandAction(const char* objectName) const;
+    std::vector<QAction*> CommandActions;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -178,6 +271,11 @@ private:
     bool painting_ = false;
     bool shownOnce_ = false;
     bool closing_ = false;
+    Qt::KeyboardModifiers kbdModifiers_;
+    bool keyboardPainted_ = false;
+    bool soundWhole_ = false;
+    int soundFirstRow_ = 0, soundLastRow_ = 0;
+    std::unique_ptr<class TPlayState> ownPlayState_;
 };
 
 // The other forms of the start-up list that exist; each is null until built.

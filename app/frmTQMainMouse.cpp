@@ -1,0 +1,560 @@
+// The mouse on the page: press, move, release, double click and wheel change
+// the selection (its first cell is the cursor), move or resize the selected
+// block, sound the clicked notes, pick a sound effect and page through the
+// slice views. Also the pointer members they use: cell under a point, the
+// selection's handles, the rubber bands, run selection and scrolling.
+#include <QApplication>
+#include <QCheckBox>
+#include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSlider>
+#include <QStatusBar>
+#include <QLabel>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/frmTQMain.h"
+#include "edit/modTQCursorKeys.h"
+#include "edit/modTQJianpu.h"
+#include "lang/modTQLanguage.h"
+#include "model/modTQCellAccess.h"
+#include "model/modTQGroup.h"
+#include "model/modTQPredicates.h"
+#include "model/modTQScan.h"
+#include "play/modTQPlayState.h"
+#include "render/modTQOverlay.h"
+
+namespace {
+
+constexpr TColor kDragColor = 0x00FF00;
+
+// The modifier the Parts call Alt: window managers keep Alt with the mouse for
+// themselves, so Meta counts as Alt too (Alt+Shift already holds Alt).
+bool AltHeld(Qt::KeyboardModifiers m) { return (m & (Qt::AltModifier | Qt::MetaModifier)) != 0; }
+bool CtrlHeld(Qt::KeyboardModifiers m) { return (m & Qt::ControlModifier) != 0; }
+bool ShiftHeld(Qt::KeyboardModifiers m) { return (m & Qt::ShiftModifier) != 0 && !AltHeld(m); }
+
+bool IsWestAt(int col, int row, int layer) {
+    const TCell* c = CellAtAddress(col, row, -1, layer);
+    return c && IsWestNoteCell(*c);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- pointer members
+
+void TfrmMainTQ::PointToCell(int& col, int& row, int x, int y) const {
+    const int v = std::max(1, GetCellWidth());
+    const int u = std::max(1, GetCellHeight());
+    col = std::clamp((x - GetLeftMargin()) / v, 0, std::max(0, Cols - 1));
+    if (GongChiMode && (col % 2) == 1)
+        --col;
+    row = std::clamp((y - GetTopMargin()) / u, 0, std::max(0, Rows - 1));
+}
+
+bool TfrmMainTQ::IsOutsideHorizontally(int x, int y) const {
+    const int l = GetLeftMargin();
+    const int bottom = GetTopMargin() + Rows * GetCellHeight();
+    return (x < l - 5.0 * Zoom && y < bottom) || x > l + Cols * GetCellWidth();
+}
+
+bool TfrmMainTQ::IsOutsideVertically(int x, int y) const {
+    const int t = GetTopMargin();
+    return (y < t - 5.0 * Zoom - 5 && x > GetLeftMargin()) || y > t + Rows * GetCellHeight() + 5;
+}
+
+int TfrmMainTQ::SelectionHandleAt(int x, int y) const {
+    const int v = GetCellWidth();
+    const int u = GetCellHeight();
+    const int x0 = GetLeftMargin() + SelCol0 * v;
+    const int y0 = GetTopMargin() + SelRow0 * u;
+    const int x1 = GetLeftMargin() + (SelCol1 + 1) * v;
+    const int y1 = GetTopMargin() + (SelRow1 + 1) * u;
+    const int t = static_cast<int>(4 * Zoom);
+    const bool nearRight = x1 - t < x && x < x1 + t;
+    const bool nearBottom = y1 - t < y && y < y1 + t;
+    if (nearRight && nearBottom)
+        return 3;
+    if (nearRight && y0 - t < y && y < y1 + t)
+        return 4;
+    if (nearBottom && x0 - t < x && x < x1 + t)
+        return 5;
+    if ((x0 <= x && x <= x1 && y0 - t <= y && y <= y0 + t) || (y0 <= y && y <= y1 && x0 - t <= x && x <= x0 + t))
+        return 2;
+    return 0;
+}
+
+void TfrmMainTQ::DrawDragLine(int x, int y) {
+    TCanvas* c = OutCanvas;
+    if (!c)
+        return;
+    const TPen saved = c->Pen;
+    c->Pen.Mode = pmXor;
+    c->Pen.Color = kDragColor;
+    c->Pen.Style = psDot;
+    c->MoveTo(GetLeftMargin() + SelCol0 * GetCellWidth(), GetTopMargin() + SelRow0 * GetCellHeight());
+    c->LineTo(x, y);
+    c->Pen = saved;
+    c->Pen.Mode = pmCopy;
+    c->Pen.Style = psSolid;
+    pbxMain->update();
+}
+
+void TfrmMainTQ::DrawDragFrame(int x, int y) {
+    TCanvas* c = OutCanvas;
+    if (!c)
+        return;
+    int w = GetCellWidth() * (SelCol1 - SelCol0 + 1);
+    if (GongChiMode)
+        w *= 2;
+    const int h = GetCellHeight() * (SelRow1 - SelRow0 + 1);
+    const TPen savedPen = c->Pen;
+    const TBrush savedBrush = c->Brush;
+    c->Pen.Mode = pmXor;
+    c->Pen.Color = kDragColor;
+    c->Brush.Style = bsClear;
+    c->Rectangle(x, y, x + w, y + h);
+    c->Pen = savedPen;
+    c->Brush = savedBrush;
+    pbxMain->update();
+}
+
+void TfrmMainTQ::SelectRunAt(int x, int y) {
+    DrawCurrentSelection(&DrawEngine);
+    PointToCell(SelCol1, SelRow1, x, y);
+    TCell cursor;
+    GetCell(cursor, SelCol0, SelRow0);
+    if (!IsClefCell(cursor)) {
+        WidenToNoteRun(SelCol0, SelCol1);
+        DrawCurrentSelection(&DrawEngine);
+        pbxMain->update();
+        return;
+    }
+    DrawCurrentSelection(&DrawEngine);
+    Ed.ToggleAttribute(1024);
+    pbxMain->update();
+}
+
+void TfrmMainTQ::WidenToNoteRun(int& firstCol, int& lastCol) {
+    TCell cell;
+    GetCell(cell, lastCol, SelRow1);
+    const bool shortNote = IsWestNoteCell(cell) && cell.Note < 4;
+    if (IsNoteOrRestCell(cell) && !shortNote) {
+        int start = lastCol;
+        int end = lastCol;
+        FindTailGroupRange(lastCol, SelRow1, start, end);
+        firstCol = start;
+        lastCol = end;
+        SelRow0 = SelRow1;
+        return;
+    }
+    SelCol0 = SelCol1 = PressCol;
+    SelRow0 = SelRow1 = PressRow;
+}
+
+void TfrmMainTQ::ScrollByWheel(int delta) {
+    QScrollBar* bar = scrMain->verticalScrollBar();
+    trkZoom->setEnabled(false);
+    bar->setValue(std::clamp(bar->value() + delta, 0, bar->maximum()));
+    trkZoom->setEnabled(true);
+}
+
+void TfrmMainTQ::ToggleScrollEnd() {
+    QScrollBar* bar = scrMain->verticalScrollBar();
+    bar->setValue(bar->value() == 0 ? bar->maximum() : 0);
+}
+
+void TfrmMainTQ::LeaveFullView() {
+    if (SliceView > 0)
+        btnCloseSliceClick();
+    else
+        mitNormalViewClick();
+}
+
+// ---------------------------------------------------------------- handlers
+
+void TfrmMainTQ::pbxMainMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
+    if (OnEndTextEntry)
+        OnEndTextEntry();
+    ChordNoteIndex = 1;
+    const int pages = static_cast<int>(PageSets[static_cast<size_t>(CurLayer)].size());
+    if (SliceView > 0) {
+        QScrollBar* bar = scrMain->verticalScrollBar();
+        const int panelH = pnlMain->height();
+        const int panelW = pnlMain->width();
+        if (SliceView == 3) {
+            const int p = bar->value();
+            if (y - p < panelH / 5.0)
+                bar->setValue(p - pbxMain->height() / 3);
+            else if (y - p > panelH * 4.0 / 5.0)
+                bar->setValue(p + pbxMain->height() / 3);
+            else if (x < panelW / 4.0 && CurPage > 0) {
+                ShowPage(CurPage - 1, true);
+                bar->setValue(2 * panelH);
+            } else if (x > panelW * 3.0 / 4.0 && CurPage < pages - 1) {
+                ShowPage(CurPage + 1, true);
+                bar->setValue(0);
+            }
+        } else if (SliceView == 2) {
+            if (CurPage > 1) {
+                ShowPage(CurPage - 2, true);
+                if (pbxRight)
+                    pbxRight->update();
+            }
+        } else if (SliceView == 1) {
+            if (x > GetCellWidth() * Cols / 2) {
+                if (CurPage < pages - 1)
+                    ShowPage(CurPage + 1, true);
+            } else if (CurPage > 0) {
+                ShowPage(CurPage - 1, true);
+            }
+        }
+        pbxMain->update();
+        return;
+    }
+    auto mark = [this] {
+        DrawCurrentSelection(&DrawEngine);
+        pbxMain->update();
+    };
+    if (button == Qt::LeftButton) {
+        const int handle = SelectionHandleAt(x, y);
+        if (handle != 0) {
+            DragX = -1;
+            PressX = x;
+            PressY = y;
+            MouseMode = handle;
+        } else if (IsOutsideVertically(x, y)) {
+            mark();
+            PointToCell(SelCol1, SelRow1, x, y);
+            if (!CtrlHeld(shift))
+                SelCol0 = SelCol1;
+            SelRow0 = 0;
+            SelRow1 = Rows - 1;
+            mark();
+        } else if (IsOutsideHorizontally(x, y)) {
+            if (DoubleClickPending) {
+                ToggleScrollEnd();
+                DoubleClickPending = false;
+                return;
+            }
+            mark();
+            PointToCell(SelCol1, SelRow1, x, y);
+            if (AltHeld(shift)) {
+                const int found = FindRowHighlight(SelRow1);
+                if (found >= 0)
+                    Highlights.erase(Highlights.begin() + found);
+                else
+                    AddHighlight(0, Cols - 1, SelRow1, -1);
+                SelCol0 = 0;
+                SelRow0 = SelRow1;
+                SelCol1 = Cols - 1;
+                RedrawPage();
+                return;
+            }
+            if (CtrlHeld(shift)) {
+                SelCol0 = 0;
+                SelCol1 = Cols - 1;
+            } else {
+                SelCol0 = 0;
+                if (x >= 0.8 * GetLeftMargin() || y >= 0.8 * GetTopMargin()) {
+                    SelRow0 = SelRow1;
+                    SelCol1 = Cols - 1;
+                } else {
+                    SelRow0 = 0;
+                    SelCol1 = Cols - 1;
+                    SelRow1 = Rows - 1;
+                }
+            }
+            mark();
+        } else if (ShiftHeld(shift) && CtrlHeld(shift)) {
+            mark();
+            PointToCell(SelCol0, SelRow0, x, y);
+            SelCol1 = SelCol0;
+            SelRow0 = 0;
+            SelRow1 = Rows - 1;
+            mark();
+        } else if (ShiftHeld(shift)) {
+            mark();
+            PointToCell(SelCol0, SelRow0, x, y);
+            SelRow1 = SelRow0;
+            SelCol0 = 0;
+            SelCol1 = Cols - 1;
+            mark();
+        } else if (AltHeld(shift) || DoubleClickPending) {
+            SelectRunAt(x, y);
+        } else {
+            MouseMode = 1;
+            mark();
+            PointToCell(SelCol0, SelRow0, x, y);
+            SelCol1 = SelCol0;
+            SelRow1 = SelRow0;
+            const TCell* cell = CellAtAddress(SelCol0, SelRow0);
+            const bool west = IsWestAt(SelCol0, SelRow0, CurLayer) ||
+                              (HasJianpuPageAt(CurPage) && IsWestAt(SelCol0, SelRow0, 1 - CurLayer));
+            if (west) {
+                if (cell && (cell->option & 0x40000u)) {
+                    if (ShowCellHintHook)
+                        ShowCellHintHook(0, "CR", SelCol0, SelRow0);
+                } else if (PopupHintChecked && OnShowNoteHint) {
+                    OnShowNoteHint(SelCol0, SelRow0);
+                }
+            } else if (cell && cell->Note == 146) {
+                const int index = cell->upNote;
+                if (!SoundEffectPicked && PlayWindow.SoundEffectIndex)
+                    SavedSoundEffect = PlayWindow.SoundEffectIndex();
+                const std::string text = PlayWindow.SoundEffectText ? PlayWindow.SoundEffectText(index) : std::string();
+                if (PlayWindow.SelectSoundEffect)
+                    PlayWindow.SelectSoundEffect(index, text);
+                SoundEffectPicked = true;
+                const std::string caption = (Language ? Language->GetString(3499) : std::string()) + text;
+                sbrPanel0->setText(QString::fromUtf8(caption.c_str()));
+            } else {
+                SoundEffectPicked = false;
+            }
+            mark();
+            timDrag->start(300);
+        }
+    }
+    // Sounding the clicked notes through the piano.
+    if (pnlKeyboard->isVisible() && chkStaff2Kbd && chkStaff2Kbd->isChecked()) {
+        GetRowGroup(SelRow0, -1);
+        const bool whole = (cbxWholeStaff->isChecked() || CtrlHeld(shift)) && GroupRows.size() > 1;
+        if (whole) {
+            soundFirstRow_ = GroupRows.front().row;
+            soundLastRow_ = GroupRows.back().row;
+            const TCell* here = CellAtAddress(SelCol0, SelRow0);
+            const TCell* above = CellAtAddress(SelCol0, soundFirstRow_ - 1, -1, 1);
+            if (here && IsJianpuNoteCell(*here) && soundFirstRow_ > 0 && above && IsJianpuNoteCell(*above))
+                --soundFirstRow_;
+            DrawCurrentSelection(&DrawEngine);
+            DrawSelectionRect(&DrawEngine, SelCol0, soundFirstRow_, SelCol0, soundLastRow_);
+            pbxMain->update();
+        }
+        soundWhole_ = whole;
+        TPlayState* play = AuditionState();
+        const bool west = IsWestAt(SelCol0, SelRow0, CurLayer) ||
+                          (HasJianpuPage() && IsWestAt(SelCol0, SelRow0, 1 - CurLayer));
+        if (west)
+            play->AuditionWestClick(SelCol0, SelRow0, whole);
+        else
+            play->AuditionJianpuClick(whole);
+        ClickSounding = true;
+    }
+    DoubleClickPending = false;
+    sbrPanel1->setText(QString::fromUtf8(FileName.c_str()));
+    Controls.StatusFile = FileName;
+    PressCol = SelCol0;
+    PressRow = SelRow0;
+}
+
+void TfrmMainTQ::pbxMainMouseMove(Qt::KeyboardModifiers, int x, int y) {
+    const int l = GetLeftMargin();
+    const int t = GetTopMargin();
+    const int v = GetCellWidth();
+    const int u = GetCellHeight();
+    x = std::clamp(x, l, l + v * Cols);
+    y = std::clamp(y, t, t + u * Rows);
+    switch (MouseMode) {
+    case 1: {
+        int col = 0;
+        int row = 0;
+        PointToCell(col, row, x, y);
+        if (col != SelCol1 || row != SelRow1) {
+            DrawCurrentSelection(&DrawEngine);
+            SelCol1 = col;
+            SelRow1 = row;
+            DrawCurrentSelection(&DrawEngine);
+            pbxMain->update();
+        }
+        ScrollIntoView(0);
+        break;
+    }
+    case 2:
+        if (DragX > 0)
+            DrawDragFrame(DragX, DragY);
+        DragX = l + v * SelCol0 + x - PressX;
+        DragY = t + u * SelRow0 + y - PressY;
+        DrawDragFrame(DragX, DragY);
+        break;
+    case 3:
+    case 4:
+    case 5:
+        if (DragX >= 1)
+            DrawDragLine(DragX, DragY);
+        else {
+            DrawCurrentSelection(&DrawEngine);
+            pbxMain->update();
+        }
+        DragX = MouseMode == 5 ? v * (SelCol1 + 1) + l : v * (SelCol1 + 1) + l + x - PressX;
+        DragY = MouseMode == 4 ? u * (SelRow1 + 1) + t : u * (SelRow1 + 1) + t + y - PressY;
+        DrawDragLine(DragX, DragY);
+        break;
+    default:
+        switch (SelectionHandleAt(x, y)) {
+        case 2:
+            pbxMain->setCursor(Qt::SizeAllCursor);
+            break;
+        case 3:
+            pbxMain->setCursor(Qt::SizeFDiagCursor);
+            break;
+        case 4:
+            pbxMain->setCursor(Qt::SizeHorCursor);
+            break;
+        case 5:
+            pbxMain->setCursor(Qt::SizeVerCursor);
+            break;
+        default:
+            if (IsOutsideHorizontally(x, y) || IsOutsideVertically(x, y))
+                pbxMain->setCursor(Qt::PointingHandCursor);
+            else
+                pbxMain->unsetCursor();
+        }
+    }
+}
+
+void TfrmMainTQ::pbxMainMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
+    timDrag->stop();
+    if (ClickSounding) {
+        if (soundWhole_) {
+            DrawSelectionRect(&DrawEngine, SelCol0, soundFirstRow_, SelCol0, soundLastRow_);
+            DrawCurrentSelection(&DrawEngine);
+            pbxMain->update();
+        }
+        if (Keyboard)
+            Keyboard->ReleaseAll();
+        ClickSounding = false;
+    }
+    if (button == Qt::LeftButton) {
+        const int l = GetLeftMargin();
+        const int t = GetTopMargin();
+        const double v = GetCellWidth();
+        const double u = GetCellHeight();
+        if (MouseMode == 2 && DragX >= 0) {
+            DrawDragFrame(DragX, DragY);
+            int col = static_cast<int>((DragX - l + 0.45 * v) / v);
+            const int row = static_cast<int>((DragY - t + 0.45 * u) / u);
+            if (GongChiMode && (col % 2) != 0)
+                --col;
+            if (col != SelCol0 || row != SelRow0) {
+                try {
+                    Ed.MoveBlock(col, row, 0);
+                    RedrawPage();
+                } catch (...) {
+                }
+            }
+        } else if (MouseMode >= 3 && MouseMode <= 5 && DragX >= 0) {
+            DrawDragLine(DragX, DragY);
+            try {
+                // A release left of or above the first cell keeps a one-cell width or height.
+                const int col = std::max(SelCol0, static_cast<int>((DragX - l + 0.45 * v) / v - 1.0));
+                const int row = std::max(SelRow0, static_cast<int>((DragY - t + 0.45 * u) / u - 1.0));
+                if (col != SelCol1 || row != SelRow1) {
+                    SelCol1 = std::min(col, Cols - 1);
+                    SelRow1 = std::min(row, Rows - 1);
+                    RedrawPage();
+                } else {
+                    DrawCurrentSelection(&DrawEngine); // the mark the first move took away
+                    pbxMain->update();
+                }
+            } catch (...) {
+            }
+        } else if (MouseMode == 1) {
+            if (SelCol0 > SelCol1)
+                std::swap(SelCol0, SelCol1);
+            if (SelRow0 > SelRow1)
+                std::swap(SelRow0, SelRow1);
+            if (PlayWindow.Visible && PlayWindow.Visible() && PlayWindow.AdvancedPageShown &&
+                PlayWindow.AdvancedPageShown() && PlayWindow.LoadCellAdj)
+                PlayWindow.LoadCellAdj();
+            if (OnHideNoteHint)
+                OnHideNoteHint();
+        }
+        MouseMode = 0;
+        DragX = -1;
+        pbxMain->unsetCursor();
+    }
+    if (OnPlaceTextEntry)
+        OnPlaceTextEntry();
+}
+
+void TfrmMainTQ::pbxMainDblClick() {
+    if (SliceView > 0)
+        LeaveFullView();
+    else
+        DoubleClickPending = true;
+}
+
+void TfrmMainTQ::FormMouseWheel(int delta) { ScrollByWheel(-delta / 10); }
+
+void TfrmMainTQ::timDragTimer() {
+    pbxMain->setCursor(Qt::SizeFDiagCursor);
+    timDrag->stop();
+}
+
+TPlayState* TfrmMainTQ::AuditionState() {
+    if (frmPlay)
+        return frmPlay;
+    if (!ownPlayState_)
+        ownPlayState_ = std::make_unique<TPlayState>();
+    frmPlay = ownPlayState_.get();
+    return frmPlay;
+}
+
+bool TfrmMainTQ::MouseEventFilter(QObject* watched, QEvent* event) {
+    if (watched == pbxMain) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            auto* e = static_cast<QMouseEvent*>(event);
+            pbxMainMouseDown(e->button(), e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
+            return true;
+        }
+        case QEvent::MouseMove: {
+            auto* e = static_cast<QMouseEvent*>(event);
+            pbxMainMouseMove(e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
+            return true;
+        }
+        case QEvent::MouseButtonRelease: {
+            auto* e = static_cast<QMouseEvent*>(event);
+            pbxMainMouseUp(e->button(), e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
+            return true;
+        }
+        case QEvent::MouseButtonDblClick: {
+            auto* e = static_cast<QMouseEvent*>(event);
+            pbxMainDblClick();
+            // the press that follows a double click
+            pbxMainMouseDown(e->button(), e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
+            return true;
+        }
+        default:
+            break;
+        }
+    }
+    if (watched == pbxMain || watched == scrMain->viewport()) {
+        if (event->type() == QEvent::Wheel) {
+            FormMouseWheel(static_cast<QWheelEvent*>(event)->angleDelta().y());
+            return true;
+        }
+    }
+    if (pbxKeyboard && watched == pbxKeyboard) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            auto* e = static_cast<QMouseEvent*>(event);
+            pbxKeyboardMouseDown(e->position().toPoint().x(), e->position().toPoint().y(), e->modifiers());
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonRelease) {
+            pbxKeyboardMouseUp(static_cast<QMouseEvent*>(event)->modifiers());
+            return true;
+        }
+        if (event->type() == QEvent::Resize) {
+            keyboardPainted_ = false;
+            pbxKeyboardPaint();
+        }
+    }
+    if (watched == pnlKeyboard && event->type() == QEvent::Resize)
+        pnlKeyboardResize();
+    return false;
+}
