@@ -170,6 +170,8 @@ TfrmMainTQ::~TfrmMainTQ() {
     WestEntryHooks().FocusMainWindow = nullptr;
     SetMainEd(nullptr);
     ResetPlayerHooks();
+    Undo.OnUndoEnabled = nullptr;
+    Undo.OnRedoEnabled = nullptr;
     if (ownPlayState_ && frmPlay == ownPlayState_.get())
         frmPlay = nullptr;
     if (frmMainTQ == static_cast<TMainScore*>(this))

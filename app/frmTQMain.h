@@ -12,6 +12,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "edit/modTQEd.h"
@@ -240,10 +242,32 @@ public:
     // The play state the click audition uses: the play window's, else one of the window's own.
     class TPlayState* AuditionState();
 
-    // --- command table (app/frmTQMainCommands.cpp) ---
+    // --- command table (app/frmTQMainCommands.cpp, rows in app/modTQCommandTable.cpp) ---
     void BuildCommands();
     QAction* CommandAction(const char* objectName) const;
     std::vector<QAction*> CommandActions;
+    // Enables every table action whose handler can run now.
+    void RefreshCommandStates();
+    // What a handler still waits for ("text entry", "play window" ...); nullptr when it runs.
+    const char* CommandPendingOwner(const std::string& handler) const;
+    // The handlers by name; an action passes itself (its Tag, caption, check mark).
+    std::unordered_map<std::string, std::function<void(QAction*)>> CommandHandlers();
+    // Runs before a table handler with its name; false stops the handler.
+    std::function<bool(const std::string& handler)> OnCommand;
+    // The main window's cell operations behind the size, move, underline, grace and
+    // compression commands (and the typed-key table); unset, those commands are off.
+    struct TCellOps {
+        std::function<void(float size)> ChangeFontSize;
+        std::function<void(int dx, int dy, bool large)> NudgeSelection;
+        std::function<void(int count, bool add)> SetUnderlines;
+        std::function<void(uint32_t style)> ToggleGrace;
+        std::function<void(int step)> ChangeShrinkRate;
+    };
+    TCellOps CellOps;
+    // Opens a document with the desktop (default: QDesktopServices); false on failure.
+    std::function<bool(const std::string& path)> OpenDocument;
+    // The play window, for the window cascade.
+    std::function<QWidget*()> PlayWindowWidget;
 
 protected:
     void showEvent(QShowEvent* event) override;
