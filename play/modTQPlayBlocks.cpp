@@ -318,6 +318,9 @@ void TPlayState::AddPlayItem(TPlayItem item, bool adjust) {
     if (adjust && RowOverride > 0)
         item.Row = RowOverride;
     PlayList.push_back(item);
+    // Notes struck while the pedal is down ring until the pedal changes.
+    if (Echo && !EchoOn)
+        RecordPedalNotes(item, -1);
 }
 
 void TPlayState::AddRefreshItem(int col, int row) {

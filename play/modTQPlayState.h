@@ -9,9 +9,11 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "model/modTQCell.h"
+#include "play/modTQBitCount.h"
 #include "play/modTQPlayList.h"
 
 inline constexpr int kPlayStaves = 16;     // staves of one staff group
@@ -82,6 +84,29 @@ struct TJumpRecord {
     int Coda = 0;  // list index the replay resumes from after the end; 0 none
     int Fine = 0;  // list index at which everything stops; 0 none
     int Segno = 0; // list index of a segno (for the Coda text symbol)
+};
+
+// An ornament (or arpeggio) waiting for the column's items to be complete.
+struct TTrillRec {
+    int Kind = 0;                 // 0 none; 1 trill, 2 repeated notes, 3..8 mordents and turns,
+                                  // 9 staccato, 10 / 11 arpeggio up / down, 13 tempo-bound repeats
+    int Word1 = 0, Word2 = 0;
+    uint32_t Attr = 0;            // attribute word of the symbol cell; low nibble: 1 sharp, 2 flat, 3 natural
+    TCell Cell;                   // the ornamented (or arpeggio) cell
+    TPlayItem Item;               // the ornamented note's item; Col and Row hold its place
+    TPlayItem Item2;
+    int Staff = 0;
+    int Index = 0;
+    int Extra = 0;
+};
+
+// Three notes of one staff against two of others over the same columns.
+struct TTripletUneven {
+    std::vector<int16_t> Staves;  // staves playing the pair
+    int16_t StartCol = -1;
+    int16_t EndCol = -1;          // below 0: no passage
+    int16_t Row = 0;              // the triplet staff's row
+    int16_t Swing = 0;            // the triplet's first cell is staccato-marked
 };
 
 // Play rules (the play-rule list's indexes).
@@ -372,7 +397,101 @@ public:
     // is then remembered for the rest of the bar, else the one remembered for
     // (note, octave), else kNoAccidental.
     int BarAccidental(uint32_t attr, int note, int octave, int staff);
+
+    // --- building the play list ---
+    // Builds PlayList from the whole score (every staff group of every page) for
+    // the play rule, notation and settings above; StartIndex becomes the first
+    // item at or after the cursor cell. With showMessages, string 1054 is shown
+    // when nothing can be played. False when no list was built.
+    bool BuildPlayList(bool showMessages);
+    // The walk over the staff groups of all pages; always true.
+    bool BuildGroupPlayLists();
+    // First time-signature cell of the current page; the outputs keep their values when none.
+    void FindPageTimeSignature(int& num, int& den) const;
+    // The first time-signature cell above the first staff of the current page adds its item.
+    bool FindTimeSignatureOnPage();
+    // A time-signature cell in the column, up to HighlightAbove rows above row, adds its item.
+    bool FindTimeSignatureAbove(int column, int row);
+    // A kind-6 item when the signature differs from the last one added; the bar counter takes its length.
+    void AddTimeSignatureItem(const TCell& cell, int column, int row);
+    // A kind-4 item: program on the channel (-1 every channel).
+    void AddInstrumentItem(int program, int channel);
+    // Sound-effect cells of the column in the group's rows and the rows above it.
+    void AddInstrumentCells(int column);
+    // Rebuilds the list and writes its note items as text; false when the file cannot be written.
+    bool PlayListDump(const std::string& fileName);
+    // The dump text of the list as it stands.
+    std::string PlayListDumpText() const;
+    int SavedPage = 0;
+    int PlayStaffIndex = -1;      // Current Staff: position of the cursor's staff in its group; -1 every staff
+    bool DumpMode = false;
+    int StartCellCol = 0, StartCellRow = 0; // the cursor cell the build counts from
+    int LastSigNum = 0, LastSigDen = 0;     // last kind-6 item added
+    int ChannelProgram[kPlayStaves] = {};   // program + 1 per channel, 0 unset
+    // Selected Notes: the selection's last column and row on SavedPage.
+    int SelEndCol = 0, SelEndRow = 0;
+
+    // --- staff group merge ---
+    TBitCount BitCount{*this};
+    bool BitCountOn = false;      // the bar counter aligns the group's steps
+    int BarStartCol = 0;
+    // Builds and merges the staff group in GroupRows into PlayList; false when the selection ended.
+    bool MergeStaffItems();
+    // One cell of one staff into items; whether any were made.
+    bool StaffCellItems(int column, int row, std::vector<TPlayItem>& items, int staff);
+    // The per-cell builder: chooses the converter for the cell and keeps the staff's state.
+    bool BuildStaffCellItems(int column, int row, std::vector<TPlayItem>& items, int staff, bool merge);
+    // A dotted note against plain values in a two-staff group: the last step takes the shorter value.
+    void AlignDottedPair(int column, int staff);
+
+    // --- ornaments and arpeggios ---
+    TTrillRec Ornaments[6];
+    std::vector<TPlayItem> PendingNotes;
+    bool ArpeggioOff = false;
+    bool ScanOrnamentSymbols(int column, int row, int rowsUp, std::vector<TPlayItem>& list, int staff);
+    bool StartOrnament(int column, int row, int kind, uint32_t attr, const std::vector<TPlayItem>& list, int staff);
+    bool ExpandOrnament(TTrillRec& rec, std::vector<TPlayItem>& list);
+    bool ExpandTrill(TTrillRec& rec, std::vector<TPlayItem>& list);
+    // Neighbour notes of note by the scale of the key in force, the symbol's accidental applied.
+    void UpperAuxNote(bool west, TPNote& out, const TPNote& note, uint32_t attr) const;
+    void LowerAuxNote(bool west, TPNote& out, const TPNote& note, uint32_t attr) const;
+    int OrnamentKeyCode(bool west) const;
+    int EmitPendingNotes(int column, int row, std::vector<TPlayItem>& list, int time, bool keepFirst);
+    void FlushRepeatedNotes(int index);
+    void FlushStaccatoRecord(int index, int column);
+    bool StartArpeggio(int column, int row, std::vector<TPlayItem>& list, int staff);
+    void ExpandArpeggio(int index, TTrillRec& rec, std::vector<TPlayItem>& out);
+    void FlushArpeggios(int index);
+
+    // --- sustain pedal ---
+    std::vector<int> PedalFlags;  // per column: 1 pedal down, 2 pedal up
+    std::vector<TPNote> PedalNotes;
+    void ScanPedalMarks();
+    void ApplyPedalAtColumn(int column);
+    void RecordPedalNotes(const TPlayItem& item, int channel);
+    void AddPedalNote(const TPNote& note);
+    void FlushPedalNotes(int column);
+
+    // --- three against two, syncopation ---
+    TTripletUneven Triplet;
+    uint8_t PairFirst = 0;
+    void FindTripletAgainstPair(int startCol, int row, int endCol, int level, int staff);
+    void SplitPairItem(int column);
+    void PadPairEnd(int column);
+    void SpreadPairAfterStart();
+    bool IsPairStaff(int staff) const;
+    void TryActivateTuplet(int column, int row, int staff);
+    void TryJianpuTriplet(int column, int row, int staff);
+    void ScanTupletAcrossGroup(int column);
+    void AdjustSyncopatedSteps(int column);
+    void ScaleItemFromEnd(int k, float factor);
 };
+
+// Next scale step of a pitch class in a key, before wrapping (may be 12, 13, -1, -2).
+int NextScaleStepUp(int pitchClass, int keyCode);
+int NextScaleStepDown(int pitchClass, int keyCode);
+// The symbol's accidental narrows or widens the step; the pitch wraps into 0..11 with octaveChange.
+void AdjustAuxInterval(int& aux, int mainPitch, int& octaveChange, bool upward, int accidental);
 
 // Time factor of a tuplet of count notes: 2 1.25, 3 0.66, 4 1.125, 5..7 4/count,
 // 9..15 8/count, 17 and more 16/count, else 1.0.
