@@ -126,10 +126,6 @@ int ClefColumn(int clef) {
 // ---------------------------------------------------------------- staff header
 
 void DrawWestStaffHeader(TDrawEngine* d, float x, float y, TCell& cell, int col, int row) {
-    if (auto& h = NotationHooks().DrawWestStaffHeader) {
-        h(d, x, y, cell, col, row);
-        return;
-    }
     const float X = XUnit();
     const float Y = YUnit();
     TColourGuard colour(d);
@@ -484,10 +480,6 @@ void DrawRepeatDotsColumn(TDrawEngine* d, float x, float y, int firstRow, TCell 
 // ---------------------------------------------------------------- cells
 
 void DrawWestCellDispatch(TDrawEngine* d, float x, float y, int col, int row, TCell& cell) {
-    if (auto& h = NotationHooks().DrawWestCellDispatch) {
-        h(d, x, y, col, row, cell);
-        return;
-    }
     SetPenStyle(psSolid);
     int code = cell.Note;
     if (CurLayer == 1) {

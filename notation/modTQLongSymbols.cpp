@@ -18,11 +18,6 @@
 #include "render/modTQMainView.h"
 
 void DrawLongSymbol(TDrawEngine* d, float x, float y, TCell& cell, int col, int row) {
-    // A hook set by a test overrides the dispatcher (render/modTQDrawHooks.h).
-    if (auto& h = NotationHooks().DrawLongSymbol) {
-        h(d, x, y, cell, col, row);
-        return;
-    }
     const int kind = cell.markType;
     if (kind == 0)
         return;

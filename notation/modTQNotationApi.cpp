@@ -3,13 +3,6 @@
 #include "render/modTQCvsDraw.h"
 #include "render/modTQDrawEngine.h"
 
-TNotationHooks& NotationHooks() {
-    static TNotationHooks hooks;
-    return hooks;
-}
-
-void ResetNotationHooks() { NotationHooks() = TNotationHooks(); }
-
 void DrawDotGlyph(TDrawEngine* d, float x, float y, const TCell& cell, float factor, TColor color) {
     SetBrushStyle(bsClear);
     SetFontColor(color == -1 ? d->CurColor : color);

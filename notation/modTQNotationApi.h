@@ -4,18 +4,14 @@
 // glyphs. (The play-setting tests HasNotesVolAdj and its kin are in
 // model/modTQCellHelpers.h.)
 //
-// The Western staff drawers are written (notation/modTQDrawWest.h), the special
-// symbols are drawn in notation/modTQSpecialSymbols.cpp and the spanning marks
-// in notation/modTQLongSymbols.cpp; their hooks, when a test sets them,
-// override the drawer (render/modTQDrawHooks.h explains the hook tables).
-// Every drawer takes the drawing engine first and paints in its
+// The Western staff drawers are in notation/modTQDrawWest.cpp, the special
+// symbols in notation/modTQSpecialSymbols.cpp and the spanning marks in
+// notation/modTQLongSymbols.cpp. Every drawer takes the drawing engine first and paints in its
 // current colour on the output canvas.
 //
 // Curves: notation/modTQCurves.h (DrawSlurCrescent, DrawCrescentThrough3Points,
 // DrawArcThrough3Points, DrawTupletNumber) and notation/modTQJianpuSlur.h
 // (DrawConnectSlur), included here.
-#include <functional>
-
 #include "model/modTQCell.h"
 #include "notation/modTQCurves.h"
 #include "notation/modTQJianpuSlur.h"
@@ -39,14 +35,6 @@ void DrawStackedSymbols(TDrawEngine* d, float x, float y, TCell cell, int col, i
 void DrawCellSymbolList(TDrawEngine* d, float x, float y, TCell cell, int col, int row);
 // The spanning mark of the cell (markType 1..99) to its end column and row.
 void DrawLongSymbol(TDrawEngine* d, float x, float y, TCell& cell, int col, int row);
-
-struct TNotationHooks {
-    std::function<void(TDrawEngine*, float x, float y, int col, int row, TCell& cell)> DrawWestCellDispatch;
-    std::function<void(TDrawEngine*, float x, float y, TCell& cell, int col, int row)> DrawWestStaffHeader;
-    std::function<void(TDrawEngine*, float x, float y, TCell& cell, int col, int row)> DrawLongSymbol;
-};
-TNotationHooks& NotationHooks();
-void ResetNotationHooks();
 
 // --- mark glyphs ---
 // "." in Times New Roman at drawing scale x fontSizeR x factor, clear brush,

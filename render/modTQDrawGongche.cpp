@@ -12,7 +12,6 @@
 #include "platform/gui/TQGlyphMap.h"
 #include "render/modTQCvsDraw.h"
 #include "render/modTQDrawEngine.h"
-#include "render/modTQDrawHooks.h"
 #include "render/modTQDrawMsc.h"
 #include "render/modTQMainView.h"
 
@@ -85,10 +84,6 @@ const TPitchChars kPitch[7] = {
 } // namespace
 
 void DrawGongcheCell(TDrawEngine* d, float x, float y, const TCell& cell) {
-    if (auto& hook = RenderHooks().DrawGongcheCell) {
-        hook(d, x, y, cell);
-        return;
-    }
     x += 0.2f * XUnit();
     y += 0.1f * YUnit();
     if (IsJianpuDigit(cell.Note))

@@ -13,7 +13,6 @@
 #include "platform/gui/TQGlyphMap.h"
 #include "render/modTQCvsDraw.h"
 #include "render/modTQDrawEngine.h"
-#include "render/modTQDrawHooks.h"
 #include "render/modTQDrawJianpu.h"
 #include "render/modTQDrawShrink.h"
 #include "render/modTQDrawTextSym.h"
@@ -75,10 +74,6 @@ float DrawGraceOctaveDots(TDrawEngine* d, float x, float y, int octave, const TC
 }
 
 void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {
-    if (auto& hook = RenderHooks().DrawGraceCell) {
-        hook(d, x, y, col, row);
-        return;
-    }
     TMainView* mv = MainView();
     TCanvas* canvas = TargetCanvas(nullptr);
     TCell cell;

@@ -17,7 +17,6 @@
 #include "render/modTQCvsDraw.h"
 #include "render/modTQDrawAccid.h"
 #include "render/modTQDrawEngine.h"
-#include "render/modTQDrawHooks.h"
 #include "render/modTQDrawShrink.h"
 #include "render/modTQDrawTextSym.h"
 #include "render/modTQMainView.h"
@@ -73,10 +72,6 @@ const TAccidPlace kNoteFallbackPlace[9] = {
 } // namespace
 
 void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col, int row) {
-    if (auto& hook = RenderHooks().DrawJianpuNote) {
-        hook(d, x, y, cell, col, row);
-        return;
-    }
     const int note = cell.Note;
     if (note == 32)
         return;
@@ -202,10 +197,6 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
 }
 
 void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int octaveCount, int col, int row) {
-    if (auto& hook = RenderHooks().DrawJianpuNoteMarks) {
-        hook(d, x, y, option, octaveCount, col, row);
-        return;
-    }
     TMainView* mv = MainView();
     TCell cell;
     GetCell(cell, col, row, -1, -1);

@@ -17,7 +17,6 @@
 #include "render/modTQCvsDraw.h"
 #include "render/modTQDrawAccid.h"
 #include "render/modTQDrawEngine.h"
-#include "render/modTQDrawHooks.h"
 #include "render/modTQDrawJianpu.h"
 #include "render/modTQDrawTextSym.h"
 #include "render/modTQMainView.h"
@@ -181,10 +180,6 @@ bool DrawShrinkSlurs(TDrawEngine* d, float x, float y, const TCell& cell, const 
 }
 
 void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
-    if (auto& hook = RenderHooks().DrawShrinkCell) {
-        hook(d, col, row, x, y);
-        return;
-    }
     TCell cell;
     GetCell(cell, col, row, -1, -1);
     const auto& notes = cell.CompressNotes;

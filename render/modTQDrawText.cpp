@@ -12,7 +12,6 @@
 #include "render/modTQDrawAccid.h"
 #include "render/modTQDrawBase.h"
 #include "render/modTQDrawEngine.h"
-#include "render/modTQDrawHooks.h"
 #include "render/modTQDrawMsc.h"
 #include "render/modTQDrawTextSym.h"
 #include "render/modTQMainView.h"
@@ -96,10 +95,6 @@ void DrawKeyHeader(TDrawEngine* d, float x, float y, const TCell& cell) {
 } // namespace
 
 void DrawTextCell(TDrawEngine* d, float x, float y, const TCell& cell) {
-    if (auto& hook = RenderHooks().DrawTextCell) {
-        hook(d, x, y, cell);
-        return;
-    }
     if (cell.Text.empty())
         return;
     const TMainView* mv = MainView();

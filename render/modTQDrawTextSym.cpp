@@ -10,7 +10,6 @@
 #include "render/modTQCvsDraw.h"
 #include "render/modTQDrawAccid.h"
 #include "render/modTQDrawEngine.h"
-#include "render/modTQDrawHooks.h"
 #include "render/modTQMainView.h"
 
 namespace {
@@ -189,10 +188,6 @@ void GetCellColor(TDrawEngine* d, const TCell& cell) {
 }
 
 void DrawTextSymbol(TDrawEngine* d, float x, float y, TCell cell) {
-    if (auto& hook = RenderHooks().DrawTextSymbol) {
-        hook(d, x, y, cell);
-        return;
-    }
     const int id = cell.Note;
     const TWord* word = FindWord(id);
     const bool special = id >= 1 && id <= 17;

@@ -15,7 +15,6 @@
 #include "render/modTQBarLine.h"
 #include "render/modTQCvsDraw.h"
 #include "render/modTQDrawEngine.h"
-#include "render/modTQDrawHooks.h"
 #include "render/modTQDrawJianpu.h"
 #include "render/modTQDrawShrink.h"
 #include "render/modTQDrawTextSym.h"
@@ -56,10 +55,6 @@ std::shared_ptr<TLogFont> ChordFont(const TCell& cell, float xu, float s, float 
 float VerticalChordMarkLift(int innerDots) { return 0.15f * static_cast<float>(std::max(0, innerDots)); }
 
 void DrawVerticalChord(TDrawEngine* d, float x, float y, int col, int row, const TCell& cell) {
-    if (auto& hook = RenderHooks().DrawVerticalChord) {
-        hook(d, x, y, col, row, cell);
-        return;
-    }
     TMainView* mv = MainView();
     TCanvas* canvas = TargetCanvas(nullptr);
     const float xu = static_cast<float>(mv->GetCellWidth());

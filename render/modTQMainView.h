@@ -227,6 +227,113 @@ public:
     // Appends {max(col0, 0), min(col1, Cols - 1), row, page (-1: the current
     // page), CurLayer} to Highlights.
     void AddHighlight(int col0, int col1, int row, int page = -1);
+
+    // ---- pointer, cursor and selection (edit/modTQCursor.cpp) ----
+    // Pixel positions are those of the paint box: cell (c, r) covers x from
+    // L + c*V to L + (c + 1)*V and y from T + r*U to T + (r + 1)*U.
+    void PointToCell(int& col, int& row, int x, int y) const;
+    bool IsOutsideHorizontally(int x, int y) const;
+    bool IsOutsideVertically(int x, int y) const;
+    // 3 bottom-right corner, 4 right edge, 5 bottom edge, 2 top or left edge, 0 none.
+    int SelectionHandleAt(int x, int y) const;
+    // Rubber bands drawn in XOR on the output canvas: drawing one twice erases it.
+    void DrawDragLine(int x, int y);
+    void DrawDragFrame(int x, int y);
+    // The cursor cell where the mouse went down; WidenToNoteRun returns to it.
+    int MouseDownCol = 0, MouseDownRow = 0;
+    void SelectRunAt(int x, int y);
+    // first and last are columns of the cursor row.
+    void WidenToNoteRun(int& first, int& last);
+    // A redraw range grown for the small notes of cell: up for a vertical
+    // chord, right for other packed cells.
+    void ExtendRangeForNotes(float& top, int left, int& right, const TCell& cell) const;
+    void MoveCursor(int dx, int dy);
+    void ResizeSelection(int dx, int dy);
+    void SelectTargetNote(int n);
+    // Tool-window placement inside the main window (screen pixels).
+    static void KeepToolWindowInside(int mainLeft, int mainWidth, int mainHeight, int& toolLeft, int& toolTop,
+                                     int toolWidth, int toolHeight);
+    // The current vertical scroll position and its range, as the window reports them.
+    int ScrollPosY = 0;
+    int ScrollRangeY = 0;
+    void ScrollByWheel(int delta);
+    void ToggleScrollEnd();
+    void LeaveFullView();
+    // The status bar's second panel.
+    void SetStatusText(const std::string& text);
+    // Window parts behind the cursor members; unset, nothing shows.
+    std::function<bool(int flags)> OnScrollIntoView;               // true when it scrolled
+    std::function<void(float x, float y, const std::string&)> OnShowCellHint;
+    std::function<void()> OnHideCellHint;
+    std::function<void(int col, int row)> OnShowNoteHintPanel;
+    std::function<void()> OnLeaveFullView;                          // tool bars, menu, panels back
+    std::function<void(int position)> OnScrollByWheel; // scroll the page there
+    std::function<void(int key)> OnEnterGongcheChar;             // a degree typed in Gongche mode
+    std::function<void(bool run)> OnMoveWestNoteTimer;             // start or stop timMoveWestNote
+    // Shows a framework hint at cell units (x, y).
+    void ShowCellHint(float x, float y, const std::string& text);
+
+    // ---- typed keys and key-driven cell edits (edit/modTQTypeKey.cpp) ----
+    void ApplyKeyToNotes(TCell& cell, int key, bool cycle, int value);
+    void TypeNoteKey(int key, bool saveUndo);
+    // key '\'' up, ',' down.
+    void ChangeOctave(int key, bool cycle);
+    void AddOctaveNote();
+    void SetUnderlines(int value, bool add, bool cycle);
+    void NudgeSelection(float dx, float dy, bool fine);
+    void timMoveWestNoteTimer();
+    // Note-name hints of the selection (property 115 / 116), and of every Western
+    // staff row of the score (add: the menu item of Tag 627).
+    void mitAddHintforSelectClick();
+    void mitRemoveHintforSelectClick();
+    void mitAddHintforAllClick(int senderTag);
+
+    // ---- selection members of the menu commands (edit/modTQSelect.cpp) ----
+    void HalveRowValues(int row, bool westRow);
+    bool IsHeldByDash(int col, int row, int& dashCol) const;
+    void ToggleGrace(int side);
+    void ChangeFontSize(float step);
+    // Every eligible selected cell gets the size factor 1.0.
+    void ResetFontSize();
+    void ChangeShrinkRate(int value, bool relative);
+    std::string FindTextCellInSelection();
+    std::string FindImageCellInSelection();
+    static int NextChordOctave(int previousDegree, int previousOctave, int degree);
+    // The file that follows (direction 1) or precedes (-1) fileName in its folder
+    // among the files of its extension, in directory order; next past the last
+    // is the first, previous before the first is fileName itself.
+    static std::string StepSideImageFile(const std::string& fileName, int direction);
+    // Page background of cell (0, 0), layer 0.
+    std::string CurrentBackgroundFile() const;
+    void SetBackgroundImage(const std::string& fileName, bool keepAspectRatio);
+    void StopBackgroundImage();
+    void RemoveBackgroundImage();
+
+    // ---- automatic underlines and note shifting (edit/modTQAutoLine.cpp) ----
+    int FindBeatKind(int row) const;
+    void AutoUnderlineJianpuRow(TCellRow& cells, int row, bool selectedOnly, int& beatKind);
+    void AutoUnderlineSmallNotes(TCell& cell);
+    static int FindDotPair(const TCellRow& cells, int from, int to);
+    void SwapGroupUnderlines(TCellRow& cells, int col0, int col1);
+    void ShiftNotes(int steps);
+    void ShiftRowNotes(TCellRow& cells, int steps, int col0, int col1);
+    void ShiftCell(TCell& cell, int steps);
+    void ShiftSmallNotes(TCell& cell, int steps);
+    static int StepDegree(int note, int steps, uint32_t* attr, int* octave);
+    void Selected1();
+    void mitCurrentPage();
+    void mitAutoLineAll();
+    void mitIncreaseUnderline();
+    void btnSwapUnderline();
+    void mit8vaHigherClick() { ShiftNotes(7); }
+    void mit8vaLowerClick() { ShiftNotes(-7); }
+    void mit1vaHigherClick() { ShiftNotes(1); }
+    void mit1vaLowerClick() { ShiftNotes(-1); }
+    void mitUnderlineClick() { SetUnderlines(1, true, false); }
+    void mitDelUnderlineClick() { SetUnderlines(-1, true, true); }
+    void mitHiDotClick() { ChangeOctave('\'', false); }
+    void mitLowDotClick() { ChangeOctave(',', false); }
+    void btnShrinkClick();
 };
 
 // A score of a book: its file and title (the book window keeps a list of them).

@@ -11,7 +11,6 @@
 #include "model/modTQUtil.h"
 #include "model/modTQUndo.h"
 #include "platform/core/TQStrings.h"
-#include "render/modTQDrawHooks.h"
 #include "tests/render/TQViewFixture.h"
 #include "tests/support/TQTestSupport.h"
 

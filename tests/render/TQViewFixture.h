@@ -6,8 +6,8 @@
 //   fx.view.DrawEngine.DrawPage(...) // draws on fx.canvas, a recording canvas
 //
 // Cell size 20 x 40 page units at zoom 1, so the x unit is 20 and the y unit 40
-// pixels; margins 60 and 50. The previous current score, layer and hooks are
-// restored when the fixture goes.
+// pixels; margins 60 and 50. The previous current score and layer are restored
+// when the fixture goes.
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -15,7 +15,6 @@
 #include "model/modTQMainScore.h"
 #include "notation/modTQNotationApi.h"
 #include "platform/gui/TQRecordingCanvas.h"
-#include "render/modTQDrawHooks.h"
 #include "model/modTQUtil.h"
 #include "render/modTQMainView.h"
 #include "tests/support/TQScoreFixture.h"
@@ -45,8 +44,6 @@ public:
         view.ShowGrid = false;
     }
     ~TViewFixture() {
-        ResetRenderHooks();
-        ResetNotationHooks();
         frmMainTQ = previous_;
         CurLayer = previousLayer_;
     }

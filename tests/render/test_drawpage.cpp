@@ -19,15 +19,23 @@ struct TLayerDraw {
     bool operator==(const TLayerDraw&) const = default;
 };
 
-// Records the layer and colour in which the note at (0, 0) of each layer is drawn.
-std::vector<TLayerDraw>& RecordLayerColours() {
-    static std::vector<TLayerDraw> draws;
-    draws.clear();
-    RenderHooks().DrawJianpuNote = [](TDrawEngine* d, float, float, const TCell&, int c, int r) {
-        if (c == 0 && r == 0)
-            draws.push_back({CurLayer, d->CurColor});
-    };
+// The layer and colour of each note drawn: the layer-0 note is a "1", the
+// layer-1 note a "2".
+std::vector<TLayerDraw> LayerColours(const TRecordingCanvas& rc) {
+    std::vector<TLayerDraw> draws;
+    for (const TCanvasCall* t : rc.TextOuts())
+        if (t->Text == "1" || t->Text == "2")
+            draws.push_back({t->Text == "1" ? 0 : 1, t->Font.Color});
     return draws;
+}
+
+// The cells whose note "1" was drawn, from where its digit stands.
+std::set<std::pair<int, int>> CellsOfDigits(const TRecordingCanvas& rc) {
+    std::set<std::pair<int, int>> cells;
+    for (const TCanvasCall* t : rc.TextOuts())
+        if (t->Text == "1")
+            cells.insert({(t->Arg(0) - 60) / 20, (t->Arg(1) - 50) / 40});
+    return cells;
 }
 
 std::vector<int> VerticalLineXs(const TRecordingCanvas& rc) {
@@ -43,10 +51,9 @@ std::vector<int> VerticalLineXs(const TRecordingCanvas& rc) {
 TEST(DrawLayers, OtherLayerFirstInItsColour) {
     TViewFixture fx(8, 4, 1);
     fx.Row(0, "1");
-    fx.Row(0, "1", 1);
+    fx.Row(0, "2", 1);
     TDrawEngine& e = fx.view.DrawEngine;
     const TColor main = e.MainLayerColor, hidden = e.HidenLayerColor, back = e.BackLayerColor;
-    auto& draws = RecordLayerColours();
 
     struct Case {
         const char* what;
@@ -70,13 +77,13 @@ TEST(DrawLayers, OtherLayerFirstInItsColour) {
         {"slice view", 0, 0, 1, false, {{1, main}, {0, main}}},
     };
     for (const Case& c : cases) {
-        draws.clear();
+        fx.canvas.Clear();
         fx.view.OutputKind = c.kind;
         fx.view.SliceView = c.slice;
         fx.view.PlayerPlaying = c.playing;
         CurLayer = c.curLayer;
         e.DrawLayers(0, 0, fx.view.Cols, fx.view.Rows);
-        EXPECT_EQ(draws, c.expected) << c.what;
+        EXPECT_EQ(LayerColours(fx.canvas), c.expected) << c.what << "\n" << fx.canvas.Dump();
         EXPECT_EQ(CurLayer, c.curLayer) << c.what;
     }
 }
@@ -84,10 +91,9 @@ TEST(DrawLayers, OtherLayerFirstInItsColour) {
 TEST(DrawLayers, MissingPagesAreSkippedAndSelectionOnlyOnScreen) {
     TViewFixture fx(8, 4); // no layer-1 page
     fx.Row(0, "1");
-    auto& draws = RecordLayerColours();
     fx.view.CurPage = -1; // repaired to 0 by the loop
     fx.view.DrawEngine.DrawLayers(0, 0, fx.view.Cols, fx.view.Rows);
-    EXPECT_EQ(draws, (std::vector<TLayerDraw>{{0, fx.view.DrawEngine.MainLayerColor}}));
+    EXPECT_EQ(LayerColours(fx.canvas), (std::vector<TLayerDraw>{{0, fx.view.DrawEngine.MainLayerColor}}));
     EXPECT_EQ(fx.view.CurPage, 0);
     EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::Rectangle), 1) << "the selection frame";
 
@@ -97,10 +103,10 @@ TEST(DrawLayers, MissingPagesAreSkippedAndSelectionOnlyOnScreen) {
     EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::Rectangle), 0);
 
     // A page that exists in neither layer draws nothing.
-    draws.clear();
+    fx.canvas.Clear();
     fx.view.CurPage = 3;
     fx.view.DrawEngine.DrawLayers(0, 0, fx.view.Cols, fx.view.Rows);
-    EXPECT_TRUE(draws.empty());
+    EXPECT_TRUE(LayerColours(fx.canvas).empty());
 }
 
 TEST(DrawPage, GridLinesAndNumbers) {
@@ -153,8 +159,6 @@ TEST(DrawPage, PartialRedrawWidening) {
     TViewFixture fx(10, 9);
     fx.view.ShowGrid = true;
     fx.view.GongChiMode = true;
-    std::set<std::pair<int, int>> drawn;
-    RenderHooks().DrawJianpuNote = [&](TDrawEngine*, float, float, const TCell&, int c, int r) { drawn.insert({c, r}); };
     for (int r = 0; r < 9; ++r)
         fx.Row(r, "1 1 1 1 1 1 1 1 1 1");
     fx.view.DrawEngine.DrawPage(3, 5, 5, 6, false, false);
@@ -163,20 +167,19 @@ TEST(DrawPage, PartialRedrawWidening) {
     for (int r = 4; r <= 6; ++r)
         for (int c = 0; c < 10; ++c)
             expected.insert({c, r});
-    EXPECT_EQ(drawn, expected);
+    EXPECT_EQ(CellsOfDigits(fx.canvas), expected) << fx.canvas.Dump();
     // the background of a partial redraw covers the widened grid range only
     const TCanvasCall* bg = fx.canvas.OfOp(TCanvasOp::FillRect).front();
     EXPECT_EQ(bg->RectArg(), (TRect{100, 250, 180, 290}));
-    // no numbers on a partial redraw
-    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::TextOut), 0);
+    // no row or column numbers on a partial redraw: the notes are the only texts
+    EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::TextOut), static_cast<int>(expected.size()));
 
     // A range beyond the grid is clamped to it.
-    drawn.clear();
     fx.canvas.Clear();
     fx.view.GongChiMode = false;
     fx.view.DrawEngine.DrawPage(-4, -7, 40, 40, false, false);
     EXPECT_EQ(VerticalLineXs(fx.canvas).size(), 11u);
-    EXPECT_EQ(drawn.size(), 90u);
+    EXPECT_EQ(CellsOfDigits(fx.canvas).size(), 90u);
 }
 
 TEST(DrawPage, WorkBitmapOnScreenOnly) {

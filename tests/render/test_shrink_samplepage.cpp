@@ -93,22 +93,6 @@ void BuildPage(TViewFixture& fx) {
     fx.At(7, 8).iEnd = 9;
 }
 
-// Stands in for the spanning-mark drawer for the curve kinds of Jianpu rows;
-// like it, it leaves the marks of grace cells to the grace drawer.
-void RouteCurves() {
-    NotationHooks().DrawLongSymbol = [](TDrawEngine* d, float x, float y, TCell& cell, int col, int row) {
-        if (IsGraceCell(cell))
-            return;
-        switch (cell.markType) {
-        case 1: case 55: case 56: case 94: DrawConnectSlur(d, x, y, col, row, 1, 0); break;
-        case 2: DrawConnectSlur(d, x, y, col, row, 1, 1); break;
-        case 3: DrawConnectSlur(d, x, y, col, row, 1, -1); break;
-        case 81: DrawConnectSlur(d, x, y, col, row, 0, 0); break;
-        default: break;
-        }
-    };
-}
-
 } // namespace
 
 TEST(CompoundPage, SamplePageOfCompoundCellsGongcheAndCurves) {
@@ -117,7 +101,6 @@ TEST(CompoundPage, SamplePageOfCompoundCellsGongcheAndCurves) {
         ASSERT_TRUE(fonts.loaded());
         TViewFixture fx(kCols, kRows);
         BuildPage(fx);
-        RouteCurves();
         TMainView& v = fx.view;
         FitPaintBox(v, kCols, kRows, 2.5);
         TPageImage page(v);
