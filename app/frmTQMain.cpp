@@ -146,6 +146,7 @@ TfrmMainTQ::TfrmMainTQ(QWidget* parent) : QMainWindow(parent) {
     SetHooks();
     BuildKeyboardPanel();
     SetKeyboardHooks();
+    SetPointerHooks();
     timDrag = new QTimer(this);
     timDrag->setObjectName(QStringLiteral("timDrag"));
     timDrag->setInterval(300);
@@ -795,7 +796,7 @@ void TfrmMainTQ::FormActivate() {
         if (!t.window)
             continue;
         const TToolPlace place =
-            KeepToolWindowInside(t.window->x(), t.window->y(), t.window->width(), t.window->height(), x(), width(),
+            ::KeepToolWindowInside(t.window->x(), t.window->y(), t.window->width(), t.window->height(), x(), width(),
                                  height());
         t.window->move(place.Left, place.Top);
         if (t.visible) {

@@ -221,22 +221,12 @@ public:
     void pbxMainDblClick();
     void FormMouseWheel(int delta);
     void timDragTimer();
-    // The pointer members the handlers use.
-    void PointToCell(int& col, int& row, int x, int y) const;
-    bool IsOutsideHorizontally(int x, int y) const;
-    bool IsOutsideVertically(int x, int y) const;
-    int SelectionHandleAt(int x, int y) const;
-    void DrawDragLine(int x, int y);
-    void DrawDragFrame(int x, int y);
-    void SelectRunAt(int x, int y);
-    void WidenToNoteRun(int& firstCol, int& lastCol);
-    void ScrollByWheel(int delta);
-    void ToggleScrollEnd();
-    void LeaveFullView();
+    // The window's side of the pointer members of the drawing part (scrolling,
+    // leaving the full view).
+    void SetPointerHooks();
     // Mouse events of the paint boxes; true when taken.
     bool MouseEventFilter(QObject* watched, QEvent* event);
     // The note-name hint panel and the text-entry box (their commands set these).
-    std::function<void(int col, int row)> OnShowNoteHint;
     std::function<void()> OnHideNoteHint;
     std::function<void()> OnPlaceTextEntry;
     // The play state the click audition uses: the play window's, else one of the window's own.
@@ -255,13 +245,14 @@ public:
     // Runs before a table handler with its name; false stops the handler.
     std::function<bool(const std::string& handler)> OnCommand;
     // The main window's cell operations behind the size, move, underline, grace and
-    // compression commands (and the typed-key table); unset, those commands are off.
+    // compression commands; BuildCommands points them at the drawing part's members.
     struct TCellOps {
         std::function<void(float size)> ChangeFontSize;
-        std::function<void(int dx, int dy, bool large)> NudgeSelection;
+        std::function<void()> ResetFontSize;
+        std::function<void(int dx, int dy, bool modifier)> NudgeSelection;
         std::function<void(int count, bool add)> SetUnderlines;
         std::function<void(uint32_t style)> ToggleGrace;
-        std::function<void(int step)> ChangeShrinkRate;
+        std::function<void(int value, bool relative)> ChangeShrinkRate;
     };
     TCellOps CellOps;
     // Opens a document with the desktop (default: QDesktopServices); false on failure.

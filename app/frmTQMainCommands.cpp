@@ -87,6 +87,20 @@ void TfrmMainTQ::BuildCommands() {
                 [this, pop](const QPoint& p) { pop->popup(pbxMain->mapToGlobal(p)); });
     }
 
+    if (!CellOps.ChangeFontSize)
+        CellOps.ChangeFontSize = [this](float size) { ChangeFontSize(size); };
+    if (!CellOps.ResetFontSize)
+        CellOps.ResetFontSize = [this] { ResetFontSize(); };
+    if (!CellOps.NudgeSelection)
+        CellOps.NudgeSelection = [this](int dx, int dy, bool modifier) {
+            NudgeSelection(static_cast<float>(dx), static_cast<float>(dy), modifier);
+        };
+    if (!CellOps.SetUnderlines)
+        CellOps.SetUnderlines = [this](int count, bool add) { SetUnderlines(count, add, false); };
+    if (!CellOps.ToggleGrace)
+        CellOps.ToggleGrace = [this](uint32_t style) { ToggleGrace(static_cast<int>(style)); };
+    if (!CellOps.ChangeShrinkRate)
+        CellOps.ChangeShrinkRate = [this](int value, bool relative) { ChangeShrinkRate(value, relative); };
     const auto handlers = CommandHandlers();
     for (const TCommandRow& row : CommandTable()) {
         const QString name = QString::fromLatin1(row.Name);
@@ -190,14 +204,6 @@ const char* TfrmMainTQ::CommandPendingOwner(const std::string& handler) const {
         {"btnColorClick", "signs"},               {"mitChangeColorClick", "signs"},
         {"mitResetKeySigntureClick", "signs"},    {"mitUseChineseClick", "text entry"},
         {"btnSingleBarClick", "typed keys"},      {"btn2DotsClick", "typed keys"},
-        // underlines, beat groups, note shifting
-        {"btnShrinkClick", "underlines"},         {"mitHiDotClick", "underlines"},
-        {"mitLowDotClick", "underlines"},         {"mitUnderlineClick", "underlines"},
-        {"mitDelUnderlineClick", "underlines"},   {"mit8vaHigherClick", "underlines"},
-        {"mit8vaLowerClick", "underlines"},       {"mit1vaHigherClick", "underlines"},
-        {"mit1vaLowerClick", "underlines"},       {"Selected1Click", "underlines"},
-        {"mitCurrentPageClick", "underlines"},    {"mitAutoLineAllClick", "underlines"},
-        {"mitIncreaseUnderlineClick", "underlines"}, {"btnSwapUnderlineClick", "underlines"},
         // MIDI files
         {"btnSaveMIDIClick", "MIDI files"},       {"MIDIFileExport1Click", "MIDI files"},
         // dialogs
@@ -207,9 +213,10 @@ const char* TfrmMainTQ::CommandPendingOwner(const std::string& handler) const {
     if (const auto it = pending.find(handler); it != pending.end())
         return it->second;
     // the cell operations and the play window are hooks of the window
-    if (handler == "btnIncFontSizeClick" || handler == "btnDecFontSizeClick" || handler == "btnResetFontSizeClick" ||
-        handler == "SetTextSizeClick")
+    if (handler == "btnIncFontSizeClick" || handler == "btnDecFontSizeClick" || handler == "SetTextSizeClick")
         return CellOps.ChangeFontSize ? nullptr : "cell operations";
+    if (handler == "btnResetFontSizeClick")
+        return CellOps.ResetFontSize ? nullptr : "cell operations";
     if (handler == "btnMoveUpClick" || handler == "btnMoveDnClick" || handler == "btnMoveLeftClick" ||
         handler == "btnMoveRightClick" || handler == "btnMoveResetClick")
         return CellOps.NudgeSelection ? nullptr : "cell operations";
@@ -351,21 +358,21 @@ std::unordered_map<std::string, std::function<void(QAction*)>> TfrmMainTQ::Comma
             pop->popup(button ? button->mapToGlobal(button->rect().bottomLeft()) : QCursor::pos());
         }
     };
-    h["mitShrinkResetClick"] = [this](QAction*) { CellOps.ChangeShrinkRate(-1); };
+    h["mitShrinkResetClick"] = [this](QAction*) { CellOps.ChangeShrinkRate(-1, false); };
     h["mitShrinkIncClick"] = [this](QAction*) {
         TCell cell;
         GetCursorCell(cell);
         if (!IsShrinkCell(cell))
-            CellOps.ChangeShrinkRate(-2);
+            CellOps.ChangeShrinkRate(-2, true);
         else
-            CellOps.ChangeShrinkRate(cell.cellType == ctWestern ? -3 : -5);
+            CellOps.ChangeShrinkRate(cell.cellType == ctWestern ? -3 : -5, true);
     };
     h["mitShrinkDecClick"] = [this](QAction*) {
         TCell cell;
         GetCursorCell(cell);
         if (IsShrinkCell(cell))
-            CellOps.ChangeShrinkRate(cell.cellType == ctWestern ? 3 : 5);
-        CellOps.ChangeShrinkRate(2);
+            CellOps.ChangeShrinkRate(cell.cellType == ctWestern ? 3 : 5, true);
+        CellOps.ChangeShrinkRate(2, true);
     };
     h["btnR_GraceClick"] = [this, endText](QAction*) {
         endText();
@@ -384,7 +391,7 @@ std::unordered_map<std::string, std::function<void(QAction*)>> TfrmMainTQ::Comma
     };
     h["btnResetFontSizeClick"] = [this, endText](QAction*) {
         endText();
-        CellOps.ChangeFontSize(-100.0f);
+        CellOps.ResetFontSize();
     };
     h["SetTextSizeClick"] = [this](QAction* a) {
         bool ok = false;
@@ -597,6 +604,22 @@ std::unordered_map<std::string, std::function<void(QAction*)>> TfrmMainTQ::Comma
         openDocument(chinese ? "TonquillUsersGuide_Chinese.pdf" : "TonquillUsersGuide_English.pdf", 3129);
     };
     h["MusicTerm1Click"] = [openDocument](QAction*) { openDocument("MusicTerm.xlsx", 3136); };
+
+    // ---- automatic underlines, beat groups, note shifting
+    h["btnShrinkClick"] = [this](QAction*) { btnShrinkClick(); };
+    h["mitHiDotClick"] = [this](QAction*) { mitHiDotClick(); };
+    h["mitLowDotClick"] = [this](QAction*) { mitLowDotClick(); };
+    h["mitUnderlineClick"] = [this](QAction*) { mitUnderlineClick(); };
+    h["mitDelUnderlineClick"] = [this](QAction*) { mitDelUnderlineClick(); };
+    h["mit8vaHigherClick"] = [this](QAction*) { mit8vaHigherClick(); };
+    h["mit8vaLowerClick"] = [this](QAction*) { mit8vaLowerClick(); };
+    h["mit1vaHigherClick"] = [this](QAction*) { mit1vaHigherClick(); };
+    h["mit1vaLowerClick"] = [this](QAction*) { mit1vaLowerClick(); };
+    h["Selected1Click"] = [this](QAction*) { Selected1(); };
+    h["mitCurrentPageClick"] = [this](QAction*) { mitCurrentPage(); };
+    h["mitAutoLineAllClick"] = [this](QAction*) { mitAutoLineAll(); };
+    h["mitIncreaseUnderlineClick"] = [this](QAction*) { mitIncreaseUnderline(); };
+    h["btnSwapUnderlineClick"] = [this](QAction*) { btnSwapUnderline(); };
 
     // ---- left tool bar
     h["btnUnderline0Click"] = [this, tag](QAction* a) { CellOps.SetUnderlines(tag(a), false); };

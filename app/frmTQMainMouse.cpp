@@ -45,134 +45,16 @@ bool IsWestAt(int col, int row, int layer) {
 
 } // namespace
 
-// ---------------------------------------------------------------- pointer members
+// ---------------------------------------------------------------- pointer hooks
 
-void TfrmMainTQ::PointToCell(int& col, int& row, int x, int y) const {
-    const int v = std::max(1, GetCellWidth());
-    const int u = std::max(1, GetCellHeight());
-    col = std::clamp((x - GetLeftMargin()) / v, 0, std::max(0, Cols - 1));
-    if (GongChiMode && (col % 2) == 1)
-        --col;
-    row = std::clamp((y - GetTopMargin()) / u, 0, std::max(0, Rows - 1));
-}
-
-bool TfrmMainTQ::IsOutsideHorizontally(int x, int y) const {
-    const int l = GetLeftMargin();
-    const int bottom = GetTopMargin() + Rows * GetCellHeight();
-    return (x < l - 5.0 * Zoom && y < bottom) || x > l + Cols * GetCellWidth();
-}
-
-bool TfrmMainTQ::IsOutsideVertically(int x, int y) const {
-    const int t = GetTopMargin();
-    return (y < t - 5.0 * Zoom - 5 && x > GetLeftMargin()) || y > t + Rows * GetCellHeight() + 5;
-}
-
-int TfrmMainTQ::SelectionHandleAt(int x, int y) const {
-    const int v = GetCellWidth();
-    const int u = GetCellHeight();
-    const int x0 = GetLeftMargin() + SelCol0 * v;
-    const int y0 = GetTopMargin() + SelRow0 * u;
-    const int x1 = GetLeftMargin() + (SelCol1 + 1) * v;
-    const int y1 = GetTopMargin() + (SelRow1 + 1) * u;
-    const int t = static_cast<int>(4 * Zoom);
-    const bool nearRight = x1 - t < x && x < x1 + t;
-    const bool nearBottom = y1 - t < y && y < y1 + t;
-    if (nearRight && nearBottom)
-        return 3;
-    if (nearRight && y0 - t < y && y < y1 + t)
-        return 4;
-    if (nearBottom && x0 - t < x && x < x1 + t)
-        return 5;
-    if ((x0 <= x && x <= x1 && y0 - t <= y && y <= y0 + t) || (y0 <= y && y <= y1 && x0 - t <= x && x <= x0 + t))
-        return 2;
-    return 0;
-}
-
-void TfrmMainTQ::DrawDragLine(int x, int y) {
-    TCanvas* c = OutCanvas;
-    if (!c)
-        return;
-    const TPen saved = c->Pen;
-    c->Pen.Mode = pmXor;
-    c->Pen.Color = kDragColor;
-    c->Pen.Style = psDot;
-    c->MoveTo(GetLeftMargin() + SelCol0 * GetCellWidth(), GetTopMargin() + SelRow0 * GetCellHeight());
-    c->LineTo(x, y);
-    c->Pen = saved;
-    c->Pen.Mode = pmCopy;
-    c->Pen.Style = psSolid;
-    pbxMain->update();
-}
-
-void TfrmMainTQ::DrawDragFrame(int x, int y) {
-    TCanvas* c = OutCanvas;
-    if (!c)
-        return;
-    int w = GetCellWidth() * (SelCol1 - SelCol0 + 1);
-    if (GongChiMode)
-        w *= 2;
-    const int h = GetCellHeight() * (SelRow1 - SelRow0 + 1);
-    const TPen savedPen = c->Pen;
-    const TBrush savedBrush = c->Brush;
-    c->Pen.Mode = pmXor;
-    c->Pen.Color = kDragColor;
-    c->Brush.Style = bsClear;
-    c->Rectangle(x, y, x + w, y + h);
-    c->Pen = savedPen;
-    c->Brush = savedBrush;
-    pbxMain->update();
-}
-
-void TfrmMainTQ::SelectRunAt(int x, int y) {
-    DrawCurrentSelection(&DrawEngine);
-    PointToCell(SelCol1, SelRow1, x, y);
-    TCell cursor;
-    GetCell(cursor, SelCol0, SelRow0);
-    if (!IsClefCell(cursor)) {
-        WidenToNoteRun(SelCol0, SelCol1);
-        DrawCurrentSelection(&DrawEngine);
-        pbxMain->update();
-        return;
-    }
-    DrawCurrentSelection(&DrawEngine);
-    Ed.ToggleAttribute(1024);
-    pbxMain->update();
-}
-
-void TfrmMainTQ::WidenToNoteRun(int& firstCol, int& lastCol) {
-    TCell cell;
-    GetCell(cell, lastCol, SelRow1);
-    const bool shortNote = IsWestNoteCell(cell) && cell.Note < 4;
-    if (IsNoteOrRestCell(cell) && !shortNote) {
-        int start = lastCol;
-        int end = lastCol;
-        FindTailGroupRange(lastCol, SelRow1, start, end);
-        firstCol = start;
-        lastCol = end;
-        SelRow0 = SelRow1;
-        return;
-    }
-    SelCol0 = SelCol1 = PressCol;
-    SelRow0 = SelRow1 = PressRow;
-}
-
-void TfrmMainTQ::ScrollByWheel(int delta) {
-    QScrollBar* bar = scrMain->verticalScrollBar();
-    trkZoom->setEnabled(false);
-    bar->setValue(std::clamp(bar->value() + delta, 0, bar->maximum()));
-    trkZoom->setEnabled(true);
-}
-
-void TfrmMainTQ::ToggleScrollEnd() {
-    QScrollBar* bar = scrMain->verticalScrollBar();
-    bar->setValue(bar->value() == 0 ? bar->maximum() : 0);
-}
-
-void TfrmMainTQ::LeaveFullView() {
-    if (SliceView > 0)
-        btnCloseSliceClick();
-    else
-        mitNormalViewClick();
+void TfrmMainTQ::SetPointerHooks() {
+    OnScrollIntoView = [this](int flags) { return ScrollIntoView(flags); };
+    OnScrollByWheel = [this](int position) {
+        trkZoom->setEnabled(false);
+        scrMain->verticalScrollBar()->setValue(position);
+        trkZoom->setEnabled(true);
+    };
+    OnLeaveFullView = [this] { btnCloseSliceClick(); };
 }
 
 // ---------------------------------------------------------------- handlers
@@ -237,6 +119,8 @@ void TfrmMainTQ::pbxMainMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers 
             mark();
         } else if (IsOutsideHorizontally(x, y)) {
             if (DoubleClickPending) {
+                ScrollPosY = scrMain->verticalScrollBar()->value();
+                ScrollRangeY = scrMain->verticalScrollBar()->maximum();
                 ToggleScrollEnd();
                 DoubleClickPending = false;
                 return;
@@ -285,7 +169,9 @@ void TfrmMainTQ::pbxMainMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers 
             SelCol1 = Cols - 1;
             mark();
         } else if (AltHeld(shift) || DoubleClickPending) {
+            DrawCurrentSelection(&DrawEngine);
             SelectRunAt(x, y);
+            pbxMain->update();
         } else {
             MouseMode = 1;
             mark();
@@ -296,12 +182,10 @@ void TfrmMainTQ::pbxMainMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers 
             const bool west = IsWestAt(SelCol0, SelRow0, CurLayer) ||
                               (HasJianpuPageAt(CurPage) && IsWestAt(SelCol0, SelRow0, 1 - CurLayer));
             if (west) {
-                if (cell && (cell->option & 0x40000u)) {
-                    if (ShowCellHintHook)
-                        ShowCellHintHook(0, "CR", SelCol0, SelRow0);
-                } else if (PopupHintChecked && OnShowNoteHint) {
-                    OnShowNoteHint(SelCol0, SelRow0);
-                }
+                if (cell && (cell->option & 0x40000u))
+                    ShowCellHint(SelCol0 + 1.0f, SelRow0 + 0.25f, "CR");
+                else if (PopupHintChecked && OnShowNoteHintPanel)
+                    OnShowNoteHintPanel(SelCol0, SelRow0);
             } else if (cell && cell->Note == 146) {
                 const int index = cell->upNote;
                 if (!SoundEffectPicked && PlayWindow.SoundEffectIndex)
@@ -347,8 +231,8 @@ void TfrmMainTQ::pbxMainMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers 
     DoubleClickPending = false;
     sbrPanel1->setText(QString::fromUtf8(FileName.c_str()));
     Controls.StatusFile = FileName;
-    PressCol = SelCol0;
-    PressRow = SelRow0;
+    PressCol = MouseDownCol = SelCol0;
+    PressRow = MouseDownRow = SelRow0;
 }
 
 void TfrmMainTQ::pbxMainMouseMove(Qt::KeyboardModifiers, int x, int y) {
@@ -379,6 +263,7 @@ void TfrmMainTQ::pbxMainMouseMove(Qt::KeyboardModifiers, int x, int y) {
         DragX = l + v * SelCol0 + x - PressX;
         DragY = t + u * SelRow0 + y - PressY;
         DrawDragFrame(DragX, DragY);
+        pbxMain->update();
         break;
     case 3:
     case 4:
@@ -392,6 +277,7 @@ void TfrmMainTQ::pbxMainMouseMove(Qt::KeyboardModifiers, int x, int y) {
         DragX = MouseMode == 5 ? v * (SelCol1 + 1) + l : v * (SelCol1 + 1) + l + x - PressX;
         DragY = MouseMode == 4 ? u * (SelRow1 + 1) + t : u * (SelRow1 + 1) + t + y - PressY;
         DrawDragLine(DragX, DragY);
+        pbxMain->update();
         break;
     default:
         switch (SelectionHandleAt(x, y)) {
@@ -488,7 +374,11 @@ void TfrmMainTQ::pbxMainDblClick() {
         DoubleClickPending = true;
 }
 
-void TfrmMainTQ::FormMouseWheel(int delta) { ScrollByWheel(-delta / 10); }
+void TfrmMainTQ::FormMouseWheel(int delta) {
+    ScrollPosY = scrMain->verticalScrollBar()->value();
+    ScrollRangeY = scrMain->verticalScrollBar()->maximum();
+    ScrollByWheel(-delta / 10);
+}
 
 void TfrmMainTQ::timDragTimer() {
     pbxMain->setCursor(Qt::SizeFDiagCursor);

@@ -64,11 +64,6 @@ protected:
 
 TEST_F(CommandTest, EveryRowIsAnActionWithItsIdShortcutAndHandler) {
     // the handlers that wait for other parts of the window run once they are there
-    w->CellOps.ChangeFontSize = [](float) {};
-    w->CellOps.NudgeSelection = [](int, int, bool) {};
-    w->CellOps.SetUnderlines = [](int, bool) {};
-    w->CellOps.ToggleGrace = [](uint32_t) {};
-    w->CellOps.ChangeShrinkRate = [](int) {};
     w->PlayWindow.SetVisible = [](bool) {};
     w->PlayWindow.Visible = [] { return false; };
     w->PlayWindow.Play = [] {};
@@ -110,7 +105,7 @@ TEST_F(CommandTest, EveryRowIsAnActionWithItsIdShortcutAndHandler) {
         a->trigger();
         EXPECT_EQ(ran, std::vector<std::string>{row.Handler}) << row.Name;
     }
-    EXPECT_EQ(pending, (std::set<std::string>{"text entry", "signs", "typed keys", "underlines", "MIDI files",
+    EXPECT_EQ(pending, (std::set<std::string>{"text entry", "signs", "typed keys", "MIDI files",
                                               "clef and staff dialog", "cell-property window",
                                               "arithmetic window"}));
     // no shortcut is taken twice (Qt would then run neither)
@@ -127,11 +122,11 @@ TEST_F(CommandTest, EveryRowIsAnActionWithItsIdShortcutAndHandler) {
     }
 }
 
-TEST_F(CommandTest, CellOperationCommandsAreOffUntilTheirOperationExists) {
-    EXPECT_FALSE(w->CommandAction("mitDecreseComp")->isEnabled());
-    EXPECT_FALSE(w->CommandAction("btnMoveUp")->isEnabled());
+TEST_F(CommandTest, PlayCommandsAreOffUntilThePlayWindowIsThere) {
     EXPECT_FALSE(w->CommandAction("mitPlay")->isEnabled());
+    EXPECT_FALSE(w->CommandAction("btnPlayMusic")->isEnabled());
     EXPECT_TRUE(w->CommandAction("mitInsertCell")->isEnabled());
+    EXPECT_TRUE(w->CommandAction("mitDecreseComp")->isEnabled());
 }
 
 TEST_F(CommandTest, InsertAndDeleteCell) {
@@ -168,8 +163,7 @@ TEST_F(CommandTest, EditMenuWithoutTwinTurnsApplyToBothLayersOff) {
 
 TEST_F(CommandTest, CompressionStepsByCell) {
     std::vector<int> steps;
-    w->CellOps.ChangeShrinkRate = [&](int step) { steps.push_back(step); };
-    w->RefreshCommandStates();
+    w->CellOps.ChangeShrinkRate = [&](int step, bool relative) { steps.push_back(relative ? step : -1000 + step); };
     struct Case {
         const char* cell;
         std::vector<int> decrease, increase;
@@ -191,7 +185,13 @@ TEST_F(CommandTest, CompressionStepsByCell) {
     }
     steps.clear();
     Trigger("mitShrinkReset");
-    EXPECT_EQ(steps, std::vector<int>{-1});
+    EXPECT_EQ(steps, std::vector<int>{-1001}) << "back to the default rate";
+    // through the drawing part's own operation: the rate of the cell changes
+    w->CellOps.ChangeShrinkRate = [this](int value, bool relative) { w->ChangeShrinkRate(value, relative); };
+    Cell(4, 1) = TScoreFixture::Cell("1{attr=0xA0}");
+    const int before = Cell(4, 1).shrinkRate;
+    w->CommandAction("mitDecreseComp")->trigger();
+    EXPECT_EQ(Cell(4, 1).shrinkRate, before + 7);
 }
 
 TEST_F(CommandTest, HintSizesTakeAWholeScoreUndoStep) {
