@@ -175,6 +175,8 @@ TfrmMainTQ::~TfrmMainTQ() {
     Undo.OnRedoEnabled = nullptr;
     if (ownPlayState_ && frmPlay == ownPlayState_.get())
         frmPlay = nullptr;
+    if (ownMidi_ && frmMIDI == ownMidi_.get())
+        frmMIDI = nullptr;
     if (frmMainTQ == static_cast<TMainScore*>(this))
         frmMainTQ = nullptr;
 }

@@ -204,6 +204,11 @@ public:
     bool ScrollIntoView(int flags);
     void btnPlayMusicClick();
     void btnPlayDirctlyClick();
+    // Play directly while no play window is there: the play state builds the list
+    // with its settings and the player runs it.
+    void PlayWithoutWindow();
+    // The MIDI output: the program's, else one of the window's own bound on first use.
+    bool EnsureMidi();
     void mitClearHightlightsClick();
     void mitToolClick();
 
@@ -291,6 +296,7 @@ private:
     bool soundWhole_ = false;
     int soundFirstRow_ = 0, soundLastRow_ = 0;
     std::unique_ptr<class TPlayState> ownPlayState_;
+    std::unique_ptr<class TfrmMIDI> ownMidi_;
 };
 
 // The other forms of the start-up list that exist; each is null until built.

@@ -228,8 +228,6 @@ const char* TfrmMainTQ::CommandPendingOwner(const std::string& handler) const {
         return CellOps.ChangeShrinkRate ? nullptr : "cell operations";
     if (handler == "btnPlayMusicClick")
         return PlayWindow.SetVisible ? nullptr : "play window";
-    if (handler == "btnPlayDirctlyClick" || handler == "mitPlayClick")
-        return PlayWindow.Play ? nullptr : "play window";
     return nullptr;
 }
 

@@ -109,8 +109,8 @@ void TfrmMainTQ::btnKeyboardClick() {
         k.KeyboardToStaff = [this] { return chkKbd2Staff->isChecked(); };
         k.ChordModifier = [this] { return (kbdModifiers_ & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) != 0; };
         k.Volume = [this] { return trkVol->value(); };
-        k.NoteOn = [](int octave, int pitch, int velocity) {
-            if (frmMIDI)
+        k.NoteOn = [this](int octave, int pitch, int velocity) {
+            if (EnsureMidi())
                 frmMIDI->MidiNoteOn(octave, pitch, velocity);
         };
         k.NoteOff = [](int octave, int pitch) {

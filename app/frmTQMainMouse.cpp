@@ -219,6 +219,7 @@ void TfrmMainTQ::pbxMainMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers 
             pbxMain->update();
         }
         soundWhole_ = whole;
+        EnsureMidi();
         TPlayState* play = AuditionState();
         const bool west = IsWestAt(SelCol0, SelRow0, CurLayer) ||
                           (HasJianpuPage() && IsWestAt(SelCol0, SelRow0, 1 - CurLayer));

@@ -124,8 +124,10 @@ void TfrmMainTQ::btnPlayDirctlyClick() {
         btnPlayDirctly->setEnabled(true);
         return;
     }
-    if (!PlayWindow.Play)
+    if (!PlayWindow.Play) {
+        PlayWithoutWindow();
         return;
+    }
     if (PlayWindow.SetEnabled)
         PlayWindow.SetEnabled(false);
     btnPlayDirctly->setEnabled(false);
@@ -144,6 +146,40 @@ void TfrmMainTQ::btnPlayDirctlyClick() {
         }
     } restore{this};
     PlayWindow.Play();
+}
+
+void TfrmMainTQ::PlayWithoutWindow() {
+    TPlayState* play = AuditionState();
+    if (play->Playing) {
+        play->StopClick();
+        btnPlayDirctly->setEnabled(true);
+        return;
+    }
+    if (!EnsureMidi())
+        return;
+    if (IsJianpuMusicRow(SelRow0))
+        play->PlayWest = false;
+    else if (IsWestRow(SelRow0, 0, -1))
+        play->PlayWest = true;
+    btnPlayDirctly->setEnabled(false);
+    EnableMainControls(false);
+    struct TRestore {
+        TfrmMainTQ* w;
+        ~TRestore() {
+            w->EnableMainControls(true);
+            w->btnPlayDirctly->setEnabled(true);
+        }
+    } restore{this};
+    if (play->BuildPlayList(true))
+        StartPlayer(play->StartIndex, play->HighlightAbove + play->HighlightBelow + 1);
+}
+
+bool TfrmMainTQ::EnsureMidi() {
+    if (!frmMIDI) {
+        ownMidi_ = std::make_unique<TfrmMIDI>(ProgramFolderPath);
+        frmMIDI = ownMidi_.get();
+    }
+    return frmMIDI != nullptr;
 }
 
 void TfrmMainTQ::mitClearHightlightsClick() {

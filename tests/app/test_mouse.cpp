@@ -3,6 +3,7 @@
 // cells and clicked notes through the piano; and following the music.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -315,5 +316,31 @@ TEST_F(MouseTest, PageButtonsComeBackWhenThePlayerThrows) {
     EXPECT_TRUE(w->btnLayer->isEnabled());
     EXPECT_FALSE(w->btnPreviousPage->isEnabled()) << "page 0 has no previous page";
     frmPlay = nullptr;
+    frmMIDI = nullptr;
+}
+
+TEST_F(MouseTest, PlayDirectlyBuildsAndPlaysTheScore) {
+    ASSERT_TRUE(tqtest::HookFakeMidi("rec"));
+    TfrmMIDI midi(tqtest::FakeMidiFolder("rec"));
+    frmMIDI = &midi;
+    double now = 0;
+    PlayerHooks().NowMs = [&] { return now; };
+    PlayerHooks().SleepMs = [&](double ms) { now += ms; };
+    const char* row[] = {"\"1=C\"", "1", "3", "5", "1'", "|"}; // four notes make a Jianpu row
+    for (int c = 0; c < 6; ++c)
+        Cell(c, 1) = TScoreFixture::Cell(row[c]);
+    Select(1, 1, 1, 1);
+    tqtest::gMidiCalls.clear();
+    QAction* play = w->CommandAction("btnPlayDirctly");
+    ASSERT_TRUE(play->isEnabled());
+    play->trigger();
+    std::vector<int> pitches;
+    for (const auto& c : tqtest::gMidiCalls)
+        if (c.name == "Ext_NoteOn")
+            pitches.push_back(c.b);
+    EXPECT_EQ(pitches, (std::vector<int>{0, 4, 7, 0}));
+    EXPECT_GT(now, 0.0) << "the player kept time";
+    EXPECT_TRUE(play->isEnabled());
+    EXPECT_TRUE(w->btnNextPage->isEnabled());
     frmMIDI = nullptr;
 }
