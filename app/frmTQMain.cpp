@@ -153,6 +153,7 @@ TfrmMainTQ::TfrmMainTQ(QWidget* parent) : QMainWindow(parent) {
     connect(timDrag, &QTimer::timeout, this, [this] { timDragTimer(); });
     pbxMain->installEventFilter(this);
     pbxMain->setMouseTracking(true);
+    pbxMain->setAcceptDrops(true);
     scrMain->viewport()->installEventFilter(this);
     BuildCommands();
     FormCreate();

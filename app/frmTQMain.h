@@ -229,6 +229,14 @@ public:
     // The window's side of the pointer members of the drawing part (scrolling,
     // leaving the full view).
     void SetPointerHooks();
+    // A row of the book window's file list dragged onto the page: the data of
+    // this type is the file's path (UTF-8); dropped, the file is opened.
+    static constexpr const char* kBookRowMimeType = "application/x-tonquill-book-row";
+    std::string BookRowFile(const class QMimeData* data) const;
+    bool pbxMainDragOver(const class QMimeData* data) const;
+    void pbxMainDragDrop(const class QMimeData* data);
+    // The book window clears its own drag flag here.
+    std::function<void()> OnBookDragEnd;
     // Mouse events of the paint boxes; true when taken.
     bool MouseEventFilter(QObject* watched, QEvent* event);
     // The note-name hint panel and the text-entry box (their commands set these).

@@ -4,6 +4,8 @@
 // slice views. Also the pointer members they use: cell under a point, the
 // selection's handles, the rubber bands, run selection and scrolling.
 #include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QCheckBox>
 #include <QMouseEvent>
 #include <QScrollArea>
@@ -16,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include "app/frmTQMain.h"
 #include "edit/modTQCursorKeys.h"
@@ -395,9 +398,46 @@ TPlayState* TfrmMainTQ::AuditionState() {
     return frmPlay;
 }
 
+std::string TfrmMainTQ::BookRowFile(const QMimeData* data) const {
+    if (!data || !data->hasFormat(QString::fromLatin1(kBookRowMimeType)))
+        return std::string();
+    const std::string path = data->data(QString::fromLatin1(kBookRowMimeType)).toStdString();
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_regular_file(path, ec) ? path : std::string();
+}
+
+bool TfrmMainTQ::pbxMainDragOver(const QMimeData* data) const { return !BookRowFile(data).empty(); }
+
+void TfrmMainTQ::pbxMainDragDrop(const QMimeData* data) {
+    if (OnBookDragEnd)
+        OnBookDragEnd();
+    const std::string path = BookRowFile(data);
+    if (!path.empty())
+        OpenFromPath(path);
+}
+
 bool TfrmMainTQ::MouseEventFilter(QObject* watched, QEvent* event) {
     if (watched == pbxMain) {
         switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* e = static_cast<QDragMoveEvent*>(event);
+            if (!e->mimeData()->hasFormat(QString::fromLatin1(kBookRowMimeType)))
+                return false; // files dropped on the page go to the window
+            if (pbxMainDragOver(e->mimeData()))
+                e->acceptProposedAction();
+            else
+                e->ignore();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* e = static_cast<QDropEvent*>(event);
+            if (!e->mimeData()->hasFormat(QString::fromLatin1(kBookRowMimeType)))
+                return false;
+            pbxMainDragDrop(e->mimeData());
+            e->acceptProposedAction();
+            return true;
+        }
         case QEvent::MouseButtonPress: {
             auto* e = static_cast<QMouseEvent*>(event);
             pbxMainMouseDown(e->button(), e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -343,4 +344,33 @@ TEST_F(MouseTest, PlayDirectlyBuildsAndPlaysTheScore) {
     EXPECT_TRUE(play->isEnabled());
     EXPECT_TRUE(w->btnNextPage->isEnabled());
     frmMIDI = nullptr;
+}
+
+TEST_F(MouseTest, ABookRowDroppedOnThePageOpensItsFile) {
+    const std::string path = dir.str() + "/dropped.mus";
+    Cell(2, 2) = TScoreFixture::Cell("5");
+    ASSERT_TRUE(w->SaveScore(path, false));
+    Cell(2, 2) = TScoreFixture::Cell("~");
+    w->SetModified(false);
+    int ended = 0;
+    w->OnBookDragEnd = [&] { ++ended; };
+    auto mime = [](const std::string& file) {
+        auto* data = new QMimeData;
+        data->setData(QString::fromLatin1(TfrmMainTQ::kBookRowMimeType), QByteArray::fromStdString(file));
+        return data;
+    };
+    std::unique_ptr<QMimeData> missing(mime(dir.str() + "/none.mus"));
+    QDragEnterEvent over(QPoint(40, 40), Qt::CopyAction, missing.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w->pbxMain, &over);
+    EXPECT_FALSE(over.isAccepted()) << "no such file";
+
+    std::unique_ptr<QMimeData> good(mime(path));
+    QDragEnterEvent enter(QPoint(40, 40), Qt::CopyAction, good.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w->pbxMain, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(40, 40), Qt::CopyAction, good.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w->pbxMain, &drop);
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(w->FileName, path);
+    EXPECT_EQ(Cell(2, 2).Note, '5');
 }
