@@ -1164,6 +1164,8 @@ void TfrmMainTQ::showEvent(QShowEvent* event) {
     FormShow();
     if (!shownOnce_) {
         shownOnce_ = true;
+        if (KeyboardVisible && !pnlKeyboard->isVisible())
+            btnKeyboardClick(); // the piano as the last session left it
         // the start-up work of the first paint runs once the window is up
         QTimer::singleShot(0, this, [this] {
             FormActivate();

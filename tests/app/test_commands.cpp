@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QKeySequence>
 #include <QMenu>
+#include <QToolButton>
 
 #include <filesystem>
 #include <fstream>
@@ -235,4 +236,33 @@ TEST_F(CommandTest, UsersGuideAndMusicTerms) {
     fs::remove(dir.str() + "/Document/MusicTerm.xlsx");
     Trigger("MusicTerm1");
     EXPECT_EQ(rec.shown.back().id, 3136);
+}
+
+TEST_F(CommandTest, PlayingLocksTheMenusAndToolButtons) {
+    w->EnableMainControls(false);
+    for (const char* menu : {"mitFile", "mitEdit", "mitModify", "mitView", "mitWestern", "mitText", "mitTool",
+                             "mitWindow", "mitHelp", "mitImage"}) {
+        QMenu* m = w->findChild<QMenu*>(QString::fromLatin1(menu));
+        ASSERT_NE(m, nullptr) << menu;
+        EXPECT_FALSE(m->menuAction()->isEnabled()) << menu;
+    }
+    for (const char* name : {"btnUndo", "btnRedo", "btnTextFont", "btnEnterText", "btnTextBox"})
+        EXPECT_FALSE(w->CommandAction(name)->isEnabled()) << name;
+    EXPECT_FALSE(w->btnNew->isEnabled());
+    EXPECT_FALSE(w->btnOpenFile->isEnabled());
+    w->EnableMainControls(true);
+    EXPECT_TRUE(w->findChild<QMenu*>(QStringLiteral("mitEdit"))->menuAction()->isEnabled());
+    EXPECT_TRUE(w->btnNew->isEnabled());
+}
+
+TEST_F(CommandTest, ThePianoComesBackAsTheLastSessionLeftIt) {
+    w.reset();
+    std::ofstream(PrefFileName()) << "[Pref]\nKeyboardVisible=1\n";
+    w = std::make_unique<TfrmMainTQ>();
+    w->show();
+    QApplication::processEvents();
+    ASSERT_NE(w->Keyboard, nullptr);
+    EXPECT_TRUE(w->pnlKeyboard->isVisible());
+    w->CommandAction("btnKeyboard")->trigger();
+    EXPECT_FALSE(w->pnlKeyboard->isVisible());
 }
