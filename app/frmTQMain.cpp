@@ -50,6 +50,8 @@
 #include "output/frmTQBrowser.h"
 #include "output/frmTQPrint.h"
 #include "output/frmTQSaveImage.h"
+#include "play/modTQMIDI.h"
+#include "play/modTQPlayState.h"
 #include "platform/core/TQFiles.h"
 #include "platform/core/TQStrings.h"
 #include "platform/gui/TQGlyphMap.h"
@@ -149,6 +151,18 @@ TfrmMainTQ::TfrmMainTQ(QWidget* parent) : QMainWindow(parent) {
     SetHooks();
     BuildEntryControls();
     BuildCursorParts();
+    BuildKeyboardPanel();
+    SetKeyboardHooks();
+    SetPointerHooks();
+    timDrag = new QTimer(this);
+    timDrag->setObjectName(QStringLiteral("timDrag"));
+    timDrag->setInterval(300);
+    connect(timDrag, &QTimer::timeout, this, [this] { timDragTimer(); });
+    pbxMain->installEventFilter(this);
+    pbxMain->setMouseTracking(true);
+    pbxMain->setAcceptDrops(true);
+    scrMain->viewport()->installEventFilter(this);
+    BuildCommands();
     FormCreate();
 }
 
@@ -166,6 +180,13 @@ TfrmMainTQ::~TfrmMainTQ() {
     WestEntryHooks().FlipMarks = nullptr;
     WestEntryHooks().FocusMainWindow = nullptr;
     SetMainEd(nullptr);
+    ResetPlayerHooks();
+    Undo.OnUndoEnabled = nullptr;
+    Undo.OnRedoEnabled = nullptr;
+    if (ownPlayState_ && frmPlay == ownPlayState_.get())
+        frmPlay = nullptr;
+    if (ownMidi_ && frmMIDI == ownMidi_.get())
+        frmMIDI = nullptr;
     if (frmMainTQ == static_cast<TMainScore*>(this))
         frmMainTQ = nullptr;
 }
@@ -1183,6 +1204,8 @@ void TfrmMainTQ::showEvent(QShowEvent* event) {
     FormShow();
     if (!shownOnce_) {
         shownOnce_ = true;
+        if (KeyboardVisible && !pnlKeyboard->isVisible())
+            btnKeyboardClick(); // the piano as the last session left it
         // the start-up work of the first paint runs once the window is up
         QTimer::singleShot(0, this, [this] {
             FormActivate();
@@ -1197,6 +1220,8 @@ bool TfrmMainTQ::eventFilter(QObject* watched, QEvent* event) {
     // a key on the zoom track bar: its next change is not a zoom
     if (watched == trkZoom && event->type() == QEvent::KeyPress)
         trkZoomKeyDown();
+    if (MouseEventFilter(watched, event))
+        return true;
     return QMainWindow::eventFilter(watched, event);
 }
 

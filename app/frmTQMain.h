@@ -10,9 +10,14 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "edit/modTQEd.h"
+#include "edit/modTQKeyboard.h"
 #include "lang/modTQHistory.h"
 #include "lang/modTQMainSettings.h"
 #include "lang/modTQPref.h"
@@ -20,6 +25,8 @@
 #include "render/modTQMainView.h"
 
 class QAction;
+class QCheckBox;
+class QTimer;
 class QComboBox;
 class QFileDialog;
 class QLabel;
@@ -290,6 +297,120 @@ public:
     TBitmap RightPagePicture;
     QImage SidePicture;
 
+    // --- on-screen piano (app/frmTQMainKeyboard.cpp) ---
+    // Created by the first btnKeyboardClick; null until then.
+    std::unique_ptr<TKeyboard> Keyboard;
+    TPaintBox* pbxKeyboard = nullptr;
+    TBitmap KeyboardPicture;
+    QCheckBox *chkKbd2Staff = nullptr, *chkStaff2Kbd = nullptr, *cbxWholeStaff = nullptr;
+    QSlider* trkVol = nullptr;
+    QToolButton* CloseKeyboard = nullptr;
+    void BuildKeyboardPanel();
+    void btnKeyboardClick();
+    void pbxKeyboardPaint();
+    void pbxKeyboardMouseDown(int x, int y, Qt::KeyboardModifiers modifiers);
+    void pbxKeyboardMouseUp(Qt::KeyboardModifiers modifiers);
+    void pnlKeyboardResize();
+    void chkStaff2KbdClick();
+    // The piano's hooks and the player's piano and main-window hooks.
+    void SetKeyboardHooks();
+
+    // --- playing from the window (app/frmTQMainPlay.cpp) ---
+    // The play window's side, filled by the play window when it is built: its
+    // visibility, its playing flag, Play and Stop, the notation choice and the
+    // speed setting.
+    struct TPlayWindowHooks {
+        std::function<bool()> Visible;
+        std::function<void(bool)> SetVisible;
+        std::function<bool()> Playing;
+        std::function<void()> Play;
+        std::function<void()> Stop;
+        std::function<void(bool)> SetEnabled;
+        std::function<void(bool west)> ChooseNotation;
+        std::function<void()> ApplySpeed;
+        std::function<bool()> AdvancedPageShown;
+        std::function<void()> LoadCellAdj;
+        std::function<void(int index, const std::string& text)> SelectSoundEffect; // index and the item's text
+        std::function<int()> SoundEffectIndex;
+        std::function<std::string(int index)> SoundEffectText;
+    };
+    TPlayWindowHooks PlayWindow;
+    QAction *btnPlayMusic = nullptr, *btnPlayDirctly = nullptr;
+    void StartPlayer(int startIndex, int highlightRows);
+    void EnableMainControls(bool enable);
+    void SelectAndShowCell(int col, int row, int rows, bool redraw, int scrollFlags);
+    bool ScrollIntoView(int flags);
+    void btnPlayMusicClick();
+    void btnPlayDirctlyClick();
+    // Play directly while no play window is there: the play state builds the list
+    // with its settings and the player runs it.
+    void PlayWithoutWindow();
+    // The MIDI output: the program's, else one of the window's own bound on first use.
+    bool EnsureMidi();
+    void mitClearHightlightsClick();
+    void mitToolClick();
+
+    // --- mouse on the page (app/frmTQMainMouse.cpp) ---
+    int MouseMode = 0; // 0 idle, 1 selecting, 2 moving the block, 3..5 resizing
+    int PressX = 0, PressY = 0, DragX = -1, DragY = 0, PressCol = 0, PressRow = 0;
+    bool DoubleClickPending = false;
+    bool ClickSounding = false;
+    bool SoundEffectPicked = false;
+    int SavedSoundEffect = -1;
+    QTimer* timDrag = nullptr;
+    void pbxMainMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void pbxMainMouseMove(Qt::KeyboardModifiers shift, int x, int y);
+    void pbxMainMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void pbxMainDblClick();
+    void FormMouseWheel(int delta);
+    void timDragTimer();
+    // The window's side of the pointer members of the drawing part (scrolling,
+    // leaving the full view).
+    void SetPointerHooks();
+    // A row of the book window's file list dragged onto the page: the data of
+    // this type is the file's path (UTF-8); dropped, the file is opened.
+    static constexpr const char* kBookRowMimeType = "application/x-tonquill-book-row";
+    std::string BookRowFile(const class QMimeData* data) const;
+    bool pbxMainDragOver(const class QMimeData* data) const;
+    void pbxMainDragDrop(const class QMimeData* data);
+    // The book window clears its own drag flag here.
+    std::function<void()> OnBookDragEnd;
+    // Mouse events of the paint boxes; true when taken.
+    bool MouseEventFilter(QObject* watched, QEvent* event);
+    // The note-name hint panel and the text-entry box (their commands set these).
+    std::function<void()> OnHideNoteHint;
+    std::function<void()> OnPlaceTextEntry;
+    // The play state the click audition uses: the play window's, else one of the window's own.
+    class TPlayState* AuditionState();
+
+    // --- command table (app/frmTQMainCommands.cpp, rows in app/modTQCommandTable.cpp) ---
+    void BuildCommands();
+    QAction* CommandAction(const char* objectName) const;
+    std::vector<QAction*> CommandActions;
+    // Enables every table action whose handler can run now.
+    void RefreshCommandStates();
+    // What a handler still waits for ("text entry", "play window" ...); nullptr when it runs.
+    const char* CommandPendingOwner(const std::string& handler) const;
+    // The handlers by name; an action passes itself (its Tag, caption, check mark).
+    std::unordered_map<std::string, std::function<void(QAction*)>> CommandHandlers();
+    // Runs before a table handler with its name; false stops the handler.
+    std::function<bool(const std::string& handler)> OnCommand;
+    // The main window's cell operations behind the size, move, underline, grace and
+    // compression commands; BuildCommands points them at the drawing part's members.
+    struct TCellOps {
+        std::function<void(float size)> ChangeFontSize;
+        std::function<void()> ResetFontSize;
+        std::function<void(int dx, int dy, bool modifier)> NudgeSelection;
+        std::function<void(int count, bool add)> SetUnderlines;
+        std::function<void(uint32_t style)> ToggleGrace;
+        std::function<void(int value, bool relative)> ChangeShrinkRate;
+    };
+    TCellOps CellOps;
+    // Opens a document with the desktop (default: QDesktopServices); false on failure.
+    std::function<bool(const std::string& path)> OpenDocument;
+    // The play window, for the window cascade.
+    std::function<QWidget*()> PlayWindowWidget;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -316,6 +437,12 @@ private:
     bool painting_ = false;
     bool shownOnce_ = false;
     bool closing_ = false;
+    Qt::KeyboardModifiers kbdModifiers_;
+    bool keyboardPainted_ = false;
+    bool soundWhole_ = false;
+    int soundFirstRow_ = 0, soundLastRow_ = 0;
+    std::unique_ptr<class TPlayState> ownPlayState_;
+    std::unique_ptr<class TfrmMIDI> ownMidi_;
 };
 
 // The other forms of the start-up list that exist; each is null until built.

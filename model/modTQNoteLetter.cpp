@@ -107,13 +107,7 @@ std::string GetNoteLetter(int position, int col, int row, std::string& glyph) {
         int symbolCol = col - 1;
         if (cells && symbolCol > clefCol && FindAccidentalLeft(*cells, symbolCol)) {
             const TCell& symbol = (*cells)[static_cast<size_t>(symbolCol)];
-            const int symbolLetter = LetterIndex(*clef, RoundToInt(symbol.yAdj));
-            if (symbol.Note == 14)
-                KeyAccidentals[symbolLetter] = 1;
-            else if (symbol.Note == 15)
-                KeyAccidentals[symbolLetter] = 2;
-            else if (symbol.Note == 41)
-                KeyAccidentals[symbolLetter] = 0;
+            SetKeyAccidental(symbol.Note, symbol, *clef);
         }
         accid = KeyAccidentals[letter];
     }
@@ -126,4 +120,14 @@ std::string GetNoteLetter(int position, int col, int row, std::string& glyph) {
     if (accid >= 1 && accid <= 9)
         glyph = kAccidGlyphs[accid];
     return kLetters[letter];
+}
+
+void SetKeyAccidental(int code, const TCell& cell, const TCell& clef) {
+    const int letter = LetterIndex(clef, RoundToInt(cell.yAdj));
+    if (code == 14)
+        KeyAccidentals[letter] = 1;
+    else if (code == 15)
+        KeyAccidentals[letter] = 2;
+    else if (code == 41)
+        KeyAccidentals[letter] = 0;
 }

@@ -27,3 +27,8 @@ int FindBarAccidental(int col, int row, int position);
 // note within 0.01, a chord note, or a small note of a shrunk cell) that carries an
 // accidental; its kind, or -1.
 int FindBarAccidentalInRow(int col, int row, const TCellRow& barRow, const TCellRow& noteRow, int position);
+
+// Records an accidental symbol in KeyAccidentals for the letter of the symbol
+// cell's staff position under that clef cell: code 14 sharp (1), 15 flat (2),
+// 41 natural (0). Other codes change nothing.
+void SetKeyAccidental(int code, const TCell& cell, const TCell& clef);

@@ -164,7 +164,7 @@ void TPlayState::SoundJianpuNote(const TCell& cell) {
     TMainScore& s = *frmMainTQ;
     int accidental = AccidentalSemitones(static_cast<int>(cell.Attr & 0xF));
     if (accidental == kNoAccidental)
-        accidental = FindBarAccidentalBefore(cell, s.SelCol0, s.SelRow0);
+        accidental = LookupStaffAccidental(cell, s.SelCol0, s.SelRow0, CurLayer == 1 ? 1 : 0);
     // No key text before the click: the key of C.
     const int savedTonic = KeyTonic;
     if (KeyTonic < 0)

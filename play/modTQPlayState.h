@@ -302,6 +302,10 @@ public:
     void SoundJianpuNote(const TCell& cell);
     // The accidental written earlier in the bar on the clicked degree and octave dots.
     int FindBarAccidentalBefore(const TCell& cell, int column, int row) const;
+    // The accidental in force for a note without its own: the one written earlier
+    // in the bar (recorded again in the staff's bar memory), else the bar memory's;
+    // kNoAccidental when none.
+    int LookupStaffAccidental(const TCell& cell, int column, int row, int staff);
 
     // Octaves of the octave mark of the column on the staff: +1, -1, +2, -2 or 0.
     int OctaveMarkShift(int column, int staff) const;

@@ -355,6 +355,12 @@ void TPlayState::AuditionWestCell(int column, int row) {
     if (clefCell) {
         SetKeyAccidTable(*clefCell);
         CurClef = clef;
+        // key-accidental symbols written between the header and the click change the key
+        for (int c = clefCol + 1; c < column; ++c) {
+            const TCell* symbol = CellAtAddress(c, row, -1, 0);
+            if (symbol && symbol->cellType == ctSymbol && IsKeyAccidentalCode(symbol->Note))
+                SetKeyAccidental(symbol->Note, *symbol, *clefCell);
+        }
     } else {
         ClearKeyAccidTable();
     }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "model/modTQKeys.h"
 #include "model/modTQNoteLetter.h"
 #include "tests/support/TQScoreFixture.h"
 
@@ -80,3 +81,19 @@ TEST(NoteLetter, ChordItemsAndTheLayerOneTwin) {
 }
 
 } // namespace
+
+TEST(NoteLetter, SetKeyAccidentalByLetterOfThePosition) {
+    TScoreFixture fx(8, 2);
+    const TCell treble = TScoreFixture::Cell("&G");
+    const TCell bass = TScoreFixture::Cell("&F");
+    ClearKeyAccidTable();
+    SetKeyAccidental(14, TScoreFixture::Cell("S:14{y=3}"), treble); // F under treble
+    EXPECT_EQ(KeyAccidentals[5], 1);
+    SetKeyAccidental(15, TScoreFixture::Cell("S:15{y=3}"), bass); // A under bass
+    EXPECT_EQ(KeyAccidentals[0], 2);
+    SetKeyAccidental(41, TScoreFixture::Cell("S:41{y=-4}"), treble); // F an octave up
+    EXPECT_EQ(KeyAccidentals[5], 0);
+    SetKeyAccidental(16, TScoreFixture::Cell("S:16{y=0}"), treble); // not an accidental
+    EXPECT_EQ(KeyAccidentals[1], 0);
+    ClearKeyAccidTable();
+}

@@ -106,3 +106,24 @@ TEST_F(AuditionTest, JianpuClicks) {
 }
 
 } // namespace
+
+TEST_F(AuditionTest, KeySymbolsAfterTheHeaderChangeTheKey) {
+    struct Case {
+        const char* row;
+        int col;
+        const char* sounds;
+    } cases[] = {
+        {"&G S:14{y=3} W:3@3", 2, "on 0,6 v90 ch0"},   // a sharp symbol on F: F sharp
+        {"&G/1 S:41{y=3} W:3@3", 2, "on 0,5 v90 ch0"}, // a natural on F in G major: F
+        {"&G/1 S:41{y=2} W:3@3", 2, "on 0,6 v90 ch0"}, // on another letter: F keeps the key's sharp
+        {"&G W:3@3 S:14{y=3}", 1, "on 0,5 v90 ch0"},   // after the note: not yet
+    };
+    for (const Case& c : cases) {
+        fx_.Row(1, "~ ~ ~ ~");
+        fx_.Row(1, c.row);
+        play_.AuditionWestClick(c.col, 1, false);
+        EXPECT_EQ(Calls(), (S{c.sounds})) << c.row;
+        MouseUp();
+        Calls();
+    }
+}

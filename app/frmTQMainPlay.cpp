@@ -1,0 +1,195 @@
+// Playing from the main window: starting the player over the play window's
+// list, locking the window while it plays, following the music on the page,
+// and the commands that start, stop and clear.
+#include <QAction>
+#include <QComboBox>
+#include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolButton>
+
+#include "app/frmTQMain.h"
+#include "model/modTQRowQuery.h"
+#include "play/modTQMIDI.h"
+#include "play/modTQPlayState.h"
+#include "render/modTQOverlay.h"
+
+void TfrmMainTQ::StartPlayer(int startIndex, int highlightRows) {
+    DrawEngine.DrawLayers(0, 0, Cols, Rows);
+    pbxMain->update();
+    for (int i = 0; i < 2; ++i) {
+        if (PlayWindow.ApplySpeed)
+            PlayWindow.ApplySpeed();
+        else if (frmPlay)
+            frmPlay->SpeedAdjChange();
+    }
+    for (QWidget* w : {static_cast<QWidget*>(btnPreviousPage), static_cast<QWidget*>(btnNextPage),
+                       static_cast<QWidget*>(cbxPageNum), static_cast<QWidget*>(btnLayer)})
+        w->setEnabled(false);
+    btnPreviousPage->setEnabled(CurPage > 0);
+    auto enablePages = [this] {
+        for (QWidget* w : {static_cast<QWidget*>(btnNextPage), static_cast<QWidget*>(cbxPageNum),
+                           static_cast<QWidget*>(btnLayer)})
+            w->setEnabled(true);
+    };
+    try {
+        if (frmMIDI && frmPlay)
+            frmMIDI->MidiPlayList(frmPlay->PlayList, startIndex, highlightRows);
+    } catch (...) {
+        enablePages();
+        throw;
+    }
+    enablePages();
+}
+
+void TfrmMainTQ::EnableMainControls(bool enable) {
+    static const char* const kNames[] = {
+        "mitFile", "mitEdit", "mitModify", "mitView", "mitWestern", "mitText", "mitTool", "mitWindow", "mitHelp",
+        "mitImage", "btnUndo", "btnRedo", "btnNew", "btnBrowser", "btnOpenFile", "btnSaveFile", "btnPrint",
+        "btnCopy", "btnPaste", "btnCut", "btnEnterText", "btnTextFont", "btnTextBox"};
+    for (const char* name : kNames) {
+        QObject* o = findChild<QObject*>(QString::fromLatin1(name));
+        if (auto* menu = qobject_cast<QMenu*>(o))
+            menu->menuAction()->setEnabled(enable);
+        else if (auto* w = qobject_cast<QWidget*>(o))
+            w->setEnabled(enable);
+        else if (auto* a = qobject_cast<QAction*>(o))
+            a->setEnabled(enable);
+    }
+}
+
+void TfrmMainTQ::SelectAndShowCell(int col, int row, int rows, bool redraw, int scrollFlags) {
+    DrawCurrentSelection(&DrawEngine);
+    SelCol0 = col;
+    SelCol1 = col;
+    SelRow0 = row;
+    SelRow1 = rows > 1 ? row + rows : row;
+    if (row == 0) {
+        DrawCurrentSelection(&DrawEngine);
+        pbxMain->update();
+        ScrollIntoView(scrollFlags);
+        return;
+    }
+    const bool scrolled = ScrollIntoView(scrollFlags);
+    if (!scrolled || !redraw) {
+        DrawCurrentSelection(&DrawEngine);
+        pbxMain->update();
+    } else {
+        RedrawPage();
+    }
+}
+
+bool TfrmMainTQ::ScrollIntoView(int flags) {
+    const int u = GetCellHeight();
+    const int v = GetCellWidth();
+    const int bottomMargin = static_cast<int>(1.2 * u);
+    const int topMargin = static_cast<int>(0.2 * u);
+    const int t = GetTopMargin();
+    const int l = GetLeftMargin();
+    bool scrolled = false;
+    QScrollBar* vbar = scrMain->verticalScrollBar();
+    const int height = scrMain->viewport()->height();
+    const int p = vbar->value();
+    if (!(flags & 4) && t + (SelRow1 + 1) * u > p + height - bottomMargin && p < vbar->maximum()) {
+        vbar->setValue(t + SelRow0 * u);
+        scrolled = vbar->value() != p;
+    } else if (!(flags & 1) && t + SelRow1 * u < p + topMargin && p > 0) {
+        vbar->setValue((SelRow0 + 3) * u - height + t);
+        scrolled = vbar->value() != p;
+    }
+    QScrollBar* hbar = scrMain->horizontalScrollBar();
+    const int width = scrMain->viewport()->width();
+    const int q = hbar->value();
+    if (!(flags & 8) && l + (SelCol1 + 1) * v > q + width - bottomMargin && q < hbar->maximum()) {
+        hbar->setValue(l + SelCol0 * v);
+        scrolled = scrolled || hbar->value() != q;
+    } else if (!(flags & 2) && l + SelCol1 * v < q + topMargin && q > 0) {
+        hbar->setValue((SelCol0 + 3) * v - width + l);
+        scrolled = scrolled || hbar->value() != q;
+    }
+    return scrolled;
+}
+
+void TfrmMainTQ::btnPlayMusicClick() {
+    if (PlayWindow.SetVisible && PlayWindow.Visible)
+        PlayWindow.SetVisible(!PlayWindow.Visible());
+}
+
+void TfrmMainTQ::btnPlayDirctlyClick() {
+    if (OnEndTextEntry)
+        OnEndTextEntry();
+    if (PlayWindow.Playing && PlayWindow.Playing()) {
+        if (PlayWindow.Stop)
+            PlayWindow.Stop();
+        btnPlayDirctly->setEnabled(true);
+        return;
+    }
+    if (!PlayWindow.Play) {
+        PlayWithoutWindow();
+        return;
+    }
+    if (PlayWindow.SetEnabled)
+        PlayWindow.SetEnabled(false);
+    btnPlayDirctly->setEnabled(false);
+    if (PlayWindow.ChooseNotation) {
+        if (IsJianpuMusicRow(SelRow0))
+            PlayWindow.ChooseNotation(false);
+        else if (IsWestRow(SelRow0, 0, -1))
+            PlayWindow.ChooseNotation(true);
+    }
+    struct TRestore {
+        TfrmMainTQ* w;
+        ~TRestore() {
+            w->btnPlayDirctly->setEnabled(true);
+            if (w->PlayWindow.SetEnabled)
+                w->PlayWindow.SetEnabled(true);
+        }
+    } restore{this};
+    PlayWindow.Play();
+}
+
+void TfrmMainTQ::PlayWithoutWindow() {
+    TPlayState* play = AuditionState();
+    if (play->Playing) {
+        play->StopClick();
+        btnPlayDirctly->setEnabled(true);
+        return;
+    }
+    if (!EnsureMidi())
+        return;
+    if (IsJianpuMusicRow(SelRow0))
+        play->PlayWest = false;
+    else if (IsWestRow(SelRow0, 0, -1))
+        play->PlayWest = true;
+    btnPlayDirctly->setEnabled(false);
+    EnableMainControls(false);
+    struct TRestore {
+        TfrmMainTQ* w;
+        ~TRestore() {
+            w->EnableMainControls(true);
+            w->btnPlayDirctly->setEnabled(true);
+        }
+    } restore{this};
+    if (play->BuildPlayList(true))
+        StartPlayer(play->StartIndex, play->HighlightAbove + play->HighlightBelow + 1);
+}
+
+bool TfrmMainTQ::EnsureMidi() {
+    if (!frmMIDI) {
+        ownMidi_ = std::make_unique<TfrmMIDI>(ProgramFolderPath);
+        frmMIDI = ownMidi_.get();
+    }
+    return frmMIDI != nullptr;
+}
+
+void TfrmMainTQ::mitClearHightlightsClick() {
+    Highlights.clear();
+    RedrawPage();
+}
+
+void TfrmMainTQ::mitToolClick() {
+    if (OnEndTextEntry)
+        OnEndTextEntry();
+    if (QAction* clear = CommandAction("mitClearVerifyResult"))
+        clear->setEnabled(!Highlights.empty());
+}

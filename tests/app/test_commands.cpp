@@ -1,0 +1,268 @@
+// The main window's command table on the real window: every row's action with
+// its string id, shortcut and handler, and the handlers with logic of their own.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QKeySequence>
+#include <QMenu>
+#include <QToolButton>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "app/frmTQMain.h"
+#include "app/modTQCommandTable.h"
+#include "lang/modTQLanguage.h"
+#include "lang/modTQPref.h"
+#include "model/modTQUndo.h"
+#include "platform/core/TQMessage.h"
+#include "tests/support/TQScoreFixture.h"
+#include "tests/support/TQTestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class CommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::remove(PrefFileName());
+        SetMessageBoxes(&rec);
+        w = std::make_unique<TfrmMainTQ>();
+        Undo.ClearUndoFiles();
+    }
+    void TearDown() override {
+        w.reset();
+        SetMessageBoxes(nullptr);
+        Undo.ClearUndoFiles();
+        CurLayer = 0;
+        fs::remove(PrefFileName());
+    }
+    TCell& Cell(int col, int row) {
+        return w->PageSets[0].at(0).at(static_cast<size_t>(row)).at(static_cast<size_t>(col));
+    }
+    void Trigger(const char* name) {
+        QAction* a = w->CommandAction(name);
+        ASSERT_NE(a, nullptr) << name;
+        a->trigger();
+    }
+    void Open(const char* menu) {
+        QMenu* m = w->findChild<QMenu*>(QString::fromLatin1(menu));
+        ASSERT_NE(m, nullptr) << menu;
+        emit m->aboutToShow();
+    }
+
+    TMessageRecorder rec;
+    std::unique_ptr<TfrmMainTQ> w;
+    tqtest::TempDir dir;
+};
+
+} // namespace
+
+TEST_F(CommandTest, EveryRowIsAnActionWithItsIdShortcutAndHandler) {
+    // the handlers that wait for other parts of the window run once they are there
+    w->PlayWindow.SetVisible = [](bool) {};
+    w->PlayWindow.Visible = [] { return false; };
+    w->PlayWindow.Play = [] {};
+    w->RefreshCommandStates();
+
+    std::vector<std::string> ran;
+    w->OnCommand = [&](const std::string& handler) {
+        ran.push_back(handler);
+        return false; // only record: no dialog, no score change
+    };
+    std::set<std::string> pending;
+    const auto handlers = w->CommandHandlers();
+    for (const TCommandRow& row : CommandTable()) {
+        ran.clear();
+        if (row.Flags & cfOpening) {
+            QMenu* menu = w->findChild<QMenu*>(QString::fromLatin1(row.Name));
+            ASSERT_NE(menu, nullptr) << row.Name;
+            emit menu->aboutToShow();
+            EXPECT_NE(std::find(ran.begin(), ran.end(), row.Handler), ran.end()) << row.Name;
+            continue;
+        }
+        QAction* a = w->CommandAction(row.Name);
+        ASSERT_NE(a, nullptr) << row.Name;
+        EXPECT_EQ(a->property("tqTag").toInt(), row.Tag) << row.Name;
+        EXPECT_EQ(a->shortcut(), QKeySequence(QString::fromLatin1(row.Shortcut), QKeySequence::PortableText))
+            << row.Name;
+        EXPECT_EQ(a->isCheckable(), (row.Flags & cfCheck) != 0) << row.Name;
+        if (const char* owner = w->CommandPendingOwner(row.Handler)) {
+            EXPECT_FALSE(a->isEnabled()) << row.Name << " waits for " << owner;
+            pending.insert(owner);
+            continue;
+        }
+        if (row.Flags & cfHidden) { // never shown, so never triggered: its handler is there
+            EXPECT_FALSE(a->isVisible()) << row.Name;
+            EXPECT_EQ(handlers.count(row.Handler), 1u) << row.Name;
+            continue;
+        }
+        ASSERT_TRUE(a->isEnabled()) << row.Name;
+        a->trigger();
+        EXPECT_EQ(ran, std::vector<std::string>{row.Handler}) << row.Name;
+    }
+    EXPECT_EQ(pending, (std::set<std::string>{"text entry", "signs", "typed keys", "MIDI files",
+                                              "clef and staff dialog", "cell-property window",
+                                              "arithmetic window"}));
+    // no shortcut is taken twice (Qt would then run neither)
+    std::map<QString, std::string> keys;
+    for (QAction* a : w->findChildren<QAction*>()) {
+        bool inDialog = false; // a dialog's own keys act only inside it
+        for (QObject* p = a->parent(); p; p = p->parent())
+            inDialog = inDialog || qobject_cast<QDialog*>(p);
+        if (a->shortcut().isEmpty() || inDialog)
+            continue;
+        const QString k = a->shortcut().toString();
+        EXPECT_TRUE(keys.emplace(k, a->objectName().toStdString()).second)
+            << k.toStdString() << ": " << keys[k] << " and " << a->objectName().toStdString();
+    }
+}
+
+TEST_F(CommandTest, PlayCommandsAreOffUntilThePlayWindowIsThere) {
+    EXPECT_FALSE(w->CommandAction("btnPlayMusic")->isEnabled());
+    EXPECT_TRUE(w->CommandAction("mitPlay")->isEnabled()) << "plays through the play state meanwhile";
+    EXPECT_TRUE(w->CommandAction("mitInsertCell")->isEnabled());
+    EXPECT_TRUE(w->CommandAction("mitDecreseComp")->isEnabled());
+}
+
+TEST_F(CommandTest, InsertAndDeleteCell) {
+    Cell(w->Cols - 1, 2) = TScoreFixture::Cell("3");
+    Cell(w->Cols - 2, 2) = TScoreFixture::Cell("2");
+    const TPage before = w->PageSets[0][0];
+    w->SelCol0 = w->SelCol1 = w->Cols - 1;
+    w->SelRow0 = w->SelRow1 = 2;
+    Trigger("mitInsertCell");
+    Trigger("mitDeleteCell");
+    EXPECT_EQ(w->PageSets[0][0], before) << "nothing changes in the last column";
+
+    Cell(1, 3) = TScoreFixture::Cell("1");
+    Cell(2, 3) = TScoreFixture::Cell("5");
+    w->SelCol0 = w->SelCol1 = 1;
+    w->SelRow0 = w->SelRow1 = 3;
+    Trigger("mitInsertCell");
+    EXPECT_EQ(Cell(2, 3).Note, '1');
+    EXPECT_EQ(Cell(3, 3).Note, '5');
+    EXPECT_EQ(w->SelCol0, 1) << "the selection is restored";
+    Trigger("mitDeleteCell");
+    EXPECT_EQ(Cell(1, 3).Note, '1');
+    EXPECT_EQ(Cell(2, 3).Note, '5');
+}
+
+TEST_F(CommandTest, EditMenuWithoutTwinTurnsApplyToBothLayersOff) {
+    w->mitApplyToBothLayer->setEnabled(true);
+    w->mitApplyToBothLayer->setChecked(true);
+    ASSERT_FALSE(w->HasJianpuPage());
+    Open("mitEdit");
+    EXPECT_FALSE(w->mitApplyToBothLayer->isChecked());
+    EXPECT_FALSE(w->mitApplyToBothLayer->isEnabled());
+}
+
+TEST_F(CommandTest, CompressionStepsByCell) {
+    std::vector<int> steps;
+    w->CellOps.ChangeShrinkRate = [&](int step, bool relative) { steps.push_back(relative ? step : -1000 + step); };
+    struct Case {
+        const char* cell;
+        std::vector<int> decrease, increase;
+    } cases[] = {
+        {"1{attr=0xA0}", {5, 2}, {-5}},   // a shrunk Jianpu cell
+        {"W:3{attr=0xA0}", {3, 2}, {-3}}, // a shrunk Western cell
+        {"1", {2}, {-2}},                 // not shrunk
+    };
+    for (const Case& c : cases) {
+        Cell(4, 1) = TScoreFixture::Cell(c.cell);
+        w->SelCol0 = w->SelCol1 = 4;
+        w->SelRow0 = w->SelRow1 = 1;
+        steps.clear();
+        Trigger("mitDecreseComp");
+        EXPECT_EQ(steps, c.decrease) << c.cell;
+        steps.clear();
+        Trigger("mitShrinkInc");
+        EXPECT_EQ(steps, c.increase) << c.cell;
+    }
+    steps.clear();
+    Trigger("mitShrinkReset");
+    EXPECT_EQ(steps, std::vector<int>{-1001}) << "back to the default rate";
+    // through the drawing part's own operation: the rate of the cell changes
+    w->CellOps.ChangeShrinkRate = [this](int value, bool relative) { w->ChangeShrinkRate(value, relative); };
+    Cell(4, 1) = TScoreFixture::Cell("1{attr=0xA0}");
+    const int before = Cell(4, 1).shrinkRate;
+    w->CommandAction("mitDecreseComp")->trigger();
+    EXPECT_EQ(Cell(4, 1).shrinkRate, before + 7);
+}
+
+TEST_F(CommandTest, HintSizesTakeAWholeScoreUndoStep) {
+    w->SetModified(false);
+    const size_t before = Undo.UndoList.size();
+    Trigger("mitLarge");
+    EXPECT_FLOAT_EQ(w->HintSize, 0.8f);
+    EXPECT_TRUE(w->Modified);
+    EXPECT_EQ(Undo.UndoList.size(), before + 1);
+    EXPECT_TRUE(w->CommandAction("mitLarge")->isChecked());
+    Trigger("mitSmall");
+    EXPECT_FLOAT_EQ(w->HintSize, 0.5f);
+    EXPECT_FALSE(w->CommandAction("mitLarge")->isChecked());
+}
+
+TEST_F(CommandTest, UsersGuideAndMusicTerms) {
+    w->ProgramFolder = dir.str() + "/";
+    std::vector<std::string> opened;
+    bool opens = true;
+    w->OpenDocument = [&](const std::string& path) {
+        opened.push_back(path);
+        return opens;
+    };
+    Trigger("mitUsersGuide");
+    ASSERT_EQ(rec.shown.size(), 1u);
+    EXPECT_EQ(rec.shown[0].id, 3129);
+    const std::string guide = dir.str() + "/Document/TonquillUsersGuide_" +
+                              (Language && Language->UseChinese ? "Chinese" : "English") + ".pdf";
+    EXPECT_NE(rec.shown[0].text.find(guide), std::string::npos) << rec.shown[0].text;
+    EXPECT_TRUE(opened.empty());
+
+    fs::create_directories(dir.str() + "/Document");
+    std::ofstream(dir.str() + "/Document/MusicTerm.xlsx") << "x";
+    Trigger("MusicTerm1");
+    EXPECT_EQ(opened, std::vector<std::string>{dir.str() + "/Document/MusicTerm.xlsx"});
+    EXPECT_EQ(rec.shown.size(), 1u);
+    opens = false;
+    Trigger("MusicTerm1");
+    ASSERT_EQ(rec.shown.size(), 2u);
+    EXPECT_EQ(rec.shown[1].id, 3130);
+    fs::remove(dir.str() + "/Document/MusicTerm.xlsx");
+    Trigger("MusicTerm1");
+    EXPECT_EQ(rec.shown.back().id, 3136);
+}
+
+TEST_F(CommandTest, PlayingLocksTheMenusAndToolButtons) {
+    w->EnableMainControls(false);
+    for (const char* menu : {"mitFile", "mitEdit", "mitModify", "mitView", "mitWestern", "mitText", "mitTool",
+                             "mitWindow", "mitHelp", "mitImage"}) {
+        QMenu* m = w->findChild<QMenu*>(QString::fromLatin1(menu));
+        ASSERT_NE(m, nullptr) << menu;
+        EXPECT_FALSE(m->menuAction()->isEnabled()) << menu;
+    }
+    for (const char* name : {"btnUndo", "btnRedo", "btnTextFont", "btnEnterText", "btnTextBox"})
+        EXPECT_FALSE(w->CommandAction(name)->isEnabled()) << name;
+    EXPECT_FALSE(w->btnNew->isEnabled());
+    EXPECT_FALSE(w->btnOpenFile->isEnabled());
+    w->EnableMainControls(true);
+    EXPECT_TRUE(w->findChild<QMenu*>(QStringLiteral("mitEdit"))->menuAction()->isEnabled());
+    EXPECT_TRUE(w->btnNew->isEnabled());
+}
+
+TEST_F(CommandTest, ThePianoComesBackAsTheLastSessionLeftIt) {
+    w.reset();
+    std::ofstream(PrefFileName()) << "[Pref]\nKeyboardVisible=1\n";
+    w = std::make_unique<TfrmMainTQ>();
+    w->show();
+    QApplication::processEvents();
+    ASSERT_NE(w->Keyboard, nullptr);
+    EXPECT_TRUE(w->pnlKeyboard->isVisible());
+    w->CommandAction("btnKeyboard")->trigger();
+    EXPECT_FALSE(w->pnlKeyboard->isVisible());
+}
