@@ -41,6 +41,8 @@
 #include "palettes/modTQSpecial.h"
 #include "play/modTQPlayState.h"
 #include "play/modTQPlayWindow.h"
+#include "edit/modTQGrandStaff.h"
+#include "play/frmTQPlay.h"
 #include "lang/frmTQAbout.h"
 #include "lang/frmTQMessage.h"
 #include "lang/modTQLanguage.h"
@@ -162,6 +164,7 @@ TfrmMainTQ::TfrmMainTQ(QWidget* parent) : QMainWindow(parent) {
     pbxMain->setMouseTracking(true);
     pbxMain->setAcceptDrops(true);
     scrMain->viewport()->installEventFilter(this);
+    BuildPlayWindow();
     BuildCommands();
     FormCreate();
 }
@@ -185,6 +188,12 @@ TfrmMainTQ::~TfrmMainTQ() {
     Undo.OnRedoEnabled = nullptr;
     if (ownPlayState_ && frmPlay == ownPlayState_.get())
         frmPlay = nullptr;
+    PlayWindowHooks() = ::TPlayWindowHooks();
+    GrandStaffHooks().AdjustPlayRule = nullptr;
+    if (playWindow_) {
+        delete playWindow_; // its play state leaves frmPlay
+        playWindow_ = nullptr;
+    }
     if (ownMidi_ && frmMIDI == ownMidi_.get())
         frmMIDI = nullptr;
     if (frmMainTQ == static_cast<TMainScore*>(this))

@@ -393,6 +393,13 @@ public:
     const char* CommandPendingOwner(const std::string& handler) const;
     // The handlers by name; an action passes itself (its Tag, caption, check mark).
     std::unordered_map<std::string, std::function<void(QAction*)>> CommandHandlers();
+    // The handlers of the text, sign, picture, dialog, beat-check, grand-staff,
+    // key-change, bow, part, measure-number, preference, MIDI and play-window
+    // commands (app/frmTQMainTools.cpp).
+    void AddToolHandlers(std::unordered_map<std::string, std::function<void(QAction*)>>& h);
+    // The play window, made hidden at start-up and linked to this window.
+    void BuildPlayWindow();
+    class TfrmPlay* playWindow_ = nullptr;
     // Runs before a table handler with its name; false stops the handler.
     std::function<bool(const std::string& handler)> OnCommand;
     // The main window's cell operations behind the size, move, underline, grace and

@@ -193,26 +193,7 @@ void TfrmMainTQ::RefreshCommandStates() {
 }
 
 const char* TfrmMainTQ::CommandPendingOwner(const std::string& handler) const {
-    // Handlers whose work is done by parts of the window still to come.
-    static const std::unordered_map<std::string, const char*> pending = {
-        // text entry, signs, properties, colours, typed keys, language
-        {"mitAddTextClick", "text entry"},        {"btnTextFontClick", "text entry"},
-        {"mitTextRotateClick", "text entry"},     {"btnEnterTextClick", "text entry"},
-        {"btnTextBoxClick", "text entry"},        {"btnSpeedClick", "signs"},
-        {"btnTimeSignatureClick", "signs"},       {"btnKeySignClick", "signs"},
-        {"mitKeySignClick", "signs"},             {"mitEditPropertyClick", "signs"},
-        {"btnColorClick", "signs"},               {"mitChangeColorClick", "signs"},
-        {"mitResetKeySigntureClick", "signs"},    {"mitUseChineseClick", "text entry"},
-        {"btnSingleBarClick", "typed keys"},      {"btn2DotsClick", "typed keys"},
-        // MIDI files
-        {"btnSaveMIDIClick", "MIDI files"},       {"MIDIFileExport1Click", "MIDI files"},
-        // dialogs
-        {"mitCreateStaffClick", "clef and staff dialog"}, {"mitCellPropertyClick", "cell-property window"},
-        {"btnMathClick", "arithmetic window"},
-    };
-    if (const auto it = pending.find(handler); it != pending.end())
-        return it->second;
-    // the cell operations and the play window are hooks of the window
+    // The cell operations and the play window are hooks of the window
     if (handler == "btnIncFontSizeClick" || handler == "btnDecFontSizeClick" || handler == "SetTextSizeClick")
         return CellOps.ChangeFontSize ? nullptr : "cell operations";
     if (handler == "btnResetFontSizeClick")
@@ -626,5 +607,6 @@ std::unordered_map<std::string, std::function<void(QAction*)>> TfrmMainTQ::Comma
     h["SpecClick"] = [tag](QAction* a) { InsertSpecialSymbol(tag(a)); };
     h["btnPrenticeClick"] = [tag](QAction* a) { AddWestNoteOrProp(tag(a), true, -1000.0f, true); };
 
+    AddToolHandlers(h);
     return h;
 }

@@ -27,7 +27,7 @@ class TfrmPrintBook;
 
 // A book row dragged onto the main window's page carries its score's path
 // under this type.
-inline constexpr const char* kBookEntryMimeType = "application/x-tonquill-book-entry";
+inline constexpr const char* kBookEntryMimeType = "application/x-tonquill-book-row";
 
 // How one cell of the book list is drawn.
 struct TBookCellLook {

@@ -4,9 +4,8 @@
 // cell) with its kind in markType and its end in iEnd, jEnd.
 #include <string>
 
+#include "edit/modTQGrandStaff.h" // kGrandStaffBrace
 #include "model/modTQCell.h"
-
-constexpr int kGrandStaffBrace = 54191118;
 
 void InsertMark(int kind, bool saveUndo);
 void DeleteMark();
