@@ -166,6 +166,7 @@ TfrmMainTQ::TfrmMainTQ(QWidget* parent) : QMainWindow(parent) {
     scrMain->viewport()->installEventFilter(this);
     BuildPlayWindow();
     BuildCommands();
+    PlaceEntrySwitches();
     FormCreate();
 }
 
@@ -189,6 +190,8 @@ TfrmMainTQ::~TfrmMainTQ() {
     if (ownPlayState_ && frmPlay == ownPlayState_.get())
         frmPlay = nullptr;
     PlayWindowHooks() = ::TPlayWindowHooks();
+    PaletteHooks().SpecialKeysEnabled = nullptr;
+    PaletteHooks().DynKeysEnabled = nullptr;
     GrandStaffHooks().AdjustPlayRule = nullptr;
     if (playWindow_) {
         delete playWindow_; // its play state leaves frmPlay

@@ -399,6 +399,8 @@ public:
     void AddToolHandlers(std::unordered_map<std::string, std::function<void(QAction*)>>& h);
     // The play window, made hidden at start-up and linked to this window.
     void BuildPlayWindow();
+    // Menu places of the switches the entry code owns.
+    void PlaceEntrySwitches();
     class TfrmPlay* playWindow_ = nullptr;
     // Runs before a table handler with its name; false stops the handler.
     std::function<bool(const std::string& handler)> OnCommand;

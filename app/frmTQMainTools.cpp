@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QMenu>
 #include <QRadioButton>
 #include <QTabWidget>
 
@@ -22,6 +23,7 @@
 #include "edit/modTQWestEntry.h"
 #include "lang/modTQLanguage.h"
 #include "model/modTQUndo.h"
+#include "palettes/modTQPaletteHooks.h"
 #include "platform/core/TQFiles.h"
 #include "play/Modmidifile.h"
 #include "play/frmTQPlay.h"
@@ -149,6 +151,24 @@ void TfrmMainTQ::AddToolHandlers(std::unordered_map<std::string, std::function<v
         reader.ImportMIDIFile(name.toStdString());
         RedrawPage();
     };
+}
+
+void TfrmMainTQ::PlaceEntrySwitches() {
+    // The quick-key switches of the palettes sit in the Tool menu, the
+    // proportions switch of inserted pictures in the Image menu.
+    if (QMenu* tool = findChild<QMenu*>(QStringLiteral("mitTool"))) {
+        tool->addSeparator();
+        for (QAction* a : {mitEnableSpKey, mitEnableDynKey})
+            if (a)
+                tool->addAction(a);
+    }
+    if (QMenu* image = findChild<QMenu*>(QStringLiteral("mitImage")); image && mitKeepOriginalAspectRatio) {
+        image->addSeparator();
+        image->addAction(mitKeepOriginalAspectRatio);
+        SetTag(mitKeepOriginalAspectRatio, 703);
+    }
+    PaletteHooks().SpecialKeysEnabled = [this] { return mitEnableSpKey && mitEnableSpKey->isChecked(); };
+    PaletteHooks().DynKeysEnabled = [this] { return mitEnableDynKey && mitEnableDynKey->isChecked(); };
 }
 
 void TfrmMainTQ::BuildPlayWindow() {

@@ -8,7 +8,6 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +28,7 @@
 #include "lang/modTQLanguage.h"
 #include "lang/modTQMainSettings.h"
 #include "output/frmTQPrint.h"
+#include "palettes/frmTQMusicTitle.h"
 #include "output/frmTQPrintBook.h"
 #include "output/modTQBookFile.h"
 #include "output/modTQPrint.h"
@@ -279,11 +279,10 @@ TfrmBook::TfrmBook(QWidget* parent) : QWidget(parent, Qt::Window) {
         return files;
     };
     OnAskMusicTitle = [this](const std::string& title) -> std::optional<std::string> {
-        bool ok = false;
-        const QString text = QInputDialog::getText(this, Q(Text(1214)), Q(Text(1219)), QLineEdit::Normal, Q(title), &ok);
-        if (!ok)
+        std::string text = title;
+        if (!AskMusicTitle(this, text))
             return std::nullopt;
-        return S(text);
+        return text;
     };
     MakePrintSink = []() -> std::unique_ptr<TPrintSink> { return std::make_unique<TQPrinterSink>(MainPrinter()); };
 
