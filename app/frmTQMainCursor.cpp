@@ -58,7 +58,7 @@ void TfrmMainTQ::BuildCursorParts() {
     pnlHint->hide();
 
     popMainPopup = new QMenu(this);
-    popMainPopup->setObjectName(QStringLiteral("popMainPopup"));
+    popMainPopup->setObjectName(QStringLiteral("popMain")); // the command table fills it further
     mitPaste1 = PopupItem(popMainPopup, "mitPaste1", "Paste");
     popMainPopup->addSeparator();
     mitHiDot = PopupItem(popMainPopup, "mitHiDot", "Add High Dot");
@@ -97,7 +97,7 @@ void TfrmMainTQ::BuildCursorParts() {
     toggle(mitExtenttoEndLine1, saExtendToEndLine);
 
     popShrinkPopup = new QMenu(this);
-    popShrinkPopup->setObjectName(QStringLiteral("popShrinkPopup"));
+    popShrinkPopup->setObjectName(QStringLiteral("popShrink"));
     mitResetComp = PopupItem(popShrinkPopup, "mitResetComp", "Reset");
     mitIncreseComp = PopupItem(popShrinkPopup, "mitIncreseComp", "Increase");
     mitDecreseComp = PopupItem(popShrinkPopup, "mitDecreseComp", "Decrease");

@@ -121,6 +121,24 @@ TEST_F(CommandTest, EveryRowIsAnActionWithItsIdShortcutAndHandler) {
     }
 }
 
+TEST_F(CommandTest, OnePagePopupCarriesTheTableItemsAndItsOwnRules) {
+    // the right button opens one popup menu: the cursor's, filled further by
+    // the table, whose items show by the cell under the cursor
+    ASSERT_EQ(w->findChildren<QMenu*>(QStringLiteral("popMain")).size(), 1);
+    QMenu* pop = w->findChild<QMenu*>(QStringLiteral("popMain"));
+    for (const char* item : {"mitHiDot", "mitCellProperty", "mitHideClefSign1"}) {
+        QAction* a = w->findChild<QAction*>(QString::fromLatin1(item));
+        ASSERT_NE(a, nullptr) << item;
+        EXPECT_TRUE(pop->actions().contains(a)) << item;
+    }
+    Cell(0, 0) = TScoreFixture::Cell("~");
+    w->SelCol0 = w->SelCol1 = 0;
+    w->SelRow0 = w->SelRow1 = 0;
+    w->popMainPopupPopup();
+    EXPECT_FALSE(w->findChild<QAction*>(QStringLiteral("mitHiDot"))->isVisible()) << "no note under the cursor";
+    EXPECT_EQ(w->findChildren<QMenu*>(QStringLiteral("popShrink")).size(), 1);
+}
+
 TEST_F(CommandTest, PlayCommandsReachThePlayWindow) {
     ASSERT_TRUE(w->CommandAction("btnPlayMusic")->isEnabled());
     EXPECT_TRUE(w->CommandAction("mitPlay")->isEnabled());
