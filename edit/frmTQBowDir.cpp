@@ -12,20 +12,19 @@
 
 #include <algorithm>
 
+#include "edit/frmTQFormParts.h"
 #include "lang/modTQLanguage.h"
 #include "lang/modTQPref.h"
 #include "model/modTQGroup.h"
 #include "model/modTQMainScore.h"
 #include "render/modTQMainView.h"
 
-namespace {
+using tqform::Caption;
+using tqform::Check;
+using tqform::Radio;
+using tqform::Spin;
 
-QRadioButton* Radio(QWidget* parent, const char* name, const char* text, int tag) {
-    auto* r = new QRadioButton(QString::fromUtf8(text), parent);
-    r->setObjectName(QString::fromLatin1(name));
-    SetTag(r, tag);
-    return r;
-}
+namespace {
 
 QLabel* Image(QWidget* parent, const char* name, const char* glyph) {
     auto* l = new QLabel(QString::fromUtf8(glyph), parent);

@@ -11,29 +11,19 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "edit/frmTQFormParts.h"
 #include "lang/modTQLanguage.h"
 #include "model/modTQMainScore.h"
 #include "render/modTQMainView.h"
 
+using tqform::Caption;
+using tqform::Check;
+using tqform::Radio;
+using tqform::Spin;
+
 namespace {
 
 QString Q(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-
-QSpinBox* Spin(QWidget* parent, const char* name, int lo, int hi, int value) {
-    auto* s = new QSpinBox(parent);
-    s->setObjectName(QString::fromLatin1(name));
-    s->setRange(lo, hi);
-    s->setValue(value);
-    return s;
-}
-
-QCheckBox* Check(QWidget* parent, const char* name, const char* text, int tag, bool on) {
-    auto* c = new QCheckBox(QString::fromUtf8(text), parent);
-    c->setObjectName(QString::fromLatin1(name));
-    SetTag(c, tag);
-    c->setChecked(on);
-    return c;
-}
 
 } // namespace
 

@@ -10,33 +10,14 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "edit/frmTQFormParts.h"
 #include "lang/modTQLanguage.h"
 #include "render/modTQMainView.h"
 
-namespace {
-
-QRadioButton* Radio(QWidget* parent, const char* name, const char* text, int tag) {
-    auto* r = new QRadioButton(QString::fromUtf8(text), parent);
-    r->setObjectName(QString::fromLatin1(name));
-    SetTag(r, tag);
-    return r;
-}
-
-QSpinBox* Spin(QWidget* parent, const char* name, int lo, int hi, int value) {
-    auto* s = new QSpinBox(parent);
-    s->setObjectName(QString::fromLatin1(name));
-    s->setRange(lo, hi);
-    s->setValue(value);
-    return s;
-}
-
-QLabel* Caption(QWidget* parent, const char* text, int tag) {
-    auto* l = new QLabel(QString::fromUtf8(text), parent);
-    SetTag(l, tag);
-    return l;
-}
-
-} // namespace
+using tqform::Caption;
+using tqform::Check;
+using tqform::Radio;
+using tqform::Spin;
 
 TfrmMeasureCount::TfrmMeasureCount(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmMeasureCount"));

@@ -9,6 +9,7 @@
 #include "output/modTQBookFile.h"
 #include "output/modTQBookPrint.h"
 #include "output/modTQPrint.h"
+#include "tests/output/TQBookScores.h"
 #include "tests/render/TQViewFixture.h"
 
 namespace fs = std::filesystem;
@@ -23,19 +24,14 @@ struct BookRunTest : ::testing::Test {
     void SetUp() override {
         fs::remove_all(dir);
         fs::create_directories(dir);
-        int n = 0;
-        for (int pages : {3, 2, 4, 1}) {
-            TViewFixture score{12, 4};
-            for (int p = 1; p < pages; ++p)
-                score.view.AllocatePage(0, p, true, 0, 0);
-            for (int p = 0; p < pages; ++p)
-                score.view.PageSets[0].at(static_cast<size_t>(p)).at(1).at(0) = TScoreFixture::Cell("5");
-            score.view.PageCount = pages;
+        const std::vector<std::string> files = WriteBookScores(dir);
+        ASSERT_EQ(files.size(), 4u);
+        const int pages[] = {3, 2, 4, 1};
+        for (size_t i = 0; i < files.size(); ++i) {
             TMusic m;
-            m.FileName = (dir / ("s" + std::to_string(++n) + ".mus")).string();
-            ASSERT_TRUE(score.view.SaveScore(m.FileName, false));
+            m.FileName = files[i];
             m.Exists = true;
-            m.PageCount = pages;
+            m.PageCount = pages[i];
             book.push_back(m);
         }
         fx.view.CurPage = 0;

@@ -25,6 +25,7 @@
 #include "output/modTQBookFile.h"
 #include "output/modTQPrint.h"
 #include "platform/core/TQMessage.h"
+#include "tests/output/TQBookScores.h"
 #include "tests/render/TQViewFixture.h"
 
 namespace fs = std::filesystem;
@@ -56,17 +57,8 @@ struct BookWindowTest : ::testing::Test {
     int answer = mrYes;
     void SetUp() override {
         fs::create_directories(dir);
-        int n = 0;
-        for (int pages : {3, 2, 4, 1}) {
-            TViewFixture score{12, 4};
-            for (int p = 1; p < pages; ++p)
-                score.view.AllocatePage(0, p, true, 0, 0);
-            for (int p = 0; p < pages; ++p)
-                score.view.PageSets[0].at(static_cast<size_t>(p)).at(1).at(0) = TScoreFixture::Cell("5");
-            score.view.PageCount = pages;
-            files.push_back((dir / ("s" + std::to_string(++n) + ".mus")).string());
-            ASSERT_TRUE(score.view.SaveScore(files.back(), false));
-        }
+        files = WriteBookScores(dir);
+        ASSERT_EQ(files.size(), 4u);
         SetMessageByIdHandler([this](TMsgButtons, int id, const std::string&, TMsgKind) {
             asked.push_back(id);
             return answer;
