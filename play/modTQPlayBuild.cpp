@@ -135,7 +135,7 @@ bool TPlayState::FindTimeSignatureOnPage() {
 bool TPlayState::FindTimeSignatureAbove(int column, int row) {
     for (int k = 1; k <= HighlightAbove; ++k) {
         const int r = row - k;
-        if (r < 0 || IsMusicRow(r))
+        if (r < 0 || IsMusicRowOfBuild(r))
             return false;
         const TCell* c = CellAtAddress(column, r);
         if (c && c->cellType == ctTimeSig) {
@@ -146,11 +146,27 @@ bool TPlayState::FindTimeSignatureAbove(int column, int row) {
     return false;
 }
 
+bool TPlayState::IsMusicRowOfBuild(int row) {
+    const int page = frmMainTQ ? frmMainTQ->CurPage : -1;
+    if (page != musicRowPage_ || CurLayer != musicRowLayer_) {
+        musicRowPage_ = page;
+        musicRowLayer_ = CurLayer;
+        musicRows_.assign(frmMainTQ ? static_cast<std::size_t>(std::max(0, frmMainTQ->Rows)) : 0, -1);
+    }
+    if (row < 0 || row >= static_cast<int>(musicRows_.size()))
+        return IsMusicRow(row);
+    signed char& known = musicRows_[static_cast<std::size_t>(row)];
+    if (known < 0)
+        known = IsMusicRow(row) ? 1 : 0;
+    return known != 0;
+}
+
 // --- the build ---
 
 bool TPlayState::BuildPlayList(bool showMessages) {
     if (!frmMainTQ)
         return false;
+    musicRowPage_ = -1; // the score may have changed since the last build
     TMainScore& s = *frmMainTQ;
     auto fail = [&](bool restorePage) {
         if (showMessages)

@@ -414,6 +414,11 @@ public:
     bool FindTimeSignatureOnPage();
     // A time-signature cell in the column, up to HighlightAbove rows above row, adds its item.
     bool FindTimeSignatureAbove(int column, int row);
+    // IsMusicRow of a row of the current page and layer, remembered for the
+    // build (the score does not change while its list is built).
+    bool IsMusicRowOfBuild(int row);
+    int musicRowPage_ = -1, musicRowLayer_ = -1;
+    std::vector<signed char> musicRows_;
     // A kind-6 item when the signature differs from the last one added; the bar counter takes its length.
     void AddTimeSignatureItem(const TCell& cell, int column, int row);
     // A kind-4 item: program on the channel (-1 every channel).
