@@ -132,9 +132,17 @@ void TPlayState::ComputeHighlightMargins() {
     if (GroupRows.empty())
         return;
     const int first = GroupRows.front().row, last = GroupRows.back().row;
-    const int above = first >= 1 ? FindJianpuRowBack(first - 1) : -1;
+    const int rows = frmMainTQ ? frmMainTQ->Rows : 0;
+    // the nearest Jianpu music rows above and below the group
+    int above = -1;
+    for (int r = std::min(first - 1, rows - 1); r >= 0 && above < 0; --r)
+        if (IsJianpuRowOfBuild(r))
+            above = r;
     HighlightAbove = above >= 0 ? (first - above - 1) / 2 : 2;
-    const int below = FindJianpuRowForward(last + 1);
+    int below = -1;
+    for (int r = std::max(last + 1, 0); r < rows && below < 0; ++r)
+        if (IsJianpuRowOfBuild(r))
+            below = r;
     HighlightBelow = below >= 0 ? (below - last - 1) / 2 : 2;
 }
 

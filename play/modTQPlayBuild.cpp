@@ -146,19 +146,40 @@ bool TPlayState::FindTimeSignatureAbove(int column, int row) {
     return false;
 }
 
-bool TPlayState::IsMusicRowOfBuild(int row) {
-    const int page = frmMainTQ ? frmMainTQ->CurPage : -1;
-    if (page != musicRowPage_ || CurLayer != musicRowLayer_) {
-        musicRowPage_ = page;
-        musicRowLayer_ = CurLayer;
-        musicRows_.assign(frmMainTQ ? static_cast<std::size_t>(std::max(0, frmMainTQ->Rows)) : 0, -1);
-    }
-    if (row < 0 || row >= static_cast<int>(musicRows_.size()))
-        return IsMusicRow(row);
-    signed char& known = musicRows_[static_cast<std::size_t>(row)];
+namespace {
+
+// A row's answer from the cache, asked once.
+bool RememberedRowAnswer(std::vector<signed char>& cache, int row, bool (*ask)(int)) {
+    if (row < 0 || row >= static_cast<int>(cache.size()))
+        return ask(row);
+    signed char& known = cache[static_cast<std::size_t>(row)];
     if (known < 0)
-        known = IsMusicRow(row) ? 1 : 0;
+        known = ask(row) ? 1 : 0;
     return known != 0;
+}
+
+// The caches hold the rows of one page and layer; another page starts them again.
+void FollowPage(int& page, int& layer, std::vector<signed char>& a, std::vector<signed char>& b) {
+    const int now = frmMainTQ ? frmMainTQ->CurPage : -1;
+    if (now == page && CurLayer == layer)
+        return;
+    page = now;
+    layer = CurLayer;
+    const std::size_t rows = frmMainTQ ? static_cast<std::size_t>(std::max(0, frmMainTQ->Rows)) : 0;
+    a.assign(rows, -1);
+    b.assign(rows, -1);
+}
+
+} // namespace
+
+bool TPlayState::IsMusicRowOfBuild(int row) {
+    FollowPage(musicRowPage_, musicRowLayer_, musicRows_, jianpuRows_);
+    return RememberedRowAnswer(musicRows_, row, [](int r) { return IsMusicRow(r); });
+}
+
+bool TPlayState::IsJianpuRowOfBuild(int row) {
+    FollowPage(musicRowPage_, musicRowLayer_, musicRows_, jianpuRows_);
+    return RememberedRowAnswer(jianpuRows_, row, [](int r) { return IsJianpuMusicRow(r, -1, -1); });
 }
 
 // --- the build ---

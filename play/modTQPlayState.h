@@ -417,8 +417,10 @@ public:
     // IsMusicRow of a row of the current page and layer, remembered for the
     // build (the score does not change while its list is built).
     bool IsMusicRowOfBuild(int row);
+    // IsJianpuMusicRow the same way.
+    bool IsJianpuRowOfBuild(int row);
     int musicRowPage_ = -1, musicRowLayer_ = -1;
-    std::vector<signed char> musicRows_;
+    std::vector<signed char> musicRows_, jianpuRows_;
     // A kind-6 item when the signature differs from the last one added; the bar counter takes its length.
     void AddTimeSignatureItem(const TCell& cell, int column, int row);
     // A kind-4 item: program on the channel (-1 every channel).
