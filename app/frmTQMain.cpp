@@ -453,16 +453,27 @@ void TfrmMainTQ::BuildPanels() {
     splSideImage->addWidget(pnlSideImg);
     pnlSideImg->hide();
     connect(splSideImage, &QSplitter::splitterMoved, this, [this] { SideImagePanelSized = true; });
-    column->addWidget(splSideImage, 1);
+    // The page (with the side picture and the slice buttons) over the piano
+    // panel, whose height the splitter sets.
+    splKeyboard = new QSplitter(Qt::Vertical, pnlMain);
+    splKeyboard->setObjectName(QStringLiteral("splKeyboard"));
+    splKeyboard->setChildrenCollapsible(false);
+    auto* pageArea = new QWidget(splKeyboard);
+    auto* pageColumn = new QVBoxLayout(pageArea);
+    pageColumn->setContentsMargins(0, 0, 0, 0);
+    pageColumn->setSpacing(0);
+    pageColumn->addWidget(splSideImage, 1);
+    splKeyboard->addWidget(pageArea);
+    column->addWidget(splKeyboard, 1);
 
-    panSliceViewButton = new QWidget(pnlMain);
+    panSliceViewButton = new QWidget(pageArea);
     panSliceViewButton->setObjectName(QStringLiteral("panSliceViewButton"));
     panSliceViewButton->setFixedHeight(32);
     btnPreSlice = new QPushButton(QStringLiteral("<<"), panSliceViewButton);
     btnCloseSlice = new QPushButton(QStringLiteral("X"), panSliceViewButton);
     btnNextSlice = new QPushButton(QStringLiteral(">>"), panSliceViewButton);
     panSliceViewButton->hide();
-    column->addWidget(panSliceViewButton);
+    pageColumn->addWidget(panSliceViewButton);
     connect(btnPreSlice, &QPushButton::clicked, this, [this] {
         btnPreSliceClick();
         PaintRightBox();
@@ -473,15 +484,18 @@ void TfrmMainTQ::BuildPanels() {
     });
     connect(btnCloseSlice, &QPushButton::clicked, this, [this] { btnCloseSliceClick(); });
 
-    pnlBottom = new QWidget(pnlMain);
+    pnlBottom = new QWidget(splKeyboard);
     pnlBottom->setObjectName(QStringLiteral("pnlBottom"));
     auto* bottom = new QVBoxLayout(pnlBottom);
     bottom->setContentsMargins(0, 0, 0, 0);
     pnlKeyboard = new QWidget(pnlBottom);
     pnlKeyboard->setObjectName(QStringLiteral("pnlKeyboard"));
     pnlKeyboard->hide(); // the on-screen piano lives here once it is built
+    pnlBottom->hide();
     bottom->addWidget(pnlKeyboard);
-    column->addWidget(pnlBottom);
+    splKeyboard->addWidget(pnlBottom);
+    splKeyboard->setStretchFactor(0, 1);
+    splKeyboard->setStretchFactor(1, 0);
     setCentralWidget(pnlMain);
 
     sbrMain = statusBar();
@@ -853,7 +867,11 @@ void TfrmMainTQ::FormActivate() {
 }
 
 void TfrmMainTQ::FormResize() {
-    pnlKeyboard->setFixedHeight(static_cast<int>(width() * 0.071));
+    // the piano's height follows the window's width; the splitter may change it
+    const int keyboard = std::max(110, static_cast<int>(width() * 0.071));
+    const int total = splKeyboard->height();
+    if (total > keyboard)
+        splKeyboard->setSizes({total - keyboard, keyboard});
     if (FirstActivate && windowState() == Qt::WindowNoState && WindowWidth > 10)
         move(WindowLeft, y());
     Controls.ClientWidth = pnlMain->width();

@@ -149,6 +149,7 @@ public:
     QLabel *sbrPanel0 = nullptr, *sbrPanel1 = nullptr;
     QWidget* pnlMain = nullptr;
     QSplitter* splSideImage = nullptr;
+    QSplitter* splKeyboard = nullptr; // the page over the piano panel
     QScrollArea* scrMain = nullptr;
     QWidget* scrContents = nullptr;
     TPaintBox* pbxMain = nullptr;

@@ -120,8 +120,10 @@ void TfrmMainTQ::btnKeyboardClick() {
         k.Update = [this] { pbxKeyboard->update(); };
         k.ProcessEvents = [] { QCoreApplication::processEvents(); };
     }
-    pnlKeyboard->setVisible(!pnlKeyboard->isVisible());
-    if (pnlKeyboard->isVisible())
+    const bool show = pnlKeyboard->isHidden();
+    pnlBottom->setVisible(show); // no empty splitter pane
+    pnlKeyboard->setVisible(show);
+    if (show)
         pnlKeyboardResize();
     pbxKeyboardPaint();
 }
@@ -162,8 +164,10 @@ void TfrmMainTQ::pbxKeyboardMouseUp(Qt::KeyboardModifiers modifiers) {
 }
 
 void TfrmMainTQ::pnlKeyboardResize() {
+    // the splitter sets the height, never below 110 pixels
+    pnlKeyboard->setMinimumHeight(110);
     if (pnlKeyboard->height() < 110)
-        pnlKeyboard->setFixedHeight(110);
+        pnlKeyboard->resize(pnlKeyboard->width(), 110);
 }
 
 void TfrmMainTQ::chkStaff2KbdClick() {

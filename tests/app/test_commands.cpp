@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QKeySequence>
 #include <QMenu>
+#include <QSplitter>
 #include <QToolButton>
 
 #include <filesystem>
@@ -288,4 +289,23 @@ TEST_F(CommandTest, ThePianoComesBackAsTheLastSessionLeftIt) {
     EXPECT_TRUE(w->pnlKeyboard->isVisible());
     w->CommandAction("btnKeyboard")->trigger();
     EXPECT_FALSE(w->pnlKeyboard->isVisible());
+}
+
+TEST_F(CommandTest, TheSplitterSetsThePianoHeightNeverBelow110) {
+    w->resize(1200, 800);
+    w->show();
+    w->CommandAction("btnKeyboard")->trigger();
+    QApplication::processEvents();
+    ASSERT_TRUE(w->pnlKeyboard->isVisible());
+    QSplitter* split = w->findChild<QSplitter*>(QStringLiteral("splKeyboard"));
+    ASSERT_NE(split, nullptr);
+    const int total = split->sizes().at(0) + split->sizes().at(1);
+    split->setSizes({total - 300, 300});
+    QApplication::processEvents();
+    EXPECT_GE(w->pnlKeyboard->height(), 290) << "dragged taller";
+    split->setSizes({total - 40, 40});
+    QApplication::processEvents();
+    EXPECT_GE(w->pnlKeyboard->height(), 110) << "never below 110 pixels";
+    w->CommandAction("btnKeyboard")->trigger();
+    EXPECT_TRUE(w->pnlBottom->isHidden()) << "no empty pane while the piano is hidden";
 }
