@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QMenu>
+#include <QMenuBar>
 #include <QRadioButton>
 #include <QTabWidget>
 
@@ -167,6 +168,21 @@ void TfrmMainTQ::PlaceEntrySwitches() {
         image->addAction(mitKeepOriginalAspectRatio);
         SetTag(mitKeepOriginalAspectRatio, 703);
     }
+    // Menu bar order: File, Edit, View, the score menus, then Window and Help.
+    auto menuAction = [this](const char* name) -> QAction* {
+        QMenu* m = findChild<QMenu*>(QString::fromLatin1(name));
+        return m ? m->menuAction() : nullptr;
+    };
+    QAction* view = menuAction("mitView");
+    if (QAction* edit = menuAction("mitEdit"); edit && view) {
+        mnuMain->removeAction(edit);
+        mnuMain->insertAction(view, edit);
+    }
+    for (const char* last : {"mitWindow", "mitHelp"})
+        if (QAction* a = menuAction(last)) {
+            mnuMain->removeAction(a);
+            mnuMain->addAction(a);
+        }
     PaletteHooks().SpecialKeysEnabled = [this] { return mitEnableSpKey && mitEnableSpKey->isChecked(); };
     PaletteHooks().DynKeysEnabled = [this] { return mitEnableDynKey && mitEnableDynKey->isChecked(); };
 }
