@@ -160,11 +160,7 @@ void TfrmPrint::btnOkClick() {
         // The footer title is score text in the Chinese code page; a title
         // that code page cannot hold is printed without its foreign characters
         // rather than not at all.
-        std::string title;
-        for (const QChar ch : edtTitle->text().trimmed())
-            if (auto bytes = EncodeFromUserInput(QString(ch).toStdString(), csGB2312))
-                title += *bytes;
-        mv->PrintTitle = title;
+        mv->PrintTitle = FooterTitleBytes(edtTitle->text().trimmed());
     } else {
         mv->PrintTitle.clear();
     }

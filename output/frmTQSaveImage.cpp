@@ -36,16 +36,6 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 std::string Text(int id) { return Language ? Language->GetString(id) : std::string(); }
 
-// The dialog's title text as score bytes (the footer's code page); characters
-// the code page cannot hold are left out.
-std::string TitleBytes(const QString& text) {
-    std::string bytes;
-    for (const QChar ch : text)
-        if (auto b = EncodeFromUserInput(QString(ch).toStdString(), csGB2312))
-            bytes += *b;
-    return bytes;
-}
-
 } // namespace
 
 TfrmSaveImage::TfrmSaveImage(QWidget* parent) : QDialog(parent) {
@@ -224,7 +214,7 @@ void TfrmSaveImage::btnOKClick() {
     Written.clear();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     mv->PageNumberBase = chkIncludePageN->isChecked() ? 1 : 0;
-    mv->PrintTitle = chkIncludeTitle->isChecked() ? TitleBytes(edtTitle->text().trimmed()) : std::string();
+    mv->PrintTitle = chkIncludeTitle->isChecked() ? FooterTitleBytes(edtTitle->text().trimmed()) : std::string();
     if (rbtPDF->isChecked())
         ExportToPdf();
     else
@@ -242,7 +232,7 @@ void TfrmSaveImage::ExportToFiles() {
         return;
     }
     if (chkIncludeTitle->isChecked())
-        view.PrintTitle = TitleBytes(edtTitle->text().split(QLatin1Char('\n')).front().trimmed());
+        view.PrintTitle = FooterTitleBytes(edtTitle->text().split(QLatin1Char('\n')).front().trimmed());
     TExportOptions options;
     options.Width = spnImgWidth->value();
     options.InColor = rbtColor->isChecked();

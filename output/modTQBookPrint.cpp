@@ -84,14 +84,7 @@ struct TMainScoreSwap {
 // Draws the page with the book's marks into image.
 void DrawBookPage(TMainView& holder, QImage& image, const TMusic& entry, int bookPageNo,
                   const TBookPrintRun& run) {
-    image.fill(Qt::white);
-    {
-        TQtCanvas canvas(&image);
-        holder.OutCanvas = &canvas;
-        holder.RedrawPage();
-        holder.OutCanvas = nullptr;
-        canvas.End();
-    }
+    DrawPageOnImage(holder, image);
     const int w = image.width(), h = image.height();
     const int cw = static_cast<int>(holder.CellWidth * holder.Zoom);
     const int ch = static_cast<int>(holder.CellHeight * holder.Zoom);

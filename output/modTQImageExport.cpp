@@ -1,4 +1,5 @@
 #include "output/modTQImageExport.h"
+#include "output/modTQPrint.h"
 
 #include <QImage>
 #include <cstdio>
@@ -61,25 +62,6 @@ int CountExportPages() {
 
 namespace {
 
-struct TExportStateGuard {
-    TMainView& v;
-    decltype(TMainView::Zoom) zoom;
-    int page, kind;
-    bool grid, color;
-    TCanvas* canvas;
-    explicit TExportStateGuard(TMainView& view)
-        : v(view), zoom(view.Zoom), page(view.CurPage), kind(view.OutputKind),
-          grid(view.ShowGrid), color(view.OutputInColor), canvas(view.OutCanvas) {}
-    ~TExportStateGuard() {
-        v.Zoom = zoom;
-        v.CurPage = page;
-        v.OutputKind = kind;
-        v.ShowGrid = grid;
-        v.OutputInColor = color;
-        v.OutCanvas = canvas;
-    }
-};
-
 // Writes image under name (format from the extension) through a temporary file
 // beside it.
 bool SaveImageFile(const QImage& image, const std::string& name, bool inColor) {
@@ -123,7 +105,7 @@ std::vector<std::string> ExportImages(TMainView& view, const std::string& chosen
     }
 
     const int errorId = IsJpegFileName(name) ? kJpegExportErrorId : kBmpExportErrorId;
-    TExportStateGuard guard(view);
+    TOutputStateGuard guard(view);
     view.ShowGrid = false;
     view.OutputInColor = options.InColor;
     view.PageNumberBase = options.PageNumberBase; // kept after the export
@@ -148,15 +130,8 @@ std::vector<std::string> ExportImages(TMainView& view, const std::string& chosen
     view.OutputKind = 2;
     view.Zoom = static_cast<float>(options.Width) / view.PageWidthUnits;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        view.CurPage = multi ? static_cast<int>(i) : guard.page;
-        image.fill(Qt::white);
-        {
-            TQtCanvas canvas(&image);
-            view.OutCanvas = &canvas;
-            view.RedrawPage();
-            view.OutCanvas = nullptr;
-            canvas.End();
-        }
+        view.CurPage = multi ? static_cast<int>(i) : guard.Page();
+        DrawPageOnImage(view, image);
         if (!SaveImageFile(image, names[i], options.InColor)) {
             MessageById(mbOK, errorId, "", mkError);
             return written;

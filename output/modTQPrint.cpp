@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "model/modTQRowQuery.h"
+#include "platform/core/TQCodec.h"
 #include "platform/core/TQFiles.h"
 #include "platform/gui/TQQtCanvas.h"
 #include "platform/gui/TQRecordingCanvas.h"
@@ -108,28 +109,36 @@ int ChooseBitmapWidth(int pageWidth, int pageHeight) {
     return 0;
 }
 
-namespace {
+TOutputStateGuard::TOutputStateGuard(TMainView& view)
+    : v_(view), zoom_(view.Zoom), page_(view.CurPage), kind_(view.OutputKind), grid_(view.ShowGrid),
+      colour_(view.OutputInColor), canvas_(view.OutCanvas) {}
 
-// Puts back what a print run borrows from the view.
-struct TViewStateGuard {
-    TMainView& v;
-    decltype(TMainView::Zoom) zoom;
-    int page, kind;
-    bool grid;
-    TCanvas* canvas;
-    explicit TViewStateGuard(TMainView& view)
-        : v(view), zoom(view.Zoom), page(view.CurPage), kind(view.OutputKind),
-          grid(view.ShowGrid), canvas(view.OutCanvas) {}
-    ~TViewStateGuard() {
-        v.Zoom = zoom;
-        v.CurPage = page;
-        v.OutputKind = kind;
-        v.ShowGrid = grid;
-        v.OutCanvas = canvas;
-    }
-};
+TOutputStateGuard::~TOutputStateGuard() {
+    v_.Zoom = static_cast<decltype(v_.Zoom)>(zoom_);
+    v_.CurPage = page_;
+    v_.OutputKind = kind_;
+    v_.ShowGrid = grid_;
+    v_.OutputInColor = colour_;
+    v_.OutCanvas = canvas_;
+}
 
-} // namespace
+void DrawPageOnImage(TMainView& view, QImage& image) {
+    image.fill(Qt::white);
+    TQtCanvas canvas(&image);
+    TCanvas* kept = view.OutCanvas;
+    view.OutCanvas = &canvas;
+    view.RedrawPage();
+    view.OutCanvas = kept;
+    canvas.End();
+}
+
+std::string FooterTitleBytes(const QString& text) {
+    std::string bytes;
+    for (const QChar ch : text)
+        if (auto b = EncodeFromUserInput(QString(ch).toStdString(), csGB2312))
+            bytes += *b;
+    return bytes;
+}
 
 // The score's file name at the top right of a page drawn into a bitmap, at
 // the footer's size.
@@ -141,7 +150,7 @@ static void WriteFileNameOnPage(TMainView& view, int pageWidth) {
 
 bool PrintPagesByBitmap(TMainView& view, TPrintSink& sink, const TPrintOptions& options,
                         int bitmapWidth) {
-    TViewStateGuard guard(view);
+    TOutputStateGuard guard(view);
     int pageCount = PrintPageCount();
     const int boxW = view.PaintBoxWidth > 0 ? view.PaintBoxWidth : sink.PageWidth();
     const int boxH = view.PaintBoxWidth > 0 ? view.PaintBoxHeight : sink.PageHeight();
@@ -157,7 +166,7 @@ bool PrintPagesByBitmap(TMainView& view, TPrintSink& sink, const TPrintOptions& 
     if (!sink.Begin())
         return false;
     bool first = true;
-    const int current = guard.page;
+    const int current = guard.Page();
     for (int copy = 0; copy < options.Copies; ++copy) {
         const int from = options.AllPages ? 0 : current;
         const int to = options.AllPages ? pageCount : current + 1;
@@ -174,7 +183,7 @@ bool PrintPagesByBitmap(TMainView& view, TPrintSink& sink, const TPrintOptions& 
                 view.OutCanvas = &canvas;
                 view.RedrawPage();
                 if (options.IncludeFileName)
-                    WriteFileNameOnPage(view, bitmapWidth);
+                    WriteFileNameOnPage(view, bitmapWidth); // on the page's canvas, like the footer
                 view.OutCanvas = nullptr;
                 canvas.End();
             }
@@ -209,7 +218,7 @@ namespace {
 // page width. The file name goes with the footer on this road.
 bool PrintDirect(TMainView& view, TPrintSink& sink, int copies, bool allPages, int pageCount,
                  bool includeFileName) {
-    TViewStateGuard guard(view);
+    TOutputStateGuard guard(view);
     const bool fileName = view.chkIncludeFileNameChecked;
     view.OutputKind = 1;
     view.chkIncludeFileNameChecked = includeFileName;
@@ -225,7 +234,7 @@ bool PrintDirect(TMainView& view, TPrintSink& sink, int copies, bool allPages, i
         if (allPages) {
             PrintAllPagesToPrinter(view, sink, pageCount);
         } else {
-            view.CurPage = guard.page;
+            view.CurPage = guard.Page();
             view.RedrawPage();
         }
     }

@@ -71,6 +71,31 @@ private:
     std::unique_ptr<TImpl> impl_;
 };
 
+// Puts back what a print or export run borrows from the view: zoom, page,
+// output kind, grid, colour and canvas, on every way out.
+class TOutputStateGuard {
+public:
+    explicit TOutputStateGuard(TMainView& view);
+    ~TOutputStateGuard();
+    TOutputStateGuard(const TOutputStateGuard&) = delete;
+    TOutputStateGuard& operator=(const TOutputStateGuard&) = delete;
+    int Page() const { return page_; }
+
+private:
+    TMainView& v_;
+    double zoom_;
+    int page_, kind_;
+    bool grid_, colour_;
+    TCanvas* canvas_;
+};
+
+// Fills image white and draws the view's current page into it.
+void DrawPageOnImage(TMainView& view, QImage& image);
+
+// A title typed for the page footer as score text (the Chinese code page);
+// characters that code page cannot hold are left out.
+std::string FooterTitleBytes(const QString& text);
+
 struct TPrintOptions {
     bool AllPages = true;   // else the current page only
     int Copies = 1;
