@@ -207,6 +207,8 @@ TEST_F(MidiImportTest, DamagedFiles) {
     std::string bend = SmfFile(0, 480, {oneNote().Ev(0, {0x90, 62, 90}).Ev(0, {0xE0, 0x00, 0x40}).Ev(480, {0x80, 62, 0}).End()});
     std::string ddNine = SmfFile(0, 480, {TSmfTrack().Ev(0, {0xFF, 0x58, 0x04, 0x03, 0x09, 0x18, 0x08}).Note(0, 60, 480).End()});
     std::string badStatus = SmfFile(0, 480, {oneNote().Ev(0, {0xF4, 0x3C, 0x40}).Note(0, 62, 480).End()});
+    std::string longVlq = SmfFile(0, 480, {oneNote().Raw({0x81, 0x80, 0x80, 0x80, 0x00, 0x90, 62, 90}).End()});
+    std::string statusAsKey = SmfFile(0, 480, {oneNote().Ev(0, {0x90, 0x90, 0x40}).Note(0, 62, 480).End()});
     std::string noNotes = SmfFile(0, 480, {TSmfTrack().End()});
     std::string headerOnly = SmfFile(0, 480, {});
     headerOnly.resize(12);
@@ -230,6 +232,8 @@ TEST_F(MidiImportTest, DamagedFiles) {
         {"pitch bend under running note-on", bend, true, {}, 2},
         {"time signature dd 9", ddNine, true, {}, 1},
         {"unknown status byte", badStatus, true, {1045}, 1},
+        {"a delta of five bytes", longVlq, true, {1045}, 1},
+        {"a status byte as the key", statusAsKey, true, {1045}, 1},
         {"no notes", noNotes, false, {1045}, 0},
         {"header cut short", headerOnly, false, {1045}, 0},
     };
@@ -297,6 +301,85 @@ TEST_F(MidiImportTest, SeveralTracksStandTogether) {
     TMIDIReader single;
     ASSERT_TRUE(Import(SmfFile(1, 480, {upper}), single));
     EXPECT_EQ(fx_.At(6, 6).Note, 3);
+}
+
+} // namespace
+
+namespace {
+
+// Events the reader does not use are passed over by their own sizes, with no
+// report: a wrong size would turn their bytes into notes or lose the notes after.
+TEST_F(MidiImportTest, UnusedEventsAreSkippedByTheirSizes) {
+    TSmfTrack t;
+    t.Note(0, 60, 480);
+    t.Ev(0, {0xA0, 0x3C, 0x40})        // key pressure: two data bytes
+        .Ev(0, {0xB0, 0x07, 0x64})     // controller: two
+        .Ev(0, {0xC0, 0x05})           // program: one
+        .Ev(0, {0xD0, 0x30})           // channel pressure: one
+        .Ev(0, {0x90, 0x3E, 0x64})     // D4 starts under running 90 ...
+        .Ev(0, {0xE0, 0x00, 0x40})     // ... and a pitch bend comes in between: two
+        .Ev(480, {0x80, 0x3E, 0x00})
+        .Ev(0, {0xFF, 0x59, 0x02, 0xF7, 0x00}) // nine flats: at most seven
+        .Ev(0, {0xF7, 0x02, 0x90, 0x45})       // an escaped sysex holding note-on bytes
+        .Ev(0, {0x90, 0x40, 0x64}).Raw({0x83, 0x60, 0x40, 0x00}) // E4, ended under running status
+        .Text(0, 0x06, std::string(300, 'a'))  // a title longer than any text kept
+        .Note(0, 65, 480)
+        .End();
+    TMIDIReader reader;
+    reader.Data.clear();
+    const std::string bytes = SmfFile(0, 480, {t});
+    reader.Data.assign(bytes.begin(), bytes.end());
+    ASSERT_TRUE(reader.ReadMIDIFile(true));
+    EXPECT_FALSE(reader.Damaged) << reader.Message;
+    ASSERT_EQ(reader.Tracks.size(), 1u);
+    std::vector<int> keys;
+    for (const TMIDINote& e : reader.Tracks[0].events)
+        if ((e.status & 0xF0) == 0x90 && e.velocity > 1)
+            keys.push_back(e.octave * 12 + e.pitch);
+    EXPECT_EQ(keys, (std::vector<int>{60, 62, 64, 65}));
+    EXPECT_EQ(reader.Key, -7);
+    EXPECT_EQ(reader.Title.size(), 255u);
+    EXPECT_TRUE(Ids().empty());
+}
+
+// A header that is refused leaves the score as it was; chunks of other kinds
+// between the tracks are passed over.
+TEST_F(MidiImportTest, RefusedHeadersLeaveTheScoreAndForeignChunksArePassed) {
+    const std::string track = SmfFile(0, 480, {TSmfTrack().Note(0, 60, 480).End()}).substr(14);
+    std::string header = SmfFile(0, 480, {}).substr(0, 14);
+    header[11] = 1; // one track
+    std::string shortHeader = header;
+    shortHeader[7] = 5; // a header chunk of 5 bytes
+    std::string smpte = header;
+    smpte[12] = char(0xE7);
+    const std::string foreign = header + "XFIL" + std::string("\x00\x00\x00\x04", 4) + "MTrk" + track;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool refused;
+    } cases[] = {
+        {"header length 5", shortHeader + track, true},
+        {"SMPTE division", smpte + track, true},
+        {"no MThd", "MTrd" + header.substr(4) + track, true},
+        {"a foreign chunk first", foreign, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        boxes_.Clear();
+        fx_.Score().PageSets[0].assign(1, TPage(31, TCellRow(41)));
+        fx_.Row(20, "&G W:3@2");
+        TMIDIReader reader;
+        EXPECT_EQ(Import(c.bytes, reader), !c.refused);
+        if (c.refused) {
+            EXPECT_EQ(Ids(), std::vector<int>{1045});
+            ASSERT_EQ(boxes_.shown.size(), 1u);
+            EXPECT_NE(boxes_.shown[0].text.find("in.mid"), std::string::npos) << "the file is named";
+            EXPECT_EQ(fx_.At(1, 20).Note, 3) << "score untouched";
+        } else {
+            EXPECT_TRUE(Ids().empty());
+            EXPECT_EQ(PlacedCells(), 1);
+        }
+    }
 }
 
 } // namespace
