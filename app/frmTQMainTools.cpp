@@ -11,6 +11,9 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
+#include <algorithm>
+#include <iterator>
+
 #include "app/frmTQMain.h"
 #include "app/frmTQMainPrefs.h"
 #include "edit/frmTQBowDir.h"
@@ -23,6 +26,7 @@
 #include "edit/modTQVerify.h"
 #include "edit/modTQWestEntry.h"
 #include "lang/modTQLanguage.h"
+#include "model/modTQKeys.h"
 #include "model/modTQUndo.h"
 #include "palettes/modTQPaletteHooks.h"
 #include "platform/core/TQFiles.h"
@@ -148,6 +152,8 @@ void TfrmMainTQ::AddToolHandlers(std::unordered_map<std::string, std::function<v
                                                           QStringLiteral("MIDI Files (*.mid *.midi)"));
         if (name.isEmpty())
             return;
+        // The key signature read last must not colour the spelling of the import.
+        std::fill(std::begin(KeyAccidentals), std::end(KeyAccidentals), int8_t{0});
         TMIDIReader reader;
         reader.ImportMIDIFile(name.toStdString());
         RedrawPage();

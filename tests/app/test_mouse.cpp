@@ -277,12 +277,13 @@ TEST_F(MouseTest, PianoPanelPicture) {
 
 TEST_F(MouseTest, HighlightsAndFollowingTheMusic) {
     w->Highlights.clear();
-    w->CurPage = 0;
+    w->CurPage = 1; // page -1 stands for the page shown
     w->AddHighlight(-3, w->Cols + 5, 2, -1);
     ASSERT_EQ(w->Highlights.size(), 1u);
-    EXPECT_EQ(w->Highlights[0], (TMeasure{0, w->Cols - 1, 2, 0, 0}));
+    EXPECT_EQ(w->Highlights[0], (TMeasure{0, w->Cols - 1, 2, 1, 0}));
     EXPECT_EQ(w->FindRowHighlight(2), 0);
-    w->Highlights[0].page = 1;
+    EXPECT_EQ(w->FindRowHighlight(3), -1) << "another row";
+    w->CurPage = 0;
     EXPECT_EQ(w->FindRowHighlight(2), -1) << "another page";
 
     int drawn = 0;
