@@ -164,7 +164,10 @@ void TPlayState::SoundJianpuNote(const TCell& cell) {
     TMainScore& s = *frmMainTQ;
     int accidental = AccidentalSemitones(static_cast<int>(cell.Attr & 0xF));
     if (accidental == kNoAccidental)
-        accidental = LookupStaffAccidental(cell, s.SelCol0, s.SelRow0, CurLayer == 1 ? 1 : 0);
+        accidental = FindBarAccidentalBefore(cell, s.SelCol0, s.SelRow0);
+    // Accidental symbols and Western notes earlier in the bar, as the bar memory was rebuilt.
+    if (accidental == kNoAccidental)
+        accidental = FindMeasureAccidental(cell.Note, cell.dot, CurLayer == 1 ? 1 : 0);
     // No key text before the click: the key of C.
     const int savedTonic = KeyTonic;
     if (KeyTonic < 0)

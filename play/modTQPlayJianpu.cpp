@@ -62,7 +62,7 @@ int TPlayState::JianpuDegreePitchClass(int degree, int accidental, int staff) {
 }
 
 void TPlayState::JianpuNotePitch(int note, int dots, uint32_t attr, int column, int staff, TPNote& slot) {
-    const int accidental = BarAccidental(attr, note, dots, staff);
+    const int accidental = LookupStaffAccidental(attr, note, dots, staff);
     const int pc = JianpuDegreePitchClass(note - '1', accidental, staff);
     slot.Pitch = static_cast<int8_t>(pc);
     const int carry = pc >= 0 ? OctaveCarry[Staff16(staff)] : 0;

@@ -302,10 +302,9 @@ public:
     void SoundJianpuNote(const TCell& cell);
     // The accidental written earlier in the bar on the clicked degree and octave dots.
     int FindBarAccidentalBefore(const TCell& cell, int column, int row) const;
-    // The accidental in force for a note without its own: the one written earlier
-    // in the bar (recorded again in the staff's bar memory), else the bar memory's;
-    // kNoAccidental when none.
-    int LookupStaffAccidental(const TCell& cell, int column, int row, int staff);
+    // The accidental of a Jianpu note being built: its own (remembered for the bar),
+    // else the staff's bar memory for that note and octave dots; kNoAccidental when none.
+    int LookupStaffAccidental(uint32_t attr, int note, int dots, int staff);
 
     // Octaves of the octave mark of the column on the staff: +1, -1, +2, -2 or 0.
     int OctaveMarkShift(int column, int staff) const;

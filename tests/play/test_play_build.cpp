@@ -159,11 +159,14 @@ TEST_F(PlayBuildTest, ListItems) {
         EXPECT_EQ(ss.str(), "p=-1 i=-1 j=-1\n");
     }
     TScoreFixture fx(16, 8);
+    // A sound-effect cell two rows above the group, one on the second staff's row;
+    // 129 ("ignore") adds nothing, 128 is passed on.
     fx.Row(0, "~ ~ ~{type=12,note=146,up=19}");
-    fx.Row(1, Brace(3) + " T:3/4 W:3@0 T:3/4 W:3@0 W:3@0 | T:2/4 W:3@0 T:4/0 W:3@0 |");
-    fx.Row(3, "&F ~ W:3@0 ~{type=12,note=146,up=33} W:3@0 W:3@0 | ~{type=12,note=146,up=129} W:3@0 ~ W:3@0 |");
+    fx.Row(2, Brace(4) + " T:3/4 W:3@0 T:3/4 W:3@0 W:3@0 | T:2/4 W:3@0 T:4/0 W:3@0 |");
+    fx.Row(4, "&F ~ W:3@0 ~{type=12,note=146,up=33} W:3@0 W:3@0 | ~{type=12,note=146,up=129} W:3@0 "
+              "~{type=12,note=146,up=128} W:3@0 |");
     play_.SoundEffect = 5;
-    Cursor(fx, 2, 1);
+    Cursor(fx, 2, 2);
     ASSERT_TRUE(play_.BuildPlayList(false));
     ASSERT_FALSE(play_.PlayList.empty());
     EXPECT_EQ(play_.PlayList[0].Kind, pkInstrument);
@@ -177,7 +180,9 @@ TEST_F(PlayBuildTest, ListItems) {
             instruments.push_back({i.Duration, i.Notes[0].Channel});
     }
     EXPECT_EQ(sigs, (std::vector<std::pair<int, int>>{{3, 4}, {2, 4}})) << "equal signatures give one item; 4/0 none";
-    EXPECT_EQ(instruments, (std::vector<std::pair<int, int>>{{5, -1}, {19, -1}, {33, 1}})) << "129 (ignore) adds none";
+    // The cell two rows above is read by the header scan and again by the column walk.
+    EXPECT_EQ(instruments, (std::vector<std::pair<int, int>>{{5, -1}, {19, -1}, {19, -1}, {33, 1}, {128, 1}}))
+        << "129 (ignore) adds none";
     EXPECT_EQ(play_.TimeSigNum, 2);
 }
 
@@ -251,6 +256,26 @@ TEST_F(PlayBuildTest, StaccatoSoundsAThird) {
         if (i.Kind == pkRest && i.Col == 1)
             rest = i.Duration;
     EXPECT_EQ(rest, 1280 - 426);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PlayBuildTest, StaffOnThePagesLastRowEndsThatPagesWalk) {
+    // The group search answers "last row of the page" for row 5: the walk turns the
+    // page there instead of walking the previous group again, and ends.
+    TScoreFixture fx(8, 6, 2);
+    fx.Row(2, "&G W:3@0 W:3@1 |");
+    fx.Row(5, "&G W:3@4 W:3@5 |");
+    fx.Row(1, "&G W:3@2 W:3@3 |", 1);
+    Cursor(fx, 1, 2);
+    ASSERT_TRUE(play_.BuildPlayList(false));
+    std::vector<std::pair<int, int>> pageRow;
+    for (const TPlayItem& i : Notes())
+        pageRow.push_back({i.Page, i.Row});
+    EXPECT_EQ(pageRow, (std::vector<std::pair<int, int>>{{0, 2}, {0, 2}, {1, 1}, {1, 1}}));
+    EXPECT_EQ(fx.Score().CurPage, 0);
 }
 
 } // namespace

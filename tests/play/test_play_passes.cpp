@@ -73,15 +73,19 @@ TEST_F(PlayPassTest, OrnamentFigures) {
             pitches.push_back(i.Notes[0].Pitch);
         EXPECT_EQ(pitches, c.pitches) << c.kind;
     }
-    // Too short for a figure: unchanged.
-    std::vector<TPlayItem> shortList{Chord({{0, 2}}, 16)};
-    TTrillRec rec;
-    rec.Kind = 8;
-    EXPECT_FALSE(play_.ExpandOrnament(rec, shortList) && shortList.size() == 1 && false);
-    rec.Kind = 4;
-    std::vector<TPlayItem> tiny{Chord({{0, 2}}, 12)};
-    EXPECT_FALSE(play_.ExpandOrnament(rec, tiny));
-    EXPECT_EQ(tiny.size(), 1u);
+    // Shorter than 20 units (a quarter of it below 5): no figure, the item as it was.
+    for (int kind : {4, 3, 6, 8, 7}) {
+        for (int duration : {19, 12}) {
+            std::vector<TPlayItem> tiny{Chord({{0, 2}}, duration)};
+            const TPlayItem before = tiny[0];
+            TTrillRec rec;
+            rec.Kind = kind;
+            rec.Staff = -1;
+            EXPECT_FALSE(play_.ExpandOrnament(rec, tiny)) << kind << " on " << duration;
+            ASSERT_EQ(tiny.size(), 1u) << kind << " on " << duration;
+            EXPECT_EQ(tiny[0], before) << kind << " on " << duration;
+        }
+    }
 }
 
 TEST_F(PlayPassTest, TrillFillsTheNote) {
@@ -207,8 +211,9 @@ TEST_F(PlayPassTest, Pedal) {
     ASSERT_TRUE(play_.BuildPlayList(false));
     EXPECT_EQ(pedalItems(), 0);
     for (const TPlayItem& i : play_.PlayList)
-        if (i.Kind == pkNotes)
+        if (i.Kind == pkNotes) {
             EXPECT_EQ(i.Hold, 0);
+        }
     play_.IgnorePad = false;
     ASSERT_TRUE(play_.BuildPlayList(false));
     EXPECT_EQ(pedalItems(), 1) << "the pedal up carries the notes held";
