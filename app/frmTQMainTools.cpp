@@ -176,6 +176,12 @@ void TfrmMainTQ::PlaceEntrySwitches() {
             if (a)
                 tool->addAction(a);
     }
+    // "Fixed Key" is the second radio item of the Jianpu style submenu, beside "Tonic Sol-Fa".
+    if (QMenu* style = findChild<QMenu*>(QStringLiteral("mitJianpuStyle")); style && mitFixedKey) {
+        if (mitView)
+            mitView->removeAction(mitFixedKey);
+        style->addAction(mitFixedKey);
+    }
     if (QMenu* image = findChild<QMenu*>(QStringLiteral("mitImage")); image && mitKeepOriginalAspectRatio) {
         image->addSeparator();
         image->addAction(mitKeepOriginalAspectRatio);
