@@ -100,6 +100,19 @@ void TfrmMainTQ::AddToolHandlers(std::unordered_map<std::string, std::function<v
         if (QAction* a = CommandAction("mitFixedKey"))
             a->setChecked(!solFa);
     };
+    h["mitWesternClick"] = [this](QAction*) {
+        // The staff commands work on layer 0 only; the style submenu names the style in force.
+        const TWesternMenuState state = mitWesternClick();
+        for (const char* n : {"mitStaffOptions", "mitCreateStaff", "mitGrandStaff", "mitWestern2Jianpu",
+                              "mitJianpu2Western", "mitResetKeySignture"}) {
+            if (QAction* a = CommandAction(n))
+                a->setEnabled(state.Layer0ItemsEnabled);
+            else if (QMenu* m = findChild<QMenu*>(QString::fromLatin1(n)))
+                m->menuAction()->setEnabled(state.Layer0ItemsEnabled);
+        }
+        if (QMenu* m = findChild<QMenu*>(QStringLiteral("mitJianpuStyle")); m && !state.JianpuStyleCaption.empty())
+            m->setTitle(QString::fromUtf8(state.JianpuStyleCaption.c_str()));
+    };
     h["mitTonicSolFaClick"] = [showJianpuStyle](QAction*) {
         mitTonicSolFaClick();
         showJianpuStyle();
@@ -168,6 +181,12 @@ void TfrmMainTQ::PlaceEntrySwitches() {
         for (QAction* a : {mitEnableSpKey, mitEnableDynKey})
             if (a)
                 tool->addAction(a);
+    }
+    // "Fixed Key" is the second radio item of the Jianpu style submenu, beside "Tonic Sol-Fa".
+    if (QMenu* style = findChild<QMenu*>(QStringLiteral("mitJianpuStyle")); style && mitFixedKey) {
+        if (mitView)
+            mitView->removeAction(mitFixedKey);
+        style->addAction(mitFixedKey);
     }
     if (QMenu* image = findChild<QMenu*>(QStringLiteral("mitImage")); image && mitKeepOriginalAspectRatio) {
         image->addSeparator();

@@ -130,6 +130,7 @@ const std::vector<TCommandRow> kRows = {
     {"mitColorBlackkeyNote", 632, "Colour Black-key Notes", "", "mitShowHint", "mitColorBlackkeyNoteClick", cfCheck},
     {"mitMiddleLineinRed", 641, "Middle Line in Red", "", "mitShowHint", "mitMiddleLineinRedClick", cfCheck},
     // ---- Western menu, staff options, popup
+    {"mitWestern", 500, "Western", "", "", "mitWesternClick", cfOpening},
     {"mitCreateStaff", 501, "Create Staff", "", "mitWestern", "mitCreateStaffClick", cfNone},
     {"mitToGStaff", 505, "To Treble Staff", "", "mitWestern", "mitToGStaffClick", cfNone},
     {"mitToFStaff", 506, "To Bass Staff", "", "mitWestern", "mitToFStaffClick", cfNone},

@@ -204,7 +204,10 @@ void TfrmShiftStaff::RestoreSavedCells() {
             const TCell& o = (*savedRow)[size_t(c)];
             TCell& l = (*live)[size_t(c)];
             if (IsJianpuKeyTextCell(l)) {
-                if (!IsJianpuKeyTextCell(o))
+                // A key text the conversion wrote goes; one the score had stays as it was.
+                if (IsJianpuKeyTextCell(o))
+                    l = o;
+                else
                     ResetCell(l);
                 continue;
             }
@@ -256,7 +259,9 @@ void TfrmShiftStaff::RestoreSavedRow(int row) {
         TCell& l = (*live)[size_t(c)];
         TCell& l0 = (*live0)[size_t(c)];
         if (IsJianpuKeyTextCell(l)) {
-            if (!IsJianpuKeyTextCell(o))
+            if (IsJianpuKeyTextCell(o))
+                l = o;
+            else
                 ResetCell(l);
             continue;
         }

@@ -22,7 +22,11 @@ TEST_P(GrandStaffConvert, TrebleStaffGetsABassStaffThreeRowsBelow) {
     fx.Row(2, "&G/2{iEnd=9} W:3@2 W:3@1 |");
     fx.Row(3, "\"lyric\"");
     fx.Select(0, 2, 11, 2);
+    int playRule = 0; // the play window is told to play all staffs
+    GrandStaffHooks().AdjustPlayRule = [&] { ++playRule; };
     GetParam().run();
+    GrandStaffHooks().AdjustPlayRule = nullptr;
+    EXPECT_EQ(playRule, 1);
     const TCell& upper = fx.At(0, 2);
     EXPECT_EQ(upper.Note, -1);
     EXPECT_EQ(upper.markType, kGrandStaffBrace);

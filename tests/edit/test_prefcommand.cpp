@@ -48,8 +48,11 @@ TEST(PrefCommand, ChangeLevels) {
         const TPageGeometry before = TakePageGeometry(fx.win);
         const int oldPx = fx.win.GetCellWidth();
         fx.win.LeftMargin = k.leftMargin;
+        int drawn = 0;
+        fx.win.OnPageDrawn = [&] { ++drawn; };
 
         EXPECT_TRUE(ApplyPreferenceChanges(k.result, before, oldPx));
+        EXPECT_GT(drawn, 0); // every level redraws the page
 
         EXPECT_EQ(fx.win.Modified, k.modified);
         EXPECT_TRUE(fx.messages.shown.empty());
@@ -74,6 +77,9 @@ TEST(PrefCommand, ChangeLevels) {
 }
 
 TEST(PrefCommand, ShrinkingTheGridAsksBeforeDroppingCells) {
+    // The English strings, whichever test ran before.
+    Language->UseChinese = false;
+    ASSERT_TRUE(Language->LoadLanguageDll());
     for (int answer : {mrNo, mrYes}) {
         SCOPED_TRACE(answer);
         TEditFixture fx(0, 0, 1, 1);
@@ -91,7 +97,7 @@ TEST(PrefCommand, ShrinkingTheGridAsksBeforeDroppingCells) {
 
         ASSERT_EQ(fx.messages.shown.size(), 1u);
         EXPECT_EQ(fx.messages.shown[0].id, 1056);
-        EXPECT_EQ(fx.messages.shown[0].text, "10562"); // the id and the count: two cells outside
+        EXPECT_EQ(fx.messages.shown[0].text, Language->GetString(1056) + "2"); // two cells outside
         EXPECT_EQ(applied, answer == mrYes);
         if (answer == mrNo) {
             EXPECT_EQ(fx.win.Cols, oldCols);

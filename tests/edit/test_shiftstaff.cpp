@@ -322,6 +322,8 @@ TEST_F(ShiftStaff, WesternRowInFUpOneIsInGWithItsShapeKept) {
 TEST_F(ShiftStaff, RepairKeepsKeyTextsAboveTheConvertedRows) {
     TEditFixture fx(24, 8);
     fx.Row(0, "~ ~ ~ ~ ~ \"1=F\"");
+    // a key text of the score among the rows the key-text shift looks at
+    fx.Row(3, "~ ~ ~ ~ ~ ~ ~ ~ ~ ~ \"1=F\"");
     fx.Row(5, "&G/6{iEnd=20} W:3@3 W:3@2 W:3@1 W:3@0");
     fx.Select(0, 5, 23, 5);
     Answer(2, 1);
@@ -329,11 +331,12 @@ TEST_F(ShiftStaff, RepairKeepsKeyTextsAboveTheConvertedRows) {
     EXPECT_EQ(fx.At(0, 5).Attr, 8u); // E flat
     EXPECT_EQ(fx.At(1, 5).yAdj, 4);
     EXPECT_EQ(fx.At(5, 0).Text, "1=F");
+    EXPECT_EQ(fx.At(10, 3).Text, "1=F"); // as the score had it, not shifted
     int keyTexts = 0;
     for (int r = 0; r < 8; ++r)
         for (int c = 0; c < 24; ++c)
             keyTexts += IsJianpuKeyTextCell(fx.At(c, r));
-    EXPECT_EQ(keyTexts, 1);
+    EXPECT_EQ(keyTexts, 2);
 }
 
 TEST_F(ShiftStaff, RepairThatCannotRunPutsTheCopyBack) {

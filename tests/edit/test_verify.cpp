@@ -126,6 +126,7 @@ TEST_F(VerifyRun, ReportCountsMarksAndGoesToTheirPage) {
     fx.Row(2, "&G W:3 W:3 W:3 W:3 | W:3 |", 1);
     fx.Row(4, "&G W:3 |", 1);
     RunVerify(0);
+    EXPECT_FALSE(fx.win.Modified);
     ASSERT_EQ(fx.win.Highlights.size(), 2u);
     EXPECT_EQ(fx.win.Highlights[0], (TMeasure{6, 6, 2, 1, 0}));
     EXPECT_EQ(fx.win.CurPage, 1);
