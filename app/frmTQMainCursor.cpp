@@ -266,11 +266,12 @@ void TfrmMainTQ::mitShowHintinJianpuClick() {
 void TfrmMainTQ::mitPopupHintClick() { mitPopupHint->setChecked(!mitPopupHint->isChecked()); }
 
 void TfrmMainTQ::StepSideImage(int direction) {
-    const std::string current = lblSideImgFileName->toolTip().toUtf8().toStdString();
+    // +1 from the last picture wraps to the first; -1 from the first stays
+    const std::string current = ImgFileName;
     if (current.empty())
         return;
     const std::string next = TMainView::StepSideImageFile(current, direction);
-    if (next != current)
+    if (!next.empty() && next != current)
         LoadSideImage(next, false);
 }
 

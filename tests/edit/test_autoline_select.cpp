@@ -10,6 +10,7 @@
 #include "edit/modTQCursorKeys.h"
 #include "model/modTQCellAccess.h"
 #include "model/modTQPredicates.h"
+#include "platform/core/TQStrings.h"
 #include "tests/edit/TQEditFixture.h"
 #include "tests/support/TQTestSupport.h"
 
@@ -222,7 +223,8 @@ TEST(IncreaseUnderline, ReportsTheShortestNotes) {
     EXPECT_EQ(Underlines(fx, 3, 0, 1), std::vector<int>({1, 2}));
     ASSERT_EQ(fx.messages.shown.size(), 1u);
     EXPECT_EQ(fx.messages.shown[0].id, 1033);
-    EXPECT_NE(fx.messages.shown[0].text.find('3'), std::string::npos);
+    // string 1033, the count, string 1039
+    EXPECT_NE(fx.messages.shown[0].text.find("3" + GetStringById(1039)), std::string::npos);
     EXPECT_EQ(fx.win.Highlights.size(), 3u);
 }
 
