@@ -390,6 +390,23 @@ TEST_F(WindowKeys, EmptyCommitEmptiesTheCell) {
     EXPECT_TRUE(At(0, 1).Text.empty());
 }
 
+TEST_F(WindowKeys, CopyAndPasteWorkOnTheBoxWhileItIsShown) {
+    QApplication::clipboard()->setText(QStringLiteral("before"));
+    EXPECT_FALSE(w->TextEntryCopy()); // no box: the cells' commands act
+    EXPECT_FALSE(w->TextEntryPaste());
+    EXPECT_EQ(QApplication::clipboard()->text(), "before");
+    Select(1, 1, 1, 1);
+    OpenTextBox();
+    w->edtEnterText->setText(QStringLiteral("Andante"));
+    EXPECT_TRUE(w->TextEntryCopy());
+    EXPECT_EQ(QApplication::clipboard()->text(), "Andante");
+    QApplication::clipboard()->setText(QStringLiteral(" mosso"));
+    w->edtEnterText->end(false);
+    EXPECT_TRUE(w->TextEntryPaste());
+    EXPECT_EQ(w->edtEnterText->text(), "Andante mosso");
+    EXPECT_TRUE(At(1, 1).Text.empty()); // nothing stored until Enter
+}
+
 TEST_F(WindowKeys, KeyTextGoesToLayerZeroInTheNoteFont) {
     w->AllocatePage(1, 0, true, 0, 0);
     CurLayer = 1;
