@@ -253,9 +253,11 @@ void TfrmMainTQ::popShrinkPopupPopup() {
 }
 
 void TfrmMainTQ::mitHintSizeClick() {
-    mitLarge->setChecked(std::fabs(HintSize - 0.8f) < 0.0001f);
-    mitMed->setChecked(std::fabs(HintSize - 0.6f) < 0.0001f);
-    mitSmall->setChecked(std::fabs(HintSize - 0.4f) < 0.0001f);
+    // the size items store 0.5 and 0.65; scores may hold 0.4 and 0.6
+    auto near = [this](float v) { return std::fabs(HintSize - v) < 0.0001f; };
+    mitLarge->setChecked(near(0.8f));
+    mitMed->setChecked(near(0.6f) || near(0.65f));
+    mitSmall->setChecked(near(0.4f) || near(0.5f));
 }
 
 void TfrmMainTQ::mitShowHintinJianpuClick() {

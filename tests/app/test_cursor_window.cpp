@@ -138,3 +138,21 @@ TEST_F(CursorWindowTest, ShrinkMenuIsOnlyForShrunkCellsAndJianpuChords) {
     w.popMainPopupPopup();
     EXPECT_TRUE(w.mitCombineHori2->isVisible());
 }
+
+TEST_F(CursorWindowTest, HintSizeMenuChecksTheStoredSize) {
+    TfrmMainTQ& w = *window;
+    struct Case {
+        float size;
+        bool small, med, large;
+    } cases[] = {
+        {0.4f, true, false, false}, {0.5f, true, false, false}, {0.6f, false, true, false},
+        {0.65f, false, true, false}, {0.8f, false, false, true},
+    };
+    for (const Case& c : cases) {
+        w.HintSize = c.size;
+        w.mitHintSizeClick();
+        EXPECT_EQ(w.mitSmall->isChecked(), c.small) << c.size;
+        EXPECT_EQ(w.mitMed->isChecked(), c.med) << c.size;
+        EXPECT_EQ(w.mitLarge->isChecked(), c.large) << c.size;
+    }
+}
