@@ -317,3 +317,20 @@ TEST(AutoUnderline, CurrentPageAndAllPages) {
     EXPECT_EQ(fx.At(0, 2, 0).UL, 0);
     EXPECT_EQ(fx.At(0, 2, 1).UL, 0);
 }
+
+TEST(Shrink, OneColumnTakesTheNoteRunAndASecondClickSplitsIt) {
+    TEditFixture fx(12, 6);
+    fx.Row(1, "| 1_ 2_ 3_ ~ 5");
+    // an empty cell right of the run: the cursor steps left onto it and takes the run
+    fx.Select(4, 1, 4, 1);
+    fx.win.btnShrinkClick();
+    EXPECT_TRUE(IsShrinkCell(fx.At(1, 1)));
+    EXPECT_EQ(fx.At(1, 1).CompressNotes.size(), 3u);
+    EXPECT_EQ(fx.At(5, 1).Note, '5'); // not part of the run
+    EXPECT_TRUE(fx.win.Modified);
+    fx.Select(1, 1, 1, 1);
+    fx.win.btnShrinkClick();
+    EXPECT_FALSE(IsShrinkCell(fx.At(1, 1)));
+    EXPECT_EQ(fx.At(1, 1).Note, '1');
+    EXPECT_EQ(fx.At(3, 1).Note, '3');
+}
