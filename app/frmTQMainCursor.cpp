@@ -253,9 +253,11 @@ void TfrmMainTQ::popShrinkPopupPopup() {
 }
 
 void TfrmMainTQ::mitHintSizeClick() {
-    mitLarge->setChecked(std::fabs(HintSize - 0.8f) < 0.0001f);
-    mitMed->setChecked(std::fabs(HintSize - 0.6f) < 0.0001f);
-    mitSmall->setChecked(std::fabs(HintSize - 0.4f) < 0.0001f);
+    // the size items store 0.5 and 0.65; scores may hold 0.4 and 0.6
+    auto near = [this](float v) { return std::fabs(HintSize - v) < 0.0001f; };
+    mitLarge->setChecked(near(0.8f));
+    mitMed->setChecked(near(0.6f) || near(0.65f));
+    mitSmall->setChecked(near(0.4f) || near(0.5f));
 }
 
 void TfrmMainTQ::mitShowHintinJianpuClick() {
@@ -266,11 +268,12 @@ void TfrmMainTQ::mitShowHintinJianpuClick() {
 void TfrmMainTQ::mitPopupHintClick() { mitPopupHint->setChecked(!mitPopupHint->isChecked()); }
 
 void TfrmMainTQ::StepSideImage(int direction) {
-    const std::string current = lblSideImgFileName->toolTip().toUtf8().toStdString();
+    // +1 from the last picture wraps to the first; -1 from the first stays
+    const std::string current = ImgFileName;
     if (current.empty())
         return;
     const std::string next = TMainView::StepSideImageFile(current, direction);
-    if (next != current)
+    if (!next.empty() && next != current)
         LoadSideImage(next, false);
 }
 

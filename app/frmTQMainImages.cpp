@@ -163,17 +163,9 @@ void TfrmMainTQ::pbxSideImgMouseDown(int y, bool leftButton) {
         hbar->setValue(static_cast<int>(hbar->value() - 0.9 * wp));
 }
 
-void TfrmMainTQ::btnNextSideImgClick() {
-    const std::string next = StepSideImageFile(ImgFileName, 1);
-    if (!next.empty())
-        LoadSideImage(next, false);
-}
+void TfrmMainTQ::btnNextSideImgClick() { StepSideImage(1); }
 
-void TfrmMainTQ::btnPrevSideImgClick() {
-    const std::string previous = StepSideImageFile(ImgFileName, -1);
-    if (!previous.empty() && previous != ImgFileName)
-        LoadSideImage(previous, false);
-}
+void TfrmMainTQ::btnPrevSideImgClick() { StepSideImage(-1); }
 
 // ---------------------------------------------------------------- page background
 

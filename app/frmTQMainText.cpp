@@ -2,6 +2,7 @@
 // the Text menu's commands (add, font, rotation, box) and the language switch.
 #include "app/frmTQMain.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -17,6 +18,8 @@
 #include "edit/frmTQWestNotes.h"
 #include "edit/modTQCursorKeys.h"
 #include "lang/frmTQFont.h"
+#include "output/frmTQBook.h"
+#include "play/frmTQPlay.h"
 #include "lang/modTQLanguage.h"
 #include "lang/modTQMessage.h"
 #include "model/modTQCellAccess.h"
@@ -77,6 +80,9 @@ void TfrmMainTQ::ShowTextEntryBox(bool show) {
     mitFile->menuAction()->setEnabled(!show);
     mitView->menuAction()->setEnabled(!show);
     cbxPageNum->setEnabled(!show);
+    for (const char* name : {"btnKeyboard", "btnGongChi"})
+        if (QAction* a = CommandAction(name))
+            a->setEnabled(!show);
     if (show && changes) {
         LeaveUSKeyboard();
         SavedPasteEnabled = Ed.PasteEnabled;
@@ -387,12 +393,25 @@ void TfrmMainTQ::mitUseChineseClick() {
                    "setup Chinese for Tonquill\" for solution. Contact author\nfor the document if you do not have one.";
         MessageBoxes().Show(req);
     }
+    if (QAction* item = CommandAction("mitUseChinese"))
+        item->setText(QStringLiteral("Use Chinese Version"));
     Language->SetLanguage(this);
     PageCaption();
     UpdateCaption();
     for (QWidget* w : {frmSpecial, frmDynMark, frmGongChi, frmTextSymbols, static_cast<QWidget*>(frmWestNotes)})
         if (w && w->isVisible())
             Language->SetLanguage(w);
+    if (playWindow_ && playWindow_->isVisible()) {
+        Language->SetLanguage(playWindow_);
+        playWindow_->cbxPlayRule->setCurrentIndex(2);
+        playWindow_->cbxSoundEffect->setCurrentIndex(0);
+    }
+    if (TfrmBook* book = ExistingBookWindow(); book && book->isVisible()) {
+        Language->SetLanguage(book);
+        book->show();
+    }
+    if (frmWestNotes)
+        frmWestNotes->LoadHints();
     ShowControls();
     RedrawPage();
 }

@@ -150,7 +150,8 @@ TKeyCommand KeyDownCommand(const TKeyInput& in, const TKeyState& st) {
     case vkDown: {
         const int sign = in.key == vkUp ? -1 : 1;
         if (ShiftDown || westNoteOrRest || (cursor.cellType == ctWestern && IsAccidentalSymbolCode(cursor.Note))) {
-            if (CtrlDown && IsWestRestCell(cursor) && cursor.Note >= 21)
+            // a quarter rest (22) or shorter moves by a fifth of a step
+            if (CtrlDown && IsWestRestCell(cursor) && cursor.Note >= 22)
                 return Move(TKeyCmd::NudgeSelection, 0, sign * 0.2);
             return Move(TKeyCmd::NudgeSelection, 0, sign * 1.0);
         }

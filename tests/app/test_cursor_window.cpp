@@ -103,3 +103,56 @@ TEST_F(CursorWindowTest, PopupNamesItsItemsForTheCursorCell) {
         EXPECT_EQ(w.mitShrinkInc->isVisible(), c.note);
     }
 }
+
+TEST_F(CursorWindowTest, ShrinkMenuIsOnlyForShrunkCellsAndJianpuChords) {
+    TfrmMainTQ& w = *window;
+    auto withSmallNotes = [](const char* token, uint32_t style) {
+        TCell c = TScoreFixture::Cell(token);
+        c.Attr = (c.Attr & 0x0Fu) | style;
+        c.CompressNotes = {TCompressNote{'1', 0, 0, 0, 0, 0}, TCompressNote{'3', 0, 0, 0, 0, 0}};
+        return c;
+    };
+    Cell(0, 1) = withSmallNotes("1", 0xA0);
+    Cell(1, 1) = withSmallNotes("1", 0xB0);
+    Cell(2, 1) = TScoreFixture::Cell("5");
+    Cell(0, 2) = TScoreFixture::Cell("&G");
+    Cell(1, 2) = withSmallNotes("W:3@2", 0xB0);
+    struct Case {
+        int col, row;
+        bool enabled;
+    } cases[] = {{0, 1, true}, {1, 1, true}, {2, 1, false}, {1, 2, false}};
+    for (const Case& c : cases) {
+        Select(c.col, c.row);
+        w.popShrinkPopupPopup();
+        for (QAction* a : {w.mitResetComp, w.mitIncreseComp, w.mitDecreseComp, w.mitSpecifyComp})
+            EXPECT_EQ(a->isEnabled(), c.enabled) << c.col << "," << c.row;
+    }
+    // combining across: small notes, or a note with more than one column selected
+    Select(2, 1);
+    w.popMainPopupPopup();
+    EXPECT_FALSE(w.mitCombineHori2->isVisible());
+    w.SelCol1 = 3;
+    w.popMainPopupPopup();
+    EXPECT_TRUE(w.mitCombineHori2->isVisible());
+    Select(0, 1);
+    w.popMainPopupPopup();
+    EXPECT_TRUE(w.mitCombineHori2->isVisible());
+}
+
+TEST_F(CursorWindowTest, HintSizeMenuChecksTheStoredSize) {
+    TfrmMainTQ& w = *window;
+    struct Case {
+        float size;
+        bool small, med, large;
+    } cases[] = {
+        {0.4f, true, false, false}, {0.5f, true, false, false}, {0.6f, false, true, false},
+        {0.65f, false, true, false}, {0.8f, false, false, true},
+    };
+    for (const Case& c : cases) {
+        w.HintSize = c.size;
+        w.mitHintSizeClick();
+        EXPECT_EQ(w.mitSmall->isChecked(), c.small) << c.size;
+        EXPECT_EQ(w.mitMed->isChecked(), c.med) << c.size;
+        EXPECT_EQ(w.mitLarge->isChecked(), c.large) << c.size;
+    }
+}

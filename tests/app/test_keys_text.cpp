@@ -13,11 +13,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
+#include <cmath>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -179,13 +183,28 @@ TEST_F(WindowKeys, SpecialQuickKeysLabelTheirButtons) {
             labels[TagOf(b)] = b->property("KeyHintText").toString();
     EXPECT_EQ(labels[124], "1");
     EXPECT_EQ(labels[128], "5");
-    EXPECT_EQ(labels[133], "d");
+    EXPECT_EQ(labels[131], "b");
+    EXPECT_EQ(labels[8], "d"); // btnV
     EXPECT_EQ(labels.count(35), 0u);
     Select(1, 0, 1, 0);
     Type('1'); // symbol 124 at the cursor
     EXPECT_EQ(At(1, 0).cellType, ctSymbol);
     w->mitEnableSpKey->trigger();
     for (QAbstractButton* b : w->frmSpecial->findChildren<QAbstractButton*>())
+        EXPECT_TRUE(b->property("KeyHintText").toString().isEmpty());
+
+    // the Dynamic Marks palette labels the buttons of its mark keys
+    w->mitEnableDynKey->trigger();
+    ASSERT_TRUE(w->mitEnableDynKey->isChecked());
+    std::map<int, QString> marks;
+    for (QAbstractButton* b : w->frmDynMark->findChildren<QAbstractButton*>())
+        if (!b->property("KeyHintText").toString().isEmpty())
+            marks[TagOf(b)] = b->property("KeyHintText").toString();
+    EXPECT_EQ(marks[3100], "/");
+    EXPECT_EQ(marks[3101], "(,9");
+    EXPECT_EQ(marks[3103], "d");
+    w->mitEnableDynKey->trigger();
+    for (QAbstractButton* b : w->frmDynMark->findChildren<QAbstractButton*>())
         EXPECT_TRUE(b->property("KeyHintText").toString().isEmpty());
 }
 
@@ -204,6 +223,14 @@ TEST_F(WindowKeys, TextBoxOpenStopsEveryKey) {
     EXPECT_EQ(At(1, 1), before);
     EXPECT_EQ(At(3, 1).Note, 32);
     EXPECT_TRUE(w->edtEnterText->isVisible());
+    // the controls that would leave the page are off while the box is shown
+    for (const char* name : {"btnKeyboard", "btnGongChi"})
+        EXPECT_FALSE(w->CommandAction(name)->isEnabled()) << name;
+    EXPECT_FALSE(w->cbxPageNum->isEnabled());
+    w->EndTextEntry();
+    for (const char* name : {"btnKeyboard", "btnGongChi"})
+        EXPECT_TRUE(w->CommandAction(name)->isEnabled()) << name;
+    EXPECT_TRUE(w->cbxPageNum->isEnabled());
 }
 
 TEST_F(WindowKeys, TabDoesNothingAndHomeGoesToTheFirstPage) {
@@ -239,6 +266,105 @@ TEST_F(WindowKeys, DeleteEmptiesAOneRowSelectionAtTheTopRow) {
     EXPECT_EQ(At(3, 0).Note, '4');
 }
 
+// Every kind of command of the key table, reached through the window's key
+// events: one key, one visible effect on the score or the selection.
+TEST_F(WindowKeys, EveryKeyTableCommandReachesTheScore) {
+    struct Case {
+        const char* name;
+        const char* row0; // a Western staff row
+        const char* row1; // a Jianpu row
+        int col, row;
+        int key;
+        QString text;
+        Qt::KeyboardModifiers mods;
+        bool dynKeys;
+        std::function<bool()> check;
+    };
+    const Qt::KeyboardModifiers none = Qt::NoModifier;
+    const Case cases[] = {
+        {"digit", "&G", "1 ~", 1, 1, Qt::Key_5, "5", none, false,
+         [this] { return At(1, 1).Note == '5' && w->SelCol0 == 2; }},
+        {"space", "&G", "5 6", 0, 1, Qt::Key_Space, " ", none, false,
+         [this] { return At(0, 1).Note == ' ' && w->SelCol0 == 1; }},
+        {"symbol", "&G", "1 ~ ~", 2, 1, Qt::Key_A, "a", none, false,
+         [this] { return At(2, 1).cellType == ctSymbol; }},
+        {"mark", "&G", "1 2 3", 0, 1, Qt::Key_M, "m", none, false,
+         [this] { return At(0, 1).markType == 1; }},
+        {"west code", "&G ~", "", 1, 0, Qt::Key_H, "h", none, false,
+         [this] { return At(1, 0).cellType == ctWestern && At(1, 0).Note == 23; }},
+        {"octave note", "&G", "5 ~", 0, 1, Qt::Key_8, "8", none, false,
+         [this] { return At(0, 1).CompressNotes.size() == 2u; }},
+        {"underline", "&G", "5 6", 0, 1, Qt::Key_Equal, "=", none, false,
+         [this] { return At(0, 1).UL == 1 && At(1, 1).UL == 0; }},
+        {"swap underlines", "&G", "1_ 2__ 3__ |", 0, 1, Qt::Key_S, "s", none, false,
+         [this] { return At(0, 1).UL == 2 && At(2, 1).UL == 1; }},
+        {"third", "&G", "1 ~", 0, 1, Qt::Key_Z, "z", none, false,
+         [this] { return At(0, 1).CompressNotes.size() >= 2u; }},
+        {"backspace", "&G", "1 2 3 4", 3, 1, Qt::Key_Backspace, "\b", none, false,
+         [this] { return w->SelCol0 == 2; }},
+        {"end", "&G", "1 2", 1, 1, Qt::Key_End, "", none, false,
+         [this] { return w->SelCol0 == w->Cols - 1 && w->SelCol1 == w->Cols - 1; }},
+        {"right", "&G", "1 2", 0, 1, Qt::Key_Right, "", none, false,
+         [this] { return w->SelCol0 == 1 && w->SelCol1 == 1; }},
+        {"alt right", "&G", "1 2", 0, 1, Qt::Key_Right, "", Qt::AltModifier, false,
+         [this] { return w->SelCol0 == 0 && w->SelCol1 == 1; }},
+        {"shift right", "&G", "1 2", 0, 1, Qt::Key_Right, "", Qt::ShiftModifier, false,
+         [this] { return At(0, 1).xAdj == 1.0f && w->SelCol0 == 0; }},
+        {"ctrl left", "&G", "1 2", 0, 1, Qt::Key_Left, "", Qt::ControlModifier, false,
+         [this] { return std::fabs(At(0, 1).xAdj + 0.2f) < 1e-5f; }},
+        {"up on a staff note", "&G W:3@0", "", 1, 0, Qt::Key_Up, "", none, false,
+         [this] { return At(1, 0).yAdj == -1.0f && w->SelRow0 == 0; }},
+        {"ctrl up", "&G", "1 2", 0, 1, Qt::Key_Up, "", Qt::ControlModifier, false,
+         [this] { return std::fabs(At(0, 1).yAdj + 0.2f) < 1e-5f && w->SelRow0 == 1; }},
+        {"alt down", "&G", "1 2", 0, 1, Qt::Key_Down, "", Qt::AltModifier, false,
+         [this] { return w->SelRow0 == 1 && w->SelRow1 == 2; }},
+        {"down", "&G", "1 2", 0, 1, Qt::Key_Down, "", none, false,
+         [this] { return w->SelRow0 == 2; }},
+        {"alt delete", "&G", "S:5/6/7", 0, 1, Qt::Key_Delete, "", Qt::AltModifier, false,
+         [this] { return At(0, 1).upNote != 7 && At(0, 1).Note == 5; }},
+        {"shift delete", "&G", "1{mark=2,iEnd=2,jEnd=1} 2", 0, 1, Qt::Key_Delete, "", Qt::ShiftModifier, false,
+         [this] { return At(0, 1).markType == 0 && At(0, 1).Note == '1'; }},
+        {"chord note digit", "&G W:3@4+2+2", "", 1, 0, Qt::Key_2, "2", none, false,
+         [this] { return ChordNoteIndex == 2 && At(1, 0).Note == 3; }},
+        {"mark height", "&G", "1{mark=2,iEnd=2,jEnd=1} 2", 0, 1, Qt::Key_9, "9", none, true,
+         [this] { return At(0, 1).markHAdj > 0; }},
+        {"mark width", "&G", "1{mark=2,iEnd=2,jEnd=1} 2", 0, 1, Qt::Key_BracketLeft, "[", none, true,
+         [this] { return At(0, 1).markWAdj > 0; }},
+        {"mark move", "&G", "1{mark=2,iEnd=2,jEnd=1} 2", 0, 1, Qt::Key_Minus, "-", none, true,
+         [this] { return At(0, 1).MarkY > 0 && At(0, 1).Note == '1'; }},
+        {"mark end", "&G", "1{mark=2,iEnd=2,jEnd=1} 2", 0, 1, Qt::Key_Comma, ",", none, true,
+         [this] { return At(0, 1).EndYAdj > 0 && At(0, 1).dot == 0; }},
+        {"mark delete", "&G", "1{mark=2,iEnd=2,jEnd=1} 2", 0, 1, Qt::Key_D, "d", none, true,
+         [this] { return At(0, 1).markType == 0; }},
+    };
+    for (const Case& c : cases) {
+        for (int r = 0; r < w->Rows; ++r)
+            for (int col = 0; col < w->Cols; ++col)
+                At(col, r) = TCell{};
+        Row(0, c.row0);
+        Row(1, c.row1);
+        Select(c.col, c.row, c.col, c.row);
+        w->mitEnableDynKey->setChecked(c.dynKeys);
+        ChordNoteIndex = 1;
+        Key(c.key, c.text, c.mods);
+        AltDown = ShiftDown = CtrlDown = false;
+        EXPECT_TRUE(c.check()) << c.name;
+    }
+    w->mitEnableDynKey->setChecked(false);
+    ChordNoteIndex = 0;
+}
+
+TEST_F(WindowKeys, PageKeysFollowTheirButtons) {
+    w->AllocatePage(0, 1, true, 0, 0);
+    w->GoToPage(0);
+    Key(Qt::Key_PageDown);
+    EXPECT_EQ(w->CurPage, 1);
+    Key(Qt::Key_PageDown); // the last page: the button is off
+    EXPECT_EQ(w->CurPage, 1);
+    Key(Qt::Key_PageUp);
+    EXPECT_EQ(w->CurPage, 0);
+}
+
 // ---------------------------------------------------------------- text entry
 
 TEST_F(WindowKeys, TextBoxOverAnEmptyCellIsTenColumnsWide) {
@@ -262,6 +388,23 @@ TEST_F(WindowKeys, EmptyCommitEmptiesTheCell) {
     EXPECT_TRUE(w->Ed.PasteEnabled);
     EXPECT_EQ(At(0, 1).cellType, 0);
     EXPECT_TRUE(At(0, 1).Text.empty());
+}
+
+TEST_F(WindowKeys, CopyAndPasteWorkOnTheBoxWhileItIsShown) {
+    QApplication::clipboard()->setText(QStringLiteral("before"));
+    EXPECT_FALSE(w->TextEntryCopy()); // no box: the cells' commands act
+    EXPECT_FALSE(w->TextEntryPaste());
+    EXPECT_EQ(QApplication::clipboard()->text(), "before");
+    Select(1, 1, 1, 1);
+    OpenTextBox();
+    w->edtEnterText->setText(QStringLiteral("Andante"));
+    EXPECT_TRUE(w->TextEntryCopy());
+    EXPECT_EQ(QApplication::clipboard()->text(), "Andante");
+    QApplication::clipboard()->setText(QStringLiteral(" mosso"));
+    w->edtEnterText->end(false);
+    EXPECT_TRUE(w->TextEntryPaste());
+    EXPECT_EQ(w->edtEnterText->text(), "Andante mosso");
+    EXPECT_TRUE(At(1, 1).Text.empty()); // nothing stored until Enter
 }
 
 TEST_F(WindowKeys, KeyTextGoesToLayerZeroInTheNoteFont) {
@@ -347,17 +490,21 @@ TEST_F(WindowKeys, StoredHalfNoteTempoShowsTheHalfNote) {
     At(0, 0) = TScoreFixture::Cell("~{type=4,note=1,fc=60}");
     Select(0, 0, 0, 0);
     bool half = false;
-    int value = 0;
+    int value = 0, minimum = 0, maximum = 0;
     QTimer::singleShot(0, [&] {
         auto* d = qobject_cast<TfrmTempoSign*>(QApplication::activeModalWidget());
         ASSERT_NE(d, nullptr);
         half = d->rbtHalfNote->isChecked();
         value = d->spnSpeedValue->value();
+        minimum = d->spnSpeedValue->minimum();
+        maximum = d->spnSpeedValue->maximum();
         d->reject();
     });
     w->btnSpeedClick();
     EXPECT_TRUE(half);
     EXPECT_EQ(value, 60);
+    EXPECT_EQ(minimum, 10); // the spin keeps to the tempi that are written
+    EXPECT_EQ(maximum, 500);
 }
 
 TEST_F(WindowKeys, TimeSignatureFillsTheSystemAndFollowsTheCSymbolBox) {
@@ -456,4 +603,59 @@ TEST_F(WindowKeys, SidePictureZoomInStopsAtTwiceItsWidth) {
     EXPECT_EQ(w->pbxSideImg->height(), width / 2);
     w->btnSideImgZoomOutClick();
     EXPECT_EQ(w->pbxSideImg->width(), static_cast<int>(width * 0.9));
+}
+
+TEST_F(WindowKeys, SidePicturePressScrollsByNineTenthsOfThePanel) {
+    tqtest::TempDir dir;
+    QImage img(40, 40, QImage::Format_RGB32);
+    img.fill(Qt::gray);
+    const std::string file = (dir / "big.jpg").string();
+    ASSERT_TRUE(img.save(QString::fromStdString(file)));
+    ASSERT_TRUE(w->LoadSideImage(file, false));
+    w->pbxSideImg->setFixedSize(6000, 6000);
+    QApplication::processEvents();
+    QScrollBar* v = w->scrSideImg->verticalScrollBar();
+    QScrollBar* h = w->scrSideImg->horizontalScrollBar();
+    ASSERT_GT(v->maximum(), 3000);
+    ASSERT_GT(h->maximum(), 3000);
+    const int hp = w->pnlSideImg->height(), wp = w->pnlSideImg->width();
+    ASSERT_GT(hp, 120);
+    struct Case {
+        int offset; // press position below the visible top
+        bool left;
+        int dv, dh;
+    } cases[] = {
+        {10, true, -static_cast<int>(0.9 * hp), 0},
+        {hp - 50, true, static_cast<int>(0.9 * hp), 0},
+        {hp / 2 - 30, true, 0, static_cast<int>(0.9 * wp)},
+        {hp / 2 - 30, false, 0, -static_cast<int>(0.9 * wp)},
+    };
+    for (const Case& c : cases) {
+        v->setValue(2000);
+        h->setValue(2000);
+        w->pbxSideImgMouseDown(v->value() + c.offset, c.left);
+        EXPECT_NEAR(v->value(), 2000 + c.dv, 1) << c.offset << " " << c.left;
+        EXPECT_NEAR(h->value(), 2000 + c.dh, 1) << c.offset << " " << c.left;
+    }
+    v->setValue(50);
+    w->pbxSideImgMouseDown(v->value() + 5, true);
+    EXPECT_EQ(v->value(), 0); // the scroll box clamps
+}
+
+TEST_F(WindowKeys, SidePictureStepsWrapForwardAndStopBackward) {
+    tqtest::TempDir dir;
+    QImage img(10, 10, QImage::Format_RGB32);
+    img.fill(Qt::gray);
+    std::vector<std::string> names;
+    for (const char* name : {"a.png", "b.png", "c.png"}) {
+        names.push_back((dir / name).string());
+        ASSERT_TRUE(img.save(QString::fromStdString(names.back())));
+    }
+    ASSERT_TRUE(w->LoadSideImage(names[2], false));
+    w->btnNextSideImgClick();
+    EXPECT_EQ(w->ImgFileName, names[0]);
+    w->btnPrevSideImgClick();
+    EXPECT_EQ(w->ImgFileName, names[0]);
+    w->btnNextSideImgClick();
+    EXPECT_EQ(w->ImgFileName, names[1]);
 }

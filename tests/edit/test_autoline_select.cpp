@@ -10,6 +10,7 @@
 #include "edit/modTQCursorKeys.h"
 #include "model/modTQCellAccess.h"
 #include "model/modTQPredicates.h"
+#include "platform/core/TQStrings.h"
 #include "tests/edit/TQEditFixture.h"
 #include "tests/support/TQTestSupport.h"
 
@@ -222,7 +223,8 @@ TEST(IncreaseUnderline, ReportsTheShortestNotes) {
     EXPECT_EQ(Underlines(fx, 3, 0, 1), std::vector<int>({1, 2}));
     ASSERT_EQ(fx.messages.shown.size(), 1u);
     EXPECT_EQ(fx.messages.shown[0].id, 1033);
-    EXPECT_NE(fx.messages.shown[0].text.find('3'), std::string::npos);
+    // string 1033, the count, string 1039
+    EXPECT_NE(fx.messages.shown[0].text.find("3" + GetStringById(1039)), std::string::npos);
     EXPECT_EQ(fx.win.Highlights.size(), 3u);
 }
 
@@ -267,4 +269,68 @@ TEST(SidePicture, StepsThroughTheFolder) {
     EXPECT_EQ(TMainView::StepSideImageFile(c, 1), a); // wraps to the first
     EXPECT_EQ(TMainView::StepSideImageFile(a, -1), a); // stops at the first
     EXPECT_EQ(TMainView::StepSideImageFile(c, -1), b);
+}
+
+TEST(SelectionMembers, FindTextAndImageCellsMoveTheCursor) {
+    TEditFixture fx(12, 6);
+    fx.Row(1, "1 ~ \"ab\"");
+    TCell& img = fx.At(1, 2);
+    img.cellType = ctImage;
+    img.Text = "pic.png";
+    fx.Select(0, 1, 3, 2);
+    EXPECT_EQ(fx.win.FindTextCellInSelection(), "ab");
+    EXPECT_EQ(fx.win.SelCol0, 2);
+    EXPECT_EQ(fx.win.SelRow0, 1);
+    fx.Select(0, 1, 3, 2);
+    EXPECT_EQ(fx.win.FindImageCellInSelection(), "pic.png");
+    EXPECT_EQ(fx.win.SelCol0, 1);
+    EXPECT_EQ(fx.win.SelRow0, 2);
+    // no image: the page background's picture
+    fx.Select(3, 3, 4, 4);
+    EXPECT_EQ(fx.win.FindTextCellInSelection(), "");
+    EXPECT_EQ(fx.win.FindImageCellInSelection(), "");
+    fx.win.SetBackgroundImage("back.jpg", false);
+    EXPECT_EQ(fx.win.FindImageCellInSelection(), "back.jpg");
+}
+
+TEST(AutoUnderline, CurrentPageAndAllPages) {
+    TEditFixture fx(12, 6, 2);
+    fx.Row(0, "T:3/4", 0);
+    fx.Row(2, "1 2 3 |", 0);
+    fx.Row(1, "&G W:3@0 W:3@0", 0);
+    fx.Row(2, "1 2 3 |", 1);
+    fx.win.CurPage = 1;
+    fx.win.mitCurrentPage(); // the time signature of the earlier page counts
+    std::vector<int> p1;
+    for (int c = 0; c <= 3; ++c)
+        p1.push_back(fx.At(c, 2, 1).UL);
+    EXPECT_EQ(p1, std::vector<int>({1, 1, 1, 0}));
+    EXPECT_EQ(Underlines(fx, 2, 0, 3), std::vector<int>({0, 0, 0, 0})); // page 0 untouched
+    Undo.UndoStep();
+    EXPECT_EQ(fx.At(0, 2, 1).UL, 0);
+
+    fx.win.mitAutoLineAll();
+    EXPECT_EQ(Underlines(fx, 2, 0, 3), std::vector<int>({1, 1, 1, 0}));
+    EXPECT_EQ(fx.At(1, 2, 1).UL, 1);
+    EXPECT_EQ(fx.win.CurPage, 0);
+    Undo.UndoStep(); // one step takes every page back
+    EXPECT_EQ(fx.At(0, 2, 0).UL, 0);
+    EXPECT_EQ(fx.At(0, 2, 1).UL, 0);
+}
+
+TEST(Shrink, OneColumnTakesTheNoteRunAndASecondClickSplitsIt) {
+    TEditFixture fx(12, 6);
+    fx.Row(1, "| 1_ 2_ 3_ ~ 5");
+    // an empty cell right of the run: the cursor steps left onto it and takes the run
+    fx.Select(4, 1, 4, 1);
+    fx.win.btnShrinkClick();
+    EXPECT_TRUE(IsShrinkCell(fx.At(1, 1)));
+    EXPECT_EQ(fx.At(1, 1).CompressNotes.size(), 3u);
+    EXPECT_EQ(fx.At(5, 1).Note, '5'); // not part of the run
+    EXPECT_TRUE(fx.win.Modified);
+    fx.Select(1, 1, 1, 1);
+    fx.win.btnShrinkClick();
+    EXPECT_FALSE(IsShrinkCell(fx.At(1, 1)));
+    EXPECT_EQ(fx.At(1, 1).Note, '1');
+    EXPECT_EQ(fx.At(3, 1).Note, '3');
 }

@@ -416,3 +416,72 @@ TEST(CursorMoves, WheelAndScrollEnd) {
     fx.win.ToggleScrollEnd();
     EXPECT_EQ(fx.win.Controls.ScrollY, 0);
 }
+
+TEST(KeyEdits, NoteNameHintOnTheSelectionTakesBothLayersInOneUndo) {
+    TEditFixture fx(10, 6, 1, 1);
+    fx.win.ApplyToBothLayerChecked = true;
+    fx.Row(1, "&G W:3@2 W:4@1", 0, 0);
+    fx.Row(1, "&G W:3@2 W:4@1", 0, 1);
+    ASSERT_TRUE(fx.win.HasJianpuPage());
+    fx.Select(1, 1, 2, 1);
+    fx.win.mitAddHintforSelectClick();
+    for (int layer = 0; layer < 2; ++layer)
+        for (int c = 1; c <= 2; ++c)
+            EXPECT_NE(fx.At(c, 1, 0, layer).option & 0x8000u, 0u) << layer << "," << c;
+    Undo.UndoStep();
+    for (int layer = 0; layer < 2; ++layer)
+        EXPECT_EQ(fx.At(1, 1, 0, layer).option & 0x8000u, 0u) << layer;
+    fx.win.mitAddHintforSelectClick();
+    fx.win.mitRemoveHintforSelectClick();
+    for (int layer = 0; layer < 2; ++layer)
+        EXPECT_EQ(fx.At(2, 1, 0, layer).option & 0x8000u, 0u) << layer;
+}
+
+TEST(PointerGeometry, SmallNotesWidenTheRedrawRange) {
+    TEditFixture fx(10, 6);
+    struct Case {
+        uint32_t style;
+        int notes;
+        float top;
+        int left, right;
+        float expectTop;
+        int expectRight;
+    } cases[] = {
+        {0xB0, 3, 2.0f, 4, 4, 0.2f, 4}, // a vertical chord reaches up 0.6 row a note
+        {0xB0, 3, 1.0f, 4, 4, 0.0f, 4}, // not above the page
+        {0xA0, 3, 2.0f, 4, 4, 2.0f, 7}, // a shrunk cell reaches right, a column a note
+        {0xA0, 3, 2.0f, 8, 8, 2.0f, 9}, // not past the last column
+        {0xA0, 0, 2.0f, 4, 4, 2.0f, 4},
+    };
+    for (const Case& c : cases) {
+        TCell cell;
+        cell.Attr = c.style;
+        AddSmallNotes(cell, std::vector<int>(static_cast<size_t>(c.notes), '1'));
+        float top = c.top;
+        int right = c.right;
+        fx.win.ExtendRangeForNotes(top, c.left, right, cell);
+        EXPECT_NEAR(top, c.expectTop, 1e-5f) << c.style << " " << c.left;
+        EXPECT_EQ(right, c.expectRight) << c.style << " " << c.left;
+    }
+}
+
+TEST(PointerGeometry, DoubleClickWidensOverTheNoteRun) {
+    TEditFixture fx(12, 6);
+    fx.Row(1, "1 2_ 3_ 4_ | \"t\"");
+    fx.win.MouseDownCol = 5;
+    fx.win.MouseDownRow = 1;
+    fx.Select(2, 1, 2, 1);
+    int first = 2, last = 2;
+    fx.win.WidenToNoteRun(first, last);
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(last, 3);
+    // on a cell that is no note the cursor goes back to where the mouse went down
+    fx.Select(5, 1, 5, 1);
+    first = last = 5;
+    fx.Select(0, 1, 5, 1);
+    fx.win.MouseDownCol = 0;
+    fx.win.WidenToNoteRun(first, last);
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(last, 0);
+    EXPECT_EQ(fx.win.SelCol1, 0);
+}

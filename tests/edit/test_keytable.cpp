@@ -182,3 +182,21 @@ TEST_F(KeyTableTest, KeyDownTableAndModifierFlags) {
     EXPECT_EQ(KeyDownCommand(in, st).cmd, TKeyCmd::None);
     EXPECT_FALSE(CtrlDown);
 }
+
+TEST_F(KeyTableTest, CtrlUpMovesAQuarterRestOrShorterByAFifth) {
+    fx.Row(4, "&G W:21 W:22 W:27");
+    struct Case {
+        int col;
+        double dy;
+    } cases[] = {{1, -1.0}, {2, -0.2}, {3, -0.2}};
+    for (const Case& c : cases) {
+        Cursor(c.col, 4);
+        TKeyInput in;
+        in.key = vkUp;
+        in.ctrl = true;
+        const TKeyCommand k = KeyDownCommand(in, st);
+        EXPECT_EQ(k.cmd, TKeyCmd::NudgeSelection) << c.col;
+        EXPECT_DOUBLE_EQ(k.dy, c.dy) << c.col;
+        KeyUpState(TKeyInput{}, st);
+    }
+}
