@@ -746,3 +746,52 @@ TEST(LongSymbol, EachKindDrawsWhatItsDrawerAndVariantDraw) {
         }
     }
 }
+
+TEST(BraceMarks, GrandStaffBraceImageAndRepeatDots) {
+    TMusicFonts fonts(true, true);
+    // over 7 rows or more the brace is the "Brace2" picture stretched over the
+    // rows; below that two music-font glyphs
+    for (auto [rows, picture] : {std::pair{3, false}, std::pair{6, false}, std::pair{7, true}, std::pair{8, true}}) {
+        TViewFixture fx(12, 10);
+        TCell& c = fx.At(0, 0) = TScoreFixture::Cell("~{mark=73}");
+        c.jEnd = rows;
+        DrawLongSymbol(&fx.view.DrawEngine, 60.0f, 50.0f, c, 0, 0);
+        EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::StretchDraw), picture ? 1 : 0) << rows;
+        EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::TextOut), picture ? 0 : 2) << rows;
+        if (picture) {
+            const TRect r = fx.canvas.Last(TCanvasOp::StretchDraw)->RectArg();
+            EXPECT_EQ(r.Top, 50);
+            EXPECT_EQ(r.Bottom, 50 + 40 * (rows + 1)) << "to the end row's bottom";
+        }
+    }
+    // repeat dots: two per Jianpu music row of the span, only with option 0x40
+    // and only when the brace starts on a Jianpu music row (four sounding
+    // notes or more)
+    struct Case {
+        const char* startRow;
+        uint32_t option;
+        int dots;
+    };
+    for (const Case& k : {Case{"~ 1 2 3 4 5", 0x40, 4}, Case{"~ 1 2 3 4 5", 0, 0}, Case{"~ 1 2", 0x40, 0}, Case{"&G W:3 W:4", 0x40, 0}}) {
+        TViewFixture fx(12, 6);
+        fx.Row(1, k.startRow);
+        fx.Row(2, "&G W:3 W:4"); // a Western row inside the span: no dots
+        fx.Row(3, "~ 5 6 7 1 2");
+        TCell& c = fx.At(0, 1);
+        c.markType = 73;
+        c.jEnd = 3;
+        c.option |= k.option;
+        fx.canvas.Clear();
+        DrawLongSymbol(&fx.view.DrawEngine, 60.0f, 90.0f, c, 0, 1);
+        TViewFixture bare(12, 6);
+        bare.Row(1, k.startRow);
+        bare.Row(2, "&G W:3 W:4");
+        bare.Row(3, "~ 5 6 7 1 2");
+        TCell& b = bare.At(0, 1);
+        b.markType = 73;
+        b.jEnd = 3;
+        DrawLongSymbol(&bare.view.DrawEngine, 60.0f, 90.0f, b, 0, 1);
+        EXPECT_EQ(static_cast<int>(fx.canvas.size()) - static_cast<int>(bare.canvas.size()), k.dots)
+            << k.startRow << " " << k.option << "\n" << fx.canvas.Dump();
+    }
+}
