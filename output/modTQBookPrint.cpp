@@ -21,9 +21,9 @@ bool IsPrintSideOk(int printSide, int sheetCount) {
     }
 }
 
-std::vector<TBookPageJob> PlanMusicPages(TBookRunState& state, int entry, int pageCount,
-                                         bool print, const TBookPrintOptions& o) {
-    std::vector<TBookPageJob> jobs;
+bool PrintMusicPages(TBookRunState& state, int entry, int pageCount, bool print,
+                     const TBookPrintOptions& o,
+                     const std::function<bool(const TBookPageJob&)>& printPage) {
     const bool backSwap = o.PrintSide == bsBack;
     for (int p = 0; p < pageCount; ++p) {
         const int sheet = ++state.SheetCount;
@@ -33,10 +33,10 @@ std::vector<TBookPageJob> PlanMusicPages(TBookRunState& state, int entry, int pa
             swap = backSwap ? sheet % 2 == 1 : sheet % 2 == 0;
         if (o.Music == bmSpecifiedPages && (bookPage < o.FromPage || bookPage > o.ToPage))
             continue;
-        if (print && IsPrintSideOk(o.PrintSide, sheet))
-            jobs.push_back({entry, p, bookPage, sheet, swap});
+        if (print && IsPrintSideOk(o.PrintSide, sheet) && !printPage({entry, p, bookPage, sheet, swap}))
+            return false;
     }
-    return jobs;
+    return true;
 }
 
 namespace {
@@ -61,9 +61,11 @@ std::vector<TBookPageJob> PlanBookRun(const std::vector<TMusic>& musics,
         const TMusic& m = musics[i];
         if (!m.Exists)
             continue;
-        auto more = PlanMusicPages(state, static_cast<int>(i), m.PageCount,
-                                   PrintsEntry(m, static_cast<int>(i), o), o);
-        jobs.insert(jobs.end(), more.begin(), more.end());
+        PrintMusicPages(state, static_cast<int>(i), m.PageCount, PrintsEntry(m, static_cast<int>(i), o), o,
+                        [&jobs](const TBookPageJob& job) {
+                            jobs.push_back(job);
+                            return true;
+                        });
     }
     return jobs;
 }
@@ -135,9 +137,6 @@ int PrintBook(const std::vector<TMusic>& musics, const TBookPrintOptions& option
             // A stored page count above the pages held prints the pages held.
             const int pages =
                 std::min(holder.PageCount, static_cast<int>(holder.PageSets[0].size()));
-            const auto jobs = PlanMusicPages(state, static_cast<int>(i), pages,
-                                             PrintsEntry(m, static_cast<int>(i), options),
-                                             options);
             const int left = holder.LeftMargin, right = holder.RightMargin;
             const int width = sink.PageWidth();
             // A holder has no paint box: the page's proportions come from its grid.
@@ -153,33 +152,17 @@ int PrintBook(const std::vector<TMusic>& musics, const TBookPrintOptions& option
             holder.ShowGrid = false;
             holder.OutputInColor = run.InColor;
             holder.Zoom = static_cast<float>(width) / holder.PageWidthUnits;
-            bool stop = false;
-            for (const TBookPageJob& job : jobs) {
-                if (cancelled()) {
-                    stop = true;
-                    break;
-                }
-                holder.CurPage = job.Page;
-                holder.LeftMargin = job.SwapMargins ? right : left;
-                holder.RightMargin = job.SwapMargins ? left : right;
-                DrawBookPage(holder, image, m, job.BookPageNo, run);
-                if (cancelled()) {
-                    stop = true;
-                    break;
-                }
-                if (!open) {
-                    if (!sink.Begin()) {
-                        stop = true;
-                        break;
-                    }
-                    open = true;
-                } else {
-                    sink.NewPage();
-                }
-                sink.DrawImage(run.InColor ? image
-                                           : image.convertToFormat(QImage::Format_Grayscale8));
-                ++printed;
-            }
+            const bool walked = PrintMusicPages(
+                state, static_cast<int>(i), pages, PrintsEntry(m, static_cast<int>(i), options), options,
+                [&](const TBookPageJob& job) {
+                    holder.LeftMargin = job.SwapMargins ? right : left;
+                    holder.RightMargin = job.SwapMargins ? left : right;
+                    if (!PrintBookPage(holder, image, m, job, run, sink, open))
+                        return false;
+                    ++printed;
+                    return true;
+                });
+            const bool stop = !walked;
             holder.LeftMargin = left;
             holder.RightMargin = right;
             progress((static_cast<int>(i) + 2) * step);
@@ -191,4 +174,24 @@ int PrintBook(const std::vector<TMusic>& musics, const TBookPrintOptions& option
         sink.End();
     progress(1000);
     return printed;
+}
+
+bool PrintBookPage(TMainView& holder, QImage& image, const TMusic& entry, const TBookPageJob& job,
+                   const TBookPrintRun& run, TPrintSink& sink, bool& documentOpen) {
+    const auto cancelled = [&run] { return run.Cancelled && run.Cancelled(); };
+    if (cancelled())
+        return false;
+    holder.CurPage = job.Page;
+    DrawBookPage(holder, image, entry, job.BookPageNo, run);
+    if (cancelled())
+        return false;
+    if (!documentOpen) {
+        if (!sink.Begin())
+            return false;
+        documentOpen = true;
+    } else {
+        sink.NewPage();
+    }
+    sink.DrawImage(run.InColor ? image : image.convertToFormat(QImage::Format_Grayscale8));
+    return true;
 }

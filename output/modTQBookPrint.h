@@ -1,6 +1,7 @@
 #pragma once
 // Book printing: which pages of which scores a run prints, with the running
 // book page number and the margin side of each sheet.
+#include <QImage>
 #include <functional>
 #include <vector>
 
@@ -41,10 +42,13 @@ struct TBookRunState {
     int SheetCount = 0;
     int BookPageNo = 0;
 };
-// The jobs of one loaded score (entry index, pageCount pages); print is false
-// for scores that only count. Advances state.
-std::vector<TBookPageJob> PlanMusicPages(TBookRunState& state, int entry, int pageCount,
-                                         bool print, const TBookPrintOptions& options);
+// Walks the pages of one loaded score (entry index, pageCount pages): every
+// page advances the sheet and book page numbers; a page to print (print set,
+// inside Specified Pages, on the side printed) goes to printPage. The walk
+// ends early, returning false, when printPage returns false.
+bool PrintMusicPages(TBookRunState& state, int entry, int pageCount, bool print,
+                     const TBookPrintOptions& options,
+                     const std::function<bool(const TBookPageJob&)>& printPage);
 
 class TPrintSink;
 struct TBookPrintRun {
@@ -59,3 +63,10 @@ struct TBookPrintRun {
 // every way out. Returns the number of pages printed.
 int PrintBook(const std::vector<TMusic>& musics, const TBookPrintOptions& options,
               const TBookPrintRun& run, TPrintSink& sink);
+// Renders page job.Page of the score in holder (the current score while it
+// runs) into image at its width, with the book's marks, and sends it to sink:
+// the document is begun by the first page (documentOpen set), later pages
+// start a new page. Black and white unless run.InColor. False when cancelled
+// or the sink cannot begin.
+bool PrintBookPage(TMainView& holder, QImage& image, const TMusic& entry, const TBookPageJob& job,
+                   const TBookPrintRun& run, TPrintSink& sink, bool& documentOpen);

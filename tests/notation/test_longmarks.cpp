@@ -4,15 +4,24 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "model/modTQUtil.h"
+#include "notation/modTQDrawWest.h"
+#include "notation/modTQJianpuSlur.h"
+#include "notation/modTQMarkArrows.h"
+#include "notation/modTQMarkBraces.h"
 #include "notation/modTQMarkLines.h"
+#include "notation/modTQMarkOctave.h"
+#include "notation/modTQSymbolDrawers.h"
 #include "notation/modTQNotationApi.h"
 #include "notation/modTQWestSlur.h"
 #include "notation/modTQMarkWaves.h"
+#include "render/modTQCvsDraw.h"
 #include "tests/render/TQMusicFonts.h"
 #include "tests/render/TQViewFixture.h"
 
@@ -583,5 +592,206 @@ TEST(LongSymbol, SlurToAWesternNoteGoesToTheWesternDrawer) {
         const std::string western = fx.canvas.Dump();
         EXPECT_FALSE(viaDispatcher.empty());
         EXPECT_EQ(viaDispatcher == western, westEnd) << viaDispatcher;
+    }
+}
+
+TEST(LongSymbol, EachKindDrawsWhatItsDrawerAndVariantDraw) {
+    // For every kind 1..99, with and without "Toccata", on a Jianpu and on a
+    // Western start cell: the dispatcher draws exactly what the drawer of the
+    // kind's table row draws with that row's variant, or nothing.
+    using TDirect = std::function<void(TDrawEngine*, float, float, TCell&, int, int)>;
+    const auto expectedFor = [](int kind, bool western, bool toccata) -> TDirect {
+        using C = TCell;
+        switch (kind) {
+        case 1: case 56:
+            if (western)
+                return [](TDrawEngine* d, float x, float, C& c, int col, int row) { DrawWestSlurMark(d, x, col, row, c, true); };
+            return [](TDrawEngine* d, float x, float y, C&, int col, int row) { DrawConnectSlur(d, x, y, col, row, 1, 0); };
+        case 2: return [](TDrawEngine* d, float x, float y, C&, int col, int row) { DrawConnectSlur(d, x, y, col, row, 1, 1); };
+        case 3: return [](TDrawEngine* d, float x, float y, C&, int col, int row) { DrawConnectSlur(d, x, y, col, row, 1, -1); };
+        case 4: case 5: case 6:
+            return [kind](TDrawEngine* d, float x, float y, C& c, int col, int row) { DrawBracketMark(d, x, y, c, kind - 4, col, row, 0); };
+        case 7: case 8: return [kind](TDrawEngine* d, float x, float y, C& c, int, int) { DrawHairpinMark(d, x, y, c, kind - 7); };
+        case 9: case 10: return [kind](TDrawEngine* d, float x, float y, C& c, int, int) { DrawOpenHairpinMark(d, x, y, c, kind - 9); };
+        case 20: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawSlantArrowMark(d, x, y, c, 2, false); };
+        case 21: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawSlantArrowMark(d, x, y, c, 1, false); };
+        case 22: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawCurvedArrowMark(d, x, y, c, 1, 0.0f); };
+        case 23: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawCurvedArrowMark(d, x, y, c, 0, 0.0f); };
+        case 24: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawHookArrowMark(d, x, y, c); };
+        case 25:
+            if (toccata)
+                return [](TDrawEngine* d, float x, float y, C& c, int, int row) { DrawArpeggioGlyphMark(d, x, y, row, c, false); };
+            return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawWavyLineMark(d, x, y, c, 25, false); };
+        case 26: case 27: case 31:
+            return [kind](TDrawEngine* d, float x, float y, C& c, int, int) { DrawWavyLineMark(d, x, y, c, kind, false); };
+        case 28: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawCurlyBraceMark(d, x, y, c, false, false); };
+        case 42: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawCurlyBraceMark(d, x, y, c, false, true); };
+        case 29: return [](TDrawEngine* d, float x, float y, C& c, int col, int row) { DrawStartBracketMark(d, x, y, col, row, c, true); };
+        case 72: return [](TDrawEngine* d, float x, float y, C& c, int col, int row) { DrawStartBracketMark(d, x, y, col, row, c, false); };
+        case 30: return [](TDrawEngine* d, float x, float y, C& c, int col, int row) { DrawSystemBracketMark(d, x, y, col, row, c); };
+        case 38: return [](TDrawEngine* d, float x, float y, C& c, int col, int) { DrawTrillLineMark(d, x, y, col, c, 0); };
+        case 44: return [](TDrawEngine* d, float x, float y, C& c, int col, int) { DrawTrillLineMark(d, x, y, col, c, -1); };
+        case 45: return [](TDrawEngine* d, float x, float y, C& c, int col, int) { DrawTrillLineMark(d, x, y, col, c, 1); };
+        case 97: return [](TDrawEngine* d, float x, float y, C& c, int col, int) { DrawTrillLineMark(d, x, y, col, c, 2); };
+        case 98: return [](TDrawEngine* d, float x, float y, C& c, int col, int) { DrawTrillLineMark(d, x, y, col, c, -2); };
+        case 39: case 40: case 41:
+            return [kind](TDrawEngine* d, float x, float y, C& c, int col, int row) { DrawRoundBracketMark(d, x, y, c, kind - 39, col, row); };
+        case 43: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawVerticalArrowMark(d, x, y, c, false); };
+        case 46: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawVerticalArrowMark(d, x, y, c, true); };
+        case 47: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawWavyLineMark(d, x, y, c, 25, true); };
+        case 48: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawSlashStrokesMark(d, x, y, c, 2); };
+        case 61: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawSlashStrokesMark(d, x, y, c, 3); };
+        case 62: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawSlashStrokesMark(d, x, y, c, 1); };
+        case 49: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawSlantArrowMark(d, x, y, c, 2, true); };
+        case 50: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawSlantArrowMark(d, x, y, c, 1, true); };
+        case 90: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawSlantArrowMark(d, x, y, c, 3, false); };
+        case 51: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawHorizontalLineMark(d, x, y, c, 1); };
+        case 52: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawHorizontalLineMark(d, x, y, c, 0); };
+        case 89: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawHorizontalLineMark(d, x, y, c, 2); };
+        case 99: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawHorizontalLineMark(d, x, y, c, 3); };
+        case 53: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawBoxMark(d, x, y, c, false); };
+        case 54: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawBoxMark(d, x, y, c, true); };
+        case 55: case 94:
+            return [](TDrawEngine* d, float x, float y, C&, int col, int row) { DrawConnectSlur(d, x, y, col, row, 1, 0); };
+        case 57: return [](TDrawEngine* d, float x, float y, C&, int col, int row) { DrawLeftLenticularBracket(d, x, y, col, row); };
+        case 58: return [](TDrawEngine* d, float x, float y, C&, int col, int row) { DrawRightLenticularBracket(d, x, y, col, row); };
+        case 59:
+            return [](TDrawEngine* d, float x, float y, C& c, int col, int) {
+                const float n = static_cast<float>(c.iEnd - col + 1);
+                DrawCurvedArrowMark(d, x, y, c, 0, -0.3f * n);
+                DrawCurvedArrowMark(d, x, y, c, 1, 0.3f * n);
+            };
+        case 60: return [](TDrawEngine* d, float x, float y, C& c, int col, int row) { DrawDownTailImageMark(d, x, y, c, col, row); };
+        case 63: return [](TDrawEngine* d, float x, float y, C& c, int col, int) { DrawStraightLineMark(d, x, y, col, c, 2); };
+        case 64: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawVerticalLineMark(d, x, y, c, true); };
+        case 65:
+            if (toccata)
+                return [](TDrawEngine* d, float x, float y, C& c, int col, int) { DrawTrillWaveGlyphs(d, x, y, col, c, false); };
+            return [](TDrawEngine* d, float x, float y, C& c, int col, int) { DrawTrillLineMark(d, x, y, col, c, 0); };
+        case 66: return [](TDrawEngine* d, float x, float y, C& c, int, int row) { DrawArpeggioGlyphMark(d, x, y, row, c, true); };
+        case 67:
+            if (!toccata) return nullptr;
+            return [](TDrawEngine* d, float x, float y, C& c, int col, int) { DrawTrillWaveGlyphs(d, x, y, col, c, true); };
+        case 68:
+            if (!toccata) return nullptr;
+            return [](TDrawEngine* d, float x, float y, C& c, int, int row) { DrawArpeggioGlyphMark(d, x, y, row, c, true); };
+        case 69: case 70:
+            if (!toccata) return nullptr;
+            return [kind](TDrawEngine* d, float x, float y, C& c, int, int) { DrawGlissGlyphMark(d, x, y, c, kind == 70); };
+        case 71: case 73:
+            return [kind](TDrawEngine* d, float x, float y, C& c, int col, int row) { DrawStaffBraceMark(d, x, y, col, row, c, kind == 71); };
+        case 74: case 75: case 76: case 77:
+            return [kind](TDrawEngine* d, float x, float, C& c, int col, int row) { DrawOctaveLineMark(d, x, col, row, c, kind - 74, false); };
+        case 82: case 83: case 84: case 85:
+            return [kind](TDrawEngine* d, float x, float, C& c, int col, int row) { DrawOctaveLineMark(d, x, col, row, c, kind - 82, true); };
+        case 78: case 79: case 80:
+            return [](TDrawEngine* d, float x, float, C& c, int col, int row) { DrawVoltaMark(d, x, col, row, c); };
+        case 81:
+            if (western)
+                return [](TDrawEngine* d, float x, float, C& c, int col, int row) { DrawWestSlurMark(d, x, col, row, c, false); };
+            return [](TDrawEngine* d, float x, float y, C&, int col, int row) { DrawConnectSlur(d, x, y, col, row, 0, 0); };
+        case 86:
+            if (western)
+                return [](TDrawEngine* d, float x, float, C&, int col, int row) { DrawWestTupletMark(d, x, col, row, false); };
+            return [](TDrawEngine* d, float x, float y, C& c, int col, int row) { DrawBracketMark(d, x, y, c, 0, col, row, 2); };
+        case 87: return [](TDrawEngine* d, float x, float y, C& c, int col, int row) { DrawMultiRestMark(d, x, y, c, col, row); };
+        case 88: return [](TDrawEngine* d, float x, float y, C& c, int col, int) { DrawRingBracketMark(d, x, y, c, col); };
+        case 91: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawHalfArrowMark(d, x, y, c, 1); };
+        case 92: return [](TDrawEngine* d, float x, float y, C& c, int, int) { DrawHalfArrowMark(d, x, y, c, 0); };
+        case 93: return [](TDrawEngine* d, float x, float y, C& c, int col, int row) { DrawBarBracketMark(d, col, row, x, y, c); };
+        case 95: return [](TDrawEngine* d, float x, float y, C& c, int col, int row) { DrawSquareBracketMark(d, x, y, col, row, c); };
+        case 96: return [](TDrawEngine* d, float x, float y, C& c, int col, int row) { DrawHookedLineMark(d, x, y, col, row, c); };
+        default: return nullptr; // 11..19 and 32..37: no mark
+        }
+    };
+    for (bool toccata : {true, false}) {
+        TMusicFonts fonts(true, toccata);
+        for (bool western : {false, true}) {
+            // each draw on a fresh page, so no canvas state carries over
+            const auto page = [&](TViewFixture& f, int kind) -> TCell& {
+                f.Row(kRow, western ? "&G W:3 W:3 W:3 W:3 W:3 W:3 W:3" : "1 2 3 4 5 6 7 1");
+                TCell& c = f.At(kCol, kRow);
+                c.markType = kind;
+                c.iEnd = 6;
+                c.jEnd = 3;
+                return c;
+            };
+            std::map<std::string, int> seen; // picture -> first kind that drew it
+            for (int kind = 1; kind <= 99; ++kind) {
+                const std::string where = "kind " + std::to_string(kind) + (western ? " western" : " jianpu") +
+                                          (toccata ? " toccata" : "");
+                TViewFixture fx(12, 6);
+                page(fx, kind);
+                Draw(fx);
+                const std::string viaDispatcher = fx.canvas.Dump();
+                const TDirect direct = expectedFor(kind, western, toccata);
+                if (!direct) {
+                    EXPECT_EQ(fx.canvas.size(), 0u) << where;
+                    continue;
+                }
+                TViewFixture other(12, 6);
+                TCell& c = page(other, kind);
+                SetPenColor(other.view.DrawEngine.CurColor);
+                direct(&other.view.DrawEngine, kX, kY, c, kCol, kRow);
+                EXPECT_FALSE(viaDispatcher.empty()) << where;
+                EXPECT_EQ(viaDispatcher, other.canvas.Dump()) << where;
+                // kinds of one drawer differ by their variant: no two rows draw
+                // the same picture, except those the table makes alike (26 and
+                // 31; 38, 97 and 65 without "Toccata"; 66 and 68 with it)
+                const auto [it, fresh] = seen.emplace(viaDispatcher, kind);
+                const std::set<std::pair<int, int>> alike = {{26, 31}, {38, 65}, {38, 97}, {66, 68}};
+                if (!fresh)
+                    EXPECT_TRUE(alike.count({it->second, kind})) << where << " draws what kind " << it->second << " draws";
+            }
+        }
+    }
+}
+
+TEST(BraceMarks, GrandStaffBraceImageAndRepeatDots) {
+    TMusicFonts fonts(true, true);
+    // over 7 rows or more the brace is the "Brace2" picture stretched over the
+    // rows; below that two music-font glyphs
+    for (auto [rows, picture] : {std::pair{3, false}, std::pair{6, false}, std::pair{7, true}, std::pair{8, true}}) {
+        TViewFixture fx(12, 10);
+        TCell& c = fx.At(0, 0) = TScoreFixture::Cell("~{mark=73}");
+        c.jEnd = rows;
+        DrawLongSymbol(&fx.view.DrawEngine, 60.0f, 50.0f, c, 0, 0);
+        EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::StretchDraw), picture ? 1 : 0) << rows;
+        EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::TextOut), picture ? 0 : 2) << rows;
+        if (picture) {
+            const TRect r = fx.canvas.Last(TCanvasOp::StretchDraw)->RectArg();
+            EXPECT_EQ(r.Top, 50);
+            EXPECT_EQ(r.Bottom, 50 + 40 * (rows + 1)) << "to the end row's bottom";
+        }
+    }
+    // repeat dots: two per Jianpu music row of the span, only with option 0x40
+    // and only when the brace starts on a Jianpu music row (four sounding
+    // notes or more)
+    struct Case {
+        const char* startRow;
+        uint32_t option;
+        int dots;
+    };
+    for (const Case& k : {Case{"~ 1 2 3 4 5", 0x40, 4}, Case{"~ 1 2 3 4 5", 0, 0}, Case{"~ 1 2", 0x40, 0}, Case{"&G W:3 W:4", 0x40, 0}}) {
+        TViewFixture fx(12, 6);
+        fx.Row(1, k.startRow);
+        fx.Row(2, "&G W:3 W:4"); // a Western row inside the span: no dots
+        fx.Row(3, "~ 5 6 7 1 2");
+        TCell& c = fx.At(0, 1);
+        c.markType = 73;
+        c.jEnd = 3;
+        c.option |= k.option;
+        fx.canvas.Clear();
+        DrawLongSymbol(&fx.view.DrawEngine, 60.0f, 90.0f, c, 0, 1);
+        TViewFixture bare(12, 6);
+        bare.Row(1, k.startRow);
+        bare.Row(2, "&G W:3 W:4");
+        bare.Row(3, "~ 5 6 7 1 2");
+        TCell& b = bare.At(0, 1);
+        b.markType = 73;
+        b.jEnd = 3;
+        DrawLongSymbol(&bare.view.DrawEngine, 60.0f, 90.0f, b, 0, 1);
+        EXPECT_EQ(static_cast<int>(fx.canvas.size()) - static_cast<int>(bare.canvas.size()), k.dots)
+            << k.startRow << " " << k.option << "\n" << fx.canvas.Dump();
     }
 }

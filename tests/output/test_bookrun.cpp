@@ -71,6 +71,23 @@ TEST_F(BookRunTest, CancelBetweenPagesEndsTheRun) {
     EXPECT_FLOAT_EQ(fx.view.Zoom, 1.25);
 }
 
+TEST_F(BookRunTest, BlackAndWhiteUnlessInColourAtThePrinterPageWidth) {
+    for (bool colour : {false, true}) {
+        TBookPrintRun run;
+        run.InColor = colour;
+        TRecordingPrintSink sink(300, 400);
+        TBookPrintOptions o;
+        o.Music = bmCurrent;
+        o.CurrentRow = 2; // the second score: two pages
+        EXPECT_EQ(PrintBook(book, o, run, sink), 2) << colour;
+        ASSERT_EQ(sink.Pages.size(), 2u);
+        for (const QImage& page : sink.Pages) {
+            EXPECT_EQ(page.width(), 300);
+            EXPECT_EQ(page.format() == QImage::Format_Grayscale8, !colour) << colour;
+        }
+    }
+}
+
 } // namespace
 
 namespace {
