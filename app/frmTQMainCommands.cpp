@@ -4,6 +4,8 @@
 // the play window, a dialog) stay disabled until RefreshCommandStates finds it.
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
 #include <QDesktopServices>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,6 +22,7 @@
 #include "app/modTQCommandTable.h"
 #include "convert/modTQConvertJ2W.h"
 #include "convert/modTQConvertW2J.h"
+#include "edit/modTQEditCommands.h"
 #include "edit/modTQJianpu.h"
 #include "edit/modTQWestChord.h"
 #include "edit/modTQWestEntry.h"
@@ -109,6 +112,11 @@ void TfrmMainTQ::BuildCommands() {
         if (row.Flags & cfOpening) {
             // a menu: its handler runs as it opens
             QMenu* menu = menuNamed(name);
+            // a submenu stands where its row stands among its menu's items
+            if (QMenu* parent = menu && *row.Where ? menuNamed(QString::fromLatin1(row.Where)) : nullptr) {
+                parent->removeAction(menu->menuAction());
+                parent->addAction(menu->menuAction());
+            }
             if (menu && found != handlers.end()) {
                 auto run = found->second;
                 connect(menu, &QMenu::aboutToShow, this, [this, handler, run] {
@@ -180,6 +188,12 @@ void TfrmMainTQ::BuildCommands() {
             if (QAction* a = CommandAction("btnRedo"))
                 a->setEnabled(on);
         };
+    if (!Ed.OnPasteEnabled)
+        Ed.OnPasteEnabled = [this](bool on) {
+            for (const char* n : {"btnPaste", "mitPaste"})
+                if (QAction* a = CommandAction(n))
+                    a->setEnabled(on);
+        };
     RefreshCommandStates();
 }
 
@@ -187,7 +201,7 @@ void TfrmMainTQ::RefreshCommandStates() {
     for (QAction* a : CommandActions) {
         const std::string handler = a->property("tqHandler").toString().toStdString();
         const char* owner = CommandPendingOwner(handler);
-        a->setEnabled(owner == nullptr);
+        a->setEnabled(owner == nullptr && (handler != "btnPasteClick" || Ed.PasteEnabled));
         a->setProperty("tqPending", owner ? QString::fromLatin1(owner) : QString());
     }
 }
@@ -252,6 +266,43 @@ std::unordered_map<std::string, std::function<void(QAction*)>> TfrmMainTQ::Comma
         SetModified(true);
         RedrawPage();
     };
+    // ---- clipboard: cells through the editing object's own clipboard, the
+    // text-entry box's text through the system clipboard
+    h["btnCutClick"] = [this, endText](QAction*) {
+        endText();
+        EditCut();
+    };
+    h["btnCopyClick"] = [this, endText](QAction*) {
+        endText();
+        if (edtEnterText && edtEnterText->isVisible()) {
+            const QString text = edtEnterText->selectedText().left(250);
+            if (!text.isEmpty()) {
+                QApplication::clipboard()->setText(text);
+                Ed.SetPaste(true);
+            }
+            return;
+        }
+        EditCopy();
+    };
+    h["btnPasteClick"] = [this, endText](QAction*) {
+        endText();
+        if (edtEnterText && edtEnterText->isVisible()) {
+            edtEnterText->setText(QApplication::clipboard()->text());
+            edtEnterText->selectAll();
+            FitTextEntryBox();
+            return;
+        }
+        EditPaste(0);
+    };
+    h["mitPasteSpecialClick"] = [endText](QAction*) { endText(); };
+    h["mitPasteDynamicMarkClick"] = [](QAction*) { EditPaste(1); };
+    h["mitPasterFontClick"] = [](QAction*) { EditPaste(2); };
+    h["mitPasteOffsetClick"] = [](QAction*) { EditPaste(3); };
+    h["mitSelectAllClick"] = [this](QAction*) {
+        EditSelectAll();
+        RedrawPage();
+    };
+    h["mitClearClick"] = [](QAction*) { EditClear(); };
     h["mitInsertCellClick"] = [this](QAction*) {
         if (SelCol0 >= Cols - 1)
             return;

@@ -51,6 +51,8 @@ public:
     // The Paste button: enabled by the first Copy or Cut. The window follows it.
     bool PasteEnabled = false;
     std::function<void(bool)> OnPasteEnabled;
+    // Sets PasteEnabled and tells the window.
+    void SetPaste(bool enabled);
 
     // --- grid editing ---
     // The current page has its layer-1 twin and "Apply Edit to Both Layers" is checked.
@@ -112,7 +114,6 @@ public:
 private:
     int savedItems_ = 0; // undo items saved by the move in progress
     void SaveBlockOn(int layer, int x1, int y1, int x2, int y2);
-    void SetPaste(bool enabled);
 };
 
 // The main window's editing object. The window holds one by value and hands it

@@ -19,6 +19,7 @@
 #include "app/modTQCommandTable.h"
 #include "lang/modTQLanguage.h"
 #include "lang/modTQPref.h"
+#include "model/modTQPredicates.h"
 #include "model/modTQUndo.h"
 #include "platform/core/TQMessage.h"
 #include "tests/support/TQScoreFixture.h"
@@ -69,6 +70,7 @@ TEST_F(CommandTest, EveryRowIsAnActionWithItsIdShortcutAndHandler) {
     w->PlayWindow.SetVisible = [](bool) {};
     w->PlayWindow.Visible = [] { return false; };
     w->PlayWindow.Play = [] {};
+    w->Ed.SetPaste(true); // Paste waits for a Copy
     w->RefreshCommandStates();
 
     std::vector<std::string> ran;
@@ -176,6 +178,45 @@ TEST_F(CommandTest, InsertAndDeleteCell) {
     Trigger("mitDeleteCell");
     EXPECT_EQ(Cell(1, 3).Note, '1');
     EXPECT_EQ(Cell(2, 3).Note, '5');
+}
+
+TEST_F(CommandTest, CopyCutPasteAndSelectAllOnCells) {
+    QAction* paste = w->CommandAction("btnPaste");
+    ASSERT_NE(paste, nullptr);
+    EXPECT_FALSE(paste->isEnabled()) << "nothing to paste before a Copy";
+
+    Cell(1, 3) = TScoreFixture::Cell("5");
+    Cell(2, 3) = TScoreFixture::Cell("6");
+    w->SelCol0 = 1, w->SelCol1 = 2, w->SelRow0 = w->SelRow1 = 3;
+    Trigger("mitCopy");
+    EXPECT_TRUE(paste->isEnabled());
+    EXPECT_TRUE(w->CommandAction("mitPaste")->isEnabled());
+    w->SelCol0 = w->SelCol1 = 6, w->SelRow0 = w->SelRow1 = 5;
+    Trigger("mitPaste");
+    EXPECT_EQ(Cell(6, 5).Note, '5');
+    EXPECT_EQ(Cell(7, 5).Note, '6');
+    EXPECT_EQ(Cell(1, 3).Note, '5') << "Copy leaves the source";
+
+    w->SelCol0 = 6, w->SelCol1 = 7, w->SelRow0 = w->SelRow1 = 5;
+    Trigger("btnCut");
+    EXPECT_TRUE(IsEmptyCell(Cell(6, 5)) && IsEmptyCell(Cell(7, 5)));
+    Trigger("btnUndo");
+    EXPECT_EQ(Cell(7, 5).Note, '6') << "one Undo brings the cut cells back";
+
+    Trigger("mitSelectAll");
+    EXPECT_EQ(std::make_tuple(w->SelCol0, w->SelRow0, w->SelCol1, w->SelRow1),
+              std::make_tuple(0, 0, w->Cols - 1, w->Rows - 1));
+
+    // Paste Special stands right after Paste in the Edit menu, with its three modes
+    QMenu* edit = w->findChild<QMenu*>(QStringLiteral("mitEdit"));
+    QMenu* special = w->findChild<QMenu*>(QStringLiteral("mitPasteSpecial"));
+    ASSERT_TRUE(edit && special);
+    const auto items = edit->actions();
+    const auto at = items.indexOf(w->CommandAction("mitPaste"));
+    ASSERT_GE(at, 0);
+    EXPECT_EQ(items.value(at + 1), special->menuAction());
+    EXPECT_EQ(special->actions().size(), 3);
+    EXPECT_EQ(w->CommandAction("mitCopy")->shortcut(), QKeySequence(QKeySequence::Copy));
 }
 
 TEST_F(CommandTest, EditMenuWithoutTwinTurnsApplyToBothLayersOff) {
