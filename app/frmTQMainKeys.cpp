@@ -33,6 +33,7 @@
 #include "model/modTQCellAccess.h"
 #include "model/modTQRowQuery.h"
 #include "model/modTQUndo.h"
+#include "palettes/frmTQPalettes.h"
 #include "palettes/modTQDynMark.h"
 #include "palettes/modTQSpecial.h"
 
@@ -77,26 +78,6 @@ bool TakesText(const QObject* o) {
         return true;
     const auto* combo = qobject_cast<const QComboBox*>(o);
     return combo && combo->isEditable();
-}
-
-// The quick-key labels of the Special Symbols palette's buttons.
-void ShowSpecialKeyHints(QWidget* palette, bool show) {
-    if (!palette)
-        return;
-    std::vector<std::pair<int, const char*>> labels;
-    TMainScore* s = frmMainTQ;
-    if (s && HasWestRowInRange(0, s->Rows - 1, 0))
-        labels = {{124, "1"}, {125, "2"}, {126, "3"}, {127, "4"}, {128, "5"}};
-    else
-        labels = {{18, "2"}, {19, "3"}, {24, "4"}, {35, "l"}, {36, "w"}};
-    labels.insert(labels.end(), {{130, "a"}, {131, "b"}, {132, "c"}, {133, "d"}});
-    for (QAbstractButton* b : palette->findChildren<QAbstractButton*>()) {
-        const int tag = TagOf(b);
-        SetKeyHintText(b, false, "");
-        for (const auto& [code, text] : labels)
-            if (tag == code)
-                SetKeyHintText(b, show, text);
-    }
 }
 
 } // namespace
@@ -275,10 +256,14 @@ void TfrmMainTQ::FormKeyUp(int key, bool shift, bool alt, bool ctrl) {
     KeyUpState(KeyInput(key, shift, alt, ctrl), st);
 }
 
-void TfrmMainTQ::mitEnableSpKeyClick() { ShowSpecialKeyHints(frmSpecial, mitEnableSpKey->isChecked()); }
+void TfrmMainTQ::mitEnableSpKeyClick() {
+    if (auto* palette = qobject_cast<TfrmPalette*>(frmSpecial))
+        palette->ShowKeyHints(mitEnableSpKey->isChecked());
+}
 
 void TfrmMainTQ::mitEnableDynKeyClick() {
-    // the Dynamic Marks palette has no buttons for the mark keys to label
+    if (auto* palette = qobject_cast<TfrmPalette*>(frmDynMark))
+        palette->ShowKeyHints(mitEnableDynKey->isChecked());
 }
 
 void TfrmMainTQ::RunKeyCommand(const TKeyCommand& k) {
