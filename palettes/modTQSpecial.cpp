@@ -258,8 +258,11 @@ void SetOctaveDots(int dots) {
                 c.option = uint32_t(c.upNote > c.Note ? c.dot : c.dot + 1);
             return;
         }
+        // The main window's key ',' with the value: the chosen small note, or
+        // every one when none is chosen.
         const int n = ChosenNote(c);
-        if (n >= 1 && n <= int(c.CompressNotes.size())) c.CompressNotes[std::size_t(n - 1)].octave = dots;
+        for (int i = 0; i < int(c.CompressNotes.size()); ++i)
+            if (n <= 0 || n - 1 == i) c.CompressNotes[std::size_t(i)].octave = dots;
     });
     Done(*s);
 }

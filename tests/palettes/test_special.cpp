@@ -205,6 +205,30 @@ TEST_F(SpecialTest, TheMainWindowsKeyFlagsChooseSlotAndNote) {
     EXPECT_EQ(ChordNoteIndex, 2);
 }
 
+TEST_F(SpecialTest, OctaveDotsOnSmallNotesGoToTheChosenOneOrToAll) {
+    int chosen = 2;
+    PaletteHooks().ChosenNote = [&] { return chosen; };
+    fx.Row(0, "1");
+    for (int code : {'1', '2', '3'}) {
+        TCompressNote n;
+        n.code = code;
+        fx.At(0, 0).CompressNotes.push_back(n);
+    }
+    fx.Select(0, 0, 0, 0);
+    SetOctaveDots(-1);
+    EXPECT_EQ(fx.At(0, 0).CompressNotes[0].octave, 0);
+    EXPECT_EQ(fx.At(0, 0).CompressNotes[1].octave, -1);
+    chosen = 0;
+    SetOctaveDots(2);
+    for (const TCompressNote& n : fx.At(0, 0).CompressNotes) EXPECT_EQ(n.octave, 2);
+    chosen = 5; // no such note: nothing
+    SetOctaveDots(0);
+    EXPECT_EQ(fx.At(0, 0).CompressNotes[1].octave, 2);
+    Undo.UndoStep();
+    Undo.UndoStep();
+    EXPECT_EQ(fx.At(0, 0).CompressNotes[1].octave, -1);
+}
+
 TEST_F(SpecialTest, OctaveDotsOnAWesternRowShiftTheNotesOnce) {
     fx.Row(0, "&G W:3 W:3");
     const float y1 = fx.At(1, 0).yAdj, y2 = fx.At(2, 0).yAdj;
