@@ -579,6 +579,12 @@ void TfrmMainTQ::SetHooks() {
     J2WServices.FlipStems = [](int layer, int col, int row) { return FlipStems(layer, col, row, false); };
     J2WServices.ChooseClefStaff = [this] { return ChooseClefStaff(); };
     PaletteHooks().AdvanceCursor = [this] { AdvanceCursor(); };
+    OnScoreOpened = [this, before = OnScoreOpened] {
+        if (before)
+            before();
+        if (auto* palette = qobject_cast<TfrmTextSymbols*>(frmTextSymbols))
+            palette->SetSymbolSizeQuietly(TextSymSize);
+    };
     WestEntryHooks().InsertSpecialSymbol = [](int code) { InsertSpecialSymbol(code); };
     WestEntryHooks().FlipMarks = [] { FlipMark(true); };
     OnAskOpenFileName = [this](const std::string& proposed) { return AskOpenFileName(proposed); };

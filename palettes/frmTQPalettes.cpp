@@ -35,11 +35,25 @@
 #include "palettes/modTQPaletteOps.h"
 #include "palettes/modTQSpecial.h"
 #include "model/modTQRowQuery.h"
+#include "edit/modTQCursorKeys.h"
 
 std::string LayoutFolder() {
     const std::string folder = TQUserFolder() + "Layout/";
     ForceDirectories(folder);
     return folder;
+}
+
+void RunWithClickModifiers(const std::function<void()>& command) {
+    const bool shift = ShiftDown, alt = AltDown, ctrl = CtrlDown;
+    const Qt::KeyboardModifiers held = QGuiApplication::keyboardModifiers();
+    ShiftDown = shift || (held & Qt::ShiftModifier);
+    AltDown = alt || (held & Qt::AltModifier);
+    CtrlDown = ctrl || (held & Qt::ControlModifier);
+    command();
+    // The main window's key-up never sees keys held over a palette.
+    ShiftDown = shift;
+    AltDown = AltDown && alt;
+    CtrlDown = CtrlDown && ctrl;
 }
 
 // ---------------------------------------------------------------- the palette
@@ -77,8 +91,10 @@ TfrmPalette::TfrmPalette(QWidget* parent, const QString& caption, int columns, i
             if (b.hint) button->setToolTip(QString::fromUtf8(b.hint));
             connect(button, &QToolButton::clicked, this, [this, button, action = b.action] {
                 if (editMode_) return;
-                if (action) action();
-                else if (onClick_) onClick_(TagOf(button));
+                RunWithClickModifiers([&] {
+                    if (action) action();
+                    else if (onClick_) onClick_(TagOf(button));
+                });
                 // The focus goes back to the score.
                 if (parentWidget()) parentWidget()->window()->activateWindow();
             });
@@ -263,20 +279,9 @@ protected:
             if (m.separator) p.fillRect(m.left, m.top, m.width, m.height, Qt::gray);
             else p.drawText(m.left, m.top + 12, QString::fromStdString(m.caption));
         }
-        p.setPen(Qt::black);
-        for (int i = 0; i < mgr_.Count(); ++i) {
-            int x, y;
-            mgr_.SlotDrawPos(i, x, y);
-            p.drawRect(x, y, w - 1, h - 1);
-            DrawFace(p, QRect(x, y, w, h), mgr_.Item(i).button);
-        }
-        if (mgr_.Dragging()) {
-            // The drag image as an overlay, repainted with every move.
-            p.setPen(QPen(Qt::darkYellow, 2));
-            const int x = mgr_.DragImageX(), y = mgr_.DragImageY();
-            p.drawRect(x, y, w, h);
-            DrawFace(p, QRect(x, y, w, h), mgr_.DragSource().button);
-        }
+        mgr_.PaintLayout(p, [this, w, h](QPainter& painter, int button, int x, int y) {
+            DrawFace(painter, QRect(x, y, w, h), button);
+        });
     }
     void mousePressEvent(QMouseEvent* e) override {
         mgr_.DragBegin(int(e->position().x()), int(e->position().y()));
@@ -484,7 +489,7 @@ QAction* AddToolButton(TfrmPalette* form, QToolBar* bar, int tag, const char* fa
     b->setCheckable(checkable);
     b->setAutoRaise(true);
     QObject::connect(b, &QToolButton::clicked, form, [form, click = std::move(click)] {
-        click();
+        RunWithClickModifiers(click);
         FocusScore(form);
     });
     return bar->addWidget(b);
@@ -507,7 +512,7 @@ void Range(std::vector<TPaletteButton>& v, int from, int to) {
 
 } // namespace
 
-TfrmLayoutPalette* CreateSpecialPalette(QWidget* parent) {
+TfrmSpecial* CreateSpecialPalette(QWidget* parent) {
     std::vector<TPalettePage> pages(5);
     pages[0] = {"1", Codes({1, 5, 6, 7, 8, 9, 10, 13, 14, 15, 16, 17, 18, 19, 24, 26, 27, 28, 34, 35, 36,
                             39, 40, 41, 44, 46, 86, 87, 88, 96, 107, 108, 109, 111, 120, 120, 121, 141,
@@ -544,7 +549,7 @@ TfrmLayoutPalette* CreateSpecialPalette(QWidget* parent) {
             b.hint = "Move accidental";
             b.action = [] { MoveAccidentalSide(); };
         }
-    auto* form = new TfrmLayoutPalette(parent, QStringLiteral("Special Symbols"), 7, 23, pages,
+    auto* form = new TfrmSpecial(parent, QStringLiteral("Special Symbols"), 7, 23, pages,
                                        [](int code) { InsertSpecialSymbol(code); }, kSpecialLayoutId,
                                        "SP_Layout", "custom.sly");
     SetTag(form, 1006);
@@ -599,7 +604,7 @@ void btnDeleteSymClick() {
     DeleteSymbolSlot(p == spMiddle ? 0 : p == spTop ? 1 : -1);
 }
 
-TfrmLayoutPalette* CreateDynMarkPalette(QWidget* parent) {
+TfrmDynMark* CreateDynMarkPalette(QWidget* parent) {
     std::vector<TPalettePage> pages(4);
     pages[0] = {"1", Codes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 25, 30, 39, 40, 41, 56, 65, 66, 67, 71, 81, 86,
                             87, 95, 96})};
@@ -610,7 +615,7 @@ TfrmLayoutPalette* CreateDynMarkPalette(QWidget* parent) {
     pages[2] = {"3", Codes({22, 23, 24, 26, 27, 32, 33, 34, 35, 36, 37, 44, 45, 46, 47, 49, 50, 53, 55, 59,
                             69, 70, 94, 97, 98})};
     pages[3] = {"4", Codes({28, 29, 42, 73, 93, 99})};
-    auto* form = new TfrmLayoutPalette(
+    auto* form = new TfrmDynMark(
         parent, QStringLiteral("Dynamic Marks"), 5, 25, pages,
         [](int kind) {
             switch (kind) {
@@ -669,14 +674,16 @@ TfrmLayoutPalette* CreateDynMarkPalette(QWidget* parent) {
     return form;
 }
 
-TfrmPalette* CreateGongChiPalette(QWidget* parent) {
+void TfrmGongChi::EnterGongcheChar(int c) { ::EnterGongcheChar(c); }
+
+TfrmGongChi* CreateGongChiPalette(QWidget* parent) {
     std::vector<TPalettePage> pages(1);
     pages[0].caption = "GongChi";
     Range(pages[0].buttons, 1, 35);
     for (int t = -1; t >= -9; --t) pages[0].buttons.push_back({t, nullptr, nullptr});
     // The five marks: Tag 100 + mark.
     for (int m = 1; m <= 5; ++m) pages[0].buttons.push_back({100 + m, nullptr, nullptr});
-    auto* form = new TfrmPalette(parent, QStringLiteral("GongChi"), 7, 23, pages, [](int tag) {
+    auto* form = new TfrmGongChi(parent, QStringLiteral("GongChi"), 7, 23, pages, [](int tag) {
         if (tag > 100) ToggleGongcheMark(tag - 100);
         else InsertGongcheSymbol(tag);
     });
@@ -700,7 +707,20 @@ TfrmPalette* CreateGongChiPalette(QWidget* parent) {
     return form;
 }
 
-TfrmPalette* CreateTextSymbolsPalette(QWidget* parent) {
+void TfrmTextSymbols::SetSymbolSizeQuietly(int value) {
+    if (!spnSymSize) return;
+    spnSymSize->setProperty("quiet", true);
+    spnSymSize->setValue(value);
+    spnSymSize->setProperty("quiet", false);
+}
+
+void TfrmTextSymbols::showEvent(QShowEvent* e) {
+    // The spin shows the open score's size.
+    if (frmMainTQ) SetSymbolSizeQuietly(frmMainTQ->TextSymSize);
+    TfrmPalette::showEvent(e);
+}
+
+TfrmTextSymbols* CreateTextSymbolsPalette(QWidget* parent) {
     std::vector<TPalettePage> pages(3);
     pages[0] = {"Dynamic", Codes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12})};
     for (auto [id, c] : std::initializer_list<std::pair<int, const char*>>{
@@ -725,8 +745,8 @@ TfrmPalette* CreateTextSymbolsPalette(QWidget* parent) {
              {91, "柔板"}, {92, "小广板"}, {93, "行板"}, {94, "如歌行板"}, {95, "慢中板"}, {96, "速板"},
              {97, "快速板"}, {98, "急板"}, {99, "小行板"}, {100, "最急板"}})
         pages[2].buttons.push_back({id, c, nullptr});
-    auto* form = new TfrmPalette(parent, QStringLiteral("Text Symbols"), 4, 60, pages,
-                                 [](int id) { InsertTextSymbol(id); });
+    auto* form = new TfrmTextSymbols(parent, QStringLiteral("Text Symbols"), 4, 60, pages,
+                                     [](int id) { InsertTextSymbol(id); });
     SetTag(form, 457);
     for (int p = 0; p < 3; ++p) SetTag(form->Pages()->widget(p), 462 + p);
     form->SetFaceKind(pfTextSymbol);
@@ -737,7 +757,8 @@ TfrmPalette* CreateTextSymbolsPalette(QWidget* parent) {
     auto* spin = new QSpinBox(form);
     spin->setObjectName(QStringLiteral("spnSymSize"));
     spin->setRange(4, 20);
-    spin->setValue(frmMainTQ ? frmMainTQ->TextSymSize : 8);
+    form->spnSymSize = spin;
+    form->SetSymbolSizeQuietly(frmMainTQ ? frmMainTQ->TextSymSize : 8);
     QObject::connect(spin, &QSpinBox::valueChanged, form, [spin](int v) {
         if (spin->property("quiet").toBool()) return;
         SetTextSymSize(v);

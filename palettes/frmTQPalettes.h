@@ -131,13 +131,52 @@ private:
     int savedWidth_ = 0, savedHeight_ = 0;
 };
 
-TfrmLayoutPalette* CreateSpecialPalette(QWidget* parent);
-TfrmLayoutPalette* CreateDynMarkPalette(QWidget* parent);
-TfrmPalette* CreateGongChiPalette(QWidget* parent);
+// The four palettes. Each is made, with its buttons, tool bars and events,
+// by its Create function; the classes name the windows.
+class TfrmSpecial : public TfrmLayoutPalette {
+    Q_OBJECT
+public:
+    using TfrmLayoutPalette::TfrmLayoutPalette;
+};
+
+class TfrmDynMark : public TfrmLayoutPalette {
+    Q_OBJECT
+public:
+    using TfrmLayoutPalette::TfrmLayoutPalette;
+};
+
+class TfrmGongChi : public TfrmPalette {
+    Q_OBJECT
+public:
+    using TfrmPalette::TfrmPalette;
+    // A character typed in the main window while Gongche entry is on.
+    void EnterGongcheChar(int c);
+};
+
+class TfrmTextSymbols : public TfrmPalette {
+    Q_OBJECT
+public:
+    using TfrmPalette::TfrmPalette;
+    QSpinBox* spnSymSize = nullptr;
+    // Shows the score's text-symbol size without an undo item or the
+    // modified flag (after a score is opened).
+    void SetSymbolSizeQuietly(int value);
+
+protected:
+    void showEvent(QShowEvent* e) override;
+};
+
+TfrmSpecial* CreateSpecialPalette(QWidget* parent);
+TfrmDynMark* CreateDynMarkPalette(QWidget* parent);
+TfrmGongChi* CreateGongChiPalette(QWidget* parent);
 // The Special Symbols palette's position buttons and its Delete button.
 void SpecialPositionClick(TSymbolPosition position);
 void btnDeleteSymClick();
-TfrmPalette* CreateTextSymbolsPalette(QWidget* parent);
+TfrmTextSymbols* CreateTextSymbolsPalette(QWidget* parent);
+
+// Runs a palette command with the modifier keys held at the click added to
+// the main window's key flags; a flag the click added is dropped afterwards.
+void RunWithClickModifiers(const std::function<void()>& command);
 
 // The layout folder in the user folder, created when missing.
 std::string LayoutFolder();

@@ -12,10 +12,6 @@
 #include "palettes/modTQPaletteHooks.h"
 #include "render/modTQMainView.h"
 
-TModifierKeys HeldModifiers() {
-    return PaletteHooks().HeldModifiers ? PaletteHooks().HeldModifiers() : TModifierKeys{};
-}
-
 namespace {
 
 using palette_cells::Done;
@@ -138,11 +134,14 @@ void FlipMark(bool noUndo) {
     TMainScore* s = frmMainTQ;
     if (!s) return;
     if (!noUndo) Undo.SaveUndo();
-    ForSelected(*s, [noUndo](TCell& c) {
+    const int k = ChosenChordIndex() - 1;
+    ForSelected(*s, [noUndo, k](TCell& c) {
         const int m = c.markType;
         if (IsWestNoteCell(c) && (m == 56 || m == 86) && !c.westChordArray.empty()) {
-            // Without a chosen chord note the main note's mark flips.
-            c.option ^= kFlippedSide;
+            // The slur or tuplet of the chosen chord note flips; without one
+            // (k < 1) the main note's.
+            if (k < 1) c.option ^= kFlippedSide;
+            else if (k <= int(c.westChordArray.size())) c.westChordArray[std::size_t(k - 1)].option ^= kFlippedSide;
             return;
         }
         const bool flips = (m >= 1 && m <= 6) || (m >= 20 && m <= 23) || m == 26 || m == 27 || m >= 38;

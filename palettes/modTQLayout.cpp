@@ -1,5 +1,6 @@
 #include "modTQLayout.h"
 
+#include <QPainter>
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -150,6 +151,24 @@ void TLayoutMgr::SlotDrawPos(int i, int& x, int& y) const {
     const TButLayout& s = items_[std::size_t(i)];
     x = s.column * buttonWidth_ + s.page * (columns_ * buttonWidth_ + 10) + 1;
     y = s.row * buttonHeight_ + 30;
+}
+
+void TLayoutMgr::PaintLayout(QPainter& p, const TLayoutFaceDrawer& face) const {
+    const int w = buttonWidth_, h = buttonHeight_;
+    p.setPen(Qt::black);
+    p.setBrush(Qt::NoBrush);
+    for (int i = 0; i < Count(); ++i) {
+        int x, y;
+        SlotDrawPos(i, x, y);
+        p.drawRect(x, y, w - 1, h - 1);
+        if (face) face(p, items_[std::size_t(i)].button, x, y);
+    }
+    if (dragging_) {
+        p.setPen(QPen(QColor(0xFF, 0xFF, 0x00), 2));
+        p.drawRect(imageX_, imageY_, w - 1, h - 1);
+        if (face) face(p, source_.button, imageX_, imageY_);
+    }
+    p.setPen(Qt::black);
 }
 
 int TLayoutMgr::HitTest(int x, int y, TLayoutHit& hit) const {

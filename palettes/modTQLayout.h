@@ -18,8 +18,11 @@
 //   N
 //   N lines "tag page row column", in the list's sorted order
 // A file is read whole into a temporary and checked before anything changes.
+#include <functional>
 #include <string>
 #include <vector>
+
+class QPainter;
 
 constexpr int kSpecialLayoutId = 423423132;
 constexpr int kDynMarkLayoutId = 670982365;
@@ -106,6 +109,12 @@ public:
 
     // Where slot i is drawn on the edit view (top-left).
     void SlotDrawPos(int i, int& x, int& y) const;
+    // Draws every slot of the edit view as a black frame with its button's
+    // face and, while a drag lasts, the drag image over them (an overlay:
+    // the view repaints it with every move). face(p, button, x, y) draws the
+    // face of button in the buttonWidth x buttonHeight place at (x, y).
+    using TLayoutFaceDrawer = std::function<void(QPainter& p, int button, int x, int y)>;
+    void PaintLayout(QPainter& p, const TLayoutFaceDrawer& face) const;
 
     int HitTest(int x, int y, TLayoutHit& hit) const;
     int DragBegin(int x, int y);

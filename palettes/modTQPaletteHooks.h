@@ -1,8 +1,11 @@
 #pragma once
 // Routines of the main window that the palettes and dialogs call but that
-// belong to other parts of the program. Each part sets its hook when it is
-// built; an unset hook does nothing.
+// belong to other parts of the program. A hook that is set replaces the main
+// window's own state or routine (tests set them); the accessors below fall
+// back to the main window when it is unset.
 #include <functional>
+
+struct TCell;
 
 struct TModifierKeys {
     bool shift = false, alt = false, ctrl = false;
@@ -29,5 +32,15 @@ struct TPaletteHooks {
 
 TPaletteHooks& PaletteHooks();
 
-// The held modifier keys, none when the hook is unset.
+// The held modifier keys: the hook's, else the main window's key flags
+// (AltDown, ShiftDown, CtrlDown).
 TModifierKeys HeldModifiers();
+// The note of cell that the held modifier keys choose, counted from 1; 0 when
+// none is chosen (the command applies to all notes).
+int ChosenNote(const TCell& cell);
+// The main window's chosen chord-note index (1 the main note, 2 the first
+// chord note ...).
+int ChosenChordIndex();
+// The selected Western notes shifted by staff steps (the main window's
+// ShiftNotes with its own undo item).
+void ShiftSelectedNotes(int steps);

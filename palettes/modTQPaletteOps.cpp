@@ -7,12 +7,34 @@
 #include "model/modTQCellAccess.h"
 #include "model/modTQMainScore.h"
 #include "model/modTQUndo.h"
+#include "edit/modTQCursorKeys.h"
 #include "palettes/modTQPaletteHooks.h"
 #include "render/modTQMainView.h"
 
 TPaletteHooks& PaletteHooks() {
     static TPaletteHooks hooks;
     return hooks;
+}
+
+TModifierKeys HeldModifiers() {
+    if (PaletteHooks().HeldModifiers) return PaletteHooks().HeldModifiers();
+    return {ShiftDown, AltDown, CtrlDown};
+}
+
+int ChosenNote(const TCell& cell) {
+    if (PaletteHooks().ChosenNote) return PaletteHooks().ChosenNote();
+    const TMainView* v = MainView();
+    return v ? std::max(0, v->GetKeyTargetNote(cell)) : 0;
+}
+
+int ChosenChordIndex() {
+    if (PaletteHooks().ChosenNote) return PaletteHooks().ChosenNote();
+    return ChordNoteIndex;
+}
+
+void ShiftSelectedNotes(int steps) {
+    if (PaletteHooks().ShiftSelectedNotes) PaletteHooks().ShiftSelectedNotes(steps);
+    else if (TMainView* v = MainView()) v->ShiftNotes(steps);
 }
 
 namespace {

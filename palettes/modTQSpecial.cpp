@@ -8,6 +8,7 @@
 #include "model/modTQPredicates.h"
 #include "model/modTQRowQuery.h"
 #include "model/modTQUndo.h"
+#include "edit/modTQCursorKeys.h"
 #include "edit/modTQWestEntry.h"
 #include "palettes/modTQPaletteHooks.h"
 #include "render/modTQMainView.h"
@@ -26,9 +27,6 @@ using palette_cells::PageCell;
 constexpr int kEmptySlot = 32;
 constexpr uint32_t kSignSideBits = 0x800000 | 0x1000000;
 constexpr uint32_t kShrinkStyle = 0xA0;
-
-// The note the held modifier keys choose: 0 none, else counted from 1.
-int ChosenNote() { return PaletteHooks().ChosenNote ? PaletteHooks().ChosenNote() : 0; }
 
 bool IsNoteLike(const TCell& c) {
     return (c.cellType == 0 && IsJianpuNoteCell(c) && c.Note != '0') || IsWestNoteCell(c) ||
@@ -120,7 +118,7 @@ void WriteSymbolToCell(int code, TCell& cell, bool westRow, bool single) {
     const bool note = (cell.cellType == 0 && IsJianpuSound(cell)) || IsWestNoteCell(cell);
     if (note) {
         if (!cell.CompressNotes.empty() && (cell.Attr & 0xF0) == kShrinkStyle) {
-            const int k = ChosenNote();
+            const int k = ChosenNote(cell);
             for (int i = 0; i < int(cell.CompressNotes.size()); ++i) {
                 TCompressNote& n = cell.CompressNotes[std::size_t(i)];
                 if ((k == 0 || k - 1 == i) && n.code != ' ' && n.code != '0')
@@ -168,11 +166,13 @@ void InsertSpecialSymbol(int code) {
     const int accid = SymbolToAccidKind(code);
     if (accid != 0 && single && cursor && IsNoteLike(*cursor)) {
         ToggleAttrOnSelection(s, uint32_t(accid));
-        Done(*s);
-        return;
+    } else {
+        const bool westRow = IsWestRow(s->SelRow0, 0, -1);
+        ForSelected(*s, [&](TCell& c) { WriteSymbolToCell(code, c, westRow, single); });
     }
-    const bool westRow = IsWestRow(s->SelRow0, 0, -1);
-    ForSelected(*s, [&](TCell& c) { WriteSymbolToCell(code, c, westRow, single); });
+    // An Alt or Ctrl held for this symbol is not held for the next key.
+    AltDown = false;
+    CtrlDown = false;
     Done(*s);
 }
 
@@ -180,8 +180,8 @@ namespace {
 
 void ToggleAttrOnSelection(TMainScore* s, uint32_t value) {
     const bool accidental = value <= 0xF;
-    const int k = ChosenNote();
     ForSelected(*s, [&](TCell& c) {
+        const int k = ChosenNote(c);
         if (!c.CompressNotes.empty()) {
             const int count = int(c.CompressNotes.size());
             for (int i = 0; i < count; ++i) {
@@ -239,10 +239,10 @@ void SetOctaveDots(int dots) {
     ForSelected(*s, [&](TCell& c) {
         if (westRow && IsWestNoteCell(c)) {
             // The main window's note shift moves the whole selection once.
-            if (!shifted && PaletteHooks().ShiftSelectedNotes) {
+            if (!shifted) {
                 int steps = 7 * dots;
                 if (dots == 0) steps = c.yAdj > 7.0f ? 7 : c.yAdj < -7.0f ? -7 : 0;
-                if (steps != 0) PaletteHooks().ShiftSelectedNotes(steps);
+                if (steps != 0) ShiftSelectedNotes(steps);
             }
             shifted = true;
             return;
@@ -258,8 +258,11 @@ void SetOctaveDots(int dots) {
                 c.option = uint32_t(c.upNote > c.Note ? c.dot : c.dot + 1);
             return;
         }
-        const int n = ChosenNote();
-        if (n >= 1 && n <= int(c.CompressNotes.size())) c.CompressNotes[std::size_t(n - 1)].octave = dots;
+        // The main window's key ',' with the value: the chosen small note, or
+        // every one when none is chosen.
+        const int n = ChosenNote(c);
+        for (int i = 0; i < int(c.CompressNotes.size()); ++i)
+            if (n <= 0 || n - 1 == i) c.CompressNotes[std::size_t(i)].octave = dots;
     });
     Done(*s);
 }
@@ -282,7 +285,7 @@ void MoveAccidentalSide() {
     TCell* cell = PageCell(*s, s->SelCol0, s->SelRow0);
     if (!cell) return;
     Undo.SaveUndo();
-    const int k = ChosenNote();
+    const int k = ChosenNote(*cell);
     if (k >= 1 && k <= int(cell->CompressNotes.size())) {
         TCompressNote& n = cell->CompressNotes[std::size_t(k - 1)];
         n.option = StepSignPosition(n.option, -1);

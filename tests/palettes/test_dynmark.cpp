@@ -101,6 +101,37 @@ TEST(DynamicMarks, DeleteAndFlip) {
     EXPECT_EQ(fx.At(1, 0).AdvPlay, (std::array<uint8_t, 4>{100, 100, 100, 0}));
 }
 
+TEST(DynamicMarks, FlippingASlurOnAChordFollowsTheChosenNote) {
+    TPaletteFixture fx;
+    fx.Row(0, "&G W:3@2+2+2");
+    fx.At(1, 0).markType = 56;
+    fx.Select(1, 0, 1, 0);
+    int chosen = 0;
+    PaletteHooks().ChosenNote = [&] { return chosen; };
+    struct Case {
+        int chosen;
+        uint32_t main, first, second;
+    } cases[] = {
+        {1, 0x80000, 0, 0}, // the main note
+        {2, 0x80000, 0x80000, 0},
+        {3, 0x80000, 0x80000, 0x80000},
+        {4, 0x80000, 0x80000, 0x80000}, // beyond the chord: nothing
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        chosen = c.chosen;
+        FlipMark(false);
+        EXPECT_EQ(fx.At(1, 0).option & 0x80000u, c.main);
+        EXPECT_EQ(fx.At(1, 0).westChordArray[0].option & 0x80000u, c.first);
+        EXPECT_EQ(fx.At(1, 0).westChordArray[1].option & 0x80000u, c.second);
+    }
+    Undo.UndoStep();
+    EXPECT_EQ(fx.At(1, 0).westChordArray[1].option & 0x80000u, 0x80000u);
+    Undo.UndoStep();
+    EXPECT_EQ(fx.At(1, 0).westChordArray[1].option & 0x80000u, 0u);
+    PaletteHooks().ChosenNote = nullptr;
+}
+
 TEST(DynamicMarks, MultiMeasureRestAcceptsOneTo999Bars) {
     struct Case {
         const char* answer;

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QSpinBox>
 #include <QImage>
 #include <QTabWidget>
 #include <QToolButton>
 
+#include "edit/modTQCursorKeys.h"
 #include "lang/modTQLanguage.h"
 #include "palettes/frmTQPalettes.h"
 #include "platform/core/TQFiles.h"
@@ -324,6 +326,54 @@ TEST(PaletteForms, SavingALayoutAsksBeforeReplacingAFile) {
     replaced >> first;
     EXPECT_EQ(first, "423423132");
     SetMessageBoxes(nullptr);
+}
+
+TEST(PaletteForms, TheWindowClassesAndTheirOwnMembers) {
+    TPaletteFixture fx;
+    std::unique_ptr<TfrmSpecial> special(CreateSpecialPalette(nullptr));
+    std::unique_ptr<TfrmGongChi> gong(CreateGongChiPalette(nullptr));
+    std::unique_ptr<TfrmTextSymbols> text(CreateTextSymbolsPalette(nullptr));
+    ASSERT_NE(text->spnSymSize, nullptr);
+
+    // A typed Gongche character while the mode is on; none while it is off.
+    fx.Select(2, 1, 2, 1);
+    gong->EnterGongcheChar('5');
+    EXPECT_EQ(fx.At(2, 1).cellType, 0);
+    fx.view.GongChiMode = true;
+    gong->EnterGongcheChar('5');
+    EXPECT_EQ(fx.At(2, 1).cellType, 10);
+    EXPECT_EQ(fx.At(2, 1).Note, '5');
+    fx.view.GongChiMode = false;
+
+    // An opened score's size is shown without an undo item or the modified flag;
+    // a change by the user makes both.
+    Undo.ClearUndoFiles();
+    fx.view.SetModified(false);
+    text->SetSymbolSizeQuietly(12);
+    EXPECT_EQ(text->spnSymSize->value(), 12);
+    EXPECT_FALSE(fx.view.Modified);
+    EXPECT_TRUE(Undo.UndoList.empty());
+    fx.view.TextSymSize = 12;
+    text->spnSymSize->setValue(13);
+    EXPECT_EQ(fx.view.TextSymSize, 13);
+    EXPECT_TRUE(fx.view.Modified);
+    EXPECT_EQ(Undo.UndoList.size(), 1u);
+    // Shown again, the spin follows the score (here after an undo).
+    Undo.UndoStep();
+    text->show();
+    EXPECT_EQ(text->spnSymSize->value(), 12);
+    text->hide();
+
+    // A click runs with the main window's held keys; the symbol lets go of
+    // Alt, and a key the click did not add stays as it was.
+    fx.Select(0, 0, 0, 0);
+    AltDown = true;
+    ShiftDown = true;
+    ButtonWithTag(*special, 7)->click();
+    EXPECT_EQ(fx.At(0, 0).upNote, 7);
+    EXPECT_FALSE(AltDown);
+    EXPECT_TRUE(ShiftDown);
+    ShiftDown = false;
 }
 
 } // namespace

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPainter>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "palettes/modTQLayout.h"
 #include "platform/core/TQFiles.h"
@@ -264,6 +267,39 @@ TEST_F(LayoutTest, DraggingMovesButtonsBetweenSlots) {
     EXPECT_EQ(hit.index, 5);
     EXPECT_EQ(m.HitTest(3 * 23 + 10 + 30, 30, hit), lhNoSlot);
     EXPECT_EQ(m.LayoutWidth(), 2 * (3 * 23 + 10) + 10);
+}
+
+TEST_F(LayoutTest, PaintingDrawsEverySlotAndTheDragImageOverThem) {
+    MakeExample();
+    auto paint = [&](const TLayoutMgr& m, std::vector<std::tuple<int, int, int>>& faces) {
+        QImage img(200, 120, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        QPainter p(&img);
+        m.PaintLayout(p, [&](QPainter&, int button, int x, int y) { faces.emplace_back(button, x, y); });
+        p.end();
+        return img;
+    };
+    std::vector<std::tuple<int, int, int>> faces;
+    QImage img = paint(mgr, faces);
+    // Slots at x = column * 23 + 1, y = row * 23 + 30, each with its button's face.
+    EXPECT_EQ(faces, (std::vector<std::tuple<int, int, int>>{{0, 1, 30}, {1, 24, 30}, {2, 1, 53}}));
+    EXPECT_EQ(img.pixel(1, 30), qRgb(0, 0, 0));
+    EXPECT_EQ(img.pixel(24 + 22, 30 + 22), qRgb(0, 0, 0));
+    EXPECT_EQ(img.pixel(30, 60), qRgb(255, 255, 255)); // the empty fourth place
+    // While dragging, the image follows the mouse and is drawn last.
+    ASSERT_EQ(mgr.DragBegin(11, 24 + 11), lhHit);
+    mgr.DragMove(11 + 40, 24 + 11 + 40);
+    faces.clear();
+    img = paint(mgr, faces);
+    ASSERT_EQ(faces.size(), 4u);
+    EXPECT_EQ(faces.back(), std::make_tuple(0, mgr.DragImageX(), mgr.DragImageY()));
+    EXPECT_EQ(mgr.DragImageX(), 40); // source origin -4, glyph centred (+4), moved by 40
+    EXPECT_EQ(img.pixel(mgr.DragImageX(), mgr.DragImageY() + 10), qRgb(255, 255, 0));
+    mgr.DragEnd(11, 5); // released on the header band: nothing moves
+    faces.clear();
+    paint(mgr, faces);
+    EXPECT_EQ(faces.size(), 3u);
+    EXPECT_EQ(Tags(mgr), (std::vector<int>{6, 5, 7}));
 }
 
 TEST_F(LayoutTest, TheLayoutKeysLiveInSectionLayoutOfTheSettings) {

@@ -27,9 +27,15 @@ TEST(MathSheet, ExerciseKindsKeepTheirRules) {
             EXPECT_GE(e.remainder, 1);
             EXPECT_LT(e.result, 10);
         }
-        if (kind == 8) EXPECT_NE(text.find(" = "), std::string::npos);
-        if (kind == 6) EXPECT_LT(e.result, 200);
-        if (kind == 1) EXPECT_GE(e.result, 1);
+        if (kind == 8) {
+            EXPECT_NE(text.find(" = "), std::string::npos);
+        }
+        if (kind == 6) {
+            EXPECT_LT(e.result, 200);
+        }
+        if (kind == 1) {
+            EXPECT_GE(e.result, 1);
+        }
         EXPECT_GE(e.result, 0);
     }
 }
@@ -77,17 +83,27 @@ TEST(MathSheet, SheetWithAndWithoutAnswerPage) {
 
 TEST(MathSheet, PrintCountThreeFromPageFive) {
     TPaletteFixture fx(60, 20);
-    std::vector<std::string> printedNumbers;
+    std::vector<std::string> printedNumbers, sheets;
     PaletteHooks().PrintScore = [&](int, int, int) {
         const int u = fx.view.Cols - 5;
         printedNumbers.push_back(Utf8(fx.view.PageSets[0][0][0][std::size_t(u)].Text));
+        std::string sheet;
+        for (int row = 4; row < fx.view.Rows; row += 5)
+            for (int col = 2; col < fx.view.Cols - 10; col += 20)
+                sheet += fx.view.PageSets[0][0][std::size_t(row)][std::size_t(col)].Text + "|";
+        sheets.push_back(sheet);
     };
     TMathSheet m;
     m.PageNumber = 5;
     m.PrintCount = 3;
+    ASSERT_TRUE(m.MakePage());
     m.PrintSheets();
     EXPECT_EQ(printedNumbers, (std::vector<std::string>{"第 5 页", "第 6 页", "第 7 页"}));
     EXPECT_EQ(m.PageNumber, 7);
+    // Made within the same second, the three sheets still differ.
+    ASSERT_EQ(sheets.size(), 3u);
+    EXPECT_NE(sheets[0], sheets[1]);
+    EXPECT_NE(sheets[1], sheets[2]);
     PaletteHooks().PrintScore = nullptr;
 }
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "edit/modTQCursorKeys.h"
 #include "edit/modTQWestEntry.h"
 #include "palettes/modTQPaletteHooks.h"
 #include "palettes/modTQSpecial.h"
@@ -11,6 +14,8 @@ class SpecialTest : public ::testing::Test {
 protected:
     void SetUp() override { SymbolPosition() = spBottom; }
     void TearDown() override {
+        AltDown = ShiftDown = CtrlDown = false;
+        ChordNoteIndex = 0;
         SymbolPosition() = spBottom;
         PaletteHooks().HeldModifiers = nullptr;
         PaletteHooks().ChosenNote = nullptr;
@@ -172,6 +177,66 @@ TEST_F(SpecialTest, OctaveDotsOnJianpuCells) {
     EXPECT_EQ(fx.At(1, 0).option, 2u); // lower: one more
     Undo.UndoStep();
     EXPECT_EQ(fx.At(0, 0).dot, 0);
+}
+
+// Without hooks the commands read the main window's own key state.
+TEST_F(SpecialTest, TheMainWindowsKeyFlagsChooseSlotAndNote) {
+    fx.Row(1, "~ ~");
+    fx.Select(0, 1, 0, 1);
+    AltDown = true; // Alt forces the top slot, and is let go afterwards
+    ShiftDown = true;
+    InsertSpecialSymbol(7);
+    EXPECT_EQ(fx.At(0, 1).upNote, 7);
+    EXPECT_EQ(fx.At(0, 1).Note, 32);
+    EXPECT_FALSE(AltDown);
+    EXPECT_TRUE(ShiftDown);
+    ShiftDown = false;
+    InsertSpecialSymbol(8);
+    EXPECT_EQ(fx.At(0, 1).Note, 8);
+
+    // Ctrl held chooses the first chord note (selector 2) of a Western chord.
+    fx.Row(0, "W:3@2+2+2");
+    fx.Select(0, 0, 0, 0);
+    CtrlDown = true;
+    ToggleNoteAttr(16);
+    EXPECT_EQ(fx.At(0, 0).westChordArray[0].attr & 0xF0, 16u);
+    EXPECT_EQ(fx.At(0, 0).westChordArray[1].attr & 0xF0, 0u);
+    EXPECT_EQ(fx.At(0, 0).Attr & 0xF0, 0u);
+    EXPECT_EQ(ChordNoteIndex, 2);
+}
+
+TEST_F(SpecialTest, OctaveDotsOnSmallNotesGoToTheChosenOneOrToAll) {
+    int chosen = 2;
+    PaletteHooks().ChosenNote = [&] { return chosen; };
+    fx.Row(0, "1");
+    for (int code : {'1', '2', '3'}) {
+        TCompressNote n;
+        n.code = code;
+        fx.At(0, 0).CompressNotes.push_back(n);
+    }
+    fx.Select(0, 0, 0, 0);
+    SetOctaveDots(-1);
+    EXPECT_EQ(fx.At(0, 0).CompressNotes[0].octave, 0);
+    EXPECT_EQ(fx.At(0, 0).CompressNotes[1].octave, -1);
+    chosen = 0;
+    SetOctaveDots(2);
+    for (const TCompressNote& n : fx.At(0, 0).CompressNotes) EXPECT_EQ(n.octave, 2);
+    chosen = 5; // no such note: nothing
+    SetOctaveDots(0);
+    EXPECT_EQ(fx.At(0, 0).CompressNotes[1].octave, 2);
+    Undo.UndoStep();
+    Undo.UndoStep();
+    EXPECT_EQ(fx.At(0, 0).CompressNotes[1].octave, -1);
+}
+
+TEST_F(SpecialTest, OctaveDotsOnAWesternRowShiftTheNotesOnce) {
+    fx.Row(0, "&G W:3 W:3");
+    const float y1 = fx.At(1, 0).yAdj, y2 = fx.At(2, 0).yAdj;
+    fx.Select(1, 0, 2, 0);
+    SetOctaveDots(1); // one octave up: seven staff steps, once for the selection
+    EXPECT_FLOAT_EQ(std::abs(fx.At(1, 0).yAdj - y1), 7.0f);
+    EXPECT_FLOAT_EQ(fx.At(2, 0).yAdj - y2, fx.At(1, 0).yAdj - y1);
+    EXPECT_EQ(fx.At(1, 0).dot, 0);
 }
 
 } // namespace
