@@ -121,8 +121,9 @@ TEST(Breakdown, FailuresLeaveTheScoreAlone) {
         fx.win.Modified = k.modified;
         const TPageSets before = fx.win.PageSets;
         TBreakdown b = Breakdown(k.rule, k.pick);
-        if (BreakdownMayStart())
+        if (BreakdownMayStart()) {
             EXPECT_FALSE(ApplyBreakdown(b));
+        }
         ASSERT_EQ(fx.messages.shown.size(), 1u);
         EXPECT_EQ(fx.messages.shown[0].id, k.message);
         EXPECT_TRUE(SameLayer(fx.win.PageSets[0], before[0]));

@@ -740,8 +740,9 @@ TEST(LongSymbol, EachKindDrawsWhatItsDrawerAndVariantDraw) {
                 // 31; 38, 97 and 65 without "Toccata"; 66 and 68 with it)
                 const auto [it, fresh] = seen.emplace(viaDispatcher, kind);
                 const std::set<std::pair<int, int>> alike = {{26, 31}, {38, 65}, {38, 97}, {66, 68}};
-                if (!fresh)
+                if (!fresh) {
                     EXPECT_TRUE(alike.count({it->second, kind})) << where << " draws what kind " << it->second << " draws";
+                }
             }
         }
     }
