@@ -69,6 +69,9 @@ public:
     // byte that ended it as ReadWord does, -1 when no word was left.
     static constexpr std::size_t kMaxWord = 99;
     int Word(char* word, std::size_t& length, std::size_t maxLength = kMaxWord) {
+        const int fast = FastWord(word, length, maxLength);
+        if (fast != kSlow)
+            return fast;
         length = 0;
         int c;
         do {
@@ -134,6 +137,52 @@ public:
 private:
     static bool IsBlank(int c) {
         return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    }
+    // Word for the common case, straight on the buffer: an unquoted word that
+    // ends well before the buffer does. Returns kSlow, having taken nothing,
+    // for anything else (a quote, a 0xFF byte, the buffer's end near).
+    static constexpr int kSlow = INT_MIN;
+    int FastWord(char* word, std::size_t& length, std::size_t maxLength) {
+        if (end_ - pos_ < 4 * kMaxWord)
+            return kSlow;
+        const auto* b = reinterpret_cast<const unsigned char*>(buffer_.data());
+        const unsigned char* p = b + pos_;
+        // Every byte the word may take, its end and a line feed after it lie
+        // before the buffer's end when the word begins before limit.
+        const unsigned char* limit = b + end_ - (kMaxWord + 4);
+        while (p < limit && (*p < 33 || *p > 124)) {
+            if (*p == 0xFF)
+                return kSlow;
+            ++p;
+        }
+        if (p >= limit || *p == '"')
+            return kSlow;
+        length = 0;
+        if (maxLength == 0) {
+            pos_ = std::size_t(p + 1 - b);
+            return static_cast<signed char>(*p);
+        }
+        word[length++] = char(*p++);
+        for (;;) {
+            if (length >= maxLength) {
+                pos_ = std::size_t(p - b);
+                return static_cast<signed char>(word[length - 1]);
+            }
+            int c = *p++;
+            if (c == '\r' && *p == '\n') {
+                ++p;
+                c = '\n';
+            }
+            if (c == 0xFF) {
+                pos_ = std::size_t(p - b);
+                return 0;
+            }
+            if (IsBlank(c) || (c >= 0x80 && c <= 0xFE && c != 0xFA)) {
+                pos_ = std::size_t(p - b);
+                return static_cast<signed char>(c);
+            }
+            word[length++] = c == 0xFA ? '"' : char(c);
+        }
     }
     int Raw() {
         if (pos_ == end_ && !Fill())
@@ -483,7 +532,7 @@ bool LoadTextScoreStream(FILE* f, const std::string& fileName, TMainScore* main,
         return fail(1045);
     const TPage blank = fresh.PageSets[0][0];
     for (int p = 0; p < pagesToRead; ++p)
-        if (!in.Page(fresh.PageSets[0][p], fresh.Cols, fresh.Rows, version))
+        if (!in.Page(FreshPage(fresh.PageSets[0], std::size_t(p), blank), fresh.Cols, fresh.Rows, version))
             return fail(1045);
 
     if (!quiet) {
@@ -495,9 +544,9 @@ bool LoadTextScoreStream(FILE* f, const std::string& fileName, TMainScore* main,
             if (long(n1) > in.Remaining() / kMinPageBytes || !MorePagesAllowed(fresh, std::size_t(n1), std::size_t(size)))
                 return fail(1045);
             CurLayer = 1;
-            fresh.PageSets[1].assign(std::size_t(n1), blank);
+            fresh.PageSets[1].reserve(std::size_t(n1));
             for (int p = 0; p < n1; ++p)
-                if (!in.Page(fresh.PageSets[1][p], fresh.Cols, fresh.Rows, version))
+                if (!in.Page(FreshPage(fresh.PageSets[1], std::size_t(p), blank), fresh.Cols, fresh.Rows, version))
                     return fail(1045);
         }
     }
