@@ -99,6 +99,13 @@ public:
 
     // ReadInt: the word's leading sign and digits, saturating.
     int Int(int* status = nullptr) {
+        int number = 0;
+        const int fast = FastInt(number);
+        if (fast != kSlow) {
+            if (status)
+                *status = fast;
+            return number;
+        }
         char w[kMaxWord];
         std::size_t n = 0;
         const int result = Word(w, n);
@@ -137,6 +144,45 @@ public:
 private:
     static bool IsBlank(int c) {
         return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    }
+    // Int for the common case, a sign and digits ended by a blank, straight
+    // on the buffer; kSlow, having taken nothing, for anything else.
+    int FastInt(int& result) {
+        if (end_ - pos_ < 4 * kMaxWord)
+            return kSlow;
+        const auto* b = reinterpret_cast<const unsigned char*>(buffer_.data());
+        const unsigned char* p = b + pos_;
+        const unsigned char* limit = b + end_ - (kMaxWord + 4);
+        while (p < limit && (*p < 33 || *p > 124)) {
+            if (*p == 0xFF)
+                return kSlow;
+            ++p;
+        }
+        if (p >= limit)
+            return kSlow;
+        const unsigned char* first = p;
+        bool negative = false;
+        if (*p == '-' || *p == '+')
+            negative = *p++ == '-';
+        long long value = 0;
+        for (; *p >= '0' && *p <= '9'; ++p) {
+            value = value * 10 + (*p - '0');
+            if (value > static_cast<long long>(INT_MAX) + 1)
+                value = static_cast<long long>(INT_MAX) + 1;
+        }
+        int c = *p;
+        if (p == first || p - first >= std::ptrdiff_t(kMaxWord) || !IsBlank(c))
+            return kSlow;
+        ++p;
+        if (c == '\r' && *p == '\n') {
+            ++p;
+            c = '\n';
+        }
+        pos_ = std::size_t(p - b);
+        if (negative)
+            value = -value;
+        result = value > INT_MAX ? INT_MAX : static_cast<int>(value);
+        return c;
     }
     // Word for the common case, straight on the buffer: an unquoted word that
     // ends well before the buffer does. Returns kSlow, having taken nothing,
