@@ -208,15 +208,10 @@ private:
 // A fresh score to read a file into: folders and the header members of main.
 void PrepareFreshScore(const TMainScore& main, TMainScore& fresh);
 // Checks the header geometry just read (paper, margins, cell width), computes the
-// grid and makes the first blank page of layer 0 and none of layer 1, with room
-// for `pages` pages; false when the values give no grid or the pages would take
-// more memory than a file of fileBytes bytes may ask for. The readers add each
-// further page by FreshPage just before they read it, so that its cells are
-// written while they are still in the cache.
+// grid and makes `pages` blank pages of layer 0 and none of layer 1; false when
+// the values give no grid or the pages would take more memory than a file of
+// fileBytes bytes may ask for.
 bool MakeFreshPages(TMainScore& fresh, std::size_t pages, std::size_t fileBytes);
-// Page p of a layer being read (pages 0 to p - 1 are there): a copy of blank
-// added at the end, or the page already there.
-TPage& FreshPage(TLayer& layer, std::size_t p, const TPage& blank);
 // True when `pages` more pages of the score's grid stay within the memory a file
 // of fileBytes bytes may make a reader hold (pages already made counted): the
 // larger of 64 MB and 1000 bytes per byte of the file, at most 1 GB.
