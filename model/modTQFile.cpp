@@ -165,7 +165,7 @@ private:
         if (*p == '-' || *p == '+')
             negative = *p++ == '-';
         long long value = 0;
-        for (; *p >= '0' && *p <= '9'; ++p) {
+        for (; p - first < std::ptrdiff_t(kMaxWord) && *p >= '0' && *p <= '9'; ++p) {
             value = value * 10 + (*p - '0');
             if (value > static_cast<long long>(INT_MAX) + 1)
                 value = static_cast<long long>(INT_MAX) + 1;
