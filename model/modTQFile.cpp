@@ -69,6 +69,9 @@ public:
     // byte that ended it as ReadWord does, -1 when no word was left.
     static constexpr std::size_t kMaxWord = 99;
     int Word(char* word, std::size_t& length, std::size_t maxLength = kMaxWord) {
+        const int fast = FastWord(word, length, maxLength);
+        if (fast != kSlow)
+            return fast;
         length = 0;
         int c;
         do {
@@ -96,6 +99,13 @@ public:
 
     // ReadInt: the word's leading sign and digits, saturating.
     int Int(int* status = nullptr) {
+        int number = 0;
+        const int fast = FastInt(number);
+        if (fast != kSlow) {
+            if (status)
+                *status = fast;
+            return number;
+        }
         char w[kMaxWord];
         std::size_t n = 0;
         const int result = Word(w, n);
@@ -134,6 +144,91 @@ public:
 private:
     static bool IsBlank(int c) {
         return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    }
+    // Int for the common case, a sign and digits ended by a blank, straight
+    // on the buffer; kSlow, having taken nothing, for anything else.
+    int FastInt(int& result) {
+        if (end_ - pos_ < 4 * kMaxWord)
+            return kSlow;
+        const auto* b = reinterpret_cast<const unsigned char*>(buffer_.data());
+        const unsigned char* p = b + pos_;
+        const unsigned char* limit = b + end_ - (kMaxWord + 4);
+        while (p < limit && (*p < 33 || *p > 124)) {
+            if (*p == 0xFF)
+                return kSlow;
+            ++p;
+        }
+        if (p >= limit)
+            return kSlow;
+        const unsigned char* first = p;
+        bool negative = false;
+        if (*p == '-' || *p == '+')
+            negative = *p++ == '-';
+        long long value = 0;
+        for (; p - first < std::ptrdiff_t(kMaxWord) && *p >= '0' && *p <= '9'; ++p) {
+            value = value * 10 + (*p - '0');
+            if (value > static_cast<long long>(INT_MAX) + 1)
+                value = static_cast<long long>(INT_MAX) + 1;
+        }
+        int c = *p;
+        if (p == first || p - first >= std::ptrdiff_t(kMaxWord) || !IsBlank(c))
+            return kSlow;
+        ++p;
+        if (c == '\r' && *p == '\n') {
+            ++p;
+            c = '\n';
+        }
+        pos_ = std::size_t(p - b);
+        if (negative)
+            value = -value;
+        result = value > INT_MAX ? INT_MAX : static_cast<int>(value);
+        return c;
+    }
+    // Word for the common case, straight on the buffer: an unquoted word that
+    // ends well before the buffer does. Returns kSlow, having taken nothing,
+    // for anything else (a quote, a 0xFF byte, the buffer's end near).
+    static constexpr int kSlow = INT_MIN;
+    int FastWord(char* word, std::size_t& length, std::size_t maxLength) {
+        if (end_ - pos_ < 4 * kMaxWord)
+            return kSlow;
+        const auto* b = reinterpret_cast<const unsigned char*>(buffer_.data());
+        const unsigned char* p = b + pos_;
+        // Every byte the word may take, its end and a line feed after it lie
+        // before the buffer's end when the word begins before limit.
+        const unsigned char* limit = b + end_ - (kMaxWord + 4);
+        while (p < limit && (*p < 33 || *p > 124)) {
+            if (*p == 0xFF)
+                return kSlow;
+            ++p;
+        }
+        if (p >= limit || *p == '"')
+            return kSlow;
+        length = 0;
+        if (maxLength == 0) {
+            pos_ = std::size_t(p + 1 - b);
+            return static_cast<signed char>(*p);
+        }
+        word[length++] = char(*p++);
+        for (;;) {
+            if (length >= maxLength) {
+                pos_ = std::size_t(p - b);
+                return static_cast<signed char>(word[length - 1]);
+            }
+            int c = *p++;
+            if (c == '\r' && *p == '\n') {
+                ++p;
+                c = '\n';
+            }
+            if (c == 0xFF) {
+                pos_ = std::size_t(p - b);
+                return 0;
+            }
+            if (IsBlank(c) || (c >= 0x80 && c <= 0xFE && c != 0xFA)) {
+                pos_ = std::size_t(p - b);
+                return static_cast<signed char>(c);
+            }
+            word[length++] = c == 0xFA ? '"' : char(c);
+        }
     }
     int Raw() {
         if (pos_ == end_ && !Fill())

@@ -380,6 +380,19 @@ bool TAtomicFileWriter::Write(const void* data, std::size_t size) {
     }
     if (size && std::fwrite(data, 1, size, stream_) != size)
         failed_ = true;
+#ifdef __linux__
+    // A durable file is synced whole at the commit; starting the disk writes
+    // of every finished 8 MB here lets them run while the rest is still being
+    // made, so that the final sync finds little left to do.
+    constexpr long kWriteBehind = 8L << 20;
+    if (durable_ && !failed_ && size) {
+        const long end = std::ftell(stream_);
+        const long from = (end - long(size)) / kWriteBehind * kWriteBehind;
+        const long to = end / kWriteBehind * kWriteBehind;
+        if (end > 0 && to > from && std::fflush(stream_) == 0)
+            ::sync_file_range(fileno(stream_), from, to - from, SYNC_FILE_RANGE_WRITE);
+    }
+#endif
     return !failed_;
 }
 

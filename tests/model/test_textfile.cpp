@@ -1,6 +1,7 @@
 // The text score reader.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -296,4 +297,60 @@ TEST(TextScore, KeywordsAreWordsNotLines) {
     EXPECT_EQ(l.s.At(2, 3).dot, 1);
     EXPECT_EQ(l.s.At(4, 5, 1).Note, '6');
     EXPECT_EQ(l.s.At(1, 1, 0, 1).Note, '7');
+}
+
+TEST(TextScore, CellsReadTheSameWhereverTheyLieInTheFile) {
+    // The reader takes short inputs byte by byte and long ones straight from
+    // its buffer; a megabyte and more of cells with every kind of separator
+    // (CR LF, LF, a lone CR, tabs, runs of blanks, the quote byte) must read
+    // as the same cells do in a small file.
+    auto group = [](int col, int row) {
+        const std::string c = std::to_string(col), r = std::to_string(row);
+        return std::vector<std::string>{
+            "cell", c, r, "0", "53", "32", "32", "1", "0", "-1", "-1", "1.0", "0.5", "-2.5", "0", "0", "0", "0",
+            "0", "0 0 -10000 0 0",
+            "cell\t" + c + "  " + r + "\r0\t54 32\t32 -2 +3 -1 -1 1.25 0.5 -2.5 0 0 0 0 0 0 0 7 0 0",
+            "cell " + c + " " + std::to_string(row + 1) + " 3 32 32 32 0 0 -1 -1 1.0 0 0 0 0 0 0 0 0 0 0 0 0",
+            "Title line", "CN", "134 1 0 0 0",
+            "cell " + std::to_string(col + 1) + " " + r + " 8 3 32 32 0 0 -1 -1 1.0 0 0 0 0 0 0 0 0 0 0 0 0",
+            "2\n3 1 0 0\r\n2 0 0 0",
+            "cell " + std::to_string(col + 1) + " " + std::to_string(row + 1) +
+                " 0 51 32 32 1 0 -1 -1 1.0 0 0 0 0 160 0 2",
+            "51 1 1 8 0 0\r\n53 0 -1 -1 11 0 ", "0 0 0 0 0\xFA"};
+    };
+    const std::vector<std::pair<int, int>> at = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+
+    std::vector<std::string> small = {"PageStart"};
+    for (const std::string& line : group(0, 0))
+        small.push_back(line);
+    small.push_back("PageEnd");
+    Loaded ref(TextScore("4.1", 1, small));
+    ASSERT_TRUE(ref.ok);
+
+    constexpr int kPages = 6;
+    std::vector<std::string> big;
+    for (int p = 0; p < kPages; ++p) {
+        big.push_back("PageStart");
+        for (int row = 0; row + 1 < 40; row += 2)
+            for (int col = 0; col + 1 < 58; col += 2)
+                for (const std::string& line : group(col, row))
+                    big.push_back(line);
+        big.push_back("PageEnd");
+    }
+    Loaded l(TextScore("4.1", kPages, big));
+    ASSERT_TRUE(l.ok);
+    ASSERT_GT(std::filesystem::file_size(l.path), std::uintmax_t(1) << 20);
+    int compared = 0;
+    for (int p = 0; p < kPages; ++p)
+        for (int row = 0; row + 1 < 40; row += 2)
+            for (int col = 0; col + 1 < 58; col += 2)
+                for (auto [dc, dr] : at) {
+                    ASSERT_EQ(l.s.At(col + dc, row + dr, p), ref.s.At(dc, dr))
+                        << "page " << p << " col " << col + dc << " row " << row + dr;
+                    ++compared;
+                }
+    EXPECT_EQ(compared, kPages * 20 * 29 * 4);
+    EXPECT_EQ(ref.s.At(0, 1).Text, "Title line");
+    EXPECT_EQ(ref.s.At(1, 1).CompressNotes.size(), 2u);
+    EXPECT_EQ(ref.s.At(1, 0).westChordArray.size(), 2u);
 }
