@@ -389,6 +389,8 @@ public:
     QAction* CommandAction(const char* objectName) const;
     std::vector<QAction*> CommandActions;
     // Enables every table action whose handler can run now.
+    // Faces of the note buttons of the left tool bar, drawn by the score's drawers.
+    void DrawLeftBarFaces();
     void RefreshCommandStates();
     // What a handler still waits for ("text entry", "play window" ...); nullptr when it runs.
     const char* CommandPendingOwner(const std::string& handler) const;

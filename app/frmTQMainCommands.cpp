@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QIcon>
+#include <QPixmap>
 #include <QLineEdit>
 #include <QDesktopServices>
 #include <QMenu>
@@ -32,6 +34,7 @@
 #include "model/modTQRowQuery.h"
 #include "model/modTQUndo.h"
 #include "palettes/modTQDynMark.h"
+#include "palettes/modTQPaletteFaces.h"
 #include "palettes/modTQSpecial.h"
 #include "platform/core/TQMessage.h"
 
@@ -188,6 +191,7 @@ void TfrmMainTQ::BuildCommands() {
             if (QAction* a = CommandAction("btnRedo"))
                 a->setEnabled(on);
         };
+    DrawLeftBarFaces();
     if (!Ed.OnPasteEnabled)
         Ed.OnPasteEnabled = [this](bool on) {
             for (const char* n : {"btnPaste", "mitPaste"})
@@ -195,6 +199,45 @@ void TfrmMainTQ::BuildCommands() {
                     a->setEnabled(on);
         };
     RefreshCommandStates();
+}
+
+// The note buttons of the left tool bar show what they do to a note: a '5'
+// with that attribute, underline count or octave dots, the symbol they insert,
+// or the property they add. A face that draws nothing keeps its caption.
+void TfrmMainTQ::DrawLeftBarFaces() {
+    std::vector<QAction*> actions;
+    std::vector<TCell> cells;
+    for (const TCommandRow& row : CommandTable()) {
+        if (std::string(row.Where) != "tbrLeft")
+            continue;
+        const std::string handler = row.Handler;
+        TCell c;
+        ResetCell(c);
+        c.Note = '5';
+        if (handler == "AttrClick")
+            c.Attr = uint32_t(row.Tag);
+        else if (handler == "btnUnderline0Click")
+            c.UL = row.Tag;
+        else if (handler == "btnDot2dClick")
+            c.dot = row.Tag;
+        else if (handler == "btnPrenticeClick" && row.Tag == 103)
+            c.option = CycleDotFlags(0);
+        else if (handler == "btnPrenticeClick")
+            SetNoteAttr(c, 0, 128);
+        else if (handler == "SpecClick") {
+            c.cellType = 1;
+            c.Note = row.Tag;
+        } else
+            continue;
+        if (QAction* a = CommandAction(row.Name)) {
+            actions.push_back(a);
+            cells.push_back(c);
+        }
+    }
+    const std::vector<QImage> faces = DrawCellFaces(cells, 22);
+    for (std::size_t i = 0; i < actions.size(); ++i)
+        if (!faces[i].isNull())
+            actions[i]->setIcon(QIcon(QPixmap::fromImage(faces[i])));
 }
 
 void TfrmMainTQ::RefreshCommandStates() {

@@ -68,6 +68,22 @@ void ShowPlainMessage(const std::string& text) {
 
 } // namespace
 
+namespace {
+
+// A tool window or dialog that only has the form as its parent localises
+// itself; its controls are not the form's. Menus and file dialogs are the
+// form's own even though Qt makes them windows.
+bool InAnotherWindow(QObject* o, const QWidget* form) {
+    for (; o && o != form; o = o->parent()) {
+        auto* w = qobject_cast<QWidget*>(o);
+        if (w && w->isWindow() && !qobject_cast<QMenu*>(w) && !qobject_cast<QFileDialog*>(w))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void TLanguage::SetLanguage(QWidget* form) {
     if (!form)
         return;
@@ -78,7 +94,7 @@ void TLanguage::SetLanguage(QWidget* form) {
     const QList<QObject*> components = form->findChildren<QObject*>();
     for (QObject* o : components) {
         const int t = TagOf(o);
-        if (t < 200)
+        if (t < 200 || InAnotherWindow(o, form))
             continue;
         const std::string s = GetString(t);
         if (s.empty())

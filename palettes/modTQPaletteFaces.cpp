@@ -16,7 +16,7 @@ namespace {
 constexpr int kPerRow = 12;
 constexpr int kBlockCols = 5, kBlockRows = 3;
 
-void WriteFaceCell(TPaletteFaceKind kind, int tag, TCell& c, int col, int row) {
+void WriteFaceCell(TPaletteFaceKind kind, int tag, TCell& c) {
     ResetCell(c);
     switch (kind) {
     case pfSpecial:
@@ -24,9 +24,7 @@ void WriteFaceCell(TPaletteFaceKind kind, int tag, TCell& c, int col, int row) {
         c.Note = tag;
         break;
     case pfDynMark:
-        c.markType = tag;
-        c.iEnd = col + 2;
-        c.jEnd = row;
+        c.markType = tag; // its end is set where the cell is placed
         break;
     case pfGongche:
         c.cellType = 10;
@@ -73,9 +71,14 @@ QImage CutFace(const QImage& page, QRect box, QRgb bg, int size) {
 
 } // namespace
 
-std::map<int, QImage> DrawPaletteFaces(TPaletteFaceKind kind, const std::vector<int>& tags, int size) {
-    std::map<int, QImage> faces;
-    if (tags.empty() || size < 4) return faces;
+namespace {
+
+// Draws cells[i] at the second column and row of block i on a private page and
+// cuts out what each drew.
+std::vector<QImage> DrawBlocks(const std::vector<TCell>& cells, const std::vector<int>& marks, int size,
+                               bool gongche) {
+    std::vector<QImage> faces(cells.size());
+    if (cells.empty() || size < 4) return faces;
     TMainScore* const previous = frmMainTQ;
     const int previousLayer = CurLayer;
     {
@@ -91,12 +94,12 @@ std::map<int, QImage> DrawPaletteFaces(TPaletteFaceKind kind, const std::vector<
         v.BottomMargin = 20;
         v.Zoom = 1.0;
         v.ShowGrid = false;
-        v.GongChiMode = kind == pfGongche;
+        v.GongChiMode = gongche;
         if (previous) {
             v.TextSymSize = previous->TextSymSize;
             v.ChineseFontName = previous->ChineseFontName;
         }
-        const int rows = int((tags.size() + kPerRow - 1) / kPerRow);
+        const int rows = int((cells.size() + kPerRow - 1) / kPerRow);
         v.Cols = kPerRow * kBlockCols + 1;
         v.Rows = rows * kBlockRows + 2;
         v.AllocatePage(0, 0, true, 0, 0);
@@ -109,10 +112,15 @@ std::map<int, QImage> DrawPaletteFaces(TPaletteFaceKind kind, const std::vector<
             col = int(i % kPerRow) * kBlockCols + 1;
             row = int(i / kPerRow) * kBlockRows + 1;
         };
-        for (std::size_t i = 0; i < tags.size(); ++i) {
+        for (std::size_t i = 0; i < cells.size(); ++i) {
             int col, row;
             place(i, col, row);
-            WriteFaceCell(kind, tags[i], v.PageSets[0][0][std::size_t(row)][std::size_t(col)], col, row);
+            TCell c = cells[i];
+            if (i < marks.size() && marks[i]) { // a mark spans from its own cell
+                c.iEnd = col + 2;
+                c.jEnd = row;
+            }
+            v.PageSets[0][0][std::size_t(row)][std::size_t(col)] = c;
         }
         QImage page(v.PaintBoxWidth, v.PaintBoxHeight, QImage::Format_RGB32);
         page.fill(Qt::white);
@@ -131,16 +139,35 @@ std::map<int, QImage> DrawPaletteFaces(TPaletteFaceKind kind, const std::vector<
         }
         // The page's own colour, from a cell that holds nothing.
         const QRgb bg = page.pixel(v.LeftMargin + v.CellWidth / 2, v.TopMargin + v.CellHeight / 2);
-        for (std::size_t i = 0; i < tags.size(); ++i) {
+        for (std::size_t i = 0; i < cells.size(); ++i) {
             int col, row;
             place(i, col, row);
             const QRect box(v.LeftMargin + (col - 1) * v.CellWidth, v.TopMargin + (row - 1) * v.CellHeight,
                             kBlockCols * v.CellWidth, kBlockRows * v.CellHeight);
-            QImage face = CutFace(page, box, bg, size);
-            if (!face.isNull()) faces[tags[i]] = face;
+            faces[i] = CutFace(page, box, bg, size);
         }
     }
     frmMainTQ = previous;
     CurLayer = previousLayer;
     return faces;
+}
+
+} // namespace
+
+std::map<int, QImage> DrawPaletteFaces(TPaletteFaceKind kind, const std::vector<int>& tags, int size) {
+    std::vector<TCell> cells(tags.size());
+    std::vector<int> marks(tags.size(), 0);
+    for (std::size_t i = 0; i < tags.size(); ++i) {
+        WriteFaceCell(kind, tags[i], cells[i]);
+        marks[i] = kind == pfDynMark;
+    }
+    const std::vector<QImage> drawn = DrawBlocks(cells, marks, size, kind == pfGongche);
+    std::map<int, QImage> faces;
+    for (std::size_t i = 0; i < tags.size(); ++i)
+        if (!drawn[i].isNull()) faces[tags[i]] = drawn[i];
+    return faces;
+}
+
+std::vector<QImage> DrawCellFaces(const std::vector<TCell>& cells, int size) {
+    return DrawBlocks(cells, {}, size, false);
 }

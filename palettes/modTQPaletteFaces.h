@@ -5,6 +5,8 @@
 #include <map>
 #include <vector>
 
+#include "model/modTQCell.h"
+
 enum TPaletteFaceKind {
     pfSpecial,     // special-symbol codes (a symbol cell)
     pfDynMark,     // mark kinds (a mark over three columns)
@@ -15,3 +17,7 @@ enum TPaletteFaceKind {
 // The pictures of the tags, each at most size x size pixels; a tag whose
 // drawing leaves no ink gets no entry. The current score is left as it was.
 std::map<int, QImage> DrawPaletteFaces(TPaletteFaceKind kind, const std::vector<int>& tags, int size);
+
+// The pictures of the given cells, each drawn alone on a private page and
+// fitted into size x size pixels; a cell that leaves no ink gives a null image.
+std::vector<QImage> DrawCellFaces(const std::vector<TCell>& cells, int size);

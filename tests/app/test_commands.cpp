@@ -219,6 +219,22 @@ TEST_F(CommandTest, CopyCutPasteAndSelectAllOnCells) {
     EXPECT_EQ(w->CommandAction("mitCopy")->shortcut(), QKeySequence(QKeySequence::Copy));
 }
 
+TEST_F(CommandTest, NoteButtonsOfTheLeftBarShowDrawnFaces) {
+    std::map<std::string, QImage> faces;
+    for (const char* name : {"ToolButton7", "ToolButton8", "btnCircle", "ToolButton12", "ToolButton13",
+                             "ToolButton21", "ToolButton19", "btnUnderline1", "btnUnderline3", "btnDot2u",
+                             "btnDot1d", "ToolButton15", "ToolButton9", "btnPrentice"}) {
+        QAction* a = w->CommandAction(name);
+        ASSERT_NE(a, nullptr) << name;
+        ASSERT_FALSE(a->icon().isNull()) << name << " shows its caption instead of a face";
+        faces[name] = a->icon().pixmap(22, 22).toImage();
+    }
+    EXPECT_NE(faces["ToolButton7"], faces["ToolButton8"]);
+    EXPECT_NE(faces["btnUnderline1"], faces["btnUnderline3"]);
+    EXPECT_NE(faces["btnDot2u"], faces["btnDot1d"]);
+    EXPECT_NE(faces["ToolButton9"], faces["btnPrentice"]);
+}
+
 TEST_F(CommandTest, EditMenuWithoutTwinTurnsApplyToBothLayersOff) {
     w->mitApplyToBothLayer->setEnabled(true);
     w->mitApplyToBothLayer->setChecked(true);

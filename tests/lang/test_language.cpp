@@ -393,6 +393,27 @@ TEST_F(SetLanguageTest, UnknownControlIsReportedByName) {
     EXPECT_EQ(spin->value(), 0);
 }
 
+TEST_F(SetLanguageTest, ToolWindowsOfTheFormAreLeftToThemselves) {
+    // a palette: its own class, a Tag of its own and tagged controls, parented
+    // to the form as a tool window
+    class TPaletteWindow : public QWidget {
+    public:
+        using QWidget::QWidget;
+    };
+    auto* palette = new TPaletteWindow(form.get(), Qt::Tool);
+    palette->setObjectName("frmPalette");
+    SetTag(palette, 1006);
+    auto* inside = Add<QPushButton>(1018, "btnInside", palette);
+    inside->setText("Close");
+    auto* own = Add<QPushButton>(1018, "btnOwn");
+    own->setText("Close");
+
+    lang->SetLanguage(form.get());
+    EXPECT_TRUE(rec.shown.empty()) << (rec.shown.empty() ? "" : rec.shown[0].text);
+    EXPECT_EQ(inside->text(), "Close");
+    EXPECT_NE(own->text(), "Close");
+}
+
 TEST_F(SetLanguageTest, WithoutATableOnlyTaggedFormCaptionsChange) {
     TLanguage none;
     auto* label = Add<QLabel>(2004, "lblCellWidth");
