@@ -11,6 +11,7 @@
 #include "model/modTQMainScore.h"
 #include "model/modTQPredicates.h"
 #include "model/modTQScan.h"
+#include "play/modTQPlayGrid.h"
 #include "play/modTQPlayState.h"
 
 namespace {
@@ -58,7 +59,7 @@ bool TPlayState::BuildStaffCellItems(int column, int row, std::vector<TPlayItem>
 
     auto afterNote = [&](bool arpeggio) {
         if (row > 0 && !PlayList.empty()) {
-            const TCell* up = CellAtAddress(column, row - 1);
+            const TCell* up = PlayCellAt(column, row - 1);
             if (up && up->cellType == ctSymbol)
                 AccentLastItem(*up);
         }

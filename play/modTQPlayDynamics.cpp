@@ -13,6 +13,7 @@
 #include "model/modTQScan.h"
 #include "model/modTQUtil.h"
 #include "platform/core/TQCodec.h"
+#include "play/modTQPlayGrid.h"
 #include "play/modTQPlayState.h"
 
 namespace {
@@ -89,7 +90,7 @@ void TPlayState::FillStaffVolume(int first, int velocity, std::vector<int8_t>& t
 int TPlayState::CellDynamic(int column, int row, int layer, int page) const {
     if (!frmMainTQ || row >= frmMainTQ->Rows)
         return 0;
-    const TCell* c = CellAtAddress(column, row, page, layer);
+    const TCell* c = PlayCellAt(column, row, page, layer);
     if (!c)
         return 0;
     if (c->cellType == ctTextSymbol)
@@ -120,7 +121,7 @@ int TPlayState::FindDynamicRampEnd(int column, int row, int staffRow, int above,
     const int last = s.Cols - 1;
     int winStart = column, length = 20;
     if (kind == -5 || kind == -6) {
-        const TCell* mark = CellAtAddress(column, row);
+        const TCell* mark = PlayCellAt(column, row);
         winStart = mark ? mark->iEnd : column;
         length = 4;
     }
@@ -128,7 +129,7 @@ int TPlayState::FindDynamicRampEnd(int column, int row, int staffRow, int above,
     int end = -1;
     for (int c = column + 1; c <= winStart + length && c < last && end < 0; ++c) {
         for (int r = std::max(staffRow - above, 0); r <= std::min(staffRow + below, s.Rows - 1) && end < 0; ++r) {
-            const TCell* cell = CellAtAddress(c, r, -1, 0);
+            const TCell* cell = PlayCellAt(c, r, -1, 0);
             if (cell && cell->markType == 51) {
                 winStart = cell->iEnd;
                 length = 4;
@@ -182,7 +183,7 @@ void TPlayState::ApplyDynamicRamp(int column, int row, int staffRow, int above, 
         static_cast<size_t>(column) >= table.size())
         return;
     const int start = table[static_cast<size_t>(column)];
-    const TCell* mark = CellAtAddress(column, row);
+    const TCell* mark = PlayCellAt(column, row);
     double f = std::max((mark ? GetCrescRate(*mark) : 100) / 100.0 + 0.5, 1.0);
     if (kind == -3 || kind == -4) {
         const int v = std::min(RoundToInt(start * f), 127);
@@ -209,7 +210,7 @@ void TPlayState::ApplyDynamicRamp(int column, int row, int staffRow, int above, 
     for (int c = column; c <= end; ++c) {
         bool note = false;
         for (const TGroupData& g : GroupRows)
-            if (const TCell* cell = CellAtAddress(c, g.row))
+            if (const TCell* cell = PlayCellAt(c, g.row))
                 note = note || IsNoteCell(*cell);
         if (note)
             v = std::min(RoundToInt((c - column) * step) + start, 127);
@@ -257,7 +258,7 @@ void TPlayState::BuildStaffVolumes() {
                 int8_t& v = table[static_cast<size_t>(c)];
                 if (accented)
                     v = static_cast<int8_t>(std::min(v * 3 / 2, 127));
-                const TCell* cell = CellAtAddress(c, r, -1, 0);
+                const TCell* cell = PlayCellAt(c, r, -1, 0);
                 if (cell && IsNoteOrRestCell(*cell) && HasNotesVolAdj(*cell))
                     v = static_cast<int8_t>(std::min(127.0, 0.01 * v * GetNotesVolAdj(*cell)));
             }
@@ -281,7 +282,7 @@ void TPlayState::ScanHeaderSettings(int& volume, int& tempo) {
     bool instrument = false, volumeFound = false, tempoSettled = false;
     for (int c = 0; c < frmMainTQ->Cols; ++c) {
         for (int r = 0; r < firstRow; ++r) {
-            const TCell* cell = CellAtAddress(c, r);
+            const TCell* cell = PlayCellAt(c, r);
             if (!cell)
                 continue;
             if (cell->cellType == ctTextSymbol && cell->Note == 43)

@@ -7,6 +7,7 @@
 #include "model/modTQGroup.h"
 #include "model/modTQMainScore.h"
 #include "model/modTQPredicates.h"
+#include "play/modTQPlayGrid.h"
 #include "play/modTQPlayState.h"
 
 namespace {
@@ -30,7 +31,7 @@ void TPlayState::ScanPedalMarks() {
     const int last = std::min(GroupRows.back().row + HighlightBelow, frmMainTQ->Rows - 1);
     for (int col = 0; col < cols; ++col) {
         for (int row = first; row <= last; ++row) {
-            const TCell* c = CellAtAddress(col, row);
+            const TCell* c = PlayCellAt(col, row);
             if (!c)
                 continue;
             if ((c->markType == 4 || c->markType == 5 || c->markType == 6) && (c->option & kOptPedalSpan)) {

@@ -16,6 +16,7 @@
 #include "model/modTQPredicates.h"
 #include "model/modTQUtil.h"
 #include "platform/core/TQCodec.h"
+#include "play/modTQPlayGrid.h"
 #include "play/modTQPlayState.h"
 
 namespace {
@@ -142,7 +143,7 @@ int ScaleVelocity(int volume, double factor) {
 
 int TPlayState::TempoWordValue(int column, int row, int& numeric, int& poco) const {
     numeric = 1;
-    const TCell* c = CellAtAddress(column, row);
+    const TCell* c = PlayCellAt(column, row);
     if (!c)
         return 0;
     switch (c->cellType) {
@@ -244,7 +245,7 @@ void TPlayState::BuildTempoMap() {
     const bool twin = s.HasJianpuPage();
     const int savedLayer = CurLayer;
     for (int c = 0; c < cols; ++c) {
-        const TCell* head = CellAtAddress(c, firstRow);
+        const TCell* head = PlayCellAt(c, firstRow);
         const bool bar = head && IsBarLineCellNotRowEnd(*head);
         for (int r = firstRow - HighlightAbove; r <= lastRow + HighlightBelow; ++r) {
             if (r < 0 || r >= s.Rows)
@@ -254,7 +255,7 @@ void TPlayState::BuildTempoMap() {
                 CurLayer = layer;
                 int numeric = 1, poco = 0;
                 v = TempoWordValue(c, r, numeric, poco);
-                if (const TCell* cell = CellAtAddress(c, r))
+                if (const TCell* cell = PlayCellAt(c, r))
                     if (cell->cellType == ctTextSymbol && cell->Note == 43)
                         TitleSymbol43 = 1;
                 if (v >= 10 && v <= 500)
@@ -278,7 +279,7 @@ void TPlayState::BuildTempoMap() {
                     LastTempoCol = c;
                 const bool ramp = RampStartCol >= 0 || RampStartCol == -2;
                 if ((v == -1 || v == -7) && RampStartCol == -1) {
-                    const TCell* cell = CellAtAddress(c, r);
+                    const TCell* cell = PlayCellAt(c, r);
                     RampRate = cell ? GetRitArpRate(*cell) : 100;
                     RampStartCol = c;
                     RampKind = v;
@@ -323,7 +324,7 @@ float TPlayState::FermataFactor(int column, int g) const {
     for (int r = row - above; r <= row + below; ++r) {
         if (r < 0 || r >= frmMainTQ->Rows)
             continue;
-        const TCell* c = CellAtAddress(column, r);
+        const TCell* c = PlayCellAt(column, r);
         if (c && (HasSymbolCode(*c, 1) || HasSymbolCode(*c, 109)))
             return 2.0f;
     }
@@ -331,10 +332,10 @@ float TPlayState::FermataFactor(int column, int g) const {
 }
 
 bool TPlayState::IsAccentedNote(int column, int row, int layer) const {
-    const TCell* c = CellAtAddress(column, row, -1, layer);
+    const TCell* c = PlayCellAt(column, row, -1, layer);
     if (c && c->cellType == ctWestern && (c->option & 0x20))
         return true;
-    const TCell* up = row >= 1 ? CellAtAddress(column, row - 1, -1, layer) : nullptr;
+    const TCell* up = row >= 1 ? PlayCellAt(column, row - 1, -1, layer) : nullptr;
     return up && up->cellType == ctSymbol && (up->Note == 9 || up->upNote == 9);
 }
 
@@ -346,7 +347,7 @@ void TPlayState::AccentLastItem(const TCell& cell) {
 bool TPlayState::IsArpRateMarkNear(int column, int row) const {
     for (int c : {column, column - 1})
         for (int r : {row, row - 1}) {
-            const TCell* cell = (c >= 0 && r >= 0) ? CellAtAddress(c, r) : nullptr;
+            const TCell* cell = (c >= 0 && r >= 0) ? PlayCellAt(c, r) : nullptr;
             if (cell && (cell->markType == 25 || cell->markType == 66))
                 return true;
         }
@@ -354,7 +355,7 @@ bool TPlayState::IsArpRateMarkNear(int column, int row) const {
 }
 
 bool TPlayState::IsTempoRampCell(int column, int row) const {
-    const TCell* c = CellAtAddress(column, row);
+    const TCell* c = PlayCellAt(column, row);
     if (!c)
         return false;
     if (c->cellType == ctTextSymbol)
@@ -371,7 +372,7 @@ bool TPlayState::IsTempoRampCell(int column, int row) const {
 }
 
 bool TPlayState::IsDynamicRampCell(int column, int row) const {
-    const TCell* c = CellAtAddress(column, row);
+    const TCell* c = PlayCellAt(column, row);
     if (!c)
         return false;
     if (c->markType >= 7 && c->markType <= 10)

@@ -1,0 +1,35 @@
+#pragma once
+// Cell reads for the play-list build. The build looks at the same few rows of a
+// page again and again (every staff, every column, every pass over a group), so
+// these reads are inline; they answer exactly like CellAtAddress and
+// RowAtAddress: page and layer -1 mean the current ones, and an address outside
+// the allocated page gives nullptr.
+#include <cstddef>
+
+#include "model/modTQMainScore.h"
+
+inline const TCellRow* PlayRowAt(int row, int page = -1, int layer = -1) {
+    const TMainScore* s = frmMainTQ;
+    if (!s)
+        return nullptr;
+    if (page == -1)
+        page = s->CurPage;
+    if (layer == -1)
+        layer = CurLayer;
+    if (layer < 0 || layer > 1 || page < 0 || row < 0)
+        return nullptr;
+    const TLayer& pages = s->PageSets[static_cast<std::size_t>(layer)];
+    if (static_cast<std::size_t>(page) >= pages.size())
+        return nullptr;
+    const TPage& rows = pages[static_cast<std::size_t>(page)];
+    if (static_cast<std::size_t>(row) >= rows.size())
+        return nullptr;
+    return &rows[static_cast<std::size_t>(row)];
+}
+
+inline const TCell* PlayCellAt(int col, int row, int page = -1, int layer = -1) {
+    const TCellRow* cells = PlayRowAt(row, page, layer);
+    if (!cells || col < 0 || static_cast<std::size_t>(col) >= cells->size())
+        return nullptr;
+    return &(*cells)[static_cast<std::size_t>(col)];
+}
