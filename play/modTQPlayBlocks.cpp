@@ -316,17 +316,25 @@ void TPlayState::FindTimeSignature() {
 
 // --- adding items ---
 
-void TPlayState::AddPlayItem(TPlayItem item, bool adjust) {
-    if (adjust && item.Kind == pkNotes && item.Col >= 0 && item.Volume > 5 && item.Notes[0].Pitch != -1 &&
-        item.Notes[0].Length > 5) {
+void TPlayState::AddPlayItem(const TPlayItem& source, bool adjust) {
+    const bool lift = adjust && source.Kind == pkNotes && source.Col >= 0 && source.Volume > 5 &&
+                      source.Notes[0].Pitch != -1 && source.Notes[0].Length > 5;
+    // The echo sees the item before its row is set and before it is in the list.
+    if (lift && Echo && OnEcho) {
+        TPlayItem echo = source;
+        echo.Volume = 127;
+        echo.Hold = Echo;
+        OnEcho(echo);
+    }
+    // Built in place: an item is some 400 bytes and the list holds tens of thousands.
+    PlayList.push_back(source);
+    TPlayItem& item = PlayList.back();
+    if (lift) {
         item.Volume = 127;
         item.Hold = Echo;
-        if (Echo && OnEcho)
-            OnEcho(item);
     }
     if (adjust && RowOverride > 0)
         item.Row = RowOverride;
-    PlayList.push_back(item);
     // Notes struck while the pedal is down ring until the pedal changes.
     if (Echo && !EchoOn)
         RecordPedalNotes(item, -1);

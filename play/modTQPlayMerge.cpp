@@ -243,6 +243,7 @@ bool TPlayState::MergeStaffItems() {
             // d. Every staff of the rule, top to bottom.
             const int mergeStart = static_cast<int>(PlayList.size());
             int lastMerged = -1;
+            std::vector<TPlayItem>& items = staffItems_;
             for (size_t st = 0; st < GroupRows.size() && st < kPlayStaves; ++st) {
                 const int row = GroupRows[st].row;
                 const bool onlyFirst = PlayRule == prCurrentStaff || PlayRule == prSelectedNotes;
@@ -265,7 +266,7 @@ bool TPlayState::MergeStaffItems() {
                     result = false;
                     break;
                 }
-                std::vector<TPlayItem> items;
+                items.clear();
                 if (!StaffCellItems(c, row, items, static_cast<int>(st)))
                     continue;
                 lastMerged = static_cast<int>(st);
@@ -340,13 +341,18 @@ bool TPlayState::MergeStaffItems() {
                 }
             }
             // Held notes, each column item with its releases right behind it.
-            if (static_cast<size_t>(colStart) < PlayList.size()) {
+            // (ProcessHeldNotes appends to PlayList, so it works on a copy.)
+            if (static_cast<size_t>(colStart) + 1 == PlayList.size()) {
+                const size_t at = PlayList.size() - 1;
+                TPlayItem held = PlayList[at];
+                ProcessHeldNotes(held);
+                PlayList[at] = held;
+            } else if (static_cast<size_t>(colStart) < PlayList.size()) {
                 std::vector<TPlayItem> column(PlayList.begin() + colStart, PlayList.end());
                 PlayList.resize(static_cast<size_t>(colStart));
-                for (const TPlayItem& it : column) {
-                    PlayList.push_back(it);
+                for (TPlayItem& held : column) {
+                    PlayList.push_back(held);
                     const size_t at = PlayList.size() - 1;
-                    TPlayItem held = it;
                     ProcessHeldNotes(held);
                     PlayList[at] = held;
                 }

@@ -226,7 +226,7 @@ public:
     // Appends the item to PlayList. With adjust, a notes item with a cell, Volume
     // above 5 and a first note longer than 5 gets Volume 127 and Hold = Echo (and,
     // with Echo, its echo through OnEcho); and RowOverride, when above 0, goes into Row.
-    void AddPlayItem(TPlayItem item, bool adjust);
+    void AddPlayItem(const TPlayItem& item, bool adjust);
     // The ornament pass's echo of an item added while Echo is set.
     std::function<void(const TPlayItem&)> OnEcho;
     // A keyboard refresh item (kind 7) for the cell, unless the last item is one.
@@ -420,6 +420,8 @@ public:
     bool IsJianpuRowOfBuild(int row);
     int musicRowPage_ = -1, musicRowLayer_ = -1;
     std::vector<signed char> musicRows_, jianpuRows_;
+    // One staff's items of one column in MergeStaffItems; kept to reuse its storage.
+    std::vector<TPlayItem> staffItems_;
     // A kind-6 item when the signature differs from the last one added; the bar counter takes its length.
     void AddTimeSignatureItem(const TCell& cell, int column, int row);
     // A kind-4 item: program on the channel (-1 every channel).
