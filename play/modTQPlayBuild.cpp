@@ -120,7 +120,7 @@ bool TPlayState::FindTimeSignatureOnPage() {
     if (!frmMainTQ)
         return false;
     for (int row = 0; row < frmMainTQ->Rows; ++row) {
-        if (IsMusicRow(row))
+        if (IsMusicRowOfBuild(row))
             return false;
         for (int col = 0; col < frmMainTQ->Cols; ++col) {
             const TCell* c = PlayCellAt(col, row);
@@ -175,7 +175,14 @@ void FollowPage(int& page, int& layer, std::vector<signed char>& a, std::vector<
 
 bool TPlayState::IsMusicRowOfBuild(int row) {
     FollowPage(musicRowPage_, musicRowLayer_, musicRows_, jianpuRows_);
-    return RememberedRowAnswer(musicRows_, row, [](int r) { return IsMusicRow(r); });
+    if (row < 0 || row >= static_cast<int>(musicRows_.size()))
+        return IsMusicRow(row);
+    // IsMusicRow: a Jianpu music row or a Western staff; the Jianpu answer is
+    // the one ComputeHighlightMargins keeps too.
+    signed char& known = musicRows_[static_cast<std::size_t>(row)];
+    if (known < 0)
+        known = IsJianpuRowOfBuild(row) || IsWestRow(row, 0, -1) ? 1 : 0;
+    return known != 0;
 }
 
 bool TPlayState::IsJianpuRowOfBuild(int row) {
