@@ -90,7 +90,10 @@ void TPlayState::FillStaffVolume(int first, int velocity, std::vector<int8_t>& t
 int TPlayState::CellDynamic(int column, int row, int layer, int page) const {
     if (!frmMainTQ || row >= frmMainTQ->Rows)
         return 0;
-    const TCell* c = PlayCellAt(column, row, page, layer);
+    return CellDynamicOf(PlayCellAt(column, row, page, layer));
+}
+
+int TPlayState::CellDynamicOf(const TCell* c) {
     if (!c)
         return 0;
     if (c->cellType == ctTextSymbol)
@@ -244,21 +247,32 @@ void TPlayState::BuildStaffVolumes() {
         else
             below = GroupRows[s + 1].row - g.row - 1;
         auto& table = StaffVolume[s];
+        const int top = std::max(g.row - above, 0);
+        const int bottom = std::min(g.row + below, sc.Rows - 1);
+        // The rows of the band in both layers, and the row above it for the
+        // accent marks, looked up once for every column.
+        bandRows_[0].clear();
+        bandRows_[1].clear();
+        for (int r = top - 1; r <= bottom; ++r)
+            for (int layer = 0; layer < 2; ++layer)
+                bandRows_[layer].push_back(r >= 0 ? PlayRowAt(r, -1, layer) : nullptr);
+        auto at = [&](int layer, int c, int r) { return PlayCellOfRow(bandRows_[layer][static_cast<size_t>(r - top + 1)], c); };
         for (int c = 0; c < static_cast<int>(cols); ++c) {
             CurLayer = 0;
-            for (int r = std::max(g.row - above, 0); r <= std::min(g.row + below, sc.Rows - 1); ++r) {
-                int d = CellDynamic(c, r, 0, -1);
+            for (int r = top; r <= bottom; ++r) {
+                const TCell* cell = at(0, c, r);
+                int d = CellDynamicOf(cell);
                 if (d == 0 && both)
-                    d = CellDynamic(c, r, 1, -1);
+                    d = CellDynamicOf(at(1, c, r));
                 if (d > 0)
                     FillStaffVolume(c, d, table);
                 else if (d < 0)
                     ApplyDynamicRamp(c, r, g.row, above, below, d, table);
-                const bool accented = IsAccentedNote(c, r, 0) || (both && IsAccentedNote(c, r, 1));
+                const bool accented = IsAccentedCell(cell, at(0, c, r - 1)) ||
+                                      (both && IsAccentedCell(at(1, c, r), at(1, c, r - 1)));
                 int8_t& v = table[static_cast<size_t>(c)];
                 if (accented)
                     v = static_cast<int8_t>(std::min(v * 3 / 2, 127));
-                const TCell* cell = PlayCellAt(c, r, -1, 0);
                 if (cell && IsNoteOrRestCell(*cell) && HasNotesVolAdj(*cell))
                     v = static_cast<int8_t>(std::min(127.0, 0.01 * v * GetNotesVolAdj(*cell)));
             }

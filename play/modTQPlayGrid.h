@@ -27,9 +27,13 @@ inline const TCellRow* PlayRowAt(int row, int page = -1, int layer = -1) {
     return &rows[static_cast<std::size_t>(row)];
 }
 
-inline const TCell* PlayCellAt(int col, int row, int page = -1, int layer = -1) {
-    const TCellRow* cells = PlayRowAt(row, page, layer);
+// The cell of a row that PlayRowAt gave (nullptr: none).
+inline const TCell* PlayCellOfRow(const TCellRow* cells, int col) {
     if (!cells || col < 0 || static_cast<std::size_t>(col) >= cells->size())
         return nullptr;
     return &(*cells)[static_cast<std::size_t>(col)];
+}
+
+inline const TCell* PlayCellAt(int col, int row, int page = -1, int layer = -1) {
+    return PlayCellOfRow(PlayRowAt(row, page, layer), col);
 }

@@ -334,6 +334,8 @@ public:
     void FillStaffVolume(int first, int velocity, std::vector<int8_t>& table) const;
     // Velocity (above 0), ramp kind (below 0) or 0 of the cell at (column, row) of the layer and page (-1 current).
     int CellDynamic(int column, int row, int layer, int page) const;
+    // The same for a cell already looked up (nullptr: none).
+    static int CellDynamicOf(const TCell* cell);
     // StaffVolume of the staff group in GroupRows.
     void BuildStaffVolumes();
     // BuildStaffVolumes, then BuildTempoMap.
@@ -379,6 +381,8 @@ public:
 
     // --- accents and the Advanced page ---
     bool IsAccentedNote(int column, int row, int layer) const;
+    // The same for the cell and the cell above it (nullptr: none).
+    static bool IsAccentedCell(const TCell* cell, const TCell* up);
     // The last item's volume x 1.5 when the cell holds the accent symbol.
     void AccentLastItem(const TCell& cell);
     bool IsArpRateMarkNear(int column, int row) const;
@@ -422,6 +426,8 @@ public:
     std::vector<signed char> musicRows_, jianpuRows_;
     // One staff's items of one column in MergeStaffItems; kept to reuse its storage.
     std::vector<TPlayItem> staffItems_;
+    // The rows of one staff's band in each layer while its volumes are built.
+    std::vector<const TCellRow*> bandRows_[2];
     // A kind-6 item when the signature differs from the last one added; the bar counter takes its length.
     void AddTimeSignatureItem(const TCell& cell, int column, int row);
     // A kind-4 item: program on the channel (-1 every channel).

@@ -332,10 +332,13 @@ float TPlayState::FermataFactor(int column, int g) const {
 }
 
 bool TPlayState::IsAccentedNote(int column, int row, int layer) const {
-    const TCell* c = PlayCellAt(column, row, -1, layer);
+    return IsAccentedCell(PlayCellAt(column, row, -1, layer),
+                          row >= 1 ? PlayCellAt(column, row - 1, -1, layer) : nullptr);
+}
+
+bool TPlayState::IsAccentedCell(const TCell* c, const TCell* up) {
     if (c && c->cellType == ctWestern && (c->option & 0x20))
         return true;
-    const TCell* up = row >= 1 ? PlayCellAt(column, row - 1, -1, layer) : nullptr;
     return up && up->cellType == ctSymbol && (up->Note == 9 || up->upNote == 9);
 }
 
