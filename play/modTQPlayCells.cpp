@@ -29,9 +29,10 @@ int LayerBase() { return CurLayer == 1 ? kPlayStaves : 0; }
 bool TPlayState::BuildStaffCellItems(int column, int row, std::vector<TPlayItem>& items, int staff, bool merge) {
     const int st = Staff16(staff);
     // 1.
-    TCell cell;
-    if (!GetCell(cell, column, row))
+    const TCell* found = PlayGridCell(column, row);
+    if (!found)
         return !items.empty();
+    const TCell& cell = *found;
     TPlayItem item;
     item.Notes[0].Pitch = -1;
     item.Notes[0].Channel = static_cast<int8_t>(staff);

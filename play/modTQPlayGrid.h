@@ -37,3 +37,16 @@ inline const TCell* PlayCellOfRow(const TCellRow* cells, int col) {
 inline const TCell* PlayCellAt(int col, int row, int page = -1, int layer = -1) {
     return PlayCellOfRow(PlayRowAt(row, page, layer), col);
 }
+
+// The cell GetCell(cell, col, row) would copy, without the copy: a column or row
+// beyond the grid reads the last grid cell; nullptr where GetCell answers false.
+inline const TCell* PlayGridCell(int col, int row) {
+    const TMainScore* s = frmMainTQ;
+    if (!s || col < 0 || row < 0)
+        return nullptr;
+    if (col >= s->Cols || row >= s->Rows) {
+        col = s->Cols - 1;
+        row = s->Rows - 1;
+    }
+    return PlayCellAt(col, row);
+}

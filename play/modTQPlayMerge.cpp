@@ -50,9 +50,10 @@ void ApplyKeyAccidentalSymbols(int column) {
 } // namespace
 
 bool TPlayState::StaffCellItems(int column, int row, std::vector<TPlayItem>& items, int staff) {
-    TCell cell;
-    if (!GetCell(cell, column, row))
+    const TCell* found = PlayGridCell(column, row);
+    if (!found)
         return false;
+    const TCell& cell = *found;
     const size_t s = static_cast<size_t>(std::clamp(staff, 0, kPlayStaves - 1));
     if (IsClefCell(cell)) {
         if (s < GroupRows.size()) {

@@ -44,6 +44,9 @@ int TPlayState::FindNavigationMark(int column, int previous) const {
         const TCell* c = PlayCellAt(column, r);
         if (!c)
             return 0;
+        // Only symbols, text symbols and texts mark a jump, besides the marks 78 and 79 above.
+        if (c->cellType != ctText && c->cellType != ctSymbol && c->cellType != ctTextSymbol)
+            return above && (c->markType == 78 || c->markType == 79) ? 5 : 0;
         const std::string text = c->cellType == ctText ? UpperTrim(c->Text) : std::string();
         if (c->cellType == ctSymbol && c->Note == 40)
             return 1;
