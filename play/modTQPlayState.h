@@ -313,6 +313,8 @@ public:
     // Tempo value (100 = 60 quarters a minute) or relative code (0, -1 .. -10) of a cell;
     // numeric is 0 for a tempo cell, poco is set by a text holding "poco".
     int TempoWordValue(int column, int row, int& numeric, int& poco) const;
+    // The same for a cell already looked up (nullptr: none).
+    int TempoWordValueOf(const TCell* cell, int& numeric, int& poco) const;
     // ColumnTempo of the staff group in GroupRows, with ramps and returns.
     void BuildTempoMap();
     void FillTempoFrom(int column, int value);
@@ -426,7 +428,7 @@ public:
     std::vector<signed char> musicRows_, jianpuRows_;
     // One staff's items of one column in MergeStaffItems; kept to reuse its storage.
     std::vector<TPlayItem> staffItems_;
-    // The rows of one staff's band in each layer while its volumes are built.
+    // The rows of a band in each layer while staff volumes or the tempo map are built.
     std::vector<const TCellRow*> bandRows_[2];
     // A kind-6 item when the signature differs from the last one added; the bar counter takes its length.
     void AddTimeSignatureItem(const TCell& cell, int column, int row);

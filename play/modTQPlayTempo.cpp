@@ -142,8 +142,11 @@ int ScaleVelocity(int volume, double factor) {
 }
 
 int TPlayState::TempoWordValue(int column, int row, int& numeric, int& poco) const {
+    return TempoWordValueOf(PlayCellAt(column, row), numeric, poco);
+}
+
+int TPlayState::TempoWordValueOf(const TCell* c, int& numeric, int& poco) const {
     numeric = 1;
-    const TCell* c = PlayCellAt(column, row);
     if (!c)
         return 0;
     switch (c->cellType) {
@@ -244,20 +247,26 @@ void TPlayState::BuildTempoMap() {
     const int firstRow = GroupRows.front().row, lastRow = GroupRows.back().row;
     const bool twin = s.HasJianpuPage();
     const int savedLayer = CurLayer;
+    // The rows of the band in both layers, looked up once for every column.
+    const int top = std::max(firstRow - HighlightAbove, 0);
+    const int bottom = std::min(lastRow + HighlightBelow, s.Rows - 1);
+    for (int layer = 0; layer < 2; ++layer) {
+        bandRows_[layer].clear();
+        for (int r = top; r <= bottom; ++r)
+            bandRows_[layer].push_back(PlayRowAt(r, -1, layer));
+    }
     for (int c = 0; c < cols; ++c) {
         const TCell* head = PlayCellAt(c, firstRow);
         const bool bar = head && IsBarLineCellNotRowEnd(*head);
-        for (int r = firstRow - HighlightAbove; r <= lastRow + HighlightBelow; ++r) {
-            if (r < 0 || r >= s.Rows)
-                continue;
+        for (int r = top; r <= bottom; ++r) {
             int v = 0;
             for (int layer = 0; layer <= (twin ? 1 : 0); ++layer) {
                 CurLayer = layer;
                 int numeric = 1, poco = 0;
-                v = TempoWordValue(c, r, numeric, poco);
-                if (const TCell* cell = PlayCellAt(c, r))
-                    if (cell->cellType == ctTextSymbol && cell->Note == 43)
-                        TitleSymbol43 = 1;
+                const TCell* cell = PlayCellOfRow(bandRows_[layer][static_cast<size_t>(r - top)], c);
+                v = TempoWordValueOf(cell, numeric, poco);
+                if (cell && cell->cellType == ctTextSymbol && cell->Note == 43)
+                    TitleSymbol43 = 1;
                 if (v >= 10 && v <= 500)
                     TempoHistory.push_back(static_cast<int16_t>(v));
                 if (v == -10)
@@ -279,7 +288,6 @@ void TPlayState::BuildTempoMap() {
                     LastTempoCol = c;
                 const bool ramp = RampStartCol >= 0 || RampStartCol == -2;
                 if ((v == -1 || v == -7) && RampStartCol == -1) {
-                    const TCell* cell = PlayCellAt(c, r);
                     RampRate = cell ? GetRitArpRate(*cell) : 100;
                     RampStartCol = c;
                     RampKind = v;
