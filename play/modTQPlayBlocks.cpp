@@ -382,11 +382,16 @@ void TPlayState::ProcessHeldNotes(TPlayItem& item) {
         }
         PlayTime += item.Duration;
     }
+    // The releases are added once the item has been read for the last time: the
+    // item may be a step of PlayList itself.
+    std::vector<TPNote> releases;
     while (!SoundingNotes.empty() && SoundingNotes.front().Length <= PlayTime + kHeldSlack) {
         if (!ItemHasNote(item, SoundingNotes.front()))
-            AddPlayItem(ReleaseItem(SoundingNotes.front()), true);
+            releases.push_back(SoundingNotes.front());
         SoundingNotes.pop_front();
     }
+    for (const TPNote& note : releases)
+        AddPlayItem(ReleaseItem(note), true);
 }
 
 void TPlayState::FlushHeldNotes() {

@@ -342,20 +342,14 @@ bool TPlayState::MergeStaffItems() {
                 }
             }
             // Held notes, each column item with its releases right behind it.
-            // (ProcessHeldNotes appends to PlayList, so it works on a copy.)
             if (static_cast<size_t>(colStart) + 1 == PlayList.size()) {
-                const size_t at = PlayList.size() - 1;
-                TPlayItem held = PlayList[at];
-                ProcessHeldNotes(held);
-                PlayList[at] = held;
+                ProcessHeldNotes(PlayList.back());
             } else if (static_cast<size_t>(colStart) < PlayList.size()) {
                 std::vector<TPlayItem> column(PlayList.begin() + colStart, PlayList.end());
                 PlayList.resize(static_cast<size_t>(colStart));
-                for (TPlayItem& held : column) {
-                    PlayList.push_back(held);
-                    const size_t at = PlayList.size() - 1;
-                    ProcessHeldNotes(held);
-                    PlayList[at] = held;
+                for (const TPlayItem& it : column) {
+                    PlayList.push_back(it);
+                    ProcessHeldNotes(PlayList.back());
                 }
             }
             break;
