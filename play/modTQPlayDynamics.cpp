@@ -273,7 +273,7 @@ void TPlayState::BuildStaffVolumes() {
                 int8_t& v = table[static_cast<size_t>(c)];
                 if (accented)
                     v = static_cast<int8_t>(std::min(v * 3 / 2, 127));
-                if (cell && IsNoteOrRestCell(*cell) && HasNotesVolAdj(*cell))
+                if (cell && HasNotesVolAdj(*cell) && IsNoteOrRestCell(*cell))
                     v = static_cast<int8_t>(std::min(127.0, 0.01 * v * GetNotesVolAdj(*cell)));
             }
         }

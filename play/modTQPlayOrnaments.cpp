@@ -144,6 +144,9 @@ bool TPlayState::ScanOrnamentSymbols(int column, int row, int rowsUp, std::vecto
         s.Staff = staff;
         return true;
     }
+    // The marks below are all symbol cells.
+    if (sym->cellType != ctSymbol && !(second && second->cellType == ctSymbol))
+        return false;
     struct Code {
         int code;
         int kind;

@@ -333,7 +333,7 @@ float TPlayState::FermataFactor(int column, int g) const {
         if (r < 0 || r >= frmMainTQ->Rows)
             continue;
         const TCell* c = PlayCellAt(column, r);
-        if (c && (HasSymbolCode(*c, 1) || HasSymbolCode(*c, 109)))
+        if (c && c->cellType == ctSymbol && (HasSymbolCode(*c, 1) || HasSymbolCode(*c, 109)))
             return 2.0f;
     }
     return 1.0f;

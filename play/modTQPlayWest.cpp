@@ -107,10 +107,14 @@ int TPlayState::WestCellDuration(int column, const TCell& cell, int staff) {
 }
 
 void TPlayState::WestStepDuration(int column, const TCell& cell, TPlayItem& item, int staff) {
-    TCell c = cell;
-    if (IsWestRestCell(c) && c.playDur == 0)
+    int u;
+    if (IsWestRestCell(cell) && cell.playDur == 0) {
+        TCell c = cell;
         c.Note = WestRestValue(c.Note);
-    const int u = WestCellDuration(column, c, staff);
+        u = WestCellDuration(column, c, staff);
+    } else {
+        u = WestCellDuration(column, cell, staff);
+    }
     if (item.Duration < 1 || u < item.Duration)
         item.Duration = u;
 }
