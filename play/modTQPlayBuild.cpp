@@ -54,7 +54,7 @@ void TPlayState::AddInstrumentItem(int program, int channel) {
 }
 
 void TPlayState::AddInstrumentCells(int column) {
-    if (GroupRows.empty())
+    if (GroupRows.empty() || !BandMayHold(column, BandKind(ctSoundEffect)))
         return;
     const int first = std::max(0, GroupRows.front().row - HighlightAbove);
     const int last = GroupRows.back().row;
@@ -134,6 +134,8 @@ bool TPlayState::FindTimeSignatureOnPage() {
 }
 
 bool TPlayState::FindTimeSignatureAbove(int column, int row) {
+    if (row == bandFirst_ && !BandMayHold(column, BandKind(ctTimeSig)))
+        return false;
     for (int k = 1; k <= HighlightAbove; ++k) {
         const int r = row - k;
         if (r < 0 || IsMusicRowOfBuild(r))

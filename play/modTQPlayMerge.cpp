@@ -155,6 +155,39 @@ void TPlayState::AlignDottedPair(int column, int staff) {
     PlayList.back().Duration = PlayUnitsOfValue(level, c0 ? c0->option : 0);
 }
 
+void TPlayState::SummarizeBand() {
+    bandKinds_.clear();
+    bandPage_ = -1;
+    if (!frmMainTQ || GroupRows.empty())
+        return;
+    const TMainScore& s = *frmMainTQ;
+    bandFirst_ = GroupRows.front().row;
+    bandLast_ = GroupRows.back().row;
+    bandAbove_ = HighlightAbove;
+    bandBelow_ = HighlightBelow;
+    const size_t cols = static_cast<size_t>(std::max(s.Cols, 0));
+    bandKinds_.assign(cols, 0);
+    for (int r = std::max(bandFirst_ - bandAbove_, 0); r <= std::min(bandLast_ + bandBelow_, s.Rows - 1); ++r) {
+        const TCellRow* cells = PlayRowAt(r);
+        if (!cells)
+            continue;
+        for (size_t c = 0; c < cols && c < cells->size(); ++c) {
+            const TCell& cell = (*cells)[c];
+            bandKinds_[c] |= BandKind(cell.cellType) | (cell.markType == 78 || cell.markType == 79 ? kBandEndMark : 0);
+        }
+    }
+    bandPage_ = s.CurPage;
+    bandLayer_ = CurLayer;
+}
+
+bool TPlayState::BandMayHold(int column, uint32_t kinds) const {
+    if (!frmMainTQ || bandPage_ != frmMainTQ->CurPage || bandLayer_ != CurLayer || GroupRows.empty() ||
+        bandFirst_ != GroupRows.front().row || bandLast_ != GroupRows.back().row || bandAbove_ != HighlightAbove ||
+        bandBelow_ != HighlightBelow || column < 0 || static_cast<size_t>(column) >= bandKinds_.size())
+        return true;
+    return (bandKinds_[static_cast<size_t>(column)] & (kinds | kBandOther)) != 0;
+}
+
 bool TPlayState::MergeStaffItems() {
     if (!frmMainTQ || GroupRows.empty())
         return true;
@@ -172,6 +205,7 @@ bool TPlayState::MergeStaffItems() {
     ScanPedalMarks();
     for (size_t g = 0; g < GroupRows.size(); ++g)
         CheckTieStillOpen(GroupRows[g].row, static_cast<int>(g));
+    SummarizeBand();
     TupletScanState = 0;
     const int row0 = GroupRows.front().row;
     const int rowN = GroupRows.back().row;
@@ -360,5 +394,6 @@ bool TPlayState::MergeStaffItems() {
         BitCount.ApplySteps();
         BitCount.Clear();
     }
+    bandPage_ = -1;
     return result;
 }

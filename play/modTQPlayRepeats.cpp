@@ -39,6 +39,8 @@ bool SlurAt(int column, int row) {
 int TPlayState::FindNavigationMark(int column, int previous) const {
     if (!frmMainTQ || GroupRows.empty())
         return 0;
+    if (!BandMayHold(column, BandKind(ctText) | BandKind(ctSymbol) | BandKind(ctTextSymbol) | kBandEndMark))
+        return 0;
     const int first = GroupRows.front().row, last = GroupRows.back().row;
     auto markOf = [&](int r, bool above) -> int {
         const TCell* c = PlayCellAt(column, r);

@@ -426,6 +426,22 @@ public:
     bool IsJianpuRowOfBuild(int row);
     int musicRowPage_ = -1, musicRowLayer_ = -1;
     std::vector<signed char> musicRows_, jianpuRows_;
+    // The kinds of cell (bit cellType; kBandOther for other types) in each column
+    // of the group's band, the rows from HighlightAbove above its first staff to
+    // HighlightBelow below its last, taken once per group by MergeStaffItems: the
+    // column scans for instrument cells, time signatures, jump marks and fermatas
+    // pass over a column whose band holds none of their kinds.
+    void SummarizeBand();
+    // False only when the band summary is current and the column's band holds no
+    // cell of the kinds.
+    bool BandMayHold(int column, uint32_t kinds) const;
+    static constexpr uint32_t kBandOther = 1u << 31;
+    static constexpr uint32_t kBandEndMark = 1u << 30; // mark type 78 or 79
+    static constexpr uint32_t BandKind(int cellType) {
+        return cellType >= 0 && cellType < 30 ? 1u << cellType : kBandOther;
+    }
+    std::vector<uint32_t> bandKinds_;
+    int bandPage_ = -1, bandLayer_ = -1, bandFirst_ = 0, bandLast_ = 0, bandAbove_ = 0, bandBelow_ = 0;
     // One staff's items of one column in MergeStaffItems; kept to reuse its storage.
     std::vector<TPlayItem> staffItems_;
     // The rows of a band in each layer while staff volumes or the tempo map are built.

@@ -321,7 +321,7 @@ void TPlayState::BuildTempoMap() {
 }
 
 float TPlayState::FermataFactor(int column, int g) const {
-    if (!frmMainTQ || g < 0 || static_cast<size_t>(g) >= GroupRows.size())
+    if (!frmMainTQ || g < 0 || static_cast<size_t>(g) >= GroupRows.size() || !BandMayHold(column, BandKind(ctSymbol)))
         return 1.0f;
     const size_t i = static_cast<size_t>(g);
     const int row = GroupRows[i].row;
