@@ -180,12 +180,10 @@ void TPlayState::SummarizeBand() {
     bandLayer_ = CurLayer;
 }
 
-bool TPlayState::BandMayHold(int column, uint32_t kinds) const {
-    if (!frmMainTQ || bandPage_ != frmMainTQ->CurPage || bandLayer_ != CurLayer || GroupRows.empty() ||
-        bandFirst_ != GroupRows.front().row || bandLast_ != GroupRows.back().row || bandAbove_ != HighlightAbove ||
-        bandBelow_ != HighlightBelow || column < 0 || static_cast<size_t>(column) >= bandKinds_.size())
-        return true;
-    return (bandKinds_[static_cast<size_t>(column)] & (kinds | kBandOther)) != 0;
+bool TPlayState::BandSummaryCurrent() const {
+    return frmMainTQ && bandPage_ == frmMainTQ->CurPage && bandLayer_ == CurLayer && !GroupRows.empty() &&
+           bandFirst_ == GroupRows.front().row && bandLast_ == GroupRows.back().row && bandAbove_ == HighlightAbove &&
+           bandBelow_ == HighlightBelow;
 }
 
 bool TPlayState::MergeStaffItems() {
@@ -200,12 +198,12 @@ bool TPlayState::MergeStaffItems() {
         r.Items.clear();
     }
     ClearBarAccidentals();
+    SummarizeBand();
     PrepareGroupDynamics();
     CollectOctaveMarks();
     ScanPedalMarks();
     for (size_t g = 0; g < GroupRows.size(); ++g)
         CheckTieStillOpen(GroupRows[g].row, static_cast<int>(g));
-    SummarizeBand();
     TupletScanState = 0;
     const int row0 = GroupRows.front().row;
     const int rowN = GroupRows.back().row;

@@ -354,9 +354,14 @@ int OctaveMarkCode(int markType) {
 }
 
 void MarkBand(std::vector<int>& list, int top, int bottom, int rows) {
+    top = std::max(top, 0);
+    bottom = std::min(bottom, rows - 1);
+    std::vector<const TCellRow*> band;
+    for (int r = top; r <= bottom; ++r)
+        band.push_back(PlayRowAt(r));
     for (int c = 0; c < static_cast<int>(list.size()); ++c)
-        for (int r = std::max(top, 0); r <= std::min(bottom, rows - 1); ++r)
-            if (const TCell* cell = PlayCellAt(c, r)) {
+        for (int r = top; r <= bottom; ++r)
+            if (const TCell* cell = PlayCellOfRow(band[static_cast<size_t>(r - top)], c)) {
                 const int code = OctaveMarkCode(cell->markType);
                 if (code == 0)
                     continue;

@@ -255,9 +255,16 @@ void TPlayState::BuildTempoMap() {
         for (int r = top; r <= bottom; ++r)
             bandRows_[layer].push_back(PlayRowAt(r, -1, layer));
     }
+    const uint32_t tempoKinds = BandKind(ctTempo) | BandKind(ctText) | BandKind(ctTextSymbol);
     for (int c = 0; c < cols; ++c) {
         const TCell* head = PlayCellAt(c, firstRow);
         const bool bar = head && IsBarLineCellNotRowEnd(*head);
+        // Nothing to do in a column without a tempo word or sign, a bar line or a
+        // running ramp (the band summary is of layer 0).
+        if (!twin && !bar && RampStartCol != -2 && RampStartCol < 0 && bandLayer_ == 0 && !BandMayHold(c, tempoKinds)) {
+            CurLayer = 0;
+            continue;
+        }
         for (int r = top; r <= bottom; ++r) {
             int v = 0;
             for (int layer = 0; layer <= (twin ? 1 : 0); ++layer) {
