@@ -33,7 +33,8 @@ bool TPlayState::BuildStaffCellItems(int column, int row, std::vector<TPlayItem>
     if (!found)
         return !items.empty();
     const TCell& cell = *found;
-    TPlayItem item;
+    static const TPlayItem kFresh;
+    TPlayItem item = kFresh; // a copy is cheaper than setting up 32 note slots
     item.Notes[0].Pitch = -1;
     item.Notes[0].Channel = static_cast<int8_t>(staff);
     item.Notes[0].Layer = static_cast<int8_t>(CurLayer);

@@ -81,6 +81,15 @@ int DynamicVelocity(int code) {
     }
 }
 
+namespace {
+
+// Only text symbols, texts and the hairpin marks 7 to 10 carry a dynamic.
+bool MayBeDynamic(const TCell* c) {
+    return c && (c->cellType == ctTextSymbol || c->cellType == ctText || (c->markType >= 7 && c->markType <= 10));
+}
+
+} // namespace
+
 void TPlayState::FillStaffVolume(int first, int velocity, std::vector<int8_t>& table) const {
     const int8_t v = static_cast<int8_t>(std::clamp(velocity, 0, 127));
     for (size_t i = static_cast<size_t>(std::max(first, 0)); i < table.size(); ++i)
@@ -261,7 +270,7 @@ void TPlayState::BuildStaffVolumes() {
             CurLayer = 0;
             for (int r = top; r <= bottom; ++r) {
                 const TCell* cell = at(0, c, r);
-                int d = CellDynamicOf(cell);
+                int d = MayBeDynamic(cell) ? CellDynamicOf(cell) : 0;
                 if (d == 0 && both)
                     d = CellDynamicOf(at(1, c, r));
                 if (d > 0)
