@@ -3,10 +3,13 @@
 // page again and again (every staff, every column, every pass over a group), so
 // these reads are inline; they answer exactly like CellAtAddress and
 // RowAtAddress: page and layer -1 mean the current ones, and an address outside
-// the allocated page gives nullptr.
+// the allocated page gives nullptr. Also the play state's inline band-summary
+// questions.
 #include <cstddef>
 
+#include "model/modTQGroup.h"
 #include "model/modTQMainScore.h"
+#include "play/modTQPlayState.h"
 
 inline const TCellRow* PlayRowAt(int row, int page = -1, int layer = -1) {
     const TMainScore* s = frmMainTQ;
@@ -49,4 +52,17 @@ inline const TCell* PlayGridCell(int col, int row) {
         row = s->Rows - 1;
     }
     return PlayCellAt(col, row);
+}
+
+// The band summary of the group being walked is for this page, layer, group and margins.
+inline bool TPlayState::BandSummaryCurrent() const {
+    return frmMainTQ && bandPage_ == frmMainTQ->CurPage && bandLayer_ == CurLayer && !GroupRows.empty() &&
+           bandFirst_ == GroupRows.front().row && bandLast_ == GroupRows.back().row && bandAbove_ == HighlightAbove &&
+           bandBelow_ == HighlightBelow;
+}
+
+inline bool TPlayState::BandMayHold(int column, uint32_t kinds) const {
+    if (!BandSummaryCurrent() || column < 0 || static_cast<std::size_t>(column) >= bandKinds_.size())
+        return true;
+    return (bandKinds_[static_cast<std::size_t>(column)] & (kinds | kBandOther)) != 0;
 }

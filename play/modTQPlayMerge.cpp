@@ -180,12 +180,6 @@ void TPlayState::SummarizeBand() {
     bandLayer_ = CurLayer;
 }
 
-bool TPlayState::BandSummaryCurrent() const {
-    return frmMainTQ && bandPage_ == frmMainTQ->CurPage && bandLayer_ == CurLayer && !GroupRows.empty() &&
-           bandFirst_ == GroupRows.front().row && bandLast_ == GroupRows.back().row && bandAbove_ == HighlightAbove &&
-           bandBelow_ == HighlightBelow;
-}
-
 bool TPlayState::MergeStaffItems() {
     if (!frmMainTQ || GroupRows.empty())
         return true;

@@ -434,11 +434,8 @@ public:
     void SummarizeBand();
     // False only when the band summary is current and the column's band holds no
     // cell of the kinds.
-    bool BandMayHold(int column, uint32_t kinds) const {
-        if (!BandSummaryCurrent() || column < 0 || static_cast<size_t>(column) >= bandKinds_.size())
-            return true;
-        return (bandKinds_[static_cast<size_t>(column)] & (kinds | kBandOther)) != 0;
-    }
+    // (Both inline, in play/modTQPlayGrid.h.)
+    bool BandMayHold(int column, uint32_t kinds) const;
     bool BandSummaryCurrent() const;
     static constexpr uint32_t kBandOther = 1u << 31;
     static constexpr uint32_t kBandEndMark = 1u << 30; // mark type 78 or 79
