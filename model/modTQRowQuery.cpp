@@ -95,15 +95,18 @@ bool IsJianpuMusicRow(int row, int page, int layer) {
     const TCellRow* cells = RowAtAddress(row, page, layer);
     if (!cells)
         return false;
+    // The bar lines: layer 0's row, looked up once; its cells on the grid proper.
+    const TCellRow* barRow = RowAtAddress(row, page, 0);
+    const size_t barCells =
+        barRow ? std::min(barRow->size(), static_cast<size_t>(std::max(frmMainTQ->Cols, 0))) : 0;
 
     int sounding = 0, notes = 0, sinceBar = 0, bars = 0;
     bool spanningMark = false;
     for (size_t i = 0; i < cells->size(); ++i) {
         const TCell& cell = (*cells)[i];
-        int col = static_cast<int>(i);
         if (IsBarMarkCell(cell)) {
             spanningMark = true;
-        } else if (IsBarLineAt(col, row, page)) {
+        } else if (i < barCells && IsBarLineCell((*barRow)[i])) {
             if (sinceBar != 0 || bars == 0) {
                 sinceBar = 0;
                 ++bars;

@@ -10,8 +10,10 @@
 #include "play/modTQPlayList.h"
 
 TMIDIComm::~TMIDIComm() {
-    if (Handle)
+    if (Handle) {
+        FlushPending();
         std::fclose(Handle);
+    }
 }
 
 int TMIDIComm::WriteVarLen(uint32_t value) {
@@ -39,8 +41,16 @@ void TMIDIComm::WriteBigEndian(uint32_t value, int n) {
 void TMIDIComm::WriteBytes(const void* data, std::size_t n) {
     if (!Handle || n == 0)
         return;
-    if (std::fwrite(data, 1, n, Handle) != n)
+    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    Pending.insert(Pending.end(), bytes, bytes + n);
+    if (Pending.size() >= kPendingLimit)
+        FlushPending();
+}
+
+void TMIDIComm::FlushPending() {
+    if (Handle && !Pending.empty() && std::fwrite(Pending.data(), 1, Pending.size(), Handle) != Pending.size())
         WriteFailed = true;
+    Pending.clear();
 }
 
 uint8_t TMIDIComm::ReadByte() {
@@ -89,6 +99,7 @@ bool TWriteMIDIFile::Open(const std::string& name, const std::string& shownName)
         Close();
     Handle = std::fopen(name.c_str(), "w+b");
     WriteFailed = false;
+    Pending.clear();
     TrackCount = 0;
     if (!Handle) {
         TMessageRequest r;
@@ -104,6 +115,7 @@ bool TWriteMIDIFile::Open(const std::string& name, const std::string& shownName)
 bool TWriteMIDIFile::Close() {
     if (!Handle)
         return !WriteFailed;
+    FlushPending();
     if (std::fflush(Handle) != 0)
         WriteFailed = true;
     if (std::fclose(Handle) != 0)
@@ -120,17 +132,22 @@ void TWriteMIDIFile::WriteHeader(uint8_t divisionHigh, uint8_t divisionLow) {
 void TWriteMIDIFile::StartTrack() {
     if (!Handle)
         return;
+    FlushPending();
     std::fseek(Handle, 0, SEEK_END);
     WriteBytes("MTrk", 4);
+    FlushPending();
     TrackLengthPos = std::ftell(Handle);
     WriteBigEndian(0, 4);
     ++TrackCount;
     if (TrackCount == 2) {
+        FlushPending();
         std::fseek(Handle, kFormatPos, SEEK_SET);
         WriteBigEndian(1, 1);
     }
+    FlushPending();
     std::fseek(Handle, kTrackCountPos, SEEK_SET);
     WriteBigEndian(TrackCount, 1);
+    FlushPending();
     std::fseek(Handle, 0, SEEK_END);
 }
 
@@ -140,9 +157,11 @@ void TWriteMIDIFile::EndTrack(uint32_t delta) {
     WriteVarLen(delta);
     const uint8_t end[3] = {0xFF, 0x2F, 0x00};
     WriteBytes(end, 3);
+    FlushPending();
     const long endPos = std::ftell(Handle);
     std::fseek(Handle, TrackLengthPos, SEEK_SET);
     WriteBigEndian(static_cast<uint32_t>(endPos - TrackLengthPos - 4), 4);
+    FlushPending();
     std::fseek(Handle, 0, SEEK_END);
 }
 

@@ -28,7 +28,13 @@ public:
     int WriteVarLen(uint32_t value);
     // The n low bytes of value, most significant first.
     void WriteBigEndian(uint32_t value, int n);
+    // Collected in Pending and handed to the file 64 KiB at a time: a track is
+    // written a few bytes per call, tens of thousands of calls.
     void WriteBytes(const void* data, std::size_t n);
+    // Hands Pending to the file (before a seek, a position query or the close).
+    void FlushPending();
+    std::vector<uint8_t> Pending;
+    static constexpr std::size_t kPendingLimit = 1 << 16;
     // A write failed since the file was opened.
     bool WriteFailed = false;
 

@@ -11,6 +11,7 @@
 #include "model/modTQPredicates.h"
 #include "model/modTQRowQuery.h"
 #include "model/modTQScan.h"
+#include "play/modTQPlayGrid.h"
 #include "play/modTQPlayState.h"
 
 namespace {
@@ -83,7 +84,7 @@ bool TPlayState::FindStartRow() {
     bool firstWest = false;
     for (int row = std::max(0, s.SelRow0); row < s.Rows; ++row) {
         bool west = false, jianpu = false;
-        if (const TCellRow* cells = RowAtAddress(row)) {
+        if (const TCellRow* cells = PlayRowAt(row)) {
             int col = -1;
             if (GetFirstClefInRow(*cells, col, 0) != 0 && col >= 0 && static_cast<size_t>(col) < cells->size() &&
                 ((*cells)[static_cast<size_t>(col)].playDur & 32) == 0)
@@ -150,7 +151,7 @@ bool TPlayState::ColumnHasNote(int col) const {
     if (GroupRows.empty())
         return false;
     for (int row = GroupRows.front().row; row <= GroupRows.back().row; ++row)
-        if (const TCell* c = CellAtAddress(col, row))
+        if (const TCell* c = PlayCellAt(col, row))
             if (IsNoteCell(*c))
                 return true;
     return false;
@@ -303,7 +304,7 @@ void TPlayState::FindTimeSignature() {
     const int firstRow = g < GroupRows.size() ? GroupRows[g].row : StartRow;
     for (int col = 0; col < frmMainTQ->Cols; ++col) {
         for (int row = firstRow; row >= 0; --row) {
-            const TCell* c = CellAtAddress(col, row);
+            const TCell* c = PlayCellAt(col, row);
             if (c && c->cellType == ctTimeSig) {
                 TimeSigDen = c->Note;
                 TimeSigNum = c->upNote;
@@ -315,17 +316,25 @@ void TPlayState::FindTimeSignature() {
 
 // --- adding items ---
 
-void TPlayState::AddPlayItem(TPlayItem item, bool adjust) {
-    if (adjust && item.Kind == pkNotes && item.Col >= 0 && item.Volume > 5 && item.Notes[0].Pitch != -1 &&
-        item.Notes[0].Length > 5) {
+void TPlayState::AddPlayItem(const TPlayItem& source, bool adjust) {
+    const bool lift = adjust && source.Kind == pkNotes && source.Col >= 0 && source.Volume > 5 &&
+                      source.Notes[0].Pitch != -1 && source.Notes[0].Length > 5;
+    // The echo sees the item before its row is set and before it is in the list.
+    if (lift && Echo && OnEcho) {
+        TPlayItem echo = source;
+        echo.Volume = 127;
+        echo.Hold = Echo;
+        OnEcho(echo);
+    }
+    // Built in place: an item is some 400 bytes and the list holds tens of thousands.
+    PlayList.push_back(source);
+    TPlayItem& item = PlayList.back();
+    if (lift) {
         item.Volume = 127;
         item.Hold = Echo;
-        if (Echo && OnEcho)
-            OnEcho(item);
     }
     if (adjust && RowOverride > 0)
         item.Row = RowOverride;
-    PlayList.push_back(item);
     // Notes struck while the pedal is down ring until the pedal changes.
     if (Echo && !EchoOn)
         RecordPedalNotes(item, -1);
@@ -342,7 +351,7 @@ void TPlayState::AddRefreshItem(int col, int row) {
     r.Notes[0].Pitch = -1;
     r.Notes[0].Channel = 0;
     r.Volume = static_cast<uint8_t>(frmMainTQ ? frmMainTQ->CurPage : 0);
-    const TCell* c = CellAtAddress(col, row);
+    const TCell* c = PlayCellAt(col, row);
     r.Hold = static_cast<uint8_t>(c ? c->Note : 0);
     AddPlayItem(r, true);
 }
@@ -373,11 +382,16 @@ void TPlayState::ProcessHeldNotes(TPlayItem& item) {
         }
         PlayTime += item.Duration;
     }
+    // The releases are added once the item has been read for the last time: the
+    // item may be a step of PlayList itself.
+    std::vector<TPNote> releases;
     while (!SoundingNotes.empty() && SoundingNotes.front().Length <= PlayTime + kHeldSlack) {
         if (!ItemHasNote(item, SoundingNotes.front()))
-            AddPlayItem(ReleaseItem(SoundingNotes.front()), true);
+            releases.push_back(SoundingNotes.front());
         SoundingNotes.pop_front();
     }
+    for (const TPNote& note : releases)
+        AddPlayItem(ReleaseItem(note), true);
 }
 
 void TPlayState::FlushHeldNotes() {

@@ -12,6 +12,7 @@
 #include "model/modTQRowQuery.h"
 #include "model/modTQScan.h"
 #include "platform/core/TQMessage.h"
+#include "play/modTQPlayGrid.h"
 #include "play/modTQPlayState.h"
 #include "render/modTQMainView.h"
 
@@ -53,12 +54,12 @@ void TPlayState::AddInstrumentItem(int program, int channel) {
 }
 
 void TPlayState::AddInstrumentCells(int column) {
-    if (GroupRows.empty())
+    if (GroupRows.empty() || !BandMayHold(column, BandKind(ctSoundEffect)))
         return;
     const int first = std::max(0, GroupRows.front().row - HighlightAbove);
     const int last = GroupRows.back().row;
     for (int row = first; row <= last; ++row) {
-        const TCell* c = CellAtAddress(column, row);
+        const TCell* c = PlayCellAt(column, row);
         if (!c || c->cellType != ctSoundEffect || c->Note != kSoundEffectCode)
             continue;
         const int program = c->upNote;
@@ -104,7 +105,7 @@ void TPlayState::FindPageTimeSignature(int& num, int& den) const {
         return;
     for (int row = 0; row < frmMainTQ->Rows; ++row)
         for (int col = 0; col < frmMainTQ->Cols; ++col) {
-            const TCell* c = CellAtAddress(col, row);
+            const TCell* c = PlayCellAt(col, row);
             if (c && c->cellType == ctTimeSig) {
                 if (TBitCount::BarLengthOf(c->upNote, c->Note, -1) < 0)
                     continue;
@@ -119,10 +120,10 @@ bool TPlayState::FindTimeSignatureOnPage() {
     if (!frmMainTQ)
         return false;
     for (int row = 0; row < frmMainTQ->Rows; ++row) {
-        if (IsMusicRow(row))
+        if (IsMusicRowOfBuild(row))
             return false;
         for (int col = 0; col < frmMainTQ->Cols; ++col) {
-            const TCell* c = CellAtAddress(col, row);
+            const TCell* c = PlayCellAt(col, row);
             if (c && c->cellType == ctTimeSig) {
                 AddTimeSignatureItem(*c, col, row);
                 return true;
@@ -133,11 +134,13 @@ bool TPlayState::FindTimeSignatureOnPage() {
 }
 
 bool TPlayState::FindTimeSignatureAbove(int column, int row) {
+    if (row == bandFirst_ && !BandMayHold(column, BandKind(ctTimeSig)))
+        return false;
     for (int k = 1; k <= HighlightAbove; ++k) {
         const int r = row - k;
         if (r < 0 || IsMusicRowOfBuild(r))
             return false;
-        const TCell* c = CellAtAddress(column, r);
+        const TCell* c = PlayCellAt(column, r);
         if (c && c->cellType == ctTimeSig) {
             AddTimeSignatureItem(*c, column, r);
             return true;
@@ -174,7 +177,14 @@ void FollowPage(int& page, int& layer, std::vector<signed char>& a, std::vector<
 
 bool TPlayState::IsMusicRowOfBuild(int row) {
     FollowPage(musicRowPage_, musicRowLayer_, musicRows_, jianpuRows_);
-    return RememberedRowAnswer(musicRows_, row, [](int r) { return IsMusicRow(r); });
+    if (row < 0 || row >= static_cast<int>(musicRows_.size()))
+        return IsMusicRow(row);
+    // IsMusicRow: a Jianpu music row or a Western staff; the Jianpu answer is
+    // the one ComputeHighlightMargins keeps too.
+    signed char& known = musicRows_[static_cast<std::size_t>(row)];
+    if (known < 0)
+        known = IsJianpuRowOfBuild(row) || IsWestRow(row, 0, -1) ? 1 : 0;
+    return known != 0;
 }
 
 bool TPlayState::IsJianpuRowOfBuild(int row) {

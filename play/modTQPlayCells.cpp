@@ -11,6 +11,7 @@
 #include "model/modTQMainScore.h"
 #include "model/modTQPredicates.h"
 #include "model/modTQScan.h"
+#include "play/modTQPlayGrid.h"
 #include "play/modTQPlayState.h"
 
 namespace {
@@ -28,10 +29,12 @@ int LayerBase() { return CurLayer == 1 ? kPlayStaves : 0; }
 bool TPlayState::BuildStaffCellItems(int column, int row, std::vector<TPlayItem>& items, int staff, bool merge) {
     const int st = Staff16(staff);
     // 1.
-    TCell cell;
-    if (!GetCell(cell, column, row))
+    const TCell* found = PlayGridCell(column, row);
+    if (!found)
         return !items.empty();
-    TPlayItem item;
+    const TCell& cell = *found;
+    static const TPlayItem kFresh;
+    TPlayItem item = kFresh; // a copy is cheaper than setting up 32 note slots
     item.Notes[0].Pitch = -1;
     item.Notes[0].Channel = static_cast<int8_t>(staff);
     item.Notes[0].Layer = static_cast<int8_t>(CurLayer);
@@ -58,7 +61,7 @@ bool TPlayState::BuildStaffCellItems(int column, int row, std::vector<TPlayItem>
 
     auto afterNote = [&](bool arpeggio) {
         if (row > 0 && !PlayList.empty()) {
-            const TCell* up = CellAtAddress(column, row - 1);
+            const TCell* up = PlayCellAt(column, row - 1);
             if (up && up->cellType == ctSymbol)
                 AccentLastItem(*up);
         }

@@ -13,6 +13,7 @@
 #include "model/modTQScan.h"
 #include "model/modTQUtil.h"
 #include "platform/core/TQCodec.h"
+#include "play/modTQPlayGrid.h"
 #include "play/modTQPlayState.h"
 
 namespace {
@@ -80,6 +81,15 @@ int DynamicVelocity(int code) {
     }
 }
 
+namespace {
+
+// Only text symbols, texts and the hairpin marks 7 to 10 carry a dynamic.
+bool MayBeDynamic(const TCell* c) {
+    return c && (c->cellType == ctTextSymbol || c->cellType == ctText || (c->markType >= 7 && c->markType <= 10));
+}
+
+} // namespace
+
 void TPlayState::FillStaffVolume(int first, int velocity, std::vector<int8_t>& table) const {
     const int8_t v = static_cast<int8_t>(std::clamp(velocity, 0, 127));
     for (size_t i = static_cast<size_t>(std::max(first, 0)); i < table.size(); ++i)
@@ -89,7 +99,10 @@ void TPlayState::FillStaffVolume(int first, int velocity, std::vector<int8_t>& t
 int TPlayState::CellDynamic(int column, int row, int layer, int page) const {
     if (!frmMainTQ || row >= frmMainTQ->Rows)
         return 0;
-    const TCell* c = CellAtAddress(column, row, page, layer);
+    return CellDynamicOf(PlayCellAt(column, row, page, layer));
+}
+
+int TPlayState::CellDynamicOf(const TCell* c) {
     if (!c)
         return 0;
     if (c->cellType == ctTextSymbol)
@@ -120,7 +133,7 @@ int TPlayState::FindDynamicRampEnd(int column, int row, int staffRow, int above,
     const int last = s.Cols - 1;
     int winStart = column, length = 20;
     if (kind == -5 || kind == -6) {
-        const TCell* mark = CellAtAddress(column, row);
+        const TCell* mark = PlayCellAt(column, row);
         winStart = mark ? mark->iEnd : column;
         length = 4;
     }
@@ -128,7 +141,7 @@ int TPlayState::FindDynamicRampEnd(int column, int row, int staffRow, int above,
     int end = -1;
     for (int c = column + 1; c <= winStart + length && c < last && end < 0; ++c) {
         for (int r = std::max(staffRow - above, 0); r <= std::min(staffRow + below, s.Rows - 1) && end < 0; ++r) {
-            const TCell* cell = CellAtAddress(c, r, -1, 0);
+            const TCell* cell = PlayCellAt(c, r, -1, 0);
             if (cell && cell->markType == 51) {
                 winStart = cell->iEnd;
                 length = 4;
@@ -182,7 +195,7 @@ void TPlayState::ApplyDynamicRamp(int column, int row, int staffRow, int above, 
         static_cast<size_t>(column) >= table.size())
         return;
     const int start = table[static_cast<size_t>(column)];
-    const TCell* mark = CellAtAddress(column, row);
+    const TCell* mark = PlayCellAt(column, row);
     double f = std::max((mark ? GetCrescRate(*mark) : 100) / 100.0 + 0.5, 1.0);
     if (kind == -3 || kind == -4) {
         const int v = std::min(RoundToInt(start * f), 127);
@@ -209,7 +222,7 @@ void TPlayState::ApplyDynamicRamp(int column, int row, int staffRow, int above, 
     for (int c = column; c <= end; ++c) {
         bool note = false;
         for (const TGroupData& g : GroupRows)
-            if (const TCell* cell = CellAtAddress(c, g.row))
+            if (const TCell* cell = PlayCellAt(c, g.row))
                 note = note || IsNoteCell(*cell);
         if (note)
             v = std::min(RoundToInt((c - column) * step) + start, 127);
@@ -243,22 +256,33 @@ void TPlayState::BuildStaffVolumes() {
         else
             below = GroupRows[s + 1].row - g.row - 1;
         auto& table = StaffVolume[s];
+        const int top = std::max(g.row - above, 0);
+        const int bottom = std::min(g.row + below, sc.Rows - 1);
+        // The rows of the band in both layers, and the row above it for the
+        // accent marks, looked up once for every column.
+        bandRows_[0].clear();
+        bandRows_[1].clear();
+        for (int r = top - 1; r <= bottom; ++r)
+            for (int layer = 0; layer < 2; ++layer)
+                bandRows_[layer].push_back(r >= 0 ? PlayRowAt(r, -1, layer) : nullptr);
+        auto at = [&](int layer, int c, int r) { return PlayCellOfRow(bandRows_[layer][static_cast<size_t>(r - top + 1)], c); };
         for (int c = 0; c < static_cast<int>(cols); ++c) {
             CurLayer = 0;
-            for (int r = std::max(g.row - above, 0); r <= std::min(g.row + below, sc.Rows - 1); ++r) {
-                int d = CellDynamic(c, r, 0, -1);
+            for (int r = top; r <= bottom; ++r) {
+                const TCell* cell = at(0, c, r);
+                int d = MayBeDynamic(cell) ? CellDynamicOf(cell) : 0;
                 if (d == 0 && both)
-                    d = CellDynamic(c, r, 1, -1);
+                    d = CellDynamicOf(at(1, c, r));
                 if (d > 0)
                     FillStaffVolume(c, d, table);
                 else if (d < 0)
                     ApplyDynamicRamp(c, r, g.row, above, below, d, table);
-                const bool accented = IsAccentedNote(c, r, 0) || (both && IsAccentedNote(c, r, 1));
+                const bool accented = IsAccentedCell(cell, at(0, c, r - 1)) ||
+                                      (both && IsAccentedCell(at(1, c, r), at(1, c, r - 1)));
                 int8_t& v = table[static_cast<size_t>(c)];
                 if (accented)
                     v = static_cast<int8_t>(std::min(v * 3 / 2, 127));
-                const TCell* cell = CellAtAddress(c, r, -1, 0);
-                if (cell && IsNoteOrRestCell(*cell) && HasNotesVolAdj(*cell))
+                if (cell && HasNotesVolAdj(*cell) && IsNoteOrRestCell(*cell))
                     v = static_cast<int8_t>(std::min(127.0, 0.01 * v * GetNotesVolAdj(*cell)));
             }
         }
@@ -281,7 +305,7 @@ void TPlayState::ScanHeaderSettings(int& volume, int& tempo) {
     bool instrument = false, volumeFound = false, tempoSettled = false;
     for (int c = 0; c < frmMainTQ->Cols; ++c) {
         for (int r = 0; r < firstRow; ++r) {
-            const TCell* cell = CellAtAddress(c, r);
+            const TCell* cell = PlayCellAt(c, r);
             if (!cell)
                 continue;
             if (cell->cellType == ctTextSymbol && cell->Note == 43)

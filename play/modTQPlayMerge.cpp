@@ -12,6 +12,7 @@
 #include "model/modTQPredicates.h"
 #include "model/modTQRowQuery.h"
 #include "model/modTQScan.h"
+#include "play/modTQPlayGrid.h"
 #include "play/modTQPlayState.h"
 #include "render/modTQMainView.h"
 
@@ -35,10 +36,10 @@ void ApplyKeyAccidentalSymbols(int column) {
     for (const TGroupData& g : GroupRows) {
         if (!g.isWest)
             continue;
-        const TCell* sym = CellAtAddress(column, g.row);
+        const TCell* sym = PlayCellAt(column, g.row);
         if (!sym || sym->cellType != ctSymbol || !IsKeyAccidentalCode(sym->Note))
             continue;
-        const TCell* clef = CellAtAddress(g.clefColumn, g.row);
+        const TCell* clef = PlayCellAt(g.clefColumn, g.row);
         if (!clef || !IsClefCell(*clef))
             continue;
         const int letter = LetterOf(*clef, static_cast<int>(std::lround(sym->yAdj)));
@@ -49,16 +50,17 @@ void ApplyKeyAccidentalSymbols(int column) {
 } // namespace
 
 bool TPlayState::StaffCellItems(int column, int row, std::vector<TPlayItem>& items, int staff) {
-    TCell cell;
-    if (!GetCell(cell, column, row))
+    const TCell* found = PlayGridCell(column, row);
+    if (!found)
         return false;
+    const TCell& cell = *found;
     const size_t s = static_cast<size_t>(std::clamp(staff, 0, kPlayStaves - 1));
     if (IsClefCell(cell)) {
         if (s < GroupRows.size()) {
             TGroupData& g = GroupRows[s];
             if (cell.Note == -15) {
                 const int left = FindClefColLeft(column, row);
-                const TCell* lc = left >= 0 ? CellAtAddress(left, row) : nullptr;
+                const TCell* lc = left >= 0 ? PlayCellAt(left, row) : nullptr;
                 if (lc)
                     g.clef = static_cast<int16_t>(lc->Note);
                 g.keyCode = 0;
@@ -89,7 +91,7 @@ bool TPlayState::StaffCellItems(int column, int row, std::vector<TPlayItem>& ite
     if (frmMainTQ && frmMainTQ->HasJianpuPage() && IsValidCellPos(column, row)) {
         const int saved = CurLayer;
         CurLayer = 1;
-        const TCell* twin = CellAtAddress(column, row);
+        const TCell* twin = PlayCellAt(column, row);
         if (twin && IsNoteOrRestCell(*twin))
             BuildStaffCellItems(column, row, items, staff, !items.empty());
         CurLayer = saved;
@@ -103,16 +105,16 @@ bool TPlayState::WestTieAlreadyLengthened(int column, int row, int staff) const 
     const TTieRecord& t = TieRecord[(CurLayer == 1 ? kPlayStaves : 0) + std::clamp(staff, 0, kPlayStaves - 1)];
     if (t.Item < 0 || t.LastCol < 1 || column > t.LastCol || !frmMainTQ)
         return false;
-    const TCell* start = CellAtAddress(t.StartCol, row);
-    const TCell* here = CellAtAddress(column, row);
+    const TCell* start = PlayCellAt(t.StartCol, row);
+    const TCell* here = PlayCellAt(column, row);
     if (!start || !here || !IsWestNoteCell(*here) || !here->westChordArray.empty() || here->yAdj != start->yAdj)
         return false;
     for (int markRow : {row, row - 1}) {
-        const TCell* m = markRow >= 0 ? CellAtAddress(t.StartCol, markRow) : nullptr;
+        const TCell* m = markRow >= 0 ? PlayCellAt(t.StartCol, markRow) : nullptr;
         if (!m || !IsSlurMarkCell(*m))
             continue;
         for (int col = t.StartCol + 1; col <= m->iEnd + 1 && col < frmMainTQ->Cols; ++col) {
-            const TCell* p = CellAtAddress(col, row);
+            const TCell* p = PlayCellAt(col, row);
             if (p && IsWestNoteCell(*p))
                 return col == column && col >= m->iEnd - 1;
         }
@@ -128,29 +130,54 @@ void TPlayState::AlignDottedPair(int column, int staff) {
     const int rowS = GroupRows[static_cast<size_t>(staff)].row;
     const int cols = frmMainTQ ? frmMainTQ->Cols : 0;
     auto bar0 = [&](int c) {
-        const TCell* cell = CellAtAddress(c, row0);
+        const TCell* cell = PlayCellAt(c, row0);
         return cell && IsBarLineCell(*cell);
     };
     int left = column - 1;
     while (left >= 1 && !bar0(left) &&
-           !(NoteOrRest(CellAtAddress(left, row0)) && NoteOrRest(CellAtAddress(left, rowS))))
+           !(NoteOrRest(PlayCellAt(left, row0)) && NoteOrRest(PlayCellAt(left, rowS))))
         --left;
     left = std::max(left, 0);
     int right = column + 1;
-    while (right < cols - 1 && !bar0(right) && !NoteOrRest(CellAtAddress(right, row0)))
+    while (right < cols - 1 && !bar0(right) && !NoteOrRest(PlayCellAt(right, row0)))
         ++right;
     int sum0 = 0, sumS = 0;
     for (int c = left; c < right; ++c) {
-        if (const TCell* a = CellAtAddress(c, row0); NoteOrRest(a))
+        if (const TCell* a = PlayCellAt(c, row0); NoteOrRest(a))
             sum0 += GetCellTicks(*a);
-        if (const TCell* b = CellAtAddress(c, rowS); NoteOrRest(b))
+        if (const TCell* b = PlayCellAt(c, rowS); NoteOrRest(b))
             sumS += GetCellTicks(*b);
     }
     if (sum0 >= sumS)
         return;
     const int level = static_cast<int>(std::trunc(5.0 - std::log2(static_cast<double>(sumS - sum0))));
-    const TCell* c0 = CellAtAddress(column, row0);
+    const TCell* c0 = PlayCellAt(column, row0);
     PlayList.back().Duration = PlayUnitsOfValue(level, c0 ? c0->option : 0);
+}
+
+void TPlayState::SummarizeBand() {
+    bandKinds_.clear();
+    bandPage_ = -1;
+    if (!frmMainTQ || GroupRows.empty())
+        return;
+    const TMainScore& s = *frmMainTQ;
+    bandFirst_ = GroupRows.front().row;
+    bandLast_ = GroupRows.back().row;
+    bandAbove_ = HighlightAbove;
+    bandBelow_ = HighlightBelow;
+    const size_t cols = static_cast<size_t>(std::max(s.Cols, 0));
+    bandKinds_.assign(cols, 0);
+    for (int r = std::max(bandFirst_ - bandAbove_, 0); r <= std::min(bandLast_ + bandBelow_, s.Rows - 1); ++r) {
+        const TCellRow* cells = PlayRowAt(r);
+        if (!cells)
+            continue;
+        for (size_t c = 0; c < cols && c < cells->size(); ++c) {
+            const TCell& cell = (*cells)[c];
+            bandKinds_[c] |= BandKind(cell.cellType) | (cell.markType == 78 || cell.markType == 79 ? kBandEndMark : 0);
+        }
+    }
+    bandPage_ = s.CurPage;
+    bandLayer_ = CurLayer;
 }
 
 bool TPlayState::MergeStaffItems() {
@@ -165,6 +192,7 @@ bool TPlayState::MergeStaffItems() {
         r.Items.clear();
     }
     ClearBarAccidentals();
+    SummarizeBand();
     PrepareGroupDynamics();
     CollectOctaveMarks();
     ScanPedalMarks();
@@ -186,7 +214,7 @@ bool TPlayState::MergeStaffItems() {
     AddRefreshItem(0, row0);
     // 4.
     if (westGroup) {
-        if (const TCell* clef = CellAtAddress(GroupRows.front().clefColumn, row0); clef && IsClefCell(*clef))
+        if (const TCell* clef = PlayCellAt(GroupRows.front().clefColumn, row0); clef && IsClefCell(*clef))
             SetKeyAccidTable(*clef);
         CurClef = GroupRows.front().clef;
         CurKeyCode = GroupRows.front().keyCode;
@@ -212,7 +240,7 @@ bool TPlayState::MergeStaffItems() {
                 ApplyPedalAtColumn(c);
                 FindTimeSignatureAbove(c, row0);
                 // c.
-                const TCell* first = CellAtAddress(c, row0);
+                const TCell* first = PlayCellAt(c, row0);
                 if (first && first->Note == kStaffMarkCode && first->cellType == ctJianpu) {
                     if (first->iEnd > c)
                         c = first->iEnd - 1;
@@ -242,6 +270,7 @@ bool TPlayState::MergeStaffItems() {
             // d. Every staff of the rule, top to bottom.
             const int mergeStart = static_cast<int>(PlayList.size());
             int lastMerged = -1;
+            std::vector<TPlayItem>& items = staffItems_;
             for (size_t st = 0; st < GroupRows.size() && st < kPlayStaves; ++st) {
                 const int row = GroupRows[st].row;
                 const bool onlyFirst = PlayRule == prCurrentStaff || PlayRule == prSelectedNotes;
@@ -264,7 +293,7 @@ bool TPlayState::MergeStaffItems() {
                     result = false;
                     break;
                 }
-                std::vector<TPlayItem> items;
+                items.clear();
                 if (!StaffCellItems(c, row, items, static_cast<int>(st)))
                     continue;
                 lastMerged = static_cast<int>(st);
@@ -296,7 +325,7 @@ bool TPlayState::MergeStaffItems() {
             // e.
             if (GroupRows.size() == 2 && lastMerged >= 0) {
                 const int rowS = GroupRows[static_cast<size_t>(lastMerged)].row;
-                const TCell* cs = CellAtAddress(c, rowS);
+                const TCell* cs = PlayCellAt(c, rowS);
                 if (cs && IsDottedAt(c, rowS) && cs->playDur == 0)
                     AlignDottedPair(c, lastMerged);
             }
@@ -339,15 +368,14 @@ bool TPlayState::MergeStaffItems() {
                 }
             }
             // Held notes, each column item with its releases right behind it.
-            if (static_cast<size_t>(colStart) < PlayList.size()) {
+            if (static_cast<size_t>(colStart) + 1 == PlayList.size()) {
+                ProcessHeldNotes(PlayList.back());
+            } else if (static_cast<size_t>(colStart) < PlayList.size()) {
                 std::vector<TPlayItem> column(PlayList.begin() + colStart, PlayList.end());
                 PlayList.resize(static_cast<size_t>(colStart));
                 for (const TPlayItem& it : column) {
                     PlayList.push_back(it);
-                    const size_t at = PlayList.size() - 1;
-                    TPlayItem held = it;
-                    ProcessHeldNotes(held);
-                    PlayList[at] = held;
+                    ProcessHeldNotes(PlayList.back());
                 }
             }
             break;
@@ -358,5 +386,6 @@ bool TPlayState::MergeStaffItems() {
         BitCount.ApplySteps();
         BitCount.Clear();
     }
+    bandPage_ = -1;
     return result;
 }

@@ -7,6 +7,7 @@
 #include "model/modTQGroup.h"
 #include "model/modTQMainScore.h"
 #include "model/modTQPredicates.h"
+#include "play/modTQPlayGrid.h"
 #include "play/modTQPlayState.h"
 
 namespace {
@@ -28,9 +29,12 @@ void TPlayState::ScanPedalMarks() {
     };
     const int first = GroupRows.front().row;
     const int last = std::min(GroupRows.back().row + HighlightBelow, frmMainTQ->Rows - 1);
+    std::vector<const TCellRow*> band;
+    for (int row = first; row <= last; ++row)
+        band.push_back(PlayRowAt(row));
     for (int col = 0; col < cols; ++col) {
         for (int row = first; row <= last; ++row) {
-            const TCell* c = CellAtAddress(col, row);
+            const TCell* c = PlayCellOfRow(band[static_cast<size_t>(row - first)], col);
             if (!c)
                 continue;
             if ((c->markType == 4 || c->markType == 5 || c->markType == 6) && (c->option & kOptPedalSpan)) {

@@ -226,7 +226,7 @@ public:
     // Appends the item to PlayList. With adjust, a notes item with a cell, Volume
     // above 5 and a first note longer than 5 gets Volume 127 and Hold = Echo (and,
     // with Echo, its echo through OnEcho); and RowOverride, when above 0, goes into Row.
-    void AddPlayItem(TPlayItem item, bool adjust);
+    void AddPlayItem(const TPlayItem& item, bool adjust);
     // The ornament pass's echo of an item added while Echo is set.
     std::function<void(const TPlayItem&)> OnEcho;
     // A keyboard refresh item (kind 7) for the cell, unless the last item is one.
@@ -313,6 +313,8 @@ public:
     // Tempo value (100 = 60 quarters a minute) or relative code (0, -1 .. -10) of a cell;
     // numeric is 0 for a tempo cell, poco is set by a text holding "poco".
     int TempoWordValue(int column, int row, int& numeric, int& poco) const;
+    // The same for a cell already looked up (nullptr: none).
+    int TempoWordValueOf(const TCell* cell, int& numeric, int& poco) const;
     // ColumnTempo of the staff group in GroupRows, with ramps and returns.
     void BuildTempoMap();
     void FillTempoFrom(int column, int value);
@@ -334,6 +336,8 @@ public:
     void FillStaffVolume(int first, int velocity, std::vector<int8_t>& table) const;
     // Velocity (above 0), ramp kind (below 0) or 0 of the cell at (column, row) of the layer and page (-1 current).
     int CellDynamic(int column, int row, int layer, int page) const;
+    // The same for a cell already looked up (nullptr: none).
+    static int CellDynamicOf(const TCell* cell);
     // StaffVolume of the staff group in GroupRows.
     void BuildStaffVolumes();
     // BuildStaffVolumes, then BuildTempoMap.
@@ -379,6 +383,8 @@ public:
 
     // --- accents and the Advanced page ---
     bool IsAccentedNote(int column, int row, int layer) const;
+    // The same for the cell and the cell above it (nullptr: none).
+    static bool IsAccentedCell(const TCell* cell, const TCell* up);
     // The last item's volume x 1.5 when the cell holds the accent symbol.
     void AccentLastItem(const TCell& cell);
     bool IsArpRateMarkNear(int column, int row) const;
@@ -420,6 +426,28 @@ public:
     bool IsJianpuRowOfBuild(int row);
     int musicRowPage_ = -1, musicRowLayer_ = -1;
     std::vector<signed char> musicRows_, jianpuRows_;
+    // The kinds of cell (bit cellType; kBandOther for other types) in each column
+    // of the group's band, the rows from HighlightAbove above its first staff to
+    // HighlightBelow below its last, taken once per group by MergeStaffItems: the
+    // column scans for instrument cells, time signatures, jump marks and fermatas
+    // pass over a column whose band holds none of their kinds.
+    void SummarizeBand();
+    // False only when the band summary is current and the column's band holds no
+    // cell of the kinds.
+    // (Both inline, in play/modTQPlayGrid.h.)
+    bool BandMayHold(int column, uint32_t kinds) const;
+    bool BandSummaryCurrent() const;
+    static constexpr uint32_t kBandOther = 1u << 31;
+    static constexpr uint32_t kBandEndMark = 1u << 30; // mark type 78 or 79
+    static constexpr uint32_t BandKind(int cellType) {
+        return cellType >= 0 && cellType < 30 ? 1u << cellType : kBandOther;
+    }
+    std::vector<uint32_t> bandKinds_;
+    int bandPage_ = -1, bandLayer_ = -1, bandFirst_ = 0, bandLast_ = 0, bandAbove_ = 0, bandBelow_ = 0;
+    // One staff's items of one column in MergeStaffItems; kept to reuse its storage.
+    std::vector<TPlayItem> staffItems_;
+    // The rows of a band in each layer while staff volumes or the tempo map are built.
+    std::vector<const TCellRow*> bandRows_[2];
     // A kind-6 item when the signature differs from the last one added; the bar counter takes its length.
     void AddTimeSignatureItem(const TCell& cell, int column, int row);
     // A kind-4 item: program on the channel (-1 every channel).

@@ -16,6 +16,7 @@
 #include "model/modTQPredicates.h"
 #include "model/modTQUtil.h"
 #include "platform/core/TQCodec.h"
+#include "play/modTQPlayGrid.h"
 #include "play/modTQPlayState.h"
 
 namespace {
@@ -141,8 +142,11 @@ int ScaleVelocity(int volume, double factor) {
 }
 
 int TPlayState::TempoWordValue(int column, int row, int& numeric, int& poco) const {
+    return TempoWordValueOf(PlayCellAt(column, row), numeric, poco);
+}
+
+int TPlayState::TempoWordValueOf(const TCell* c, int& numeric, int& poco) const {
     numeric = 1;
-    const TCell* c = CellAtAddress(column, row);
     if (!c)
         return 0;
     switch (c->cellType) {
@@ -243,20 +247,33 @@ void TPlayState::BuildTempoMap() {
     const int firstRow = GroupRows.front().row, lastRow = GroupRows.back().row;
     const bool twin = s.HasJianpuPage();
     const int savedLayer = CurLayer;
+    // The rows of the band in both layers, looked up once for every column.
+    const int top = std::max(firstRow - HighlightAbove, 0);
+    const int bottom = std::min(lastRow + HighlightBelow, s.Rows - 1);
+    for (int layer = 0; layer < 2; ++layer) {
+        bandRows_[layer].clear();
+        for (int r = top; r <= bottom; ++r)
+            bandRows_[layer].push_back(PlayRowAt(r, -1, layer));
+    }
+    const uint32_t tempoKinds = BandKind(ctTempo) | BandKind(ctText) | BandKind(ctTextSymbol);
     for (int c = 0; c < cols; ++c) {
-        const TCell* head = CellAtAddress(c, firstRow);
+        const TCell* head = PlayCellAt(c, firstRow);
         const bool bar = head && IsBarLineCellNotRowEnd(*head);
-        for (int r = firstRow - HighlightAbove; r <= lastRow + HighlightBelow; ++r) {
-            if (r < 0 || r >= s.Rows)
-                continue;
+        // Nothing to do in a column without a tempo word or sign, a bar line or a
+        // running ramp (the band summary is of layer 0).
+        if (!twin && !bar && RampStartCol != -2 && RampStartCol < 0 && bandLayer_ == 0 && !BandMayHold(c, tempoKinds)) {
+            CurLayer = 0;
+            continue;
+        }
+        for (int r = top; r <= bottom; ++r) {
             int v = 0;
             for (int layer = 0; layer <= (twin ? 1 : 0); ++layer) {
                 CurLayer = layer;
                 int numeric = 1, poco = 0;
-                v = TempoWordValue(c, r, numeric, poco);
-                if (const TCell* cell = CellAtAddress(c, r))
-                    if (cell->cellType == ctTextSymbol && cell->Note == 43)
-                        TitleSymbol43 = 1;
+                const TCell* cell = PlayCellOfRow(bandRows_[layer][static_cast<size_t>(r - top)], c);
+                v = TempoWordValueOf(cell, numeric, poco);
+                if (cell && cell->cellType == ctTextSymbol && cell->Note == 43)
+                    TitleSymbol43 = 1;
                 if (v >= 10 && v <= 500)
                     TempoHistory.push_back(static_cast<int16_t>(v));
                 if (v == -10)
@@ -278,7 +295,6 @@ void TPlayState::BuildTempoMap() {
                     LastTempoCol = c;
                 const bool ramp = RampStartCol >= 0 || RampStartCol == -2;
                 if ((v == -1 || v == -7) && RampStartCol == -1) {
-                    const TCell* cell = CellAtAddress(c, r);
                     RampRate = cell ? GetRitArpRate(*cell) : 100;
                     RampStartCol = c;
                     RampKind = v;
@@ -312,7 +328,7 @@ void TPlayState::BuildTempoMap() {
 }
 
 float TPlayState::FermataFactor(int column, int g) const {
-    if (!frmMainTQ || g < 0 || static_cast<size_t>(g) >= GroupRows.size())
+    if (!frmMainTQ || g < 0 || static_cast<size_t>(g) >= GroupRows.size() || !BandMayHold(column, BandKind(ctSymbol)))
         return 1.0f;
     const size_t i = static_cast<size_t>(g);
     const int row = GroupRows[i].row;
@@ -323,18 +339,21 @@ float TPlayState::FermataFactor(int column, int g) const {
     for (int r = row - above; r <= row + below; ++r) {
         if (r < 0 || r >= frmMainTQ->Rows)
             continue;
-        const TCell* c = CellAtAddress(column, r);
-        if (c && (HasSymbolCode(*c, 1) || HasSymbolCode(*c, 109)))
+        const TCell* c = PlayCellAt(column, r);
+        if (c && c->cellType == ctSymbol && (HasSymbolCode(*c, 1) || HasSymbolCode(*c, 109)))
             return 2.0f;
     }
     return 1.0f;
 }
 
 bool TPlayState::IsAccentedNote(int column, int row, int layer) const {
-    const TCell* c = CellAtAddress(column, row, -1, layer);
+    return IsAccentedCell(PlayCellAt(column, row, -1, layer),
+                          row >= 1 ? PlayCellAt(column, row - 1, -1, layer) : nullptr);
+}
+
+bool TPlayState::IsAccentedCell(const TCell* c, const TCell* up) {
     if (c && c->cellType == ctWestern && (c->option & 0x20))
         return true;
-    const TCell* up = row >= 1 ? CellAtAddress(column, row - 1, -1, layer) : nullptr;
     return up && up->cellType == ctSymbol && (up->Note == 9 || up->upNote == 9);
 }
 
@@ -346,7 +365,7 @@ void TPlayState::AccentLastItem(const TCell& cell) {
 bool TPlayState::IsArpRateMarkNear(int column, int row) const {
     for (int c : {column, column - 1})
         for (int r : {row, row - 1}) {
-            const TCell* cell = (c >= 0 && r >= 0) ? CellAtAddress(c, r) : nullptr;
+            const TCell* cell = (c >= 0 && r >= 0) ? PlayCellAt(c, r) : nullptr;
             if (cell && (cell->markType == 25 || cell->markType == 66))
                 return true;
         }
@@ -354,7 +373,7 @@ bool TPlayState::IsArpRateMarkNear(int column, int row) const {
 }
 
 bool TPlayState::IsTempoRampCell(int column, int row) const {
-    const TCell* c = CellAtAddress(column, row);
+    const TCell* c = PlayCellAt(column, row);
     if (!c)
         return false;
     if (c->cellType == ctTextSymbol)
@@ -371,7 +390,7 @@ bool TPlayState::IsTempoRampCell(int column, int row) const {
 }
 
 bool TPlayState::IsDynamicRampCell(int column, int row) const {
-    const TCell* c = CellAtAddress(column, row);
+    const TCell* c = PlayCellAt(column, row);
     if (!c)
         return false;
     if (c->markType >= 7 && c->markType <= 10)
