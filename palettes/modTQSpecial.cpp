@@ -242,7 +242,12 @@ void SetOctaveDots(int dots) {
             if (!shifted) {
                 int steps = 7 * dots;
                 if (dots == 0) steps = c.yAdj > 7.0f ? 7 : c.yAdj < -7.0f ? -7 : 0;
-                if (steps != 0) ShiftSelectedNotes(steps);
+                if (steps != 0) {
+                    // the shift saves its own undo item: one Undo takes both back
+                    const std::size_t items = Undo.UndoList.size();
+                    ShiftSelectedNotes(steps);
+                    if (Undo.UndoList.size() > items) Undo.IncUndoGroup();
+                }
             }
             shifted = true;
             return;

@@ -237,6 +237,10 @@ TEST_F(SpecialTest, OctaveDotsOnAWesternRowShiftTheNotesOnce) {
     EXPECT_FLOAT_EQ(std::abs(fx.At(1, 0).yAdj - y1), 7.0f);
     EXPECT_FLOAT_EQ(fx.At(2, 0).yAdj - y2, fx.At(1, 0).yAdj - y1);
     EXPECT_EQ(fx.At(1, 0).dot, 0);
+    Undo.UndoStep(); // one step takes the whole change back
+    EXPECT_FLOAT_EQ(fx.At(1, 0).yAdj, y1);
+    EXPECT_FLOAT_EQ(fx.At(2, 0).yAdj, y2);
+    EXPECT_TRUE(Undo.UndoList.empty());
 }
 
 } // namespace
