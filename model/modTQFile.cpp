@@ -147,18 +147,27 @@ private:
     }
     // Int for the common case, a sign and digits ended by a blank, straight
     // on the buffer; kSlow, having taken nothing, for anything else.
-    int FastInt(int& result) {
+    // The first byte of the next word on the buffer, or nullptr when the slow
+    // path must read it: a 0xFF byte comes first, or the word begins too near
+    // the buffer's end for every byte it may take, its end and a line feed
+    // after it to lie inside.
+    const unsigned char* FastWordStart() const {
         if (end_ - pos_ < 4 * kMaxWord)
-            return kSlow;
+            return nullptr;
         const auto* b = reinterpret_cast<const unsigned char*>(buffer_.data());
         const unsigned char* p = b + pos_;
         const unsigned char* limit = b + end_ - (kMaxWord + 4);
         while (p < limit && (*p < 33 || *p > 124)) {
             if (*p == 0xFF)
-                return kSlow;
+                return nullptr;
             ++p;
         }
-        if (p >= limit)
+        return p < limit ? p : nullptr;
+    }
+    int FastInt(int& result) {
+        const auto* b = reinterpret_cast<const unsigned char*>(buffer_.data());
+        const unsigned char* p = FastWordStart();
+        if (!p)
             return kSlow;
         const unsigned char* first = p;
         bool negative = false;
@@ -189,19 +198,9 @@ private:
     // for anything else (a quote, a 0xFF byte, the buffer's end near).
     static constexpr int kSlow = INT_MIN;
     int FastWord(char* word, std::size_t& length, std::size_t maxLength) {
-        if (end_ - pos_ < 4 * kMaxWord)
-            return kSlow;
         const auto* b = reinterpret_cast<const unsigned char*>(buffer_.data());
-        const unsigned char* p = b + pos_;
-        // Every byte the word may take, its end and a line feed after it lie
-        // before the buffer's end when the word begins before limit.
-        const unsigned char* limit = b + end_ - (kMaxWord + 4);
-        while (p < limit && (*p < 33 || *p > 124)) {
-            if (*p == 0xFF)
-                return kSlow;
-            ++p;
-        }
-        if (p >= limit || *p == '"')
+        const unsigned char* p = FastWordStart();
+        if (!p || *p == '"')
             return kSlow;
         length = 0;
         if (maxLength == 0) {
