@@ -177,10 +177,15 @@ TEST_F(WindowKeys, SpecialQuickKeysLabelTheirButtons) {
     Row(0, "&G");
     w->mitEnableSpKey->trigger();
     ASSERT_TRUE(w->mitEnableSpKey->isChecked());
-    std::map<int, QString> labels;
-    for (QAbstractButton* b : w->frmSpecial->findChildren<QAbstractButton*>())
-        if (!b->property("KeyHintText").toString().isEmpty())
-            labels[TagOf(b)] = b->property("KeyHintText").toString();
+    // the quick-key label of every labelled button of a palette, by Tag
+    auto labelsOf = [](QWidget* palette) {
+        std::map<int, QString> found;
+        for (QAbstractButton* b : palette->findChildren<QAbstractButton*>())
+            if (!b->property("KeyHintText").toString().isEmpty())
+                found[TagOf(b)] = b->property("KeyHintText").toString();
+        return found;
+    };
+    std::map<int, QString> labels = labelsOf(w->frmSpecial);
     EXPECT_EQ(labels[124], "1");
     EXPECT_EQ(labels[128], "5");
     EXPECT_EQ(labels[131], "b");
@@ -190,22 +195,17 @@ TEST_F(WindowKeys, SpecialQuickKeysLabelTheirButtons) {
     Type('1'); // symbol 124 at the cursor
     EXPECT_EQ(At(1, 0).cellType, ctSymbol);
     w->mitEnableSpKey->trigger();
-    for (QAbstractButton* b : w->frmSpecial->findChildren<QAbstractButton*>())
-        EXPECT_TRUE(b->property("KeyHintText").toString().isEmpty());
+    EXPECT_TRUE(labelsOf(w->frmSpecial).empty());
 
     // the Dynamic Marks palette labels the buttons of its mark keys
     w->mitEnableDynKey->trigger();
     ASSERT_TRUE(w->mitEnableDynKey->isChecked());
-    std::map<int, QString> marks;
-    for (QAbstractButton* b : w->frmDynMark->findChildren<QAbstractButton*>())
-        if (!b->property("KeyHintText").toString().isEmpty())
-            marks[TagOf(b)] = b->property("KeyHintText").toString();
+    std::map<int, QString> marks = labelsOf(w->frmDynMark);
     EXPECT_EQ(marks[3100], "/");
     EXPECT_EQ(marks[3101], "(,9");
     EXPECT_EQ(marks[3103], "d");
     w->mitEnableDynKey->trigger();
-    for (QAbstractButton* b : w->frmDynMark->findChildren<QAbstractButton*>())
-        EXPECT_TRUE(b->property("KeyHintText").toString().isEmpty());
+    EXPECT_TRUE(labelsOf(w->frmDynMark).empty());
 }
 
 TEST_F(WindowKeys, TextBoxOpenStopsEveryKey) {
