@@ -83,6 +83,11 @@ bool IsDrumStaffRow(int row) {
     return false;
 }
 
+namespace {
+// How far ahead IsJianpuMusicRow asks for cells.
+constexpr std::size_t kRowScanAhead = 16;
+} // namespace
+
 // A row is Jianpu music when enough of its cells sound. The counters:
 // sounding cells (with dashes), notes and rests among them, sounding cells since
 // the last counted bar line, and bar lines that close a measure. Bar lines are
@@ -104,6 +109,13 @@ bool IsJianpuMusicRow(int row, int page, int layer) {
     bool spanningMark = false;
     for (size_t i = 0; i < cells->size(); ++i) {
         const TCell& cell = (*cells)[i];
+        // Rows are read whole, mostly for the first time in a while (a page of
+        // a long score is far from the last one read): ask for the cells some
+        // steps ahead, both ends of the fields read here, before they are needed.
+        if (i + kRowScanAhead < cells->size()) {
+            __builtin_prefetch(&(*cells)[i + kRowScanAhead].Note);
+            __builtin_prefetch(&(*cells)[i + kRowScanAhead].Attr);
+        }
         if (IsBarMarkCell(cell)) {
             spanningMark = true;
         } else if (i < barCells && IsBarLineCell((*barRow)[i])) {
