@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "model/modTQGroup.h"
 #include "model/modTQKeys.h"
@@ -84,15 +85,77 @@ bool IsDrumStaffRow(int row) {
 }
 
 namespace {
+
 // How far ahead IsJianpuMusicRow asks for cells.
 constexpr std::size_t kRowScanAhead = 16;
+
+// The answers kept while a TJianpuRowAnswerScope lives: per layer, page by page,
+// -1 for a row not judged yet.
+struct TJianpuRowAnswers {
+    const TMainScore* score = nullptr;
+    int rows = -1, cols = -1;
+    std::vector<signed char> known[2];
+    bool Matches() const { return score == frmMainTQ && rows == frmMainTQ->Rows && cols == frmMainTQ->Cols; }
+    void Restart() {
+        score = frmMainTQ;
+        rows = frmMainTQ->Rows;
+        cols = frmMainTQ->Cols;
+        known[0].clear();
+        known[1].clear();
+    }
+};
+
+int gJianpuAnswerScopes = 0;
+TJianpuRowAnswers& JianpuAnswers() {
+    static TJianpuRowAnswers answers;
+    return answers;
+}
+
+bool JudgeJianpuMusicRow(int row, int page, int layer);
+
 } // namespace
+
+TJianpuRowAnswerScope::TJianpuRowAnswerScope() {
+    if (gJianpuAnswerScopes++ == 0)
+        JianpuAnswers().score = nullptr;
+}
+
+TJianpuRowAnswerScope::~TJianpuRowAnswerScope() {
+    if (--gJianpuAnswerScopes == 0) {
+        JianpuAnswers().score = nullptr;
+        JianpuAnswers().known[0].clear();
+        JianpuAnswers().known[1].clear();
+    }
+}
+
+bool IsJianpuMusicRow(int row, int page, int layer) {
+    if (gJianpuAnswerScopes == 0 || !RowInGrid(row))
+        return JudgeJianpuMusicRow(row, page, layer);
+    page = ResolvePage(page);
+    layer = ResolveLayer(layer);
+    if (layer < 0 || layer > 1 || page < 0 ||
+        static_cast<std::size_t>(page) >= frmMainTQ->PageSets[static_cast<std::size_t>(layer)].size())
+        return JudgeJianpuMusicRow(row, page, layer);
+    TJianpuRowAnswers& a = JianpuAnswers();
+    if (!a.Matches())
+        a.Restart();
+    std::vector<signed char>& known = a.known[layer];
+    const std::size_t rows = static_cast<std::size_t>(a.rows);
+    const std::size_t at = static_cast<std::size_t>(page) * rows + static_cast<std::size_t>(row);
+    if (at >= known.size())
+        known.resize(frmMainTQ->PageSets[static_cast<std::size_t>(layer)].size() * rows, -1);
+    if (known[at] < 0)
+        known[at] = JudgeJianpuMusicRow(row, page, layer) ? 1 : 0;
+    return known[at] != 0;
+}
+
+namespace {
 
 // A row is Jianpu music when enough of its cells sound. The counters:
 // sounding cells (with dashes), notes and rests among them, sounding cells since
 // the last counted bar line, and bar lines that close a measure. Bar lines are
 // read from layer 0 of the same page, where they stand for both layers.
-bool IsJianpuMusicRow(int row, int page, int layer) {
+bool JudgeJianpuMusicRow(int row, int page, int layer) {
     if (!RowInGrid(row))
         return false;
     page = ResolvePage(page);
@@ -137,6 +200,8 @@ bool IsJianpuMusicRow(int row, int page, int layer) {
     return (spanningMark && sounding >= 2 && notes >= 3) || (sounding >= 4 && notes >= 3) ||
            (bars >= 1 && sounding >= 4);
 }
+
+} // namespace
 
 bool IsMusicRow(int row) {
     if (!RowInGrid(row))
