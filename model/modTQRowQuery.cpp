@@ -163,6 +163,7 @@ bool JudgeJianpuMusicRow(int row, int page, int layer) {
     const TCellRow* cells = RowAtAddress(row, page, layer);
     if (!cells)
         return false;
+    const TCellRow* nextRow = RowAtAddress(row + 1, page, layer);
     // The bar lines: layer 0's row, looked up once; its cells on the grid proper.
     const TCellRow* barRow = RowAtAddress(row, page, 0);
     const size_t barCells =
@@ -178,6 +179,11 @@ bool JudgeJianpuMusicRow(int row, int page, int layer) {
         if (i + kRowScanAhead < cells->size()) {
             __builtin_prefetch(&(*cells)[i + kRowScanAhead].Note);
             __builtin_prefetch(&(*cells)[i + kRowScanAhead].Attr);
+        } else if (nextRow && i + kRowScanAhead - cells->size() < nextRow->size()) {
+            // the row below is most often asked about next
+            const TCell& ahead = (*nextRow)[i + kRowScanAhead - cells->size()];
+            __builtin_prefetch(&ahead.Note);
+            __builtin_prefetch(&ahead.Attr);
         }
         if (IsBarMarkCell(cell)) {
             spanningMark = true;
