@@ -185,13 +185,18 @@ bool JudgeJianpuMusicRow(int row, int page, int layer) {
             __builtin_prefetch(&ahead.Note);
             __builtin_prefetch(&ahead.Attr);
         }
-        if (IsBarMarkCell(cell)) {
+        // A blank cell (most of a page) neither sounds nor marks anything; only
+        // the bar line above it in layer 0 can count.
+        const bool blank = cell.Note == ' ' && cell.markType == 0 && cell.Attr == 0;
+        if (!blank && IsBarMarkCell(cell)) {
             spanningMark = true;
         } else if (i < barCells && IsBarLineCell((*barRow)[i])) {
             if (sinceBar != 0 || bars == 0) {
                 sinceBar = 0;
                 ++bars;
             }
+        } else if (blank) {
+            continue;
         } else if (IsJianpuSound(cell) || cell.Note == kDashChar) {
             ++sounding;
             ++sinceBar;
