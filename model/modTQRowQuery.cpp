@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "model/modTQGroup.h"
 #include "model/modTQKeys.h"
@@ -83,11 +84,78 @@ bool IsDrumStaffRow(int row) {
     return false;
 }
 
+namespace {
+
+// How far ahead IsJianpuMusicRow asks for cells.
+constexpr std::size_t kRowScanAhead = 16;
+
+// The answers kept while a TJianpuRowAnswerScope lives: per layer, page by page,
+// -1 for a row not judged yet.
+struct TJianpuRowAnswers {
+    const TMainScore* score = nullptr;
+    int rows = -1, cols = -1;
+    std::vector<signed char> known[2];
+    bool Matches() const { return score == frmMainTQ && rows == frmMainTQ->Rows && cols == frmMainTQ->Cols; }
+    void Restart() {
+        score = frmMainTQ;
+        rows = frmMainTQ->Rows;
+        cols = frmMainTQ->Cols;
+        known[0].clear();
+        known[1].clear();
+    }
+};
+
+int gJianpuAnswerScopes = 0;
+TJianpuRowAnswers& JianpuAnswers() {
+    static TJianpuRowAnswers answers;
+    return answers;
+}
+
+bool JudgeJianpuMusicRow(int row, int page, int layer);
+
+} // namespace
+
+TJianpuRowAnswerScope::TJianpuRowAnswerScope() {
+    if (gJianpuAnswerScopes++ == 0)
+        JianpuAnswers().score = nullptr;
+}
+
+TJianpuRowAnswerScope::~TJianpuRowAnswerScope() {
+    if (--gJianpuAnswerScopes == 0) {
+        JianpuAnswers().score = nullptr;
+        JianpuAnswers().known[0].clear();
+        JianpuAnswers().known[1].clear();
+    }
+}
+
+bool IsJianpuMusicRow(int row, int page, int layer) {
+    if (gJianpuAnswerScopes == 0 || !RowInGrid(row))
+        return JudgeJianpuMusicRow(row, page, layer);
+    page = ResolvePage(page);
+    layer = ResolveLayer(layer);
+    if (layer < 0 || layer > 1 || page < 0 ||
+        static_cast<std::size_t>(page) >= frmMainTQ->PageSets[static_cast<std::size_t>(layer)].size())
+        return JudgeJianpuMusicRow(row, page, layer);
+    TJianpuRowAnswers& a = JianpuAnswers();
+    if (!a.Matches())
+        a.Restart();
+    std::vector<signed char>& known = a.known[layer];
+    const std::size_t rows = static_cast<std::size_t>(a.rows);
+    const std::size_t at = static_cast<std::size_t>(page) * rows + static_cast<std::size_t>(row);
+    if (at >= known.size())
+        known.resize(frmMainTQ->PageSets[static_cast<std::size_t>(layer)].size() * rows, -1);
+    if (known[at] < 0)
+        known[at] = JudgeJianpuMusicRow(row, page, layer) ? 1 : 0;
+    return known[at] != 0;
+}
+
+namespace {
+
 // A row is Jianpu music when enough of its cells sound. The counters:
 // sounding cells (with dashes), notes and rests among them, sounding cells since
 // the last counted bar line, and bar lines that close a measure. Bar lines are
 // read from layer 0 of the same page, where they stand for both layers.
-bool IsJianpuMusicRow(int row, int page, int layer) {
+bool JudgeJianpuMusicRow(int row, int page, int layer) {
     if (!RowInGrid(row))
         return false;
     page = ResolvePage(page);
@@ -95,6 +163,7 @@ bool IsJianpuMusicRow(int row, int page, int layer) {
     const TCellRow* cells = RowAtAddress(row, page, layer);
     if (!cells)
         return false;
+    const TCellRow* nextRow = RowAtAddress(row + 1, page, layer);
     // The bar lines: layer 0's row, looked up once; its cells on the grid proper.
     const TCellRow* barRow = RowAtAddress(row, page, 0);
     const size_t barCells =
@@ -104,13 +173,30 @@ bool IsJianpuMusicRow(int row, int page, int layer) {
     bool spanningMark = false;
     for (size_t i = 0; i < cells->size(); ++i) {
         const TCell& cell = (*cells)[i];
-        if (IsBarMarkCell(cell)) {
+        // Rows are read whole, mostly for the first time in a while (a page of
+        // a long score is far from the last one read): ask for the cells some
+        // steps ahead, both ends of the fields read here, before they are needed.
+        if (i + kRowScanAhead < cells->size()) {
+            __builtin_prefetch(&(*cells)[i + kRowScanAhead].Note);
+            __builtin_prefetch(&(*cells)[i + kRowScanAhead].Attr);
+        } else if (nextRow && i + kRowScanAhead - cells->size() < nextRow->size()) {
+            // the row below is most often asked about next
+            const TCell& ahead = (*nextRow)[i + kRowScanAhead - cells->size()];
+            __builtin_prefetch(&ahead.Note);
+            __builtin_prefetch(&ahead.Attr);
+        }
+        // A blank cell (most of a page) neither sounds nor marks anything; only
+        // the bar line above it in layer 0 can count.
+        const bool blank = cell.Note == ' ' && cell.markType == 0 && cell.Attr == 0;
+        if (!blank && IsBarMarkCell(cell)) {
             spanningMark = true;
         } else if (i < barCells && IsBarLineCell((*barRow)[i])) {
             if (sinceBar != 0 || bars == 0) {
                 sinceBar = 0;
                 ++bars;
             }
+        } else if (blank) {
+            continue;
         } else if (IsJianpuSound(cell) || cell.Note == kDashChar) {
             ++sounding;
             ++sinceBar;
@@ -125,6 +211,8 @@ bool IsJianpuMusicRow(int row, int page, int layer) {
     return (spanningMark && sounding >= 2 && notes >= 3) || (sounding >= 4 && notes >= 3) ||
            (bars >= 1 && sounding >= 4);
 }
+
+} // namespace
 
 bool IsMusicRow(int row) {
     if (!RowInGrid(row))

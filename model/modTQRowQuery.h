@@ -16,6 +16,17 @@ bool IsWestRowAtCursor();
 bool IsPlayableWestRow(int row);
 bool IsDrumStaffRow(int row);
 bool IsJianpuMusicRow(int row, int page = -1, int layer = -1);
+// While one lives, IsJianpuMusicRow judges each row of a page and layer once and
+// keeps the answer, for a pass over the score that changes no cell meanwhile (the
+// play-list build asks about the same rows again and again). Scopes nest; a
+// change of score or grid size starts again.
+class TJianpuRowAnswerScope {
+public:
+    TJianpuRowAnswerScope();
+    ~TJianpuRowAnswerScope();
+    TJianpuRowAnswerScope(const TJianpuRowAnswerScope&) = delete;
+    TJianpuRowAnswerScope& operator=(const TJianpuRowAnswerScope&) = delete;
+};
 bool IsMusicRow(int row);
 bool HasJianpuRowInRange(int rowFrom, int rowTo, int page);
 bool HasWestRowInRange(int rowFrom, int rowTo, int page);

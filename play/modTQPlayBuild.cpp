@@ -198,6 +198,10 @@ bool TPlayState::BuildPlayList(bool showMessages) {
     if (!frmMainTQ)
         return false;
     musicRowPage_ = -1; // the score may have changed since the last build
+    // The build changes no cell: each page's row groups are walked once, and
+    // each row is judged Jianpu music or not once.
+    TRowGroupWalkScope groupWalk;
+    TJianpuRowAnswerScope jianpuRows;
     TMainScore& s = *frmMainTQ;
     auto fail = [&](bool restorePage) {
         if (showMessages)

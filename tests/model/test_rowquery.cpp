@@ -106,6 +106,58 @@ TEST(RowClassification, JianpuBarLinesOfThePageAsked) {
     EXPECT_FALSE(IsJianpuMusicRow(3, 0, 0));
 }
 
+// Answers kept while a TJianpuRowAnswerScope lives are those of a fresh
+// judgement, for every page and layer, asked by number or as the current one;
+// a change of score is judged again, and a cell changed after the scope is seen.
+TEST(RowClassification, KeptJianpuAnswersAreFreshAnswers) {
+    TScoreFixture fx(8, 3, 2, 2);
+    fx.Row(0, "- - - - |", 1, 0);
+    fx.Row(0, "- - - -", 1, 1);
+    fx.Row(1, "~ ~ ~ ~ |", 0, 0);
+    fx.Row(1, "- - - -", 1, 1);
+    fx.Row(2, "1 2 3 | 4", 0, 1);
+    auto all = [] {
+        std::vector<int> a;
+        for (int layer = -1; layer <= 2; ++layer)
+            for (int page = -1; page <= 2; ++page)
+                for (int row = -1; row <= 3; ++row)
+                    a.push_back(IsJianpuMusicRow(row, page, layer) ? 1 : 0);
+        return a;
+    };
+    std::vector<std::vector<int>> fresh;
+    for (int layer : {0, 1})
+        for (int page : {0, 1}) {
+            CurLayer = layer;
+            fx.Score().CurPage = page;
+            fresh.push_back(all());
+        }
+    {
+        TJianpuRowAnswerScope kept;
+        TJianpuRowAnswerScope nested;
+        for (int pass = 0; pass < 2; ++pass) {
+            size_t k = 0;
+            for (int layer : {0, 1})
+                for (int page : {0, 1}) {
+                    CurLayer = layer;
+                    fx.Score().CurPage = page;
+                    EXPECT_EQ(all(), fresh[k++]) << "pass " << pass << ", layer " << layer << ", page " << page;
+                }
+        }
+        CurLayer = 0;
+        fx.Score().CurPage = 0;
+        {
+            TScoreFixture other(8, 3);
+            other.Row(0, "1 2 3 | 4");
+            EXPECT_TRUE(IsJianpuMusicRow(0, 0, 0)) << "another score is judged again";
+        }
+        EXPECT_FALSE(IsJianpuMusicRow(0, 0, 0));
+    }
+    CurLayer = 0;
+    fx.Score().CurPage = 0;
+    fx.Row(0, "1 2 3 | 4");
+    EXPECT_TRUE(IsJianpuMusicRow(0, 0, 0)) << "nothing is kept once the scopes end";
+}
+
 TEST(RowClassification, PlayableAndDrumStaffRows) {
     TScoreFixture fx(8, 6);
     fx.Page({
