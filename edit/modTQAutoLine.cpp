@@ -36,8 +36,6 @@ int BeatKindOf(const TCell& c) {
 bool IsAugDot(const TCell& c) { return c.Note == kDot; }
 bool IsSoundingNote(const TCell& c) { return IsJianpuSound(c) && c.Note != kDot; }
 
-int Cap(int v) { return std::max(v, 0); }
-
 } // namespace
 
 int TMainView::FindBeatKind(int row) const {

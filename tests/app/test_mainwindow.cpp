@@ -35,13 +35,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 // The keys of a section, in file order.
 std::vector<std::string> KeysOf(const std::string& path, const std::string& section) {
     std::ifstream in(path);
