@@ -62,14 +62,17 @@ bool TfrmShiftStaff::TransposeWestern() {
     if (Scope == 2)
         view->SelRow1 = view->Rows - 1;
     const int c0 = view->SelCol0, r0 = view->SelRow0, c1 = view->SelCol1, r1 = view->SelRow1;
+    auto restoreSelection = [&] {
+        view->SelCol0 = c0;
+        view->SelRow0 = r0;
+        view->SelCol1 = c1;
+        view->SelRow1 = r1;
+    };
     if (Scope == 0)
         W2JConverter.ConvertW2JAllPages(0, true);
     else
         W2JConverter.ConvertW2JSelected(true);
-    view->SelCol0 = c0;
-    view->SelRow0 = r0;
-    view->SelCol1 = c1;
-    view->SelRow1 = r1;
+    restoreSelection();
     ShiftKeyTexts();
     if (Scope == 0)
         view->CurPage = 0;
@@ -80,10 +83,7 @@ bool TfrmShiftStaff::TransposeWestern() {
         else
             back.ConvertJ2WSelected(true);
     }
-    view->SelCol0 = c0;
-    view->SelRow0 = r0;
-    view->SelCol1 = c1;
-    view->SelRow1 = r1;
+    restoreSelection();
     view->CurPage = page;
     const bool repaired = RestoreFromSnapshot();
     view->mitFixedKeyChecked = fixed;

@@ -45,4 +45,14 @@ inline TSel Selection() {
     return out;
 }
 
+// Calls f(cell, col, row) for every cell of the selection that exists, column
+// by column and top to bottom in each.
+template <class F>
+void ForEach(const TSel& sel, F f) {
+    for (int c = sel.c0; c <= sel.c1; ++c)
+        for (int r = sel.r0; r <= sel.r1; ++r)
+            if (TCell* p = At(c, r))
+                f(*p, c, r);
+}
+
 } // namespace selcells

@@ -50,6 +50,23 @@ void SaveBackgroundCellUndo(int page) {
     CurLayer = layer;
 }
 
+// Cell (0, 0) of a page of layer 0 made the page's background cell (an image
+// cell of the background note that spans nothing), its undo item saved first;
+// reset: emptied before. nullptr when the page has no such cell.
+TCell* TakeBackgroundCell(int page, bool reset) {
+    if (!selcells::At(0, 0, 0, page))
+        return nullptr;
+    SaveBackgroundCellUndo(page);
+    TCell* p = selcells::At(0, 0, 0, page);
+    if (reset)
+        ResetCell(*p);
+    p->cellType = ctImage;
+    p->Note = kBackgroundNote;
+    p->iEnd = -1;
+    p->jEnd = -1;
+    return p;
+}
+
 } // namespace
 
 void TMainView::HalveRowValues(int row, bool westRow) {
@@ -143,22 +160,13 @@ bool KeepsFontSize(const TCell& c) {
     return IsNoteOrRestCell(c) || c.Note == kDash || (c.cellType == ctText && c.Text.empty());
 }
 
-template <class F>
-void ForSelectedCells(F f) {
-    const selcells::TSel sel = selcells::Selection();
-    for (int c = sel.c0; c <= sel.c1; ++c)
-        for (int r = sel.r0; r <= sel.r1; ++r)
-            if (TCell* p = selcells::At(c, r))
-                f(*p, c, r);
-}
-
 } // namespace
 
 void TMainView::ChangeFontSize(float step) {
     Undo.SaveUndo();
     if (AltDown || ShiftDown || CtrlDown)
         step *= 0.2f;
-    ForSelectedCells([&](TCell& cell, int, int) {
+    selcells::ForEach(selcells::Selection(), [&](TCell& cell, int, int) {
         if (!KeepsFontSize(cell))
             cell.fontSizeR = std::clamp(cell.fontSizeR + step, 0.3f, 20.0f);
     });
@@ -168,7 +176,7 @@ void TMainView::ChangeFontSize(float step) {
 
 void TMainView::ResetFontSize() {
     Undo.SaveUndo();
-    ForSelectedCells([&](TCell& cell, int, int) {
+    selcells::ForEach(selcells::Selection(), [&](TCell& cell, int, int) {
         if (!KeepsFontSize(cell))
             cell.fontSizeR = 1.0f;
     });
@@ -179,7 +187,7 @@ void TMainView::ResetFontSize() {
 void TMainView::ChangeShrinkRate(int value, bool relative) {
     Undo.SaveUndo();
     const TMainSettings& prefs = EditSettings();
-    ForSelectedCells([&](TCell& cell, int, int) {
+    selcells::ForEach(selcells::Selection(), [&](TCell& cell, int, int) {
         if (cell.Note == ':' || cell.Note == ';') {
             // Bar-line spacing: 0, 1, 2 stepped up by a rise and down by a fall.
             const int mode = ((cell.dot % 3) + 3) % 3;
@@ -278,16 +286,10 @@ std::string TMainView::CurrentBackgroundFile() const {
 void TMainView::SetBackgroundImage(const std::string& fileName, bool keepAspectRatio) {
     if (fileName.empty())
         return;
-    TCell* p = selcells::At(0, 0, 0, CurPage);
+    TCell* p = TakeBackgroundCell(CurPage, false);
     if (!p)
         return;
-    SaveBackgroundCellUndo(CurPage);
-    p = selcells::At(0, 0, 0, CurPage);
-    p->cellType = ctImage;
     p->Text = fileName;
-    p->iEnd = -1;
-    p->jEnd = -1;
-    p->Note = kBackgroundNote;
     p->shrinkRate = keepAspectRatio ? 0 : 1;
     SetModified(true);
     RedrawPage();
@@ -299,16 +301,8 @@ void TMainView::StopBackgroundImage() {
         --page;
     if (page < 0)
         return;
-    TCell* p = selcells::At(0, 0, 0, CurPage);
-    if (!p)
+    if (!TakeBackgroundCell(CurPage, true))
         return;
-    SaveBackgroundCellUndo(CurPage);
-    p = selcells::At(0, 0, 0, CurPage);
-    ResetCell(*p);
-    p->Note = kBackgroundNote;
-    p->cellType = ctImage;
-    p->iEnd = -1;
-    p->jEnd = -1;
     SetModified(true);
     RedrawPage();
 }

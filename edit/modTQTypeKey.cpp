@@ -142,47 +142,42 @@ void TMainView::TypeNoteKey(int key, bool saveUndo) {
     float top = static_cast<float>(sel.r0);
     int right = sel.c1;
     bool anySmall = false;
-    for (int c = sel.c0; c <= sel.c1; ++c)
-        for (int r = sel.r0; r <= sel.r1; ++r) {
-            TCell* p = selcells::At(c, r);
-            if (!p)
-                continue;
-            TCell& cell = *p;
-            if (key == '.' && IsSoundingJianpuCell(cell)) {
-                cell.option = CycleDotFlags(cell.option);
-            } else if (key == 'x' && IsVerticalCell(cell) && !cell.CompressNotes.empty()) {
-                JianpuEditor.DropLastCompressNote(cell);
-            } else if (!cell.CompressNotes.empty() && IsJianpuInputChar(key)) {
-                ApplyKeyToNotes(cell, key, true, -100);
-            } else {
-                const int dots = cell.dot;
-                ResetCell(cell);
-                cell.dot = dots;
-                cell.cellType = ctJianpu;
-                if (key == '.') {
-                    cell.Note = kDot;
-                } else if (key == '-') {
-                    cell.Note = kDash;
-                    for (int k = c - 1; k >= 0; --k) {
-                        TCell* left = selcells::At(k, r);
-                        if (!left || IsEmptyCell(*left))
-                            continue;
-                        if (IsJianpuSound(*left) && left->Note != kDash)
-                            left->UL = 0;
-                        break;
-                    }
-                } else if (!(key >= '0' && key <= '9') || !AltDown) {
-                    cell.Note = key;
-                    cell.FontName.clear();
-                    if (digit)
-                        cell.UL = DefaultNoteKind;
+    selcells::ForEach(sel, [&](TCell& cell, int c, int r) {
+        if (key == '.' && IsSoundingJianpuCell(cell)) {
+            cell.option = CycleDotFlags(cell.option);
+        } else if (key == 'x' && IsVerticalCell(cell) && !cell.CompressNotes.empty()) {
+            JianpuEditor.DropLastCompressNote(cell);
+        } else if (!cell.CompressNotes.empty() && IsJianpuInputChar(key)) {
+            ApplyKeyToNotes(cell, key, true, -100);
+        } else {
+            const int dots = cell.dot;
+            ResetCell(cell);
+            cell.dot = dots;
+            cell.cellType = ctJianpu;
+            if (key == '.') {
+                cell.Note = kDot;
+            } else if (key == '-') {
+                cell.Note = kDash;
+                for (int k = c - 1; k >= 0; --k) {
+                    TCell* left = selcells::At(k, r);
+                    if (!left || IsEmptyCell(*left))
+                        continue;
+                    if (IsJianpuSound(*left) && left->Note != kDash)
+                        left->UL = 0;
+                    break;
                 }
-            }
-            if (!cell.CompressNotes.empty()) {
-                anySmall = true;
-                ExtendRangeForNotes(top, c, right, cell);
+            } else if (!(key >= '0' && key <= '9') || !AltDown) {
+                cell.Note = key;
+                cell.FontName.clear();
+                if (digit)
+                    cell.UL = DefaultNoteKind;
             }
         }
+        if (!cell.CompressNotes.empty()) {
+            anySmall = true;
+            ExtendRangeForNotes(top, c, right, cell);
+        }
+    });
     SetModified(true);
     const bool oneCell = sel.c0 == sel.c1 && sel.r0 == sel.r1;
     if (oneCell && !anySmall) {
@@ -198,33 +193,29 @@ void TMainView::ChangeOctave(int key, bool cycle) {
     const selcells::TSel sel = selcells::Selection();
     Undo.SaveUndo();
     const bool westRow = IsWestRowAtCursor();
-    for (int c = sel.c0; c <= sel.c1; ++c)
-        for (int r = sel.r0; r <= sel.r1; ++r) {
-            TCell* p = selcells::At(c, r);
-            if (!p)
-                continue;
-            TCell cell = *p;
-            const int steps = key == '\'' ? -7 : 7;
-            if (IsWestNoteCell(cell, 1)) {
-                if (!cell.CompressNotes.empty()) {
-                    const int t = GetKeyTargetNote(cell);
-                    for (int i = 0; i < GetCompressNoteCount(cell); ++i)
-                        if (t <= 0 || i == t - 1)
-                            cell.CompressNotes[static_cast<size_t>(i)].value += steps;
-                } else {
-                    cell.yAdj += static_cast<float>(steps);
-                }
-            } else if (cell.CompressNotes.empty() || westRow) {
-                if (AltDown || CtrlDown)
-                    cell.option =
-                        static_cast<uint32_t>(StepOctaveValue(static_cast<int32_t>(cell.option), key, cycle));
-                else
-                    cell.dot = StepOctaveValue(cell.dot, key, cycle);
+    selcells::ForEach(sel, [&](TCell& stored, int, int) {
+        TCell cell = stored;
+        const int steps = key == '\'' ? -7 : 7;
+        if (IsWestNoteCell(cell, 1)) {
+            if (!cell.CompressNotes.empty()) {
+                const int t = GetKeyTargetNote(cell);
+                for (int i = 0; i < GetCompressNoteCount(cell); ++i)
+                    if (t <= 0 || i == t - 1)
+                        cell.CompressNotes[static_cast<size_t>(i)].value += steps;
             } else {
-                ApplyKeyToNotes(cell, key, cycle, -100);
+                cell.yAdj += static_cast<float>(steps);
             }
-            *p = cell;
+        } else if (cell.CompressNotes.empty() || westRow) {
+            if (AltDown || CtrlDown)
+                cell.option =
+                    static_cast<uint32_t>(StepOctaveValue(static_cast<int32_t>(cell.option), key, cycle));
+            else
+                cell.dot = StepOctaveValue(cell.dot, key, cycle);
+        } else {
+            ApplyKeyToNotes(cell, key, cycle, -100);
         }
+        stored = cell;
+    });
     SetModified(true);
     RedrawCells(sel.c0, sel.r0, sel.c1, sel.r1);
 }
@@ -233,40 +224,35 @@ void TMainView::AddOctaveNote() {
     const selcells::TSel sel = selcells::Selection();
     Undo.SaveUndo();
     bool changed = false;
-    for (int c = sel.c0; c <= sel.c1; ++c)
-        for (int r = sel.r0; r <= sel.r1; ++r) {
-            TCell* p = selcells::At(c, r);
-            if (!p)
-                continue;
-            TCell& cell = *p;
-            if (cell.cellType == ctWestern && IsWestNoteCode(cell.Note) && cell.CompressNotes.empty()) {
-                if (cell.westChordArray.empty()) {
-                    TWestChord item;
-                    item.interval = 7;
-                    item.attr = cell.Attr;
-                    item.option = cell.option;
-                    cell.westChordArray.push_back(item);
-                } else {
-                    cell.westChordArray[cell.westChordArray.size() - 1].interval = 7;
-                }
-                changed = true;
-            } else if (cell.cellType == ctJianpu && !IsVerticalCell(cell) && IsJianpuNoteDigit(cell.Note)) {
-                TCompressNote low;
-                CellToCompressNote(cell, low);
-                TCompressNote high = low;
-                high.octave += 1;
-                cell.CompressNotes = {low, high};
-                SetAttrNibble(cell.Attr, 0xB0);
-                changed = true;
-            } else if (cell.cellType == ctJianpu && IsVerticalCell(cell) && cell.CompressNotes.size() >= 2) {
-                const size_t n = cell.CompressNotes.size();
-                TCompressNote& last = cell.CompressNotes[n - 1];
-                const TCompressNote& before = cell.CompressNotes[n - 2];
-                last.code = before.code;
-                last.octave = before.octave + 1;
-                changed = true;
+    selcells::ForEach(sel, [&](TCell& cell, int, int) {
+        if (cell.cellType == ctWestern && IsWestNoteCode(cell.Note) && cell.CompressNotes.empty()) {
+            if (cell.westChordArray.empty()) {
+                TWestChord item;
+                item.interval = 7;
+                item.attr = cell.Attr;
+                item.option = cell.option;
+                cell.westChordArray.push_back(item);
+            } else {
+                cell.westChordArray[cell.westChordArray.size() - 1].interval = 7;
             }
+            changed = true;
+        } else if (cell.cellType == ctJianpu && !IsVerticalCell(cell) && IsJianpuNoteDigit(cell.Note)) {
+            TCompressNote low;
+            CellToCompressNote(cell, low);
+            TCompressNote high = low;
+            high.octave += 1;
+            cell.CompressNotes = {low, high};
+            SetAttrNibble(cell.Attr, 0xB0);
+            changed = true;
+        } else if (cell.cellType == ctJianpu && IsVerticalCell(cell) && cell.CompressNotes.size() >= 2) {
+            const size_t n = cell.CompressNotes.size();
+            TCompressNote& last = cell.CompressNotes[n - 1];
+            const TCompressNote& before = cell.CompressNotes[n - 2];
+            last.code = before.code;
+            last.octave = before.octave + 1;
+            changed = true;
         }
+    });
     if (changed) {
         SetModified(true);
         RedrawSelection();
@@ -278,36 +264,31 @@ void TMainView::SetUnderlines(int value, bool add, bool cycle) {
     Undo.SaveUndo();
     float top = static_cast<float>(sel.r0);
     int right = sel.c1;
-    for (int c = sel.c0; c <= sel.c1; ++c)
-        for (int r = sel.r0; r <= sel.r1; ++r) {
-            TCell* p = selcells::At(c, r);
-            if (!p)
-                continue;
-            TCell& cell = *p;
-            if (!cell.CompressNotes.empty()) {
-                if (IsVerticalCell(cell))
-                    cell.UL = std::max(0, add ? AddWithWrap(cell.UL, value, cycle) : value);
-                else
-                    ApplyKeyToNotes(cell, '_', cycle, add ? -100 : value);
-                ExtendRangeForNotes(top, c, right, cell);
-            } else if (IsWestNoteOrRest(cell, 1)) {
-                const bool rest = IsWestRestCell(cell);
-                const int base = rest ? 19 : 0;
-                int code = add ? cell.Note - base + value : value + 3;
-                code = std::clamp(code, 3, 8);
-                if (code == 3) {
-                    int first = c, last = c;
-                    if (FindTailGroupRange(c, r, first, last))
-                        for (int k = first; k <= last; ++k)
-                            if (TCell* g = selcells::At(k, r))
-                                g->option &= ~0x6u;
-                    cell.option &= ~0x6u;
-                }
-                cell.Note = base + code;
-            } else {
+    selcells::ForEach(sel, [&](TCell& cell, int c, int r) {
+        if (!cell.CompressNotes.empty()) {
+            if (IsVerticalCell(cell))
                 cell.UL = std::max(0, add ? AddWithWrap(cell.UL, value, cycle) : value);
+            else
+                ApplyKeyToNotes(cell, '_', cycle, add ? -100 : value);
+            ExtendRangeForNotes(top, c, right, cell);
+        } else if (IsWestNoteOrRest(cell, 1)) {
+            const bool rest = IsWestRestCell(cell);
+            const int base = rest ? 19 : 0;
+            int code = add ? cell.Note - base + value : value + 3;
+            code = std::clamp(code, 3, 8);
+            if (code == 3) {
+                int first = c, last = c;
+                if (FindTailGroupRange(c, r, first, last))
+                    for (int k = first; k <= last; ++k)
+                        if (TCell* g = selcells::At(k, r))
+                            g->option &= ~0x6u;
+                cell.option &= ~0x6u;
             }
+            cell.Note = base + code;
+        } else {
+            cell.UL = std::max(0, add ? AddWithWrap(cell.UL, value, cycle) : value);
         }
+    });
     SetModified(true);
     RedrawCells(sel.c0, static_cast<int>(top), right, sel.r1);
 }
