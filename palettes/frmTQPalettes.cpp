@@ -500,6 +500,26 @@ void SetLabels(TfrmPalette& form, bool show, std::initializer_list<std::pair<int
         for (QAbstractButton* b : form.ButtonsWithTag(tag)) SetKeyHintText(b, show, text);
 }
 
+// Gives the buttons and tool-bar actions of a palette their names, by Tag: the
+// first still unnamed button with the Tag, else the first unnamed action.
+void NameButtons(TfrmPalette& form, std::initializer_list<std::pair<int, const char*>> names) {
+    for (const auto& [tag, name] : names) {
+        QObject* found = nullptr;
+        for (QAbstractButton* b : form.ButtonsWithTag(tag))
+            if (b->objectName().isEmpty()) {
+                found = b;
+                break;
+            }
+        if (!found)
+            for (QAction* a : form.findChildren<QAction*>())
+                if (TagOf(a) == tag && a->objectName().isEmpty()) {
+                    found = a;
+                    break;
+                }
+        if (found) found->setObjectName(QString::fromLatin1(name));
+    }
+}
+
 std::vector<TPaletteButton> Codes(std::initializer_list<int> codes) {
     std::vector<TPaletteButton> out;
     for (int c : codes) out.push_back({c, nullptr, nullptr});
@@ -580,6 +600,14 @@ TfrmSpecial* CreateSpecialPalette(QWidget* parent) {
         bar->insertAction(first, a);
     }
     form->HiddenWhileEditing = added;
+    NameButtons(*form, {{3116, "btnOnBot"}, {3115, "btnOnTop"}, {3132, "btnOnMid"}, {3133, "btnDeleteSym"},
+                        {3125, "btnCustomerize"}, {3126, "btnExitCustom"}, {3135, "btnSaveCustom"},
+                        {3114, "btnApplyCustom"}, {3134, "btnLoadLayout"}, {1, "btnFermataDn"}, {5, "btnRA"},
+                        {6, "btnLA"}, {8, "btnV"}, {10, "btnZr"}, {14, "btn9"}, {15, "btnB"}, {16, "btnKn"},
+                        {17, "btnYi"}, {18, "btnEr"}, {19, "btnSa"}, {24, "btnSi"}, {27, "btnZ"}, {28, "btnY"},
+                        {35, "btnN"}, {36, "btnW"}, {41, "btnP"}, {96, "btnK"}, {109, "btnFermataUp"},
+                        {111, "btnC"}, {123, "btn0"}, {124, "btn1"}, {125, "btn2"}, {126, "btn3"}, {127, "btn4"},
+                        {128, "btn5"}, {130, "btnI"}, {131, "btnII"}, {132, "btnIII"}, {133, "btnIV"}});
     form->SetVisibleFlag = [](bool shown) {
         if (MainSettings()) MainSettings()->SpecialDlgVisible = shown;
     };
@@ -661,6 +689,13 @@ TfrmDynMark* CreateDynMarkPalette(QWidget* parent) {
     // While the layout is edited, ToolBar1 and the move buttons are hidden.
     form->HiddenWhileEditing = moves;
     form->BarsHiddenWhileEditing = {bar1};
+    NameButtons(*form, {{3100, "btnFlipMark"}, {3101, "btnExtendH"}, {3102, "btnDecreseH"}, {3103, "btnDeleteMark"},
+                        {3117, "btnExtendW"}, {3118, "btnDecreseW"}, {3119, "btnReset"}, {3104, "btnCustomerize"},
+                        {3105, "btnExitCustom"}, {3106, "btnLoadLayout"}, {3110, "btnSaveCustom"},
+                        {3114, "btnApplyCustom"}, {3120, "btnMoveMarkUp"}, {3121, "btnMoveMarkDn"},
+                        {3122, "btnMoveMarkEndUp"}, {3123, "btnMoveMarkEndDn"}, {4, "btnCrescendo"},
+                        {5, "btnDimin"}, {32, "btnChord4"}, {33, "btnChord4Wave"}, {34, "btnChord3"},
+                        {35, "btnChord3Wave"}, {36, "btnChord7"}, {37, "btnChord7Wave"}, {99, "btnDashLine3"}});
     form->SetVisibleFlag = [](bool shown) {
         if (MainSettings()) MainSettings()->DynDlgVisible = shown;
     };

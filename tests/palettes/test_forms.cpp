@@ -377,3 +377,24 @@ TEST(PaletteForms, TheWindowClassesAndTheirOwnMembers) {
 }
 
 } // namespace
+
+TEST(PaletteForms, ButtonsAndToolBarItemsCarryTheirNames) {
+    TPaletteFixture fx;
+    std::unique_ptr<TfrmSpecial> special(CreateSpecialPalette(nullptr));
+    std::unique_ptr<TfrmDynMark> dyn(CreateDynMarkPalette(nullptr));
+    const struct {
+        QWidget* form;
+        const char* name;
+        int tag;
+    } cases[] = {
+        {special.get(), "btnIV", 133}, {special.get(), "btnV", 8},        {special.get(), "btn5", 128},
+        {special.get(), "btnOnTop", 3115}, {special.get(), "btnCustomerize", 3125},
+        {dyn.get(), "btnCrescendo", 4}, {dyn.get(), "btnChord7Wave", 37}, {dyn.get(), "btnMoveMarkEndDn", 3123},
+        {dyn.get(), "btnLoadLayout", 3106},
+    };
+    for (const auto& c : cases) {
+        QObject* o = c.form->findChild<QObject*>(QString::fromLatin1(c.name));
+        ASSERT_NE(o, nullptr) << c.name;
+        EXPECT_EQ(TagOf(o), c.tag) << c.name;
+    }
+}
