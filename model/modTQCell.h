@@ -11,23 +11,31 @@
 #include <vector>
 
 // A text of a cell, kept out of line: an empty text is a null pointer, so the
-// many cells without text stay small. It reads as a const std::string and
-// writes like one.
+// many cells without text stay small. The three preference-font tags that
+// nearly every note cell carries as its font name ("NT", "EN", "CN") point at
+// one shared copy each instead of a string of their own; a write to such a
+// text first takes a copy. It reads as a const std::string and writes like one.
 class TCellText {
 public:
     TCellText() = default;
     explicit TCellText(std::string_view s) { assign(s); }
-    TCellText(const TCellText& o) : p_(o.p_ ? new std::string(*o.p_) : nullptr) {}
+    TCellText(const TCellText& o) : p_(o.p_ && !IsShared(o.p_) ? new std::string(*o.p_) : o.p_) {}
     TCellText(TCellText&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
-    ~TCellText() { delete p_; }
+    ~TCellText() { Release(); }
     TCellText& operator=(const TCellText& o) {
-        if (this != &o)
-            assign(o.str());
+        if (this != &o) {
+            if (!o.p_ || IsShared(o.p_)) {
+                Release();
+                p_ = o.p_;
+            } else {
+                assign(*o.p_);
+            }
+        }
         return *this;
     }
     TCellText& operator=(TCellText&& o) noexcept {
         if (this != &o) {
-            delete p_;
+            Release();
             p_ = std::exchange(o.p_, nullptr);
         }
         return *this;
@@ -36,21 +44,25 @@ public:
     TCellText& operator=(const std::string& s) { return assign(std::string_view(s)); }
     TCellText& operator=(const char* s) { return assign(std::string_view(s)); }
     TCellText& operator=(std::string&& s) {
-        if (s.empty())
-            clear();
-        else if (p_)
+        if (s.empty() || SharedTag(s))
+            return assign(std::string_view(s));
+        if (Owned())
             *p_ = std::move(s);
         else
             p_ = new std::string(std::move(s));
         return *this;
     }
     TCellText& assign(std::string_view s) {
-        if (s.empty())
+        if (s.empty()) {
             clear();
-        else if (p_)
+        } else if (const std::string* tag = SharedTag(s)) {
+            Release();
+            p_ = const_cast<std::string*>(tag);
+        } else if (Owned()) {
             p_->assign(s);
-        else
+        } else {
             p_ = new std::string(s);
+        }
         return *this;
     }
 
@@ -82,12 +94,12 @@ public:
     std::string substr(std::size_t pos = 0, std::size_t n = std::string::npos) const { return str().substr(pos, n); }
 
     void clear() {
-        delete p_;
+        Release();
         p_ = nullptr;
     }
     void push_back(char c) { Mut().push_back(c); }
     void pop_back() {
-        p_->pop_back();
+        Mut().pop_back();
         if (p_->empty())
             clear();
     }
@@ -110,7 +122,7 @@ public:
     template <class... A>
     TCellText& erase(A&&... a) {
         if (p_)
-            p_->erase(std::forward<A>(a)...);
+            Mut().erase(std::forward<A>(a)...);
         if (p_ && p_->empty())
             clear();
         return *this;
@@ -133,14 +145,42 @@ public:
     friend std::string operator+(const char* a, const TCellText& b) { return a + b.str(); }
     friend std::ostream& operator<<(std::ostream& os, const TCellText& t) { return os << t.str(); }
 
+    // True when the text is one of the shared tag copies (for tests).
+    bool SharesStorage() const { return p_ && IsShared(p_); }
+
 private:
     static const std::string& Empty() {
         static const std::string empty;
         return empty;
     }
+    static const std::string* Tags() {
+        // Never freed, so that cells of static objects may outlive it.
+        static const std::string* const tags = new std::string[3]{"NT", "EN", "CN"};
+        return tags;
+    }
+    static const std::string* SharedTag(std::string_view s) {
+        if (s.size() != 2)
+            return nullptr;
+        const std::string* tags = Tags();
+        for (int i = 0; i < 3; ++i)
+            if (s == tags[i])
+                return &tags[i];
+        return nullptr;
+    }
+    static bool IsShared(const std::string* p) {
+        const std::string* tags = Tags();
+        return p >= tags && p < tags + 3;
+    }
+    bool Owned() const { return p_ && !IsShared(p_); }
+    void Release() {
+        if (Owned())
+            delete p_;
+    }
     std::string& Mut() {
         if (!p_)
             p_ = new std::string;
+        else if (IsShared(p_))
+            p_ = new std::string(*p_);
         return *p_;
     }
     std::string* p_ = nullptr;

@@ -98,14 +98,34 @@ public:
     }
 
     // ReadInt: the word's leading sign and digits, saturating.
-    int Int(int* status = nullptr) {
+    [[gnu::always_inline]] int Int(int* status = nullptr) {
         int number = 0;
         const int fast = FastInt(number);
-        if (fast != kSlow) {
-            if (status)
-                *status = fast;
-            return number;
+        if (fast == kSlow)
+            return SlowInt(status);
+        if (status)
+            *status = fast;
+        return number;
+    }
+
+    // ReadFloat: the word's leading number with '.' decimals.
+    [[gnu::always_inline]] double Float() {
+        // A plain integer of up to nine digits (most sizes and offsets are 0
+        // or 1) is its own value; anything else goes through from_chars.
+        const std::size_t before = pos_;
+        int number = 0;
+        bool negative = false;
+        std::ptrdiff_t digits = 0;
+        if (FastInt(number, &negative, &digits) != kSlow) {
+            if (digits >= 1 && digits <= 9)
+                return number == 0 && negative ? -0.0 : double(number);
+            pos_ = before; // read it again as a float
         }
+        return SlowFloat();
+    }
+
+private:
+    [[gnu::noinline]] int SlowInt(int* status) {
         char w[kMaxWord];
         std::size_t n = 0;
         const int result = Word(w, n);
@@ -125,9 +145,7 @@ public:
             value = -value;
         return value > INT_MAX ? INT_MAX : static_cast<int>(value);
     }
-
-    // ReadFloat: the word's leading number with '.' decimals.
-    double Float() {
+    [[gnu::noinline]] double SlowFloat() {
         char w[kMaxWord];
         std::size_t n = 0;
         Word(w, n);
@@ -140,8 +158,6 @@ public:
         (void)stop;
         return ec == std::errc() ? value : 0.0;
     }
-
-private:
     static bool IsBlank(int c) {
         return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
     }
@@ -164,7 +180,7 @@ private:
         }
         return p < limit ? p : nullptr;
     }
-    int FastInt(int& result) {
+    [[gnu::always_inline]] int FastInt(int& result, bool* negativeOut = nullptr, std::ptrdiff_t* digitsOut = nullptr) {
         const auto* b = reinterpret_cast<const unsigned char*>(buffer_.data());
         const unsigned char* p = FastWordStart();
         if (!p)
@@ -173,15 +189,21 @@ private:
         bool negative = false;
         if (*p == '-' || *p == '+')
             negative = *p++ == '-';
+        // Up to 18 digits cannot overflow; longer numbers take the slow path,
+        // which saturates digit by digit.
+        const unsigned char* digits = p;
         long long value = 0;
-        for (; p - first < std::ptrdiff_t(kMaxWord) && *p >= '0' && *p <= '9'; ++p) {
+        for (; p - digits < 19 && unsigned(*p - '0') <= 9u; ++p)
             value = value * 10 + (*p - '0');
-            if (value > static_cast<long long>(INT_MAX) + 1)
-                value = static_cast<long long>(INT_MAX) + 1;
-        }
         int c = *p;
-        if (p == first || p - first >= std::ptrdiff_t(kMaxWord) || !IsBlank(c))
+        if (p == first || p - digits >= 19 || !IsBlank(c))
             return kSlow;
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
+        if (digitsOut) {
+            *digitsOut = p - first - (*first == '-' || *first == '+');
+            *negativeOut = negative;
+        }
         ++p;
         if (c == '\r' && *p == '\n') {
             ++p;
@@ -280,9 +302,9 @@ public:
         any = in_.Word(w, n) != -1 || n > 0;
         return any && std::string_view(w, n) == keyword;
     }
-    int Int() { return in_.Int(); }
+    [[gnu::always_inline]] int Int() { return in_.Int(); }
     int Int(int& status) { return in_.Int(&status); }
-    double Float() { return in_.Float(); }
+    [[gnu::always_inline]] double Float() { return in_.Float(); }
     long Remaining() const {
         const long pos = in_.Position();
         return pos > size_ ? 0 : size_ - pos;
@@ -305,6 +327,7 @@ bool TTextScoreReader::CompressNotes(TCell& cell, int version) {
     if (count < 0 || long(count) > Remaining() / (6 * kMinNumberBytes))
         return false;
     cell.CompressNotes.clear();
+    cell.CompressNotes.reserve(std::size_t(count));
     for (int i = 0; i < count; ++i) {
         TCompressNote n;
         n.code = Int();
@@ -412,6 +435,7 @@ bool TTextScoreReader::Cell(TCell& cell, int version) {
         if (count < 0 || long(count) > Remaining() / (4 * kMinNumberBytes))
             return false;
         cell.westChordArray.clear();
+        cell.westChordArray.reserve(std::size_t(count));
         for (int i = 0; i < count; ++i) {
             TWestChord w;
             w.interval = Int();
@@ -577,7 +601,7 @@ bool LoadTextScoreStream(FILE* f, const std::string& fileName, TMainScore* main,
         return fail(1045);
     const TPage blank = fresh.PageSets[0][0];
     for (int p = 0; p < pagesToRead; ++p)
-        if (!in.Page(fresh.PageSets[0][p], fresh.Cols, fresh.Rows, version))
+        if (!in.Page(FreshPage(fresh.PageSets[0], p, blank), fresh.Cols, fresh.Rows, version))
             return fail(1045);
 
     if (!quiet) {
@@ -589,9 +613,9 @@ bool LoadTextScoreStream(FILE* f, const std::string& fileName, TMainScore* main,
             if (long(n1) > in.Remaining() / kMinPageBytes || !MorePagesAllowed(fresh, std::size_t(n1), std::size_t(size)))
                 return fail(1045);
             CurLayer = 1;
-            fresh.PageSets[1].assign(std::size_t(n1), blank);
+            fresh.PageSets[1].resize(std::size_t(n1));
             for (int p = 0; p < n1; ++p)
-                if (!in.Page(fresh.PageSets[1][p], fresh.Cols, fresh.Rows, version))
+                if (!in.Page(FreshPage(fresh.PageSets[1], p, blank), fresh.Cols, fresh.Rows, version))
                     return fail(1045);
         }
     }

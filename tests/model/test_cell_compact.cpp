@@ -76,3 +76,58 @@ TEST(CompactCell, ListsEditLikeVectors) {
     c.westChordArray.clear();
     EXPECT_TRUE(c == TCell());
 }
+
+// The font tags every note cell carries are one shared copy each; an edit of
+// one cell's tag must never show in another cell.
+TEST(CompactCell, SharedFontTagsAreCopiedBeforeAWrite) {
+    TCell a, b;
+    a.FontName = "NT";
+    b.FontName = std::string("NT");
+    EXPECT_TRUE(a.FontName.SharesStorage());
+    EXPECT_EQ(a.FontName.data(), b.FontName.data());
+    TCell c = a;
+    TCell d;
+    d = a;
+    EXPECT_TRUE(c.FontName.SharesStorage());
+    EXPECT_TRUE(d.FontName.SharesStorage());
+
+    struct Edit {
+        const char* name;
+        void (*apply)(TCellText&);
+        const char* expected;
+    };
+    const Edit edits[] = {
+        {"index", [](TCellText& t) { t[0] = 'E'; }, "ET"},
+        {"push_back", [](TCellText& t) { t.push_back('x'); }, "NTx"},
+        {"append", [](TCellText& t) { t += "yz"; }, "NTyz"},
+        {"insert", [](TCellText& t) { t.insert(0, "a"); }, "aNT"},
+        {"pop_back", [](TCellText& t) { t.pop_back(); }, "N"},
+        {"erase", [](TCellText& t) { t.erase(0, 1); }, "T"},
+        {"erase all", [](TCellText& t) { t.erase(0, 2); }, ""},
+        {"resize", [](TCellText& t) { t.resize(3, 'q'); }, "NTq"},
+        {"assign other", [](TCellText& t) { t = "Arial"; }, "Arial"},
+        {"assign other tag", [](TCellText& t) { t = "CN"; }, "CN"},
+        {"move in", [](TCellText& t) { t = std::string("Song Ti"); }, "Song Ti"},
+        {"clear", [](TCellText& t) { t.clear(); }, ""},
+    };
+    for (const Edit& e : edits) {
+        SCOPED_TRACE(e.name);
+        TCell e1 = a;
+        e.apply(e1.FontName);
+        EXPECT_EQ(e1.FontName, e.expected);
+        EXPECT_EQ(a.FontName, "NT");
+        EXPECT_EQ(b.FontName, "NT");
+        EXPECT_EQ(c.FontName, "NT");
+    }
+    // An owned text that becomes a tag gives its own copy up, and back.
+    TCell e;
+    e.Text = "long text of a cell";
+    e.Text = "EN";
+    EXPECT_TRUE(e.Text.SharesStorage());
+    e.Text = TCell(a).FontName;
+    EXPECT_EQ(e.Text, "NT");
+    e.Text += "!";
+    EXPECT_FALSE(e.Text.SharesStorage());
+    EXPECT_EQ(e.Text, "NT!");
+    EXPECT_TRUE(a == c);
+}

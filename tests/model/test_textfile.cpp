@@ -1,6 +1,7 @@
 // The text score reader.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -309,10 +310,10 @@ TEST(TextScore, CellsReadTheSameWhereverTheyLieInTheFile) {
         return std::vector<std::string>{
             "cell", c, r, "0", "53", "32", "32", "1", "0", "-1", "-1", "1.0", "0.5", "-2.5", "0", "0", "0", "0",
             "0", "0 0 -10000 0 0",
-            "cell\t" + c + "  " + r + "\r0\t54 32\t32 -2 +3 -1 -1 1.25 0.5 -2.5 0 0 0 0 0 0 0 7 0 0",
+            "cell\t" + c + "  " + r + "\r0\t54 32\t32 -2 +3 -1 -1 1.25 7e2 +3 0 0 0 0 0 0 0 7 0 0",
             "cell " + c + " " + std::to_string(row + 1) + " 3 32 32 32 0 0 -1 -1 1.0 0 0 0 0 0 0 0 0 0 0 0 0",
             "Title line", "CN", "134 1 0 0 0",
-            "cell " + std::to_string(col + 1) + " " + r + " 8 3 32 32 0 0 -1 -1 1.0 0 0 0 0 0 0 0 0 0 0 0 0",
+            "cell " + std::to_string(col + 1) + " " + r + " 8 3 32 32 0 0 -1 -1 -0 12345678901 - 0 0 0 0 0 0 0 0 0 0",
             "2\n3 1 0 0\r\n2 0 0 0",
             "cell " + std::to_string(col + 1) + " " + std::to_string(row + 1) +
                 " 0 51 32 32 1 0 -1 -1 1.0 0 0 0 0 160 0 2",
@@ -347,9 +348,21 @@ TEST(TextScore, CellsReadTheSameWhereverTheyLieInTheFile) {
                 for (auto [dc, dr] : at) {
                     ASSERT_EQ(l.s.At(col + dc, row + dr, p), ref.s.At(dc, dr))
                         << "page " << p << " col " << col + dc << " row " << row + dr;
+                    ASSERT_EQ(std::signbit(l.s.At(col + dc, row + dr, p).fontSizeR),
+                              std::signbit(ref.s.At(dc, dr).fontSizeR));
                     ++compared;
                 }
     EXPECT_EQ(compared, kPages * 20 * 29 * 4);
+    // Numbers of the float fields: a plain integer, "-0" keeps its sign, an
+    // integer too long for an int, a lone sign, decimals and an exponent.
+    const TCell& first = ref.s.At(1, 0);
+    EXPECT_TRUE(first.fontSizeR == 0.0f && std::signbit(first.fontSizeR));
+    EXPECT_FLOAT_EQ(first.xAdj, 12345678901.0f);
+    EXPECT_EQ(first.yAdj, 0.0f);
+    const TCell& second = ref.s.At(0, 0);
+    EXPECT_FLOAT_EQ(second.fontSizeR, 1.25f);
+    EXPECT_FLOAT_EQ(second.xAdj, 700.0f);
+    EXPECT_FLOAT_EQ(second.yAdj, 3.0f);
     EXPECT_EQ(ref.s.At(0, 1).Text, "Title line");
     EXPECT_EQ(ref.s.At(1, 1).CompressNotes.size(), 2u);
     EXPECT_EQ(ref.s.At(1, 0).westChordArray.size(), 2u);
