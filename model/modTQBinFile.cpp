@@ -261,7 +261,8 @@ bool MakeFreshPages(TMainScore& fresh, std::size_t pages, std::size_t fileBytes)
         return false;
     if (!fresh.AllocatePage(0, 0, true, 0, 0))
         return false;
-    fresh.PageSets[0].resize(pages);
+    const TPage blank = fresh.PageSets[0][0];
+    fresh.PageSets[0].resize(pages, blank);
     fresh.CurPage = 0;
     return true;
 }
@@ -935,7 +936,7 @@ bool LoadBinaryScoreFrom(TBinReader& in, const std::string& fileName, TMainScore
     const TPage blank = fresh.PageSets[0][0];
     const std::string folder = ExtractFilePath(fileName);
     for (int p = 0; p < pagesToRead; ++p)
-        if (!ReadPageRecord(in, FreshPage(fresh.PageSets[0], p, blank), fresh.Cols, fresh.Rows, version, folder))
+        if (!ReadPageRecord(in, fresh.PageSets[0][p], fresh.Cols, fresh.Rows, version, folder))
             return formatError();
 
     std::vector<TImageEntry> images;
@@ -947,9 +948,9 @@ bool LoadBinaryScoreFrom(TBinReader& in, const std::string& fileName, TMainScore
             if (std::size_t(n1) > in.Remaining() / kMinPageRecordBytes || !MorePagesAllowed(fresh, std::size_t(n1), fileBytes))
                 return formatError();
             CurLayer = 1;
-            fresh.PageSets[1].resize(std::size_t(n1));
+            fresh.PageSets[1].assign(std::size_t(n1), blank);
             for (int p = 0; p < n1; ++p)
-                if (!ReadPageRecord(in, FreshPage(fresh.PageSets[1], p, blank), fresh.Cols, fresh.Rows, version, folder))
+                if (!ReadPageRecord(in, fresh.PageSets[1][p], fresh.Cols, fresh.Rows, version, folder))
                     return formatError();
             CurLayer = 0;
         }

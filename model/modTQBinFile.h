@@ -208,19 +208,10 @@ private:
 // A fresh score to read a file into: folders and the header members of main.
 void PrepareFreshScore(const TMainScore& main, TMainScore& fresh);
 // Checks the header geometry just read (paper, margins, cell width), computes the
-// grid and makes `pages` pages of layer 0 and none of layer 1; false when the
-// values give no grid or the pages would take more memory than a file of
-// fileBytes bytes may ask for. Page 0 is blank; the others are left without
-// rows for the reader to blank with FreshPage right before it reads each one,
-// so that a page is written while it is still in the cache.
+// grid and makes `pages` blank pages of layer 0 and none of layer 1; false when
+// the values give no grid or the pages would take more memory than a file of
+// fileBytes bytes may ask for.
 bool MakeFreshPages(TMainScore& fresh, std::size_t pages, std::size_t fileBytes);
-// Page p of the layer, made a copy of blank when it has no rows yet.
-inline TPage& FreshPage(TLayer& layer, std::size_t p, const TPage& blank) {
-    TPage& page = layer[p];
-    if (page.empty())
-        page = blank;
-    return page;
-}
 // True when `pages` more pages of the score's grid stay within the memory a file
 // of fileBytes bytes may make a reader hold (pages already made counted): the
 // larger of 64 MB and 1000 bytes per byte of the file, at most 1 GB.

@@ -601,7 +601,7 @@ bool LoadTextScoreStream(FILE* f, const std::string& fileName, TMainScore* main,
         return fail(1045);
     const TPage blank = fresh.PageSets[0][0];
     for (int p = 0; p < pagesToRead; ++p)
-        if (!in.Page(FreshPage(fresh.PageSets[0], p, blank), fresh.Cols, fresh.Rows, version))
+        if (!in.Page(fresh.PageSets[0][p], fresh.Cols, fresh.Rows, version))
             return fail(1045);
 
     if (!quiet) {
@@ -613,9 +613,9 @@ bool LoadTextScoreStream(FILE* f, const std::string& fileName, TMainScore* main,
             if (long(n1) > in.Remaining() / kMinPageBytes || !MorePagesAllowed(fresh, std::size_t(n1), std::size_t(size)))
                 return fail(1045);
             CurLayer = 1;
-            fresh.PageSets[1].resize(std::size_t(n1));
+            fresh.PageSets[1].assign(std::size_t(n1), blank);
             for (int p = 0; p < n1; ++p)
-                if (!in.Page(FreshPage(fresh.PageSets[1], p, blank), fresh.Cols, fresh.Rows, version))
+                if (!in.Page(fresh.PageSets[1][p], fresh.Cols, fresh.Rows, version))
                     return fail(1045);
         }
     }
