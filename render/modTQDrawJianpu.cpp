@@ -198,8 +198,8 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
 
 void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int octaveCount, int col, int row) {
     TMainView* mv = MainView();
-    TCell cell;
-    GetCell(cell, col, row, -1, -1);
+    const TCell* found = PeekCell(col, row, -1, -1);
+    const TCell& cell = found ? *found : ResetStateCell();
     const float xu = XUnit(), yu = YUnit();
     const float s = cell.fontSizeR, dd = s - 1.0f;
     float mY = octaveCount > 0 ? y + 0.15f * static_cast<float>(octaveCount) * yu : y;
@@ -234,7 +234,8 @@ void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int 
                     static_cast<int>(0.1f * yu * s), -1);
             mY -= 0.5f * h;
         }
-        const bool musical = MusicFontInstalled(kMusical);
+        // asked only of a note that has one of the marks below
+        const bool musical = (option & (0x10u | 0x400000u | 0x20u)) && MusicFontInstalled(kMusical);
         if (option & (0x10u | 0x400000u)) {
             if (musical)
                 DrawGlyph174Mark(d, x + (0.18f - 0.05f * dd) * yu, mY + (-1.8f - 2.3f * dd) * yu, cell, true, 0.8f);
