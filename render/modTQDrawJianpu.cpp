@@ -46,10 +46,25 @@ std::string NoteText(int note, int charset) {
     return std::string();
 }
 
+// The face of the score's note font as the canvas names it: the stored name
+// decoded, or as it is when it does not decode. Every note asks; the name is
+// decoded again only when the name or its charset is not the one asked last.
+const std::string& NoteFontFace(const TMainView* mv) {
+    thread_local std::string name, face;
+    thread_local int charset = 0;
+    thread_local bool known = false;
+    if (!known || charset != mv->NoteFontCharset || name != mv->NoteFontName) {
+        face = DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName);
+        name = mv->NoteFontName;
+        charset = mv->NoteFontCharset;
+        known = true;
+    }
+    return face;
+}
+
 void RestoreNoteFont() {
     const TMainView* mv = MainView();
-    SetCanvasFont(DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName), -1,
-                  mv->NoteFontStyle);
+    SetCanvasFont(NoteFontFace(mv), -1, mv->NoteFontStyle);
 }
 
 // Accidental places of a Jianpu note, kinds 1..9, from the reference x and the
@@ -87,19 +102,20 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
         DrawJianpuDash(d, x, y + 0.5f * yu, cell, col, row);
     } else {
         // The note font of the score, or the cell's own.
-        std::string face;
+        std::string ownFace;
+        const std::string* face = &ownFace;
         int charset = 0;
         int style = 0;
         if (cell.FontName == "NT" || cell.FontName.empty()) {
-            face = DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName);
+            face = &NoteFontFace(mv);
             charset = 0;
             style = (cell.upNote & 1) ? cell.FontStyle : mv->NoteFontStyle;
         } else {
-            face = DecodeForDisplay(cell.FontName, cell.FontCharset).value_or(cell.FontName);
+            ownFace = DecodeForDisplay(cell.FontName, cell.FontCharset).value_or(cell.FontName);
             charset = cell.FontCharset;
             style = cell.FontStyle;
         }
-        SetCanvasFont(face, charset, style);
+        SetCanvasFont(*face, charset, style);
         GetCellColor(d, cell);
         SetFontSize(mv->GetDrawScale() * s * ScreenTextScale);
         SetBrushStyle(bsClear);
