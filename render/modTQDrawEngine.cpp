@@ -240,8 +240,10 @@ void TDrawEngine::DrawLayers(int colFrom, int rowFrom, int colTo, int rowTo) {
 
 void TDrawEngine::DrawCells(int colFrom, int rowFrom, int colTo, int rowTo) {
     TMainView* mv = MainView();
-    // Every row asks for its staff group; the groups are walked once.
+    // Every row asks for its staff group; the groups are walked once, and each
+    // row is judged Jianpu music or not once (drawing changes no cell).
     TRowGroupWalkScope groupWalk;
+    TJianpuRowAnswerScope jianpuRows;
     SetPenColor(CurColor);
     SetFontColor(CurColor);
     SetPenWidthScaled(0.027f);
