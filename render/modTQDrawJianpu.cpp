@@ -122,7 +122,9 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
 
         // The note itself.
         const std::string text = NoteText(note, charset);
-        const TSize extent = CanvasTextExtent(text);
+        // Measured in the note's font, and only for the circle of style 1 that needs it.
+        const uint32_t styleNibble = cell.Attr == kNoAttr ? 0u : (cell.Attr & 0xF0u);
+        const TSize extent = styleNibble == 0x10 && IsJianpuSound(cell) ? CanvasTextExtent(text) : TSize{};
         float tx, ty;
         if (note == '*') {
             tx = x + (0.17f - 0.35f * dd) * xu, ty = y + (0.17f - 0.27f * dd) * yu;
@@ -148,7 +150,6 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
             // Style mark.
             const TCell* left = col > 0 ? CellAtAddress(col - 1, row) : nullptr;
             const float xL = left && left->Note == 32 ? x - 0.05f * xu : x;
-            const uint32_t styleNibble = cell.Attr == kNoAttr ? 0u : (cell.Attr & 0xF0u);
             switch (styleNibble) {
             case 0x10: {
                 float cx = x + (-0.5f + 0.02f * dd) * xu;
