@@ -32,21 +32,34 @@ static const TCell* FindCell(const TPage* page, int col, int row) {
     return &cells[static_cast<std::size_t>(col)];
 }
 
-bool GetCell(TCell& cell, int col, int row, int layer, int page) {
+const TCell* PeekCell(int col, int row, int layer, int page) {
     const TPage* p = FindPage(layer, page);
-    if (p && col >= 0 && row >= 0) {
-        const TMainScore* score = frmMainTQ;
-        if (col >= score->Cols || row >= score->Rows) {
-            col = score->Cols - 1;
-            row = score->Rows - 1;
-        }
-        if (const TCell* found = FindCell(p, col, row)) {
-            cell = *found;
-            return true;
-        }
+    if (!p || col < 0 || row < 0)
+        return nullptr;
+    const TMainScore* score = frmMainTQ;
+    if (col >= score->Cols || row >= score->Rows) {
+        col = score->Cols - 1;
+        row = score->Rows - 1;
+    }
+    return FindCell(p, col, row);
+}
+
+bool GetCell(TCell& cell, int col, int row, int layer, int page) {
+    if (const TCell* found = PeekCell(col, row, layer, page)) {
+        cell = *found;
+        return true;
     }
     ResetCell(cell, false);
     return false;
+}
+
+const TCell& ResetStateCell() {
+    static const TCell blank = [] {
+        TCell c;
+        ResetCell(c, false);
+        return c;
+    }();
+    return blank;
 }
 
 bool GetCursorCell(TCell& cell) {

@@ -22,6 +22,11 @@
 // a layer other than 0, 1 or -1, a page that does not exist, or no current score
 // gives the reset cell and false.
 bool GetCell(TCell& cell, int col, int row, int layer = -1, int page = -1);
+// The cell GetCell would copy, read in place: nullptr where GetCell gives the
+// reset cell. The pointer holds until the page's rows are changed in shape.
+const TCell* PeekCell(int col, int row, int layer = -1, int page = -1);
+// A cell in the state ResetCell leaves (what GetCell gives for no cell).
+const TCell& ResetStateCell();
 // The cell at the cursor (SelCol0, SelRow0) of the current page and layer.
 bool GetCursorCell(TCell& cell);
 

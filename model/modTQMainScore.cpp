@@ -95,12 +95,6 @@ bool TMainScore::AllocateCurrentLayerPage(int page, bool clearAll, int keepRows,
     return AllocatePage(CurLayer, page, clearAll, keepRows, keepCols);
 }
 
-int TMainScore::GetCellWidth() const { return RoundToInt(CellWidth * Zoom); }
-
-int TMainScore::GetCellHeight() const {
-    return RoundToInt(CellHeight * Zoom * static_cast<double>(VerticalRate) * static_cast<double>(DrawSizeFactor));
-}
-
 int TMainScore::GetLeftMargin() const { return RoundToInt(LeftMargin * Zoom); }
 
 int TMainScore::GetTopMargin() const { return RoundToInt(TopMargin * Zoom); }

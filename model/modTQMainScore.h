@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/modTQCell.h"
+#include "model/modTQUtil.h"
 
 // A highlighted cell range {first column, last column, row, page, layer}.
 struct TMeasure {
@@ -124,6 +125,13 @@ public:
     // with every cell empty.
     void AddMissingJianpuPages();
 };
+
+// Inline: the drawers ask for the units many times per cell.
+inline int TMainScore::GetCellWidth() const { return RoundToInt(CellWidth * Zoom); }
+
+inline int TMainScore::GetCellHeight() const {
+    return RoundToInt(CellHeight * Zoom * static_cast<double>(VerticalRate) * static_cast<double>(DrawSizeFactor));
+}
 
 // The cell's option word has the cross-staff bit 0x40000 (a note drawn across two staves).
 bool IsCrossStaff(const TCell& cell);

@@ -68,26 +68,6 @@ const TCell& EmptyCell() {
     return empty;
 }
 
-// The cell that GetCell(cell, col, row, -1, -1) copies, found in place;
-// nullptr where GetCell gives a blank cell.
-const TCell* CurrentPageCell(int col, int row) {
-    const TMainScore* score = frmMainTQ;
-    if (!score || col < 0 || row < 0 || CurLayer < 0 || CurLayer > 1 || score->CurPage < 0)
-        return nullptr;
-    const TLayer& pages = score->PageSets[static_cast<size_t>(CurLayer)];
-    if (static_cast<size_t>(score->CurPage) >= pages.size())
-        return nullptr;
-    const TPage& page = pages[static_cast<size_t>(score->CurPage)];
-    if (col >= score->Cols || row >= score->Rows) {
-        col = score->Cols - 1;
-        row = score->Rows - 1;
-    }
-    if (col < 0 || row < 0 || static_cast<size_t>(row) >= page.size() ||
-        static_cast<size_t>(col) >= page[static_cast<size_t>(row)].size())
-        return nullptr;
-    return &page[static_cast<size_t>(row)][static_cast<size_t>(col)];
-}
-
 } // namespace
 
 void TDrawEngine::DrawPage(int colFrom, int rowFrom, int colTo, int rowTo, bool useBitmap, bool wholePage) {
@@ -260,8 +240,10 @@ void TDrawEngine::DrawLayers(int colFrom, int rowFrom, int colTo, int rowTo) {
 
 void TDrawEngine::DrawCells(int colFrom, int rowFrom, int colTo, int rowTo) {
     TMainView* mv = MainView();
-    // Every row asks for its staff group; the groups are walked once.
+    // Every row asks for its staff group; the groups are walked once, and each
+    // row is judged Jianpu music or not once (drawing changes no cell).
     TRowGroupWalkScope groupWalk;
+    TJianpuRowAnswerScope jianpuRows;
     SetPenColor(CurColor);
     SetFontColor(CurColor);
     SetPenWidthScaled(0.027f);
@@ -395,7 +377,7 @@ void TDrawEngine::DrawCells(int colFrom, int rowFrom, int colTo, int rowTo) {
         // Spanning marks of the row, over all of its cells. A cell without a
         // mark draws nothing here; the others are drawn from a copy.
         for (int c = colFrom; c < rowEnd; ++c) {
-            const TCell* found = CurrentPageCell(c, r);
+            const TCell* found = PeekCell(c, r);
             if (!found || found->markType == 0)
                 continue;
             TCell cell = *found;

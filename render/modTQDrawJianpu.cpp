@@ -46,10 +46,25 @@ std::string NoteText(int note, int charset) {
     return std::string();
 }
 
+// The face of the score's note font as the canvas names it: the stored name
+// decoded, or as it is when it does not decode. Every note asks; the name is
+// decoded again only when the name or its charset is not the one asked last.
+const std::string& NoteFontFace(const TMainView* mv) {
+    thread_local std::string name, face;
+    thread_local int charset = 0;
+    thread_local bool known = false;
+    if (!known || charset != mv->NoteFontCharset || name != mv->NoteFontName) {
+        face = DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName);
+        name = mv->NoteFontName;
+        charset = mv->NoteFontCharset;
+        known = true;
+    }
+    return face;
+}
+
 void RestoreNoteFont() {
     const TMainView* mv = MainView();
-    SetCanvasFont(DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName), -1,
-                  mv->NoteFontStyle);
+    SetCanvasFont(NoteFontFace(mv), -1, mv->NoteFontStyle);
 }
 
 // Accidental places of a Jianpu note, kinds 1..9, from the reference x and the
@@ -87,26 +102,29 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
         DrawJianpuDash(d, x, y + 0.5f * yu, cell, col, row);
     } else {
         // The note font of the score, or the cell's own.
-        std::string face;
+        std::string ownFace;
+        const std::string* face = &ownFace;
         int charset = 0;
         int style = 0;
         if (cell.FontName == "NT" || cell.FontName.empty()) {
-            face = DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName);
+            face = &NoteFontFace(mv);
             charset = 0;
             style = (cell.upNote & 1) ? cell.FontStyle : mv->NoteFontStyle;
         } else {
-            face = DecodeForDisplay(cell.FontName, cell.FontCharset).value_or(cell.FontName);
+            ownFace = DecodeForDisplay(cell.FontName, cell.FontCharset).value_or(cell.FontName);
             charset = cell.FontCharset;
             style = cell.FontStyle;
         }
-        SetCanvasFont(face, charset, style);
+        SetCanvasFont(*face, charset, style);
         GetCellColor(d, cell);
         SetFontSize(mv->GetDrawScale() * s * ScreenTextScale);
         SetBrushStyle(bsClear);
 
         // The note itself.
         const std::string text = NoteText(note, charset);
-        const TSize extent = CanvasTextExtent(text);
+        // Measured in the note's font, and only for the circle of style 1 that needs it.
+        const uint32_t styleNibble = cell.Attr == kNoAttr ? 0u : (cell.Attr & 0xF0u);
+        const TSize extent = styleNibble == 0x10 && IsJianpuSound(cell) ? CanvasTextExtent(text) : TSize{};
         float tx, ty;
         if (note == '*') {
             tx = x + (0.17f - 0.35f * dd) * xu, ty = y + (0.17f - 0.27f * dd) * yu;
@@ -132,7 +150,6 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
             // Style mark.
             const TCell* left = col > 0 ? CellAtAddress(col - 1, row) : nullptr;
             const float xL = left && left->Note == 32 ? x - 0.05f * xu : x;
-            const uint32_t styleNibble = cell.Attr == kNoAttr ? 0u : (cell.Attr & 0xF0u);
             switch (styleNibble) {
             case 0x10: {
                 float cx = x + (-0.5f + 0.02f * dd) * xu;
@@ -198,8 +215,8 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
 
 void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int octaveCount, int col, int row) {
     TMainView* mv = MainView();
-    TCell cell;
-    GetCell(cell, col, row, -1, -1);
+    const TCell* found = PeekCell(col, row, -1, -1);
+    const TCell& cell = found ? *found : ResetStateCell();
     const float xu = XUnit(), yu = YUnit();
     const float s = cell.fontSizeR, dd = s - 1.0f;
     float mY = octaveCount > 0 ? y + 0.15f * static_cast<float>(octaveCount) * yu : y;
@@ -234,7 +251,8 @@ void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int 
                     static_cast<int>(0.1f * yu * s), -1);
             mY -= 0.5f * h;
         }
-        const bool musical = MusicFontInstalled(kMusical);
+        // asked only of a note that has one of the marks below
+        const bool musical = (option & (0x10u | 0x400000u | 0x20u)) && MusicFontInstalled(kMusical);
         if (option & (0x10u | 0x400000u)) {
             if (musical)
                 DrawGlyph174Mark(d, x + (0.18f - 0.05f * dd) * yu, mY + (-1.8f - 2.3f * dd) * yu, cell, true, 0.8f);

@@ -15,22 +15,15 @@ TMainView::TMainView() {
     };
 }
 
-namespace {
-// The view MainView() found last; a view forgets itself when it goes, so a
-// match of addresses always means that very view.
-TMainView* gLastView = nullptr;
-} // namespace
+TMainView* mainview_detail::gLastView = nullptr;
 
 TMainView::~TMainView() {
-    if (gLastView == this)
-        gLastView = nullptr;
+    if (mainview_detail::gLastView == this)
+        mainview_detail::gLastView = nullptr;
 }
 
-TMainView* MainView() {
-    TMainScore* score = frmMainTQ;
-    if (gLastView && static_cast<TMainScore*>(gLastView) == score)
-        return gLastView;
-    TMainView* view = dynamic_cast<TMainView*>(score);
+TMainView* mainview_detail::FindMainView() {
+    TMainView* view = dynamic_cast<TMainView*>(frmMainTQ);
     if (!view)
         throw std::logic_error("drawing without a main window");
     gLastView = view;

@@ -351,7 +351,19 @@ void GetMusicTitle(const TMainScore& main, TMusic& entry);
 // after the first decimal ("5.2").
 std::string ProgramVersionText();
 
+namespace mainview_detail {
+// The view MainView() found last; a view forgets itself when it goes, so a
+// match of addresses always means that very view.
+extern TMainView* gLastView;
+TMainView* FindMainView();
+} // namespace mainview_detail
+
 // The current main window as its drawing part. Drawing with no main window, or
 // with one that has no drawing part, is a programming error: it throws
-// std::logic_error.
-TMainView* MainView();
+// std::logic_error. Inline: every drawer asks for it many times per cell.
+inline TMainView* MainView() {
+    TMainView* view = mainview_detail::gLastView;
+    if (view && static_cast<TMainScore*>(view) == frmMainTQ)
+        return view;
+    return mainview_detail::FindMainView();
+}

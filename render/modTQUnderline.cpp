@@ -13,7 +13,7 @@ constexpr uint32_t kGraceBit = 0x10000000u;
 bool HasGraceBit(const TCell* cell) { return cell && (cell->option & kGraceBit); }
 } // namespace
 
-void DrawJianpuUnderlines(TDrawEngine* d, float x, float y, TCell cell, int col, int row) {
+void DrawJianpuUnderlines(TDrawEngine* d, float x, float y, const TCell& cell, int col, int row) {
     TMainView* mv = MainView();
     const float u = static_cast<float>(mv->GetCellHeight());
     const float v = static_cast<float>(mv->GetCellWidth());
@@ -56,9 +56,11 @@ void DrawJianpuUnderlines(TDrawEngine* d, float x, float y, TCell cell, int col,
         }
     }
 
-    const bool smallGraceFollows = right && right->fontSizeR <= 0.8f && AttrHasNibble(right->Attr, 0xB0) &&
-                                   (right->option & kGraceBit);
-    if (s <= 0.9f && grace && (!cell.CompressNotes.empty() || IsVerticalCell(cell)) && !smallGraceFollows) {
+    // The right neighbour is read only for a small grace cell (most cells are not).
+    auto smallGraceFollows = [&] {
+        return right && right->fontSizeR <= 0.8f && AttrHasNibble(right->Attr, 0xB0) && (right->option & kGraceBit);
+    };
+    if (s <= 0.9f && grace && (!cell.CompressNotes.empty() || IsVerticalCell(cell)) && !smallGraceFollows()) {
         SetPenWidthScaled(0.05f * s);
         const float r = 0.2f * u;
         // The hook hangs under the middle of the lines it closes.

@@ -6,4 +6,4 @@ class TDrawEngine;
 
 // The underlines of the cell at pixel origin (x, y); (col, row) locates its
 // neighbours in the current page and layer.
-void DrawJianpuUnderlines(TDrawEngine* d, float x, float y, TCell cell, int col, int row);
+void DrawJianpuUnderlines(TDrawEngine* d, float x, float y, const TCell& cell, int col, int row);

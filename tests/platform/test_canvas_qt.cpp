@@ -304,6 +304,54 @@ TEST(Canvas, XorTwiceRestoresThePixels) {
     }
 }
 
+// Solid fills and level or upright one-pixel lines leave the pixels Qt's own
+// painter leaves in the same state: on images of several formats, and with a
+// clip, a transform or less than full opacity set through Painter().
+TEST(Canvas, SolidFillsGiveQtsPixelsInEveryPainterState) {
+    struct Case {
+        const char* name;
+        QImage::Format format;
+        std::function<void(QPainter&)> state;
+    };
+    const Case cases[] = {
+        {"plain", QImage::Format_RGB32, {}},
+        {"premultiplied", QImage::Format_ARGB32_Premultiplied, {}},
+        {"16-bit", QImage::Format_RGB16, {}},
+        {"clipped", QImage::Format_RGB32, [](QPainter& p) { p.setClipRect(QRect(10, 6, 25, 12)); }},
+        {"moved", QImage::Format_RGB32, [](QPainter& p) { p.translate(7, 3); }},
+        {"half opacity", QImage::Format_RGB32, [](QPainter& p) { p.setOpacity(0.5); }},
+    };
+    const QColor green = QColor::fromRgb(TColorToQRgb(kGreen));
+    const QColor blue = QColor::fromRgb(TColorToQRgb(kBlue));
+    for (const Case& k : cases) {
+        QImage img = Backdrop().convertToFormat(k.format);
+        QImage expected = img.copy();
+        {
+            TQtCanvas c(&img);
+            if (k.state)
+                k.state(*c.Painter());
+            c.Brush.Color = kGreen;
+            c.Brush.Style = bsSolid;
+            c.FillRect({2, 3, 20, 9});
+            c.Pen.Color = kBlue;
+            c.MoveTo(4, 20);
+            c.LineTo(36, 20);
+            c.MoveTo(30, 2);
+            c.LineTo(30, 27);
+            c.End();
+        }
+        {
+            QPainter p(&expected);
+            if (k.state)
+                k.state(p);
+            p.fillRect(QRect(2, 3, 18, 6), green);
+            p.fillRect(QRect(4, 20, 32, 1), blue);  // the end pixel left out
+            p.fillRect(QRect(30, 2, 1, 25), blue);
+        }
+        EXPECT_TRUE(img == expected) << k.name;
+    }
+}
+
 TEST(Canvas, XorCombinesPenColourWithThePixel) {
     Surface s(20, 10, 0x0F0F0F);
     s.canvas.Pen.Mode = pmXor;

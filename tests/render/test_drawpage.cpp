@@ -4,6 +4,7 @@
 
 #include <set>
 #include <stdexcept>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -149,6 +150,26 @@ TEST(DrawPage, GridLinesAndNumbers) {
         ASSERT_NE(one, nullptr);
         EXPECT_EQ(one->Arg(0), (c.gongche ? 80 : 70) - one->Extent.cx / 2);
         EXPECT_EQ(one->Arg(1), 45 - one->Extent.cy);
+    }
+}
+
+// A draw judges each row once (is it Jianpu music, closed by a bar at the last
+// column?); the next draw judges again, so cells changed between draws count.
+TEST(DrawPage, RowsAreJudgedAfreshByEveryDraw) {
+    TViewFixture fx(6, 3);
+    auto closingBars = [&] {
+        fx.canvas.Clear();
+        fx.view.DrawEngine.DrawPage(0, 0, 6, 3, false, true);
+        int n = 0;
+        for (const TCanvasCall* f : fx.canvas.OfOp(TCanvasOp::FillRect))
+            if (f->RectArg() == (TRect{180, 90, 182, 130}))
+                ++n;
+        return n;
+    };
+    for (const auto& [picture, bars] : std::vector<std::pair<std::string, int>>{
+             {"~ ~ ~ ~ ~ 6", 0}, {"1 2 3 4 5 6", 1}, {"~ ~ ~ ~ ~ 6", 0}}) {
+        fx.Row(1, picture);
+        EXPECT_EQ(closingBars(), bars) << picture << "\n" << fx.canvas.Dump();
     }
 }
 

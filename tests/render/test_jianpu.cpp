@@ -374,6 +374,35 @@ TEST(JianpuNote, FontNameNTIsTheNoteFont) {
     EXPECT_EQ(fx.canvas.FindText("5")->Font.Style, fsItalic);
 }
 
+// The score's note font as each note finds it when drawn, also after the name
+// or its charset changed since the last note; the canvas keeps that font after
+// the note.
+TEST(JianpuNote, NoteFontFollowsTheScoresNameAndCharset) {
+    struct Case {
+        std::string name;
+        int charset;
+        std::string face;
+    };
+    const std::vector<Case> cases = {
+        {"Times New Roman", 0, "Times New Roman"},
+        {"Arial", 0, "Arial"},
+        {"\xCB\xCE\xCC\xE5", 134, "\xE5\xAE\x8B\xE4\xBD\x93"}, // the GBK bytes of SimSun's Chinese name
+        {"\xCB\xCE\xCC\xE5", 0, "\xC3\x8B\xC3\x8E\xC3\x8C\xC3\xA5"}, // the same bytes as CP1252
+        {"Arial", 0, "Arial"},
+    };
+    TViewFixture fx;
+    fx.Row(1, "1 5 3");
+    for (const Case& c : cases) {
+        fx.view.NoteFontName = c.name;
+        fx.view.NoteFontCharset = c.charset;
+        DrawNote(fx, 1, 1);
+        const TCanvasCall* five = fx.canvas.FindText("5");
+        ASSERT_NE(five, nullptr) << c.face;
+        EXPECT_EQ(five->Font.Name, c.face);
+        EXPECT_EQ(fx.canvas.Font.Name, c.face);
+    }
+}
+
 TEST(JianpuNote, ChangedPlaySettingsColourTheDigitOnly) {
     TViewFixture fx;
     TDrawEngine& e = fx.view.DrawEngine;
