@@ -63,11 +63,6 @@ private:
     int saved_;
 };
 
-const TCell& EmptyCell() {
-    static const TCell empty;
-    return empty;
-}
-
 } // namespace
 
 void TDrawEngine::DrawPage(int colFrom, int rowFrom, int colTo, int rowTo, bool useBitmap, bool wholePage) {
@@ -291,7 +286,7 @@ void TDrawEngine::DrawCells(int colFrom, int rowFrom, int colTo, int rowTo) {
         for (int c = colFrom; c < rowEnd; ++c) {
             TCell& cell = cells[static_cast<size_t>(c)];
             const TCell& base =
-                baseRow && static_cast<size_t>(c) < baseRow->size() ? (*baseRow)[static_cast<size_t>(c)] : EmptyCell();
+                baseRow && static_cast<size_t>(c) < baseRow->size() ? (*baseRow)[static_cast<size_t>(c)] : ResetStateCell();
             const float x = static_cast<float>(left + c * mv->GetCellWidth());
             if (ReducedRunEnd > 0 && ReducedRunEnd < c) {
                 SetSizeFactor(1.0f);
