@@ -6,7 +6,7 @@ uint32_t UpgradeChordAttr(int /*version*/, uint32_t attr) {
     return attr;
 }
 
-void UpgradeDotFlags(TCell owner, uint32_t& attr, uint32_t& option, int version) {
+void UpgradeDotFlags(const TCell& owner, uint32_t& attr, uint32_t& option, int version) {
     if (version >= 401)
         return;
     const bool west = owner.cellType == ctWestern;

@@ -14,7 +14,7 @@
 uint32_t UpgradeChordAttr(int version, uint32_t attr);
 
 // Dot flags kept in Attr by files below 401; owner is the cell the values belong to.
-void UpgradeDotFlags(TCell owner, uint32_t& attr, uint32_t& option, int version);
+void UpgradeDotFlags(const TCell& owner, uint32_t& attr, uint32_t& option, int version);
 
 // Attr codes of files below 405 (cells, small notes, chord notes from 360 on).
 // May change the owning cell's cellType and Note.
