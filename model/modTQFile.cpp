@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 #include <string>
 #include <vector>
@@ -95,6 +96,20 @@ public:
                 return static_cast<signed char>(c);
             word[length++] = c == 0xFA ? '"' : char(c);
         }
+    }
+
+    // Takes the next word as Word would when it is exactly `word` ended by a
+    // blank, straight on the buffer; false, having taken nothing, otherwise.
+    bool SkipWord(std::string_view word) {
+        const auto* b = reinterpret_cast<const unsigned char*>(buffer_.data());
+        const unsigned char* p = FastWordStart();
+        if (!p || word.size() >= kMaxWord || std::memcmp(p, word.data(), word.size()) != 0 ||
+            !IsBlank(p[word.size()]))
+            return false;
+        p += word.size();
+        p += (p[0] == '\r' && p[1] == '\n') ? 2 : 1;
+        pos_ = std::size_t(p - b);
+        return true;
     }
 
     // ReadInt: the word's leading sign and digits, saturating.
@@ -506,15 +521,17 @@ bool TTextScoreReader::Page(TPage& page, int cols, int rows, int version) {
     if (!Keyword("PageStart", any))
         return false;
     for (;;) {
-        char w[TTextInput::kMaxWord];
-        std::size_t n = 0;
-        if (in_.Word(w, n) == -1 && n == 0)
-            return false;
-        const std::string_view word(w, n);
-        if (word == "PageEnd")
-            return true;
-        if (word != "cell")
-            return false;
+        if (!in_.SkipWord("cell")) {
+            char w[TTextInput::kMaxWord];
+            std::size_t n = 0;
+            if (in_.Word(w, n) == -1 && n == 0)
+                return false;
+            const std::string_view word(w, n);
+            if (word == "PageEnd")
+                return true;
+            if (word != "cell")
+                return false;
+        }
         int col = Int();
         int row = Int();
         if (col < 0 || col > cols || row < 0 || row > rows || row >= int(page.size()) ||
