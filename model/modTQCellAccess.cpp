@@ -6,44 +6,6 @@
 #include "model/modTQMainScore.h"
 #include "model/modTQPredicates.h"
 
-// The page of a layer of the current score, or nullptr when it does not exist.
-static const TPage* FindPage(int layer, int page) {
-    const TMainScore* score = frmMainTQ;
-    if (!score)
-        return nullptr;
-    if (layer == -1)
-        layer = CurLayer;
-    if (page == -1)
-        page = score->CurPage;
-    if (layer < 0 || layer > 1 || page < 0)
-        return nullptr;
-    const TLayer& pages = score->PageSets[static_cast<std::size_t>(layer)];
-    if (static_cast<std::size_t>(page) >= pages.size())
-        return nullptr;
-    return &pages[static_cast<std::size_t>(page)];
-}
-
-static const TCell* FindCell(const TPage* page, int col, int row) {
-    if (!page || col < 0 || row < 0 || static_cast<std::size_t>(row) >= page->size())
-        return nullptr;
-    const TCellRow& cells = (*page)[static_cast<std::size_t>(row)];
-    if (static_cast<std::size_t>(col) >= cells.size())
-        return nullptr;
-    return &cells[static_cast<std::size_t>(col)];
-}
-
-const TCell* PeekCell(int col, int row, int layer, int page) {
-    const TPage* p = FindPage(layer, page);
-    if (!p || col < 0 || row < 0)
-        return nullptr;
-    const TMainScore* score = frmMainTQ;
-    if (col >= score->Cols || row >= score->Rows) {
-        col = score->Cols - 1;
-        row = score->Rows - 1;
-    }
-    return FindCell(p, col, row);
-}
-
 bool GetCell(TCell& cell, int col, int row, int layer, int page) {
     if (const TCell* found = PeekCell(col, row, layer, page)) {
         cell = *found;
@@ -109,7 +71,7 @@ void ResetCell(TCell& cell, bool keepCompressNotes) {
 bool ResetCellAt(int col, int row, bool keepCompressNotes) {
     if (!frmMainTQ || col < 0 || row < 0 || col >= frmMainTQ->Cols || row >= frmMainTQ->Rows)
         return false;
-    TCell* cell = const_cast<TCell*>(FindCell(FindPage(-1, -1), col, row));
+    TCell* cell = const_cast<TCell*>(CellAtAddress(col, row));
     if (!cell)
         return false;
     ResetCell(*cell, keepCompressNotes);

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "model/modTQCell.h"
+#include "model/modTQMainScore.h"
+#include "model/modTQPredicates.h"
 
 // ---- Cell access ----
 
@@ -24,7 +26,15 @@
 bool GetCell(TCell& cell, int col, int row, int layer = -1, int page = -1);
 // The cell GetCell would copy, read in place: nullptr where GetCell gives the
 // reset cell. The pointer holds until the page's rows are changed in shape.
-const TCell* PeekCell(int col, int row, int layer = -1, int page = -1);
+inline const TCell* PeekCell(int col, int row, int layer = -1, int page = -1) {
+    if (!frmMainTQ || col < 0 || row < 0)
+        return nullptr;
+    if (col >= frmMainTQ->Cols || row >= frmMainTQ->Rows) {
+        col = frmMainTQ->Cols - 1;
+        row = frmMainTQ->Rows - 1;
+    }
+    return CellAtAddress(col, row, page, layer);
+}
 // A cell in the state ResetCell leaves (what GetCell gives for no cell).
 const TCell& ResetStateCell();
 // The cell at the cursor (SelCol0, SelRow0) of the current page and layer.

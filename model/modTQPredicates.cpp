@@ -64,39 +64,6 @@ bool DotCellFollows(int col, int row, StopTest stops) {
 // ---------------------------------------------------------------------------
 // Grid access
 
-int ResolvePage(int page) {
-    if (page == -1 && frmMainTQ)
-        return frmMainTQ->CurPage;
-    return page;
-}
-
-int ResolveLayer(int layer) {
-    return layer == -1 ? CurLayer : layer;
-}
-
-const TCellRow* RowAtAddress(int row, int page, int layer) {
-    if (!frmMainTQ)
-        return nullptr;
-    page = ResolvePage(page);
-    layer = ResolveLayer(layer);
-    if (layer < 0 || layer > 1 || page < 0 || row < 0)
-        return nullptr;
-    const TLayer& pages = frmMainTQ->PageSets[static_cast<size_t>(layer)];
-    if (static_cast<size_t>(page) >= pages.size())
-        return nullptr;
-    const TPage& rows = pages[static_cast<size_t>(page)];
-    if (static_cast<size_t>(row) >= rows.size())
-        return nullptr;
-    return &rows[static_cast<size_t>(row)];
-}
-
-const TCell* CellAtAddress(int col, int row, int page, int layer) {
-    const TCellRow* cells = RowAtAddress(row, page, layer);
-    if (!cells || col < 0 || static_cast<size_t>(col) >= cells->size())
-        return nullptr;
-    return &(*cells)[static_cast<size_t>(col)];
-}
-
 bool IsGraceNoteCell(const TCell& c) {
     bool holdsNote = (c.cellType == ctWestern && c.Note >= 0 && c.Note < 10) ||
                      (c.cellType == ctJianpu && IsJianpuNoteDigit(c.Note));

@@ -7,21 +7,55 @@
 // Nothing here writes anything. The functions ending in At read a cell of the
 // current score (frmMainTQ, CurLayer); an address that is not on the grid gives
 // false, never a read outside the grid.
+#include <cstddef>
 #include <cstdint>
 
 #include "model/modTQCell.h"
+#include "model/modTQMainScore.h"
 
 // ---- Grid access used by the address forms ----
+
+// Inline: the scans over whole rows and pages (drawing, the play-list build)
+// ask for cells many times over.
+
+// Resolves page -1 / layer -1 to the current page / layer.
+inline int ResolvePage(int page) {
+    if (page == -1 && frmMainTQ)
+        return frmMainTQ->CurPage;
+    return page;
+}
+inline int ResolveLayer(int layer) { return layer == -1 ? CurLayer : layer; }
+
+// The row vector of a page of a layer (-1 = current); nullptr when it does not exist.
+inline const TCellRow* RowAtAddress(int row, int page = -1, int layer = -1) {
+    if (!frmMainTQ)
+        return nullptr;
+    page = ResolvePage(page);
+    layer = ResolveLayer(layer);
+    if (layer < 0 || layer > 1 || page < 0 || row < 0)
+        return nullptr;
+    const TLayer& pages = frmMainTQ->PageSets[static_cast<std::size_t>(layer)];
+    if (static_cast<std::size_t>(page) >= pages.size())
+        return nullptr;
+    const TPage& rows = pages[static_cast<std::size_t>(page)];
+    if (static_cast<std::size_t>(row) >= rows.size())
+        return nullptr;
+    return &rows[static_cast<std::size_t>(row)];
+}
+
+// The cell of a row that RowAtAddress gave (nullptr: none).
+inline const TCell* CellOfRow(const TCellRow* cells, int col) {
+    if (!cells || col < 0 || static_cast<std::size_t>(col) >= cells->size())
+        return nullptr;
+    return &(*cells)[static_cast<std::size_t>(col)];
+}
 
 // The cell at (col, row) of a page of a layer of the current score; page and
 // layer -1 mean the current ones. nullptr when there is no current score or the
 // address lies outside the allocated page (the spare row and column are inside).
-const TCell* CellAtAddress(int col, int row, int page = -1, int layer = -1);
-// The row vector of a page of a layer (-1 = current); nullptr when it does not exist.
-const TCellRow* RowAtAddress(int row, int page = -1, int layer = -1);
-// Resolves page -1 / layer -1 to the current page / layer.
-int ResolvePage(int page);
-int ResolveLayer(int layer);
+inline const TCell* CellAtAddress(int col, int row, int page = -1, int layer = -1) {
+    return CellOfRow(RowAtAddress(row, page, layer), col);
+}
 
 // ---- Codes and characters ----
 

@@ -84,7 +84,7 @@ bool TPlayState::FindStartRow() {
     bool firstWest = false;
     for (int row = std::max(0, s.SelRow0); row < s.Rows; ++row) {
         bool west = false, jianpu = false;
-        if (const TCellRow* cells = PlayRowAt(row)) {
+        if (const TCellRow* cells = RowAtAddress(row)) {
             int col = -1;
             if (GetFirstClefInRow(*cells, col, 0) != 0 && col >= 0 && static_cast<size_t>(col) < cells->size() &&
                 ((*cells)[static_cast<size_t>(col)].playDur & 32) == 0)
@@ -151,7 +151,7 @@ bool TPlayState::ColumnHasNote(int col) const {
     if (GroupRows.empty())
         return false;
     for (int row = GroupRows.front().row; row <= GroupRows.back().row; ++row)
-        if (const TCell* c = PlayCellAt(col, row))
+        if (const TCell* c = CellAtAddress(col, row))
             if (IsNoteCell(*c))
                 return true;
     return false;
@@ -304,7 +304,7 @@ void TPlayState::FindTimeSignature() {
     const int firstRow = g < GroupRows.size() ? GroupRows[g].row : StartRow;
     for (int col = 0; col < frmMainTQ->Cols; ++col) {
         for (int row = firstRow; row >= 0; --row) {
-            const TCell* c = PlayCellAt(col, row);
+            const TCell* c = CellAtAddress(col, row);
             if (c && c->cellType == ctTimeSig) {
                 TimeSigDen = c->Note;
                 TimeSigNum = c->upNote;
@@ -351,7 +351,7 @@ void TPlayState::AddRefreshItem(int col, int row) {
     r.Notes[0].Pitch = -1;
     r.Notes[0].Channel = 0;
     r.Volume = static_cast<uint8_t>(frmMainTQ ? frmMainTQ->CurPage : 0);
-    const TCell* c = PlayCellAt(col, row);
+    const TCell* c = CellAtAddress(col, row);
     r.Hold = static_cast<uint8_t>(c ? c->Note : 0);
     AddPlayItem(r, true);
 }

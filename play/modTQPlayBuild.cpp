@@ -59,7 +59,7 @@ void TPlayState::AddInstrumentCells(int column) {
     const int first = std::max(0, GroupRows.front().row - HighlightAbove);
     const int last = GroupRows.back().row;
     for (int row = first; row <= last; ++row) {
-        const TCell* c = PlayCellAt(column, row);
+        const TCell* c = CellAtAddress(column, row);
         if (!c || c->cellType != ctSoundEffect || c->Note != kSoundEffectCode)
             continue;
         const int program = c->upNote;
@@ -105,7 +105,7 @@ void TPlayState::FindPageTimeSignature(int& num, int& den) const {
         return;
     for (int row = 0; row < frmMainTQ->Rows; ++row)
         for (int col = 0; col < frmMainTQ->Cols; ++col) {
-            const TCell* c = PlayCellAt(col, row);
+            const TCell* c = CellAtAddress(col, row);
             if (c && c->cellType == ctTimeSig) {
                 if (TBitCount::BarLengthOf(c->upNote, c->Note, -1) < 0)
                     continue;
@@ -123,7 +123,7 @@ bool TPlayState::FindTimeSignatureOnPage() {
         if (IsMusicRowOfBuild(row))
             return false;
         for (int col = 0; col < frmMainTQ->Cols; ++col) {
-            const TCell* c = PlayCellAt(col, row);
+            const TCell* c = CellAtAddress(col, row);
             if (c && c->cellType == ctTimeSig) {
                 AddTimeSignatureItem(*c, col, row);
                 return true;
@@ -140,7 +140,7 @@ bool TPlayState::FindTimeSignatureAbove(int column, int row) {
         const int r = row - k;
         if (r < 0 || IsMusicRowOfBuild(r))
             return false;
-        const TCell* c = PlayCellAt(column, r);
+        const TCell* c = CellAtAddress(column, r);
         if (c && c->cellType == ctTimeSig) {
             AddTimeSignatureItem(*c, column, r);
             return true;

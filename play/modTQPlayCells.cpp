@@ -29,7 +29,7 @@ int LayerBase() { return CurLayer == 1 ? kPlayStaves : 0; }
 bool TPlayState::BuildStaffCellItems(int column, int row, std::vector<TPlayItem>& items, int staff, bool merge) {
     const int st = Staff16(staff);
     // 1.
-    const TCell* found = PlayGridCell(column, row);
+    const TCell* found = PeekCell(column, row);
     if (!found)
         return !items.empty();
     const TCell& cell = *found;
@@ -61,7 +61,7 @@ bool TPlayState::BuildStaffCellItems(int column, int row, std::vector<TPlayItem>
 
     auto afterNote = [&](bool arpeggio) {
         if (row > 0 && !PlayList.empty()) {
-            const TCell* up = PlayCellAt(column, row - 1);
+            const TCell* up = CellAtAddress(column, row - 1);
             if (up && up->cellType == ctSymbol)
                 AccentLastItem(*up);
         }

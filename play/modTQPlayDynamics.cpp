@@ -99,7 +99,7 @@ void TPlayState::FillStaffVolume(int first, int velocity, std::vector<int8_t>& t
 int TPlayState::CellDynamic(int column, int row, int layer, int page) const {
     if (!frmMainTQ || row >= frmMainTQ->Rows)
         return 0;
-    return CellDynamicOf(PlayCellAt(column, row, page, layer));
+    return CellDynamicOf(CellAtAddress(column, row, page, layer));
 }
 
 int TPlayState::CellDynamicOf(const TCell* c) {
@@ -133,7 +133,7 @@ int TPlayState::FindDynamicRampEnd(int column, int row, int staffRow, int above,
     const int last = s.Cols - 1;
     int winStart = column, length = 20;
     if (kind == -5 || kind == -6) {
-        const TCell* mark = PlayCellAt(column, row);
+        const TCell* mark = CellAtAddress(column, row);
         winStart = mark ? mark->iEnd : column;
         length = 4;
     }
@@ -141,7 +141,7 @@ int TPlayState::FindDynamicRampEnd(int column, int row, int staffRow, int above,
     int end = -1;
     for (int c = column + 1; c <= winStart + length && c < last && end < 0; ++c) {
         for (int r = std::max(staffRow - above, 0); r <= std::min(staffRow + below, s.Rows - 1) && end < 0; ++r) {
-            const TCell* cell = PlayCellAt(c, r, -1, 0);
+            const TCell* cell = CellAtAddress(c, r, -1, 0);
             if (cell && cell->markType == 51) {
                 winStart = cell->iEnd;
                 length = 4;
@@ -195,7 +195,7 @@ void TPlayState::ApplyDynamicRamp(int column, int row, int staffRow, int above, 
         static_cast<size_t>(column) >= table.size())
         return;
     const int start = table[static_cast<size_t>(column)];
-    const TCell* mark = PlayCellAt(column, row);
+    const TCell* mark = CellAtAddress(column, row);
     double f = std::max((mark ? GetCrescRate(*mark) : 100) / 100.0 + 0.5, 1.0);
     if (kind == -3 || kind == -4) {
         const int v = std::min(RoundToInt(start * f), 127);
@@ -222,7 +222,7 @@ void TPlayState::ApplyDynamicRamp(int column, int row, int staffRow, int above, 
     for (int c = column; c <= end; ++c) {
         bool note = false;
         for (const TGroupData& g : GroupRows)
-            if (const TCell* cell = PlayCellAt(c, g.row))
+            if (const TCell* cell = CellAtAddress(c, g.row))
                 note = note || IsNoteCell(*cell);
         if (note)
             v = std::min(RoundToInt((c - column) * step) + start, 127);
@@ -264,8 +264,8 @@ void TPlayState::BuildStaffVolumes() {
         bandRows_[1].clear();
         for (int r = top - 1; r <= bottom; ++r)
             for (int layer = 0; layer < 2; ++layer)
-                bandRows_[layer].push_back(r >= 0 ? PlayRowAt(r, -1, layer) : nullptr);
-        auto at = [&](int layer, int c, int r) { return PlayCellOfRow(bandRows_[layer][static_cast<size_t>(r - top + 1)], c); };
+                bandRows_[layer].push_back(r >= 0 ? RowAtAddress(r, -1, layer) : nullptr);
+        auto at = [&](int layer, int c, int r) { return CellOfRow(bandRows_[layer][static_cast<size_t>(r - top + 1)], c); };
         for (int c = 0; c < static_cast<int>(cols); ++c) {
             CurLayer = 0;
             for (int r = top; r <= bottom; ++r) {
@@ -305,7 +305,7 @@ void TPlayState::ScanHeaderSettings(int& volume, int& tempo) {
     bool instrument = false, volumeFound = false, tempoSettled = false;
     for (int c = 0; c < frmMainTQ->Cols; ++c) {
         for (int r = 0; r < firstRow; ++r) {
-            const TCell* cell = PlayCellAt(c, r);
+            const TCell* cell = CellAtAddress(c, r);
             if (!cell)
                 continue;
             if (cell->cellType == ctTextSymbol && cell->Note == 43)

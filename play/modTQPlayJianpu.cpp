@@ -76,7 +76,7 @@ int TPlayState::JianpuDashExtension(int units, int column, int row) const {
     int64_t added = 0;
     bool firstDot = true;
     for (int col = column + 1; col < frmMainTQ->Cols; ++col) {
-        const TCell* c = PlayCellAt(col, row);
+        const TCell* c = CellAtAddress(col, row);
         if (!c)
             break;
         if (IsDashCode(c->Note) && c->cellType == ctJianpu) {
@@ -110,7 +110,7 @@ int TPlayState::JianpuCellDuration(int underlines, int column, int row, uint32_t
     if (column >= 0 && row >= 0) {
         uint32_t opt = static_cast<uint32_t>(option);
         if (option == -1) {
-            const TCell* c = PlayCellAt(column, row);
+            const TCell* c = CellAtAddress(column, row);
             opt = c ? c->option : 0;
         }
         units = RoundToInt(static_cast<double>(units) * 100.0 / std::max(PlayTempo, 1));
@@ -252,7 +252,7 @@ void TPlayState::AddJianpuGraceItems(const TCell& cell, int column, int row, std
 // --- key changes ---
 
 void TPlayState::ReadJianpuKeyCell(int page, int column, int row) {
-    const TCell* c = PlayCellAt(column, row, page);
+    const TCell* c = CellAtAddress(column, row, page);
     if (!c || c->cellType != ctText)
         return;
     const int tonic = GetJianpuKeyFromText(c->Text, column, row);

@@ -36,10 +36,10 @@ void ApplyKeyAccidentalSymbols(int column) {
     for (const TGroupData& g : GroupRows) {
         if (!g.isWest)
             continue;
-        const TCell* sym = PlayCellAt(column, g.row);
+        const TCell* sym = CellAtAddress(column, g.row);
         if (!sym || sym->cellType != ctSymbol || !IsKeyAccidentalCode(sym->Note))
             continue;
-        const TCell* clef = PlayCellAt(g.clefColumn, g.row);
+        const TCell* clef = CellAtAddress(g.clefColumn, g.row);
         if (!clef || !IsClefCell(*clef))
             continue;
         const int letter = LetterOf(*clef, static_cast<int>(std::lround(sym->yAdj)));
@@ -50,7 +50,7 @@ void ApplyKeyAccidentalSymbols(int column) {
 } // namespace
 
 bool TPlayState::StaffCellItems(int column, int row, std::vector<TPlayItem>& items, int staff) {
-    const TCell* found = PlayGridCell(column, row);
+    const TCell* found = PeekCell(column, row);
     if (!found)
         return false;
     const TCell& cell = *found;
@@ -60,7 +60,7 @@ bool TPlayState::StaffCellItems(int column, int row, std::vector<TPlayItem>& ite
             TGroupData& g = GroupRows[s];
             if (cell.Note == -15) {
                 const int left = FindClefColLeft(column, row);
-                const TCell* lc = left >= 0 ? PlayCellAt(left, row) : nullptr;
+                const TCell* lc = left >= 0 ? CellAtAddress(left, row) : nullptr;
                 if (lc)
                     g.clef = static_cast<int16_t>(lc->Note);
                 g.keyCode = 0;
@@ -91,7 +91,7 @@ bool TPlayState::StaffCellItems(int column, int row, std::vector<TPlayItem>& ite
     if (frmMainTQ && frmMainTQ->HasJianpuPage() && IsValidCellPos(column, row)) {
         const int saved = CurLayer;
         CurLayer = 1;
-        const TCell* twin = PlayCellAt(column, row);
+        const TCell* twin = CellAtAddress(column, row);
         if (twin && IsNoteOrRestCell(*twin))
             BuildStaffCellItems(column, row, items, staff, !items.empty());
         CurLayer = saved;
@@ -105,16 +105,16 @@ bool TPlayState::WestTieAlreadyLengthened(int column, int row, int staff) const 
     const TTieRecord& t = TieRecord[(CurLayer == 1 ? kPlayStaves : 0) + std::clamp(staff, 0, kPlayStaves - 1)];
     if (t.Item < 0 || t.LastCol < 1 || column > t.LastCol || !frmMainTQ)
         return false;
-    const TCell* start = PlayCellAt(t.StartCol, row);
-    const TCell* here = PlayCellAt(column, row);
+    const TCell* start = CellAtAddress(t.StartCol, row);
+    const TCell* here = CellAtAddress(column, row);
     if (!start || !here || !IsWestNoteCell(*here) || !here->westChordArray.empty() || here->yAdj != start->yAdj)
         return false;
     for (int markRow : {row, row - 1}) {
-        const TCell* m = markRow >= 0 ? PlayCellAt(t.StartCol, markRow) : nullptr;
+        const TCell* m = markRow >= 0 ? CellAtAddress(t.StartCol, markRow) : nullptr;
         if (!m || !IsSlurMarkCell(*m))
             continue;
         for (int col = t.StartCol + 1; col <= m->iEnd + 1 && col < frmMainTQ->Cols; ++col) {
-            const TCell* p = PlayCellAt(col, row);
+            const TCell* p = CellAtAddress(col, row);
             if (p && IsWestNoteCell(*p))
                 return col == column && col >= m->iEnd - 1;
         }
@@ -130,28 +130,28 @@ void TPlayState::AlignDottedPair(int column, int staff) {
     const int rowS = GroupRows[static_cast<size_t>(staff)].row;
     const int cols = frmMainTQ ? frmMainTQ->Cols : 0;
     auto bar0 = [&](int c) {
-        const TCell* cell = PlayCellAt(c, row0);
+        const TCell* cell = CellAtAddress(c, row0);
         return cell && IsBarLineCell(*cell);
     };
     int left = column - 1;
     while (left >= 1 && !bar0(left) &&
-           !(NoteOrRest(PlayCellAt(left, row0)) && NoteOrRest(PlayCellAt(left, rowS))))
+           !(NoteOrRest(CellAtAddress(left, row0)) && NoteOrRest(CellAtAddress(left, rowS))))
         --left;
     left = std::max(left, 0);
     int right = column + 1;
-    while (right < cols - 1 && !bar0(right) && !NoteOrRest(PlayCellAt(right, row0)))
+    while (right < cols - 1 && !bar0(right) && !NoteOrRest(CellAtAddress(right, row0)))
         ++right;
     int sum0 = 0, sumS = 0;
     for (int c = left; c < right; ++c) {
-        if (const TCell* a = PlayCellAt(c, row0); NoteOrRest(a))
+        if (const TCell* a = CellAtAddress(c, row0); NoteOrRest(a))
             sum0 += GetCellTicks(*a);
-        if (const TCell* b = PlayCellAt(c, rowS); NoteOrRest(b))
+        if (const TCell* b = CellAtAddress(c, rowS); NoteOrRest(b))
             sumS += GetCellTicks(*b);
     }
     if (sum0 >= sumS)
         return;
     const int level = static_cast<int>(std::trunc(5.0 - std::log2(static_cast<double>(sumS - sum0))));
-    const TCell* c0 = PlayCellAt(column, row0);
+    const TCell* c0 = CellAtAddress(column, row0);
     PlayList.back().Duration = PlayUnitsOfValue(level, c0 ? c0->option : 0);
 }
 
@@ -168,7 +168,7 @@ void TPlayState::SummarizeBand() {
     const size_t cols = static_cast<size_t>(std::max(s.Cols, 0));
     bandKinds_.assign(cols, 0);
     for (int r = std::max(bandFirst_ - bandAbove_, 0); r <= std::min(bandLast_ + bandBelow_, s.Rows - 1); ++r) {
-        const TCellRow* cells = PlayRowAt(r);
+        const TCellRow* cells = RowAtAddress(r);
         if (!cells)
             continue;
         for (size_t c = 0; c < cols && c < cells->size(); ++c) {
@@ -214,7 +214,7 @@ bool TPlayState::MergeStaffItems() {
     AddRefreshItem(0, row0);
     // 4.
     if (westGroup) {
-        if (const TCell* clef = PlayCellAt(GroupRows.front().clefColumn, row0); clef && IsClefCell(*clef))
+        if (const TCell* clef = CellAtAddress(GroupRows.front().clefColumn, row0); clef && IsClefCell(*clef))
             SetKeyAccidTable(*clef);
         CurClef = GroupRows.front().clef;
         CurKeyCode = GroupRows.front().keyCode;
@@ -240,7 +240,7 @@ bool TPlayState::MergeStaffItems() {
                 ApplyPedalAtColumn(c);
                 FindTimeSignatureAbove(c, row0);
                 // c.
-                const TCell* first = PlayCellAt(c, row0);
+                const TCell* first = CellAtAddress(c, row0);
                 if (first && first->Note == kStaffMarkCode && first->cellType == ctJianpu) {
                     if (first->iEnd > c)
                         c = first->iEnd - 1;
@@ -325,7 +325,7 @@ bool TPlayState::MergeStaffItems() {
             // e.
             if (GroupRows.size() == 2 && lastMerged >= 0) {
                 const int rowS = GroupRows[static_cast<size_t>(lastMerged)].row;
-                const TCell* cs = PlayCellAt(c, rowS);
+                const TCell* cs = CellAtAddress(c, rowS);
                 if (cs && IsDottedAt(c, rowS) && cs->playDur == 0)
                     AlignDottedPair(c, lastMerged);
             }

@@ -125,14 +125,14 @@ bool TPlayState::ScanOrnamentSymbols(int column, int row, int rowsUp, std::vecto
     const int up = row - rowsUp;
     if (up < 0 || list.empty())
         return false;
-    const TCell* sym = PlayCellAt(column, up);
-    const TCell* note = PlayCellAt(column, row);
+    const TCell* sym = CellAtAddress(column, up);
+    const TCell* note = CellAtAddress(column, row);
     if (!sym || !note || IsJianpuSound(*sym))
         return false;
     // The second symbol cell: below a Jianpu note.
     const TCell* second = nullptr;
     if (note->cellType == ctJianpu)
-        second = PlayCellAt(column, row + 1);
+        second = CellAtAddress(column, row + 1);
     if ((sym->cellType == ctText && sym->Text.str().find("tr") != std::string::npos) ||
         (sym->cellType == ctTextSymbol && sym->Note == 15))
         return StartOrnament(column, row, 1, sym->Attr, list, staff);
@@ -425,7 +425,7 @@ bool TPlayState::StartArpeggio(int column, int row, std::vector<TPlayItem>& list
     int kind = 0;
     const int places[3][2] = {{column, row}, {column - 1, row - 1}, {column - 1, row}};
     for (const auto& p : places) {
-        const TCell* c = (p[0] >= 0 && p[1] >= 0) ? PlayCellAt(p[0], p[1]) : nullptr;
+        const TCell* c = (p[0] >= 0 && p[1] >= 0) ? CellAtAddress(p[0], p[1]) : nullptr;
         if (!c)
             continue;
         if (c->markType == 25 || c->markType == 47)

@@ -31,10 +31,10 @@ void TPlayState::ScanPedalMarks() {
     const int last = std::min(GroupRows.back().row + HighlightBelow, frmMainTQ->Rows - 1);
     std::vector<const TCellRow*> band;
     for (int row = first; row <= last; ++row)
-        band.push_back(PlayRowAt(row));
+        band.push_back(RowAtAddress(row));
     for (int col = 0; col < cols; ++col) {
         for (int row = first; row <= last; ++row) {
-            const TCell* c = PlayCellOfRow(band[static_cast<size_t>(row - first)], col);
+            const TCell* c = CellOfRow(band[static_cast<size_t>(row - first)], col);
             if (!c)
                 continue;
             if ((c->markType == 4 || c->markType == 5 || c->markType == 6) && (c->option & kOptPedalSpan)) {

@@ -30,7 +30,7 @@ std::string UpperTrim(const std::string& text) {
 int TieIndex(int g) { return (CurLayer == 1 ? kPlayStaves : 0) + std::clamp(g, 0, kPlayStaves - 1); }
 
 bool SlurAt(int column, int row) {
-    const TCell* c = row >= 0 ? PlayCellAt(column, row) : nullptr;
+    const TCell* c = row >= 0 ? CellAtAddress(column, row) : nullptr;
     return c && IsSlurMarkCell(*c);
 }
 
@@ -43,7 +43,7 @@ int TPlayState::FindNavigationMark(int column, int previous) const {
         return 0;
     const int first = GroupRows.front().row, last = GroupRows.back().row;
     auto markOf = [&](int r, bool above) -> int {
-        const TCell* c = PlayCellAt(column, r);
+        const TCell* c = CellAtAddress(column, r);
         if (!c)
             return 0;
         // Only symbols, text symbols and texts mark a jump, besides the marks 78 and 79 above.
@@ -63,7 +63,7 @@ int TPlayState::FindNavigationMark(int column, int previous) const {
         if ((c->cellType == ctTextSymbol && c->Note == 26) || text.find("FINE") != std::string::npos)
             return 6;
         if (c->cellType == ctSymbol && c->Note == 1) {
-            const TCell* bar = PlayCellAt(column, last);
+            const TCell* bar = CellAtAddress(column, last);
             if (bar && IsBarLineCell(*bar))
                 return 6;
         }
@@ -137,7 +137,7 @@ bool TPlayState::ReplayFromRecord(int k, int kind) {
 }
 
 bool TPlayState::HandleRepeatColumn(int column, int row) {
-    const TCell* cell = PlayCellAt(column, row);
+    const TCell* cell = CellAtAddress(column, row);
     if (!cell)
         return true;
     const int size = static_cast<int>(PlayList.size());
@@ -214,7 +214,7 @@ void TPlayState::ClearTies() {
 }
 
 void TPlayState::BeginTie(int itemIndex, int column, int row, int g) {
-    const TCell* cell = PlayCellAt(column, row);
+    const TCell* cell = CellAtAddress(column, row);
     if (!cell || !frmMainTQ || itemIndex < 0 || static_cast<size_t>(itemIndex) >= PlayList.size())
         return;
     if (IsGraceCell(*cell) || (cell->option & (0x10 | 0x400000)))
@@ -223,7 +223,7 @@ void TPlayState::BeginTie(int itemIndex, int column, int row, int g) {
         return;
     int next = -1;
     for (int c = column + 1; c < frmMainTQ->Cols && next < 0; ++c)
-        if (const TCell* n = PlayCellAt(c, row))
+        if (const TCell* n = CellAtAddress(c, row))
             if (PlayWest ? IsWestNoteCell(*n) : IsJianpuNoteCell(*n))
                 next = c;
     if (next < 0)
@@ -297,7 +297,7 @@ void TPlayState::ResolveTie(std::vector<TPlayItem>& items, int column, int row, 
     }
     int next = -1;
     for (int c = column + 1; frmMainTQ && c < frmMainTQ->Cols && next < 0; ++c)
-        if (const TCell* n = PlayCellAt(c, row))
+        if (const TCell* n = CellAtAddress(c, row))
             if (PlayWest ? IsWestNoteCell(*n) : IsJianpuNoteCell(*n))
                 next = c;
     t.LastCol = next;
@@ -314,7 +314,7 @@ bool TPlayState::CheckTieStillOpen(int row, int g) {
         for (int r : {row, row - 1}) {
             if (r < 0)
                 continue;
-            const TCell* cell = PlayCellAt(c, r);
+            const TCell* cell = CellAtAddress(c, r);
             if (!cell)
                 continue;
             if (IsNoteOrRestCell(*cell))
@@ -331,7 +331,7 @@ bool TPlayState::CheckTieStillOpen(int row, int g) {
         return false;
     for (int c = markCol + 1; c < std::min(end, limit); ++c)
         for (int r : {row, row - 1}) {
-            const TCell* cell = r >= 0 ? PlayCellAt(c, r) : nullptr;
+            const TCell* cell = r >= 0 ? CellAtAddress(c, r) : nullptr;
             if (cell && IsNoteOrRestCell(*cell))
                 return false;
         }
@@ -358,10 +358,10 @@ void MarkBand(std::vector<int>& list, int top, int bottom, int rows) {
     bottom = std::min(bottom, rows - 1);
     std::vector<const TCellRow*> band;
     for (int r = top; r <= bottom; ++r)
-        band.push_back(PlayRowAt(r));
+        band.push_back(RowAtAddress(r));
     for (int c = 0; c < static_cast<int>(list.size()); ++c)
         for (int r = top; r <= bottom; ++r)
-            if (const TCell* cell = PlayCellOfRow(band[static_cast<size_t>(r - top)], c)) {
+            if (const TCell* cell = CellOfRow(band[static_cast<size_t>(r - top)], c)) {
                 const int code = OctaveMarkCode(cell->markType);
                 if (code == 0)
                     continue;

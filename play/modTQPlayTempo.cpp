@@ -142,7 +142,7 @@ int ScaleVelocity(int volume, double factor) {
 }
 
 int TPlayState::TempoWordValue(int column, int row, int& numeric, int& poco) const {
-    return TempoWordValueOf(PlayCellAt(column, row), numeric, poco);
+    return TempoWordValueOf(CellAtAddress(column, row), numeric, poco);
 }
 
 int TPlayState::TempoWordValueOf(const TCell* c, int& numeric, int& poco) const {
@@ -253,11 +253,11 @@ void TPlayState::BuildTempoMap() {
     for (int layer = 0; layer < 2; ++layer) {
         bandRows_[layer].clear();
         for (int r = top; r <= bottom; ++r)
-            bandRows_[layer].push_back(PlayRowAt(r, -1, layer));
+            bandRows_[layer].push_back(RowAtAddress(r, -1, layer));
     }
     const uint32_t tempoKinds = BandKind(ctTempo) | BandKind(ctText) | BandKind(ctTextSymbol);
     for (int c = 0; c < cols; ++c) {
-        const TCell* head = PlayCellAt(c, firstRow);
+        const TCell* head = CellAtAddress(c, firstRow);
         const bool bar = head && IsBarLineCellNotRowEnd(*head);
         // Nothing to do in a column without a tempo word or sign, a bar line or a
         // running ramp (the band summary is of layer 0).
@@ -270,7 +270,7 @@ void TPlayState::BuildTempoMap() {
             for (int layer = 0; layer <= (twin ? 1 : 0); ++layer) {
                 CurLayer = layer;
                 int numeric = 1, poco = 0;
-                const TCell* cell = PlayCellOfRow(bandRows_[layer][static_cast<size_t>(r - top)], c);
+                const TCell* cell = CellOfRow(bandRows_[layer][static_cast<size_t>(r - top)], c);
                 v = TempoWordValueOf(cell, numeric, poco);
                 if (cell && cell->cellType == ctTextSymbol && cell->Note == 43)
                     TitleSymbol43 = 1;
@@ -339,7 +339,7 @@ float TPlayState::FermataFactor(int column, int g) const {
     for (int r = row - above; r <= row + below; ++r) {
         if (r < 0 || r >= frmMainTQ->Rows)
             continue;
-        const TCell* c = PlayCellAt(column, r);
+        const TCell* c = CellAtAddress(column, r);
         if (c && c->cellType == ctSymbol && (HasSymbolCode(*c, 1) || HasSymbolCode(*c, 109)))
             return 2.0f;
     }
@@ -347,8 +347,8 @@ float TPlayState::FermataFactor(int column, int g) const {
 }
 
 bool TPlayState::IsAccentedNote(int column, int row, int layer) const {
-    return IsAccentedCell(PlayCellAt(column, row, -1, layer),
-                          row >= 1 ? PlayCellAt(column, row - 1, -1, layer) : nullptr);
+    return IsAccentedCell(CellAtAddress(column, row, -1, layer),
+                          row >= 1 ? CellAtAddress(column, row - 1, -1, layer) : nullptr);
 }
 
 bool TPlayState::IsAccentedCell(const TCell* c, const TCell* up) {
@@ -365,7 +365,7 @@ void TPlayState::AccentLastItem(const TCell& cell) {
 bool TPlayState::IsArpRateMarkNear(int column, int row) const {
     for (int c : {column, column - 1})
         for (int r : {row, row - 1}) {
-            const TCell* cell = (c >= 0 && r >= 0) ? PlayCellAt(c, r) : nullptr;
+            const TCell* cell = (c >= 0 && r >= 0) ? CellAtAddress(c, r) : nullptr;
             if (cell && (cell->markType == 25 || cell->markType == 66))
                 return true;
         }
@@ -373,7 +373,7 @@ bool TPlayState::IsArpRateMarkNear(int column, int row) const {
 }
 
 bool TPlayState::IsTempoRampCell(int column, int row) const {
-    const TCell* c = PlayCellAt(column, row);
+    const TCell* c = CellAtAddress(column, row);
     if (!c)
         return false;
     if (c->cellType == ctTextSymbol)
@@ -390,7 +390,7 @@ bool TPlayState::IsTempoRampCell(int column, int row) const {
 }
 
 bool TPlayState::IsDynamicRampCell(int column, int row) const {
-    const TCell* c = PlayCellAt(column, row);
+    const TCell* c = CellAtAddress(column, row);
     if (!c)
         return false;
     if (c->markType >= 7 && c->markType <= 10)

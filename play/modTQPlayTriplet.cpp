@@ -23,7 +23,7 @@ bool NoteOrRest(const TCell* c) { return c && IsNoteOrRestCell(*c); }
 int CountRun(int startCol, int endCol, int row, bool west, int level, bool checkLevel) {
     int n = 0;
     for (int c = startCol; c <= endCol; ++c) {
-        const TCell* cell = PlayCellAt(c, row);
+        const TCell* cell = CellAtAddress(c, row);
         if (!NoteOrRest(cell))
             continue;
         if (checkLevel && GetCellDurLevel(west, *cell) != level)
@@ -57,7 +57,7 @@ void TPlayState::FindTripletAgainstPair(int startCol, int row, int endCol, int l
     }
     if (staves.empty())
         return;
-    const TCell* first = PlayCellAt(startCol, row);
+    const TCell* first = CellAtAddress(startCol, row);
     Triplet.Staves = staves;
     Triplet.StartCol = static_cast<int16_t>(startCol);
     Triplet.EndCol = static_cast<int16_t>(endCol);
@@ -150,7 +150,7 @@ void TPlayState::TryActivateTuplet(int column, int row, int staff) {
     const int level = pending.LastCol;
     int count = 0, firstCol = -1, lastCol = -1;
     for (int c = column; c < frmMainTQ->Cols; ++c) {
-        const TCell* cell = PlayCellAt(c, row);
+        const TCell* cell = CellAtAddress(c, row);
         if (!cell || IsEmptyCell(*cell))
             continue;
         if (GetCellDurLevel(west, *cell) != level)
@@ -165,14 +165,14 @@ void TPlayState::TryActivateTuplet(int column, int row, int staff) {
     }
     if (count < pending.Left || firstCol < 0)
         return;
-    const TCell* first = PlayCellAt(firstCol, row);
-    const TCell* last = PlayCellAt(lastCol, row);
+    const TCell* first = CellAtAddress(firstCol, row);
+    const TCell* last = CellAtAddress(lastCol, row);
     if (west) {
         if (!first || !last || !IsCombineTailStart(*first) || !IsCombineTailEnd(*last))
             return;
     } else {
         auto outside = [&](int c) {
-            const TCell* x = PlayCellAt(c, row);
+            const TCell* x = CellAtAddress(c, row);
             return !x || (!IsNoteOrRestCell(*x) && x->UL != level);
         };
         if (firstCol <= 0 || !outside(firstCol - 1))
@@ -188,7 +188,7 @@ void TPlayState::TryActivateTuplet(int column, int row, int staff) {
 
 void TPlayState::TryJianpuTriplet(int column, int row, int staff) {
     const int st = Staff16(staff);
-    const TCell* here = PlayCellAt(column, row);
+    const TCell* here = CellAtAddress(column, row);
     TTupletRec& active = ActiveTuplet[LayerBase() + st];
     if (!NoteOrRest(here) || active.LastCol > column || !frmMainTQ)
         return;
@@ -197,7 +197,7 @@ void TPlayState::TryJianpuTriplet(int column, int row, int staff) {
     int n = 0;
     int stop = column;
     auto walk = [&](int c) {
-        const TCell* cell = PlayCellAt(c, row);
+        const TCell* cell = CellAtAddress(c, row);
         if (!cell)
             return false;
         if (IsEmptyCell(*cell))
@@ -231,7 +231,7 @@ void TPlayState::ScanTupletAcrossGroup(int column) {
         return;
     for (size_t g = 0; g < GroupRows.size(); ++g) {
         const int row = GroupRows[g].row;
-        const TCell* cell = PlayCellAt(column, row);
+        const TCell* cell = CellAtAddress(column, row);
         if (!cell || !IsTupletMarkCell(*cell) || cell->iEnd <= column)
             continue;
         const int level = GetCellDurLevel(GroupRows[g].isWest, *cell);
@@ -240,7 +240,7 @@ void TPlayState::ScanTupletAcrossGroup(int column) {
             if (h == g)
                 continue;
             for (int c = column + 1; c <= cell->iEnd; ++c) {
-                const TCell* o = PlayCellAt(c, GroupRows[h].row);
+                const TCell* o = CellAtAddress(c, GroupRows[h].row);
                 if (NoteOrRest(o) && GetCellDurLevel(GroupRows[h].isWest, *o) == level + 1) {
                     split = c;
                     break;
@@ -250,7 +250,7 @@ void TPlayState::ScanTupletAcrossGroup(int column) {
         if (split < 0)
             return;
         for (int c = cell->iEnd; c > column; --c)
-            if (NoteOrRest(PlayCellAt(c, row))) {
+            if (NoteOrRest(CellAtAddress(c, row))) {
                 end2 = c;
                 break;
             }
@@ -280,7 +280,7 @@ void TPlayState::AdjustSyncopatedSteps(int c) {
     int f = -1, v = 0;
     for (size_t g = 0; g < GroupRows.size(); ++g) {
         const int row = GroupRows[g].row;
-        const TCell* cell = PlayCellAt(c, row);
+        const TCell* cell = CellAtAddress(c, row);
         if (!cell)
             continue;
         if (IsDottedJianpuNoteAt(c, row) || cell->playDur > 0)
@@ -302,7 +302,7 @@ void TPlayState::AdjustSyncopatedSteps(int c) {
     // 3. Walk left: one longer note, then one of the same value.
     int L1 = -1, L2 = -1;
     for (int col = c - 1; col >= 1; --col) {
-        const TCell* cell = PlayCellAt(col, rowF);
+        const TCell* cell = CellAtAddress(col, rowF);
         if (!cell)
             return;
         if (IsBarLineCell(*cell))

@@ -53,7 +53,7 @@ const TGroupData* StaffRecord(int staff) {
 }
 
 // The staff's header clef cell: layer 0, current page.
-const TCell* StaffClefCell(const TGroupData& g) { return PlayCellAt(g.clefColumn, g.row, -1, 0); }
+const TCell* StaffClefCell(const TGroupData& g) { return CellAtAddress(g.clefColumn, g.row, -1, 0); }
 
 bool OnPage(const TPlayItem& item) {
     return frmMainTQ && item.Col >= 0 && item.Col < frmMainTQ->Cols && item.Row >= 0 && item.Row < frmMainTQ->Rows;
@@ -198,12 +198,12 @@ bool TPlayState::WestNotePitch(int slot, const TCell& cell, TPlayItem& item, int
         // Western note to the right, near the mark's end, stands on the same line.
         // The partner is looked for in the note's own row, where Western notes are.
         for (int markRow : {item.Row, item.Row - 1}) {
-            const TCell* m = PlayCellAt(item.Col, markRow);
+            const TCell* m = CellAtAddress(item.Col, markRow);
             if (!m || !IsSlurMarkCell(*m))
                 continue;
             const int end = m->iEnd;
             for (int col = item.Col + 1; col <= end + 1 && col < frmMainTQ->Cols; ++col) {
-                const TCell* p = PlayCellAt(col, item.Row);
+                const TCell* p = CellAtAddress(col, item.Row);
                 if (!p || !IsWestNoteCell(*p))
                     continue;
                 if (col >= end - 1 && p->westChordArray.empty() && p->yAdj == cell.yAdj)
@@ -226,7 +226,7 @@ bool TPlayState::WestNotePitch(int slot, const TCell& cell, TPlayItem& item, int
     const int clef = g ? g->clef : CurClef;
     int s = WestAccidental(attr, line, clef, clefShift, staff);
     if (s == kNoAccidental && frmMainTQ->HasJianpuPage() && CurLayer == 0) {
-        const TCell* other = PlayCellAt(item.Col, item.Row, -1, 1);
+        const TCell* other = CellAtAddress(item.Col, item.Row, -1, 1);
         if (other && IsWestNoteCell(*other))
             s = WestAccidental(other->Attr, line, clef, clefShift, staff);
     }
@@ -335,14 +335,14 @@ void TPlayState::AuditionWestClick(int column, int row, bool allStaves) {
 void TPlayState::AuditionWestCell(int column, int row) {
     if (!frmMainTQ)
         return;
-    const TCell* clicked = PlayCellAt(column, row);
+    const TCell* clicked = CellAtAddress(column, row);
     if (!clicked)
         return;
     const bool twin = frmMainTQ->HasJianpuPage();
     if (!IsWestNoteCell(*clicked)) {
         if (!twin)
             return;
-        clicked = PlayCellAt(column, row, -1, 1 - CurLayer);
+        clicked = CellAtAddress(column, row, -1, 1 - CurLayer);
         if (!clicked || !IsWestNoteCell(*clicked))
             return;
     }
@@ -356,13 +356,13 @@ void TPlayState::AuditionWestCell(int column, int row) {
     // The key table from the row's clef left of the click; the clef decides the pitches.
     int clefCol = column;
     const int clef = FindClefLeft(clefCol, row);
-    const TCell* clefCell = clefCol >= 0 ? PlayCellAt(clefCol, row, -1, 0) : nullptr;
+    const TCell* clefCell = clefCol >= 0 ? CellAtAddress(clefCol, row, -1, 0) : nullptr;
     if (clefCell) {
         SetKeyAccidTable(*clefCell);
         CurClef = clef;
         // key-accidental symbols written between the header and the click change the key
         for (int c = clefCol + 1; c < column; ++c) {
-            const TCell* symbol = PlayCellAt(c, row, -1, 0);
+            const TCell* symbol = CellAtAddress(c, row, -1, 0);
             if (symbol && symbol->cellType == ctSymbol && IsKeyAccidentalCode(symbol->Note))
                 SetKeyAccidental(symbol->Note, *symbol, *clefCell);
         }
@@ -400,7 +400,7 @@ void TPlayState::AuditionWestCell(int column, int row) {
     if (twin) {
         const int saved = CurLayer;
         CurLayer = 1 - CurLayer;
-        if (const TCell* other = PlayCellAt(column, row))
+        if (const TCell* other = CellAtAddress(column, row))
             soundAt(*other);
         CurLayer = saved;
     }
