@@ -189,7 +189,9 @@ bool TPlayState::WestNotePitch(int slot, const TCell& cell, TPlayItem& item, int
         mark = (m >= 0 && m <= 4) ? kShift[m] : 0;
     }
     TPNote& note = item.Notes[slot];
-    note.Volume = static_cast<uint8_t>(std::clamp(GetNotesVolAdj(cell), 0, 255));
+    // The note's own adjustment under the staff's dynamics at this column.
+    note.Volume = static_cast<uint8_t>(
+        std::clamp(static_cast<int>(std::trunc(GetNotesVolAdj(cell) * VolumeFactor)), 0, 255));
     note.Channel = static_cast<int8_t>(staff);
     note.Layer = static_cast<int8_t>(CurLayer);
     note.Length = item.Duration;

@@ -1,0 +1,222 @@
+// Small scores heard through the whole play-list build and the whole MIDI file
+// export: every note's onset, length, key and velocity is written down from the
+// music, and the exported file is read back by an independent parser (mido).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "model/modTQGroup.h"
+#include "platform/core/TQMessage.h"
+#include "play/Modmidifile.h"
+#include "play/modTQPlayState.h"
+#include "tests/support/TQScoreFixture.h"
+#include "tests/support/TQTestSupport.h"
+
+namespace {
+
+// One note as a listener hears it: onset and length in play units (a quarter
+// is 1280), MIDI key, velocity.
+struct Heard {
+    int onset;
+    int length;
+    int key;
+    int velocity;
+    bool operator==(const Heard&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Heard& h) {
+    return os << "{" << h.onset << ", " << h.length << ", " << h.key << ", " << h.velocity << "}";
+}
+
+std::string Show(const std::vector<Heard>& notes) {
+    std::ostringstream os;
+    for (const Heard& h : notes)
+        os << h << " ";
+    return os.str();
+}
+
+void SortHeard(std::vector<Heard>& notes) {
+    std::stable_sort(notes.begin(), notes.end(), [](const Heard& a, const Heard& b) {
+        return a.onset != b.onset ? a.onset < b.onset : a.key < b.key;
+    });
+}
+
+// The notes of a play list in time: every step waits its Duration; a note
+// sounds from its step for its Length at the item's velocity times its percent.
+std::vector<Heard> HeardInList(const std::vector<TPlayItem>& list) {
+    std::vector<Heard> out;
+    int time = 0;
+    for (const TPlayItem& item : list) {
+        if (item.Kind == pkNotes || item.Kind == pkSilent) {
+            if (item.Duration > 0) {
+                for (int i = 0; i < NoteCount(item); ++i) {
+                    const TPNote& n = item.Notes[i];
+                    const int velocity = std::min(static_cast<int>(std::lround(item.Volume * n.Volume * 0.01)), 127);
+                    if (n.Pitch < 0 || n.Pitch > 11 || velocity <= 0 || n.Length <= 0)
+                        continue;
+                    out.push_back({time, n.Length, 60 + 12 * n.Octave + n.Pitch, velocity});
+                }
+                time += item.Duration;
+            }
+        } else if (item.Kind == pkRest && item.Duration > 0) {
+            time += item.Duration;
+        }
+    }
+    SortHeard(out);
+    return out;
+}
+
+// The notes of a Standard MIDI File as mido reads them, in ticks.
+std::vector<Heard> HeardInFile(const std::string& path, const tqtest::TempDir& dir, int& ticksPerQuarter) {
+    const std::string script = (dir / "notes.py").string();
+    {
+        std::ofstream py(script);
+        py << "import sys, mido\n"
+              "f = mido.MidiFile(sys.argv[1])\n"
+              "print(f.ticks_per_beat)\n"
+              "for track in f.tracks:\n"
+              "    t = 0\n"
+              "    sounding = {}\n"
+              "    for m in track:\n"
+              "        t += m.time\n"
+              "        if m.type == 'note_on' and m.velocity > 0:\n"
+              "            sounding.setdefault(m.note, []).append((t, m.velocity))\n"
+              "        elif m.type in ('note_on', 'note_off') and sounding.get(m.note):\n"
+              "            s, v = sounding[m.note].pop(0)\n"
+              "            print(s, t - s, m.note, v)\n";
+    }
+    const std::string command = "/usr/bin/python3 '" + script + "' '" + path + "'";
+    std::vector<Heard> out;
+    ticksPerQuarter = 0;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p)
+        return out;
+    if (std::fscanf(p, "%d", &ticksPerQuarter) != 1)
+        ticksPerQuarter = 0;
+    Heard h{};
+    while (std::fscanf(p, "%d %d %d %d", &h.onset, &h.length, &h.key, &h.velocity) == 4)
+        out.push_back(h);
+    EXPECT_EQ(pclose(p), 0) << command;
+    SortHeard(out);
+    return out;
+}
+
+struct Case {
+    const char* name;
+    bool west;
+    std::function<void(TScoreFixture&)> score;
+    std::vector<Heard> expected;
+};
+
+class SoundsAsWrittenTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        GroupRows.clear();
+        frmPlay = &play_;
+        SetMessageBoxes(&boxes_);
+    }
+    void TearDown() override {
+        GroupRows.clear();
+        SetMessageBoxes(nullptr);
+        frmPlay = nullptr;
+    }
+
+    // Builds the play list from the top of the score as the play command does.
+    std::vector<Heard> Played(TScoreFixture& fx, bool west) {
+        play_.PlayWest = west;
+        play_.PlayRule = prAllStaffs;
+        fx.Score().CurPage = 0;
+        fx.Score().SelCol0 = fx.Score().SelCol1 = 0;
+        fx.Score().SelRow0 = fx.Score().SelRow1 = 0;
+        EXPECT_TRUE(play_.BuildPlayList(false));
+        return HeardInList(play_.PlayList);
+    }
+
+    // Exports the score and reads the file back.
+    std::vector<Heard> Exported(bool west, const char* name) {
+        play_.PlayWest = west;
+        play_.PlayRule = prAllStaffs;
+        const std::string path = (dir_ / (std::string(name) + ".mid")).string();
+        EXPECT_TRUE(SaveMIDIFile(path));
+        int tpq = 0;
+        std::vector<Heard> notes = HeardInFile(path, dir_, tpq);
+        EXPECT_EQ(tpq, 144);
+        return notes;
+    }
+
+    // Every case through the build and the export; the file's times are the
+    // play units at 144 ticks a quarter, within a tick of rounding.
+    void Check(const std::vector<Case>& cases) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            TScoreFixture fx(20, 8);
+            c.score(fx);
+            const std::vector<Heard> played = Played(fx, c.west);
+            EXPECT_EQ(played, c.expected) << "played: " << Show(played) << "\nwanted: " << Show(c.expected);
+            const std::vector<Heard> file = Exported(c.west, c.name);
+            bool same = file.size() == c.expected.size();
+            for (size_t i = 0; same && i < file.size(); ++i) {
+                const Heard& want = c.expected[i];
+                const Heard& got = file[i];
+                same = std::abs(got.onset - static_cast<int>(std::lround(want.onset * 144 / 1280.0))) <= 1 &&
+                       std::abs(got.length - static_cast<int>(std::lround(want.length * 144 / 1280.0))) <= 1 &&
+                       got.key == want.key && got.velocity == want.velocity;
+            }
+            EXPECT_TRUE(same) << "in the file (ticks): " << Show(file) << "\nwanted (units): " << Show(c.expected);
+        }
+    }
+
+    TPlayState play_;
+    TMessageRecorder boxes_;
+    tqtest::TempDir dir_;
+};
+
+// Keys of the notes used below.
+constexpr int C4 = 60, D4 = 62, E4 = 64, F4 = 65, G4 = 67, A4 = 69, B4 = 71;
+
+// Velocity of a note in the default loudness (staff velocity 80, no marks): the
+// note's percent is 100 x 80 / 127 taken whole (62), times 127.
+constexpr int kPlain = 79;
+
+} // namespace
+
+namespace {
+
+TEST_F(SoundsAsWrittenTest, DynamicsSoundOnBothNotations) {
+    // p, a crescendo hairpin reaching f by the note before the f: staff
+    // velocities 60, 73.3, 86.7, 100, 100; a note's percent is the velocity x
+    // 100 / 127 taken whole, times 127 again.
+    const auto marks = [](TScoreFixture& fx) {
+        fx.Row(0, "~ \"p\" ~ ~ ~ \"f\"");
+        fx.Row(1, "~ ~{mark=7,iEnd=5}");
+    };
+    const std::vector<Heard> rising{
+        {0, 1280, C4, 60}, {1280, 1280, D4, 72}, {2560, 1280, E4, 86}, {3840, 1280, F4, 99}, {5120, 1280, G4, 99}};
+    Check({
+        {"jianpu_p_cresc_f", false,
+         [&](TScoreFixture& fx) {
+             marks(fx);
+             fx.At(0, 0) = TScoreFixture::Cell("\"1=C\"");
+             fx.Row(2, "~ 1 2 3 4 5 |");
+         },
+         rising},
+        {"west_p_cresc_f", true,
+         [&](TScoreFixture& fx) {
+             marks(fx);
+             fx.Row(2, "&G W:3@6 W:3@5 W:3@4 W:3@3 W:3@2 |");
+         },
+         rising},
+        // No marks: the default loudness on both.
+        {"west_plain", true, [](TScoreFixture& fx) { fx.Row(1, "&G W:3@6 W:3@5 |"); },
+         {{0, 1280, C4, kPlain}, {1280, 1280, D4, kPlain}}},
+    });
+}
+
+} // namespace
