@@ -115,7 +115,7 @@ bool TPlayState::WestTieAlreadyLengthened(int column, int row, int staff) const 
             continue;
         for (int col = t.StartCol + 1; col <= m->iEnd + 1 && col < frmMainTQ->Cols; ++col) {
             const TCell* p = CellAtAddress(col, row);
-            if (p && IsWestNoteCell(*p))
+            if (p && (IsWestNoteCell(*p) || IsWestRestCell(*p)))
                 return col == column && col >= m->iEnd - 1;
         }
         return false;

@@ -206,9 +206,10 @@ bool TPlayState::WestNotePitch(int slot, const TCell& cell, TPlayItem& item, int
             const int end = m->iEnd;
             for (int col = item.Col + 1; col <= end + 1 && col < frmMainTQ->Cols; ++col) {
                 const TCell* p = CellAtAddress(col, item.Row);
-                if (!p || !IsWestNoteCell(*p))
+                if (!p || !(IsWestNoteCell(*p) || IsWestRestCell(*p)))
                     continue;
-                if (col >= end - 1 && p->westChordArray.empty() && p->yAdj == cell.yAdj)
+                // A rest between them: no tie.
+                if (IsWestNoteCell(*p) && col >= end - 1 && p->westChordArray.empty() && p->yAdj == cell.yAdj)
                     note.Length += WestCellDuration(col, *p, staff);
                 break;
             }

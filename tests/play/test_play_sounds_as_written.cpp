@@ -189,6 +189,32 @@ constexpr int kPlain = 79;
 
 namespace {
 
+TEST_F(SoundsAsWrittenTest, TiesHoldOverDashesSpacingAndBarLines) {
+    Check({
+        // A half note tied over the bar to a quarter: one G held three beats.
+        {"jianpu_dash_bar", false,
+         [](TScoreFixture& fx) {
+             fx.Row(0, "\"1=G\" ~{mark=1,iEnd=4}");
+             fx.Row(1, "~ 1 - | 1 2 |");
+         },
+         {{0, 3840, G4, kPlain}, {3840, 1280, A4, kPlain}}},
+        // The same over a dash inside the bar.
+        {"jianpu_dash", false,
+         [](TScoreFixture& fx) {
+             fx.Row(0, "\"1=C\" ~{mark=1,iEnd=3}");
+             fx.Row(1, "~ 1 - 1 2 |");
+         },
+         {{0, 3840, C4, kPlain}, {3840, 1280, D4, kPlain}}},
+        // A half C, an empty spacing cell, the bar line, a quarter C.
+        {"west_spacing_bar", true, [](TScoreFixture& fx) { fx.Row(1, "&G W:2@6{mark=1,iEnd=4} ~ | W:3@6 |"); },
+         {{0, 3840, C4, kPlain}}},
+        // A rest between the two notes ends the tie: the second C is struck again.
+        {"west_rest_between", true,
+         [](TScoreFixture& fx) { fx.Row(1, "&G W:2@6{mark=1,iEnd=4} W:23 | W:3@6 |"); },
+         {{0, 2560, C4, kPlain}, {3200, 1280, C4, kPlain}}},
+    });
+}
+
 TEST_F(SoundsAsWrittenTest, DynamicsSoundOnBothNotations) {
     // p, a crescendo hairpin reaching f by the note before the f: staff
     // velocities 60, 73.3, 86.7, 100, 100; a note's percent is the velocity x
