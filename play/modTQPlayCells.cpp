@@ -26,6 +26,48 @@ int LayerBase() { return CurLayer == 1 ? kPlayStaves : 0; }
 
 } // namespace
 
+void TPlayState::BorrowGraceTime(std::vector<TPlayItem>& list, size_t first, int staff) {
+    int64_t total = 0;
+    for (size_t i = first; i < list.size(); ++i)
+        total += std::max(list[i].Duration, 0);
+    if (total <= 0)
+        return;
+    // The step before: the last note or rest that takes time (releases, bar
+    // markers, instrument and signature items take none).
+    TPlayItem* before = nullptr;
+    for (size_t i = PlayList.size(); i-- > 0 && !before;) {
+        TPlayItem& it = PlayList[i];
+        if ((it.Kind == pkNotes || it.Kind == pkRest || it.Kind == pkSilent) && it.Duration > 0)
+            before = &it;
+    }
+    int take = static_cast<int>(std::min<int64_t>(total, INT32_MAX));
+    if (before && before->Duration / take < 4)
+        take = before->Duration / 4;
+    if (!before || take <= 0) {
+        // The first notes of the piece: the main note gives the time.
+        BorrowedTime = static_cast<int>(std::min<int64_t>(total, INT32_MAX));
+        BorrowApplied = 0;
+        BorrowStaff = Staff16(staff);
+        return;
+    }
+    before->Duration -= take;
+    for (int k = 0; k < kPlayNoteSlots && before->Notes[k].Pitch != -1; ++k)
+        if (before->Notes[k].Length > 0)
+            before->Notes[k].Length = std::max(before->Notes[k].Length - take, 1);
+    PlayTime -= take;
+    // The grace notes share the time taken in their written proportions.
+    int64_t given = 0, sum = 0;
+    for (size_t i = first; i < list.size(); ++i) {
+        sum += std::max(list[i].Duration, 0);
+        const int d = i + 1 == list.size() ? take - static_cast<int>(given)
+                                           : static_cast<int>(sum * take / total - given);
+        given += d;
+        list[i].Duration = d;
+        for (int k = 0; k < kPlayNoteSlots && list[i].Notes[k].Pitch != -1; ++k)
+            list[i].Notes[k].Length = d;
+    }
+}
+
 bool TPlayState::BuildStaffCellItems(int column, int row, std::vector<TPlayItem>& items, int staff, bool merge) {
     const int st = Staff16(staff);
     // 1.
@@ -137,6 +179,15 @@ bool TPlayState::BuildStaffCellItems(int column, int row, std::vector<TPlayItem>
             } else if (west) {
                 WestStepDuration(column, cell, item, staff);
                 n = WestCellNotes(item, cell, staff);
+                if (BorrowedTime > 0 && BorrowStaff == st) {
+                    // Grace notes before the first note of the piece took this note's time.
+                    const int take = std::min(BorrowedTime, item.Duration / 2);
+                    item.Duration -= take;
+                    for (int k = 0; k < n && k < kPlayNoteSlots; ++k)
+                        item.Notes[k].Length -= take;
+                    BorrowedTime = 0;
+                    BorrowApplied = 1;
+                }
             } else {
                 TPNote& slot = item.Notes[0];
                 const bool rest = cell.Note == '0';

@@ -128,9 +128,13 @@ int TPlayState::JianpuCellDuration(int underlines, int column, int row, uint32_t
             units += JianpuDashExtension(static_cast<int>(std::min<int64_t>(units, INT32_MAX / 4)), column, row);
         }
     }
-    if (BorrowedTime > 0)
+    // Time that grace or small notes before this note took from it: the note of
+    // that staff gives it once.
+    if (BorrowedTime > 0 && staff >= 0 && Staff16(staff) == BorrowStaff) {
         units = std::max<int64_t>(units / 2, units - BorrowedTime);
-    BorrowApplied = 1;
+        BorrowedTime = 0;
+        BorrowApplied = 1;
+    }
     if (staff >= 0) {
         units = RoundToInt(static_cast<double>(units) * FermataFactor(column, staff));
     }
@@ -163,6 +167,7 @@ void TPlayState::AddJianpuVerticalItem(const TCell& cell, int column, std::vecto
     if ((cell.option & kOptGrace) || cell.fontSizeR <= 0.8f) {
         BorrowedTime = length;
         BorrowApplied = 0;
+        BorrowStaff = Staff16(staff);
     }
     if (n < kPlayNoteSlots)
         item.Notes[n].Pitch = -1;
@@ -182,6 +187,10 @@ void TPlayState::AddJianpuVerticalItem(const TCell& cell, int column, std::vecto
 void TPlayState::AddJianpuGraceItems(const TCell& cell, int column, int row, std::vector<TPlayItem>& list, int staff) {
     int previous = 0;   // duration of the cell's previous grace item
     bool made = false;
+    const size_t first = list.size();
+    // The grace notes' own lengths are not shortened by time borrowed for a later note.
+    const int pending = BorrowedTime;
+    BorrowedTime = 0;
     for (const TCompressNote& e : cell.CompressNotes) {
         if (IsDotCode(e.code)) {
             ++GraceDots;
@@ -231,22 +240,9 @@ void TPlayState::AddJianpuGraceItems(const TCell& cell, int column, int row, std
         list.push_back(item);
         made = true;
     }
-    if (!made || PlayList.size() <= 1 || PlayList.back().Duration <= 0)
-        return;
-    TPlayItem& last = PlayList.back();
-    const int d = last.Duration;
-    int t = previous;
-    if (IsGraceNoteCell(cell))
-        t /= 2;
-    if (t <= 0)
-        return;
-    const int q = d / t;
-    if (q < 4)
-        t = q * t / 4;
-    last.Duration -= t;
-    const int count = NoteCount(last);
-    for (int i = 0; i < count; ++i)
-        last.Notes[i].Length -= t;
+    BorrowedTime = pending;
+    if (made)
+        BorrowGraceTime(list, first, staff);
 }
 
 // --- key changes ---

@@ -301,20 +301,18 @@ bool TPlayState::ExpandTrill(TTrillRec& rec, std::vector<TPlayItem>& list) {
     TPlayItem upper = main;
     UpperAuxNote(west, upper.Notes[0], main.Notes[0], rec.Attr);
     upper.Notes[1].Pitch = -1;
+    // The main note opens the figure; the other n - 1 notes fill the rest of
+    // its value exactly, so the next note comes on its beat.
     PendingNotes.clear();
     for (int k = 1; k < n; ++k)
         PendingNotes.push_back((k % 2) == 1 ? upper : main);
-    if (!PendingNotes.empty()) {
-        PendingNotes.front().Duration *= 2;
-        PendingNotes.front().Notes[0].Length *= 2;
-    }
-    EmitPendingNotes(rec.Item.Col, rec.Item.Row, list, s, false);
+    EmitPendingNotes(rec.Item.Col, rec.Item.Row, list, s - l, true);
     rec.Kind = 0;
     return true;
 }
 
 int TPlayState::EmitPendingNotes(int column, int row, std::vector<TPlayItem>& list, int time, bool keepFirst) {
-    if (PendingNotes.size() < 2 || list.empty()) {
+    if (PendingNotes.size() < (keepFirst ? 1u : 2u) || list.empty()) {
         PendingNotes.clear();
         return 0;
     }
@@ -334,7 +332,7 @@ int TPlayState::EmitPendingNotes(int column, int row, std::vector<TPlayItem>& li
         x.Page = frmMainTQ ? frmMainTQ->CurPage : 0;
         x.Col = column;
         x.Row = row;
-        x.Notes[0].Volume = static_cast<uint8_t>(std::lround(VolumeFactor * 127 * 0.8));
+        // A queued note keeps the volume of the note it was made from.
         list.push_back(x);
         t -= x.Duration;
         PendingNotes.erase(PendingNotes.begin());
@@ -420,13 +418,18 @@ void TPlayState::FlushStaccatoRecord(int index, int column) {
 // --- arpeggios ---
 
 bool TPlayState::StartArpeggio(int column, int row, std::vector<TPlayItem>& list, int staff) {
-    if (ArpeggioOff || list.empty())
+    // A single note rolls nothing: it plays as written.
+    if (ArpeggioOff || list.empty() || NoteCount(list.back()) < 2)
         return false;
     int kind = 0;
     const int places[3][2] = {{column, row}, {column - 1, row - 1}, {column - 1, row}};
     for (const auto& p : places) {
         const TCell* c = (p[0] >= 0 && p[1] >= 0) ? CellAtAddress(p[0], p[1]) : nullptr;
         if (!c)
+            continue;
+        // A mark in the column before belongs to this chord only when it stands
+        // there on its own; on a note it is that note's mark.
+        if (p[0] != column && IsNoteOrRestCell(*c))
             continue;
         if (c->markType == 25 || c->markType == 47)
             kind = 10;
@@ -466,16 +469,13 @@ void TPlayState::ExpandArpeggio(int index, TTrillRec& rec, std::vector<TPlayItem
         step = static_cast<int>(std::lround(step * rate / 100.0));
     if (step * m > D)
         step = D / m;
+    // The notes come in one after another and every one of them is held to
+    // the end of the chord.
     std::vector<TPlayItem> fig;
     for (int k = 0; k < m; ++k) {
         TPlayItem x = SingleNote(rec.Item, k);
-        if (k == m - 1) {
-            x.Duration = D - (m - 1) * step;
-            x.Notes[0].Length = d - (m - 1) * step;
-        } else {
-            x.Duration = step;
-            x.Notes[0].Length = step;
-        }
+        x.Duration = k == m - 1 ? D - (m - 1) * step : step;
+        x.Notes[0].Length = d - k * step;
         fig.push_back(x);
     }
     auto reverse = [](std::vector<TPlayItem>& v) {

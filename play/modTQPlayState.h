@@ -173,6 +173,7 @@ public:
     int FixedKeyNote = 0;
     int BorrowedTime = 0;         // time a grace or small note takes from the next note
     uint8_t BorrowApplied = 0;
+    int BorrowStaff = -1;         // the staff whose next note gives BorrowedTime
     uint8_t Playing = 0;
     int StopRequest = 0;          // 0 go on, 1 stop, 2 next piece
 
@@ -209,6 +210,11 @@ public:
     // between a mouse-down and its mouse-up); unset: clear.
     std::function<bool()> MainHighlightOneRow;
 
+    // Grace notes just made for a staff (list items from `first` on) take their
+    // time from the step before them in PlayList, at most a quarter of it, and
+    // are fitted into the time taken; with no step before, the staff's next note
+    // gives it (BorrowedTime). The beat after the main note stays where it is.
+    void BorrowGraceTime(std::vector<TPlayItem>& list, size_t first, int staff);
     // The small notes of one cell (both notations) as items: the first two (more
     // after spaces and dots) go to the staff's list, the rest wait in ShrinkRecs.
     void CompressedCellToItems(const TCell& cell, int column, std::vector<TPlayItem>& list, int staff);

@@ -24,6 +24,7 @@ constexpr uint32_t kOptHideStem = 0x1000;
 constexpr uint32_t kOptHideHead = 0x2000;
 constexpr uint32_t kOptBreve = 0x20000;
 constexpr uint32_t kOptLengthened = 0x4000000;
+constexpr uint32_t kOptGrace = 0x10000000;
 constexpr int kDrumClef = -4;
 constexpr int kKeyResetClef = -15;
 
@@ -275,6 +276,7 @@ void TPlayState::WestCellToItems(const TCell& cell, std::vector<TPlayItem>& list
     tmpl.Page = frmMainTQ ? frmMainTQ->CurPage : 0;
     tmpl.Col = column;
     tmpl.Row = row;
+    const size_t first = list.size();
     const int n = static_cast<int>(cell.CompressNotes.size());
     if (n == 0) {
         TPlayItem item = tmpl;
@@ -284,9 +286,11 @@ void TPlayState::WestCellToItems(const TCell& cell, std::vector<TPlayItem>& list
         if ((PlayRule == prGroupStaff || PlayRule == prAllStaffs) && !GroupRows.empty())
             item.Row = GroupRows.front().row;
         AppendPlayItem(list, item);
+        // A grace note written as a note of its own: it sounds before the beat.
+        if (IsGraceCell(cell) || (cell.option & kOptGrace))
+            BorrowGraceTime(list, first, staff);
         return;
     }
-    int step = 0;
     bool made = false;
     for (int k = 0; k < n; ++k) {
         if (cell.CompressNotes[static_cast<size_t>(k)].code >= 10)
@@ -304,23 +308,15 @@ void TPlayState::WestCellToItems(const TCell& cell, std::vector<TPlayItem>& list
         const int count = NoteCount(item);
         for (int i = 0; i < count; ++i) {
             item.Notes[i].Length = item.Duration;
-            item.Notes[i].Volume = static_cast<uint8_t>(std::clamp(GetNotesVolAdj(note), 0, 255));
+            item.Notes[i].Volume = static_cast<uint8_t>(
+                std::clamp(static_cast<int>(std::trunc(GetNotesVolAdj(note) * VolumeFactor)), 0, 255));
         }
-        step = item.Duration;
         made = true;
         AppendPlayItem(list, item);
     }
-    // The grace notes take their time from the item before them.
-    if (!made || PlayList.size() <= 1 || PlayList.back().Duration <= 0 || step <= 0)
-        return;
-    TPlayItem& last = PlayList.back();
-    int b = step;
-    if (last.Duration / b < 4)
-        b = last.Duration / 4;
-    last.Duration -= b;
-    const int count = NoteCount(last);
-    for (int i = 0; i < count; ++i)
-        last.Notes[i].Length -= b;
+    // The grace notes take their time from the step before them.
+    if (made)
+        BorrowGraceTime(list, first, staff);
 }
 
 void TPlayState::AuditionWestClick(int column, int row, bool allStaves) {

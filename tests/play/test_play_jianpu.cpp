@@ -130,11 +130,14 @@ TEST_F(PlayJianpuTest, GraceListTakesTimeFromTheItemBefore) {
     std::vector<TPlayItem> list;
     play_.AddJianpuGraceItems(grace, 0, 1, list, 0);
     ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0].Duration, 256); // 640 / 2 x 0.8
+    // Two grace eighths (640 / 2 x 0.8 = 256 each) take at most a quarter of
+    // the note before, 320, shared between them.
+    EXPECT_EQ(list[0].Duration, 160);
+    EXPECT_EQ(list[1].Duration, 160);
     EXPECT_EQ(list[0].Notes[0].Pitch, 9);
     EXPECT_EQ(NoteCount(list[1]), 1);
-    EXPECT_EQ(play_.PlayList.back().Duration, 1024);
-    EXPECT_EQ(play_.PlayList.back().Notes[0].Length, 1024);
+    EXPECT_EQ(play_.PlayList.back().Duration, 960);
+    EXPECT_EQ(play_.PlayList.back().Notes[0].Length, 960);
 }
 
 TEST_F(PlayJianpuTest, KeyTextsInForce) {

@@ -98,12 +98,12 @@ TEST_F(PlayPassTest, TrillFillsTheNote) {
     rec.Item.Col = 1;
     rec.Item.Row = 1;
     ASSERT_TRUE(play_.ExpandTrill(rec, list));
-    EXPECT_EQ(Durations(list), (std::vector<int>{320, 160, 160, 160, 160, 160, 160}));
+    EXPECT_EQ(Durations(list), (std::vector<int>(8, 160))) << "32nds filling the quarter exactly";
     std::vector<int> pitches;
     for (const TPlayItem& i : list)
         pitches.push_back(i.Notes[0].Pitch);
-    EXPECT_EQ(pitches, (std::vector<int>{0, 0, 2, 0, 2, 0, 2}));
-    EXPECT_EQ(NoteCount(list[0]), 2) << "the first upper note joins the main note";
+    EXPECT_EQ(pitches, (std::vector<int>{0, 2, 0, 2, 0, 2, 0, 2}));
+    EXPECT_EQ(NoteCount(list[0]), 1) << "the main note opens the figure alone";
     EXPECT_EQ(rec.Kind, 0);
     EXPECT_TRUE(play_.PendingNotes.empty());
 }
@@ -151,10 +151,11 @@ TEST_F(PlayPassTest, Arpeggios) {
         std::vector<int> lengths;
         std::vector<int> pitches;
     } cases[] = {
-        {{{0, 0}, {0, 4}, {0, 7}}, 1280, 10, {200, 200, 880}, {200, 200, 880}, {0, 4, 7}},
-        {{{0, 7}, {0, 4}, {0, 0}}, 1280, 10, {200, 200, 880}, {200, 200, 880}, {0, 4, 7}},
-        {{{0, 0}, {0, 4}, {0, 7}}, 1280, 11, {200, 200, 880}, {200, 200, 880}, {7, 4, 0}},
-        {{{0, 0}, {0, 4}}, 320, 10, {160, 160}, {160, 160}, {0, 4}},
+        // every note held to the chord's end
+        {{{0, 0}, {0, 4}, {0, 7}}, 1280, 10, {200, 200, 880}, {1280, 1080, 880}, {0, 4, 7}},
+        {{{0, 7}, {0, 4}, {0, 0}}, 1280, 10, {200, 200, 880}, {1280, 1080, 880}, {0, 4, 7}},
+        {{{0, 0}, {0, 4}, {0, 7}}, 1280, 11, {200, 200, 880}, {1280, 1080, 880}, {7, 4, 0}},
+        {{{0, 0}, {0, 4}}, 320, 10, {160, 160}, {320, 160}, {0, 4}},
     };
     for (const Case& c : cases) {
         TTrillRec rec;

@@ -245,4 +245,112 @@ TEST_F(SoundsAsWrittenTest, DynamicsSoundOnBothNotations) {
     });
 }
 
+// A cell given small notes: (code, staff position or underlines) each.
+void SmallNotes(TCell& cell, std::initializer_list<std::pair<int, int>> notes) {
+    cell.CompressNotes.clear();
+    for (auto [code, value] : notes) {
+        TCompressNote n;
+        n.code = code;
+        n.value = value;
+        cell.CompressNotes.push_back(n);
+    }
+}
+
+TEST_F(SoundsAsWrittenTest, GraceNotesKeepTheBeat) {
+    Check({
+        // C, a grace sixteenth D, E, F: D takes its time from the end of C.
+        {"west_grace_16th", true,
+         [](TScoreFixture& fx) { fx.Row(1, "&G W:3@6 W:5@5{opt=0x10000000} W:3@4 W:3@3 |"); },
+         {{0, 960, C4, kPlain}, {960, 320, D4, kPlain}, {1280, 1280, E4, kPlain}, {2560, 1280, F4, kPlain}}},
+        // A grace eighth takes at most a quarter of the note before.
+        {"west_grace_8th", true,
+         [](TScoreFixture& fx) { fx.Row(1, "&G W:3@6 W:4@5{opt=0x10000000} W:3@4 W:3@3 |"); },
+         {{0, 960, C4, kPlain}, {960, 320, D4, kPlain}, {1280, 1280, E4, kPlain}, {2560, 1280, F4, kPlain}}},
+        // Two small notes (sixteenths played as 32nds) both before the beat.
+        {"west_two_small", true,
+         [](TScoreFixture& fx) {
+             fx.Row(1, "&G W:3@6 W:3@5{attr=0xC0} W:3@3 W:3@2 |");
+             SmallNotes(fx.At(2, 1), {{3, 5}, {3, 4}});
+         },
+         {{0, 960, C4, kPlain},
+          {960, 160, D4, kPlain},
+          {1120, 160, E4, kPlain},
+          {1280, 1280, F4, kPlain},
+          {2560, 1280, G4, kPlain}}},
+        // A grace note before the first note: the main note gives the time.
+        {"west_grace_first", true,
+         [](TScoreFixture& fx) { fx.Row(1, "&G W:5@5{opt=0x10000000} W:3@4 W:3@3 |"); },
+         {{0, 320, D4, kPlain}, {320, 960, E4, kPlain}, {1280, 1280, F4, kPlain}}},
+        // Jianpu 1 [grace 2] 3 4: the grace eighth sounds 256 units before 3's beat.
+        {"jianpu_grace", false,
+         [](TScoreFixture& fx) {
+             fx.Row(0, "\"1=C\"");
+             fx.Row(1, "~ 1 2_{attr=0xC0} 3 4 |"); // as the editor groups a grace note
+             SmallNotes(fx.At(2, 1), {{'2', 1}});
+         },
+         // (a grace note's percent is rounded, a note's taken whole: 63 against 62)
+         {{0, 1024, C4, kPlain}, {1024, 256, D4, 80}, {1280, 1280, E4, kPlain}, {2560, 1280, F4, kPlain}}},
+    });
+}
+
+// A trill from `from` over `span` units: 32nds (160 units at tempo 100) from the
+// main note, alternating with the note above.
+std::vector<Heard> Trill(int from, int span, int main, int upper, int velocity) {
+    std::vector<Heard> out;
+    for (int k = 0; k < span / 160; ++k)
+        out.push_back({from + 160 * k, 160, k % 2 ? upper : main, velocity});
+    return out;
+}
+
+std::vector<Heard> Join(std::vector<Heard> a, const std::vector<Heard>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    SortHeard(a);
+    return a;
+}
+
+TEST_F(SoundsAsWrittenTest, TrillsFillExactlyTheirNote) {
+    Check({
+        {"west_trill_quarter", true,
+         [](TScoreFixture& fx) {
+             fx.Row(0, "~ \"tr\"");
+             fx.Row(1, "&G W:3@6 W:3@5 |");
+         },
+         Join(Trill(0, 1280, C4, D4, kPlain), {{1280, 1280, D4, kPlain}})},
+        {"west_trill_half", true,
+         [](TScoreFixture& fx) {
+             fx.Row(0, "~ \"tr\"");
+             fx.Row(1, "&G W:2@6 W:3@5 |");
+         },
+         Join(Trill(0, 2560, C4, D4, kPlain), {{2560, 1280, D4, kPlain}})},
+        {"jianpu_trill_quarter", false,
+         [](TScoreFixture& fx) {
+             fx.Row(0, "\"1=C\" \"tr\"");
+             fx.Row(1, "~ 1 2 3 4 |");
+         },
+         Join(Trill(0, 1280, C4, D4, kPlain),
+              {{1280, 1280, D4, kPlain}, {2560, 1280, E4, kPlain}, {3840, 1280, F4, kPlain}})},
+        // A trill under p: every note of the figure as loud as the main note.
+        {"west_trill_p", true,
+         [](TScoreFixture& fx) {
+             fx.Row(0, "~ \"p\"");
+             fx.Row(1, "~ \"tr\"");
+             fx.Row(2, "&G W:3@6 W:3@5 |");
+         },
+         Join(Trill(0, 1280, C4, D4, 60), {{1280, 1280, D4, 60}})},
+    });
+}
+
+TEST_F(SoundsAsWrittenTest, ArpeggiosDropNothing) {
+    Check({
+        // C-E-G rolled upwards 200 units apart, each held to the chord's end, then B on the beat.
+        {"west_chord_then_note", true,
+         [](TScoreFixture& fx) { fx.Row(1, "&G W:3@6+2+2{mark=25} W:3@0 |"); },
+         {{0, 1280, C4, kPlain}, {200, 1080, E4, kPlain}, {400, 880, G4, kPlain}, {1280, 1280, B4, kPlain}}},
+        // One note with the mark plays as written, and so do the notes after it.
+        {"west_single_note", true,
+         [](TScoreFixture& fx) { fx.Row(1, "&G W:3@6{mark=25} W:3@5 W:3@4 |"); },
+         {{0, 1280, C4, kPlain}, {1280, 1280, D4, kPlain}, {2560, 1280, E4, kPlain}}},
+    });
+}
+
 } // namespace

@@ -153,8 +153,8 @@ TEST_F(WestPitchTest, GraceNotesBorrowFromTheItemBefore) {
     }
     EXPECT_EQ(staffList[0].Notes[0].Pitch, 4);
     EXPECT_EQ(staffList[1].Notes[0].Pitch, 6);
-    EXPECT_EQ(play_.PlayList.back().Duration, 1120);
-    EXPECT_EQ(play_.PlayList.back().Notes[0].Length, 1120);
+    EXPECT_EQ(play_.PlayList.back().Duration, 960) << "both small notes before the beat";
+    EXPECT_EQ(play_.PlayList.back().Notes[0].Length, 960);
 
     // Without small notes: one item, or none for a cell without notes.
     staffList.clear();
