@@ -167,6 +167,9 @@ void TBitCount::ApplySteps() {
         TPlayItem& item = list[i];
         if (item.Kind != pkNotes || item.Col < 0)
             continue;
+        // Three against two is timed exactly by its own passage.
+        if (item.Col >= owner_.Triplet.TimedFrom && item.Col <= owner_.Triplet.TimedTo)
+            continue;
         for (const TPlayBitLength& st : Steps) {
             if (st.Column != item.Col)
                 continue;
@@ -177,4 +180,5 @@ void TBitCount::ApplySteps() {
         }
     }
     Steps.clear();
+    owner_.Triplet.TimedFrom = owner_.Triplet.TimedTo = -1;
 }

@@ -191,6 +191,7 @@ bool TPlayState::MergeStaffItems() {
         r.Col = -1;
         r.Items.clear();
     }
+    Triplet = TTripletUneven(); // a passage never runs from one group into the next
     ClearBarAccidentals();
     SummarizeBand();
     PrepareGroupDynamics();
@@ -359,12 +360,11 @@ bool TPlayState::MergeStaffItems() {
             FlushArpeggios(colStart);
             if (GroupRows.size() > 1 && TupletScanState == 0)
                 ScanTupletAcrossGroup(c);
-            if (Triplet.EndCol >= 0) {
-                if (c > Triplet.StartCol && c <= Triplet.EndCol)
-                    SplitPairItem(c);
+            if (Triplet.EndCol >= 0 && c >= Triplet.StartCol && c <= Triplet.EndCol) {
+                TimePairColumn(c, colStart);
                 if (c == Triplet.EndCol) {
-                    PadPairEnd(c);
                     Triplet.EndCol = -1;
+                    Triplet.StartCol = -1; // timed here: nothing left to spread after the build
                 }
             }
             // Held notes, each column item with its releases right behind it.

@@ -107,6 +107,10 @@ struct TTripletUneven {
     int16_t EndCol = -1;          // below 0: no passage
     int16_t Row = 0;              // the triplet staff's row
     int16_t Swing = 0;            // the triplet's first cell is staccato-marked
+    int Span = 0;                 // play units of the passage: the pair's two notes
+    std::vector<int> Onsets;      // every onset of the passage, in order, from 0
+    int16_t TimedFrom = -1;       // columns timed by the passage itself: the bar
+    int16_t TimedTo = -1;         // counter leaves their steps alone
 };
 
 // Play rules (the play-rule list's indexes).
@@ -519,8 +523,10 @@ public:
     TTripletUneven Triplet;
     uint8_t PairFirst = 0;
     void FindTripletAgainstPair(int startCol, int row, int endCol, int level, int staff);
-    void SplitPairItem(int column);
-    void PadPairEnd(int column);
+    // Times the column's step inside the passage: the triplet's notes fall on
+    // thirds of the span, the pair's on halves; a column whose notes start at two
+    // of those times becomes two steps. Each step lasts to the passage's next onset.
+    void TimePairColumn(int column, int colStart);
     void SpreadPairAfterStart();
     bool IsPairStaff(int staff) const;
     void TryActivateTuplet(int column, int row, int staff);

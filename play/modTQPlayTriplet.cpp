@@ -65,58 +65,111 @@ void TPlayState::FindTripletAgainstPair(int startCol, int row, int endCol, int l
     Triplet.Swing = static_cast<int16_t>(first && (first->option & (0x10 | 0x400000)) ? 1 : 0);
 }
 
-void TPlayState::SplitPairItem(int column) {
-    if (PlayList.empty())
-        return;
-    TPlayItem& last = PlayList.back();
-    TPlayItem p = last, t = last;
-    int np = 0, nt = 0;
-    for (int k = 0; k < kPlayNoteSlots && last.Notes[k].Pitch != -1; ++k) {
-        if (IsPairStaff(last.Notes[k].Channel))
-            p.Notes[np++] = last.Notes[k];
-        else
-            t.Notes[nt++] = last.Notes[k];
-    }
-    if (np < kPlayNoteSlots)
-        p.Notes[np].Pitch = -1;
-    if (nt < kPlayNoteSlots)
-        t.Notes[nt].Pitch = -1;
-    if (np > 0 && nt == 0) {
-        last.Duration = static_cast<int>(std::lround(last.Duration * 0.33333));
-    } else if (np > 0 && nt > 0) {
-        p.Duration = t.Duration / 2;
-        PlayList.pop_back();
-        if (PairFirst) {
-            PlayList.push_back(p);
-            PlayList.push_back(t);
-        } else {
-            t.Duration /= 2;
-            PlayList.push_back(t);
-            PlayList.push_back(p);
-        }
-        PairFirst = 0;
-    } else if (nt > 0) {
-        if (column == Triplet.EndCol)
-            last.Duration *= 2;
-        else
-            last.Duration /= 2;
-        PairFirst = 1;
-    }
+namespace {
+
+// Start of note k of n notes spread evenly over span units.
+int EvenOnset(int k, int n, int span) {
+    return n > 0 ? static_cast<int>(std::lround(static_cast<double>(k) * span / n)) : 0;
 }
 
-void TPlayState::PadPairEnd(int column) {
-    (void)column;
-    if (Triplet.Swing != 0 || PlayList.size() < 2)
+} // namespace
+
+void TPlayState::TimePairColumn(int column, int colStart) {
+    if (colStart < 0 || static_cast<size_t>(colStart) + 1 != PlayList.size() || Triplet.Staves.empty())
         return;
-    TPlayItem a = PlayList[PlayList.size() - 2];
-    TPlayItem b = PlayList.back();
-    PlayList.resize(PlayList.size() - 2);
-    TPlayItem pad = b;
-    pad.Notes[0].Pitch = -1;
-    pad.Volume = 0;
-    PlayList.push_back(pad);
-    PlayList.push_back(a);
-    PlayList.push_back(b);
+    const int first = Triplet.StartCol, last = Triplet.EndCol;
+    int tripletStaff = -1;
+    for (size_t g = 0; g < GroupRows.size(); ++g)
+        if (GroupRows[g].row == Triplet.Row)
+            tripletStaff = static_cast<int>(g);
+    const int pairRow = GroupRows[static_cast<size_t>(Triplet.Staves.front())].row;
+    // Index of the note or rest at the column among the row's notes of the passage; -1 none.
+    auto indexAt = [&](int row) {
+        if (!NoteOrRest(CellAtAddress(column, row)))
+            return -1;
+        int k = 0;
+        for (int c = first; c < column; ++c)
+            k += NoteOrRest(CellAtAddress(c, row)) ? 1 : 0;
+        return k;
+    };
+    TPlayItem& item = PlayList.back();
+    if (column == first) {
+        // The span: two notes of the pair as they were built, else three halves
+        // of a triplet note's written value.
+        Triplet.Span = 0;
+        for (int k = 0; k < kPlayNoteSlots && item.Notes[k].Pitch != -1; ++k)
+            if (IsPairStaff(item.Notes[k].Channel))
+                Triplet.Span = std::max(Triplet.Span, 2 * item.Notes[k].Length);
+        if (Triplet.Span <= 0)
+            if (const TCell* t = CellAtAddress(first, Triplet.Row); t && IsWestNoteOrRest(*t, 1))
+                Triplet.Span = 2 * WestCellDuration(-1, *t, -1);
+        Triplet.Onsets.clear();
+        if (Triplet.Span <= 0)
+            return;
+        for (int c = first; c <= last; ++c) {
+            if (NoteOrRest(CellAtAddress(c, Triplet.Row))) {
+                int k = 0;
+                for (int x = first; x < c; ++x)
+                    k += NoteOrRest(CellAtAddress(x, Triplet.Row)) ? 1 : 0;
+                Triplet.Onsets.push_back(EvenOnset(k, 3, Triplet.Span));
+            }
+            if (NoteOrRest(CellAtAddress(c, pairRow))) {
+                int j = 0;
+                for (int x = first; x < c; ++x)
+                    j += NoteOrRest(CellAtAddress(x, pairRow)) ? 1 : 0;
+                Triplet.Onsets.push_back(EvenOnset(j, 2, Triplet.Span));
+            }
+        }
+        std::sort(Triplet.Onsets.begin(), Triplet.Onsets.end());
+        Triplet.Onsets.erase(std::unique(Triplet.Onsets.begin(), Triplet.Onsets.end()), Triplet.Onsets.end());
+        Triplet.TimedFrom = static_cast<int16_t>(first);
+        Triplet.TimedTo = static_cast<int16_t>(last);
+    }
+    const int span = Triplet.Span;
+    if (span <= 0)
+        return;
+    const int k = indexAt(Triplet.Row);
+    const int j = indexAt(pairRow);
+    const int tOn = k >= 0 ? EvenOnset(k, 3, span) : -1;
+    const int pOn = j >= 0 ? EvenOnset(j, 2, span) : -1;
+    const int colOn = tOn < 0 ? pOn : pOn < 0 ? tOn : std::min(tOn, pOn);
+    if (colOn < 0)
+        return;
+    auto next = [&](int on) {
+        for (int x : Triplet.Onsets)
+            if (x > on)
+                return x;
+        return span;
+    };
+    // The notes of each onset, with their written lengths inside the span.
+    TPlayItem early = item, late = item;
+    int ne = 0, nl = 0;
+    const int lateOn = std::max(tOn, pOn);
+    for (int s = 0; s < kPlayNoteSlots && item.Notes[s].Pitch != -1; ++s) {
+        TPNote n = item.Notes[s];
+        int on = colOn;
+        if (IsPairStaff(n.Channel) && pOn >= 0) {
+            on = pOn;
+            n.Length = EvenOnset(j + 1, 2, span) - pOn;
+        } else if (n.Channel == tripletStaff && tOn >= 0) {
+            on = tOn;
+            n.Length = EvenOnset(k + 1, 3, span) - tOn;
+        }
+        if (on == colOn)
+            early.Notes[ne++] = n;
+        else
+            late.Notes[nl++] = n;
+    }
+    if (ne < kPlayNoteSlots)
+        early.Notes[ne].Pitch = -1;
+    if (nl < kPlayNoteSlots)
+        late.Notes[nl].Pitch = -1;
+    early.Duration = next(colOn) - colOn;
+    PlayList.back() = early;
+    if (nl > 0) {
+        late.Duration = next(lateOn) - lateOn;
+        PlayList.push_back(late);
+    }
 }
 
 void TPlayState::SpreadPairAfterStart() {

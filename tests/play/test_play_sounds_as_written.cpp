@@ -353,4 +353,29 @@ TEST_F(SoundsAsWrittenTest, ArpeggiosDropNothing) {
     });
 }
 
+TEST_F(SoundsAsWrittenTest, ThreeAgainstTwoSharesTheBeat) {
+    // 2/4 grand staff: a triplet of eighths E F G over the eighths C B, then A
+    // over G. Triplet at 0, 427, 853; pair at 0, 640; the next beat at 1280. The
+    // lower staff of a grand staff plays at 70 %: percent 44, velocity 56.
+    const std::vector<Heard> expected{{0, 640, C4, 56},      {0, 427, E4, kPlain},    {427, 426, F4, kPlain},
+                                      {640, 640, 59, 56},     {853, 427, G4, kPlain},  {1280, 1280, 55, 56},
+                                      {1280, 1280, A4, kPlain}};
+    Check({
+        {"pair_under_third", true,
+         [](TScoreFixture& fx) {
+             fx.Row(0, "T:2/4");
+             fx.Row(1, "&G{mark=54191118,jEnd=3} W:4@4{mark=56,iEnd=3} W:4@3 W:4@2 W:3@1 |");
+             fx.Row(3, "&F W:4@-6 ~ W:4@-5 W:3@-3 |");
+         },
+         expected},
+        {"pair_under_second", true,
+         [](TScoreFixture& fx) {
+             fx.Row(0, "T:2/4");
+             fx.Row(1, "&G{mark=54191118,jEnd=3} W:4@4{mark=56,iEnd=3} W:4@3 W:4@2 W:3@1 |");
+             fx.Row(3, "&F W:4@-6 W:4@-5 ~ W:3@-3 |");
+         },
+         expected},
+    });
+}
+
 } // namespace
