@@ -295,9 +295,23 @@ bool TPlayState::ExpandTrill(TTrillRec& rec, std::vector<TPlayItem>& list) {
         return false;
     const bool west = rec.Staff >= 0 && static_cast<size_t>(rec.Staff) < GroupRows.size() &&
                       GroupRows[static_cast<size_t>(rec.Staff)].isWest;
+    // The figure is made of the ornamented staff's notes; notes of other staves
+    // that start in the same step are held through it.
+    const int channel = rec.Item.Notes[0].Channel;
     TPlayItem main = last;
+    int m = 0;
+    for (int k = 0; k < kPlayNoteSlots && last.Notes[k].Pitch != -1; ++k)
+        if (last.Notes[k].Channel == channel)
+            main.Notes[m++] = last.Notes[k];
+    if (m == 0)
+        return false;
+    if (m < kPlayNoteSlots)
+        main.Notes[m].Pitch = -1;
     SetStep(main, l);
-    last = main;
+    last.Duration = l;
+    for (int k = 0; k < kPlayNoteSlots && last.Notes[k].Pitch != -1; ++k)
+        if (last.Notes[k].Channel == channel)
+            last.Notes[k].Length = l;
     TPlayItem upper = main;
     UpperAuxNote(west, upper.Notes[0], main.Notes[0], rec.Attr);
     upper.Notes[1].Pitch = -1;

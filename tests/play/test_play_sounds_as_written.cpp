@@ -329,6 +329,16 @@ TEST_F(SoundsAsWrittenTest, TrillsFillExactlyTheirNote) {
          },
          Join(Trill(0, 1280, C4, D4, kPlain),
               {{1280, 1280, D4, kPlain}, {2560, 1280, E4, kPlain}, {3840, 1280, F4, kPlain}})},
+        // A trill in the upper staff over a half note in the lower: the lower
+        // note is held through the figure (the lower staff of a grand staff at
+        // 70 %: velocity 56).
+        {"grand_staff_trill", true,
+         [](TScoreFixture& fx) {
+             fx.Row(0, "~ \"tr\"");
+             fx.Row(1, "&G{mark=54191118,jEnd=3} W:3@6 W:3@5 |");
+             fx.Row(3, "&F W:2@-3 ~ |");
+         },
+         Join(Trill(0, 1280, C4, D4, kPlain), {{1280, 1280, D4, kPlain}, {0, 2560, 55, 56}})},
         // A trill under p: every note of the figure as loud as the main note.
         {"west_trill_p", true,
          [](TScoreFixture& fx) {
