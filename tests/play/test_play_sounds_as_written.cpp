@@ -58,7 +58,8 @@ std::vector<Heard> HeardInList(const std::vector<TPlayItem>& list) {
             if (item.Duration > 0) {
                 for (int i = 0; i < NoteCount(item); ++i) {
                     const TPNote& n = item.Notes[i];
-                    const int velocity = std::min(static_cast<int>(std::lround(item.Volume * n.Volume * 0.01)), 127);
+                    const int velocity =
+                        std::min(static_cast<int>(std::lround(item.Volume * n.Volume * 0.01)), 127);
                     if (n.Pitch < 0 || n.Pitch > 11 || velocity <= 0 || n.Length <= 0)
                         continue;
                     out.push_back({time, n.Length, 60 + 12 * n.Octave + n.Pitch, velocity});
@@ -165,11 +166,13 @@ class SoundsAsWrittenTest : public ::testing::Test {
             for (size_t i = 0; same && i < file.size(); ++i) {
                 const Heard& want = c.expected[i];
                 const Heard& got = file[i];
-                same = std::abs(got.onset - static_cast<int>(std::lround(want.onset * 144 / 1280.0))) <= 1 &&
-                       std::abs(got.length - static_cast<int>(std::lround(want.length * 144 / 1280.0))) <= 1 &&
-                       got.key == want.key && got.velocity == want.velocity;
+                same =
+                    std::abs(got.onset - static_cast<int>(std::lround(want.onset * 144 / 1280.0))) <= 1 &&
+                    std::abs(got.length - static_cast<int>(std::lround(want.length * 144 / 1280.0))) <= 1 &&
+                    got.key == want.key && got.velocity == want.velocity;
             }
-            EXPECT_TRUE(same) << "in the file (ticks): " << Show(file) << "\nwanted (units): " << Show(c.expected);
+            EXPECT_TRUE(same) << "in the file (ticks): " << Show(file)
+                              << "\nwanted (units): " << Show(c.expected);
         }
     }
 
@@ -192,24 +195,29 @@ namespace {
 TEST_F(SoundsAsWrittenTest, TiesHoldOverDashesSpacingAndBarLines) {
     Check({
         // A half note tied over the bar to a quarter: one G held three beats.
-        {"jianpu_dash_bar", false,
+        {"jianpu_dash_bar",
+         false,
          [](TScoreFixture& fx) {
              fx.Row(0, "\"1=G\" ~{mark=1,iEnd=4}");
              fx.Row(1, "~ 1 - | 1 2 |");
          },
          {{0, 3840, G4, kPlain}, {3840, 1280, A4, kPlain}}},
         // The same over a dash inside the bar.
-        {"jianpu_dash", false,
+        {"jianpu_dash",
+         false,
          [](TScoreFixture& fx) {
              fx.Row(0, "\"1=C\" ~{mark=1,iEnd=3}");
              fx.Row(1, "~ 1 - 1 2 |");
          },
          {{0, 3840, C4, kPlain}, {3840, 1280, D4, kPlain}}},
         // A half C, an empty spacing cell, the bar line, a quarter C.
-        {"west_spacing_bar", true, [](TScoreFixture& fx) { fx.Row(1, "&G W:2@6{mark=1,iEnd=4} ~ | W:3@6 |"); },
+        {"west_spacing_bar",
+         true,
+         [](TScoreFixture& fx) { fx.Row(1, "&G W:2@6{mark=1,iEnd=4} ~ | W:3@6 |"); },
          {{0, 3840, C4, kPlain}}},
         // A rest between the two notes ends the tie: the second C is struck again.
-        {"west_rest_between", true,
+        {"west_rest_between",
+         true,
          [](TScoreFixture& fx) { fx.Row(1, "&G W:2@6{mark=1,iEnd=4} W:23 | W:3@6 |"); },
          {{0, 2560, C4, kPlain}, {3200, 1280, C4, kPlain}}},
     });
@@ -223,8 +231,11 @@ TEST_F(SoundsAsWrittenTest, DynamicsSoundOnBothNotations) {
         fx.Row(0, "~ \"p\" ~ ~ ~ \"f\"");
         fx.Row(1, "~ ~{mark=7,iEnd=5}");
     };
-    const std::vector<Heard> rising{
-        {0, 1280, C4, 60}, {1280, 1280, D4, 72}, {2560, 1280, E4, 86}, {3840, 1280, F4, 99}, {5120, 1280, G4, 99}};
+    const std::vector<Heard> rising{{0, 1280, C4, 60},
+                                    {1280, 1280, D4, 72},
+                                    {2560, 1280, E4, 86},
+                                    {3840, 1280, F4, 99},
+                                    {5120, 1280, G4, 99}};
     Check({
         {"jianpu_p_cresc_f", false,
          [&](TScoreFixture& fx) {
@@ -240,7 +251,9 @@ TEST_F(SoundsAsWrittenTest, DynamicsSoundOnBothNotations) {
          },
          rising},
         // No marks: the default loudness on both.
-        {"west_plain", true, [](TScoreFixture& fx) { fx.Row(1, "&G W:3@6 W:3@5 |"); },
+        {"west_plain",
+         true,
+         [](TScoreFixture& fx) { fx.Row(1, "&G W:3@6 W:3@5 |"); },
          {{0, 1280, C4, kPlain}, {1280, 1280, D4, kPlain}}},
     });
 }
@@ -259,15 +272,18 @@ void SmallNotes(TCell& cell, std::initializer_list<std::pair<int, int>> notes) {
 TEST_F(SoundsAsWrittenTest, GraceNotesKeepTheBeat) {
     Check({
         // C, a grace sixteenth D, E, F: D takes its time from the end of C.
-        {"west_grace_16th", true,
+        {"west_grace_16th",
+         true,
          [](TScoreFixture& fx) { fx.Row(1, "&G W:3@6 W:5@5{opt=0x10000000} W:3@4 W:3@3 |"); },
          {{0, 960, C4, kPlain}, {960, 320, D4, kPlain}, {1280, 1280, E4, kPlain}, {2560, 1280, F4, kPlain}}},
         // A grace eighth takes at most a quarter of the note before.
-        {"west_grace_8th", true,
+        {"west_grace_8th",
+         true,
          [](TScoreFixture& fx) { fx.Row(1, "&G W:3@6 W:4@5{opt=0x10000000} W:3@4 W:3@3 |"); },
          {{0, 960, C4, kPlain}, {960, 320, D4, kPlain}, {1280, 1280, E4, kPlain}, {2560, 1280, F4, kPlain}}},
         // Two small notes (sixteenths played as 32nds) both before the beat.
-        {"west_two_small", true,
+        {"west_two_small",
+         true,
          [](TScoreFixture& fx) {
              fx.Row(1, "&G W:3@6 W:3@5{attr=0xC0} W:3@3 W:3@2 |");
              SmallNotes(fx.At(2, 1), {{3, 5}, {3, 4}});
@@ -278,11 +294,13 @@ TEST_F(SoundsAsWrittenTest, GraceNotesKeepTheBeat) {
           {1280, 1280, F4, kPlain},
           {2560, 1280, G4, kPlain}}},
         // A grace note before the first note: the main note gives the time.
-        {"west_grace_first", true,
+        {"west_grace_first",
+         true,
          [](TScoreFixture& fx) { fx.Row(1, "&G W:5@5{opt=0x10000000} W:3@4 W:3@3 |"); },
          {{0, 320, D4, kPlain}, {320, 960, E4, kPlain}, {1280, 1280, F4, kPlain}}},
         // Jianpu 1 [grace 2] 3 4: the grace eighth sounds 256 units before 3's beat.
-        {"jianpu_grace", false,
+        {"jianpu_grace",
+         false,
          [](TScoreFixture& fx) {
              fx.Row(0, "\"1=C\"");
              fx.Row(1, "~ 1 2_{attr=0xC0} 3 4 |"); // as the editor groups a grace note
@@ -353,11 +371,13 @@ TEST_F(SoundsAsWrittenTest, TrillsFillExactlyTheirNote) {
 TEST_F(SoundsAsWrittenTest, ArpeggiosDropNothing) {
     Check({
         // C-E-G rolled upwards 200 units apart, each held to the chord's end, then B on the beat.
-        {"west_chord_then_note", true,
+        {"west_chord_then_note",
+         true,
          [](TScoreFixture& fx) { fx.Row(1, "&G W:3@6+2+2{mark=25} W:3@0 |"); },
          {{0, 1280, C4, kPlain}, {200, 1080, E4, kPlain}, {400, 880, G4, kPlain}, {1280, 1280, B4, kPlain}}},
         // One note with the mark plays as written, and so do the notes after it.
-        {"west_single_note", true,
+        {"west_single_note",
+         true,
          [](TScoreFixture& fx) { fx.Row(1, "&G W:3@6{mark=25} W:3@5 W:3@4 |"); },
          {{0, 1280, C4, kPlain}, {1280, 1280, D4, kPlain}, {2560, 1280, E4, kPlain}}},
     });
@@ -367,8 +387,8 @@ TEST_F(SoundsAsWrittenTest, ThreeAgainstTwoSharesTheBeat) {
     // 2/4 grand staff: a triplet of eighths E F G over the eighths C B, then A
     // over G. Triplet at 0, 427, 853; pair at 0, 640; the next beat at 1280. The
     // lower staff of a grand staff plays at 70 %: percent 44, velocity 56.
-    const std::vector<Heard> expected{{0, 640, C4, 56},      {0, 427, E4, kPlain},    {427, 426, F4, kPlain},
-                                      {640, 640, 59, 56},     {853, 427, G4, kPlain},  {1280, 1280, 55, 56},
+    const std::vector<Heard> expected{{0, 640, C4, 56},        {0, 427, E4, kPlain},   {427, 426, F4, kPlain},
+                                      {640, 640, 59, 56},      {853, 427, G4, kPlain}, {1280, 1280, 55, 56},
                                       {1280, 1280, A4, kPlain}};
     Check({
         {"pair_under_third", true,
