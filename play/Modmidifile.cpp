@@ -286,9 +286,11 @@ uint32_t WriteMIDITrack(TWriteMIDIFile& out, const std::vector<TPlayItem>& list,
             carry = RoundToInt(d - ticks * kUnitsPerTick);
         }
         if (item.Kind != pkRest && item.Hold == 0 && item.Duration > 0) {
+            // A note that ends with its step is released there; the carry that
+            // evens out the ticks of short steps does not make it longer.
             for (int i = 0; i < count; ++i) {
                 const TPNote& n = item.Notes[i];
-                if (n.Length <= d && n.Tie != kTieContinues)
+                if (n.Length <= item.Duration && n.Tie != kTieContinues)
                     noteOff(NoteKey(n));
             }
         }

@@ -48,6 +48,31 @@ void SetStep(TPlayItem& item, int d) {
         item.Notes[k].Length = d;
 }
 
+// Leaves in item only the notes of the channel and returns the others (as an
+// item with those notes); with no note of the channel the item is left whole.
+TPlayItem TakeOtherChannels(TPlayItem& item, int channel) {
+    TPlayItem kept = item, others = item;
+    int nk = 0, no = 0;
+    for (int k = 0; k < kPlayNoteSlots && item.Notes[k].Pitch != -1; ++k)
+        (item.Notes[k].Channel == channel ? kept.Notes[nk++] : others.Notes[no++]) = item.Notes[k];
+    if (nk < kPlayNoteSlots)
+        kept.Notes[nk].Pitch = -1;
+    if (no < kPlayNoteSlots)
+        others.Notes[no].Pitch = -1;
+    if (nk == 0) {
+        others.Notes[0].Pitch = -1;
+        return others;
+    }
+    item = kept;
+    return others;
+}
+
+// The notes of other staves join the figure's first step and are held through it.
+void HoldWithFigure(TPlayItem& first, const TPlayItem& others) {
+    for (int k = 0; k < kPlayNoteSlots && others.Notes[k].Pitch != -1; ++k)
+        AppendNote(first, others.Notes[k]);
+}
+
 bool Higher(const TPNote& a, const TPNote& b) {
     return a.Octave != b.Octave ? a.Octave > b.Octave : a.Pitch > b.Pitch;
 }
@@ -211,6 +236,10 @@ bool TPlayState::ExpandOrnament(TTrillRec& rec, std::vector<TPlayItem>& list) {
     if (l < 5)
         return false;
     const int r = d - l * n;
+    // The figure is made of the ornamented staff's notes; notes of other staves
+    // that start in the same step are held through it.
+    const size_t at = list.size() - 1;
+    const TPlayItem others = TakeOtherChannels(list.back(), rec.Item.Notes[0].Channel);
     TPlayItem main = list.back();
     const bool west = rec.Staff >= 0 && static_cast<size_t>(rec.Staff) < GroupRows.size() &&
                       GroupRows[static_cast<size_t>(rec.Staff)].isWest;
@@ -239,6 +268,7 @@ bool TPlayState::ExpandOrnament(TTrillRec& rec, std::vector<TPlayItem>& list) {
         TPlayItem last = m;
         SetStep(last, d > 720 ? d - 3 * a : a);
         list.push_back(last);
+        HoldWithFigure(list[at], others);
         return true;
     }
     TPlayItem& first = list.back();
@@ -262,6 +292,7 @@ bool TPlayState::ExpandOrnament(TTrillRec& rec, std::vector<TPlayItem>& list) {
         SetStep(x, r);
         list.push_back(x);
     }
+    HoldWithFigure(list[at], others);
     return true;
 }
 
@@ -297,21 +328,11 @@ bool TPlayState::ExpandTrill(TTrillRec& rec, std::vector<TPlayItem>& list) {
                       GroupRows[static_cast<size_t>(rec.Staff)].isWest;
     // The figure is made of the ornamented staff's notes; notes of other staves
     // that start in the same step are held through it.
-    const int channel = rec.Item.Notes[0].Channel;
+    const TPlayItem others = TakeOtherChannels(last, rec.Item.Notes[0].Channel);
     TPlayItem main = last;
-    int m = 0;
-    for (int k = 0; k < kPlayNoteSlots && last.Notes[k].Pitch != -1; ++k)
-        if (last.Notes[k].Channel == channel)
-            main.Notes[m++] = last.Notes[k];
-    if (m == 0)
-        return false;
-    if (m < kPlayNoteSlots)
-        main.Notes[m].Pitch = -1;
     SetStep(main, l);
-    last.Duration = l;
-    for (int k = 0; k < kPlayNoteSlots && last.Notes[k].Pitch != -1; ++k)
-        if (last.Notes[k].Channel == channel)
-            last.Notes[k].Length = l;
+    last = main;
+    HoldWithFigure(last, others);
     TPlayItem upper = main;
     UpperAuxNote(west, upper.Notes[0], main.Notes[0], rec.Attr);
     upper.Notes[1].Pitch = -1;

@@ -368,6 +368,38 @@ TEST_F(SoundsAsWrittenTest, TrillsFillExactlyTheirNote) {
     });
 }
 
+// An upper mordent (symbol 107) and a turn (symbol 88) over C in the upper staff
+// of a grand staff, a half note G in the lower: the figure sounds, the lower
+// note is held from the beat and not struck again (lower staff at 70 %).
+TEST_F(SoundsAsWrittenTest, OrnamentsOnAGrandStaffHoldTheOtherStaff) {
+    auto score = [](const char* symbol) {
+        return [symbol](TScoreFixture& fx) {
+            fx.Row(0, std::string("~ ") + symbol);
+            fx.Row(1, "&G{mark=54191118,jEnd=3} W:3@6 W:3@5 |");
+            fx.Row(3, "&F W:2@-3 ~ |");
+        };
+    };
+    Check({
+        {"grand_staff_mordent",
+         true,
+         score("S:107"),
+         {{0, 2560, 55, 56},
+          {0, 160, C4, kPlain},
+          {160, 160, D4, kPlain},
+          {320, 960, C4, kPlain},
+          {1280, 1280, D4, kPlain}}},
+        {"grand_staff_turn",
+         true,
+         score("S:88"),
+         {{0, 2560, 55, 56},
+          {0, 150, D4, kPlain},
+          {150, 150, C4, kPlain},
+          {300, 150, 59, kPlain},
+          {450, 830, C4, kPlain},
+          {1280, 1280, D4, kPlain}}},
+    });
+}
+
 TEST_F(SoundsAsWrittenTest, ArpeggiosDropNothing) {
     Check({
         // C-E-G rolled upwards 200 units apart, each held to the chord's end, then B on the beat.
