@@ -223,7 +223,9 @@ void ConvertToGrandStaffAllPages() {
 void ConvertToGrandStaffSelected() {
     TMainView* view = MainView();
     const int page = view->CurPage;
-    if (!Undo.SavePageSnapshot(page))
+    // The inserted lines push every later line down, onto later pages and new
+    // ones: the step keeps the whole score.
+    if (Undo.SaveScoreSnapshot(true).empty())
         return;
     const int c0 = view->SelCol0, r0 = view->SelRow0, c1 = view->SelCol1, r1 = view->SelRow1;
     const int n = InsertGrandStaffLines();
