@@ -223,6 +223,11 @@ void ConvertToGrandStaffAllPages() {
 void ConvertToGrandStaffSelected() {
     TMainView* view = MainView();
     const int page = view->CurPage;
+    bool treble = false; // without a treble staff nothing changes, and nothing is saved
+    for (int r = std::max(view->SelRow0, 0); r <= std::min(view->SelRow1, view->Rows - 1) && !treble; ++r)
+        treble = HasTrebleClef(r, page);
+    if (!treble)
+        return;
     // The inserted lines push every later line down, onto later pages and new
     // ones: the step keeps the whole score.
     if (Undo.SaveScoreSnapshot(true).empty())

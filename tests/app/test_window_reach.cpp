@@ -36,6 +36,7 @@
 #include "lang/modTQPref.h"
 #include "model/modTQUndo.h"
 #include "output/frmTQBook.h"
+#include "output/modTQBookFile.h"
 #include "palettes/frmTQPalettes.h"
 #include "palettes/frmTQSpeedSign.h"
 #include "platform/core/TQIniFile.h"
@@ -540,4 +541,20 @@ TEST_F(WindowReach, OpenDialogTakesItsCompleterListAlongWhenItCloses) {
     w->dlgOpen->exec();
     EXPECT_TRUE(popupWasShown);
     EXPECT_FALSE(popupLeft);
+}
+
+TEST_F(WindowReach, ChineseBookTitleTakesTheMainWindowsChineseFont) {
+    tqtest::TempDir dir;
+    const std::string path = (dir / "songs.mbk").string();
+    TBook book;
+    book.Title = "\xB8\xE8\xB1\xBE"; // "歌本" in GB2312
+    book.TitleCharset = 134;
+    ASSERT_TRUE(WriteBookFile(path, book));
+    w->ChineseFontName = "Noto Sans CJK SC";
+    w->ChineseFontCharset = 134;
+    w->OnOpenBook(path);
+    TfrmBook* window = ExistingBookWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->edtBookTitle->text(), QString::fromUtf8("歌本"));
+    EXPECT_EQ(window->edtBookTitle->font().family(), QStringLiteral("Noto Sans CJK SC"));
 }
