@@ -488,10 +488,20 @@ TEST_F(WindowReach, BookWindowOpensOverTheMainWindowAndClosesWithEscape) {
 }
 
 TEST_F(WindowReach, PlayWindowOpensOverTheMainWindow) {
+    // a main window away from the screen's corner, before its first activation
+    w = std::make_unique<TfrmMainTQ>();
+    w->resize(1000, 800);
+    w->move(160, 120);
+    w->show();
+    QApplication::processEvents();
     QWidget* play = w->PlayWindowWidget();
     ASSERT_NE(play, nullptr);
+    w->FirstActivate = true;
     w->FormActivate();
-    EXPECT_TRUE(w->frameGeometry().contains(play->pos()));
+    w->PlayWindow.SetVisible(true);
+    const QRect page(w->pnlMain->mapToGlobal(QPoint(0, 0)), w->pnlMain->size());
+    EXPECT_TRUE(page.contains(play->pos())) << "over the page area, not over the menu bar";
+    w->PlayWindow.SetVisible(false);
 }
 
 TEST_F(WindowReach, BookFileDialogsHaveOneEntryPerFilter) {
