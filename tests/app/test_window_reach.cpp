@@ -188,6 +188,11 @@ TEST_F(WindowReach, EnteredNotesTakeTheStemOfANoteOnItsOwnAndKeepTheUsersFlip) {
     EXPECT_FALSE(StemUp(At(3, 0))) << "a note on the middle line has its stem down";
     Type('g'); // G above middle C, below the middle line
     EXPECT_TRUE(StemUp(At(4, 0)));
+    // the B moved down to middle C turns its stem up
+    Select(3, 0, 3, 0);
+    Type('c');
+    ASSERT_FLOAT_EQ(At(3, 0).yAdj, 6.0f);
+    EXPECT_TRUE(StemUp(At(3, 0)));
 
     // The user turns the first stem down; a new value keeps the user's stem.
     Select(2, 0, 2, 0);
