@@ -833,6 +833,7 @@ TfrmTextSymbols* CreateTextSymbolsPalette(QWidget* parent) {
     pnlTextSize->setGeometry(col * size, row * size, (columns - col) * size, size);
     spin->setParent(pnlTextSize);
     auto* sizeRow = new QHBoxLayout(pnlTextSize);
+    sizeRow->setContentsMargins(4, 0, 4, 0);
     auto* label = new QLabel(DialogString(661, "Text Size"), pnlTextSize);
     label->setObjectName(QStringLiteral("lblSymSize"));
     SetTag(label, 661);

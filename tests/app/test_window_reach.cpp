@@ -347,6 +347,12 @@ TEST_F(WindowReach, PreferencesShowTheSliderEndsAndTheAlternativeColourGroup) {
                 swatches += TagOf(l) == 3671 || TagOf(l) == 3672;
             EXPECT_EQ(swatches, 2) << "the sharp and flat colours stand in the group";
         }
+        if (group)
+            if (auto* tabs = d->findChild<QTabWidget*>())
+                for (int i = 0; i < tabs->count(); ++i)
+                    if (tabs->widget(i)->isAncestorOf(group))
+                        tabs->setCurrentIndex(i);
+        tqtest::SavePngIfWanted(d->grab().toImage(), "preferences_colours");
         checked = true;
         d->reject();
     });
