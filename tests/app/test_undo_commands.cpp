@@ -18,6 +18,7 @@
 #include "edit/modTQGrandStaff.h"
 #include "lang/modTQPref.h"
 #include "model/modTQUndo.h"
+#include "palettes/frmTQPalettes.h"
 #include "platform/core/TQMessage.h"
 #include "tests/support/TQScoreFixture.h"
 #include "tests/support/TQTestSupport.h"
@@ -287,6 +288,25 @@ const UndoCase kUndoCases[] = {
     {"ToGrandStaffWholeScore", Nothing, [](UndoCommands& f) { f.Trigger("mitToGFAllPages"); }},
     {"FlipStemsOfABeamedPair", [](UndoCommands& f) { f.Select(1, 2, 1, 2); },
      [](UndoCommands& f) { f.Key(Qt::Key_Backslash, Qt::NoModifier, QStringLiteral("\\")); }},
+    {"TypeANoteOnTheStaff", [](UndoCommands& f) { f.Select(13, 2, 13, 2); },
+     [](UndoCommands& f) { f.Key(Qt::Key_C, Qt::NoModifier, QStringLiteral("c")); }},
+    {"DeleteKeyAcrossTheGrandStaff", [](UndoCommands& f) { f.Select(4, 2, 6, 5); },
+     [](UndoCommands& f) { f.Key(Qt::Key_Delete); }},
+    {"HintsForAllNotes", Nothing, [](UndoCommands& f) { f.Trigger("mitAddHintforAll"); }},
+    {"ClefOfTheLowerTrebleStaff", [](UndoCommands& f) { f.Select(0, 8, 5, 8); },
+     [](UndoCommands& f) { f.Trigger("mitToFStaff"); }},
+    {"SlurFromTheDynamicMarksPalette",
+     [](UndoCommands& f) {
+         f.Trigger("mitDynamicMarks");
+         f.Select(4, 5, 7, 5);
+     },
+     [](UndoCommands& f) {
+         auto* palette = qobject_cast<TfrmPalette*>(f.w->frmDynMark);
+         ASSERT_NE(palette, nullptr);
+         const auto slur = palette->ButtonsWithTag(1);
+         ASSERT_FALSE(slur.empty());
+         slur.front()->click();
+     }},
     {"DragTheLowerStaffDownALine",
      [](UndoCommands& f) { f.Select(0, 5, f.w->Cols - 1, 5); },
      [](UndoCommands& f) {
