@@ -5,7 +5,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -161,6 +163,7 @@ TfrmMainTQ::TfrmMainTQ(QWidget* parent) : QMainWindow(parent) {
     timDrag->setInterval(300);
     connect(timDrag, &QTimer::timeout, this, [this] { timDragTimer(); });
     pbxMain->installEventFilter(this);
+    pbxRight->installEventFilter(this);
     pbxMain->setMouseTracking(true);
     pbxMain->setAcceptDrops(true);
     scrMain->viewport()->installEventFilter(this);
@@ -227,7 +230,10 @@ void TfrmMainTQ::BuildMenus() {
     connect(mitPrint, &QAction::triggered, this, [this] { btnPrintClick(this); });
     connect(mitPrinterSetup, &QAction::triggered, this, [this] { mitPrinterSetupClick(this); });
     connect(mitSavetoBMP, &QAction::triggered, this, [this] { mitSavetoBMPClick(this); });
-    connect(mitBook, &QAction::triggered, this, [this] { mitBookClick(this); });
+    connect(mitBook, &QAction::triggered, this, [this] {
+        PlaceNewBookWindow();
+        mitBookClick(this);
+    });
     connect(mitBrowser, &QAction::triggered, this, [this] { mitBrowserClick(this); });
     mitFile->addSeparator();
     mitExit = Item(mitFile, "mitExit", "Exit", 255);
@@ -522,6 +528,13 @@ void TfrmMainTQ::BuildPanels() {
     dlgSave->setAcceptMode(QFileDialog::AcceptSave);
     dlgSave->setNameFilter(filter);
     dlgSave->setDefaultSuffix(QStringLiteral("mus"));
+    // A path typed with Enter closes the dialog: its name completer's list goes with it.
+    for (QFileDialog* d : {dlgOpen, dlgSave})
+        connect(d, &QDialog::finished, d, [d] {
+            for (QCompleter* c : d->findChildren<QCompleter*>())
+                if (c->popup())
+                    c->popup()->hide();
+        });
     dlgOpenPic = new QFileDialog(this);
     dlgOpenPic->setObjectName(QStringLiteral("dlgOpenPic"));
     dlgOpenPic->setOption(QFileDialog::DontUseNativeDialog);
@@ -564,6 +577,7 @@ void TfrmMainTQ::SetHooks() {
     };
     OnBeep = [] { QApplication::beep(); };
     OnOpenBook = [this](const std::string& path) {
+        PlaceNewBookWindow();
         TfrmBook& book = BookWindow(this);
         book.ReadBook(path);
         book.show();
@@ -845,10 +859,19 @@ void TfrmMainTQ::FormActivate() {
         int left, top;
         bool gongche;
     };
+    // The play window opens over the main window unless it was last left there.
+    if (playWindow_ && !frameGeometry().contains(QPoint(PlyDlgLeft, PlyDlgTop))) {
+        const QPoint over = OverMainWindow(playWindow_);
+        PlyDlgLeft = over.x();
+        PlyDlgTop = over.y();
+    }
+    // The Western-note window is made now when the last session left it shown.
+    if (WestDlgVisible)
+        MakeWestNotesWindow();
     const Tool tools[] = {{frmDynMark, DynDlgVisible, DynDlgLeft, DynDlgTop, false},
                           {frmSpecial, SpecialDlgVisible, SpecialDlgLeft, SpecialDlgTop, false},
-                          {nullptr, PlyDlgVisible, PlyDlgLeft, PlyDlgTop, false},
-                          {nullptr, WestDlgVisible, WestDlgLeft, WestDlgTop, false},
+                          {playWindow_, PlyDlgVisible, PlyDlgLeft, PlyDlgTop, false},
+                          {frmWestNotes, WestDlgVisible, WestDlgLeft, WestDlgTop, false},
                           {frmGongChi, GongChiDlgVisible, GongChiDlgLeft, GongChiDlgTop, true},
                           {frmTextSymbols, TextSymDlgVisible, TextSymDlgLeft, TextSymDlgTop, false}};
     int shown = 0;
@@ -925,9 +948,47 @@ bool TfrmMainTQ::FormCloseQuery() {
     PopupHintChecked = mitPopupHint->isChecked();
     ShowHintinJianpuChecked = mitShowHintinJianpu->isChecked();
     MiddleLineinRedChecked = mitMiddleLineinRed->isChecked();
+    KeepToolWindowPlaces();
     TPrefParts parts = PrefParts();
     WritePreferencesAtExit(parts);
     return true;
+}
+
+QPoint TfrmMainTQ::OverMainWindow(const QWidget* tool) const {
+    // over the page area, below the menu and the tool bars
+    const QRect area(pnlMain->mapToGlobal(QPoint(0, 0)), pnlMain->size());
+    const int left = area.left() + std::max(0, (area.width() - tool->width()) / 2);
+    const int top = area.top() + std::clamp(area.height() / 8, 0, 60);
+    return QPoint(left, top);
+}
+
+void TfrmMainTQ::PlaceNewBookWindow() {
+    if (ExistingBookWindow())
+        return;
+    TfrmBook& book = BookWindow(this);
+    book.move(OverMainWindow(&book));
+}
+
+void TfrmMainTQ::KeepToolWindowPlaces() {
+    struct Tool {
+        QWidget* window;
+        bool& visible;
+        int& left;
+        int& top;
+    };
+    const Tool tools[] = {{frmDynMark, DynDlgVisible, DynDlgLeft, DynDlgTop},
+                          {frmSpecial, SpecialDlgVisible, SpecialDlgLeft, SpecialDlgTop},
+                          {playWindow_, PlyDlgVisible, PlyDlgLeft, PlyDlgTop},
+                          {frmWestNotes, WestDlgVisible, WestDlgLeft, WestDlgTop},
+                          {frmGongChi, GongChiDlgVisible, GongChiDlgLeft, GongChiDlgTop},
+                          {frmTextSymbols, TextSymDlgVisible, TextSymDlgLeft, TextSymDlgTop}};
+    for (const Tool& t : tools) {
+        if (!t.window)
+            continue;
+        t.visible = t.window->isVisible();
+        t.left = t.window->x();
+        t.top = t.window->y();
+    }
 }
 
 void TfrmMainTQ::FormClose() {
@@ -957,15 +1018,19 @@ void TfrmMainTQ::mitWindowClick() {
     mitWesternStyleNotes->setChecked(frmWestNotes && frmWestNotes->isVisible());
 }
 
+void TfrmMainTQ::MakeWestNotesWindow() {
+    if (frmWestNotes)
+        return;
+    frmWestNotes = new TfrmWestNotes(this);
+    WestEntryHooks().FocusMainWindow = [this] { activateWindow(); };
+    frmWestNotes->OnEndTextEntry = [this] {
+        if (OnEndTextEntry)
+            OnEndTextEntry();
+    };
+}
+
 void TfrmMainTQ::btnWestenStyleNotesClick() {
-    if (!frmWestNotes) {
-        frmWestNotes = new TfrmWestNotes(this);
-        WestEntryHooks().FocusMainWindow = [this] { activateWindow(); };
-        frmWestNotes->OnEndTextEntry = [this] {
-            if (OnEndTextEntry)
-                OnEndTextEntry();
-        };
-    }
+    MakeWestNotesWindow();
     if (frmWestNotes->isVisible())
         frmWestNotes->hide();
     else
@@ -1019,7 +1084,8 @@ void TfrmMainTQ::ShowControls() {
     btnLayer->setIcon(LayerIcon(btnLayerImageIndex));
     for (QToolButton* bar : {btnSingleBar, btnBarL, btnBarR, btnRepeatBarL, btnRepeatBarR, btnDoubleBar})
         bar->setEnabled(c.BarButtonsEnabled);
-    trkZoom->setValue(c.trkZoomPosition);
+    // the slider shows the zoom however it was set (menu, keys, views)
+    trkZoom->setValue(RoundToInt(Zoom * 100));
     lblZoom->setText(Q(c.lblZoomText));
     btnSaveFile->setEnabled(Modified);
     if (Controls.ScrollRequested) {
@@ -1067,7 +1133,8 @@ void TfrmMainTQ::PaintRightBox() {
         OutCanvas = savedOut;
         PaintBoxCanvas = savedBox;
     } else {
-        RightPagePicture.Canvas().Brush.Color = 0;
+        // no next page: the right page stays blank, in the page colour
+        RightPagePicture.Canvas().Brush.Color = DrawEngine.BkColor;
         RightPagePicture.Canvas().Brush.Style = bsSolid;
         RightPagePicture.Canvas().FillRect(TRect{0, 0, PaintBoxWidth, PaintBoxHeight});
     }
@@ -1178,7 +1245,8 @@ void TfrmMainTQ::btnCloseSliceClick() {
     Zoom = SliceSavedZoom;
     setWindowState(static_cast<Qt::WindowStates>(SliceSavedWindowState));
     tbrLeft->show();
-    pnlBottom->show();
+    // the bottom pane holds the piano: it comes back only with the piano
+    pnlBottom->setVisible(!pnlKeyboard->isHidden());
     tbrlTop->show();
     mnuMain->show();
     scrMain->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -68,6 +68,13 @@ public:
     void FormPaint();
     // False when the close is refused (unsaved changes kept).
     bool FormCloseQuery();
+    // The tool windows' places and visibility into the settings kept at exit.
+    void KeepToolWindowPlaces();
+    // Where a window opened from this one stands: over the page area, below the
+    // menu and the tool bars.
+    QPoint OverMainWindow(const QWidget* tool) const;
+    // The book window, made now when it does not exist, placed over this window.
+    void PlaceNewBookWindow();
     void FormClose();
     void FormDestroy();
     void mitFileClick();
@@ -130,6 +137,7 @@ public:
     // The Western-note tool window, created on first use; shown or hidden by the Window menu.
     class TfrmWestNotes* frmWestNotes = nullptr;
     void btnWestenStyleNotesClick();
+    void MakeWestNotesWindow(); // made hidden on first use
     // The symbol palettes (palettes/frmTQPalettes.h).
     QWidget *frmSpecial = nullptr, *frmDynMark = nullptr, *frmGongChi = nullptr, *frmTextSymbols = nullptr;
     QAction* mitAbout = nullptr;
@@ -191,6 +199,9 @@ public:
     void mitAddTextClick();
     void btnTextFontClick();
     void mitUseChineseClick();
+    // The shown tool windows, the play window and the book window take the
+    // present language.
+    void RelocaliseToolWindows();
     // Copy and Paste act on the text box while it is shown: true when they did.
     bool TextEntryCopy();
     bool TextEntryPaste();
@@ -360,6 +371,8 @@ public:
     int SavedSoundEffect = -1;
     QTimer* timDrag = nullptr;
     void pbxMainMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    // A click on the right page of the two-page view.
+    void pbxRightMouseDown();
     void pbxMainMouseMove(Qt::KeyboardModifiers shift, int x, int y);
     void pbxMainMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void pbxMainDblClick();

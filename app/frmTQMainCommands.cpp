@@ -181,15 +181,19 @@ void TfrmMainTQ::BuildCommands() {
             if (a->shortcut() == other->shortcut())
                 other->setShortcut(QKeySequence());
     }
+    // The menu items own Ctrl+Z and Ctrl+Y: they follow the buttons at once, not
+    // only when the Edit menu opens, so the keys act whenever there is a step.
     if (!Undo.OnUndoEnabled)
         Undo.OnUndoEnabled = [this](bool on) {
-            if (QAction* a = CommandAction("btnUndo"))
-                a->setEnabled(on);
+            for (const char* n : {"btnUndo", "mitUndo"})
+                if (QAction* a = CommandAction(n))
+                    a->setEnabled(on);
         };
     if (!Undo.OnRedoEnabled)
         Undo.OnRedoEnabled = [this](bool on) {
-            if (QAction* a = CommandAction("btnRedo"))
-                a->setEnabled(on);
+            for (const char* n : {"btnRedo", "mitRedo"})
+                if (QAction* a = CommandAction(n))
+                    a->setEnabled(on);
         };
     DrawLeftBarFaces();
     if (!Ed.OnPasteEnabled)
@@ -529,6 +533,10 @@ std::unordered_map<std::string, std::function<void(QAction*)>> TfrmMainTQ::Comma
             a->setChecked(ColorBlackkeyNote);
         RedrawPage();
     };
+    // Note-name hints of single notes: the selection's, or every Western note's (Tag 627 adds, 628 removes).
+    h["mitAddHintforSelectClick"] = [this](QAction*) { mitAddHintforSelectClick(); };
+    h["mitRemoveHintforSelectClick"] = [this](QAction*) { mitRemoveHintforSelectClick(); };
+    h["mitAddHintforAllClick"] = [this, tag](QAction* a) { mitAddHintforAllClick(tag(a)); };
     h["mitMiddleLineinRedClick"] = [this](QAction* a) {
         MiddleLineinRedChecked = a && a->isChecked();
         mitMiddleLineinRedChecked = MiddleLineinRedChecked;

@@ -127,10 +127,12 @@ void TfrmMainTQ::BuildCursorParts() {
     OnLeaveFullView = [this] {
         if (pbxRight)
             pbxRight->hide();
-        for (QWidget* w : {static_cast<QWidget*>(tbrlTop), static_cast<QWidget*>(tbrLeft), pnlBottom,
+        for (QWidget* w : {static_cast<QWidget*>(tbrlTop), static_cast<QWidget*>(tbrLeft),
                            static_cast<QWidget*>(mnuMain)})
             if (w)
                 w->show();
+        if (pnlBottom && pnlKeyboard)
+            pnlBottom->setVisible(!pnlKeyboard->isHidden());
         if (PaintBoxWidth > 0 && PaintBoxHeight > 0)
             pbxMain->setFixedSize(PaintBoxWidth, PaintBoxHeight);
     };

@@ -62,6 +62,18 @@ void TfrmMainTQ::SetPointerHooks() {
 
 // ---------------------------------------------------------------- handlers
 
+void TfrmMainTQ::pbxRightMouseDown() {
+    // The right page of the two-page view turns on to the next pair.
+    if (SliceView != 2)
+        return;
+    const int pages = static_cast<int>(PageSets[static_cast<size_t>(CurLayer)].size());
+    if (CurPage + 2 < pages) {
+        ShowPage(CurPage + 2, true);
+        PaintRightBox();
+        pbxMain->update();
+    }
+}
+
 void TfrmMainTQ::pbxMainMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
     if (OnEndTextEntry)
         OnEndTextEntry();
@@ -417,6 +429,10 @@ void TfrmMainTQ::pbxMainDragDrop(const QMimeData* data) {
 }
 
 bool TfrmMainTQ::MouseEventFilter(QObject* watched, QEvent* event) {
+    if (watched == pbxRight && event->type() == QEvent::MouseButtonPress) {
+        pbxRightMouseDown();
+        return true;
+    }
     if (watched == pbxMain) {
         switch (event->type()) {
         case QEvent::DragEnter:

@@ -367,6 +367,7 @@ void TfrmMainTQ::mitAddTextClick() {
 void TfrmMainTQ::btnTextFontClick() {
     EndTextEntry();
     TfrmSetFont dlg(this);
+    dlg.NormalColour = static_cast<int>(DrawEngine.MainLayerColor); // cells without a colour of their own
     dlg.FillFontLists();
     if (!dlg.LoadFont(-1)) {
         Language->MessageOk(3137, "", mkInformation);
@@ -398,20 +399,25 @@ void TfrmMainTQ::mitUseChineseClick() {
     Language->SetLanguage(this);
     PageCaption();
     UpdateCaption();
-    for (QWidget* w : {frmSpecial, frmDynMark, frmGongChi, frmTextSymbols, static_cast<QWidget*>(frmWestNotes)})
-        if (w && w->isVisible())
-            Language->SetLanguage(w);
+    RelocaliseToolWindows();
     if (playWindow_ && playWindow_->isVisible()) {
-        Language->SetLanguage(playWindow_);
         playWindow_->cbxPlayRule->setCurrentIndex(2);
         playWindow_->cbxSoundEffect->setCurrentIndex(0);
     }
+    ShowControls();
+    RedrawPage();
+}
+
+void TfrmMainTQ::RelocaliseToolWindows() {
+    for (QWidget* w : {frmSpecial, frmDynMark, frmGongChi, frmTextSymbols, static_cast<QWidget*>(frmWestNotes)})
+        if (w && w->isVisible())
+            Language->SetLanguage(w);
+    if (playWindow_ && playWindow_->isVisible())
+        Language->SetLanguage(playWindow_);
     if (TfrmBook* book = ExistingBookWindow(); book && book->isVisible()) {
         Language->SetLanguage(book);
         book->show();
     }
     if (frmWestNotes)
         frmWestNotes->LoadHints();
-    ShowControls();
-    RedrawPage();
 }

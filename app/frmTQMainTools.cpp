@@ -142,9 +142,11 @@ void TfrmMainTQ::AddToolHandlers(std::unordered_map<std::string, std::function<v
         TPrefParts parts = PrefParts();
         TPreferenceHooks hooks;
         hooks.Relocalise = [this] {
-            if (Language)
-                Language->SetLanguage(this);
+            if (!Language)
+                return;
+            Language->SetLanguage(this);
             PageCaption();
+            RelocaliseToolWindows();
         };
         if (mitPreferenceClick(parts, this, hooks))
             ApplyViewPrefs();

@@ -142,6 +142,11 @@ const std::vector<TCommandRow> kRows = {
     {"mitLarge", 636, "Large", "", "mitHintSize", "mitLargeClick", cfCheck},
     {"mitColorBlackkeyNote", 632, "Colour Black-key Notes", "", "mitShowHint", "mitColorBlackkeyNoteClick", cfCheck},
     {"mitMiddleLineinRed", 641, "Middle Line in Red", "", "mitShowHint", "mitMiddleLineinRedClick", cfCheck},
+    {"mitAddHintforSelect", 642, "Add Hints for Selection", "", "mitShowHint", "mitAddHintforSelectClick", cfNone},
+    {"mitRemoveHintforSelect", 643, "Remove Hints for Selection", "", "mitShowHint", "mitRemoveHintforSelectClick",
+     cfNone},
+    {"mitAddHintforAll", 627, "Add Hints for All", "", "mitShowHint", "mitAddHintforAllClick", cfNone},
+    {"mitRemoveHintforAll", 628, "Remove Hints for All", "", "mitShowHint", "mitAddHintforAllClick", cfNone},
     // ---- Western menu, staff options, popup
     {"mitWestern", 500, "Western", "", "", "mitWesternClick", cfOpening},
     {"mitCreateStaff", 501, "Create Staff", "", "mitWestern", "mitCreateStaffClick", cfNone},

@@ -64,6 +64,10 @@ int MovedEnd(int end, int delta, int last) {
     return delta > 0 ? std::min(moved, std::max(end, last)) : moved;
 }
 
+// A mark (not a staff header) in column c whose span reaches column col > c.
+bool SpansColumn(const TCell& cell, int c, int col) {
+    return cell.markType != 0 && !IsClefCell(cell) && cell.iEnd >= col && cell.iEnd > c;
+}
 bool IsClefChange(const TCell& c, int col) { return IsClefCell(c) && col > 2 && (c.iEnd == col || c.iEnd < 1); }
 
 // Puts CurLayer back on every way out.
@@ -305,10 +309,17 @@ void TEd::MoveSelectionTo(int col, int row, uint8_t clearBraces) {
     const int c0 = s->SelCol0, r0 = s->SelRow0, c1 = s->SelCol1, r1 = s->SelRow1;
     TLayerKeeper keep;
     savedItems_ = 0;
+    const bool braced = PageHasBrace();
     for (int pass = 0; pass < passes; ++pass) {
         const int layer = pass == 0 ? keep.saved() : OtherLayer(keep.saved());
         CurLayer = layer;
         SaveBlockOn(layer, 0, r0, s->Cols - 1, r1);
+        // Refitting the braces changes brace ends and connecting bar lines on
+        // rows outside the moved block: with a brace on the page, its layer-0
+        // grid is saved whole before anything moves (and is put back before
+        // the lines of the current layer, which Undo leaves current).
+        if (pass == 0 && braced)
+            SaveBlockOn(0, 0, 0, s->Cols - 1, s->Rows - 1);
         FillBuffer(layer, col, true);
         ClearCells(c0, r0, c1, r1, layer, clearBraces != 0);
         SaveBlockOn(layer, col, row, std::max(0, std::min(s->Cols - 1, c1 - c0 + col)),
@@ -347,6 +358,9 @@ void TEd::MoveBlock(int col, int row, uint8_t clearBraces) {
 
     bool haveKeepEnd = false;
     int keepEnd = 0;
+    // A mark left of the block whose end follows it: its new end is written
+    // after the move saved its line for undo.
+    int followCol = -1, followEnd = 0;
     if (r0 == r1) {
         const int m = FindMarkStartLeft(c0, row);
         if (TCell* M = m >= 0 ? CellOf(m, row, CurLayer) : nullptr) {
@@ -356,13 +370,21 @@ void TEd::MoveBlock(int col, int row, uint8_t clearBraces) {
                 haveKeepEnd = true;
                 keepEnd = M->iEnd;
             } else if (M->iEnd == cols - 2) {
-                M->iEnd = col + (cols - 2) - c0;
+                followCol = m;
+                followEnd = col + (cols - 2) - c0;
             }
         }
     }
 
     MoveSelectionTo(col, row, clearBraces);
 
+    if (followCol >= 0)
+        if (TCell* M = CellOf(followCol, row, CurLayer)) {
+            // (its line need not be among the moved ones: the cell joins the step)
+            SaveBlockOn(CurLayer, followCol, row, followCol, row);
+            Undo.SetUndoGroup(savedItems_);
+            M->iEnd = followEnd;
+        }
     if (haveKeepEnd)
         if (TCell* moved = CellOf(col, row, CurLayer))
             moved->iEnd = keepEnd;
@@ -412,6 +434,17 @@ void TEd::DeleteRange(int fromCol, int fromRow, int toCol, int toRow) {
 }
 
 // ---------------------------------------------------------------- braces and connecting bar lines
+
+bool TEd::PageHasBrace() const {
+    const TPage* page = CurPageOf(0);
+    if (!page)
+        return false;
+    for (const TCellRow& cells : *page)
+        for (const TCell& cell : cells)
+            if (IsClefCell(cell) && cell.markType == kBraceMark)
+                return true;
+    return false;
+}
 
 void TEd::RefitBraces() {
     TMainScore* s = frmMainTQ;
@@ -682,6 +715,11 @@ void TEd::InsertColumnInRow(int row, int col) {
             cells[c].iEnd = MovedEnd(cells[c].iEnd, 1, s->Cols - 1);
     }
     cells[col] = TCell();
+    // A mark that starts left of the new column and ends at or after it keeps
+    // its end on the note it ended on.
+    for (int c = 0; c < col; ++c)
+        if (SpansColumn(cells[c], c, col))
+            cells[c].iEnd = std::min(cells[c].iEnd + 1, s->Cols - 1);
 }
 
 void TEd::DeleteColumnInRow(int row, int col) {
@@ -696,6 +734,11 @@ void TEd::DeleteColumnInRow(int row, int col) {
             --cells[c].iEnd;
     }
     cells[s->Cols - 1] = TCell();
+    // A mark that starts left of the deleted column and ends at or after it
+    // follows its end note one column to the left.
+    for (int c = 0; c < col; ++c)
+        if (SpansColumn(cells[c], c, col) && cells[c].iEnd > c + 1)
+            --cells[c].iEnd;
 }
 
 void TEd::InsertColumns(int col, int n) {

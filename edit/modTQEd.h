@@ -100,6 +100,8 @@ public:
     void RepairBeamGroups(int line, int layer);
     // Grand-staff braces of layer 0 reach down to the next clef in their column.
     void RefitBraces();
+    // Layer 0 of the current page holds a grand-staff brace.
+    bool PageHasBrace() const;
     void RefitBarLinesBelowBrace(int line);
     void FillConnectingBarLines(int col0, int col1, int top, int bottom);
     void AppendPage();

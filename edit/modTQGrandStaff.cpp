@@ -223,7 +223,14 @@ void ConvertToGrandStaffAllPages() {
 void ConvertToGrandStaffSelected() {
     TMainView* view = MainView();
     const int page = view->CurPage;
-    if (!Undo.SavePageSnapshot(page))
+    bool treble = false; // without a treble staff nothing changes, and nothing is saved
+    for (int r = std::max(view->SelRow0, 0); r <= std::min(view->SelRow1, view->Rows - 1) && !treble; ++r)
+        treble = HasTrebleClef(r, page);
+    if (!treble)
+        return;
+    // The inserted lines push every later line down, onto later pages and new
+    // ones: the step keeps the whole score.
+    if (Undo.SaveScoreSnapshot(true).empty())
         return;
     const int c0 = view->SelCol0, r0 = view->SelRow0, c1 = view->SelCol1, r1 = view->SelRow1;
     const int n = InsertGrandStaffLines();

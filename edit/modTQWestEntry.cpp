@@ -87,6 +87,27 @@ int ClefShift(int from, int to) {
 
 } // namespace
 
+namespace {
+
+// The stem of a note on its own: up (flipped) below the middle line, down on it
+// and above.
+bool LoneStemUp(const TCell& cell) { return static_cast<int>(cell.yAdj) >= 1; }
+
+// A note outside a beamed group written over `before`: a new note takes the stem
+// of a note on its own; a note that moved takes it too, unless the user had
+// turned the stem against that rule, which then stays as it was.
+void SetLoneStem(const TCell& before, TCell& cell) {
+    auto stemmed = [](const TCell& c) { return c.cellType == ctWestern && c.Note >= 2 && c.Note <= 9; };
+    if (!stemmed(cell))
+        return;
+    const bool wasNote = stemmed(before);
+    if (wasNote && (IsStemFlipped(before) != LoneStemUp(before) || before.yAdj == cell.yAdj))
+        return;
+    cell.option = (cell.option & ~0x1u) | (LoneStemUp(cell) ? 0x1u : 0u);
+}
+
+} // namespace
+
 TWestEntryHooks& WestEntryHooks() {
     static TWestEntryHooks hooks;
     return hooks;
@@ -101,7 +122,8 @@ bool AddWestNoteOrProp(int code, bool saveUndo, float position, bool /*redraw*/)
         PlaceBarLine(GridCell(s->SelCol0, s->SelRow0, 0), code);
     } else {
         if (saveUndo) {
-            if (code == 114)
+            // Decombining and flipping reach the whole tail group beyond the selection.
+            if (code == 114 || code == 100)
                 Undo.SaveSelectedRows(false);
             else
                 Undo.SaveUndo();
@@ -149,6 +171,7 @@ void PutWestCode(int code, TCell& cell, int col, int row, int noteIndex, float p
         cell.playDur ^= 0x10;
         return;
     }
+    const TCell before = cell;
     cell.cellType = ctWestern;
     if (code == 81) {
         cell.Note = 1;
@@ -176,9 +199,13 @@ void PutWestCode(int code, TCell& cell, int col, int row, int noteIndex, float p
         }
     }
     int start = -1;
-    if (FindCombineTailStart(col, row, start) && start >= 0 && start != col) {
-        const TCell& first = GridCell(start, row);
-        cell.option = (cell.option & ~0x1u) | (first.option & 0x1u);
+    if (FindCombineTailStart(col, row, start) && start >= 0) {
+        if (start != col) {
+            const TCell& first = GridCell(start, row);
+            cell.option = (cell.option & ~0x1u) | (first.option & 0x1u);
+        }
+    } else if (noteIndex < 1 || cell.CompressNotes.empty()) {
+        SetLoneStem(before, cell);
     }
 }
 
@@ -680,7 +707,11 @@ void WestNoteCommand(int code, TCell& cell, int& col, int row, float position) {
         break;
     }
     if (west && position != kNoPosition) {
+        const TCell before = cell;
         cell.yAdj = position;
+        int start = -1;
+        if (!(FindCombineTailStart(col, row, start) && start >= 0))
+            SetLoneStem(before, cell);
         return;
     }
     PutWestCode(code, cell, col, row, n, position);

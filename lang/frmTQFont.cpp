@@ -333,6 +333,8 @@ bool TfrmSetFont::LoadFont(int mode) {
         chkStrickout->hide();
         btnDefault->hide();
         (mode == 0 ? rbtChinese : rbtWest)->setChecked(true);
+        TextColour = NormalColour;
+        ShowTextColour();
         ShowFontList();
         return true;
     }

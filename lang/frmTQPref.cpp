@@ -61,6 +61,19 @@ QLabel* Caption(QWidget* parent, const char* text, int tag) {
     return l;
 }
 
+// A slider with the words for its two ends below it.
+QVBoxLayout* SliderWithEnds(QWidget* parent, QSlider* slider, const char* low, int lowTag, const char* high,
+                            int highTag) {
+    auto* box = new QVBoxLayout;
+    box->addWidget(slider);
+    auto* ends = new QHBoxLayout;
+    ends->addWidget(Caption(parent, low, lowTag));
+    ends->addStretch();
+    ends->addWidget(Caption(parent, high, highTag));
+    box->addLayout(ends);
+    return box;
+}
+
 QCheckBox* Check(QWidget* parent, const char* name, const char* text, int tag) {
     auto* c = new QCheckBox(QString::fromUtf8(text), parent);
     c->setObjectName(QString::fromLatin1(name));
@@ -202,7 +215,7 @@ TfrmPref::TfrmPref(TPrefParts& parts, QWidget* parent) : QDialog(parent), parts_
     chkAutoImageSize = Check(grpCopy, "chkAutoImageSize", "Adjust image size automatically", 2043);
     chkColorCopyImage = Check(grpCopy, "chkColorCopyImage", "Colour image", 2047);
     cl->addWidget(Caption(grpCopy, "Quality", 2040), 0, 0);
-    cl->addWidget(tbrImageQuality, 0, 1);
+    cl->addLayout(SliderWithEnds(grpCopy, tbrImageQuality, "Lowest", 2041, "Highest", 2042), 0, 1);
     cl->addWidget(lblQuality, 0, 2);
     cl->addWidget(chkAutoImageSize, 1, 0, 1, 3);
     cl->addWidget(chkColorCopyImage, 2, 0, 1, 3);
@@ -252,20 +265,29 @@ TfrmPref::TfrmPref(TPrefParts& parts, QWidget* parent) : QDialog(parent), parts_
     trkGridColor->setObjectName(QStringLiteral("trkGridColor"));
     trkGridColor->setRange(10, 196);
     col->addWidget(Caption(colours, "Grid", 2051), 0, 0);
-    col->addWidget(trkGridColor, 0, 1);
+    col->addLayout(SliderWithEnds(colours, trkGridColor, "Lighter", 2052, "Darker", 2053), 0, 1);
     const int swatchTags[7] = {2054, 2055, 2056, 2057, 2060, 3671, 3672};
     const char* swatchNames[7] = {"Background", "Main layer", "Back layer", "Hidden layer", "Pressed key", "Sharp",
                                   "Flat"};
+    // The sharp and flat swatches stand in their own group.
+    auto* gbxBKColor = new QGroupBox(QStringLiteral("Alternative Note Colours"), colours);
+    gbxBKColor->setObjectName(QStringLiteral("gbxBKColor"));
+    SetTag(gbxBKColor, 2062);
+    auto* alt = new QGridLayout(gbxBKColor);
     for (int i = 0; i < 7; ++i) {
-        swatches[i] = new QLineEdit(colours);
+        QWidget* box = i < 5 ? colours : gbxBKColor;
+        QGridLayout* grid = i < 5 ? col : alt;
+        const int row = i < 5 ? i + 1 : i - 5;
+        swatches[i] = new QLineEdit(box);
         swatches[i]->setReadOnly(true);
-        auto* change = new QPushButton(QStringLiteral("Change"), colours);
+        auto* change = new QPushButton(QStringLiteral("Change"), box);
         SetTag(change, 2059);
-        col->addWidget(Caption(colours, swatchNames[i], swatchTags[i]), i + 1, 0);
-        col->addWidget(swatches[i], i + 1, 1);
-        col->addWidget(change, i + 1, 2);
+        grid->addWidget(Caption(box, swatchNames[i], swatchTags[i]), row, 0);
+        grid->addWidget(swatches[i], row, 1);
+        grid->addWidget(change, row, 2);
         connect(change, &QPushButton::clicked, this, [this, i] { SetColourSwatch(i); });
     }
+    col->addWidget(gbxBKColor, 6, 0, 2, 3);
     auto* btnResetColor = new QPushButton(QStringLiteral("Reset Colours"), colours);
     SetTag(btnResetColor, 2058);
     col->addWidget(btnResetColor, 8, 1);
@@ -432,6 +454,7 @@ void TfrmPref::PickFont(QPushButton* button, int mode, int& style, int& charset,
     TfrmSetFont dialog(this);
     dialog.PreferenceFontName = S(button->text());
     dialog.PreferenceFontStyle = style;
+    dialog.NormalColour = SwatchColours[1]; // the main layer's colour
     dialog.FillFontLists();
     dialog.LoadFont(mode);
     if (dialog.exec() == QDialog::Accepted) {

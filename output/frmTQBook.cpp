@@ -18,6 +18,7 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QToolButton>
@@ -30,6 +31,7 @@
 #include "output/frmTQPrint.h"
 #include "palettes/frmTQMusicTitle.h"
 #include "output/frmTQPrintBook.h"
+#include "model/modTQMainScore.h"
 #include "output/modTQBookFile.h"
 #include "output/modTQPrint.h"
 #include "platform/core/TQCodec.h"
@@ -61,6 +63,20 @@ std::pair<std::string, int> EncodeTitle(const std::string& utf8, int charset) {
     if (auto bytes = EncodeFromUserInput(utf8, csGB2312))
         return {*bytes, csGB2312};
     return {std::string(), charset};
+}
+
+// A filter of the string table ("description|pattern|..." pairs) as the file
+// dialog takes it: one entry per pair, its pattern in the description.
+QString DialogFilter(int id) {
+    const QStringList parts = Q(Text(id)).split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString pattern = parts[i + 1].trimmed();
+        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << parts[i].split(QLatin1Char('(')).first().trimmed() + QStringLiteral(" (") + pattern +
+                       QStringLiteral(")");
+    }
+    return filters.join(QStringLiteral(";;"));
 }
 
 std::string DecodeTitle(const std::string& bytes, int charset) {
@@ -152,6 +168,9 @@ TfrmBook::TfrmBook(QWidget* parent) : QWidget(parent, Qt::Window) {
     SetTag(this, 1200);
     setWindowTitle(QStringLiteral("Music Book"));
     resize(760, 520);
+    // Escape closes the window as it closes the program's dialogs.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 
     auto* titleLabel = new QLabel(QStringLiteral("Book title:"), this);
     SetTag(titleLabel, 1215);
@@ -247,7 +266,7 @@ TfrmBook::TfrmBook(QWidget* parent) : QWidget(parent, Qt::Window) {
     const auto openOne = [this](int tag, bool save) {
         return [this, tag, save](const std::string& start) {
             QFileDialog d(this, Q(Text(tag)), Q(start));
-            d.setNameFilter(Q(Text(tag + 1)).replace(QLatin1Char('|'), QStringLiteral(";;")));
+            d.setNameFilter(DialogFilter(tag + 1));
             if (save) {
                 d.setAcceptMode(QFileDialog::AcceptSave);
                 d.setOption(QFileDialog::DontConfirmOverwrite, true);
@@ -270,6 +289,7 @@ TfrmBook::TfrmBook(QWidget* parent) : QWidget(parent, Qt::Window) {
     OnAskAddMusic = [this](const std::string& start) {
         QFileDialog d(this, Q(Text(1229)), Q(start));
         d.setFileMode(QFileDialog::ExistingFiles);
+        d.setNameFilter(DialogFilter(1230));
         if (Language)
             Language->LocaliseFileDialog(&d, false);
         std::vector<std::string> files;
@@ -433,9 +453,10 @@ bool TfrmBook::ReadBook(const std::string& path) {
     lblBookLocation->setText(Q(path));
     BookTitleCharset = book.TitleCharset;
     edtBookTitle->setText(Q(DecodeTitle(book.Title, book.TitleCharset)));
-    if (book.TitleCharset == csGB2312) {
+    if (book.TitleCharset == csGB2312 && frmMainTQ) {
+        // the main window's Chinese font
         QFont f = edtBookTitle->font();
-        f.setFamily(QStringLiteral("SimSun"));
+        f.setFamily(Q(DecodeTitle(frmMainTQ->ChineseFontName, frmMainTQ->ChineseFontCharset)));
         edtBookTitle->setFont(f);
     }
     edtTitlePage->setText(Q(book.TitlePage));

@@ -135,12 +135,12 @@ void TfrmPalette::DrawFaces() {
     facesDrawn_ = true;
     std::vector<QToolButton*> buttons;
     std::vector<int> tags;
-    for (int p = 0; p < pages_->count(); ++p)
-        for (QToolButton* b : ButtonsOfPage(p))
-            if (b->property("Face").toBool()) {
-                buttons.push_back(b);
-                tags.push_back(TagOf(b));
-            }
+    // the buttons of the pages and those standing outside them
+    for (QToolButton* b : findChildren<QToolButton*>())
+        if (b->property("Face").toBool()) {
+            buttons.push_back(b);
+            tags.push_back(TagOf(b));
+        }
     const auto faces = DrawPaletteFaces(TPaletteFaceKind(faceKind_), tags, buttonSize_ - 4);
     for (QToolButton* b : buttons) {
         const auto it = faces.find(TagOf(b));
@@ -679,6 +679,24 @@ TfrmDynMark* CreateDynMarkPalette(QWidget* parent) {
     AddToolButton(form, bar1, 3117, "W+", "Increase mark width", [] { ChangeMarkWidth(1); });
     AddToolButton(form, bar1, 3118, "W-", "Decrease mark width", [] { ChangeMarkWidth(-1); });
     AddToolButton(form, bar1, 3119, "\u21BA", "Reset layout to default", [] {});
+    // Mark kind 38 has its button beside the mark edits, outside the pages and
+    // their layout.
+    {
+        auto* mark38 = new TSymbolButton(form);
+        mark38->setObjectName(QStringLiteral("SpeedButton38"));
+        SetTag(mark38, 38);
+        mark38->setFixedSize(25, 25);
+        mark38->setText(QStringLiteral("38"));
+        mark38->setProperty("Face", true);
+        QObject::connect(mark38, &QToolButton::clicked, form, [form] {
+            if (form->InEditMode())
+                return;
+            RunWithClickModifiers([] { InsertMark(38, true); });
+            if (form->parentWidget())
+                form->parentWidget()->window()->activateWindow();
+        });
+        bar1->addWidget(mark38);
+    }
     QToolBar* bar2 = form->ToolBar();
     std::vector<QAction*> moves = {
         AddToolButton(form, bar2, 3120, "\u2191", "Move mark up", [] { MoveMark(-1); }),
@@ -724,6 +742,8 @@ TfrmGongChi* CreateGongChiPalette(QWidget* parent) {
     });
     SetTag(form, 458);
     form->SetFaceKind(pfGongche);
+    // Every Gongche button's hint is the key that starts Gongche entry.
+    for (QToolButton* b : form->ButtonsOfPage(0)) b->setToolTip(QStringLiteral("e"));
     form->SetVisibleFlag = [](bool shown) {
         if (MainSettings()) MainSettings()->GongChiDlgVisible = shown;
         // Gongche entry lasts as long as its palette is shown.
@@ -798,13 +818,43 @@ TfrmTextSymbols* CreateTextSymbolsPalette(QWidget* parent) {
         if (spin->property("quiet").toBool()) return;
         SetTextSymSize(v);
     });
-    auto* sizeRow = new QHBoxLayout;
-    auto* label = new QLabel(DialogString(661, "Text Size"), form);
+    // The size panel stands on the first page, after its last button.
+    QWidget* first = form->Pages()->widget(0);
+    const int size = 60, columns = 4;
+    const int count = int(form->ButtonsOfPage(0).size());
+    int col = count % columns, row = count / columns;
+    if (columns - col < 2) { // too little room left in the last row
+        col = 0;
+        row += 1;
+    }
+    if ((row + 1) * size > first->height()) first->setFixedHeight((row + 1) * size);
+    auto* pnlTextSize = new QWidget(first);
+    pnlTextSize->setObjectName(QStringLiteral("pnlTextSize"));
+    pnlTextSize->setGeometry(col * size, row * size, (columns - col) * size, size);
+    spin->setParent(pnlTextSize);
+    auto* sizeRow = new QHBoxLayout(pnlTextSize);
+    sizeRow->setContentsMargins(4, 0, 4, 0);
+    auto* label = new QLabel(DialogString(661, "Text Size"), pnlTextSize);
     label->setObjectName(QStringLiteral("lblSymSize"));
     SetTag(label, 661);
     label->setBuddy(spin);
     sizeRow->addWidget(label);
     sizeRow->addWidget(spin, 1);
-    static_cast<QBoxLayout*>(form->layout())->addLayout(sizeRow);
+    // Hints: the tempo a tempo word stands for, or the gloss of a Chinese word.
+    const std::pair<int, const char*> hints[] = {
+        {12, "强弱"},       {30, "46"},           {31, "60"},           {32, "56"},          {33, "66"},
+        {34, "88"},         {35, "115"},          {36, "189"},          {37, "210"},         {40, "108"},
+        {44, "52"},         {45, "69"},           {46, "160"},          {80, "40"},          {81, "132"},
+        {82, "76"},         {83, "80"},           {84, "152"},          {50, "Grave, 40"},   {51, "Lento, 52"},
+        {52, "Moderato, 88"}, {53, "Allegretto, 108"}, {54, "Allegro, 132"}, {55, "Accel"}, {57, "Rit, Rall"},
+        {58, "Tempo"},      {59, "Meno Mosso"},   {60, "ppp"},          {61, "pp"},          {62, "mp"},
+        {63, "p"},          {64, "mf"},           {65, "f"},            {66, "ff"},          {67, "fff"},
+        {68, "Smorendo"},   {70, "sf"},           {71, "fs"},           {74, "Piu Mosso"},   {76, "Tempo I"},
+        {77, "Tempo II"},   {90, "Largo, 46"},    {91, "Adagio, 56"},   {92, "Larghetto, 60"}, {93, "Andante, 66"},
+        {94, "Sostenato, 76"}, {95, "Comodo, 80"}, {96, "Vivo, 152"},   {97, "Vivace, 160"}, {98, "Presto, 189"},
+        {99, "Andantino, 69"}, {100, "Pretissimo, 210"}};
+    for (const auto& [id, hint] : hints)
+        for (QAbstractButton* b : form->ButtonsWithTag(id))
+            b->setToolTip(QString::fromUtf8(hint));
     return form;
 }

@@ -1,5 +1,6 @@
 #include "palettes/frmTQSpeedSign.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -58,6 +59,30 @@ TfrmTempoSign::TfrmTempoSign(QWidget* parent) : QDialog(parent) {
     rbt4thNote->setChecked(true);
     box->addLayout(notes);
     AddOkCancel(this, box, btnOK, btnCancel);
+    // A typed tempo outside the spin's range is refused with a message, not
+    // silently replaced by the last good value.
+    disconnect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnOK, &QPushButton::clicked, this, [this, label] {
+        if (spnSpeedValue->hasAcceptableInput() && refusedText_.isEmpty()) {
+            accept();
+            return;
+        }
+        refusedText_.clear();
+        if (Language)
+            Language->MessageOk(1410, " " + label->text().toStdString(), mkError);
+        spnSpeedValue->setFocus();
+        spnSpeedValue->selectAll();
+    });
+    spnSpeedValue->installEventFilter(this);
+    connect(spnSpeedValue, &QSpinBox::valueChanged, this, [this] { refusedText_.clear(); });
+}
+
+bool TfrmTempoSign::eventFilter(QObject* watched, QEvent* event) {
+    // Leaving the box puts its last good value back: what was typed is kept
+    // here, so that OK still refuses it.
+    if (watched == spnSpeedValue && event->type() == QEvent::FocusOut && !spnSpeedValue->hasAcceptableInput())
+        refusedText_ = spnSpeedValue->text();
+    return QDialog::eventFilter(watched, event);
 }
 
 int TfrmTempoSign::NoteCode() const {

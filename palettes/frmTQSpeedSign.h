@@ -1,6 +1,7 @@
 #pragma once
 // The tempo-sign dialog: beats per minute and the note value of the beat.
 #include <QDialog>
+#include <QString>
 
 class QPushButton;
 class QRadioButton;
@@ -20,6 +21,10 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QString refusedText_; // a typed value the box dropped when it lost the focus
 };
 
 struct TTempoSignAnswer {
