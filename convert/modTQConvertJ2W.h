@@ -89,6 +89,12 @@ class TConvertJ2W : public TCvtRoot {
     void AttachAccidentalSymbols(int row);
     void RepeatKeyTextOnStaves(int r);
     bool FindKeyTextAbove(int r, int& col, int& textRow) const;
+    // Moves the cells of the staff system in GroupRows (or of row r alone) right
+    // so that its first music stands after the staff header written at column h
+    // (and a time
+    // signature over the first staff comes onto the staves there); false, with
+    // nothing changed, when the rows have no free columns for it.
+    bool MakeRoomForHeader(int h, int r);
     void HoldCell(int col, int row);
 
   private:

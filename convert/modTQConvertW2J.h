@@ -38,6 +38,15 @@ class TConvertW2J : public TCvtRoot {
     int HasKeyTextLeft(int col, int row) const;
     void MarkNearAccidentals(int row);
     void FillGroupEndPlaceholders(int row, int clefCol, int endCol);
+    // Before the Western rows firstRow..lastRow of a staff system are
+    // converted: a half or whole note (or a half rest) without the empty cells
+    // its dashes (or rests) need after it gets them, every row of the system
+    // moving right alike, as far as the rows have free columns at their end.
+    void MakeRoomForLongNotes(int firstRow, int lastRow);
+    // After the staves of a system (GroupRows) were converted: a measure of a
+    // staff that holds nothing while another staff sounds in it gets a bar
+    // rest, so that the staff keeps its time and stays a music row that plays.
+    void FillSilentMeasures();
 
     // ---- pitch ----
     int DoPosition(const TCell& clef) const;
