@@ -109,9 +109,16 @@ bool TConvertJ2W::MakeRoomForHeader(int h, int r0) {
     const int need = timeCol + (timeAbove ? 1 : 0);
     const int shift = need - first;
 
-    // Every row of the system (and the layer-1 twin of each) moves alike.
+    // Every row of the system (and the layer-1 twin of each) moves alike, and
+    // so do the nearer half of the text rows below it (its lyrics), as when a
+    // note is moved away from the header. The rows above keep their place:
+    // they hold the key text that the conversion reads there.
+    int below = 0;
+    while (below < 4 && lastRow + below + 1 < view->Rows && !IsMusicRow(lastRow + below + 1))
+        ++below;
+    const int lastMoved = lastRow + (lastRow >= view->Rows - 2 ? std::min(2, below) : below / 2);
     std::vector<TCellRow*> rows;
-    for (int r = firstRow; r <= lastRow; ++r) {
+    for (int r = firstRow; r <= lastMoved; ++r) {
         if (TCellRow* cells = CvtGridRow(0, r))
             rows.push_back(cells);
         if (twin && r >= 1)

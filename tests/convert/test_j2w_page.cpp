@@ -149,6 +149,31 @@ TEST_F(J2WPage, RowWithoutRoomForTheHeaderIsRefusedUnchanged) {
     EXPECT_NE(rec.shown[0].caption.find("1058"), std::string::npos);
 }
 
+// The time signature written over a Jianpu tune goes onto the staves, right
+// after the clef and key signature, before the first note.
+TEST_F(J2WPage, TimeSignatureOverTheTuneGoesOntoTheStaves) {
+    TJ2WFixture f(24, 8);
+    f.fx.Row(1, "\"1=D\" T:2/4");
+    f.fx.Row(2, "~{mark=54191118,jEnd=4} 5 3 | 1 - | 2 3 | 1 - |");
+    f.fx.Row(4, "~ 1, 5, | 1, - | 5, 5, | 1, - |");
+    f.j2w.ConvertJ2WAllPages(0, true);
+    for (int r : {2, 4}) {
+        SCOPED_TRACE(r);
+        ASSERT_TRUE(IsClefCell(f.fx.At(0, r)));
+        const TCell& time = f.fx.At(3, r);
+        EXPECT_EQ(time.cellType, 9);
+        EXPECT_EQ(time.upNote, 2);
+        EXPECT_EQ(time.Note, 4);
+        int first = -1;
+        for (int c = 0; c < 24 && first < 0; ++c)
+            if (IsWestNoteOrRest(f.fx.At(c, r), 1))
+                first = c;
+        EXPECT_EQ(first, 4) << "the first note right after the time signature";
+    }
+    for (int c = 0; c < 24; ++c)
+        EXPECT_NE(f.fx.At(c, 1).cellType, 9) << "no loose time signature is left above";
+}
+
 TEST_F(J2WPage, ModesSplitPairsFromSingleStaves) {
     for (int mode : {1, 2}) {
         SCOPED_TRACE(mode);
