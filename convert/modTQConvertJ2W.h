@@ -42,6 +42,8 @@ class TConvertJ2W : public TCvtRoot {
     std::array<TCellRow, 2> SourceRows;
     uint8_t Silent = 0;
     int32_t GroupKey = -10000;
+    // Rows of the current page left in Jianpu: no room for their staff header.
+    std::vector<int> RefusedRows;
 
     // ---- row pass ----
     bool ConvertJ2WRow(int h, int r);

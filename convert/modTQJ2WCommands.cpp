@@ -313,6 +313,7 @@ void TConvertJ2W::ConvertJ2WPage(int mode, bool silent) {
     GroupKey = -10000;
     int h = 0;
     int refusedUntil = -1;
+    RefusedRows.clear();
     const bool twin = view->HasJianpuPage();
     for (int r = std::max(view->SelRow0, 0); r <= view->SelRow1 && r < view->Rows; ++r) {
         int first = -1;
@@ -330,8 +331,10 @@ void TConvertJ2W::ConvertJ2WPage(int mode, bool silent) {
                 // the system is not converted at all.
                 if (!skipped && !MakeRoomForHeader(h, r)) {
                     refusedUntil = GroupRows.empty() ? r : std::max(r, GroupRows.back().row);
-                    for (int k = r; k <= refusedUntil; ++k)
+                    for (int k = r; k <= refusedUntil; ++k) {
                         view->AddHighlight(0, std::max(h, 0), k, -1);
+                        RefusedRows.push_back(k);
+                    }
                     NoteInFirstColumn = 1;
                     continue;
                 }

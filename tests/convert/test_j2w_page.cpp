@@ -144,6 +144,7 @@ TEST_F(J2WPage, RowWithoutRoomForTheHeaderIsRefusedUnchanged) {
     const TCellRow full = f.fx.GridRow(1);
     f.j2w.ConvertJ2WAllPages(0, false);
     EXPECT_EQ(f.fx.GridRow(1), full);
+    EXPECT_TRUE(IsJianpuKeyTextCell(f.fx.At(0, 0))) << "the refused row keeps its key text";
     EXPECT_TRUE(IsClefCell(f.fx.At(0, 3)));
     ASSERT_FALSE(rec.shown.empty());
     EXPECT_NE(rec.shown[0].caption.find("1058"), std::string::npos);
