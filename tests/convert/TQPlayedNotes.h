@@ -1,8 +1,8 @@
 #pragma once
 // What a score sounds like, for comparing a score before and after a
-// conversion: every note of the play list built from the first cell of the
-// current page, as (onset, MIDI pitch, length) in play units, ordered by onset
-// and pitch.
+// conversion: every note of the play list of the whole score (PageCount
+// pages), as (onset, MIDI pitch, length) in play units, ordered by onset and
+// pitch.
 //
 // Each call builds with a play state of its own, so that nothing one build
 // remembers (the key of a Jianpu score, say) reaches the next.
@@ -56,5 +56,34 @@ inline std::vector<TSoundedNote> PlayedNotes(bool west) {
     std::sort(out.begin(), out.end());
     s.SelCol0 = c0, s.SelRow0 = r0, s.SelCol1 = c1, s.SelRow1 = r1, s.CurPage = page;
     frmPlay = previous;
+    return out;
+}
+
+
+// The same, with every page played as a score of its own, one after the other.
+// (The Jianpu playback of a whole score keeps the key of its first page on the
+// pages after it, whatever key text they carry; page by page each page is
+// heard in its own key.)
+inline std::vector<TSoundedNote> PlayedPageByPage(bool west) {
+    TMainScore& s = *frmMainTQ;
+    const TLayer pages = s.PageSets[0];
+    const int count = s.PageCount, current = s.CurPage;
+    std::vector<TSoundedNote> out;
+    int end = 0;
+    for (const TPage& page : pages) {
+        s.PageSets[0] = TLayer{page};
+        s.PageCount = 1;
+        s.CurPage = 0;
+        int last = end;
+        for (TSoundedNote n : PlayedNotes(west)) {
+            n.onset += end;
+            last = std::max(last, n.onset + n.length);
+            out.push_back(n);
+        }
+        end = last;
+    }
+    s.PageSets[0] = pages;
+    s.PageCount = count;
+    s.CurPage = current;
     return out;
 }
