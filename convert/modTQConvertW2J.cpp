@@ -78,7 +78,7 @@ void TConvertW2J::ConvertW2JPage(int mode) {
             }
             if (mode == 2 && !paired)
                 continue;
-            if (GroupStartRow == r)
+            if (GroupStartRow == r && !Quiet)
                 MakeRoomForLongNotes(r, std::max(r, GroupLastRow));
 
             MarkNearAccidentals(r);
@@ -121,7 +121,7 @@ void TConvertW2J::ConvertW2JPage(int mode) {
         JianpuEditor.RespellDoubleAccidentals(r);
         JianpuEditor.RemoveRedundantAccidentals(r);
         FillGroupEndPlaceholders(r, clefCol, endCol);
-        if (cc >= 0 && GroupRows.size() > 1 && GroupRows.back().row == r)
+        if (cc >= 0 && !Quiet && GroupRows.size() > 1 && GroupRows.back().row == r)
             FillSilentMeasures();
     }
 

@@ -18,6 +18,10 @@
 class TConvertW2J : public TCvtRoot {
   public:
     std::string KeyLabel; // label of the key last written as a key text
+    // A quiet command (the staff transposition's round trip, which puts the
+    // original layout back itself) keeps every cell in its column: no room is
+    // made for dashes and no bar rests are added.
+    bool Quiet = false;
     int BeatsPerBar = 4;  // time signature in force
     int BeatUnit = 4;
     int LastFixedKey = -1;   // key code of the last clef seen in fixed-do mode

@@ -328,8 +328,10 @@ void TConvertJ2W::ConvertJ2WPage(int mode, bool silent) {
                 const bool skipped = (mode == 1 && paired) || (mode == 2 && !paired);
                 // The staff header (clef, key and time signature) needs the
                 // first columns: the system's cells move right to make room, or
-                // the system is not converted at all.
-                if (!skipped && !MakeRoomForHeader(h, r)) {
+                // the system is not converted at all. A silent command (the
+                // staff transposition's round trip, which puts the original
+                // layout back itself) keeps every cell in its column.
+                if (!skipped && !silent && !MakeRoomForHeader(h, r)) {
                     refusedUntil = GroupRows.empty() ? r : std::max(r, GroupRows.back().row);
                     for (int k = r; k <= refusedUntil; ++k) {
                         view->AddHighlight(0, std::max(h, 0), k, -1);

@@ -157,7 +157,7 @@ TEST_F(J2WPage, TimeSignatureOverTheTuneGoesOntoTheStaves) {
     f.fx.Row(1, "\"1=D\" T:2/4");
     f.fx.Row(2, "~{mark=54191118,jEnd=4} 5 3 | 1 - | 2 3 | 1 - |");
     f.fx.Row(4, "~ 1, 5, | 1, - | 5, 5, | 1, - |");
-    f.j2w.ConvertJ2WAllPages(0, true);
+    f.j2w.ConvertJ2WAllPages(0, false);
     for (int r : {2, 4}) {
         SCOPED_TRACE(r);
         ASSERT_TRUE(IsClefCell(f.fx.At(0, r)));
