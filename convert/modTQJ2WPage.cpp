@@ -252,7 +252,8 @@ void TConvertJ2W::FinishJ2WPage(bool selected, int a, int b) {
     }
     // A row left in Jianpu keeps the key texts over it.
     auto overRefused = [this](int r) {
-        return std::any_of(RefusedRows.begin(), RefusedRows.end(), [r](int k) { return k > r && k <= r + 3; });
+        return std::any_of(RefusedRows.begin(), RefusedRows.end(),
+                           [r](int k) { return k > r && k <= r + 3; });
     };
     for (int r = a; r < b; ++r) {
         if (IsDrumStaffRow(r))

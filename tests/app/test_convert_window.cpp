@@ -142,7 +142,8 @@ class ConvertWindow : public ::testing::Test {
                         if (n.Pitch >= 0 && n.Pitch < 12 && n.Length > 0 && n.Volume > 0)
                             out.push_back({t, 60 + 12 * n.Octave + n.Pitch, n.Length});
                     }
-                if ((item.Kind == pkNotes || item.Kind == pkRest || item.Kind == pkSilent) && item.Duration > 0)
+                if ((item.Kind == pkNotes || item.Kind == pkRest || item.Kind == pkSilent) &&
+                    item.Duration > 0)
                     t += item.Duration;
             }
         }
@@ -152,7 +153,8 @@ class ConvertWindow : public ::testing::Test {
         return out;
     }
     bool Shown(int id) const {
-        return std::any_of(rec.shown.begin(), rec.shown.end(), [id](const TMessageRequest& m) { return m.id == id; });
+        return std::any_of(rec.shown.begin(), rec.shown.end(),
+                           [id](const TMessageRequest& m) { return m.id == id; });
     }
 
     TMessageRecorder rec;

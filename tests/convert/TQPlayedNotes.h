@@ -59,7 +59,6 @@ inline std::vector<TSoundedNote> PlayedNotes(bool west) {
     return out;
 }
 
-
 // The same, with every page played as a score of its own, one after the other.
 // (The Jianpu playback of a whole score keeps the key of its first page on the
 // pages after it, whatever key text they carry; page by page each page is

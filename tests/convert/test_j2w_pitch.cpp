@@ -89,6 +89,7 @@ struct TSpellRow {
     const char* names;
 };
 
+// clang-format off
 const TSpellRow kSpelling[] = {
     {0, 0, "C4 D4 E4 F4 G4 A4 B4"},
     {0, 3, "Cn4 Dn4 En4 Fn4 Gn4 An4 Bn4"},
@@ -163,6 +164,7 @@ const TSpellRow kSpelling[] = {
     {14, 5, "Cb4 Db4 Eb4 Fb4 Gb4 Ab4 Bb4"},
     {14, 6, "Eb4 Fn4 Gn4 Ab4 Bb4 Cn5 Dn5"},
 };
+// clang-format on
 
 std::string WesternName(const TCell& out) {
     const int steps = 6 - static_cast<int>(out.yAdj); // steps above middle C
@@ -226,7 +228,8 @@ TEST(J2WNote, KeysWithoutATableSoundTheJianpuPitch) {
                 // The signature of D flat (5 flats), C flat (7 flats), F sharp (6 sharps).
                 int alter = 0;
                 if (k.key == 10)
-                    alter = (letter == 6 || letter == 2 || letter == 5 || letter == 1 || letter == 4) ? -1 : 0;
+                    alter =
+                        (letter == 6 || letter == 2 || letter == 5 || letter == 1 || letter == 4) ? -1 : 0;
                 else if (k.key == 12)
                     alter = -1;
                 else

@@ -32,8 +32,8 @@ namespace {
 
 struct TTune {
     const char* name;
-    size_t notes; // notes a musician counts in the tune (a tied note once)
-    std::vector<const char*> rows; // rows from 0, page 0
+    size_t notes;                   // notes a musician counts in the tune (a tied note once)
+    std::vector<const char*> rows;  // rows from 0, page 0
     std::vector<const char*> page1; // rows from 0 of a second page, if any
 };
 
@@ -55,18 +55,24 @@ std::vector<TCellRow> Cells(TJ2WFixture& f) {
 
 // Western tunes: the whole score to Jianpu and back.
 const TTune kWestern[] = {
-    {"G major grand staff in 3/4, an accidental, eighths in consecutive cells", 12,
-     {"", "", "&G/1{mark=54191118,jEnd=4} ~ T:3/4 W:3@-2 W:4@0 W:4@-1 | W:2@-5 W:3@-4 | W:4@4 W:4@5 "
-              "W:3@-1{attr=1} W:3@0 |",
+    {"G major grand staff in 3/4, an accidental, eighths in consecutive cells",
+     12,
+     {"", "",
+      "&G/1{mark=54191118,jEnd=4} ~ T:3/4 W:3@-2 W:4@0 W:4@-1 | W:2@-5 W:3@-4 | W:4@4 W:4@5 "
+      "W:3@-1{attr=1} W:3@0 |",
       "", "&F/1 ~ T:3/4 W:2@4. ~ ~ | W:22 W:2@1 | W:2@2. ~ ~ ~ |"},
      {}},
-    {"F major in 4/4, dotted quarter, a natural, half notes before the bar line", 10,
+    {"F major in 4/4, dotted quarter, a natural, half notes before the bar line",
+     10,
      {"", "", "&G/6 ~ T:4/4 W:3@0. W:4@-1 W:3@-2 W:3@0 | W:3@1 W:3@0{attr=3} W:2@-1 | W:3@2 W:3@1 W:2@3 |"},
      {}},
-    {"D minor on the bass clef in 3/4, a raised leading note, a note tied over the bar", 7,
-     {"", "", "&F/6 ~ T:3/4 W:3@0 W:3@-2 W:3@-1 | W:2@-4 W:3@-4{mark=1,iEnd=10} | W:3@-4 W:3@1{attr=1} W:3@0 |"},
+    {"D minor on the bass clef in 3/4, a raised leading note, a note tied over the bar",
+     7,
+     {"", "",
+      "&F/6 ~ T:3/4 W:3@0 W:3@-2 W:3@-1 | W:2@-4 W:3@-4{mark=1,iEnd=10} | W:3@-4 W:3@1{attr=1} W:3@0 |"},
      {}},
-    {"E-flat major in 2/4 on two pages, G major on the second", 12,
+    {"E-flat major in 2/4 on two pages, G major on the second",
+     12,
      {"", "", "&G/8 ~ T:2/4 W:4@4 W:4@3 W:3@2 | W:3@1 W:3@-1{attr=2} | W:2@4 |"},
      {"", "", "&G/1 ~ W:4@2 W:4@1 W:3@0 | W:3@-4 W:3@-3 | W:2@-5 |"}},
 };
@@ -96,13 +102,16 @@ TEST_F(RoundTripPlay, WesternToJianpuAndBackSoundsTheSame) {
 
 // Jianpu tunes: the whole score to Western and back.
 const TTune kJianpu[] = {
-    {"D major in 2/4 from the first column, dotted rhythms, a sharp, octave dots", 13,
+    {"D major in 2/4 from the first column, dotted rhythms, a sharp, octave dots",
+     13,
      {"", "", "\"1=D\" T:2/4", "5_. 6__ 5_. 6__ | 5 3 | 1' 7_ 6_ | 5 - | #4 5 | 6, 0 |"},
      {}},
-    {"F major in 3/4, flats and a natural, a dotted half", 13,
+    {"F major in 3/4, flats and a natural, a dotted half",
+     13,
      {"", "", "\"1=F\"", "1 2 b3 | 4 - 3 | 2_ 1_ 7, 6, | 5, - - | n3 4 5 |"},
      {}},
-    {"E-flat major in 4/4, a flattened third and a dotted quarter", 8,
+    {"E-flat major in 4/4, a flattened third and a dotted quarter",
+     8,
      {"", "", "\"1=Eb\"", "1 3 5 b3 | 2. 1_ 7, - | 1 - - - |"},
      {}},
 };
