@@ -217,15 +217,21 @@ void TConvertW2J::FillSilentMeasures() {
                 return true;
         return false;
     };
+    // The measures of the system: those of its first staff (a lower staff
+    // may be written without bar lines of its own).
+    std::vector<int> bars;
+    if (const TCellRow* top = staves.empty() ? nullptr : CvtGridRow(0, staves.front()))
+        for (int c = 0; c < std::min(cols, static_cast<int>(top->size())); ++c)
+            if (IsBarLineCell((*top)[static_cast<std::size_t>(c)]))
+                bars.push_back(c);
     for (int row : staves) {
         TCellRow* cells = CvtGridRow(0, row);
         if (!cells || IsWestRow(row, 0, -1))
             continue;
-        const int n = std::min(cols, static_cast<int>(cells->size()));
         int start = 0;
-        for (int c = 0; c < n; ++c) {
-            if (!IsBarLineCell((*cells)[static_cast<std::size_t>(c)]))
-                continue;
+        for (int c : bars) {
+            if (c >= static_cast<int>(cells->size()))
+                break;
             const int a = start, b = c - 1;
             start = c + 1;
             if (b < a || soundsIn(row, a, b))

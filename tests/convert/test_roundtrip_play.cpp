@@ -62,6 +62,15 @@ const TTune kWestern[] = {
       "W:3@-1{attr=1} W:3@0 |",
       "", "&F/1 ~ T:3/4 W:2@4. ~ ~ | W:22 W:2@1 | W:2@2. ~ ~ ~ |"},
      {}},
+    // The lower staff holds one note and no bar line: as Jianpu it is still a
+    // staff of the system and is heard.
+    {"G major grand staff, a lower staff of one dotted half",
+     10,
+     {"", "",
+      "&G/1{mark=54191118,jEnd=4} ~ T:3/4 W:3@-2 W:4@0 W:4@-1 | W:2@-5 W:3@-4 | W:4@4 W:4@5 "
+      "W:3@-1{attr=1} W:3@0 |",
+      "", "&F/1 ~ T:3/4 W:2@4."},
+     {}},
     {"F major in 4/4, dotted quarter, a natural, half notes before the bar line",
      10,
      {"", "", "&G/6 ~ T:4/4 W:3@0. W:4@-1 W:3@-2 W:3@0 | W:3@1 W:3@0{attr=3} W:2@-1 | W:3@2 W:3@1 W:2@3 |"},
