@@ -136,6 +136,25 @@ bool TConvertJ2W::MakeRoomForHeader(int h, int r0) {
             const int last = CvtLastFilledColumn(*cells, cols);
             CvtShiftCells(*cells, from, last, shift);
         }
+        // A key change written over a note inside the row stays over that
+        // note (the key text over the row's start stays where it is).
+        for (int staff : staves)
+            for (int above = staff - 1; above >= std::max(staff - 3, 0); --above) {
+                if (above >= firstRow && above <= lastMoved)
+                    continue; // moved with the system
+                TCellRow* cells = CvtGridRow(0, above);
+                if (!cells)
+                    continue;
+                const int n = std::min(cols, static_cast<int>(cells->size()));
+                for (int c = n - 1 - shift; c >= std::max(from, 4); --c) {
+                    TCell& text = (*cells)[static_cast<size_t>(c)];
+                    TCell& to = (*cells)[static_cast<size_t>(c + shift)];
+                    if (!IsJianpuKeyTextCell(text) || !IsEmptyCell(to))
+                        continue;
+                    to = text;
+                    ResetCell(text);
+                }
+            }
     }
     if (timeAbove) {
         const TCell time = *timeAbove;

@@ -134,6 +134,27 @@ TEST_F(J2WPage, NoteInFirstColumnMovesAfterTheHeaderAndHighlightsAreReported) {
     EXPECT_EQ(n, 5);
 }
 
+// A key change written over a note inside a row moves with that note when the
+// row makes room for its header: the notes before it stay in the old key.
+TEST_F(J2WPage, KeyChangeInsideAMovedRowStaysOverItsNote) {
+    TJ2WFixture f(24, 6);
+    f.fx.Row(1, "\"1=C\" ~ ~ ~ ~ \"1=G\"");
+    f.fx.Row(2, "1 2 3 4 | 5 6 7 1' |");
+    f.j2w.ConvertJ2WAllPages(0, false);
+    // C D E F | D5 E5 F5 G5: from the fifth note of the row on, in G.
+    const float positions[] = {6.0f, 5.0f, 4.0f, 3.0f, -2.0f, -3.0f, -4.0f, -5.0f};
+    int n = 0;
+    for (int c = 0; c < 24; ++c) {
+        const TCell& cell = f.fx.At(c, 2);
+        if (!IsWestNoteCell(cell, 1))
+            continue;
+        ASSERT_LT(n, 8);
+        EXPECT_FLOAT_EQ(cell.yAdj, positions[n]) << "note " << n;
+        ++n;
+    }
+    EXPECT_EQ(n, 8);
+}
+
 // A row with no free column to move into is not converted at all, and says so;
 // the rows that have room are converted.
 TEST_F(J2WPage, RowWithoutRoomForTheHeaderIsRefusedUnchanged) {
