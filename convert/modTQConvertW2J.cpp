@@ -142,6 +142,23 @@ void TConvertW2J::MakeRoomForLongNotes(int firstRow, int lastRow) {
     const bool twin = view->HasJianpuPage();
     std::vector<TCellRow*> rows;   // every row of the system, both layers
     std::vector<TCellRow*> staves; // the Western staves among them
+    // The nearer half of the text rows over and under the system (dynamics,
+    // lyrics) move with it, as when a note is moved aside.
+    int above = 0, below = 0;
+    while (above < 4 && firstRow - above - 1 >= 0 && !IsMusicRow(firstRow - above - 1))
+        ++above;
+    while (below < 4 && lastRow + below + 1 < view->Rows && !IsMusicRow(lastRow + below + 1))
+        ++below;
+    const int top = firstRow - (firstRow <= 2 ? std::min(firstRow, above) : above / 2);
+    const int bottom = lastRow + (lastRow >= view->Rows - 2 ? std::min(2, below) : below / 2);
+    for (int r = top; r < firstRow; ++r)
+        for (int layer = 0; layer < (twin ? 2 : 1); ++layer)
+            if (TCellRow* cells = CvtGridRow(layer, r))
+                rows.push_back(cells);
+    for (int r = lastRow + 1; r <= bottom; ++r)
+        for (int layer = 0; layer < (twin ? 2 : 1); ++layer)
+            if (TCellRow* cells = CvtGridRow(layer, r))
+                rows.push_back(cells);
     for (int r = firstRow; r <= lastRow; ++r)
         for (int layer = 0; layer < (twin ? 2 : 1); ++layer) {
             TCellRow* cells = CvtGridRow(layer, r);

@@ -112,6 +112,26 @@ TEST(W2JFaults, HalfNoteWithItsDashPlaceTakenGetsRoom) {
     }
 }
 
+// The lyrics under a staff move with the notes that make room for a dash.
+TEST(W2JFaults, LyricsMoveWithTheRoomMadeForADash) {
+    TConvertFixture fx(20, 6);
+    fx.Row(2, "&G ~ ~ W:3@1 W:2@1 | W:3@0 |");
+    fx.Row(3, "~ ~ ~ \"la\" \"lu\" ~ \"li\"");
+    fx.Select(2, 2);
+    fx.cvt.ConvertW2JPage(3);
+    // Under each note its syllable, whatever column the note now stands in.
+    const char* syllables[] = {"la", "lu", "li"};
+    int n = 0;
+    for (int c = 0; c < 20; ++c) {
+        const TCell& cell = fx.At(c, 2);
+        if (cell.cellType != 0 || cell.Note < '1' || cell.Note > '7')
+            continue;
+        ASSERT_LT(n, 3);
+        EXPECT_EQ(fx.At(c, 3).Text, syllables[n++]) << "column " << c;
+    }
+    EXPECT_EQ(n, 3);
+}
+
 // Positions far off the staff convert without reading outside any table.
 TEST(W2JFaults, ExtremePositions) {
     for (int mode : {0, 1}) {
