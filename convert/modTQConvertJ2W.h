@@ -42,6 +42,8 @@ class TConvertJ2W : public TCvtRoot {
     std::array<TCellRow, 2> SourceRows;
     uint8_t Silent = 0;
     int32_t GroupKey = -10000;
+    // Rows of the current page left in Jianpu: no room for their staff header.
+    std::vector<int> RefusedRows;
 
     // ---- row pass ----
     bool ConvertJ2WRow(int h, int r);
@@ -89,6 +91,12 @@ class TConvertJ2W : public TCvtRoot {
     void AttachAccidentalSymbols(int row);
     void RepeatKeyTextOnStaves(int r);
     bool FindKeyTextAbove(int r, int& col, int& textRow) const;
+    // Moves the cells of the staff system in GroupRows (or of row r alone) right
+    // so that its first music stands after the staff header written at column h
+    // (and a time
+    // signature over the first staff comes onto the staves there); false, with
+    // nothing changed, when the rows have no free columns for it.
+    bool MakeRoomForHeader(int h, int r);
     void HoldCell(int col, int row);
 
   private:

@@ -78,6 +78,8 @@ void TConvertW2J::ConvertW2JPage(int mode) {
             }
             if (mode == 2 && !paired)
                 continue;
+            if (GroupStartRow == r && !Quiet)
+                MakeRoomForLongNotes(r, std::max(r, GroupLastRow));
 
             MarkNearAccidentals(r);
             ClefCell = clef;
@@ -119,6 +121,8 @@ void TConvertW2J::ConvertW2JPage(int mode) {
         JianpuEditor.RespellDoubleAccidentals(r);
         JianpuEditor.RemoveRedundantAccidentals(r);
         FillGroupEndPlaceholders(r, clefCol, endCol);
+        if (cc >= 0 && !Quiet && GroupRows.size() > 1 && GroupRows.back().row == r)
+            FillSilentMeasures();
     }
 
     if (mode == 0)
@@ -129,6 +133,153 @@ void TConvertW2J::ConvertW2JPage(int mode) {
             if (IsJianpuMusicRow(r, -1, -1))
                 if (TCellRow* above1 = CvtGridRow(1, r - 1))
                     ShiftDashesRight(*above1);
+    }
+}
+
+void TConvertW2J::MakeRoomForLongNotes(int firstRow, int lastRow) {
+    TMainView* view = MainView();
+    const int cols = view->Cols;
+    const bool twin = view->HasJianpuPage();
+    std::vector<TCellRow*> rows;   // every row of the system, both layers
+    std::vector<TCellRow*> staves; // the Western staves among them
+    // The nearer half of the text rows over and under the system (dynamics,
+    // lyrics) move with it, as when a note is moved aside.
+    int above = 0, below = 0;
+    while (above < 4 && firstRow - above - 1 >= 0 && !IsMusicRow(firstRow - above - 1))
+        ++above;
+    while (below < 4 && lastRow + below + 1 < view->Rows && !IsMusicRow(lastRow + below + 1))
+        ++below;
+    const int top = firstRow - (firstRow <= 2 ? std::min(firstRow, above) : above / 2);
+    const int bottom = lastRow + (lastRow >= view->Rows - 2 ? std::min(2, below) : below / 2);
+    for (int r = top; r < firstRow; ++r)
+        for (int layer = 0; layer < (twin ? 2 : 1); ++layer)
+            if (TCellRow* cells = CvtGridRow(layer, r))
+                rows.push_back(cells);
+    for (int r = lastRow + 1; r <= bottom; ++r)
+        for (int layer = 0; layer < (twin ? 2 : 1); ++layer)
+            if (TCellRow* cells = CvtGridRow(layer, r))
+                rows.push_back(cells);
+    for (int r = firstRow; r <= lastRow; ++r)
+        for (int layer = 0; layer < (twin ? 2 : 1); ++layer) {
+            TCellRow* cells = CvtGridRow(layer, r);
+            if (!cells)
+                continue;
+            rows.push_back(cells);
+            int clef = -1;
+            GetFirstClefInRow(*CvtGridRow(0, r), clef, 0);
+            if (clef >= 0)
+                staves.push_back(cells);
+        }
+    // Empty cells a cell needs after it: one per dash of a long note, the
+    // further rests of a half rest.
+    auto needed = [](const TCell& cell) {
+        if (cell.cellType != ctWestern || !cell.CompressNotes.empty() || IsClefCell(cell))
+            return 0;
+        const int dots = (cell.option & 64u) ? 2 : (cell.option & 8u) ? 1 : 0;
+        switch (cell.Note) {
+        case 1:
+            return dots == 2 ? 6 : dots == 1 ? 5 : 3;
+        case 2:
+            return dots == 0 ? 1 : dots + 1;
+        case 81:
+            return 6;
+        case 21:
+            return dots ? 4 : 2;
+        default:
+            return 0;
+        }
+    };
+    for (int c = 0; c < cols; ++c) {
+        int deficit = 0;
+        for (const TCellRow* cells : staves) {
+            if (c >= static_cast<int>(cells->size()))
+                continue;
+            const int need = needed((*cells)[static_cast<std::size_t>(c)]);
+            if (need == 0)
+                continue;
+            int run = 0;
+            while (c + 1 + run < std::min(cols, static_cast<int>(cells->size())) &&
+                   IsEmptyCell((*cells)[static_cast<std::size_t>(c + 1 + run)]) && run < need)
+                ++run;
+            deficit = std::max(deficit, need - run);
+        }
+        if (deficit == 0)
+            continue;
+        for (const TCellRow* cells : rows) {
+            const int last = CvtLastFilledColumn(*cells, cols);
+            if (last > c && last + deficit > CvtLastFreeColumn(*cells, cols))
+                return; // no free columns left: the converter marks what it cannot write
+        }
+        for (TCellRow* cells : rows)
+            CvtShiftCells(*cells, c + 1, CvtLastFilledColumn(*cells, cols), deficit);
+        c += deficit;
+    }
+}
+
+void TConvertW2J::FillSilentMeasures() {
+    TMainView* view = MainView();
+    const int cols = view->Cols;
+    std::vector<int> staves;
+    for (const TGroupData& g : GroupRows)
+        staves.push_back(g.row);
+    auto sounds = [](const TCell& c) {
+        return c.cellType == ctJianpu && (IsJianpuSound(c) || c.Note == kJianpuDash || c.markType == 87);
+    };
+    auto soundsIn = [&](int row, int a, int b) {
+        const TCellRow* cells = CvtGridRow(0, row);
+        if (!cells)
+            return false;
+        for (int c = std::max(a, 0); c <= b && c < static_cast<int>(cells->size()); ++c)
+            if (sounds((*cells)[static_cast<std::size_t>(c)]))
+                return true;
+        return false;
+    };
+    // The measures of the system: those of its first staff (a lower staff
+    // may be written without bar lines of its own).
+    std::vector<int> bars;
+    if (const TCellRow* top = staves.empty() ? nullptr : CvtGridRow(0, staves.front()))
+        for (int c = 0; c < std::min(cols, static_cast<int>(top->size())); ++c)
+            if (IsBarLineCell((*top)[static_cast<std::size_t>(c)]))
+                bars.push_back(c);
+    for (int row : staves) {
+        TCellRow* cells = CvtGridRow(0, row);
+        if (!cells || IsWestRow(row, 0, -1))
+            continue;
+        int start = 0;
+        for (int c : bars) {
+            if (c >= static_cast<int>(cells->size()))
+                break;
+            const int a = start, b = c - 1;
+            start = c + 1;
+            if (b < a || soundsIn(row, a, b))
+                continue;
+            bool others = false;
+            for (int other : staves)
+                others = others || (other != row && soundsIn(other, a, b));
+            if (!others)
+                continue;
+            // The bar rest stands where the measure's music starts on the
+            // other staves: the system is played column by column.
+            auto blank = [&](int k) {
+                const TCell& x = (*cells)[static_cast<std::size_t>(k)];
+                return x.Note == ' ' && x.markType == 0 && x.CompressNotes.empty() && x.Text.empty();
+            };
+            int at = -1;
+            for (int k = a; k <= b && at < 0; ++k) {
+                bool music = false;
+                for (int other : staves)
+                    music = music || (other != row && soundsIn(other, k, k));
+                if (music)
+                    at = blank(k) ? k : -2;
+            }
+            if (at < 0)
+                continue;
+            TCell& rest = (*cells)[static_cast<std::size_t>(at)];
+            ResetCell(rest, false);
+            rest.cellType = ctJianpu;
+            rest.markType = 87;
+            rest.markHAdj = 1;
+        }
     }
 }
 
@@ -257,7 +408,15 @@ void TConvertW2J::ConvertClefCell(TCellRow& cells, int col, int row) {
     const std::string label = MakeKeyLabel(key);
     const bool fixed = IsFixedDoMode();
 
-    if (IsLastNoteOfRow(col, SourceRow) && (CurLayer == 0 || IsLastNoteOfRow(col, cells))) {
+    // Only a clef after the row's own header can stand at the end of a line:
+    // the header of a staff without notes is still that staff's header.
+    bool header = true;
+    for (int c = 0; c < col && c < static_cast<int>(SourceRow.size()); ++c)
+        if (IsClefCell(SourceRow[static_cast<std::size_t>(c)])) {
+            header = false;
+            break;
+        }
+    if (!header && IsLastNoteOfRow(col, SourceRow) && (CurLayer == 0 || IsLastNoteOfRow(col, cells))) {
         // A clef at the end of a line announces the next line's key.
         if (row > 0 && view->Cols > 10)
             if (TCellRow* above = CvtGridRow(CurLayer, row - 1))

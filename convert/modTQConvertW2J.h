@@ -18,6 +18,10 @@
 class TConvertW2J : public TCvtRoot {
   public:
     std::string KeyLabel; // label of the key last written as a key text
+    // A quiet command (the staff transposition's round trip, which puts the
+    // original layout back itself) keeps every cell in its column: no room is
+    // made for dashes and no bar rests are added.
+    bool Quiet = false;
     int BeatsPerBar = 4;  // time signature in force
     int BeatUnit = 4;
     int LastFixedKey = -1;   // key code of the last clef seen in fixed-do mode
@@ -38,6 +42,15 @@ class TConvertW2J : public TCvtRoot {
     int HasKeyTextLeft(int col, int row) const;
     void MarkNearAccidentals(int row);
     void FillGroupEndPlaceholders(int row, int clefCol, int endCol);
+    // Before the Western rows firstRow..lastRow of a staff system are
+    // converted: a half or whole note (or a half rest) without the empty cells
+    // its dashes (or rests) need after it gets them, every row of the system
+    // moving right alike, as far as the rows have free columns at their end.
+    void MakeRoomForLongNotes(int firstRow, int lastRow);
+    // After the staves of a system (GroupRows) were converted: a measure of a
+    // staff that holds nothing while another staff sounds in it gets a bar
+    // rest, so that the staff keeps its time and stays a music row that plays.
+    void FillSilentMeasures();
 
     // ---- pitch ----
     int DoPosition(const TCell& clef) const;

@@ -60,6 +60,43 @@ TCellRow* CvtGridRow(int layer, int row) {
     return &cells[static_cast<std::size_t>(row)];
 }
 
+int CvtLastFreeColumn(const TCellRow& cells, int cols) {
+    const int n = std::min(cols, static_cast<int>(cells.size()));
+    if (n <= 0)
+        return -1;
+    return IsEmptyCell(cells[static_cast<std::size_t>(n - 1)]) ? n - 1 : n - 2;
+}
+
+int CvtLastFilledColumn(const TCellRow& cells, int cols) {
+    for (int c = CvtLastFreeColumn(cells, cols); c >= 0; --c)
+        if (!IsEmptyCell(cells[static_cast<std::size_t>(c)]))
+            return c;
+    return -1;
+}
+
+void CvtShiftCells(TCellRow& cells, int from, int last, int shift) {
+    if (shift <= 0 || last < from || from < 0 || last + shift >= static_cast<int>(cells.size()))
+        return;
+    // A mark ending on a moved cell follows it; the end of a staff (a clef's
+    // reach, a mark to the row end) stays.
+    auto follows = [&](const TCell& cell) {
+        return cell.markType != 0 && !IsClefCell(cell) && cell.iEnd >= from && cell.iEnd <= last;
+    };
+    for (int k = 0; k < from; ++k) {
+        TCell& cell = cells[static_cast<std::size_t>(k)];
+        if (follows(cell))
+            cell.iEnd += shift;
+    }
+    for (int k = last; k >= from; --k) {
+        TCell& to = cells[static_cast<std::size_t>(k + shift)];
+        to = cells[static_cast<std::size_t>(k)];
+        if (follows(to))
+            to.iEnd += shift;
+    }
+    for (int k = from; k < from + shift && k <= last; ++k)
+        ResetCell(cells[static_cast<std::size_t>(k)]);
+}
+
 int CvtRoundPos(double y) {
     if (!(y == y))
         return 0;
@@ -197,7 +234,8 @@ bool TCvtRoot::HasNoOtherAccidentalBefore(TCell note, int col, int row, int inde
             return true;
         for (const TCellRow* r : rows) {
             const TCell* cell = RowCell(*r, c);
-            if (!cell)
+            // Only notes carry accidentals: a clef's key code in Attr is none.
+            if (!cell || IsClefCell(*cell) || !IsWestNoteCell(*cell, 1))
                 continue;
             if (IsVerticalCell(*cell)) {
                 int pos = CvtTruncPos(cell->yAdj);
@@ -327,6 +365,13 @@ void TCvtRoot::CompleteWestAccidentals(int row, int start) {
     const TCellRow* r1 = HasTwin() ? CvtGridRow(1, row) : nullptr;
     const TRowPair rows{*r0, r1 ? *r1 : *r0};
     const int layers = r1 ? 2 : 1;
+    // The row is read under its own clef and key from its first column on, not
+    // under the staff a previous row left behind.
+    for (const TCell& cell : *r0)
+        if (IsClefCell(cell)) {
+            TakeClef(cell);
+            break;
+        }
     int c = std::max(start, 0);
     while (c < Cols())
         c = CompleteWestMeasure(rows, c, row, layers) + 1;
@@ -334,13 +379,16 @@ void TCvtRoot::CompleteWestAccidentals(int row, int start) {
 
 int TCvtRoot::CompleteWestMeasure(const TRowPair& rows, int start, int row, int layers) {
     int c = start;
-    for (; c < Cols() && c < static_cast<int>(rows[0].size()) &&
-           !IsBarLineCell(rows[0][static_cast<std::size_t>(c)]);
-         ++c) {
+    for (; c < Cols() && c < static_cast<int>(rows[0].size()); ++c) {
+        // A clef is read before the bar-line test: the brace of a grand staff
+        // on the clef cell makes it a bar line too, and the clef must not be
+        // passed over for it.
         if (IsClefCell(rows[0][static_cast<std::size_t>(c)])) {
             TakeClef(rows[0][static_cast<std::size_t>(c)]);
             continue;
         }
+        if (IsBarLineCell(rows[0][static_cast<std::size_t>(c)]))
+            break;
         for (int L = 0; L < layers; ++L) {
             const TCell* cell = RowCell(rows[static_cast<std::size_t>(L)], c);
             TCellRow* grid = CvtGridRow(L, row);

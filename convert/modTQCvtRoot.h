@@ -68,3 +68,14 @@ TCellRow* CvtGridRow(int layer, int row);
 // within +-100000 so that no arithmetic on it overflows.
 int CvtRoundPos(double y);
 int CvtTruncPos(double y);
+
+// Free columns at the end of a row. The last column a row's cells may move
+// into: the one before a filled last column (the row-end bar stands there),
+// else the last column of the grid (cols columns).
+int CvtLastFreeColumn(const TCellRow& cells, int cols);
+// The last filled column before that, or -1.
+int CvtLastFilledColumn(const TCellRow& cells, int cols);
+// Moves the cells from..last of a row shift columns to the right (the caller
+// has checked that last + shift is free). Marks that reach over the moved
+// cells keep reaching to the same cells.
+void CvtShiftCells(TCellRow& cells, int from, int last, int shift);

@@ -52,6 +52,129 @@ void ReportJ2W(const TMainView& view, bool noteInFirstColumn) {
 
 } // namespace
 
+bool TConvertJ2W::MakeRoomForHeader(int h, int r0) {
+    TMainView* view = MainView();
+    std::vector<int> staves;
+    for (const TGroupData& g : GroupRows)
+        staves.push_back(g.row);
+    if (staves.empty())
+        staves.push_back(r0);
+    const int firstRow = staves.front();
+    const int lastRow = staves.back();
+    const bool twin = view->HasJianpuPage();
+    const int cols = view->Cols;
+
+    // The first music of the system's staves (a note, rest, dash or time
+    // signature) and any staff-mark column, which places headers by itself.
+    int first = cols;
+    for (int staff : staves) {
+        const TCellRow* cells = CvtGridRow(0, staff);
+        if (!cells)
+            continue;
+        for (int c = 0; c < std::min(cols, static_cast<int>(cells->size())); ++c) {
+            const TCell& cell = (*cells)[static_cast<size_t>(c)];
+            if (cell.cellType == ctJianpu && cell.Note == 'N')
+                return true;
+            if (IsJianpuSound(cell) || (cell.cellType == ctJianpu && cell.Note == kJianpuDash) ||
+                IsTimeSignatureCell(cell)) {
+                first = std::min(first, c);
+                break;
+            }
+        }
+    }
+    if (first >= cols)
+        return true;
+
+    // A time signature over the start of the first staff goes onto the staves,
+    // right after the key signature.
+    TCell* timeAbove = nullptr;
+    for (int above = firstRow - 1; above >= std::max(firstRow - 3, 0) && !timeAbove; --above) {
+        if (IsMusicRow(above))
+            break;
+        TCellRow* cells = CvtGridRow(0, above);
+        if (!cells)
+            break;
+        for (int c = 0; c <= std::min(first + 2, static_cast<int>(cells->size()) - 1); ++c)
+            if (IsTimeSignatureCell((*cells)[static_cast<size_t>(c)])) {
+                timeAbove = &(*cells)[static_cast<size_t>(c)];
+                break;
+            }
+    }
+    // Clef and key signature: three columns, four for a signature of four or
+    // more sharps or flats.
+    static constexpr int kSignatureSize[15] = {0, 1, 2, 3, 4, 5, 1, 2, 3, 4, 5, 6, 7, 6, 7};
+    const int key = FixedKey >= 0 ? FixedKey : view->CurKey;
+    const int headerWidth = key >= 0 && key < 15 && kSignatureSize[key] >= 4 ? 4 : 3;
+    const int timeCol = h + headerWidth;
+    const int need = timeCol + (timeAbove ? 1 : 0);
+    const int shift = need - first;
+
+    // Every row of the system (and the layer-1 twin of each) moves alike, and
+    // so do the nearer half of the text rows below it (its lyrics), as when a
+    // note is moved away from the header. The rows above keep their place:
+    // they hold the key text that the conversion reads there.
+    int below = 0;
+    while (below < 4 && lastRow + below + 1 < view->Rows && !IsMusicRow(lastRow + below + 1))
+        ++below;
+    const int lastMoved = lastRow + (lastRow >= view->Rows - 2 ? std::min(2, below) : below / 2);
+    std::vector<TCellRow*> rows;
+    for (int r = firstRow; r <= lastMoved; ++r) {
+        if (TCellRow* cells = CvtGridRow(0, r))
+            rows.push_back(cells);
+        if (twin && r >= 1)
+            if (TCellRow* cells = CvtGridRow(1, r - 1))
+                rows.push_back(cells);
+    }
+    const int from = first <= h ? first : h + 1;
+    if (shift > 0) {
+        for (const TCellRow* cells : rows) {
+            const int last = CvtLastFilledColumn(*cells, cols);
+            if (last >= from && last + shift > CvtLastFreeColumn(*cells, cols))
+                return false;
+        }
+        for (TCellRow* cells : rows) {
+            const int last = CvtLastFilledColumn(*cells, cols);
+            CvtShiftCells(*cells, from, last, shift);
+        }
+        // A key change written over a note inside the row stays over that
+        // note (the key text over the row's start stays where it is).
+        for (int staff : staves)
+            for (int above = staff - 1; above >= std::max(staff - 3, 0); --above) {
+                if (above >= firstRow && above <= lastMoved)
+                    continue; // moved with the system
+                TCellRow* cells = CvtGridRow(0, above);
+                if (!cells)
+                    continue;
+                const int n = std::min(cols, static_cast<int>(cells->size()));
+                for (int c = n - 1 - shift; c >= std::max(from, 4); --c) {
+                    TCell& text = (*cells)[static_cast<size_t>(c)];
+                    TCell& to = (*cells)[static_cast<size_t>(c + shift)];
+                    if (!IsJianpuKeyTextCell(text) || !IsEmptyCell(to))
+                        continue;
+                    to = text;
+                    ResetCell(text);
+                }
+            }
+    }
+    if (timeAbove) {
+        const TCell time = *timeAbove;
+        bool placed = false;
+        for (int staff : staves) {
+            TCellRow* cells = CvtGridRow(0, staff);
+            if (!cells || timeCol >= static_cast<int>(cells->size()))
+                continue;
+            TCell& at = (*cells)[static_cast<size_t>(timeCol)];
+            if (!IsEmptyCell(at))
+                continue;
+            at = time;
+            placed = true;
+        }
+        if (placed)
+            ResetCell(*timeAbove);
+    }
+    return true;
+}
+
 void TConvertJ2W::HoldCell(int col, int row) {
     const TCell* cell = Layer0Cell(col, row);
     if (!cell || IsJianpuKeyTextCell(*cell))
@@ -208,21 +331,36 @@ void TConvertJ2W::ConvertJ2WPage(int mode, bool silent) {
     CurLayer = 0;
     GroupKey = -10000;
     int h = 0;
+    int refusedUntil = -1;
+    RefusedRows.clear();
     const bool twin = view->HasJianpuPage();
     for (int r = std::max(view->SelRow0, 0); r <= view->SelRow1 && r < view->Rows; ++r) {
         int first = -1;
-        if (CountJianpuSounds(r, first, 4) >= 4) {
+        if (r <= refusedUntil) {
+            // A system that has no room for its staff header stays as it is.
+        } else if (CountJianpuSounds(r, first, 4) >= 4) {
             if (GroupRows.empty() || GroupRows.back().row < r) {
                 GetRowGroup(r, -1);
                 h = GroupRows.size() > 1 ? GroupRows.front().clefColumn : 0;
+                int partner = -1;
+                const bool paired = GetGrandStaffPartner(r, partner);
+                const bool skipped = (mode == 1 && paired) || (mode == 2 && !paired);
+                // The staff header (clef, key and time signature) needs the
+                // first columns: the system's cells move right to make room, or
+                // the system is not converted at all. A silent command (the
+                // staff transposition's round trip, which puts the original
+                // layout back itself) keeps every cell in its column.
+                if (!skipped && !silent && !MakeRoomForHeader(h, r)) {
+                    refusedUntil = GroupRows.empty() ? r : std::max(r, GroupRows.back().row);
+                    for (int k = r; k <= refusedUntil; ++k) {
+                        view->AddHighlight(0, std::max(h, 0), k, -1);
+                        RefusedRows.push_back(k);
+                    }
+                    NoteInFirstColumn = 1;
+                    continue;
+                }
                 if (!silent)
                     MoveRowEndBar(r);
-            }
-            if (first >= 0 && first < 3) {
-                if (first <= h - 1)
-                    view->AddHighlight(first, h - 1, r, -1);
-                if (first == 0)
-                    NoteInFirstColumn = 1;
             }
             AttachAccidentalSymbols(r);
             int partner = -1;
@@ -349,10 +487,14 @@ void TConvertJ2W::ConvertJ2WSelected(bool silent) {
     view->SelCol1 = view->Cols - 1;
     const int r0 = view->SelRow0, r1 = view->SelRow1;
     if (!silent) {
-        SaveLayerBlock(0, r0, view->Cols - 1, r1);
+        // The conversion reaches beyond the selected rows (the key text rows
+        // above, the other staves of a system, the rows that move with a
+        // widened staff): the undo step holds the whole page, so that one Undo
+        // takes the command back.
+        SaveLayerBlock(0, 0, view->Cols - 1, view->Rows - 1);
         if (view->HasJianpuPage()) {
             CurLayer = 1;
-            SaveLayerBlock(0, std::max(r0 - 1, 0), view->Cols - 1, r1);
+            SaveLayerBlock(0, 0, view->Cols - 1, view->Rows - 1);
             CurLayer = 0;
             Undo.SetUndoGroup(2);
         }

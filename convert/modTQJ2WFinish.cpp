@@ -176,8 +176,11 @@ void TConvertJ2W::FinishWesternRow(TCellRow& row, int r, int h) {
                     break;
                 if (x.UL == 0 || IsBarLineAt(k, r, view->CurPage) || x.fontSizeR != size)
                     break;
-                if (x.Note != kJianpuDot && x.Note != ' ')
-                    sum += 1.0 / std::ldexp(1.0, x.UL);
+                if (x.Note != kJianpuDot && x.Note != ' ') {
+                    // A dot adds half the value, a second dot a quarter more.
+                    const double dots = (x.option & 0x40u) ? 1.75 : (x.option & 0x8u) ? 1.5 : 1.0;
+                    sum += dots / std::ldexp(1.0, x.UL);
+                }
                 x.UL = 0;
                 lastCol = k;
                 if (sum > 0.99)

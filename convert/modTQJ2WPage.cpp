@@ -250,14 +250,20 @@ void TConvertJ2W::FinishJ2WPage(bool selected, int a, int b) {
                 }
         }
     }
+    // A row left in Jianpu keeps the key texts over it.
+    auto overRefused = [this](int r) {
+        return std::any_of(RefusedRows.begin(), RefusedRows.end(),
+                           [r](int k) { return k > r && k <= r + 3; });
+    };
     for (int r = a; r < b; ++r) {
         if (IsDrumStaffRow(r))
             continue;
+        const bool keepKeys = selected || overRefused(r);
         if (TCellRow* cells = CvtGridRow(0, r))
             for (TCell& cell : *cells) {
                 if (IsWestRestCell(cell) && cell.Note > 21)
                     cell.yAdj = twin ? -3.0f : 1.0f;
-                if (!selected && IsJianpuKeyTextCell(cell))
+                if (!keepKeys && IsJianpuKeyTextCell(cell))
                     ResetCell(cell);
             }
         if (twin)

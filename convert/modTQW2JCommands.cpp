@@ -81,6 +81,7 @@ void TConvertW2J::ConvertW2JAllPages(int mode, bool quiet) {
     ConvertToLayer0();
     TW2JHourglass hourglass;
     StartCommand();
+    Quiet = quiet;
     // Without its undo snapshot a conversion could not be taken back: none is made.
     if (!quiet && Undo.SaveScoreSnapshot(true).empty())
         return;
@@ -113,6 +114,7 @@ void TConvertW2J::ConvertW2JSelected(bool quiet) {
     }
     TW2JHourglass hourglass;
     StartCommand();
+    Quiet = quiet;
     const int s0 = view->SelCol0, r0 = view->SelRow0, s1 = view->SelCol1, r1 = view->SelRow1;
     // The row above the selection receives the key text.
     view->SelCol0 = 0;

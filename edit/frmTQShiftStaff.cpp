@@ -373,6 +373,9 @@ void ShiftStaffs(int scope, bool transpose) {
         restore();
         return;
     }
+    // The report counts only the cells this command marks, not the marks an
+    // earlier command (a beat check, say) left on the page.
+    view->Highlights.clear();
     const bool done = form.ApplyShift(transpose);
     restore();
     if (!done)

@@ -65,7 +65,7 @@ TEST_F(J2WPage, RowOfThreeSoundsIsLeftAlone) {
     f.fx.Select(0, 3);
     f.j2w.ConvertJ2WAllPages(0, true);
     EXPECT_EQ(f.fx.GridRow(1), before);
-    EXPECT_EQ(f.fx.At(1, 2).cellType, 8);
+    EXPECT_EQ(f.fx.At(3, 2).cellType, 8) << "the first note, after the staff header";
 }
 
 TEST_F(J2WPage, NoKeyTextAsksTheDialog) {
@@ -110,16 +110,90 @@ TEST_F(J2WPage, NothingJianpuBeeps) {
     EXPECT_TRUE(Undo.UndoList.empty());
 }
 
-TEST_F(J2WPage, NoteInFirstColumnWarnsAndHighlightsAreReported) {
+// A row typed from its first column moves right to make room for the staff
+// header: the clef takes column 0, no note is lost or hidden, no warning is
+// due. The highlighted cells are still reported.
+TEST_F(J2WPage, NoteInFirstColumnMovesAfterTheHeaderAndHighlightsAreReported) {
     TJ2WFixture f(24, 4);
     f.fx.Row(0, "\"1=C\"");
     f.fx.Row(1, "1 2 3 4 - - - - 5");
     f.fx.Select(1, 1);
     f.j2w.ConvertJ2WSelected(false);
-    ASSERT_EQ(rec.shown.size(), 2u);
-    EXPECT_NE(rec.shown[0].caption.find("1058"), std::string::npos);
-    EXPECT_EQ(rec.shown[1].text, Language->GetString(1033) + "1" + Language->GetString(1037));
+    ASSERT_EQ(rec.shown.size(), 1u);
+    EXPECT_EQ(rec.shown[0].text, Language->GetString(1033) + "1" + Language->GetString(1037));
     EXPECT_TRUE(f.fx.view.Modified);
+    EXPECT_TRUE(IsClefCell(f.fx.At(0, 1)));
+    const float expected[] = {6.0f, 5.0f, 4.0f, 3.0f, 2.0f}; // C D E F G
+    int n = 0;
+    for (int c = 0; c < 24; ++c)
+        if (IsWestNoteCell(f.fx.At(c, 1), 1)) {
+            ASSERT_LT(n, 5);
+            EXPECT_GE(c, 3) << "no note under the clef and key signature";
+            EXPECT_FLOAT_EQ(f.fx.At(c, 1).yAdj, expected[n++]);
+        }
+    EXPECT_EQ(n, 5);
+}
+
+// A key change written over a note inside a row moves with that note when the
+// row makes room for its header: the notes before it stay in the old key.
+TEST_F(J2WPage, KeyChangeInsideAMovedRowStaysOverItsNote) {
+    TJ2WFixture f(24, 6);
+    f.fx.Row(1, "\"1=C\" ~ ~ ~ ~ \"1=G\"");
+    f.fx.Row(2, "1 2 3 4 | 5 6 7 1' |");
+    f.j2w.ConvertJ2WAllPages(0, false);
+    // C D E F | D5 E5 F5 G5: from the fifth note of the row on, in G.
+    const float positions[] = {6.0f, 5.0f, 4.0f, 3.0f, -2.0f, -3.0f, -4.0f, -5.0f};
+    int n = 0;
+    for (int c = 0; c < 24; ++c) {
+        const TCell& cell = f.fx.At(c, 2);
+        if (!IsWestNoteCell(cell, 1))
+            continue;
+        ASSERT_LT(n, 8);
+        EXPECT_FLOAT_EQ(cell.yAdj, positions[n]) << "note " << n;
+        ++n;
+    }
+    EXPECT_EQ(n, 8);
+}
+
+// A row with no free column to move into is not converted at all, and says so;
+// the rows that have room are converted.
+TEST_F(J2WPage, RowWithoutRoomForTheHeaderIsRefusedUnchanged) {
+    TJ2WFixture f(16, 6);
+    f.fx.Row(0, "\"1=C\"");
+    f.fx.Row(1, "1 2 3 4 | 5 6 7 1' | 2' 3' 4' 5' | 1'");
+    f.fx.Row(3, "5 4 3 2 | 1 - - - |");
+    const TCellRow full = f.fx.GridRow(1);
+    f.j2w.ConvertJ2WAllPages(0, false);
+    EXPECT_EQ(f.fx.GridRow(1), full);
+    EXPECT_TRUE(IsJianpuKeyTextCell(f.fx.At(0, 0))) << "the refused row keeps its key text";
+    EXPECT_TRUE(IsClefCell(f.fx.At(0, 3)));
+    ASSERT_FALSE(rec.shown.empty());
+    EXPECT_NE(rec.shown[0].caption.find("1058"), std::string::npos);
+}
+
+// The time signature written over a Jianpu tune goes onto the staves, right
+// after the clef and key signature, before the first note.
+TEST_F(J2WPage, TimeSignatureOverTheTuneGoesOntoTheStaves) {
+    TJ2WFixture f(24, 8);
+    f.fx.Row(1, "\"1=D\" T:2/4");
+    f.fx.Row(2, "~{mark=54191118,jEnd=4} 5 3 | 1 - | 2 3 | 1 - |");
+    f.fx.Row(4, "~ 1, 5, | 1, - | 5, 5, | 1, - |");
+    f.j2w.ConvertJ2WAllPages(0, false);
+    for (int r : {2, 4}) {
+        SCOPED_TRACE(r);
+        ASSERT_TRUE(IsClefCell(f.fx.At(0, r)));
+        const TCell& time = f.fx.At(3, r);
+        EXPECT_EQ(time.cellType, 9);
+        EXPECT_EQ(time.upNote, 2);
+        EXPECT_EQ(time.Note, 4);
+        int first = -1;
+        for (int c = 0; c < 24 && first < 0; ++c)
+            if (IsWestNoteOrRest(f.fx.At(c, r), 1))
+                first = c;
+        EXPECT_EQ(first, 4) << "the first note right after the time signature";
+    }
+    for (int c = 0; c < 24; ++c)
+        EXPECT_NE(f.fx.At(c, 1).cellType, 9) << "no loose time signature is left above";
 }
 
 TEST_F(J2WPage, ModesSplitPairsFromSingleStaves) {
@@ -131,8 +205,9 @@ TEST_F(J2WPage, ModesSplitPairsFromSingleStaves) {
         f.fx.Row(3, "~ 5 6 7 1'");
         f.fx.Row(6, "~ 3 4 5 6");
         f.j2w.ConvertJ2WAllPages(mode, true);
-        const bool pairConverted = f.fx.At(2, 1).cellType == 8 && f.fx.At(2, 3).cellType == 8;
-        const bool singleConverted = f.fx.At(2, 6).cellType == 8;
+        // The first notes stand after the staff header once converted.
+        const bool pairConverted = f.fx.At(3, 1).cellType == 8 && f.fx.At(3, 3).cellType == 8;
+        const bool singleConverted = f.fx.At(3, 6).cellType == 8;
         EXPECT_EQ(pairConverted, mode == 2);
         EXPECT_EQ(singleConverted, mode == 1);
     }
@@ -145,9 +220,9 @@ namespace {
 TEST_F(J2WPage, KeyTextServesTheSystemAndHeldCellsComeBack) {
     TJ2WFixture f(16, 8);
     f.fx.Row(1, "~ \"1=G\"");
-    f.fx.Row(2, "~{mark=54191118,jEnd=4} 1 2 3 4 |");
+    f.fx.Row(2, "~{mark=54191118,jEnd=4} ~ ~ 1 2 3 4 |");
     f.fx.Row(3, "~ \"la\"");
-    f.fx.Row(4, "~ 5 6 7 1' |");
+    f.fx.Row(4, "~ ~ ~ 5 6 7 1' |");
     const TCell lyric = f.fx.At(1, 3);
     f.j2w.ConvertJ2WAllPages(0, true);
     EXPECT_EQ(f.fx.At(0, 2).Attr, 1u);

@@ -87,6 +87,10 @@ TEST_F(J2WRoundTrip, WesternJianpuWestern) {
          "&G/0 W:3@6 W:3@5 W:3@4 W:3@3 | W:22 W:3@2 W:2@1 ~ | W:3@0 W:22 W:3@-1 W:22 |"},
         {"G tune, dotted quarter, eighths, accidental",
          "&G/1 W:3@2. ~ W:4@1 | W:4@0 W:4@-1 W:3@-2 W:3@-1{attr=1} W:3@0 |"},
+        // The B on the middle line takes its flat from the key: no sign.
+        {"F major, B flat by the key first in the row",
+         "&G/6 W:3@0 W:3@-1 W:3@0 W:3@1 | W:3@2 W:3@0 W:2@3 |"},
+        {"E-flat major, every flat by the key", "&G/8 W:3@0 W:3@4 W:3@1 W:3@-3 | W:3@0 W:2@4 |"},
     };
     for (const TWestCase& t : cases) {
         SCOPED_TRACE(t.name);

@@ -110,14 +110,29 @@ TEST_F(J2WRow, HeaderIsTrebleInTheKeyOrDrum) {
 
 TEST_F(J2WRow, EighthsAreBeamedByBeat) {
     TJ2WFixture f(16, 4);
-    Convert(f, "C", "~ 1 3_ 4_ 5_ 6_ 5 |");
-    EXPECT_TRUE(f.fx.At(2, 1).option & 0x2);
-    EXPECT_TRUE(f.fx.At(3, 1).option & 0x4);
+    Convert(f, "C", "~ ~ ~ 1 3_ 4_ 5_ 6_ 5 |");
     EXPECT_TRUE(f.fx.At(4, 1).option & 0x2);
     EXPECT_TRUE(f.fx.At(5, 1).option & 0x4);
-    EXPECT_FALSE(f.fx.At(3, 1).option & 0x2);
-    for (int c = 2; c <= 5; ++c)
+    EXPECT_TRUE(f.fx.At(6, 1).option & 0x2);
+    EXPECT_TRUE(f.fx.At(7, 1).option & 0x4);
+    EXPECT_FALSE(f.fx.At(5, 1).option & 0x2);
+    for (int c = 4; c <= 7; ++c)
         EXPECT_EQ(f.fx.At(c, 1).Note, 4) << c;
+}
+
+// A dotted note counts one and a half times its value in the beat: a dotted
+// eighth and a 16th fill one beat, so each pair is a beam group of its own.
+TEST_F(J2WRow, DottedRhythmsAreBeamedByBeat) {
+    TJ2WFixture f(16, 4);
+    Convert(f, "C", "~ ~ ~ 5_. 6__ 5_. 6__ |");
+    EXPECT_TRUE(f.fx.At(3, 1).option & 0x2);
+    EXPECT_TRUE(f.fx.At(4, 1).option & 0x4) << "the first beat closes on the 16th";
+    EXPECT_TRUE(f.fx.At(5, 1).option & 0x2) << "the second beat starts a group of its own";
+    EXPECT_TRUE(f.fx.At(6, 1).option & 0x4);
+    EXPECT_FALSE(f.fx.At(4, 1).option & 0x2);
+    EXPECT_EQ(f.fx.At(3, 1).Note, 4);
+    EXPECT_TRUE(f.fx.At(3, 1).option & 0x8);
+    EXPECT_EQ(f.fx.At(4, 1).Note, 5);
 }
 
 struct TRestCase {
@@ -128,9 +143,9 @@ struct TRestCase {
 
 TEST_F(J2WRow, QuarterRestsOfABarMerge) {
     const TRestCase cases[] = {
-        {"~ 5 | 0 ~ 0 ~ | 1 2 3", 4, 21}, // two rests: a half rest between them
-        {"~ 5 | 0 0 0 0 | 1 2 3", 4, 20}, // four: a whole rest
-        {"~ 5 | 0 ~ 1 2 3", 3, 22},       // one stays a quarter rest
+        {"~ ~ ~ 5 | 0 ~ 0 ~ | 1 2 3", 6, 21}, // two rests: a half rest between them
+        {"~ ~ ~ 5 | 0 0 0 0 | 1 2 3", 6, 20}, // four: a whole rest
+        {"~ ~ ~ 5 | 0 ~ 1 2 3", 5, 22},       // one stays a quarter rest
     };
     for (const TRestCase& t : cases) {
         SCOPED_TRACE(t.row);
@@ -143,8 +158,8 @@ TEST_F(J2WRow, QuarterRestsOfABarMerge) {
 
 TEST_F(J2WRow, LongRunOfQuarterRestsKeepsItsRests) {
     TJ2WFixture f(20, 4);
-    Convert(f, "C", "~ 5 | 0 0 0 0 0 | 1 2");
-    for (int c = 3; c <= 7; ++c)
+    Convert(f, "C", "~ ~ ~ 5 | 0 0 0 0 0 | 1 2");
+    for (int c = 5; c <= 9; ++c)
         EXPECT_EQ(f.fx.At(c, 1).Note, 22) << c;
 }
 
@@ -239,7 +254,7 @@ TEST_F(J2WRow, KeyChangeInsideTheRowWritesKeyAndResetCells) {
     TJ2WFixture f(20, 4);
     f.fx.Row(0, "~ \"1=C\"");
     f.fx.Row(1, "~ ~ ~ ~ ~ ~ ~ ~ ~ ~ \"1=G\"");
-    f.fx.Row(2, "~ 1 2 3 4 | ~ ~ ~ ~ 5 6 7 1' |");
+    f.fx.Row(2, "~ ~ ~ 1 2 3 4 | ~ ~ 5 6 7 1' |");
     f.fx.Select(2, 2);
     f.j2w.ConvertJ2WSelected(true);
     EXPECT_EQ(f.fx.At(0, 2).Attr, 0u);
@@ -262,15 +277,15 @@ TEST_F(J2WRow, FixedKeyTextSpellsInCAndAddsNaturals) {
     TJ2WFixture f(16, 4);
     // A fixed-key text: the notes read as in C, the staff carries G's signature.
     f.fx.Row(0, "~ \"1=C\"{attr=0x90,note=1}");
-    f.fx.Row(1, "~ 4 5 4 #4 |");
+    f.fx.Row(1, "~ ~ ~ 4 5 4 #4 |");
     f.fx.Select(1, 1);
     f.j2w.ConvertJ2WSelected(true);
     EXPECT_EQ(f.j2w.FixedKey, 1);
     EXPECT_EQ(f.fx.At(0, 1).Attr, 1u);
-    const TCell& first = f.fx.At(1, 1);
+    const TCell& first = f.fx.At(3, 1);
     EXPECT_FLOAT_EQ(first.yAdj, 3.0f);
     EXPECT_EQ(first.Attr & 0xF, 3u) << "F natural under the F-sharp signature";
-    EXPECT_EQ(f.fx.At(4, 1).Attr & 0xF, 1u) << "after the natural of the bar the sharp is written again";
+    EXPECT_EQ(f.fx.At(6, 1).Attr & 0xF, 1u) << "after the natural of the bar the sharp is written again";
 }
 
 } // namespace

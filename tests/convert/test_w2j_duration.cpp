@@ -84,14 +84,52 @@ TEST(W2JRests, EighthRestAndBarRestCount) {
 
 // A long note whose first dash place is taken keeps its octave dots: the row
 // pass does not come back to it.
-TEST(W2JFaults, HalfNoteWithItsDashPlaceTaken) {
+// A half note whose next cell is taken (notes in consecutive cells, or a bar
+// line right after it) keeps its second beat: the row makes room for the dash.
+TEST(W2JFaults, HalfNoteWithItsDashPlaceTakenGetsRoom) {
+    const char* rows[] = {"&G ~ ~ ~ W:2@-5 W:3@0 ~ ~ W:3@0", "&G ~ ~ W:3@1 W:2@1 | W:3@0 W:3@1 W:2@2 |"};
+    for (const char* picture : rows) {
+        SCOPED_TRACE(picture);
+        TConvertFixture fx(20, 6);
+        fx.Row(3, picture);
+        fx.Select(2, 3);
+        fx.cvt.ConvertW2JPage(3);
+        // Each half note is followed by exactly one dash before the next sound.
+        std::string seen;
+        for (int c = 0; c < 20; ++c) {
+            const TCell& cell = fx.At(c, 3);
+            if (cell.cellType != 0)
+                continue;
+            if (cell.Note == kJianpuDash)
+                seen += '-';
+            else if (cell.Note >= '0' && cell.Note <= '7')
+                seen += static_cast<char>(cell.Note);
+            else if (IsBarLineCell(cell))
+                seen += '|';
+        }
+        EXPECT_EQ(seen, picture == rows[0] ? "5-77" : "66-|765-|");
+        EXPECT_TRUE(fx.view.Highlights.empty());
+    }
+}
+
+// The lyrics under a staff move with the notes that make room for a dash.
+TEST(W2JFaults, LyricsMoveWithTheRoomMadeForADash) {
     TConvertFixture fx(20, 6);
-    fx.Row(3, "&G ~ ~ ~ W:2@-5 W:3@0 ~ ~ W:3@0");
-    fx.Select(2, 3);
+    fx.Row(2, "&G ~ ~ W:3@1 W:2@1 | W:3@0 |");
+    fx.Row(3, "~ ~ ~ \"la\" \"lu\" ~ \"li\"");
+    fx.Select(2, 2);
     fx.cvt.ConvertW2JPage(3);
-    EXPECT_EQ(fx.At(4, 3).Note, '5');
-    EXPECT_EQ(fx.At(4, 3).dot, 1);
-    EXPECT_FALSE(fx.view.Highlights.empty());
+    // Under each note its syllable, whatever column the note now stands in.
+    const char* syllables[] = {"la", "lu", "li"};
+    int n = 0;
+    for (int c = 0; c < 20; ++c) {
+        const TCell& cell = fx.At(c, 2);
+        if (cell.cellType != 0 || cell.Note < '1' || cell.Note > '7')
+            continue;
+        ASSERT_LT(n, 3);
+        EXPECT_EQ(fx.At(c, 3).Text, syllables[n++]) << "column " << c;
+    }
+    EXPECT_EQ(n, 3);
 }
 
 // Positions far off the staff convert without reading outside any table.

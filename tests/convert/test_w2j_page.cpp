@@ -69,6 +69,19 @@ TEST(W2JPage, TrailingClefAnnouncesTheNextKey) {
     }
 }
 
+// The header of a staff without notes (the empty lower staff of a system) is
+// no clef at the end of a line: it announces nothing over the row above.
+TEST(W2JPage, EmptyStaffOfASystemWritesNoKeyTextAtTheRowEnd) {
+    TConvertFixture fx(20, 8);
+    fx.Row(2, "&G/1{mark=54191118,jEnd=4} ~ ~ W:3@-2 W:3@0 W:2@2 |");
+    fx.Row(4, "&F/1");
+    fx.cvt.ConvertW2JAllPages(0, true);
+    for (int r : {1, 3})
+        for (int c = 4; c < 20; ++c)
+            EXPECT_NE(fx.At(c, r).cellType, ctText) << "row " << r << " column " << c;
+    EXPECT_EQ(fx.At(3, 2).Note, '5') << "D5 in G";
+}
+
 TEST(W2JPage, SymbolCellsBecomeTimeSignatures) {
     TConvertFixture fx(20, 6);
     fx.Row(3, "&G S:117 N:60 W:20 ~ ~ ~ ~ ~ N:60");
