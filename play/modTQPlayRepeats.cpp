@@ -271,6 +271,10 @@ void TPlayState::ResolveTie(std::vector<TPlayItem>& items, int column, int row, 
     TTieRecord& t = TieRecord[TieIndex(g)];
     if (t.Item < 0 || t.LastCol < 1 || column > t.LastCol)
         return;
+    // A column where the staff has nothing to play (an empty cell between the
+    // tied notes) neither takes the tie nor ends it.
+    if (items.empty())
+        return;
     bool matched = false;
     for (int s = 0; s < kPlayNoteSlots && t.Notes[s].Pitch != -1; ++s) {
         const TPNote& stored = t.Notes[s];
