@@ -3,10 +3,11 @@
 // Every track that holds notes is a part of one staff, or of a grand staff
 // when its notes lie on both sides of middle C; all staves stand together in
 // every system, so the parts sound together when the score is played. Time is
-// counted in layout units of a 32nd note from the start of the file: onsets and
-// ends are rounded to units, a short gap before the next onset of a staff is
-// given to the note before it, and the silence of a staff (before its first
-// note too) becomes rests. Bars follow the file's time signatures (4/4 when it
+// counted in layout units, 96 to a whole note, from the start of the file:
+// onsets and ends are rounded to 32nds, or to triplet eighths in a beat whose
+// three onsets lie nearer to those (written as a triplet); a short gap before
+// the next onset of a staff is given to the note before it, and the silence of
+// a staff (before its first note too) becomes rests. Bars follow the file's time signatures (4/4 when it
 // has none); a note that crosses a bar line, or lasts no single written value,
 // becomes tied notes. A system holds whole bars while they fit its row.
 //
@@ -30,7 +31,11 @@
 
 namespace {
 
-constexpr int kUnitsPerWhole = 32;
+constexpr int kUnitsPerWhole = 96;
+constexpr int kBeat = kUnitsPerWhole / 4; // a quarter note
+constexpr int kStep = 3;                  // a 32nd note: the finest written value
+constexpr int kTripletStep = kBeat / 3;   // an eighth of a triplet
+constexpr int kTupletMark = 56;
 constexpr int kGrandStaffBrace = 54191118;
 constexpr int kSystemBracket = 30;
 constexpr int kTieMark = 1;
@@ -47,9 +52,9 @@ constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
 struct TValueOf {
     int units, value, dots;
 };
-constexpr TValueOf kValues[] = {{56, 1, 2}, {48, 1, 1}, {32, 1, 0}, {28, 2, 2}, {24, 2, 1}, {16, 2, 0},
-                                {14, 3, 2}, {12, 3, 1}, {8, 3, 0},  {7, 4, 2},  {6, 4, 1},  {4, 4, 0},
-                                {3, 5, 1},  {2, 5, 0},  {1, 6, 0}};
+constexpr TValueOf kValues[] = {{168, 1, 2}, {144, 1, 1}, {96, 1, 0}, {84, 2, 2}, {72, 2, 1}, {48, 2, 0},
+                                {42, 3, 2},  {36, 3, 1},  {24, 3, 0}, {21, 4, 2}, {18, 4, 1}, {12, 4, 0},
+                                {9, 5, 1},   {6, 5, 0},   {3, 6, 0}};
 
 // The written values that make up a length, longest first. Rests take no
 // whole values: a whole rest is the bar rest that the bar counter times, and a
@@ -66,6 +71,8 @@ std::vector<TValueOf> Decompose(int64_t units, bool rest) {
                 break;
             }
         }
+        if (units > 0 && units < kStep)
+            break; // off the grid of written values (never made by the layout)
     }
     return out;
 }
@@ -142,7 +149,7 @@ TCell* PageCell(int page, int row, int col) {
 
 int64_t TMIDIReader::UnitsOfTick(int64_t tick) const {
     const int64_t ppq = std::max(TicksPerQuarter(), 1);
-    return (tick * (kUnitsPerWhole / 4) + ppq / 2) / ppq;
+    return (tick * kBeat + ppq / 2) / ppq;
 }
 
 std::vector<TMIDIFileNote> TMIDIReader::CollectFileNotes() const {
@@ -177,7 +184,7 @@ std::vector<TMIDIFileNote> TMIDIReader::CollectFileNotes() const {
 
 std::vector<TMIDIStaffItem> TMIDIReader::StaffItems(const TStaffPlan& st, int64_t from, int64_t to) const {
     std::vector<TMIDIStaffItem> items;
-    auto put = [&](int64_t a, int64_t b, int seg, bool tieAtEnd) {
+    auto putBinary = [&](int64_t a, int64_t b, int seg, bool tieAtEnd) {
         const std::vector<TValueOf> parts = Decompose(b - a, seg < 0);
         for (std::size_t k = 0; k < parts.size(); ++k) {
             TMIDIStaffItem it;
@@ -189,6 +196,31 @@ std::vector<TMIDIStaffItem> TMIDIReader::StaffItems(const TStaffPlan& st, int64_
             it.tieOn = seg >= 0 && (k + 1 < parts.size() || tieAtEnd);
             items.push_back(it);
             a += parts[k].units;
+        }
+    };
+    // Inside a triplet beat of the staff the notes are triplet eighths.
+    auto put = [&](int64_t a, int64_t b, int seg, bool tieAtEnd) {
+        while (a < b) {
+            auto tb = std::upper_bound(st.triplets.begin(), st.triplets.end(), a);
+            const bool inside = tb != st.triplets.begin() && a < *std::prev(tb) + kBeat;
+            if (inside) {
+                const int64_t e = std::min(b, *std::prev(tb) + kBeat);
+                for (; a + kTripletStep <= e; a += kTripletStep) {
+                    TMIDIStaffItem it;
+                    it.start = a;
+                    it.units = kTripletStep;
+                    it.value = 4;
+                    it.seg = seg;
+                    it.triplet = true;
+                    it.tieOn = seg >= 0 && (a + kTripletStep < b || tieAtEnd);
+                    items.push_back(it);
+                }
+                a = std::max(a, e);
+            } else {
+                const int64_t e = tb == st.triplets.end() ? b : std::min(b, *tb);
+                putBinary(a, e, seg, e < b || tieAtEnd);
+                a = e;
+            }
         }
     };
     // The first segment that ends after `from`.
@@ -240,7 +272,7 @@ void TMIDIReader::BuildChunk(TChunkPlan& chunk) const {
                     }
                 }
             }
-            if (note || shortest <= next - cols[i])
+            if (note || shortest <= next - cols[i] || (next - cols[i]) % kStep != 0)
                 continue;
             std::vector<TMIDIStaffItem>& items = chunk.items[staff];
             const TMIDIStaffItem rest = items[index];
@@ -386,41 +418,102 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
     };
 
     // Each staff's note segments: chords by onset, each lasting to its longest
-    // note or to the staff's next onset, whichever comes first.
+    // note or to the staff's next onset, whichever comes first. Onsets and ends
+    // fall on 32nds, or on triplet eighths in a beat where three onsets lie
+    // nearer to those.
     {
-        std::vector<std::vector<std::pair<int64_t, std::pair<int64_t, uint8_t>>>> byStaff(staves_.size());
-        for (const TMIDIFileNote& n : notes) {
-            const int64_t on = UnitsOfTick(n.on);
-            const int64_t off = std::max(UnitsOfTick(n.off), on + 1);
-            byStaff[static_cast<std::size_t>(staffOf(n))].push_back({on, {off, n.key}});
-        }
+        // The meters in units: a triplet beat must lie whole in a bar of whole beats.
+        std::vector<std::pair<int64_t, int>> barLengths; // from, bar length
+        for (const TMIDIMeterAt& m : Meters)
+            if (m.den >= 1 && m.den <= 32 && m.num >= 1)
+                barLengths.push_back({UnitsOfTick(m.tick) / kStep * kStep, m.num * (kUnitsPerWhole / m.den)});
+        auto beatFitsBars = [&](int64_t b) {
+            int64_t from = 0;
+            int length = kUnitsPerWhole;
+            for (const auto& [at, len] : barLengths) {
+                if (at > b) {
+                    if (at < b + kBeat)
+                        return false;
+                    break;
+                }
+                from = at;
+                length = len;
+            }
+            return length % kBeat == 0 && (b - from) % kBeat == 0;
+        };
+        const double ppq = std::max(TicksPerQuarter(), 1);
+        struct TRaw {
+            double on, off;
+            uint8_t key;
+        };
+        std::vector<std::vector<TRaw>> byStaff(staves_.size());
+        for (const TMIDIFileNote& n : notes)
+            byStaff[static_cast<std::size_t>(staffOf(n))].push_back(
+                {static_cast<double>(n.on) * kBeat / ppq, static_cast<double>(n.off) * kBeat / ppq, n.key});
+        auto snap = [](double x, int grid) { return static_cast<int64_t>(std::llround(x / grid)) * grid; };
         pieceEnd_ = 0;
         for (std::size_t s = 0; s < staves_.size(); ++s) {
             auto& list = byStaff[s];
-            std::stable_sort(list.begin(), list.end(),
-                             [](const auto& a, const auto& b) { return a.first < b.first; });
+            std::stable_sort(list.begin(), list.end(), [](const TRaw& a, const TRaw& b) { return a.on < b.on; });
             TStaffPlan& st = staves_[s];
+            // Triplet beats: three distinct onsets that fall on the triplet
+            // eighths of the beat, nearer to them than to 32nds.
             for (std::size_t i = 0; i < list.size();) {
-                const int64_t on = list[i].first;
+                const int64_t beat = snap(list[i].on, kStep) / kBeat * kBeat;
+                std::vector<double> onsets;
+                std::size_t j = i;
+                for (; j < list.size() && snap(list[j].on, kStep) < beat + kBeat; ++j)
+                    if (onsets.empty() || list[j].on - onsets.back() > 1.0)
+                        onsets.push_back(list[j].on);
+                if (onsets.size() == 3 && beatFitsBars(beat)) {
+                    double binary = 0, triplet = 0;
+                    bool onGrid = true;
+                    for (std::size_t k = 0; k < 3; ++k) {
+                        binary += std::abs(onsets[k] - static_cast<double>(snap(onsets[k], kStep)));
+                        triplet += std::abs(onsets[k] - static_cast<double>(snap(onsets[k], kTripletStep)));
+                        onGrid = onGrid && snap(onsets[k], kTripletStep) == beat + static_cast<int64_t>(k) * kTripletStep;
+                    }
+                    if (onGrid && triplet < binary)
+                        st.triplets.push_back(beat);
+                }
+                i = std::max(j, i + 1);
+            }
+            auto inTriplet = [&](double x) -> int64_t {
+                const int64_t b = snap(x, kStep) / kBeat * kBeat;
+                return std::binary_search(st.triplets.begin(), st.triplets.end(), b) ? b : -1;
+            };
+            auto snapTime = [&](double x) {
+                return inTriplet(x) >= 0 ? snap(x, kTripletStep) : snap(x, kStep);
+            };
+            for (std::size_t i = 0; i < list.size();) {
+                const int64_t on = snapTime(list[i].on);
                 int64_t end = on;
                 std::vector<uint8_t> keys;
-                for (; i < list.size() && list[i].first == on; ++i) {
-                    end = std::max(end, list[i].second.first);
-                    if (std::find(keys.begin(), keys.end(), list[i].second.second) == keys.end())
-                        keys.push_back(list[i].second.second);
+                for (; i < list.size() && snapTime(list[i].on) == on; ++i) {
+                    end = std::max(end, snapTime(list[i].off));
+                    if (std::find(keys.begin(), keys.end(), list[i].key) == keys.end())
+                        keys.push_back(list[i].key);
                 }
+                end = std::max(end, on + (inTriplet(static_cast<double>(on)) >= 0 ? kTripletStep : kStep));
                 st.segs.push_back({on, end});
                 st.keys.push_back(keys);
             }
             for (std::size_t i = 0; i < st.segs.size(); ++i) {
                 auto& seg = st.segs[i];
-                if (i + 1 < st.segs.size()) {
-                    const int64_t next = st.segs[i + 1].first;
-                    seg.second = std::min(seg.second, next);
+                const int64_t tb = inTriplet(static_cast<double>(seg.first));
+                // After the staff's last note the next 16th stands for the next onset.
+                const int64_t sixteenth = kBeat / 4;
+                const int64_t next = i + 1 < st.segs.size()
+                                         ? st.segs[i + 1].first
+                                         : (seg.second + sixteenth - 1) / sixteenth * sixteenth;
+                seg.second = std::min(seg.second, next);
+                const int64_t gap = next - seg.second;
+                if (tb >= 0) {
+                    // The notes of a triplet last to the next one, the last to the beat's end.
+                    seg.second = std::max(seg.second, i + 1 < st.segs.size() ? std::min(next, tb + kBeat) : tb + kBeat);
+                } else if (gap > 0 && (gap <= kStep || gap * 4 <= seg.second - seg.first)) {
                     // A short gap before the next onset is the note's articulation.
-                    const int64_t gap = next - seg.second;
-                    if (gap > 0 && (gap <= 1 || gap * 4 <= seg.second - seg.first))
-                        seg.second = next;
+                    seg.second = next;
                 }
                 pieceEnd_ = std::max(pieceEnd_, seg.second);
             }
@@ -437,8 +530,8 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
     {
         std::vector<std::pair<int64_t, std::pair<int, int>>> meters;
         for (const TMIDIMeterAt& m : Meters)
-            if (m.den >= 1 && m.den <= kUnitsPerWhole && m.num >= 1)
-                meters.push_back({UnitsOfTick(m.tick), {m.num, m.den}});
+            if (m.den >= 1 && m.den <= 32 && m.num >= 1)
+                meters.push_back({UnitsOfTick(m.tick) / kStep * kStep, {m.num, m.den}});
         int num = 4, den = 4;
         std::size_t mi = 0;
         int shownNum = 0, shownDen = 0;
@@ -647,6 +740,7 @@ void TMIDIReader::WritePlannedLayout() {
         std::size_t system = 0;
     };
     std::vector<TOpenTie> ties(n);
+    std::vector<TCell*> tripletHead(n, nullptr);
     std::size_t tempoIndex = 0;
     for (std::size_t sys = 0; sys < systems_.size(); ++sys) {
         const TSystemPlan& plan = systems_[sys];
@@ -689,6 +783,17 @@ void TMIDIReader::WritePlannedLayout() {
                     }
                     ties[st].cell = nullptr;
                     WriteChordCell(*cell, item, staves_[st], memory[st]);
+                    if (item.triplet) {
+                        // Three eighths under a tuplet mark from the first to the third.
+                        const int64_t inBeat = item.start % kBeat;
+                        if (inBeat == 0)
+                            tripletHead[st] = cell;
+                        else if (inBeat == 2 * kTripletStep && tripletHead[st]) {
+                            tripletHead[st]->markType = kTupletMark;
+                            tripletHead[st]->iEnd = c;
+                            tripletHead[st] = nullptr;
+                        }
+                    }
                     Placed += item.seg >= 0 ? static_cast<int>(staves_[st].keys[static_cast<std::size_t>(item.seg)].size())
                                             : 1;
                     if (item.tieOn)

@@ -84,12 +84,13 @@ struct TMIDIMeterAt {
 
 // One item of a staff as placed: a note (chord) or a rest of one written value.
 struct TMIDIStaffItem {
-    int64_t start = 0;      // in layout units (a 32nd note)
+    int64_t start = 0;      // in layout units (96 a whole note)
     int units = 0;          // its length
     int value = 0;          // note value 1 (whole) .. 6 (32nd)
     int dots = 0;
     int seg = -1;           // the note segment it belongs to; -1 a rest
     bool tieOn = false;     // tied to the next item of its staff
+    bool triplet = false;   // an eighth of a triplet
 };
 
 // Links to the windows; unset links take the defaults noted.
@@ -218,6 +219,7 @@ private:
         bool lower = false;      // the lower staff of a grand staff
         std::vector<std::pair<int64_t, int64_t>> segs; // note segments [start, end) in units
         std::vector<std::vector<uint8_t>> keys;         // their keys
+        std::vector<int64_t> triplets;                  // starts of the beats in triplet eighths
     };
     struct TChunkPlan {
         int64_t from = 0, to = 0; // units

@@ -454,3 +454,46 @@ TEST_F(MidiWholePathTest, TwoHandFileRoundTrips) {
 }
 
 } // namespace
+
+namespace {
+
+// Three equal notes filling a beat are a triplet; staccato eighths keep their
+// values, the gap after each given to the note.
+TEST_F(MidiWholePathTest, TripletsAndArticulationGaps) {
+    TSmfTrack t;
+    t.Note(0, 60, 480);
+    t.Note(0, 62, 150).Note(10, 64, 150).Note(10, 65, 160); // a triplet played a little short
+    for (int k : {67, 69, 71, 72})
+        t.Note(0, k, 200).Ev(40, {0xFF, 0x01, 0x00}); // eighths held for 200 of 240 ticks
+    t.End();
+    ASSERT_TRUE(Import(SmfFile(0, 480, {t})));
+    // C4 quarter at column 6, then D4 E4 F4 as eighths under a triplet mark.
+    EXPECT_EQ(fx_.At(6, 6).Note, 3);
+    for (int c : {8, 10, 12})
+        EXPECT_EQ(fx_.At(c, 6).Note, 4) << c;
+    EXPECT_EQ(fx_.At(8, 6).markType, 56);
+    EXPECT_EQ(fx_.At(8, 6).iEnd, 12);
+    for (int c : {14, 16, 18, 20}) {
+        EXPECT_EQ(fx_.At(c, 6).Note, 4) << c;
+        EXPECT_EQ(fx_.At(c, 6).option & 0x48u, 0u) << "no dots";
+    }
+    EXPECT_EQ(fx_.At(22, 6).Note, 63);
+    const double third = 0.5 / 3;
+    ExpectHeard(Heard(), {{0, 60, 0.5}, {0.5, 62, third}, {0.5 + third, 64, third}, {0.5 + 2 * third, 65, third},
+                          {1.0, 67, 0.25}, {1.25, 69, 0.25}, {1.5, 71, 0.25}, {1.75, 72, 0.25}});
+    // The player times a triplet note at 0.66 of its value: within 3 ticks.
+    const TMidoFile out = Export();
+    ASSERT_TRUE(out.ok);
+    const std::vector<std::tuple<long, int, long>> want = {{0, 60, 144},   {144, 62, 48},  {192, 64, 48},
+                                                           {240, 65, 48},  {288, 67, 72},  {360, 69, 72},
+                                                           {432, 71, 72},  {504, 72, 72}};
+    ASSERT_EQ(out.notes.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(std::get<1>(out.notes[i]), std::get<1>(want[i]));
+        EXPECT_NEAR(std::get<0>(out.notes[i]), std::get<0>(want[i]), 3);
+        EXPECT_NEAR(std::get<2>(out.notes[i]), std::get<2>(want[i]), 1);
+    }
+}
+
+} // namespace
