@@ -259,8 +259,11 @@ void TMIDIReader::ShortenMidiRests(int s, int o) {
                     const TCell* other = GridCell(0, loc.page, loc.row + o, loc.col);
                     if (other && IsWestNoteCell(*other, 1) && RestCodeToValue(rest->Note) > other->Note)
                         continue;
+                    // Once the excess is used up the rests left keep the staff's time.
+                    if (excess <= 0)
+                        break;
                     const int rt = RestValueTicks(rest->Note, rest->option);
-                    if (excess <= 0 || rt == excess) {
+                    if (rt == excess) {
                         ResetCell(*rest);
                         excess = 0;
                     } else if (rt > excess) {
@@ -347,7 +350,8 @@ bool TMIDIReader::ImportMIDIFile(const std::string& fileName) {
         Tracks.clear();
         return false;
     };
-    if (TooLong)
+    // Formats 0 and 1 are placed; the independent sequences of format 2 are not.
+    if (TooLong || Format > 1)
         return refuse(kMsgBadFormat, "\n" + fileName);
     auto plan = [&]() {
         MessageId = 0;
@@ -411,10 +415,10 @@ bool TMIDIReader::ImportMIDIFile(const std::string& fileName) {
     }
     s->PageCount = std::max(s->PageCount, PageCount0());
     if (view) {
-        view->Controls.StatusFile = "MIDI File Name: " + fileName;
         view->RefreshPageCombo();
         view->GoToPage(0);
-        view->PageCaption();
+        view->PageCaption(); // the page count of the imported score
+        view->Controls.StatusFile = "MIDI File Name: " + fileName;
         view->RedrawPage();
     }
     s->SetModified(true);

@@ -232,6 +232,11 @@ TEST_F(MidiWholePathTest, EveryTrackSoundsTogetherAsStavesOfOneSystem) {
     GroupRows.clear();
     ASSERT_GE(GetRowGroup(6, 0), 0);
     EXPECT_EQ(GroupRows.size(), 4u);
+    // Stems by staff position: C6 high on the treble staff down, C2 low on the bass staff up.
+    EXPECT_EQ(fx_.At(6, 6).yAdj, -8.0f);
+    EXPECT_EQ(fx_.At(6, 6).option & 0x1u, 0u);
+    EXPECT_EQ(fx_.At(6, 15).yAdj, 8.0f);
+    EXPECT_EQ(fx_.At(6, 15).option & 0x1u, 0x1u);
 
     const double q = Seconds(480, 480, 120);
     ExpectHeard(Heard(), {{0, 84, 2 * q}, {2 * q, 83, 2 * q},  {0, 72, q},         {q, 74, q},
@@ -494,6 +499,46 @@ TEST_F(MidiWholePathTest, TripletsAndArticulationGaps) {
         EXPECT_NEAR(std::get<0>(out.notes[i]), std::get<0>(want[i]), 3);
         EXPECT_NEAR(std::get<2>(out.notes[i]), std::get<2>(want[i]), 1);
     }
+}
+
+} // namespace
+
+#include "render/modTQMainView.h"
+
+namespace {
+
+// On the main window: the question about the changed score comes before the
+// header dialog, and the status bar counts the imported pages.
+TEST_F(MidiWholePathTest, OnTheMainWindow) {
+    TMainView view;
+    view.Cols = 60;
+    view.Rows = 40;
+    view.AllocatePage(0, 0, true, 0, 0);
+    TMainScore* previous = frmMainTQ;
+    frmMainTQ = &view;
+    view.SetModified(true);
+    std::vector<std::string> order;
+    MIDIImportHooks().ConfirmHeader = [&](const std::string&, int, int, uint8_t, uint8_t) {
+        order.push_back("header after " + std::to_string(boxes_.shown.size()) + " boxes");
+        return true;
+    };
+    TSmfTrack t;
+    for (int i = 0; i < 400; ++i)
+        t.Note(0, 60 + i % 12, 120);
+    path_ = (dir_ / "long.mid").string();
+    tqtest::WriteBytesFile(path_, SmfFile(0, 480, {t.End()}));
+    TMIDIReader reader;
+    const bool ok = reader.ImportMIDIFile(path_);
+    frmMainTQ = previous;
+    MIDIImportHooks() = {};
+    ASSERT_TRUE(ok);
+    ASSERT_GE(Ids().size(), 1u);
+    EXPECT_EQ(Ids().front(), 1022) << "the changed score is asked about first";
+    EXPECT_EQ(order, std::vector<std::string>{"header after 1 boxes"});
+    ASSERT_GT(view.PageSets[0].size(), 1u);
+    EXPECT_NE(view.Controls.StatusPage.find(" of " + std::to_string(view.PageSets[0].size())), std::string::npos)
+        << view.Controls.StatusPage;
+    EXPECT_NE(view.Controls.StatusFile.find("long.mid"), std::string::npos);
 }
 
 } // namespace
