@@ -755,6 +755,7 @@ void TMIDIReader::WritePlannedLayout() {
         int x = static_cast<int>(std::abs(SignatureSharps) / 3.0 + (sys == 0 ? 6 : 4));
         for (std::vector<int8_t>& m : memory)
             m = memoryInit;
+        std::fill(tripletHead.begin(), tripletHead.end(), nullptr);
         for (const TChunkPlan& chunk : plan.chunks) {
             if (chunk.meterNum > 0) {
                 for (std::size_t st = 0; st < n; ++st)
