@@ -367,6 +367,7 @@ bool TMIDIReader::ImportMIDIFile(const std::string& fileName) {
     };
     if (!plan())
         return false;
+    const int plannedCols = s->Cols, plannedRows = s->Rows;
     auto* view = dynamic_cast<TMainView*>(s);
     if (MIDIImportHooks().NewScore) {
         if (!MIDIImportHooks().NewScore())
@@ -386,7 +387,7 @@ bool TMIDIReader::ImportMIDIFile(const std::string& fileName) {
         !MIDIImportHooks().ConfirmHeader(FileName, Format, DeclaredTracks, DivisionHigh, DivisionLow))
         return false;
     // A new score may come with another page grid.
-    if (!plan())
+    if ((s->Cols != plannedCols || s->Rows != plannedRows) && !plan())
         return false;
     WritePlannedLayout();
     Data.clear();
