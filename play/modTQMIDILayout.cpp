@@ -721,10 +721,6 @@ void TMIDIReader::WritePlannedLayout() {
     CurLayer = 0;
     if (auto* view = dynamic_cast<TMainView*>(s))
         view->CurKey = Key;
-    // Pages of layer 0 only: the import makes no layer-1 pages.
-    for (int p = static_cast<int>(s->PageSets[0].size()); p < planPages_; ++p)
-        s->AllocatePage(0, p, true, 0, 0);
-    s->PageCount = std::max(s->PageCount, static_cast<int>(s->PageSets[0].size()));
 
     // Tempo changes after the start, by unit.
     std::vector<std::pair<int64_t, int>> tempi;
@@ -744,6 +740,12 @@ void TMIDIReader::WritePlannedLayout() {
     std::size_t tempoIndex = 0;
     for (std::size_t sys = 0; sys < systems_.size(); ++sys) {
         const TSystemPlan& plan = systems_[sys];
+        // Pages of layer 0 only, each made when its first system is written:
+        // the import makes no layer-1 pages.
+        if (plan.page >= static_cast<int>(s->PageSets[0].size())) {
+            s->AllocatePage(0, plan.page, true, 0, 0);
+            s->PageCount = std::max(s->PageCount, static_cast<int>(s->PageSets[0].size()));
+        }
         for (std::size_t st = 0; st < n; ++st)
             WriteStaffHeader(plan.page, plan.row + 3 * static_cast<int>(st), static_cast<int>(st), sys == 0);
         if (n >= 2) {
