@@ -1,5 +1,5 @@
-// Standard MIDI File import: placing the read tracks as Western cells, the
-// clean-up passes over the placed staves, and the import as a whole.
+// Standard MIDI File import: note values, the clean-up passes over staves
+// placed note by note, and the import as a whole.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>

@@ -1,18 +1,23 @@
 #pragma once
-// Standard MIDI File import: reading a file into tracks of paired events,
-// placing them as Western cells on a new score, and tidying the placed staves.
+// Standard MIDI File import: reading a file into tracks of paired events and
+// laying their notes out as Western cells on a new score.
 //
-// The whole file is read into memory and checked before the score is touched:
-// a file that cannot be opened reports 1044, one whose header is not a MIDI
-// header (no "MThd", header length below 6, division 0 or SMPTE time) reports
-// 1045, and the score stays as it was. A file that is not read whole (a chunk cut
-// short, a status byte that cannot be read, fewer track chunks than declared)
-// places what was read and reports 1045 once; a file that places nothing reports
-// 1045 too. The reader never reads outside the file's bytes or a track's chunk.
+// The whole file is read into memory, checked and laid out before the score is
+// touched: a file that cannot be opened reports 1044; one whose header is not a
+// MIDI header (no "MThd", header length below 6, division 0 or SMPTE time), of
+// format 2, or whose time is beyond any score reports 1045; one without notes
+// 3722; one whose staves the page cannot hold together 3720; one whose score
+// would take more memory than the file may ask for 3721; and the score stays as
+// it was. A file that is not read whole (a chunk cut short, a data byte that
+// cannot be read, fewer track chunks than declared) places what was read and
+// reports 1045 once. A status byte that starts no event is told once with its
+// diagnostic and read past. The reader never reads outside the file's bytes or
+// a track's chunk.
 //
-// Placement writes into layer 0 of the current score (frmMainTQ) with the
-// staff layout of the track statistics; the clean-up passes then work from the
-// placed cells and the track time kept in each placed cell's scratch field.
+// The layout (modTQMIDILayout) writes into layer 0 of the current score
+// (frmMainTQ) only. The clean-up passes below tidy staves placed note by note
+// with the track time in each cell's scratch field; the layout is exact in time
+// and the import does not run them.
 #include <cstdint>
 #include <functional>
 #include <string>
