@@ -542,3 +542,33 @@ TEST_F(MidiWholePathTest, OnTheMainWindow) {
 }
 
 } // namespace
+
+namespace {
+
+// A time signature that changes after the first bar: the bars follow it, the
+// new signature stands before the bar it starts, and the time is kept.
+TEST_F(MidiWholePathTest, TimeSignatureChange) {
+    TSmfTrack t;
+    t.Ev(0, {0xFF, 0x58, 0x04, 0x02, 0x02, 0x18, 0x08}); // 2/4
+    t.Note(0, 60, 480).Note(0, 62, 480);
+    t.Ev(0, {0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08}); // 3/4
+    t.Note(0, 64, 960).Note(0, 65, 480).Note(0, 67, 1440).End();
+    ASSERT_TRUE(Import(SmfFile(0, 480, {t})));
+    // C4 D4 | 3/4 E4 half, F4 | G4 dotted half |
+    EXPECT_EQ(fx_.At(10, 6).Note, 63);
+    EXPECT_EQ(fx_.At(11, 6).cellType, ctTimeSig);
+    EXPECT_EQ(fx_.At(11, 6).upNote, 3);
+    EXPECT_EQ(fx_.At(11, 6).Note, 4);
+    EXPECT_EQ(fx_.At(13, 6).Note, 2);
+    EXPECT_EQ(fx_.At(15, 6).Note, 3);
+    EXPECT_EQ(fx_.At(17, 6).Note, 63);
+    EXPECT_EQ(fx_.At(18, 6).Note, 2);
+    EXPECT_EQ(fx_.At(18, 6).option & 0x48u, 0x8u);
+    ExpectHeard(Heard(), {{0, 60, 0.5}, {0.5, 62, 0.5}, {1.0, 64, 1.0}, {2.0, 65, 0.5}, {2.5, 67, 1.5}});
+    const TMidoFile out = Export();
+    ASSERT_TRUE(out.ok);
+    EXPECT_EQ(out.notes, (std::vector<std::tuple<long, int, long>>{
+                             {0, 60, 144}, {144, 62, 144}, {288, 64, 288}, {576, 65, 144}, {720, 67, 432}}));
+}
+
+} // namespace
