@@ -755,6 +755,7 @@ void TMIDIReader::WritePlannedLayout() {
             }
         }
         int x = static_cast<int>(std::abs(SignatureSharps) / 3.0 + (sys == 0 ? 6 : 4));
+        const int firstX = x;
         for (std::vector<int8_t>& m : memory)
             m = memoryInit;
         std::fill(tripletHead.begin(), tripletHead.end(), nullptr);
@@ -783,6 +784,15 @@ void TMIDIReader::WritePlannedLayout() {
                     if (item.seg >= 0 && ties[st].cell && ties[st].system == sys) {
                         ties[st].cell->markType = kTieMark;
                         ties[st].cell->iEnd = c;
+                    } else if (item.seg >= 0 && ties[st].cell && ties[st].system + 1 == sys) {
+                        // A tie over the system break: to the end of the row, and on
+                        // from a mark before the first note of the next system.
+                        ties[st].cell->markType = kTieMark;
+                        ties[st].cell->iEnd = s->Cols - 1;
+                        if (TCell* on = PageCell(plan.page, r, firstX - 1)) {
+                            on->markType = kTieMark;
+                            on->iEnd = c;
+                        }
                     }
                     ties[st].cell = nullptr;
                     WriteChordCell(*cell, item, staves_[st], memory[st]);

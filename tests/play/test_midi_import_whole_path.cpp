@@ -572,3 +572,44 @@ TEST_F(MidiWholePathTest, TimeSignatureChange) {
 }
 
 } // namespace
+
+namespace {
+
+// A note tied over the bar line where the system breaks sounds once.
+TEST_F(MidiWholePathTest, TieOverTheSystemBreak) {
+    TScoreFixture narrow(20, 30);
+    TSmfTrack t;
+    t.Note(0, 60, 480).Note(0, 62, 480).Note(0, 64, 1440);
+    for (int k : {65, 67, 69, 71})
+        t.Note(0, k, 240);
+    t.Note(0, 72, 480).End();
+    path_ = (dir_ / "narrow.mid").string();
+    tqtest::WriteBytesFile(path_, SmfFile(0, 480, {t}));
+    TMIDIReader reader;
+    ASSERT_TRUE(reader.ImportMIDIFile(path_));
+    // Bar 1 fills the first system; E4 goes on in the second.
+    EXPECT_EQ(narrow.At(10, 6).yAdj, 4.0f);
+    EXPECT_EQ(narrow.At(10, 6).markType, 1);
+    EXPECT_EQ(narrow.At(12, 6).Note, 63);
+    EXPECT_TRUE(IsClefCell(narrow.At(0, 10)));
+    EXPECT_EQ(narrow.At(4, 10).yAdj, 4.0f);
+    EXPECT_EQ(narrow.At(3, 10).markType, 1) << "the tie goes on before the first note";
+    TMainScore& s = narrow.Score();
+    s.CurPage = 0;
+    s.SelCol0 = s.SelCol1 = s.SelRow0 = s.SelRow1 = 0;
+    play_.PlayWest = true;
+    play_.PlayRule = prAllStaffs;
+    ASSERT_TRUE(play_.BuildPlayList(false));
+    const TMidoFile out = Export();
+    ASSERT_TRUE(out.ok);
+    EXPECT_EQ(out.notes, (std::vector<std::tuple<long, int, long>>{{0, 60, 144},
+                                                                  {144, 62, 144},
+                                                                  {288, 64, 432},
+                                                                  {720, 65, 72},
+                                                                  {792, 67, 72},
+                                                                  {864, 69, 72},
+                                                                  {936, 71, 72},
+                                                                  {1008, 72, 144}}));
+}
+
+} // namespace
