@@ -613,3 +613,20 @@ TEST_F(MidiWholePathTest, TieOverTheSystemBreak) {
 }
 
 } // namespace
+
+namespace {
+
+// A chord that crosses the bar line is tied note by note and sounds once.
+TEST_F(MidiWholePathTest, ChordAcrossTheBarLine) {
+    TSmfTrack t;
+    t.Note(0, 67, 1440);
+    t.Ev(0, {0x90, 60, 90}).Ev(0, {0x90, 64, 90}).Ev(960, {0x80, 60, 0}).Ev(0, {0x80, 64, 0});
+    t.Note(0, 65, 1440).End();
+    ASSERT_TRUE(Import(SmfFile(0, 480, {t})));
+    EXPECT_EQ(fx_.At(8, 6).markType, 1) << "the chord's tie";
+    EXPECT_EQ(GetChordNoteCount(fx_.At(8, 6)), 1);
+    EXPECT_EQ(GetChordNoteCount(fx_.At(11, 6)), 1);
+    ExpectHeard(Heard(), {{0, 67, 1.5 * 0.5 * 2}, {1.5, 60, 1.0}, {1.5, 64, 1.0}, {2.5, 65, 1.5}});
+}
+
+} // namespace
