@@ -382,10 +382,36 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
                 }
         }
     }
-    if (staffCount() > maxStaves || maxStaves < 1) {
-        Message = std::to_string(staffCount());
+    StavesWanted = staffCount();
+    if (maxStaves < 1) {
+        Message = std::to_string(StavesWanted);
         MessageId = kMsgStavesTooMany;
         return false;
+    }
+    // Still too many: the part with the fewest notes shares the staff of the
+    // part nearest to it in pitch, until the staves fit. Every note is kept and
+    // sounds at its time.
+    while (staffCount() > maxStaves) {
+        int fewest = -1;
+        for (std::size_t k = 0; k < parts.size(); ++k)
+            if (parts[k].mergedInto < 0 && (fewest < 0 || parts[k].count < parts[static_cast<std::size_t>(fewest)].count))
+                fewest = static_cast<int>(k);
+        TPart& a = parts[static_cast<std::size_t>(fewest)];
+        const double pitch = static_cast<double>(a.sum) / a.count;
+        int nearest = -1;
+        double best = 0;
+        for (std::size_t k = 0; k < parts.size(); ++k) {
+            if (parts[k].mergedInto >= 0 || static_cast<int>(k) == fewest)
+                continue;
+            const double d = std::abs(static_cast<double>(parts[k].sum) / parts[k].count - pitch);
+            if (nearest < 0 || d < best) {
+                nearest = static_cast<int>(k);
+                best = d;
+            }
+        }
+        a.mergedInto = nearest;
+        parts[static_cast<std::size_t>(nearest)].sum += a.sum;
+        parts[static_cast<std::size_t>(nearest)].count += a.count;
     }
     // Staves of the parts, top to bottom.
     std::vector<int> upperStaff(parts.size(), -1);

@@ -368,6 +368,11 @@ bool TMIDIReader::ImportMIDIFile(const std::string& fileName) {
     if (!plan())
         return false;
     const int plannedCols = s->Cols, plannedRows = s->Rows;
+    auto tellShared = [&]() {
+        if (StavesWanted > static_cast<int>(staves_.size()))
+            MessageOkById(kMsgStavesTooMany, std::to_string(StavesWanted), mkInformation);
+    };
+    tellShared();
     auto* view = dynamic_cast<TMainView*>(s);
     if (MIDIImportHooks().NewScore) {
         if (!MIDIImportHooks().NewScore())
@@ -387,8 +392,13 @@ bool TMIDIReader::ImportMIDIFile(const std::string& fileName) {
         !MIDIImportHooks().ConfirmHeader(FileName, Format, DeclaredTracks, DivisionHigh, DivisionLow))
         return false;
     // A new score may come with another page grid.
-    if ((s->Cols != plannedCols || s->Rows != plannedRows) && !plan())
-        return false;
+    if (s->Cols != plannedCols || s->Rows != plannedRows) {
+        const int before = static_cast<int>(staves_.size());
+        if (!plan())
+            return false;
+        if (static_cast<int>(staves_.size()) < before)
+            tellShared();
+    }
     WritePlannedLayout();
     Data.clear();
     Tracks.clear();

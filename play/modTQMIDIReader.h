@@ -6,9 +6,9 @@
 // touched: a file that cannot be opened reports 1044; one whose header is not a
 // MIDI header (no "MThd", header length below 6, division 0 or SMPTE time), of
 // format 2, or whose time is beyond any score reports 1045; one without notes
-// 3722; one whose staves the page cannot hold together 3720; one whose score
-// would take more memory than the file may ask for 3721; and the score stays as
-// it was. A file that is not read whole (a chunk cut short, a data byte that
+// 3722; one whose score would take more memory than the file may ask for
+// 3721; and the score stays as it was. When the page cannot hold a staff for
+// every track, 3720 says so before the score changes, and tracks share staves. A file that is not read whole (a chunk cut short, a data byte that
 // cannot be read, fewer track chunks than declared) places what was read and
 // reports 1045 once. A status byte that starts no event is told once with its
 // diagnostic and read past. The reader never reads outside the file's bytes or
@@ -139,6 +139,7 @@ public:
     uint8_t TimeDenominator = 4;
     std::string Message;
     int MessageId = 0;            // the string of a refusal of the layout (0 none)
+    int StavesWanted = 0;         // staves the tracks would take, one a track (two for a wide one)
     TMIDINote Staging;
     uint8_t TwoStaves = 0;
     TMIDISounding Sounding[144];
@@ -186,8 +187,9 @@ public:
     // Places the tracks read; the number of notes and rests placed.
     int PlaceMidi();
     // Plans the layout of the notes read (staves, bars, systems) without
-    // touching the score; false with Message set when the page cannot hold the
-    // staves or the score would take more memory than the file may ask for.
+    // touching the score; false with MessageId set when the page has no room for
+    // a staff or the score would take more memory than the file may ask for.
+    // Tracks share staves when the page cannot hold one for each.
     bool PlanMidiLayout(int cols, int rows);
     // Every note of every track, in order of onset.
     std::vector<TMIDIFileNote> CollectFileNotes() const;
