@@ -184,6 +184,20 @@ void TWriteMIDIFile::WriteTempo(int bpm, uint32_t delta) {
     WriteBigEndian(static_cast<uint32_t>(60000000 / std::max(bpm, 1)), 3);
 }
 
+void TWriteMIDIFile::WriteTempoMicros(uint32_t micros, uint32_t delta) {
+    WriteVarLen(delta);
+    const uint8_t head[3] = {0xFF, 0x51, 0x03};
+    WriteBytes(head, 3);
+    WriteBigEndian(std::clamp<uint32_t>(micros, 1, 0xFFFFFF), 3);
+}
+
+void TWriteMIDIFile::WriteKeySignature(int sharps, bool minor, uint32_t delta) {
+    WriteVarLen(delta);
+    const uint8_t ev[5] = {0xFF, 0x59, 0x02, static_cast<uint8_t>(static_cast<int8_t>(std::clamp(sharps, -7, 7))),
+                           static_cast<uint8_t>(minor ? 1 : 0)};
+    WriteBytes(ev, sizeof ev);
+}
+
 void TWriteMIDIFile::WriteTimeSignature(int numerator, int denominator, uint32_t delta) {
     int power = 0;
     while ((1 << power) < denominator && power < 6)
@@ -230,13 +244,49 @@ int NoteKey(const TPNote& n) {
 
 bool IsPowerOfTwoUpTo64(int d) { return d >= 1 && d <= 64 && (d & (d - 1)) == 0; }
 
+// Items that take time in the file.
+bool IsTimedItem(const TPlayItem& item) {
+    return item.Kind != pkHighlight && item.Kind != pkInstrument && item.Kind != pkSilent && item.Kind != pkTimeSig &&
+           item.Duration >= 1 && item.Duration < 1000000;
+}
+
+// The beats per minute of a play tempo: a tempo mark of b beats a minute plays
+// at trunc(b x 5 / 3); the b that gives the tempo back, else the tempo's own.
+double BpmOfPlayTempo(int tempo) {
+    const double exact = tempo * 0.6;
+    const double whole = std::ceil(exact - 1e-9);
+    if (static_cast<int>(whole * static_cast<double>(1.6666666f)) == tempo)
+        return whole;
+    return exact;
+}
+
+// Microseconds a quarter of a play tempo.
+uint32_t MicrosOfPlayTempo(int tempo) {
+    return static_cast<uint32_t>(std::lround(60000000.0 / BpmOfPlayTempo(std::max(tempo, 1))));
+}
+
 } // namespace
 
 uint32_t WriteMIDITrack(TWriteMIDIFile& out, const std::vector<TPlayItem>& list, const std::string& title,
-                        const std::string& instrument) {
+                        const std::string& instrument, int keySharps) {
+    // Items that know the tempo their length was reckoned at are written in
+    // exact ticks under tempo events of the score's tempi; a list without
+    // (made by hand) keeps the fixed tempo of 60 and its length in the spacing.
+    int firstTempo = 0;
+    for (const TPlayItem& item : list)
+        if (IsTimedItem(item) && item.Tempo > 0) {
+            firstTempo = item.Tempo;
+            break;
+        }
     out.WriteTrackName(title.empty() ? std::string(kUntitledTrackName) : title, 0);
-    out.WriteTempo(60, 0);
+    if (firstTempo > 0)
+        out.WriteTempoMicros(MicrosOfPlayTempo(firstTempo), 0);
+    else
+        out.WriteTempo(60, 0);
+    if (keySharps != 0)
+        out.WriteKeySignature(keySharps, false, 0);
     out.WriteInstrumentName(instrument, 0);
+    int tempo = firstTempo;
 
     bool sounding[128] = {};
     uint32_t delta = 0;
@@ -259,6 +309,12 @@ uint32_t WriteMIDITrack(TWriteMIDIFile& out, const std::vector<TPlayItem>& list,
         }
         int d = item.Duration;
         const int count = NoteCount(item);
+        const bool exact = firstTempo > 0 && IsTimedItem(item);
+        if (exact && item.Tempo > 0 && item.Tempo != tempo) {
+            tempo = item.Tempo;
+            out.WriteTempoMicros(MicrosOfPlayTempo(tempo), delta);
+            delta = 0;
+        }
         if (item.Kind != pkRest) {
             for (int i = 0; i < count; ++i) {
                 const TPNote& n = item.Notes[i];
@@ -277,7 +333,11 @@ uint32_t WriteMIDITrack(TWriteMIDIFile& out, const std::vector<TPlayItem>& list,
                 delta = 0;
             }
         }
-        if (d >= 1 && d < 1000000) {
+        if (exact) {
+            // A quarter at play tempo t lasts 128000 / t units and 144 ticks.
+            const int64_t ticks = std::llround(static_cast<double>(d) * std::max(tempo, 1) * 144.0 / 128000.0);
+            delta += static_cast<uint32_t>(std::max<int64_t>(ticks, 0));
+        } else if (d >= 1 && d < 1000000) {
             if (d - 13 < prev && prev < d + 13 && prev < 260)
                 d += carry;
             const int ticks = std::max(0, RoundToInt(d / kUnitsPerTick));

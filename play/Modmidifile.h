@@ -77,6 +77,10 @@ public:
     void WriteNotice(const std::string& text, uint32_t delta);
     void WriteInstrumentName(const std::string& text, uint32_t delta);
     void WriteTempo(int bpm, uint32_t delta);
+    // FF 51 03 with the microseconds of a quarter note (1 .. 0xFFFFFF).
+    void WriteTempoMicros(uint32_t micros, uint32_t delta);
+    // FF 59 02: sharps (negative: flats) and major or minor.
+    void WriteKeySignature(int sharps, bool minor, uint32_t delta);
     // Numerator and denominator 1, 2, 4 .. 64 (the caller checks).
     void WriteTimeSignature(int numerator, int denominator, uint32_t delta);
     void NoteOn(uint32_t delta, int key, int velocity, int channel);
@@ -92,9 +96,12 @@ class TPlayState;
 
 // Writes the track's metas and events of the play list (the caller starts and
 // ends the track). Keys left sounding at the end are released before it returns;
-// the pending delta for the end of the track is returned.
+// the pending delta for the end of the track is returned. Items that carry the
+// play tempo of their length are written in exact ticks (144 a quarter) with a
+// tempo event wherever that tempo changes; a key signature of keySharps
+// (negative: flats) is written when it is not 0.
 uint32_t WriteMIDITrack(TWriteMIDIFile& out, const std::vector<TPlayItem>& list, const std::string& title,
-                        const std::string& instrument);
+                        const std::string& instrument, int keySharps = 0);
 
 // The export: builds the play list of the score and writes it to the file (a
 // temporary beside it, renamed over the target when everything was written).

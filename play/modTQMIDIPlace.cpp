@@ -1,5 +1,5 @@
-// Standard MIDI File import: placing the read tracks as Western cells, the
-// clean-up passes over the placed staves, and the import as a whole.
+// Standard MIDI File import: note values, the clean-up passes over staves
+// placed note by note, and the import as a whole.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -17,6 +17,8 @@
 namespace {
 
 constexpr int kMsgBadFormat = 1045;
+constexpr int kMsgStavesTooMany = 3720;
+constexpr int kMsgNoNotes = 3722;
 constexpr int kGrandStaffBrace = 54191118;
 constexpr int kEmptyCode = 32;
 
@@ -35,45 +37,10 @@ TCell* GridCell(int layer, int page, int row, int col) {
 
 int PageCount0() { return frmMainTQ ? static_cast<int>(frmMainTQ->PageSets[0].size()) : 0; }
 
-// The next page of layer 0 becomes current (made when it does not exist yet).
-void NextImportPage() {
-    TMainScore* s = frmMainTQ;
-    CurLayer = 0;
-    s->CurPage += 1;
-    if (PageCount0() <= s->CurPage)
-        s->AllocatePage(0, s->CurPage, true, 0, 0);
-    s->PageCount = std::max(s->PageCount, PageCount0());
-    s->AddMissingJianpuPages();
-}
 
-// Key code of a signed count of sharps.
-int KeyCodeOfSharps(int sf) {
-    static const int sharps[8] = {0, 1, 2, 3, 4, 5, 13, 14};
-    static const int flats[8] = {0, 6, 7, 8, 9, 10, 11, 12};
-    sf = std::clamp(sf, -7, 7);
-    return sf >= 0 ? sharps[sf] : flats[-sf];
-}
 
-// Letter index (A 0 .. G 6) of a staff step (C 6, D 5, E 4, F 3, G 2, A 1, B 0).
-int StepLetter(int step) {
-    static const int letter[7] = {1, 0, 6, 5, 4, 3, 2};
-    return letter[((step % 7) + 7) % 7];
-}
 
-// The key's accidental on a letter: 1 sharp, 2 flat, 0 none.
-int KeyAccidentalOn(int letter, int sharps) {
-    static const int sharpOrder[7] = {5, 2, 6, 3, 0, 4, 1}; // F C G D A E B
-    static const int flatOrder[7] = {1, 4, 0, 3, 6, 2, 5};  // B E A D G C F
-    const int n = std::min(std::abs(sharps), 7);
-    const int* order = sharps >= 0 ? sharpOrder : flatOrder;
-    for (int i = 0; i < n; ++i)
-        if (order[i] == letter)
-            return sharps >= 0 ? 1 : 2;
-    return 0;
-}
 
-bool IsNoteOn(const TMIDINote& e) { return (e.status & 0xF0) == 0x90 && e.velocity != 0; }
-bool IsRestMarker(const TMIDINote& e) { return IsNoteOn(e) && e.octave == 0 && e.pitch == 0 && e.velocity == 1; }
 
 } // namespace
 
@@ -113,394 +80,17 @@ int TMIDIReader::RestValueTicks(int code, uint32_t option) const {
 
 int TMIDIReader::FirstNoteColumn() const { return static_cast<int>(std::abs(SignatureSharps) / 3.0 + 4); }
 
-// ---- signatures ----
-
-void TMIDIReader::ApplyMidiKeySignature(int /*t*/, const TMIDINote& ev) {
-    SignatureSharps = static_cast<int16_t>(std::clamp<int>(ev.pitch, -7, 7));
-    Key = static_cast<int8_t>(KeyCodeOfSharps(SignatureSharps));
-}
-
-void TMIDIReader::ApplyMidiTimeSignature(const TMIDINote& ev) {
-    if (TimeNumerator == -1) {
-        TimeNumerator = static_cast<int8_t>(ev.pitch);
-        TimeDenominator = static_cast<uint8_t>(1 << std::clamp<int>(ev.velocity, 0, 6));
-    }
-}
-
-// ---- systems ----
-
-void TMIDIReader::StartMidiSystem(int t, int row, bool twoStaves) {
-    TMainScore* s = frmMainTQ;
-    s->SelCol0 = 0;
-    s->SelCol1 = s->Cols - 1;
-    s->SelRow0 = s->SelRow1 = row;
-    if (auto* view = dynamic_cast<TMainView*>(s))
-        view->CurKey = Key;
-    const int saved = CurLayer;
-    CurLayer = 0;
-    auto putClef = [&](int r, int clef) {
-        TCell* c = GridCell(0, s->CurPage, r, 0);
-        if (!c)
-            return;
-        ResetCell(*c);
-        c->cellType = ctWestern;
-        c->Note = clef;
-        c->iEnd = s->Cols - 1;
-        c->jEnd = r;
-        c->Attr = static_cast<uint32_t>(static_cast<uint8_t>(Key));
-    };
-    // Staves of the system: one, a grand staff, or (several tracks) one per track
-    // of which the first two are braced.
-    std::vector<std::pair<int, int>> staves; // row, clef
-    if (Format == 1 && Tracks.size() >= 2) {
-        for (int k = 1; k < static_cast<int>(Tracks.size()); ++k)
-            staves.push_back({row + 3 * (k - 1), Tracks[static_cast<std::size_t>(k)].clef == -2 ? -2 : -1});
-    } else if (twoStaves) {
-        staves = {{row, -1}, {row + 3, -2}};
-    } else {
-        staves = {{row, t < static_cast<int>(Tracks.size()) && Tracks[static_cast<std::size_t>(t)].clef == -2 ? -2 : -1}};
-    }
-    for (auto [r, clef] : staves)
-        putClef(r, clef);
-    if (staves.size() >= 2 && twoStaves) {
-        if (TCell* c = GridCell(0, s->CurPage, row, 0)) {
-            c->markType = kGrandStaffBrace;
-            c->jEnd = staves[1].first;
-        }
-    }
-    if (TimeDenominator > 0 && TimeNumerator > 0) {
-        const int col = static_cast<int>(std::abs(SignatureSharps) / 2.0 + 2);
-        for (auto [r, clef] : staves) {
-            (void)clef;
-            if (TCell* c = GridCell(0, s->CurPage, r, col)) {
-                ResetCell(*c);
-                c->cellType = ctTimeSig;
-                c->upNote = TimeNumerator;
-                c->Note = TimeDenominator;
-                c->yAdj = 0.8f;
-            }
-        }
-        TimeDenominator = 0;
-    }
-    CurLayer = saved;
-}
-
-// ---- one note ----
-
-int TMIDIReader::MidiAccidentalToWrite(int accidental, int letter, int* memory, int sharps) {
-    const int key = KeyAccidentalOn(letter, sharps);
-    int& m = memory[letter];
-    if (accidental == 1 || accidental == 2) {
-        if (key != accidental) {
-            m = accidental;
-            return accidental;
-        }
-        if (m == 3) {
-            m = 0;
-            return accidental;
-        }
-        return 0;
-    }
-    if (key != 0) {
-        m = 3;
-        return 3;
-    }
-    if (m == 1 || m == 2) {
-        m = 0;
-        return 3;
-    }
-    return 0;
-}
-
-void TMIDIReader::WriteMidiNoteCell(int value, int pos, int step, int dots, int col, int row, int accidental,
-                                    int* memory, int trackTime) {
-    TMainScore* s = frmMainTQ;
-    // Keys whose signature holds E sharp, B sharp, F flat or C flat spell the
-    // white keys next to them that way.
-    if (accidental == 0) {
-        if (SignatureSharps >= 6 && step == 3) {
-            step = 4, pos += 1, accidental = 1; // F as E sharp
-        } else if (SignatureSharps >= 7 && step == 6) {
-            step = 0, pos += 1, accidental = 1; // C as B sharp
-        } else if (SignatureSharps <= -6 && step == 0) {
-            step = 6, pos -= 1, accidental = 2; // B as C flat
-        } else if (SignatureSharps <= -7 && step == 4) {
-            step = 3, pos -= 1, accidental = 2; // E as F flat
-        }
-    }
-    const int code = MidiAccidentalToWrite(accidental, StepLetter(step), memory, SignatureSharps);
-    TCell* cell = GridCell(0, s->CurPage, row, col);
-    if (!cell)
-        return;
-    bool join = false;
-    if (IsWestNoteCell(*cell, 1)) {
-        if (cell->Note == value) {
-            join = true;
-        } else {
-            s->AddMissingJianpuPages();
-            TCell* other = GridCell(1, s->CurPage, row, col);
-            if (!other)
-                return;
-            cell = other;
-            join = IsWestNoteCell(*cell, 1);
-        }
-    }
-    if (join) {
-        // The chord's notes in order of staff position, lowest first.
-        struct Head {
-            int pos;
-            uint32_t attr, option;
-        };
-        std::vector<Head> heads;
-        const int main = static_cast<int>(cell->yAdj);
-        heads.push_back({main, cell->Attr, 0});
-        for (int k = 0; k < GetChordNoteCount(*cell); ++k) {
-            const TWestChord& w = cell->westChordArray[static_cast<std::size_t>(k)];
-            heads.push_back({main - SumChordOffsets(*cell, k), w.attr, w.option});
-        }
-        heads.push_back({pos, static_cast<uint32_t>(code), 0});
-        std::stable_sort(heads.begin(), heads.end(), [](const Head& a, const Head& b) { return a.pos > b.pos; });
-        cell->yAdj = static_cast<float>(heads[0].pos);
-        cell->Attr = heads[0].attr;
-        std::vector<TWestChord> chord;
-        for (std::size_t k = 1; k < heads.size(); ++k) {
-            TWestChord w;
-            w.interval = heads[k - 1].pos - heads[k].pos;
-            w.attr = heads[k].attr;
-            w.option = heads[k].option;
-            chord.push_back(w);
-        }
-        cell->westChordArray.clear();
-        for (const TWestChord& w : chord)
-            cell->westChordArray.push_back(w);
-        return;
-    }
-    ResetCell(*cell);
-    cell->cellType = ctWestern;
-    cell->Note = value;
-    cell->yAdj = static_cast<float>(pos);
-    cell->option = dots == 1 ? 0x8u : dots == 2 ? 0x40u : 0u;
-    cell->Attr = static_cast<uint32_t>(code & 0xF);
-    cell->scratch = trackTime;
-    ++Placed;
-}
-
-int TMIDIReader::PlaceMidiNote(int t, const TMIDINote& ev, int col, int row, int channelFilter, bool twoStaves) {
-    TMainScore* s = frmMainTQ;
-    TMIDITruck& track = Tracks[static_cast<std::size_t>(t)];
-    if (channelFilter < static_cast<int>(Channels.size()) &&
-        (ev.status & 0x0F) != Channels[static_cast<std::size_t>(channelFilter)])
-        return 0;
-    if (ev.length <= 0)
-        return 0;
-    int dots = 0;
-    const int value = QuantizeNoteValue(ev.length, dots);
-    if (value == 0 || row < 0 || row >= s->Rows)
-        return 0;
-    if (IsRestMarker(ev)) {
-        if (TCell* cell = GridCell(0, s->CurPage, row, col)) {
-            if (!IsWestNoteOrRest(*cell, 1)) {
-                ResetCell(*cell);
-                cell->cellType = ctWestern;
-                cell->Note = ValueToRestCode(value);
-                cell->option = dots == 1 ? 0x8u : dots == 2 ? 0x40u : 0u;
-                cell->scratch = track.time;
-                ++Placed;
-            }
-        }
-        return ev.length;
-    }
-    static const int whiteStep[12] = {6, 6, 5, 5, 4, 3, 3, 2, 2, 1, 1, 0};
-    static const bool black[12] = {false, true, false, true, false, false, true, false, true, false, true, false};
-    const int pc = ev.pitch;
-    if (pc < 0 || pc > 11)
-        return 0;
-    int step = whiteStep[pc];
-    int accidental = 0;
-    if (black[pc]) {
-        if (SignatureSharps < 0) {
-            step -= 1; // the note above, flat
-            accidental = 2;
-        } else {
-            accidental = 1;
-        }
-    }
-    const int number = ev.octave * 12 + pc;
-    int pos = (5 - ev.octave) * 7 + step;
-    int staffRow = row;
-    if (twoStaves) {
-        if (number < 60) {
-            pos -= 12;
-            staffRow += 3;
-        }
-    } else if (track.clef == -2) {
-        pos -= 12;
-    }
-    if (staffRow >= s->Rows)
-        return 0;
-    if (number >= 0 && number < 144) {
-        TMIDISounding& rec = Sounding[number];
-        rec = {1, col, staffRow, s->CurPage, 0};
-    }
-    WriteMidiNoteCell(value, pos, step, dots, col, staffRow, accidental, track.accid, track.time);
-    return ev.length;
-}
-
-// ---- layouts ----
-
-void TMIDIReader::PlaceMidiTrack(int t, bool metasOnly) {
-    TMainScore* s = frmMainTQ;
-    TMIDITruck& track = Tracks[static_cast<std::size_t>(t)];
-    s->AddMissingJianpuPages();
-    CurLayer = 0;
-    s->CurPage = 0;
-    int row = 6;
-    Gap = 2;
-    const bool two = !metasOnly && TwoStaves && track.noteCount > 0 &&
-                     static_cast<double>(track.lowCount) / track.noteCount > 0.08 &&
-                     static_cast<double>(track.lowCount) / track.noteCount < 0.92;
-    ExtraRows = two ? 3 : 0;
-    track.time = track.lastOnset = track.firstNote = 0;
-    std::fill(std::begin(track.accid), std::end(track.accid), 0);
-    // Signatures at the very start stand in the first system's header.
-    if (!metasOnly) {
-        int at = 0;
-        for (const TMIDINote& ev : track.events) {
-            at += ev.delta;
-            if (at != 0 || IsNoteOn(ev))
-                break;
-            if (ev.status == 0xFF && static_cast<uint8_t>(ev.octave) == 0x59)
-                ApplyMidiKeySignature(t, ev);
-        }
-    }
-    int col = static_cast<int>(std::abs(SignatureSharps) / 3.0 + 6);
-    if (!metasOnly)
-        StartMidiSystem(t, row, two);
-    bool first = true;
-    for (const TMIDINote& ev : track.events) {
-        track.time += ev.delta;
-        if (ev.status == 0xFF) {
-            if (static_cast<uint8_t>(ev.octave) == 0x59)
-                ApplyMidiKeySignature(t, ev);
-            else if (static_cast<uint8_t>(ev.octave) == 0x58)
-                ApplyMidiTimeSignature(ev);
-            continue;
-        }
-        if (metasOnly || !IsNoteOn(ev))
-            continue;
-        const bool chord = track.time == track.lastOnset && !first;
-        if (!chord && !(first && track.time == 0)) {
-            col += 2;
-            track.lastOnset = track.time;
-        }
-        if (col >= s->Cols - 1) {
-            row += 2 + Gap + ExtraRows;
-            if (row >= s->Rows - ExtraRows - 1) {
-                NextImportPage();
-                row = 2;
-            }
-            StartMidiSystem(t, row, two);
-            col = FirstNoteColumn();
-        }
-        const int ticks = PlaceMidiNote(t, ev, col, row, 21, two);
-        if (first) {
-            track.firstNote = track.time;
-            first = false;
-        }
-        if (!chord)
-            track.firstNote += ticks;
-    }
-}
-
-void TMIDIReader::PlaceMidiTracks() {
-    TMainScore* s = frmMainTQ;
-    const int last = static_cast<int>(Tracks.size()) - 1;
-    CurLayer = 0;
-    s->CurPage = 0;
-    Gap = 3;
-    ExtraRows = 3 * std::max(0, static_cast<int>(Tracks.size()) - 2);
-    for (int t = 1; t <= last; ++t) {
-        TMIDITruck& tr = Tracks[static_cast<std::size_t>(t)];
-        tr.time = tr.lastOnset = tr.firstNote = tr.pos = 0;
-        std::fill(std::begin(tr.accid), std::end(tr.accid), 0);
-    }
-    const bool two = TwoStaves && last >= 2;
-    int row = 6;
-    StartMidiSystem(1, row, two);
-    int col = static_cast<int>(std::abs(SignatureSharps) / 3.0 + 6);
-    bool counted = false;
-    bool anyPlaced = false;
-    // Every step consumes at least one event, so the loop ends.
-    for (;;) {
-        if (counted)
-            col += 2;
-        counted = false;
-        long long next = -1;
-        for (int t = 1; t <= last; ++t) {
-            const TMIDITruck& tr = Tracks[static_cast<std::size_t>(t)];
-            if (tr.pos < static_cast<int>(tr.events.size())) {
-                const long long at = static_cast<long long>(tr.time) + tr.events[static_cast<std::size_t>(tr.pos)].delta;
-                if (next < 0 || at < next)
-                    next = at;
-            }
-        }
-        if (next < 0)
-            break;
-        for (int t = 1; t <= last; ++t) {
-            TMIDITruck& tr = Tracks[static_cast<std::size_t>(t)];
-            bool placedThisStep = false;
-            while (tr.pos < static_cast<int>(tr.events.size()) &&
-                   static_cast<long long>(tr.time) + tr.events[static_cast<std::size_t>(tr.pos)].delta == next) {
-                const TMIDINote& ev = tr.events[static_cast<std::size_t>(tr.pos++)];
-                tr.time += ev.delta;
-                if (ev.status == 0xFF) {
-                    if (static_cast<uint8_t>(ev.octave) == 0x59)
-                        ApplyMidiKeySignature(t, ev);
-                    else if (static_cast<uint8_t>(ev.octave) == 0x58)
-                        ApplyMidiTimeSignature(ev);
-                    continue;
-                }
-                if (!IsNoteOn(ev) || (IsRestMarker(ev) && !anyPlaced))
-                    continue;
-                if (col >= s->Cols - 1) {
-                    row += 2 + Gap + ExtraRows;
-                    if (row >= s->Rows - ExtraRows - 2) {
-                        NextImportPage();
-                        row = 2;
-                    }
-                    StartMidiSystem(1, row, two);
-                    col = FirstNoteColumn();
-                }
-                const int ticks = PlaceMidiNote(t, ev, col, row + 3 * (t - 1), 21, false);
-                if (!anyPlaced) {
-                    for (int k = 1; k <= last; ++k)
-                        Tracks[static_cast<std::size_t>(k)].firstNote = tr.time;
-                    anyPlaced = true;
-                }
-                if (!placedThisStep)
-                    tr.firstNote += ticks;
-                placedThisStep = true;
-                counted = true;
-            }
-        }
-    }
-}
+// ---- placement ----
 
 int TMIDIReader::PlaceMidi() {
     Placed = 0;
-    TwoStaves = 1;
-    SignatureSharps = 0;
-    Key = 0;
     for (TMIDISounding& s : Sounding)
         s = {};
     if (!frmMainTQ || Tracks.empty() || TicksPerQuarter() == 0)
         return 0;
-    if (Format == 0 || (Format == 1 && Tracks.size() == 1)) {
-        PlaceMidiTrack(0, false);
-    } else if (Format == 1) {
-        PlaceMidiTrack(0, true);
-        PlaceMidiTracks();
-    }
+    if (!PlanMidiLayout(frmMainTQ->Cols, frmMainTQ->Rows))
+        return 0;
+    WritePlannedLayout();
     return Placed;
 }
 
@@ -669,8 +259,11 @@ void TMIDIReader::ShortenMidiRests(int s, int o) {
                     const TCell* other = GridCell(0, loc.page, loc.row + o, loc.col);
                     if (other && IsWestNoteCell(*other, 1) && RestCodeToValue(rest->Note) > other->Note)
                         continue;
+                    // Once the excess is used up the rests left keep the staff's time.
+                    if (excess <= 0)
+                        break;
                     const int rt = RestValueTicks(rest->Note, rest->option);
-                    if (excess <= 0 || rt == excess) {
+                    if (rt == excess) {
                         ResetCell(*rest);
                         excess = 0;
                     } else if (rt > excess) {
@@ -741,13 +334,45 @@ void TMIDIReader::CleanUpMidiStaves() {
 bool TMIDIReader::ImportMIDIFile(const std::string& fileName) {
     Damaged = false;
     Title.clear();
-    if (!LoadFile(fileName))
-        return false;
-    if (!ReadMIDIFile())
-        return false;
     TMainScore* s = frmMainTQ;
     if (!s)
         return false;
+    if (!LoadFile(fileName))
+        return false;
+    if (!ReadHeader())
+        return false;
+    // The whole file is read and laid out before the score is touched: a file
+    // that cannot be placed is refused with the score as it was.
+    ReadBody();
+    auto refuse = [&](int id, const std::string& extra) {
+        MessageOkById(id, extra, mkError);
+        Data.clear();
+        Tracks.clear();
+        return false;
+    };
+    // Formats 0 and 1 are placed; the independent sequences of format 2 are not.
+    if (TooLong || Format > 1)
+        return refuse(kMsgBadFormat, "\n" + fileName);
+    auto plan = [&]() {
+        MessageId = 0;
+        if (PlanMidiLayout(s->Cols, s->Rows))
+            return true;
+        if (MessageId == kMsgStavesTooMany)
+            refuse(MessageId, Message);
+        else if (MessageId != 0)
+            refuse(MessageId, "\n" + fileName);
+        else
+            refuse(Damaged ? kMsgBadFormat : kMsgNoNotes, "\n" + fileName);
+        return false;
+    };
+    if (!plan())
+        return false;
+    const int plannedCols = s->Cols, plannedRows = s->Rows;
+    auto tellShared = [&]() {
+        if (StavesWanted > static_cast<int>(staves_.size()))
+            MessageOkById(kMsgStavesTooMany, std::to_string(StavesWanted), mkInformation);
+    };
+    tellShared();
     auto* view = dynamic_cast<TMainView*>(s);
     if (MIDIImportHooks().NewScore) {
         if (!MIDIImportHooks().NewScore())
@@ -763,9 +388,19 @@ bool TMIDIReader::ImportMIDIFile(const std::string& fileName) {
         s->CurPage = 0;
         CurLayer = 0;
     }
-    PlaceMidi();
+    if (MIDIImportHooks().ConfirmHeader &&
+        !MIDIImportHooks().ConfirmHeader(FileName, Format, DeclaredTracks, DivisionHigh, DivisionLow))
+        return false;
+    // A new score may come with another page grid.
+    if (s->Cols != plannedCols || s->Rows != plannedRows) {
+        const int before = static_cast<int>(staves_.size());
+        if (!plan())
+            return false;
+        if (static_cast<int>(staves_.size()) < before)
+            tellShared();
+    }
+    WritePlannedLayout();
     Data.clear();
-    CleanUpMidiStaves();
     Tracks.clear();
 
     s->CurPage = 0;
@@ -791,9 +426,10 @@ bool TMIDIReader::ImportMIDIFile(const std::string& fileName) {
     }
     s->PageCount = std::max(s->PageCount, PageCount0());
     if (view) {
-        view->Controls.StatusFile = "MIDI File Name: " + fileName;
         view->RefreshPageCombo();
         view->GoToPage(0);
+        view->PageCaption(); // the page count of the imported score
+        view->Controls.StatusFile = "MIDI File Name: " + fileName;
         view->RedrawPage();
     }
     s->SetModified(true);
@@ -802,7 +438,15 @@ bool TMIDIReader::ImportMIDIFile(const std::string& fileName) {
         frmPlay->PlayWest = true;
         frmPlay->PlayRule = prAllStaffs;
     }
-    if (Damaged || Placed == 0)
+    if (StrayStatus > 0) {
+        // The diagnostic of the first status byte that starts no event; the
+        // bytes after it were read on.
+        TMessageRequest r;
+        r.kind = mkWarning;
+        r.text = StrayText + "\n" + fileName;
+        MessageBoxes().Show(r);
+    }
+    if (Damaged)
         MessageOkById(kMsgBadFormat, "\n" + fileName, mkError);
     if (MIDIImportHooks().Finished)
         MIDIImportHooks().Finished(fileName);

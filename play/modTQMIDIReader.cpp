@@ -2,6 +2,7 @@
 #include "play/modTQMIDIReader.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -78,18 +79,35 @@ bool TMIDIReader::ReadHeader(bool quiet) {
 }
 
 bool TMIDIReader::ReadMIDIFile(bool quiet) {
-    for (TMIDISounding& s : Sounding)
-        s = {};
-    ScoreTempo = 0;
-    TimeNumerator = -1;
-    TimeDenominator = 4;
     if (!ReadHeader(quiet))
         return false;
     if (MIDIImportHooks().ConfirmHeader &&
         !MIDIImportHooks().ConfirmHeader(FileName, Format, DeclaredTracks, DivisionHigh, DivisionLow))
         return false;
-    ReadTracks();
+    ReadBody();
     return true;
+}
+
+void TMIDIReader::ReadBody() {
+    for (TMIDISounding& s : Sounding)
+        s = {};
+    ScoreTempo = 0;
+    TimeNumerator = -1;
+    TimeDenominator = 4;
+    TooLong = false;
+    StrayStatus = 0;
+    StartSharps = 0;
+    StartKeyRead = false;
+    Tempos.clear();
+    Meters.clear();
+    ReadTracks();
+    // Tempi and time signatures of every track in order of time; a tempo that
+    // stands at the start of the file holds from there, else the standard 120.
+    auto byTick = [](const auto& a, const auto& b) { return a.tick < b.tick; };
+    std::stable_sort(Tempos.begin(), Tempos.end(), byTick);
+    std::stable_sort(Meters.begin(), Meters.end(), byTick);
+    if (ScoreTempo == 0)
+        ScoreTempo = 120;
 }
 
 void TMIDIReader::ReadTracks() {
@@ -138,7 +156,8 @@ void TMIDIReader::ReadTrack(TMIDITruck& track) {
     EndOfTrack = 0;
     ShortRead = false;
     LongVarLen = false;
-    uint32_t absTime = 0;
+    int64_t absTime = 0;
+    int64_t pendingDelta = 0; // time of stray status bytes, carried to the next event
     for (int i = 0; i < kMidiMaxEventsPerTrack && !EndOfTrack; ++i) {
         if (Left() == 0)
             break; // the chunk ends without an end-of-track event: the track ends here
@@ -147,8 +166,14 @@ void TMIDIReader::ReadTrack(TMIDITruck& track) {
             Damaged = true;
             break;
         }
-        CurrentDelta = static_cast<int32_t>(delta);
         absTime += delta;
+        pendingDelta += delta;
+        if (absTime > kMidiMaxTicks || pendingDelta > INT32_MAX) {
+            TooLong = true;
+            break;
+        }
+        CurrentDelta = static_cast<int32_t>(pendingDelta);
+        pendingDelta = 0;
         const uint8_t b = ReadByte();
         if (ShortRead) {
             Damaged = true;
@@ -207,12 +232,17 @@ void TMIDIReader::ReadTrack(TMIDITruck& track) {
                 if (!ShortRead && !LongVarLen)
                     AppendMidiEvent(track, status, 0, 0, 0);
             } else {
+                // A status byte that starts no event of a file (a system common
+                // or real-time message): told once, and reading goes on with the
+                // next byte.
                 char text[120];
                 std::snprintf(text, sizeof text, "i=%d tick=%d type=0x%X pretype=0x%X(Unsupported pretype)", i,
                               CurrentDelta, b, runningStatus_);
-                Message = text;
-                Damaged = true;
-                EndOfTrack = 1;
+                if (StrayStatus++ == 0)
+                    StrayText = Message = text;
+                // The time of the byte passes on to the next event.
+                pendingDelta = CurrentDelta;
+                CurrentDelta = 0;
             }
             break;
         }
@@ -228,7 +258,7 @@ void TMIDIReader::ReadTrack(TMIDITruck& track) {
     absTimes_.clear();
 }
 
-void TMIDIReader::ParseMetaEvent(TMIDITruck& track, uint32_t absTime) {
+void TMIDIReader::ParseMetaEvent(TMIDITruck& track, int64_t absTime) {
     MetaType = static_cast<int8_t>(ReadByte());
     const uint8_t type = static_cast<uint8_t>(MetaType);
     const uint32_t length = ReadVarLen();
@@ -281,8 +311,9 @@ void TMIDIReader::ParseMetaEvent(TMIDITruck& track, uint32_t absTime) {
         const int bpm = static_cast<int>(60000000u / value);
         AppendMidiEvent(track, 0xFF, 0x51, std::min(bpm, 127), 0, 0, 0);
         track.events.back().length = bpm;
-        if (CurrentDelta == 0 && ScoreTempo == 0 && bpm >= 1 && bpm <= 999)
+        if (absTime == 0 && ScoreTempo == 0 && bpm >= 1 && bpm <= 999)
             ScoreTempo = bpm;
+        Tempos.push_back({absTime, value});
         if (track0)
             AddMetaToList(absTime, 0x51, bpm);
         break;
@@ -295,6 +326,7 @@ void TMIDIReader::ParseMetaEvent(TMIDITruck& track, uint32_t absTime) {
         if (length < 2 || dd > 6 || nn == 0 || nn > 127)
             break;
         AppendMidiEvent(track, 0xFF, 0x58, nn, dd, at(2), at(3));
+        Meters.push_back({absTime, nn, 1 << dd});
         if (TimeNumerator == -1) {
             TimeNumerator = static_cast<int8_t>(nn);
             TimeDenominator = static_cast<uint8_t>(1 << dd);
@@ -309,6 +341,10 @@ void TMIDIReader::ParseMetaEvent(TMIDITruck& track, uint32_t absTime) {
         const int sf = std::clamp<int>(static_cast<int8_t>(at(0)), -7, 7);
         Key = static_cast<int8_t>(sf);
         KeyMode = at(1);
+        if (absTime == 0 && !StartKeyRead) {
+            StartSharps = sf;
+            StartKeyRead = true;
+        }
         AppendMidiEvent(track, 0xFF, 0x59, sf, at(1));
         if (track0)
             AddMetaToList(absTime, 0x59, sf, at(1));
@@ -382,8 +418,8 @@ void TMIDIReader::AppendMidiEvent(TMIDITruck& track, uint8_t status, int octave,
     Staging.extra1 = static_cast<uint8_t>(extra1);
     Staging.extra2 = static_cast<uint8_t>(extra2);
     track.events.push_back(Staging);
-    const int32_t prevTime = absTimes_.empty() ? 0 : absTimes_.back();
-    absTimes_.push_back(static_cast<int32_t>(static_cast<uint32_t>(prevTime) + static_cast<uint32_t>(CurrentDelta)));
+    const int64_t prevTime = absTimes_.empty() ? 0 : absTimes_.back();
+    absTimes_.push_back(prevTime + CurrentDelta);
     CurrentDelta = 0; // later events of the same read step follow at once
     const int kind = status & 0xF0;
     if (kind == 0x90 && velocity != 0) {
@@ -402,7 +438,7 @@ void TMIDIReader::AppendMidiEvent(TMIDITruck& track, uint8_t status, int octave,
     }
 }
 
-void TMIDIReader::AddMetaToList(uint32_t absTime, uint8_t type, int a, int b, int c, int d) {
+void TMIDIReader::AddMetaToList(int64_t absTime, uint8_t type, int a, int b, int c, int d) {
     TMIDINote n;
     n.status = 0xFF;
     n.octave = static_cast<int8_t>(type);
@@ -428,8 +464,8 @@ bool TMIDIReader::PairNoteOff(TMIDITruck& track) {
         stack.pop_back();
         if (track.events[static_cast<std::size_t>(i)].length != 0)
             continue;
-        const int32_t length = absTimes_.back() - absTimes_[static_cast<std::size_t>(i)];
-        track.events[static_cast<std::size_t>(i)].length = length;
+        const int64_t length = absTimes_.back() - absTimes_[static_cast<std::size_t>(i)];
+        track.events[static_cast<std::size_t>(i)].length = static_cast<int32_t>(std::min<int64_t>(length, INT32_MAX));
         return true;
     }
     return false;
@@ -439,12 +475,12 @@ void TMIDIReader::CloseOpenNotes(TMIDITruck& track) {
     // Notes still sounding when the track ends last to its end.
     if (open_.empty() || absTimes_.empty())
         return;
-    const int32_t end = absTimes_.back();
+    const int64_t end = absTimes_.back();
     for (std::vector<int>& stack : open_) {
         for (int i : stack) {
             TMIDINote& n = track.events[static_cast<std::size_t>(i)];
             if (n.length == 0)
-                n.length = end - absTimes_[static_cast<std::size_t>(i)];
+                n.length = static_cast<int32_t>(std::min<int64_t>(end - absTimes_[static_cast<std::size_t>(i)], INT32_MAX));
         }
         stack.clear();
     }

@@ -1,18 +1,23 @@
 #pragma once
-// Standard MIDI File import: reading a file into tracks of paired events,
-// placing them as Western cells on a new score, and tidying the placed staves.
+// Standard MIDI File import: reading a file into tracks of paired events and
+// laying their notes out as Western cells on a new score.
 //
-// The whole file is read into memory and checked before the score is touched:
-// a file that cannot be opened reports 1044, one whose header is not a MIDI
-// header (no "MThd", header length below 6, division 0 or SMPTE time) reports
-// 1045, and the score stays as it was. A file that is not read whole (a chunk cut
-// short, a status byte that cannot be read, fewer track chunks than declared)
-// places what was read and reports 1045 once; a file that places nothing reports
-// 1045 too. The reader never reads outside the file's bytes or a track's chunk.
+// The whole file is read into memory, checked and laid out before the score is
+// touched: a file that cannot be opened reports 1044; one whose header is not a
+// MIDI header (no "MThd", header length below 6, division 0 or SMPTE time), of
+// format 2, or whose time is beyond any score reports 1045; one without notes
+// 3722; one whose score would take more memory than the file may ask for
+// 3721; and the score stays as it was. When the page cannot hold a staff for
+// every track, 3720 says so before the score changes, and tracks share staves. A file that is not read whole (a chunk cut short, a data byte that
+// cannot be read, fewer track chunks than declared) places what was read and
+// reports 1045 once. A status byte that starts no event is told once with its
+// diagnostic and read past. The reader never reads outside the file's bytes or
+// a track's chunk.
 //
-// Placement writes into layer 0 of the current score (frmMainTQ) with the
-// staff layout of the track statistics; the clean-up passes then work from the
-// placed cells and the track time kept in each placed cell's scratch field.
+// The layout (modTQMIDILayout) writes into layer 0 of the current score
+// (frmMainTQ) only. The clean-up passes below tidy staves placed note by note
+// with the track time in each cell's scratch field; the layout is exact in time
+// and the import does not run them.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -60,6 +65,39 @@ struct TCellLoc {
     int row = 0;
 };
 
+// A note of the file: its key and velocity, its track and channel, and its
+// onset and end in ticks from the start of the file.
+struct TMIDIFileNote {
+    int64_t on = 0;
+    int64_t off = 0;
+    uint8_t key = 0;
+    uint8_t velocity = 0;
+    uint8_t channel = 0;
+    uint16_t track = 0;
+};
+
+// A tempo or a time signature of the file at its tick.
+struct TMIDITempoAt {
+    int64_t tick = 0;
+    uint32_t micros = 500000; // per quarter note
+};
+struct TMIDIMeterAt {
+    int64_t tick = 0;
+    int num = 4;
+    int den = 4;
+};
+
+// One item of a staff as placed: a note (chord) or a rest of one written value.
+struct TMIDIStaffItem {
+    int64_t start = 0;      // in layout units (96 a whole note)
+    int units = 0;          // its length
+    int value = 0;          // note value 1 (whole) .. 6 (32nd)
+    int dots = 0;
+    int seg = -1;           // the note segment it belongs to; -1 a rest
+    bool tieOn = false;     // tied to the next item of its staff
+    bool triplet = false;   // an eighth of a triplet
+};
+
 // Links to the windows; unset links take the defaults noted.
 struct TMIDIImportHooks {
     // The header dialog: true to go on. Unset: go on.
@@ -76,6 +114,8 @@ TMIDIImportHooks& MIDIImportHooks();
 inline constexpr int kMidiMaxEventsPerTrack = 5000000;
 inline constexpr std::size_t kMidiMaxFileBytes = 64u << 20;
 inline constexpr int kMidiMaxTextBytes = 255;
+// Ticks of a file beyond this are refused: its time does not fit a score.
+inline constexpr int64_t kMidiMaxTicks = int64_t(1) << 40;
 
 class TMIDIReader : public TMIDIComm {
 public:
@@ -98,11 +138,20 @@ public:
     int8_t TimeNumerator = -1;
     uint8_t TimeDenominator = 4;
     std::string Message;
+    int MessageId = 0;            // the string of a refusal of the layout (0 none)
+    int StavesWanted = 0;         // staves the tracks would take, one a track (two for a wide one)
     TMIDINote Staging;
     uint8_t TwoStaves = 0;
     TMIDISounding Sounding[144];
     std::string FileName;
     bool Damaged = false;         // the file was not read whole
+    bool TooLong = false;         // the file's time is beyond what a score can hold
+    int StrayStatus = 0;          // status bytes met that no event starts with
+    std::string StrayText;        // the diagnostic of the first of them
+    int StartSharps = 0;          // key signature at the start of the file: sharps, negative for flats
+    bool StartKeyRead = false;
+    std::vector<TMIDITempoAt> Tempos;  // every tempo of every track, in order of time
+    std::vector<TMIDIMeterAt> Meters;  // every time signature of every track, in order of time
 
     // --- reading ---
     // The whole import; false when nothing was placed.
@@ -114,19 +163,22 @@ public:
     // Header, dialog and tracks of the bytes in Data; false when the header is
     // refused or the dialog is cancelled.
     bool ReadMIDIFile(bool quiet = false);
+    // Tracks after a header read: every track chunk, then tempi and time
+    // signatures in order of time.
+    void ReadBody();
     // Every track chunk after the header.
     void ReadTracks();
     int TicksPerQuarter() const { return DivisionHigh * 256 + DivisionLow; }
 
     void ReadTrack(TMIDITruck& track);
-    void ParseMetaEvent(TMIDITruck& track, uint32_t absTime);
+    void ParseMetaEvent(TMIDITruck& track, int64_t absTime);
     void MidiNoteOn(TMIDITruck& track, uint8_t status, uint8_t note);
     void MidiNoteOff(TMIDITruck& track, uint8_t status, uint8_t note);
     void MidiController(TMIDITruck& track, uint8_t status, uint8_t controller);
     void MidiProgramChange(TMIDITruck& track, uint8_t status, uint8_t program);
     void AppendMidiEvent(TMIDITruck& track, uint8_t status, int octave, int pitch, int velocity = 0, int extra1 = 0,
                          int extra2 = 0);
-    void AddMetaToList(uint32_t absTime, uint8_t type, int a, int b = 0, int c = 0, int d = 0);
+    void AddMetaToList(int64_t absTime, uint8_t type, int a, int b = 0, int c = 0, int d = 0);
     bool PairNoteOff(TMIDITruck& track);
     void CloseOpenNotes(TMIDITruck& track);
     bool AllNotesReleased() const;
@@ -134,18 +186,16 @@ public:
     // --- placement ---
     // Places the tracks read; the number of notes and rests placed.
     int PlaceMidi();
-    void PlaceMidiTrack(int t, bool metasOnly);
-    void PlaceMidiTracks();
-    void StartMidiSystem(int t, int row, bool twoStaves);
-    int PlaceMidiNote(int t, const TMIDINote& ev, int col, int row, int channelFilter, bool twoStaves);
+    // Plans the layout of the notes read (staves, bars, systems) without
+    // touching the score; false with MessageId set when the page has no room for
+    // a staff or the score would take more memory than the file may ask for.
+    // Tracks share staves when the page cannot hold one for each.
+    bool PlanMidiLayout(int cols, int rows);
+    // Every note of every track, in order of onset.
+    std::vector<TMIDIFileNote> CollectFileNotes() const;
     int QuantizeNoteValue(int ticks, int& dots) const;
     int NoteValueTicks(int value, uint32_t option) const;
     int RestValueTicks(int code, uint32_t option) const;
-    void ApplyMidiKeySignature(int t, const TMIDINote& ev);
-    void ApplyMidiTimeSignature(const TMIDINote& ev);
-    void WriteMidiNoteCell(int value, int pos, int step, int dots, int col, int row, int accidental, int* memory,
-                           int trackTime);
-    static int MidiAccidentalToWrite(int accidental, int letter, int* memory, int sharps);
     int Gap = 2;       // rows between systems
     int ExtraRows = 0; // rows a system needs below its first staff
     int Placed = 0;    // notes and rests written
@@ -163,8 +213,42 @@ public:
 
 private:
     std::vector<std::vector<int>> open_; // per channel x 128 keys: indexes of unpaired note-ons (one track)
-    std::vector<int32_t> absTimes_;      // absolute time of each event of the track being read
+    std::vector<int64_t> absTimes_;      // absolute time of each event of the track being read
     uint8_t runningStatus_ = 0;
     template <class F>
     void Walk(int s, F visit) const;
+
+    // The planned layout.
+    struct TStaffPlan {
+        int part = 0;
+        int clef = -1;           // -1 treble, -2 bass
+        int splitBelow = -1;     // grand staff: notes below this key (upper staff: at or above)
+        bool lower = false;      // the lower staff of a grand staff
+        std::vector<std::pair<int64_t, int64_t>> segs; // note segments [start, end) in units
+        std::vector<std::vector<uint8_t>> keys;         // their keys
+        std::vector<int64_t> triplets;                  // starts of the beats in triplet eighths
+    };
+    struct TChunkPlan {
+        int64_t from = 0, to = 0; // units
+        bool barEnd = false;      // a bar line follows
+        int meterNum = 0, meterDen = 0; // a time signature stands before it (0 none)
+        std::vector<int64_t> columns; // onsets of the chunk
+        std::vector<std::vector<TMIDIStaffItem>> items; // per staff
+    };
+    struct TSystemPlan {
+        int page = 0, row = 0;
+        std::vector<TChunkPlan> chunks;
+    };
+    std::vector<TStaffPlan> staves_;
+    std::vector<TSystemPlan> systems_;
+    int64_t pieceEnd_ = 0;
+    int planPages_ = 0;
+    bool grandBrace_ = false;
+    std::vector<TMIDIStaffItem> StaffItems(const TStaffPlan& st, int64_t from, int64_t to) const;
+    void BuildChunk(TChunkPlan& chunk) const;
+    int ChunkWidth(const TChunkPlan& chunk) const;
+    void WritePlannedLayout();
+    void WriteStaffHeader(int page, int row, int staff, bool first);
+    void WriteChordCell(TCell& cell, const TMIDIStaffItem& item, const TStaffPlan& st, std::vector<int8_t>& memory);
+    int64_t UnitsOfTick(int64_t tick) const;
 };

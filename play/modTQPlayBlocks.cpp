@@ -335,6 +335,8 @@ void TPlayState::AddPlayItem(const TPlayItem& source, bool adjust) {
     }
     if (adjust && RowOverride > 0)
         item.Row = RowOverride;
+    if (item.Tempo == 0)
+        item.Tempo = static_cast<int16_t>(std::clamp(PlayTempo, 1, 32767));
     // Notes struck while the pedal is down ring until the pedal changes.
     if (Echo && !EchoOn)
         RecordPedalNotes(item, -1);

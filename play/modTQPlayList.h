@@ -50,6 +50,7 @@ struct TPlayItem {
     uint8_t Volume = 0;           // item velocity 0..127 for the MIDI file export
     uint8_t Hold = 0;             // sustain: notes of pedalled instruments ring on after the step
     int8_t Kind = pkNotes;
+    int16_t Tempo = 0;            // the play tempo its Duration was reckoned at; 0 unknown (the MIDI export)
     bool operator==(const TPlayItem&) const = default;
 };
 

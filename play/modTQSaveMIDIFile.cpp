@@ -22,6 +22,26 @@ bool BuildList(bool showMessages) {
     return frmPlay && frmPlay->BuildPlayList(showMessages);
 }
 
+// Sharps (negative: flats) of the key of the score's first clef: key codes 1..5
+// and 13, 14 are 1..7 sharps, 6..12 are 1..7 flats.
+int FirstKeySharps(const TMainScore& s) {
+    if (s.PageSets[0].empty())
+        return 0;
+    for (const TCellRow& row : s.PageSets[0][0])
+        for (const TCell& c : row)
+            if (c.cellType == ctWestern && c.Note < 0 && c.Note > -8) {
+                const int code = static_cast<int>(c.Attr & 0xFF);
+                if (code >= 1 && code <= 5)
+                    return code;
+                if (code == 13 || code == 14)
+                    return code - 7;
+                if (code >= 6 && code <= 12)
+                    return -(code - 5);
+                return 0;
+            }
+    return 0;
+}
+
 } // namespace
 
 TMIDIExportHooks& MIDIExportHooks() {
@@ -61,7 +81,8 @@ bool SaveMIDIFile(const std::string& fileName) {
         if (out.Open(temp, fileName)) {
             out.WriteHeader(0x00, 0x90);
             out.StartTrack();
-            out.EndTrack(WriteMIDITrack(out, frmPlay->PlayList, entry.Title, instrument));
+            out.EndTrack(WriteMIDITrack(out, frmPlay->PlayList, entry.Title, instrument,
+                                        frmPlay->PlayWest ? FirstKeySharps(*s) : 0));
             ok = out.Close();
             std::error_code ec;
             if (ok) {

@@ -28,7 +28,7 @@ std::vector<int> AllIds() {
         {2200, 2211}, {2213, 2224}, {2300, 2311}, {2401, 2406}, {2408, 2418}, {2500, 2520}, {2522, 2522},
         {2524, 2524}, {2600, 2613}, {2700, 2701}, {2800, 2801}, {2906, 2910}, {2920, 2920}, {3100, 3123},
         {3125, 3137}, {3200, 3220}, {3230, 3238}, {3240, 3251}, {3260, 3263}, {3300, 3304}, {3310, 3315},
-        {3400, 3411}, {3420, 3422}, {3499, 3630}, {3650, 3655}, {3658, 3661}, {3670, 3681},
+        {3400, 3411}, {3420, 3422}, {3499, 3630}, {3650, 3655}, {3658, 3661}, {3670, 3681}, {3720, 3722},
     };
     std::vector<int> ids;
     for (auto [a, b] : ranges)
@@ -67,12 +67,12 @@ TEST(StringTables, BothLoadBesideTheProgram) {
 
 TEST(StringTables, HoldExactlyTheProgramsIdsSortedAndNonEmpty) {
     const std::vector<int> ids = AllIds();
-    ASSERT_EQ(ids.size(), 837u);
+    ASSERT_EQ(ids.size(), 840u);
     for (const char* base : {"TQ_CH", "TQ_EN"}) {
         TQLibrary lib;
         const TQStringTableData* t = RawTable(lib, base);
         ASSERT_NE(t, nullptr) << base;
-        ASSERT_EQ(t->count, 837) << base;
+        ASSERT_EQ(t->count, 840) << base;
         for (int i = 0; i < t->count; ++i) {
             EXPECT_EQ(t->entries[i].id, ids[i]) << base << " entry " << i;
             ASSERT_NE(t->entries[i].text, nullptr);

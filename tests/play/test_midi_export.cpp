@@ -273,7 +273,8 @@ TEST_F(MidiExportTest, RoundTripOfAScore) {
         EXPECT_EQ(target.At(w.col, 6).yAdj, float(w.pos));
         EXPECT_EQ(target.At(w.col, 6).option & 0x48u, w.dots);
     }
-    EXPECT_EQ(target.At(14, 6).Note, 32);
+    EXPECT_EQ(target.At(14, 6).Note, 23) << "an eighth rest fills the 4/4 bar";
+    EXPECT_EQ(target.At(16, 6).Note, 63);
 }
 
 } // namespace

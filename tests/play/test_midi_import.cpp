@@ -38,13 +38,13 @@ class MidiImportTest : public ::testing::Test {
             ids.push_back(r.id);
         return ids;
     }
-    // Western notes and rests of layer 0, every page.
+    // Western notes of layer 0 (chord notes counted), every page.
     int PlacedCells() {
         int n = 0;
         for (const TPage& page : fx_.Score().PageSets[0])
             for (const TCellRow& row : page)
                 for (const TCell& c : row)
-                    n += IsWestNoteOrRest(c, 1) ? 1 + GetChordNoteCount(c) : 0;
+                    n += IsWestNoteCell(c, 1) ? 1 + GetChordNoteCount(c) : 0;
         return n;
     }
 
@@ -102,10 +102,19 @@ TEST_F(MidiImportTest, PlacesChordsValuesTitleAndTempo) {
     EXPECT_EQ(fx_.At(8, 6).Note, 3);
     EXPECT_EQ(fx_.At(8, 6).option & 0x48u, 0x8u) << "dotted";
     EXPECT_EQ(fx_.At(8, 6).yAdj, 5.0f);
-    EXPECT_EQ(fx_.At(10, 6).option & 0x48u, 0x40u) << "double-dotted";
-    EXPECT_EQ(fx_.At(12, 6).Note, 7) << "1/64";
-    EXPECT_EQ(fx_.At(14, 6).Note, 32) << "10 ticks: too short";
-    EXPECT_EQ(PlacedCells(), 3 + 3);
+    // E4 of 840 ticks from beat 2.5 crosses the bar line: a dotted quarter tied
+    // to a 16th; then F4 and G4 of 30 and 10 ticks as 32nds.
+    EXPECT_EQ(fx_.At(10, 6).Note, 3);
+    EXPECT_EQ(fx_.At(10, 6).option & 0x48u, 0x8u);
+    EXPECT_EQ(fx_.At(10, 6).markType, 1);
+    EXPECT_EQ(fx_.At(12, 6).Note, 63) << "bar line";
+    EXPECT_EQ(fx_.At(13, 6).Note, 5);
+    EXPECT_EQ(fx_.At(13, 6).yAdj, 4.0f);
+    EXPECT_EQ(fx_.At(15, 6).Note, 6);
+    EXPECT_EQ(fx_.At(15, 6).yAdj, 3.0f);
+    EXPECT_EQ(fx_.At(17, 6).Note, 6);
+    EXPECT_EQ(fx_.At(17, 6).yAdj, 2.0f);
+    EXPECT_EQ(PlacedCells(), 3 + 2 + 2 + 1);
 
     const TCell& title = fx_.At(3, 1);
     EXPECT_EQ(title.cellType, ctText);
@@ -141,7 +150,7 @@ TEST_F(MidiImportTest, ClefsAndStavesFromTheTrackStatistics) {
         EXPECT_EQ(fx_.At(0, 6).markType, 54191118);
         EXPECT_EQ(fx_.At(0, 6).jEnd, 9);
         EXPECT_EQ(fx_.At(6, 9).yAdj, 6.0f) << "E2 on the bass staff";
-        EXPECT_EQ(fx_.At(6, 6).Note, 32);
+        EXPECT_TRUE(IsWestRestCell(fx_.At(6, 6))) << "the treble staff rests";
         EXPECT_EQ(fx_.At(10, 6).yAdj, 6.0f) << "C4 on the treble staff";
     }
 }
@@ -156,8 +165,13 @@ TEST_F(MidiImportTest, KeyOfSixFlatsSpellsBAsCFlat) {
     const int c0 = 2 + 6; // trunc(6 / 3 + 6)
     EXPECT_EQ(fx_.At(c0, 6).yAdj, -1.0f) << "C flat sits a step above B";
     EXPECT_EQ(fx_.At(c0, 6).Attr & 0xF, 0u) << "the key holds the flat";
+    // In 3/8 the B flat quarter from the third eighth crosses the bar line.
     EXPECT_EQ(fx_.At(c0 + 2, 6).yAdj, 0.0f) << "B flat";
-    EXPECT_EQ(fx_.At(c0 + 4, 6).Attr & 0xF, 3u) << "A natural against the key's A flat";
+    EXPECT_EQ(fx_.At(c0 + 2, 6).Note, 4);
+    EXPECT_EQ(fx_.At(c0 + 4, 6).Note, 63);
+    EXPECT_EQ(fx_.At(c0 + 5, 6).yAdj, 0.0f) << "B flat tied on";
+    EXPECT_EQ(fx_.At(c0 + 7, 6).yAdj, 1.0f);
+    EXPECT_EQ(fx_.At(c0 + 7, 6).Attr & 0xF, 3u) << "A natural against the key's A flat";
     // The time signature 3/8 at column trunc(6 / 2 + 2).
     EXPECT_EQ(fx_.At(5, 6).cellType, ctTimeSig);
     EXPECT_EQ(fx_.At(5, 6).upNote, 3);
@@ -231,10 +245,11 @@ TEST_F(MidiImportTest, DamagedFiles) {
         {"sysex between notes", sysex, true, {}, 2},
         {"pitch bend under running note-on", bend, true, {}, 2},
         {"time signature dd 9", ddNine, true, {}, 1},
-        {"unknown status byte", badStatus, true, {1045}, 1},
+        // the diagnostic of the stray byte, then its data bytes misread as events
+        {"unknown status byte", badStatus, true, {0, 1045}, 1},
         {"a delta of five bytes", longVlq, true, {1045}, 1},
         {"a status byte as the key", statusAsKey, true, {1045}, 1},
-        {"no notes", noNotes, false, {1045}, 0},
+        {"no notes", noNotes, false, {3722}, 0},
         {"header cut short", headerOnly, false, {1045}, 0},
     };
     for (const Case& c : cases) {
@@ -287,15 +302,18 @@ TEST_F(MidiImportTest, SeveralTracksStandTogether) {
     EXPECT_TRUE(Ids().empty());
     EXPECT_EQ(fx_.At(0, 6).Note, -1);
     EXPECT_EQ(fx_.At(0, 9).Note, -2) << "the low track's own clef";
-    EXPECT_EQ(fx_.At(0, 6).markType, 54191118);
+    EXPECT_EQ(fx_.At(0, 6).markType, 30) << "the two tracks' staves are one system";
+    EXPECT_EQ(fx_.At(0, 6).jEnd, 9);
     EXPECT_EQ(fx_.At(2, 6).cellType, ctTimeSig) << "2/4 in the first system";
     EXPECT_EQ(fx_.At(6, 6).Note, 3);
     EXPECT_EQ(fx_.At(6, 9).Note, 2) << "the half note starts with the upper quarter";
     EXPECT_EQ(fx_.At(6, 9).yAdj, 1.0f);
     EXPECT_EQ(fx_.At(8, 6).Note, 4);
     EXPECT_EQ(fx_.At(10, 6).Note, 4);
-    // The lower staff is silent under the upper eighths: the clean-up fills it.
-    EXPECT_TRUE(fx_.At(8, 9).Note == 32 || IsWestRestCell(fx_.At(8, 9)));
+    // The half note holds under the upper eighths; the bar ends both staves.
+    EXPECT_EQ(fx_.At(8, 9).Note, 32);
+    EXPECT_EQ(fx_.At(12, 6).Note, 63);
+    EXPECT_EQ(fx_.At(12, 9).Note, 63);
 
     // Format 1 with a single track still places it.
     TMIDIReader single;

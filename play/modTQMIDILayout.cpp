@@ -1,0 +1,867 @@
+// Standard MIDI File import: the layout of the notes read.
+//
+// Every track that holds notes is a part of one staff, or of a grand staff
+// when its notes lie on both sides of middle C; all staves stand together in
+// every system, so the parts sound together when the score is played. Time is
+// counted in layout units, 96 to a whole note, from the start of the file:
+// onsets and ends are rounded to 32nds, or to triplet eighths in a beat whose
+// three onsets lie nearer to those (written as a triplet); a short gap before
+// the next onset of a staff is given to the note before it, and the silence of
+// a staff (before its first note too) becomes rests. Bars follow the file's time signatures (4/4 when it
+// has none); a note that crosses a bar line, or lasts no single written value,
+// becomes tied notes. A system holds whole bars while they fit its row.
+//
+// The layout is planned first, without touching the score, so that a file
+// whose staves the page cannot hold, or whose score would take more memory
+// than the file may ask for, is refused before anything changes.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <map>
+
+#include "model/modTQBinFile.h"
+#include "model/modTQCellAccess.h"
+#include "model/modTQKeys.h"
+#include "model/modTQMainScore.h"
+#include "model/modTQPredicates.h"
+#include "play/modTQMIDIReader.h"
+#include "play/modTQPlayState.h"
+#include "render/modTQMainView.h"
+
+namespace {
+
+constexpr int kUnitsPerWhole = 96;
+constexpr int kBeat = kUnitsPerWhole / 4; // a quarter note
+constexpr int kStep = 3;                  // a 32nd note: the finest written value
+constexpr int kTripletStep = kBeat / 3;   // an eighth of a triplet
+constexpr int kTupletMark = 56;
+constexpr int kGrandStaffBrace = 54191118;
+constexpr int kSystemBracket = 30;
+constexpr int kTieMark = 1;
+constexpr int kBarLine = 63;
+constexpr int kFirstSystemRow = 6;
+constexpr int kLaterSystemRow = 2;
+constexpr int kMaxBars = 200000;
+constexpr int kMsgStavesTooMany = 3720;
+constexpr int kMsgTooLarge = 3721;
+constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
+
+// Written values by length in units, longest first: value (1 whole .. 6
+// 32nd) and dots.
+struct TValueOf {
+    int units, value, dots;
+};
+constexpr TValueOf kValues[] = {{168, 1, 2}, {144, 1, 1}, {96, 1, 0}, {84, 2, 2}, {72, 2, 1}, {48, 2, 0},
+                                {42, 3, 2},  {36, 3, 1},  {24, 3, 0}, {21, 4, 2}, {18, 4, 1}, {12, 4, 0},
+                                {9, 5, 1},   {6, 5, 0},   {3, 6, 0}};
+
+// The written values that make up a length, longest first. Rests take no
+// whole values: a whole rest is the bar rest that the bar counter times, and a
+// bar in which every staff rests would take no time.
+std::vector<TValueOf> Decompose(int64_t units, bool rest) {
+    std::vector<TValueOf> out;
+    while (units > 0) {
+        for (const TValueOf& v : kValues) {
+            if (rest && v.value == 1)
+                continue;
+            if (v.units <= units) {
+                out.push_back(v);
+                units -= v.units;
+                break;
+            }
+        }
+        if (units > 0 && units < kStep)
+            break; // off the grid of written values (never made by the layout)
+    }
+    return out;
+}
+
+// Key code of a signed count of sharps.
+int KeyCodeOfSharps(int sf) {
+    static const int sharps[8] = {0, 1, 2, 3, 4, 5, 13, 14};
+    static const int flats[8] = {0, 6, 7, 8, 9, 10, 11, 12};
+    sf = std::clamp(sf, -7, 7);
+    return sf >= 0 ? sharps[sf] : flats[-sf];
+}
+
+// The key's alteration of a letter (A 0 .. G 6): +1, -1 or 0.
+int KeyAlteration(int letter, int sharps) {
+    static const int sharpOrder[7] = {5, 2, 6, 3, 0, 4, 1}; // F C G D A E B
+    static const int flatOrder[7] = {1, 4, 0, 3, 6, 2, 5};  // B E A D G C F
+    const int n = std::min(std::abs(sharps), 7);
+    const int* order = sharps >= 0 ? sharpOrder : flatOrder;
+    for (int i = 0; i < n; ++i)
+        if (order[i] == letter)
+            return sharps >= 0 ? 1 : -1;
+    return 0;
+}
+
+// Letter index (A 0 .. G 6) of a staff step (C 6, D 5, E 4, F 3, G 2, A 1, B 0).
+int StepLetter(int step) {
+    static const int letter[7] = {1, 0, 6, 5, 4, 3, 2};
+    return letter[((step % 7) + 7) % 7];
+}
+
+// A key's staff position on a staff of the clef, and its alteration (+1, -1, 0).
+void SpellKey(int key, int sharps, int clef, int& pos, int& alter) {
+    static const int whiteStep[12] = {6, 6, 5, 5, 4, 3, 3, 2, 2, 1, 1, 0};
+    static const bool black[12] = {false, true, false, true, false, false, true, false, true, false, true, false};
+    const int octave = key / 12, pc = key % 12;
+    int step = whiteStep[pc];
+    alter = 0;
+    int octaveShift = 0;
+    if (black[pc]) {
+        if (sharps < 0) {
+            step -= 1; // the note above, flat
+            alter = -1;
+        } else {
+            alter = 1;
+        }
+    } else if (sharps >= 6 && pc == 5) {
+        step = 4, alter = 1; // F as E sharp
+    } else if (sharps >= 7 && pc == 0) {
+        step = 0, alter = 1, octaveShift = -1; // C as B sharp of the octave below
+    } else if (sharps <= -6 && pc == 11) {
+        step = 6, alter = -1, octaveShift = 1; // B as C flat of the octave above
+    } else if (sharps <= -7 && pc == 4) {
+        step = 3, alter = -1; // E as F flat
+    }
+    pos = (5 - octave - octaveShift) * 7 + step;
+    if (clef == -2)
+        pos -= 12;
+}
+
+TCell* PageCell(int page, int row, int col) {
+    TMainScore* s = frmMainTQ;
+    if (!s || page < 0 || row < 0 || col < 0 || row >= s->Rows || col >= s->Cols)
+        return nullptr;
+    TLayer& pages = s->PageSets[0];
+    if (page >= static_cast<int>(pages.size()))
+        return nullptr;
+    TPage& p = pages[static_cast<std::size_t>(page)];
+    if (row >= static_cast<int>(p.size()) || col >= static_cast<int>(p[static_cast<std::size_t>(row)].size()))
+        return nullptr;
+    return &p[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+}
+
+} // namespace
+
+int64_t TMIDIReader::UnitsOfTick(int64_t tick) const {
+    const int64_t ppq = std::max(TicksPerQuarter(), 1);
+    return (tick * kBeat + ppq / 2) / ppq;
+}
+
+std::vector<TMIDIFileNote> TMIDIReader::CollectFileNotes() const {
+    std::vector<TMIDIFileNote> notes;
+    for (std::size_t t = 0; t < Tracks.size(); ++t) {
+        int64_t at = 0;
+        for (const TMIDINote& e : Tracks[t].events) {
+            at += e.delta;
+            const bool on = (e.status & 0xF0) == 0x90 && e.velocity != 0;
+            const bool restMarker = on && e.octave == 0 && e.pitch == 0 && e.velocity == 1;
+            if (!on || restMarker)
+                continue;
+            const int key = e.octave * 12 + e.pitch;
+            if (key < 0 || key > 127)
+                continue;
+            TMIDIFileNote n;
+            n.on = at;
+            n.off = at + std::max<int32_t>(e.length, 0);
+            n.key = static_cast<uint8_t>(key);
+            n.velocity = e.velocity;
+            n.channel = e.status & 0x0F;
+            n.track = static_cast<uint16_t>(t);
+            notes.push_back(n);
+        }
+    }
+    std::stable_sort(notes.begin(), notes.end(),
+                     [](const TMIDIFileNote& a, const TMIDIFileNote& b) { return a.on < b.on; });
+    return notes;
+}
+
+// ---- planning ----
+
+std::vector<TMIDIStaffItem> TMIDIReader::StaffItems(const TStaffPlan& st, int64_t from, int64_t to) const {
+    std::vector<TMIDIStaffItem> items;
+    auto putBinary = [&](int64_t a, int64_t b, int seg, bool tieAtEnd) {
+        const std::vector<TValueOf> parts = Decompose(b - a, seg < 0);
+        for (std::size_t k = 0; k < parts.size(); ++k) {
+            TMIDIStaffItem it;
+            it.start = a;
+            it.units = parts[k].units;
+            it.value = parts[k].value;
+            it.dots = parts[k].dots;
+            it.seg = seg;
+            it.tieOn = seg >= 0 && (k + 1 < parts.size() || tieAtEnd);
+            items.push_back(it);
+            a += parts[k].units;
+        }
+    };
+    // Inside a triplet beat of the staff the notes are triplet eighths.
+    auto put = [&](int64_t a, int64_t b, int seg, bool tieAtEnd) {
+        while (a < b) {
+            auto tb = std::upper_bound(st.triplets.begin(), st.triplets.end(), a);
+            const bool inside = tb != st.triplets.begin() && a < *std::prev(tb) + kBeat;
+            if (inside) {
+                const int64_t e = std::min(b, *std::prev(tb) + kBeat);
+                for (; a + kTripletStep <= e; a += kTripletStep) {
+                    TMIDIStaffItem it;
+                    it.start = a;
+                    it.units = kTripletStep;
+                    it.value = 4;
+                    it.seg = seg;
+                    it.triplet = true;
+                    it.tieOn = seg >= 0 && (a + kTripletStep < b || tieAtEnd);
+                    items.push_back(it);
+                }
+                a = std::max(a, e);
+            } else {
+                const int64_t e = tb == st.triplets.end() ? b : std::min(b, *tb);
+                putBinary(a, e, seg, e < b || tieAtEnd);
+                a = e;
+            }
+        }
+    };
+    // The first segment that ends after `from`.
+    auto first = std::upper_bound(st.segs.begin(), st.segs.end(), from,
+                                  [](int64_t t, const std::pair<int64_t, int64_t>& s) { return t < s.second; });
+    int64_t at = from;
+    for (auto it = first; it != st.segs.end() && it->first < to; ++it) {
+        const int64_t a = std::max(it->first, from), b = std::min(it->second, to);
+        if (a > at)
+            put(at, a, -1, false);
+        put(a, b, static_cast<int>(it - st.segs.begin()), it->second > to);
+        at = b;
+    }
+    if (at < to)
+        put(at, to, -1, false);
+    return items;
+}
+
+void TMIDIReader::BuildChunk(TChunkPlan& chunk) const {
+    chunk.items.clear();
+    for (const TStaffPlan& st : staves_)
+        chunk.items.push_back(StaffItems(st, chunk.from, chunk.to));
+    // A column where only rests start lasts as long as its shortest rest; such a
+    // rest that outlasts the column is split at the next onset.
+    for (;;) {
+        std::vector<int64_t> cols;
+        for (const auto& items : chunk.items)
+            for (const TMIDIStaffItem& it : items)
+                cols.push_back(it.start);
+        std::sort(cols.begin(), cols.end());
+        cols.erase(std::unique(cols.begin(), cols.end()), cols.end());
+        chunk.columns = cols;
+        bool split = false;
+        for (std::size_t i = 0; i < cols.size() && !split; ++i) {
+            const int64_t next = i + 1 < cols.size() ? cols[i + 1] : chunk.to;
+            bool note = false;
+            int shortest = 0;
+            std::size_t staff = 0, index = 0;
+            for (std::size_t s = 0; s < chunk.items.size(); ++s) {
+                for (std::size_t k = 0; k < chunk.items[s].size(); ++k) {
+                    const TMIDIStaffItem& it = chunk.items[s][k];
+                    if (it.start != cols[i])
+                        continue;
+                    note = note || it.seg >= 0;
+                    if (shortest == 0 || it.units < shortest) {
+                        shortest = it.units;
+                        staff = s;
+                        index = k;
+                    }
+                }
+            }
+            if (note || shortest <= next - cols[i] || (next - cols[i]) % kStep != 0)
+                continue;
+            std::vector<TMIDIStaffItem>& items = chunk.items[staff];
+            const TMIDIStaffItem rest = items[index];
+            std::vector<TMIDIStaffItem> parts;
+            int64_t a = rest.start;
+            for (int64_t len : {next - rest.start, rest.start + rest.units - next})
+                for (const TValueOf& v : Decompose(len, true)) {
+                    TMIDIStaffItem r;
+                    r.start = a;
+                    r.units = v.units;
+                    r.value = v.value;
+                    r.dots = v.dots;
+                    parts.push_back(r);
+                    a += v.units;
+                }
+            items.erase(items.begin() + static_cast<std::ptrdiff_t>(index));
+            items.insert(items.begin() + static_cast<std::ptrdiff_t>(index), parts.begin(), parts.end());
+            split = true;
+        }
+        if (!split)
+            break;
+    }
+}
+
+int TMIDIReader::ChunkWidth(const TChunkPlan& chunk) const {
+    return (chunk.meterNum > 0 ? 2 : 0) + 2 * static_cast<int>(chunk.columns.size()) + (chunk.barEnd ? 1 : 0);
+}
+
+bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
+    staves_.clear();
+    systems_.clear();
+    planPages_ = 0;
+    grandBrace_ = false;
+    Message.clear();
+    const std::vector<TMIDIFileNote> notes = CollectFileNotes();
+    if (notes.empty())
+        return false;
+    SignatureSharps = static_cast<int16_t>(std::clamp(StartSharps, -7, 7));
+    Key = static_cast<int8_t>(KeyCodeOfSharps(SignatureSharps));
+
+    // Parts: the tracks with notes, in track order.
+    struct TPart {
+        int channel = 0;
+        uint64_t sum = 0;
+        uint32_t count = 0, low = 0;
+        bool grand = false;
+        int mergedInto = -1;
+    };
+    std::map<int, int> partOfTrack;
+    std::vector<TPart> parts;
+    for (const TMIDIFileNote& n : notes) {
+        auto [it, made] = partOfTrack.try_emplace(n.track, static_cast<int>(parts.size()));
+        if (made) {
+            parts.emplace_back();
+            parts.back().channel = n.channel;
+        }
+    }
+    // Parts in track order.
+    {
+        int k = 0;
+        for (auto& [track, part] : partOfTrack)
+            part = k++;
+    }
+    for (const TMIDIFileNote& n : notes) {
+        TPart& p = parts[static_cast<std::size_t>(partOfTrack[n.track])];
+        p.sum += n.key;
+        ++p.count;
+        p.low += n.key < 58 ? 1 : 0;
+    }
+    for (auto& [track, part] : partOfTrack) {
+        (void)track;
+        TPart& p = parts[static_cast<std::size_t>(part)];
+        const double share = static_cast<double>(p.low) / p.count;
+        p.grand = share > 0.08 && share < 0.92;
+    }
+    // Channel of each part: that of its first note.
+    {
+        std::vector<bool> seen(parts.size(), false);
+        for (const TMIDIFileNote& n : notes) {
+            const int k = partOfTrack[n.track];
+            if (!seen[static_cast<std::size_t>(k)]) {
+                seen[static_cast<std::size_t>(k)] = true;
+                parts[static_cast<std::size_t>(k)].channel = n.channel;
+            }
+        }
+    }
+    const int maxStaves = std::min(kPlayStaves, (rows - 2 - kFirstSystemRow) / 3 + 1);
+    auto staffCount = [&]() {
+        int n = 0;
+        for (const TPart& p : parts)
+            if (p.mergedInto < 0)
+                n += p.grand ? 2 : 1;
+        return n;
+    };
+    if (staffCount() > maxStaves) {
+        // Rows run short: one staff a part, then parts of one channel together.
+        for (TPart& p : parts)
+            p.grand = false;
+        for (std::size_t a = 0; a < parts.size() && staffCount() > maxStaves; ++a) {
+            if (parts[a].mergedInto >= 0)
+                continue;
+            for (std::size_t b = a + 1; b < parts.size(); ++b)
+                if (parts[b].mergedInto < 0 && parts[b].channel == parts[a].channel) {
+                    parts[b].mergedInto = static_cast<int>(a);
+                    parts[a].sum += parts[b].sum;
+                    parts[a].count += parts[b].count;
+                }
+        }
+    }
+    StavesWanted = staffCount();
+    if (maxStaves < 1) {
+        Message = std::to_string(StavesWanted);
+        MessageId = kMsgStavesTooMany;
+        return false;
+    }
+    // Still too many: the part with the fewest notes shares the staff of the
+    // part nearest to it in pitch, until the staves fit. Every note is kept and
+    // sounds at its time.
+    while (staffCount() > maxStaves) {
+        int fewest = -1;
+        for (std::size_t k = 0; k < parts.size(); ++k)
+            if (parts[k].mergedInto < 0 && (fewest < 0 || parts[k].count < parts[static_cast<std::size_t>(fewest)].count))
+                fewest = static_cast<int>(k);
+        TPart& a = parts[static_cast<std::size_t>(fewest)];
+        const double pitch = static_cast<double>(a.sum) / a.count;
+        int nearest = -1;
+        double best = 0;
+        for (std::size_t k = 0; k < parts.size(); ++k) {
+            if (parts[k].mergedInto >= 0 || static_cast<int>(k) == fewest)
+                continue;
+            const double d = std::abs(static_cast<double>(parts[k].sum) / parts[k].count - pitch);
+            if (nearest < 0 || d < best) {
+                nearest = static_cast<int>(k);
+                best = d;
+            }
+        }
+        a.mergedInto = nearest;
+        parts[static_cast<std::size_t>(nearest)].sum += a.sum;
+        parts[static_cast<std::size_t>(nearest)].count += a.count;
+    }
+    // Staves of the parts, top to bottom.
+    std::vector<int> upperStaff(parts.size(), -1);
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+        const TPart& p = parts[k];
+        if (p.mergedInto >= 0)
+            continue;
+        upperStaff[k] = static_cast<int>(staves_.size());
+        TStaffPlan st;
+        st.part = static_cast<int>(k);
+        if (p.grand) {
+            st.clef = -1;
+            st.splitBelow = 60;
+            staves_.push_back(st);
+            st.clef = -2;
+            st.lower = true;
+            staves_.push_back(st);
+        } else {
+            st.clef = static_cast<double>(p.sum) / p.count <= 58.0 ? -2 : -1;
+            staves_.push_back(st);
+        }
+    }
+    grandBrace_ = staves_.size() == 2 && staves_[0].part == staves_[1].part;
+    auto staffOf = [&](const TMIDIFileNote& n) {
+        int k = partOfTrack[n.track];
+        while (parts[static_cast<std::size_t>(k)].mergedInto >= 0)
+            k = parts[static_cast<std::size_t>(k)].mergedInto;
+        const int s = upperStaff[static_cast<std::size_t>(k)];
+        return parts[static_cast<std::size_t>(k)].grand && n.key < 60 ? s + 1 : s;
+    };
+
+    // Each staff's note segments: chords by onset, each lasting to its longest
+    // note or to the staff's next onset, whichever comes first. Onsets and ends
+    // fall on 32nds, or on triplet eighths in a beat where three onsets lie
+    // nearer to those.
+    {
+        // The meters in units: a triplet beat must lie whole in a bar of whole beats.
+        std::vector<std::pair<int64_t, int>> barLengths; // from, bar length
+        for (const TMIDIMeterAt& m : Meters)
+            if (m.den >= 1 && m.den <= 32 && m.num >= 1)
+                barLengths.push_back({UnitsOfTick(m.tick) / kStep * kStep, m.num * (kUnitsPerWhole / m.den)});
+        auto beatFitsBars = [&](int64_t b) {
+            int64_t from = 0;
+            int length = kUnitsPerWhole;
+            for (const auto& [at, len] : barLengths) {
+                if (at > b) {
+                    if (at < b + kBeat)
+                        return false;
+                    break;
+                }
+                from = at;
+                length = len;
+            }
+            return length % kBeat == 0 && (b - from) % kBeat == 0;
+        };
+        const double ppq = std::max(TicksPerQuarter(), 1);
+        struct TRaw {
+            double on, off;
+            uint8_t key;
+        };
+        std::vector<std::vector<TRaw>> byStaff(staves_.size());
+        for (const TMIDIFileNote& n : notes)
+            byStaff[static_cast<std::size_t>(staffOf(n))].push_back(
+                {static_cast<double>(n.on) * kBeat / ppq, static_cast<double>(n.off) * kBeat / ppq, n.key});
+        auto snap = [](double x, int grid) { return static_cast<int64_t>(std::llround(x / grid)) * grid; };
+        pieceEnd_ = 0;
+        for (std::size_t s = 0; s < staves_.size(); ++s) {
+            auto& list = byStaff[s];
+            std::stable_sort(list.begin(), list.end(), [](const TRaw& a, const TRaw& b) { return a.on < b.on; });
+            TStaffPlan& st = staves_[s];
+            // Triplet beats: three distinct onsets that fall on the triplet
+            // eighths of the beat, nearer to them than to 32nds.
+            for (std::size_t i = 0; i < list.size();) {
+                const int64_t beat = snap(list[i].on, kStep) / kBeat * kBeat;
+                std::vector<double> onsets;
+                std::size_t j = i;
+                for (; j < list.size() && snap(list[j].on, kStep) < beat + kBeat; ++j)
+                    if (onsets.empty() || list[j].on - onsets.back() > 1.0)
+                        onsets.push_back(list[j].on);
+                if (onsets.size() == 3 && beatFitsBars(beat)) {
+                    double binary = 0, triplet = 0;
+                    bool onGrid = true;
+                    for (std::size_t k = 0; k < 3; ++k) {
+                        binary += std::abs(onsets[k] - static_cast<double>(snap(onsets[k], kStep)));
+                        triplet += std::abs(onsets[k] - static_cast<double>(snap(onsets[k], kTripletStep)));
+                        onGrid = onGrid && snap(onsets[k], kTripletStep) == beat + static_cast<int64_t>(k) * kTripletStep;
+                    }
+                    if (onGrid && triplet < binary)
+                        st.triplets.push_back(beat);
+                }
+                i = std::max(j, i + 1);
+            }
+            auto inTriplet = [&](double x) -> int64_t {
+                const int64_t b = snap(x, kStep) / kBeat * kBeat;
+                return std::binary_search(st.triplets.begin(), st.triplets.end(), b) ? b : -1;
+            };
+            auto snapTime = [&](double x) {
+                return inTriplet(x) >= 0 ? snap(x, kTripletStep) : snap(x, kStep);
+            };
+            for (std::size_t i = 0; i < list.size();) {
+                const int64_t on = snapTime(list[i].on);
+                int64_t end = on;
+                std::vector<uint8_t> keys;
+                for (; i < list.size() && snapTime(list[i].on) == on; ++i) {
+                    end = std::max(end, snapTime(list[i].off));
+                    if (std::find(keys.begin(), keys.end(), list[i].key) == keys.end())
+                        keys.push_back(list[i].key);
+                }
+                end = std::max(end, on + (inTriplet(static_cast<double>(on)) >= 0 ? kTripletStep : kStep));
+                st.segs.push_back({on, end});
+                st.keys.push_back(keys);
+            }
+            for (std::size_t i = 0; i < st.segs.size(); ++i) {
+                auto& seg = st.segs[i];
+                const int64_t tb = inTriplet(static_cast<double>(seg.first));
+                // After the staff's last note the next 16th stands for the next onset.
+                const int64_t sixteenth = kBeat / 4;
+                const int64_t next = i + 1 < st.segs.size()
+                                         ? st.segs[i + 1].first
+                                         : (seg.second + sixteenth - 1) / sixteenth * sixteenth;
+                seg.second = std::min(seg.second, next);
+                const int64_t gap = next - seg.second;
+                if (tb >= 0) {
+                    // The notes of a triplet last to the next one, the last to the beat's end.
+                    seg.second = std::max(seg.second, i + 1 < st.segs.size() ? std::min(next, tb + kBeat) : tb + kBeat);
+                } else if (gap > 0 && (gap <= kStep || gap * 4 <= seg.second - seg.first)) {
+                    // A short gap before the next onset is the note's articulation.
+                    seg.second = next;
+                }
+                pieceEnd_ = std::max(pieceEnd_, seg.second);
+            }
+        }
+    }
+
+    // Bars from the time signatures.
+    struct TBar {
+        int64_t from, to;
+        int num, den;
+        bool meterShown;
+    };
+    std::vector<TBar> bars;
+    {
+        std::vector<std::pair<int64_t, std::pair<int, int>>> meters;
+        for (const TMIDIMeterAt& m : Meters)
+            if (m.den >= 1 && m.den <= 32 && m.num >= 1)
+                meters.push_back({UnitsOfTick(m.tick) / kStep * kStep, {m.num, m.den}});
+        int num = 4, den = 4;
+        std::size_t mi = 0;
+        int shownNum = 0, shownDen = 0;
+        for (int64_t t = 0; t < pieceEnd_;) {
+            while (mi < meters.size() && meters[mi].first <= t) {
+                num = meters[mi].second.first;
+                den = meters[mi].second.second;
+                ++mi;
+            }
+            int64_t end = t + static_cast<int64_t>(num) * (kUnitsPerWhole / den);
+            if (mi < meters.size() && meters[mi].first < end)
+                end = meters[mi].first;
+            const bool shown = num != shownNum || den != shownDen;
+            bars.push_back({t, end, num, den, shown});
+            shownNum = num;
+            shownDen = den;
+            t = end;
+            if (static_cast<int>(bars.size()) > kMaxBars) {
+                Message.clear();
+                MessageId = kMsgTooLarge;
+                return false;
+            }
+        }
+        if (!bars.empty()) {
+            TimeNumerator = static_cast<int8_t>(std::clamp(bars.front().num, 1, 127));
+            TimeDenominator = static_cast<uint8_t>(bars.front().den);
+        }
+    }
+
+    // Systems of whole bars.
+    const int staffRows = 3 * (static_cast<int>(staves_.size()) - 1);
+    const int step = staffRows + 4;
+    int page = 0, row = kFirstSystemRow;
+    auto firstColumn = [&](bool first) {
+        return static_cast<int>(std::abs(SignatureSharps) / 3.0 + (first ? 6 : 4));
+    };
+    systems_.push_back({page, row, {}});
+    int col = firstColumn(true);
+    auto newSystem = [&]() {
+        row += step;
+        if (row + staffRows > rows - 2) {
+            ++page;
+            row = kLaterSystemRow;
+        }
+        systems_.push_back({page, row, {}});
+        col = firstColumn(false);
+    };
+    for (std::size_t b = 0; b < bars.size(); ++b) {
+        TChunkPlan chunk;
+        chunk.from = bars[b].from;
+        chunk.to = bars[b].to;
+        chunk.barEnd = true;
+        if (bars[b].meterShown && b > 0) {
+            chunk.meterNum = bars[b].num;
+            chunk.meterDen = bars[b].den;
+        }
+        BuildChunk(chunk);
+        for (;;) {
+            const int width = ChunkWidth(chunk);
+            if (col + width <= cols) {
+                col += width;
+                systems_.back().chunks.push_back(std::move(chunk));
+                break;
+            }
+            if (!systems_.back().chunks.empty()) {
+                newSystem();
+                continue;
+            }
+            // A bar wider than a whole row: its first part fills the row.
+            const int room = (cols - col - (chunk.meterNum > 0 ? 2 : 0) - 1) / 2;
+            if (room < 1 || chunk.columns.size() < 2) {
+                col += width;
+                systems_.back().chunks.push_back(std::move(chunk));
+                break;
+            }
+            const int64_t cut = chunk.columns[static_cast<std::size_t>(std::min<std::size_t>(
+                static_cast<std::size_t>(room), chunk.columns.size() - 1))];
+            TChunkPlan head;
+            head.from = chunk.from;
+            head.to = cut;
+            head.meterNum = chunk.meterNum;
+            head.meterDen = chunk.meterDen;
+            BuildChunk(head);
+            // Values split at the cut may add onsets: the head shrinks until it fits.
+            while (col + ChunkWidth(head) > cols && head.columns.size() > 1) {
+                head.to = head.columns.back();
+                BuildChunk(head);
+            }
+            const int64_t cutAt = head.to;
+            systems_.back().chunks.push_back(std::move(head));
+            TChunkPlan rest;
+            rest.from = cutAt;
+            rest.to = chunk.to;
+            rest.barEnd = true;
+            BuildChunk(rest);
+            chunk = std::move(rest);
+            newSystem();
+        }
+        if (b + 1 < bars.size() && col >= cols - 1)
+            newSystem();
+    }
+    planPages_ = systems_.back().page + 1;
+    // The memory the score may take, as for a score file of the same size.
+    TMainScore probe;
+    probe.Cols = cols;
+    probe.Rows = rows;
+    probe.PageSets[0].clear();
+    probe.PageSets[1].clear();
+    if (!MorePagesAllowed(probe, static_cast<std::size_t>(planPages_), Data.size())) {
+        MessageId = kMsgTooLarge;
+        return false;
+    }
+    return true;
+}
+
+// ---- writing ----
+
+void TMIDIReader::WriteStaffHeader(int page, int row, int staff, bool first) {
+    TCell* c = PageCell(page, row, 0);
+    if (!c)
+        return;
+    ResetCell(*c);
+    c->cellType = ctWestern;
+    c->Note = staves_[static_cast<std::size_t>(staff)].clef;
+    c->iEnd = frmMainTQ->Cols - 1;
+    c->jEnd = row;
+    c->Attr = static_cast<uint32_t>(static_cast<uint8_t>(Key));
+    if (first && TimeNumerator > 0 && TimeDenominator > 0) {
+        if (TCell* t = PageCell(page, row, static_cast<int>(std::abs(SignatureSharps) / 2.0 + 2))) {
+            ResetCell(*t);
+            t->cellType = ctTimeSig;
+            t->upNote = TimeNumerator;
+            t->Note = TimeDenominator;
+            t->yAdj = 0.8f;
+        }
+    }
+}
+
+void TMIDIReader::WriteChordCell(TCell& cell, const TMIDIStaffItem& item, const TStaffPlan& st,
+                                 std::vector<int8_t>& memory) {
+    ResetCell(cell);
+    cell.cellType = ctWestern;
+    cell.option = item.dots == 1 ? 0x8u : item.dots == 2 ? 0x40u : 0u;
+    if (item.seg < 0) {
+        cell.Note = ValueToRestCode(item.value);
+        return;
+    }
+    cell.Note = item.value;
+    struct THead {
+        int pos;
+        uint32_t attr;
+    };
+    std::vector<THead> heads;
+    for (uint8_t key : st.keys[static_cast<std::size_t>(item.seg)]) {
+        int pos = 0, alter = 0;
+        SpellKey(key, SignatureSharps, st.clef, pos, alter);
+        // The accidental in force on the position: one written before in the
+        // bar, else the key's.
+        const std::size_t slot = static_cast<std::size_t>(std::clamp(pos + 64, 0, 127));
+        const int step = ((pos % 7) + 7 + (st.clef == -2 ? 12 : 0)) % 7;
+        const int inForce = memory[slot] != 99 ? memory[slot] : KeyAlteration(StepLetter(step), SignatureSharps);
+        uint32_t code = 0;
+        if (alter != inForce) {
+            code = alter == 1 ? 1u : alter == -1 ? 2u : 3u;
+            memory[slot] = static_cast<int8_t>(alter);
+        }
+        heads.push_back({pos, code});
+    }
+    // Lowest first; a key met twice on one position keeps one head.
+    std::stable_sort(heads.begin(), heads.end(), [](const THead& a, const THead& b) { return a.pos > b.pos; });
+    cell.yAdj = static_cast<float>(heads[0].pos);
+    cell.Attr = heads[0].attr;
+    for (std::size_t k = 1; k < heads.size(); ++k) {
+        TWestChord w;
+        w.interval = heads[k - 1].pos - heads[k].pos;
+        w.attr = heads[k].attr;
+        cell.westChordArray.push_back(w);
+    }
+    // Stems by staff position: up below the middle line.
+    if (GetChordCentre(cell) > 0)
+        cell.option |= 0x1u;
+}
+
+void TMIDIReader::WritePlannedLayout() {
+    TMainScore* s = frmMainTQ;
+    Placed = 0;
+    CurLayer = 0;
+    if (auto* view = dynamic_cast<TMainView*>(s))
+        view->CurKey = Key;
+
+    // Tempo changes after the start, by unit.
+    std::vector<std::pair<int64_t, int>> tempi;
+    for (const TMIDITempoAt& t : Tempos)
+        if (t.tick > 0 && t.micros > 0)
+            tempi.push_back({UnitsOfTick(t.tick), static_cast<int>(std::lround(60000000.0 / t.micros))});
+
+    const std::size_t n = staves_.size();
+    std::vector<int8_t> memoryInit(128, 99);
+    std::vector<std::vector<int8_t>> memory(n, memoryInit);
+    struct TOpenTie {
+        TCell* cell = nullptr;
+        std::size_t system = 0;
+    };
+    std::vector<TOpenTie> ties(n);
+    std::vector<TCell*> tripletHead(n, nullptr);
+    std::size_t tempoIndex = 0;
+    for (std::size_t sys = 0; sys < systems_.size(); ++sys) {
+        const TSystemPlan& plan = systems_[sys];
+        // Pages of layer 0 only, each made when its first system is written:
+        // the import makes no layer-1 pages.
+        if (plan.page >= static_cast<int>(s->PageSets[0].size())) {
+            s->AllocatePage(0, plan.page, true, 0, 0);
+            s->PageCount = std::max(s->PageCount, static_cast<int>(s->PageSets[0].size()));
+        }
+        for (std::size_t st = 0; st < n; ++st)
+            WriteStaffHeader(plan.page, plan.row + 3 * static_cast<int>(st), static_cast<int>(st), sys == 0);
+        if (n >= 2) {
+            if (TCell* c = PageCell(plan.page, plan.row, 0)) {
+                c->markType = grandBrace_ ? kGrandStaffBrace : kSystemBracket;
+                c->jEnd = plan.row + 3 * static_cast<int>(n - 1);
+            }
+        }
+        int x = static_cast<int>(std::abs(SignatureSharps) / 3.0 + (sys == 0 ? 6 : 4));
+        const int firstX = x;
+        for (std::vector<int8_t>& m : memory)
+            m = memoryInit;
+        std::fill(tripletHead.begin(), tripletHead.end(), nullptr);
+        for (const TChunkPlan& chunk : plan.chunks) {
+            if (chunk.meterNum > 0) {
+                for (std::size_t st = 0; st < n; ++st)
+                    if (TCell* t = PageCell(plan.page, plan.row + 3 * static_cast<int>(st), x)) {
+                        ResetCell(*t);
+                        t->cellType = ctTimeSig;
+                        t->upNote = chunk.meterNum;
+                        t->Note = chunk.meterDen;
+                        t->yAdj = 0.8f;
+                    }
+                x += 2;
+            }
+            std::map<int64_t, int> colOf;
+            for (std::size_t k = 0; k < chunk.columns.size(); ++k)
+                colOf[chunk.columns[k]] = x + 2 * static_cast<int>(k);
+            for (std::size_t st = 0; st < n; ++st) {
+                const int r = plan.row + 3 * static_cast<int>(st);
+                for (const TMIDIStaffItem& item : chunk.items[st]) {
+                    const int c = colOf[item.start];
+                    TCell* cell = PageCell(plan.page, r, c);
+                    if (!cell)
+                        continue;
+                    if (item.seg >= 0 && ties[st].cell && ties[st].system == sys) {
+                        ties[st].cell->markType = kTieMark;
+                        ties[st].cell->iEnd = c;
+                    } else if (item.seg >= 0 && ties[st].cell && ties[st].system + 1 == sys) {
+                        // A tie over the system break: to the end of the row, and on
+                        // from a mark before the first note of the next system.
+                        ties[st].cell->markType = kTieMark;
+                        ties[st].cell->iEnd = s->Cols - 1;
+                        if (TCell* on = PageCell(plan.page, r, firstX - 1)) {
+                            on->markType = kTieMark;
+                            on->iEnd = c;
+                        }
+                    }
+                    ties[st].cell = nullptr;
+                    WriteChordCell(*cell, item, staves_[st], memory[st]);
+                    if (item.triplet) {
+                        // Three eighths under a tuplet mark from the first to the third.
+                        const int64_t inBeat = item.start % kBeat;
+                        if (inBeat == 0)
+                            tripletHead[st] = cell;
+                        else if (inBeat == 2 * kTripletStep && tripletHead[st]) {
+                            tripletHead[st]->markType = kTupletMark;
+                            tripletHead[st]->iEnd = c;
+                            tripletHead[st] = nullptr;
+                        }
+                    }
+                    Placed += item.seg >= 0 ? static_cast<int>(staves_[st].keys[static_cast<std::size_t>(item.seg)].size())
+                                            : 1;
+                    if (item.tieOn)
+                        ties[st] = {cell, sys};
+                }
+            }
+            // Tempo marks above the system at the column of their time.
+            while (tempoIndex < tempi.size() && tempi[tempoIndex].first < chunk.to) {
+                auto at = colOf.upper_bound(tempi[tempoIndex].first);
+                const int c = at == colOf.begin() ? x : std::prev(at)->second;
+                if (TCell* t = PageCell(plan.page, plan.row - 1, c)) {
+                    ResetCell(*t);
+                    t->cellType = ctTempo;
+                    t->Note = 2;
+                    t->FontColor = std::clamp(tempi[tempoIndex].second, 10, 500);
+                }
+                ++tempoIndex;
+            }
+            x += 2 * static_cast<int>(chunk.columns.size());
+            if (chunk.barEnd) {
+                for (std::size_t st = 0; st < n; ++st)
+                    if (TCell* b = PageCell(plan.page, plan.row + 3 * static_cast<int>(st), x)) {
+                        ResetCell(*b);
+                        b->Note = kBarLine;
+                    }
+                x += 1;
+                for (std::vector<int8_t>& m : memory)
+                    m = memoryInit;
+            }
+        }
+    }
+}
