@@ -5,16 +5,20 @@
 // With a heading, only that "## " section of the source is taken (the README's
 // "Getting started"). Pictures are found relative to the source's folder. The
 // PDF is written to a temporary file first, so a failed run leaves no half file.
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextFormat>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -80,6 +84,22 @@ int main(int argc, char** argv) {
     doc.setDefaultFont(font);
     doc.setDefaultStyleSheet(QStringLiteral("table { border-collapse: collapse; } td, th { padding: 3px; }"));
     doc.setMarkdown(text);
+    // The pictures, from the source's folder; a guide without its picture is not made.
+    const QDir folder = QFileInfo(source).absoluteDir();
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (!format.isImageFormat())
+                continue;
+            const QString name = format.toImageFormat().name();
+            const QImage picture(folder.filePath(name));
+            if (picture.isNull()) {
+                std::fprintf(stderr, "tq_guide: cannot read the picture %s\n", qPrintable(name));
+                return 1;
+            }
+            doc.addResource(QTextDocument::ImageResource, QUrl(name), picture);
+        }
+    }
     // A "|" key in a table cell is written "\|" in the source; the page shows "|".
     for (QTextCursor c = doc.find(QStringLiteral("\\|")); !c.isNull(); c = doc.find(QStringLiteral("\\|"), c))
         c.insertText(QStringLiteral("|"));

@@ -422,7 +422,14 @@ TEST_F(GettingStarted, HelpOpensTheUsersGuideInTheInterfacesLanguage) {
                                   QStringLiteral("TONQUILL_HOME"), QStringLiteral("Ctrl+F2")};
         for (const QString& e : expected)
             EXPECT_TRUE(body.contains(e)) << opened << " lacks " << e.toStdString();
-        // pdftoppm draws its first page, with the screenshot on it: ink in the page
+        // the screenshot is in it (pdfimages lists the pictures of a PDF, after two header lines)
+        QProcess images;
+        images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), QString::fromStdString(opened)});
+        ASSERT_TRUE(images.waitForFinished(30000));
+        const QStringList rows =
+            QString::fromUtf8(images.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        EXPECT_GE(rows.size(), 3) << opened << " holds no picture";
+        // pdftoppm draws its first page: ink in the page
         const std::string png = (dir / (chinese ? "zh" : "en")).string();
         QProcess draw;
         draw.start(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("40"),
