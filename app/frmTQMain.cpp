@@ -48,6 +48,7 @@
 #include "lang/frmTQAbout.h"
 #include "lang/frmTQMessage.h"
 #include "lang/modTQLanguage.h"
+#include "lang/modTQStringIds.h"
 #include "model/modTQUndo.h"
 #include "model/modTQUtil.h"
 #include "output/frmTQBook.h"
@@ -279,12 +280,12 @@ void TfrmMainTQ::BuildMenus() {
     mitZoomOut = Item(mitView, "mitZoomOut", "Zoom Out", 403);
     mitFittoWidth = Item(mitView, "mitFittoWidth", "Fit to Width", 404);
     mitFilttoHeight = Item(mitView, "mitFilttoHeight", "Fit to Height", 405);
-    mitNormalView = Item(mitView, "mitNormalView", "Switch View", 0);
-    mitFullView = Item(mitView, "mitFullView", "Full Page View", 0);
+    mitNormalView = Item(mitView, "mitNormalView", "Switch View", sidNormalView);
+    mitFullView = Item(mitView, "mitFullView", "Full Page View", sidFullView);
     mitSliceView = Item(mitView, "mitSliceView", "Side Page View", 423);
     mitView->addSeparator();
     mitShowGrid = Item(mitView, "mitShowGrid", "Show Grid", 401, true);
-    mitRefresh = Item(mitView, "mitRefresh", "Refresh", 0);
+    mitRefresh = Item(mitView, "mitRefresh", "Refresh", sidRefresh);
     mitRefresh->setShortcut(Qt::Key_F5);
     mitClearHightlights = Item(mitView, "mitClearHightlights", "Clear Highlights", 408);
     mitGongChiMode = Item(mitView, "mitGongChiMode", "Gongche Mode", 409, true);
@@ -330,7 +331,7 @@ void TfrmMainTQ::BuildMenus() {
     SetTag(mitWindow, 450);
     // The tool windows: the four symbol palettes are shown and hidden from
     // here; the play and Western-note windows are not built yet.
-    mitMusicPlayer = Item(mitWindow, "mitMusicPlayer", "Music Player", 0, true);
+    mitMusicPlayer = Item(mitWindow, "mitMusicPlayer", "Music Player", 3205, true);
     mitSpecialSymbols = Item(mitWindow, "mitSpecialSymbols", "Special Symbols", 451, true);
     mitDynamicMarks = Item(mitWindow, "mitDynamicMarks", "Dynamic Marks", 452, true);
     mitWesternStyleNotes = Item(mitWindow, "mitWesternStyleNotes", "Western Notes", 453, true);
@@ -363,6 +364,7 @@ void TfrmMainTQ::BuildMenus() {
 void TfrmMainTQ::BuildToolBars() {
     tbrlTop = addToolBar(QStringLiteral("Main"));
     tbrlTop->setObjectName(QStringLiteral("tbrlTop"));
+    SetTag(tbrlTop, sidMainToolBar);
     tbrlTop->setMovable(false);
     btnNew = Button(tbrlTop, "btnNew", TextIcon(QStringLiteral("New")), "New", 251);
     btnOpenFile = Button(tbrlTop, "btnOpenFile", TextIcon(QStringLiteral("Open")), "Open", 252);
@@ -409,6 +411,7 @@ void TfrmMainTQ::BuildToolBars() {
 
     tbrLeft = new QToolBar(QStringLiteral("Bar lines"), this);
     tbrLeft->setObjectName(QStringLiteral("tbrLeft"));
+    SetTag(tbrLeft, sidNoteToolBar);
     tbrLeft->setMovable(false);
     addToolBar(Qt::LeftToolBarArea, tbrLeft);
     // The bar-line commands come with the editing commands; the buttons follow

@@ -154,6 +154,8 @@ void TfrmMainTQ::BuildCommands() {
             }
         }
         SetTag(a, row.Tag);
+        if (const int hint = CommandHintId(row.Name))
+            a->setProperty("HintTag", hint);
         a->setProperty("tqTag", row.Tag);
         a->setProperty("tqHandler", QString::fromLatin1(row.Handler));
         a->setCheckable((row.Flags & cfCheck) != 0);

@@ -18,6 +18,7 @@
 #include "convert/modTQJianpuNoteText.h"
 #include "edit/modTQEd.h"
 #include "edit/modTQEditCommands.h"
+#include "lang/modTQLanguage.h"
 #include "model/modTQCellAccess.h"
 #include "model/modTQPredicates.h"
 #include "notation/modTQNoteHint.h"
@@ -60,6 +61,7 @@ void TfrmMainTQ::BuildCursorParts() {
     popMainPopup = new QMenu(this);
     popMainPopup->setObjectName(QStringLiteral("popMain")); // the command table fills it further
     mitPaste1 = PopupItem(popMainPopup, "mitPaste1", "Paste");
+    SetTag(mitPaste1, 206);
     popMainPopup->addSeparator();
     mitHiDot = PopupItem(popMainPopup, "mitHiDot", "Add High Dot");
     mitLowDot = PopupItem(popMainPopup, "mitLowDot", "Add Low Dot");
@@ -69,6 +71,7 @@ void TfrmMainTQ::BuildCursorParts() {
     mitCombineHori2 = PopupItem(popMainPopup, "mitCombineHori2", "Combine Horizontally");
     mitShrinkReset = PopupItem(popMainPopup, "mitShrinkReset", "Reset Shrink");
     mitEnterShrink = PopupItem(popMainPopup, "mitEnterShrink", "Shrink");
+    SetTag(mitEnterShrink, 325);
     mitShrinkInc = PopupItem(popMainPopup, "mitShrinkInc", "Increase Shrink");
     mitShrinkDec = PopupItem(popMainPopup, "mitShrinkDec", "Decrease Shrink");
     popMainPopup->addSeparator();

@@ -30,6 +30,7 @@
 #include "edit/modTQWestEntry.h"
 #include "lang/frmTQUiUtil.h"
 #include "lang/modTQLanguage.h"
+#include "lang/modTQStringIds.h"
 #include "model/modTQCellAccess.h"
 #include "model/modTQRowQuery.h"
 #include "model/modTQUndo.h"
@@ -93,7 +94,6 @@ void TfrmMainTQ::BuildEntryControls() {
     btnEnterText = new QToolButton(tbrlTop);
     btnEnterText->setObjectName(QStringLiteral("btnEnterText"));
     btnEnterText->setText(QStringLiteral("T"));
-    btnEnterText->setToolTip(QStringLiteral("Enter Text"));
     btnEnterText->setCheckable(true);
     btnEnterText->setAutoRaise(true);
     SetTag(btnEnterText, 315);
@@ -105,34 +105,38 @@ void TfrmMainTQ::BuildEntryControls() {
     // the quick-key switches of the two palettes
     mitEnableSpKey = new QAction(QStringLiteral("Enable Shortcut Keys"), this);
     mitEnableSpKey->setObjectName(QStringLiteral("mitEnableSpKey"));
+    SetTag(mitEnableSpKey, sidEnableShortcutKeys);
     mitEnableSpKey->setCheckable(true);
     connect(mitEnableSpKey, &QAction::triggered, this, [this] { mitEnableSpKeyClick(); });
     mitEnableDynKey = new QAction(QStringLiteral("Enable Shortcut Keys"), this);
     mitEnableDynKey->setObjectName(QStringLiteral("mitEnableDynKey"));
+    SetTag(mitEnableDynKey, sidEnableShortcutKeys);
     mitEnableDynKey->setCheckable(true);
     connect(mitEnableDynKey, &QAction::triggered, this, [this] { mitEnableDynKeyClick(); });
     mitKeepOriginalAspectRatio = new QAction(QStringLiteral("Keep Original Aspect Ratio"), this);
     mitKeepOriginalAspectRatio->setObjectName(QStringLiteral("mitKeepOriginalAspectRatio"));
+    SetTag(mitKeepOriginalAspectRatio, 703);
     mitKeepOriginalAspectRatio->setCheckable(true);
     connect(mitKeepOriginalAspectRatio, &QAction::triggered, this, [this] { mitKeepOriginalAspectRatioClick(); });
 
     // the side panel's buttons
     auto* bar = new QToolBar(pnlSideImg);
     bar->setObjectName(QStringLiteral("tbrSideImg"));
-    auto button = [bar](const char* name, const char* text, const char* hint) {
+    auto button = [bar](const char* name, const char* text, const char* hint, int hintTag) {
         auto* b = new QToolButton(bar);
         b->setObjectName(QString::fromLatin1(name));
         b->setText(QString::fromUtf8(text));
         b->setToolTip(QString::fromUtf8(hint));
+        b->setProperty("HintTag", hintTag);
         b->setAutoRaise(true);
         bar->addWidget(b);
         return b;
     };
-    btnPrevSideImg = button("btnPrevSideImg", "<", "Previous Picture");
-    btnNextSideImg = button("btnNextSideImg", ">", "Next Picture");
-    btnSideImgZoomIn = button("btnSideImgZoomIn", "+", "Zoom In");
-    btnSideImgZoomOut = button("btnSideImgZoomOut", "-", "Zoom Out");
-    btnCloseSideImg = button("btnCloseSideImg", "X", "Close");
+    btnPrevSideImg = button("btnPrevSideImg", "<", "Previous Picture", sidPreviousPicture);
+    btnNextSideImg = button("btnNextSideImg", ">", "Next Picture", sidNextPicture);
+    btnSideImgZoomIn = button("btnSideImgZoomIn", "+", "Zoom In", 402);
+    btnSideImgZoomOut = button("btnSideImgZoomOut", "-", "Zoom Out", 403);
+    btnCloseSideImg = button("btnCloseSideImg", "X", "Close", 1018);
     if (pnlSideImg->layout())
         pnlSideImg->layout()->addWidget(bar);
     connect(btnPrevSideImg, &QToolButton::clicked, this, [this] { btnPrevSideImgClick(); });

@@ -21,6 +21,7 @@
 #include <filesystem>
 
 #include "app/frmTQMain.h"
+#include "platform/core/TQStrings.h"
 #include "edit/modTQCursorKeys.h"
 #include "edit/modTQJianpu.h"
 #include "lang/modTQLanguage.h"
@@ -245,8 +246,11 @@ void TfrmMainTQ::pbxMainMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers 
         ClickSounding = true;
     }
     DoubleClickPending = false;
-    sbrPanel1->setText(QString::fromUtf8(FileName.c_str()));
-    Controls.StatusFile = FileName;
+    // the file name, a new score's "untitled" in the interface's words (string 1028)
+    const std::string untitledWord = UseChineseStrings() ? GetStringById(1028) : std::string();
+    const std::string shown = FileName == "Untitled" && !untitledWord.empty() ? untitledWord : FileName;
+    sbrPanel1->setText(QString::fromUtf8(shown.c_str()));
+    Controls.StatusFile = shown;
     PressCol = MouseDownCol = SelCol0;
     PressRow = MouseDownRow = SelRow0;
 }

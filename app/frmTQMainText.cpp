@@ -394,8 +394,6 @@ void TfrmMainTQ::mitUseChineseClick() {
                    "setup Chinese for Tonquill\" for solution. Contact author\nfor the document if you do not have one.";
         MessageBoxes().Show(req);
     }
-    if (QAction* item = CommandAction("mitUseChinese"))
-        item->setText(QStringLiteral("Use Chinese Version"));
     Language->SetLanguage(this);
     PageCaption();
     UpdateCaption();

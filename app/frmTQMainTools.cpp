@@ -34,6 +34,35 @@
 #include "play/frmTQPlay.h"
 #include "play/modTQMIDIReader.h"
 #include "play/modTQPlayWindow.h"
+#include "lang/modTQStringIds.h"
+
+namespace {
+
+// The MIDI file to write (save) or read, asked in the interface language; ""
+// when cancelled. A save asks before it replaces a file.
+std::string AskMIDIFileName(QWidget* parent, bool save, const std::string& proposed) {
+    QFileDialog dialog(parent);
+    dialog.setObjectName(save ? QStringLiteral("dlgSaveMIDI") : QStringLiteral("dlgOpenMIDI"));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setDefaultSuffix(QStringLiteral("mid"));
+    Language->PrepareFileDialog(&dialog, save ? 261 : sidImportMIDI, 1065, save);
+    if (!proposed.empty()) {
+        if (save)
+            dialog.selectFile(QString::fromStdString(proposed));
+        else
+            dialog.setDirectory(QString::fromStdString(proposed));
+    }
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return "";
+        if (!save || Language->ConfirmOverwrite(&dialog))
+            return dialog.selectedFiles().front().toStdString();
+    }
+}
+
+} // namespace
 
 void TfrmMainTQ::AddToolHandlers(std::unordered_map<std::string, std::function<void(QAction*)>>& h) {
     auto tag = [](QAction* a) { return a ? TagOf(a) : 0; };
@@ -156,15 +185,12 @@ void TfrmMainTQ::AddToolHandlers(std::unordered_map<std::string, std::function<v
 
     // ---- MIDI files
     h["btnSaveMIDIClick"] = [this](QAction*) {
-        const QString proposed = QString::fromStdString(ChangeFileExt(FileName, ".mid"));
-        const QString name = QFileDialog::getSaveFileName(this, QString(), proposed,
-                                                          QStringLiteral("MIDI Files (*.mid)"));
-        if (!name.isEmpty())
-            SaveMIDIFile(name.toStdString());
+        const std::string name = AskMIDIFileName(this, true, ChangeFileExt(FileName, ".mid"));
+        if (!name.empty())
+            SaveMIDIFile(name);
     };
     h["MIDIFileExport1Click"] = [this](QAction*) {
-        const QString name = QFileDialog::getOpenFileName(this, QString(), QString::fromStdString(CurFileFolder),
-                                                          QStringLiteral("MIDI Files (*.mid *.midi)"));
+        const QString name = QString::fromStdString(AskMIDIFileName(this, false, CurFileFolder));
         if (name.isEmpty())
             return;
         // The key signature read last must not colour the spelling of the import.

@@ -1,5 +1,7 @@
 #include "app/modTQCommandTable.h"
 
+#include "lang/modTQStringIds.h"
+
 #include <unordered_map>
 
 namespace {
@@ -22,9 +24,9 @@ const std::vector<TCommandMenu> kMenus = {
     {"mitChangeTone", 640, "Change Tone", "mitTool"},
     {"mitTransposeTone", 3400, "Transposition", "mitTool"},
     {"mitImage", 700, "Image", ""},
-    {"mitHide", 0, "Hide", "mitView"},
+    {"mitHide", 421, "Hide", "mitView"},
     {"mitShowHint", 614, "Note Name Hints", "mitView"},
-    {"M1", 0, "MIDI", "mitFile"},
+    {"M1", sidMIDIMenu, "MIDI", "mitFile"},
     {"popMain", 0, "", "-"},
     {"popShrink", 0, "", "-"},
     {"popIncTextSize", 0, "", "-"},
@@ -45,9 +47,9 @@ const std::vector<TCommandRow> kRows = {
     {"btnPaste", 206, "Paste", "", "tbrlTop", "btnPasteClick", cfNone},
     {"mitPaste", 206, "Paste", "Ctrl+V", "mitEdit", "btnPasteClick", cfNone},
     {"mitPasteSpecial", 209, "Paste Special", "", "mitEdit", "mitPasteSpecialClick", cfOpening},
-    {"mitPasteDynamicMark", 0, "Dynamic Marks Only", "", "mitPasteSpecial", "mitPasteDynamicMarkClick", cfNone},
+    {"mitPasteDynamicMark", sidPasteDynamicMarks, "Dynamic Marks Only", "", "mitPasteSpecial", "mitPasteDynamicMarkClick", cfNone},
     {"mitPasterFont", 214, "Paste Font", "", "mitPasteSpecial", "mitPasterFontClick", cfNone},
-    {"mitPasteOffset", 0, "Offsets Only", "", "mitPasteSpecial", "mitPasteOffsetClick", cfNone},
+    {"mitPasteOffset", sidPasteOffsets, "Offsets Only", "", "mitPasteSpecial", "mitPasteOffsetClick", cfNone},
     {"mitSelectAll", 203, "Select All", "Ctrl+A", "mitEdit", "mitSelectAllClick", cfNone},
     {"mitClear", 210, "Clear", "", "mitEdit", "mitClearClick", cfNone},
     {"mitInsertCell", 215, "Insert Cell", "Ctrl+I", "mitEdit", "mitInsertCellClick", cfNone},
@@ -64,7 +66,7 @@ const std::vector<TCommandRow> kRows = {
     {"mitImage", 700, "Image", "", "", "mitImageClick", cfOpening},
     {"mitHelp", 800, "Help", "", "", "mitHelpClick", cfOpening},
     {"mitAddText", 301, "Add Text", "", "mitText", "mitAddTextClick", cfNone},
-    {"btnTextFont", 664, "Text Font", "", "tbrlTop", "btnTextFontClick", cfNone},
+    {"btnTextFont", 665, "Text Font", "", "tbrlTop", "btnTextFontClick", cfNone},
     {"mitChangeFont", 665, "Change Font", "", "mitText", "btnTextFontClick", cfNone},
     {"mitRotateText", 319, "Rotate Text", "", "mitText", "mitTextRotateClick", cfNone},
     {"btnEnterText", 315, "Enter Text", "", "tbrlTop", "btnEnterTextClick", cfCheck},
@@ -89,9 +91,9 @@ const std::vector<TCommandRow> kRows = {
     {"btnCompressRate", 360, "Compression", "", "tbrlTop", "btnCompressRateClick", cfNone},
     {"mitResetComp", 904, "Reset Compression", "", "mitText", "mitShrinkResetClick", cfNone},
     {"mitShrinkReset", 904, "Reset Compression", "", "popShrink", "mitShrinkResetClick", cfNone},
-    {"mitIncreseComp", 906, "Increase Compression", "", "mitText", "mitShrinkIncClick", cfNone},
+    {"mitIncreseComp", 905, "Increase Compression", "", "mitText", "mitShrinkIncClick", cfNone},
     {"mitShrinkInc", 905, "Increase Compression", "", "popShrink", "mitShrinkIncClick", cfNone},
-    {"mitDecreseComp", 905, "Decrease Compression", "", "mitText", "mitShrinkDecClick", cfNone},
+    {"mitDecreseComp", 906, "Decrease Compression", "", "mitText", "mitShrinkDecClick", cfNone},
     {"mitShrinkDec", 906, "Decrease Compression", "", "popShrink", "mitShrinkDecClick", cfNone},
     // ---- Modify menu and tool bar
     {"btnIncFontSize", 351, "Increase Size", "", "tbrlTop", "btnIncFontSizeClick", cfNone},
@@ -177,7 +179,7 @@ const std::vector<TCommandRow> kRows = {
     {"mitLowDot", 901, "Low Dot", "", "popMain", "mitLowDotClick", cfNone},
     {"mitUnderline", 902, "Underline", "", "popMain", "mitUnderlineClick", cfNone},
     {"mitDelUnderline", 903, "Delete Underline", "", "popMain", "mitDelUnderlineClick", cfNone},
-    {"mitCellProperty", 0, "Cell Properties", "", "popMain", "mitCellPropertyClick", cfHidden},
+    {"mitCellProperty", sidCellProperties, "Cell Properties", "", "popMain", "mitCellPropertyClick", cfHidden},
     // ---- Convert menu
     {"mitChinesToWesternSelected", 616, "Selected", "F2", "mitJianpu2Western", "mitChinesToWesternSelectedClick", cfNone},
     {"mitChinesToWesternAllPages", 619, "All Pages", "", "mitJianpu2Western", "mitChinesToWesternAllPagesClick", cfNone},
@@ -199,7 +201,7 @@ const std::vector<TCommandRow> kRows = {
     {"mitIncreaseUnderline", 624, "Increase Underline", "", "mitTool", "mitIncreaseUnderlineClick", cfNone},
     {"mitSwitchDefaultNote", 620, "Switch Default Note", "", "mitTool", "mitSwitchDefaultNoteClick", cfNone},
     {"mitPlay", 3209, "Play", "Ctrl+F2", "mitTool", "mitPlayClick", cfNone},
-    {"ScanConvert1", 0, "Scan Convert", "", "mitTool", "ScanConvert1Click", cfHidden},
+    {"ScanConvert1", sidScanConvert, "Scan Convert", "", "mitTool", "ScanConvert1Click", cfHidden},
     // ---- Window menu and tool bar windows
     {"btnSpecial", 460, "Special Symbols", "", "tbrlTop", "btnSpcialClick", cfNone},
     {"mitSpecialSymbols", 451, "Special Symbols", "F5", "mitWindow", "btnSpcialClick", cfCheck},
@@ -220,7 +222,7 @@ const std::vector<TCommandRow> kRows = {
     {"mitAbout", 801, "About Tonquill . . .", "", "mitHelp", "mitAboutClick", cfNone},
     {"mitUsersGuide", 803, "User's Guide", "", "mitHelp", "mitUsersGuideClick", cfNone},
     {"MusicTerm1", 804, "Music Terms", "", "mitHelp", "MusicTerm1Click", cfHidden},
-    {"mitUseChinese", 0, "Use Chinese Version", "F7", "mitHelp", "mitUseChineseClick", cfNone},
+    {"mitUseChinese", sidUseChinese, "Use Chinese Version", "F7", "mitHelp", "mitUseChineseClick", cfNone},
     // ---- beat check, grand staves, Jianpu style, key change and transposition
     {"mitVerifyAllPage", 619, "Whole Score", "", "mitVerify", "mitVerifyAllPageClick", cfNone},
     {"mitVerifyToEnd", 615, "Selected Line to End of Page", "", "mitVerify", "mitVerifyToEndClick", cfNone},
@@ -228,11 +230,11 @@ const std::vector<TCommandRow> kRows = {
     {"mitVerifyAlowSimplifyTriplate", 637, "Allow Simplified Triplets", "", "mitVerify",
      "mitVerifyAlowSimplifyTriplateClick", cfCheck},
     {"mitClearVerifyResult", 606, "Clear Verify Result", "", "mitTool", "mitClearVerifyResultClick", cfNone},
-    {"mitToGFSelected", 0, "To Grand Staff, Selected Rows", "", "mitGrandStaff", "mitToGFSelectedClick", cfNone},
-    {"mitToGFAllPages", 0, "To Grand Staff, Whole Score", "", "mitGrandStaff", "mitToGFAllPagesClick", cfNone},
-    {"mitDecoupleSel", 0, "Decouple, Selected Rows", "", "mitGrandStaff", "mitDecoupleSelClick", cfNone},
-    {"mtDecoupleAll", 0, "Decouple, Whole Score", "", "mitGrandStaff", "mtDecoupleAllClick", cfNone},
-    {"mitCombineasGrandStaff", 0, "Combine as Grand Staff", "", "mitGrandStaff", "mitCombineasGrandStaffClick",
+    {"mitToGFSelected", sidToGrandStaffSelected, "To Grand Staff, Selected Rows", "", "mitGrandStaff", "mitToGFSelectedClick", cfNone},
+    {"mitToGFAllPages", sidToGrandStaffAll, "To Grand Staff, Whole Score", "", "mitGrandStaff", "mitToGFAllPagesClick", cfNone},
+    {"mitDecoupleSel", sidDecoupleSelected, "Decouple, Selected Rows", "", "mitGrandStaff", "mitDecoupleSelClick", cfNone},
+    {"mtDecoupleAll", sidDecoupleAll, "Decouple, Whole Score", "", "mitGrandStaff", "mtDecoupleAllClick", cfNone},
+    {"mitCombineasGrandStaff", sidCombineGrandStaff, "Combine as Grand Staff", "", "mitGrandStaff", "mitCombineasGrandStaffClick",
      cfNone},
     {"mitTonicSolFa", 533, "Tonic Sol-Fa", "", "mitJianpuStyle", "mitTonicSolFaClick", cfCheck},
     {"mitFixedKey", 532, "Fixed Key", "", "mitJianpuStyle", "mitFixedKeyClick", cfCheck},
@@ -247,8 +249,8 @@ const std::vector<TCommandRow> kRows = {
     {"mitBowDirection", 613, "Bow Direction . . .", "", "mitTool", "mitBowDirectionClick", cfNone},
     {"BreakDown1", 604, "Part Breakdown . . .", "", "mitTool", "BreakDown1Click", cfNone},
     {"mitAddMeasureCount", 602, "Add Measure Numbers . . .", "", "mitTool", "mitAddMeasureCountClick", cfNone},
-    {"mitPreference", 0, "Preferences . . .", "", "mitTool", "mitPreferenceClick", cfNone},
-    {"mitSpecifyComp", 0, "Specify . . .", "", "popShrink", "mitSpecifyCompClick", cfNone},
+    {"mitPreference", 802, "Preferences . . .", "", "mitTool", "mitPreferenceClick", cfNone},
+    {"mitSpecifyComp", sidSpecifyCompression, "Specify . . .", "", "popShrink", "mitSpecifyCompClick", cfNone},
     // ---- pictures
     {"mitInsertImage", 701, "Insert Picture . . .", "", "mitImage", "mitInsertImageClick", cfNone},
     {"mitInsertWholePiece", 702, "Insert Numbered Pictures . . .", "", "mitImage", "mitInsertWholePieceClick", cfNone},
@@ -256,10 +258,10 @@ const std::vector<TCommandRow> kRows = {
     {"mitRemoveBackImg", 705, "Remove Background Image", "", "mitImage", "mitRemoveBackImgClick", cfNone},
     {"mitStopBackgroudImage", 706, "Stop Background Image", "", "mitImage", "mitStopBackgroudImageClick", cfNone},
     {"mitLoadImage", 707, "Load Side Image . . .", "", "mitImage", "mitLoadImageClick", cfNone},
-    {"mitClearImage", 0, "Clear Side Image", "", "mitImage", "mitClearImageClick", cfNone},
+    {"mitClearImage", sidClearSideImage, "Clear Side Image", "", "mitImage", "mitClearImageClick", cfNone},
     // ---- File menu
     {"btnSaveMIDI", 261, "Save as MIDI . . .", "", "mitFile", "btnSaveMIDIClick", cfNone},
-    {"MIDIFileExport1", 0, "Import MIDI File", "", "M1", "MIDIFileExport1Click", cfNone},
+    {"MIDIFileExport1", sidImportMIDI, "Import MIDI File", "", "M1", "MIDIFileExport1Click", cfNone},
     // ---- left tool bar
     {"btnUnderline0", 0, "", "", "tbrLeft", "btnUnderline0Click", cfNone},
     {"btnUnderline1", 1, "_", "", "tbrLeft", "btnUnderline0Click", cfNone},
@@ -292,9 +294,33 @@ const std::vector<TCommandRow> kRows = {
     {"btnPrentice", 127, "127", "", "tbrLeft", "btnPrenticeClick", cfNone},
 };
 
+// Hints of the rows whose Tag is a code rather than a string id.
+const std::unordered_map<std::string, int> kHints = {
+    {"btnUnderline0", sidHintNoUnderline}, {"btnUnderline1", sidHintUnderline1},
+    {"btnUnderline2", sidHintUnderline2},  {"btnUnderline3", sidHintUnderline3},
+    {"btnSwapUnderline", sidHintSwapUnderline}, {"btnDot0", sidHintNoDots},
+    {"btnDot1u", sidHintDot1Up},           {"btnDot2u", sidHintDot2Up},
+    {"btnDot1d", sidHintDot1Down},         {"btnDot2d", sidHintDot2Down},
+    {"btnSingleBar", sidHintSingleBar},    {"btnBarL", sidHintBeginBar},
+    {"btnBarR", sidHintEndBar},            {"btnRepeatBarL", sidHintRepeatBegin},
+    {"btnRepeatBarR", sidHintRepeatEnd},   {"btnDoubleBar", sidHintDoubleBar},
+    {"btn2Dots", sidHintTwoDots},          {"ToolButton7", sidHintAttr112},
+    {"ToolButton8", sidHintAttr96},        {"btnCircle", sidHintCircle},
+    {"ToolButton12", sidHintAttr32},       {"ToolButton13", sidHintAttr48},
+    {"ToolButton21", sidHintAttr64},       {"ToolButton19", sidHintAttr80},
+    {"ToolButton15", 3671},                {"ToolButton18", 3672},
+    {"ToolButton22", 3673},     {"ToolButton9", sidHintDotted},
+    {"btnPrentice", 3659},
+};
+
 } // namespace
 
 const std::vector<TCommandRow>& CommandTable() { return kRows; }
+
+int CommandHintId(const std::string& name) {
+    const auto it = kHints.find(name);
+    return it == kHints.end() ? 0 : it->second;
+}
 const std::vector<TCommandMenu>& CommandMenus() { return kMenus; }
 
 const TCommandRow* FindCommandRow(const std::string& name) {

@@ -39,5 +39,8 @@ struct TCommandMenu {
 
 const std::vector<TCommandRow>& CommandTable();
 const std::vector<TCommandMenu>& CommandMenus();
+// The string id of the hint of a row whose Tag is a code (the left tool bar's
+// buttons); 0 for the other rows.
+int CommandHintId(const std::string& name);
 // The row of an object name; nullptr when none.
 const TCommandRow* FindCommandRow(const std::string& name);

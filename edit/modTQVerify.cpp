@@ -425,7 +425,8 @@ void RunVerify(int scope) {
     if (view->Highlights.empty())
         Language->MessageOk(1040, "", mkInformation);
     else
-        Language->MessageOk(1039, Language->GetString(1033) + std::to_string(view->Highlights.size()), mkWarning);
+        // "In all, <n> measures may be wrong ...": the opening word, the count, then 1039.
+        Language->MessageOk(1033, std::to_string(view->Highlights.size()) + Language->GetString(1039), mkWarning);
 }
 
 void mitVerifyAllPageClick() { RunVerify(0); }

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "lang/modTQLanguage.h"
+#include "lang/modTQStringIds.h"
 
 namespace {
 QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
@@ -72,12 +73,21 @@ TfrmAboutBox::TfrmAboutBox(QWidget* parent) : QDialog(parent) {
     ProductName->setFont(f);
     ProductName->setFixedHeight(30);
     lblVersion = Label(panel, "lblVersion", 72, 56, 176, 0, Qt::AlignHCenter);
-    lblAuthorCaption = Label(panel, "lblAuthorCaption", 13, 88, 85, 1101, Qt::AlignRight, QStringLiteral("Author:"));
-    lblAuthor = Label(panel, "lblAuthor", 103, 88, 170, 0, Qt::AlignLeft);
+    lblAuthorCaption = Label(panel, "lblAuthorCaption", 13, 88, 55, 1101, Qt::AlignRight, QStringLiteral("Author:"));
+    lblAuthor = Label(panel, "lblAuthor", 72, 88, 203, 0, Qt::AlignLeft);
+    // The program has no mail address or download site of its own: those lines
+    // stay empty and hidden, and the licence of the music font it ships stands there.
     Label3 = Label(panel, "Label3", 13, 110, 85, 1103, Qt::AlignRight, QStringLiteral("E-mail:"));
-    Label2 = Label(panel, "Label2", 103, 110, 170, 0, Qt::AlignLeft, QStringLiteral("tonquill@example.org"));
+    Label2 = Label(panel, "Label2", 103, 110, 170, 0, Qt::AlignLeft);
     Label4 = Label(panel, "Label4", 13, 149, 85, 1104, Qt::AlignRight, QStringLiteral("Download:"));
-    Label1 = Label(panel, "Label1", 103, 149, 170, 0, Qt::AlignLeft, QStringLiteral("https://example.org/tonquill"));
+    Label1 = Label(panel, "Label1", 103, 149, 170, 0, Qt::AlignLeft);
+    for (QLabel* unused : {Label3, Label2, Label4, Label1})
+        unused->hide();
+    lblFontLicence = Label(panel, "lblFontLicence", 13, 112, 260, sidAboutFontLicence, Qt::AlignLeft,
+                           QStringLiteral("Music font: Bravura, SIL Open Font License 1.1"));
+    lblFontLicence->setWordWrap(true);
+    lblFontLicence->setGeometry(13, 112, 260, 60);
+    lblFontLicence->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblAllRight = Label(panel, "lblAllRight", 12, 182, 180, 1102, Qt::AlignLeft, QStringLiteral("All rights reserved."));
     lblAllRight->setWordWrap(true);
     OKButton = new QPushButton(QStringLiteral("OK"), this);
@@ -91,7 +101,12 @@ TfrmAboutBox::TfrmAboutBox(QWidget* parent) : QDialog(parent) {
 void TfrmAboutBox::FormShow() {
     Language->SetLanguage(this);
     lblVersion->setText(Q(AboutVersionLine(Language->UseChinese, Language->GetString(1001))));
-    lblAuthor->setText(QStringLiteral("The Tonquill developers, 2026-") + QString::number(QDate::currentDate().year()));
+    // The author and the years of the program, ending with the current year.
+    constexpr int kFirstYear = 2026;
+    const int year = QDate::currentDate().year();
+    const QString years = year > kFirstYear ? QString::number(kFirstYear) + QLatin1Char('-') + QString::number(year)
+                                            : QString::number(year);
+    lblAuthor->setText(Q(Language->GetString(1002)) + QStringLiteral(", ") + years);
 }
 
 void TfrmAboutBox::showEvent(QShowEvent* event) {

@@ -27,6 +27,7 @@ public:
     QLabel* Label4 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* lblAllRight = nullptr;
+    QLabel* lblFontLicence = nullptr;
     QPushButton* OKButton = nullptr;
 
     void FormShow();

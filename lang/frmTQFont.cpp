@@ -20,6 +20,7 @@
 #include <cstdlib>
 
 #include "lang/modTQLanguage.h"
+#include "lang/modTQStringIds.h"
 #include "model/modTQMainScore.h"
 #include "model/modTQPredicates.h"
 #include "model/modTQUndo.h"
@@ -222,6 +223,7 @@ TfrmSetFont::TfrmSetFont(QWidget* parent) : QDialog(parent) {
 
     auto* buttons = new QHBoxLayout;
     btnDefault = new QPushButton(QStringLiteral("Default"), this);
+    SetTag(btnDefault, sidFontDefaultButton);
     btnFontOk = new QPushButton(QStringLiteral("OK"), this);
     btnButtonCancel = new QPushButton(QStringLiteral("Cancel"), this);
     SetTag(btnFontOk, 1009);
@@ -247,6 +249,11 @@ TfrmSetFont::TfrmSetFont(QWidget* parent) : QDialog(parent) {
 
     TextColour = NormalColour;
     ShowTextColour();
+}
+
+void TfrmSetFont::showEvent(QShowEvent* event) {
+    Language->SetLanguage(this);
+    QDialog::showEvent(event);
 }
 
 void TfrmSetFont::ShowTextColour() {

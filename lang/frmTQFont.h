@@ -82,6 +82,10 @@ public:
     QPushButton *btnFontOk = nullptr, *btnButtonCancel = nullptr, *btnDefault = nullptr;
     QWidget* pbxExample = nullptr;
 
+protected:
+    // Takes its captions in the interface language.
+    void showEvent(QShowEvent* event) override;
+
 private:
     void ShowTextColour();
     bool selecting_ = false;

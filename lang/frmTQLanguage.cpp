@@ -4,6 +4,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -94,7 +96,25 @@ void TLanguage::SetLanguage(QWidget* form) {
     const QList<QObject*> components = form->findChildren<QObject*>();
     for (QObject* o : components) {
         const int t = TagOf(o);
-        if (t < 200 || InAnotherWindow(o, form))
+        if (InAnotherWindow(o, form))
+            continue;
+        // A control whose face is a symbol (or whose Tag is a code) takes only
+        // its hint by string id, from the property "HintTag".
+        if (const int hintTag = o->property("HintTag").toInt(); hintTag >= 200) {
+            const QString hint = Q(GetString(hintTag));
+            if (!hint.isEmpty()) {
+                if (auto* a = qobject_cast<QAction*>(o)) {
+                    a->setToolTip(hint);
+                    // a picture face: the hint also names it (tool-bar overflow, screen readers)
+                    if (!a->icon().isNull())
+                        a->setText(hint);
+                } else if (auto* w = qobject_cast<QWidget*>(o)) {
+                    w->setToolTip(hint);
+                }
+            }
+            continue;
+        }
+        if (t < 200)
             continue;
         const std::string s = GetString(t);
         if (s.empty())
@@ -154,8 +174,10 @@ void TLanguage::SetLanguage(QWidget* form) {
                 d->setNameFilters(NameFilters(filter));
         } else if (std::strcmp(cls, "QComboBox") == 0) {
             auto* c = static_cast<QComboBox*>(o);
+            // Items take consecutive ids from the Tag, or the ids of "ItemTags".
+            const QVariantList ids = c->property("ItemTags").toList();
             for (int i = 0; i < c->count(); ++i)
-                c->setItemText(i, S_(t + i));
+                c->setItemText(i, S_(ids.isEmpty() ? t + i : ids.value(i).toInt()));
         } else if (std::strcmp(cls, "QTabBar") == 0) {
             auto* b = static_cast<QTabBar*>(o);
             for (int i = 0; i < b->count(); ++i)
@@ -186,6 +208,9 @@ void TLanguage::SetLanguage(QWidget* form) {
             auto* l = static_cast<QListWidget*>(o);
             for (int i = 0; i < l->count(); ++i)
                 l->item(i)->setText(S_(t + i));
+        } else if (std::strcmp(cls, "QToolBar") == 0) {
+            // A tool bar's name, shown in the window's tool-bar menu.
+            static_cast<QToolBar*>(o)->setWindowTitle(S);
         } else {
             ShowPlainMessage("Unknown control in SetLanguage: " + o->objectName().toStdString());
         }
@@ -207,6 +232,18 @@ void TLanguage::LocaliseFileDialog(QFileDialog* dialog, bool isSave) {
     set(QFileDialog::FileName, 1013);
     set(QFileDialog::FileType, isSave ? 1015 : 1014);
     set(QFileDialog::LookIn, isSave ? 1016 : 1017);
+}
+
+void TLanguage::PrepareFileDialog(QFileDialog* dialog, int titleId, int filterId, bool isSave) {
+    if (!dialog)
+        return;
+    const std::string title = StripEllipsis(GetString(titleId));
+    if (!title.empty())
+        dialog->setWindowTitle(Q(title));
+    const std::string filter = GetString(filterId);
+    if (filter.find('|') != std::string::npos)
+        dialog->setNameFilters(NameFilters(filter));
+    LocaliseFileDialog(dialog, isSave);
 }
 
 void TLanguage::LocalisePrinterSetupDialog(QWidget* dialog) {
@@ -239,15 +276,24 @@ void TLanguage::LocalisePrinterSetupDialog(QWidget* dialog) {
                 g->setTitle(Q(s));
         }
     }
-    // The unnamed buttons at the bottom: OK, Cancel and Options.
+    // The unnamed buttons at the bottom: OK, Cancel and Options, known by their
+    // role in the button box or by Qt's text for them in either language.
     for (QPushButton* b : dialog->findChildren<QPushButton*>()) {
         if (!b->objectName().isEmpty())
             continue;
+        auto* box = qobject_cast<QDialogButtonBox*>(b->parentWidget());
+        const QDialogButtonBox::ButtonRole role = box ? box->buttonRole(b) : QDialogButtonBox::InvalidRole;
         const QString text = b->text().remove(QLatin1Char('&'));
-        const int id = text == QLatin1String("OK")           ? 1009
-                       : text == QLatin1String("Cancel")     ? 1010
-                       : text.startsWith(QLatin1String("Options")) ? 2600
-                                                                     : 0;
+        auto isText = [&](const char* context, const char* source) {
+            return text == QString::fromLatin1(source).remove(QLatin1Char('&')) ||
+                   text == QCoreApplication::translate(context, source).remove(QLatin1Char('&'));
+        };
+        const bool options = isText("QPrintDialog", "&Options >>") || isText("QPrintDialog", "&Options <<") ||
+                             text.startsWith(QLatin1String("Options"));
+        const int id = options                                                          ? 2600
+                       : role == QDialogButtonBox::AcceptRole || isText("QPlatformTheme", "OK") ? 1009
+                       : role == QDialogButtonBox::RejectRole || isText("QPlatformTheme", "Cancel") ? 1010
+                                                                                                   : 0;
         if (id && !GetString(id).empty())
             b->setText(Q(GetString(id)));
     }

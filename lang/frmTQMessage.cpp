@@ -105,6 +105,8 @@ void TfrmMsgYNC::Prepare(const TMessageRequest& request) {
     if (checkBoxWanted_)
         chkDoNotAskAgain->setText(Q(request.dontShowText));
 
+    // A question's first button says Yes; a one-button box's says OK.
+    SetTag(btnYes, request.buttons == mbOK ? 1009 : 1021);
     switch (request.buttons) {
     case mbYesNoCancel:
         btnNo->hide();

@@ -24,6 +24,7 @@
 #include "lang/frmTQFont.h"
 #include "lang/frmTQUiUtil.h"
 #include "lang/modTQLanguage.h"
+#include "lang/modTQStringIds.h"
 
 namespace {
 
@@ -543,7 +544,7 @@ bool TfrmPref::btnOkClick() {
     } sizes[] = {{edtWidth, lblWidth, &typedW}, {edtHeight, lblHeight, &typedH}};
     for (const auto& f : sizes)
         if (!ParseNumber(f.edit->text(), *f.out) || *f.out <= 0.0 || ToInches(*f.out, CurrentUnit()) <= 0.0) {
-            Language->MessageOk(1410, " " + S(f.label->text()), mkError);
+            Language->MessageOk(sidPaperSizeInvalid, S(f.label->text()), mkError);
             f.edit->setFocus();
             return false;
         }

@@ -1,11 +1,15 @@
 #include "lang/modTQLanguage.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QObject>
 #include <QString>
+#include <QTranslator>
 #include <QVariant>
 
 #include <algorithm>
+#include <memory>
 
 #include "lang/modTQMessage.h"
 #include "platform/core/TQStrings.h"
@@ -75,8 +79,39 @@ void TLanguage::ProbeFonts() {
         SetBoldChineseChars(BoldChinese());
 }
 
+namespace {
+// Qt's own texts (file dialog, colour and print dialogs, standard buttons and
+// context menus) in the interface language: Qt's Chinese catalogue while the
+// Chinese table is in use, Qt's built-in English otherwise.
+std::unique_ptr<QTranslator> gQtTranslator;
+
+void SwitchQtTranslations(bool chinese) {
+    if (!QCoreApplication::instance())
+        return;
+    if (gQtTranslator) {
+        QCoreApplication::removeTranslator(gQtTranslator.get());
+        gQtTranslator.reset();
+    }
+    if (!chinese)
+        return;
+    auto translator = std::make_unique<QTranslator>();
+    const QString folders[] = {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                               QStringLiteral("/usr/share/qt6/translations")};
+    for (const QString& folder : folders) {
+        if (translator->load(QStringLiteral("qtbase_zh_CN"), folder)) {
+            QCoreApplication::installTranslator(translator.get());
+            gQtTranslator = std::move(translator);
+            return;
+        }
+    }
+}
+} // namespace
+
+bool TLanguage::QtTranslationsLoaded() { return gQtTranslator != nullptr; }
+
 bool TLanguage::LoadLanguageDll() {
     InstallMessageByIdHandler();
+    SwitchQtTranslations(UseChinese);
     table_ = nullptr;
     library_.Free();
     const char* base = UseChinese ? "TQ_CH" : "TQ_EN";

@@ -18,7 +18,11 @@
 //   QRadioButton children are the items), QTabWidget (page control), QTreeWidget
 //   (list view: each header column's Tag is the header item's Qt::UserRole data)
 //   and QListWidget. The property "ShowHint" (bool, default false) says whether a
-//   captioned button also takes its hint from Tag + 1.
+//   captioned button also takes its hint from Tag + 1. A widget or action with the
+//   property "HintTag" (int, 200 or more) keeps its face and caption and takes
+//   only its hint (tool tip) from that id; its Tag is then not a string id.
+//   A QComboBox with the property "ItemTags" (a list of ids) takes its items from
+//   those ids instead of from Tag, Tag + 1 ...
 #include <string>
 
 #include "platform/core/TQLibrary.h"
@@ -94,6 +98,9 @@ public:
     // boxes by string id of the lower layers speak through this object.
     bool LoadLanguageDll();
     bool Loaded() const { return table_ != nullptr; }
+    // True while Qt's own dialogs speak Chinese (LoadLanguageDll switches Qt's
+    // translations with the table).
+    static bool QtTranslationsLoaded();
     // Makes the drawing layers read strings, the UI language and the
     // bold-Chinese switch from this object (LoadLanguageDll does it).
     void PublishToLowerLayers();
@@ -109,6 +116,10 @@ public:
     void SetLanguage(QWidget* form);
     // Texts of an open or save file dialog's buttons and labels.
     void LocaliseFileDialog(QFileDialog* dialog, bool isSave);
+    // A file dialog made by code: its title from titleId (without " . . ."), its
+    // filters from the "description|pattern" pairs of filterId, and its buttons
+    // and labels as LocaliseFileDialog.
+    void PrepareFileDialog(QFileDialog* dialog, int titleId, int filterId, bool isSave);
     // Texts of the printer-setup dialog's controls, found by object name.
     void LocalisePrinterSetupDialog(QWidget* dialog);
     // The overwrite check of a save dialog (its chosen file and default suffix).

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "lang/modTQLanguage.h"
+#include "lang/modTQStringIds.h"
 #include "lang/modTQMainSettings.h"
 #include "platform/core/TQCodec.h"
 #include "platform/core/TQFiles.h"
@@ -34,6 +35,7 @@ TfrmBrowser::TfrmBrowser(QWidget* parent) : QDialog(parent) {
     edtBrowserDir->setObjectName(QStringLiteral("edtBrowserDir"));
     btnEdit = new QPushButton(QStringLiteral("New Dir ..."), this);
     btnEdit->setObjectName(QStringLiteral("btnEdit"));
+    SetTag(btnEdit, sidChooseFolder);
     grdBookMain = new QTableWidget(1, 3, this);
     grdBookMain->setObjectName(QStringLiteral("grdBookMain"));
     grdBookMain->verticalHeader()->setVisible(false);

@@ -1,5 +1,8 @@
 #include "palettes/frmTQMath.h"
 
+#include "lang/modTQLanguage.h"
+#include "lang/modTQStringIds.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -25,10 +28,12 @@ void Redraw() {
 
 TfrmMath::TfrmMath(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
     setWindowTitle(QString::fromUtf8("数学练习题"));
+    SetTag(this, sidMathTitle);
     auto* box = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
-    auto edit = [&](QLineEdit*& e, const char* label, int row) {
+    auto edit = [&](QLineEdit*& e, const char* label, int tag, int row) {
         auto* l = new QLabel(QString::fromUtf8(label), this);
+        SetTag(l, tag);
         e = new QLineEdit(QStringLiteral("1"), this);
         e->setValidator(new QIntValidator(0, 99999, e));
         e->setMaximumWidth(70);
@@ -36,15 +41,19 @@ TfrmMath::TfrmMath(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::WindowStays
         grid->addWidget(l, row, 0);
         grid->addWidget(e, row, 1);
     };
-    edit(edtPageN, "开始页数", 0);
-    edit(edtPrintN, "打印页数", 1);
+    edit(edtPageN, "开始页数", sidMathFirstPage, 0);
+    edit(edtPrintN, "打印页数", sidMathPageCount, 1);
     chkAns = new QCheckBox(QString::fromUtf8("包含答案页"), this);
+    SetTag(chkAns, sidMathWithAnswers);
     grid->addWidget(chkAns, 0, 2);
     box->addLayout(grid);
     auto* buttons = new QHBoxLayout;
     btnDoMath = new QPushButton(QString::fromUtf8("换一页"), this);
     btnPrintMath = new QPushButton(QString::fromUtf8("打印"), this);
     btnClose = new QPushButton(QString::fromUtf8("关闭"), this);
+    SetTag(btnDoMath, sidMathNewSheet);
+    SetTag(btnPrintMath, sidMathPrint);
+    SetTag(btnClose, 1018);
     for (QPushButton* b : {btnDoMath, btnPrintMath, btnClose}) {
         b->setAutoDefault(false);
         buttons->addWidget(b);
@@ -57,9 +66,13 @@ TfrmMath::TfrmMath(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::WindowStays
     connect(edtPageN, &QLineEdit::editingFinished, this, [this] { edtPageNExit(); });
     connect(edtPrintN, &QLineEdit::editingFinished, this, [this] { edtPrintNExit(); });
     connect(chkAns, &QCheckBox::clicked, this, [this] { chkAnsClick(); });
+    if (Language)
+        Language->SetLanguage(this);
 }
 
 void TfrmMath::FormShow() {
+    if (Language)
+        Language->SetLanguage(this);
     if (parentWidget()) move(parentWidget()->window()->width() - width() - 50, 200);
     if (PageNumber >= 1) edtPageN->setText(QString::number(PageNumber));
     else {

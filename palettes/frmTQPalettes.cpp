@@ -327,7 +327,7 @@ TfrmLayoutPalette::TfrmLayoutPalette(QWidget* parent, const QString& caption, in
         return adapter_->buttons[std::size_t(button)];
     }, notebook_);
     notebook_->addWidget(view_);
-    btnCustomerize_ = toolBar_->addAction(QStringLiteral("Rearange Layout"), this,
+    btnCustomerize_ = toolBar_->addAction(QStringLiteral("Rearrange Layout"), this,
                                           [this] { btnCustomerizeClick(); });
     btnExitCustom_ = toolBar_->addAction(QStringLiteral("Exit Layout"), this, [this] { btnExitCustomClick(); });
     btnSaveCustom_ = toolBar_->addAction(QStringLiteral("Save Layout"), this, [this] {
@@ -731,16 +731,18 @@ void TfrmGongChi::EnterGongcheChar(int c) { ::EnterGongcheChar(c); }
 
 TfrmGongChi* CreateGongChiPalette(QWidget* parent) {
     std::vector<TPalettePage> pages(1);
-    pages[0].caption = "GongChi";
+    pages[0].caption = "Gongche";
     Range(pages[0].buttons, 1, 35);
     for (int t = -1; t >= -9; --t) pages[0].buttons.push_back({t, nullptr, nullptr});
     // The five marks: Tag 100 + mark.
     for (int m = 1; m <= 5; ++m) pages[0].buttons.push_back({100 + m, nullptr, nullptr});
-    auto* form = new TfrmGongChi(parent, QStringLiteral("GongChi"), 7, 23, pages, [](int tag) {
+    auto* form = new TfrmGongChi(parent, QStringLiteral("Gongche"), 7, 23, pages, [](int tag) {
         if (tag > 100) ToggleGongcheMark(tag - 100);
         else InsertGongcheSymbol(tag);
     });
-    SetTag(form, 458);
+    // Titled, and its one page named, by the palette's own name.
+    SetTag(form, 456);
+    SetTag(form->Pages()->widget(0), 456);
     form->SetFaceKind(pfGongche);
     // Every Gongche button's hint is the key that starts Gongche entry.
     for (QToolButton* b : form->ButtonsOfPage(0)) b->setToolTip(QStringLiteral("e"));
@@ -787,8 +789,8 @@ TfrmTextSymbols* CreateTextSymbolsPalette(QWidget* parent) {
     pages[1].caption = "Tempo";
     for (auto [id, c] : std::initializer_list<std::pair<int, const char*>>{
              {30, "Largo"}, {31, "Larghetto"}, {32, "Adagio"}, {33, "Andante"}, {34, "Moderato"},
-             {35, "Allegro"}, {36, "Presto"}, {37, "Prestissim"}, {40, "Allegretto"}, {44, "Lento"},
-             {45, "Andantino"}, {46, "Vivace"}, {80, "Grave"}, {81, "sllargando"}, {82, "Sostenato"},
+             {35, "Allegro"}, {36, "Presto"}, {37, "Prestissimo"}, {40, "Allegretto"}, {44, "Lento"},
+             {45, "Andantino"}, {46, "Vivace"}, {80, "Grave"}, {81, "allargando"}, {82, "Sostenuto"},
              {83, "Comodo"}, {84, "Vivo"}, {86, "Ad Libitum"}, {87, "Agiato"}, {88, "piu mosso"}})
         pages[1].buttons.push_back({id, c, nullptr});
     pages[2].caption = "Chinese";

@@ -24,5 +24,9 @@ public:
                     unsigned char divLow);
 };
 
+// The division of a MIDI header as a reader understands it: "480 ticks per
+// quarter note", or the SMPTE frame rate and ticks per frame.
+std::string MIDIDivisionCaption(unsigned char high, unsigned char low);
+
 // Makes the MIDI import show this dialog before it reads the tracks.
 void InstallMIDIHeaderDialog(QWidget* parent);

@@ -60,8 +60,8 @@ TfrmPlay::TfrmPlay(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStays
 
     pagPlay = Named(new QTabWidget(this), "pagPlay");
     pagPlay->setTabPosition(QTabWidget::South);
-    shtMain = Named(new QWidget, "shtMain");
-    shtAdj = Named(new QWidget, "shtAdj");
+    shtMain = Named(new QWidget, "shtMain", 3201);
+    shtAdj = Named(new QWidget, "shtAdj", 3202);
     pagPlay->addTab(shtMain, QStringLiteral("Basic"));
     pagPlay->addTab(shtAdj, QStringLiteral("Advanced"));
     auto* outer = new QVBoxLayout(this);
@@ -87,7 +87,9 @@ TfrmPlay::TfrmPlay(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStays
     notation->addWidget(rbtWest);
     g->addLayout(notation, 1, 0, 1, 3);
     g->addWidget(TaggedLabel(shtMain, "lblPlayRule", "Play:", 3234), 2, 0);
-    cbxPlayRule = Named(new QComboBox(shtMain), "cbxPlayRule");
+    cbxPlayRule = Named(new QComboBox(shtMain), "cbxPlayRule", 3235);
+    // The rules' names: current, group, all and highlighted staffs, then selected notes.
+    cbxPlayRule->setProperty("ItemTags", QVariantList{3235, 3236, 3237, 3238, 3232});
     cbxPlayRule->addItems({QStringLiteral("Current Staff"), QStringLiteral("Group Staff"), QStringLiteral("All Staffs"),
                            QStringLiteral("Highlighted Staffs"), QStringLiteral("Selected Notes")});
     g->addWidget(cbxPlayRule, 2, 1, 1, 2);
@@ -128,7 +130,7 @@ TfrmPlay::TfrmPlay(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStays
     btnApplyRitArpAdj = applyButton("btnApplyRitArpAdj");
     a->addWidget(spnRitArpAdj, 0, 1);
     a->addWidget(btnApplyRitArpAdj, 0, 2);
-    a->addWidget(TaggedLabel(shtAdj, "lblCredAdj", "Crecendo Rate Adjust", 3218), 1, 0);
+    a->addWidget(TaggedLabel(shtAdj, "lblCredAdj", "Crescendo Rate Adjust", 3218), 1, 0);
     spnCredAdj = Spin(shtAdj, "spnCredAdj", 50, 250, 5, 100);
     btnApplyCredAdj = applyButton("btnApplyCredAdj");
     a->addWidget(spnCredAdj, 1, 1);
@@ -139,7 +141,7 @@ TfrmPlay::TfrmPlay(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStays
     a->addWidget(spnNotesVolAdj, 2, 1);
     a->addWidget(btnApplyVolAdj, 2, 2);
     a->addWidget(TaggedLabel(shtAdj, "lblPlayDur", "Change Play Duration", 3240), 3, 0);
-    cbxPlayDur = Named(new QComboBox(shtAdj), "cbxPlayDur");
+    cbxPlayDur = Named(new QComboBox(shtAdj), "cbxPlayDur", 3241);
     cbxPlayDur->addItems({QStringLiteral("No"), QStringLiteral("Full"), QStringLiteral("1/2"), QStringLiteral("1/4"),
                           QStringLiteral("1/8"), QStringLiteral("1/16"), QStringLiteral("1/32"), QStringLiteral("1/64"),
                           QStringLiteral("1/128"), QStringLiteral("0")});

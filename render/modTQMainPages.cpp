@@ -32,6 +32,15 @@ int LayerPageCount(const TMainView& v) {
 
 bool IsUntitled(const std::string& name) { return name.empty() || name == "Untitled"; }
 
+// The file name as the window shows it: a score not yet saved is called
+// "untitled" in the Chinese interface's own words (string 1028).
+std::string ShownFileName(const std::string& name) {
+    if (name != "Untitled" || !UseChineseStrings())
+        return name;
+    const std::string word = GetStringById(1028);
+    return word.empty() ? name : word;
+}
+
 } // namespace
 
 std::string ProgramVersionText() {
@@ -64,12 +73,12 @@ void TMainView::UpdateCaption() {
     const std::string version = ProgramVersionText();
     if (UseChineseStrings()) {
         Controls.CaptionUsesChineseFont = true;
-        Controls.Caption = GetStringById(1000) + " Tonquill " + GetStringById(1001) + " " + version;
+        Controls.Caption = GetStringById(1000) + " " + GetStringById(1001) + " " + version;
     } else {
         Controls.CaptionUsesChineseFont = false;
         Controls.Caption = "Tonquill Version " + version;
     }
-    Controls.Caption += " - " + FileName;
+    Controls.Caption += " - " + ShownFileName(FileName);
     Notify(*this);
 }
 
@@ -114,7 +123,7 @@ void TMainView::PageCaption() {
                               GetStringById(1005) + " x " + std::to_string(layers);
     else
         Controls.StatusPage = "Page " + page + " of " + count + " x " + std::to_string(layers);
-    Controls.StatusFile = FileName;
+    Controls.StatusFile = ShownFileName(FileName);
     UpdateCaption();
     if (!IsUntitled(FileName) && OnFileShown && FileExists(FileName))
         OnFileShown(FileName);

@@ -111,9 +111,8 @@ TEST_F(MainWindowTest, FirstStartWithoutPreferences) {
     EXPECT_EQ(MainSettings(), static_cast<TMainSettings*>(&w));
     EXPECT_TRUE(fs::is_directory(TQUserFolder() + "Music"));
     EXPECT_TRUE(fs::is_directory(TQUserFolder() + "_SavedImage"));
-    // the interface starts Chinese
-    EXPECT_EQ(w.windowTitle().toStdString(),
-              Language->GetString(1000) + " Tonquill " + Language->GetString(1001) + " 5.2 - Untitled");
+    // the interface starts Chinese: the program named once, a new score called untitled
+    EXPECT_EQ(w.windowTitle().toStdString(), "Tonquill 版本 5.2 - 无标题");
 
     window.reset();
     WriteIni("[Pref]\nUseChinese=0\n");

@@ -19,6 +19,7 @@
 #include <stdexcept>
 
 #include "app/frmTQMain.h"
+#include "lang/modTQLanguage.h"
 #include "lang/modTQPref.h"
 #include "platform/core/TQMessage.h"
 #include "model/modTQPredicates.h"
@@ -106,7 +107,8 @@ using Sel4 = std::array<int, 4>;
 TEST_F(MouseTest, ClicksAndDragsSelectCells) {
     Click(At(3, 2));
     EXPECT_EQ(Sel(), (Sel4{3, 2, 3, 2}));
-    EXPECT_EQ(w->sbrPanel1->text().toStdString(), w->FileName);
+    EXPECT_EQ(w->FileName, "Untitled");
+    EXPECT_EQ(w->sbrPanel1->text().toStdString(), Language->GetString(1028)); // "untitled" in the interface's words
     EXPECT_EQ(w->MouseMode, 0);
 
     Drag(At(2, 1), At(0, 0));

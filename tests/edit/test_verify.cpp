@@ -131,8 +131,9 @@ TEST_F(VerifyRun, ReportCountsMarksAndGoesToTheirPage) {
     EXPECT_EQ(fx.win.Highlights[0], (TMeasure{6, 6, 2, 1, 0}));
     EXPECT_EQ(fx.win.CurPage, 1);
     ASSERT_EQ(fx.messages.shown.size(), 1u);
-    EXPECT_EQ(fx.messages.shown[0].id, 1039);
-    EXPECT_EQ(fx.messages.shown[0].text, Language->GetString(1039) + Language->GetString(1033) + "2");
+    // the message reads: opening word, the count, then the rest of the sentence
+    EXPECT_EQ(fx.messages.shown[0].id, 1033);
+    EXPECT_EQ(fx.messages.shown[0].text, Language->GetString(1033) + "2" + Language->GetString(1039));
     mitClearVerifyResultClick();
     EXPECT_TRUE(fx.win.Highlights.empty());
 }

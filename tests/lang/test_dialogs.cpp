@@ -18,6 +18,7 @@
 #include "lang/frmTQFont.h"
 #include "lang/frmTQPref.h"
 #include "lang/modTQLanguage.h"
+#include "lang/modTQStringIds.h"
 #include "model/modTQUndo.h"
 #include "platform/core/TQIniFile.h"
 #include "tests/support/TQScoreFixture.h"
@@ -148,7 +149,7 @@ TEST_F(PrefDialogTest, AnUnusablePaperSizeAppliesNothing) {
         rec.Clear();
         EXPECT_FALSE(dlg.btnOkClick()) << bad;
         ASSERT_EQ(rec.shown.size(), 1u) << bad;
-        EXPECT_EQ(rec.shown[0].id, 1410);
+        EXPECT_EQ(rec.shown[0].id, sidPaperSizeInvalid); // a paper size, not the parts' line numbers
         EXPECT_NE(rec.shown[0].text.find(T(dlg.lblHeight->text())), std::string::npos) << rec.shown[0].text;
         EXPECT_EQ(score.CellWidth, 15) << bad;
         EXPECT_TRUE(settings.LoadPreFile) << bad;

@@ -446,8 +446,8 @@ TEST_F(SetLanguageTest, FileDialogButtonsAndLabels) {
         EXPECT_EQ(U(d->labelText(QFileDialog::Reject)), "取消");
         EXPECT_EQ(U(d->labelText(QFileDialog::FileName)), "文件名");
     }
-    EXPECT_EQ(U(open.labelText(QFileDialog::FileType)), "文件类形");
-    EXPECT_EQ(U(save.labelText(QFileDialog::FileType)), "存入类形");
+    EXPECT_EQ(U(open.labelText(QFileDialog::FileType)), "文件类型");
+    EXPECT_EQ(U(save.labelText(QFileDialog::FileType)), "保存类型");
     EXPECT_EQ(U(open.labelText(QFileDialog::LookIn)), "查找于");
     EXPECT_EQ(U(save.labelText(QFileDialog::LookIn)), "保存于");
 

@@ -94,7 +94,7 @@ TEST_F(MessageTest, CheckBoxSetsTheFlagOnlyWhenTicked) {
     rec.Answer(mrOk, false);
     Language->MessageOk(2920, "", mkWarning, &flag);
     EXPECT_FALSE(flag);
-    EXPECT_EQ(rec.shown.back().dontShowText, "请不要再显视这个窗口。");
+    EXPECT_EQ(rec.shown.back().dontShowText, "请不要再显示这个窗口。");
 
     rec.Answer(mrOk, true);
     Language->MessageOk(2920, "", mkWarning, &flag);

@@ -17,6 +17,7 @@
 #include "model/modTQBinFile.h"
 #include "model/modTQUndo.h"
 #include "platform/core/TQMessage.h"
+#include "lang/modTQLanguage.h"
 #include "play/frmTQMIDIInfo.h"
 #include "play/frmTQPlay.h"
 #include "play/frmTQPlayList.h"
@@ -183,14 +184,29 @@ TEST_F(PlayWindowTest, FolderDialogListsAndChecks) {
 }
 
 TEST_F(PlayWindowTest, MidiHeaderDialog) {
-    TfrmMIDIInfo info;
-    info.ShowHeader("song.mid", 1, 3, 0x00, 0x90);
-    EXPECT_EQ(info.lblMIDIFileName->text(), QStringLiteral("song.mid"));
-    EXPECT_EQ(info.lblMIDIType->text(), QStringLiteral("1"));
-    EXPECT_EQ(info.lblChuckCount->text(), QStringLiteral("3"));
-    EXPECT_EQ(info.lblSpeedType->text(), QStringLiteral("0/-112"));
-    info.ShowHeader("b.mid", 0, 1, 0x01, 0xE0);
-    EXPECT_EQ(info.lblSpeedType->text(), QStringLiteral("1/-32"));
+    Language->UseChinese = false;
+    ASSERT_TRUE(Language->LoadLanguageDll());
+    {
+        TfrmMIDIInfo info;
+        info.ShowHeader("song.mid", 1, 3, 0x00, 0x90);
+        EXPECT_EQ(info.lblMIDIFileName->text(), QStringLiteral("song.mid"));
+        EXPECT_EQ(info.lblMIDIType->text(), QStringLiteral("1"));
+        EXPECT_EQ(info.lblChuckCount->text(), QStringLiteral("3"));
+        // the division is the header's ticks per quarter note: 0x0090 is 144
+        EXPECT_EQ(info.lblSpeedType->text(), QStringLiteral("144 ticks per quarter note"));
+        info.ShowHeader("b.mid", 0, 1, 0x01, 0xE0);
+        EXPECT_EQ(info.lblSpeedType->text(), QStringLiteral("480 ticks per quarter note"));
+        // SMPTE: -25 in the high byte is 25 frames a second, 40 ticks a frame
+        info.ShowHeader("c.mid", 0, 1, 0xE7, 0x28);
+        EXPECT_EQ(info.lblSpeedType->text(), QStringLiteral("SMPTE, 25 frames per second, 40 ticks per frame"));
+        EXPECT_EQ(info.windowTitle(), QStringLiteral("MIDI File Information"));
+    }
+    Language->UseChinese = true;
+    ASSERT_TRUE(Language->LoadLanguageDll());
+    TfrmMIDIInfo chinese;
+    chinese.ShowHeader("b.mid", 0, 1, 0x01, 0xE0);
+    EXPECT_EQ(chinese.lblSpeedType->text().toStdString(), "每个四分音符 480 个单位");
+    EXPECT_EQ(chinese.btnContinue->text().toStdString(), "继续");
 }
 
 TEST_F(PlayWindowTest, BothPagesDraw) {

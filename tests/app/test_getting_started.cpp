@@ -1,0 +1,451 @@
+// The README's "Getting started" against the program: every key its tables
+// name does on the real window what the README says, every menu path and key
+// of its command table is the window's, the tune it shows can be typed with
+// those keys, and Help → User's Guide opens the guide made from it.
+//
+// With TQ_DOC_SCREENSHOT=<file.png> the typed tune's page is written there
+// (scripts/screenshot makes docs/images/first-tune.png that way).
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+
+#include "app/frmTQMain.h"
+#include "edit/modTQCursorKeys.h"
+#include "lang/modTQLanguage.h"
+#include "lang/modTQPref.h"
+#include "model/modTQPredicates.h"
+#include "model/modTQUndo.h"
+#include "platform/core/TQMessage.h"
+#include "tests/support/TQScoreFixture.h"
+#include "tests/support/TQTestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string Readme() { return ReadFile(fs::path(TQ_SOURCE_DIR) / "README.md"); }
+
+// The rows of the Markdown table that follows the header line containing
+// `header`: each row's cells, trimmed, with "\|" read as "|".
+std::vector<std::vector<std::string>> TableAfter(const std::string& text, const std::string& header) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(text);
+    std::string line;
+    bool inside = false;
+    while (std::getline(in, line)) {
+        if (!inside) {
+            inside = line.rfind('|', 0) == 0 && line.find(header) != std::string::npos;
+            continue;
+        }
+        if (line.rfind('|', 0) != 0)
+            break;
+        if (line.rfind("|---", 0) == 0)
+            continue;
+        std::vector<std::string> cells;
+        std::string cell;
+        for (std::size_t i = 1; i < line.size(); ++i) {
+            if (line[i] == '\\' && i + 1 < line.size() && line[i + 1] == '|') {
+                cell += '|';
+                ++i;
+            } else if (line[i] == '|') {
+                cells.push_back(QString::fromStdString(cell).trimmed().toStdString());
+                cell.clear();
+            } else {
+                cell += line[i];
+            }
+        }
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+// The keys of a table cell: every `...` span; "`1` … `7`" is 1 to 7.
+std::vector<std::string> KeysOf(const std::string& cell) {
+    std::vector<std::string> keys;
+    QRegularExpressionMatchIterator it = QRegularExpression(QStringLiteral("`([^`]+)`")).globalMatch(QString::fromStdString(cell));
+    while (it.hasNext())
+        keys.push_back(it.next().captured(1).toStdString());
+    if (keys.size() == 2 && cell.find("\xE2\x80\xA6") != std::string::npos && keys[0].size() == 1 &&
+        keys[1].size() == 1) {
+        const char first = keys[0][0], last = keys[1][0];
+        keys.clear();
+        for (char c = first; c <= last; ++c)
+            keys.push_back(std::string(1, c));
+    }
+    return keys;
+}
+
+class GettingStarted : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::remove(PrefFileName());
+        std::ofstream(PrefFileName()) << "[Pref]\nUseChinese=0\nnoAskMusicFont=1\n";
+        SetMessageBoxes(&rec);
+        w = std::make_unique<TfrmMainTQ>();
+        w->show();
+        QApplication::processEvents();
+        CurLayer = 0;
+        AltDown = ShiftDown = CtrlDown = false;
+        Undo.ClearUndoFiles();
+    }
+    void TearDown() override {
+        w.reset();
+        SetMessageBoxes(nullptr);
+        Undo.ClearUndoFiles();
+        CurLayer = 0;
+        AltDown = ShiftDown = CtrlDown = false;
+        Language->UseChinese = true;
+        Language->LoadLanguageDll();
+        fs::remove(PrefFileName());
+    }
+    TCell& At(int col, int row) {
+        return w->PageSets[0][0][static_cast<size_t>(row)][static_cast<size_t>(col)];
+    }
+    void Select(int col, int row) {
+        w->SelCol0 = w->SelCol1 = col;
+        w->SelRow0 = w->SelRow1 = row;
+    }
+    void Key(int key, const QString& text = {}, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QKeyEvent over(QEvent::ShortcutOverride, key, mods, text);
+        QApplication::sendEvent(w->pbxMain, &over);
+        QKeyEvent press(QEvent::KeyPress, key, mods, text);
+        QApplication::sendEvent(w->pbxMain, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+        QApplication::sendEvent(w->pbxMain, &release);
+    }
+    // A key as the README writes it: one character, or a named key.
+    void Press(const std::string& key) {
+        if (key == "Backspace")
+            return Key(Qt::Key_Backspace);
+        if (key == "Delete")
+            return Key(Qt::Key_Delete);
+        ASSERT_EQ(key.size(), 1u) << key;
+        const char ch = key[0];
+        const bool upper = ch >= 'A' && ch <= 'Z';
+        const int k = upper ? ch : (ch >= 'a' && ch <= 'z') ? ch - 'a' + 'A' : ch;
+        Key(k, QString(QChar(ch)), upper ? Qt::ShiftModifier : Qt::NoModifier);
+    }
+    void Type(const std::string& keys) {
+        for (char c : keys)
+            Press(std::string(1, c));
+    }
+
+    TMessageRecorder rec;
+    std::unique_ptr<TfrmMainTQ> w;
+    tqtest::TempDir dir;
+};
+
+} // namespace
+
+TEST_F(GettingStarted, EveryJianpuKeyOfTheReadmeDoesWhatItSays) {
+    const int row = 2;
+    std::map<std::string, std::function<void()>> checks;
+    for (char d = '1'; d <= '7'; ++d)
+        checks[std::string(1, d)] = [this, d] {
+            Select(1, row);
+            Press(std::string(1, d));
+            EXPECT_EQ(At(1, row).Note, d);
+            EXPECT_TRUE(IsJianpuSound(At(1, row)));
+            EXPECT_EQ(w->SelCol0, 2); // the cursor moves on
+        };
+    checks["0"] = [this] {
+        Select(1, row);
+        Press("0");
+        EXPECT_EQ(At(1, row).Note, '0');
+    };
+    checks["-"] = [this] {
+        Select(2, row);
+        Press("-");
+        EXPECT_EQ(At(2, row).Note, -106); // the extension dash
+    };
+    checks["."] = [this] {
+        Select(2, row);
+        Press(".");
+        EXPECT_EQ(At(2, row).Note, cellpred::kDotChar);
+    };
+    checks["|"] = [this] {
+        Select(2, row);
+        Press("|");
+        EXPECT_EQ(At(2, row).Note, 63); // a single bar line
+    };
+    checks["'"] = [this] {
+        At(1, row) = TScoreFixture::Cell("5");
+        Select(1, row);
+        Press("'");
+        EXPECT_EQ(At(1, row).dot, 1);
+        Press("'");
+        EXPECT_EQ(At(1, row).dot, 2);
+    };
+    checks[","] = [this] {
+        At(1, row) = TScoreFixture::Cell("5");
+        Select(1, row);
+        Press(",");
+        EXPECT_EQ(At(1, row).dot, -1);
+    };
+    checks["_"] = [this] {
+        At(1, row) = TScoreFixture::Cell("5");
+        At(2, row) = TScoreFixture::Cell("6");
+        w->SelCol0 = 1;
+        w->SelCol1 = 2;
+        w->SelRow0 = w->SelRow1 = row;
+        Press("_");
+        EXPECT_EQ(At(1, row).UL, 1);
+        EXPECT_EQ(At(2, row).UL, 1);
+    };
+    checks["Backspace"] = [this] {
+        Select(5, row);
+        Press("Backspace");
+        EXPECT_EQ(w->SelCol0, 4);
+    };
+    checks["Delete"] = [this] {
+        At(3, row) = TScoreFixture::Cell("5");
+        Select(3, row);
+        Press("Delete");
+        EXPECT_TRUE(IsEmptyCell(At(3, row)));
+    };
+
+    const auto table = TableAfter(Readme(), "What it does on a Jianpu row");
+    ASSERT_FALSE(table.empty()) << "the README's Jianpu key table";
+    std::set<std::string> named;
+    for (const auto& cells : table) {
+        ASSERT_GE(cells.size(), 2u);
+        for (const std::string& key : KeysOf(cells[0])) {
+            named.insert(key);
+            auto it = checks.find(key);
+            ASSERT_NE(it, checks.end()) << "the README names the key " << key << " that nothing checks";
+            for (int c = 0; c < w->Cols; ++c)
+                At(c, row) = TScoreFixture::Cell("~");
+            SCOPED_TRACE("key " + key + ": " + cells[1]);
+            it->second();
+        }
+    }
+    for (const auto& [key, check] : checks)
+        EXPECT_TRUE(named.count(key)) << "the README leaves out the key " << key;
+}
+
+TEST_F(GettingStarted, EveryWesternKeyOfTheReadmeDoesWhatItSays) {
+    const int row = 1;
+    std::map<std::string, std::function<void()>> checks;
+    // a to g: a quarter note at its letter's place on the treble staff
+    const std::map<char, float> places = {{'c', 6}, {'d', 5}, {'e', 4}, {'f', 3}, {'g', 2}, {'a', 1}, {'b', 0}};
+    for (auto [letter, place] : places)
+        checks[std::string(1, letter)] = [this, letter, place] {
+            Select(2, row);
+            Press(std::string(1, letter));
+            EXPECT_EQ(At(2, row).cellType, ctWestern);
+            EXPECT_EQ(At(2, row).Note, 3);
+            EXPECT_FLOAT_EQ(At(2, row).yAdj, place);
+        };
+    // q w r t y u: whole, half, quarter, eighth, 16th, 32nd (codes 1 to 6)
+    const std::map<char, int> values = {{'q', 1}, {'w', 2}, {'r', 3}, {'t', 4}, {'y', 5}, {'u', 6}};
+    for (auto [letter, code] : values)
+        checks[std::string(1, letter)] = [this, letter, code] {
+            At(2, row) = TScoreFixture::Cell(code == 3 ? "W:4@2" : "W:3@2");
+            Select(2, row);
+            Press(std::string(1, letter));
+            EXPECT_EQ(At(2, row).Note, code);
+            EXPECT_FLOAT_EQ(At(2, row).yAdj, 2.0f); // the same pitch
+        };
+    checks["'"] = [this] {
+        At(2, row) = TScoreFixture::Cell("W:3@2");
+        Select(2, row);
+        Press("'");
+        EXPECT_FLOAT_EQ(At(2, row).yAdj, -5.0f); // seven steps up
+    };
+    checks[","] = [this] {
+        At(2, row) = TScoreFixture::Cell("W:3@2");
+        Select(2, row);
+        Press(",");
+        EXPECT_FLOAT_EQ(At(2, row).yAdj, 9.0f);
+    };
+
+    const auto table = TableAfter(Readme(), "What it does on a Western staff row");
+    ASSERT_FALSE(table.empty()) << "the README's Western key table";
+    std::set<std::string> named;
+    for (const auto& cells : table) {
+        for (const std::string& key : KeysOf(cells[0])) {
+            named.insert(key);
+            auto it = checks.find(key);
+            ASSERT_NE(it, checks.end()) << "the README names the key " << key << " that nothing checks";
+            for (int c = 0; c < w->Cols; ++c)
+                At(c, row) = TScoreFixture::Cell("~");
+            At(0, row) = TScoreFixture::Cell("&G");
+            SCOPED_TRACE("key " + key + ": " + cells[1]);
+            it->second();
+        }
+    }
+    for (const auto& [key, check] : checks)
+        EXPECT_TRUE(named.count(key)) << "the README leaves out the key " << key;
+}
+
+TEST_F(GettingStarted, TheCommandTableNamesTheWindowsMenusAndKeysInBothLanguages) {
+    const auto table = TableAfter(Readme(), "| Command |");
+    ASSERT_GE(table.size(), 5u);
+    // The action reached by following a path of captions through the menu bar.
+    auto follow = [this](const std::string& path) -> QAction* {
+        QStringList steps = QString::fromStdString(path).split(QStringLiteral(" \u2192 "));
+        QList<QAction*> items = w->mnuMain->actions();
+        for (int i = 0; i < steps.size(); ++i) {
+            QAction* found = nullptr;
+            for (QAction* a : items) {
+                QString text = a->menu() ? a->menu()->title() : a->text();
+                text.remove(QLatin1Char('&'));
+                if (a->isVisible() && text.trimmed() == steps[i].trimmed())
+                    found = a;
+            }
+            if (!found)
+                return nullptr;
+            if (i + 1 == steps.size())
+                return found;
+            if (!found->menu())
+                return nullptr;
+            emit found->menu()->aboutToShow(); // menus that fill themselves as they open
+            items = found->menu()->actions();
+        }
+        return nullptr;
+    };
+    for (bool chinese : {false, true}) {
+        if (Language->UseChinese != chinese)
+            w->CommandAction("mitUseChinese")->trigger();
+        ASSERT_EQ(Language->UseChinese, chinese);
+        for (const auto& cells : table) {
+            ASSERT_EQ(cells.size(), 3u);
+            const std::string& path = chinese ? cells[1] : cells[0];
+            QAction* a = follow(path);
+            ASSERT_NE(a, nullptr) << "no menu path " << path;
+            const std::vector<std::string> keys = KeysOf(cells[2]);
+            ASSERT_EQ(keys.size(), 1u) << path;
+            EXPECT_EQ(a->shortcut(), QKeySequence(QString::fromStdString(keys[0]), QKeySequence::PortableText))
+                << path << ": " << a->shortcut().toString().toStdString();
+        }
+    }
+}
+
+TEST_F(GettingStarted, TheReadmesTuneIsTypedWithItsKeys) {
+    // "Frère Jacques": two rows typed from column 1 with the README's keys, the
+    // underlines and the low dot added on the selected notes.
+    const int top = 2, bottom = 4;
+    Select(1, top);
+    Type("1231|1231|345-|345-|");
+    Select(1, bottom);
+    Type("565431|565431|151-|151-|");
+    for (int first : {1, 8}) {
+        w->SelCol0 = first;
+        w->SelCol1 = first + 3;
+        w->SelRow0 = w->SelRow1 = bottom;
+        Press("_"); // 5 6 5 4 are eighths
+    }
+    for (int col : {16, 21}) {
+        Select(col, bottom);
+        Press(","); // the low 5
+    }
+    const std::string expectTop = "1231|1231|345-|345-|";
+    for (std::size_t i = 0; i < expectTop.size(); ++i) {
+        const char c = expectTop[i];
+        const TCell& cell = At(static_cast<int>(i) + 1, top);
+        if (c == '|')
+            EXPECT_EQ(cell.Note, 63) << i;
+        else if (c == '-')
+            EXPECT_EQ(cell.Note, -106) << i; // the extension dash
+        else
+            EXPECT_EQ(cell.Note, c) << i;
+    }
+    for (int col : {1, 2, 3, 4, 8, 9, 10, 11})
+        EXPECT_EQ(At(col, bottom).UL, 1) << col;
+    for (int col : {5, 6, 12, 13, 15, 17})
+        EXPECT_EQ(At(col, bottom).UL, 0) << col;
+    EXPECT_EQ(At(16, bottom).Note, '5');
+    EXPECT_EQ(At(16, bottom).dot, -1);
+    EXPECT_EQ(At(15, bottom).dot, 0);
+
+    if (const char* out = std::getenv("TQ_DOC_SCREENSHOT"); out && *out) {
+        // The top left of the page, as the window shows it, kept small.
+        Select(0, 0);
+        w->RedrawPage();
+        QApplication::processEvents();
+        const QImage page = w->pbxMain->grab().toImage();
+        const QImage part = page.copy(0, 0, std::min(page.width(), 560), std::min(page.height(), 215));
+        ASSERT_TRUE(part.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither).save(QString::fromUtf8(out)));
+    }
+}
+
+TEST_F(GettingStarted, HelpOpensTheUsersGuideInTheInterfacesLanguage) {
+    for (bool chinese : {false, true}) {
+        if (Language->UseChinese != chinese)
+            w->CommandAction("mitUseChinese")->trigger();
+        std::string opened;
+        w->OpenDocument = [&](const std::string& path) {
+            opened = path;
+            return true;
+        };
+        rec.Clear();
+        w->CommandAction("mitUsersGuide")->trigger();
+        EXPECT_TRUE(rec.shown.empty()) << rec.shown.front().id << ": " << rec.shown.front().text;
+        ASSERT_FALSE(opened.empty());
+        ASSERT_TRUE(fs::exists(opened)) << opened;
+        // pdftotext reads what the guide says: its chapters and the keys of the README
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {QString::fromStdString(opened), QStringLiteral("-")});
+        ASSERT_TRUE(text.waitForFinished(30000));
+        // (compatibility forms folded: the "fi" ligature, the radicals some CJK glyphs map to)
+        const QString body =
+            QString::fromUtf8(text.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+        const QStringList expected =
+            chinese ? QStringList{QStringLiteral("手册"), QStringLiteral("输入第一首简谱"),
+                                  QStringLiteral("输入五线谱音符"), QStringLiteral("文件保存在哪里"),
+                                  QStringLiteral("TONQUILL_HOME"), QStringLiteral("Ctrl+F2")}
+                    : QStringList{QStringLiteral("User's Guide"), QStringLiteral("Type a first Jianpu tune"),
+                                  QStringLiteral("Enter Western notes"), QStringLiteral("Where your files are kept"),
+                                  QStringLiteral("TONQUILL_HOME"), QStringLiteral("Ctrl+F2")};
+        for (const QString& e : expected)
+            EXPECT_TRUE(body.contains(e)) << opened << " lacks " << e.toStdString();
+        // the screenshot is in it (pdfimages lists the pictures of a PDF, after two header lines)
+        QProcess images;
+        images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), QString::fromStdString(opened)});
+        ASSERT_TRUE(images.waitForFinished(30000));
+        const QStringList rows =
+            QString::fromUtf8(images.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        EXPECT_GE(rows.size(), 3) << opened << " holds no picture";
+        // pdftoppm draws its first page: ink in the page
+        const std::string png = (dir / (chinese ? "zh" : "en")).string();
+        QProcess draw;
+        draw.start(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("40"),
+                                                QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                                                QStringLiteral("1"), QString::fromStdString(opened),
+                                                QString::fromStdString(png)});
+        ASSERT_TRUE(draw.waitForFinished(30000));
+        QImage first;
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            if (e.path().filename().string().rfind(chinese ? "zh" : "en", 0) == 0)
+                first.load(QString::fromStdString(e.path().string()));
+        ASSERT_FALSE(first.isNull());
+        int dark = 0;
+        for (int y = 0; y < first.height(); ++y)
+            for (int x = 0; x < first.width(); ++x)
+                dark += qGray(first.pixel(x, y)) < 128;
+        EXPECT_GT(dark, first.width() * first.height() / 200);
+    }
+}

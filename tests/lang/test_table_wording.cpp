@@ -1,0 +1,83 @@
+// Wording of the string tables as a reader meets it: no misspelt word or wrong
+// character, and messages built from pieces read in order.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "lang/modTQLanguage.h"
+#include "lang/modTQStringIds.h"
+#include "tests/support/TQTestSupport.h"
+
+namespace {
+
+struct Tables {
+    TLanguage ch, en;
+    Tables() {
+        ch.UseChinese = true;
+        en.UseChinese = false;
+        ch.LoadLanguageDll();
+        en.LoadLanguageDll();
+    }
+};
+
+Tables& Both() {
+    static Tables t;
+    return t;
+}
+
+} // namespace
+
+TEST(TableWording, NoMisspeltWordOrWrongCharacter) {
+    // (id, table, a wrong spelling that once stood there, the right one)
+    static const struct {
+        int id;
+        bool chinese;
+        const char* wrong;
+        const char* right;
+    } cases[] = {
+        {1058, true, "笫", "第一个单元"},
+        {1014, true, "类形", "文件类型"},
+        {1015, true, "类形", "类型"},
+        {1032, true, "请除", "清除"},
+        {1085, true, "请除", "清除"},
+        {1086, true, "请除", "清除"},
+        {2700, true, "显视", "显示"},
+        {3315, true, "改功能", "该功能"},
+        // the beat check speaks of measures, not of cells
+        {1039, true, "这些单元", "这些小节"},
+        {3218, false, "Crecendo", "Crescendo"},
+        {3104, false, "Rearange", "Rearrange"},
+        {3125, false, "Rearange", "Rearrange"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = (c.chinese ? Both().ch : Both().en).GetString(c.id);
+        EXPECT_EQ(text.find(c.wrong), std::string::npos) << c.id << ": " << text;
+        EXPECT_NE(text.find(c.right), std::string::npos) << c.id << ": " << text;
+    }
+}
+
+TEST(TableWording, TheMiddleOfACountMessageReadsInOrder) {
+    // "共有" + count + 1039 and "In all, " + count + 1039 are whole sentences.
+    EXPECT_EQ(Both().ch.GetString(1033) + "3" + Both().ch.GetString(1039),
+              "共有3个小节可能有错。这些小节标有黄色背景，您应细查这些小节。");
+    EXPECT_EQ(Both().en.GetString(1033) + "3" + Both().en.GetString(1039),
+              "In all, 3 measures may be wrong. They are highlighted in yellow; please check them.");
+}
+
+TEST(TableWording, EveryAddedCaptionSpeaksItsTablesLanguage) {
+    auto hasCjk = [](const std::string& s) {
+        for (unsigned char c : s)
+            if (c >= 0xE3 && c <= 0xE9)
+                return true; // the lead bytes of CJK characters and punctuation in UTF-8
+        return false;
+    };
+    for (int id : kExtraStringIds) {
+        const std::string ch = Both().ch.GetString(id), en = Both().en.GetString(id);
+        ASSERT_FALSE(ch.empty()) << id;
+        ASSERT_FALSE(en.empty()) << id;
+        EXPECT_FALSE(hasCjk(en)) << id << ": " << en;
+        // a Chinese caption is Chinese, unless it is a name that both share
+        if (ch != en)
+            EXPECT_TRUE(hasCjk(ch)) << id << ": " << ch;
+    }
+}
