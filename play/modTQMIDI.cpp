@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <thread>
 
@@ -79,6 +80,12 @@ void ResetPlayerHooks() { PlayerHooks() = DefaultHooks(); }
 
 // --- binding ---
 
+TfrmMIDI& ProgramMidi(const std::string& folder) {
+    static TfrmMIDI* program = new TfrmMIDI(folder); // lives until the process ends
+    frmMIDI = program;
+    return *program;
+}
+
 TfrmMIDI::TfrmMIDI(const std::string& folder) {
     std::string dir = folder.empty() ? ExecutableFolder() : folder;
     if (dir.back() != '/')
@@ -119,6 +126,8 @@ void TfrmMIDI::LoadMidiLibrary() {
         !bind(Ext_OpenMIDIOutputDevice, "Ext_OpenMIDIOutputDevice") || !bind(Ext_ChangeIns, "Ext_ChangeIns") ||
         !bind(Ext_CloseMIDIOutputDevice, "Ext_CloseMIDIOutputDevice"))
         return;
+    if (!Ext_PlayTime)
+        Ext_PlayTime = reinterpret_cast<TExtPlayTime>(LibHandle.Symbol("Ext_PlayTime"));
     Ext_OpenMIDIOutputDevice();
 }
 
@@ -175,6 +184,11 @@ void TfrmMIDI::WaitUntil(double deadlineMs) {
     }
 }
 
+void TfrmMIDI::StampPlayTime(double ms) {
+    if (Ext_PlayTime)
+        Ext_PlayTime(ms < 0 ? -1 : static_cast<int>(std::min(std::lround(ms), 2147483647L)));
+}
+
 void TfrmMIDI::MidiPlayList(const std::vector<TPlayItem>& list, int startIndex, int highlightRows) {
     if (!Ready()) {
         MessageOkById(kMsgLibraryMissing, LibPath, mkError);
@@ -192,8 +206,12 @@ void TfrmMIDI::MidiPlayList(const std::vector<TPlayItem>& list, int startIndex, 
         h.SetScrollAheadRows(kScrollAheadPlaying);
     MaxChannel = 0;
     const bool showKeys = Ask(h.KeyboardVisible);
+    double elapsedMs = 0; // exact sum of the waits so far
+    StampPlayTime(0);
     auto finish = [&] {
+        StampPlayTime(elapsedMs + kAllNotesOffDelayMs);
         MidiAllNotesOff();
+        StampPlayTime(-1);
         if (showKeys)
             Call(h.RepaintKeyboard);
         if (h.SetScrollAheadRows)
@@ -210,7 +228,6 @@ void TfrmMIDI::MidiPlayList(const std::vector<TPlayItem>& list, int startIndex, 
     }
 
     const double startMs = h.NowMs();
-    double elapsedMs = 0; // exact sum of the waits so far
     for (int i = 0; i < count; ++i) {
         const TPlayItem& item = list[i];
         switch (item.Kind) {
@@ -245,6 +262,7 @@ void TfrmMIDI::MidiPlayList(const std::vector<TPlayItem>& list, int startIndex, 
             continue;
 
         // Sound the notes first, on the item's deadline; following the music comes after.
+        StampPlayTime(elapsedMs);
         if (item.Kind != pkRest) {
             Call(h.RepaintKeyboard);
             for (int s = 0; s < kPlayNoteSlots && item.Notes[s].Pitch != -1; ++s) {
@@ -284,6 +302,7 @@ void TfrmMIDI::MidiPlayList(const std::vector<TPlayItem>& list, int startIndex, 
         if (item.Duration > 0) {
             elapsedMs += ItemWaitMs(item.Duration);
             WaitUntil(startMs + elapsedMs);
+            StampPlayTime(elapsedMs);
 
             const bool staffToKeys = Ask(h.KeyboardExists) && Ask(h.KeyboardVisible) && Ask(h.StaffToKeyboard);
             for (int s = 0; s < kPlayNoteSlots && item.Notes[s].Pitch != -1; ++s) {
