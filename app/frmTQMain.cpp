@@ -197,8 +197,6 @@ TfrmMainTQ::~TfrmMainTQ() {
         delete playWindow_; // its play state leaves frmPlay
         playWindow_ = nullptr;
     }
-    if (ownMidi_ && frmMIDI == ownMidi_.get())
-        frmMIDI = nullptr;
     if (frmMainTQ == static_cast<TMainScore*>(this))
         frmMainTQ = nullptr;
 }
@@ -560,7 +558,7 @@ void TfrmMainTQ::SetHooks() {
     OnControlsChanged = [this] { ShowControls(); };
     OnModifiedChanged = [this](bool modified) {
         Controls.btnSaveFileEnabled = modified;
-        btnSaveFile->setEnabled(modified);
+        SetControlEnabled(btnSaveFile, modified);
     };
     OnBeep = [] { QApplication::beep(); };
     OnOpenBook = [this](const std::string& path) {
@@ -948,8 +946,7 @@ void TfrmMainTQ::mitFileClick() {
 void TfrmMainTQ::mitWindowClick() {
     if (OnEndTextEntry)
         OnEndTextEntry();
-    // the play window is not built yet
-    mitMusicPlayer->setChecked(false);
+    mitMusicPlayer->setChecked(PlayWindow.Visible && PlayWindow.Visible());
     mitSpecialSymbols->setChecked(frmSpecial && frmSpecial->isVisible());
     mitDynamicMarks->setChecked(frmDynMark && frmDynMark->isVisible());
     mitGongChi->setChecked(frmGongChi && frmGongChi->isVisible());
@@ -1021,7 +1018,7 @@ void TfrmMainTQ::ShowControls() {
         bar->setEnabled(c.BarButtonsEnabled);
     trkZoom->setValue(c.trkZoomPosition);
     lblZoom->setText(Q(c.lblZoomText));
-    btnSaveFile->setEnabled(Modified);
+    SetControlEnabled(btnSaveFile, Modified);
     if (Controls.ScrollRequested) {
         // after the paint box has its new size, so the scroll bars have their range
         Controls.ScrollRequested = false;
@@ -1312,6 +1309,8 @@ TMessageDialogBoxes* DialogBoxes() {
 } // namespace
 
 TfrmMainTQ* StartTonquill() {
+    // The MIDI output is bound, and its device opened, before any window exists.
+    ProgramMidi(TQProgramFolder());
     LoadProgramFonts(TQProgramFolder());
     Language->ProbeFonts();
     auto* main = new TfrmMainTQ;

@@ -182,21 +182,14 @@ void TfrmMainTQ::BuildCommands() {
                 other->setShortcut(QKeySequence());
     }
     if (!Undo.OnUndoEnabled)
-        Undo.OnUndoEnabled = [this](bool on) {
-            if (QAction* a = CommandAction("btnUndo"))
-                a->setEnabled(on);
-        };
+        Undo.OnUndoEnabled = [this](bool on) { SetControlEnabled(CommandAction("btnUndo"), on); };
     if (!Undo.OnRedoEnabled)
-        Undo.OnRedoEnabled = [this](bool on) {
-            if (QAction* a = CommandAction("btnRedo"))
-                a->setEnabled(on);
-        };
+        Undo.OnRedoEnabled = [this](bool on) { SetControlEnabled(CommandAction("btnRedo"), on); };
     DrawLeftBarFaces();
     if (!Ed.OnPasteEnabled)
         Ed.OnPasteEnabled = [this](bool on) {
             for (const char* n : {"btnPaste", "mitPaste"})
-                if (QAction* a = CommandAction(n))
-                    a->setEnabled(on);
+                SetControlEnabled(CommandAction(n), on);
         };
     RefreshCommandStates();
 }

@@ -182,10 +182,16 @@ int64_t ClockFrames(const TMidiDevice& d) {
 
 int64_t MsFrames(long long ms) { return static_cast<int64_t>(ms) * kSampleRate / 1000; }
 
+// The synthesizer starts a note at the first of its 64-frame blocks it has not
+// rendered yet: rendering up to the block boundary nearest a call's time puts
+// the call within 32 frames (0.7 ms) of it.
+constexpr int64_t kSynthBlock = 64;
+
 void CatchUp(TMidiDevice& d) {
     if (!d.wav)
         return;
-    RenderTo(d, d.onLine ? d.lineAt : ClockFrames(d));
+    const int64_t at = d.onLine ? d.lineAt : ClockFrames(d);
+    RenderTo(d, (at + kSynthBlock / 2) / kSynthBlock * kSynthBlock);
 }
 
 void StampTime(TMidiDevice& d, int ms) {
