@@ -197,44 +197,50 @@ TEST_F(PlayWholePathBuildTest, AKeyTextHeadingALaterPageChangesTheKeyThere) {
 
 // ---------------------------------------------------------------- navigation
 
-TEST_F(PlayWholePathBuildTest, DaCapoAlFineAboveASingleStaff) {
-    // C D | E F "Fine" | G A "D.C." |]  : C D E F G A, then from the top to Fine.
-    const std::vector<int> keys{60, 62, 64, 65, 67, 69, 60, 62, 64, 65};
-    std::vector<int> onsets;
-    for (int i = 0; i < 10; ++i)
-        onsets.push_back(i * Q);
+TEST_F(PlayWholePathBuildTest, NavigationMarksAboveASingleStaff) {
+    // C D | E F | G A |]  with the marks over it; each note a quarter.
+    const char* staff = "&G W:3@6 W:3@5 | W:3@4 W:3@3 | W:3@2 W:3@1 |]";
     struct Case {
         const char* name;
+        const char* marks;
         int textRow, staffRow;
         const char* title;
+        std::vector<int> keys;
     } cases[] = {
-        {"staff on row 1", 0, 1, nullptr},
-        {"title on row 0, staff on row 3", 2, 3, "\"Little Piece\""},
+        {"D.C. al Fine, staff on row 1", "~ ~ ~ ~ ~ ~ \"Fine\" ~ ~ \"D.C.\"", 0, 1, nullptr,
+         {60, 62, 64, 65, 67, 69, 60, 62, 64, 65}},
+        {"D.C. al Fine, title on row 0, staff on row 3", "~ ~ ~ ~ ~ ~ \"Fine\" ~ ~ \"D.C.\"", 2, 3,
+         "\"Little Piece\"", {60, 62, 64, 65, 67, 69, 60, 62, 64, 65}},
+        // segno over E, D.S. at the end, Fine after F: from E to Fine again
+        {"D.S. al Fine", "~ ~ ~ ~ S:40 ~ \"Fine\" ~ ~ \"D.S.\"", 0, 1, nullptr, {60, 62, 64, 65, 67, 69, 64, 65}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TScoreFixture fx(14, 8);
         if (c.title)
             fx.Row(0, c.title);
-        fx.Row(c.textRow, "~ ~ ~ ~ ~ ~ \"Fine\" ~ ~ \"D.C.\"");
-        fx.Row(c.staffRow, "&G W:3@6 W:3@5 | W:3@4 W:3@3 | W:3@2 W:3@1 |]");
+        fx.Row(c.textRow, c.marks);
+        fx.Row(c.staffRow, staff);
         Cursor(fx, 1, c.staffRow);
         const auto heard = Build(true);
-        EXPECT_EQ(Keys(heard), keys);
+        EXPECT_EQ(Keys(heard), c.keys);
+        std::vector<int> onsets;
+        for (size_t i = 0; i < c.keys.size(); ++i)
+            onsets.push_back(static_cast<int>(i) * Q);
         EXPECT_EQ(Onsets(heard), onsets);
         for (const TPlayItem& i : play_.PlayList)
             if (i.Row >= 0)
                 EXPECT_EQ(i.Row, c.staffRow) << "no row above the staff is walked as a staff";
 
         // The exported file, read by another parser.
-        const std::string path = (dir_ / "dc.mid").string();
+        const std::string path = (dir_ / "nav.mid").string();
         ASSERT_TRUE(SaveMIDIFile(path));
         int division = 0;
         const auto file = ReadWithMido(path, &division);
         ASSERT_GT(division, 0);
         std::vector<TFileNote> want;
-        for (int i = 0; i < 10; ++i)
-            want.push_back({i * division, keys[static_cast<size_t>(i)]});
+        for (size_t i = 0; i < c.keys.size(); ++i)
+            want.push_back({static_cast<int>(i) * division, c.keys[i]});
         EXPECT_EQ(file, want);
     }
 }
