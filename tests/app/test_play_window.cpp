@@ -79,7 +79,9 @@ std::vector<double> Onsets(const std::vector<double>& s) {
     return out;
 }
 
-TfrmPlay* PlayWindow(TfrmMainTQ& m) { return m.findChild<TfrmPlay*>(QStringLiteral("frmPlay")); }
+TfrmPlay* PlayWindow(TfrmMainTQ& m) {
+    return m.findChild<TfrmPlay*>(QStringLiteral("frmPlay"));
+}
 
 // When each sounding item of the list starts, ms from the play's start, at the
 // player's speed.
@@ -90,7 +92,8 @@ std::vector<double> ListOnsets(const std::vector<TPlayItem>& list, const TfrmMID
         if (item.Kind == pkHighlight || item.Kind == pkTimeSig || item.Kind == pkKeyboard ||
             item.Kind == pkInstrument || item.Duration <= 0)
             continue;
-        if (item.Kind != pkRest && item.Notes[0].Pitch >= 0 && item.Notes[0].Pitch < 12 && item.Notes[0].Volume > 0)
+        if (item.Kind != pkRest && item.Notes[0].Pitch >= 0 && item.Notes[0].Pitch < 12 &&
+            item.Notes[0].Volume > 0)
             out.push_back(t);
         t += midi.ItemWaitMs(item.Duration);
     }
@@ -153,7 +156,8 @@ TEST_F(PlayFromWindowTest, EveryPlayCommandSoundsTheScoreOnAFreshStart) {
              m.CommandAction("btnPlayMusic")->trigger();
              ASSERT_TRUE(PlayWindow(m)->isVisible());
              emit m.findChild<QMenu*>(QStringLiteral("mitWindow"))->aboutToShow();
-             EXPECT_TRUE(m.CommandAction("mitMusicPlayer")->isChecked()) << "the Window menu checks the shown window";
+             EXPECT_TRUE(m.CommandAction("mitMusicPlayer")->isChecked())
+                 << "the Window menu checks the shown window";
              PlayWindow(m)->btnPlay->click();
          }},
         {"Tools, Play", [](TfrmMainTQ& m) { m.CommandAction("mitPlay")->trigger(); }},

@@ -75,7 +75,9 @@ struct TFileNote {
     bool operator==(const TFileNote&) const = default;
 };
 
-std::ostream& operator<<(std::ostream& o, const TFileNote& n) { return o << "{" << n.tick << ", " << n.key << "}"; }
+std::ostream& operator<<(std::ostream& o, const TFileNote& n) {
+    return o << "{" << n.tick << ", " << n.key << "}";
+}
 
 // Every note-on (velocity above 0) of every track, in time order; the file's
 // ticks per quarter note go to *division. Empty when mido cannot read the file.
@@ -106,7 +108,8 @@ std::vector<TFileNote> ReadWithMido(const std::string& path, int* division) {
     TFileNote n;
     while (in >> n.tick >> n.key)
         notes.push_back(n);
-    std::stable_sort(notes.begin(), notes.end(), [](const TFileNote& a, const TFileNote& b) { return a.tick < b.tick; });
+    std::stable_sort(notes.begin(), notes.end(),
+                     [](const TFileNote& a, const TFileNote& b) { return a.tick < b.tick; });
     return notes;
 }
 
@@ -207,12 +210,25 @@ TEST_F(PlayWholePathBuildTest, NavigationMarksAboveASingleStaff) {
         const char* title;
         std::vector<int> keys;
     } cases[] = {
-        {"D.C. al Fine, staff on row 1", "~ ~ ~ ~ ~ ~ \"Fine\" ~ ~ \"D.C.\"", 0, 1, nullptr,
+        {"D.C. al Fine, staff on row 1",
+         "~ ~ ~ ~ ~ ~ \"Fine\" ~ ~ \"D.C.\"",
+         0,
+         1,
+         nullptr,
          {60, 62, 64, 65, 67, 69, 60, 62, 64, 65}},
-        {"D.C. al Fine, title on row 0, staff on row 3", "~ ~ ~ ~ ~ ~ \"Fine\" ~ ~ \"D.C.\"", 2, 3,
-         "\"Little Piece\"", {60, 62, 64, 65, 67, 69, 60, 62, 64, 65}},
+        {"D.C. al Fine, title on row 0, staff on row 3",
+         "~ ~ ~ ~ ~ ~ \"Fine\" ~ ~ \"D.C.\"",
+         2,
+         3,
+         "\"Little Piece\"",
+         {60, 62, 64, 65, 67, 69, 60, 62, 64, 65}},
         // segno over E, D.S. at the end, Fine after F: from E to Fine again
-        {"D.S. al Fine", "~ ~ ~ ~ S:40 ~ \"Fine\" ~ ~ \"D.S.\"", 0, 1, nullptr, {60, 62, 64, 65, 67, 69, 64, 65}},
+        {"D.S. al Fine",
+         "~ ~ ~ ~ S:40 ~ \"Fine\" ~ ~ \"D.S.\"",
+         0,
+         1,
+         nullptr,
+         {60, 62, 64, 65, 67, 69, 64, 65}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
