@@ -158,6 +158,9 @@ void TfrmMIDI::MidiAllNotesOff() {
     if (!Ready())
         return;
     PlayerHooks().SleepMs(kAllNotesOffDelayMs);
+    // Asked for in the middle of a play (Stop): the note-offs belong to now.
+    if (playStartMs_ >= 0)
+        StampPlayTime(PlayerHooks().NowMs() - playStartMs_);
     const int lastChannel = std::clamp(MaxChannel, 0, 15);
     for (int octave = -4; octave <= 4; ++octave)
         for (int pitch = 0; pitch <= 11; ++pitch)
@@ -208,7 +211,12 @@ void TfrmMIDI::MidiPlayList(const std::vector<TPlayItem>& list, int startIndex, 
     const bool showKeys = Ask(h.KeyboardVisible);
     double elapsedMs = 0; // exact sum of the waits so far
     StampPlayTime(0);
+    struct TPlayEnds {
+        double& start;
+        ~TPlayEnds() { start = -1; }
+    } playEnds{playStartMs_};
     auto finish = [&] {
+        playStartMs_ = -1;
         StampPlayTime(elapsedMs + kAllNotesOffDelayMs);
         MidiAllNotesOff();
         StampPlayTime(-1);
@@ -228,6 +236,7 @@ void TfrmMIDI::MidiPlayList(const std::vector<TPlayItem>& list, int startIndex, 
     }
 
     const double startMs = h.NowMs();
+    playStartMs_ = startMs;
     for (int i = 0; i < count; ++i) {
         const TPlayItem& item = list[i];
         switch (item.Kind) {

@@ -101,6 +101,7 @@ private:
     void WaitUntil(double deadlineMs);
     // Stamps the next calls with ms on the play's time line when the library takes stamps.
     void StampPlayTime(double ms);
+    double playStartMs_ = -1; // the running play's start on the player's clock; -1 between plays
 };
 
 // The MIDI output of the program.
