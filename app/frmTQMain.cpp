@@ -201,8 +201,6 @@ TfrmMainTQ::~TfrmMainTQ() {
         delete playWindow_; // its play state leaves frmPlay
         playWindow_ = nullptr;
     }
-    if (ownMidi_ && frmMIDI == ownMidi_.get())
-        frmMIDI = nullptr;
     if (frmMainTQ == static_cast<TMainScore*>(this))
         frmMainTQ = nullptr;
 }
@@ -576,7 +574,7 @@ void TfrmMainTQ::SetHooks() {
     OnControlsChanged = [this] { ShowControls(); };
     OnModifiedChanged = [this](bool modified) {
         Controls.btnSaveFileEnabled = modified;
-        btnSaveFile->setEnabled(modified);
+        SetControlEnabled(btnSaveFile, modified);
     };
     OnBeep = [] { QApplication::beep(); };
     OnOpenBook = [this](const std::string& path) {
@@ -1012,8 +1010,7 @@ void TfrmMainTQ::mitFileClick() {
 void TfrmMainTQ::mitWindowClick() {
     if (OnEndTextEntry)
         OnEndTextEntry();
-    // the play window is not built yet
-    mitMusicPlayer->setChecked(false);
+    mitMusicPlayer->setChecked(PlayWindow.Visible && PlayWindow.Visible());
     mitSpecialSymbols->setChecked(frmSpecial && frmSpecial->isVisible());
     mitDynamicMarks->setChecked(frmDynMark && frmDynMark->isVisible());
     mitGongChi->setChecked(frmGongChi && frmGongChi->isVisible());
@@ -1090,7 +1087,7 @@ void TfrmMainTQ::ShowControls() {
     // the slider shows the zoom however it was set (menu, keys, views)
     trkZoom->setValue(RoundToInt(Zoom * 100));
     lblZoom->setText(Q(c.lblZoomText));
-    btnSaveFile->setEnabled(Modified);
+    SetControlEnabled(btnSaveFile, Modified);
     if (Controls.ScrollRequested) {
         // after the paint box has its new size, so the scroll bars have their range
         Controls.ScrollRequested = false;
@@ -1383,6 +1380,8 @@ TMessageDialogBoxes* DialogBoxes() {
 } // namespace
 
 TfrmMainTQ* StartTonquill() {
+    // The MIDI output is bound, and its device opened, before any window exists.
+    ProgramMidi(TQProgramFolder());
     LoadProgramFonts(TQProgramFolder());
     Language->ProbeFonts();
     auto* main = new TfrmMainTQ;

@@ -349,7 +349,12 @@ public:
     TPlayWindowHooks PlayWindow;
     QAction *btnPlayMusic = nullptr, *btnPlayDirctly = nullptr;
     void StartPlayer(int startIndex, int highlightRows);
+    // false: locks the menus and tool buttons for a play (calls nest); true: the
+    // outermost unlock puts back the enabled state each one had, or was given
+    // meanwhile through SetControlEnabled.
     void EnableMainControls(bool enable);
+    // Enables a control now, or, while a play holds the controls, once it ends.
+    void SetControlEnabled(QObject* control, bool enable);
     void SelectAndShowCell(int col, int row, int rows, bool redraw, int scrollFlags);
     bool ScrollIntoView(int flags);
     void btnPlayMusicClick();
@@ -357,7 +362,7 @@ public:
     // Play directly while no play window is there: the play state builds the list
     // with its settings and the player runs it.
     void PlayWithoutWindow();
-    // The MIDI output: the program's, else one of the window's own bound on first use.
+    // The MIDI output: the program's, bound now if the window was made without the program's start.
     bool EnsureMidi();
     void mitClearHightlightsClick();
     void mitToolClick();
@@ -467,7 +472,8 @@ private:
     bool soundWhole_ = false;
     int soundFirstRow_ = 0, soundLastRow_ = 0;
     std::unique_ptr<class TPlayState> ownPlayState_;
-    std::unique_ptr<class TfrmMIDI> ownMidi_;
+    int controlsLocked_ = 0;
+    std::vector<std::pair<QPointer<QObject>, bool>> controlsAfterPlay_;
 };
 
 // The other forms of the start-up list that exist; each is null until built.

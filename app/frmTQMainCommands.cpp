@@ -188,21 +188,18 @@ void TfrmMainTQ::BuildCommands() {
     if (!Undo.OnUndoEnabled)
         Undo.OnUndoEnabled = [this](bool on) {
             for (const char* n : {"btnUndo", "mitUndo"})
-                if (QAction* a = CommandAction(n))
-                    a->setEnabled(on);
+                SetControlEnabled(CommandAction(n), on);
         };
     if (!Undo.OnRedoEnabled)
         Undo.OnRedoEnabled = [this](bool on) {
             for (const char* n : {"btnRedo", "mitRedo"})
-                if (QAction* a = CommandAction(n))
-                    a->setEnabled(on);
+                SetControlEnabled(CommandAction(n), on);
         };
     DrawLeftBarFaces();
     if (!Ed.OnPasteEnabled)
         Ed.OnPasteEnabled = [this](bool on) {
             for (const char* n : {"btnPaste", "mitPaste"})
-                if (QAction* a = CommandAction(n))
-                    a->setEnabled(on);
+                SetControlEnabled(CommandAction(n), on);
         };
     RefreshCommandStates();
 }

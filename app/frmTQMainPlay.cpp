@@ -33,7 +33,8 @@ void TfrmMainTQ::StartPlayer(int startIndex, int highlightRows) {
             w->setEnabled(true);
     };
     try {
-        if (frmMIDI && frmPlay)
+        // The player reports a library it cannot use (string 3311 with its path).
+        if (frmPlay && EnsureMidi())
             frmMIDI->MidiPlayList(frmPlay->PlayList, startIndex, highlightRows);
     } catch (...) {
         enablePages();
@@ -42,20 +43,76 @@ void TfrmMainTQ::StartPlayer(int startIndex, int highlightRows) {
     enablePages();
 }
 
+namespace {
+
+// A menu stands for its menu-bar item.
+QObject* Switch(QObject* o) {
+    if (auto* menu = qobject_cast<QMenu*>(o))
+        return menu->menuAction();
+    return o;
+}
+
+bool IsOn(QObject* o) {
+    if (auto* w = qobject_cast<QWidget*>(o))
+        return w->isEnabled();
+    if (auto* a = qobject_cast<QAction*>(o))
+        return a->isEnabled();
+    return false;
+}
+
+void TurnOn(QObject* o, bool on) {
+    if (auto* w = qobject_cast<QWidget*>(o))
+        w->setEnabled(on);
+    else if (auto* a = qobject_cast<QAction*>(o))
+        a->setEnabled(on);
+}
+
+} // namespace
+
 void TfrmMainTQ::EnableMainControls(bool enable) {
     static const char* const kNames[] = {
         "mitFile", "mitEdit", "mitModify", "mitView", "mitWestern", "mitText", "mitTool", "mitWindow", "mitHelp",
         "mitImage", "btnUndo", "btnRedo", "btnNew", "btnBrowser", "btnOpenFile", "btnSaveFile", "btnPrint",
         "btnCopy", "btnPaste", "btnCut", "btnEnterText", "btnTextFont", "btnTextBox"};
-    for (const char* name : kNames) {
-        QObject* o = findChild<QObject*>(QString::fromLatin1(name));
-        if (auto* menu = qobject_cast<QMenu*>(o))
-            menu->menuAction()->setEnabled(enable);
-        else if (auto* w = qobject_cast<QWidget*>(o))
-            w->setEnabled(enable);
-        else if (auto* a = qobject_cast<QAction*>(o))
-            a->setEnabled(enable);
+    if (!enable) {
+        if (controlsLocked_++ > 0)
+            return;
+        controlsAfterPlay_.clear();
+        for (const char* name : kNames) {
+            QObject* o = Switch(findChild<QObject*>(QString::fromLatin1(name)));
+            if (!o)
+                continue;
+            controlsAfterPlay_.emplace_back(o, IsOn(o));
+            TurnOn(o, false);
+        }
+        return;
     }
+    if (controlsLocked_ == 0) {
+        // Nothing locked them: every one is usable.
+        for (const char* name : kNames)
+            if (QObject* o = Switch(findChild<QObject*>(QString::fromLatin1(name))))
+                TurnOn(o, true);
+        return;
+    }
+    if (--controlsLocked_ > 0)
+        return;
+    for (const auto& [o, on] : controlsAfterPlay_)
+        if (o)
+            TurnOn(o, on);
+    controlsAfterPlay_.clear();
+}
+
+void TfrmMainTQ::SetControlEnabled(QObject* control, bool enable) {
+    QObject* o = Switch(control);
+    if (!o)
+        return;
+    if (controlsLocked_ > 0)
+        for (auto& [kept, on] : controlsAfterPlay_)
+            if (kept == o) {
+                on = enable;
+                return;
+            }
+    TurnOn(o, enable);
 }
 
 void TfrmMainTQ::SelectAndShowCell(int col, int row, int rows, bool redraw, int scrollFlags) {
@@ -175,10 +232,8 @@ void TfrmMainTQ::PlayWithoutWindow() {
 }
 
 bool TfrmMainTQ::EnsureMidi() {
-    if (!frmMIDI) {
-        ownMidi_ = std::make_unique<TfrmMIDI>(ProgramFolderPath);
-        frmMIDI = ownMidi_.get();
-    }
+    if (!frmMIDI)
+        ProgramMidi(ProgramFolderPath);
     return frmMIDI != nullptr;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <thread>
 
@@ -79,6 +80,12 @@ void ResetPlayerHooks() { PlayerHooks() = DefaultHooks(); }
 
 // --- binding ---
 
+TfrmMIDI& ProgramMidi(const std::string& folder) {
+    static TfrmMIDI* program = new TfrmMIDI(folder); // lives until the process ends
+    frmMIDI = program;
+    return *program;
+}
+
 TfrmMIDI::TfrmMIDI(const std::string& folder) {
     std::string dir = folder.empty() ? ExecutableFolder() : folder;
     if (dir.back() != '/')
@@ -119,6 +126,8 @@ void TfrmMIDI::LoadMidiLibrary() {
         !bind(Ext_OpenMIDIOutputDevice, "Ext_OpenMIDIOutputDevice") || !bind(Ext_ChangeIns, "Ext_ChangeIns") ||
         !bind(Ext_CloseMIDIOutputDevice, "Ext_CloseMIDIOutputDevice"))
         return;
+    if (!Ext_PlayTime)
+        Ext_PlayTime = reinterpret_cast<TExtPlayTime>(LibHandle.Symbol("Ext_PlayTime"));
     Ext_OpenMIDIOutputDevice();
 }
 
@@ -149,6 +158,9 @@ void TfrmMIDI::MidiAllNotesOff() {
     if (!Ready())
         return;
     PlayerHooks().SleepMs(kAllNotesOffDelayMs);
+    // Asked for in the middle of a play (Stop): the note-offs belong to now.
+    if (playStartMs_ >= 0)
+        StampPlayTime(PlayerHooks().NowMs() - playStartMs_);
     const int lastChannel = std::clamp(MaxChannel, 0, 15);
     for (int octave = -4; octave <= 4; ++octave)
         for (int pitch = 0; pitch <= 11; ++pitch)
@@ -175,6 +187,11 @@ void TfrmMIDI::WaitUntil(double deadlineMs) {
     }
 }
 
+void TfrmMIDI::StampPlayTime(double ms) {
+    if (Ext_PlayTime)
+        Ext_PlayTime(ms < 0 ? -1 : static_cast<int>(std::min(std::lround(ms), 2147483647L)));
+}
+
 void TfrmMIDI::MidiPlayList(const std::vector<TPlayItem>& list, int startIndex, int highlightRows) {
     if (!Ready()) {
         MessageOkById(kMsgLibraryMissing, LibPath, mkError);
@@ -192,8 +209,17 @@ void TfrmMIDI::MidiPlayList(const std::vector<TPlayItem>& list, int startIndex, 
         h.SetScrollAheadRows(kScrollAheadPlaying);
     MaxChannel = 0;
     const bool showKeys = Ask(h.KeyboardVisible);
+    double elapsedMs = 0; // exact sum of the waits so far
+    StampPlayTime(0);
+    struct TPlayEnds {
+        double& start;
+        ~TPlayEnds() { start = -1; }
+    } playEnds{playStartMs_};
     auto finish = [&] {
+        playStartMs_ = -1;
+        StampPlayTime(elapsedMs + kAllNotesOffDelayMs);
         MidiAllNotesOff();
+        StampPlayTime(-1);
         if (showKeys)
             Call(h.RepaintKeyboard);
         if (h.SetScrollAheadRows)
@@ -210,7 +236,7 @@ void TfrmMIDI::MidiPlayList(const std::vector<TPlayItem>& list, int startIndex, 
     }
 
     const double startMs = h.NowMs();
-    double elapsedMs = 0; // exact sum of the waits so far
+    playStartMs_ = startMs;
     for (int i = 0; i < count; ++i) {
         const TPlayItem& item = list[i];
         switch (item.Kind) {
@@ -245,6 +271,7 @@ void TfrmMIDI::MidiPlayList(const std::vector<TPlayItem>& list, int startIndex, 
             continue;
 
         // Sound the notes first, on the item's deadline; following the music comes after.
+        StampPlayTime(elapsedMs);
         if (item.Kind != pkRest) {
             Call(h.RepaintKeyboard);
             for (int s = 0; s < kPlayNoteSlots && item.Notes[s].Pitch != -1; ++s) {
@@ -284,6 +311,7 @@ void TfrmMIDI::MidiPlayList(const std::vector<TPlayItem>& list, int startIndex, 
         if (item.Duration > 0) {
             elapsedMs += ItemWaitMs(item.Duration);
             WaitUntil(startMs + elapsedMs);
+            StampPlayTime(elapsedMs);
 
             const bool staffToKeys = Ask(h.KeyboardExists) && Ask(h.KeyboardVisible) && Ask(h.StaffToKeyboard);
             for (int s = 0; s < kPlayNoteSlots && item.Notes[s].Pitch != -1; ++s) {

@@ -53,6 +53,10 @@ using TExtNoteOff = int (*)(int octave, int pitch, int channel);
 using TExtOpen = int (*)();
 using TExtClose = int (*)();
 using TExtChangeIns = int (*)(int program, int channel);
+// Optional: stamps the calls that follow with their time on the play's time line
+// (ms from the play's start; -1 ends the time line). Only a library that renders
+// into a file needs it; a device sounds calls as they come.
+using TExtPlayTime = int (*)(int ms);
 
 class TfrmMIDI {
 public:
@@ -74,6 +78,7 @@ public:
     TExtOpen Ext_OpenMIDIOutputDevice = nullptr;
     TExtClose Ext_CloseMIDIOutputDevice = nullptr;
     TExtChangeIns Ext_ChangeIns = nullptr;
+    TExtPlayTime Ext_PlayTime = nullptr; // optional; not part of Ready()
 
     void LoadMidiLibrary();
     // The library is loaded and all five entry points are bound.
@@ -94,7 +99,15 @@ public:
 
 private:
     void WaitUntil(double deadlineMs);
+    // Stamps the next calls with ms on the play's time line when the library takes stamps.
+    void StampPlayTime(double ms);
+    double playStartMs_ = -1; // the running play's start on the player's clock; -1 between plays
 };
 
 // The MIDI output of the program.
 extern TfrmMIDI* frmMIDI;
+
+// The program's MIDI output for the whole run: the first call binds
+// <folder>/TQ_MIDI (the program folder when empty) and opens its device; every
+// call makes it frmMIDI again and answers it. It is never unloaded.
+TfrmMIDI& ProgramMidi(const std::string& folder = std::string());

@@ -240,6 +240,12 @@ bool TPlayState::BuildPlayList(bool showMessages) {
     PlayList.clear();
     KeyRecs.clear();
     NextKeyIndex = 0;
+    // The key of an earlier build (a Jianpu score played or exported before)
+    // must not shift this one: every build starts from the score alone.
+    KeyTonic = 0;
+    KeyOctave = 0;
+    FixedKey = 0;
+    FixedKeyNote = 0;
     for (auto& v : StaffVolume)
         v.assign(static_cast<size_t>(std::max(s.Cols, 1)), 0);
     ColumnTempo.assign(static_cast<size_t>(std::max(s.Cols, 1)), 100);
@@ -293,8 +299,17 @@ bool TPlayState::BuildPlayList(bool showMessages) {
     for (auto& v : StaffVolume)
         FillStaffVolume(0, std::min(volume, 127), v);
     FillTempoFrom(0, tempo);
-    if (!PlayWest)
-        CollectJianpuKeyChanges(row, false);
+    if (!PlayWest) {
+        // The walk starts on page 0, and so do the key changes it meets: a key
+        // text heading a later page must not stand for the pages before it.
+        const int page = s.CurPage;
+        s.CurPage = 0;
+        const int first = FindJianpuRowForward(0);
+        if (first < 0)
+            s.CurPage = page;
+        CollectJianpuKeyChanges(first >= 0 ? first : row, false);
+        s.CurPage = page;
+    }
     // 12.
     BuildGroupPlayLists();
     return true;
@@ -314,7 +329,16 @@ bool TPlayState::BuildGroupPlayLists() {
     s.CurPage = 0;
     int height = 1;
     FindTimeSignatureOnPage();
-    int entryRow = 0;
+    // Each page's walk starts at its first staff row of the chosen notation: a
+    // lone staff answers for whatever row it is asked about, so asking from row 0
+    // would walk the rows above it (a title, text) as a staff of its own.
+    auto firstNotationRow = [&](int from) {
+        int r = std::max(from, 0);
+        while (r < s.Rows && !IsNotationRow(r))
+            ++r;
+        return r;
+    };
+    int entryRow = firstNotationRow(0);
     // 3.
     for (;;) {
         int start = GetRowGroup(entryRow, mode);
@@ -325,8 +349,8 @@ bool TPlayState::BuildGroupPlayLists() {
                 break;
             ++s.CurPage;
             FindTimeSignatureOnPage();
-            entryRow = 0;
-            start = GetRowGroup(0, mode);
+            entryRow = firstNotationRow(0);
+            start = GetRowGroup(entryRow, mode);
             if (start < 0 || GroupRows.empty())
                 break;
         }

@@ -302,8 +302,9 @@ void TPlayState::CollectJianpuKeyChanges(int row, bool forwardOff) {
         const int pages = static_cast<int>(s.PageSets.empty() ? 0 : s.PageSets[0].size());
         for (int page = savedPage; page < pages; ++page) {
             s.CurPage = page;
-            int upper = page == savedPage ? J : FindJianpuRowForward(0);
-            while (upper >= 0) {
+            // On a later page the rows above its first Jianpu row are read too:
+            // a key text often heads a page.
+            for (int upper = page == savedPage ? J : -1;;) {
                 const int lower = FindJianpuRowForward(upper + 1);
                 if (lower < 0)
                     break;

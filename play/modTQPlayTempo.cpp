@@ -258,7 +258,8 @@ void TPlayState::BuildTempoMap() {
     const uint32_t tempoKinds = BandKind(ctTempo) | BandKind(ctText) | BandKind(ctTextSymbol);
     for (int c = 0; c < cols; ++c) {
         const TCell* head = CellAtAddress(c, firstRow);
-        const bool bar = head && IsBarLineCellNotRowEnd(*head);
+        // Every bar line ends a ramp, the typed one (63) too.
+        const bool bar = head && IsBarLineCell(*head);
         // Nothing to do in a column without a tempo word or sign, a bar line or a
         // running ramp (the band summary is of layer 0).
         if (!twin && !bar && RampStartCol != -2 && RampStartCol < 0 && bandLayer_ == 0 && !BandMayHold(c, tempoKinds)) {

@@ -7,6 +7,8 @@
 //   Ext_ChangeIns(program, channel)
 //   Ext_CloseMIDIOutputDevice()
 //
+// and, for WAV output, the optional Ext_PlayTime(ms) described below.
+//
 // A FluidSynth synthesizer with the General MIDI soundfont plays through the
 // default audio driver. A note is key 60 + 12 x octave + pitch class (octave 0
 // holds middle C). Every argument is clamped here; a program of 128 or more
@@ -21,6 +23,18 @@
 // before each call the output is rendered up to the time elapsed since the
 // device was opened. At close, or when the process ends without a close, a short
 // tail is rendered and the header completed.
+//
+// A caller that keeps its own time line may also stamp its calls with the time
+// they are meant for, so the file does not depend on how late a busy machine
+// made them (optional; nothing else needs it):
+//
+//   Ext_PlayTime(ms)   ms >= 0: the calls that follow sound ms milliseconds into
+//                      the caller's time line. The first stamp starts the time
+//                      line where the file stands at that moment; later stamps
+//                      are placed from there. ms < 0: the time line ends and the
+//                      calls follow the steady clock again.
+//
+// Outside WAV mode the stamps change nothing: a device sounds calls as they come.
 //
 // TQ_MIDI_DRIVER=<name>: the FluidSynth audio driver to use instead of its default.
 #include <fluidsynth.h>
@@ -76,6 +90,11 @@ struct TMidiDevice {
     std::string wavPath;
     Clock::time_point start;
     int64_t framesWritten = 0;
+    // The caller's time line (Ext_PlayTime): while it runs, calls are rendered
+    // up to lineStart + the last stamp instead of the clock.
+    bool onLine = false;
+    int64_t lineStart = 0;
+    int64_t lineAt = 0;
 };
 
 TMidiDevice& Device() {
@@ -156,11 +175,39 @@ void RenderTo(TMidiDevice& d, int64_t frames) {
     }
 }
 
+int64_t ClockFrames(const TMidiDevice& d) {
+    const double elapsed = std::chrono::duration<double>(Clock::now() - d.start).count();
+    return static_cast<int64_t>(elapsed * kSampleRate);
+}
+
+int64_t MsFrames(long long ms) { return static_cast<int64_t>(ms) * kSampleRate / 1000; }
+
+// The synthesizer starts a note at the first of its 64-frame blocks it has not
+// rendered yet: rendering up to the block boundary nearest a call's time puts
+// the call within 32 frames (0.7 ms) of it.
+constexpr int64_t kSynthBlock = 64;
+
 void CatchUp(TMidiDevice& d) {
     if (!d.wav)
         return;
-    const double elapsed = std::chrono::duration<double>(Clock::now() - d.start).count();
-    RenderTo(d, static_cast<int64_t>(elapsed * kSampleRate));
+    const int64_t at = d.onLine ? d.lineAt : ClockFrames(d);
+    RenderTo(d, (at + kSynthBlock / 2) / kSynthBlock * kSynthBlock);
+}
+
+void StampTime(TMidiDevice& d, int ms) {
+    if (!d.wav)
+        return;
+    if (ms < 0) {
+        if (d.onLine)
+            RenderTo(d, d.lineAt);
+        d.onLine = false;
+        return;
+    }
+    if (!d.onLine) {
+        d.onLine = true;
+        d.lineStart = std::max(ClockFrames(d), d.framesWritten) - MsFrames(ms);
+    }
+    d.lineAt = d.lineStart + MsFrames(ms);
 }
 
 // Renders the tail and completes the header; the file is closed.
@@ -197,6 +244,7 @@ bool StartWav(TMidiDevice& d, const char* path) {
     }
     d.start = Clock::now();
     d.framesWritten = 0;
+    d.onLine = false;
     return true;
 }
 
@@ -341,5 +389,13 @@ TQ_MIDI_EXPORT int Ext_ChangeIns(int program, int channel) {
     d.muted[ch] = false;
     fluid_synth_bank_select(d.synth, ch, 0);
     fluid_synth_program_change(d.synth, ch, Clamp(program, 0, 127));
+    return 0;
+}
+
+TQ_MIDI_EXPORT int Ext_PlayTime(int ms) {
+    TMidiDevice& d = Device();
+    std::lock_guard<std::mutex> g(d.lock);
+    if (d.sounding)
+        StampTime(d, ms);
     return 0;
 }

@@ -146,6 +146,24 @@ TEST_F(MidiLibraryTest, NotesSoundWhenTheyAreCalled) {
     EXPECT_NEAR(PeakFrequency(s, 1100, 1400, 300, 600), 392.0, 392.0 * 0.03);
 }
 
+TEST_F(MidiLibraryTest, ACallMadeLateIsHeardWhenItWasMeantToSound) {
+    // The same organ notes, but the machine stalls the C4 note-off by 400 ms and
+    // the G4 note-on by 300 ms: the file keeps the timetable all the same.
+    const std::string wav = Wav("late.wav");
+    const auto run = RunProbe({"open", "ins:19:0", "on:0:0:100:0", "at:500", "stall:400", "off:0:0:0", "at:1000",
+                               "stall:300", "on:0:7:100:0", "at:1500", "off:0:7:0", "close"},
+                              wav);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::string why;
+    const auto s = ReadWav(wav, why);
+    ASSERT_FALSE(s.empty()) << why;
+    const double c4 = Rms(s, 100, 400), g4 = Rms(s, 1050, 1250), rest = Rms(s, 700, 900);
+    EXPECT_GT(c4, 300);
+    EXPECT_GT(g4, 300) << "G4 starts at 1000 ms, not when the stalled call came";
+    EXPECT_LT(rest, 0.05 * std::min(c4, g4)) << "C4 ends at 500 ms, not when the stalled call came";
+    EXPECT_LT(s.size(), size_t(kRate) * 2100 / 1000) << "the file ends half a second after the last call's time";
+}
+
 TEST_F(MidiLibraryTest, ChannelNineIsMelodicAndTheFileIsCompleteWithoutClose) {
     const std::string wav = Wav("a4.wav");
     const auto run = RunProbe({"open", "on:0:9:100:9", "at:600"}, wav); // the process ends without a close

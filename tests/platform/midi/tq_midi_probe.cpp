@@ -8,6 +8,10 @@
 // off:o:p:c           Ext_NoteOff
 // ins:p:c             Ext_ChangeIns
 // at:ms               wait until ms after the device was opened (or the program started)
+// stall:ms            sleep ms as a busy machine might, leaving the timetable alone
+// Every call is stamped with its time on this timetable (Ext_PlayTime: "open"
+// stamps 0, "at" its ms), so a WAV file holds each call where the timetable puts
+// it however late a busy machine let it run.
 // Without "close" the process simply ends.
 #include <dlfcn.h>
 
@@ -31,7 +35,8 @@ int main(int argc, char** argv) {
     auto on = reinterpret_cast<int (*)(int, int, int, int)>(dlsym(lib, "Ext_NoteOn"));
     auto off = reinterpret_cast<int (*)(int, int, int)>(dlsym(lib, "Ext_NoteOff"));
     auto ins = reinterpret_cast<int (*)(int, int)>(dlsym(lib, "Ext_ChangeIns"));
-    if (!open || !close || !on || !off || !ins) {
+    auto stamp = reinterpret_cast<int (*)(int)>(dlsym(lib, "Ext_PlayTime"));
+    if (!open || !close || !on || !off || !ins || !stamp) {
         std::fprintf(stderr, "probe: an entry point is missing\n");
         return 2;
     }
@@ -45,6 +50,7 @@ int main(int argc, char** argv) {
         if (name == "open") {
             open();
             start = std::chrono::steady_clock::now();
+            stamp(0);
         }
         else if (name == "close")
             close();
@@ -54,8 +60,11 @@ int main(int argc, char** argv) {
             off(a[0], a[1], a[2]);
         else if (name == "ins" && a.size() == 2)
             ins(a[0], a[1]);
-        else if (name == "at" && a.size() == 1)
+        else if (name == "at" && a.size() == 1) {
             std::this_thread::sleep_until(start + std::chrono::milliseconds(a[0]));
+            stamp(a[0]);
+        } else if (name == "stall" && a.size() == 1)
+            std::this_thread::sleep_for(std::chrono::milliseconds(a[0]));
         else {
             std::fprintf(stderr, "probe: bad command %s\n", cmd.c_str());
             return 2;
