@@ -22,7 +22,7 @@ std::vector<int> AllIds() {
         {200, 216},   {250, 264},   {301, 302},   {306, 325},   {350, 360},   {400, 411},   {413, 425},
         {450, 457},   {459, 466},   {500, 511},   {520, 535},   {600, 600},   {602, 616},   {618, 641},
         {650, 658},   {660, 666},   {700, 707},   {710, 710},   {800, 804},   {900, 908},   {920, 926},
-        {1000, 1026}, {1028, 1056}, {1058, 1066}, {1080, 1086}, {1100, 1104}, {1200, 1216}, {1218, 1235},
+        {1000, 1026}, {1028, 1056}, {1058, 1066}, {1080, 1086}, {1100, 1104}, {1200, 1216}, {1218, 1236},
         {1300, 1319}, {1324, 1326}, {1400, 1412}, {1500, 1504}, {1600, 1602}, {1700, 1701}, {1703, 1704},
         {1801, 1810}, {1900, 1905}, {1907, 1914}, {2000, 2036}, {2040, 2047}, {2050, 2062}, {2101, 2110},
         {2200, 2211}, {2213, 2224}, {2300, 2311}, {2401, 2406}, {2408, 2418}, {2500, 2520}, {2522, 2522},
@@ -67,12 +67,12 @@ TEST(StringTables, BothLoadBesideTheProgram) {
 
 TEST(StringTables, HoldExactlyTheProgramsIdsSortedAndNonEmpty) {
     const std::vector<int> ids = AllIds();
-    ASSERT_EQ(ids.size(), 835u);
+    ASSERT_EQ(ids.size(), 836u);
     for (const char* base : {"TQ_CH", "TQ_EN"}) {
         TQLibrary lib;
         const TQStringTableData* t = RawTable(lib, base);
         ASSERT_NE(t, nullptr) << base;
-        ASSERT_EQ(t->count, 835) << base;
+        ASSERT_EQ(t->count, 836) << base;
         for (int i = 0; i < t->count; ++i) {
             EXPECT_EQ(t->entries[i].id, ids[i]) << base << " entry " << i;
             ASSERT_NE(t->entries[i].text, nullptr);
