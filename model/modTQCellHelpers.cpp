@@ -82,6 +82,12 @@ void ClampCellFileValues(TCell& cell) {
     cell.stemAdj = ClampFileFloat(cell.stemAdj, -kMaxFileCellOffset, kMaxFileCellOffset, 0.0f);
     for (TWestChord& w : cell.westChordArray)
         w.interval = std::clamp(w.interval, -kMaxFileStaffSteps, kMaxFileStaffSteps);
-    for (TCompressNote& n : cell.CompressNotes)
+    cell.UL = std::clamp(cell.UL, -kMaxFileUnderlines, kMaxFileUnderlines);
+    cell.dot = std::clamp(cell.dot, -kMaxFileDots, kMaxFileDots);
+    for (int32_t* v : {&cell.markHAdj, &cell.markWAdj, &cell.MarkY, &cell.EndYAdj})
+        *v = std::clamp(*v, -kMaxFileMarkAdjust, kMaxFileMarkAdjust);
+    for (TCompressNote& n : cell.CompressNotes) {
         n.value = std::clamp(n.value, -kMaxFileStaffSteps, kMaxFileStaffSteps);
+        n.octave = std::clamp(n.octave, -kMaxFileStaffSteps, kMaxFileStaffSteps);
+    }
 }

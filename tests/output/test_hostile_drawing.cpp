@@ -40,8 +40,8 @@ void DrawBothWays(TViewFixture& fx) {
     fx.view.PaintBoxCanvas = &fx.canvas;
 }
 
-// Every float of every cell of page 1 is a number within the bounds a file may
-// bring; "" when so, else the first cell that is not.
+// Every size, offset and mark adjustment of every cell of page 1 lies within
+// the bounds a file may bring; "" when so, else the first cell that is not.
 std::string FirstUnboundedCell(const TMainScore& s) {
     const auto bounded = [](float v, float limit) { return std::isfinite(v) && std::fabs(v) <= limit; };
     for (int r = 0; r <= s.Rows; ++r)
@@ -49,6 +49,11 @@ std::string FirstUnboundedCell(const TMainScore& s) {
             const TCell& cell = s.PageSets[0][0][r][c];
             bool ok = bounded(cell.fontSizeR, kMaxFileSizeFactor) && bounded(cell.xAdj, kMaxFileCellOffset) &&
                       bounded(cell.yAdj, kMaxFileCellOffset) && bounded(cell.stemAdj, kMaxFileCellOffset);
+            for (int v : {cell.markHAdj, cell.markWAdj, cell.MarkY, cell.EndYAdj})
+                ok = ok && std::abs(v) <= kMaxFileMarkAdjust;
+            ok = ok && std::abs(cell.UL) <= kMaxFileUnderlines && std::abs(cell.dot) <= kMaxFileDots;
+            for (const TCompressNote& n : cell.CompressNotes)
+                ok = ok && std::abs(n.value) <= kMaxFileStaffSteps && std::abs(n.octave) <= kMaxFileStaffSteps;
             for (const TWestChord& w : cell.westChordArray)
                 ok = ok && std::abs(w.interval) <= kMaxFileStaffSteps;
             if (!ok)
@@ -185,4 +190,29 @@ TEST(HostileDrawing, APictureCellNamingAFifoDrawsAsMissingWithoutWaiting) {
         if (call.Op == TCanvasOp::TextOut && call.Text == "Image File Missing:")
             ++missing;
     EXPECT_EQ(missing, 2);
+}
+
+TEST(HostileDrawing, EveryKeptReaderInputIsDrawnAsTheFuzzTargetDrawsIt) {
+    // The inputs that once broke a reader or the page drawing, drawn the way
+    // the page-drawing fuzz target draws them (first page, quiet open); one of
+    // them once kept the arrow-mark drawer busy for minutes.
+    const fs::path corpus = fs::path(__FILE__).parent_path().parent_path() / "fuzz" / "corpus_bin";
+    if (!fs::is_directory(corpus))
+        GTEST_SKIP() << "no corpus beside the sources";
+    int drawn = 0;
+    for (const auto& e : fs::directory_iterator(corpus)) {
+        SCOPED_TRACE(e.path().filename().string());
+        std::ifstream in(e.path(), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        TViewFixture fx{12, 4};
+        fx.view.CalcPageGrid();
+        fx.view.AllocatePage(0, 0, true, 0, 0);
+        if (!LoadBinaryScoreBytes(bytes, "/kept/score.mus", &fx.view, true))
+            continue;
+        EXPECT_EQ(FirstUnboundedCell(fx.view), "");
+        fx.view.CurPage = 0;
+        fx.view.DrawEngine.DrawPage(0, 0, fx.view.Cols, fx.view.Rows, false, true);
+        ++drawn;
+    }
+    EXPECT_GT(drawn, 0);
 }
