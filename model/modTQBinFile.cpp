@@ -114,6 +114,83 @@ bool PageHasStoredCells(const TMainScore& main, int layer, int page) {
     return false;
 }
 
+uint32_t Le32At(std::string_view b, std::size_t at) {
+    return uint32_t(uint8_t(b[at])) | (uint32_t(uint8_t(b[at + 1])) << 8) | (uint32_t(uint8_t(b[at + 2])) << 16) |
+           (uint32_t(uint8_t(b[at + 3])) << 24);
+}
+
+// A BMP picture whose header parses and whose pixels are all there.
+bool IsBmpPicture(std::string_view b) {
+    if (b.size() < 26 || b[0] != 'B' || b[1] != 'M')
+        return false;
+    const uint32_t offBits = Le32At(b, 10), headerSize = Le32At(b, 14);
+    if (headerSize == 12) // the old OS/2 header: 16-bit sizes
+        return offBits <= b.size() && (uint8_t(b[18]) | uint8_t(b[19])) && (uint8_t(b[20]) | uint8_t(b[21]));
+    if (headerSize < 40 || b.size() < 14 + 40 || offBits < 14 + headerSize || offBits > b.size())
+        return false;
+    const int64_t width = int32_t(Le32At(b, 18)), height = int32_t(Le32At(b, 22));
+    const int planes = uint8_t(b[26]) | (uint8_t(b[27]) << 8);
+    const int bits = uint8_t(b[28]) | (uint8_t(b[29]) << 8);
+    const uint32_t compression = Le32At(b, 30);
+    if (width <= 0 || height == 0 || height == INT32_MIN || planes != 1 ||
+        (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32))
+        return false;
+    if (compression != 0 && compression != 3)
+        return compression == 1 || compression == 2; // run-length coded: no fixed size
+    const int64_t stride = ((width * bits + 31) / 32) * 4;
+    return int64_t(b.size()) - int64_t(offBits) >= stride * (height < 0 ? -height : height);
+}
+
+// A JPEG picture: its markers up to a frame header with a size parse, and the
+// end-of-image marker lies near the end.
+bool IsJpegPicture(std::string_view b) {
+    if (b.size() < 4 || uint8_t(b[0]) != 0xFF || uint8_t(b[1]) != 0xD8)
+        return false;
+    std::size_t at = 2;
+    for (;;) {
+        while (at < b.size() && uint8_t(b[at]) == 0xFF && at + 1 < b.size() && uint8_t(b[at + 1]) == 0xFF)
+            ++at; // fill bytes
+        if (at + 4 > b.size() || uint8_t(b[at]) != 0xFF)
+            return false;
+        const uint8_t marker = uint8_t(b[at + 1]);
+        const std::size_t len = (std::size_t(uint8_t(b[at + 2])) << 8) | uint8_t(b[at + 3]);
+        if (len < 2 || at + 2 + len > b.size())
+            return false;
+        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame) {
+            if (len < 8)
+                return false;
+            const int height = (uint8_t(b[at + 5]) << 8) | uint8_t(b[at + 6]);
+            const int width = (uint8_t(b[at + 7]) << 8) | uint8_t(b[at + 8]);
+            if (width == 0 || height == 0)
+                return false;
+            const std::size_t tail = std::min<std::size_t>(b.size(), 4096);
+            return b.substr(b.size() - tail).find("\xFF\xD9") != std::string_view::npos;
+        }
+        if (marker == 0xD9 || marker == 0xDA)
+            return false; // image data or its end before any frame header
+        at += 2 + len;
+    }
+}
+
+// What the drawing can show: a BMP or JPEG picture.
+bool IsPictureData(std::string_view bytes) {
+    return IsBmpPicture(bytes) || IsJpegPicture(bytes);
+}
+
+// The bytes of a picture that a save may carry: a regular file inside folder
+// (symbolic links resolved) that holds a picture, below the size limit.
+bool ReadEmbeddablePicture(const std::string& file, const std::string& folder, std::string& bytes) {
+    bytes.clear();
+    if (file.empty() || file.size() >= sizeof(TCustomImgFile::path) || !IsInsideFolder(file, folder))
+        return false;
+    if (!ReadWholeFile(file, bytes, std::size_t(kMaxEmbeddedImageBytes) - 1) || !IsPictureData(bytes)) {
+        bytes.clear();
+        return false;
+    }
+    return true;
+}
+
 bool IsValidImageBaseName(const std::string& name) {
     return !name.empty() && name != "." && name != "..";
 }
@@ -541,6 +618,7 @@ bool ReadCellRecord(TBinReader& in, TCell& cell, int version, const std::string&
         !in.I32(cell.jEnd) || !in.F32(cell.fontSizeR) || !in.F32(cell.xAdj) || !in.F32(cell.yAdj) ||
         !in.I32(cell.markType) || !in.I32(cell.shrinkRate) || !in.U32(cell.Attr) || !in.U32(cell.option))
         return false;
+    ClampCellFileValues(cell); // the upgrades below look at the size factor
     // 2. flags and codes of old versions
     UpgradeDotFlags(cell, cell.Attr, cell.option, version);
     if (version < 405)
@@ -639,6 +717,7 @@ bool ReadCellRecord(TBinReader& in, TCell& cell, int version, const std::string&
         if (IsWholeNoteValue(cell))
             cell.option &= ~1u;
     }
+    ClampCellFileValues(cell);
     return true;
 }
 
@@ -685,20 +764,38 @@ bool ReadPageRecord(TBinReader& in, TPage& page, int cols, int rows, int version
 // ---------------------------------------------------------------- images
 
 void CollectEmbeddedImage(const std::string& path, const std::string& scoreFolder) {
-    std::string actual = ResolveStoredPath(path, scoreFolder);
-    // A picture that came embedded in an opened score was written to the
-    // saved-image folder, not beside the score: take it from there.
-    if (actual.empty() && frmMainTQ)
-        actual = ResolveStoredPath(ExtractFileName(path), SavedImageFolderOf(*frmMainTQ));
+    // A save carries only pictures from the score's own folder (the one it is
+    // written to, and the one it came from) and from the saved-image folder,
+    // where opened scores put theirs. A path that leads elsewhere (absolute,
+    // through "..", into /proc) may come from a score someone else made: it
+    // stays referenced but is not embedded, and neither is a file that holds
+    // no picture.
+    std::vector<std::string> folders{scoreFolder.empty() ? std::string(".") : scoreFolder};
+    if (frmMainTQ && !ExtractFilePath(frmMainTQ->FileName).empty())
+        folders.push_back(ExtractFilePath(frmMainTQ->FileName));
+    std::string actual, bytes;
+    // A picture is read to see that it is one only when it is not listed yet.
+    const auto take = [&](const std::string& found, const std::string& folder) {
+        if (!found.empty() && IsImageListed(found))
+            return true;
+        if (!ReadEmbeddablePicture(found, folder, bytes))
+            return false;
+        actual = found;
+        return true;
+    };
+    bool done = false;
+    for (const std::string& folder : folders)
+        if ((done = take(ResolveStoredPath(path, folder), folder)))
+            break;
+    if (!done && frmMainTQ) {
+        const std::string saved = SavedImageFolderOf(*frmMainTQ);
+        take(ResolveStoredPath(ExtractFileName(path), saved), saved);
+    }
     if (actual.empty())
         return;
-    std::int64_t len = FileLength(actual);
-    if (len < 0 || len >= kMaxEmbeddedImageBytes || IsImageListed(actual))
-        return;
     TCustomImgFile f;
-    std::size_t n = std::min(actual.size(), sizeof(f.path) - 1);
-    std::memcpy(f.path, actual.data(), n);
-    f.size = int32_t(len);
+    std::memcpy(f.path, actual.data(), actual.size());
+    f.size = int32_t(bytes.size());
     EmbeddedImages.push_back(f);
 }
 
@@ -717,7 +814,7 @@ void WriteImageBlock(TBinWriter& out) {
         std::string bytes;
         // The size written is the size read now: the file may have changed
         // since it was collected.
-        if (ReadWholeFile(f.path, bytes, std::size_t(kMaxEmbeddedImageBytes) - 1)) {
+        if (ReadWholeFile(f.path, bytes, std::size_t(kMaxEmbeddedImageBytes) - 1) && IsPictureData(bytes)) {
             out.I32(int32_t(bytes.size()));
             out.data.append(bytes);
         } else {
@@ -731,7 +828,7 @@ void WriteImageBlock(TBinWriter& out) {
 // ---------------------------------------------------------------- whole scores
 
 bool IsBinaryScoreFile(const std::string& fileName) {
-    FILE* f = std::fopen(fileName.c_str(), "rb");
+    FILE* f = OpenRegularFileStream(fileName);
     if (!f)
         return false;
     unsigned char b[4];
@@ -847,7 +944,7 @@ bool LoadBinaryScoreFrom(TBinReader& in, const std::string& fileName, TMainScore
 }
 
 bool LoadBinaryScore(const std::string& fileName, TMainScore* main, bool quiet) {
-    const int fd = main && FileExists(fileName) ? ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    const int fd = main ? OpenRegularFile(fileName) : -1;
     struct stat st;
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         if (fd >= 0)
@@ -928,7 +1025,7 @@ bool LoadBinaryScoreFrom(TBinReader& in, const std::string& fileName, TMainScore
         fresh.HintMode = 0;
     if (version <= 401 || fresh.TextSymSize < 0 || fresh.TextSymSize > 15)
         fresh.TextSymSize = 8;
-    fresh.HintSize = (std::isnan(hintSize) || hintSize <= 0.0f) ? 0.6f : hintSize;
+    fresh.HintSize = (std::isnan(hintSize) || hintSize <= 0.0f || hintSize > 100.0f) ? 0.6f : hintSize;
 
     const int pagesToRead = quiet ? 1 : pageCount;
     if (!MakeFreshPages(fresh, std::size_t(pagesToRead), fileBytes))

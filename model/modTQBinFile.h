@@ -219,9 +219,12 @@ bool MorePagesAllowed(const TMainScore& fresh, std::size_t pages, std::size_t fi
 // Hands header, grid and pages of a completely read score to main.
 void TakeOverScore(TMainScore& fresh, TMainScore& main);
 
-// Adds a picture to EmbeddedImages (once, when it exists and is small enough).
-// A stored path is looked up by its base name in the score's folder and then in
-// the saved-image folder of the current score, where opened scores put theirs.
+// Adds a picture to EmbeddedImages (once, when it is a regular file below the
+// size limit that holds a BMP or JPEG picture). The stored path is looked up in
+// the score's folder (scoreFolder, "" for the working folder, then the folder
+// of the current score's file) and by its base name in the saved-image folder
+// of the current score, where opened scores put theirs; only a file that lies
+// inside the folder it was found for is taken.
 void CollectEmbeddedImage(const std::string& path, const std::string& scoreFolder = "");
 // Where the pictures embedded in opened scores are written.
 std::string SavedImageFolderOf(const TMainScore& main);

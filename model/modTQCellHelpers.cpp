@@ -1,6 +1,7 @@
 #include "model/modTQCellHelpers.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <vector>
 
@@ -66,4 +67,27 @@ void ReverseWestChordOrder(TCell& cell) {
     cell.Attr = cell.westChordArray[n - 1].attr;
     cell.yAdj = static_cast<float>(static_cast<double>(cell.yAdj) + static_cast<double>(sum));
     cell.westChordArray = std::move(items);
+}
+
+float ClampFileFloat(double value, float lo, float hi, float otherwise) {
+    if (std::isnan(value))
+        return otherwise;
+    return static_cast<float>(std::clamp(value, static_cast<double>(lo), static_cast<double>(hi)));
+}
+
+void ClampCellFileValues(TCell& cell) {
+    cell.fontSizeR = ClampFileFloat(cell.fontSizeR, 0.0f, kMaxFileSizeFactor, 1.0f);
+    cell.xAdj = ClampFileFloat(cell.xAdj, -kMaxFileCellOffset, kMaxFileCellOffset, 0.0f);
+    cell.yAdj = ClampFileFloat(cell.yAdj, -kMaxFileCellOffset, kMaxFileCellOffset, 0.0f);
+    cell.stemAdj = ClampFileFloat(cell.stemAdj, -kMaxFileCellOffset, kMaxFileCellOffset, 0.0f);
+    for (TWestChord& w : cell.westChordArray)
+        w.interval = std::clamp(w.interval, -kMaxFileStaffSteps, kMaxFileStaffSteps);
+    cell.UL = std::clamp(cell.UL, -kMaxFileUnderlines, kMaxFileUnderlines);
+    cell.dot = std::clamp(cell.dot, -kMaxFileDots, kMaxFileDots);
+    for (int32_t* v : {&cell.markHAdj, &cell.markWAdj, &cell.MarkY, &cell.EndYAdj})
+        *v = std::clamp(*v, -kMaxFileMarkAdjust, kMaxFileMarkAdjust);
+    for (TCompressNote& n : cell.CompressNotes) {
+        n.value = std::clamp(n.value, -kMaxFileStaffSteps, kMaxFileStaffSteps);
+        n.octave = std::clamp(n.octave, -kMaxFileStaffSteps, kMaxFileStaffSteps);
+    }
 }

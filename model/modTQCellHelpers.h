@@ -37,3 +37,24 @@ void RenumberClefKeyCode(TCell& cell);
 // item) takes the option word of the note that became the main note, since the
 // cell's own option word stays with the cell.
 void ReverseWestChordOrder(TCell& cell);
+
+// Bounds of the values of a cell that a score file may bring: far beyond what
+// the editor makes, small enough that every position and size drawn from them
+// stays well inside int. Offsets (xAdj, yAdj, stemAdj) are in tenths or eighths
+// of a row, chord intervals and small-note positions in staff steps (or underlines), and
+// small-note octave dots.
+inline constexpr float kMaxFileCellOffset = 1000.0f;
+inline constexpr float kMaxFileSizeFactor = 100.0f; // fontSizeR
+inline constexpr int kMaxFileStaffSteps = 1000;
+// markHAdj, markWAdj, MarkY, EndYAdj: the readers take the values below their
+// own "none" as 0 first.
+inline constexpr int kMaxFileMarkAdjust = 9999;
+// UL (underlines, or a column offset) and dot (octave dots, a row offset, or a
+// text's rotation in tenths of a degree).
+inline constexpr int kMaxFileUnderlines = 1000;
+inline constexpr int kMaxFileDots = 3600;
+// A float from a file within [lo, hi]: NaN gives otherwise, anything else
+// (infinities included) is clamped.
+float ClampFileFloat(double value, float lo, float hi, float otherwise);
+// Puts what a score reader read into a cell within the bounds above.
+void ClampCellFileValues(TCell& cell);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <string_view>
 #include <string>
 #include <vector>
@@ -377,9 +378,9 @@ bool TTextScoreReader::Cell(TCell& cell, int version) {
     cell.UL = Int();
     cell.iEnd = Int();
     cell.jEnd = Int();
-    cell.fontSizeR = float(Float());
-    cell.xAdj = float(Float());
-    cell.yAdj = float(Float());
+    cell.fontSizeR = ClampFileFloat(Float(), 0.0f, kMaxFileSizeFactor, 1.0f);
+    cell.xAdj = ClampFileFloat(Float(), -kMaxFileCellOffset, kMaxFileCellOffset, 0.0f);
+    cell.yAdj = ClampFileFloat(Float(), -kMaxFileCellOffset, kMaxFileCellOffset, 0.0f);
     cell.markType = Int();
     cell.shrinkRate = Int();
     cell.Attr = uint32_t(Int());
@@ -512,6 +513,7 @@ bool TTextScoreReader::Cell(TCell& cell, int version) {
     // 10. old codes
     if (version <= 405)
         UpgradeCellCodes(cell);
+    ClampCellFileValues(cell);
     return true;
 }
 
@@ -545,7 +547,7 @@ bool TTextScoreReader::Page(TPage& page, int cols, int rows, int version) {
 } // namespace
 
 bool LoadTextScore(const std::string& fileName, TMainScore* main, bool quiet) {
-    FILE* f = FileExists(fileName) ? std::fopen(fileName.c_str(), "rb") : nullptr;
+    FILE* f = OpenRegularFileStream(fileName);
     if (!f || !main) {
         if (f)
             std::fclose(f);
@@ -604,8 +606,10 @@ bool LoadTextScoreStream(FILE* f, const std::string& fileName, TMainScore* main,
         fresh.PaperType = 2;
     double w = in.Float();
     double h = in.Float();
-    fresh.PaperWidth = w < 0 ? 8.5f : float(w);
-    fresh.PaperHeight = h < 0 ? 11.0f : float(h);
+    // Beyond what a float holds is as wrong as any size the page check refuses.
+    const float refused = std::numeric_limits<float>::quiet_NaN();
+    fresh.PaperWidth = w < 0 ? 8.5f : ClampFileFloat(w, 0.0f, 1.0e6f, refused);
+    fresh.PaperHeight = h < 0 ? 11.0f : ClampFileFloat(h, 0.0f, 1.0e6f, refused);
     fresh.PaperOri = in.Int();
     if (fresh.PaperOri < 0)
         fresh.PaperOri = 0;

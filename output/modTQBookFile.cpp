@@ -1,7 +1,9 @@
 #include "output/modTQBookFile.h"
 
-#include <cstdio>
 #include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 
 #include "model/modTQMainScore.h"
@@ -70,8 +72,9 @@ public:
         const std::string w = Word();
         if (failed_) return false;
         char* end = nullptr;
+        errno = 0;
         const long v = std::strtol(w.c_str(), &end, 10);
-        if (w.empty() || *end != '\0' || v < -1000000 || v > 1000000) {
+        if (w.empty() || *end != '\0' || errno != 0 || v < INT_MIN || v > INT_MAX) {
             failed_ = true;
             return false;
         }
@@ -85,39 +88,79 @@ private:
     bool failed_ = false;
 };
 
-bool HasFolderPart(const std::string& name) {
-    for (char c : name)
-        if (IsPathSeparator(c)) return true;
-    return false;
+// The folder of a book file, absolute, with a trailing '/'.
+std::string BookFolderOf(const std::string& bookPath) {
+    return IncludeTrailingSeparator(ExtractFilePath(AbsoluteNormalPath(bookPath)));
+}
+
+// A path read from a book: relative ones (a bare name, "../x/s.mus") lie in
+// the book's folder, wherever the program was started.
+std::string PathFromBook(const std::string& stored, const std::string& bookFolder) {
+    return AbsoluteNormalPath(stored, bookFolder.empty() ? "/" : bookFolder);
+}
+
+// Folder part of an absolute path: up to its last '/' (a ':' is part of a
+// name here, unlike in stored Windows paths).
+std::string FolderPart(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The line that stores an entry's file: its bare name when it lies in the
+// book's folder, else its whole path.
+std::string EntryLine(const TMusic& m, const std::string& bookFolder) {
+    if (m.FileName.empty()) return {};
+    const std::string full = AbsoluteNormalPath(m.FileName);
+    const std::string folder = FolderPart(full);
+    return folder == IncludeTrailingSeparator(AbsoluteNormalPath(bookFolder)) ? full.substr(folder.size()) : full;
+}
+
+// One line of the file. The reader drops one CR before the line feed, so a
+// text that ends in CR gets one more.
+void PutLine(std::string& out, const std::string& text) {
+    out += text;
+    if (!text.empty() && text.back() == '\r') out += '\r';
+    out += '\n';
+}
+
+// A text the reader gives back as it is when it is stored as one line.
+bool KeepsAsLine(const std::string& text) {
+    return text.size() <= kMaxLine && text.find('\n') == std::string::npos;
 }
 
 } // namespace
 
 std::string FormatBook(const TBook& book, const std::string& bookFolder) {
     std::string out;
-    auto line = [&out](const std::string& s) {
-        out += s;
-        out += '\n';
-    };
+    auto line = [&out](const std::string& text) { PutLine(out, text); };
     char version[16];
     std::snprintf(version, sizeof version, "%.1f", 1.0);
     line(kBookFileHeader);
     line(version);
     line(book.Title);
     line(std::to_string(book.TitleCharset & 0xFF));
-    line(book.TitlePage);
+    line(book.TitlePage.empty() ? std::string() : AbsoluteNormalPath(book.TitlePage));
     for (int i = 0; i < kHeaderRest; ++i) line("0");
     line(std::to_string(book.Musics.size()));
     for (const TMusic& m : book.Musics) {
-        const std::string folder = ExtractFilePath(m.FileName);
-        line(!folder.empty() && SameFolder(folder, bookFolder) ? ExtractFileName(m.FileName)
-                                                                : m.FileName);
+        line(EntryLine(m, bookFolder));
         line(m.Title);
         line(std::to_string(m.TitleCharset));
         line(m.KeepTitle ? "1" : "0");
         for (int i = 0; i < kEntryRest; ++i) line("0");
     }
     return out;
+}
+
+std::string BookUnwritableText(const TBook& book, const std::string& bookFolder) {
+    if (!KeepsAsLine(book.Title)) return book.Title;
+    if (!book.TitlePage.empty() && !KeepsAsLine(AbsoluteNormalPath(book.TitlePage))) return book.TitlePage;
+    for (const TMusic& m : book.Musics) {
+        const std::string file = EntryLine(m, bookFolder);
+        if (file.empty() || !KeepsAsLine(file)) return m.FileName.empty() ? std::string("\"\"") : m.FileName;
+        if (!KeepsAsLine(m.Title)) return m.Title;
+    }
+    return {};
 }
 
 bool ParseBook(const std::string& text, const std::string& bookFolder, TBook& out) {
@@ -129,7 +172,8 @@ bool ParseBook(const std::string& text, const std::string& bookFolder, TBook& ou
     int charset = 0;
     if (!rd.Number(charset)) return false;
     book.TitleCharset = charset & 0xFF;
-    book.TitlePage = ToSlashes(rd.Line());
+    const std::string titlePage = rd.Line();
+    book.TitlePage = titlePage.empty() ? std::string() : PathFromBook(titlePage, bookFolder);
     for (int i = 0; i < kHeaderRest; ++i) rd.Word();
     int count = 0;
     if (!rd.Number(count) || count < 0) return false;
@@ -137,8 +181,7 @@ bool ParseBook(const std::string& text, const std::string& bookFolder, TBook& ou
         TMusic m;
         std::string file = rd.Line();
         if (file.empty()) return false;
-        m.FileName = HasFolderPart(file) ? ToSlashes(file)
-                                          : IncludeTrailingSeparator(bookFolder) + file;
+        m.FileName = PathFromBook(file, bookFolder);
         m.Title = rd.Line();
         int titleCharset = 0, keep = 0;
         if (!rd.Number(titleCharset) || !rd.Number(keep)) return false;
@@ -154,7 +197,12 @@ bool ParseBook(const std::string& text, const std::string& bookFolder, TBook& ou
 }
 
 bool WriteBookFile(const std::string& path, const TBook& book) {
-    if (!WriteFileAtomic(path, FormatBook(book, ExtractFilePath(path)))) {
+    const std::string folder = BookFolderOf(path);
+    if (const std::string bad = BookUnwritableText(book, folder); !bad.empty()) {
+        MessageById(mbOK, kBookUnwritableId, "\n" + bad, mkError);
+        return false;
+    }
+    if (!WriteFileAtomic(path, FormatBook(book, folder))) {
         MessageById(mbOK, kBookWriteErrorId, "\n" + path, mkError);
         return false;
     }
@@ -168,7 +216,7 @@ int ReadBookFile(const std::string& path, TBook& book) {
         return kBookOpenErrorId;
     }
     TBook parsed;
-    if (!ParseBook(text, ExtractFilePath(path), parsed)) {
+    if (!ParseBook(text, BookFolderOf(path), parsed)) {
         MessageById(mbOK, kBookFormatErrorId, "\n" + path, mkError);
         return kBookFormatErrorId;
     }

@@ -8,6 +8,7 @@
 
 #include "model/modTQMainScore.h"
 #include "platform/core/TQCodec.h"
+#include "platform/core/TQFiles.h"
 #include "platform/core/TQMessage.h"
 
 namespace {
@@ -25,7 +26,7 @@ TMIDIImportHooks& MIDIImportHooks() {
 bool TMIDIReader::LoadFile(const std::string& fileName, bool quiet) {
     FileName = fileName;
     Data.clear();
-    FILE* f = std::fopen(fileName.c_str(), "rb");
+    FILE* f = OpenRegularFileStream(fileName);
     bool ok = f != nullptr;
     if (ok) {
         uint8_t buf[65536];

@@ -261,7 +261,7 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
 
 bool FileExists(const std::string& path) {
     struct stat st;
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool DirectoryExists(const std::string& path) {
@@ -271,9 +271,37 @@ bool DirectoryExists(const std::string& path) {
 
 std::int64_t FileLength(const std::string& path) {
     struct stat st;
-    if (path.empty() || ::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return -1;
     return static_cast<std::int64_t>(st.st_size);
+}
+
+int OpenRegularFile(const std::string& path) {
+    // Checked before the open, so that no device is ever opened; and again on
+    // the descriptor, opened without blocking, for a FIFO put there meanwhile.
+    if (!FileExists(path))
+        return -1;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+FILE* OpenRegularFileStream(const std::string& path) {
+    const int fd = OpenRegularFile(path);
+    if (fd < 0)
+        return nullptr;
+    FILE* f = ::fdopen(fd, "rb");
+    if (!f)
+        ::close(fd);
+    return f;
 }
 
 int DeleteMatchingFiles(const std::string& folder, const std::string& mask) {
@@ -308,15 +336,20 @@ bool ForceDirectories(const std::string& folder) {
 std::string ResolveStoredPath(const std::string& stored, const std::string& folder) {
     if (stored.empty())
         return {};
-    if (FileExists(stored))
-        return stored;
     const std::string slashed = ToSlashes(stored);
-    if (FileExists(slashed))
-        return slashed;
+    const std::string dir = folder.empty() ? std::string() : IncludeTrailingSeparator(ToSlashes(folder));
+    if (slashed.front() == '/') {
+        if (FileExists(stored))
+            return stored;
+        if (FileExists(slashed))
+            return slashed;
+    } else if (!dir.empty() && slashed.find('/') != std::string::npos) {
+        if (FileExists(dir + slashed))
+            return dir + slashed;
+    }
     const std::string base = ExtractFileName(stored);
-    if (base.empty() || folder.empty())
+    if (base.empty() || base == "." || base == ".." || dir.empty())
         return {};
-    const std::string dir = IncludeTrailingSeparator(folder);
     if (FileExists(dir + base))
         return dir + base;
     std::error_code ec;
@@ -331,6 +364,39 @@ std::string ResolveStoredPath(const std::string& stored, const std::string& fold
             return dir + name;
     }
     return {};
+}
+
+std::string AbsoluteNormalPath(const std::string& path, const std::string& folder) {
+    fs::path p(ToSlashes(path));
+    if (!p.is_absolute()) {
+        std::error_code ec;
+        fs::path base = folder.empty() ? fs::current_path(ec) : fs::path(ToSlashes(folder));
+        if (!base.is_absolute())
+            base = fs::current_path(ec) / base;
+        p = base / p;
+    }
+    std::string s = p.lexically_normal().string();
+    while (s.size() > 1 && s.back() == '/')
+        s.pop_back();
+    return s;
+}
+
+bool IsInsideFolder(const std::string& file, const std::string& folder) {
+    if (file.empty() || folder.empty())
+        return false;
+    std::error_code ec;
+    const fs::path real = fs::canonical(fs::path(file), ec);
+    if (ec)
+        return false;
+    const fs::path root = fs::canonical(fs::path(folder), ec);
+    if (ec)
+        return false;
+    auto r = root.begin();
+    auto f = real.begin();
+    for (; r != root.end(); ++r, ++f)
+        if (f == real.end() || *f != *r)
+            return false;
+    return f != real.end();
 }
 
 // --- safe replacement of a file ---
@@ -475,11 +541,11 @@ bool WriteFileAtomic(const std::string& target, std::string_view data, bool dura
 
 bool ReadWholeFile(const std::string& path, std::string& data, std::size_t maxBytes) {
     data.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenRegularFile(path);
     if (fd < 0)
         return false;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || st.st_size < 0 ||
+    if (::fstat(fd, &st) != 0 || st.st_size < 0 ||
         static_cast<std::uint64_t>(st.st_size) > maxBytes) {
         ::close(fd);
         return false;

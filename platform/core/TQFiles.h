@@ -63,19 +63,37 @@ bool MatchesMask(std::string_view name, std::string_view mask);
 
 // --- the file system ---
 
-bool FileExists(const std::string& path);      // a file (not a folder)
+// A regular file (symbolic links followed): folders, FIFOs, devices and
+// sockets are not files to this program.
+bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path); // a folder
-// Length of a file in bytes, -1 when it does not exist or is not a file.
+// Length of a regular file in bytes, -1 when there is none at path.
 std::int64_t FileLength(const std::string& path);
+// Opens a regular file for reading; -1 for anything else. A FIFO or device
+// at path is refused without ever blocking on it, even when it takes the
+// place of a file between a check and the open. The descriptor is blocking
+// and close-on-exec.
+int OpenRegularFile(const std::string& path);
+// The same as a stdio stream opened "rb"; nullptr when refused.
+FILE* OpenRegularFileStream(const std::string& path);
 // Deletes every file (not folder) of folder whose name matches mask ("UDO*");
 // returns how many were deleted. Failures of single deletions are skipped.
 int DeleteMatchingFiles(const std::string& folder, const std::string& mask);
 // Creates the folder with every missing parent; true when it exists afterwards.
 bool ForceDirectories(const std::string& folder);
-// The file here that a stored (possibly Windows) path names: the path itself
-// when it exists (with '\' read as '/'), else a file of the same base name in
-// folder, the exact name first, then ignoring letter case. "" when none.
+// The file here that a stored (possibly Windows) path names, with '\' read as
+// '/': an absolute path is taken as it is; a relative one with folders is
+// taken in folder, never in the process's working folder; failing that, a file
+// of the same base name in folder, the exact name first, then ignoring letter
+// case. Only regular files count. "" when none.
 std::string ResolveStoredPath(const std::string& stored, const std::string& folder);
+// The absolute, lexically normal form of path ('\' read as '/', "." and ".."
+// folded, no trailing separator); a relative path is taken in folder, or in
+// the working folder when folder is "".
+std::string AbsoluteNormalPath(const std::string& path, const std::string& folder = "");
+// The real location of file (symbolic links resolved) lies inside folder or
+// one of its sub-folders. False when either cannot be resolved.
+bool IsInsideFolder(const std::string& file, const std::string& folder);
 
 // --- safe replacement of a file ---
 
@@ -125,7 +143,7 @@ int RemoveLeftoverTemporaries(const std::string& target);
 
 // Replaces target with data through TAtomicFileWriter.
 bool WriteFileAtomic(const std::string& target, std::string_view data, bool durable = true);
-// Reads a whole file; false when it cannot be opened or read, or is longer
-// than maxBytes.
+// Reads a whole regular file; false when it cannot be opened or read, is not
+// a regular file, or is longer than maxBytes.
 bool ReadWholeFile(const std::string& path, std::string& data,
                    std::size_t maxBytes = std::size_t(256) << 20);

@@ -1,6 +1,7 @@
 #include "platform/gui/TQBitmap.h"
 
 #include "platform/gui/TQQtCanvas.h"
+#include "platform/core/TQFiles.h"
 
 #include <QFile>
 #include <QImage>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -163,9 +165,15 @@ TCanvas& TBitmap::Canvas() {
 }
 
 bool TBitmap::LoadFromFile(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file: a FIFO or device named as a picture would block.
+    const int fd = OpenRegularFile(path);
+    if (fd < 0)
         return false;
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
     QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     QByteArray format = reader.format().toLower();

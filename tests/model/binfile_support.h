@@ -127,4 +127,25 @@ inline void PutWord(std::string& data, std::size_t offset, uint32_t v) {
         data[offset + std::size_t(i)] = char((v >> (8 * i)) & 0xFF);
 }
 
+// A complete 24-bit BMP picture, one row of pixels whose bytes are mark
+// (padded to a multiple of three), so that a test can find it in a file.
+inline std::string BmpPicture(const std::string& mark) {
+    std::string pixels = mark;
+    pixels.resize((pixels.size() + 2) / 3 * 3, '\0');
+    const uint32_t width = uint32_t(pixels.size() / 3);
+    pixels.resize((pixels.size() + 3) / 4 * 4, '\0');
+    std::string b(54, '\0');
+    b[0] = 'B';
+    b[1] = 'M';
+    PutWord(b, 2, uint32_t(54 + pixels.size()));
+    PutWord(b, 10, 54);
+    PutWord(b, 14, 40);
+    PutWord(b, 18, width);
+    PutWord(b, 22, 1);
+    b[26] = 1;  // planes
+    b[28] = 24; // bits per pixel
+    PutWord(b, 34, uint32_t(pixels.size()));
+    return b + pixels;
+}
+
 } // namespace tqfiletest

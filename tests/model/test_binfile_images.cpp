@@ -50,35 +50,41 @@ std::string EmptyScoreBytes() {
 
 TEST(BinScoreImages, PicturesAreReferencedByFolderAndEmbeddedOnce) {
     tqtest::TempDir scores, pictures, saved;
-    WriteFile((scores / "near.jpg").string(), "NEAR");
-    WriteFile((pictures / "far.bmp").string(), "FARAWAY");
-    WriteFile((pictures / "huge.jpg").string(), "");
-    fs::resize_file(pictures / "huge.jpg", kMaxEmbeddedImageBytes);
+    const std::string nearPicture = BmpPicture("NEAR"), twicePicture = BmpPicture("TWICE");
+    WriteFile((scores / "near.jpg").string(), nearPicture);
+    WriteFile((scores / "twice.bmp").string(), twicePicture);
+    WriteFile((pictures / "far.bmp").string(), BmpPicture("FARAWAY"));
+    WriteFile((scores / "huge.jpg").string(), "");
+    fs::resize_file(scores / "huge.jpg", kMaxEmbeddedImageBytes);
 
     NewScore s;
     s.At(0, 0) = ImageCell((scores / "near.jpg").string());
-    s.At(1, 0) = ImageCell((pictures / "far.bmp").string());
-    s.At(2, 0) = ImageCell((pictures / "far.bmp").string()); // same picture twice
-    s.At(3, 0) = ImageCell((pictures / "huge.jpg").string());
-    s.At(4, 0) = ImageCell((pictures / "gone.jpg").string());
+    s.At(1, 0) = ImageCell((scores / "twice.bmp").string());
+    s.At(2, 0) = ImageCell((scores / "TWICE.bmp").string()); // the same picture, by another case
+    s.At(3, 0) = ImageCell((scores / "huge.jpg").string());
+    s.At(4, 0) = ImageCell((scores / "gone.jpg").string());
+    s.At(5, 0) = ImageCell((pictures / "far.bmp").string());
     const std::string path = (scores / "pics.mus").string();
     ASSERT_TRUE(SaveBinaryScore(path, &s.score, true));
     EXPECT_TRUE(EmbeddedImages.empty());
 
     const std::string bytes = ReadFile(path);
-    // The first cell stores only its name, the others their whole path.
+    // The cells beside the score store only their name, the other one its whole path.
     EXPECT_NE(bytes.find(std::string("\x0a\0\0\0near.jpg", 12)), std::string::npos);
     EXPECT_NE(bytes.find((pictures / "far.bmp").string()), std::string::npos);
-    // Image block: two pictures, the big one and the missing one are not embedded.
+    // Image block: two pictures; the big one, the missing one and the one
+    // outside the score's folder are not embedded.
     const std::size_t block = bytes.rfind(std::string("\x97\xBB\x9F\x05", 4));
     ASSERT_NE(block, std::string::npos);
     EXPECT_EQ(WordAt(bytes, block + 4), 2u);
     EXPECT_EQ(bytes.substr(block + 8, 9), std::string("near.jpg\0", 9));
-    EXPECT_EQ(WordAt(bytes, block + 268), 4u);
-    EXPECT_EQ(bytes.substr(block + 272, 4), "NEAR");
-    EXPECT_EQ(bytes.substr(block + 276, 8), std::string("far.bmp\0", 8));
-    EXPECT_EQ(WordAt(bytes, block + 536), 7u);
-    EXPECT_EQ(bytes.size(), block + 540 + 7);
+    EXPECT_EQ(WordAt(bytes, block + 268), nearPicture.size());
+    EXPECT_EQ(bytes.substr(block + 272, nearPicture.size()), nearPicture);
+    const std::size_t second = block + 272 + nearPicture.size();
+    EXPECT_EQ(bytes.substr(second, 10), std::string("twice.bmp\0", 10));
+    EXPECT_EQ(WordAt(bytes, second + 260), twicePicture.size());
+    EXPECT_EQ(bytes.size(), second + 264 + twicePicture.size());
+    EXPECT_EQ(bytes.find("FARAWAY"), std::string::npos);
 
     // Opened from another folder: the bare name takes that folder; the
     // pictures go to the saved-image folder.
@@ -89,26 +95,28 @@ TEST(BinScoreImages, PicturesAreReferencedByFolderAndEmbeddedOnce) {
     t.score.SavedImageFolder = saved.str() + "/";
     ASSERT_TRUE(LoadBinaryScore(moved, &t.score, false));
     EXPECT_EQ(t.At(0, 0).Text, (elsewhere / "near.jpg").string());
-    EXPECT_EQ(t.At(1, 0).Text, (pictures / "far.bmp").string());
-    EXPECT_EQ(ReadFile((saved / "near.jpg").string()), "NEAR");
-    EXPECT_EQ(ReadFile((saved / "far.bmp").string()), "FARAWAY");
+    EXPECT_EQ(t.At(5, 0).Text, (pictures / "far.bmp").string());
+    EXPECT_EQ(ReadFile((saved / "near.jpg").string()), nearPicture);
+    EXPECT_EQ(ReadFile((saved / "twice.bmp").string()), twicePicture);
+    EXPECT_FALSE(fs::exists(saved / "far.bmp"));
 }
 
 TEST(BinScoreImages, TheBlockWritesTheSizeReadWhenWriting) {
     tqtest::TempDir dir;
     const std::string pic = (dir / "grow.jpg").string();
-    WriteFile(pic, "abc");
+    const std::string before = BmpPicture("abc"), after = BmpPicture("abcdefgh");
+    WriteFile(pic, before);
     EmbeddedImages.clear();
-    CollectEmbeddedImage(pic);
+    CollectEmbeddedImage(pic, dir.str() + "/");
     ASSERT_EQ(EmbeddedImages.size(), 1u);
-    EXPECT_EQ(EmbeddedImages[0].size, 3);
-    WriteFile(pic, "abcdefgh"); // the picture changes before the block is written
+    EXPECT_EQ(EmbeddedImages[0].size, int32_t(before.size()));
+    WriteFile(pic, after); // the picture changes before the block is written
     TBinWriter w;
     WriteImageBlock(w);
     EXPECT_TRUE(EmbeddedImages.empty());
-    ASSERT_EQ(w.data.size(), 8u + 260 + 4 + 8);
-    EXPECT_EQ(WordAt(w.data, 268), 8u);
-    EXPECT_EQ(w.data.substr(272), "abcdefgh");
+    ASSERT_EQ(w.data.size(), 8u + 260 + 4 + after.size());
+    EXPECT_EQ(WordAt(w.data, 268), after.size());
+    EXPECT_EQ(w.data.substr(272), after);
 }
 
 TEST(BinScoreImages, NamesFromAFileAreBaseNamesAndNeverOverwrite) {
@@ -195,7 +203,7 @@ TEST(BinScoreImages, ResavingAnOpenedScoreKeepsItsPictures) {
     // The pictures of an opened score live in the saved-image folder, not
     // beside the score; a save under a new name embeds them from there.
     tqtest::TempDir first, elsewhere, renamed, saved1, saved2;
-    const std::string picture = "\x89PNG picture bytes\0\x01\x02";
+    const std::string picture = BmpPicture(std::string("picture bytes\0\x01\x02", 16));
     WriteFile((first / "p.jpg").string(), picture);
     std::string original;
     {

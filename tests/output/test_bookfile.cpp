@@ -92,7 +92,7 @@ TEST_F(BookFileTest, CrLfAndBackslashesRead) {
     ASSERT_TRUE(ParseBook(text, "/books", book));
     ASSERT_EQ(book.Musics.size(), 1u);
     EXPECT_EQ(book.Title, "T");
-    EXPECT_EQ(book.Musics[0].FileName, "sub/a.mus");
+    EXPECT_EQ(book.Musics[0].FileName, "/books/sub/a.mus") << "in the book's folder";
     EXPECT_EQ(book.Musics[0].Title, "Title A");
     EXPECT_TRUE(book.Musics[0].KeepTitle); // any non-zero flag
 }

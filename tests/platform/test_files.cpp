@@ -243,6 +243,33 @@ TEST(FilesDisk, ExistenceLengthsAndFolders) {
     EXPECT_FALSE(ForceDirectories(""));
 }
 
+TEST(FilesDisk, FifosAndDevicesAreNoFilesAndNeverBlock) {
+    tqtest::TempDir dir;
+    const std::string fifo = (dir / "pipe.mus").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    Touch(dir / "pipe.jpg.txt", "x");
+    for (const std::string& path : {fifo, std::string("/dev/zero"), std::string("/dev/null")}) {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(FileExists(path));
+        EXPECT_EQ(FileLength(path), -1);
+        EXPECT_EQ(OpenRegularFile(path), -1); // with no writer, a blocking open would wait for ever
+        EXPECT_EQ(OpenRegularFileStream(path), nullptr);
+        std::string data = "old";
+        EXPECT_FALSE(ReadWholeFile(path, data));
+        EXPECT_TRUE(data.empty());
+    }
+    EXPECT_EQ(ResolveStoredPath("pipe.mus", dir.str()), "");
+    EXPECT_EQ(ResolveStoredPath(fifo, dir.str()), "");
+    // A regular file through a symbolic link is a file.
+    fs::create_symlink(dir / "pipe.jpg.txt", dir / "link");
+    const int fd = OpenRegularFile((dir / "link").string());
+    ASSERT_GE(fd, 0);
+    char c = 0;
+    EXPECT_EQ(::read(fd, &c, 1), 1) << "the descriptor reads blocking";
+    EXPECT_EQ(c, 'x');
+    ::close(fd);
+}
+
 TEST(FilesDisk, DeletesMatchingFilesOnly) {
     tqtest::TempDir dir;
     for (const char* name : {"UDO1.TMP", "udo2.tmp", "RDO1.TMP", "keep.mus"})
@@ -276,11 +303,24 @@ TEST(FilesDisk, ResolvesStoredWindowsPaths) {
         {"C:\\x\\missing.jpg", ""},
         {"", ""},
         {"C:\\x\\", ""},
+        {"sub\\deep.jpg", folder + "/sub/deep.jpg"},             // folders below the score's
+        {"../shared/s.jpg", folder + "/../shared/s.jpg"},          // and beside it
+        {"cwdonly/c.jpg", ""},                                     // never in the working folder
     };
+    fs::create_directories(dir / "score" / "sub");
+    fs::create_directories(dir / "shared");
+    fs::create_directories(dir / "cwd" / "cwdonly");
+    Touch(dir / "score" / "sub" / "deep.jpg");
+    Touch(dir / "shared" / "s.jpg");
+    Touch(dir / "cwd" / "cwdonly" / "c.jpg");
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir / "cwd");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
         EXPECT_EQ(ResolveStoredPath(c.stored, folder), c.found);
     }
+    EXPECT_EQ(ResolveStoredPath("cwdonly/c.jpg", ""), "");
+    fs::current_path(previous);
     // a stored path written with backslashes that exists here as it is
     std::string backslashed = here;
     for (char& ch : backslashed)
