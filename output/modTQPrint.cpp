@@ -73,6 +73,10 @@ void TQPrinterSink::SetPdfTarget(const std::string& path, double widthInches, do
     const QPageLayout::Orientation orientation = printer.pageLayout().orientation();
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(path));
+    // A printer's high resolution makes a page bitmap of half a gigabyte in
+    // a PDF file; 300 per inch is a printed page's.
+    if (printer.resolution() > 300)
+        printer.setResolution(300);
     if (widthInches > 0.0 && heightInches > 0.0)
         printer.setPageSize(QPageSize(QSizeF(widthInches, heightInches), QPageSize::Inch, QString(),
                                       QPageSize::FuzzyMatch));
