@@ -645,7 +645,7 @@ void TfrmMainTQ::FormCreate() {
     PrintByBmp = true;
     PaperWidth = 8.5f;
     PaperHeight = 11.0f;
-    PaperType = 2;
+    PaperType = 0; // Letter: the paper named is the 8.5 x 11 in sheet used
     PaperOri = 0;
     PageWidthUnits = 1000;
     PrePN = -1;
@@ -679,7 +679,7 @@ void TfrmMainTQ::FormCreate() {
     EnglishFontName = "Times New Roman";
     EnglishFontStyle = 1;
     EnglishFontCharset = 0;
-    ChineseFontCharset = 0;
+    ChineseFontCharset = 134; // GB2312
     ChineseFontName = "SimSun";
     ChineseFontStyle = 0;
     // 9

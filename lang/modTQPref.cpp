@@ -177,6 +177,11 @@ void LoadPagePreferences(TPrefParts& p) {
     s.NoteFontCharset = r.Int("fontCharsetNote", p.WindowFontCharset, 0, 255);
     s.ChineseFontName = r.FontName("fontNameChinese", "SimSun");
     s.ChineseFontStyle = r.Int("fontStyleChinese", 0, 0, 15);
+    // The Chinese font holds Chinese text: a Western charset (as files written
+    // before it was read back may carry) is taken as GB2312.
+    s.ChineseFontCharset = r.Int("fontCharsetChinese", csGB2312, 0, 255);
+    if (s.ChineseFontCharset == 0)
+        s.ChineseFontCharset = csGB2312;
     s.EnglishFontName = r.FontName("fontNameEnglish", "Times New Roman");
     s.EnglishFontCharset = r.Int("fontCharsetEnglish", 134, 0, 255);
     s.EnglishFontStyle = r.Int("fontStyleEnglish", 0, 0, 15);
@@ -186,7 +191,7 @@ void LoadPagePreferences(TPrefParts& p) {
 
     m.AllowChineseFileName = r.Bool("allowChineseFileName", false);
     m.PrintByBmp = r.Bool("PrintByBmp", true);
-    s.PaperType = r.Int("PaperType", 2, 0, 3);
+    s.PaperType = r.Int("PaperType", 0, 0, 3); // Letter, as the default size below
     s.PaperOri = r.Int("PaperOri", 0, 0, 1);
     m.Unit = r.Int("Unit", 0, 0, 1);
     s.PaperWidth = static_cast<float>(r.Float("PaperWidth", 8.5, kMinPaperInches, kMaxPaperInches));

@@ -132,9 +132,7 @@ void FillCrossStaffBeam(TDrawEngine* d, TDrawParam first, TDrawParam last, const
     const TMainView* mv = MainView();
     const float X = XUnit();
     const float Y = YUnit();
-    int t = static_cast<int>(std::max(1.0f, std::floor(Y * 0.14f * cell.fontSizeR)));
-    if (mv->OutputKind != 0 && cell.fontSizeR < 1.0f)
-        t = std::max(1, static_cast<int>(std::floor(static_cast<float>(t) * cell.fontSizeR)));
+    const int t = static_cast<int>(std::max(1.0f, std::floor(Y * 0.14f * cell.fontSizeR)));
     const int dd = static_cast<int>(Y * 0.02f);
     const int e = mv->Zoom >= 2.0 ? static_cast<int>(mv->Zoom * 0.6) : 0;
     const float xr = static_cast<float>(last.x) + 0.04f * X - static_cast<float>(e) +

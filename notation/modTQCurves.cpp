@@ -353,11 +353,13 @@ TPoint DrawCrescentThrough3Points(TDrawEngine* d, float x1, float y1, float& x2,
 void DrawTupletNumber(TDrawEngine* d, float x, float y, int number, bool useBackground) {
     TMainView* mv = MainView();
     const float H = RowH();
-    const float U = mv->GetDrawScale();
+    // The draw unit in page pixels (the font's points on screen).
+    const float U = static_cast<float>(mv->DrawUnit * mv->Zoom);
     y -= 0.1f * H;
     const std::string text = std::to_string(number);
     SetCanvasFont("Times New Roman", 0, fsBold | fsItalic);
-    SetFontSize(std::ceil(0.6f * U));
+    // Whole points on screen, the same size on paper.
+    SetFontSize(PagePixelPoints(std::ceil(0.6f * U)));
     SetFontColor(d->CurColor);
     const TSize e = CanvasTextExtent(text);
     const float w = static_cast<float>(e.cx), h = static_cast<float>(e.cy);

@@ -30,7 +30,6 @@ constexpr int kBracedGrandStaff = 54191118;
 float XUnit() { return static_cast<float>(MainView()->GetCellWidth()); }
 float YUnit() { return static_cast<float>(MainView()->GetCellHeight()); }
 bool MusicFont() { return MusicFontInstalled(kMusical); }
-bool Printing(const TDrawEngine* d) { return d->GetOutputKind() == 1; }
 bool ReducedRun(const TDrawEngine* d) { return d->GetSizeFactor() == 0.7f; }
 
 // Puts the drawing colour back when a drawer returns.
@@ -345,11 +344,7 @@ void DrawKeySignature(TDrawEngine* d, float x, float y, TCell clef, bool cancel)
     if (clef.fontSizeR < 0.9f)
         xK -= 0.3f * X;
     clef.fontSizeR = 1.0f;
-    float w = 0.2f * Y;
-    if (Printing(d)) {
-        xK += 0.4f * X;
-        w = 0.3f * Y;
-    }
+    const float w = 0.2f * Y;
     const int column = ClefColumn(clef.Note);
     if (column < 0)
         return;
@@ -386,19 +381,14 @@ void DrawKeyCancel(TDrawEngine* d, float x, float y, int col, int row) {
     DrawKeySignature(d, x, y, clef, true);
 }
 
-// The sign glyphs rise 0.2 y unit on the printer; our printer canvas places
-// text as the screen does, so the key signature takes the rise back to stand
-// on the same lines on paper.
-static float PrinterRise(const TDrawEngine* d) { return Printing(d) ? 0.2f * YUnit() : 0.0f; }
-
 void DrawKeySharp(TDrawEngine* d, float x, float y, int n, const TCell& clef, float f, bool natural) {
     const float X = XUnit();
     const float Y = YUnit();
     y += static_cast<float>(n) * 0.85f * Y;
     if (natural) {
-        DrawNaturalGlyph(d, x - 0.1f * X, y - 1.68f * Y + PrinterRise(d), clef, 1.5f * f);
+        DrawNaturalGlyph(d, x - 0.1f * X, y - 1.68f * Y, clef, 1.5f * f);
     } else if (MusicFont()) {
-        DrawSharpGlyph(d, x + 1.25f * X, y - 1.675f * Y + PrinterRise(d), clef, 1.5f * f);
+        DrawSharpGlyph(d, x + 1.25f * X, y - 1.675f * Y, clef, 1.5f * f);
     } else {
         const float dx = (clef.Note == -1 || clef.Note == -2) ? 1.35f : 1.3f;
         DrawSharpVector(d, x + dx * X, y - 0.7f * Y, clef, 1.5f * f, 2);
@@ -412,9 +402,9 @@ void DrawKeyFlat(TDrawEngine* d, float x, float y, int n, TCell clef, float, boo
     const float Y = YUnit();
     y += static_cast<float>(n) * 0.85f * Y;
     if (natural)
-        DrawNaturalGlyph(d, x - 0.05f * Y, y - 1.23f * Y + PrinterRise(d), clef, 1.1f);
+        DrawNaturalGlyph(d, x - 0.05f * Y, y - 1.23f * Y, clef, 1.1f);
     else if (MusicFont())
-        DrawFlatGlyph(d, x + 1.25f * X, y - 1.4f * Y + PrinterRise(d), clef, 1.3f);
+        DrawFlatGlyph(d, x + 1.25f * X, y - 1.4f * Y, clef, 1.3f);
     else
         DrawFlatBitmap(d, x + 1.25f * X, y - 0.615f * Y, clef, 1.3f);
 }

@@ -172,7 +172,7 @@ void DrawTextWithAccidentals(TDrawEngine* d, float x, float y, const std::string
     if (s.empty())
         return;
     const float X = static_cast<float>(mv->GetCellWidth());
-    SetFontSize(std::trunc(X * mv->HintSize), cv);
+    SetFontSize(PagePixelPoints(std::trunc(X * mv->HintSize)), cv);
     const TSize first = CanvasTextExtent(s.substr(0, 1), cv);
     const float w = static_cast<float>(first.cx);
     const float h = static_cast<float>(first.cy);

@@ -1,6 +1,7 @@
 #include "output/frmTQPrint.h"
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -14,13 +15,16 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <filesystem>
 #include <memory>
 
 #include "lang/modTQLanguage.h"
 #include "lang/modTQMainSettings.h"
 #include "lang/modTQPref.h"
 #include "platform/core/TQCodec.h"
+#include "platform/core/TQFiles.h"
 #include "platform/core/TQIniFile.h"
+#include "platform/core/TQMessage.h"
 #include <QFont>
 #include "render/modTQMainView.h"
 
@@ -80,6 +84,23 @@ TfrmPrint::TfrmPrint(QWidget* parent) : QDialog(parent) {
     SetTag(chkIncludeFileName, 2211);
     chkIncludeFileName->setChecked(true);
 
+    chkPrintToPdf = new QCheckBox(QStringLiteral("Print to a PDF file"), this);
+    chkPrintToPdf->setObjectName(QStringLiteral("chkPrintToPdf"));
+    SetTag(chkPrintToPdf, 2225);
+    lblNoPrinter = new QLabel(QStringLiteral("No printer is installed: the pages can be printed to a PDF file."), this);
+    lblNoPrinter->setObjectName(QStringLiteral("lblNoPrinter"));
+    lblNoPrinter->setWordWrap(true);
+    SetTag(lblNoPrinter, 2226);
+    lblNoPrinter->hide();
+
+    OnAskPdfFile = [this] {
+        const std::string title = Language ? Language->GetString(2225) : std::string();
+        return QFileDialog::getSaveFileName(this, title.empty() ? QStringLiteral("Print to a PDF file") : Q(title),
+                                            QString(), QStringLiteral("PDF Files (*.pdf)"), nullptr,
+                                            QFileDialog::DontConfirmOverwrite)
+            .toStdString();
+    };
+
     btnOk = new QPushButton(QStringLiteral("OK"), this);
     SetTag(btnOk, 1009);
     btnOk->setDefault(true);
@@ -107,12 +128,14 @@ TfrmPrint::TfrmPrint(QWidget* parent) : QDialog(parent) {
     title->addWidget(edtTitle, 1);
     grid->addLayout(title, 5, 0, 1, 2);
     grid->addWidget(chkIncludeFileName, 6, 0, 1, 2);
+    grid->addWidget(chkPrintToPdf, 7, 0, 1, 2);
+    grid->addWidget(lblNoPrinter, 8, 0, 1, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(btnPrintSetup);
     buttons->addStretch(1);
     buttons->addWidget(btnOk);
     buttons->addWidget(btnCancel);
-    grid->addLayout(buttons, 7, 0, 1, 2);
+    grid->addLayout(buttons, 9, 0, 1, 2);
 
     connect(btnOk, &QPushButton::clicked, this, [this] {
         btnOkClick();
@@ -141,6 +164,25 @@ void TfrmPrint::FormShow() {
     chkIncludePageN->setChecked(ini.ReadBool(kPrintSection, "IncludePageN", true));
     chkIncludeTitle->setChecked(ini.ReadBool(kPrintSection, "IncludeTitle", true));
     chkIncludeFileName->setChecked(ini.ReadBool(kPrintSection, "IncludeFileName", true));
+    const bool noPrinter = QPrinterInfo::availablePrinterNames().isEmpty();
+    if (noPrinter)
+        chkPrintToPdf->setChecked(true);
+    chkPrintToPdf->setEnabled(!noPrinter);
+    lblNoPrinter->setVisible(noPrinter);
+    btnPrintSetup->setEnabled(!noPrinter);
+}
+
+std::string TfrmPrint::ChoosePdfFile() {
+    if (!chkPrintToPdf->isChecked() || !OnAskPdfFile)
+        return std::string();
+    std::string chosen = OnAskPdfFile();
+    if (chosen.empty())
+        return chosen;
+    if (std::filesystem::path(chosen).extension().empty())
+        chosen += ".pdf";
+    if (FileExists(chosen) && MessageById(mbYesNo, 2701, "\n" + chosen, mkConfirmation) != mrYes)
+        return std::string();
+    return chosen;
 }
 
 void TfrmPrint::ShowPrinterInCaption() {
@@ -259,7 +301,17 @@ bool RunPrintCommand(TMainView& view, TfrmPrint& dialog, TPrintSink& sink,
     bool printed = false;
     if (exec(dialog) == QDialog::Accepted) {
         const TMainSettings* s = MainSettings();
-        printed = PrintPages(view, sink, dialog.Options(), !s || s->PrintByBmp);
+        const bool toPdf = sink.CanPrintToFile() && dialog.chkPrintToPdf->isChecked();
+        const std::string pdf = toPdf ? dialog.ChoosePdfFile() : std::string();
+        if (!toPdf || !pdf.empty()) {
+            sink.SetPdfTarget(pdf, view.PaperWidth, view.PaperHeight);
+            printed = PrintPages(view, sink, dialog.Options(), !s || s->PrintByBmp);
+            if (!pdf.empty()) {
+                sink.SetPdfTarget(std::string(), 0.0, 0.0); // the printer again for the next run
+                if (!printed)
+                    MessageById(mbOK, 1043, "\n" + pdf, mkError);
+            }
+        }
     }
     view.OutputInColor = false;
     view.OutputKind = 0;
@@ -285,6 +337,10 @@ bool PrintScoreOnPrinter() {
     TMainView* view = MainView();
     if (!view)
         return false;
+    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+        MessageById(mbOK, 2226, "", mkInformation);
+        return false;
+    }
     QPrinter& printer = MainPrinter();
     printer.setPageOrientation(QPageLayout::Portrait);
     const decltype(view->Zoom) zoom = view->Zoom;

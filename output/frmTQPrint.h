@@ -30,12 +30,19 @@ public:
     QLabel *lblNoCopies = nullptr, *lblPageStart = nullptr, *lblHeadFoot = nullptr;
     QCheckBox *chkGrid = nullptr, *cbxPrintInColor = nullptr, *chkIncludePageN = nullptr,
               *chkIncludeTitle = nullptr, *chkIncludeFileName = nullptr;
+    // The pages go to a PDF file instead of a printer; the only target, and
+    // said so, when no printer is installed.
+    QCheckBox* chkPrintToPdf = nullptr;
+    QLabel* lblNoPrinter = nullptr;
+    // Asks the PDF file's name; "" when cancelled.
+    std::function<std::string()> OnAskPdfFile;
     QSpinBox* spnPageN = nullptr;
     QLineEdit* edtTitle = nullptr;
     QPushButton *btnOk = nullptr, *btnCancel = nullptr, *btnPrintSetup = nullptr;
 
     // Localises, shows the score's page-number start, the printer in the
-    // caption, and reads the [Print] keys.
+    // caption, and reads the [Print] keys. Without an installed printer the
+    // PDF target is chosen and cannot be left.
     void FormShow();
     // Before closing with OK: the footer title and the page-number start go to
     // the score.
@@ -48,6 +55,10 @@ public:
 
     // The choices as print options.
     TPrintOptions Options() const;
+    // With the PDF target chosen: asks the file (".pdf" added when it has no
+    // extension; an existing file only when the user agrees to replace it).
+    // "" when cancelled or when a printer is the target.
+    std::string ChoosePdfFile();
 
 protected:
     void done(int result) override;
@@ -66,8 +77,8 @@ std::string MainPrinterName();
 bool mitPrinterSetupClick(QWidget* parent);
 
 // The print command on a view and a sink: the title into the dialog, the
-// dialog (exec answers it), then printing by bitmap or directly as the
-// preferences say. The view's page, zoom, grid and canvas are put back and the
+// dialog (exec answers it), the PDF file when that is the target, then
+// printing by bitmap or directly as the preferences say. The view's page, zoom, grid and canvas are put back and the
 // page redrawn in every case. True when something was printed.
 bool RunPrintCommand(TMainView& view, TfrmPrint& dialog, TPrintSink& sink,
                      const std::function<int(TfrmPrint&)>& exec);

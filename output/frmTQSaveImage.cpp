@@ -8,6 +8,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -273,7 +275,12 @@ void TfrmSaveImage::ExportToPdf() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(Q(chosen));
-    printer.setPageOrientation(view.PaperOri == 0 ? QPageLayout::Portrait : QPageLayout::Landscape);
+    // The PDF page is the score's paper, edge to edge: the page image covers
+    // it in its own proportions.
+    printer.setFullPage(true);
+    printer.setPageLayout(QPageLayout(
+        QPageSize(QSizeF(view.PaperWidth, view.PaperHeight), QPageSize::Inch, QString(), QPageSize::FuzzyMatch),
+        view.PaperOri == 0 ? QPageLayout::Portrait : QPageLayout::Landscape, QMarginsF(0, 0, 0, 0)));
     TQPrinterSink sink(printer);
     TPrintOptions options;
     options.AllPages = !rbtCurrentPage->isChecked();

@@ -1,5 +1,7 @@
 #include "output/modTQPrint.h"
 
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
@@ -61,6 +63,26 @@ bool TQPrinterSink::Begin() {
     impl_->canvas = std::make_unique<TQtCanvas>(&impl_->printer, impl_->printer.resolution());
     return impl_->canvas->Painter() != nullptr;
 }
+void TQPrinterSink::SetPdfTarget(const std::string& path, double widthInches, double heightInches) {
+    QPrinter& printer = impl_->printer;
+    if (path.empty()) {
+        printer.setOutputFileName(QString());
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        return;
+    }
+    const QPageLayout::Orientation orientation = printer.pageLayout().orientation();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(path));
+    // A printer's high resolution makes a page bitmap of half a gigabyte in
+    // a PDF file; 300 per inch is a printed page's.
+    if (printer.resolution() > 300)
+        printer.setResolution(300);
+    if (widthInches > 0.0 && heightInches > 0.0)
+        printer.setPageSize(QPageSize(QSizeF(widthInches, heightInches), QPageSize::Inch, QString(),
+                                      QPageSize::FuzzyMatch));
+    printer.setPageOrientation(orientation);
+}
+
 int TQPrinterSink::PageWidth() const {
     return impl_->printer.pageLayout().paintRectPixels(impl_->printer.resolution()).width();
 }
@@ -69,8 +91,14 @@ int TQPrinterSink::PageHeight() const {
 }
 void TQPrinterSink::NewPage() { impl_->printer.newPage(); }
 void TQPrinterSink::DrawImage(const QImage& image) {
-    if (QPainter* p = impl_->canvas ? impl_->canvas->Painter() : nullptr)
-        p->drawImage(QRect(0, 0, PageWidth(), PageHeight()), image);
+    QPainter* p = impl_->canvas ? impl_->canvas->Painter() : nullptr;
+    if (!p || image.isNull())
+        return;
+    // As large as the page allows, in the image's own proportions, from the
+    // page's top left.
+    const double scale = std::min(static_cast<double>(PageWidth()) / image.width(),
+                                  static_cast<double>(PageHeight()) / image.height());
+    p->drawImage(QRectF(0.0, 0.0, image.width() * scale, image.height() * scale), image);
 }
 TCanvas* TQPrinterSink::PageCanvas() { return impl_->canvas.get(); }
 bool TQPrinterSink::End() {
@@ -111,7 +139,7 @@ int ChooseBitmapWidth(int pageWidth, int pageHeight) {
 
 TOutputStateGuard::TOutputStateGuard(TMainView& view)
     : v_(view), zoom_(view.Zoom), page_(view.CurPage), kind_(view.OutputKind), grid_(view.ShowGrid),
-      colour_(view.OutputInColor), canvas_(view.OutCanvas) {}
+      colour_(view.OutputInColor), printing_(view.Printing), canvas_(view.OutCanvas) {}
 
 TOutputStateGuard::~TOutputStateGuard() {
     v_.Zoom = static_cast<decltype(v_.Zoom)>(zoom_);
@@ -119,6 +147,7 @@ TOutputStateGuard::~TOutputStateGuard() {
     v_.OutputKind = kind_;
     v_.ShowGrid = grid_;
     v_.OutputInColor = colour_;
+    v_.Printing = printing_;
     v_.OutCanvas = canvas_;
 }
 
@@ -228,6 +257,9 @@ bool PrintDirect(TMainView& view, TPrintSink& sink, int copies, bool allPages, i
     }
     view.OutCanvas = sink.PageCanvas();
     view.Zoom = static_cast<float>(sink.PageWidth()) / view.PageWidthUnits;
+    // The sink's canvas takes font sizes in points at the printer's
+    // resolution: text follows the print scale while the job is open.
+    view.Printing = true;
     for (int copy = 0; copy < copies; ++copy) {
         if (copy > 0)
             sink.NewPage();

@@ -19,11 +19,17 @@ public:
     virtual int PageWidth() const = 0;  // device pixels
     virtual int PageHeight() const = 0;
     virtual void NewPage() = 0;
-    // Stretches the image over the whole page.
+    // Draws the image as large as the page allows, keeping its proportions.
     virtual void DrawImage(const QImage& image) = 0;
     // The page itself, for drawing on it directly; valid between Begin and End.
     virtual TCanvas* PageCanvas() = 0;
     virtual bool End() = 0;
+    // Before Begin: the pages go into this PDF file on paper of the given
+    // size (inches, portrait) instead of to the printer; "" prints on the
+    // printer again. Sinks without a printer behind them keep their target.
+    virtual void SetPdfTarget(const std::string&, double, double) {}
+    // Whether SetPdfTarget can send the pages into a file.
+    virtual bool CanPrintToFile() const { return false; }
 };
 
 // Keeps what was sent, for tests.
@@ -65,6 +71,8 @@ public:
     void DrawImage(const QImage& image) override;
     TCanvas* PageCanvas() override;
     bool End() override;
+    void SetPdfTarget(const std::string& path, double widthInches, double heightInches) override;
+    bool CanPrintToFile() const override { return true; }
 
 private:
     struct TImpl;
@@ -72,7 +80,7 @@ private:
 };
 
 // Puts back what a print or export run borrows from the view: zoom, page,
-// output kind, grid, colour and canvas, on every way out.
+// output kind, grid, colour, canvas and the printing flag, on every way out.
 class TOutputStateGuard {
 public:
     explicit TOutputStateGuard(TMainView& view);
@@ -85,7 +93,7 @@ private:
     TMainView& v_;
     double zoom_;
     int page_, kind_;
-    bool grid_, colour_;
+    bool grid_, colour_, printing_;
     TCanvas* canvas_;
 };
 

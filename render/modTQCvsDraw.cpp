@@ -309,7 +309,9 @@ void DrawRotatedText(float x, float y, const std::string& text, const TCell& cel
         CanvasTextOut(x, y, text, c);
         return;
     }
-    float size = static_cast<float>(c->Font.Size);
+    // The font's size in pixels of the canvas's resolution (points at 96 per
+    // inch on screen).
+    float size = static_cast<float>(c->Font.Size) * static_cast<float>(c->PixelsPerInch()) / 96.0f;
     auto font = std::make_shared<TLogFont>();
     font->Weight = (cell.FontStyle & fsBold) ? 700 : 500;
     font->Italic = (cell.FontStyle & fsItalic) != 0;

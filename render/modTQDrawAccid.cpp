@@ -18,11 +18,9 @@ const char* const kToccata = "Toccata";
 float XUnit() { return static_cast<float>(MainView()->GetCellWidth()); }
 float YUnit() { return static_cast<float>(MainView()->GetCellHeight()); }
 
-// A sign glyph: raised by `raise` y units on the printer.
-void SignGlyph(TDrawEngine* d, const char* font, int code, float raise, float x, float y, const TCell& cell, float f,
+// A sign glyph, placed alike on every canvas.
+void SignGlyph(TDrawEngine* d, const char* font, int code, float x, float y, const TCell& cell, float f,
                TCanvas* canvas) {
-    if (d->GetOutputKind() == 1)
-        y -= raise * YUnit();
     d->DrawCharGlyph(font, x, y, code, cell, f, 0, 0.0f, 0, canvas);
 }
 
@@ -38,28 +36,28 @@ void SignBitmap(TDrawEngine* d, int index, float widthFactor, float x, float y, 
 // ---- glyphs ----
 
 void DrawSharpGlyph(TDrawEngine* d, float x, float y, const TCell& cell, float f, TCanvas* canvas) {
-    SignGlyph(d, kMusical, 35, 0.2f, x, y, cell, f, canvas);
+    SignGlyph(d, kMusical, 35, x, y, cell, f, canvas);
 }
 
 void DrawFlatGlyph(TDrawEngine* d, float x, float y, const TCell& cell, float f, TCanvas* canvas) {
-    SignGlyph(d, kMusical, 98, 0.2f, x, y, cell, f, canvas);
+    SignGlyph(d, kMusical, 98, x, y, cell, f, canvas);
 }
 
 void DrawNaturalGlyph(TDrawEngine* d, float x, float y, const TCell& cell, float f, TCanvas* canvas) {
-    SignGlyph(d, kMusical, 110, 0.2f, x, y, cell, f, canvas);
+    SignGlyph(d, kMusical, 110, x, y, cell, f, canvas);
 }
 
 void DrawDoubleFlatGlyph(TDrawEngine* d, float x, float y, const TCell& cell, float f, TCanvas* canvas) {
-    SignGlyph(d, kMusical, 186, 0.25f, x, y, cell, f, canvas);
+    SignGlyph(d, kMusical, 186, x, y, cell, f, canvas);
 }
 
 void DrawDoubleSharpGlyph(TDrawEngine* d, float x, float y, const TCell& cell, float f, TCanvas* canvas) {
-    SignGlyph(d, kMusical, 220, 0.25f, x, y, cell, f, canvas);
+    SignGlyph(d, kMusical, 220, x, y, cell, f, canvas);
 }
 
 void DrawHalfSharp(TDrawEngine* d, float x, float y, const TCell& cell, float f, TCanvas* canvas) {
     if (HasToccataGlyph(135)) {
-        SignGlyph(d, kToccata, 135, 0.15f, x, y, cell, f, canvas);
+        SignGlyph(d, kToccata, 135, x, y, cell, f, canvas);
         return;
     }
     const float dd = cell.fontSizeR - 1.0f;
@@ -68,7 +66,7 @@ void DrawHalfSharp(TDrawEngine* d, float x, float y, const TCell& cell, float f,
 
 void DrawReversedFlat(TDrawEngine* d, float x, float y, const TCell& cell, float f, TCanvas* canvas) {
     if (HasToccataGlyph(137)) {
-        SignGlyph(d, kToccata, 137, 0.2f, x, y, cell, f, canvas);
+        SignGlyph(d, kToccata, 137, x, y, cell, f, canvas);
         return;
     }
     const float dd = cell.fontSizeR - 1.0f;
@@ -78,7 +76,7 @@ void DrawReversedFlat(TDrawEngine* d, float x, float y, const TCell& cell, float
 
 void DrawThreeQuarterSharp(TDrawEngine* d, float x, float y, const TCell& cell, float f, TCanvas* canvas) {
     if (HasToccataGlyph(136)) {
-        SignGlyph(d, kToccata, 136, 0.15f, x, y, cell, f, canvas);
+        SignGlyph(d, kToccata, 136, x, y, cell, f, canvas);
         return;
     }
     const float dd = cell.fontSizeR - 1.0f;

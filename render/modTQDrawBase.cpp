@@ -47,6 +47,16 @@ float XUnit() { return static_cast<float>(MainView()->GetCellWidth()); }
 float YUnit() { return static_cast<float>(MainView()->GetCellHeight()); }
 float DrawScale() { return MainView()->GetDrawScale(); }
 
+} // namespace
+
+float PagePixelPoints(float size) {
+    const TMainView* mv = MainView();
+    const double screen = mv->DrawUnit * mv->Zoom;
+    return screen > 0.0 ? static_cast<float>(size * mv->GetDrawScale() / screen) : size;
+}
+
+namespace {
+
 // A face name kept as score bytes, for the canvas (UTF-8); the bytes as they
 // are when they do not decode.
 std::string FaceName(const std::string& bytes, int charset) {

@@ -24,6 +24,11 @@ struct TFPoint4 {
     float x1 = 0.0f, y1 = 0.0f, x2 = 0.0f, y2 = 0.0f;
 };
 
+// A font size reckoned from the page's pixels (a column width, say) as points
+// for the current canvas: unchanged on screen and in pictures, and brought to
+// the print scale while a print job draws on the printer.
+float PagePixelPoints(float size);
+
 // Screen text correction, set when the main window is first shown.
 extern int ScreenTextShift;
 extern float ScreenTextScale;

@@ -460,7 +460,7 @@ void DrawSlashMarks(TDrawEngine* d, float x, float y, const TCell& cell, int n) 
 void DrawAsteriskSymbol(TDrawEngine*, float x, float y, const TCell& cell, float factor) {
     SetCanvasFont("Arial", -1, -1);
     SetBrushStyle(bsClear);
-    SetFontSize(XUnit() * cell.fontSizeR * 0.7f * factor);
+    SetFontSize(PagePixelPoints(XUnit() * cell.fontSizeR * 0.7f * factor));
     CanvasTextOut(x, y, "*");
 }
 

@@ -48,7 +48,9 @@ void RestoreNoteFont(TCanvas* canvas) {
 // One character in the narrow font, selected for this character only.
 void DrawNarrowChar(TCanvas* canvas, float x, float y, const std::string& text, const TCell& cell) {
     TCanvas* c = TargetCanvas(canvas);
-    const int b = RoundToInt(DrawScale() * cell.fontSizeR * 0.7f);
+    // Created heights are pixels: the size in points at the canvas's resolution
+    // (points are pixels at 96 per inch on screen).
+    const int b = RoundToInt(DrawScale() * cell.fontSizeR * 0.7f * static_cast<float>(c->PixelsPerInch()) / 96.0f);
     auto font = std::make_shared<TLogFont>();
     // The height is the character's em: with the Chinese font the drawers were
     // made for, cell and em heights coincide, and a substitute with a taller
@@ -285,8 +287,7 @@ void DrawGongcheSymbol(TDrawEngine* d, float x, float y, const TCell& cell) {
         const int cy = static_cast<int>(y + 0.55f * yu);
         const int L = static_cast<int>(0.5f * xu * s);
         const int saved = GetPenWidth();
-        if (mv->OutputKind == 0)
-            SetPenWidth(static_cast<int>(std::max(1.0f, std::floor(0.1f * xu))));
+        SetPenWidth(static_cast<int>(std::max(1.0f, std::floor(0.1f * xu))));
         DrawLine(static_cast<float>(cx - L), static_cast<float>(cy), static_cast<float>(cx + L), static_cast<float>(cy));
         if (cell.Note == 8) {
             const int k = std::max(1, static_cast<int>(std::ceil(0.3f * static_cast<float>(L) * s)));

@@ -199,9 +199,20 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
             const float shift = (shift1 && shift2 ? 0.3f : shift2 ? 0.2f : shift1 ? 0.1f : 0.0f) * xu;
             xA -= shift;
             const int kind = cell.Attr == kNoAttr ? 0 : static_cast<int>(cell.Attr & 0x0Fu);
-            if (kind >= 1 && kind <= 9)
+            if (kind >= 1 && kind <= 9) {
+                // A digit before it leaves the gap between the two digits:
+                // the sign stays in it, smaller where it must.
+                float roomLeft = -1.0e9f;
+                if (left && IsJianpuSound(*left) && !IsDashNote(left->Note) && !IsDotNote(left->Note)) {
+                    SetFontSize(mv->GetDrawScale() * left->fontSizeR * ScreenTextScale);
+                    const float w = static_cast<float>(CanvasTextExtent(NoteText(left->Note, charset)).cx);
+                    const float ld = left->fontSizeR - 1.0f;
+                    roomLeft = x - xu + (0.15f - 0.35f * ld) * xu + w + std::max(1.0f, 0.05f * xu);
+                    SetFontSize(mv->GetDrawScale() * s * ScreenTextScale);
+                }
                 DrawSmallNoteAccidental(d, kind, MusicFontInstalled(kMusical), kNoteFontPlace[kind - 1],
-                                        kNoteFallbackPlace[kind - 1], xA, y, y, cell, tx - shift);
+                                        kNoteFallbackPlace[kind - 1], xA, y, y, cell, tx - shift, roomLeft);
+            }
             if (note != '0' && (cell.dot != 0 || cell.option != 0 || !cell.CompressNotes.empty()))
                 DrawOctaveDots(d, x, y, cell, col, row);
         }
@@ -231,12 +242,20 @@ void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int 
 
     if (cell.option & (0x8u | 0x40u)) {
         float xD = x;
-        if (col != mv->Cols - 1 && !IsJianpuSoundAt(col + 1, row, -1, -1))
+        const bool noteNext = col != mv->Cols - 1 && IsJianpuSoundAt(col + 1, row, -1, -1);
+        if (!noteNext)
             xD += 0.3f * xu;
         const float dy = y + (0.33f + 0.1f * dd) * yu;
-        DrawAugmentationDot(d, xD + (0.9f + 0.7f * dd) * xu, dy, cell, 1.2f);
-        if (cell.option & 0x40u)
-            DrawAugmentationDot(d, xD + (1.4f + 1.0f * dd) * xu, dy, cell, 1.2f);
+        if ((cell.option & 0x40u) && noteNext) {
+            // Two dots before the next note: both smaller, in the gap up to
+            // the next digit (the second one at 1.4 columns would fall in it).
+            DrawAugmentationDot(d, xD + (0.78f + 0.7f * dd) * xu, dy + 0.2f * yu, cell, 0.9f);
+            DrawAugmentationDot(d, xD + (0.97f + 0.85f * dd) * xu, dy + 0.2f * yu, cell, 0.9f);
+        } else {
+            DrawAugmentationDot(d, xD + (0.9f + 0.7f * dd) * xu, dy, cell, 1.2f);
+            if (cell.option & 0x40u)
+                DrawAugmentationDot(d, xD + (1.4f + 1.0f * dd) * xu, dy, cell, 1.2f);
+        }
     }
 
     if (cell.Note != '0') {

@@ -78,7 +78,7 @@ std::string SmallNoteText(int code) {
 
 void DrawSmallNoteAccidental(TDrawEngine* d, int kind, bool withFont, const TAccidPlace& font,
                              const TAccidPlace& fallback, float x, float y, float yAlt, const TCell& cell,
-                             float digitLeft) {
+                             float digitLeft, float roomLeft) {
     if (kind < 1 || kind > 9)
         return;
     const TMainView* mv = MainView();
@@ -87,9 +87,25 @@ void DrawSmallNoteAccidental(TDrawEngine* d, int kind, bool withFont, const TAcc
     const float dd = cell.fontSizeR - 1.0f;
     if (kind == 9)
         withFont = true; // the three-quarter flat is the same image either way
-    const TAccidPlace& p = withFont ? font : fallback;
-    const float px = ClearOfDigit(d, kind, withFont, cell, p.f, x + X * (p.a + p.b * dd), digitLeft);
-    const float py = (p.alt ? yAlt : y) + Y * (p.c + p.e * dd);
+    TAccidPlace p = withFont ? font : fallback;
+    float px = ClearOfDigit(d, kind, withFont, cell, p.f, x + X * (p.a + p.b * dd), digitLeft);
+    float py = (p.alt ? yAlt : y) + Y * (p.c + p.e * dd);
+    const TSignSpan span = AccidentalSpan(d, kind, withFont, cell, p.f);
+    // Only the music font's signs stay legible smaller; images and drawn
+    // signs keep their size.
+    if (withFont && kind != 9 && px + span.left < roomLeft && span.right > span.left) {
+        // Too wide for the gap between the two digits: a smaller sign, its
+        // right edge where the cleared sign had it.
+        const float right = px + span.right;
+        const float room = std::max(0.0f, right - roomLeft);
+        const float k = std::max(0.5f, room / (span.right - span.left));
+        p.f *= k;
+        const TSignSpan small = AccidentalSpan(d, kind, withFont, cell, p.f);
+        px = right - small.right;
+        // A glyph's ink hangs below its text origin, closer to it as the
+        // glyph shrinks: moved down by that much.
+        py += (1.0f - k) * 0.85f * Y * cell.fontSizeR;
+    }
     if (withFont) {
         switch (kind) {
         case 1: DrawSharpGlyph(d, px, py, cell, p.f); break;

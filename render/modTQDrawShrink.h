@@ -29,10 +29,12 @@ struct TAccidPlace {
 };
 // The sign of accidental kind 1..9 (other kinds draw nothing): the music-font
 // drawer at place font when withFont, else its second form at place fallback;
-// moved left where it would reach the digit whose text starts at digitLeft.
+// moved left where it would reach the digit whose text starts at digitLeft,
+// and made smaller where it would then reach left of roomLeft (the ink of what
+// stands before it).
 void DrawSmallNoteAccidental(TDrawEngine* d, int kind, bool withFont, const TAccidPlace& font,
                              const TAccidPlace& fallback, float x, float y, float yAlt, const TCell& cell,
-                             float digitLeft);
+                             float digitLeft, float roomLeft = -1.0e9f);
 
 // The created font of small notes and chord digits: the score's note font (or,
 // with cellFace, the cell's own font when it names one other than "NT" and the

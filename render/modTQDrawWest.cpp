@@ -35,8 +35,9 @@ float XUnit() { return static_cast<float>(MainView()->GetCellWidth()); }
 float YUnit() { return static_cast<float>(MainView()->GetCellHeight()); }
 bool MusicFont() { return MusicFontInstalled(kMusical); }
 bool StemUp(const TCell& cell) { return IsStemFlipped(cell); }
-// Head glyphs are used only when zoomed in on screen.
-bool Zoomed(const TDrawEngine* d) { return MainView()->Zoom > 1.2 && d->GetOutputKind() != 1; }
+// Head glyphs are used only when zoomed in (the printer's pages are zoomed
+// to its resolution, and get them too).
+bool Zoomed(const TDrawEngine*) { return MainView()->Zoom > 1.2; }
 
 // a + b (f - 1): an offset with its size term.
 float Sz(float a, float b, float f) { return a + b * (f - 1.0f); }

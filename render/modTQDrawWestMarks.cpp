@@ -23,17 +23,6 @@ float XUnit() { return static_cast<float>(MainView()->GetCellWidth()); }
 float YUnit() { return static_cast<float>(MainView()->GetCellHeight()); }
 float Sz(float a, float b, float f) { return a + b * (f - 1.0f); }
 
-// The sign glyphs rise by a part of the y unit on the printer (0.2, 0.25 for
-// the double signs, 0.15 for the quarter-tone sharps of "Toccata"); our printer
-// canvas places text as the screen does, so the signs of a head take the rise
-// back and stay beside their heads on paper.
-float PrinterRise(const TDrawEngine* d, float part) {
-    return d->GetOutputKind() == 1 ? part * YUnit() : 0.0f;
-}
-float ToccataRise(const TDrawEngine* d, int code, float part) {
-    return FindLegacyGlyph("Toccata", static_cast<uint8_t>(code)) ? PrinterRise(d, part) : 0.0f;
-}
-
 void Glyph(TDrawEngine* d, float x, float y, const TCell& c, float f, void (*draw)(TDrawEngine*, float, float,
                                                                                 const TCell&, float, TCanvas*)) {
     draw(d, x, y, c, f, nullptr);
@@ -57,7 +46,7 @@ void DrawHeadAccidental(TDrawEngine* d, float ax, float y, const TCell& cell, in
     case 1:
         if (font) {
             at(-0.5f, -0.4f, -1.2f, -1.02f, px, py);
-            Glyph(d, px, py + PrinterRise(d, 0.2f), cell, 1.1f * g, DrawSharpGlyph);
+            Glyph(d, px, py, cell, 1.1f * g, DrawSharpGlyph);
         } else {
             DrawSharpVector(d, ax + Sz(-0.35f, -0.3f, f) * X, y - 0.2f * Y, cell, g, 2);
         }
@@ -65,7 +54,7 @@ void DrawHeadAccidental(TDrawEngine* d, float ax, float y, const TCell& cell, in
     case 2:
         if (font) {
             at(-0.45f, -0.3f, -1.32f, -1.2f, px, py);
-            Glyph(d, px, py + PrinterRise(d, 0.2f), cell, 1.2f * g, DrawFlatGlyph);
+            Glyph(d, px, py, cell, 1.2f * g, DrawFlatGlyph);
         } else {
             at(-0.47f, -0.3f, -0.61f, -0.45f, px, py);
             DrawFlatBitmap(d, px, py, cell, 1.28f * g);
@@ -74,7 +63,7 @@ void DrawHeadAccidental(TDrawEngine* d, float ax, float y, const TCell& cell, in
     case 3:
         if (font) {
             at(-0.4f, -0.2f, -1.21f, -1.0f, px, py);
-            Glyph(d, px, py + PrinterRise(d, 0.2f), cell, 1.1f * g, DrawNaturalGlyph);
+            Glyph(d, px, py, cell, 1.1f * g, DrawNaturalGlyph);
         } else {
             at(-0.45f, -0.4f, -0.47f, -0.3f, px, py);
             DrawNaturalBitmap(d, px, py, cell, 1.1f * g);
@@ -83,7 +72,7 @@ void DrawHeadAccidental(TDrawEngine* d, float ax, float y, const TCell& cell, in
     case 4:
         if (second) {
             at(-0.4f, -0.3f, -0.82f, -0.63f, px, py);
-            Glyph(d, px, py + ToccataRise(d, 135, 0.15f), cell, 0.95f * g, DrawHalfSharp);
+            Glyph(d, px, py, cell, 0.95f * g, DrawHalfSharp);
         } else {
             DrawSharpVector(d, ax + Sz(-0.3f, -0.3f, f) * X, y - 0.2f * Y, cell, 0.95f, 1);
         }
@@ -91,7 +80,7 @@ void DrawHeadAccidental(TDrawEngine* d, float ax, float y, const TCell& cell, in
     case 5:
         if (font) {
             at(-0.78f, -0.8f, -1.37f, -1.2f, px, py);
-            Glyph(d, px, py + PrinterRise(d, 0.25f), cell, 1.25f * g, DrawDoubleFlatGlyph);
+            Glyph(d, px, py, cell, 1.25f * g, DrawDoubleFlatGlyph);
         } else {
             at(-0.45f, -0.4f, -0.6f, -0.43f, px, py);
             DrawDoubleFlatBitmap(d, px, py, cell, 1.3f * g);
@@ -100,7 +89,7 @@ void DrawHeadAccidental(TDrawEngine* d, float ax, float y, const TCell& cell, in
     case 6:
         if (font) {
             at(-0.6f, -0.5f, -1.41f, -1.2f, px, py);
-            Glyph(d, px, py + PrinterRise(d, 0.25f), cell, 1.3f * g, DrawDoubleSharpGlyph);
+            Glyph(d, px, py, cell, 1.3f * g, DrawDoubleSharpGlyph);
         } else {
             at(-0.6f, -0.5f, -0.32f, -0.12f, px, py);
             DrawDoubleSharpBitmap(d, px, py, cell, 1.3f * g);
@@ -109,7 +98,7 @@ void DrawHeadAccidental(TDrawEngine* d, float ax, float y, const TCell& cell, in
     case 7:
         if (font) {
             at(-0.55f, -0.4f, -1.05f, -0.9f, px, py);
-            Glyph(d, px, py + ToccataRise(d, 137, 0.2f), cell, 1.2f * g, DrawReversedFlat);
+            Glyph(d, px, py, cell, 1.2f * g, DrawReversedFlat);
         } else {
             at(-0.55f, -0.4f, -0.65f, -0.45f, px, py);
             DrawReversedFlatBitmap(d, px, py, cell, 0.45f);
@@ -118,7 +107,7 @@ void DrawHeadAccidental(TDrawEngine* d, float ax, float y, const TCell& cell, in
     case 8:
         if (second) {
             at(-0.55f, -0.3f, -0.87f, -0.68f, px, py);
-            Glyph(d, px, py + ToccataRise(d, 136, 0.15f), cell, 1.0f * g, DrawThreeQuarterSharp);
+            Glyph(d, px, py, cell, 1.0f * g, DrawThreeQuarterSharp);
         } else {
             DrawSharpVector(d, ax + Sz(-0.35f, -0.2f, f) * X, y - 0.2f * Y, cell, 1.0f, 3);
         }
@@ -145,7 +134,7 @@ void DrawAccidentalSymbolNote(TDrawEngine* d, float x, float y, const TCell& cel
     case 14:
         if (font) {
             P(-0.05f, -1.3f, px, py);
-            DrawSharpGlyph(d, px, py + PrinterRise(d, 0.2f), cell, 1.2f);
+            DrawSharpGlyph(d, px, py, cell, 1.2f);
         } else {
             P(0.1f, -0.175f, px, py);
             DrawSharpVector(d, px, py, cell, 1.2f, 2);
@@ -154,7 +143,7 @@ void DrawAccidentalSymbolNote(TDrawEngine* d, float x, float y, const TCell& cel
     case 15:
         if (font) {
             P(-0.02f, -1.28f, px, py);
-            DrawFlatGlyph(d, px, py + PrinterRise(d, 0.2f), cell, 1.2f);
+            DrawFlatGlyph(d, px, py, cell, 1.2f);
         } else {
             P(-0.05f, -0.6f, px, py);
             DrawFlatBitmap(d, px, py, cell, 1.3f);
@@ -163,7 +152,7 @@ void DrawAccidentalSymbolNote(TDrawEngine* d, float x, float y, const TCell& cel
     case 41:
         if (font) {
             P(-0.05f, -1.2f, px, py);
-            DrawNaturalGlyph(d, px, py + PrinterRise(d, 0.2f), cell, 1.1f);
+            DrawNaturalGlyph(d, px, py, cell, 1.1f);
         } else {
             P(-0.1f, -0.45f, px, py);
             DrawNaturalBitmap(d, px, py, cell, 1.1f);
@@ -172,7 +161,7 @@ void DrawAccidentalSymbolNote(TDrawEngine* d, float x, float y, const TCell& cel
     case 119:
         if (font) {
             P(-0.1f, -0.875f, px, py);
-            DrawThreeQuarterSharp(d, px, py + ToccataRise(d, 136, 0.15f), cell, 1.0f);
+            DrawThreeQuarterSharp(d, px, py, cell, 1.0f);
         } else {
             P(-0.1f, -0.2f, px, py);
             DrawSharpVector(d, px, py, cell, 1.0f, 3);
@@ -181,7 +170,7 @@ void DrawAccidentalSymbolNote(TDrawEngine* d, float x, float y, const TCell& cel
     case 120:
         if (font) {
             P(-0.15f, -1.37f, px, py);
-            DrawDoubleFlatGlyph(d, px, py + PrinterRise(d, 0.25f), cell, 1.25f);
+            DrawDoubleFlatGlyph(d, px, py, cell, 1.25f);
         } else {
             P(0.05f, -0.63f, px, py);
             DrawDoubleFlatBitmap(d, px, py, cell, 1.3f);
@@ -190,7 +179,7 @@ void DrawAccidentalSymbolNote(TDrawEngine* d, float x, float y, const TCell& cel
     case 121:
         if (font) {
             P(-0.1f, -1.41f, px, py);
-            DrawDoubleSharpGlyph(d, px, py + PrinterRise(d, 0.25f), cell, 1.3f);
+            DrawDoubleSharpGlyph(d, px, py, cell, 1.3f);
         } else {
             P(-0.1f, -0.32f, px, py);
             DrawDoubleSharpBitmap(d, px, py, cell, 1.3f);
@@ -199,7 +188,7 @@ void DrawAccidentalSymbolNote(TDrawEngine* d, float x, float y, const TCell& cel
     case 147:
         if (font) {
             P(-0.1f, -1.03f, px, py);
-            DrawReversedFlat(d, px, py + ToccataRise(d, 137, 0.2f), cell, 1.2f);
+            DrawReversedFlat(d, px, py, cell, 1.2f);
         } else {
             P(-0.1f, -0.62f, px, py);
             DrawReversedFlatBitmap(d, px, py, cell, 0.45f);
@@ -208,7 +197,7 @@ void DrawAccidentalSymbolNote(TDrawEngine* d, float x, float y, const TCell& cel
     case 148:
         if (font) {
             P(0.0f, -0.875f, px, py);
-            DrawHalfSharp(d, px, py + ToccataRise(d, 135, 0.15f), cell, 1.0f);
+            DrawHalfSharp(d, px, py, cell, 1.0f);
         } else {
             P(0.0f, -0.2f, px, py);
             DrawSharpVector(d, px, py, cell, 1.0f, 1);

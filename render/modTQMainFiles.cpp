@@ -203,7 +203,10 @@ void GetMusicTitle(const TMainScore& main, TMusic& entry) {
                 const bool chineseMarker = cell.FontName == "CN";
                 if (cell.FontCharset == 134 || chineseMarker || cell.Text.size() > 5) {
                     entry.Title = cell.Text;
-                    entry.TitleCharset = chineseMarker ? main.ChineseFontCharset : cell.FontCharset;
+                    // "CN" is the Chinese text font: its text is Chinese
+                    // whatever charset that font was last stored with.
+                    const int chinese = main.ChineseFontCharset != 0 ? main.ChineseFontCharset : 134;
+                    entry.TitleCharset = chineseMarker ? chinese : cell.FontCharset;
                     return;
                 }
             }

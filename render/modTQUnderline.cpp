@@ -19,8 +19,6 @@ void DrawJianpuUnderlines(TDrawEngine* d, float x, float y, const TCell& cell, i
     const float v = static_cast<float>(mv->GetCellWidth());
     if (cell.markType >= 32 && cell.markType <= 35)
         return;
-    if (d->GetOutputKind() == 1)
-        y += 0.15f * u;
 
     float s = cell.CompressNotes.size() > 1 ? 1.0f : cell.fontSizeR;
     float y0 = y + (0.83f + 0.3f * (s - 1.0f)) * u;

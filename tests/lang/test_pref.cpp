@@ -60,7 +60,7 @@ TEST_F(PrefTest, FirstStartGivesEveryDefault) {
 
     EXPECT_EQ(score.PaperWidth, 8.5f);
     EXPECT_EQ(score.PaperHeight, 11.0f);
-    EXPECT_EQ(score.PaperType, 2) << "the A4 index is stored, but no preset is applied";
+    EXPECT_EQ(score.PaperType, 0) << "the paper named is the 8.5 x 11 in sheet: Letter";
     EXPECT_EQ(score.PaperOri, 0);
     EXPECT_EQ(score.CellWidth, 15);
     EXPECT_EQ(score.CellHeight, 30);
@@ -78,6 +78,7 @@ TEST_F(PrefTest, FirstStartGivesEveryDefault) {
     EXPECT_EQ(score.NoteFontCharset, 134) << "the window's own charset";
     EXPECT_EQ(score.ChineseFontName, "SimSun");
     EXPECT_EQ(score.ChineseFontStyle, 0);
+    EXPECT_EQ(score.ChineseFontCharset, 134) << "the Chinese font's text is GB2312";
     EXPECT_EQ(score.EnglishFontName, "Times New Roman");
     EXPECT_EQ(score.EnglishFontCharset, 134);
     EXPECT_EQ(score.EnglishFontStyle, 0);

@@ -139,7 +139,7 @@ TEST(Underlines, LinesTable) {
          {{0, 25, 15, 26}, {0, 28, 15, 29}, {0, 31, 15, 32}, {0, 34, 15, 35}, {0, 37, 15, 38}}},
         {"mark kind 33", "1{ul=2,mark=33}", "~", 0, {}},
         {"mark kind 36 keeps its lines", "1{ul=1,mark=36}", "~", 0, {{0, 25, 15, 26}}},
-        {"printer: 0.15 u lower", "1_", "~", 1, {{0, 29, 15, 30}}},
+        {"printer: where the screen has them", "1_", "~", 1, {{0, 25, 15, 26}}},
         {"before a shrunk cell", "1_", "1{attr=0xA0}", 0, {{0, 25, 17, 26}}},
         {"half size", "1__{size=0.5}", "~", 0, {{0, 20, 15, 21}, {0, 22, 15, 23}}},
         // a grace note: 0.05 u lower, 0.15 v in, 0.3 v shorter

@@ -2,6 +2,8 @@
 // what it leaves out.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <string>
 #include <vector>
 
@@ -168,16 +170,14 @@ TEST(JianpuNote, AccidentalPlaceFollowsTheLeftNeighbourAndShiftBits) {
         float dx; // sharp glyph x from the cell origin
     };
     const std::vector<Case> cases = {
-        {"1 #2", 20, -7.0f},                     // x + 0.1 column - 3 would reach the digit: x - 7
-        {"~ #2", 20, -7.0f},                     // x - 0.05 column - 3 as well
+        {"~ #2", 20, -7.0f},                     // x - 0.05 column - 3 would reach the digit: x - 7
         {"| #2", 20, -7.0f},                     // after a bar line
-        {"1 #2{opt=0x800000}", 20, -7.0f - 2.0f},
-        {"1 #2{opt=0x1000000}", 20, -7.0f - 4.0f},
-        {"1 #2{opt=0x1800000}", 20, -7.0f - 6.0f},
+        {"~ #2{opt=0x800000}", 20, -7.0f - 2.0f},
+        {"~ #2{opt=0x1000000}", 20, -7.0f - 4.0f},
+        {"~ #2{opt=0x1800000}", 20, -7.0f - 6.0f},
         // wide columns: after an empty cell the sign stands clear where it is
-        // (x - 2 - 6), after a note it moves to x + 6 - 4 - 1 - 7
+        // (x - 2 - 6)
         {"~ #2", 40, -8.0f},
-        {"1 #2", 40, -6.0f},
         {"~ #2{opt=0x800000}", 40, -8.0f - 4.0f},
     };
     for (const Case& c : cases) {
@@ -191,6 +191,37 @@ TEST(JianpuNote, AccidentalPlaceFollowsTheLeftNeighbourAndShiftBits) {
         ASSERT_NE(sharp, nullptr) << c.row << "\n" << fx.canvas.Dump();
         EXPECT_EQ(sharp->Arg(0), RoundToInt(x + c.dx)) << c.row << " in columns of " << c.cellWidth;
         EXPECT_EQ(sharp->Arg(1), RoundToInt(fx.Y(1) - 28.0f)) << c.row;
+    }
+}
+
+TEST(JianpuNote, AccidentalAfterADigitStaysInTheGapBetweenTheDigits) {
+    TMusicFonts fonts(true, true);
+    // After a digit the push-left would set the sign on that digit: the sign
+    // becomes smaller instead and stands between the two digits, its right
+    // edge where the pushed sign had it.
+    for (int width : {20, 40}) {
+        const float x = 60.0f + static_cast<float>(width);
+        auto sharpOf = [&](const char* row, float& y1) {
+            TViewFixture fx;
+            fx.view.CellWidth = width;
+            fx.Row(1, row);
+            DrawJianpuNote(&fx.view.DrawEngine, x, fx.Y(1), fx.At(1, 1), 1, 1);
+            y1 = fx.Y(1);
+            const TCanvasCall* c = fx.canvas.FindText("#");
+            return c ? std::optional<TCanvasCall>(*c) : std::nullopt;
+        };
+        float y = 0.0f;
+        const auto free = sharpOf("~ #2", y);
+        const auto held = sharpOf("1 #2", y);
+        ASSERT_TRUE(free && held) << width;
+        // The digit before ends about 0.85 column into its cell, so the gap
+        // starts 0.15 column before this cell.
+        EXPECT_GE(held->Arg(0), RoundToInt(x - 0.25f * static_cast<float>(width))) << width;
+        if (width == 20)
+            EXPECT_LT(held->Font.Size, free->Font.Size) << "smaller in narrow columns";
+        else
+            EXPECT_LE(held->Font.Size, free->Font.Size);
+        EXPECT_LT(held->Arg(1), RoundToInt(y)) << "above the digit's middle, at its upper left";
     }
 }
 
