@@ -125,7 +125,7 @@ RULES = [
     # with its foot on the baseline like the other accidentals, the staccato
     # marcato pair, the treble clef with the octave above at clef size, and
     # the square breve head.
-    (MS, 36, 0xE47E, "accidentalQuarterToneSharp4", "quarter-tone sharp (single stroke)", 1.0, ("l", 0.0),
+    (MS, 36, 0xE47E, "accidentalQuarterToneSharp4", "quarter-tone sharp, figure 4", 1.0, ("l", 0.0),
      ("o", BASE)),
     (MS, 172, 0xE4AE, "articMarcatoStaccatoAbove", "marcato-staccato above", 1.1, ("l", 0.03), ("b", 1.367)),
     (MS, 232, 0xE4AF, "articMarcatoStaccatoBelow", "marcato-staccato below", 1.1, ("l", 0.03), ("t", 0.9)),
