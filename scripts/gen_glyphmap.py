@@ -121,6 +121,16 @@ RULES = [
     # span (0.427 to 4.7 em below the cell top of the upper half, whatever the
     # number of rows); the lower half, 234, then has nothing left to draw.
     (MS, 167, 0xE000, "brace", "grand-staff brace", 4.27, ("l", 0.0), ("b", 4.7), {"stretch": 0.25}),
+    # Single palette symbols drawn from a glyph alone: the quarter-tone sharp
+    # with its foot on the baseline like the other accidentals, the staccato
+    # marcato pair, the treble clef with the octave above at clef size, and
+    # the square breve head.
+    (MS, 36, 0xE47E, "accidentalQuarterToneSharp4", "quarter-tone sharp, figure 4", 1.0, ("l", 0.0),
+     ("o", BASE)),
+    (MS, 172, 0xE4AE, "articMarcatoStaccatoAbove", "marcato-staccato above", 1.1, ("l", 0.03), ("b", 1.367)),
+    (MS, 232, 0xE4AF, "articMarcatoStaccatoBelow", "marcato-staccato below", 1.1, ("l", 0.03), ("t", 0.9)),
+    (MS, 160, 0xE053, "gClef8va", "G clef, octave above", 1.0, ("l", 0.0), ("t", 0.02)),
+    (MS, 221, 0xE0A1, "noteheadDoubleWholeSquare", "square breve head", 1.0, ("l", 0.0), ("c", 1.2)),
 ]
 for d in range(10):
     RULES.append((MS, 48 + d, 0xE080 + d, "timeSig%d" % d, "digit %d" % d, 1.0, ("l", 0.0), ("o", BASE)))
@@ -145,13 +155,23 @@ RULES += [
     (TO, 107, 0xEB63, "arrowBlackDownRight", "arrow down-right", 1.17, ("l", -0.06), ("b", 1.05)),
     (TO, 180, 0xEAB4, "wiggleWavyNarrow", "wave sign", 1.0, ("l", 0.0), ("c", 0.794), {"stretch": 1.7}),
     (TO, 46, 0xE1E7, "augmentationDot", "Gongche beat dot", 1.0, ("l", 0.0), ("o", TOCCATA_BASE)),
+    # Single palette symbols: a tick breath mark, a curved caesura, the
+    # natural raised and lowered by a quarter tone, and two arrow heads.
+    (TO, 70, 0xE4CF, "breathMarkTick", "tick breath mark", 0.6, ("l", 0.0), ("b", TOCCATA_BASE)),
+    (TO, 81, 0xE4D4, "caesuraCurved", "curved caesura", 0.5, ("l", 0.0), ("b", TOCCATA_BASE)),
+    (TO, 72, 0xE272, "accidentalQuarterToneSharpNaturalArrowUp", "natural raised a quarter tone", 0.8, ("l", 0.0),
+     ("c", TOCCATA_BASE)),
+    (TO, 78, 0xE273, "accidentalQuarterToneFlatNaturalArrowDown", "natural lowered a quarter tone", 0.8, ("l", 0.0),
+     ("c", TOCCATA_BASE)),
+    (TO, 85, 0xEB78, "arrowheadBlackUp", "arrow head up", 1.5, ("l", 0.0), ("b", TOCCATA_BASE)),
+    (TO, 86, 0xEB7C, "arrowheadBlackDown", "arrow head down", 1.5, ("l", 0.0), ("b", TOCCATA_BASE)),
 ]
 
 # Codes the drawers write whose shape no drawer describes, and the curved
 # arrows whose vector drawers stand in for them: left missing.
 MISSING = {
-    MS: [36, 116, 160, 172, 221, 232, 234],
-    TO: [70, 72, 78, 81, 85, 86, 230, 231, 232, 233, 237, 245, 246, 247, 248, 249, 250, 251, 252, 253,
+    MS: [116, 234],
+    TO: [230, 231, 232, 233, 237, 245, 246, 247, 248, 249, 250, 251, 252, 253,
          254, 255],
 }
 
