@@ -226,8 +226,10 @@ void TPlayState::BeginTie(int itemIndex, int column, int row, int g) {
         if (const TCell* n = CellAtAddress(c, row))
             if (PlayWest ? IsWestNoteCell(*n) : IsJianpuNoteCell(*n))
                 next = c;
+    // The last note of the row: the tie may go on at the start of the next
+    // system (CheckTieStillOpen).
     if (next < 0)
-        return;
+        next = frmMainTQ->Cols;
     TTieRecord& t = TieRecord[TieIndex(g)];
     t.Item = itemIndex;
     t.LastCol = next;
