@@ -38,7 +38,7 @@ float TupletFactor(int count) {
     if (count == 2)
         return 1.25f;
     if (count == 3)
-        return 0.66f;
+        return 2.0f / 3.0f; // three in the time of two, exactly
     if (count == 4)
         return 1.125f;
     if (count >= 5 && count <= 7)

@@ -493,7 +493,7 @@ TEST_F(MidiWholePathTest, TripletsAndArticulationGaps) {
     const double third = 0.5 / 3;
     ExpectHeard(Heard(), {{0, 60, 0.5}, {0.5, 62, third}, {0.5 + third, 64, third}, {0.5 + 2 * third, 65, third},
                           {1.0, 67, 0.25}, {1.25, 69, 0.25}, {1.5, 71, 0.25}, {1.75, 72, 0.25}});
-    // The player times a triplet note at 0.66 of its value: within 3 ticks.
+    // A triplet note lasts two thirds of its value: every onset within one tick.
     const TMidoFile out = Export();
     ASSERT_TRUE(out.ok);
     const std::vector<std::tuple<long, int, long>> want = {{0, 60, 144},   {144, 62, 48},  {192, 64, 48},
@@ -503,7 +503,7 @@ TEST_F(MidiWholePathTest, TripletsAndArticulationGaps) {
     for (std::size_t i = 0; i < want.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(std::get<1>(out.notes[i]), std::get<1>(want[i]));
-        EXPECT_NEAR(std::get<0>(out.notes[i]), std::get<0>(want[i]), 3);
+        EXPECT_NEAR(std::get<0>(out.notes[i]), std::get<0>(want[i]), 1);
         EXPECT_NEAR(std::get<2>(out.notes[i]), std::get<2>(want[i]), 1);
     }
 }

@@ -27,7 +27,7 @@ TEST(PlayBlocksTest, TupletFactors) {
     const struct {
         int count;
         float factor;
-    } cases[] = {{2, 1.25f}, {3, 0.66f},  {4, 1.125f},        {5, 0.8f},   {6, 0.6667f}, {7, 4.0f / 7},
+    } cases[] = {{2, 1.25f}, {3, 2.0f / 3}, {4, 1.125f},        {5, 0.8f},   {6, 0.6667f}, {7, 4.0f / 7},
                  {8, 1.0f},  {9, 8.0f / 9}, {12, 0.6667f},    {16, 1.0f},  {17, 16.0f / 17}, {20, 0.8f},
                  {0, 1.0f},  {1, 1.0f},   {-3, 1.0f}};
     for (const auto& c : cases)

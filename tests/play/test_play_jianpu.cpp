@@ -45,7 +45,7 @@ TEST_F(PlayJianpuTest, Lengths) {
     EXPECT_EQ(Length(0), 960);
     GroupRows.clear();
     play_.ActiveTuplet[0] = {1, 3, TupletFactor(3), 3};
-    EXPECT_EQ(Length(3), 845); // round(1280 x 0.66)
+    EXPECT_EQ(Length(3), 853); // 1280 x 2/3: three of them fill 2560 within a unit
 }
 
 TEST_F(PlayJianpuTest, PitchesInTheKey) {

@@ -35,7 +35,7 @@ TEST(PlayWestTest, CellLengths) {
     // Tuplet and staff tempo.
     play.PlayTempo = 100;
     play.ActiveTuplet[2] = {1, 3, TupletFactor(3), 5};
-    EXPECT_EQ(play.WestCellDuration(5, TScoreFixture::Cell("W:4"), 2), 423);
+    EXPECT_EQ(play.WestCellDuration(5, TScoreFixture::Cell("W:4"), 2), 427); // 640 x 2/3, rounded
     EXPECT_EQ(play.ActiveTuplet[2].Left, 2);
     EXPECT_EQ(play.WestCellDuration(6, TScoreFixture::Cell("W:4"), 2), 640) << "after the tuplet's last column";
     {
