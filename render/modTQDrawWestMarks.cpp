@@ -53,7 +53,7 @@ void DrawHeadAccidental(TDrawEngine* d, float ax, float y, const TCell& cell, in
         break;
     case 2:
         if (font) {
-            at(-0.45f, -0.3f, -1.32f, -1.2f, px, py);
+            at(-0.45f, -0.3f, -1.28f, -1.2f, px, py);
             Glyph(d, px, py, cell, 1.2f * g, DrawFlatGlyph);
         } else {
             at(-0.47f, -0.3f, -0.61f, -0.45f, px, py);
