@@ -273,7 +273,8 @@ void DrawWestStaffLines(TDrawEngine* d, float x, float y, const TCell& clef, int
         const bool coloured = mv->mitMiddleLineinRedChecked &&
                               (mv->OutputKind == 0 || (mv->OutputKind == 2 && mv->OutputInColor));
         const int width = static_cast<int>(xEnd - x1);
-        const int thick = static_cast<int>(0.12f * X);
+        // An engraved staff line is about 0.13 of a staff space thick.
+        const int thick = std::max(1, static_cast<int>(std::lround(0.13f * gap)));
         for (int k = 0; k <= 4; ++k) {
             if (c.Note == -4 && k != 2)
                 continue;

@@ -182,3 +182,34 @@ TEST(WestPage, AccidentalsAreCentredOnTheirHeads) {
         }
     }
 }
+
+// Staff lines have the weight of an engraved staff: about 0.13 of a staff
+// space, never thicker than 0.16 of it, at every zoom.
+TEST(WestPage, StaffLinesAreThinAgainstTheSpace) {
+    for (double zoom : {1.0, 2.0, 3.0, 4.0}) {
+        TViewFixture fx(16, 2);
+        TMainView& v = fx.view;
+        v.CellWidth = 15;
+        v.CellHeight = 30;
+        v.DrawUnit = 15;
+        v.LeftMargin = 60;
+        v.TopMargin = 50;
+        v.RightMargin = 30;
+        v.BottomMargin = 40;
+        fx.Row(0, "&G{iEnd=15} ~ ~ ~ W:3@0");
+        FitPaintBox(v, 16, 2, zoom);
+        v.DrawEngine.DrawCells(0, 0, v.Cols, 1);
+        const float space = static_cast<float>(v.GetCellHeight()) / 4.0f;
+        std::vector<int> heights;
+        for (const TCanvasCall* f : fx.canvas.OfOp(TCanvasOp::FillRect))
+            if (f->RectArg().Width() > 10 * v.GetCellWidth())
+                heights.push_back(f->RectArg().Height());
+        ASSERT_EQ(heights.size(), 5u) << "zoom " << zoom << "\n" << fx.canvas.Dump();
+        for (int h : heights) {
+            EXPECT_GE(h, 1) << "zoom " << zoom;
+            EXPECT_LE(h / space, 0.16f) << "zoom " << zoom << ": " << h << " px at a space of " << space;
+            if (zoom >= 2.0)
+                EXPECT_GE(h / space, 0.1f) << "zoom " << zoom << ": " << h << " px at a space of " << space;
+        }
+    }
+}
