@@ -154,13 +154,23 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
             case 0x10: {
                 float cx = x + (-0.5f + 0.02f * dd) * xu;
                 float cy = y + (-0.5f - 0.01f * dd) * yu;
+                TSize ring = extent;
                 if (note == 'x' || note == 'X') {
                     // Centred on the glyph: the circle's centre lies one unit
                     // right of and below the point it is given.
                     cx = tx + static_cast<float>(extent.cx) / 2.0f - xu;
                     cy = ty + static_cast<float>(extent.cy) / 2.0f - yu;
+                } else {
+                    // A ring about the digit, narrow enough to leave the
+                    // next cell's ring alone and short enough to leave the
+                    // octave dots and the rows above and below (the text's
+                    // line height made a tall oval through all of them).
+                    // (the circle's half axes are 0.83 of the size given).
+                    ring.cx = RoundToInt(0.48f * xu * s / 0.83f);
+                    cx += 0.04f * xu * s; // on the digit's ink
+                    ring.cy = RoundToInt(0.42f * yu * s / 0.83f);
                 }
-                DrawTextCircle(d, cx, cy, cell, extent, 1.0f);
+                DrawTextCircle(d, cx, cy, cell, ring, 1.0f);
                 break;
             }
             case 0x20:
@@ -321,7 +331,10 @@ void DrawOctaveDots(TDrawEngine* d, float x, float y, const TCell& cell, int, in
     const bool above = cell.dot > 0;
     const float y0 = above ? y : y + (0.77f + 0.1f * static_cast<float>(cell.UL)) * yu * s;
     const float step = 0.15f * yu * s;
-    DrawOctaveDotColumn(d, x + (0.25f - 0.2f * dd) * xu, y0 + (-0.732f - 1.25f * dd) * yu, cell, 1.5f, n,
+    // A ring about the digit: the dots stand outside it.
+    const bool ringed = cell.Attr != kNoAttr && (cell.Attr & 0xF0u) == 0x10u && cell.Note != 'x' && cell.Note != 'X';
+    const float clear = ringed ? (above ? -0.16f : 0.17f) * yu * s : 0.0f;
+    DrawOctaveDotColumn(d, x + (0.25f - 0.2f * dd) * xu, y0 + clear + (-0.732f - 1.25f * dd) * yu, cell, 1.5f, n,
                         above ? -step : step);
 }
 
