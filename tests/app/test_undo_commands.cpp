@@ -21,6 +21,7 @@
 #include "palettes/frmTQPalettes.h"
 #include "platform/core/TQMessage.h"
 #include "tests/support/TQScoreFixture.h"
+#include "tests/app/TQWindowCells.h"
 #include "tests/support/TQTestSupport.h"
 
 // Qt's own entry for a key that may be a shortcut, as the platform delivers it
@@ -95,7 +96,7 @@ std::string FirstDifference(const TState& a, const TState& b) {
     return out.str();
 }
 
-class UndoCommands : public ::testing::Test {
+class UndoCommands : public ::testing::Test, public TWindowCells {
 public:
     void SetUp() override {
         fs::remove(PrefFileName());
@@ -118,21 +119,6 @@ public:
         Undo.ClearUndoFiles();
         CurLayer = 0;
         fs::remove(PrefFileName());
-    }
-    TCell& At(int col, int row, int page = 0, int layer = 0) {
-        return w->PageSets[size_t(layer)].at(size_t(page)).at(size_t(row)).at(size_t(col));
-    }
-    void Row(int row, const std::string& picture, int page = 0, int layer = 0) {
-        std::istringstream in(picture);
-        std::string token;
-        for (int col = 0; in >> token; ++col)
-            At(col, row, page, layer) = TScoreFixture::Cell(token);
-    }
-    void Select(int c0, int r0, int c1, int r1) {
-        w->SelCol0 = c0;
-        w->SelRow0 = r0;
-        w->SelCol1 = c1;
-        w->SelRow1 = r1;
     }
     // A key as the platform delivers it: a shortcut when an enabled action owns it,
     // else a key press to the page.
@@ -207,7 +193,6 @@ public:
     }
 
     TMessageRecorder rec;
-    std::unique_ptr<TfrmMainTQ> w;
     int l = 0, t = 0, v = 0, u = 0;
 };
 

@@ -42,6 +42,7 @@
 #include "platform/core/TQIniFile.h"
 #include "platform/core/TQMessage.h"
 #include "tests/support/TQScoreFixture.h"
+#include "tests/app/TQWindowCells.h"
 #include "tests/support/TQTestSupport.h"
 
 Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
@@ -52,7 +53,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class WindowReach : public ::testing::Test {
+class WindowReach : public ::testing::Test, public TWindowCells {
 protected:
     void SetUp() override {
         fs::remove(PrefFileName());
@@ -77,21 +78,6 @@ protected:
         Language->UseChinese = false;
         Language->LoadLanguageDll();
         fs::remove(PrefFileName());
-    }
-    TCell& At(int col, int row, int page = 0, int layer = 0) {
-        return w->PageSets[size_t(layer)].at(size_t(page)).at(size_t(row)).at(size_t(col));
-    }
-    void Row(int row, const std::string& picture, int page = 0, int layer = 0) {
-        std::istringstream in(picture);
-        std::string token;
-        for (int col = 0; in >> token; ++col)
-            At(col, row, page, layer) = TScoreFixture::Cell(token);
-    }
-    void Select(int c0, int r0, int c1, int r1) {
-        w->SelCol0 = c0;
-        w->SelRow0 = r0;
-        w->SelCol1 = c1;
-        w->SelRow1 = r1;
     }
     void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {},
              QWidget* to = nullptr) {
@@ -129,7 +115,6 @@ protected:
     static std::string Str(int id) { return Language->GetString(id); }
 
     TMessageRecorder rec;
-    std::unique_ptr<TfrmMainTQ> w;
 };
 
 bool StemUp(const TCell& c) { return (c.option & 0x1u) != 0; }
