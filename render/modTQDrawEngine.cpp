@@ -288,6 +288,7 @@ void TDrawEngine::DrawCells(int colFrom, int rowFrom, int colTo, int rowTo) {
             const TCell& base =
                 baseRow && static_cast<size_t>(c) < baseRow->size() ? (*baseRow)[static_cast<size_t>(c)] : ResetStateCell();
             const float x = static_cast<float>(left + c * mv->GetCellWidth());
+            mv->OutCanvas->SetOwner(c, r);
             if (ReducedRunEnd > 0 && ReducedRunEnd < c) {
                 SetSizeFactor(1.0f);
                 ReducedRunEnd = -1;
@@ -377,6 +378,7 @@ void TDrawEngine::DrawCells(int colFrom, int rowFrom, int colTo, int rowTo) {
                 continue;
             TCell cell = *found;
             const float x = static_cast<float>(left + c * mv->GetCellWidth());
+            mv->OutCanvas->SetOwner(c, r);
             const float dx = a * cell.xAdj;
             if (IsOwnColourCellType(cell) && (cell.upNote & 2))
                 CurColor = cell.FontColor;
@@ -393,6 +395,7 @@ void TDrawEngine::DrawCells(int colFrom, int rowFrom, int colTo, int rowTo) {
         }
     }
 
+    mv->OutCanvas->SetOwner(-1, -1);
     // Whoever measures rows after a draw sees the full-size unit.
     SetSizeFactor(1.0f);
     ReducedRunEnd = -1;

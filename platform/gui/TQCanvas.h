@@ -134,4 +134,9 @@ public:
     virtual void StretchDraw(const TRect& rect, const TBitmap& bitmap) = 0;
     virtual TColor GetPixel(int x, int y) = 0;
     virtual void SetPixel(int x, int y, TColor color) = 0;
+
+    // What the calls that follow draw: the cell at (col, row) and, inside a
+    // cell of several small notes, its note part (1 on); (-1, -1) when no cell.
+    // Devices that only paint ignore it; a recording device keeps it.
+    virtual void SetOwner(int /*col*/, int /*row*/, int /*part*/ = 0) {}
 };

@@ -121,6 +121,9 @@ TCanvasCall& TRecordingCanvas::Record(TCanvasOp op, std::vector<int> args) {
     c.Font = Font;
     if (logFont_)
         c.LogFont = *logFont_;
+    c.OwnerCol = ownerCol_;
+    c.OwnerRow = ownerRow_;
+    c.OwnerPart = ownerPart_;
     return c;
 }
 

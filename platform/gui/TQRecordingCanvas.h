@@ -62,6 +62,8 @@ struct TCanvasCall {
     const TBitmap* Bitmap = nullptr;
     bool Transparent = false;
     TColor TransparentColor = -1;
+    // The owner set when the call was made (SetOwner).
+    int OwnerCol = -1, OwnerRow = -1, OwnerPart = 0;
 
     // Argument i, or 0 when there is none.
     int Arg(size_t i) const { return i < Args.size() ? Args[i] : 0; }
@@ -100,6 +102,11 @@ class TRecordingCanvas : public TCanvas {
     void StretchDraw(const TRect& rect, const TBitmap& bitmap) override;
     TColor GetPixel(int x, int y) override;
     void SetPixel(int x, int y, TColor color) override;
+    void SetOwner(int col, int row, int part = 0) override {
+        ownerCol_ = col;
+        ownerRow_ = row;
+        ownerPart_ = part;
+    }
 
     // The record.
     const std::vector<TCanvasCall>& Calls() const { return calls_; }
@@ -130,6 +137,7 @@ class TRecordingCanvas : public TCanvas {
     TPoint penPos_;
     std::shared_ptr<TLogFont> logFont_;
     std::vector<TCanvasCall> calls_;
+    int ownerCol_ = -1, ownerRow_ = -1, ownerPart_ = 0;
     struct MetricsHolder;
     std::unique_ptr<MetricsHolder> metrics_;
 };

@@ -1,26 +1,24 @@
 #pragma once
-// Which cell inked which pixels of a page, and where two cells ink the same
-// pixel: the collision probe of the drawing tests.
+// Which element of a page inked which pixels, and where two elements ink the
+// same pixel: the collision probe of the drawing tests.
 //
-// Each row is drawn cell by cell on a recording canvas (the calls of cell c
-// are those the row's drawing from column 0 adds when it reaches c), and each
-// call is replayed alone on the Qt canvas: its ink is the pixels it paints.
-// A cell's ink is the union of its calls' ink, in classes: lines under
+// The page's cells are drawn once on a recording canvas, which keeps with each
+// call the element the drawing engine was drawing (a cell, or one small note of
+// a cell of several), and each call is replayed alone on the Qt canvas: its ink
+// is the pixels it paints. A call's ink is in one of three classes: lines under
 // everything (staff lines, long rules), joining strokes (underlines, beams,
 // slurs and ties, bar lines: they meet their neighbours by design) and marks
 // (everything else: digits, dots, signs, heads, text, symbols).
 //
-// Two different cells collide where a mark of one inks a pixel that the other
-// inks with anything but lines under everything. Joining strokes of two cells
-// may meet each other; a joining stroke may end on a mark of another cell
-// only when that cell is named in the call's own list of ends (a slur's and a
-// tie's end notes, a beam's stems): see TInkProbe::Touches.
+// Two different elements collide where a mark of one inks a pixel that the
+// other inks with anything but lines under everything. Joining strokes of two
+// elements may meet each other; other touches notation intends are named by
+// the caller (Collisions' allowed).
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,11 +26,13 @@
 #include "platform/gui/TQQtCanvas.h"
 #include "platform/gui/TQRecordingCanvas.h"
 #include "render/modTQMainView.h"
+#include "tests/render/TQPageImage.h"
+#include "tests/render/TQViewFixture.h"
 
 enum class TInkClass { Under, Joining, Mark };
 
 struct TInkItem {
-    int col = 0, row = 0;
+    int col = 0, row = 0, part = 0; // the element: a cell, or a small note of it
     TInkClass kind = TInkClass::Mark;
     QRect box;    // ink box, page pixels
     QImage mask;  // box-sized, 0 = no ink
@@ -41,6 +41,7 @@ struct TInkItem {
 
 struct TCollision {
     int colA, rowA, colB, rowB;
+    int partA, partB;
     int pixels;
     std::string whatA, whatB;
     QRect where;
@@ -52,31 +53,16 @@ public:
         const int saved = CurLayer;
         CurLayer = layer;
         TCanvas* kept = v.OutCanvas;
-        const int cellW = v.GetCellWidth();
-        for (int r = 0; r < v.Rows; ++r) {
-            // What the row drew up to the previous cell; a call drawn again
-            // (what the row draws after its cells) stays with the cell that
-            // first drew it.
-            std::multiset<std::string> previous;
-            for (int c = 0; c < v.Cols; ++c) {
-                TRecordingCanvas rec(TSize{v.PaintBoxWidth, v.PaintBoxHeight});
-                v.OutCanvas = &rec;
-                v.DrawEngine.DrawCells(0, r, c + 1, r + 1);
-                std::multiset<std::string> now;
-                for (size_t k = 0; k < rec.size(); ++k) {
-                    const std::string key = rec[k].ToString();
-                    now.insert(key);
-                    const auto seen = previous.find(key);
-                    if (seen != previous.end())
-                        previous.erase(seen);
-                    else
-                        Add(rec[k], c, r, cellW);
-                }
-                previous = std::move(now);
-            }
-        }
+        TRecordingCanvas rec(TSize{v.PaintBoxWidth, v.PaintBoxHeight});
+        v.OutCanvas = &rec;
+        v.DrawEngine.DrawCells(0, 0, v.Cols, v.Rows);
         v.OutCanvas = kept;
         CurLayer = saved;
+        page_ = QImage(v.PaintBoxWidth, v.PaintBoxHeight, QImage::Format_RGB32);
+        page_.fill(Qt::white);
+        const int cellW = v.GetCellWidth();
+        for (size_t k = 0; k < rec.size(); ++k)
+            Add(rec[k], cellW);
     }
 
     const std::vector<TInkItem>& Items() const { return items_; }
@@ -90,7 +76,7 @@ public:
             for (size_t j = i + 1; j < items_.size(); ++j) {
                 const TInkItem& a = items_[i];
                 const TInkItem& b = items_[j];
-                if ((a.col == b.col && a.row == b.row) || a.kind == TInkClass::Under || b.kind == TInkClass::Under)
+                if ((a.col == b.col && a.row == b.row && a.part == b.part) || a.kind == TInkClass::Under || b.kind == TInkClass::Under)
                     continue;
                 if (a.kind == TInkClass::Joining && b.kind == TInkClass::Joining)
                     continue;
@@ -104,7 +90,7 @@ public:
                             qGray(b.mask.pixel(x - b.box.left(), y - b.box.top())) < 255 - kInk)
                             ++n;
                 if (n >= minPixels)
-                    found.push_back({a.col, a.row, b.col, b.row, n, a.what, b.what, both});
+                    found.push_back({a.col, a.row, b.col, b.row, a.part, b.part, n, a.what, b.what, both});
             }
         return found;
     }
@@ -112,8 +98,9 @@ public:
     static std::string Describe(const std::vector<TCollision>& list) {
         std::ostringstream s;
         for (const TCollision& c : list)
-            s << "  cell (" << c.colA << "," << c.rowA << ") " << c.whatA << " and cell (" << c.colB << ","
-              << c.rowB << ") " << c.whatB << ": " << c.pixels << " px at (" << c.where.left() << ","
+            s << "  cell (" << c.colA << "," << c.rowA << (c.partA ? "/" + std::to_string(c.partA) : "") << ") "
+              << c.whatA << " and cell (" << c.colB << "," << c.rowB
+              << (c.partB ? "/" + std::to_string(c.partB) : "") << ") " << c.whatB << ": " << c.pixels << " px at (" << c.where.left() << ","
               << c.where.top() << ")-(" << c.where.right() << "," << c.where.bottom() << ")\n";
         return s.str();
     }
@@ -121,32 +108,72 @@ public:
 private:
     static constexpr int kInk = 96; // darker than this much below white is ink
 
-    void Add(const TCanvasCall& call, int col, int row, int cellW) {
+    // A box that holds all the ink a call can paint (its coordinates, widened
+    // by the pen and, for text, by the text's extent in every direction, as
+    // text may be turned).
+    QRect Reach(const TCanvasCall& call) const {
+        QRect r;
+        auto take = [&r](int x, int y) { r |= QRect(x, y, 1, 1); };
+        for (const TPoint& p : call.Points)
+            take(p.x, p.y);
+        switch (call.Op) {
+        case TCanvasOp::Rectangle:
+        case TCanvasOp::FillRect:
+        case TCanvasOp::Ellipse:
+        case TCanvasOp::Arc:
+        case TCanvasOp::StretchDraw:
+            take(call.Arg(0), call.Arg(1));
+            take(call.Arg(2), call.Arg(3));
+            break;
+        case TCanvasOp::SetPixel: take(call.Arg(0), call.Arg(1)); break;
+        case TCanvasOp::Draw:
+            take(call.Arg(0), call.Arg(1));
+            take(call.Arg(0) + call.Extent.cx, call.Arg(1) + call.Extent.cy);
+            break;
+        case TCanvasOp::TextOut: {
+            const int e = 2 * std::max(call.Extent.cx, call.Extent.cy) + 16;
+            take(call.Arg(0) - e, call.Arg(1) - e);
+            take(call.Arg(0) + e, call.Arg(1) + e);
+            break;
+        }
+        default: break;
+        }
+        const int pen = std::max(1, call.Pen.Width) + 3;
+        return r.adjusted(-pen, -pen, pen, pen).intersected(page_.rect());
+    }
+
+    void Add(const TCanvasCall& call, int cellW) {
         if (call.Op == TCanvasOp::SelectLogFont || call.Op == TCanvasOp::MoveTo)
             return;
-        const int w = v_.PaintBoxWidth, h = v_.PaintBoxHeight;
-        if (page_.isNull())
-            page_ = QImage(w, h, QImage::Format_RGB32);
-        page_.fill(Qt::white);
+        const QRect reach = Reach(call);
+        if (reach.isEmpty())
+            return;
         {
             TQtCanvas canvas(&page_);
             Replay(call, canvas);
             canvas.End();
         }
         QRect box;
-        for (int y = 0; y < h; ++y) {
+        for (int y = reach.top(); y <= reach.bottom(); ++y) {
             const QRgb* line = reinterpret_cast<const QRgb*>(page_.constScanLine(y));
-            for (int x = 0; x < w; ++x)
+            for (int x = reach.left(); x <= reach.right(); ++x)
                 if (qGray(line[x]) < 255 - kInk)
                     box |= QRect(x, y, 1, 1);
         }
+        TInkItem item;
+        if (!box.isEmpty())
+            item.mask = page_.copy(box);
+        // The next call starts on white paper.
+        {
+            QPainter clean(&page_);
+            clean.fillRect(reach, Qt::white);
+        }
         if (box.isEmpty())
             return;
-        TInkItem item;
-        item.col = col;
-        item.row = row;
+        item.col = call.OwnerCol;
+        item.row = call.OwnerRow;
+        item.part = call.OwnerPart;
         item.box = box;
-        item.mask = page_.copy(box);
         item.kind = Classify(call, box, cellW);
         item.what = Name(call);
         items_.push_back(std::move(item));
@@ -210,8 +237,17 @@ private:
     }
 
     static std::string Name(const TCanvasCall& call) {
-        if (call.Op == TCanvasOp::TextOut)
-            return std::string("text \"") + call.Text + "\"";
+        if (call.Op == TCanvasOp::TextOut) {
+            // Music-font glyphs and Chinese text by their code points.
+            std::string shown;
+            for (const QChar ch : QString::fromUtf8(call.Text.c_str())) {
+                if (ch.unicode() >= 0x20 && ch.unicode() < 0x7F)
+                    shown += static_cast<char>(ch.unicode());
+                else
+                    shown += QString("U+%1").arg(ch.unicode(), 4, 16, QChar('0')).toUpper().toStdString();
+            }
+            return "text \"" + shown + "\"";
+        }
         return CanvasOpName(call.Op);
     }
 
@@ -219,3 +255,23 @@ private:
     QImage page_;
     std::vector<TInkItem> items_;
 };
+
+// The touches notation intends, by the two items that meet: the one list of
+// exceptions of every collision check.
+inline bool IntendedTouch(const TMainView& v, const TInkItem& a, const TInkItem& b) {
+    if (a.row < 0 || a.col < 0 || a.row >= v.Rows || a.col >= v.Cols)
+        return false;
+    const TCell& ca = v.PageSets[0][0][static_cast<size_t>(a.row)][static_cast<size_t>(a.col)];
+    // A slur, tie or tuplet curve ends on the notes it joins: the cells of its
+    // own row from its start to its end.
+    if (a.kind == TInkClass::Joining && (a.what == "Arc" || a.what == "Polyline") && a.row == b.row &&
+        ca.markType != 0 && b.col >= a.col && b.col <= std::max(ca.iEnd, a.col + 1))
+        return true;
+    return false;
+}
+
+inline std::vector<TCollision> Probe(TViewFixture& fx, int cols, int rows, int zoom) {
+    FitPaintBox(fx.view, cols, rows, zoom);
+    const TInkProbe probe(fx.view);
+    return probe.Collisions([&](const TInkItem& a, const TInkItem& b) { return IntendedTouch(fx.view, a, b); });
+}

@@ -16,23 +16,6 @@
 
 namespace {
 
-// The touches notation intends, by the two items that meet.
-bool IntendedTouch(const TMainView& v, const TInkItem& a, const TInkItem& b) {
-    const TCell& ca = v.PageSets[0][0][static_cast<size_t>(a.row)][static_cast<size_t>(a.col)];
-    // A slur, tie or tuplet curve ends on the notes it joins: the cells of its
-    // own row from its start to its end.
-    if (a.kind == TInkClass::Joining && (a.what == "Arc" || a.what == "Polyline") && a.row == b.row &&
-        ca.markType != 0 && b.col >= a.col && b.col <= std::max(ca.iEnd, a.col + 1))
-        return true;
-    return false;
-}
-
-std::vector<TCollision> Probe(TViewFixture& fx, int cols, int rows, int zoom) {
-    FitPaintBox(fx.view, cols, rows, zoom);
-    const TInkProbe probe(fx.view);
-    return probe.Collisions([&](const TInkItem& a, const TInkItem& b) { return IntendedTouch(fx.view, a, b); });
-}
-
 // A sign of a Jianpu note (a music-font glyph or a sign image) or an
 // augmentation dot.
 bool SignOrDot(const std::string& what) {
@@ -118,3 +101,4 @@ TEST(Collisions, JianpuRingKeepsClearOfItsDigitAndOctaveDots) {
         tqtest::SavePngIfWanted(page.image, "collisions_ring_z" + std::to_string(zoom));
     }
 }
+
