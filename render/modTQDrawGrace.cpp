@@ -107,6 +107,7 @@ void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {
     TSize extent;
     for (int i = 0; i < n; ++i) {
         const TCompressNote& note = notes[static_cast<size_t>(i)];
+        OwnSmallNote(col, row, i + 1);
         const int code = CodeOf(note);
         if (code == '*') {
             DrawAsteriskSymbol(d, xb + 0.1f * X, y - 0.2f * Y, cell, 0.7f);
@@ -193,6 +194,7 @@ void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {
     }
 
     // The curve that ties the group to its main note.
+    OwnSmallNote(col, row, 0);
     if (lowest < 0.0f)
         lowest = y + 0.18f * Y;
     lowest += 0.8f * dd * Y;

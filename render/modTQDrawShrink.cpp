@@ -25,6 +25,12 @@ namespace {
 
 constexpr int kDotCode = 0xB7;
 constexpr int kBlank = 32;
+// How far the sign of a small note stands above its usual height (of the row),
+// and further for each octave dot of the note before it.
+constexpr float kSignLift = 0.1f;
+constexpr float kDotLift = 0.2f;
+// How high a slur over signs of small notes starts, above its usual height.
+constexpr float kSlurOverSign = 0.35f;
 
 // Accidental places of a small note, kinds 1..9: x from the mark position xm;
 // the first height is yb + 0.1 Y, the second (alt) yb.
@@ -66,6 +72,11 @@ std::shared_ptr<TLogFont> SmallNoteFont(const TCell& cell, int height, int width
     return font;
 }
 
+void OwnSmallNote(int col, int row, int part) {
+    if (TCanvas* canvas = MainView()->OutCanvas)
+        canvas->SetOwner(col, row, part);
+}
+
 std::string SmallNoteText(int code) {
     const char ch = static_cast<char>(code & 0xFF);
     if ((code & 0xFF) < 0x80)
@@ -74,6 +85,33 @@ std::string SmallNoteText(int code) {
     if (!CharsetToUtf8(std::string_view(&ch, 1), csAnsi, out))
         return std::string();
     return out;
+}
+
+void DrawSmallSign(TDrawEngine* d, int kind, bool withFont, float px, float py, const TCell& cell, float f) {
+    if (withFont) {
+        switch (kind) {
+        case 1: DrawSharpGlyph(d, px, py, cell, f); break;
+        case 2: DrawFlatGlyph(d, px, py, cell, f); break;
+        case 3: DrawNaturalGlyph(d, px, py, cell, f); break;
+        case 4: DrawHalfSharp(d, px, py, cell, f); break;
+        case 5: DrawDoubleFlatGlyph(d, px, py, cell, f); break;
+        case 6: DrawDoubleSharpGlyph(d, px, py, cell, f); break;
+        case 7: DrawReversedFlat(d, px, py, cell, f); break;
+        case 8: DrawThreeQuarterSharp(d, px, py, cell, f); break;
+        default: DrawThreeQuarterFlatBitmap(d, px, py, cell, f); break;
+        }
+        return;
+    }
+    switch (kind) {
+    case 1: DrawSharpVector(d, px, py, cell, f, 2); break;
+    case 2: DrawFlatBitmap(d, px, py, cell, f); break;
+    case 3: DrawNaturalBitmap(d, px, py, cell, f); break;
+    case 4: DrawSharpVector(d, px, py, cell, f, 1); break;
+    case 5: DrawDoubleFlatBitmap(d, px, py, cell, f); break;
+    case 6: DrawDoubleSharpBitmap(d, px, py, cell, f); break;
+    case 7: DrawReversedFlatBitmap(d, px, py, cell, f); break;
+    default: DrawSharpVector(d, px, py, cell, f, 3); break;
+    }
 }
 
 void DrawSmallNoteAccidental(TDrawEngine* d, int kind, bool withFont, const TAccidPlace& font,
@@ -106,33 +144,11 @@ void DrawSmallNoteAccidental(TDrawEngine* d, int kind, bool withFont, const TAcc
         // glyph shrinks: moved down by that much.
         py += (1.0f - k) * 0.85f * Y * cell.fontSizeR;
     }
-    if (withFont) {
-        switch (kind) {
-        case 1: DrawSharpGlyph(d, px, py, cell, p.f); break;
-        case 2: DrawFlatGlyph(d, px, py, cell, p.f); break;
-        case 3: DrawNaturalGlyph(d, px, py, cell, p.f); break;
-        case 4: DrawHalfSharp(d, px, py, cell, p.f); break;
-        case 5: DrawDoubleFlatGlyph(d, px, py, cell, p.f); break;
-        case 6: DrawDoubleSharpGlyph(d, px, py, cell, p.f); break;
-        case 7: DrawReversedFlat(d, px, py, cell, p.f); break;
-        case 8: DrawThreeQuarterSharp(d, px, py, cell, p.f); break;
-        default: DrawThreeQuarterFlatBitmap(d, px, py, cell, p.f); break;
-        }
-        return;
-    }
-    switch (kind) {
-    case 1: DrawSharpVector(d, px, py, cell, p.f, 2); break;
-    case 2: DrawFlatBitmap(d, px, py, cell, p.f); break;
-    case 3: DrawNaturalBitmap(d, px, py, cell, p.f); break;
-    case 4: DrawSharpVector(d, px, py, cell, p.f, 1); break;
-    case 5: DrawDoubleFlatBitmap(d, px, py, cell, p.f); break;
-    case 6: DrawDoubleSharpBitmap(d, px, py, cell, p.f); break;
-    case 7: DrawReversedFlatBitmap(d, px, py, cell, p.f); break;
-    default: DrawSharpVector(d, px, py, cell, p.f, 3); break;
-    }
+    DrawSmallSign(d, kind, withFont, px, py, cell, p.f);
 }
 
-void DrawShrinkNoteLines(TDrawEngine* d, float x, float y, const TCell& cell, const TCompressNote& note, float w) {
+void DrawShrinkNoteLines(TDrawEngine* d, float x, float y, const TCell& cell, const TCompressNote& note, float w,
+                         float extra) {
     const TMainView* mv = MainView();
     const float X = static_cast<float>(mv->GetCellWidth());
     const float Y = static_cast<float>(mv->GetCellHeight());
@@ -140,7 +156,7 @@ void DrawShrinkNoteLines(TDrawEngine* d, float x, float y, const TCell& cell, co
     const float k = 0.005f * static_cast<float>(cell.shrinkRate);
     const int lines = std::min(5, note.value);
     const float step = std::ceil(0.1f * Y * s);
-    const int width = k > 0.0f ? static_cast<int>(X * (0.5f * s + 1.8f * k)) : static_cast<int>(X * (0.5f * s + 0.5f * k));
+    const int width = static_cast<int>((k > 0.0f ? X * (0.5f * s + 1.8f * k) : X * (0.5f * s + 0.5f * k)) + extra);
     const int thickness = static_cast<int>(0.12f * X * s);
     float yl = y + 0.7f * Y;
     for (int j = 0; j < lines; ++j) {
@@ -157,19 +173,28 @@ void DrawShrinkNoteLines(TDrawEngine* d, float x, float y, const TCell& cell, co
         DrawOctaveDotColumn(d, xd - 0.35f * X, yl - 0.7f * Y, cell, 1.5f, count, 0.15f * Y);
 }
 
-void DrawShrinkSlur(TDrawEngine* d, float, float y, const TCell& cell, float x1, float x2) {
+void DrawShrinkSlur(TDrawEngine* d, float, float y, const TCell& cell, float x1, float x2, int first, int last) {
     const TMainView* mv = MainView();
     const float X = static_cast<float>(mv->GetCellWidth());
     const int Y = mv->GetCellHeight();
     const float k = 0.005f * static_cast<float>(cell.shrinkRate);
     const auto& notes = cell.CompressNotes;
+    const int n = static_cast<int>(notes.size());
+    last = last < 0 ? n - 1 : std::min(last, n - 1);
     int m = 0;
-    for (size_t i = 0; i < notes.size(); ++i) {
-        const bool end = i == 0 || i + 1 == notes.size();
-        m = std::max(m, end ? notes[i].octave : notes[i].octave - 1);
+    bool signs = false; // a sign stands under the slur (the first note's stands before it)
+    for (int i = std::max(0, first); i <= last; ++i) {
+        const TCompressNote& note = notes[static_cast<size_t>(i)];
+        const bool end = i == std::max(0, first) || i == last;
+        m = std::max(m, end ? note.octave : note.octave - 1);
+        const int kind = static_cast<int>(note.attr & 0x0Fu);
+        if (i > first && kind >= 1 && kind <= 9 && static_cast<int32_t>(note.attr) > 0)
+            signs = true;
     }
-    const float ys = y + static_cast<float>(Y) * (0.25f - 0.15f * static_cast<float>(m) +
-                                                  0.04f * static_cast<float>(cell.MarkY));
+    // Over signs the slur clears the highest of them, raised over the dots
+    // before it.
+    const float clear = signs ? kSlurOverSign + kDotLift * static_cast<float>(std::max(0, m)) : 0.15f * static_cast<float>(m);
+    const float ys = y + static_cast<float>(Y) * (0.25f - clear + 0.04f * static_cast<float>(cell.MarkY));
     const float ye = ys + 0.05f * static_cast<float>(static_cast<int64_t>(Y) * cell.EndYAdj);
     if (mv->SlurMode && cell.markType != 56)
         return;
@@ -187,7 +212,8 @@ bool DrawShrinkSlurs(TDrawEngine* d, float x, float y, const TCell& cell, const 
             pending = static_cast<int>(i);
         } else if (option & 0x80000000u) {
             if (pending >= 0)
-                DrawShrinkSlur(d, x, y, cell, positions[static_cast<size_t>(pending)], positions[i]);
+                DrawShrinkSlur(d, x, y, cell, positions[static_cast<size_t>(pending)], positions[i], pending,
+                               static_cast<int>(i));
             pending = -1;
             met = true;
         }
@@ -216,26 +242,46 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
     const float x0 = x + 0.05f * X;
     const float W = 2.0f * X * s;
 
-    const auto font = SmallNoteFont(cell, RoundToInt(0.78f * W), RoundToInt(0.5f * W * (0.4f + k)), true);
+    // An augmentation dot takes a room of its own right of its digit: the
+    // digits narrow so that the notes with their dots fill the width they
+    // would fill without them.
+    const float dotRoom = 0.25f * X * s;
+    int dotCount = 0;
+    for (const TCompressNote& note : notes)
+        if (IsJianpuNoteChar(note.code) && (note.option & (0x8u | 0x40u)))
+            dotCount += (note.option & 0x40u) ? 2 : 1;
+    float fontWidth = 0.5f * W * (0.4f + k);
+    auto advance = [&](float width) {
+        auto previous = canvas->SelectLogFont(SmallNoteFont(cell, RoundToInt(0.78f * W), RoundToInt(width), true));
+        const float adv = static_cast<float>(CanvasTextExtent("3").cx);
+        canvas->SelectLogFont(previous);
+        return adv;
+    };
     // The advance is that of the small font from the first note on, whatever
     // the first notes are.
-    float a;
-    {
-        auto previous = canvas->SelectLogFont(font);
-        a = static_cast<float>(CanvasTextExtent("3").cx);
-        canvas->SelectLogFont(previous);
+    float a = advance(fontWidth);
+    if (dotCount > 0 && a > 0.0f) {
+        const float total = a * static_cast<float>(notes.size());
+        fontWidth *= std::max(0.5f, (total - static_cast<float>(dotCount) * dotRoom) / total);
+        a = advance(fontWidth);
     }
+    const auto font = SmallNoteFont(cell, RoundToInt(0.78f * W), RoundToInt(fontWidth), true);
 
     const int n = static_cast<int>(notes.size());
     std::vector<float> positions(static_cast<size_t>(n), 0.0f);
     TSize extent;
     const bool musicFont = MusicFontInstalled("MusicalSymbols");
+    float shift = 0.0f; // the rooms of the augmentation dots so far
     for (int i = 0; i < n; ++i) {
         const TCompressNote& note = notes[static_cast<size_t>(i)];
+        OwnSmallNote(col, row, i + 1);
         const int code = note.code & 0xFF;
         const float gap = i == n - 1 ? 0.05f * X : 0.0f;
         const float dx = code == kDotCode ? 0.22f * X : 0.0f;
-        const float xi = x0 + static_cast<float>(i) * a + dx;
+        const float slot = x0 + static_cast<float>(i) * a + shift;
+        const float xi = slot + dx;
+        const bool dotted = IsJianpuNoteChar(note.code) && (note.option & (0x8u | 0x40u));
+        const int dots = !dotted ? 0 : (note.option & 0x40u) ? 2 : 1;
 
         if (code == kDotCode) {
             DrawAugmentationDot(d, xi, yb + 0.5f * Y, cell, 1.0f);
@@ -252,7 +298,18 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
         }
         positions[static_cast<size_t>(i)] = xi;
 
-        DrawShrinkNoteLines(d, x0 + static_cast<float>(i) * a, yb, cell, note, a + 1.0f + gap);
+        DrawShrinkNoteLines(d, slot, yb, cell, note, a + 1.0f + gap, static_cast<float>(dots) * dotRoom);
+
+        if (dots > 0) {
+            // The "." glyph's ink is centred 0.125 em right of and 0.825 em
+            // below its origin: each dot's centre halfway up the digit.
+            const float points = static_cast<float>(RoundToInt(mv->GetDrawScale() * s * 1.2f));
+            const float em = points * static_cast<float>(canvas->PixelsPerInch()) / 72.0f;
+            for (int j = 0; j < dots; ++j)
+                DrawDotGlyph(d, xi + a + (static_cast<float>(j) + 0.5f) * dotRoom - 0.125f * em,
+                             yb + Y * (0.45f - 0.6f * dd) - 0.825f * em, cell, 1.2f, -1);
+        }
+        shift += static_cast<float>(dots) * dotRoom;
 
         float xm = xi;
         if (i == 0 || (notes[static_cast<size_t>(i - 1)].code & 0xFF) == kBlank)
@@ -297,15 +354,21 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
             ym = yb + 0.1f * Y;
             const int kind = static_cast<int>(note.attr & 0x0Fu);
             const bool withFont = kind == 4 ? MusicFontInstalled("Toccata") : musicFont;
-            if (kind >= 1 && kind <= 9)
-                DrawSmallNoteAccidental(d, kind, withFont, kFontPlace[kind - 1], kFallbackPlace[kind - 1], xm, ym,
-                                        yb, cell, xi);
-        }
-
-        if (IsJianpuNoteChar(note.code) && (note.option & (0x8u | 0x40u))) {
-            DrawDotGlyph(d, xi + 0.3f * X, yb - 0.4f * Y, cell, 1.5f, -1);
-            if (note.option & 0x40u)
-                DrawDotGlyph(d, xi + 0.7f * X, yb - 0.4f * Y, cell, 1.5f, -1);
+            if (kind >= 1 && kind <= 9) {
+                // No gap between two small digits: the sign stands at the upper
+                // left of its digit, its right edge a pixel before the digit and
+                // its foot above the digit before (and its octave dots).
+                const bool signFont = kind == 9 || withFont;
+                const TAccidPlace& p = signFont ? kFontPlace[kind - 1] : kFallbackPlace[kind - 1];
+                const TSignSpan span = AccidentalSpan(d, kind, signFont, cell, p.f);
+                const float px = xi - 1.0f - span.right;
+                int above = 0; // octave dots over the notes the sign reaches
+                for (int j = i - 1; j >= 0 && positions[static_cast<size_t>(j)] + a > px + span.left; --j)
+                    if ((notes[static_cast<size_t>(j)].code & 0xFF) != kBlank)
+                        above = std::max(above, OctaveDotCount(std::max(0, notes[static_cast<size_t>(j)].octave)));
+                const float lift = (kSignLift * s + kDotLift * static_cast<float>(above)) * Y;
+                DrawSmallSign(d, kind, signFont, px, (p.alt ? yb : ym) + Y * (p.c + p.e * dd) - lift, cell, p.f);
+            }
         }
 
         if (code != kBlank && code != '0') {
@@ -335,6 +398,7 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
         }
     }
 
+    OwnSmallNote(col, row, 0);
     if (!DrawShrinkSlurs(d, x, y, cell, positions) && IsSlurOrTupletMarkCell(cell))
         DrawShrinkSlur(d, x, y, cell, positions.front(), positions.back());
 

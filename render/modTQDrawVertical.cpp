@@ -95,6 +95,7 @@ void DrawVerticalChord(TDrawEngine* d, float x, float y, int col, int row, const
     const int n = static_cast<int>(items.size());
     for (int i = 0; i < n; ++i) {
         const TCompressNote& item = items[static_cast<size_t>(i)];
+        OwnSmallNote(col, row, i + 1);
         const int code = CodeOf(item);
         if (code == '*') {
             DrawAsteriskSymbol(d, x0 + 0.15f * xu, yC, c, 1.0f);
@@ -143,6 +144,7 @@ void DrawVerticalChord(TDrawEngine* d, float x, float y, int col, int row, const
             yC -= 0.08f * yu * static_cast<float>(item.octave);
     }
 
+    OwnSmallNote(col, row, 0);
     if (col == mv->Cols - 1 && IsJianpuMusicRow(row, -1, -1))
         DrawThickBarLine(d, x, y, col, yu, cell);
     const float S2 = (-0.4f - 0.1f * r - 0.5f * dd) * yu;
@@ -153,6 +155,7 @@ void DrawVerticalChord(TDrawEngine* d, float x, float y, int col, int row, const
         const TCompressNote& item = items[static_cast<size_t>(k)];
         if (CodeOf(item) == '0')
             continue;
+        OwnSmallNote(col, row, k + 1);
         float yk = grace ? y + 0.9f * yu + static_cast<float>(k) * S2
                          : y + (0.75f - 0.1f * r - 0.13f * static_cast<float>(inner)) * yu + static_cast<float>(k) * S2;
         if (cell.option & (0x8u | 0x40u)) {
@@ -205,6 +208,7 @@ void DrawVerticalChord(TDrawEngine* d, float x, float y, int col, int row, const
                                     x0 - shift);
     }
 
+    OwnSmallNote(col, row, 0);
     // Marks of the whole chord, above the stack: each octave dot between two
     // stacked notes lifts them a little further (the stack itself already made
     // room for the dots).
