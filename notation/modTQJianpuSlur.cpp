@@ -68,6 +68,7 @@ void DrawConnectSlur(TDrawEngine* d, float x, float y, int col, int row, int ell
     float xe = static_cast<float>(d->GetLeftMarginPx()) + static_cast<float>(iEnd + 1) * W +
                0.1f * W * static_cast<float>(start.markWAdj) + 0.1f * H * start.xAdj;
     int depth = 0;
+    float endDrop = 0.0f;
     if (!IsWestNoteCell(start)) {
         y += 0.1f * H;
     } else {
@@ -103,8 +104,13 @@ void DrawConnectSlur(TDrawEngine* d, float x, float y, int col, int row, int ell
         } else if (start.dot > 0) {
             depth = start.dot;
         }
+        const int startDepth = depth;
         if (endInGrid && end.dot > depth)
             depth = end.dot;
+        // A plain slur ends over its last note's own dots: lower where that
+        // note has fewer than the first.
+        if (!threePoint && !vertical && endInGrid)
+            endDrop = 0.1f * H * static_cast<float>(std::max(0, startDepth - std::max(0, end.dot)));
         if (threePoint) {
             y -= 0.07f * H * static_cast<float>(depth - 1);
             if (depth == 0)
@@ -140,7 +146,7 @@ void DrawConnectSlur(TDrawEngine* d, float x, float y, int col, int row, int ell
 
     // 6.
     y += 0.05f * H * static_cast<float>(start.MarkY);
-    const float eo = 0.05f * H * static_cast<float>(start.EndYAdj);
+    const float eo = 0.05f * H * static_cast<float>(start.EndYAdj) + endDrop;
     SetPenWidthScaled(0.045f);
 
     // 7: a tuplet that starts on a Western rest.

@@ -12,6 +12,7 @@
 #include "notation/modTQNotationApi.h"
 #include "platform/gui/TQGlyphMap.h"
 #include "render/modTQCvsDraw.h"
+#include "render/modTQDrawAccid.h"
 #include "render/modTQDrawEngine.h"
 #include "render/modTQDrawJianpu.h"
 #include "render/modTQDrawShrink.h"
@@ -24,6 +25,15 @@ namespace {
 constexpr int kDotCode = 0xB7;
 constexpr int kBlank = 32;
 constexpr float kNone = -10.0f;
+// The width of a cell the notes of a group take at most (x units); how much
+// lower than its usual place a grace note's sign stands, the room an octave
+// dot and a slur over the group take, and the lowest the group's digits go
+// (y units).
+constexpr float kGroupWidth = 0.85f;
+constexpr float kSignDrop = 0.2f;
+constexpr float kDotRise = 0.18f;
+constexpr float kSlurRise = 0.2f;
+constexpr float kLowest = 0.55f;
 
 // Accidental places of a grace note, kinds 1..9, from xl and the cell's y.
 const TAccidPlace kFontPlace[9] = {
@@ -89,11 +99,48 @@ void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {
     float xb = x + 0.1f * X;
     const float H = 1.1f * X * s;
     float lowest = kNone;
-    const auto font = SmallNoteFont(cell, RoundToInt(H), RoundToInt(H * (0.4f + k)), false);
     const bool musicFont = MusicFontInstalled("MusicalSymbols");
 
     const auto& notes = cell.CompressNotes;
     const int n = static_cast<int>(notes.size());
+
+    // The group keeps to its own cell: more notes than fit at the usual
+    // advance come closer, in a narrower font.
+    const float usual = X * (0.45f + k);
+    // A sign takes a room of its own before its digit; the first note's
+    // stands before the group.
+    const auto signRoom = [&](const TCompressNote& note) {
+        if (&note == &notes.front())
+            return 0.0f;
+        const int kind = static_cast<int>(note.attr & 0x0Fu);
+        if (static_cast<int32_t>(note.attr) <= 0 || CodeOf(note) == '0' || kind < 1 || kind > 9)
+            return 0.0f;
+        const bool signFont = kind == 9 || musicFont;
+        const TSignSpan span = AccidentalSpan(d, kind, signFont, cell, (signFont ? kFontPlace : kFallbackPlace)[kind - 1].f);
+        return span.right - span.left + std::max(1.5f, 0.1f * X * s) + 1.0f;
+    };
+    float rooms = 0.0f;
+    for (const TCompressNote& note : notes)
+        rooms += signRoom(note);
+    const float step =
+        n > 0 ? std::max(0.2f * X, std::min(usual, (kGroupWidth * X - rooms) / static_cast<float>(n))) : usual;
+    const auto font = SmallNoteFont(cell, RoundToInt(H), RoundToInt(H * (0.4f + k) * step / usual), false);
+
+    // The group stands inside its own row, its digits low enough for one
+    // octave dot over them (so that the groups of a row stand at one height),
+    // or for the marks or a slur over them.
+    float rise = kDotRise * Y;
+    for (const TCompressNote& note : notes) {
+        const int code = CodeOf(note);
+        if (code != kBlank && code != kDotCode && code != '0' && (note.option & (0x20u | 0x10u | 0x400000u | 0x4000000u)))
+            rise = std::max(rise, 0.35f * Y);
+    }
+    const bool slur = cell.markType == 1 || cell.markType == 81;
+    const float slurRise = slur ? kSlurRise * Y : 0.0f;
+    // The digits' ink starts 0.225 Y over the cell's y at the usual size.
+    const float drop = std::min(kLowest, 0.275f + (rise + slurRise) / Y) * Y;
+    const float top = y;
+    y += drop;
 
     // The underlines of the neighbours run on under the grace notes.
     if (n > 0 && col > 0 && col < mv->Cols - 1) {
@@ -108,6 +155,7 @@ void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {
     for (int i = 0; i < n; ++i) {
         const TCompressNote& note = notes[static_cast<size_t>(i)];
         OwnSmallNote(col, row, i + 1);
+        xb += signRoom(note);
         const int code = CodeOf(note);
         if (code == '*') {
             DrawAsteriskSymbol(d, xb + 0.1f * X, y - 0.2f * Y, cell, 0.7f);
@@ -161,11 +209,15 @@ void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {
             // The sign-position bits move the sign from where it stands clear of
             // the note, so they are measured from the digit too.
             const float shift = (a && b ? 0.15f : b ? 0.1f : a ? 0.05f : 0.0f) * X;
-            xl -= shift;
             const int kind = static_cast<int>(note.attr & 0x0Fu);
-            if (kind >= 1 && kind <= 9)
-                DrawSmallNoteAccidental(d, kind, musicFont, kFontPlace[kind - 1], kFallbackPlace[kind - 1], xl, y, y,
-                                        cell, xb - shift);
+            if (kind >= 1 && kind <= 9) {
+                // In the room left for it before its digit, its top a little
+                // over the digit's.
+                const bool signFont = kind == 9 || musicFont;
+                const TAccidPlace& p = signFont ? kFontPlace[kind - 1] : kFallbackPlace[kind - 1];
+                DrawSmallSign(d, kind, signFont, ClearOfDigit(d, kind, signFont, cell, p.f, xb, xb) - shift,
+                              y + Y * (p.c + p.e * dd + kSignDrop * s), cell, p.f);
+            }
         }
 
         float h = note.octave > 0 ? 0.1f * static_cast<float>(note.octave) : 0.0f;
@@ -190,14 +242,14 @@ void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {
             lowest = std::max(lowest, DrawGraceUnderlines(d, xb, y, note.value, cell));
         if (note.octave != 0)
             lowest = std::max(lowest, DrawGraceOctaveDots(d, xb + 0.6f * k * X, y, note.octave, cell, note.value));
-        xb += X * (0.45f + k);
+        xb += step;
     }
 
     // The curve that ties the group to its main note.
     OwnSmallNote(col, row, 0);
-    if (lowest < 0.0f)
-        lowest = y + 0.18f * Y;
-    lowest += 0.8f * dd * Y;
+    // Under the digits' ink (0.77 of the font's height below the text's top)
+    // and under their underlines and dots.
+    lowest = std::max(lowest, y + Y * (-0.32f - 0.4f * dd) + 0.77f * H + 0.08f * Y);
     const float xc = static_cast<float>(RoundToInt(0.5f * (x + xb + 0.1f * X)));
     const float r = 0.4f * X;
     SetPenWidthScaled(0.038f);
@@ -215,5 +267,5 @@ void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {
     SetFontColor(d->CurColor);
 
     if (cell.markType == 1 || cell.markType == 81)
-        DrawConnectSlur(d, x, y - 0.4f * Y, col, row, 1, 0);
+        DrawConnectSlur(d, x, std::max(top, y - 0.4f * Y - rise), col, row, 1, 0);
 }

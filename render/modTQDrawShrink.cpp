@@ -356,12 +356,12 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
             const bool withFont = kind == 4 ? MusicFontInstalled("Toccata") : musicFont;
             if (kind >= 1 && kind <= 9) {
                 // No gap between two small digits: the sign stands at the upper
-                // left of its digit, its right edge a pixel before the digit and
+                // left of its digit, just clear of it, and
                 // its foot above the digit before (and its octave dots).
                 const bool signFont = kind == 9 || withFont;
                 const TAccidPlace& p = signFont ? kFontPlace[kind - 1] : kFallbackPlace[kind - 1];
                 const TSignSpan span = AccidentalSpan(d, kind, signFont, cell, p.f);
-                const float px = xi - 1.0f - span.right;
+                const float px = ClearOfDigit(d, kind, signFont, cell, p.f, xi, xi);
                 int above = 0; // octave dots over the notes the sign reaches
                 for (int j = i - 1; j >= 0 && positions[static_cast<size_t>(j)] + a > px + span.left; --j)
                     if ((notes[static_cast<size_t>(j)].code & 0xFF) != kBlank)

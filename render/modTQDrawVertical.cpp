@@ -222,18 +222,18 @@ void DrawVerticalChord(TDrawEngine* d, float x, float y, int col, int row, const
         if (musicFont)
             DrawAccentGlyphJianpu(d, x + 0.35f * xu, T + (-0.4f - m) * yu, c, 0.7f);
         else
-            DrawAccentVectorJianpu(d, x - 0.25f * xu, T + (-0.75f - m) * yu, c, 0.7f);
+            DrawAccentVectorJianpu(d, x + 0.05f * xu, T + (-0.75f - m) * yu, c, 0.7f);
         m += 0.2f;
     }
     if (cell.option & 0x4000000u) {
         DrawMarkBar(d, x + 0.25f * xu, T + (0.2f - m) * yu, c, 0.6f, 0.07f);
-        m += 0.13f;
+        m += 0.25f; // the bar and a gap under the next mark
     }
     if (cell.option & (0x10u | 0x400000u)) {
         if (musicFont)
             DrawGlyph174Mark(d, x + 0.35f * xu, T + (-2.1f - m) * yu, c, true, 1.0f);
         else
-            DrawTriangleDown(d, x + 0.35f * xu, T + (-0.75f - m) * yu, c, true, 1.45f);
+            DrawTriangleDown(d, x + 0.05f * xu, T + (-0.5f - m) * yu, c, true, 1.45f);
         m += 0.1f;
     }
     SetFontColor(d->CurColor);

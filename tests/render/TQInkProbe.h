@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "model/modTQPredicates.h"
 #include "platform/gui/TQQtCanvas.h"
 #include "platform/gui/TQRecordingCanvas.h"
 #include "render/modTQMainView.h"
@@ -266,6 +267,13 @@ inline bool IntendedTouch(const TMainView& v, const TInkItem& a, const TInkItem&
     // own row from its start to its end.
     if (a.kind == TInkClass::Joining && (a.what == "Arc" || a.what == "Polyline") && a.row == b.row &&
         ca.markType != 0 && b.col >= a.col && b.col <= std::max(ca.iEnd, a.col + 1))
+        return true;
+    // A slur passes over a bar line (one of a row above too, where the slur
+    // rises over its notes' octave dots at the row's top).
+    if (b.row >= 0 && b.col >= 0 && b.row < v.Rows && b.col < v.Cols && ca.markType != 0 &&
+        (a.what == "Arc" || a.what == "Polyline" || a.what == "Polygon") && b.what == "FillRect" &&
+        b.kind == TInkClass::Joining && b.box.height() > 4 * b.box.width() &&
+        IsBarLineCell(v.PageSets[0][0][static_cast<size_t>(b.row)][static_cast<size_t>(b.col)]))
         return true;
     return false;
 }

@@ -13,7 +13,10 @@
 namespace {
 
 // x unit 20, y unit 40; the grace cell at column 2, row 1 has its origin at
-// (100, 90); its notes start 0.1 x unit in and advance 0.45 x unit.
+// (100, 90); its notes start 0.1 x unit in and advance 0.45 x unit, closer
+// where more would leave the cell (0.85 x unit for the whole group). The group
+// stands 0.455 Y (18.2) lower than the small font's usual place over the row,
+// which leaves room for one octave dot over its digits inside the row.
 TCell& GraceCell(TViewFixture& fx, uint32_t style, std::vector<TCompressNote> notes, int col = 2) {
     TCell& c = fx.At(col, 1);
     c.Note = notes.empty() ? 32 : notes.front().code;
@@ -34,17 +37,21 @@ TEST(GraceCell, NotesBeforeOrAfterTheirMainNote) {
         const char* what;
         uint32_t style;
         int notes;
+        int advance;           // from one digit to the next
+        int fontWidth;
         TPoint arcFrom, arcTo; // the polyline of the quarter circle
         bool line;             // a straight run on to the group's end or the cell's edge
         TPoint lineTo;
     };
-    // One note ends the group at 111 (middle xc = 107), three at 129 (xc = 116);
-    // the curve hangs at y + 0.18 Y = 97.2 with radius 0.4 x unit = 8.
+    // One note ends the group at 111 (middle xc = 107); three come closer,
+    // 17 / 3 apart in a font as much narrower, and end at 119 inside the cell
+    // (xc = 111). The curve hangs under the digits at 115.4 with radius 0.4 x
+    // unit = 8; after the notes its straight run goes on to the cell's edge.
     const std::vector<Case> cases = {
-        {"before, one note", 0xC0, 1, {114, 105}, {107, 97}, false, {}},
-        {"before, three notes", 0xC0, 3, {123, 105}, {116, 97}, true, {129, 105}},
-        {"after, one note", 0xD0, 1, {107, 97}, {99, 105}, false, {}},
-        {"after, three notes", 0xD0, 3, {116, 97}, {108, 105}, true, {100, 105}},
+        {"before, one note", 0xC0, 1, 9, 9, {114, 123}, {107, 115}, false, {}},
+        {"before, three notes", 0xC0, 3, 6, 6, {118, 123}, {111, 115}, false, {}},
+        {"after, one note", 0xD0, 1, 9, 9, {107, 115}, {99, 123}, false, {}},
+        {"after, three notes", 0xD0, 3, 6, 6, {111, 115}, {103, 123}, true, {100, 124}},
     };
     for (const Case& c : cases) {
         TViewFixture fx;
@@ -57,10 +64,10 @@ TEST(GraceCell, NotesBeforeOrAfterTheirMainNote) {
         const auto digits = Digits(rc);
         ASSERT_EQ(static_cast<int>(digits.size()), c.notes) << c.what;
         for (int i = 0; i < c.notes; ++i) {
-            EXPECT_EQ(digits[static_cast<size_t>(i)]->Arg(0), 102 + 9 * i) << c.what;
-            EXPECT_EQ(digits[static_cast<size_t>(i)]->Arg(1), 77) << c.what; // y - 0.32 Y
+            EXPECT_NEAR(digits[static_cast<size_t>(i)]->Arg(0), 102 + c.advance * i, 1) << c.what;
+            EXPECT_EQ(digits[static_cast<size_t>(i)]->Arg(1), 95) << c.what; // y + 0.455 Y - 0.32 Y
             EXPECT_EQ(digits[static_cast<size_t>(i)]->LogFont->Height, 22) << "1.1 x unit";
-            EXPECT_EQ(digits[static_cast<size_t>(i)]->LogFont->Width, 9) << "round(22 x 0.4)";
+            EXPECT_EQ(digits[static_cast<size_t>(i)]->LogFont->Width, c.fontWidth) << "round(22 x 0.4), narrowed";
         }
         const TCanvasCall* move = rc.Last(TCanvasOp::MoveTo);
         const auto lines = rc.OfOp(TCanvasOp::LineTo);
@@ -85,11 +92,13 @@ TEST(GraceCell, CurveHangsUnderTheLowestUnderlineOrDot) {
         int lines, octave;
         float hang; // y of the curve's top
     };
-    // lines: t = 2.4, step 2.8 from y + 0.18 Y; dots below from y + 0.2 Y +
+    // The group stands 18.2 lower than the cell's y of 90 (see above): lines:
+    // t = 2.4, step 2.8 from 108.2 + 0.18 Y; dots below from 108.2 + 0.2 Y +
     // 0.08 Y per line, returning their last y + 0.05 Y. Two dots stand 6 pixels
-    // apart (circles 4 across and a gap of 2), more than the 0.1 Y of 4.
+    // apart (circles 4 across and a gap of 2), more than the 0.1 Y of 4. With
+    // neither, the curve hangs 0.08 Y under the digits' ink (115.5).
     const std::vector<Case> cases = {
-        {0, 0, 97.2f}, {0, 2, 97.2f}, {1, 0, 99.6f}, {2, 0, 102.4f}, {0, -1, 100.0f}, {2, -1, 106.4f}, {0, -2, 106.0f},
+        {0, 0, 115.5f}, {0, 2, 115.5f}, {1, 0, 117.8f}, {2, 0, 120.6f}, {0, -1, 118.2f}, {2, -1, 124.6f}, {0, -2, 124.2f},
     };
     for (const Case& c : cases) {
         TViewFixture fx;
@@ -172,7 +181,7 @@ TEST(GraceCell, RestKeepsItsLinesButNoMarks) {
         EXPECT_EQ(music, code == '5' ? 2 : 0) << "sharp and accent\n" << fx.canvas.Dump();
         int lines = 0;
         for (const TCanvasCall* f : fx.canvas.OfOp(TCanvasOp::FillRect))
-            if (f->Arg(1) >= 95)
+            if (f->Arg(1) >= 113)
                 ++lines;
         EXPECT_EQ(lines, 2) << static_cast<char>(code);
     }
