@@ -27,10 +27,16 @@ constexpr int kDotCode = 0xB7;
 constexpr int kBlank = 32;
 // How far the sign of a small note stands above its usual height (of the row),
 // and further for each octave dot of the note before it.
-constexpr float kSignLift = 0.1f;
-constexpr float kDotLift = 0.2f;
+constexpr float kSignLift = 0.08f;
+constexpr float kDotLift = 0.25f;
+// ... and over the sign of the note before, where it still reaches that.
+constexpr float kSignOverSign = 0.35f;
+// The size of a sign image or drawn sign over a small note, of its usual size.
+constexpr float kDrawnSignSize = 0.7f;
+// The air between two small digits (x units).
+constexpr float kDigitAir = 0.05f;
 // How high a slur over signs of small notes starts, above its usual height.
-constexpr float kSlurOverSign = 0.35f;
+constexpr float kSlurOverSign = 0.42f;
 
 // Accidental places of a small note, kinds 1..9: x from the mark position xm;
 // the first height is yb + 0.1 Y, the second (alt) yb.
@@ -245,7 +251,7 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
     // An augmentation dot takes a room of its own right of its digit: the
     // digits narrow so that the notes with their dots fill the width they
     // would fill without them.
-    const float dotRoom = 0.25f * X * s;
+    const float dotRoom = 0.3f * X * s;
     int dotCount = 0;
     for (const TCompressNote& note : notes)
         if (IsJianpuNoteChar(note.code) && (note.option & (0x8u | 0x40u)))
@@ -253,16 +259,24 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
     float fontWidth = 0.5f * W * (0.4f + k);
     auto advance = [&](float width) {
         auto previous = canvas->SelectLogFont(SmallNoteFont(cell, RoundToInt(0.78f * W), RoundToInt(width), true));
-        const float adv = static_cast<float>(CanvasTextExtent("3").cx);
+        // A little air between two digits: a narrowed digit's ink reaches
+        // its advance.
+        const float adv = static_cast<float>(CanvasTextExtent("3").cx) + kDigitAir * X;
         canvas->SelectLogFont(previous);
         return adv;
     };
     // The advance is that of the small font from the first note on, whatever
     // the first notes are.
     float a = advance(fontWidth);
-    if (dotCount > 0 && a > 0.0f) {
-        const float total = a * static_cast<float>(notes.size());
-        fontWidth *= std::max(0.5f, (total - static_cast<float>(dotCount) * dotRoom) / total);
+    // The notes and their dots keep to the cell: a rate too wide for as many
+    // notes narrows the font to fit.
+    const float room = 0.95f * X - 1.0f;
+    const float rateWidth = fontWidth;
+    for (int pass = 0; pass < 3 && a > 0.0f; ++pass) {
+        const float digits = a * static_cast<float>(notes.size());
+        if (digits + static_cast<float>(dotCount) * dotRoom <= room || fontWidth <= 0.5f * rateWidth)
+            break;
+        fontWidth = std::max(0.5f * rateWidth, fontWidth * (room - static_cast<float>(dotCount) * dotRoom) / digits);
         a = advance(fontWidth);
     }
     const auto font = SmallNoteFont(cell, RoundToInt(0.78f * W), RoundToInt(fontWidth), true);
@@ -291,7 +305,7 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
             const std::string text = SmallNoteText(note.code);
             SetFontColor(noteColour);
             auto previous = canvas->SelectLogFont(font);
-            a = static_cast<float>(CanvasTextExtent("3").cx);
+            a = static_cast<float>(CanvasTextExtent("3").cx) + kDigitAir * X;
             CanvasTextOut(xi, yb + Y * (0.1f - 0.6f * dd), text);
             extent = CanvasTextExtent(text);
             canvas->SelectLogFont(previous);
@@ -360,14 +374,46 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
                 // its foot above the digit before (and its octave dots).
                 const bool signFont = kind == 9 || withFont;
                 const TAccidPlace& p = signFont ? kFontPlace[kind - 1] : kFallbackPlace[kind - 1];
-                const TSignSpan span = AccidentalSpan(d, kind, signFont, cell, p.f);
-                const float px = ClearOfDigit(d, kind, signFont, cell, p.f, xi, xi);
+                // Images and drawn signs are drawn smaller than beside a
+                // full-size digit: they would stand taller than the small digits.
+                const bool glyph = signFont && kind != 9;
+                const bool image = !glyph && kind != 1 && kind != 4 && kind != 8;
+                float f = glyph ? p.f : kDrawnSignSize * p.f;
+                float py = (p.alt ? yb : ym) + Y * (p.c + p.e * dd);
+                // An image hangs from its top: its foot stays where it was
+                // (the images are about 0.55 of their factor's row high).
+                if (image)
+                    py += (1.0f - kDrawnSignSize) * 0.55f * Y * s * p.f;
+                TSignSpan span = AccidentalSpan(d, kind, signFont, cell, f);
+                // A sign wider than a note's slot would reach the sign of the
+                // note before: smaller, down to half its size.
+                const float width = span.right - span.left;
+                if (width > a && a > 0.0f) {
+                    const float shrink = std::max(0.5f, a / width);
+                    f *= shrink;
+                    span = AccidentalSpan(d, kind, signFont, cell, f);
+                    // A glyph's ink hangs below its text origin, closer to it
+                    // as the glyph shrinks.
+                    if (signFont && kind != 9)
+                        py += (1.0f - shrink) * 0.85f * Y * s;
+                }
+                const float px = ClearOfDigit(d, kind, signFont, cell, f, xi, xi);
                 int above = 0; // octave dots over the notes the sign reaches
-                for (int j = i - 1; j >= 0 && positions[static_cast<size_t>(j)] + a > px + span.left; --j)
-                    if ((notes[static_cast<size_t>(j)].code & 0xFF) != kBlank)
-                        above = std::max(above, OctaveDotCount(std::max(0, notes[static_cast<size_t>(j)].octave)));
-                const float lift = (kSignLift * s + kDotLift * static_cast<float>(above)) * Y;
-                DrawSmallSign(d, kind, signFont, px, (p.alt ? yb : ym) + Y * (p.c + p.e * dd) - lift, cell, p.f);
+                bool signBefore = false;
+                for (int j = i - 1; j >= 0 && positions[static_cast<size_t>(j)] + a > px + span.left; --j) {
+                    const TCompressNote& before = notes[static_cast<size_t>(j)];
+                    if ((before.code & 0xFF) == kBlank)
+                        continue;
+                    above = std::max(above, OctaveDotCount(std::max(0, before.octave)));
+                    const int beforeKind = static_cast<int>(before.attr & 0x0Fu);
+                    if (static_cast<int32_t>(before.attr) > 0 && beforeKind >= 1 && beforeKind <= 9 &&
+                        (j < i - 1 || span.right - span.left > a))
+                        signBefore = true;
+                }
+                // (An image's foot stands lower: a taller lift over dots.)
+                const float lift = (kSignLift * s + (image ? 1.4f : 1.0f) * kDotLift * static_cast<float>(above) +
+                                    (signBefore ? kSignOverSign : 0.0f)) * Y;
+                DrawSmallSign(d, kind, signFont, px, py - lift, cell, f);
             }
         }
 

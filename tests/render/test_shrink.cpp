@@ -54,12 +54,15 @@ TEST(ShrinkCell, FourNotesWithUnderlinesAndATupletNumber) {
     ASSERT_EQ(digits.size(), 4u) << rc.Dump();
     const int advance = digits[1]->Arg(0) - digits[0]->Arg(0);
     EXPECT_GT(advance, 0);
+    EXPECT_LE(3 * advance, 18) << "the four notes within the cell's 20 pixels";
     for (int i = 0; i < 4; ++i) {
         const TCanvasCall* d = digits[static_cast<size_t>(i)];
         EXPECT_EQ(d->Text, std::string(1, static_cast<char>('1' + i)));
-        // height round(0.78 W), width round(0.5 W x 0.4), W = 2 x unit
+        // height round(0.78 W), W = 2 x unit; width round(0.5 W x 0.4) = 8 at
+        // rate 0, halved: four notes at that width would run 12 pixels on
+        // over the next cell's note
         EXPECT_EQ(d->LogFont->Height, 31);
-        EXPECT_EQ(d->LogFont->Width, 8);
+        EXPECT_EQ(d->LogFont->Width, 4);
         EXPECT_EQ(d->LogFont->Weight, 200);
         EXPECT_NEAR(d->Arg(0), 101 + i * advance, 1) << i;
         EXPECT_EQ(d->Arg(1), 95); // yb + 0.1 Y
