@@ -154,11 +154,9 @@ void DrawConnectSlur(TDrawEngine* d, float x, float y, int col, int row, int ell
     const bool restStart = IsWestRestCell(start) && col < mv->Cols - 1 && GridCell(next, col + 1, row) &&
                            IsWestNoteOrRest(next, 1) && IsTupletMarkCell(start);
 
-    // 8: grace groups.
+    // 8: grace groups (their notes keep to their own cell, however many).
     if (IsGraceCell(start)) {
         const int count = static_cast<int>(start.CompressNotes.size());
-        if (count > 2)
-            xe += 0.6f * W * static_cast<float>(count - 2);
         if (count > 0 && start.CompressNotes.front().octave > 0)
             y -= 0.2f * W * static_cast<float>(start.CompressNotes.front().octave);
     }

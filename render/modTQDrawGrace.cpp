@@ -51,7 +51,7 @@ int CodeOf(const TCompressNote& note) { return note.code & 0xFF; }
 
 } // namespace
 
-float DrawGraceUnderlines(TDrawEngine*, float x, float y, int count, const TCell& cell) {
+float DrawGraceUnderlines(TDrawEngine*, float x, float y, int count, const TCell& cell, float narrow) {
     const TMainView* mv = MainView();
     const float X = static_cast<float>(mv->GetCellWidth());
     const float Y = static_cast<float>(mv->GetCellHeight());
@@ -59,7 +59,7 @@ float DrawGraceUnderlines(TDrawEngine*, float x, float y, int count, const TCell
     const float dd = s - 1.0f;
     const float k = 0.005f * static_cast<float>(cell.shrinkRate);
     const float t = 0.06f * Y * s;
-    const float w = X * (0.5f + 0.8f * k);
+    const float w = X * (0.5f + 0.8f * k) * narrow;
     const float p = 0.07f * Y * s;
     const int lines = std::min(5, count);
     float top = kNone;
@@ -70,17 +70,30 @@ float DrawGraceUnderlines(TDrawEngine*, float x, float y, int count, const TCell
     return lines > 0 ? top + t : kNone;
 }
 
-float DrawGraceOctaveDots(TDrawEngine* d, float x, float y, int octave, const TCell& cell, int underlines) {
+float DrawGraceOctaveDots(TDrawEngine* d, float cx, float y, int octave, const TCell& cell, int underlines) {
     const TMainView* mv = MainView();
-    const float X = static_cast<float>(mv->GetCellWidth());
     const float Y = static_cast<float>(mv->GetCellHeight());
+    const float s = cell.fontSizeR;
     const float q = std::max(2.0f, 0.1f * Y);
     const int count = OctaveDotCount(octave);
     const float sign = octave >= 0 ? 1.0f : -1.0f;
-    const float xd = x + 0.12f * X;
-    const float y0 = sign > 0.0f ? y - 0.3f * Y : y + 0.2f * Y + 0.08f * Y * static_cast<float>(underlines);
-    const float last = DrawOctaveDotColumn(d, xd - 0.05f * X, y0 - 0.65f * Y, cell, 1.1f, count, -q * sign);
-    return sign < 0.0f ? y0 + last + 0.05f * Y : kNone;
+    // The "." glyph's ink is centred 0.125 em right of and 0.825 em below
+    // the point the dot column is given.
+    const float factor = 1.1f;
+    const float points = static_cast<float>(RoundToInt(mv->GetDrawScale() * s * factor));
+    const float em = points * static_cast<float>(TargetCanvas(nullptr)->PixelsPerInch()) / 72.0f;
+    const float size = static_cast<float>(std::max(2, RoundToInt(0.12f * em)));
+    const float x0 = cx - 0.125f * em;
+    if (sign > 0.0f) {
+        // Over the digit's ink (its top 0.221 Y over y at the usual size).
+        const float digitTop = y + Y * (-0.221f - 0.301f * (s - 1.0f));
+        const float centre = digitTop - 0.09f * Y * s - 0.5f * size;
+        DrawOctaveDotColumn(d, x0, centre - 0.825f * em, cell, factor, count, -q);
+        return kNone;
+    }
+    const float y0 = y + 0.2f * Y + 0.08f * Y * static_cast<float>(underlines);
+    const float last = DrawOctaveDotColumn(d, x0, y0 - 0.65f * Y, cell, factor, count, q);
+    return y0 + last + 0.05f * Y;
 }
 
 void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {
@@ -221,27 +234,31 @@ void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {
         }
 
         float h = note.octave > 0 ? 0.1f * static_cast<float>(note.octave) : 0.0f;
+        // The marks over the note stand over its digit's top (0.221 Y over y
+        // at the usual size), as far above it as the font is large.
+        const float digitTop = y + Y * (-0.221f - 0.301f * dd);
         if (code != kBlank && code != '0') {
             if (note.option & 0x4000000u) {
-                DrawMarkBar(d, xb + X * (0.6f * k + 0.05f), y + Y * (-0.3f - h), cell, 0.4f, 0.07f);
+                DrawMarkBar(d, xb + X * (0.6f * k + 0.05f), digitTop - Y * (0.079f * s + h), cell, 0.4f, 0.07f);
                 h += 0.05f;
             }
             if (note.option & (0x10u | 0x400000u)) {
-                DrawGlyph174Mark(d, xb + X * (0.6f * k + 0.13f), y + Y * (-2.2f - h), cell, true, 0.8f);
+                DrawGlyph174Mark(d, xb + X * (0.6f * k + 0.13f), digitTop - Y * (1.979f * s + h), cell, true, 0.8f);
                 h += 0.25f;
             }
             if (note.option & 0x20u) {
                 // The accent of a grace note has no second form.
                 if (musicFont)
-                    DrawAccentGlyphJianpu(d, xb + X * (0.6f * k + 0.1f), y + Y * (-0.95f - h), cell, 0.6f);
+                    DrawAccentGlyphJianpu(d, xb + X * (0.6f * k + 0.1f), digitTop - Y * (0.729f * s + h), cell, 0.6f);
                 h += 0.1f;
             }
         }
         SetPenWidthScaled(0.038f);
         if (note.value != 0)
-            lowest = std::max(lowest, DrawGraceUnderlines(d, xb, y, note.value, cell));
+            lowest = std::max(lowest, DrawGraceUnderlines(d, xb, y, note.value, cell, step / usual));
         if (note.octave != 0)
-            lowest = std::max(lowest, DrawGraceOctaveDots(d, xb + 0.6f * k * X, y, note.octave, cell, note.value));
+            lowest = std::max(lowest, DrawGraceOctaveDots(d, xb + 0.5f * static_cast<float>(extent.cx), y, note.octave,
+                                                          cell, note.value));
         xb += step;
     }
 

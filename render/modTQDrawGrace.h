@@ -8,9 +8,11 @@
 class TDrawEngine;
 
 void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row);
-// The underlines (at most five) of one grace note at (x, y); returns the bottom
-// of the last line, or -10 when none was drawn.
-float DrawGraceUnderlines(TDrawEngine* d, float x, float y, int count, const TCell& cell);
-// The octave dots of one grace note; returns the bottom of the dots below the
-// note, or -10 for dots above.
-float DrawGraceOctaveDots(TDrawEngine* d, float x, float y, int octave, const TCell& cell, int underlines);
+// The underlines (at most five) of one grace note at (x, y), narrow times their
+// usual length (notes closer than usual); returns the bottom of the last line,
+// or -10 when none was drawn.
+float DrawGraceUnderlines(TDrawEngine* d, float x, float y, int count, const TCell& cell, float narrow = 1.0f);
+// The octave dots of one grace note, their middle at cx (the digit's): above
+// its digit's ink, or below its underlines; returns the bottom of the dots
+// below the note, or -10 for dots above.
+float DrawGraceOctaveDots(TDrawEngine* d, float cx, float y, int octave, const TCell& cell, int underlines);

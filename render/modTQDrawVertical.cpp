@@ -223,7 +223,7 @@ void DrawVerticalChord(TDrawEngine* d, float x, float y, int col, int row, const
             DrawAccentGlyphJianpu(d, x + 0.35f * xu, T + (-0.4f - m) * yu, c, 0.7f);
         else
             DrawAccentVectorJianpu(d, x + 0.05f * xu, T + (-0.75f - m) * yu, c, 0.7f);
-        m += 0.2f;
+        m += 0.26f; // the accent and a gap over the next mark
     }
     if (cell.option & 0x4000000u) {
         DrawMarkBar(d, x + 0.25f * xu, T + (0.2f - m) * yu, c, 0.6f, 0.07f);
