@@ -179,27 +179,37 @@ void DrawShrinkNoteLines(TDrawEngine* d, float x, float y, const TCell& cell, co
         DrawOctaveDotColumn(d, xd - 0.35f * X, yl - 0.7f * Y, cell, 1.5f, count, 0.15f * Y);
 }
 
-void DrawShrinkSlur(TDrawEngine* d, float, float y, const TCell& cell, float x1, float x2, int first, int last) {
-    const TMainView* mv = MainView();
-    const float X = static_cast<float>(mv->GetCellWidth());
-    const int Y = mv->GetCellHeight();
-    const float k = 0.005f * static_cast<float>(cell.shrinkRate);
+namespace {
+
+// How much higher than over plain notes (y units) the slur over the small
+// notes first..last (last < 0: to the end) starts: over their octave dots, and
+// over the signs of all but the first, and the dots under those.
+float ShrinkSlurClear(const TCell& cell, int first, int last) {
     const auto& notes = cell.CompressNotes;
     const int n = static_cast<int>(notes.size());
+    first = std::max(0, first);
     last = last < 0 ? n - 1 : std::min(last, n - 1);
     int m = 0;
-    bool signs = false; // a sign stands under the slur (the first note's stands before it)
-    for (int i = std::max(0, first); i <= last; ++i) {
+    bool signs = false;
+    for (int i = first; i <= last; ++i) {
         const TCompressNote& note = notes[static_cast<size_t>(i)];
-        const bool end = i == std::max(0, first) || i == last;
+        const bool end = i == first || i == last;
         m = std::max(m, end ? note.octave : note.octave - 1);
         const int kind = static_cast<int>(note.attr & 0x0Fu);
         if (i > first && kind >= 1 && kind <= 9 && static_cast<int32_t>(note.attr) > 0)
             signs = true;
     }
-    // Over signs the slur clears the highest of them, raised over the dots
-    // before it.
-    const float clear = signs ? kSlurOverSign + kDotLift * static_cast<float>(std::max(0, m)) : 0.15f * static_cast<float>(m);
+    return signs ? kSlurOverSign + kDotLift * static_cast<float>(std::max(0, m)) : 0.15f * static_cast<float>(m);
+}
+
+} // namespace
+
+void DrawShrinkSlur(TDrawEngine* d, float, float y, const TCell& cell, float x1, float x2, int first, int last) {
+    const TMainView* mv = MainView();
+    const float X = static_cast<float>(mv->GetCellWidth());
+    const int Y = mv->GetCellHeight();
+    const float k = 0.005f * static_cast<float>(cell.shrinkRate);
+    const float clear = ShrinkSlurClear(cell, first, last);
     const float ys = y + static_cast<float>(Y) * (0.25f - clear + 0.04f * static_cast<float>(cell.MarkY));
     const float ye = ys + 0.05f * static_cast<float>(static_cast<int64_t>(Y) * cell.EndYAdj);
     if (mv->SlurMode && cell.markType != 56)
@@ -452,7 +462,8 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
         const int blanks = static_cast<int>(std::count_if(notes.begin(), notes.end(), [](const TCompressNote& nt) {
             return (nt.code & 0xFF) == kBlank;
         }));
-        DrawTupletNumber(d, x - 0.05f * X, yb - 0.05f * Y, n - blanks, true);
+        // Over the curve, which rises over signs and octave dots.
+        DrawTupletNumber(d, x - 0.05f * X, yb - (0.05f + ShrinkSlurClear(cell, 0, -1)) * Y, n - blanks, true);
     }
     SetFontColor(d->CurColor);
 }

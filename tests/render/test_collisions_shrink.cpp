@@ -25,7 +25,7 @@ constexpr int kRates[] = {-30, -20, 0, 20};
 
 // Each rate has a row of plain eighths with packed cells between them: a
 // dotted note before another ("3. 5", where the dot used to fill the 5), signs
-// on later notes ("6 #4 b3"), a sign after a note with an octave dot
+// on later notes of a triplet ("6 #4 b3"), a sign after a note with an octave dot
 // ("1' n7 2"), a slur over signed notes, and the rarer signs 4..9 (one on a
 // dotted note).
 void BuildPackedPage(TViewFixture& fx) {
@@ -36,6 +36,8 @@ void BuildPackedPage(TViewFixture& fx) {
         fx.Row(row, "| 1_ ~ 2_ ~ 3_ ~ 5_ ~ 6_ ~ |");
         Compound(fx.At(2, row), 0xA0, {SmallNote('3', 1, 0, 0, 0x8), SmallNote('5', 2)}, rate);
         Compound(fx.At(4, row), 0xA0, {SmallNote('6', 1), SmallNote('4', 1, 0, 0x01), SmallNote('3', 1, 0, 0x02)}, rate);
+        fx.At(4, row).markType = 56; // a triplet: its curve and number over the signs
+        fx.At(4, row).iEnd = 4;
         Compound(fx.At(6, row), 0xA0,
                  {SmallNote('1', 1, 1, 0, slurOn), SmallNote('7', 1, 0, 0x03), SmallNote('2', 1, -1, 0, slurOff)}, rate);
         Compound(fx.At(8, row), 0xA0,
