@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "edit/frmTQMeasureCount.h"
+#include "edit/frmTQShiftStaff.h"
 #include "edit/modTQMeasureCount.h"
+#include "model/modTQPredicates.h"
 #include "tests/edit/TQEditFixture.h"
 #include "tests/render/TQInkProbe.h"
 #include "tests/render/TQMusicFonts.h"
@@ -99,5 +101,67 @@ TEST(ScoreCollisions, MeasureNumbersKeepOffTheTextsAboveTheStaff) {
         EXPECT_TRUE(list.empty()) << "zoom " << zoom << ":\n" << TInkProbe::Describe(list);
         TPageImage page(fx.win);
         tqtest::SavePngIfWanted(page.image, "measure_numbers_z" + std::to_string(zoom));
+    }
+}
+
+namespace {
+
+// A Jianpu note as written: accidental, degree, octave dots ("b3", "7,", "1'").
+std::string Written(const TCell& c) {
+    std::string s;
+    const int a = c.Attr == kNoAttr ? 0 : int(c.Attr & 0xF);
+    s += a == 1 ? "#" : a == 2 ? "b" : a == 3 ? "n" : "";
+    s += char(c.Note);
+    for (int i = 0; i < c.dot; ++i)
+        s += '\'';
+    for (int i = 0; i > c.dot; --i)
+        s += ',';
+    return s;
+}
+
+} // namespace
+
+// "Change Tone" over a Jianpu score in C that changes to D in its row: the
+// key text at the start and the one of the change both move by the interval,
+// and every degree moves the other way, so that the music sounds as before on
+// both sides of the change. (The key in force at the start is the one over
+// the row's first measure, not the change further right.)
+TEST(ScoreCollisions, ChangeToneMovesAKeyChangeInsideTheRowToo) {
+    struct Case {
+        int scope; // 0 whole score, 1 selected rows, 2 to the end of the page
+        int halfTones, dir;
+        const char* start;
+        const char* change;
+        std::vector<std::string> notes;
+    };
+    const std::vector<Case> cases = {
+        // C -> #C and D -> bE: each degree a half tone down (a natural
+        // undoes the flat earlier in its bar).
+        {0, 1, 0, "1 = #C", "1 = bE", {"7,", "b3", "b5", "3", "4", "b5", "7,", "b3", "b5", "b7", "n7"}},
+        // C -> bB and D -> C: each degree a whole tone up.
+        {1, 2, 1, "1 = bB", "1 = C", {"2", "#4", "6", "5", "#5", "6", "2", "#4", "6", "#1'", "2'"}},
+        {2, 2, 0, "1 = D", "1 = E", {"b7,", "2", "4", "b3", "n3", "4", "b7,", "2", "4", "6", "b7"}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.scope);
+        TEditFixture fx(20, 5);
+        fx.Row(1, "\"1=C\" ~ ~ ~ ~ ~ ~ ~ ~ \"1=D\"");
+        fx.Row(2, "| 1 3 5 | 4 #4 5 | 1 3 5 | 7 1' |]");
+        fx.Select(0, 2, 19, 2);
+        ShiftStaffExec() = [&](TfrmShiftStaff& f) {
+            f.SetStepIndex(k.halfTones - 1);
+            f.SetDirIndex(k.dir);
+            f.rgpShiftDirClick();
+            return mrOk;
+        };
+        ShiftStaffs(k.scope, false);
+        ShiftStaffExec() = nullptr;
+        EXPECT_EQ(fx.At(0, 1).Text, k.start);
+        EXPECT_EQ(fx.At(9, 1).Text, k.change);
+        std::vector<std::string> notes;
+        for (int c = 0; c < 20; ++c)
+            if (IsJianpuNoteDigit(fx.At(c, 2).Note))
+                notes.push_back(Written(fx.At(c, 2)));
+        EXPECT_EQ(notes, k.notes);
     }
 }
