@@ -301,10 +301,11 @@ void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int 
             // the next digit (the second one at 1.4 columns would fall in it).
             DrawAugmentationDot(d, xD + (0.78f + 0.7f * dd) * xu, dy + 0.2f * yu, cell, 0.9f);
             DrawAugmentationDot(d, xD + (0.97f + 0.85f * dd) * xu, dy + 0.2f * yu, cell, 0.9f);
-        } else if (noteNext && IsJianpuDigit(cell.Note)) {
-            DrawDotBetweenDigits(d, x, dy, cell, col, row);
         } else {
-            DrawAugmentationDot(d, xD + (0.9f + 0.7f * dd) * xu, dy, cell, 1.2f);
+            if (noteNext && !(cell.option & 0x40u) && IsJianpuDigit(cell.Note))
+                DrawDotBetweenDigits(d, x, dy, cell, col, row);
+            else
+                DrawAugmentationDot(d, xD + (0.9f + 0.7f * dd) * xu, dy, cell, 1.2f);
             if (cell.option & 0x40u)
                 DrawAugmentationDot(d, xD + (1.4f + 1.0f * dd) * xu, dy, cell, 1.2f);
         }
