@@ -446,7 +446,9 @@ void TConvertW2J::ConvertClefCell(TCellRow& cells, int col, int row) {
     if (row > 0 && (label != KeyLabel || (fixed && key != LastFixedKey)) && !label.empty()) {
         TCellRow* above = CvtGridRow(0, row - 1);
         const TCell* over = above ? CellOf(*above, col) : nullptr;
-        const int target = (over && over->Note == kRowEndCode) ? col + 1 : 1;
+        // A key change inside the row is announced over its own place: at
+        // column 1 it would give the measures before it the new key.
+        const int target = (over && over->Note == kRowEndCode) || !header ? col + 1 : 1;
         if (TCell* text = above ? CellOf(*above, target) : nullptr) {
             MakeKeyText(*text, label, key);
             if (fixed)

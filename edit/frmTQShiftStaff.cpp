@@ -211,18 +211,43 @@ bool TfrmShiftStaff::PrepareRange(int scope) {
     return false;
 }
 
+int TfrmShiftStaff::StartKeyLastCol(int page, int row, int fromCol) {
+    const TMainScore* s = frmMainTQ;
+    if (page < 0 || page >= int(s->PageSets[0].size()))
+        return s->Cols - 1;
+    const TPage& p = s->PageSets[0][size_t(page)];
+    if (row < 0 || row >= int(p.size()))
+        return s->Cols - 1;
+    const TCellRow& cells = p[size_t(row)];
+    const int end = std::min<int>(s->Cols, int(cells.size()));
+    bool note = false;
+    for (int c = std::max(fromCol, 0); c < end; ++c) {
+        if (IsJianpuNoteDigit(cells[size_t(c)].Note))
+            note = true;
+        else if (note && IsBarLineCell(cells[size_t(c)]))
+            return c - 1;
+    }
+    return s->Cols - 1;
+}
+
 bool TfrmShiftStaff::ReadCurrentJianpuKey() {
     TMainScore* s = frmMainTQ;
     KeyName = "C";
     const TCell* keyText = nullptr;
-    auto searchUp = [&](int page, int fromRow) {
+    // Over the range's first row only the key texts of its first measure
+    // count: one further right is a key change inside the row.
+    auto searchUp = [&](int page, int fromRow, int lastColOfFirstRow) {
         if (page < 0 || page >= int(s->PageSets[0].size()))
             return;
         const TPage& p = s->PageSets[0][size_t(page)];
-        for (int r = std::min(fromRow, int(p.size()) - 1); r >= 0 && !keyText; --r)
-            for (int c = std::min<int>(s->Cols, int(p[size_t(r)].size())) - 1; c >= 0 && !keyText; --c)
+        for (int r = std::min(fromRow, int(p.size()) - 1); r >= 0 && !keyText; --r) {
+            int c = std::min<int>(s->Cols, int(p[size_t(r)].size())) - 1;
+            if (r == fromRow)
+                c = std::min(c, lastColOfFirstRow);
+            for (; c >= 0 && !keyText; --c)
                 if (IsJianpuKeyTextCell(p[size_t(r)][size_t(c)]))
                     keyText = &p[size_t(r)][size_t(c)];
+        }
     };
     if (Scope == 0) {
         int first = -1;
@@ -231,11 +256,12 @@ bool TfrmShiftStaff::ReadCurrentJianpuKey() {
                 first = r;
         if (first <= 0)
             return false;
-        searchUp(0, first - 1);
+        searchUp(0, first - 1, StartKeyLastCol(0, first, 0));
     } else {
-        searchUp(s->CurPage, s->SelRow0 - 1);
+        if (s->CurPage >= 0 && s->CurPage < int(s->PageSets[0].size()))
+            searchUp(s->CurPage, s->SelRow0 - 1, StartKeyLastCol(s->CurPage, s->SelRow0, s->SelCol0));
         for (int p = s->CurPage - 1; p >= 0 && !keyText; --p)
-            searchUp(p, s->Rows - 1);
+            searchUp(p, s->Rows - 1, s->Cols - 1);
     }
     if (keyText) {
         std::string t = keyText->Text;

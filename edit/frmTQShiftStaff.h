@@ -70,12 +70,19 @@ public:
     // --- Jianpu key change ---
     bool ChangeToneJianpu();
     bool WriteKeyTexts();
+    // The Jianpu key texts inside the range (key changes after its start) move
+    // by the interval too, since the degrees after them move.
+    void ShiftInnerKeyTexts();
     void NormaliseAccidentals(int pass);
     void ShiftJianpuDegrees();
     void ShiftJianpuNote(TCell& cell);
     // One note (degree character, octave dots, attribute word) shifted by Steps.
     void ShiftJianpuNote(int32_t& note, int32_t& octave, uint32_t& attr) const;
     bool ReadCurrentJianpuKey();
+    // The last column of the first measure of a row from fromCol on (the
+    // column before the first bar line after a note; the last column when
+    // there is none): the key texts over the row up to it give its starting key.
+    static int StartKeyLastCol(int page, int row, int fromCol);
 
     // --- Western transposition ---
     bool TransposeWestern();

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 
 #include "model/modTQCellAccess.h"
 #include "model/modTQPredicates.h"
@@ -43,16 +44,70 @@ TCell* PageCell(int page, int layer, int row, int col) {
 
 bool IsKeyPlace(const TCell& c) { return IsEmptyCell(c) || IsJianpuKeyTextCell(c); }
 
+// The key name a Jianpu key text ends in ("D", "bE"; a Western "Eb" reads as
+// "bE"), as the current key is read; empty when the text is too short.
+std::string KeyNameOfText(std::string t) {
+    const size_t b = t.find_first_not_of(' ');
+    const size_t e = t.find_last_not_of(' ');
+    t = b == std::string::npos ? std::string() : t.substr(b, e - b + 1);
+    if (t.size() < 2)
+        return {};
+    const char prev = t[t.size() - 2];
+    std::string name = (prev == 'b' || prev == '#') ? t.substr(t.size() - 2) : t.substr(t.size() - 1);
+    if (name.size() == 1 && t.size() >= 3 && (name == "b" || name == "#"))
+        name = name + t.substr(t.size() - 2, 1);
+    return name;
+}
+
 } // namespace
 
 bool TfrmShiftStaff::ChangeToneJianpu() {
     Steps = -Steps;
+    ShiftInnerKeyTexts();
     if (!WriteKeyTexts())
         return false;
     NormaliseAccidentals(1);
     ShiftJianpuDegrees();
     NormaliseAccidentals(0);
     return true;
+}
+
+void TfrmShiftStaff::ShiftInnerKeyTexts() {
+    TMainScore* s = frmMainTQ;
+    const int firstPage = s->CurPage;
+    const int lastPage = Scope == 0 ? int(s->PageSets[0].size()) - 1 : s->CurPage;
+    bool firstRow = true;
+    for (int p = firstPage; p <= lastPage; ++p) {
+        const int r0 = p == firstPage ? std::max(s->SelRow0, 0) : 0;
+        const int r1 = Scope == 1 ? std::min(s->SelRow1, s->Rows - 1) : s->Rows - 1;
+        for (int r = std::max(r0, 1); r <= r1; ++r) {
+            if (!IsJianpuMusicRow(r, p, 0))
+                continue;
+            int from = 0, startEnd = -1;
+            if (firstRow) {
+                // Over the first row of the range, the key texts of its first
+                // measure give its starting key, which WriteKeyTexts writes
+                // anew at the range's start: they go. Left of the range they stay.
+                from = std::max(s->SelCol0, 0);
+                startEnd = StartKeyLastCol(p, r, from);
+                firstRow = false;
+            }
+            for (int c = from; c < s->Cols; ++c) {
+                TCell* key = PageCell(p, 0, r - 1, c);
+                if (!key || !IsJianpuKeyTextCell(*key) || AttrHasNibble(key->Attr, 0x90) ||
+                    key->Text.str().find("Fixed") != std::string::npos)
+                    continue;
+                if (c <= startEnd) {
+                    if (c != s->SelCol0)
+                        ResetCell(*key);
+                    continue;
+                }
+                const int semitone = JianpuKeySemitone(KeyNameOfText(key->Text));
+                if (semitone >= 0)
+                    key->Text = "1 = " + std::string(LabelName(semitone - Steps));
+            }
+        }
+    }
 }
 
 bool TfrmShiftStaff::WriteKeyTextAt(int page, int row, int col, const std::string& name) {

@@ -2,6 +2,7 @@
 #include "edit/modTQMeasureCount.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "lang/modTQLanguage.h"
 #include "model/modTQCellAccess.h"
@@ -11,6 +12,7 @@
 #include "model/modTQScan.h"
 #include "model/modTQUndo.h"
 #include "platform/core/TQMessage.h"
+#include "platform/gui/TQRecordingCanvas.h"
 #include "render/modTQMainView.h"
 
 namespace {
@@ -30,6 +32,92 @@ TCell* CellRef(int col, int row) {
 
 // The walk follows the pages layer 0 really has.
 int LayerPageCount() { return frmMainTQ ? int(frmMainTQ->PageSets[0].size()) : 0; }
+
+// The box a recorded drawing call can ink, widened by half its pen.
+TRect CallBox(const TCanvasCall& call) {
+    int l = 0, t = 0, r = -1, b = -1;
+    auto take = [&](int x, int y) {
+        if (r < l) {
+            l = r = x;
+            t = b = y;
+            return;
+        }
+        l = std::min(l, x);
+        r = std::max(r, x);
+        t = std::min(t, y);
+        b = std::max(b, y);
+    };
+    switch (call.Op) {
+    case TCanvasOp::LineTo:
+    case TCanvasOp::Polyline:
+    case TCanvasOp::Polygon:
+        for (const TPoint& p : call.Points)
+            take(p.x, p.y);
+        break;
+    case TCanvasOp::Rectangle:
+    case TCanvasOp::FillRect:
+    case TCanvasOp::Ellipse:
+    case TCanvasOp::Arc:
+    case TCanvasOp::StretchDraw:
+        take(call.Arg(0), call.Arg(1));
+        take(call.Arg(2), call.Arg(3));
+        break;
+    case TCanvasOp::TextOut:
+    case TCanvasOp::Draw:
+        take(call.Arg(0), call.Arg(1));
+        take(call.Arg(0) + call.Extent.cx, call.Arg(1) + call.Extent.cy);
+        break;
+    case TCanvasOp::SetPixel: take(call.Arg(0), call.Arg(1)); break;
+    default: return {0, 0, -1, -1};
+    }
+    if (r < l)
+        return {0, 0, -1, -1};
+    const int pen = call.Op == TCanvasOp::TextOut || call.Op == TCanvasOp::Draw ? 0 : std::max(1, call.Pen.Width) / 2;
+    return {l - pen, t - pen, r + pen, b + pen};
+}
+
+bool BoxesMeet(const TRect& a, const TRect& b) {
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+// Whether the number cell just written at (col, row) is drawn clear of what
+// the cells of its row and of the row above draw: a text, tempo word or
+// dynamic that reaches over from a cell to the left (or right) leaves the
+// place taken even though its own cell is empty. Staff lines and other long
+// rules lie under everything and do not count.
+bool NumberDrawnClear(int col, int row) {
+    TMainView* view = MainView();
+    if (!view)
+        return true;
+    const int ppi = view->OutCanvas ? view->OutCanvas->PixelsPerInch() : 96;
+    TRecordingCanvas rec(TSize{std::max(view->PaintBoxWidth, 1), std::max(view->PaintBoxHeight, 1)}, ppi);
+    TCanvas* kept = view->OutCanvas;
+    view->OutCanvas = &rec;
+    view->DrawEngine.DrawCells(0, std::max(row - 1, 0), view->Cols, row + 1);
+    view->OutCanvas = kept;
+
+    const int cellW = std::max(view->GetCellWidth(), 1);
+    std::vector<TRect> number, others;
+    for (const TCanvasCall& call : rec.Calls()) {
+        const TRect box = CallBox(call);
+        if (box.Right < box.Left)
+            continue;
+        if (call.OwnerCol == col && call.OwnerRow == row) {
+            number.push_back(box);
+            continue;
+        }
+        const bool rule = (call.Op == TCanvasOp::LineTo || call.Op == TCanvasOp::FillRect ||
+                           call.Op == TCanvasOp::Rectangle) &&
+                          box.Bottom - box.Top <= std::max(3, cellW / 6) && box.Right - box.Left > 2 * cellW;
+        if (!rule)
+            others.push_back(box);
+    }
+    for (const TRect& n : number)
+        for (const TRect& o : others)
+            if (BoxesMeet(n, o))
+                return false;
+    return true;
+}
 
 } // namespace
 
@@ -94,10 +182,16 @@ void TMeasureCount::PlaceNumber(int number, int col) {
     for (const auto& p : places) {
         if (p[1] < 0 || p[0] >= frmMainTQ->Cols)
             continue;
-        if (IsEmptyCellAt(p[0], p[1])) {
-            WriteNumberCell(p[0], p[1], number);
+        if (!IsEmptyCellAt(p[0], p[1]))
+            continue;
+        // An empty cell can still lie under a neighbour's text: the number
+        // goes where it is drawn clear, else the empty cell is put back.
+        TCell& cell = frmMainTQ->PageSets[0][size_t(frmMainTQ->CurPage)][size_t(p[1])][size_t(p[0])];
+        const TCell before = cell;
+        WriteNumberCell(p[0], p[1], number);
+        if (NumberDrawnClear(p[0], p[1]))
             return;
-        }
+        cell = before;
     }
 }
 

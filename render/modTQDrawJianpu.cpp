@@ -234,6 +234,46 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
         DrawJianpuNoteMarks(d, x, y, cell.option, cell.dot, col, row);
 }
 
+// One augmentation dot before the next note, at the height of the dot of
+// DrawAugmentationDot: centred in the gap between the note's digit and the
+// next one, and smaller where that gap is narrower than the dot (a full dot
+// ran into a wide next digit such as 4, 5 or 6).
+static void DrawDotBetweenDigits(TDrawEngine* d, float x, float dy, const TCell& cell, int col, int row) {
+    const TMainView* mv = MainView();
+    const float xu = XUnit(), yu = YUnit();
+    const float s = cell.fontSizeR, dd = s - 1.0f;
+    constexpr float kFactor = 1.2f * 1.5f; // DrawAugmentationDot's dot
+    // Where the digits' advance boxes end and begin.
+    SetCanvasFont(DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName), -1,
+                  mv->NoteFontStyle);
+    SetFontSize(mv->GetDrawScale() * s * ScreenTextScale);
+    const float ownRight = x + (0.15f - 0.35f * dd) * xu + static_cast<float>(CanvasTextExtent(NoteText(cell.Note, 0)).cx);
+    const TCell* next = CellAtAddress(col + 1, row);
+    const float nd = next ? next->fontSizeR - 1.0f : 0.0f;
+    const float nextLeft = x + xu + (0.15f - 0.35f * nd) * xu;
+    // The full dot: a Times period, its ink a little under half its advance
+    // wide and centred in it, its middle at about 0.76 of the line's height.
+    SetCanvasFont("Times New Roman", -1, -1);
+    SetFontSize(mv->GetDrawScale() * s * kFactor);
+    const TSize full = CanvasTextExtent(".");
+    const float ox = x + (0.9f + 0.7f * dd) * xu + (-0.15f - 0.32f * dd) * xu;
+    const float oy = dy + (-0.85f - 0.97f * dd) * yu;
+    const float ink = 0.444f * static_cast<float>(full.cx);
+    const float margin = std::max(1.0f, 0.05f * xu);
+    const float room = nextLeft - ownRight - 2.0f * margin;
+    const float k = ink > 0.0f ? std::clamp(room / ink, std::min(1.0f, 2.0f / ink), 1.0f) : 1.0f;
+    // Where the full dot fits it stays at its place, kept inside the gap.
+    const float cx = room < ink ? 0.5f * (ownRight + nextLeft)
+                                : std::clamp(ox + 0.5f * static_cast<float>(full.cx), ownRight + margin + 0.5f * ink,
+                                             nextLeft - margin - 0.5f * ink);
+    const float cy = oy + 0.764f * static_cast<float>(full.cy);
+    SetCanvasFont("Times New Roman", -1, -1);
+    SetFontSize(mv->GetDrawScale() * s * kFactor * k);
+    const TSize small = CanvasTextExtent(".");
+    DrawDotGlyph(d, cx - 0.5f * static_cast<float>(small.cx), cy - 0.764f * static_cast<float>(small.cy), cell,
+                 kFactor * k, -1);
+}
+
 void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int octaveCount, int col, int row) {
     TMainView* mv = MainView();
     const TCell* found = PeekCell(col, row, -1, -1);
@@ -262,7 +302,10 @@ void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int 
             DrawAugmentationDot(d, xD + (0.78f + 0.7f * dd) * xu, dy + 0.2f * yu, cell, 0.9f);
             DrawAugmentationDot(d, xD + (0.97f + 0.85f * dd) * xu, dy + 0.2f * yu, cell, 0.9f);
         } else {
-            DrawAugmentationDot(d, xD + (0.9f + 0.7f * dd) * xu, dy, cell, 1.2f);
+            if (noteNext && !(cell.option & 0x40u) && IsJianpuDigit(cell.Note))
+                DrawDotBetweenDigits(d, x, dy, cell, col, row);
+            else
+                DrawAugmentationDot(d, xD + (0.9f + 0.7f * dd) * xu, dy, cell, 1.2f);
             if (cell.option & 0x40u)
                 DrawAugmentationDot(d, xD + (1.4f + 1.0f * dd) * xu, dy, cell, 1.2f);
         }
