@@ -130,6 +130,21 @@ TEST(PrintIsScreen, PagesPrintedByBothRoadsEqualTheScreenPage) {
     const TPageCase jianpu{"jianpu", kJianpuCols, kJianpuRows, BuildJianpuPage};
     const TPageCase sample{"sample", kSampleCols, kSampleRows, BuildSamplePage};
     const TPageCase west{"west", kWestCols, kWestRows, BuildWestPage};
+    // Text underlined and struck through, upright and turned, Latin and Chinese.
+    const TPageCase lines{"lines", 24, 2, [](TViewFixture& fx) {
+                              fx.Row(0, "\"Allegro\" ~ ~ ~ ~ ~ \"Fine\" ~ ~ ~ ~ \"Tempo\"");
+                              fx.At(0, 0).FontStyle = fsUnderline;
+                              fx.At(6, 0).FontStyle = fsStrikeOut;
+                              fx.At(11, 0).FontStyle = fsUnderline | fsStrikeOut | fsItalic;
+                              fx.Row(1, "\"zh\"{type=3} ~ ~ \"Andante\"{x=0}");
+                              TCell& chinese = fx.At(0, 1);
+                              chinese.Text = "\xD6\xD0\xCE\xC4";
+                              chinese.FontCharset = 134;
+                              chinese.FontName = "CN";
+                              chinese.FontStyle = fsUnderline;
+                              fx.At(3, 1).FontStyle = fsUnderline;
+                              fx.At(3, 1).dot = 300; // turned by 30 degrees
+                          }};
     // Page units are points: at 72 and 144 per inch the printer's pixels are
     // the screen's at zoom 1 and 2; 300 per inch is a printer's own
     // resolution, a zoom of 25/6 on the screen.
@@ -140,7 +155,8 @@ TEST(PrintIsScreen, PagesPrintedByBothRoadsEqualTheScreenPage) {
     };
     const TPrint prints[] = {
         {&jianpu, 72, true}, {&jianpu, 144, true}, {&sample, 72, true}, {&sample, 144, true},
-        {&west, 72, true},   {&west, 144, true},   {&jianpu, 300, false},
+        {&west, 72, true},   {&west, 144, true},   {&lines, 72, true},   {&lines, 144, true},
+        {&jianpu, 300, false}, {&lines, 300, false},
     };
     tqtest::TempDir dir;
     for (const TPrint& print : prints) {
