@@ -337,13 +337,6 @@ struct TQtCanvas::Impl {
         if (changes)
             ++*changes;
     }
-    // The device text is measured and laid out on: the device itself when it
-    // is made of pixels, else an image standing for the screen, so that a
-    // printer's page sets its text with the screen's glyph advances and
-    // metrics at the same pixel size (a printer lays text out unhinted, and a
-    // line of it would drift from the screen's along its length).
-    QImage layoutImage;
-    QPaintDevice* LayoutDevice();
     FontEntry* Resolve(const TFont& font);
     LegacyFont& LegacyGlyphFont(const TLegacyGlyph& g, double em, int style);
 };
@@ -931,22 +924,6 @@ void TQtCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int 
 // ---------------------------------------------------------------------------
 // Text
 
-QPaintDevice* TQtCanvas::Impl::LayoutDevice() {
-    if (device) {
-        switch (device->devType()) {
-        case QInternal::Image:
-        case QInternal::Pixmap:
-        case QInternal::Widget:
-            return device;
-        default:
-            break;
-        }
-    }
-    if (layoutImage.isNull())
-        layoutImage = QImage(1, 1, QImage::Format_RGB32);
-    return &layoutImage;
-}
-
 FontEntry* TQtCanvas::Impl::Resolve(const TFont& font) {
     Impl& d = *this;
     const TLogFont* log = d.logFont.get();
@@ -1005,7 +982,7 @@ FontEntry* TQtCanvas::Impl::Resolve(const TFont& font) {
                     return std::max(1, -height);
                 QFont probe = base;
                 probe.setPixelSize(200);
-                QFontMetricsF pm(probe, d.LayoutDevice());
+                QFontMetricsF pm(probe, d.device);
                 double cell = pm.ascent() + pm.descent();
                 return std::max(1, cell > 0 ? RoundHalfUp(height * 200.0 / cell) : height);
             };
@@ -1018,7 +995,7 @@ FontEntry* TQtCanvas::Impl::Resolve(const TFont& font) {
                 f.setPixelSize(pixelSize(f));
                 e->angle = log->Escapement / 10.0;
                 if (log->Width > 0) {
-                    QFontMetricsF nm(f, d.LayoutDevice());
+                    QFontMetricsF nm(f, d.device);
                     double avg = nm.averageCharWidth();
                     // Chinese fonts report the width of their half-width
                     // characters, half the em; a substitute that averages over
@@ -1037,7 +1014,7 @@ FontEntry* TQtCanvas::Impl::Resolve(const TFont& font) {
                 f.setPixelSize(pixelSize(f));
             }
             e->font = f;
-            e->metrics.emplace(f, d.LayoutDevice());
+            e->metrics.emplace(f, d.device);
             e->ascent = e->metrics->ascent();
             e->height = e->metrics->ascent() + e->metrics->descent();
         }
@@ -1177,7 +1154,7 @@ void TQtCanvas::TextOut(int x, int y, const std::string& text) {
         }
     } else {
         const QPointF baseline(ox, oy + e->ascent);
-        if (const QList<QGlyphRun>* runs = TextRuns(*e, text, d->LayoutDevice())) {
+        if (const QList<QGlyphRun>* runs = TextRuns(*e, text, d->device)) {
             for (const QGlyphRun& run : *runs)
                 p->drawGlyphRun(baseline, run);
         } else {
