@@ -1,5 +1,6 @@
 // A printed page is the screen's page: a Jianpu page, the sample page of
-// compound cells and the Western page are drawn on the screen's canvas, and
+// compound cells, the Western page and a page of underlined and struck-through
+// text are drawn on the screen's canvas, and
 // printed into PDF files through the bitmap road and the direct road at the
 // same scale. Each PDF page is rasterised by poppler's pdftoppm at the
 // printer's resolution; every inked pixel of one picture must have ink within
