@@ -37,6 +37,10 @@ bool TRecordingPrintSink::End() {
     return true;
 }
 
+namespace {
+constexpr int kScreenPixelsPerInch = 96;
+} // namespace
+
 struct TQPrinterSink::TImpl {
     QPrinter& printer;
     std::unique_ptr<TQtCanvas> canvas;
@@ -60,7 +64,10 @@ bool TQPrinterSink::Begin() {
         impl_->temp = impl_->target + ".tmp";
         impl_->printer.setOutputFileName(QString::fromStdString(impl_->temp));
     }
-    impl_->canvas = std::make_unique<TQtCanvas>(&impl_->printer, impl_->printer.resolution());
+    // Points count as on the screen (96 pixels per inch): a page drawn at the
+    // zoom that fills the printer's page is the screen's page at that zoom,
+    // font sizes included, only in the printer's pixels.
+    impl_->canvas = std::make_unique<TQtCanvas>(&impl_->printer, kScreenPixelsPerInch);
     return impl_->canvas->Painter() != nullptr;
 }
 void TQPrinterSink::SetPdfTarget(const std::string& path, double widthInches, double heightInches) {
@@ -139,7 +146,7 @@ int ChooseBitmapWidth(int pageWidth, int pageHeight) {
 
 TOutputStateGuard::TOutputStateGuard(TMainView& view)
     : v_(view), zoom_(view.Zoom), page_(view.CurPage), kind_(view.OutputKind), grid_(view.ShowGrid),
-      colour_(view.OutputInColor), printing_(view.Printing), canvas_(view.OutCanvas) {}
+      colour_(view.OutputInColor), printing_(view.Printing), printZoom_(view.PrintZoom), canvas_(view.OutCanvas) {}
 
 TOutputStateGuard::~TOutputStateGuard() {
     v_.Zoom = static_cast<decltype(v_.Zoom)>(zoom_);
@@ -148,6 +155,7 @@ TOutputStateGuard::~TOutputStateGuard() {
     v_.ShowGrid = grid_;
     v_.OutputInColor = colour_;
     v_.Printing = printing_;
+    v_.PrintZoom = printZoom_;
     v_.OutCanvas = canvas_;
 }
 
@@ -257,8 +265,10 @@ bool PrintDirect(TMainView& view, TPrintSink& sink, int copies, bool allPages, i
     }
     view.OutCanvas = sink.PageCanvas();
     view.Zoom = static_cast<float>(sink.PageWidth()) / view.PageWidthUnits;
-    // The sink's canvas takes font sizes in points at the printer's
-    // resolution: text follows the print scale while the job is open.
+    // The printed page is the screen's page at the printer's resolution: text
+    // takes the same scale as every other mark, the page's zoom, and the
+    // sink's canvas counts points as the screen does.
+    view.PrintZoom = view.Zoom;
     view.Printing = true;
     for (int copy = 0; copy < copies; ++copy) {
         if (copy > 0)

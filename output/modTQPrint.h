@@ -80,7 +80,8 @@ private:
 };
 
 // Puts back what a print or export run borrows from the view: zoom, page,
-// output kind, grid, colour, canvas and the printing flag, on every way out.
+// output kind, grid, colour, canvas, the printing flag and the print scale, on
+// every way out.
 class TOutputStateGuard {
 public:
     explicit TOutputStateGuard(TMainView& view);
@@ -94,6 +95,7 @@ private:
     double zoom_;
     int page_, kind_;
     bool grid_, colour_, printing_;
+    float printZoom_;
     TCanvas* canvas_;
 };
 

@@ -11,11 +11,14 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPen>
+#include <QTransform>
 #include <QPolygon>
 #include <QRawFont>
 #include <QTextLayout>
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <cmath>
 #include <map>
@@ -98,8 +101,36 @@ struct FontEntry {
     std::unordered_map<std::string, QList<QGlyphRun>> runs;
 };
 
+// One line of text laid out in a font on a device: its glyph runs, baseline
+// at 0; empty when nothing can be laid out.
+QList<QGlyphRun> LayOutLine(const QString& text, const QFont& font, QPaintDevice* device) {
+    QTextLayout layout(text, font, device);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    QList<QGlyphRun> runs;
+    if (line.isValid()) {
+        runs = layout.glyphRuns();
+        for (QGlyphRun& run : runs) {
+            QList<QPointF> at = run.positions();
+            for (QPointF& pt : at)
+                pt.ry() -= line.ascent();
+            run.setPositions(at);
+        }
+    }
+    return runs;
+}
+
 // The glyph runs of a text in the font of an entry; null when the text is
 // drawn as text (lines under or through it, line breaks, tabs).
+//
+// Glyphs stand where the hinted font puts them (whole-pixel advances, as the
+// screen has always set text) but are drawn from their outlines as designed:
+// a printer or PDF file cannot hint, and a page drawn with hinted shapes would
+// move every horizontal stroke by up to a pixel against its printed copy.
 const QList<QGlyphRun>* TextRuns(FontEntry& e, const std::string& text, QPaintDevice* device) {
     if (e.font.underline() || e.font.strikeOut())
         return nullptr;
@@ -109,23 +140,15 @@ const QList<QGlyphRun>* TextRuns(FontEntry& e, const std::string& text, QPaintDe
             return nullptr;
         if (e.runs.size() >= 4096)
             e.runs.clear();
-        QTextLayout layout(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), e.font,
-                           device);
-        QTextOption option;
-        option.setWrapMode(QTextOption::NoWrap);
-        layout.setTextOption(option);
-        layout.beginLayout();
-        QTextLine line = layout.createLine();
-        layout.endLayout();
-        QList<QGlyphRun> runs;
-        if (line.isValid()) {
-            runs = layout.glyphRuns();
-            for (QGlyphRun& run : runs) {
-                QList<QPointF> at = run.positions();
-                for (QPointF& pt : at)
-                    pt.ry() -= line.ascent();
-                run.setPositions(at);
-            }
+        const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        QList<QGlyphRun> runs = LayOutLine(s, e.font, device);
+        QFont outlines = e.font;
+        outlines.setHintingPreference(QFont::PreferNoHinting);
+        const QList<QGlyphRun> shapes = LayOutLine(s, outlines, device);
+        if (shapes.size() == runs.size()) {
+            for (qsizetype i = 0; i < runs.size(); ++i)
+                if (shapes[i].glyphIndexes() == runs[i].glyphIndexes())
+                    runs[i].setRawFont(shapes[i].rawFont());
         }
         it = e.runs.emplace(text, std::move(runs)).first;
     }
@@ -168,7 +191,77 @@ struct LegacyFont {
         }
         return it->second;
     }
+
+    // Bold or italic that the face does not have is made up from the upright
+    // face's outlines, the same way on every device: a printer would make it
+    // up its own way (a PDF file strokes and slants differently from the
+    // screen's font engine). Known once the face has been looked at.
+    bool madeUpChecked = false;
+    bool madeUpBold = false, madeUpItalic = false;
+    std::unique_ptr<LegacyFont> upright; // the upright font of the same size, when made up
+
+    void CheckMadeUp() {
+        if (madeUpChecked)
+            return;
+        madeUpChecked = true;
+        auto plain = std::make_unique<LegacyFont>();
+        plain->font = font;
+        plain->font.setBold(false);
+        plain->font.setItalic(false);
+        if (!raw.isValid())
+            raw = QRawFont::fromFont(font);
+        plain->raw = QRawFont::fromFont(plain->font);
+        if (!raw.isValid() || !plain->raw.isValid())
+            return;
+        // The same font file for both: the style is made up.
+        const bool same = raw.fontTable("head") == plain->raw.fontTable("head") &&
+                          raw.fontTable("name") == plain->raw.fontTable("name");
+        if (!same)
+            return;
+        madeUpBold = font.bold();
+        madeUpItalic = font.italic();
+        upright = std::move(plain);
+    }
 };
+
+// Outward growth of a made-up bold, in em on each side (the font engine's
+// screen emboldening widens a glyph by 1/24 em).
+constexpr double kMadeUpBoldEm = 1.0 / 48.0;
+// The screen's font engine makes up bold only for glyphs it keeps as
+// pictures, smaller than this many pixels to the em on the device; larger
+// ones it draws from their outlines, upright weight.
+constexpr double kMadeUpBoldMostPixels = 64.0;
+// Slant of a made-up italic (the font engine's oblique: 12 degrees).
+constexpr double kMadeUpItalicSlant = 0.2126;
+
+// Draws glyph cp of the upright font, made bold and/or italic, with its
+// baseline origin at `at`; false when the upright font has no such glyph.
+bool DrawMadeUpGlyph(QPainter& p, LegacyFont& lf, char32_t cp, QPointF at, const QColor& color) {
+    const QGlyphRun& run = lf.upright->Run(cp);
+    if (run.isEmpty())
+        return false;
+    QPainterPath path = run.rawFont().pathForGlyph(run.glyphIndexes().first());
+    const double em = run.rawFont().pixelSize();
+    const bool bold =
+        lf.madeUpBold && em * em * std::abs(p.deviceTransform().determinant()) < kMadeUpBoldMostPixels * kMadeUpBoldMostPixels;
+    QTransform t;
+    t.translate(at.x(), at.y());
+    if (bold)
+        t.translate(kMadeUpBoldEm * em, -kMadeUpBoldEm * em); // grows right and up
+    if (lf.madeUpItalic)
+        t.shear(-kMadeUpItalicSlant, 0);
+    path = t.map(path);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    if (bold)
+        p.setPen(QPen(color, 2.0 * kMadeUpBoldEm * em, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    else
+        p.setPen(Qt::NoPen);
+    p.setBrush(color);
+    p.drawPath(path);
+    p.restore();
+    return true;
+}
 
 // The pixels of the image a raster painter paints on, for solid fills written
 // straight into them: the image and the pixels the painter was begun on.
@@ -472,6 +565,73 @@ void DrawOpenLine(QPainter& p, const TPen& pen, TPoint a, TPoint b, const TPixel
     p.drawLine(a.x, a.y, ex, ey);
 }
 
+// Fills the pixels a pixel device fills for the polygon (odd-even rule), as
+// rectangles: a printer would otherwise smooth the outline its own way, and
+// the thin ends of a tapering curve would reach further on paper than on the
+// screen. Each edge is walked as the raster engine walks it: its place at the
+// middle of each pixel row in 16.16 fixed point, one fixed step per row, and a
+// span running from the rounded place of one crossing to the next.
+// Only the rows and columns of the device (width x height) are filled.
+void FillPolygonPixels(QPainter& p, const std::vector<TPoint>& points, const QColor& color, int width, int height) {
+    struct Edge {
+        int64_t x, step; // 16.16
+        int top, bottom; // rows, inclusive
+    };
+    std::vector<Edge> edges;
+    const size_t n = points.size();
+    int top = INT_MAX, bottom = INT_MIN;
+    for (size_t i = 0; i < n; ++i) {
+        TPoint a = points[i], b = points[(i + 1) % n];
+        if (a.y == b.y)
+            continue;
+        if (a.y > b.y)
+            std::swap(a, b);
+        // Rows whose middle lies in [a.y, b.y).
+        const int first = a.y, last = b.y - 1;
+        const double slope = static_cast<double>(b.x - a.x) / (b.y - a.y);
+        const int64_t step = static_cast<int64_t>(slope * 65536.0);
+        const int64_t x = (static_cast<int64_t>(a.x) << 16) + 32768 + ((step * 32768) >> 16);
+        edges.push_back({x, step, first, last});
+        top = std::min(top, first);
+        bottom = std::max(bottom, last);
+    }
+    top = std::max(top, 0);
+    bottom = std::min(bottom, height - 1);
+    if (edges.empty() || top > bottom)
+        return;
+    // A crossing far off the device stands just outside it.
+    constexpr long double kFarthest = static_cast<long double>(int64_t{1} << 46);
+    std::vector<int> xs;
+    // Spans of the rows above, grown downwards while a row repeats them.
+    std::vector<std::pair<int, int>> spans, previous;
+    int previousTop = top;
+    auto flush = [&](int row) {
+        for (const auto& [l, r] : previous)
+            p.fillRect(QRect(l, previousTop, r - l, row - previousTop), color);
+    };
+    for (int y = top; y <= bottom; ++y) {
+        xs.clear();
+        for (Edge& e : edges) {
+            if (y < e.top || y > e.bottom)
+                continue;
+            const long double at = std::clamp(
+                static_cast<long double>(e.x) + static_cast<long double>(e.step) * (y - e.top), -kFarthest, kFarthest);
+            xs.push_back(std::clamp(static_cast<int>(static_cast<int64_t>(at) >> 16), -1, width + 1));
+        }
+        std::sort(xs.begin(), xs.end());
+        spans.clear();
+        for (size_t i = 0; i + 1 < xs.size(); i += 2)
+            if (xs[i] < xs[i + 1])
+                spans.emplace_back(xs[i], xs[i + 1]);
+        if (spans != previous) {
+            flush(y);
+            previous = spans;
+            previousTop = y;
+        }
+    }
+    flush(bottom + 1);
+}
+
 } // namespace
 
 void TQtCanvas::MoveTo(int x, int y) {
@@ -534,7 +694,10 @@ void TQtCanvas::Polygon(const std::vector<TPoint>& points) {
         if (Brush.Style != bsClear) {
             // The fill leaves out the right and bottom edge; the outline covers them.
             p->setPen(Qt::NoPen);
-            p->drawPolygon(poly, Qt::OddEvenFill);
+            if (d->raster)
+                p->drawPolygon(poly, Qt::OddEvenFill);
+            else
+                FillPolygonPixels(*p, points, ToQColor(Brush.Color), d->device->width(), d->device->height());
             d->stateValid = false;
             d->textPenColor = -1;
             p = ShapePainter();
@@ -878,7 +1041,7 @@ LegacyFont& TQtCanvas::Impl::LegacyGlyphFont(const TLegacyGlyph& g, double em, i
         f.setPixelSize(px);
         f.setBold(style & fsBold);
         f.setItalic(style & fsItalic);
-        it = d.legacyFonts.emplace(key, LegacyFont{f, QRawFont(), {}}).first;
+        it = d.legacyFonts.emplace(key, LegacyFont{f, QRawFont(), {}, false, false, false, nullptr}).first;
     }
     return it->second;
 }
@@ -949,19 +1112,29 @@ void TQtCanvas::TextOut(int x, int y, const std::string& text) {
             }
             LegacyFont& lf = d->LegacyGlyphFont(*g, e->em, e->style);
             const char32_t cp = g->codepoint;
-            // Bold and italic are made up by the text layout, which runs never get.
-            const QGlyphRun* run = (e->style & (fsBold | fsItalic)) ? nullptr : &lf.Run(cp);
+            const bool styled = (e->style & (fsBold | fsItalic)) != 0;
+            if (styled)
+                lf.CheckMadeUp();
+            const bool madeUp = styled && lf.upright;
+            // A face's own bold and italic are drawn by the text layout, which
+            // runs never get.
+            const QGlyphRun* run = styled ? nullptr : &lf.Run(cp);
             if (run && run->isEmpty())
                 run = nullptr;
-            if (!run && d->painterFont != &lf.font) {
+            if (!run && !madeUp && d->painterFont != &lf.font) {
                 p->setFont(lf.font);
                 d->painterFont = &lf.font;
             }
             auto draw = [&](QPointF at) {
-                if (run)
+                if (run) {
                     p->drawGlyphRun(at, *run);
-                else
+                } else if (!madeUp || !DrawMadeUpGlyph(*p, lf, cp, at, ToQColor(Font.Color))) {
+                    if (d->painterFont != &lf.font) {
+                        p->setFont(lf.font);
+                        d->painterFont = &lf.font;
+                    }
                     p->drawText(at, QString::fromUcs4(&cp, 1));
+                }
             };
             QPointF origin(ox + (pen + g->dx) * e->em, oy + g->dy * e->em);
             if (g->stretch != 1.0f || g->angle != 0) {
