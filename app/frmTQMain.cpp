@@ -689,7 +689,7 @@ void TfrmMainTQ::FormCreate() {
     DefJianpuShrinkRate = 15;
     DefJianpuVertRate = 15;
     DefWestShrinkRate = 0;
-    PrintZoom = 0.9f;
+    PrintZoom = DefaultPrintZoom;
     // 10
     CellWidth = 15;
     CellHeight = 30;

@@ -63,7 +63,10 @@ public:
     int PageHeightUnits = 1294;
     int DrawUnit = 15;       // half the cell height
     double Zoom = 1.0;       // screen pixels per page unit
-    float PrintZoom = 0.9f;  // scale used instead of Zoom while printing (preference PrintAdj)
+    // The print size adjustment (preference PrintAdj x 0.01): printed text is
+    // the screen's at the default, larger or smaller in proportion otherwise.
+    static constexpr float DefaultPrintZoom = 0.9f;
+    float PrintZoom = DefaultPrintZoom; // scale used instead of Zoom while printing
     bool Printing = false;   // the printer is printing
     // The drawing engine's size factor (0.7 inside a reduced-size staff run); it
     // scales the y unit that every drawer sees.

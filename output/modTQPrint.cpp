@@ -267,8 +267,9 @@ bool PrintDirect(TMainView& view, TPrintSink& sink, int copies, bool allPages, i
     view.Zoom = static_cast<float>(sink.PageWidth()) / view.PageWidthUnits;
     // The printed page is the screen's page at the printer's resolution: text
     // takes the same scale as every other mark, the page's zoom, and the
-    // sink's canvas counts points as the screen does.
-    view.PrintZoom = view.Zoom;
+    // sink's canvas counts points as the screen does. The print size
+    // adjustment scales text from there (at its default, not at all).
+    view.PrintZoom = static_cast<float>(view.Zoom) * (view.PrintZoom / TMainScore::DefaultPrintZoom);
     view.Printing = true;
     for (int copy = 0; copy < copies; ++copy) {
         if (copy > 0)

@@ -103,3 +103,31 @@ TEST(PrintBitmap, WidthFallsBackInTenthsAndGivesUpForImpossiblePages) {
 }
 
 } // namespace
+
+// Printed directly, the page's text is the screen's at the default print size
+// adjustment (90 %), and grows or shrinks in proportion to the adjustment.
+TEST_F(PrintTest, PrintSizeAdjustmentScalesPrintedTextFromTheScreensSize) {
+    Pages(1, {0});
+    const auto digitSize = [&](float printZoom) {
+        fx.view.PrintZoom = printZoom;
+        TRecordingPrintSink sink(400, 300);
+        TPrintOptions o;
+        o.AllPages = false;
+        EXPECT_TRUE(PrintPagesDirect(fx.view, sink, o));
+        EXPECT_FLOAT_EQ(fx.view.PrintZoom, printZoom); // the preference is kept
+        const TCanvasCall* digit = sink.Canvas ? sink.Canvas->FindText("1") : nullptr;
+        EXPECT_NE(digit, nullptr);
+        return digit ? digit->Font.Size : 0;
+    };
+    // The screen's page drawn at the zoom that fills the printer's page.
+    fx.view.Zoom = 400.0 / fx.view.PageWidthUnits;
+    TRecordingCanvas screen(TSize{400, 1000});
+    fx.view.OutCanvas = &screen;
+    fx.view.DrawEngine.DrawCells(0, 0, fx.view.Cols, fx.view.Rows);
+    fx.view.OutCanvas = nullptr;
+    ASSERT_NE(screen.FindText("1"), nullptr);
+    const double onScreen = screen.FindText("1")->Font.Size;
+    EXPECT_NEAR(digitSize(0.9f), onScreen, 0.5);
+    EXPECT_NEAR(digitSize(1.08f), 1.2 * onScreen, 0.6);
+    EXPECT_NEAR(digitSize(0.45f), 0.5 * onScreen, 0.6);
+}
