@@ -158,8 +158,13 @@ void DrawNoteNameHint(TDrawEngine* d, int col, int row) {
     const float x = static_cast<float>(cell.upNote) - X * z * 0.35f;
     SetFontSize(mv->GetDrawScale() * z);
     const float e = static_cast<float>(IsStemFlipped(cell) ? cell.FontCharset : cell.FontStyle);
-    const float y =
-        std::min(static_cast<float>(d->GetTopMarginPx()) + (static_cast<float>(row) - z) * Y, e - z * Y);
+    const float rowTop = static_cast<float>(d->GetTopMarginPx()) + static_cast<float>(row) * Y;
+    float y = std::min(rowTop - z * Y, e - z * Y);
+    // Above a stem that rises high the text still keeps to the row above this
+    // staff, clear of the staff or notes over it.
+    TCanvas* cv = TargetCanvas(mv->OutCanvas);
+    SetFontSize(PagePixelPoints(std::trunc(X * z)), cv);
+    y = std::max(y, rowTop - Y + 0.3f * static_cast<float>(CanvasTextExtent("C", cv).cy));
     DrawTextWithAccidentals(d, x, y, text, mv->OutCanvas);
 }
 
