@@ -14,14 +14,16 @@
 
 namespace {
 
-// Position and size of an accidental glyph before a letter of width w and
-// height h at (x, y).
+// An accidental glyph before a letter: its drawer, its ink width and the depth
+// of its middle (its bowl's, for the flats) below the point it is drawn at, in
+// x and y units per unit of size factor (as the signs of Western heads are
+// drawn), and its size against a sharp's.
 struct THintAccid {
     char letter;
     void (*draw)(TDrawEngine*, float, float, const TCell&, float, TCanvas*);
-    float dx; // in w
-    float dy; // in h
-    float factor;
+    float width; // in x units
+    float depth; // in y units
+    float size;
 };
 
 void Sharp(TDrawEngine* d, float x, float y, const TCell& c, float f, TCanvas* cv) {
@@ -53,16 +55,16 @@ void ThreeQuarterFlat(TDrawEngine* d, float x, float y, const TCell& c, float f,
 }
 
 const THintAccid kAccids[] = {
-    {'k', Sharp, -0.7f, -1.6f, 1.5f},
-    {'l', Flat, -0.7f, -1.8f, 1.8f},
-    {'n', Natural, -0.7f, -1.6f, 1.5f},
-    {'p', HalfSharp, -0.7f, -1.1f, 1.5f},
-    {'o', DoubleFlat, -0.7f, -1.6f, 1.5f},
-    {'m', DoubleSharp, -0.7f, -1.9f, 1.8f},
-    {'q', ReversedFlat, -0.7f, -1.1f, 1.5f},
-    {'r', ThreeQuarterSharp, -1.0f, -1.0f, 1.3f},
+    {'k', Sharp, 0.34f, 1.09f, 1.0f},
+    {'l', Flat, 0.28f, 1.07f, 1.1f},
+    {'n', Natural, 0.24f, 1.1f, 1.0f},
+    {'p', HalfSharp, 0.3f, 0.86f, 1.0f},
+    {'o', DoubleFlat, 0.5f, 1.1f, 1.0f},
+    {'m', DoubleSharp, 0.32f, 1.08f, 1.0f},
+    {'q', ReversedFlat, 0.28f, 0.875f, 1.0f},
+    {'r', ThreeQuarterSharp, 0.4f, 0.87f, 1.0f},
     // The three-quarter flat has a form of its own (not the reversed flat).
-    {'s', ThreeQuarterFlat, -0.7f, -1.1f, 1.5f},
+    {'s', ThreeQuarterFlat, 0.45f, 0.5f, 1.0f},
 };
 
 const THintAccid* FindAccid(char c) {
@@ -158,8 +160,13 @@ void DrawNoteNameHint(TDrawEngine* d, int col, int row) {
     const float x = static_cast<float>(cell.upNote) - X * z * 0.35f;
     SetFontSize(mv->GetDrawScale() * z);
     const float e = static_cast<float>(IsStemFlipped(cell) ? cell.FontCharset : cell.FontStyle);
-    const float y =
-        std::min(static_cast<float>(d->GetTopMarginPx()) + (static_cast<float>(row) - z) * Y, e - z * Y);
+    const float rowTop = static_cast<float>(d->GetTopMarginPx()) + static_cast<float>(row) * Y;
+    float y = std::min(rowTop - z * Y, e - z * Y);
+    // Above a stem that rises high the text still keeps to the row above this
+    // staff, clear of the staff or notes over it.
+    TCanvas* cv = TargetCanvas(mv->OutCanvas);
+    SetFontSize(PagePixelPoints(std::trunc(X * z)), cv);
+    y = std::max(y, rowTop - Y + 0.3f * static_cast<float>(CanvasTextExtent("C", cv).cy));
     DrawTextWithAccidentals(d, x, y, text, mv->OutCanvas);
 }
 
@@ -203,10 +210,16 @@ void DrawTextWithAccidentals(TDrawEngine* d, float x, float y, const std::string
                 ++i;
                 CanvasTextOut(x, y0, std::string(1, s[i]), cv);
             }
+            // The sign is as tall as the letter is, its middle on the letter's
+            // middle, just left of it: the hint's own size, clear of the notes
+            // and staff it stands over.
             const int size = GetFontSize(cv);
             const TBrushStyle brush = GetBrushStyle(cv);
             SetBrushStyle(bsClear, cv);
-            a->draw(d, x + a->dx * w, y0 + a->dy * h, plain, a->factor, cv);
+            const float Y = static_cast<float>(mv->GetCellHeight());
+            const float f = 1.4f * mv->HintSize * a->size;
+            const float middle = y0 + 0.55f * h;
+            a->draw(d, x - 0.1f * w - a->width * f * X, middle - 0.87f * a->depth * f * Y, plain, f, cv);
             SetBrushStyle(brush, cv);
             SetFontSize(static_cast<float>(size), cv);
             y0 += h;

@@ -171,7 +171,7 @@ float WestSlurHeadY(const TCell& cell, int row, bool below) {
 }
 
 void DrawWestSlurToCell(TDrawEngine* d, float x, int col, int row, const TCell& cell, float yOffset,
-                        float endYOffset, bool tie, int direction) {
+                        float endYOffset, bool tie, int direction, float xEndLimit) {
     (void)tie;
     const float W = WUnit();
     const float H = HUnit();
@@ -236,6 +236,8 @@ void DrawWestSlurToCell(TDrawEngine* d, float x, int col, int row, const TCell& 
         x1 -= 0.1f * W;
         x2 += 0.2f * W;
     }
+    if (xEndLimit > 0.0f && x2 > xEndLimit)
+        x2 = std::max(x1 + 0.2f * W, xEndLimit);
 
     SetPenWidthScaled(0.045f);
     const TPoint at = DrawSlurCrescent(d, x1, y1, x2, y2, cell.iEnd - col, cell, 0, direction);
@@ -308,8 +310,13 @@ void DrawWestChordTies(TDrawEngine* d, float x, int col, int row, const TCell& c
     const bool lastDown = n > 0 && (cell.westChordArray[static_cast<size_t>(n - 1)].option & kBelowBit) != 0;
     DrawWestSlurToCell(d, x, col, row, WithBelow(cell, false), o, 0.0f, true, lastDown ? -1 : 1);
 
-    // The rest with it set.
+    // The rest with it set. They end in the gap before the end chord; a stem
+    // down on the left of its heads closes that gap, so they stop short of it.
     const TCell below = WithBelow(cell, true);
+    const TCell e = FindEndNote(col, row, cell);
+    const float stemLeft = HasStem(e) && !Flipped(e) && !IsWhole(e)
+                               ? Left() + (static_cast<float>(cell.iEnd) + 0.05f) * W + 0.2f * W * e.xAdj
+                               : 0.0f;
     if (!IsWhole(cell)) {
         o = std::trunc(o - (flip ? 1.1f : 0.8f) * H);
         x += 0.2f * W;
@@ -319,7 +326,7 @@ void DrawWestChordTies(TDrawEngine* d, float x, int col, int row, const TCell& c
         o = std::trunc(o - 0.1f * H);
         direction = 1;
     }
-    DrawWestSlurToCell(d, x, col, row, below, o, 0.0f, true, direction);
+    DrawWestSlurToCell(d, x, col, row, below, o, 0.0f, true, direction, stemLeft);
 
     if (!IsWhole(cell) && flip)
         x += 0.3f * W;
@@ -327,7 +334,7 @@ void DrawWestChordTies(TDrawEngine* d, float x, int col, int row, const TCell& c
     for (int i = 0; i + 1 < n; ++i) {
         const float oi = std::trunc(o - (0.125f * static_cast<float>(SumChordOffsets(cell, i)) + 0.1f) * H);
         const bool down = (cell.westChordArray[static_cast<size_t>(i)].option & kBelowBit) != 0;
-        DrawWestSlurToCell(d, x, col, row, below, oi, 0.0f, true, down ? -1 : 1);
+        DrawWestSlurToCell(d, x, col, row, below, oi, 0.0f, true, down ? -1 : 1, stemLeft);
     }
 }
 

@@ -37,9 +37,10 @@ void DrawWestTieMark(TDrawEngine* d, float x, int col, int row, const TCell& cel
 void DrawWestChordTies(TDrawEngine* d, float x, int col, int row, const TCell& cell);
 void DrawWestSingleTie(TDrawEngine* d, float x, int col, int row, const TCell& cell);
 // One elliptic curve from the cell to its end note; yOffset moves both ends,
-// endYOffset the end; direction 1 up, -1 down, 0 by the below bit.
+// endYOffset the end; direction 1 up, -1 down, 0 by the below bit; a curve
+// never ends right of xEndLimit when that is above 0.
 void DrawWestSlurToCell(TDrawEngine* d, float x, int col, int row, const TCell& cell, float yOffset,
-                        float endYOffset, bool tie, int direction);
+                        float endYOffset, bool tie, int direction, float xEndLimit = 0.0f);
 void DrawWestSlurMarkSingle(TDrawEngine* d, float x, int col, int row, const TCell& cell);
 void DrawWestThreePointSlur(TDrawEngine* d, float x, int col, int row, const TCell& cell, float yOffset);
 // The stem-end height of a note for a curve that starts at start.

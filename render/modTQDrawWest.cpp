@@ -790,7 +790,10 @@ void DrawWesternNoteGroup(TDrawEngine* d, float x, float y, int col, int row, TC
     const bool ends = (cell.option & 0x4u) != 0;
     d->BeamMode = ends && cell.Note >= 4 && N >= 2 ? 1 : 0;
     std::vector<TCell> notes;
-    const float step = (0.6f + static_cast<float>(cell.shrinkRate) * 0.01f) * X;
+    // Small notes of a grace group stand as close as their size: they keep to
+    // their own cell, clear of the main note that follows.
+    const float size = IsGraceNoteCell(cell) ? std::min(1.0f, cell.fontSizeR) : 1.0f;
+    const float step = (0.6f * size + static_cast<float>(cell.shrinkRate) * 0.01f) * X;
     for (int k = 0; k < N; ++k)
         DrawCompressedWestNote(d, x + static_cast<float>(k) * step, y, k, cell, notes, col, row);
     if (ends && cell.Note >= 4) {

@@ -23,9 +23,41 @@ float XUnit() { return static_cast<float>(MainView()->GetCellWidth()); }
 float YUnit() { return static_cast<float>(MainView()->GetCellHeight()); }
 float Sz(float a, float b, float f) { return a + b * (f - 1.0f); }
 
+// The music font's code of each sign drawer below.
+int SignCode(void (*draw)(TDrawEngine*, float, float, const TCell&, float, TCanvas*)) {
+    if (draw == DrawSharpGlyph)
+        return 35;
+    if (draw == DrawFlatGlyph)
+        return 98;
+    if (draw == DrawNaturalGlyph)
+        return 110;
+    if (draw == DrawDoubleFlatGlyph)
+        return 186;
+    if (draw == DrawDoubleSharpGlyph)
+        return 220;
+    return -1;
+}
+
+// Text is set in whole points and whole pixels, so a sign glyph comes out up to
+// a pixel larger or smaller than asked, and its baseline, far below the text's
+// top, moves by that times its depth: at small zooms up to a third of a staff
+// space off its note. The sign is drawn where the asked size would have put it.
+float SignRoundingShift(const TCell& c, float f, int code) {
+    const TLegacyGlyph* g = code >= 0 ? FindLegacyGlyph("MusicalSymbols", static_cast<uint8_t>(code)) : nullptr;
+    if (!g || c.fontSizeR <= 0.0f)
+        return 0.0f;
+    float size = MainView()->GetDrawScale() * f * c.fontSizeR;
+    if (ScreenTextShift != 0)
+        size *= ScreenTextScale;
+    const double perPoint = TargetCanvas(nullptr)->PixelsPerInch() / 72.0;
+    const double asked = static_cast<double>(size) * perPoint;
+    const double drawn = std::floor(RoundToInt(size) * perPoint + 0.5);
+    return static_cast<float>(static_cast<double>(g->dy) * (asked - drawn));
+}
+
 void Glyph(TDrawEngine* d, float x, float y, const TCell& c, float f, void (*draw)(TDrawEngine*, float, float,
                                                                                 const TCell&, float, TCanvas*)) {
-    draw(d, x, y, c, f, nullptr);
+    draw(d, x, y + SignRoundingShift(c, f, SignCode(draw)), c, f, nullptr);
 }
 
 } // namespace

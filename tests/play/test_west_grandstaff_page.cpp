@@ -1,0 +1,164 @@
+// A real grand staff as the user gets it: a two-hand piano piece in D major,
+// one track, imported from a Standard MIDI File onto a Western score, drawn at
+// zoom 1 and 2. Both staves carry the key signature; with note names shown, the
+// names' accidentals stand beside their letters, clear of the notes below; no
+// drawn mark covers another.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "model/modTQPredicates.h"
+#include "platform/core/TQMessage.h"
+#include "play/modTQMIDIReader.h"
+#include "play/modTQPlayState.h"
+#include "tests/play/TQMidiBytes.h"
+#include "tests/render/TQInkProbe.h"
+#include "tests/render/TQMusicFonts.h"
+#include "tests/render/TQViewFixture.h"
+#include "tests/support/TQTestSupport.h"
+
+using tqtest::SmfFile;
+using tqtest::TSmfTrack;
+
+namespace {
+
+// Two bars of D major (F sharp and C sharp from the key), then two of F major
+// in the same hands, where F and C are natural: quarters, both hands together.
+std::string TwoHandPiece() {
+    TSmfTrack t;
+    t.Ev(0, {0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0});       // 100 a minute
+    t.Ev(0, {0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08}); // 4/4
+    t.Ev(0, {0xFF, 0x59, 0x02, 0x02, 0x00});             // D major
+    const int right[] = {74, 76, 78, 79, 81, 79, 78, 73, 77, 81, 84, 81, 77, 84, 81, 84};
+    const int left[] = {50, 57, 54, 57, 50, 55, 57, 49, 53, 57, 53, 57, 53, 48, 53, 57};
+    for (int i = 0; i < 16; ++i) {
+        if (i == 8)
+            t.Ev(0, {0xFF, 0x59, 0x02, 0xFF, 0x00}); // F major
+        t.Ev(0, {0x90, right[i], 90}).Ev(0, {0x90, left[i], 70});
+        t.Ev(480, {0x80, right[i], 0}).Ev(0, {0x80, left[i], 0});
+    }
+    t.End();
+    return SmfFile(0, 480, {t});
+}
+
+bool IsSign(const TInkItem& it) {
+    return it.what == "text \"#\"" || it.what == "text \"n\"" || it.what == "text \"b\"";
+}
+bool IsLetter(const TInkItem& it) {
+    return it.what.size() == 8 && it.what.rfind("text \"", 0) == 0 && it.what[6] >= 'A' && it.what[6] <= 'G';
+}
+
+class WestGrandStaffPage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetMessageBoxes(&boxes_);
+        MIDIImportHooks() = {};
+        frmPlay = &play_;
+        fx_.view.CellWidth = 15;
+        fx_.view.CellHeight = 30;
+        fx_.view.DrawUnit = 15;
+        const std::string path = (dir_ / "piano.mid").string();
+        tqtest::WriteBytesFile(path, TwoHandPiece());
+        TMIDIReader reader;
+        imported_ = reader.ImportMIDIFile(path);
+    }
+    void TearDown() override {
+        frmPlay = nullptr;
+        SetMessageBoxes(nullptr);
+    }
+    // The rows of layer 0, page 0, that hold a clef at column 0.
+    std::vector<int> ClefRows() {
+        std::vector<int> rows;
+        for (int r = 0; r < fx_.view.Rows; ++r)
+            if (IsClefCell(fx_.At(0, r)))
+                rows.push_back(r);
+        return rows;
+    }
+
+    TMusicFonts fonts_{true, true};
+    TMessageRecorder boxes_;
+    TPlayState play_;
+    tqtest::TempDir dir_;
+    TViewFixture fx_{40, 20};
+    bool imported_ = false;
+};
+
+} // namespace
+
+TEST_F(WestGrandStaffPage, BothStavesShowTheKeyAndNoMarkCoversAnother) {
+    ASSERT_TRUE(imported_);
+    ASSERT_TRUE(fonts_.loaded());
+    TMainView& v = fx_.view;
+    const std::vector<int> rows = ClefRows();
+    ASSERT_GE(rows.size(), 2u);
+    ASSERT_EQ(fx_.At(0, rows[0]).Note, -1);
+    ASSERT_EQ(fx_.At(0, rows[1]).Note, -2);
+    for (bool names : {false, true}) {
+        for (int r = 0; r < v.Rows; ++r)
+            for (int c = 0; c < v.Cols; ++c)
+                if (IsWestNoteCell(fx_.At(c, r), 1))
+                    fx_.At(c, r).option = names ? fx_.At(c, r).option | 0x8000u : fx_.At(c, r).option & ~0x8000u;
+        for (int zoom : {1, 2}) {
+            SCOPED_TRACE(std::string(names ? "note names, " : "") + "zoom " + std::to_string(zoom));
+            const std::vector<TCollision> list = Probe(fx_, v.Cols, v.Rows, zoom);
+            EXPECT_TRUE(list.empty()) << TInkProbe::Describe(list);
+            // The two sharps of D major at the head of every staff.
+            const TInkProbe probe(v);
+            for (int r : rows) {
+                int sharps = 0;
+                for (const TInkItem& it : probe.Items())
+                    sharps += it.row == r && it.col == 0 && it.what == "text \"#\"" ? 1 : 0;
+                EXPECT_EQ(sharps, 2) << "staff of row " << r;
+            }
+        }
+    }
+}
+
+// The accidental of a note name is the name's own size and stands on the
+// name's line, just before its letter: "♮F" and "♮C" once the hands are in F.
+TEST_F(WestGrandStaffPage, NoteNameAccidentalsStandBesideTheirLetters) {
+    ASSERT_TRUE(imported_);
+    TMainView& v = fx_.view;
+    auto signsOf = [&](bool names, int zoom) {
+        for (int r = 0; r < v.Rows; ++r)
+            for (int c = 0; c < v.Cols; ++c)
+                if (IsWestNoteCell(fx_.At(c, r), 1))
+                    fx_.At(c, r).option = names ? fx_.At(c, r).option | 0x8000u : fx_.At(c, r).option & ~0x8000u;
+        FitPaintBox(v, v.Cols, v.Rows, zoom);
+        return TInkProbe(v);
+    };
+    for (int zoom : {1, 2}) {
+        SCOPED_TRACE("zoom " + std::to_string(zoom));
+        const TInkProbe plain = signsOf(false, zoom);
+        const TInkProbe named = signsOf(true, zoom);
+        // The signs that come with the names: those the plain page lacks.
+        int found = 0;
+        for (const TInkItem& s : named.Items()) {
+            if (!IsSign(s))
+                continue;
+            bool onNote = false;
+            for (const TInkItem& p : plain.Items())
+                onNote = onNote || (p.col == s.col && p.row == s.row && p.what == s.what && p.box == s.box);
+            if (onNote)
+                continue;
+            ++found;
+            // Its letter: the name in the same cell whose line the sign's middle is on.
+            const float mid = (s.box.top() + s.box.bottom()) / 2.0f;
+            const TInkItem* letter = nullptr;
+            for (const TInkItem& l : named.Items())
+                if (IsLetter(l) && l.col == s.col && l.row == s.row && mid >= l.box.top() - 1 && mid <= l.box.bottom() + 1)
+                    letter = &l;
+            ASSERT_TRUE(letter) << s.what << " at " << s.box.left() << "," << s.box.top() << " of cell (" << s.col
+                                << "," << s.row << ") stands on no name's line";
+            const float letterMid = (letter->box.top() + letter->box.bottom()) / 2.0f;
+            EXPECT_LE(std::abs(mid - letterMid), 0.25f * letter->box.height()) << s.what;
+            EXPECT_LE(s.box.height(), 1.6f * letter->box.height()) << s.what << " is larger than a name's sign";
+            EXPECT_LT(s.box.right(), letter->box.left()) << s.what << " runs into its letter";
+            EXPECT_GE(s.box.left(), letter->box.left() - 2 * letter->box.width()) << s.what << " stands off its letter";
+        }
+        // F and C natural in the F major bars, in both hands.
+        EXPECT_GE(found, 4);
+    }
+}
