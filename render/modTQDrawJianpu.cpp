@@ -18,6 +18,7 @@
 #include "render/modTQDrawAccid.h"
 #include "render/modTQDrawEngine.h"
 #include "render/modTQDrawShrink.h"
+#include "render/modTQInkMeasure.h"
 #include "render/modTQDrawTextSym.h"
 #include "render/modTQMainView.h"
 
@@ -83,6 +84,180 @@ const TAccidPlace kNoteFallbackPlace[9] = {
     {-0.25f, -0.65f, -0.08f, -0.45f, 0.45f}, {-0.05f, -0.4f, 0.23f, -0.2f, 1.0f},
     {-0.6f, -1.1f, -0.085f, -0.48f, 1.3f},
 };
+
+// The ink of text in the output canvas's current font, from its text origin.
+TInkBox TextInk(const std::string& text) {
+    const TCanvas* c = MainView()->OutCanvas;
+    const TLogFont* lf = c->SelectedLogFont().get();
+    const std::string key = "text|" + c->Font.Name + "|" + std::to_string(c->Font.Size) + "|" +
+                            std::to_string(c->Font.Style) + "|" + std::to_string(c->Font.Charset) + "|" +
+                            (lf ? lf->FaceName + std::to_string(lf->Height) + "x" + std::to_string(lf->Width) : "") +
+                            "|" + text;
+    const int reach = 4 * std::max(MainView()->GetCellHeight(), 8);
+    return MeasureInk(key, reach, [&](float px, float py) { CanvasTextOut(px, py, text); });
+}
+
+// One sign of kind 1..9 at (x, y): the music-font drawer when withFont (the
+// three-quarter flat is the same image either way), else its second form.
+void DrawSign(TDrawEngine* d, int kind, bool withFont, float x, float y, const TCell& cell, float f) {
+    if (withFont || kind == 9) {
+        switch (kind) {
+        case 1: DrawSharpGlyph(d, x, y, cell, f); break;
+        case 2: DrawFlatGlyph(d, x, y, cell, f); break;
+        case 3: DrawNaturalGlyph(d, x, y, cell, f); break;
+        case 4: DrawHalfSharp(d, x, y, cell, f); break;
+        case 5: DrawDoubleFlatGlyph(d, x, y, cell, f); break;
+        case 6: DrawDoubleSharpGlyph(d, x, y, cell, f); break;
+        case 7: DrawReversedFlat(d, x, y, cell, f); break;
+        case 8: DrawThreeQuarterSharp(d, x, y, cell, f); break;
+        default: DrawThreeQuarterFlatBitmap(d, x, y, cell, f); break;
+        }
+        return;
+    }
+    switch (kind) {
+    case 1: DrawSharpVector(d, x, y, cell, f, 2); break;
+    case 2: DrawFlatBitmap(d, x, y, cell, f); break;
+    case 3: DrawNaturalBitmap(d, x, y, cell, f); break;
+    case 4: DrawSharpVector(d, x, y, cell, f, 1); break;
+    case 5: DrawDoubleFlatBitmap(d, x, y, cell, f); break;
+    case 6: DrawDoubleSharpBitmap(d, x, y, cell, f); break;
+    case 7: DrawReversedFlatBitmap(d, x, y, cell, f); break;
+    default: DrawSharpVector(d, x, y, cell, f, 3); break;
+    }
+}
+
+TInkBox SignInk(TDrawEngine* d, int kind, bool withFont, const TCell& cell, float f) {
+    const TMainView* mv = MainView();
+    const std::string key = "sign|" + std::to_string(kind) + "|" + std::to_string(withFont) + "|" +
+                            std::to_string(MusicFontInstalled(kToccata)) + "|" + std::to_string(f) + "|" +
+                            std::to_string(cell.fontSizeR) + "|" + std::to_string(mv->GetCellWidth()) + "x" +
+                            std::to_string(mv->GetCellHeight()) + "|" + std::to_string(mv->GetDrawScale()) + "|" +
+                            std::to_string(ScreenTextScale);
+    const int reach = 4 * std::max(mv->GetCellHeight(), 8);
+    return MeasureInk(key, reach, [&](float px, float py) { DrawSign(d, kind, withFont, px, py, cell, f); });
+}
+
+// What stands in the cell to the left of a note: where its ink ends on the
+// right, plus a gap (far left when nothing is known to stand there), and, for
+// a digit, its ink row by row (a sign may stand over the digit's top where
+// that leaves room).
+struct TLeftRoom {
+    float right = -1.0e9f;
+    bool digit = false;
+    TInkBox ink; // of the digit, from (ox, oy)
+    float ox = 0.0f, oy = 0.0f;
+};
+
+TLeftRoom RoomAfterLeftCell(TDrawEngine* d, float x, float y, int col, int row, const TCell* left, int charset) {
+    const TMainView* mv = MainView();
+    const float xu = XUnit(), yu = YUnit();
+    const float gap = std::max(1.5f, 0.1f * xu);
+    TLeftRoom room;
+    if (!left || left->Note == 32 || left->cellType != ctJianpu)
+        return room;
+    if (IsJianpuSound(*left) && !IsDashNote(left->Note) && !IsDotNote(left->Note)) {
+        const int saved = GetFontSize();
+        SetFontSize(mv->GetDrawScale() * left->fontSizeR * ScreenTextScale);
+        const TInkBox ink = TextInk(NoteText(left->Note, charset));
+        SetFontSize(static_cast<float>(saved));
+        if (ink.empty)
+            return room;
+        const float ld = left->fontSizeR - 1.0f;
+        room.ox = x - xu + (0.15f - 0.35f * ld) * xu;
+        room.oy = y + (0.12f - 0.38f * ld) * yu;
+        room.right = room.ox + ink.right + gap;
+        room.digit = left->Note != '*' && left->dot <= 0;
+        room.ink = ink;
+        return room;
+    }
+    if (left->Note == 63) {
+        room.right = GetBarLineX(d, x - xu, col - 1) + static_cast<float>(static_cast<int>(0.12f * xu)) + gap;
+        return room;
+    }
+    if (left->Note >= 58 && left->Note <= 62) {
+        // A repeat or double bar: measured as it is drawn.
+        const int reach = 4 * std::max(mv->GetCellHeight(), 8);
+        const TInkBox ink = MeasureInk("", reach, [&](float px, float py) {
+            DrawRepeatBar(d, px, py, *left, col - 1, row);
+        });
+        if (!ink.empty)
+            room.right = x - xu + ink.right + gap;
+    }
+    return room;
+}
+
+// True when the sign's ink drawn at (px, py) keeps a gap from what stands
+// before it: row by row from a digit (whose top it may stand over), else
+// right of its ink as a whole.
+bool ClearOfLeft(const TInkBox& sign, float px, float py, const TLeftRoom& before, float gap) {
+    if (!before.digit || before.ink.rowRight.empty())
+        return px + sign.left >= before.right;
+    const int rows = static_cast<int>(sign.rowLeft.size());
+    const int digitRows = static_cast<int>(before.ink.rowRight.size());
+    const int g = static_cast<int>(std::ceil(gap));
+    for (int i = 0; i < rows; ++i) {
+        if (sign.rowLeft[i] > sign.rowRight[i])
+            continue;
+        const int j0 = static_cast<int>(std::lround(py + sign.top + static_cast<float>(i) - (before.oy + before.ink.top)));
+        for (int j = j0 - g; j <= j0 + g; ++j) {
+            if (j < 0 || j >= digitRows || before.ink.rowLeft[j] > before.ink.rowRight[j])
+                continue;
+            if (px + sign.rowLeft[i] < before.ox + before.ink.rowRight[j] + gap)
+                return false;
+        }
+    }
+    return true;
+}
+
+// The accidental of a note, small at the upper left of its digit (whose ink
+// box is digit): clear of the digit and then moved left by shift (the sign
+// position bits), its ink ending below at a little over the digit's middle,
+// at most as tall as the digit. Where it would reach what stands before it, it
+// stands higher (over the top of a digit before it, within the row) or
+// becomes smaller, down to 0.4 of its size.
+void DrawNoteAccidental(TDrawEngine* d, int kind, float xA, float y, const TCell& cell, const TInkBox& digit,
+                        float shift, const TLeftRoom& before) {
+    const float xu = XUnit(), yu = YUnit();
+    const float dd = cell.fontSizeR - 1.0f;
+    const bool withFont = MusicFontInstalled(kMusical) || kind == 9;
+    const TAccidPlace& p = withFont ? kNoteFontPlace[kind - 1] : kNoteFallbackPlace[kind - 1];
+    const float px0 = xA + xu * (p.a + p.b * dd);
+    const TInkBox full = SignInk(d, kind, withFont, cell, p.f);
+    if (full.empty || digit.empty) {
+        DrawSign(d, kind, withFont, px0, y + yu * (p.c + p.e * dd), cell, p.f);
+        return;
+    }
+    const float gap = std::max(1.5f, 0.1f * xu * cell.fontSizeR);
+    // One pixel for the rounding of the sign's own position.
+    const float right = digit.left - shift - gap - 1.0f;
+    const float digitH = digit.bottom - digit.top;
+    const float kMax = std::min(1.0f, 0.9f * digitH / full.Height());
+    const float low = digit.top + 0.55f * digitH;
+    const float top = y + 1.0f;
+    float f = p.f * 0.4f * kMax, px = 0.0f, py = 0.0f;
+    bool placed = false;
+    for (int step = 0; step <= 6 && !placed; ++step) {
+        const float k = kMax * (1.0f - 0.1f * static_cast<float>(step));
+        const TInkBox ink = step == 0 && kMax == 1.0f ? full : SignInk(d, kind, withFont, cell, p.f * k);
+        if (ink.empty)
+            continue;
+        px = std::min(px0, right - ink.right);
+        for (float bottom = low; bottom - ink.Height() >= top && !placed; bottom -= 1.0f) {
+            py = bottom - ink.bottom;
+            if (ClearOfLeft(ink, px, py, before, gap)) {
+                f = p.f * k;
+                placed = true;
+            }
+        }
+    }
+    if (!placed) {
+        // The smallest sign, low beside its digit.
+        const TInkBox ink = SignInk(d, kind, withFont, cell, f);
+        px = std::min(px0, right - ink.right);
+        py = low - ink.bottom;
+    }
+    DrawSign(d, kind, withFont, px, py, cell, f);
+}
 
 } // namespace
 
@@ -209,19 +384,10 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
             const float shift = (shift1 && shift2 ? 0.3f : shift2 ? 0.2f : shift1 ? 0.1f : 0.0f) * xu;
             xA -= shift;
             const int kind = cell.Attr == kNoAttr ? 0 : static_cast<int>(cell.Attr & 0x0Fu);
-            if (kind >= 1 && kind <= 9) {
-                // A digit before it leaves the gap between the two digits:
-                // the sign stays in it, smaller where it must.
-                float roomLeft = -1.0e9f;
-                if (left && IsJianpuSound(*left) && !IsDashNote(left->Note) && !IsDotNote(left->Note)) {
-                    SetFontSize(mv->GetDrawScale() * left->fontSizeR * ScreenTextScale);
-                    const float w = static_cast<float>(CanvasTextExtent(NoteText(left->Note, charset)).cx);
-                    const float ld = left->fontSizeR - 1.0f;
-                    roomLeft = x - xu + (0.15f - 0.35f * ld) * xu + w + std::max(1.0f, 0.05f * xu);
-                    SetFontSize(mv->GetDrawScale() * s * ScreenTextScale);
-                }
-                DrawSmallNoteAccidental(d, kind, MusicFontInstalled(kMusical), kNoteFontPlace[kind - 1],
-                                        kNoteFallbackPlace[kind - 1], xA, y, y, cell, tx - shift, roomLeft);
+            if (kind >= 1 && kind <= 9 && !MeasuringInk()) {
+                TInkBox digit = TextInk(text);
+                digit.left += tx, digit.right += tx, digit.top += ty, digit.bottom += ty;
+                DrawNoteAccidental(d, kind, xA, y, cell, digit, shift, RoomAfterLeftCell(d, x, y, col, row, left, charset));
             }
             if (note != '0' && (cell.dot != 0 || cell.option != 0 || !cell.CompressNotes.empty()))
                 DrawOctaveDots(d, x, y, cell, col, row);
