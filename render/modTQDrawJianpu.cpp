@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "model/modTQCellAccess.h"
@@ -259,6 +260,58 @@ void DrawNoteAccidental(TDrawEngine* d, int kind, float xA, float y, const TCell
     DrawSign(d, kind, withFont, px, py, cell, f);
 }
 
+// What a mark's ink depends on besides the canvas's resolution.
+std::string MarkKey(const TCell& cell) {
+    const TMainView* mv = MainView();
+    return std::to_string(cell.fontSizeR) + "|" + std::to_string(mv->GetCellWidth()) + "x" +
+           std::to_string(mv->GetCellHeight()) + "|" + std::to_string(mv->GetDrawScale()) + "|" +
+           std::to_string(MusicFontInstalled(kToccata)) + std::to_string(MusicFontInstalled(kMusical)) + "|" +
+           std::to_string(ScreenTextScale);
+}
+
+// Where what stands in the cell to the right of a note starts, less a gap:
+// the ink of a digit, a bar line; the right edge of that cell when it is
+// something else, and a column further when it is empty.
+float RoomBeforeRightCell(TDrawEngine* d, float x, int col, int row) {
+    const TMainView* mv = MainView();
+    const float xu = XUnit();
+    const float gap = std::max(1.5f, 0.1f * xu);
+    if (col + 1 >= mv->Cols)
+        return x + xu;
+    const TCell* right = CellAtAddress(col + 1, row);
+    if (!right || right->Note == 32)
+        return x + 2.0f * xu;
+    if (right->cellType != ctJianpu)
+        return x + xu;
+    if (IsJianpuSound(*right) && !IsDashNote(right->Note) && !IsDotNote(right->Note) && right->Note != '*') {
+        const int saved = GetFontSize();
+        SetFontSize(mv->GetDrawScale() * right->fontSizeR * ScreenTextScale);
+        const TInkBox ink = TextInk(NoteText(right->Note, 0));
+        SetFontSize(static_cast<float>(saved));
+        const float rd = right->fontSizeR - 1.0f;
+        return ink.empty ? x + xu : x + xu + (0.15f - 0.35f * rd) * xu + ink.left - gap;
+    }
+    if (right->Note == 63)
+        return GetBarLineX(d, x + xu, col + 1) - gap;
+    if (IsDashNote(right->Note))
+        return x + xu + 0.1f * xu - gap;
+    return x + xu;
+}
+
+// A mark drawn by draw(x, y) kept left of limit: moved left by what it would
+// reach over.
+void DrawMarkLeftOf(const std::string& key, float x, float y, float limit,
+                    const std::function<void(float, float)>& draw) {
+    if (!MeasuringInk()) {
+        const int reach = 4 * std::max(MainView()->GetCellHeight(), 8);
+        const TInkBox ink = MeasureInk(key, reach, draw);
+        // a pixel for the rounding of the mark's own position
+        if (!ink.empty && x + ink.right + 1.0f > limit)
+            x = limit - ink.right - 1.0f;
+    }
+    draw(x, y);
+}
+
 } // namespace
 
 void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col, int row) {
@@ -355,11 +408,20 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
                 DrawAttrMark3(d, xL + (-0.5f - 0.97f * dd) * xu, y + (-0.8f - 0.75f * dd) * yu, cell, 1.0f);
                 break;
             case 0x40:
-                DrawAttrMark4(d, x + (0.7f + 0.3f * dd) * xu, y + (-0.7f - 0.65f * dd) * yu, cell, 1.0f);
+            case 0x50: {
+                // Marks at the note's right: clear of what follows it.
+                const bool four = styleNibble == 0x40;
+                const std::string key = std::string(four ? "mark4|" : "mark5|") + MarkKey(cell);
+                DrawMarkLeftOf(key, x + (four ? (0.7f + 0.3f * dd) : 0.42f) * xu,
+                               y + (four ? (-0.7f - 0.65f * dd) : (-0.75f - 0.7f * dd)) * yu,
+                               RoomBeforeRightCell(d, x, col, row), [&](float mx, float my) {
+                                   if (four)
+                                       DrawAttrMark4(d, mx, my, cell, 1.0f);
+                                   else
+                                       DrawAttrMark5(d, mx, my, cell, 1.0f);
+                               });
                 break;
-            case 0x50:
-                DrawAttrMark5(d, x + 0.42f * xu, y + (-0.75f - 0.7f * dd) * yu, cell, 1.0f);
-                break;
+            }
             case 0x60:
                 DrawCurvedArrowA(d, xL + (-0.5f - 0.5f * dd) * xu, y + (-0.2f + 0.1f * dd) * yu, cell, 0, 1.0f);
                 break;
@@ -422,11 +484,45 @@ void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int 
         if (!noteNext)
             xD += 0.3f * xu;
         const float dy = y + (0.33f + 0.1f * dd) * yu;
-        if ((cell.option & 0x40u) && noteNext) {
-            // Two dots before the next note: both smaller, in the gap up to
-            // the next digit (the second one at 1.4 columns would fall in it).
-            DrawAugmentationDot(d, xD + (0.78f + 0.7f * dd) * xu, dy + 0.2f * yu, cell, 0.9f);
-            DrawAugmentationDot(d, xD + (0.97f + 0.85f * dd) * xu, dy + 0.2f * yu, cell, 0.9f);
+        if ((cell.option & 0x40u) && !MeasuringInk()) {
+            // Two dots: both in the room between the note's digit and what
+            // follows it, evenly apart, round and smaller where that room is
+            // narrow, at the height the single dot has.
+            const float gap = std::max(1.5f, 0.1f * xu);
+            const int saved = GetFontSize();
+            SetFontSize(mv->GetDrawScale() * s * ScreenTextScale);
+            const TInkBox own = TextInk(NoteText(cell.Note, 0));
+            SetFontSize(static_cast<float>(saved));
+            const float from = own.empty ? x + 0.85f * xu : x + (0.15f - 0.35f * dd) * xu + own.right;
+            const float to = RoomBeforeRightCell(d, x, col, row) + gap;
+            const float room = std::min(to - from, 1.5f * xu);
+            const float ly = noteNext ? dy + 0.2f * yu : dy;
+            const int reach = 4 * std::max(mv->GetCellHeight(), 8);
+            const float factor = noteNext ? 0.9f : 1.2f;
+            const TInkBox dot = MeasureInk("adot|" + std::to_string(factor) + "|" + MarkKey(cell), reach,
+                                           [&](float px, float py) { DrawAugmentationDot(d, px, py, cell, factor); });
+            const float cy = ly + (dot.empty ? 0.0f : 0.5f * (dot.top + dot.bottom));
+            // the glyph's dot less its soft edge, or what leaves a pixel free
+            // before, between and after the two
+            const int size = std::max(1, std::min(RoundToInt(dot.Width() - 2.0f), static_cast<int>((room - 3.0f) / 2.0f)));
+            const float pad = (room - 2.0f * static_cast<float>(size)) / 3.0f;
+            TCanvas* c = TargetCanvas(nullptr);
+            const TPen pen = c->Pen;
+            const TBrush brush = c->Brush;
+            c->Pen.Color = d->CurColor;
+            c->Pen.Style = psSolid;
+            c->Pen.Width = 1;
+            c->Pen.Mode = pmCopy;
+            c->Brush.Color = d->CurColor;
+            c->Brush.Style = bsSolid;
+            const int top = RoundToInt(cy - 0.5f * static_cast<float>(size));
+            for (int i = 0; i < 2; ++i) {
+                const int left = static_cast<int>(std::floor(from + pad + static_cast<float>(i) * (pad + static_cast<float>(size)) + 0.5f));
+                c->Ellipse(left, top, left + size, top + size);
+            }
+            c->Pen = pen;
+            c->Brush = brush;
+            c->Brush.Style = bsClear;
         } else {
             DrawAugmentationDot(d, xD + (0.9f + 0.7f * dd) * xu, dy, cell, 1.2f);
             if (cell.option & 0x40u)
