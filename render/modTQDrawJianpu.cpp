@@ -596,6 +596,44 @@ void DrawOctaveDots(TDrawEngine* d, float x, float y, const TCell& cell, int, in
     // A ring about the digit: the dots stand outside it.
     const bool ringed = cell.Attr != kNoAttr && (cell.Attr & 0xF0u) == 0x10u && cell.Note != 'x' && cell.Note != 'X';
     const float clear = ringed ? (above ? -0.16f : 0.17f) * yu * s : 0.0f;
+    if (!above && cell.UL > 0 && !ringed) {
+        // Under the duration lines: from just below the lowest one, smaller
+        // and closer where the usual dots would reach down into the digits
+        // of the row below (which start about a fifth of a row down).
+        const float xu0 = xu;
+        const float ulTop = y + (0.83f + 0.3f * dd) * yu;
+        const float spacing = std::ceil(yu * 0.1f * s - 1e-4f);
+        const float ulBottom = ulTop + spacing * static_cast<float>(std::min(cell.UL, 5) - 1) +
+                               static_cast<float>(static_cast<int>(0.12f * xu0 * s));
+        TCanvas* c = TargetCanvas(nullptr);
+        const float points = static_cast<float>(RoundToInt(MainView()->GetDrawScale() * s * 1.5f));
+        const float em = points * static_cast<float>(c->PixelsPerInch()) / 72.0f;
+        int size = std::max(2, RoundToInt(0.12f * em));
+        const int top = static_cast<int>(std::ceil(ulBottom)) + std::max(1, RoundToInt(0.02f * yu));
+        const float limit = y + 1.18f * yu * s;
+        auto gapOf = [](int sz) { return std::max(1, RoundToInt((sz >= 5 ? 0.5f : 0.34f) * static_cast<float>(sz))); };
+        while (size > 2 && static_cast<float>(top + n * size + (n - 1) * gapOf(size)) > limit)
+            --size;
+        const float cx = x + (0.25f - 0.2f * dd) * xu + 0.125f * em;
+        const TPen pen = c->Pen;
+        const TBrush brush = c->Brush;
+        c->Pen.Color = d->CurColor;
+        c->Pen.Style = psSolid;
+        c->Pen.Width = 1;
+        c->Pen.Mode = pmCopy;
+        c->Brush.Color = d->CurColor;
+        c->Brush.Style = bsSolid;
+        const int left = RoundToInt(cx - 0.5f * static_cast<float>(size));
+        for (int i = 0; i < n; ++i) {
+            const int t = top + i * (size + gapOf(size));
+            c->Ellipse(left, t, left + size, t + size);
+        }
+        c->Pen = pen;
+        c->Brush = brush;
+        c->Brush.Style = bsClear;
+        c->Font.Color = d->CurColor;
+        return;
+    }
     DrawOctaveDotColumn(d, x + (0.25f - 0.2f * dd) * xu, y0 + clear + (-0.732f - 1.25f * dd) * yu, cell, 1.5f, n,
                         above ? -step : step);
 }

@@ -120,8 +120,8 @@ TEST(JianpuNote, OctaveDotsBelowMakeRoomForUnderlines) {
         int dots;
     };
     const std::vector<Case> cases = {
-        // below: from (0.77 + 0.1 UL) rows, glyph raised 0.732 row
-        {"1,,__", (0.77f + 0.2f - 0.732f) * 40.0f, 8, 2},
+        // below: from 0.77 rows, glyph raised 0.732 row (under duration
+        // lines see Collisions.LowOctaveDotsUnderDurationLines...)
         {"1,", (0.77f - 0.732f) * 40.0f, 8, 1},
         {"1,,,,", (0.77f - 0.732f) * 40.0f, 8, 4},
         // above: from the origin upward
