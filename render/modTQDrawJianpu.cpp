@@ -210,12 +210,21 @@ bool ClearOfLeft(const TInkBox& sign, float px, float py, const TLeftRoom& befor
     return true;
 }
 
+// The x of a sign meant for px0 whose ink keeps within [from, to] where it
+// can: right of from, and left of to above all.
+float PlaceBetween(float px0, const TInkBox& ink, float from, float to) {
+    return std::min(std::max(px0, from - ink.left), to - ink.right);
+}
+
 // The accidental of a note, small at the upper left of its digit (whose ink
 // box is digit): clear of the digit and then moved left by shift (the sign
 // position bits), its ink ending below at a little over the digit's middle,
 // at most as tall as the digit. Where it would reach what stands before it, it
 // stands higher (over the top of a digit before it, within the row) or
-// becomes smaller, down to 0.4 of its size.
+// becomes smaller: down to 0.4 of its size beside or over the digit's top
+// corner, as small as the row's room above the digit asks over its whole top,
+// and as narrow as the gap (at least 0.2 of its size) after a bar line; over
+// its own digit's upper left where a bar line leaves no gap at all.
 void DrawNoteAccidental(TDrawEngine* d, int kind, float xA, float y, const TCell& cell, const TInkBox& digit,
                         float shift, const TLeftRoom& before) {
     const float xu = XUnit(), yu = YUnit();
@@ -235,14 +244,14 @@ void DrawNoteAccidental(TDrawEngine* d, int kind, float xA, float y, const TCell
     const float kMax = std::min(1.0f, 0.9f * digitH / full.Height());
     const float low = digit.top + 0.55f * digitH;
     const float top = y + 1.0f;
-    float f = p.f * 0.4f * kMax, px = 0.0f, py = 0.0f;
+    float f = p.f, px = 0.0f, py = 0.0f;
     bool placed = false;
     for (int step = 0; step <= 6 && !placed; ++step) {
         const float k = kMax * (1.0f - 0.1f * static_cast<float>(step));
         const TInkBox ink = step == 0 && kMax == 1.0f ? full : SignInk(d, kind, withFont, cell, p.f * k);
         if (ink.empty)
             continue;
-        px = std::min(px0, right - ink.right);
+        px = PlaceBetween(px0, ink, before.right, right);
         for (float bottom = low; bottom - ink.Height() >= top && !placed; bottom -= 1.0f) {
             py = bottom - ink.bottom;
             if (ClearOfLeft(ink, px, py, before, gap)) {
@@ -251,10 +260,37 @@ void DrawNoteAccidental(TDrawEngine* d, int kind, float xA, float y, const TCell
             }
         }
     }
+    if (!placed && before.digit) {
+        // Over the whole top of the digit before it, as large as the room
+        // above that digit allows.
+        const float k = std::min(kMax, (before.oy + before.ink.top - gap - top) / full.Height());
+        const TInkBox ink = k > 0.0f ? SignInk(d, kind, withFont, cell, p.f * k) : TInkBox{};
+        if (!ink.empty && ink.Height() >= 3.0f) {
+            f = p.f * k;
+            px = PlaceBetween(px0, ink, before.right, right);
+            py = before.oy + before.ink.top - gap - ink.bottom;
+            placed = true;
+        }
+    }
+    if (!placed && right - before.right < 0.2f * full.Width()) {
+        // No gap at all (a thick bar line reaches into the cell): over the
+        // upper left of its own digit.
+        const float k = std::min(kMax, (digit.top - 1.0f - top) / full.Height());
+        const TInkBox ink = k > 0.0f ? SignInk(d, kind, withFont, cell, p.f * k) : TInkBox{};
+        if (!ink.empty && ink.Height() >= 3.0f) {
+            f = p.f * k;
+            px = before.right - ink.left;
+            py = digit.top - 1.0f - ink.bottom;
+            placed = true;
+        }
+    }
     if (!placed) {
-        // The smallest sign, low beside its digit.
+        // Low beside its digit, as wide as the gap allows.
+        const float room = right - before.right;
+        const float k = std::clamp(room / full.Width(), 0.2f, 0.4f) * kMax;
+        f = p.f * k;
         const TInkBox ink = SignInk(d, kind, withFont, cell, f);
-        px = std::min(px0, right - ink.right);
+        px = PlaceBetween(px0, ink, before.right, right);
         py = low - ink.bottom;
     }
     DrawSign(d, kind, withFont, px, py, cell, f);

@@ -19,8 +19,10 @@ TInkBox MeasureInk(const std::string& key, int reach, const std::function<void(f
     const int ppi = out ? out->PixelsPerInch() : 96;
     const std::string full = key + "@" + std::to_string(ppi) + "/" + std::to_string(reach);
     thread_local std::map<std::string, TInkBox> known;
-    if (const auto it = known.find(full); it != known.end())
-        return it->second;
+    const bool keep = !key.empty();
+    if (keep)
+        if (const auto it = known.find(full); it != known.end())
+            return it->second;
     if (!out || measuring || reach <= 0)
         return TInkBox{};
 
@@ -80,6 +82,8 @@ TInkBox MeasureInk(const std::string& key, int reach, const std::function<void(f
         box.right = static_cast<float>(r + 1 - reach);
         box.bottom = static_cast<float>(b + 1 - reach);
     }
+    if (!keep)
+        return box;
     if (known.size() > 4096)
         known.clear();
     known.emplace(full, box);
