@@ -76,6 +76,16 @@ TInkBox MeasureInk(const std::string& key, int reach, const std::function<void(f
             box.rowLeft.push_back(static_cast<float>(rl - reach));
             box.rowRight.push_back(static_cast<float>(rr + 1 - reach));
         }
+        for (int x = l; x <= r; ++x) {
+            int ct = side, cb = -1;
+            for (int y = t; y <= b; ++y)
+                if (qGray(reinterpret_cast<const QRgb*>(image.constScanLine(y))[x]) < 250) {
+                    ct = std::min(ct, y);
+                    cb = std::max(cb, y);
+                }
+            box.colTop.push_back(static_cast<float>(ct - reach));
+            box.colBottom.push_back(static_cast<float>(cb + 1 - reach));
+        }
         box.empty = false;
         box.left = static_cast<float>(l - reach);
         box.top = static_cast<float>(t - reach);

@@ -13,6 +13,9 @@ struct TInkBox {
     // Per pixel row from top: where the ink starts and ends (left > right on a
     // row without ink), relative to the drawing point.
     std::vector<float> rowLeft, rowRight;
+    // Per pixel column from left: where the ink starts and ends (top > bottom
+    // on a column without ink).
+    std::vector<float> colTop, colBottom;
     float Width() const { return empty ? 0.0f : right - left; }
     float Height() const { return empty ? 0.0f : bottom - top; }
 };

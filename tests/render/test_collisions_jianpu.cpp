@@ -137,3 +137,58 @@ TEST(CollisionsJianpu, DoubleDotsAndLowDotsUnderLinesStandApart) {
         EXPECT_TRUE(list.empty()) << z << ":\n" << TInkProbe::Describe(list);
     }
 }
+
+namespace {
+
+// Pixels two items of the probe both ink.
+int SharedInk(const TInkItem& a, const TInkItem& b) {
+    const QRect both = a.box.intersected(b.box);
+    int n = 0;
+    for (int y = both.top(); y <= both.bottom(); ++y)
+        for (int x = both.left(); x <= both.right(); ++x)
+            if (qGray(a.mask.pixel(x - a.box.left(), y - a.box.top())) < 160 &&
+                qGray(b.mask.pixel(x - b.box.left(), y - b.box.top())) < 160)
+                ++n;
+    return n;
+}
+
+} // namespace
+
+// A slur or a three-point curve over notes whose octave dots stand above them
+// clears every dot under it, in its middle as at its ends (1' and 1'' inside
+// the curve, 3'' at its end).
+TEST(CollisionsJianpu, SlursClearTheUpperDotsOfEveryNoteUnderThem) {
+    TMusicFonts fonts(true, true);
+    ASSERT_TRUE(fonts.loaded());
+    for (int zoom : {1, 2}) {
+        TViewFixture fx(16, 3);
+        fx.Row(1, "| 1{mark=1,iEnd=4} 2 1' 3 | 5{mark=81,iEnd=8} 1'' 6 | 3{mark=1,iEnd=12} 1 2'' |");
+        FitPaintBox(fx.view, 16, 3, zoom);
+        const TInkProbe probe(fx.view);
+        int curves = 0, dots = 0;
+        for (const TInkItem& curve : probe.Items()) {
+            if (curve.row != 1 || curve.what != "Polygon")
+                continue;
+            ++curves;
+            for (const TInkItem& dot : probe.Items())
+                if (dot.row == 1 && dot.what == "Ellipse" && dot.box.left() <= curve.box.right() &&
+                    dot.box.right() >= curve.box.left()) {
+                    ++dots;
+                    EXPECT_EQ(SharedInk(curve, dot), 0) << "zoom " << zoom << ": the curve of column " << curve.col
+                                                         << " through a dot of column " << dot.col;
+                    // over the dot: the curve's lowest ink above the dot's columns
+                    // stands above the dot
+                    int lowest = -1;
+                    for (int x = std::max(dot.box.left(), curve.box.left()); x <= std::min(dot.box.right(), curve.box.right()); ++x)
+                        for (int y = curve.box.top(); y <= curve.box.bottom(); ++y)
+                            if (qGray(curve.mask.pixel(x - curve.box.left(), y - curve.box.top())) < 160)
+                                lowest = std::max(lowest, y);
+                    EXPECT_LT(lowest, dot.box.top()) << "zoom " << zoom << " column " << dot.col;
+                }
+        }
+        EXPECT_EQ(curves, 3) << "zoom " << zoom;
+        EXPECT_EQ(dots, 5) << "zoom " << zoom; // the dots of 1', 1'' and 2''
+        const std::vector<TCollision> list = Probe(fx, 16, 3, zoom);
+        EXPECT_TRUE(list.empty()) << "zoom " << zoom << ":\n" << TInkProbe::Describe(list);
+    }
+}
