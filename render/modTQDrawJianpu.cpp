@@ -138,6 +138,8 @@ TInkBox SignInk(TDrawEngine* d, int kind, bool withFont, const TCell& cell, floa
     return MeasureInk(key, reach, [&](float px, float py) { DrawSign(d, kind, withFont, px, py, cell, f); });
 }
 
+std::string MarkKey(const TCell& cell);
+
 // What stands in the cell to the left of a note: where its ink ends on the
 // right, plus a gap (far left when nothing is known to stand there), and, for
 // a digit, its ink row by row (a sign may stand over the digit's top where
@@ -151,23 +153,32 @@ struct TLeftRoom {
 
 TLeftRoom RoomAfterLeftCell(TDrawEngine* d, float x, float y, int col, int row, const TCell* left, int charset) {
     const TMainView* mv = MainView();
-    const float xu = XUnit(), yu = YUnit();
+    const float xu = XUnit();
     const float gap = std::max(1.5f, 0.1f * xu);
     TLeftRoom room;
     if (!left || left->Note == 32 || left->cellType != ctJianpu)
         return room;
-    if (IsJianpuSound(*left) && !IsDashNote(left->Note) && !IsDotNote(left->Note)) {
-        const int saved = GetFontSize();
-        SetFontSize(mv->GetDrawScale() * left->fontSizeR * ScreenTextScale);
-        const TInkBox ink = TextInk(NoteText(left->Note, charset));
-        SetFontSize(static_cast<float>(saved));
+    if (IsJianpuSound(*left) && !IsDashNote(left->Note) && !IsDotNote(left->Note) && !IsShrinkCell(*left) &&
+        !IsVerticalCell(*left) && !IsGraceCell(*left)) {
+        // The note before as it is drawn: its digit, ring, marks and dots
+        // (which read the cell before it only for being empty).
+        const TCell* leftLeft = col > 1 ? CellAtAddress(col - 2, row) : nullptr;
+        const bool leftLeftEmpty = leftLeft && leftLeft->Note == 32;
+        const std::string key = "leftnote|" + std::to_string(left->Note) + "|" + std::to_string(left->Attr) + "|" +
+                                std::to_string(left->dot) + "|" + std::to_string(left->option) + "|" +
+                                std::to_string(left->fontSizeR) + "|" + left->FontName + "|" +
+                                std::to_string(left->FontStyle) + "|" + std::to_string(left->upNote) + "|" +
+                                std::to_string(charset) + "|" + std::to_string(leftLeftEmpty) + "|" + MarkKey(*left);
+        const int reach = 4 * std::max(mv->GetCellHeight(), 8);
+        const TInkBox ink = MeasureInk(key, reach, [&](float px, float py) {
+            DrawJianpuNote(d, px, py, *left, col - 1, row);
+        });
         if (ink.empty)
             return room;
-        const float ld = left->fontSizeR - 1.0f;
-        room.ox = x - xu + (0.15f - 0.35f * ld) * xu;
-        room.oy = y + (0.12f - 0.38f * ld) * yu;
+        room.ox = x - xu;
+        room.oy = y;
         room.right = room.ox + ink.right + gap;
-        room.digit = left->Note != '*' && left->dot <= 0;
+        room.digit = left->Note != '*';
         room.ink = ink;
         return room;
     }
@@ -432,7 +443,20 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
                     // (the circle's half axes are 0.83 of the size given).
                     ring.cx = RoundToInt(0.48f * xu * s / 0.83f);
                     cx += 0.04f * xu * s; // on the digit's ink
-                    ring.cy = RoundToInt(0.42f * yu * s / 0.83f);
+                    float half = 0.42f * yu * s;
+                    if (cell.UL > 0) {
+                        // Duration lines go under the ring: its bottom runs
+                        // along the first one instead of crossing it, its top
+                        // where it was.
+                        const float top = cy + yu - half;
+                        const float lines = y + (0.83f + 0.3f * dd) * yu;
+                        const float bottom = lines + 0.5f * static_cast<float>(static_cast<int>(0.12f * xu * s));
+                        if (bottom < top + 2.0f * half) {
+                            half = 0.5f * (bottom - top);
+                            cy = top + half - yu;
+                        }
+                    }
+                    ring.cy = RoundToInt(half / 0.83f);
                 }
                 DrawTextCircle(d, cx, cy, cell, ring, 1.0f);
                 break;

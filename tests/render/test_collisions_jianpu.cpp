@@ -192,3 +192,39 @@ TEST(CollisionsJianpu, SlursClearTheUpperDotsOfEveryNoteUnderThem) {
         EXPECT_TRUE(list.empty()) << "zoom " << zoom << ":\n" << TInkProbe::Describe(list);
     }
 }
+
+// Circled notes with duration lines after a key change, some with signs: the
+// ring runs along the first line instead of crossing it, and a sign before a
+// circled note keeps clear of the ring before it.
+TEST(CollisionsJianpu, CircledNotesWithLinesAndSignsAfterAKeyChange) {
+    TMusicFonts fonts(true, true);
+    ASSERT_TRUE(fonts.loaded());
+    for (int zoom : {1, 2}) {
+        TViewFixture fx(16, 3);
+        fx.Row(0, "| 1 2 3 4 5 6 7 |");
+        fx.Row(1, "\"1=bE\" ~ ~ | 1_{attr=0x10} 2__{attr=0x11} 3_{attr=0x12} 5,_{attr=0x10} 6__{attr=0x10} "
+                  "7{attr=0x13} |");
+        fx.Row(2, "| 1 2 3 4 5 6 7 |");
+        FitPaintBox(fx.view, 16, 3, zoom);
+        const TInkProbe probe(fx.view);
+        const std::string z = "zoom " + std::to_string(zoom);
+        const int cellW = fx.view.GetCellWidth();
+        for (int col : {4, 5, 6, 7, 8}) {
+            const TInkItem* ring = nullptr;
+            int firstLine = 1 << 20;
+            for (const TInkItem& it : probe.Items()) {
+                if (it.row != 1 || it.col != col)
+                    continue;
+                if (it.what == "Ellipse" && it.box.width() > cellW / 2)
+                    ring = &it;
+                else if (it.what == "FillRect" && it.box.height() < it.box.width())
+                    firstLine = std::min(firstLine, it.box.bottom());
+            }
+            ASSERT_NE(ring, nullptr) << z << " column " << col;
+            ASSERT_LT(firstLine, 1 << 20) << z << " column " << col;
+            EXPECT_LE(ring->box.bottom(), firstLine) << z << " column " << col << ": the ring crosses the line";
+        }
+        const std::vector<TCollision> list = Probe(fx, 16, 3, zoom);
+        EXPECT_TRUE(list.empty()) << z << ":\n" << TInkProbe::Describe(list);
+    }
+}
