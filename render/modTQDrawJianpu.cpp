@@ -111,7 +111,15 @@ void DrawSign(TDrawEngine* d, int kind, bool withFont, float x, float y, const T
         case 6: DrawDoubleSharpGlyph(d, x, y, cell, f); break;
         case 7: DrawReversedFlat(d, x, y, cell, f); break;
         case 8: DrawThreeQuarterSharp(d, x, y, cell, f); break;
-        default: DrawThreeQuarterFlatBitmap(d, x, y, cell, f); break;
+        default:
+            // With the music font the reversed flat and the flat as glyphs:
+            // they keep their strokes at any size, where the shrunk picture
+            // loses its stems on screen.
+            if (withFont && MusicFontInstalled(kMusical))
+                DrawThreeQuarterFlat(d, x, y, cell, f);
+            else
+                DrawThreeQuarterFlatBitmap(d, x, y, cell, f);
+            break;
         }
         return;
     }
@@ -136,6 +144,25 @@ TInkBox SignInk(TDrawEngine* d, int kind, bool withFont, const TCell& cell, floa
                             std::to_string(ScreenTextScale);
     const int reach = 4 * std::max(mv->GetCellHeight(), 8);
     return MeasureInk(key, reach, [&](float px, float py) { DrawSign(d, kind, withFont, px, py, cell, f); });
+}
+
+// n filled round dots of size pixels in the drawing colour, the first with its
+// top-left corner at (left, top), each further one step pixels to the right.
+void DrawRoundDots(TDrawEngine* d, int left, int top, int size, int n, int step) {
+    TCanvas* c = TargetCanvas(nullptr);
+    const TPen pen = c->Pen;
+    const TBrush brush = c->Brush;
+    c->Pen.Color = d->CurColor;
+    c->Pen.Style = psSolid;
+    c->Pen.Width = 1;
+    c->Pen.Mode = pmCopy;
+    c->Brush.Color = d->CurColor;
+    c->Brush.Style = bsSolid;
+    for (int i = 0; i < n; ++i)
+        c->Ellipse(left + i * step, top, left + i * step + size, top + size);
+    c->Pen = pen;
+    c->Brush = brush;
+    c->Brush.Style = bsClear;
 }
 
 std::string MarkKey(const TCell& cell);
@@ -234,14 +261,15 @@ float PlaceBetween(float px0, const TInkBox& ink, float from, float to) {
 // stands higher (over the top of a digit before it, within the row) or
 // becomes smaller: down to 0.4 of its size beside or over the digit's top
 // corner, as small as the row's room above the digit asks over its whole top,
-// and as narrow as the gap (at least 0.2 of its size) after a bar line; over
-// its own digit's upper left where a bar line leaves no gap at all.
+// over its own digit's upper left where a bar line leaves too narrow a gap,
+// and as narrow as the gap (at least 0.2 of its size) where even that room
+// is missing.
 void DrawNoteAccidental(TDrawEngine* d, int kind, float xA, float y, const TCell& cell, const TInkBox& digit,
                         float shift, const TLeftRoom& before) {
     const float xu = XUnit(), yu = YUnit();
     const float dd = cell.fontSizeR - 1.0f;
-    const bool withFont = MusicFontInstalled(kMusical) || kind == 9;
-    const TAccidPlace& p = withFont ? kNoteFontPlace[kind - 1] : kNoteFallbackPlace[kind - 1];
+    const bool withFont = MusicFontInstalled(kMusical);
+    const TAccidPlace& p = withFont || kind == 9 ? kNoteFontPlace[kind - 1] : kNoteFallbackPlace[kind - 1];
     const float px0 = xA + xu * (p.a + p.b * dd);
     const TInkBox full = SignInk(d, kind, withFont, cell, p.f);
     if (full.empty || digit.empty) {
@@ -283,9 +311,9 @@ void DrawNoteAccidental(TDrawEngine* d, int kind, float xA, float y, const TCell
             placed = true;
         }
     }
-    if (!placed && right - before.right < 0.2f * full.Width()) {
-        // No gap at all (a thick bar line reaches into the cell): over the
-        // upper left of its own digit.
+    if (!placed) {
+        // No gap wide enough (a bar line, a thick one reaching into the
+        // cell): over the upper left of its own digit.
         const float k = std::min(kMax, (digit.top - 1.0f - top) / full.Height());
         const TInkBox ink = k > 0.0f ? SignInk(d, kind, withFont, cell, p.f * k) : TInkBox{};
         if (!ink.empty && ink.Height() >= 3.0f) {
@@ -566,23 +594,33 @@ void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int 
             // before, between and after the two
             const int size = std::max(1, std::min(RoundToInt(dot.Width() - 2.0f), static_cast<int>((room - 3.0f) / 2.0f)));
             const float pad = (room - 2.0f * static_cast<float>(size)) / 3.0f;
-            TCanvas* c = TargetCanvas(nullptr);
-            const TPen pen = c->Pen;
-            const TBrush brush = c->Brush;
-            c->Pen.Color = d->CurColor;
-            c->Pen.Style = psSolid;
-            c->Pen.Width = 1;
-            c->Pen.Mode = pmCopy;
-            c->Brush.Color = d->CurColor;
-            c->Brush.Style = bsSolid;
-            const int top = RoundToInt(cy - 0.5f * static_cast<float>(size));
-            for (int i = 0; i < 2; ++i) {
-                const int left = static_cast<int>(std::floor(from + pad + static_cast<float>(i) * (pad + static_cast<float>(size)) + 0.5f));
-                c->Ellipse(left, top, left + size, top + size);
+            const int left = static_cast<int>(std::floor(from + pad + 0.5f));
+            const int second = static_cast<int>(std::floor(from + 2.0f * pad + static_cast<float>(size) + 0.5f));
+            DrawRoundDots(d, left, RoundToInt(cy - 0.5f * static_cast<float>(size)), size, 2, second - left);
+        } else if (noteNext && !MeasuringInk()) {
+            // One dot before the next note: in the middle of the room between
+            // the two digits.
+            const int saved = GetFontSize();
+            SetFontSize(mv->GetDrawScale() * s * ScreenTextScale);
+            const TInkBox own = TextInk(NoteText(cell.Note, 0));
+            SetFontSize(static_cast<float>(saved));
+            const float gap = std::max(1.5f, 0.1f * xu);
+            const float from = own.empty ? x + 0.85f * xu : x + (0.15f - 0.35f * dd) * xu + own.right;
+            const float to = RoomBeforeRightCell(d, x, col, row) + gap;
+            const int reach = 4 * std::max(mv->GetCellHeight(), 8);
+            const TInkBox dot = MeasureInk("adot|1.2|" + MarkKey(cell), reach,
+                                           [&](float px, float py) { DrawAugmentationDot(d, px, py, cell, 1.2f); });
+            if (dot.empty) {
+                DrawAugmentationDot(d, xD + (0.9f + 0.7f * dd) * xu, dy, cell, 1.2f);
+            } else {
+                // round, as large as the glyph's dot less its soft edge or as
+                // leaves a pixel free either side
+                const float room = to - from;
+                const int size = std::max(1, std::min(RoundToInt(dot.Width() - 2.0f), static_cast<int>(room - 2.0f)));
+                const float cy = dy + 0.5f * (dot.top + dot.bottom);
+                const int left = static_cast<int>(std::floor(0.5f * (from + to - static_cast<float>(size)) + 0.5f));
+                DrawRoundDots(d, left, RoundToInt(cy - 0.5f * static_cast<float>(size)), size, 1, 0);
             }
-            c->Pen = pen;
-            c->Brush = brush;
-            c->Brush.Style = bsClear;
         } else {
             DrawAugmentationDot(d, xD + (0.9f + 0.7f * dd) * xu, dy, cell, 1.2f);
             if (cell.option & 0x40u)

@@ -97,14 +97,14 @@ TEST(CollisionsJianpu, KeyTextSignsStandClearOfTheLetterAndTheEquals) {
 }
 
 // "6.. 0": both dots in the room between the 6 and the 0, apart from each
-// other and from both digits; "2,,__": the two low dots under the lowest
+// other and from both digits; "3. 2": the dot midway; "2,,__": the two low dots under the lowest
 // duration line, apart, and clear of the digits of the row below.
 TEST(CollisionsJianpu, DoubleDotsAndLowDotsUnderLinesStandApart) {
     TMusicFonts fonts(true, true);
     ASSERT_TRUE(fonts.loaded());
     for (int zoom : {1, 2}) {
         TViewFixture fx(12, 3);
-        fx.Row(0, "| 6.. 0 2,,__ 3 | 1_ 2,,,__ |");
+        fx.Row(0, "| 6.. 0 2,,__ 3 | 1_ 2,,,__ | 3. 2 |");
         fx.Row(1, "| 5 6 7 1 | 2 3 |");
         fx.Row(2, "\"1=#F\" ~ ~ 2 3 |");
         FitPaintBox(fx.view, 12, 3, zoom);
@@ -119,6 +119,15 @@ TEST(CollisionsJianpu, DoubleDotsAndLowDotsUnderLinesStandApart) {
         EXPECT_GE(ColumnsBetween(*six[0], *dots[0]), 1) << z;
         EXPECT_GE(ColumnsBetween(*dots[0], *dots[1]), 1) << z;
         EXPECT_GE(ColumnsBetween(*dots[1], *zero[0]), 1) << z;
+
+        // "3. 2": the one dot midway between the digits (a pixel either way)
+        const auto three = ItemsOf(probe, 9, 0, "text \"3\"");
+        const auto two = ItemsOf(probe, 10, 0, "text \"2\"");
+        const auto one = ItemsOf(probe, 9, 0, "Ellipse");
+        ASSERT_TRUE(three.size() == 1 && two.size() == 1 && one.size() == 1) << z;
+        EXPECT_GE(ColumnsBetween(*three[0], *one[0]), 1) << z;
+        EXPECT_GE(ColumnsBetween(*one[0], *two[0]), 1) << z;
+        EXPECT_NEAR(ColumnsBetween(*three[0], *one[0]), ColumnsBetween(*one[0], *two[0]), 1) << z;
 
         for (int col : {3, 7}) {
             std::vector<const TInkItem*> low = ItemsOf(probe, col, 0, "Ellipse");
