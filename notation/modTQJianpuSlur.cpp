@@ -215,7 +215,16 @@ void DrawConnectSlur(TDrawEngine* d, float x, float y, int col, int row, int ell
         if (!dots.empty()) {
             const int reach = static_cast<int>(std::max(4.0f * H, std::fabs(xe - x) + 4.0f * W));
             const float sx = x, sy = y, sxe = xe, sye = ye, sxm = xm, sthrough = throughY;
-            const TInkBox curve = MeasureInk("", reach, [&](float px, float py) {
+            // The curve's shape depends only on where its points stand from
+            // its start (to half a pixel) and on the start cell's curve fields.
+            auto half = [](float v) { return std::to_string(static_cast<int>(std::lround(2.0f * v))); };
+            const std::string key = "slur|" + std::to_string(threePoint) + "|" + std::to_string(halfMode) + "|" +
+                                    std::to_string(size) + "|" + half(xe - x) + "," + half(ye - y) + "|" +
+                                    half(xm - x) + "," + half(throughY - y) + "|" + std::to_string(start.markType) +
+                                    "|" + std::to_string(start.markHAdj) + "|" + std::to_string(start.markWAdj) + "|" +
+                                    std::to_string(start.option & 0x80000u) + "|" + std::to_string(start.fontSizeR) + "|" +
+                                    std::to_string(W) + "x" + std::to_string(H);
+            const TInkBox curve = MeasureInk(key, reach, [&](float px, float py) {
                 const float dx = px - sx, dy = py - sy;
                 float cex = sxe + dx, cey = sye + dy;
                 if (threePoint)
