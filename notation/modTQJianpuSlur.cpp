@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "model/modTQCellAccess.h"
 #include "model/modTQPredicates.h"
@@ -10,6 +12,8 @@
 #include "notation/modTQCurves.h"
 #include "render/modTQCvsDraw.h"
 #include "render/modTQDrawEngine.h"
+#include "render/modTQDrawJianpu.h"
+#include "render/modTQInkMeasure.h"
 #include "render/modTQMainView.h"
 
 namespace {
@@ -25,6 +29,31 @@ bool GridCell(TCell& cell, int col, int row) {
         return false;
     }
     return GetCell(cell, col, row, -1, -1);
+}
+
+// The ink of the upper octave dots of the plain Jianpu notes from column
+// from to column to of a row (page pixels), one box per dotted note.
+std::vector<TInkBox> UpperDotsUnder(TDrawEngine* d, int from, int to, int row, float rowY) {
+    const TMainView* mv = MainView();
+    std::vector<TInkBox> out;
+    const float W = static_cast<float>(mv->GetCellWidth());
+    const int reach = 4 * std::max(mv->GetCellHeight(), 8);
+    for (int c = std::max(0, from); c <= std::min(to, mv->Cols - 1); ++c) {
+        TCell k;
+        if (!GridCell(k, c, row) || k.dot <= 0 || !IsJianpuSound(k) || k.Note == '0' || IsShrinkCell(k) ||
+            IsVerticalCell(k) || IsGraceCell(k))
+            continue;
+        const std::string key = "updots|" + std::to_string(k.dot) + "|" + std::to_string(k.fontSizeR) + "|" +
+                                std::to_string(k.Attr) + "|" + std::to_string(W) + "x" +
+                                std::to_string(mv->GetCellHeight()) + "|" + std::to_string(mv->GetDrawScale());
+        TInkBox ink = MeasureInk(key, reach, [&](float px, float py) { DrawOctaveDots(d, px, py, k, c, row); });
+        if (ink.empty)
+            continue;
+        const float cx = static_cast<float>(d->GetLeftMarginPx()) + static_cast<float>(c) * W;
+        ink.left += cx, ink.right += cx, ink.top += rowY, ink.bottom += rowY;
+        out.push_back(ink);
+    }
+    return out;
 }
 
 } // namespace
@@ -47,6 +76,7 @@ bool IsCurveShownBySlurMode(int col, int row, const TCell& cell) {
 
 void DrawConnectSlur(TDrawEngine* d, float x, float y, int col, int row, int elliptic, int halfMode) {
     TMainView* mv = MainView();
+    const float rowY = y; // the cell's origin
     TCell start;
     if (!GridCell(start, col, row) || IsShrinkCell(start))
         return;
@@ -179,6 +209,46 @@ void DrawConnectSlur(TDrawEngine* d, float x, float y, int col, int row, int ell
     } else {
         ye = y + eo;
         drawCurve = false; // a tuplet below the notes shows only its number
+    }
+
+    // A curve over notes with octave dots above them keeps clear of every dot
+    // under it, not only those of its ends: measured as drawn, it is raised
+    // until its lowest ink stands a gap above each dot.
+    if (drawCurve && !below && jianpu && !vertical && !MeasuringInk()) {
+        const std::vector<TInkBox> dots = UpperDotsUnder(d, col, iEnd, row, rowY);
+        if (!dots.empty()) {
+            const int reach = static_cast<int>(std::max(4.0f * H, std::fabs(xe - x) + 4.0f * W));
+            const float sx = x, sy = y, sxe = xe, sye = ye, sxm = xm, sthrough = throughY;
+            // The curve's shape depends only on where its points stand from
+            // its start (to half a pixel) and on the start cell's curve fields.
+            auto half = [](float v) { return std::to_string(static_cast<int>(std::lround(2.0f * v))); };
+            const std::string key = "slur|" + std::to_string(threePoint) + "|" + std::to_string(halfMode) + "|" +
+                                    std::to_string(size) + "|" + half(xe - x) + "," + half(ye - y) + "|" +
+                                    half(xm - x) + "," + half(throughY - y) + "|" + std::to_string(start.markType) +
+                                    "|" + std::to_string(start.markHAdj) + "|" + std::to_string(start.markWAdj) + "|" +
+                                    std::to_string(start.option & 0x80000u) + "|" + std::to_string(start.fontSizeR) + "|" +
+                                    std::to_string(W) + "x" + std::to_string(H);
+            const TInkBox curve = MeasureInk(key, reach, [&](float px, float py) {
+                const float dx = px - sx, dy = py - sy;
+                float cex = sxe + dx, cey = sye + dy;
+                if (threePoint)
+                    DrawCrescentThrough3Points(d, sx + dx, sy + dy, cex, cey, sxm + dx, sthrough + dy, size, 0, false);
+                else
+                    DrawSlurCrescent(d, sx + dx, sy + dy, cex, cey, size, start, halfMode, 0);
+            });
+            const float gap = std::max(2.0f, 0.05f * H);
+            float lift = 0.0f;
+            for (const TInkBox& dot : dots)
+                for (int i = 0; i < static_cast<int>(curve.colBottom.size()); ++i) {
+                    const float cxp = sx + curve.left + static_cast<float>(i);
+                    if (cxp < dot.left - 1.0f || cxp > dot.right + 1.0f || curve.colTop[i] > curve.colBottom[i])
+                        continue;
+                    lift = std::max(lift, sy + curve.colBottom[i] + gap - dot.top);
+                }
+            y -= lift;
+            ye -= lift;
+            throughY -= lift;
+        }
     }
 
     // 10, 11.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "model/modTQCellAccess.h"
@@ -18,6 +19,7 @@
 #include "render/modTQDrawAccid.h"
 #include "render/modTQDrawEngine.h"
 #include "render/modTQDrawShrink.h"
+#include "render/modTQInkMeasure.h"
 #include "render/modTQDrawTextSym.h"
 #include "render/modTQMainView.h"
 
@@ -83,6 +85,307 @@ const TAccidPlace kNoteFallbackPlace[9] = {
     {-0.25f, -0.65f, -0.08f, -0.45f, 0.45f}, {-0.05f, -0.4f, 0.23f, -0.2f, 1.0f},
     {-0.6f, -1.1f, -0.085f, -0.48f, 1.3f},
 };
+
+// The ink of text in the output canvas's current font, from its text origin.
+TInkBox TextInk(const std::string& text) {
+    const TCanvas* c = MainView()->OutCanvas;
+    const TLogFont* lf = c->SelectedLogFont().get();
+    const std::string key = "text|" + c->Font.Name + "|" + std::to_string(c->Font.Size) + "|" +
+                            std::to_string(c->Font.Style) + "|" + std::to_string(c->Font.Charset) + "|" +
+                            (lf ? lf->FaceName + std::to_string(lf->Height) + "x" + std::to_string(lf->Width) : "") +
+                            "|" + text;
+    const int reach = 4 * std::max(MainView()->GetCellHeight(), 8);
+    return MeasureInk(key, reach, [&](float px, float py) { CanvasTextOut(px, py, text); });
+}
+
+// One sign of kind 1..9 at (x, y): the music-font drawer when withFont (the
+// three-quarter flat is the same image either way), else its second form.
+void DrawSign(TDrawEngine* d, int kind, bool withFont, float x, float y, const TCell& cell, float f) {
+    if (withFont || kind == 9) {
+        switch (kind) {
+        case 1: DrawSharpGlyph(d, x, y, cell, f); break;
+        case 2: DrawFlatGlyph(d, x, y, cell, f); break;
+        case 3: DrawNaturalGlyph(d, x, y, cell, f); break;
+        case 4: DrawHalfSharp(d, x, y, cell, f); break;
+        case 5: DrawDoubleFlatGlyph(d, x, y, cell, f); break;
+        case 6: DrawDoubleSharpGlyph(d, x, y, cell, f); break;
+        case 7: DrawReversedFlat(d, x, y, cell, f); break;
+        case 8: DrawThreeQuarterSharp(d, x, y, cell, f); break;
+        default:
+            // With the music font the reversed flat and the flat as glyphs:
+            // they keep their strokes at any size, where the shrunk picture
+            // loses its stems on screen.
+            if (withFont && MusicFontInstalled(kMusical))
+                DrawThreeQuarterFlat(d, x, y, cell, f);
+            else
+                DrawThreeQuarterFlatBitmap(d, x, y, cell, f);
+            break;
+        }
+        return;
+    }
+    switch (kind) {
+    case 1: DrawSharpVector(d, x, y, cell, f, 2); break;
+    case 2: DrawFlatBitmap(d, x, y, cell, f); break;
+    case 3: DrawNaturalBitmap(d, x, y, cell, f); break;
+    case 4: DrawSharpVector(d, x, y, cell, f, 1); break;
+    case 5: DrawDoubleFlatBitmap(d, x, y, cell, f); break;
+    case 6: DrawDoubleSharpBitmap(d, x, y, cell, f); break;
+    case 7: DrawReversedFlatBitmap(d, x, y, cell, f); break;
+    default: DrawSharpVector(d, x, y, cell, f, 3); break;
+    }
+}
+
+TInkBox SignInk(TDrawEngine* d, int kind, bool withFont, const TCell& cell, float f) {
+    const TMainView* mv = MainView();
+    const std::string key = "sign|" + std::to_string(kind) + "|" + std::to_string(withFont) + "|" +
+                            std::to_string(MusicFontInstalled(kToccata)) + "|" + std::to_string(f) + "|" +
+                            std::to_string(cell.fontSizeR) + "|" + std::to_string(mv->GetCellWidth()) + "x" +
+                            std::to_string(mv->GetCellHeight()) + "|" + std::to_string(mv->GetDrawScale()) + "|" +
+                            std::to_string(ScreenTextScale);
+    const int reach = 4 * std::max(mv->GetCellHeight(), 8);
+    return MeasureInk(key, reach, [&](float px, float py) { DrawSign(d, kind, withFont, px, py, cell, f); });
+}
+
+// n filled round dots of size pixels in the drawing colour, the first with its
+// top-left corner at (left, top), each further one step pixels to the right.
+void DrawRoundDots(TDrawEngine* d, int left, int top, int size, int n, int step) {
+    TCanvas* c = TargetCanvas(nullptr);
+    const TPen pen = c->Pen;
+    const TBrush brush = c->Brush;
+    c->Pen.Color = d->CurColor;
+    c->Pen.Style = psSolid;
+    c->Pen.Width = 1;
+    c->Pen.Mode = pmCopy;
+    c->Brush.Color = d->CurColor;
+    c->Brush.Style = bsSolid;
+    for (int i = 0; i < n; ++i)
+        c->Ellipse(left + i * step, top, left + i * step + size, top + size);
+    c->Pen = pen;
+    c->Brush = brush;
+    c->Brush.Style = bsClear;
+}
+
+std::string MarkKey(const TCell& cell);
+
+// What stands in the cell to the left of a note: where its ink ends on the
+// right, plus a gap (far left when nothing is known to stand there), and, for
+// a digit, its ink row by row (a sign may stand over the digit's top where
+// that leaves room).
+struct TLeftRoom {
+    float right = -1.0e9f;
+    bool digit = false;
+    TInkBox ink; // of the digit, from (ox, oy)
+    float ox = 0.0f, oy = 0.0f;
+};
+
+TLeftRoom RoomAfterLeftCell(TDrawEngine* d, float x, float y, int col, int row, const TCell* left, int charset) {
+    const TMainView* mv = MainView();
+    const float xu = XUnit();
+    const float gap = std::max(1.5f, 0.1f * xu);
+    TLeftRoom room;
+    if (!left || left->Note == 32 || left->cellType != ctJianpu)
+        return room;
+    if (IsJianpuSound(*left) && !IsDashNote(left->Note) && !IsDotNote(left->Note) && !IsShrinkCell(*left) &&
+        !IsVerticalCell(*left) && !IsGraceCell(*left)) {
+        // The note before as it is drawn: its digit, ring, marks and dots
+        // (which read the cell before it only for being empty).
+        const TCell* leftLeft = col > 1 ? CellAtAddress(col - 2, row) : nullptr;
+        const bool leftLeftEmpty = leftLeft && leftLeft->Note == 32;
+        const std::string key = "leftnote|" + std::to_string(left->Note) + "|" + std::to_string(left->Attr) + "|" +
+                                std::to_string(left->dot) + "|" + std::to_string(left->option) + "|" +
+                                std::to_string(left->fontSizeR) + "|" + left->FontName + "|" +
+                                std::to_string(left->FontStyle) + "|" + std::to_string(left->upNote) + "|" +
+                                std::to_string(charset) + "|" + std::to_string(leftLeftEmpty) + "|" + MarkKey(*left);
+        const int reach = 4 * std::max(mv->GetCellHeight(), 8);
+        const TInkBox ink = MeasureInk(key, reach, [&](float px, float py) {
+            DrawJianpuNote(d, px, py, *left, col - 1, row);
+        });
+        if (ink.empty)
+            return room;
+        room.ox = x - xu;
+        room.oy = y;
+        room.right = room.ox + ink.right + gap;
+        room.digit = left->Note != '*';
+        room.ink = ink;
+        return room;
+    }
+    if (left->Note == 63) {
+        room.right = GetBarLineX(d, x - xu, col - 1) + static_cast<float>(static_cast<int>(0.12f * xu)) + gap;
+        return room;
+    }
+    if (left->Note >= 58 && left->Note <= 62) {
+        // A repeat or double bar: measured as it is drawn.
+        const int reach = 4 * std::max(mv->GetCellHeight(), 8);
+        const TInkBox ink = MeasureInk("", reach, [&](float px, float py) {
+            DrawRepeatBar(d, px, py, *left, col - 1, row);
+        });
+        if (!ink.empty)
+            room.right = x - xu + ink.right + gap;
+    }
+    return room;
+}
+
+// True when the sign's ink drawn at (px, py) keeps a gap from what stands
+// before it: row by row from a digit (whose top it may stand over), else
+// right of its ink as a whole.
+bool ClearOfLeft(const TInkBox& sign, float px, float py, const TLeftRoom& before, float gap) {
+    if (!before.digit || before.ink.rowRight.empty())
+        return px + sign.left >= before.right;
+    const int rows = static_cast<int>(sign.rowLeft.size());
+    const int digitRows = static_cast<int>(before.ink.rowRight.size());
+    const int g = static_cast<int>(std::ceil(gap));
+    for (int i = 0; i < rows; ++i) {
+        if (sign.rowLeft[i] > sign.rowRight[i])
+            continue;
+        const int j0 = static_cast<int>(std::lround(py + sign.top + static_cast<float>(i) - (before.oy + before.ink.top)));
+        for (int j = j0 - g; j <= j0 + g; ++j) {
+            if (j < 0 || j >= digitRows || before.ink.rowLeft[j] > before.ink.rowRight[j])
+                continue;
+            if (px + sign.rowLeft[i] < before.ox + before.ink.rowRight[j] + gap)
+                return false;
+        }
+    }
+    return true;
+}
+
+// The x of a sign meant for px0 whose ink keeps within [from, to] where it
+// can: right of from, and left of to above all.
+float PlaceBetween(float px0, const TInkBox& ink, float from, float to) {
+    return std::min(std::max(px0, from - ink.left), to - ink.right);
+}
+
+// The accidental of a note, small at the upper left of its digit (whose ink
+// box is digit): clear of the digit and then moved left by shift (the sign
+// position bits), its ink ending below at a little over the digit's middle,
+// at most as tall as the digit. Where it would reach what stands before it, it
+// stands higher (over the top of a digit before it, within the row) or
+// becomes smaller: down to 0.4 of its size beside or over the digit's top
+// corner, as small as the row's room above the digit asks over its whole top,
+// over its own digit's upper left where a bar line leaves too narrow a gap,
+// and as narrow as the gap (at least 0.2 of its size) where even that room
+// is missing.
+void DrawNoteAccidental(TDrawEngine* d, int kind, float xA, float y, const TCell& cell, const TInkBox& digit,
+                        float shift, const TLeftRoom& before) {
+    const float xu = XUnit(), yu = YUnit();
+    const float dd = cell.fontSizeR - 1.0f;
+    const bool withFont = MusicFontInstalled(kMusical);
+    const TAccidPlace& p = withFont || kind == 9 ? kNoteFontPlace[kind - 1] : kNoteFallbackPlace[kind - 1];
+    const float px0 = xA + xu * (p.a + p.b * dd);
+    const TInkBox full = SignInk(d, kind, withFont, cell, p.f);
+    if (full.empty || digit.empty) {
+        DrawSign(d, kind, withFont, px0, y + yu * (p.c + p.e * dd), cell, p.f);
+        return;
+    }
+    const float gap = std::max(1.5f, 0.1f * xu * cell.fontSizeR);
+    // One pixel for the rounding of the sign's own position.
+    const float right = digit.left - shift - gap - 1.0f;
+    const float digitH = digit.bottom - digit.top;
+    const float kMax = std::min(1.0f, 0.9f * digitH / full.Height());
+    const float low = digit.top + 0.55f * digitH;
+    const float top = y + 1.0f;
+    float f = p.f, px = 0.0f, py = 0.0f;
+    bool placed = false;
+    for (int step = 0; step <= 6 && !placed; ++step) {
+        const float k = kMax * (1.0f - 0.1f * static_cast<float>(step));
+        const TInkBox ink = step == 0 && kMax == 1.0f ? full : SignInk(d, kind, withFont, cell, p.f * k);
+        if (ink.empty)
+            continue;
+        px = PlaceBetween(px0, ink, before.right, right);
+        for (float bottom = low; bottom - ink.Height() >= top && !placed; bottom -= 1.0f) {
+            py = bottom - ink.bottom;
+            if (ClearOfLeft(ink, px, py, before, gap)) {
+                f = p.f * k;
+                placed = true;
+            }
+        }
+    }
+    if (!placed && before.digit) {
+        // Over the whole top of the digit before it, as large as the room
+        // above that digit allows.
+        const float k = std::min(kMax, (before.oy + before.ink.top - gap - top) / full.Height());
+        const TInkBox ink = k > 0.0f ? SignInk(d, kind, withFont, cell, p.f * k) : TInkBox{};
+        if (!ink.empty && ink.Height() >= 3.0f) {
+            f = p.f * k;
+            px = PlaceBetween(px0, ink, before.right, right);
+            py = before.oy + before.ink.top - gap - ink.bottom;
+            placed = true;
+        }
+    }
+    if (!placed) {
+        // No gap wide enough (a bar line, a thick one reaching into the
+        // cell): over the upper left of its own digit.
+        const float k = std::min(kMax, (digit.top - 1.0f - top) / full.Height());
+        const TInkBox ink = k > 0.0f ? SignInk(d, kind, withFont, cell, p.f * k) : TInkBox{};
+        if (!ink.empty && ink.Height() >= 3.0f) {
+            f = p.f * k;
+            px = before.right - ink.left;
+            py = digit.top - 1.0f - ink.bottom;
+            placed = true;
+        }
+    }
+    if (!placed) {
+        // Low beside its digit, as wide as the gap allows.
+        const float room = right - before.right;
+        const float k = std::clamp(room / full.Width(), 0.2f, 0.4f) * kMax;
+        f = p.f * k;
+        const TInkBox ink = SignInk(d, kind, withFont, cell, f);
+        px = PlaceBetween(px0, ink, before.right, right);
+        py = low - ink.bottom;
+    }
+    DrawSign(d, kind, withFont, px, py, cell, f);
+}
+
+// What a mark's ink depends on besides the canvas's resolution.
+std::string MarkKey(const TCell& cell) {
+    const TMainView* mv = MainView();
+    return std::to_string(cell.fontSizeR) + "|" + std::to_string(mv->GetCellWidth()) + "x" +
+           std::to_string(mv->GetCellHeight()) + "|" + std::to_string(mv->GetDrawScale()) + "|" +
+           std::to_string(MusicFontInstalled(kToccata)) + std::to_string(MusicFontInstalled(kMusical)) + "|" +
+           std::to_string(ScreenTextScale);
+}
+
+// Where what stands in the cell to the right of a note starts, less a gap:
+// the ink of a digit, a bar line; the right edge of that cell when it is
+// something else, and a column further when it is empty.
+float RoomBeforeRightCell(TDrawEngine* d, float x, int col, int row) {
+    const TMainView* mv = MainView();
+    const float xu = XUnit();
+    const float gap = std::max(1.5f, 0.1f * xu);
+    if (col + 1 >= mv->Cols)
+        return x + xu;
+    const TCell* right = CellAtAddress(col + 1, row);
+    if (!right || right->Note == 32)
+        return x + 2.0f * xu;
+    if (right->cellType != ctJianpu)
+        return x + xu;
+    if (IsJianpuSound(*right) && !IsDashNote(right->Note) && !IsDotNote(right->Note) && right->Note != '*') {
+        const int saved = GetFontSize();
+        SetFontSize(mv->GetDrawScale() * right->fontSizeR * ScreenTextScale);
+        const TInkBox ink = TextInk(NoteText(right->Note, 0));
+        SetFontSize(static_cast<float>(saved));
+        const float rd = right->fontSizeR - 1.0f;
+        return ink.empty ? x + xu : x + xu + (0.15f - 0.35f * rd) * xu + ink.left - gap;
+    }
+    if (right->Note == 63)
+        return GetBarLineX(d, x + xu, col + 1) - gap;
+    if (IsDashNote(right->Note))
+        return x + xu + 0.1f * xu - gap;
+    return x + xu;
+}
+
+// A mark drawn by draw(x, y) kept left of limit: moved left by what it would
+// reach over.
+void DrawMarkLeftOf(const std::string& key, float x, float y, float limit,
+                    const std::function<void(float, float)>& draw) {
+    if (!MeasuringInk()) {
+        const int reach = 4 * std::max(MainView()->GetCellHeight(), 8);
+        const TInkBox ink = MeasureInk(key, reach, draw);
+        // a pixel for the rounding of the mark's own position
+        if (!ink.empty && x + ink.right + 1.0f > limit)
+            x = limit - ink.right - 1.0f;
+    }
+    draw(x, y);
+}
 
 } // namespace
 
@@ -168,7 +471,20 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
                     // (the circle's half axes are 0.83 of the size given).
                     ring.cx = RoundToInt(0.48f * xu * s / 0.83f);
                     cx += 0.04f * xu * s; // on the digit's ink
-                    ring.cy = RoundToInt(0.42f * yu * s / 0.83f);
+                    float half = 0.42f * yu * s;
+                    if (cell.UL > 0) {
+                        // Duration lines go under the ring: its bottom runs
+                        // along the first one instead of crossing it, its top
+                        // where it was.
+                        const float top = cy + yu - half;
+                        const float lines = y + (0.83f + 0.3f * dd) * yu;
+                        const float bottom = lines + 0.5f * static_cast<float>(static_cast<int>(0.12f * xu * s));
+                        if (bottom < top + 2.0f * half) {
+                            half = 0.5f * (bottom - top);
+                            cy = top + half - yu;
+                        }
+                    }
+                    ring.cy = RoundToInt(half / 0.83f);
                 }
                 DrawTextCircle(d, cx, cy, cell, ring, 1.0f);
                 break;
@@ -180,11 +496,20 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
                 DrawAttrMark3(d, xL + (-0.5f - 0.97f * dd) * xu, y + (-0.8f - 0.75f * dd) * yu, cell, 1.0f);
                 break;
             case 0x40:
-                DrawAttrMark4(d, x + (0.7f + 0.3f * dd) * xu, y + (-0.7f - 0.65f * dd) * yu, cell, 1.0f);
+            case 0x50: {
+                // Marks at the note's right: clear of what follows it.
+                const bool four = styleNibble == 0x40;
+                const std::string key = std::string(four ? "mark4|" : "mark5|") + MarkKey(cell);
+                DrawMarkLeftOf(key, x + (four ? (0.7f + 0.3f * dd) : 0.42f) * xu,
+                               y + (four ? (-0.7f - 0.65f * dd) : (-0.75f - 0.7f * dd)) * yu,
+                               RoomBeforeRightCell(d, x, col, row), [&](float mx, float my) {
+                                   if (four)
+                                       DrawAttrMark4(d, mx, my, cell, 1.0f);
+                                   else
+                                       DrawAttrMark5(d, mx, my, cell, 1.0f);
+                               });
                 break;
-            case 0x50:
-                DrawAttrMark5(d, x + 0.42f * xu, y + (-0.75f - 0.7f * dd) * yu, cell, 1.0f);
-                break;
+            }
             case 0x60:
                 DrawCurvedArrowA(d, xL + (-0.5f - 0.5f * dd) * xu, y + (-0.2f + 0.1f * dd) * yu, cell, 0, 1.0f);
                 break;
@@ -209,19 +534,10 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
             const float shift = (shift1 && shift2 ? 0.3f : shift2 ? 0.2f : shift1 ? 0.1f : 0.0f) * xu;
             xA -= shift;
             const int kind = cell.Attr == kNoAttr ? 0 : static_cast<int>(cell.Attr & 0x0Fu);
-            if (kind >= 1 && kind <= 9) {
-                // A digit before it leaves the gap between the two digits:
-                // the sign stays in it, smaller where it must.
-                float roomLeft = -1.0e9f;
-                if (left && IsJianpuSound(*left) && !IsDashNote(left->Note) && !IsDotNote(left->Note)) {
-                    SetFontSize(mv->GetDrawScale() * left->fontSizeR * ScreenTextScale);
-                    const float w = static_cast<float>(CanvasTextExtent(NoteText(left->Note, charset)).cx);
-                    const float ld = left->fontSizeR - 1.0f;
-                    roomLeft = x - xu + (0.15f - 0.35f * ld) * xu + w + std::max(1.0f, 0.05f * xu);
-                    SetFontSize(mv->GetDrawScale() * s * ScreenTextScale);
-                }
-                DrawSmallNoteAccidental(d, kind, MusicFontInstalled(kMusical), kNoteFontPlace[kind - 1],
-                                        kNoteFallbackPlace[kind - 1], xA, y, y, cell, tx - shift, roomLeft);
+            if (kind >= 1 && kind <= 9 && !MeasuringInk()) {
+                TInkBox digit = TextInk(text);
+                digit.left += tx, digit.right += tx, digit.top += ty, digit.bottom += ty;
+                DrawNoteAccidental(d, kind, xA, y, cell, digit, shift, RoomAfterLeftCell(d, x, y, col, row, left, charset));
             }
             if (note != '0' && (cell.dot != 0 || cell.option != 0 || !cell.CompressNotes.empty()))
                 DrawOctaveDots(d, x, y, cell, col, row);
@@ -232,46 +548,6 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
     SetFontColor(d->MainLayerColor);
     if (IsJianpuSound(cell) || IsPercussionSyllableCell(cell))
         DrawJianpuNoteMarks(d, x, y, cell.option, cell.dot, col, row);
-}
-
-// One augmentation dot before the next note, at the height of the dot of
-// DrawAugmentationDot: centred in the gap between the note's digit and the
-// next one, and smaller where that gap is narrower than the dot (a full dot
-// ran into a wide next digit such as 4, 5 or 6).
-static void DrawDotBetweenDigits(TDrawEngine* d, float x, float dy, const TCell& cell, int col, int row) {
-    const TMainView* mv = MainView();
-    const float xu = XUnit(), yu = YUnit();
-    const float s = cell.fontSizeR, dd = s - 1.0f;
-    constexpr float kFactor = 1.2f * 1.5f; // DrawAugmentationDot's dot
-    // Where the digits' advance boxes end and begin.
-    SetCanvasFont(DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName), -1,
-                  mv->NoteFontStyle);
-    SetFontSize(mv->GetDrawScale() * s * ScreenTextScale);
-    const float ownRight = x + (0.15f - 0.35f * dd) * xu + static_cast<float>(CanvasTextExtent(NoteText(cell.Note, 0)).cx);
-    const TCell* next = CellAtAddress(col + 1, row);
-    const float nd = next ? next->fontSizeR - 1.0f : 0.0f;
-    const float nextLeft = x + xu + (0.15f - 0.35f * nd) * xu;
-    // The full dot: a Times period, its ink a little under half its advance
-    // wide and centred in it, its middle at about 0.76 of the line's height.
-    SetCanvasFont("Times New Roman", -1, -1);
-    SetFontSize(mv->GetDrawScale() * s * kFactor);
-    const TSize full = CanvasTextExtent(".");
-    const float ox = x + (0.9f + 0.7f * dd) * xu + (-0.15f - 0.32f * dd) * xu;
-    const float oy = dy + (-0.85f - 0.97f * dd) * yu;
-    const float ink = 0.444f * static_cast<float>(full.cx);
-    const float margin = std::max(1.0f, 0.05f * xu);
-    const float room = nextLeft - ownRight - 2.0f * margin;
-    const float k = ink > 0.0f ? std::clamp(room / ink, std::min(1.0f, 2.0f / ink), 1.0f) : 1.0f;
-    // Where the full dot fits it stays at its place, kept inside the gap.
-    const float cx = room < ink ? 0.5f * (ownRight + nextLeft)
-                                : std::clamp(ox + 0.5f * static_cast<float>(full.cx), ownRight + margin + 0.5f * ink,
-                                             nextLeft - margin - 0.5f * ink);
-    const float cy = oy + 0.764f * static_cast<float>(full.cy);
-    SetCanvasFont("Times New Roman", -1, -1);
-    SetFontSize(mv->GetDrawScale() * s * kFactor * k);
-    const TSize small = CanvasTextExtent(".");
-    DrawDotGlyph(d, cx - 0.5f * static_cast<float>(small.cx), cy - 0.764f * static_cast<float>(small.cy), cell,
-                 kFactor * k, -1);
 }
 
 void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int octaveCount, int col, int row) {
@@ -296,16 +572,57 @@ void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int 
         if (!noteNext)
             xD += 0.3f * xu;
         const float dy = y + (0.33f + 0.1f * dd) * yu;
-        if ((cell.option & 0x40u) && noteNext) {
-            // Two dots before the next note: both smaller, in the gap up to
-            // the next digit (the second one at 1.4 columns would fall in it).
-            DrawAugmentationDot(d, xD + (0.78f + 0.7f * dd) * xu, dy + 0.2f * yu, cell, 0.9f);
-            DrawAugmentationDot(d, xD + (0.97f + 0.85f * dd) * xu, dy + 0.2f * yu, cell, 0.9f);
-        } else {
-            if (noteNext && !(cell.option & 0x40u) && IsJianpuDigit(cell.Note))
-                DrawDotBetweenDigits(d, x, dy, cell, col, row);
-            else
+        if ((cell.option & 0x40u) && !MeasuringInk()) {
+            // Two dots: both in the room between the note's digit and what
+            // follows it, evenly apart, round and smaller where that room is
+            // narrow, at the height the single dot has.
+            const float gap = std::max(1.5f, 0.1f * xu);
+            const int saved = GetFontSize();
+            SetFontSize(mv->GetDrawScale() * s * ScreenTextScale);
+            const TInkBox own = TextInk(NoteText(cell.Note, 0));
+            SetFontSize(static_cast<float>(saved));
+            const float from = own.empty ? x + 0.85f * xu : x + (0.15f - 0.35f * dd) * xu + own.right;
+            const float to = RoomBeforeRightCell(d, x, col, row) + gap;
+            const float room = std::min(to - from, 1.5f * xu);
+            const float ly = noteNext ? dy + 0.2f * yu : dy;
+            const int reach = 4 * std::max(mv->GetCellHeight(), 8);
+            const float factor = noteNext ? 0.9f : 1.2f;
+            const TInkBox dot = MeasureInk("adot|" + std::to_string(factor) + "|" + MarkKey(cell), reach,
+                                           [&](float px, float py) { DrawAugmentationDot(d, px, py, cell, factor); });
+            const float cy = ly + (dot.empty ? 0.0f : 0.5f * (dot.top + dot.bottom));
+            // the glyph's dot less its soft edge, or what leaves a pixel free
+            // before, between and after the two
+            const int size = std::max(1, std::min(RoundToInt(dot.Width() - 2.0f), static_cast<int>((room - 3.0f) / 2.0f)));
+            const float pad = (room - 2.0f * static_cast<float>(size)) / 3.0f;
+            const int left = static_cast<int>(std::floor(from + pad + 0.5f));
+            const int second = static_cast<int>(std::floor(from + 2.0f * pad + static_cast<float>(size) + 0.5f));
+            DrawRoundDots(d, left, RoundToInt(cy - 0.5f * static_cast<float>(size)), size, 2, second - left);
+        } else if (noteNext && !MeasuringInk()) {
+            // One dot before the next note: in the middle of the room between
+            // the two digits.
+            const int saved = GetFontSize();
+            SetFontSize(mv->GetDrawScale() * s * ScreenTextScale);
+            const TInkBox own = TextInk(NoteText(cell.Note, 0));
+            SetFontSize(static_cast<float>(saved));
+            const float gap = std::max(1.5f, 0.1f * xu);
+            const float from = own.empty ? x + 0.85f * xu : x + (0.15f - 0.35f * dd) * xu + own.right;
+            const float to = RoomBeforeRightCell(d, x, col, row) + gap;
+            const int reach = 4 * std::max(mv->GetCellHeight(), 8);
+            const TInkBox dot = MeasureInk("adot|1.2|" + MarkKey(cell), reach,
+                                           [&](float px, float py) { DrawAugmentationDot(d, px, py, cell, 1.2f); });
+            if (dot.empty) {
                 DrawAugmentationDot(d, xD + (0.9f + 0.7f * dd) * xu, dy, cell, 1.2f);
+            } else {
+                // round, as large as the glyph's dot less its soft edge or as
+                // leaves a pixel free either side
+                const float room = to - from;
+                const int size = std::max(1, std::min(RoundToInt(dot.Width() - 2.0f), static_cast<int>(room - 2.0f)));
+                const float cy = dy + 0.5f * (dot.top + dot.bottom);
+                const int left = static_cast<int>(std::floor(0.5f * (from + to - static_cast<float>(size)) + 0.5f));
+                DrawRoundDots(d, left, RoundToInt(cy - 0.5f * static_cast<float>(size)), size, 1, 0);
+            }
+        } else {
+            DrawAugmentationDot(d, xD + (0.9f + 0.7f * dd) * xu, dy, cell, 1.2f);
             if (cell.option & 0x40u)
                 DrawAugmentationDot(d, xD + (1.4f + 1.0f * dd) * xu, dy, cell, 1.2f);
         }
@@ -377,6 +694,44 @@ void DrawOctaveDots(TDrawEngine* d, float x, float y, const TCell& cell, int, in
     // A ring about the digit: the dots stand outside it.
     const bool ringed = cell.Attr != kNoAttr && (cell.Attr & 0xF0u) == 0x10u && cell.Note != 'x' && cell.Note != 'X';
     const float clear = ringed ? (above ? -0.16f : 0.17f) * yu * s : 0.0f;
+    if (!above && cell.UL > 0 && !ringed) {
+        // Under the duration lines: from just below the lowest one, smaller
+        // and closer where the usual dots would reach down into the digits
+        // of the row below (which start about a fifth of a row down).
+        const float xu0 = xu;
+        const float ulTop = y + (0.83f + 0.3f * dd) * yu;
+        const float spacing = std::ceil(yu * 0.1f * s - 1e-4f);
+        const float ulBottom = ulTop + spacing * static_cast<float>(std::min(cell.UL, 5) - 1) +
+                               static_cast<float>(static_cast<int>(0.12f * xu0 * s));
+        TCanvas* c = TargetCanvas(nullptr);
+        const float points = static_cast<float>(RoundToInt(MainView()->GetDrawScale() * s * 1.5f));
+        const float em = points * static_cast<float>(c->PixelsPerInch()) / 72.0f;
+        int size = std::max(2, RoundToInt(0.12f * em));
+        const int top = static_cast<int>(std::ceil(ulBottom)) + std::max(1, RoundToInt(0.02f * yu));
+        const float limit = y + 1.18f * yu * s;
+        auto gapOf = [](int sz) { return std::max(1, RoundToInt((sz >= 5 ? 0.5f : 0.34f) * static_cast<float>(sz))); };
+        while (size > 2 && static_cast<float>(top + n * size + (n - 1) * gapOf(size)) > limit)
+            --size;
+        const float cx = x + (0.25f - 0.2f * dd) * xu + 0.125f * em;
+        const TPen pen = c->Pen;
+        const TBrush brush = c->Brush;
+        c->Pen.Color = d->CurColor;
+        c->Pen.Style = psSolid;
+        c->Pen.Width = 1;
+        c->Pen.Mode = pmCopy;
+        c->Brush.Color = d->CurColor;
+        c->Brush.Style = bsSolid;
+        const int left = RoundToInt(cx - 0.5f * static_cast<float>(size));
+        for (int i = 0; i < n; ++i) {
+            const int t = top + i * (size + gapOf(size));
+            c->Ellipse(left, t, left + size, t + size);
+        }
+        c->Pen = pen;
+        c->Brush = brush;
+        c->Brush.Style = bsClear;
+        c->Font.Color = d->CurColor;
+        return;
+    }
     DrawOctaveDotColumn(d, x + (0.25f - 0.2f * dd) * xu, y0 + clear + (-0.732f - 1.25f * dd) * yu, cell, 1.5f, n,
                         above ? -step : step);
 }

@@ -1,5 +1,6 @@
 // Text cells: free texts (plain, rotated or framed), the key header of a
 // Jianpu staff and short key texts such as "1=bE", typeset with a real sign.
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "render/modTQDrawEngine.h"
 #include "render/modTQDrawMsc.h"
 #include "render/modTQDrawTextSym.h"
+#include "render/modTQInkMeasure.h"
 #include "render/modTQMainView.h"
 
 namespace {
@@ -92,6 +94,64 @@ void DrawKeyHeader(TDrawEngine* d, float x, float y, const TCell& cell) {
     }
 }
 
+// A short key text with a sign, "1 = bE": "1 =", a space, then the letter with
+// the sign small at its upper left, clear of the letter and of the "=", no
+// higher than the row (whose top is rowTop).
+void TypesetKeyText(TDrawEngine* d, float bx, float by, float rowTop, char letter, int sign, const TCell& cell) {
+    const TMainView* mv = MainView();
+    const float v = XUnit(), u = YUnit();
+    const float dd = cell.fontSizeR - 1.0f;
+    const bool musical = MusicFontInstalled(kMusical);
+    const std::string letterText(1, letter);
+    BoldTimes(d, bx, by, "1 =", cell);
+    // the sign drawn with its old place as the point (x, y)
+    auto drawSign = [&](float x, float y, float f) {
+        if (sign == 2) {
+            if (musical)
+                DrawFlatGlyph(d, x, y, cell, 1.1f * f);
+            else
+                DrawFlatBitmap(d, x, y, cell, 1.1f * f);
+        } else if (musical) {
+            DrawSharpGlyph(d, x, y, cell, f);
+        } else {
+            DrawSharpVector(d, x, y, cell, f, 2);
+        }
+    };
+    const std::string key = std::to_string(mv->GetDrawScale()) + "|" + std::to_string(cell.fontSizeR) + "|" +
+                            std::to_string(v) + "x" + std::to_string(u) + "|" + std::to_string(musical) + "|" +
+                            std::to_string(ScreenTextScale) + "|" + std::to_string(cell.FontStyle);
+    const int reach = 4 * std::max(mv->GetCellHeight(), 8);
+    const TInkBox head = MeasureInk("keyhead|" + key, reach, [&](float x, float y) { BoldTimes(d, x, y, "1 =", cell); });
+    const TInkBox ink = MeasureInk("keyletter|" + letterText + "|" + key, reach,
+                                   [&](float x, float y) { BoldTimes(d, x, y, letterText, cell); });
+    auto signInk = [&](float f) {
+        return MeasureInk("keysign|" + std::to_string(sign) + "|" + std::to_string(f) + "|" + key, reach,
+                          [&](float x, float y) { drawSign(x, y, f); });
+    };
+    TInkBox mark = signInk(1.0f);
+    if (head.empty || ink.empty || mark.empty) {
+        // nothing measured (no output canvas to measure against): the sign
+        // between the two at its old place
+        drawSign(bx + 1.3f * v, rowTop + (-0.75f - 1.3f * dd) * u, 1.0f);
+        BoldTimes(d, bx + 2.5f * v, by, letterText, cell);
+        return;
+    }
+    const float gap = std::max(1.5f, 0.1f * v);
+    float f = 1.0f;
+    const float letterH = ink.Height();
+    if (mark.Height() > 0.9f * letterH) {
+        f = 0.9f * letterH / mark.Height();
+        mark = signInk(f);
+    }
+    const float signLeft = bx + head.right + 2.0f * gap;
+    const float px = signLeft - mark.left;
+    float py = by + ink.top + 0.55f * letterH - mark.bottom;
+    py = std::max(py, rowTop + 1.0f - mark.top);
+    drawSign(px, py, f);
+    const float letterLeft = px + mark.right + gap;
+    BoldTimes(d, letterLeft - ink.left, by, letterText, cell);
+}
+
 } // namespace
 
 void DrawTextCell(TDrawEngine* d, float x, float y, const TCell& cell) {
@@ -100,7 +160,6 @@ void DrawTextCell(TDrawEngine* d, float x, float y, const TCell& cell) {
     const TMainView* mv = MainView();
     const float v = XUnit(), u = YUnit();
     const float s = cell.fontSizeR;
-    const float dd = s - 1.0f;
 
     const TTextFont font = CellTextFont(cell);
     const bool keyHeader = AttrHasNibble(cell.Attr, 0x90) && cell.Text.size() < 15;
@@ -145,34 +204,31 @@ void DrawTextCell(TDrawEngine* d, float x, float y, const TCell& cell) {
                 if (sign == 0) {
                     BoldTimes(d, bx, by, std::string("1 = ") + letter, cell);
                 } else {
-                    BoldTimes(d, bx, by, "1 =", cell);
-                    const float w1 = static_cast<float>(CanvasTextExtent("1 =").cx);
-                    const float wA = static_cast<float>(CanvasTextExtent("A").cx);
-                    const bool musical = MusicFontInstalled(kMusical);
-                    if (sign == 2) {
-                        bx += 0.15f * w1;
-                        if (musical)
-                            DrawFlatGlyph(d, bx + 1.3f * s * v, y + (-0.75f - 1.3f * dd) * u, cell, 1.1f);
-                        else
-                            DrawFlatBitmap(d, bx + 1.3f * s * v, y + (-0.1f - 0.6f * dd) * u, cell, 1.1f);
-                        bx += 2.5f * wA;
-                    } else {
-                        bx += 0.9f * w1;
-                        if (musical)
-                            DrawSharpGlyph(d, bx + (0.45f + 0.35f * dd) * v, y + (-0.75f - 1.3f * dd) * u, cell, 1.0f);
-                        else
-                            DrawSharpVector(d, bx + (0.57f + 0.6f * dd) * v, y + (0.2f - 0.5f * dd) * u, cell, 1.0f, 2);
-                        bx += 1.2f * wA;
-                    }
-                    BoldTimes(d, bx, by, std::string(1, letter), cell);
+                    TypesetKeyText(d, bx, by, y, letter, sign, cell);
                 }
             }
         }
     }
 
     if (!drawn) {
-        if (cell.dot != 0)
-            DrawRotatedText(bx, by, text, cell, cell.dot);
+        if (cell.dot != 0) {
+            // A turned text keeps to its row as well as it can: its ink
+            // centred on the row's middle, starting where the text would.
+            const TCanvas* c = mv->OutCanvas;
+            const std::string key = "turned|" + c->Font.Name + "|" + std::to_string(c->Font.Size) + "|" +
+                                    std::to_string(cell.FontStyle) + "|" + std::to_string(cell.dot) + "|" +
+                                    std::to_string(v) + "|" + text;
+            const int reach = std::max(4 * mv->GetCellHeight(), 2 * extent.cx + 2 * extent.cy + 16);
+            const TInkBox ink = MeasureInk(key, reach, [&](float px, float py) {
+                DrawRotatedText(px, py, text, cell, cell.dot);
+            });
+            float tx = bx, ty = by;
+            if (!ink.empty) {
+                tx = bx - ink.left;
+                ty = y + 0.5f * u - 0.5f * (ink.top + ink.bottom);
+            }
+            DrawRotatedText(tx, ty, text, cell, cell.dot);
+        }
         else
             CanvasTextOut(bx, by, text);
     }

@@ -59,8 +59,10 @@ TEST(JianpuSlur, StartHeightKeepsClearOfUpperDots) {
     };
     const std::vector<Case> cases = {
         {"~ 1{mark=1,iEnd=2} 3", 1, 98},    // no dots: 0.1 H lower
-        {"~ 1{mark=1,iEnd=2} 3''", 1, 86},  // two dots at the end: 0.2 H higher
-        {"~ 1''{mark=1,iEnd=2} 3", 1, 86},  // or at the start
+        // two dots at the end: 0.2 H higher, and then up to a gap of 2 pixels
+        // over the upper dot's ink
+        {"~ 1{mark=1,iEnd=2} 3''", 1, 84},
+        {"~ 1''{mark=1,iEnd=2} 3", 1, 83}, // or at the start
         {"~ 1{mark=81,iEnd=2} 3", 0, 99},   // three-point, no dots: 0.27 H lower
         {"~ 1{mark=81,iEnd=2} 3''", 0, 85}, // two dots: 0.07 H higher
     };
@@ -196,11 +198,17 @@ TEST(JianpuSlur, NothingForShrunkStartsOrBackwardEnds) {
 }
 
 TEST(JianpuSlur, EndBeyondTheGridReadsNoCellThere) {
-    TViewFixture fx(4, 4);
-    fx.Row(1, "1{mark=1,iEnd=7} 2 3 4''");
-    Connect(fx, 0, 1, 1, 0);
-    const auto polys = Polygons(fx.canvas);
-    ASSERT_EQ(polys.size(), 1u);
-    // The last grid cell's dots do not count for an end outside the grid.
-    EXPECT_EQ(polys[0].front(), (TPoint{66, 98}));
+    // No cell is read past the grid: the start stands where it stands with no
+    // dots; dots of the grid's own cells under the curve still raise it.
+    for (const char* picture : {"1{mark=1,iEnd=7} 2 3 4", "1{mark=1,iEnd=7} 2 3 4''"}) {
+        TViewFixture fx(4, 4);
+        fx.Row(1, picture);
+        Connect(fx, 0, 1, 1, 0);
+        const auto polys = Polygons(fx.canvas);
+        ASSERT_EQ(polys.size(), 1u) << picture;
+        if (std::string(picture).find('\'') == std::string::npos)
+            EXPECT_EQ(polys[0].front(), (TPoint{66, 98})) << picture;
+        else
+            EXPECT_LT(polys[0].front().y, 98) << picture;
+    }
 }
