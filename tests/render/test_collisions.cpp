@@ -1,45 +1,63 @@
-// No drawn mark covers another: pages of the drawing tests are probed cell by
-// cell (TInkProbe) at zoom 1 and 2. The touches notation intends are named in
-// the one list below (IntendedTouch); any other pixel two cells both ink is a
-// collision.
+// No drawn mark covers another: every page of the drawing tests is probed
+// (TInkProbe) at zoom 1 and 2, with and without the music fonts. The touches
+// notation intends are named in the one list IntendedTouch; any other pixel two
+// elements both ink is a collision.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "tests/render/TQInkProbe.h"
+#include "tests/render/TQDensePage.h"
 #include "tests/render/TQJianpuPage.h"
 #include "tests/render/TQMusicFonts.h"
 #include "tests/render/TQPageImage.h"
+#include "tests/render/TQSamplePage.h"
 #include "tests/render/TQViewFixture.h"
+#include "tests/render/TQWestPage.h"
 #include "tests/support/TQTestSupport.h"
 
 namespace {
 
-// A sign of a Jianpu note (a music-font glyph or a sign image) or an
-// augmentation dot.
-bool SignOrDot(const std::string& what) {
-    return what == "text \"#\"" || what == "text \"b\"" || what == "text \"n\"" || what == "text \".\"" ||
-           what == "StretchDraw";
-}
-
 } // namespace
 
-// Accidentals before Jianpu digits stand in the gap before their own digit,
-// clear of the digit before it; two augmentation dots stay clear of the next
-// note ("#4 b3 n2", "6.. 0" and kinds 4..9 of the Jianpu page).
-TEST(Collisions, JianpuSignsAndDotsKeepClearOfTheNeighbouringDigits) {
-    TMusicFonts fonts(true, true);
-    ASSERT_TRUE(fonts.loaded());
-    for (int zoom : {1, 2}) {
-        TViewFixture fx(kJianpuCols, kJianpuRows);
-        BuildJianpuPage(fx);
-        std::vector<TCollision> signs;
-        for (const TCollision& c : Probe(fx, kJianpuCols, kJianpuRows, zoom))
-            if ((c.rowA == 1 || c.rowA == 4 || c.rowA == 5) && c.rowA == c.rowB &&
-                (SignOrDot(c.whatA) || SignOrDot(c.whatB)))
-                signs.push_back(c);
-        EXPECT_TRUE(signs.empty()) << "zoom " << zoom << ":\n" << TInkProbe::Describe(signs);
+// The Jianpu page (key texts, octave dots over and under duration lines, signs
+// of every kind, style marks, double dots, turned text), the sample page of
+// compound cells (shrunk cells at -30..+20, grace groups, vertical chords,
+// Gongche rows, slurs across a row break), the Western page (grand staves,
+// grace groups, chord ties, note names, every clef) and the dense page (both
+// layers).
+TEST(Collisions, EveryTestPageIsClear) {
+    struct TPage {
+        const char* name;
+        int cols, rows;
+        void (*build)(TViewFixture&);
+        int layers;
+    };
+    const TPage pages[] = {{"jianpu", kJianpuCols, kJianpuRows, BuildJianpuPage, 1},
+                           {"sample", kSampleCols, kSampleRows, BuildSamplePage, 1},
+                           {"west", kWestCols, kWestRows, BuildWestPage, 1},
+                           {"dense", kDenseCols, kDenseRows, BuildDensePage, 2}};
+    for (bool musicFont : {true, false}) {
+        TMusicFonts fonts(musicFont, musicFont);
+        ASSERT_TRUE(!musicFont || fonts.loaded());
+        for (const TPage& p : pages)
+            for (int zoom : {1, 2})
+                for (int layer = 0; layer < p.layers; ++layer) {
+                    TViewFixture fx(p.cols, p.rows, p.layers - 1);
+                    p.build(fx);
+                    FitPaintBox(fx.view, p.cols, p.rows, zoom);
+                    const TInkProbe probe(fx.view, layer);
+                    const auto list = probe.Collisions(
+                        [&](const TInkItem& a, const TInkItem& b) { return IntendedTouch(fx.view, a, b); });
+                    const std::string name = std::string(p.name) + (musicFont ? "" : "_nofont") + "_layer" +
+                                             std::to_string(layer) + "_z" + std::to_string(zoom);
+                    EXPECT_TRUE(list.empty()) << name << ":\n" << TInkProbe::Describe(list);
+                    if (layer == 0) {
+                        TPageImage page(fx.view);
+                        tqtest::SavePngIfWanted(page.image, "collisions_" + name);
+                    }
+                }
     }
 }
 

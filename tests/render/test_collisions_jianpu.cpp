@@ -30,22 +30,6 @@ int ColumnsBetween(const TInkItem& a, const TInkItem& b) { return b.box.left() -
 
 } // namespace
 
-// Every element of the Jianpu page keeps its ink to itself, at zoom 1 and 2:
-// key texts, octave dots over and under duration lines, accidentals of every
-// kind after digits and bar lines, style marks, double dots, turned text.
-TEST(CollisionsJianpu, TheJianpuPageHasNoCollisions) {
-    TMusicFonts fonts(true, true);
-    ASSERT_TRUE(fonts.loaded());
-    for (int zoom : {1, 2}) {
-        TViewFixture fx(kJianpuCols, kJianpuRows);
-        BuildJianpuPage(fx);
-        const std::vector<TCollision> list = Probe(fx, kJianpuCols, kJianpuRows, zoom);
-        EXPECT_TRUE(list.empty()) << "zoom " << zoom << ":\n" << TInkProbe::Describe(list);
-        TPageImage page(fx.view);
-        tqtest::SavePngIfWanted(page.image, "collisions_jianpu_z" + std::to_string(zoom));
-    }
-}
-
 // Signs of every kind after a digit, a bar line and an empty cell, with and
 // without the music font: no sign reaches the digit before it or its own.
 TEST(CollisionsJianpu, AccidentalsOfEveryKindKeepClearOfTheirNeighbours) {

@@ -85,26 +85,6 @@ void BuildGraceAndChordPage(TViewFixture& fx) {
 
 } // namespace
 
-// The sample page: shrunk cells at -30..+20, grace groups before and after
-// their notes (one with a slur to its note), vertical chords with marks, the
-// Gongche rows and the curves of rows 7 and 8.
-TEST(CompoundCollisions, SamplePageHasNoCollisions) {
-    for (bool musicFont : {true, false}) {
-        TMusicFonts fonts(musicFont, musicFont);
-        ASSERT_TRUE(fonts.loaded());
-        for (int zoom : {1, 2}) {
-            TViewFixture fx(kSampleCols, kSampleRows);
-            BuildSamplePage(fx);
-            const auto list = Probe(fx, kSampleCols, kSampleRows, zoom);
-            EXPECT_TRUE(list.empty()) << "zoom " << zoom << (musicFont ? "" : ", no music font") << ":\n"
-                                      << TInkProbe::Describe(list);
-            TPageImage page(fx.view);
-            tqtest::SavePngIfWanted(page.image, std::string("collisions_sample") + (musicFont ? "" : "_nofont") +
-                                                    "_z" + std::to_string(zoom));
-        }
-    }
-}
-
 TEST(CompoundCollisions, PackedNotesKeepTheirDotsSignsAndOctaveDotsApart) {
     for (bool musicFont : {true, false}) {
         TMusicFonts fonts(musicFont, musicFont);
