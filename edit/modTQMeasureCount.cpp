@@ -33,49 +33,6 @@ TCell* CellRef(int col, int row) {
 // The walk follows the pages layer 0 really has.
 int LayerPageCount() { return frmMainTQ ? int(frmMainTQ->PageSets[0].size()) : 0; }
 
-// The box a recorded drawing call can ink, widened by half its pen.
-TRect CallBox(const TCanvasCall& call) {
-    int l = 0, t = 0, r = -1, b = -1;
-    auto take = [&](int x, int y) {
-        if (r < l) {
-            l = r = x;
-            t = b = y;
-            return;
-        }
-        l = std::min(l, x);
-        r = std::max(r, x);
-        t = std::min(t, y);
-        b = std::max(b, y);
-    };
-    switch (call.Op) {
-    case TCanvasOp::LineTo:
-    case TCanvasOp::Polyline:
-    case TCanvasOp::Polygon:
-        for (const TPoint& p : call.Points)
-            take(p.x, p.y);
-        break;
-    case TCanvasOp::Rectangle:
-    case TCanvasOp::FillRect:
-    case TCanvasOp::Ellipse:
-    case TCanvasOp::Arc:
-    case TCanvasOp::StretchDraw:
-        take(call.Arg(0), call.Arg(1));
-        take(call.Arg(2), call.Arg(3));
-        break;
-    case TCanvasOp::TextOut:
-    case TCanvasOp::Draw:
-        take(call.Arg(0), call.Arg(1));
-        take(call.Arg(0) + call.Extent.cx, call.Arg(1) + call.Extent.cy);
-        break;
-    case TCanvasOp::SetPixel: take(call.Arg(0), call.Arg(1)); break;
-    default: return {0, 0, -1, -1};
-    }
-    if (r < l)
-        return {0, 0, -1, -1};
-    const int pen = call.Op == TCanvasOp::TextOut || call.Op == TCanvasOp::Draw ? 0 : std::max(1, call.Pen.Width) / 2;
-    return {l - pen, t - pen, r + pen, b + pen};
-}
-
 bool BoxesMeet(const TRect& a, const TRect& b) {
     return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
 }
@@ -99,7 +56,7 @@ bool NumberDrawnClear(int col, int row) {
     const int cellW = std::max(view->GetCellWidth(), 1);
     std::vector<TRect> number, others;
     for (const TCanvasCall& call : rec.Calls()) {
-        const TRect box = CallBox(call);
+        const TRect box = call.InkReach();
         if (box.Right < box.Left)
             continue;
         if (call.OwnerCol == col && call.OwnerRow == row) {

@@ -147,8 +147,9 @@ TInkBox SignInk(TDrawEngine* d, int kind, bool withFont, const TCell& cell, floa
 }
 
 // n filled round dots of size pixels in the drawing colour, the first with its
-// top-left corner at (left, top), each further one step pixels to the right.
-void DrawRoundDots(TDrawEngine* d, int left, int top, int size, int n, int step) {
+// top-left corner at (left, top), each further one step pixels to the right and
+// stepDown pixels down.
+void DrawRoundDots(TDrawEngine* d, int left, int top, int size, int n, int step, int stepDown = 0) {
     TCanvas* c = TargetCanvas(nullptr);
     const TPen pen = c->Pen;
     const TBrush brush = c->Brush;
@@ -159,7 +160,7 @@ void DrawRoundDots(TDrawEngine* d, int left, int top, int size, int n, int step)
     c->Brush.Color = d->CurColor;
     c->Brush.Style = bsSolid;
     for (int i = 0; i < n; ++i)
-        c->Ellipse(left + i * step, top, left + i * step + size, top + size);
+        c->Ellipse(left + i * step, top + i * stepDown, left + i * step + size, top + i * stepDown + size);
     c->Pen = pen;
     c->Brush = brush;
     c->Brush.Style = bsClear;
@@ -713,22 +714,7 @@ void DrawOctaveDots(TDrawEngine* d, float x, float y, const TCell& cell, int, in
         while (size > 2 && static_cast<float>(top + n * size + (n - 1) * gapOf(size)) > limit)
             --size;
         const float cx = x + (0.25f - 0.2f * dd) * xu + 0.125f * em;
-        const TPen pen = c->Pen;
-        const TBrush brush = c->Brush;
-        c->Pen.Color = d->CurColor;
-        c->Pen.Style = psSolid;
-        c->Pen.Width = 1;
-        c->Pen.Mode = pmCopy;
-        c->Brush.Color = d->CurColor;
-        c->Brush.Style = bsSolid;
-        const int left = RoundToInt(cx - 0.5f * static_cast<float>(size));
-        for (int i = 0; i < n; ++i) {
-            const int t = top + i * (size + gapOf(size));
-            c->Ellipse(left, t, left + size, t + size);
-        }
-        c->Pen = pen;
-        c->Brush = brush;
-        c->Brush.Style = bsClear;
+        DrawRoundDots(d, RoundToInt(cx - 0.5f * static_cast<float>(size)), top, size, n, 0, size + gapOf(size));
         c->Font.Color = d->CurColor;
         return;
     }

@@ -56,6 +56,48 @@ const char* PenModeName(TPenMode m) {
 }
 } // namespace
 
+TRect TCanvasCall::InkReach() const {
+    int l = 0, t = 0, r = -1, b = -1;
+    auto take = [&](int x, int y) {
+        if (r < l) {
+            l = r = x;
+            t = b = y;
+            return;
+        }
+        l = std::min(l, x);
+        r = std::max(r, x);
+        t = std::min(t, y);
+        b = std::max(b, y);
+    };
+    switch (Op) {
+    case TCanvasOp::LineTo:
+    case TCanvasOp::Polyline:
+    case TCanvasOp::Polygon:
+        for (const TPoint& p : Points)
+            take(p.x, p.y);
+        break;
+    case TCanvasOp::Rectangle:
+    case TCanvasOp::FillRect:
+    case TCanvasOp::Ellipse:
+    case TCanvasOp::Arc:
+    case TCanvasOp::StretchDraw:
+        take(Arg(0), Arg(1));
+        take(Arg(2), Arg(3));
+        break;
+    case TCanvasOp::TextOut:
+    case TCanvasOp::Draw:
+        take(Arg(0), Arg(1));
+        take(Arg(0) + Extent.cx, Arg(1) + Extent.cy);
+        break;
+    case TCanvasOp::SetPixel: take(Arg(0), Arg(1)); break;
+    default: return {0, 0, -1, -1};
+    }
+    if (r < l)
+        return {0, 0, -1, -1};
+    const int pen = Op == TCanvasOp::TextOut || Op == TCanvasOp::Draw ? 0 : std::max(1, Pen.Width) / 2;
+    return {l - pen, t - pen, r + pen, b + pen};
+}
+
 std::string TCanvasCall::ToString() const {
     std::ostringstream o;
     o << CanvasOpName(Op) << "(";

@@ -68,6 +68,10 @@ struct TCanvasCall {
     // Argument i, or 0 when there is none.
     int Arg(size_t i) const { return i < Args.size() ? Args[i] : 0; }
     TRect RectArg() const { return {Arg(0), Arg(1), Arg(2), Arg(3)}; }
+    // The box the call's coordinates span (a text or bitmap from its origin
+    // over its extent), widened by half the pen; empty for calls that draw
+    // nothing.
+    TRect InkReach() const;
     std::string ToString() const;
 };
 

@@ -113,34 +113,16 @@ private:
     // by the pen and, for text, by the text's extent in every direction, as
     // text may be turned).
     QRect Reach(const TCanvasCall& call) const {
-        QRect r;
-        auto take = [&r](int x, int y) { r |= QRect(x, y, 1, 1); };
-        for (const TPoint& p : call.Points)
-            take(p.x, p.y);
-        switch (call.Op) {
-        case TCanvasOp::Rectangle:
-        case TCanvasOp::FillRect:
-        case TCanvasOp::Ellipse:
-        case TCanvasOp::Arc:
-        case TCanvasOp::StretchDraw:
-            take(call.Arg(0), call.Arg(1));
-            take(call.Arg(2), call.Arg(3));
-            break;
-        case TCanvasOp::SetPixel: take(call.Arg(0), call.Arg(1)); break;
-        case TCanvasOp::Draw:
-            take(call.Arg(0), call.Arg(1));
-            take(call.Arg(0) + call.Extent.cx, call.Arg(1) + call.Extent.cy);
-            break;
-        case TCanvasOp::TextOut: {
+        const TRect r = call.InkReach();
+        if (r.Right < r.Left)
+            return {};
+        QRect q(QPoint(r.Left, r.Top), QPoint(r.Right, r.Bottom));
+        if (call.Op == TCanvasOp::TextOut) {
             const int e = 2 * std::max(call.Extent.cx, call.Extent.cy) + 16;
-            take(call.Arg(0) - e, call.Arg(1) - e);
-            take(call.Arg(0) + e, call.Arg(1) + e);
-            break;
-        }
-        default: break;
+            q = QRect(call.Arg(0) - e, call.Arg(1) - e, 2 * e + 1, 2 * e + 1);
         }
         const int pen = std::max(1, call.Pen.Width) + 3;
-        return r.adjusted(-pen, -pen, pen, pen).intersected(page_.rect());
+        return q.adjusted(-pen, -pen, pen, pen).intersected(page_.rect());
     }
 
     void Add(const TCanvasCall& call, int cellW) {
