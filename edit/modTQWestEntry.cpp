@@ -398,7 +398,7 @@ void SetRowClef(int col, int row, int clef, int& oldClef, bool wholeRow) {
         return;
     }
     const bool clefColumn = s->SelCol0 == s->SelCol1 && IsClefCell(GridCell(s->SelCol0, row));
-    const int end = std::min(wholeRow || clefColumn ? s->Cols : s->SelCol1 + 1, s->Cols); // exclusive
+    int end = std::min(wholeRow || clefColumn ? s->Cols : s->SelCol1 + 1, s->Cols); // exclusive
     int start = wholeRow ? col : FindClefCol(row, col, end - 1);
     if (oldClef == 0) {
         if (start >= 0 && IsClefCell(GridCell(start, row)))
@@ -412,6 +412,19 @@ void SetRowClef(int col, int row, int clef, int& oldClef, bool wholeRow) {
     if (shift == 0) {
         CurLayer = layer;
         return;
+    }
+    // A clef asked for before the staff's first note or rest is the staff's
+    // own clef, for the whole row as when its clef cell is chosen: a second
+    // clef there would stand in the header, over the header's clef and key
+    // signature.
+    if (start < 0 || !IsClefCell(GridCell(start, row))) {
+        bool noteBefore = false;
+        for (int c = header + 1; c < col && !noteBefore; ++c)
+            noteBefore = IsWestNoteOrRest(GridCell(c, row));
+        if (!noteBefore && col > header) {
+            start = header;
+            end = s->Cols;
+        }
     }
     if (start < 0 || !IsClefCell(GridCell(start, row))) {
         const int at = NewClefColumn(row, col);

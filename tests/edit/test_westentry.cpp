@@ -6,6 +6,7 @@
 
 #include "edit/modTQCursorKeys.h"
 #include "edit/modTQWestEntry.h"
+#include "model/modTQPredicates.h"
 #include "model/modTQUndo.h"
 #include "tests/edit/TQEditFixture.h"
 
@@ -200,6 +201,28 @@ TEST(SetRowClef, ClefInsideARowAndStemsBelowTheMiddle) {
     ChangeClef(-2);
     EXPECT_EQ(fy.At(2, 1).Note, 4);
     EXPECT_FLOAT_EQ(fy.At(2, 1).yAdj, 3.0f);
+}
+
+// A clef asked for between the header and the staff's first note changes the
+// staff's own clef: no second clef is written into the header's cells, where
+// it stood over the header's clef and key signature.
+TEST(SetRowClef, ABassClefBeforeTheFirstNoteIsTheStaffsClef) {
+    struct TCase {
+        int col0, col1;
+    };
+    for (const TCase& k : {TCase{1, 1}, TCase{2, 3}, TCase{4, 5}, TCase{3, 4}}) {
+        TEditFixture fx(12, 4);
+        fx.Row(1, "&G/2 ~ ~ ~ W:3@0 W:4@3");
+        fx.Select(k.col0, 1, k.col1, 1);
+        ChangeClef(-2);
+        const std::string where = "selection " + std::to_string(k.col0) + ".." + std::to_string(k.col1);
+        EXPECT_EQ(fx.At(0, 1).Note, -2) << where;
+        EXPECT_EQ(fx.At(0, 1).Attr, 2u) << where; // the key signature stays
+        for (int c = 1; c <= 3; ++c)
+            EXPECT_FALSE(IsClefCell(fx.At(c, 1))) << where << ", column " << c;
+        EXPECT_FLOAT_EQ(fx.At(4, 1).yAdj, -12.0f) << where; // B4, now above the bass staff
+        EXPECT_FLOAT_EQ(fx.At(5, 1).yAdj, -9.0f) << where;
+    }
 }
 
 TEST(WestNoteCommand, ValueButtonOverThreeCellsLeavesTheCursor) {
