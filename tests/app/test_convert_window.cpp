@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <memory>
 #include <sstream>
-#include <tuple>
 #include <vector>
 
 #include "app/frmTQMain.h"
@@ -26,26 +25,13 @@
 #include "play/modTQPlayState.h"
 #include "platform/core/TQFiles.h"
 #include "platform/core/TQMessage.h"
+#include "tests/convert/TQPlayedNotes.h"
 #include "tests/support/TQScoreFixture.h"
 #include "tests/support/TQTestSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TSounded {
-    int onset;
-    int pitch; // MIDI: 60 is middle C
-    int length;
-    bool operator==(const TSounded&) const = default;
-    bool operator<(const TSounded& o) const {
-        return std::tie(onset, pitch, length) < std::tie(o.onset, o.pitch, o.length);
-    }
-};
-
-std::ostream& operator<<(std::ostream& os, const TSounded& n) {
-    return os << "{at " << n.onset << " pitch " << n.pitch << " len " << n.length << "}";
-}
 
 class ConvertWindow : public ::testing::Test {
   protected:
@@ -122,36 +108,8 @@ class ConvertWindow : public ::testing::Test {
         a->trigger();
         QApplication::processEvents();
     }
-    // The notes of the score as played from its first cell, with a play state
-    // of its own for each build.
-    std::vector<TSounded> Played(bool west) {
-        TPlayState play;
-        TPlayState* previous = frmPlay;
-        frmPlay = &play;
-        play.PlayRule = prAllStaffs;
-        play.PlayWest = west;
-        const int c0 = w->SelCol0, r0 = w->SelRow0, c1 = w->SelCol1, r1 = w->SelRow1;
-        Select(0, 0, 0, 0);
-        std::vector<TSounded> out;
-        if (play.BuildPlayList(false)) {
-            int t = 0;
-            for (const TPlayItem& item : play.PlayList) {
-                if (item.Kind == pkNotes)
-                    for (int k = 0; k < NoteCount(item); ++k) {
-                        const TPNote& n = item.Notes[k];
-                        if (n.Pitch >= 0 && n.Pitch < 12 && n.Length > 0 && n.Volume > 0)
-                            out.push_back({t, 60 + 12 * n.Octave + n.Pitch, n.Length});
-                    }
-                if ((item.Kind == pkNotes || item.Kind == pkRest || item.Kind == pkSilent) &&
-                    item.Duration > 0)
-                    t += item.Duration;
-            }
-        }
-        std::sort(out.begin(), out.end());
-        Select(c0, r0, c1, r1);
-        frmPlay = previous;
-        return out;
-    }
+    // The notes of the score as played from its first cell (TQPlayedNotes.h).
+    std::vector<TSoundedNote> Played(bool west) { return PlayedNotes(west); }
     bool Shown(int id) const {
         return std::any_of(rec.shown.begin(), rec.shown.end(),
                            [id](const TMessageRequest& m) { return m.id == id; });
@@ -176,11 +134,11 @@ TEST_F(ConvertWindow, GrandStaffWesternToJianpuAndBackKeepsEveryPitch) {
         SCOPED_TRACE(run);
         Open();
         enter();
-        const std::vector<TSounded> before = Played(true);
+        const std::vector<TSoundedNote> before = Played(true);
         ASSERT_EQ(before.size(), 10u);
         // The pitches a musician reads, in order of onset.
         std::vector<int> pitches;
-        for (const TSounded& n : before)
+        for (const TSoundedNote& n : before)
             pitches.push_back(n.pitch);
         EXPECT_EQ(pitches, (std::vector<int>{43, 74, 71, 72, 79, 78, 64, 62, 73, 71}));
         Menu("mitWesternToChineseAllPages");
@@ -212,7 +170,7 @@ TEST_F(ConvertWindow, JianpuRowsTypedFromTheFirstColumnKeepTheirFirstNotes) {
         TypeJianpu("3345|5432|1123|2-1-|");
         ASSERT_EQ(At(0, 3).Note, '3');
         ASSERT_EQ(At(0, 6).Note, '3');
-        const std::vector<TSounded> before = Played(false);
+        const std::vector<TSoundedNote> before = Played(false);
         ASSERT_EQ(before.size(), 28u);
         EXPECT_EQ(before.front().pitch, 66); // 3 in D: F sharp above middle C
         Menu("mitChinesToWesternAllPages");
