@@ -293,7 +293,7 @@ void TfrmMainTQ::RunKeyCommand(const TKeyCommand& k) {
     case TKeyCmd::GoHome:
         SelCol0 = SelRow0 = SelCol1 = SelRow1 = 0;
         GoToPage(0);
-        Controls.PageComboText = "1";
+        Controls.PageComboText = std::to_string(CurPage + 1);
         RedrawPage();
         PageCaption();
         ShowControls();

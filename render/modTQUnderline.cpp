@@ -13,7 +13,7 @@ constexpr uint32_t kGraceBit = 0x10000000u;
 bool HasGraceBit(const TCell* cell) { return cell && (cell->option & kGraceBit); }
 } // namespace
 
-void DrawJianpuUnderlines(TDrawEngine* d, float x, float y, const TCell& cell, int col, int row) {
+void DrawJianpuUnderlines(TDrawEngine* /*d*/, float x, float y, const TCell& cell, int col, int row) {
     TMainView* mv = MainView();
     const float u = static_cast<float>(mv->GetCellHeight());
     const float v = static_cast<float>(mv->GetCellWidth());

@@ -244,7 +244,7 @@ TEST_F(MainWindowTest, DroppedFiles) {
     TfrmMainTQ& w = Make();
     std::vector<std::string> books;
     w.OnOpenBook = [&](const std::string& path) { books.push_back(path); };
-    const fs::path corpus = fs::path(__FILE__).parent_path().parent_path() / "fuzz" / "corpus_text" / "basic.txt";
+    const fs::path corpus = tqtest::SourceFolder() / "tests" / "fuzz" / "corpus_text" / "basic.txt";
     const std::string text = (dir / "SONG.mus").string();
     fs::copy_file(corpus, text);
 
@@ -268,7 +268,7 @@ TEST_F(MainWindowTest, DroppedFiles) {
 
 TEST_F(MainWindowTest, ABookRowDroppedOnThePageOpensItsScore) {
     TfrmMainTQ& w = Make();
-    const fs::path corpus = fs::path(__FILE__).parent_path().parent_path() / "fuzz" / "corpus_text" / "basic.txt";
+    const fs::path corpus = tqtest::SourceFolder() / "tests" / "fuzz" / "corpus_text" / "basic.txt";
     const std::string score = (dir / "ROW.mus").string();
     fs::copy_file(corpus, score);
     const auto drop = [&](const std::string& path) {

@@ -9,13 +9,14 @@
 #include "model/modTQBinFile.h"
 #include "model/modTQFile.h"
 #include "tests/model/binfile_support.h"
+#include "tests/support/TQTestSupport.h"
 
 using namespace tqfiletest;
 namespace fs = std::filesystem;
 
 namespace {
 
-fs::path FuzzFolder() { return fs::path(__FILE__).parent_path().parent_path() / "fuzz"; }
+fs::path FuzzFolder() { return tqtest::SourceFolder() / "tests" / "fuzz"; }
 
 } // namespace
 

@@ -162,7 +162,7 @@ TEST_F(BookHostileTest, ABookReadWithCrCrLfIsWrittenAsItWasRead) {
 }
 
 TEST(BookRoundTrip, EveryInputOfTheFuzzCorpusRoundTrips) {
-    const fs::path corpus = fs::path(__FILE__).parent_path().parent_path() / "fuzz" / "corpus_book";
+    const fs::path corpus = tqtest::SourceFolder() / "tests" / "fuzz" / "corpus_book";
     if (!fs::is_directory(corpus))
         GTEST_SKIP() << "no corpus beside the sources";
     int books = 0;

@@ -196,7 +196,7 @@ TEST(HostileDrawing, EveryKeptReaderInputIsDrawnAsTheFuzzTargetDrawsIt) {
     // The inputs that once broke a reader or the page drawing, drawn the way
     // the page-drawing fuzz target draws them (first page, quiet open); one of
     // them once kept the arrow-mark drawer busy for minutes.
-    const fs::path corpus = fs::path(__FILE__).parent_path().parent_path() / "fuzz" / "corpus_bin";
+    const fs::path corpus = tqtest::SourceFolder() / "tests" / "fuzz" / "corpus_bin";
     if (!fs::is_directory(corpus))
         GTEST_SKIP() << "no corpus beside the sources";
     int drawn = 0;

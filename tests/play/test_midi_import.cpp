@@ -272,7 +272,7 @@ namespace {
 // broke the reader) import cleanly: at most one report, and placement stays in the grid.
 TEST_F(MidiImportTest, KeptFuzzInputs) {
     const std::filesystem::path dir =
-        std::filesystem::path(__FILE__).parent_path().parent_path() / "fuzz" / "corpus_midi";
+        tqtest::SourceFolder() / "tests" / "fuzz" / "corpus_midi";
     if (!std::filesystem::is_directory(dir))
         GTEST_SKIP() << "no corpus beside the sources";
     int files = 0;

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path DataFolder() { return fs::path(__FILE__).parent_path() / "data"; }
+fs::path DataFolder() { return tqtest::SourceFolder() / "tests" / "play" / "data"; }
 
 // Text of a file with CR LF read as LF.
 std::string ReadText(const fs::path& path) {

@@ -29,10 +29,6 @@ struct TSound {
     bool operator==(const TSound&) const = default;
 };
 
-std::ostream& operator<<(std::ostream& o, const TSound& s) {
-    return o << "{" << s.at << ", " << s.key << ", " << s.length << "}";
-}
-
 // The notes of a play list on the player's time line: the kinds that do not
 // wait are passed over, every other item waits its Duration.
 std::vector<TSound> Sounds(const std::vector<TPlayItem>& list) {
@@ -245,8 +241,9 @@ TEST_F(PlayWholePathBuildTest, NavigationMarksAboveASingleStaff) {
             onsets.push_back(static_cast<int>(i) * Q);
         EXPECT_EQ(Onsets(heard), onsets);
         for (const TPlayItem& i : play_.PlayList)
-            if (i.Row >= 0)
+            if (i.Row >= 0) {
                 EXPECT_EQ(i.Row, c.staffRow) << "no row above the staff is walked as a staff";
+            }
 
         // The exported file, read by another parser.
         const std::string path = (dir_ / "nav.mid").string();

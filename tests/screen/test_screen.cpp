@@ -104,5 +104,5 @@ int main(int argc, char** argv) {
     setenv("TONQUILL_HOME", home->str().c_str(), 1);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return tqtest::RunAllTests();
 }

@@ -1,6 +1,10 @@
 #include "tests/support/TQTestSupport.h"
 
 #include <QImage>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <random>
 #include <unistd.h>
@@ -37,6 +41,28 @@ std::filesystem::path ProgramFolder() {
     std::error_code ec;
     auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     return ec ? std::filesystem::current_path() : exe.parent_path();
+}
+
+std::filesystem::path SourceFolder() { return TQ_SOURCE_DIR; }
+
+int RunAllTests() {
+    int rc = RUN_ALL_TESTS();
+    const char* ci = std::getenv("CI");
+    if (!ci || std::strcmp(ci, "true") != 0)
+        return rc;
+    const auto* unit = ::testing::UnitTest::GetInstance();
+    if (unit->skipped_test_count() == 0)
+        return rc;
+    for (int s = 0; s < unit->total_test_suite_count(); ++s) {
+        const auto* suite = unit->GetTestSuite(s);
+        for (int t = 0; t < suite->total_test_count(); ++t) {
+            const auto* info = suite->GetTestInfo(t);
+            if (info->result()->Skipped())
+                std::fprintf(stderr, "[  FAILED  ] %s.%s was skipped, and under CI a skip is a failure\n",
+                             suite->name(), info->name());
+        }
+    }
+    return 1;
 }
 
 } // namespace tqtest

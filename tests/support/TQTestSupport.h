@@ -29,4 +29,12 @@ std::string SavePngIfWanted(const QImage& image, const std::string& name);
 // Folder with the files the build copies beside the executables (fonts, tables).
 std::filesystem::path ProgramFolder();
 
+// The source tree's root, for the data the tests read (fuzz corpora, golden files).
+std::filesystem::path SourceFolder();
+
+// RUN_ALL_TESTS(), except that under CI (CI=true) a skipped test fails the run:
+// the scripts install every tool the tests use, so a skip there means a broken
+// set-up, not a test that may pass without running.
+int RunAllTests();
+
 } // namespace tqtest
