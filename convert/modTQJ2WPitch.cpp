@@ -74,208 +74,57 @@ struct TSpelled {
 
 constexpr uint32_t kSharp = 1, kFlat = 2, kNatural = 3;
 
-bool In(int d, std::initializer_list<int> set) {
-    for (int v : set)
-        if (v == d)
-            return true;
-    return false;
-}
+// The spelling tables, one a key. For each kind of the written accidental
+// (none or natural, sharp, flat, double flat, double sharp) the degrees 1..7,
+// each as two characters: the Western accidental ('.' keeps the one the source
+// wrote, '#' sharp, 'b' flat, 'n' natural) and the move of the degree ('='
+// none, '+' and '-' one up or down, '2' and '_' two up or down, '6' the leading
+// note of the octave below: six up, one octave lower).
+struct TKeySpelling {
+    int key;
+    const char* byKind[5];
+};
+constexpr TKeySpelling kSpellings[] = {
+    {0, {".=.=.=.=.=.=.=", ".=.=.=.=.=.=.=", ".=.=.=.=.=.=.=", "b-n-n-b-n-n-n-", "n+n+#+n+n+n+#+"}}, // C
+    {1, {".=.=.=.=.=.=#=", ".=.=.=.=.=.=n+", ".=.=.=.=.=.=n=", "n-n-n-b-n-n-n-", "n+n+#+n+n+#+#+"}}, // G
+    {2, {".=.=#=.=.=.=#=", ".=.=n+.=.=.=n+", ".=.=n=.=.=.=n=", "n-n-n-n-n-n-n-", "n+#+#+n+n+#+#+"}}, // D
+    {3, {".=.=#=.=.=#=#=", ".=.=n+.=.=n+n+", ".=.=n=.=.=n=n=", "n-n-n-n-n-n-#-", "n+#+#+n+#+#+#+"}}, // A
+    {4, {".=#=#=.=.=#=#=", ".=n+n+.=.=n+n+", ".=n=n=.=.=n=n=", "n-n-#-n-n-n-#-", "#+#+#+n+#+#+#+"}}, // E
+    {5, {".=#=#=.=#=#=#=", ".=n+n+n+n+n+n+", ".=n=n=.=n=n=n=", "n-n-#-n-n-#-#-", "#+#+#+#+#+#+#+"}}, // B
+    {6, {".=.=.=b=.=.=.=", ".=.=.=n=.=.=.=", ".=.=.=n-.=.=.=", "b-n-n-b-b-n-n-", "n+n+n+n+n+n+#+"}}, // F
+    {7, {"b=.=.=b=.=.=.=", "n=.=.=n=.=.=.=", "n-.=.=n-.=.=.=", "b-b-n-b-b-n-n-", "n+n+n+n+n+n+n+"}}, // B flat
+    {8, {"b=n=.=b=b=n=.=", "n=.=#=n=n=.=.=", "n-n-#-n-n-n-#-", "b-b-n-b-b-b-n-", "n+n+n+b+n+n+n+"}}, // E flat
+    {9, {"b=b=.=b=b=n=.=", "n=n=.=n=n=.=.=", "n-n-n-n-n-n-#-", "b-b-b-b-b-b-n-", "b+n+n+b+n+n+n+"}}, // A flat
+    {11, {"b=b=b=b=b=b=.=", "n=n=n=n=n=n=.=", "n6n-n-b-n-n-.=", "b-b-b-n_b-b-b-", "b+b+n+b+b+n+n+"}}, // G flat
+    {14, {"#=#=#=#=#=#=#=", "n+n+#+n+n+n+#+", "n=n=n=#-n=n=n=", "b=b=b=b=b=b=b=", "b2n2n2b2b2n2n2"}}, // C sharp
+};
 
-TSpelled To(uint32_t accid, int move = 0, int octave = 0) {
-    return {accid, move, octave};
-}
-
-// The spelling tables, one a key. kind: 0 none or natural, 1 sharp, 2 flat,
-// 5 double flat, 6 double sharp; d the degree 1..7.
-TSpelled SpellDegreeC(int kind, int d) {
-    switch (kind) {
-    case 5:
-        return To(In(d, {1, 4}) ? kFlat : kNatural, -1);
-    case 6:
-        return To(In(d, {3, 7}) ? kSharp : kNatural, +1);
+TSpelled SpellFromTable(const TKeySpelling& table, int kind, int d) {
+    const int column = kind == 0 ? 0 : kind == 1 ? 1 : kind == 2 ? 2 : kind == 5 ? 3 : 4;
+    const char* entry = table.byKind[column] + 2 * (d - 1);
+    TSpelled s;
+    s.accid = entry[0] == '#' ? kSharp : entry[0] == 'b' ? kFlat : entry[0] == 'n' ? kNatural : 0;
+    switch (entry[1]) {
+    case '+':
+        s.move = 1;
+        break;
+    case '-':
+        s.move = -1;
+        break;
+    case '2':
+        s.move = 2;
+        break;
+    case '_':
+        s.move = -2;
+        break;
+    case '6':
+        s.move = 6;
+        s.octave = -1;
+        break;
     default:
-        return {};
+        break;
     }
-}
-
-TSpelled SpellDegreeG(int kind, int d) {
-    switch (kind) {
-    case 0:
-        return d == 7 ? To(kSharp) : TSpelled{};
-    case 1:
-        return d == 7 ? To(kNatural, +1) : TSpelled{};
-    case 2:
-        return d == 7 ? To(kNatural) : TSpelled{};
-    case 5:
-        return To(d == 4 ? kFlat : kNatural, -1);
-    default:
-        return To(In(d, {3, 6, 7}) ? kSharp : kNatural, +1);
-    }
-}
-
-TSpelled SpellDegreeD(int kind, int d) {
-    const bool raised = In(d, {3, 7});
-    switch (kind) {
-    case 0:
-        return raised ? To(kSharp) : TSpelled{};
-    case 1:
-        return raised ? To(kNatural, +1) : TSpelled{};
-    case 2:
-        return raised ? To(kNatural) : TSpelled{};
-    case 5:
-        return To(kNatural, -1);
-    default:
-        return To(In(d, {2, 3, 6, 7}) ? kSharp : kNatural, +1);
-    }
-}
-
-TSpelled SpellDegreeA(int kind, int d) {
-    const bool raised = In(d, {3, 6, 7});
-    switch (kind) {
-    case 0:
-        return raised ? To(kSharp) : TSpelled{};
-    case 1:
-        return raised ? To(kNatural, +1) : TSpelled{};
-    case 2:
-        return raised ? To(kNatural) : TSpelled{};
-    case 5:
-        return To(d == 7 ? kSharp : kNatural, -1);
-    default:
-        return To(In(d, {1, 4}) ? kNatural : kSharp, +1);
-    }
-}
-
-TSpelled SpellDegreeE(int kind, int d) {
-    const bool raised = In(d, {2, 3, 6, 7});
-    switch (kind) {
-    case 0:
-        return raised ? To(kSharp) : TSpelled{};
-    case 1:
-        return raised ? To(kNatural, +1) : TSpelled{};
-    case 2:
-        return raised ? To(kNatural) : TSpelled{};
-    case 5:
-        return To(In(d, {3, 7}) ? kSharp : kNatural, -1);
-    default:
-        return To(d == 4 ? kNatural : kSharp, +1);
-    }
-}
-
-TSpelled SpellDegreeB(int kind, int d) {
-    const bool raised = In(d, {2, 3, 5, 6, 7});
-    switch (kind) {
-    case 0:
-        return raised ? To(kSharp) : TSpelled{};
-    case 1:
-        return In(d, {2, 3, 4, 5, 6, 7}) ? To(kNatural, +1) : TSpelled{};
-    case 2:
-        return raised ? To(kNatural) : TSpelled{};
-    case 5:
-        return To(In(d, {3, 6, 7}) ? kSharp : kNatural, -1);
-    default:
-        return To(kSharp, +1);
-    }
-}
-
-TSpelled SpellDegreeF(int kind, int d) {
-    switch (kind) {
-    case 0:
-        return d == 4 ? To(kFlat) : TSpelled{};
-    case 1:
-        return d == 4 ? To(kNatural) : TSpelled{};
-    case 2:
-        return d == 4 ? To(kNatural, -1) : TSpelled{};
-    case 5:
-        return To(In(d, {1, 4, 5}) ? kFlat : kNatural, -1);
-    default:
-        return To(d == 7 ? kSharp : kNatural, +1);
-    }
-}
-
-TSpelled SpellDegreeBFlat(int kind, int d) {
-    const bool lowered = In(d, {1, 4});
-    switch (kind) {
-    case 0:
-        return lowered ? To(kFlat) : TSpelled{};
-    case 1:
-        return lowered ? To(kNatural) : TSpelled{};
-    case 2:
-        return lowered ? To(kNatural, -1) : TSpelled{};
-    case 5:
-        return To(In(d, {3, 6, 7}) ? kNatural : kFlat, -1);
-    default:
-        return To(kNatural, +1);
-    }
-}
-
-TSpelled SpellDegreeEFlat(int kind, int d) {
-    switch (kind) {
-    case 0:
-        if (In(d, {1, 4, 5}))
-            return To(kFlat);
-        return In(d, {2, 6}) ? To(kNatural) : TSpelled{};
-    case 1:
-        if (d == 3)
-            return To(kSharp);
-        return In(d, {1, 4, 5}) ? To(kNatural) : TSpelled{};
-    case 2:
-        return To(In(d, {3, 7}) ? kSharp : kNatural, -1);
-    case 5:
-        return To(In(d, {3, 7}) ? kNatural : kFlat, -1);
-    default:
-        return To(d == 4 ? kFlat : kNatural, +1);
-    }
-}
-
-TSpelled SpellDegreeAFlat(int kind, int d) {
-    switch (kind) {
-    case 0:
-        if (In(d, {1, 2, 4, 5}))
-            return To(kFlat);
-        return d == 6 ? To(kNatural) : TSpelled{};
-    case 1:
-        return In(d, {1, 2, 4, 5}) ? To(kNatural) : TSpelled{};
-    case 2:
-        return To(d == 7 ? kSharp : kNatural, -1);
-    case 5:
-        return To(d == 7 ? kNatural : kFlat, -1);
-    default:
-        return To(In(d, {1, 4}) ? kFlat : kNatural, +1);
-    }
-}
-
-TSpelled SpellDegreeGFlat(int kind, int d) {
-    switch (kind) {
-    case 0:
-        return d <= 6 ? To(kFlat) : TSpelled{};
-    case 1:
-        return d <= 6 ? To(kNatural) : TSpelled{};
-    case 2:
-        if (d == 1)
-            return To(kNatural, +6, -1); // the leading note of the octave below
-        if (d == 4)
-            return To(kFlat, -1);
-        return d == 7 ? TSpelled{} : To(kNatural, -1);
-    case 5:
-        return d == 4 ? To(kNatural, -2) : To(kFlat, -1);
-    default:
-        return To(In(d, {3, 6, 7}) ? kNatural : kFlat, +1);
-    }
-}
-
-TSpelled SpellDegreeCSharp(int kind, int d) {
-    switch (kind) {
-    case 0:
-        return To(kSharp);
-    case 1:
-        return To(In(d, {3, 7}) ? kSharp : kNatural, +1);
-    case 2:
-        return d == 4 ? To(kSharp, -1) : To(kNatural);
-    case 5:
-        return To(kFlat);
-    default:
-        return To(In(d, {1, 4, 5}) ? kFlat : kNatural, +2);
-    }
+    return s;
 }
 
 // D flat, C flat and F sharp have no table: the degree names the letter
@@ -334,48 +183,10 @@ int TConvertJ2W::KeyAccidentalJ2W(int key, uint32_t& accid, int& degree) {
         return 0;
     }
     const int d = degree - '0';
-    TSpelled spelled;
-    switch (key) {
-    case 0:
-        spelled = SpellDegreeC(kind, d);
-        break;
-    case 1:
-        spelled = SpellDegreeG(kind, d);
-        break;
-    case 2:
-        spelled = SpellDegreeD(kind, d);
-        break;
-    case 3:
-        spelled = SpellDegreeA(kind, d);
-        break;
-    case 4:
-        spelled = SpellDegreeE(kind, d);
-        break;
-    case 5:
-        spelled = SpellDegreeB(kind, d);
-        break;
-    case 6:
-        spelled = SpellDegreeF(kind, d);
-        break;
-    case 7:
-        spelled = SpellDegreeBFlat(kind, d);
-        break;
-    case 8:
-        spelled = SpellDegreeEFlat(kind, d);
-        break;
-    case 9:
-        spelled = SpellDegreeAFlat(kind, d);
-        break;
-    case 11:
-        spelled = SpellDegreeGFlat(kind, d);
-        break;
-    case 14:
-        spelled = SpellDegreeCSharp(kind, d);
-        break;
-    default:
-        spelled = SpellByScale(key, kind, d);
-        break;
-    }
+    TSpelled spelled = SpellByScale(key, kind, d);
+    for (const TKeySpelling& table : kSpellings)
+        if (table.key == key)
+            spelled = SpellFromTable(table, kind, d);
     if (spelled.accid != 0)
         accid = (accid & ~0xFu) | spelled.accid;
     degree += spelled.move;

@@ -48,10 +48,10 @@ bool NumberDrawnClear(int col, int row) {
         return true;
     const int ppi = view->OutCanvas ? view->OutCanvas->PixelsPerInch() : 96;
     TRecordingCanvas rec(TSize{std::max(view->PaintBoxWidth, 1), std::max(view->PaintBoxHeight, 1)}, ppi);
-    TCanvas* kept = view->OutCanvas;
-    view->OutCanvas = &rec;
-    view->DrawEngine.DrawCells(0, std::max(row - 1, 0), view->Cols, row + 1);
-    view->OutCanvas = kept;
+    {
+        TOutCanvasGuard onRecording(view, &rec);
+        view->DrawEngine.DrawCells(0, std::max(row - 1, 0), view->Cols, row + 1);
+    }
 
     const int cellW = std::max(view->GetCellWidth(), 1);
     std::vector<TRect> number, others;

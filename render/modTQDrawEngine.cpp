@@ -40,18 +40,6 @@ std::string PageLabel(int n, const char* gap) {
     return "Page " + std::to_string(n);
 }
 
-// Puts OutCanvas back when a draw through the work bitmap ends, also by an error.
-class TOutCanvasGuard {
-public:
-    explicit TOutCanvasGuard(TMainView* view) : view_(view), saved_(view->OutCanvas) {}
-    ~TOutCanvasGuard() { view_->OutCanvas = saved_; }
-    TCanvas* saved() const { return saved_; }
-
-private:
-    TMainView* view_;
-    TCanvas* saved_;
-};
-
 // Puts CurLayer back when a layer pass ends, also by an error.
 class TLayerGuard {
 public:

@@ -40,17 +40,14 @@ TInkBox MeasureInk(const std::string& key, int reach, const std::function<void(f
         scratch.Brush.Color = 0;
         scratch.Font.Color = 0;
         scratch.SelectLogFont(out->SelectedLogFont());
-        measuring = true;
-        mv->OutCanvas = &scratch;
-        try {
+        {
+            TOutCanvasGuard onScratch(mv, &scratch);
+            struct TMeasuring {
+                TMeasuring() { measuring = true; }
+                ~TMeasuring() { measuring = false; }
+            } flag;
             draw(static_cast<float>(reach), static_cast<float>(reach));
-        } catch (...) {
-            mv->OutCanvas = out;
-            measuring = false;
-            throw;
         }
-        mv->OutCanvas = out;
-        measuring = false;
         scratch.End();
     }
     int l = side, t = side, r = -1, b = -1;

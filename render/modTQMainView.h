@@ -333,6 +333,25 @@ public:
     void btnShrinkClick();
 };
 
+// Draws through another canvas for as long as it lives: OutCanvas is put back
+// when the scope ends, also by an error. With no canvas given it only keeps
+// OutCanvas, for code that changes it on its way.
+class TOutCanvasGuard {
+public:
+    explicit TOutCanvasGuard(TMainView* view, TCanvas* canvas = nullptr) : view_(view), saved_(view->OutCanvas) {
+        if (canvas)
+            view->OutCanvas = canvas;
+    }
+    ~TOutCanvasGuard() { view_->OutCanvas = saved_; }
+    TOutCanvasGuard(const TOutCanvasGuard&) = delete;
+    TOutCanvasGuard& operator=(const TOutCanvasGuard&) = delete;
+    TCanvas* saved() const { return saved_; }
+
+private:
+    TMainView* view_;
+    TCanvas* saved_;
+};
+
 // A score of a book: its file and title (the book window keeps a list of them).
 struct TMusic {
     std::string FileName;

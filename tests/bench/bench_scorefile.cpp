@@ -5,6 +5,14 @@
 // bench_scorefile --open-child FILE OUT opens the binary score FILE in this
 // fresh process, writes its resident memory after the open and its peak (kB) to
 // OUT and exits 0 when it opened; BM_OpenScoreFresh runs it.
+//
+// Goals (tests/bench/check_benchmarks.py reads these lines):
+// goal: BM_SaveScore <= 1.5 x Floor_WriteFsync
+// goal: BM_OpenScore <= 20 x Floor_ReadFile/binary
+// goal: BM_OpenTextScore <= 15 x Floor_ReadFile/text
+// goal: BM_OpenScoreFresh/real_time peak_per_held <= 1.2
+// goal: BM_OpenScore <= 150 ms
+// goal: BM_OpenScoreFresh/real_time <= 300 ms
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
