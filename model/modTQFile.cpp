@@ -209,10 +209,13 @@ private:
         // which saturates digit by digit.
         const unsigned char* digits = p;
         long long value = 0;
-        for (; p - digits < 19 && unsigned(*p - '0') <= 9u; ++p)
+        for (; unsigned(*p - '0') <= 9u; ++p) {
+            if (p - digits == 18)
+                return kSlow;
             value = value * 10 + (*p - '0');
+        }
         int c = *p;
-        if (p == first || p - digits >= 19 || !IsBlank(c))
+        if (p == first || !IsBlank(c))
             return kSlow;
         if (value > static_cast<long long>(INT_MAX) + 1)
             value = static_cast<long long>(INT_MAX) + 1;
