@@ -363,12 +363,14 @@ void TMainView::Selected1() {
         SelCol0 = 0;
         SelCol1 = Cols - 1;
     }
-    Undo.SaveUndo();
+    const selcells::TSel sel = selcells::Selection();
+    // the rows are underlined from their first column, groups before the
+    // selection included
+    Undo.SaveBlock(0, sel.r0, sel.c1, sel.r1);
     Undo.SetGroupSelection(user[0], user[1], user[2], user[3]);
     Undo.SetMarksHighlights();
     Highlights.clear();
     int beat = FindBeatKind(std::min(SelRow0, SelRow1));
-    const selcells::TSel sel = selcells::Selection();
     for (int r = sel.r0; r <= sel.r1; ++r) {
         TCellRow* cells = selcells::Row(r);
         if (!cells)

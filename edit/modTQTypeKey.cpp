@@ -277,7 +277,8 @@ void TMainView::AddOctaveNote() {
 
 void TMainView::SetUnderlines(int value, bool add, bool cycle) {
     const selcells::TSel sel = selcells::Selection();
-    Undo.SaveUndo();
+    // a Western quarter note leaves its beam group, whose other notes change too
+    Undo.SaveBlock(0, sel.r0, Cols - 1, sel.r1);
     float top = static_cast<float>(sel.r0);
     int right = sel.c1;
     selcells::ForEach(sel, [&](TCell& cell, int c, int r) {

@@ -106,6 +106,13 @@ void SetLoneStem(const TCell& before, TCell& cell) {
     cell.option = (cell.option & ~0x1u) | (LoneStemUp(cell) ? 0x1u : 0u);
 }
 
+// Codes that change cells beside the selected ones: a value splits or joins
+// the beam group around its note; a dash, a dot or an underline typed after a
+// note acts on that note.
+bool ReachesNeighbours(int code) {
+    return (code >= 1 && code <= 9) || code == 12 || code == 13 || code == 49;
+}
+
 } // namespace
 
 TWestEntryHooks& WestEntryHooks() {
@@ -125,6 +132,8 @@ bool AddWestNoteOrProp(int code, bool saveUndo, float position, bool /*redraw*/)
             // Decombining and flipping reach the whole tail group beyond the selection.
             if (code == 114 || code == 100)
                 Undo.SaveSelectedRows(false);
+            else if (ReachesNeighbours(code))
+                Undo.SaveBlock(0, std::min(s->SelRow0, s->SelRow1), s->Cols - 1, std::max(s->SelRow0, s->SelRow1));
             else
                 Undo.SaveUndo();
         }

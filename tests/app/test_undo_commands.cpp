@@ -202,6 +202,16 @@ const UndoCase kUndoCases[] = {
          EXPECT_EQ(f.At(4, 11).Note, -106);
          EXPECT_EQ(f.At(2, 11).UL, 0);
      }},
+    {"DashAfterAHalfNoteOnTheLowerStaff", [](UndoCommands& f) { f.Select(5, 5, 5, 5); },
+     [](UndoCommands& f) { f.Type("-"); }},
+    {"QuarterKeyOnTheSecondNoteOfABeamedPair", [](UndoCommands& f) { f.Select(2, 2, 2, 2); },
+     [](UndoCommands& f) { f.Type("r"); }},
+    {"AutomaticUnderliningOfTheEndOfARow",
+     [](UndoCommands& f) {
+         f.Row(11, "~ 1 2 3 4 | 5 6 7 1 |");
+         f.Select(6, 11, 10, 11);
+     },
+     [](UndoCommands& f) { f.Key(Qt::Key_F11); }},
     {"DeleteKeyAcrossTheGrandStaff", [](UndoCommands& f) { f.Select(4, 2, 6, 5); },
      [](UndoCommands& f) { f.Key(Qt::Key_Delete); }},
     {"HintsForAllNotes", Nothing, [](UndoCommands& f) { f.Trigger("mitAddHintforAll"); }},
