@@ -314,7 +314,17 @@ void TMainView::NudgeSelection(float dx, float dy, bool fine) {
     if (OnEndTextEntry)
         OnEndTextEntry();
     const selcells::TSel sel = selcells::Selection();
-    Undo.SaveUndo();
+    bool clef = false;
+    selcells::ForEach(sel, [&](TCell& cell, int, int) { clef = clef || IsClefCell(cell); });
+    if (clef && dy != 0.0f) {
+        // a clef moved up or down takes the notes of its staff along, on both layers
+        const bool both = Undo.BothLayers;
+        Undo.BothLayers = true;
+        Undo.SaveBlock(0, sel.r0, Cols - 1, sel.r1);
+        Undo.BothLayers = both;
+    } else {
+        Undo.SaveUndo();
+    }
     if (fine && dx != 0.0f && dy == 0.0f)
         dx *= 0.2f;
     float top = static_cast<float>(sel.r0);

@@ -212,6 +212,8 @@ const UndoCase kUndoCases[] = {
          f.Select(6, 11, 10, 11);
      },
      [](UndoCommands& f) { f.Key(Qt::Key_F11); }},
+    {"ShiftUpOnAClefMovesTheNotesOfItsStaff", [](UndoCommands& f) { f.Select(0, 8, 0, 8); },
+     [](UndoCommands& f) { f.Key(Qt::Key_Up, Qt::ShiftModifier); }},
     {"DeleteKeyAcrossTheGrandStaff", [](UndoCommands& f) { f.Select(4, 2, 6, 5); },
      [](UndoCommands& f) { f.Key(Qt::Key_Delete); }},
     {"HintsForAllNotes", Nothing, [](UndoCommands& f) { f.Trigger("mitAddHintforAll"); }},
