@@ -364,9 +364,9 @@ void TMainView::Selected1() {
         SelCol1 = Cols - 1;
     }
     const selcells::TSel sel = selcells::Selection();
-    // the rows are underlined from their first column, groups before the
-    // selection included
-    Undo.SaveBlock(0, sel.r0, sel.c1, sel.r1);
+    // the rows are underlined from their first column, groups before and
+    // around the selection included
+    Undo.SaveBlock(0, sel.r0, Cols - 1, sel.r1);
     Undo.SetGroupSelection(user[0], user[1], user[2], user[3]);
     Undo.SetMarksHighlights();
     Highlights.clear();

@@ -11,10 +11,15 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 
+#include "lang/modTQPref.h"
+#include "model/modTQUndo.h"
+#include "platform/core/TQMessage.h"
 #include "tests/app/TQWindowCells.h"
+#include "tests/support/TQTestSupport.h"
 
 // Qt's own entry for a key that may be a shortcut, as the platform delivers it
 // (QtGui exports it for its test library).
@@ -62,6 +67,31 @@ struct TWindowKeys : TWindowCells {
         Mouse(QEvent::MouseButtonRelease, CellCentre(col, row));
         QApplication::processEvents();
     }
+};
+
+// A shown main window of 1000 x 800, the active one, on fresh preferences, its
+// message boxes recorded, the undo store empty; all put back afterwards.
+class TWindowTest : public ::testing::Test, public TWindowKeys {
+public:
+    void SetUp() override {
+        std::filesystem::remove(PrefFileName());
+        SetMessageBoxes(&rec);
+        w = std::make_unique<TfrmMainTQ>();
+        w->resize(1000, 800);
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        QApplication::processEvents();
+        CurLayer = 0;
+        Undo.ClearUndoFiles();
+    }
+    void TearDown() override {
+        w.reset();
+        SetMessageBoxes(nullptr);
+        Undo.ClearUndoFiles();
+        CurLayer = 0;
+        std::filesystem::remove(PrefFileName());
+    }
+    TMessageRecorder rec;
 };
 
 // The score and its page count, without the fields that drawing a page writes

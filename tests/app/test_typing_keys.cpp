@@ -8,49 +8,21 @@
 #include <QTabBar>
 #include <QTimer>
 
-#include <filesystem>
 #include <algorithm>
 #include <vector>
 
 #include "app/frmTQMain.h"
-#include "lang/modTQLanguage.h"
-#include "lang/modTQPref.h"
 #include "model/modTQPredicates.h"
-#include "model/modTQUndo.h"
 #include "palettes/frmTQClefStaff.h"
 #include "palettes/frmTQPalettes.h"
-#include "platform/core/TQMessage.h"
 #include "tests/app/TQWindowKeys.h"
 #include "tests/convert/TQPlayedNotes.h"
-#include "tests/support/TQScoreFixture.h"
 #include "tests/support/TQTestSupport.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
-class TypingKeys : public ::testing::Test, public TWindowKeys {
+class TypingKeys : public TWindowTest {
 protected:
-    void SetUp() override {
-        fs::remove(PrefFileName());
-        SetMessageBoxes(&rec);
-        Language->UseChinese = false;
-        Language->LoadLanguageDll();
-        w = std::make_unique<TfrmMainTQ>();
-        w->resize(1000, 800);
-        w->show();
-        QApplication::setActiveWindow(w.get());
-        QApplication::processEvents();
-        CurLayer = 0;
-        Undo.ClearUndoFiles();
-    }
-    void TearDown() override {
-        w.reset();
-        SetMessageBoxes(nullptr);
-        Undo.ClearUndoFiles();
-        CurLayer = 0;
-        fs::remove(PrefFileName());
-    }
     // Western → New Staff at the cursor, with the dialog's staff tab and key.
     void NewStaff(int tab, int keyButton) {
         QTimer::singleShot(0, [tab, keyButton] {
@@ -74,7 +46,6 @@ protected:
             now.pages[0][0][size_t(r)] = before.pages[0][0][size_t(r)];
         EXPECT_TRUE(now == before) << FirstDifference(now, before);
     }
-    TMessageRecorder rec;
 };
 
 } // namespace
@@ -106,6 +77,9 @@ TEST_F(TypingKeys, TypingOnTheBassStaffLeavesTheTrebleStaffAlone) {
         Type("q|"); // the C a whole note, then a bar line
     }
     ExpectOnlyRowsChanged(treble, {5});
+    w->RedrawPage();
+    QApplication::processEvents();
+    tqtest::SavePngIfWanted(w->pbxMain->grab().toImage(), "grand_staff_bass_bars");
     for (int bar = 0; bar < 4; ++bar) {
         const TCell& note = At(1 + 2 * bar, 5);
         EXPECT_EQ(note.Note, 1) << "a whole note in bar " << bar + 1;

@@ -29,29 +29,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class UndoCommands : public ::testing::Test, public TWindowKeys {
+class UndoCommands : public TWindowTest {
 public:
     void SetUp() override {
-        fs::remove(PrefFileName());
-        SetMessageBoxes(&rec);
-        w = std::make_unique<TfrmMainTQ>();
-        w->resize(1000, 800);
-        w->show();
-        QApplication::setActiveWindow(w.get());
-        QApplication::processEvents();
-        CurLayer = 0;
-        Undo.ClearUndoFiles();
+        TWindowTest::SetUp();
         l = w->GetLeftMargin();
         t = w->GetTopMargin();
         v = w->GetCellWidth();
         u = w->GetCellHeight();
-    }
-    void TearDown() override {
-        w.reset();
-        SetMessageBoxes(nullptr);
-        Undo.ClearUndoFiles();
-        CurLayer = 0;
-        fs::remove(PrefFileName());
     }
     void Drag(QPoint from, QPoint to) {
         Mouse(QEvent::MouseButtonPress, from);
@@ -103,7 +88,6 @@ public:
         w->RedrawPage();
     }
 
-    TMessageRecorder rec;
     int l = 0, t = 0, v = 0, u = 0;
 };
 
