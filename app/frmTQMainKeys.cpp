@@ -322,7 +322,7 @@ void TfrmMainTQ::RunKeyCommandHere(const TKeyCommand& k) {
     case TKeyCmd::GoHome:
         SelCol0 = SelRow0 = SelCol1 = SelRow1 = 0;
         GoToPage(0);
-        Controls.PageComboText = "1";
+        Controls.PageComboText = std::string(1, '1'); // (a literal trips a false gcc 12 -Wrestrict)
         RedrawPage();
         PageCaption();
         ShowControls();
