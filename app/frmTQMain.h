@@ -271,7 +271,8 @@ public:
     void BuildEntryControls();
     bool KeyPreview(QObject* watched, QEvent* event);
     // Runs a command of the key table.
-    void RunKeyCommand(const TKeyCommand& k);
+    void RunKeyCommand(const TKeyCommand& k); // a value or accidental key on the note just typed
+    void RunKeyCommandHere(const TKeyCommand& k); // at the selection as it is
     void RunEditKeyCommand(const TKeyCommand& k);
     // --- cell hints, the note-name panel and the page's popup menus (app/frmTQMainCursor.cpp) ---
     void BuildCursorParts();

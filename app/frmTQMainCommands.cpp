@@ -400,6 +400,9 @@ std::unordered_map<std::string, std::function<void(QAction*)>> TfrmMainTQ::Comma
     };
     h["btnVerticalNoteClick"] = [this, endText](QAction*) {
         endText();
+        // the command moves the selection onto the combined notes; Undo gives
+        // back the one the user made
+        const int user[4] = {SelCol0, SelRow0, SelCol1, SelRow1};
         bool changed = false;
         TCell cell;
         GetCursorCell(cell);
@@ -423,8 +426,10 @@ std::unordered_map<std::string, std::function<void(QAction*)>> TfrmMainTQ::Comma
         }
         SelCol1 = SelCol0;
         SelRow1 = SelRow0;
-        if (changed)
+        if (changed) {
             SetModified(true);
+            Undo.SetGroupSelection(user[0], user[1], user[2], user[3]);
+        }
         RedrawPage();
     };
     h["btnCompressRateClick"] = [this, endText](QAction*) {

@@ -32,6 +32,7 @@
 #include "lang/modTQLanguage.h"
 #include "lang/modTQStringIds.h"
 #include "model/modTQCellAccess.h"
+#include "model/modTQPredicates.h"
 #include "model/modTQRowQuery.h"
 #include "model/modTQUndo.h"
 #include "palettes/frmTQPalettes.h"
@@ -169,6 +170,24 @@ TKeyInput KeyInput(int key, bool shift, bool alt, bool ctrl) {
     return in;
 }
 
+// A value or accidental key typed on the empty cell after a Western note acts
+// on that note, the one just typed: it becomes the selection. Returns the
+// cursor column to come back to, -1 when the key acts where it is.
+int StepBackToTypedNote(TfrmMainTQ& w, const TKeyCommand& k) {
+    if (w.SelCol0 != w.SelCol1 || w.SelRow0 != w.SelRow1 || w.SelCol0 < 1)
+        return -1;
+    const TCell* cursor = CellAtAddress(w.SelCol0, w.SelRow0);
+    const TCell* left = CellAtAddress(w.SelCol0 - 1, w.SelRow0);
+    if (!cursor || !left || !IsEmptyCell(*cursor))
+        return -1;
+    // a value goes on a note or a rest, an accidental on a note only
+    if (!IsWestNoteCell(*left) && !(k.cmd == TKeyCmd::WestCode && IsWestNoteOrRest(*left)))
+        return -1;
+    const int col = w.SelCol0;
+    w.SelCol0 = w.SelCol1 = col - 1;
+    return col;
+}
+
 } // namespace
 
 bool TfrmMainTQ::KeyPreview(QObject* watched, QEvent* event) {
@@ -271,6 +290,16 @@ void TfrmMainTQ::mitEnableDynKeyClick() {
 }
 
 void TfrmMainTQ::RunKeyCommand(const TKeyCommand& k) {
+    const int cursor = k.typedNote ? StepBackToTypedNote(*this, k) : -1;
+    RunKeyCommandHere(k);
+    if (cursor >= 0) {
+        // the cursor stays after the note, for the next one; Undo comes back there
+        SelCol0 = SelCol1 = cursor;
+        Undo.SetGroupSelection(SelCol0, SelRow0, SelCol1, SelRow1);
+    }
+}
+
+void TfrmMainTQ::RunKeyCommandHere(const TKeyCommand& k) {
     switch (k.cmd) {
     case TKeyCmd::None:
         break;

@@ -358,14 +358,19 @@ void TMainView::ShiftNotes(int steps) {
 }
 
 void TMainView::Selected1() {
+    const int user[4] = {SelCol0, SelRow0, SelCol1, SelRow1};
     if (SelCol0 == SelCol1) {
         SelCol0 = 0;
         SelCol1 = Cols - 1;
     }
-    Undo.SaveUndo();
+    const selcells::TSel sel = selcells::Selection();
+    // the rows are underlined from their first column, groups before and
+    // around the selection included
+    Undo.SaveBlock(0, sel.r0, Cols - 1, sel.r1);
+    Undo.SetGroupSelection(user[0], user[1], user[2], user[3]);
+    Undo.SetMarksHighlights();
     Highlights.clear();
     int beat = FindBeatKind(std::min(SelRow0, SelRow1));
-    const selcells::TSel sel = selcells::Selection();
     for (int r = sel.r0; r <= sel.r1; ++r) {
         TCellRow* cells = selcells::Row(r);
         if (!cells)
@@ -396,7 +401,8 @@ void UnderlinePageRows(TMainView& v, int& beat) {
 } // namespace
 
 void TMainView::mitCurrentPage() {
-    Undo.SavePageSnapshot(CurPage);
+    if (Undo.SavePageSnapshot(CurPage))
+        Undo.SetMarksHighlights();
     Highlights.clear();
     int beat = FindBeatKind(0);
     UnderlinePageRows(*this, beat);
@@ -469,6 +475,9 @@ void TMainView::btnShrinkClick() {
         OnEndTextEntry();
     if (SelCol0 < 0 || SelCol0 >= Cols || SelRow0 < 0 || SelRow0 >= Rows)
         return;
+    // the command widens or trims the selection to the notes it packs; Undo
+    // gives back the one the user made
+    const int user[4] = {SelCol0, SelRow0, SelCol1, SelRow1};
     TrimSelection();
     if (SelCol0 == SelCol1) {
         TCell cell;
@@ -505,7 +514,9 @@ void TMainView::btnShrinkClick() {
                     p->fontSizeR = 0.9f;
         }
     }
-    if (changed)
+    if (changed) {
         SetModified(true);
+        Undo.SetGroupSelection(user[0], user[1], user[2], user[3]);
+    }
     RedrawPage();
 }

@@ -337,6 +337,9 @@ TKeyCommand KeyPressCommand(int ch, const TKeyState& st, bool byteInput) {
         k = Cmd(TKeyCmd::TypeNoteKey, ch);
     else
         k = CommandChar(ch, w, cursor);
+    // the value keys q w r t y u and the sharp
+    k.typedNote = w && ((k.cmd == TKeyCmd::WestCode && k.a >= 1 && k.a <= 6) ||
+                        (k.cmd == TKeyCmd::InsertSymbol && k.a == 14));
     k.redrawPage = true;
     return k;
 }

@@ -84,6 +84,7 @@ struct TKeyCommand {
     int a = 0, b = 0;
     double dx = 0, dy = 0;
     bool redrawPage = false; // the typed-character paths that end with a redraw
+    bool typedNote = false;  // a value or accidental key: acts on the note just typed
     bool operator==(const TKeyCommand&) const = default;
 };
 

@@ -23,21 +23,16 @@ namespace {
 constexpr int kDot = -73;
 constexpr int kDash = -106;
 
-// One octave step of a signed octave value: up with "'", down with ','.
-// Cycling runs 0, 1, 2, 0 upward and 0, -1, -2, 0 downward.
+// One octave step of a signed octave value: up with "'", down with ','. The
+// two keys undo each other: a low dot goes back to the middle octave with "'",
+// a high dot with ','. Cycling runs 0, 1, 2, 0 upward and 0, -1, -2, 0 downward.
 int StepOctaveValue(int v, int key, bool cycle) {
-    if (key == ',') {
-        if (v >= 0)
-            return -1;
-        if (cycle)
-            return v == -2 ? 0 : -2;
-        return v - 1;
-    }
-    if (v < 1)
-        return 1;
-    if (cycle)
-        return v == 2 ? 0 : 2;
-    return v + 1;
+    const int up = key == '\'' ? 1 : -1;
+    if (v * up < 0)
+        return v + up;
+    if (cycle && v * up >= 2)
+        return 0;
+    return v + up;
 }
 
 // A Jianpu cell that sounds on its own: a note character other than the
@@ -56,6 +51,24 @@ int BarKeyCode(int key) {
     case '|': return 63;
     default: return 0;
     }
+}
+
+// The column of the first cell left of (col, row) that is not empty; -1 none.
+int NoteLeftOf(int col, int row) {
+    for (int k = col - 1; k >= 0; --k)
+        if (const TCell* left = selcells::At(k, row); left && !IsEmptyCell(*left))
+            return k;
+    return -1;
+}
+
+// The leftmost column a dash typed into the selection can re-value: the cell
+// before the selection's first column on any of its rows.
+int DashNoteColumn(const selcells::TSel& sel) {
+    int from = sel.c0;
+    for (int r = sel.r0; r <= sel.r1; ++r)
+        if (const int k = NoteLeftOf(sel.c0, r); k >= 0)
+            from = std::min(from, k);
+    return from;
 }
 
 } // namespace
@@ -81,8 +94,8 @@ void TMainView::ApplyKeyToNotes(TCell& cell, int key, bool cycle, int value) {
             const int up = key == '\'' ? 1 : -1;
             if (value > -100)
                 n.octave = value;
-            else if (n.octave * up <= 0)
-                n.octave = up;
+            else if (n.octave * up < 0)
+                n.octave += up; // back towards the middle octave
             else {
                 n.octave += up;
                 if (cycle && std::abs(n.octave) > 3)
@@ -137,8 +150,12 @@ void TMainView::TypeNoteKey(int key, bool saveUndo) {
         return;
     }
     const selcells::TSel sel = selcells::Selection();
-    if (saveUndo)
-        Undo.SaveUndo();
+    if (saveUndo) {
+        // A dash takes the underline off the note before it, which may stand
+        // left of the selection: that note is part of the step.
+        const int from = key == '-' ? DashNoteColumn(sel) : sel.c0;
+        Undo.SaveBlock(from, sel.r0, sel.c1, sel.r1);
+    }
     float top = static_cast<float>(sel.r0);
     int right = sel.c1;
     bool anySmall = false;
@@ -158,14 +175,9 @@ void TMainView::TypeNoteKey(int key, bool saveUndo) {
                 cell.Note = kDot;
             } else if (key == '-') {
                 cell.Note = kDash;
-                for (int k = c - 1; k >= 0; --k) {
-                    TCell* left = selcells::At(k, r);
-                    if (!left || IsEmptyCell(*left))
-                        continue;
-                    if (IsJianpuSound(*left) && left->Note != kDash)
-                        left->UL = 0;
-                    break;
-                }
+                const int k = NoteLeftOf(c, r);
+                if (TCell* left = selcells::At(k, r); left && IsJianpuSound(*left) && left->Note != kDash)
+                    left->UL = 0;
             } else if (!(key >= '0' && key <= '9') || !AltDown) {
                 cell.Note = key;
                 cell.FontName.clear();
@@ -194,6 +206,10 @@ void TMainView::ChangeOctave(int key, bool cycle) {
     Undo.SaveUndo();
     const bool westRow = IsWestRowAtCursor();
     selcells::ForEach(sel, [&](TCell& stored, int, int) {
+        // an empty cell keeps no octave dot for a note typed later: nothing
+        // would show it
+        if (IsEmptyCell(stored))
+            return;
         TCell cell = stored;
         const int steps = key == '\'' ? -7 : 7;
         if (IsWestNoteCell(cell, 1)) {
@@ -261,7 +277,8 @@ void TMainView::AddOctaveNote() {
 
 void TMainView::SetUnderlines(int value, bool add, bool cycle) {
     const selcells::TSel sel = selcells::Selection();
-    Undo.SaveUndo();
+    // a Western quarter note leaves its beam group, whose other notes change too
+    Undo.SaveBlock(0, sel.r0, Cols - 1, sel.r1);
     float top = static_cast<float>(sel.r0);
     int right = sel.c1;
     selcells::ForEach(sel, [&](TCell& cell, int c, int r) {
@@ -297,7 +314,17 @@ void TMainView::NudgeSelection(float dx, float dy, bool fine) {
     if (OnEndTextEntry)
         OnEndTextEntry();
     const selcells::TSel sel = selcells::Selection();
-    Undo.SaveUndo();
+    bool clef = false;
+    selcells::ForEach(sel, [&](TCell& cell, int, int) { clef = clef || IsClefCell(cell); });
+    if (clef && dy != 0.0f) {
+        // a clef moved up or down takes the notes of its staff along, on both layers
+        const bool both = Undo.BothLayers;
+        Undo.BothLayers = true;
+        Undo.SaveBlock(0, sel.r0, Cols - 1, sel.r1);
+        Undo.BothLayers = both;
+    } else {
+        Undo.SaveUndo();
+    }
     if (fine && dx != 0.0f && dy == 0.0f)
         dx *= 0.2f;
     float top = static_cast<float>(sel.r0);

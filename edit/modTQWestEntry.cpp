@@ -106,6 +106,13 @@ void SetLoneStem(const TCell& before, TCell& cell) {
     cell.option = (cell.option & ~0x1u) | (LoneStemUp(cell) ? 0x1u : 0u);
 }
 
+// Codes that change cells beside the selected ones: a value splits or joins
+// the beam group around its note; a dash, a dot or an underline typed after a
+// note acts on that note.
+bool ReachesNeighbours(int code) {
+    return (code >= 1 && code <= 9) || code == 12 || code == 13 || code == 49;
+}
+
 } // namespace
 
 TWestEntryHooks& WestEntryHooks() {
@@ -125,6 +132,8 @@ bool AddWestNoteOrProp(int code, bool saveUndo, float position, bool /*redraw*/)
             // Decombining and flipping reach the whole tail group beyond the selection.
             if (code == 114 || code == 100)
                 Undo.SaveSelectedRows(false);
+            else if (ReachesNeighbours(code))
+                Undo.SaveBlock(0, std::min(s->SelRow0, s->SelRow1), s->Cols - 1, std::max(s->SelRow0, s->SelRow1));
             else
                 Undo.SaveUndo();
         }
@@ -218,10 +227,14 @@ void PlaceClef(TCell& cell, int clef) {
         cell.Attr = uint32_t(key);
         return;
     }
+    // A clef put on one cell ahead of every other clef of its row starts the
+    // row's staff: its lines reach the row's end, wherever the user starts it.
+    const int first = FindClefColInRow(GridRowRef(s->SelRow0), 0);
+    const bool startsStaff = single && (first < 0 || first >= s->SelCol0);
     ResetCell(cell);
     cell.cellType = ctWestern;
     cell.Note = clef;
-    cell.iEnd = s->SelCol1;
+    cell.iEnd = startsStaff ? s->Cols - 1 : s->SelCol1;
     cell.jEnd = s->SelRow0;
     cell.Attr = uint32_t(key);
     cell.playDur = 0;
@@ -239,13 +252,21 @@ void PlaceBarLine(TCell& cell, int code) {
     const int mt = cell.markType;
     const bool markCase = code == 58 && (mt == 29 || mt == 30 || mt == 71 || mt == 73) && !group.empty() &&
                           IsJianpuMusicRow(group.front().row);
-    if (!markCase && group.size() >= 2) {
+    const int col = s->SelCol0;
+    // Typing on one staff never changes another: the bar line goes through the
+    // group only where every other staff is free at its column.
+    const auto freeFor = [&](const TCell& c) {
+        return IsEmptyCell(c) || IsBarLineCode(c.Note) || (IsClefCell(c) && code == 58);
+    };
+    const bool groupFree = std::all_of(group.begin(), group.end(), [&](const TGroupData& g) {
+        return g.row == s->SelRow0 || freeFor(GridCell(col, g.row, 0));
+    });
+    if (!markCase && group.size() >= 2 && groupFree) {
         const int first = group.front().row, last = group.back().row;
         if (s->SelRow0 < first || s->SelRow1 > last || !SingleCellSelected()) {
             cell.Note = code;
             return;
         }
-        const int col = s->SelCol0;
         Undo.SaveBlock(col, first, col, last);
         for (const TGroupData& g : group) {
             TCell& c = GridCell(col, g.row, 0);
@@ -260,7 +281,8 @@ void PlaceBarLine(TCell& cell, int code) {
                 if (!g.hasSystemMark)
                     continue;
                 for (int r = g.row + 1; r < g.markEndRow && r < s->Rows; ++r)
-                    GridCell(col, r, 0).Note = link;
+                    if (TCell& between = GridCell(col, r, 0); IsEmptyCell(between) || IsBarLineCode(between.Note))
+                        between.Note = link;
             }
         }
         return;

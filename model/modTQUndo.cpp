@@ -303,6 +303,11 @@ void TUndo::SetGroupSelection(int x1, int y1, int x2, int y2) {
     }
 }
 
+void TUndo::SetMarksHighlights() {
+    if (!UndoList.empty())
+        UndoList.back().marks = true;
+}
+
 void TUndo::DropLastItems(int n) {
     for (int i = 0; i < n && !UndoList.empty(); ++i)
         UndoList.pop_back();
@@ -446,6 +451,8 @@ void TUndo::UndoStep() {
                 RestoreCells(item);
             }
         }
+        if (item.marks && OnClearHighlights)
+            OnClearHighlights();
         UndoList.pop_back();
         ++taken;
     }

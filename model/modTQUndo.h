@@ -33,6 +33,7 @@ struct TUndoItem {
     std::string tempFile;       // snapshot file (kinds 1 and 2)
     uint8_t groupCount = 1;     // items one step takes back, held by the newest item of a group
     int32_t otherLayerStart = -1; // index in cells where the other layer's block begins; -1 none
+    bool marks = false;         // the command marked the cells it could not handle; Undo clears the marks
 };
 
 class TUndo {
@@ -80,6 +81,8 @@ public:
     void SetUndoGroup(int count);
     void IncUndoGroup();
     void SetGroupSelection(int x1, int y1, int x2, int y2);
+    // The newest item's command marks cells (the highlights): taking it back clears them.
+    void SetMarksHighlights();
     void DropLastItems(int n);
 
     // --- clearing ---

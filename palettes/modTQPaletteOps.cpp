@@ -66,7 +66,9 @@ void WriteGongche(F f) {
     TMainView* v = MainView();
     if (!s || !v || !v->GongChiMode) return;
     ForEverySecondColumn(*s, f);
-    if (std::abs(s->SelCol1 - s->SelCol0) == 1 && s->SelRow0 == s->SelRow1 && PaletteHooks().AdvanceCursor)
+    // One character (the cursor: one cell, or its two columns) moves the cursor
+    // on, as a typed Jianpu digit does.
+    if (std::abs(s->SelCol1 - s->SelCol0) <= 1 && s->SelRow0 == s->SelRow1 && PaletteHooks().AdvanceCursor)
         PaletteHooks().AdvanceCursor();
     Finish(*s);
 }

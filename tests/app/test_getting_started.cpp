@@ -269,6 +269,14 @@ TEST_F(GettingStarted, EveryWesternKeyOfTheReadmeDoesWhatItSays) {
             EXPECT_EQ(At(2, row).Note, code);
             EXPECT_FLOAT_EQ(At(2, row).yAdj, 2.0f); // the same pitch
         };
+    // # after a typed note: a sharp on it
+    checks["#"] = [this] {
+        Select(2, row);
+        Type("a#");
+        EXPECT_EQ(At(2, row).Note, 3);
+        EXPECT_EQ(At(2, row).Attr & 0xFu, 1u);
+        EXPECT_TRUE(IsEmptyCell(At(3, row)));
+    };
     checks["'"] = [this] {
         At(2, row) = TScoreFixture::Cell("W:3@2");
         Select(2, row);

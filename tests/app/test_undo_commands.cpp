@@ -21,126 +21,22 @@
 #include "palettes/frmTQPalettes.h"
 #include "platform/core/TQMessage.h"
 #include "tests/support/TQScoreFixture.h"
-#include "tests/app/TQWindowCells.h"
+#include "tests/app/TQWindowKeys.h"
 #include "tests/support/TQTestSupport.h"
 
-// Qt's own entry for a key that may be a shortcut, as the platform delivers it
-// (QtGui exports it for its test library).
-Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
-                                               const QString& text = QString(), bool autorep = false,
-                                               ushort count = 1);
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The score and its page count, without the fields that drawing a page writes
-// back into Western cells (the head, stem and beam positions).
-struct TState {
-    TPageSets pages;
-    int pageCount = 0;
-    bool operator==(const TState&) const = default;
-};
-
-TState Capture(const TfrmMainTQ& w) {
-    TState s{w.PageSets, w.PageCount};
-    for (TLayer& layer : s.pages)
-        for (TPage& page : layer)
-            for (TCellRow& row : page)
-                for (TCell& c : row)
-                    if (c.cellType == ctWestern) {
-                        c.upNote = 0;
-                        c.FontStyle = 0;
-                        c.FontCharset = 0;
-                        c.scratch = 0;
-                    }
-    return s;
-}
-
-// The first cell where two states differ, for the failure message.
-std::string FirstDifference(const TState& a, const TState& b) {
-    std::ostringstream out;
-    if (a.pageCount != b.pageCount)
-        out << "page count " << a.pageCount << " vs " << b.pageCount << "; ";
-    for (size_t l = 0; l < 2; ++l) {
-        if (a.pages[l].size() != b.pages[l].size()) {
-            out << "layer " << l << " has " << a.pages[l].size() << " pages vs " << b.pages[l].size();
-            return out.str();
-        }
-        for (size_t p = 0; p < a.pages[l].size(); ++p)
-            for (size_t r = 0; r < a.pages[l][p].size(); ++r)
-                for (size_t c = 0; c < a.pages[l][p][r].size(); ++c) {
-                    const TCell& x = a.pages[l][p][r][c];
-                    const TCell& y = b.pages[l][p][r][c];
-                    if (!(x == y)) {
-                        out << "layer " << l << " page " << p << " row " << r << " col " << c << " (Note " << x.Note
-                            << "):";
-#define TQ_FIELD(f)                                                                                                \
-    if (!(x.f == y.f))                                                                                             \
-        out << " " #f;
-                        TQ_FIELD(Note) TQ_FIELD(FontColor) TQ_FIELD(upNote) TQ_FIELD(cellType) TQ_FIELD(markType)
-                        TQ_FIELD(markHAdj) TQ_FIELD(markWAdj) TQ_FIELD(MarkY) TQ_FIELD(EndYAdj) TQ_FIELD(UL)
-                        TQ_FIELD(option) TQ_FIELD(Attr) TQ_FIELD(playDur) TQ_FIELD(dot) TQ_FIELD(shrinkRate)
-                        TQ_FIELD(color) TQ_FIELD(AdvPlay) TQ_FIELD(fontSizeR) TQ_FIELD(iEnd) TQ_FIELD(jEnd)
-                        TQ_FIELD(Text) TQ_FIELD(FontName) TQ_FIELD(FontStyle) TQ_FIELD(FontCharset) TQ_FIELD(xAdj)
-                        TQ_FIELD(yAdj) TQ_FIELD(stemAdj) TQ_FIELD(auxByte) TQ_FIELD(CompressNotes)
-                        TQ_FIELD(westChordArray) TQ_FIELD(breakPoint) TQ_FIELD(scratch)
-#undef TQ_FIELD
-                        out << " differ; FontName '" << x.FontName.str() << "' vs '" << y.FontName.str()
-                            << "', FontCharset " << x.FontCharset << " vs " << y.FontCharset << "; iEnd " << x.iEnd << " vs " << y.iEnd << ", jEnd " << x.jEnd << " vs "
-                            << y.jEnd;
-                        return out.str();
-                    }
-                }
-    }
-    return out.str();
-}
-
-class UndoCommands : public ::testing::Test, public TWindowCells {
+class UndoCommands : public TWindowTest {
 public:
     void SetUp() override {
-        fs::remove(PrefFileName());
-        SetMessageBoxes(&rec);
-        w = std::make_unique<TfrmMainTQ>();
-        w->resize(1000, 800);
-        w->show();
-        QApplication::setActiveWindow(w.get());
-        QApplication::processEvents();
-        CurLayer = 0;
-        Undo.ClearUndoFiles();
+        TWindowTest::SetUp();
         l = w->GetLeftMargin();
         t = w->GetTopMargin();
         v = w->GetCellWidth();
         u = w->GetCellHeight();
-    }
-    void TearDown() override {
-        w.reset();
-        SetMessageBoxes(nullptr);
-        Undo.ClearUndoFiles();
-        CurLayer = 0;
-        fs::remove(PrefFileName());
-    }
-    // A key as the platform delivers it: a shortcut when an enabled action owns it,
-    // else a key press to the page.
-    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
-        if (qt_sendShortcutOverrideEvent(w->pbxMain, 0, key, mods, text))
-            return;
-        QKeyEvent press(QEvent::KeyPress, key, mods, text);
-        QApplication::sendEvent(w->pbxMain, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-        QApplication::sendEvent(w->pbxMain, &release);
-    }
-    void Trigger(const char* name) {
-        QAction* a = w->CommandAction(name);
-        ASSERT_NE(a, nullptr) << name;
-        ASSERT_TRUE(a->isEnabled()) << name;
-        a->trigger();
-    }
-    void Mouse(QEvent::Type type, QPoint p) {
-        const Qt::MouseButton b = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-        QMouseEvent e(type, QPointF(p), w->pbxMain->mapToGlobal(QPointF(p)), b, held, Qt::NoModifier);
-        QApplication::sendEvent(w->pbxMain, &e);
     }
     void Drag(QPoint from, QPoint to) {
         Mouse(QEvent::MouseButtonPress, from);
@@ -192,7 +88,6 @@ public:
         w->RedrawPage();
     }
 
-    TMessageRecorder rec;
     int l = 0, t = 0, v = 0, u = 0;
 };
 
@@ -275,6 +170,34 @@ const UndoCase kUndoCases[] = {
      [](UndoCommands& f) { f.Key(Qt::Key_Backslash, Qt::NoModifier, QStringLiteral("\\")); }},
     {"TypeANoteOnTheStaff", [](UndoCommands& f) { f.Select(13, 2, 13, 2); },
      [](UndoCommands& f) { f.Key(Qt::Key_C, Qt::NoModifier, QStringLiteral("c")); }},
+    {"DashAfterAnEighthTakesItsUnderlineAndUndoGivesItBack",
+     // 5 in column 2 of an empty row, made an eighth; the dash typed in
+     // column 4 holds the 5 on, which takes its underline off
+     [](UndoCommands& f) {
+         f.Click(2, 11);
+         f.Type("5");
+         f.Click(2, 11);
+         f.Type("_");
+         ASSERT_EQ(f.At(2, 11).UL, 1);
+         f.Click(4, 11);
+     },
+     [](UndoCommands& f) {
+         f.Type("-");
+         EXPECT_EQ(f.At(4, 11).Note, -106);
+         EXPECT_EQ(f.At(2, 11).UL, 0);
+     }},
+    {"DashAfterAHalfNoteOnTheLowerStaff", [](UndoCommands& f) { f.Select(5, 5, 5, 5); },
+     [](UndoCommands& f) { f.Type("-"); }},
+    {"QuarterKeyOnTheSecondNoteOfABeamedPair", [](UndoCommands& f) { f.Select(2, 2, 2, 2); },
+     [](UndoCommands& f) { f.Type("r"); }},
+    {"AutomaticUnderliningOfTheEndOfARow",
+     [](UndoCommands& f) {
+         f.Row(11, "~ 1 2 3 4 | 5 6 7 1 |");
+         f.Select(6, 11, 10, 11);
+     },
+     [](UndoCommands& f) { f.Key(Qt::Key_F11); }},
+    {"ShiftUpOnAClefMovesTheNotesOfItsStaff", [](UndoCommands& f) { f.Select(0, 8, 0, 8); },
+     [](UndoCommands& f) { f.Key(Qt::Key_Up, Qt::ShiftModifier); }},
     {"DeleteKeyAcrossTheGrandStaff", [](UndoCommands& f) { f.Select(4, 2, 6, 5); },
      [](UndoCommands& f) { f.Key(Qt::Key_Delete); }},
     {"HintsForAllNotes", Nothing, [](UndoCommands& f) { f.Trigger("mitAddHintforAll"); }},

@@ -214,8 +214,10 @@ TEST(OctaveChange, SmallNotesTakeTheKeyOneByOne) {
     EXPECT_EQ(fx.At(1, 1).CompressNotes[1].octave, 1);
     ChordNoteIndex = 0;
     fx.win.ChangeOctave(',', true);
-    for (const TCompressNote& n : fx.At(1, 1).CompressNotes)
-        EXPECT_EQ(n.octave, -1);
+    // the raised note comes back to the middle octave, the others go low
+    EXPECT_EQ(fx.At(1, 1).CompressNotes[0].octave, -1);
+    EXPECT_EQ(fx.At(1, 1).CompressNotes[1].octave, 0);
+    EXPECT_EQ(fx.At(1, 1).CompressNotes[2].octave, -1);
 }
 
 TEST(TypeNoteKey, DotCyclesTheDottedFlags) {
