@@ -197,9 +197,7 @@ bool TPlayState::BuildStaffCellItems(int column, int row, std::vector<TPlayItem>
                 } else {
                     JianpuNotePitch(cell.Note, cell.dot, cell.Attr, column, staff, slot);
                 }
-                slot.Volume = rest ? 0
-                                   : static_cast<uint8_t>(std::clamp(
-                                         static_cast<int>(std::trunc(GetNotesVolAdj(cell) * VolumeFactor)), 0, 255));
+                slot.Volume = rest ? 0 : NoteVolume(cell);
                 item.Duration = JianpuCellDuration(cell.UL, column, row, cell.Attr, cell.option, staff, cell.playDur);
                 slot.Length = item.Duration;
             }

@@ -35,10 +35,6 @@ bool IsDotCode(int note) { return IsByte(note, 0xB7); }
 
 int Staff16(int staff) { return std::clamp(staff, 0, kPlayStaves - 1); }
 
-uint8_t SlotVolume(const TCell& cell, float factor) {
-    return static_cast<uint8_t>(std::clamp(RoundToInt(GetNotesVolAdj(cell) * static_cast<double>(factor)), 0, 255));
-}
-
 } // namespace
 
 int PitchClassToKeyCode(int pitchClass) {
@@ -159,7 +155,7 @@ void TPlayState::AddJianpuVerticalItem(const TCell& cell, int column, std::vecto
         const TCompressNote& e = entries[static_cast<size_t>(i)];
         TPNote& slot = item.Notes[i];
         JianpuNotePitch(e.code, e.octave, e.attr, column, staff, slot);
-        slot.Volume = SlotVolume(cell, VolumeFactor);
+        slot.Volume = NoteVolume(cell);
         slot.Channel = static_cast<int8_t>(staff);
         slot.Layer = static_cast<int8_t>(CurLayer);
         slot.Length = length;
@@ -219,7 +215,7 @@ void TPlayState::AddJianpuGraceItems(const TCell& cell, int column, int row, std
         TPlayItem item;
         TPNote& slot = item.Notes[0];
         JianpuNotePitch(e.code, e.octave, e.attr, column, staff, slot);
-        slot.Volume = SlotVolume(cell, VolumeFactor);
+        slot.Volume = NoteVolume(cell);
         slot.Channel = static_cast<int8_t>(staff);
         slot.Layer = static_cast<int8_t>(CurLayer);
         item.Notes[1].Pitch = -1;

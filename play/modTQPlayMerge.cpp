@@ -6,12 +6,14 @@
 #include <cmath>
 
 #include "model/modTQCellAccess.h"
+#include "model/modTQCellHelpers.h"
 #include "model/modTQGroup.h"
 #include "model/modTQKeys.h"
 #include "model/modTQMainScore.h"
 #include "model/modTQPredicates.h"
 #include "model/modTQRowQuery.h"
 #include "model/modTQScan.h"
+#include "model/modTQUtil.h"
 #include "play/modTQPlayGrid.h"
 #include "play/modTQPlayState.h"
 #include "render/modTQMainView.h"
@@ -48,6 +50,10 @@ void ApplyKeyAccidentalSymbols(int column) {
 }
 
 } // namespace
+
+uint8_t TPlayState::NoteVolume(const TCell& cell) const {
+    return static_cast<uint8_t>(std::clamp(RoundToInt(GetNotesVolAdj(cell) * static_cast<double>(VolumeFactor)), 0, 255));
+}
 
 bool TPlayState::StaffCellItems(int column, int row, std::vector<TPlayItem>& items, int staff) {
     const TCell* found = PeekCell(column, row);

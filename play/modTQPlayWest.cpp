@@ -191,8 +191,7 @@ bool TPlayState::WestNotePitch(int slot, const TCell& cell, TPlayItem& item, int
     }
     TPNote& note = item.Notes[slot];
     // The note's own adjustment under the staff's dynamics at this column.
-    note.Volume = static_cast<uint8_t>(
-        std::clamp(static_cast<int>(std::trunc(GetNotesVolAdj(cell) * VolumeFactor)), 0, 255));
+    note.Volume = NoteVolume(cell);
     note.Channel = static_cast<int8_t>(staff);
     note.Layer = static_cast<int8_t>(CurLayer);
     note.Length = item.Duration;
@@ -308,8 +307,7 @@ void TPlayState::WestCellToItems(const TCell& cell, std::vector<TPlayItem>& list
         const int count = NoteCount(item);
         for (int i = 0; i < count; ++i) {
             item.Notes[i].Length = item.Duration;
-            item.Notes[i].Volume = static_cast<uint8_t>(
-                std::clamp(static_cast<int>(std::trunc(GetNotesVolAdj(note) * VolumeFactor)), 0, 255));
+            item.Notes[i].Volume = NoteVolume(note);
         }
         made = true;
         AppendPlayItem(list, item);
