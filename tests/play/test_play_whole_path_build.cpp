@@ -244,12 +244,58 @@ TEST_F(PlayWholePathBuildTest, NavigationMarksAboveASingleStaff) {
         for (size_t i = 0; i < c.keys.size(); ++i)
             onsets.push_back(static_cast<int>(i) * Q);
         EXPECT_EQ(Onsets(heard), onsets);
-        for (const TPlayItem& i : play_.PlayList)
+        for (const TPlayItem& i : play_.PlayList) {
             if (i.Row >= 0)
                 EXPECT_EQ(i.Row, c.staffRow) << "no row above the staff is walked as a staff";
+        }
 
         // The exported file, read by another parser.
         const std::string path = (dir_ / "nav.mid").string();
+        ASSERT_TRUE(SaveMIDIFile(path));
+        int division = 0;
+        const auto file = ReadWithMido(path, &division);
+        ASSERT_GT(division, 0);
+        std::vector<TFileNote> want;
+        for (size_t i = 0; i < c.keys.size(); ++i)
+            want.push_back({static_cast<int>(i) * division, c.keys[i]});
+        EXPECT_EQ(file, want);
+    }
+}
+
+TEST_F(PlayWholePathBuildTest, AMarkBetweenTwoLinesBelongsToTheNearerLine) {
+    // Line 1 (row 1): C D | E F |   line 2 (row 4): G A | B C |]   each note a
+    // quarter, the two lines in the same columns. Rows 2 and 3 lie between them:
+    // row 2 under line 1, row 3 over line 2. D.S. stands over line 2's last bar.
+    struct Case {
+        const char* name;
+        const char* row2;
+        const char* row3;
+        std::vector<int> keys;
+    } cases[] = {
+        // the segno over G: from G again
+        {"segno over line 2", "", "~ S:40 ~ ~ ~ ~ \"D.S.\"", {60, 62, 64, 65, 67, 69, 71, 72, 67, 69, 71, 72}},
+        // the segno under E: from E again, over the line break
+        {"segno under line 1",
+         "~ ~ ~ ~ S:40",
+         "~ ~ ~ ~ ~ ~ \"D.S.\"",
+         {60, 62, 64, 65, 67, 69, 71, 72, 64, 65, 67, 69, 71, 72}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TScoreFixture fx(14, 8);
+        fx.Row(1, "&G W:3@6 W:3@5 | W:3@4 W:3@3 |");
+        fx.Row(2, c.row2);
+        fx.Row(3, c.row3);
+        fx.Row(4, "&G W:3@2 W:3@1 | W:3@0 W:3@-1 |]");
+        Cursor(fx, 1, 1);
+        const auto heard = Build(true);
+        EXPECT_EQ(Keys(heard), c.keys);
+        std::vector<int> onsets;
+        for (size_t i = 0; i < c.keys.size(); ++i)
+            onsets.push_back(static_cast<int>(i) * Q);
+        EXPECT_EQ(Onsets(heard), onsets);
+
+        const std::string path = (dir_ / "between.mid").string();
         ASSERT_TRUE(SaveMIDIFile(path));
         int division = 0;
         const auto file = ReadWithMido(path, &division);
@@ -280,6 +326,44 @@ TEST_F(PlayWholePathBuildTest, ARitardandoEndsAtTheNextBarLine) {
     EXPECT_EQ(heard[8].length, Q) << "a tempo again from the bar line";
     EXPECT_EQ(heard[9].length, Q);
     EXPECT_EQ(heard[9].at - heard[8].at, Q);
+}
+
+TEST_F(PlayWholePathBuildTest, ARitardandoBetweenTwoLinesSlowsTheLineItStandsOver) {
+    // Line 1 (row 1) and line 2 (row 4), four quarters each; "rit." in row 3,
+    // over line 2's second note: line 1 keeps its tempo, line 2 slows from its
+    // first note to half the tempo on its last.
+    TScoreFixture fx(14, 8);
+    fx.Row(1, "&G W:3@6 W:3@5 W:3@4 W:3@3 |");
+    fx.Row(3, "~ ~ \"rit.\"");
+    fx.Row(4, "&G W:3@2 W:3@1 W:3@0 W:3@-1 |]");
+    Cursor(fx, 1, 1);
+    const auto heard = Build(true);
+    ASSERT_EQ(heard.size(), 8u) << ::testing::PrintToString(heard);
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(heard[i].length, Q) << "line 1, note " << i;
+    EXPECT_GT(heard[4].length, Q) << "the ramp takes in the note before the word";
+    for (size_t i = 5; i < 8; ++i)
+        EXPECT_GT(heard[i].length, heard[i - 1].length) << "line 2, note " << i - 4 << " slower than the one before";
+    EXPECT_EQ(heard[7].length, 2 * Q) << "half the tempo on the last note";
+}
+
+TEST_F(PlayWholePathBuildTest, ARitardandoRunsToItsOwnBarLineWhateverTheSystemAbove) {
+    // A one-bar system on row 1 whose bar line stands in column 5; a single
+    // staff on row 6 of eight quarters with "rit." over its third: slower and
+    // slower up to its own bar line in column 9, half the tempo on its last note.
+    TScoreFixture fx(16, 10);
+    fx.Row(1, "&G W:3@6 W:3@5 W:3@4 W:3@3 |");
+    fx.Row(5, "~ ~ ~ \"rit.\"");
+    fx.Row(6, "&G W:3@2 W:3@2 W:3@2 W:3@2 W:3@2 W:3@2 W:3@2 W:3@2 |]");
+    Cursor(fx, 1, 1);
+    const auto heard = Build(true);
+    ASSERT_EQ(heard.size(), 12u) << ::testing::PrintToString(heard);
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(heard[i].length, Q) << "the system above, note " << i;
+    EXPECT_EQ(heard[4].length, Q) << "before the rit.";
+    for (size_t i = 5; i < 12; ++i)
+        EXPECT_GT(heard[i].length, heard[i - 1].length) << "note " << i - 4 << " slower than the one before";
+    EXPECT_EQ(heard[11].length, 2 * Q) << "half the tempo on the last note before the bar line";
 }
 
 } // namespace
