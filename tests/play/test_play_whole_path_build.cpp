@@ -245,8 +245,9 @@ TEST_F(PlayWholePathBuildTest, NavigationMarksAboveASingleStaff) {
             onsets.push_back(static_cast<int>(i) * Q);
         EXPECT_EQ(Onsets(heard), onsets);
         for (const TPlayItem& i : play_.PlayList) {
-            if (i.Row >= 0)
+            if (i.Row >= 0) {
                 EXPECT_EQ(i.Row, c.staffRow) << "no row above the staff is walked as a staff";
+            }
         }
 
         // The exported file, read by another parser.
@@ -304,6 +305,30 @@ TEST_F(PlayWholePathBuildTest, AMarkBetweenTwoLinesBelongsToTheNearerLine) {
         for (size_t i = 0; i < c.keys.size(); ++i)
             want.push_back({static_cast<int>(i) * division, c.keys[i]});
         EXPECT_EQ(file, want);
+    }
+}
+
+TEST_F(PlayWholePathBuildTest, OnlyANumberedEndingEndsTheFirstPass) {
+    // |: C D | E F :| G A |]  with a bracket over E F and "2." over G A. The
+    // "1." ending (open or closed) is left out on the repeat; a plain bracket of
+    // the Dynamic Marks palette carries no number and is no ending, so E F
+    // sound on both passes.
+    const std::vector<int> withEnding{60, 62, 64, 65, 60, 62, 67, 69};
+    const std::vector<int> withoutEnding{60, 62, 64, 65, 60, 62, 64, 65, 67, 69};
+    const std::pair<int, const std::vector<int>*> cases[] = {
+        {79, &withEnding}, {78, &withEnding}, {4, &withoutEnding}, {5, &withoutEnding}, {6, &withoutEnding}};
+    for (auto [kind, keys] : cases) {
+        SCOPED_TRACE(kind);
+        TScoreFixture fx(14, 8);
+        fx.Row(0, "~ ~ ~ ~ ~ ~{mark=" + std::to_string(kind) + ",iEnd=7} ~ ~ ~{mark=80,iEnd=10}");
+        fx.Row(1, "&G |: W:3@6 W:3@5 | W:3@4 W:3@3 :| W:3@2 W:3@1 |]");
+        Cursor(fx, 1, 1);
+        const auto heard = Build(true);
+        EXPECT_EQ(Keys(heard), *keys);
+        std::vector<int> onsets;
+        for (size_t i = 0; i < keys->size(); ++i)
+            onsets.push_back(static_cast<int>(i) * Q);
+        EXPECT_EQ(Onsets(heard), onsets);
     }
 }
 
