@@ -19,7 +19,6 @@ namespace {
 constexpr int kBarRestMark = 87;
 constexpr int kJianpuDot = -73;
 constexpr int kJianpuDash = -106;
-constexpr uint32_t kOptGrace = 0x10000000;
 
 int Staff16(int staff) { return std::clamp(staff, 0, kPlayStaves - 1); }
 int LayerBase() { return CurLayer == 1 ? kPlayStaves : 0; }
@@ -118,7 +117,7 @@ bool TPlayState::BuildStaffCellItems(int column, int row, std::vector<TPlayItem>
     if (!west && IsGraceCell(cell)) {
         AddJianpuGraceItems(cell, column, row, items, staff);
         toTail = true;
-    } else if (west && (IsGraceCell(cell) || ((cell.option & kOptGrace) && IsNoteCell(cell)))) {
+    } else if (west && IsGraceLeadCell(cell)) {
         WestCellToItems(cell, items, column, row, staff);
         toTail = true;
     }

@@ -25,7 +25,6 @@ constexpr int kDegreeTable[7][5] = {
 };
 constexpr uint32_t kOptDotted = 0x8;
 constexpr uint32_t kOptDoubleDotted = 0x40;
-constexpr uint32_t kOptGrace = 0x10000000;
 constexpr int kBlank = 32;
 
 // Byte codes of the extension dash and the dot, as the cells hold them (signed or not).
@@ -160,7 +159,7 @@ void TPlayState::AddJianpuVerticalItem(const TCell& cell, int column, std::vecto
         slot.Layer = static_cast<int8_t>(CurLayer);
         slot.Length = length;
     }
-    if ((cell.option & kOptGrace) || cell.fontSizeR <= 0.8f) {
+    if ((cell.option & kOptGraceNote) || cell.fontSizeR <= 0.8f) {
         BorrowedTime = length;
         BorrowApplied = 0;
         BorrowStaff = Staff16(staff);

@@ -49,6 +49,20 @@ void ApplyKeyAccidentalSymbols(int column) {
     }
 }
 
+// The column of the note that the grace notes at (column, row) lead to: the
+// next note of the row that is no grace note itself, over bar lines; the grace
+// notes' own column when a rest or the end of the row comes first.
+int GraceMainColumn(int column, int row) {
+    const int cols = frmMainTQ ? frmMainTQ->Cols : 0;
+    for (int c = column + 1; c < cols; ++c) {
+        const TCell* next = CellAtAddress(c, row);
+        if (!next || !IsNoteOrRestCell(*next) || IsGraceLeadCell(*next))
+            continue;
+        return IsNoteCell(*next) ? c : column;
+    }
+    return column;
+}
+
 } // namespace
 
 uint8_t TPlayState::NoteVolume(const TCell& cell) const {
@@ -80,10 +94,11 @@ bool TPlayState::StaffCellItems(int column, int row, std::vector<TPlayItem>& ite
         }
         return false;
     }
-    // Volume factor of the cell.
+    // Volume factor of the cell; grace notes sound as loud as their main note.
+    const int volumeColumn = IsGraceLeadCell(cell) ? GraceMainColumn(column, row) : column;
     float factor = 1.0f;
-    if (s < GroupRows.size() && column >= 0 && static_cast<size_t>(column) < StaffVolume[s].size())
-        factor = static_cast<float>(StaffVolume[s][static_cast<size_t>(column)]) / 127.0f;
+    if (s < GroupRows.size() && volumeColumn >= 0 && static_cast<size_t>(volumeColumn) < StaffVolume[s].size())
+        factor = static_cast<float>(StaffVolume[s][static_cast<size_t>(volumeColumn)]) / 127.0f;
     if (s > 0 && s < GroupRows.size() && GroupRows[s - 1].hasSystemMark)
         factor *= cell.westChordArray.empty() && cell.CompressNotes.empty() ? kPairedLowerFactor
                                                                             : kPairedLowerChordFactor;

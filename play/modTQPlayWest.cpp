@@ -24,7 +24,6 @@ constexpr uint32_t kOptHideStem = 0x1000;
 constexpr uint32_t kOptHideHead = 0x2000;
 constexpr uint32_t kOptBreve = 0x20000;
 constexpr uint32_t kOptLengthened = 0x4000000;
-constexpr uint32_t kOptGrace = 0x10000000;
 constexpr int kDrumClef = -4;
 constexpr int kKeyResetClef = -15;
 
@@ -286,7 +285,7 @@ void TPlayState::WestCellToItems(const TCell& cell, std::vector<TPlayItem>& list
             item.Row = GroupRows.front().row;
         AppendPlayItem(list, item);
         // A grace note written as a note of its own: it sounds before the beat.
-        if (IsGraceCell(cell) || (cell.option & kOptGrace))
+        if (IsGraceCell(cell) || (cell.option & kOptGraceNote))
             BorrowGraceTime(list, first, staff);
         return;
     }

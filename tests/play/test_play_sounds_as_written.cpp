@@ -343,6 +343,14 @@ TEST_F(SoundsAsWrittenTest, GraceNotesKeepTheBeat) {
          true,
          [](TScoreFixture& fx) { fx.Row(1, "&G W:3@6 W:5@5{opt=0x10000000} W:3@4 W:3@3 |"); },
          {{0, 960, C4, kPlain}, {960, 320, D4, kPlain}, {1280, 1280, E4, kPlain}, {2560, 1280, F4, kPlain}}},
+        // mf over C, p over E: the grace note sounds as loud as E, its main note.
+        {"west_grace_under_p",
+         true,
+         [](TScoreFixture& fx) {
+             fx.Row(0, "~ \"mf\" ~ \"p\"");
+             fx.Row(1, "&G W:3@6 W:5@5{opt=0x10000000} W:3@4 W:3@3 |");
+         },
+         {{0, 960, C4, 90}, {960, 320, D4, 60}, {1280, 1280, E4, 60}, {2560, 1280, F4, 60}}},
         // A grace eighth takes at most a quarter of the note before.
         {"west_grace_8th",
          true,
@@ -374,6 +382,14 @@ TEST_F(SoundsAsWrittenTest, GraceNotesKeepTheBeat) {
              SmallNotes(fx.At(2, 1), {{'2', 1}});
          },
          {{0, 1024, C4, kPlain}, {1024, 256, D4, kPlain}, {1280, 1280, E4, kPlain}, {2560, 1280, F4, kPlain}}},
+        {"jianpu_grace_under_p",
+         false,
+         [](TScoreFixture& fx) {
+             fx.Row(0, "\"1=C\" \"mf\" ~ \"p\"");
+             fx.Row(1, "~ 1 2_{attr=0xC0} 3 4 |");
+             SmallNotes(fx.At(2, 1), {{'2', 1}});
+         },
+         {{0, 1024, C4, 90}, {1024, 256, D4, 60}, {1280, 1280, E4, 60}, {2560, 1280, F4, 60}}},
     });
 }
 
