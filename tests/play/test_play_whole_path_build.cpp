@@ -135,6 +135,26 @@ class PlayWholePathBuildTest : public ::testing::Test {
         EXPECT_TRUE(play_.BuildPlayList(false));
         return Sounds(play_.PlayList);
     }
+    // The score built and exported (read back by mido) is `keys`, one quarter
+    // each, one after the other.
+    void ExpectQuarters(const std::vector<int>& keys) {
+        const auto heard = Build(true);
+        EXPECT_EQ(Keys(heard), keys);
+        std::vector<int> onsets;
+        for (size_t i = 0; i < keys.size(); ++i)
+            onsets.push_back(static_cast<int>(i) * Q);
+        EXPECT_EQ(Onsets(heard), onsets);
+
+        const std::string path = (dir_ / "quarters.mid").string();
+        ASSERT_TRUE(SaveMIDIFile(path));
+        int division = 0;
+        const auto file = ReadWithMido(path, &division);
+        ASSERT_GT(division, 0);
+        std::vector<TFileNote> want;
+        for (size_t i = 0; i < keys.size(); ++i)
+            want.push_back({static_cast<int>(i) * division, keys[i]});
+        EXPECT_EQ(file, want);
+    }
     TPlayState play_;
     TMessageRecorder boxes_;
     tqtest::TempDir dir_;
@@ -238,28 +258,12 @@ TEST_F(PlayWholePathBuildTest, NavigationMarksAboveASingleStaff) {
         fx.Row(c.textRow, c.marks);
         fx.Row(c.staffRow, staff);
         Cursor(fx, 1, c.staffRow);
-        const auto heard = Build(true);
-        EXPECT_EQ(Keys(heard), c.keys);
-        std::vector<int> onsets;
-        for (size_t i = 0; i < c.keys.size(); ++i)
-            onsets.push_back(static_cast<int>(i) * Q);
-        EXPECT_EQ(Onsets(heard), onsets);
+        ExpectQuarters(c.keys);
         for (const TPlayItem& i : play_.PlayList) {
             if (i.Row >= 0) {
                 EXPECT_EQ(i.Row, c.staffRow) << "no row above the staff is walked as a staff";
             }
         }
-
-        // The exported file, read by another parser.
-        const std::string path = (dir_ / "nav.mid").string();
-        ASSERT_TRUE(SaveMIDIFile(path));
-        int division = 0;
-        const auto file = ReadWithMido(path, &division);
-        ASSERT_GT(division, 0);
-        std::vector<TFileNote> want;
-        for (size_t i = 0; i < c.keys.size(); ++i)
-            want.push_back({static_cast<int>(i) * division, c.keys[i]});
-        EXPECT_EQ(file, want);
     }
 }
 
@@ -289,22 +293,7 @@ TEST_F(PlayWholePathBuildTest, AMarkBetweenTwoLinesBelongsToTheNearerLine) {
         fx.Row(3, c.row3);
         fx.Row(4, "&G W:3@2 W:3@1 | W:3@0 W:3@-1 |]");
         Cursor(fx, 1, 1);
-        const auto heard = Build(true);
-        EXPECT_EQ(Keys(heard), c.keys);
-        std::vector<int> onsets;
-        for (size_t i = 0; i < c.keys.size(); ++i)
-            onsets.push_back(static_cast<int>(i) * Q);
-        EXPECT_EQ(Onsets(heard), onsets);
-
-        const std::string path = (dir_ / "between.mid").string();
-        ASSERT_TRUE(SaveMIDIFile(path));
-        int division = 0;
-        const auto file = ReadWithMido(path, &division);
-        ASSERT_GT(division, 0);
-        std::vector<TFileNote> want;
-        for (size_t i = 0; i < c.keys.size(); ++i)
-            want.push_back({static_cast<int>(i) * division, c.keys[i]});
-        EXPECT_EQ(file, want);
+        ExpectQuarters(c.keys);
     }
 }
 
@@ -323,12 +312,7 @@ TEST_F(PlayWholePathBuildTest, OnlyANumberedEndingEndsTheFirstPass) {
         fx.Row(0, "~ ~ ~ ~ ~ ~{mark=" + std::to_string(kind) + ",iEnd=7} ~ ~ ~{mark=80,iEnd=10}");
         fx.Row(1, "&G |: W:3@6 W:3@5 | W:3@4 W:3@3 :| W:3@2 W:3@1 |]");
         Cursor(fx, 1, 1);
-        const auto heard = Build(true);
-        EXPECT_EQ(Keys(heard), *keys);
-        std::vector<int> onsets;
-        for (size_t i = 0; i < keys->size(); ++i)
-            onsets.push_back(static_cast<int>(i) * Q);
-        EXPECT_EQ(Onsets(heard), onsets);
+        ExpectQuarters(*keys);
     }
 }
 
@@ -353,42 +337,45 @@ TEST_F(PlayWholePathBuildTest, ARitardandoEndsAtTheNextBarLine) {
     EXPECT_EQ(heard[9].at - heard[8].at, Q);
 }
 
-TEST_F(PlayWholePathBuildTest, ARitardandoBetweenTwoLinesSlowsTheLineItStandsOver) {
-    // Line 1 (row 1) and line 2 (row 4), four quarters each; "rit." in row 3,
-    // over line 2's second note: line 1 keeps its tempo, line 2 slows from its
-    // first note to half the tempo on its last.
-    TScoreFixture fx(14, 8);
-    fx.Row(1, "&G W:3@6 W:3@5 W:3@4 W:3@3 |");
-    fx.Row(3, "~ ~ \"rit.\"");
-    fx.Row(4, "&G W:3@2 W:3@1 W:3@0 W:3@-1 |]");
-    Cursor(fx, 1, 1);
-    const auto heard = Build(true);
-    ASSERT_EQ(heard.size(), 8u) << ::testing::PrintToString(heard);
-    for (size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(heard[i].length, Q) << "line 1, note " << i;
-    EXPECT_GT(heard[4].length, Q) << "the ramp takes in the note before the word";
-    for (size_t i = 5; i < 8; ++i)
-        EXPECT_GT(heard[i].length, heard[i - 1].length) << "line 2, note " << i - 4 << " slower than the one before";
-    EXPECT_EQ(heard[7].length, 2 * Q) << "half the tempo on the last note";
-}
-
-TEST_F(PlayWholePathBuildTest, ARitardandoRunsToItsOwnBarLineWhateverTheSystemAbove) {
-    // A one-bar system on row 1 whose bar line stands in column 5; a single
-    // staff on row 6 of eight quarters with "rit." over its third: slower and
-    // slower up to its own bar line in column 9, half the tempo on its last note.
-    TScoreFixture fx(16, 10);
-    fx.Row(1, "&G W:3@6 W:3@5 W:3@4 W:3@3 |");
-    fx.Row(5, "~ ~ ~ \"rit.\"");
-    fx.Row(6, "&G W:3@2 W:3@2 W:3@2 W:3@2 W:3@2 W:3@2 W:3@2 W:3@2 |]");
-    Cursor(fx, 1, 1);
-    const auto heard = Build(true);
-    ASSERT_EQ(heard.size(), 12u) << ::testing::PrintToString(heard);
-    for (size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(heard[i].length, Q) << "the system above, note " << i;
-    EXPECT_EQ(heard[4].length, Q) << "before the rit.";
-    for (size_t i = 5; i < 12; ++i)
-        EXPECT_GT(heard[i].length, heard[i - 1].length) << "note " << i - 4 << " slower than the one before";
-    EXPECT_EQ(heard[11].length, 2 * Q) << "half the tempo on the last note before the bar line";
+TEST_F(PlayWholePathBuildTest, ARitardandoSlowsItsOwnLineUpToItsOwnBarLine) {
+    // Quarters everywhere. The notes before `slowFrom` keep the tempo; from it
+    // on every note is slower than the one before, the last at half the tempo
+    // (the ramp takes in the note before the word).
+    struct Case {
+        const char* name;
+        std::vector<std::pair<int, const char*>> rows;
+        size_t notes, slowFrom;
+    } cases[] = {
+        // "rit." in row 3, between line 1 (row 1) and line 2 (row 4), over
+        // line 2's second note: line 2 slows from its first note, line 1 not.
+        {"between two lines",
+         {{1, "&G W:3@6 W:3@5 W:3@4 W:3@3 |"}, {3, "~ ~ \"rit.\""}, {4, "&G W:3@2 W:3@1 W:3@0 W:3@-1 |]"}},
+         8,
+         4},
+        // A one-bar system on row 1 with its bar line in column 5; a staff on
+        // row 6 with "rit." over its third note runs on to its own bar line in
+        // column 9.
+        {"under a one-bar system",
+         {{1, "&G W:3@6 W:3@5 W:3@4 W:3@3 |"},
+          {5, "~ ~ ~ \"rit.\""},
+          {6, "&G W:3@2 W:3@2 W:3@2 W:3@2 W:3@2 W:3@2 W:3@2 W:3@2 |]"}},
+         12,
+         5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TScoreFixture fx(16, 10);
+        for (auto [row, picture] : c.rows)
+            fx.Row(row, picture);
+        Cursor(fx, 1, 1);
+        const auto heard = Build(true);
+        ASSERT_EQ(heard.size(), c.notes) << ::testing::PrintToString(heard);
+        for (size_t i = 0; i < c.slowFrom; ++i)
+            EXPECT_EQ(heard[i].length, Q) << "note " << i << " before the ramp";
+        for (size_t i = c.slowFrom; i < c.notes; ++i)
+            EXPECT_GT(heard[i].length, heard[i - 1].length) << "note " << i << " slower than the one before";
+        EXPECT_EQ(heard.back().length, 2 * Q) << "half the tempo on the last note";
+    }
 }
 
 } // namespace
