@@ -254,6 +254,15 @@ TEST_F(SoundsAsWrittenTest, DynamicsSoundOnBothNotations) {
              fx.Row(2, "&G W:3@6 W:3@5 W:3@4 W:3@3 W:3@2 |");
          },
          rising},
+        // p in the row over the second of two lines: that line's mark only.
+        {"west_p_over_the_second_line",
+         true,
+         [](TScoreFixture& fx) {
+             fx.Row(1, "&G W:3@6 W:3@5 |");
+             fx.Row(3, "~ \"p\"");
+             fx.Row(4, "&G W:3@4 W:3@3 |");
+         },
+         {{0, 1280, C4, kPlain}, {1280, 1280, D4, kPlain}, {2560, 1280, E4, 60}, {3840, 1280, F4, 60}}},
         // No marks: the default loudness on both.
         {"west_plain",
          true,
