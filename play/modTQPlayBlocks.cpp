@@ -195,7 +195,7 @@ void TPlayState::CompressedCellToItems(const TCell& cell, int column, std::vecto
     TPNote base;
     base.Channel = static_cast<int8_t>(staff);
     base.Layer = static_cast<int8_t>(CurLayer);
-    base.Volume = static_cast<uint8_t>(std::clamp(GetNotesVolAdj(cell), 0, 255));
+    base.Volume = NoteVolume(cell); // under the staff's dynamics, as a note of its own
     int limit = 2;
     int made = 0;
     TPNote previous = base;

@@ -345,6 +345,29 @@ void SmallNotes(TCell& cell, std::initializer_list<std::pair<int, int>> notes) {
     }
 }
 
+TEST_F(SoundsAsWrittenTest, SmallNotesOfACellSoundUnderTheDynamics) {
+    // p over C; the next cell holds two small eighths (D E), then E F: every
+    // note at p.
+    const std::vector<Heard> soft{
+        {0, 1280, C4, 60}, {1280, 640, D4, 60}, {1920, 640, E4, 60}, {2560, 1280, E4, 60}, {3840, 1280, F4, 60}};
+    Check({
+        {"jianpu_shrunk_under_p", false,
+         [](TScoreFixture& fx) {
+             fx.Row(0, "\"1=C\" \"p\"");
+             fx.Row(1, "~ 1 2{attr=0xA0} 3 4 |");
+             SmallNotes(fx.At(2, 1), {{'2', 1}, {'3', 1}});
+         },
+         soft},
+        {"west_shrunk_under_p", true,
+         [](TScoreFixture& fx) {
+             fx.Row(0, "~ \"p\"");
+             fx.Row(1, "&G W:3@6 W:4@5{attr=0xA0} W:3@4 W:3@3 |");
+             SmallNotes(fx.At(2, 1), {{4, 5}, {4, 4}});
+         },
+         soft},
+    });
+}
+
 TEST_F(SoundsAsWrittenTest, GraceNotesKeepTheBeat) {
     Check({
         // C, a grace sixteenth D, E, F: D takes its time from the end of C.
