@@ -136,13 +136,14 @@ void TPlayState::ComputeHighlightMargins() {
     const int rows = frmMainTQ ? frmMainTQ->Rows : 0;
     // The rows between the group and the nearest music row (a Jianpu line or
     // a staff) above or below it belong to the nearer of the two, as a reader
-    // takes a mark there; the middle row of an odd gap (under a Jianpu line,
-    // its lyrics) belongs to neither.
+    // takes a mark there. The middle row of an odd gap goes to the line below,
+    // whose marks stand over it, unless it lies under a Jianpu line (its
+    // lyrics): then it belongs to neither.
     int above = -1;
     for (int r = std::min(first - 1, rows - 1); r >= 0 && above < 0; --r)
         if (IsMusicRowOfBuild(r))
             above = r;
-    HighlightAbove = above >= 0 ? (first - above - 1) / 2 : 2;
+    HighlightAbove = above >= 0 ? (first - above - (IsJianpuRowOfBuild(above) ? 1 : 0)) / 2 : 2;
     int below = -1;
     for (int r = std::max(last + 1, 0); r < rows && below < 0; ++r)
         if (IsMusicRowOfBuild(r))

@@ -268,30 +268,32 @@ TEST_F(PlayWholePathBuildTest, NavigationMarksAboveASingleStaff) {
 }
 
 TEST_F(PlayWholePathBuildTest, AMarkBetweenTwoLinesBelongsToTheNearerLine) {
-    // Line 1 (row 1): C D | E F |   line 2 (row 4): G A | B C |]   each note a
-    // quarter, the two lines in the same columns. Rows 2 and 3 lie between them:
-    // row 2 under line 1, row 3 over line 2. D.S. stands over line 2's last bar.
+    // Line 1: C D | E F |   line 2: G A | B C |]   each note a quarter, the two
+    // lines in the same columns. A mark in a row between them belongs to the
+    // nearer line; the middle row of an odd gap to the line below it. D.S.
+    // stands over line 2's last bar.
+    const char* lineOne = "&G W:3@6 W:3@5 | W:3@4 W:3@3 |";
+    const char* lineTwo = "&G W:3@2 W:3@1 | W:3@0 W:3@-1 |]";
+    const std::vector<int> fromG{60, 62, 64, 65, 67, 69, 71, 72, 67, 69, 71, 72};
+    const std::vector<int> fromE{60, 62, 64, 65, 67, 69, 71, 72, 64, 65, 67, 69, 71, 72};
     struct Case {
         const char* name;
-        const char* row2;
-        const char* row3;
-        std::vector<int> keys;
+        std::vector<std::pair<int, const char*>> rows;
+        const std::vector<int>& keys;
     } cases[] = {
-        // the segno over G: from G again
-        {"segno over line 2", "", "~ S:40 ~ ~ ~ ~ \"D.S.\"", {60, 62, 64, 65, 67, 69, 71, 72, 67, 69, 71, 72}},
-        // the segno under E: from E again, over the line break
+        // lines on rows 1 and 4: row 2 is line 1's, row 3 line 2's
+        {"segno over line 2", {{1, lineOne}, {3, "~ S:40 ~ ~ ~ ~ \"D.S.\""}, {4, lineTwo}}, fromG},
         {"segno under line 1",
-         "~ ~ ~ ~ S:40",
-         "~ ~ ~ ~ ~ ~ \"D.S.\"",
-         {60, 62, 64, 65, 67, 69, 71, 72, 64, 65, 67, 69, 71, 72}},
+         {{1, lineOne}, {2, "~ ~ ~ ~ S:40"}, {3, "~ ~ ~ ~ ~ ~ \"D.S.\""}, {4, lineTwo}},
+         fromE},
+        // lines on rows 1 and 3: row 2, the middle, is line 2's
+        {"segno in the one row between", {{1, lineOne}, {2, "~ S:40 ~ ~ ~ ~ \"D.S.\""}, {3, lineTwo}}, fromG},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TScoreFixture fx(14, 8);
-        fx.Row(1, "&G W:3@6 W:3@5 | W:3@4 W:3@3 |");
-        fx.Row(2, c.row2);
-        fx.Row(3, c.row3);
-        fx.Row(4, "&G W:3@2 W:3@1 | W:3@0 W:3@-1 |]");
+        for (auto [row, picture] : c.rows)
+            fx.Row(row, picture);
         Cursor(fx, 1, 1);
         ExpectQuarters(c.keys);
     }
