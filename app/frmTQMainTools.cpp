@@ -196,7 +196,13 @@ void TfrmMainTQ::AddToolHandlers(std::unordered_map<std::string, std::function<v
         // The key signature read last must not colour the spelling of the import.
         std::fill(std::begin(KeyAccidentals), std::end(KeyAccidentals), int8_t{0});
         TMIDIReader reader;
-        reader.ImportMIDIFile(name.toStdString());
+        if (reader.ImportMIDIFile(name.toStdString())) {
+            // The new score is named after its file, and its first Save asks
+            // where to write it: nothing is written beside the file unasked.
+            FileName = ChangeFileExt(name.toStdString(), ".mus");
+            ForceSaveAs = true;
+            UpdateCaption();
+        }
         RedrawPage();
     };
 }

@@ -242,6 +242,11 @@ int NoteKey(const TPNote& n) {
     return key >= 0 && key <= 127 ? key : -1;
 }
 
+// Velocity of a note slot as the player sends it.
+int SlotVelocity(const TPlayItem& item, const TPNote& n) {
+    return std::min(RoundToInt(item.Volume * n.Volume * 0.01), 127);
+}
+
 bool IsPowerOfTwoUpTo64(int d) { return d >= 1 && d <= 64 && (d & (d - 1)) == 0; }
 
 // Items that take time in the file.
@@ -288,15 +293,45 @@ uint32_t WriteMIDITrack(TWriteMIDIFile& out, const std::vector<TPlayItem>& list,
     out.WriteInstrumentName(instrument, 0);
     int tempo = firstTempo;
 
-    bool sounding[128] = {};
+    // The file has one channel, so a key has one sound however many staves
+    // play it: notes of one step on the same key are struck once, a key struck
+    // again while it sounds is released first, and it is released for good when
+    // the last of the notes that hold it ends.
+    struct TKeySound {
+        int notes = 0;    // notes holding the key
+        long struck = -1; // play units at its note-on; -1 silent
+        long until = 0;   // end of the longest of those notes
+    };
+    TKeySound keys[128] = {};
+    long now = 0; // play units from the start
     uint32_t delta = 0;
     int prev = 1000;
     int carry = 0;
-    auto noteOff = [&](int key) {
-        if (key < 0 || !sounding[key])
-            return;
+    auto release = [&](int key) {
         out.NoteOff(delta, key, 0);
-        sounding[key] = false;
+        keys[key] = {};
+        delta = 0;
+    };
+    auto noteOff = [&](int key) {
+        if (key < 0 || keys[key].struck < 0)
+            return;
+        if (--keys[key].notes <= 0 || now >= keys[key].until)
+            release(key);
+    };
+    auto noteOn = [&](int key, int velocity, int length) {
+        TKeySound& k = keys[key];
+        if (k.struck == now) { // the same key twice in one step: one sound
+            ++k.notes;
+            k.until = std::max(k.until, now + length);
+            return;
+        }
+        const bool held = k.struck >= 0 && now < k.until;
+        const int notes = held ? k.notes + 1 : 1;
+        const long until = held ? std::max(k.until, now + length) : now + length;
+        if (k.struck >= 0)
+            release(key);
+        out.NoteOn(delta, key, velocity, 0);
+        keys[key] = {notes, now, until};
         delta = 0;
     };
     for (const TPlayItem& item : list) {
@@ -325,14 +360,18 @@ uint32_t WriteMIDITrack(TWriteMIDIFile& out, const std::vector<TPlayItem>& list,
                     noteOff(key);
                     continue;
                 }
-                const int velocity = std::min(RoundToInt(item.Volume * n.Volume * 0.01), 127);
-                if (velocity <= 0 || n.Length <= 0)
+                if (n.Length <= 0 || SlotVelocity(item, n) <= 0)
                     continue;
-                out.NoteOn(delta, key, velocity, 0);
-                sounding[key] = true;
-                delta = 0;
+                // The loudest of the step's notes on this key strikes it.
+                int velocity = 0;
+                for (int j = 0; j < count; ++j)
+                    if (NoteKey(item.Notes[j]) == key && item.Notes[j].Length > 0)
+                        velocity = std::max(velocity, SlotVelocity(item, item.Notes[j]));
+                noteOn(key, velocity, n.Length);
             }
         }
+        if (d >= 1 && d < 1000000)
+            now += d;
         if (exact) {
             // A quarter at play tempo t lasts 128000 / t units and 144 ticks.
             const int64_t ticks = std::llround(static_cast<double>(d) * std::max(tempo, 1) * 144.0 / 128000.0);
@@ -356,7 +395,8 @@ uint32_t WriteMIDITrack(TWriteMIDIFile& out, const std::vector<TPlayItem>& list,
         }
     }
     for (int key = 0; key < 128; ++key)
-        noteOff(key);
+        if (keys[key].struck >= 0)
+            release(key);
     out.NoteOff(delta, 0, -1);
     return 0;
 }

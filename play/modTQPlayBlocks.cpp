@@ -134,15 +134,19 @@ void TPlayState::ComputeHighlightMargins() {
         return;
     const int first = GroupRows.front().row, last = GroupRows.back().row;
     const int rows = frmMainTQ ? frmMainTQ->Rows : 0;
-    // the nearest Jianpu music rows above and below the group
+    // The rows between the group and the nearest music row (a Jianpu line or
+    // a staff) above or below it belong to the nearer of the two, as a reader
+    // takes a mark there. The middle row of an odd gap goes to the line below,
+    // whose marks stand over it, unless it lies under a Jianpu line (its
+    // lyrics): then it belongs to neither.
     int above = -1;
     for (int r = std::min(first - 1, rows - 1); r >= 0 && above < 0; --r)
-        if (IsJianpuRowOfBuild(r))
+        if (IsMusicRowOfBuild(r))
             above = r;
-    HighlightAbove = above >= 0 ? (first - above - 1) / 2 : 2;
+    HighlightAbove = above >= 0 ? (first - above - (IsJianpuRowOfBuild(above) ? 1 : 0)) / 2 : 2;
     int below = -1;
     for (int r = std::max(last + 1, 0); r < rows && below < 0; ++r)
-        if (IsJianpuRowOfBuild(r))
+        if (IsMusicRowOfBuild(r))
             below = r;
     HighlightBelow = below >= 0 ? (below - last - 1) / 2 : 2;
 }
@@ -192,7 +196,7 @@ void TPlayState::CompressedCellToItems(const TCell& cell, int column, std::vecto
     TPNote base;
     base.Channel = static_cast<int8_t>(staff);
     base.Layer = static_cast<int8_t>(CurLayer);
-    base.Volume = static_cast<uint8_t>(std::clamp(GetNotesVolAdj(cell), 0, 255));
+    base.Volume = NoteVolume(cell); // under the staff's dynamics, as a note of its own
     int limit = 2;
     int made = 0;
     TPNote previous = base;

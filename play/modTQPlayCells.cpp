@@ -19,7 +19,6 @@ namespace {
 constexpr int kBarRestMark = 87;
 constexpr int kJianpuDot = -73;
 constexpr int kJianpuDash = -106;
-constexpr uint32_t kOptGrace = 0x10000000;
 
 int Staff16(int staff) { return std::clamp(staff, 0, kPlayStaves - 1); }
 int LayerBase() { return CurLayer == 1 ? kPlayStaves : 0; }
@@ -118,7 +117,7 @@ bool TPlayState::BuildStaffCellItems(int column, int row, std::vector<TPlayItem>
     if (!west && IsGraceCell(cell)) {
         AddJianpuGraceItems(cell, column, row, items, staff);
         toTail = true;
-    } else if (west && (IsGraceCell(cell) || ((cell.option & kOptGrace) && IsNoteCell(cell)))) {
+    } else if (west && IsGraceLeadCell(cell)) {
         WestCellToItems(cell, items, column, row, staff);
         toTail = true;
     }
@@ -197,9 +196,7 @@ bool TPlayState::BuildStaffCellItems(int column, int row, std::vector<TPlayItem>
                 } else {
                     JianpuNotePitch(cell.Note, cell.dot, cell.Attr, column, staff, slot);
                 }
-                slot.Volume = rest ? 0
-                                   : static_cast<uint8_t>(std::clamp(
-                                         static_cast<int>(std::trunc(GetNotesVolAdj(cell) * VolumeFactor)), 0, 255));
+                slot.Volume = rest ? 0 : NoteVolume(cell);
                 item.Duration = JianpuCellDuration(cell.UL, column, row, cell.Attr, cell.option, staff, cell.playDur);
                 slot.Length = item.Duration;
             }

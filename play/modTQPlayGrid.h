@@ -9,6 +9,14 @@
 #include "model/modTQPredicates.h"
 #include "play/modTQPlayState.h"
 
+// Option bit of a Western grace note.
+inline constexpr uint32_t kOptGraceNote = 0x10000000;
+
+// A cell whose notes are grace notes leading to the note after it.
+inline bool IsGraceLeadCell(const TCell& c) {
+    return IsGraceCell(c) || ((c.option & kOptGraceNote) != 0 && IsNoteCell(c));
+}
+
 // The band summary of the group being walked is for this page, layer, group and margins.
 inline bool TPlayState::BandSummaryCurrent() const {
     return frmMainTQ && bandPage_ == frmMainTQ->CurPage && bandLayer_ == CurLayer && !GroupRows.empty() &&

@@ -25,7 +25,6 @@ constexpr int kDegreeTable[7][5] = {
 };
 constexpr uint32_t kOptDotted = 0x8;
 constexpr uint32_t kOptDoubleDotted = 0x40;
-constexpr uint32_t kOptGrace = 0x10000000;
 constexpr int kBlank = 32;
 
 // Byte codes of the extension dash and the dot, as the cells hold them (signed or not).
@@ -34,10 +33,6 @@ bool IsDashCode(int note) { return IsByte(note, 0x96); }
 bool IsDotCode(int note) { return IsByte(note, 0xB7); }
 
 int Staff16(int staff) { return std::clamp(staff, 0, kPlayStaves - 1); }
-
-uint8_t SlotVolume(const TCell& cell, float factor) {
-    return static_cast<uint8_t>(std::clamp(RoundToInt(GetNotesVolAdj(cell) * static_cast<double>(factor)), 0, 255));
-}
 
 } // namespace
 
@@ -159,12 +154,12 @@ void TPlayState::AddJianpuVerticalItem(const TCell& cell, int column, std::vecto
         const TCompressNote& e = entries[static_cast<size_t>(i)];
         TPNote& slot = item.Notes[i];
         JianpuNotePitch(e.code, e.octave, e.attr, column, staff, slot);
-        slot.Volume = SlotVolume(cell, VolumeFactor);
+        slot.Volume = NoteVolume(cell);
         slot.Channel = static_cast<int8_t>(staff);
         slot.Layer = static_cast<int8_t>(CurLayer);
         slot.Length = length;
     }
-    if ((cell.option & kOptGrace) || cell.fontSizeR <= 0.8f) {
+    if ((cell.option & kOptGraceNote) || cell.fontSizeR <= 0.8f) {
         BorrowedTime = length;
         BorrowApplied = 0;
         BorrowStaff = Staff16(staff);
@@ -219,7 +214,7 @@ void TPlayState::AddJianpuGraceItems(const TCell& cell, int column, int row, std
         TPlayItem item;
         TPNote& slot = item.Notes[0];
         JianpuNotePitch(e.code, e.octave, e.attr, column, staff, slot);
-        slot.Volume = SlotVolume(cell, VolumeFactor);
+        slot.Volume = NoteVolume(cell);
         slot.Channel = static_cast<int8_t>(staff);
         slot.Layer = static_cast<int8_t>(CurLayer);
         item.Notes[1].Pitch = -1;

@@ -6,12 +6,14 @@
 #include <cmath>
 
 #include "model/modTQCellAccess.h"
+#include "model/modTQCellHelpers.h"
 #include "model/modTQGroup.h"
 #include "model/modTQKeys.h"
 #include "model/modTQMainScore.h"
 #include "model/modTQPredicates.h"
 #include "model/modTQRowQuery.h"
 #include "model/modTQScan.h"
+#include "model/modTQUtil.h"
 #include "play/modTQPlayGrid.h"
 #include "play/modTQPlayState.h"
 #include "render/modTQMainView.h"
@@ -47,7 +49,25 @@ void ApplyKeyAccidentalSymbols(int column) {
     }
 }
 
+// The column of the note that the grace notes at (column, row) lead to: the
+// next note of the row that is no grace note itself, over bar lines; the grace
+// notes' own column when a rest or the end of the row comes first.
+int GraceMainColumn(int column, int row) {
+    const int cols = frmMainTQ ? frmMainTQ->Cols : 0;
+    for (int c = column + 1; c < cols; ++c) {
+        const TCell* next = CellAtAddress(c, row);
+        if (!next || !IsNoteOrRestCell(*next) || IsGraceLeadCell(*next))
+            continue;
+        return IsNoteCell(*next) ? c : column;
+    }
+    return column;
+}
+
 } // namespace
+
+uint8_t TPlayState::NoteVolume(const TCell& cell) const {
+    return static_cast<uint8_t>(std::clamp(RoundToInt(GetNotesVolAdj(cell) * static_cast<double>(VolumeFactor)), 0, 255));
+}
 
 bool TPlayState::StaffCellItems(int column, int row, std::vector<TPlayItem>& items, int staff) {
     const TCell* found = PeekCell(column, row);
@@ -74,10 +94,11 @@ bool TPlayState::StaffCellItems(int column, int row, std::vector<TPlayItem>& ite
         }
         return false;
     }
-    // Volume factor of the cell.
+    // Volume factor of the cell; grace notes sound as loud as their main note.
+    const int volumeColumn = IsGraceLeadCell(cell) ? GraceMainColumn(column, row) : column;
     float factor = 1.0f;
-    if (s < GroupRows.size() && column >= 0 && static_cast<size_t>(column) < StaffVolume[s].size())
-        factor = static_cast<float>(StaffVolume[s][static_cast<size_t>(column)]) / 127.0f;
+    if (s < GroupRows.size() && volumeColumn >= 0 && static_cast<size_t>(volumeColumn) < StaffVolume[s].size())
+        factor = static_cast<float>(StaffVolume[s][static_cast<size_t>(volumeColumn)]) / 127.0f;
     if (s > 0 && s < GroupRows.size() && GroupRows[s - 1].hasSystemMark)
         factor *= cell.westChordArray.empty() && cell.CompressNotes.empty() ? kPairedLowerFactor
                                                                             : kPairedLowerChordFactor;

@@ -149,6 +149,10 @@ public:
     int16_t GraceDashes = 0;
     int OctaveCarry[kPlayStaves] = {};
     float VolumeFactor = 1.0f;
+    // The volume percent of a note of `cell` under the staff's dynamics at its
+    // column (VolumeFactor), rounded to the nearest: the player's velocity of it
+    // (percent x 1.27) is then the velocity of the dynamics table.
+    uint8_t NoteVolume(const TCell& cell) const;
     int KeyTonic = 0;
     int KeyOctave = 0;
     TTupletRec ActiveTuplet[2 * kPlayStaves]; // index layer x 16 + staff

@@ -244,6 +244,10 @@ void TPlayState::BuildTempoMap() {
                                               : ColumnTempo.back();
     ColumnTempo.assign(static_cast<size_t>(cols), carry);
     bool pocoPending = false;
+    // A column remembered from a group above is a column of another line: only
+    // a ramp carried over from the end of that line keeps its end column.
+    if (RampStartCol != -2)
+        LastTempoCol = -1;
     const int firstRow = GroupRows.front().row, lastRow = GroupRows.back().row;
     const bool twin = s.HasJianpuPage();
     const int savedLayer = CurLayer;

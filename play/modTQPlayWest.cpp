@@ -24,7 +24,6 @@ constexpr uint32_t kOptHideStem = 0x1000;
 constexpr uint32_t kOptHideHead = 0x2000;
 constexpr uint32_t kOptBreve = 0x20000;
 constexpr uint32_t kOptLengthened = 0x4000000;
-constexpr uint32_t kOptGrace = 0x10000000;
 constexpr int kDrumClef = -4;
 constexpr int kKeyResetClef = -15;
 
@@ -191,8 +190,7 @@ bool TPlayState::WestNotePitch(int slot, const TCell& cell, TPlayItem& item, int
     }
     TPNote& note = item.Notes[slot];
     // The note's own adjustment under the staff's dynamics at this column.
-    note.Volume = static_cast<uint8_t>(
-        std::clamp(static_cast<int>(std::trunc(GetNotesVolAdj(cell) * VolumeFactor)), 0, 255));
+    note.Volume = NoteVolume(cell);
     note.Channel = static_cast<int8_t>(staff);
     note.Layer = static_cast<int8_t>(CurLayer);
     note.Length = item.Duration;
@@ -287,7 +285,7 @@ void TPlayState::WestCellToItems(const TCell& cell, std::vector<TPlayItem>& list
             item.Row = GroupRows.front().row;
         AppendPlayItem(list, item);
         // A grace note written as a note of its own: it sounds before the beat.
-        if (IsGraceCell(cell) || (cell.option & kOptGrace))
+        if (IsGraceCell(cell) || (cell.option & kOptGraceNote))
             BorrowGraceTime(list, first, staff);
         return;
     }
@@ -308,8 +306,7 @@ void TPlayState::WestCellToItems(const TCell& cell, std::vector<TPlayItem>& list
         const int count = NoteCount(item);
         for (int i = 0; i < count; ++i) {
             item.Notes[i].Length = item.Duration;
-            item.Notes[i].Volume = static_cast<uint8_t>(
-                std::clamp(static_cast<int>(std::trunc(GetNotesVolAdj(note) * VolumeFactor)), 0, 255));
+            item.Notes[i].Volume = NoteVolume(note);
         }
         made = true;
         AppendPlayItem(list, item);

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QCompleter>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -26,6 +27,7 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <functional>
 #include <sstream>
 
 #include "app/frmTQMain.h"
@@ -43,6 +45,7 @@
 #include "platform/core/TQMessage.h"
 #include "tests/support/TQScoreFixture.h"
 #include "tests/app/TQWindowCells.h"
+#include "tests/play/TQMidiBytes.h"
 #include "tests/support/TQTestSupport.h"
 
 Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
@@ -564,4 +567,68 @@ TEST_F(WindowReach, ChineseBookTitleTakesTheMainWindowsChineseFont) {
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->edtBookTitle->text(), QString::fromUtf8("歌本"));
     EXPECT_EQ(window->edtBookTitle->font().family(), QStringLiteral("Noto Sans CJK SC"));
+}
+
+// Answers the next modal window with `answer` when it is a file dialog; any
+// other window is a failure and is closed, so that the test cannot hang.
+void AnswerFileDialog(std::function<void(QFileDialog*)> answer) {
+    QTimer::singleShot(0, [answer] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* d = qobject_cast<QFileDialog*>(modal)) {
+            answer(d);
+        } else if (modal) {
+            ADD_FAILURE() << "unexpected window " << modal->metaObject()->className();
+            modal->close();
+        }
+    });
+}
+
+TEST_F(WindowReach, AnImportedMIDIFileNamesTheScoreItMakes) {
+    // File -> MIDI -> import of "minuet.mid" (C D E F, one quarter each): the
+    // window and the next export are named after the file, and Save asks where
+    // to write the score instead of writing beside the MIDI file unasked.
+    tqtest::TempDir dir;
+    const std::string midi = (dir / "minuet.mid").string();
+    tqtest::TSmfTrack t;
+    t.Note(0, 60, 480).Note(0, 62, 480).Note(0, 64, 480).Note(0, 65, 480).End();
+    tqtest::WriteBytesFile(midi, tqtest::SmfFile(0, 480, {t}));
+    AnswerFileDialog([&](QFileDialog* d) {
+        d->selectFile(QString::fromStdString(midi));
+        QMetaObject::invokeMethod(d, "accept");
+        // then the file's header is shown: Continue
+        QTimer::singleShot(0, [] {
+            QWidget* info = QApplication::activeModalWidget();
+            ASSERT_NE(info, nullptr);
+            auto* go = info->findChild<QPushButton*>(QStringLiteral("btnContinue"));
+            ASSERT_NE(go, nullptr) << info->metaObject()->className();
+            go->click();
+        });
+    });
+    Trigger("MIDIFileExport1");
+    int notes = 0;
+    for (const TCellRow& row : w->PageSets[0].at(0))
+        for (const TCell& c : row)
+            notes += c.cellType == ctWestern && c.Note >= 1 && c.Note <= 9 ? 1 : 0;
+    ASSERT_EQ(notes, 4) << "C D E F placed";
+    EXPECT_TRUE(w->Modified);
+    EXPECT_TRUE(w->windowTitle().contains(QStringLiteral("minuet"))) << w->windowTitle().toStdString();
+    EXPECT_FALSE(w->windowTitle().contains(QStringLiteral("Untitled"))) << w->windowTitle().toStdString();
+
+    // The name a file dialog proposes, and the dialog cancelled.
+    QString proposed;
+    const auto cancel = [&](QFileDialog* d) {
+        if (!d->selectedFiles().isEmpty())
+            proposed = QFileInfo(d->selectedFiles().front()).fileName();
+        d->reject();
+    };
+    AnswerFileDialog(cancel);
+    Trigger("btnSaveMIDI");
+    EXPECT_EQ(proposed.toStdString(), "minuet.mid");
+
+    proposed.clear();
+    AnswerFileDialog(cancel);
+    w->mitSave->trigger();
+    EXPECT_EQ(proposed.toStdString(), "minuet.mus") << "Save asks, proposing the file's name";
+    EXPECT_FALSE(fs::exists(dir / "minuet.mus")) << "nothing written unasked";
+    EXPECT_EQ(tqtest::ReadBytesFile(midi).substr(0, 4), "MThd") << "the MIDI file is left as it was";
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <deque>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -74,7 +75,9 @@ std::vector<Heard> HeardInList(const std::vector<TPlayItem>& list) {
     return out;
 }
 
-// The notes of a Standard MIDI File as mido reads them, in ticks.
+// The notes of a Standard MIDI File as mido reads them, in ticks. A note-on
+// that no note-off ends by the end of its track (a sequencer would hold it to
+// the end) is given the length -1.
 std::vector<Heard> HeardInFile(const std::string& path, const tqtest::TempDir& dir, int& ticksPerQuarter) {
     const std::string script = (dir / "notes.py").string();
     {
@@ -91,7 +94,10 @@ std::vector<Heard> HeardInFile(const std::string& path, const tqtest::TempDir& d
               "            sounding.setdefault(m.note, []).append((t, m.velocity))\n"
               "        elif m.type in ('note_on', 'note_off') and sounding.get(m.note):\n"
               "            s, v = sounding[m.note].pop(0)\n"
-              "            print(s, t - s, m.note, v)\n";
+              "            print(s, t - s, m.note, v)\n"
+              "    for note, starts in sounding.items():\n"
+              "        for s, v in starts:\n"
+              "            print(s, -1, note, v)\n";
     }
     const std::string command = "/usr/bin/python3 '" + script + "' '" + path + "'";
     std::vector<Heard> out;
@@ -184,9 +190,8 @@ class SoundsAsWrittenTest : public ::testing::Test {
 // Keys of the notes used below.
 constexpr int C4 = 60, D4 = 62, E4 = 64, F4 = 65, G4 = 67, A4 = 69, B4 = 71;
 
-// Velocity of a note in the default loudness (staff velocity 80, no marks): the
-// note's percent is 100 x 80 / 127 taken whole (62), times 127.
-constexpr int kPlain = 79;
+// Velocity of a note in the default loudness (no marks): 80.
+constexpr int kPlain = 80;
 
 } // namespace
 
@@ -224,18 +229,17 @@ TEST_F(SoundsAsWrittenTest, TiesHoldOverDashesSpacingAndBarLines) {
 }
 
 TEST_F(SoundsAsWrittenTest, DynamicsSoundOnBothNotations) {
-    // p, a crescendo hairpin reaching f by the note before the f: staff
-    // velocities 60, 73.3, 86.7, 100, 100; a note's percent is the velocity x
-    // 100 / 127 taken whole, times 127 again.
+    // p, a crescendo hairpin reaching ff by the note before the ff: 60, 76.7,
+    // 93.3, 110, 110.
     const auto marks = [](TScoreFixture& fx) {
-        fx.Row(0, "~ \"p\" ~ ~ ~ \"f\"");
+        fx.Row(0, "~ \"p\" ~ ~ ~ \"ff\"");
         fx.Row(1, "~ ~{mark=7,iEnd=5}");
     };
     const std::vector<Heard> rising{{0, 1280, C4, 60},
-                                    {1280, 1280, D4, 72},
-                                    {2560, 1280, E4, 86},
-                                    {3840, 1280, F4, 99},
-                                    {5120, 1280, G4, 99}};
+                                    {1280, 1280, D4, 77},
+                                    {2560, 1280, E4, 93},
+                                    {3840, 1280, F4, 110},
+                                    {5120, 1280, G4, 110}};
     Check({
         {"jianpu_p_cresc_f", false,
          [&](TScoreFixture& fx) {
@@ -250,12 +254,84 @@ TEST_F(SoundsAsWrittenTest, DynamicsSoundOnBothNotations) {
              fx.Row(2, "&G W:3@6 W:3@5 W:3@4 W:3@3 W:3@2 |");
          },
          rising},
+        // p in the row over the second of two lines: that line's mark only.
+        {"west_p_over_the_second_line",
+         true,
+         [](TScoreFixture& fx) {
+             fx.Row(1, "&G W:3@6 W:3@5 |");
+             fx.Row(3, "~ \"p\"");
+             fx.Row(4, "&G W:3@4 W:3@3 |");
+         },
+         {{0, 1280, C4, kPlain}, {1280, 1280, D4, kPlain}, {2560, 1280, E4, 60}, {3840, 1280, F4, 60}}},
         // No marks: the default loudness on both.
         {"west_plain",
          true,
          [](TScoreFixture& fx) { fx.Row(1, "&G W:3@6 W:3@5 |"); },
          {{0, 1280, C4, kPlain}, {1280, 1280, D4, kPlain}}},
     });
+}
+
+TEST_F(SoundsAsWrittenTest, EachDynamicMarkPlaysItsVelocity) {
+    // One word over C D E F of a Western and of a Jianpu staff: every note at the
+    // velocity a player gives the word. (ppp, 40, falls between two whole
+    // percents of a note's volume: 31 % plays 39 and 32 % plays 41.)
+    const std::pair<const char*, int> words[] = {{"pp", 50}, {"p", 60}, {"mp", 75}, {"mf", 90},
+                                                 {"f", 100}, {"ff", 110}, {"fff", 124}};
+    std::vector<Case> cases;
+    std::deque<std::string> names;
+    for (auto [word, velocity] : words) {
+        const std::string mark = std::string("~ \"") + word + "\"";
+        const std::vector<Heard> heard{
+            {0, 1280, C4, velocity}, {1280, 1280, D4, velocity}, {2560, 1280, E4, velocity}, {3840, 1280, F4, velocity}};
+        const char* west = names.emplace_back(std::string("west_") + word).c_str();
+        const char* jianpu = names.emplace_back(std::string("jianpu_") + word).c_str();
+        cases.push_back({jianpu, false,
+                         [mark](TScoreFixture& fx) {
+                             fx.Row(0, "\"1=C\"");
+                             fx.Row(1, mark);
+                             fx.Row(2, "~ 1 2 3 4 |");
+                         },
+                         heard});
+        cases.push_back({west, true,
+                         [mark](TScoreFixture& fx) {
+                             fx.Row(0, mark);
+                             fx.Row(1, "&G W:3@6 W:3@5 W:3@4 W:3@3 |");
+                         },
+                         heard});
+    }
+    Check(cases);
+}
+
+TEST_F(SoundsAsWrittenTest, ExportReleasesEveryNoteTwoStavesShare) {
+    // A grand staff whose hands play the same key at once (lower staff at 70 %:
+    // velocity 56). One channel has one key C4: a doubled note is struck once,
+    // and a note struck again while the other hand holds it sounds on until
+    // the longer of the two ends. Every note-on has its note-off.
+    struct FileCase {
+        const char* name;
+        const char* upper;
+        const char* lower;
+        std::vector<Heard> ticks; // onset, length (ticks, 144 a quarter), key, velocity
+    } cases[] = {
+        {"doubled", "W:3@6 W:3@5 |", "W:3@-6 W:3@-7 |", {{0, 144, C4, kPlain}, {144, 144, D4, kPlain}}},
+        {"struck_again_under_a_half",
+         "W:2@6 ~ W:3@5 |",
+         "W:3@-6 W:3@-6 W:3@-7 |",
+         {{0, 144, C4, kPlain}, {144, 144, C4, 56}, {288, 144, D4, kPlain}}},
+        {"half_over_two_quarters_below",
+         "W:3@6 W:3@6 W:3@5 |",
+         "W:2@-6 ~ W:3@-7 |",
+         {{0, 144, C4, kPlain}, {144, 144, C4, kPlain}, {288, 144, D4, kPlain}}},
+    };
+    for (const FileCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TScoreFixture fx(20, 8);
+        fx.Row(1, std::string("&G{mark=54191118,jEnd=3} ") + c.upper);
+        fx.Row(3, std::string("&F ") + c.lower);
+        (void)Played(fx, true);
+        const std::vector<Heard> file = Exported(true, c.name);
+        EXPECT_EQ(file, c.ticks) << "in the file: " << Show(file) << "\nwanted: " << Show(c.ticks);
+    }
 }
 
 // A cell given small notes: (code, staff position or underlines) each.
@@ -269,6 +345,29 @@ void SmallNotes(TCell& cell, std::initializer_list<std::pair<int, int>> notes) {
     }
 }
 
+TEST_F(SoundsAsWrittenTest, SmallNotesOfACellSoundUnderTheDynamics) {
+    // p over C; the next cell holds two small eighths (D E), then E F: every
+    // note at p.
+    const std::vector<Heard> soft{
+        {0, 1280, C4, 60}, {1280, 640, D4, 60}, {1920, 640, E4, 60}, {2560, 1280, E4, 60}, {3840, 1280, F4, 60}};
+    Check({
+        {"jianpu_shrunk_under_p", false,
+         [](TScoreFixture& fx) {
+             fx.Row(0, "\"1=C\" \"p\"");
+             fx.Row(1, "~ 1 2{attr=0xA0} 3 4 |");
+             SmallNotes(fx.At(2, 1), {{'2', 1}, {'3', 1}});
+         },
+         soft},
+        {"west_shrunk_under_p", true,
+         [](TScoreFixture& fx) {
+             fx.Row(0, "~ \"p\"");
+             fx.Row(1, "&G W:3@6 W:4@5{attr=0xA0} W:3@4 W:3@3 |");
+             SmallNotes(fx.At(2, 1), {{4, 5}, {4, 4}});
+         },
+         soft},
+    });
+}
+
 TEST_F(SoundsAsWrittenTest, GraceNotesKeepTheBeat) {
     Check({
         // C, a grace sixteenth D, E, F: D takes its time from the end of C.
@@ -276,6 +375,14 @@ TEST_F(SoundsAsWrittenTest, GraceNotesKeepTheBeat) {
          true,
          [](TScoreFixture& fx) { fx.Row(1, "&G W:3@6 W:5@5{opt=0x10000000} W:3@4 W:3@3 |"); },
          {{0, 960, C4, kPlain}, {960, 320, D4, kPlain}, {1280, 1280, E4, kPlain}, {2560, 1280, F4, kPlain}}},
+        // mf over C, p over E: the grace note sounds as loud as E, its main note.
+        {"west_grace_under_p",
+         true,
+         [](TScoreFixture& fx) {
+             fx.Row(0, "~ \"mf\" ~ \"p\"");
+             fx.Row(1, "&G W:3@6 W:5@5{opt=0x10000000} W:3@4 W:3@3 |");
+         },
+         {{0, 960, C4, 90}, {960, 320, D4, 60}, {1280, 1280, E4, 60}, {2560, 1280, F4, 60}}},
         // A grace eighth takes at most a quarter of the note before.
         {"west_grace_8th",
          true,
@@ -306,8 +413,15 @@ TEST_F(SoundsAsWrittenTest, GraceNotesKeepTheBeat) {
              fx.Row(1, "~ 1 2_{attr=0xC0} 3 4 |"); // as the editor groups a grace note
              SmallNotes(fx.At(2, 1), {{'2', 1}});
          },
-         // (a grace note's percent is rounded, a note's taken whole: 63 against 62)
-         {{0, 1024, C4, kPlain}, {1024, 256, D4, 80}, {1280, 1280, E4, kPlain}, {2560, 1280, F4, kPlain}}},
+         {{0, 1024, C4, kPlain}, {1024, 256, D4, kPlain}, {1280, 1280, E4, kPlain}, {2560, 1280, F4, kPlain}}},
+        {"jianpu_grace_under_p",
+         false,
+         [](TScoreFixture& fx) {
+             fx.Row(0, "\"1=C\" \"mf\" ~ \"p\"");
+             fx.Row(1, "~ 1 2_{attr=0xC0} 3 4 |");
+             SmallNotes(fx.At(2, 1), {{'2', 1}});
+         },
+         {{0, 1024, C4, 90}, {1024, 256, D4, 60}, {1280, 1280, E4, 60}, {2560, 1280, F4, 60}}},
     });
 }
 

@@ -29,6 +29,10 @@ struct TSound {
     bool operator==(const TSound&) const = default;
 };
 
+std::ostream& operator<<(std::ostream& o, const TSound& s) {
+    return o << "{" << s.at << ", " << s.key << ", " << s.length << "}";
+}
+
 // The notes of a play list on the player's time line: the kinds that do not
 // wait are passed over, every other item waits its Duration.
 std::vector<TSound> Sounds(const std::vector<TPlayItem>& list) {
@@ -130,6 +134,26 @@ class PlayWholePathBuildTest : public ::testing::Test {
         play_.PlayWest = west;
         EXPECT_TRUE(play_.BuildPlayList(false));
         return Sounds(play_.PlayList);
+    }
+    // The score built and exported (read back by mido) is `keys`, one quarter
+    // each, one after the other.
+    void ExpectQuarters(const std::vector<int>& keys) {
+        const auto heard = Build(true);
+        EXPECT_EQ(Keys(heard), keys);
+        std::vector<int> onsets;
+        for (size_t i = 0; i < keys.size(); ++i)
+            onsets.push_back(static_cast<int>(i) * Q);
+        EXPECT_EQ(Onsets(heard), onsets);
+
+        const std::string path = (dir_ / "quarters.mid").string();
+        ASSERT_TRUE(SaveMIDIFile(path));
+        int division = 0;
+        const auto file = ReadWithMido(path, &division);
+        ASSERT_GT(division, 0);
+        std::vector<TFileNote> want;
+        for (size_t i = 0; i < keys.size(); ++i)
+            want.push_back({static_cast<int>(i) * division, keys[i]});
+        EXPECT_EQ(file, want);
     }
     TPlayState play_;
     TMessageRecorder boxes_;
@@ -234,27 +258,63 @@ TEST_F(PlayWholePathBuildTest, NavigationMarksAboveASingleStaff) {
         fx.Row(c.textRow, c.marks);
         fx.Row(c.staffRow, staff);
         Cursor(fx, 1, c.staffRow);
-        const auto heard = Build(true);
-        EXPECT_EQ(Keys(heard), c.keys);
-        std::vector<int> onsets;
-        for (size_t i = 0; i < c.keys.size(); ++i)
-            onsets.push_back(static_cast<int>(i) * Q);
-        EXPECT_EQ(Onsets(heard), onsets);
-        for (const TPlayItem& i : play_.PlayList)
+        ExpectQuarters(c.keys);
+        for (const TPlayItem& i : play_.PlayList) {
             if (i.Row >= 0) {
                 EXPECT_EQ(i.Row, c.staffRow) << "no row above the staff is walked as a staff";
             }
+        }
+    }
+}
 
-        // The exported file, read by another parser.
-        const std::string path = (dir_ / "nav.mid").string();
-        ASSERT_TRUE(SaveMIDIFile(path));
-        int division = 0;
-        const auto file = ReadWithMido(path, &division);
-        ASSERT_GT(division, 0);
-        std::vector<TFileNote> want;
-        for (size_t i = 0; i < c.keys.size(); ++i)
-            want.push_back({static_cast<int>(i) * division, c.keys[i]});
-        EXPECT_EQ(file, want);
+TEST_F(PlayWholePathBuildTest, AMarkBetweenTwoLinesBelongsToTheNearerLine) {
+    // Line 1: C D | E F |   line 2: G A | B C |]   each note a quarter, the two
+    // lines in the same columns. A mark in a row between them belongs to the
+    // nearer line; the middle row of an odd gap to the line below it. D.S.
+    // stands over line 2's last bar.
+    const char* lineOne = "&G W:3@6 W:3@5 | W:3@4 W:3@3 |";
+    const char* lineTwo = "&G W:3@2 W:3@1 | W:3@0 W:3@-1 |]";
+    const std::vector<int> fromG{60, 62, 64, 65, 67, 69, 71, 72, 67, 69, 71, 72};
+    const std::vector<int> fromE{60, 62, 64, 65, 67, 69, 71, 72, 64, 65, 67, 69, 71, 72};
+    struct Case {
+        const char* name;
+        std::vector<std::pair<int, const char*>> rows;
+        const std::vector<int>& keys;
+    } cases[] = {
+        // lines on rows 1 and 4: row 2 is line 1's, row 3 line 2's
+        {"segno over line 2", {{1, lineOne}, {3, "~ S:40 ~ ~ ~ ~ \"D.S.\""}, {4, lineTwo}}, fromG},
+        {"segno under line 1",
+         {{1, lineOne}, {2, "~ ~ ~ ~ S:40"}, {3, "~ ~ ~ ~ ~ ~ \"D.S.\""}, {4, lineTwo}},
+         fromE},
+        // lines on rows 1 and 3: row 2, the middle, is line 2's
+        {"segno in the one row between", {{1, lineOne}, {2, "~ S:40 ~ ~ ~ ~ \"D.S.\""}, {3, lineTwo}}, fromG},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TScoreFixture fx(14, 8);
+        for (auto [row, picture] : c.rows)
+            fx.Row(row, picture);
+        Cursor(fx, 1, 1);
+        ExpectQuarters(c.keys);
+    }
+}
+
+TEST_F(PlayWholePathBuildTest, OnlyANumberedEndingEndsTheFirstPass) {
+    // |: C D | E F :| G A |]  with a bracket over E F and "2." over G A. The
+    // "1." ending (open or closed) is left out on the repeat; a plain bracket of
+    // the Dynamic Marks palette carries no number and is no ending, so E F
+    // sound on both passes.
+    const std::vector<int> withEnding{60, 62, 64, 65, 60, 62, 67, 69};
+    const std::vector<int> withoutEnding{60, 62, 64, 65, 60, 62, 64, 65, 67, 69};
+    const std::pair<int, const std::vector<int>*> cases[] = {
+        {79, &withEnding}, {78, &withEnding}, {4, &withoutEnding}, {5, &withoutEnding}, {6, &withoutEnding}};
+    for (auto [kind, keys] : cases) {
+        SCOPED_TRACE(kind);
+        TScoreFixture fx(14, 8);
+        fx.Row(0, "~ ~ ~ ~ ~ ~{mark=" + std::to_string(kind) + ",iEnd=7} ~ ~ ~{mark=80,iEnd=10}");
+        fx.Row(1, "&G |: W:3@6 W:3@5 | W:3@4 W:3@3 :| W:3@2 W:3@1 |]");
+        Cursor(fx, 1, 1);
+        ExpectQuarters(*keys);
     }
 }
 
@@ -277,6 +337,47 @@ TEST_F(PlayWholePathBuildTest, ARitardandoEndsAtTheNextBarLine) {
     EXPECT_EQ(heard[8].length, Q) << "a tempo again from the bar line";
     EXPECT_EQ(heard[9].length, Q);
     EXPECT_EQ(heard[9].at - heard[8].at, Q);
+}
+
+TEST_F(PlayWholePathBuildTest, ARitardandoSlowsItsOwnLineUpToItsOwnBarLine) {
+    // Quarters everywhere. The notes before `slowFrom` keep the tempo; from it
+    // on every note is slower than the one before, the last at half the tempo
+    // (the ramp takes in the note before the word).
+    struct Case {
+        const char* name;
+        std::vector<std::pair<int, const char*>> rows;
+        size_t notes, slowFrom;
+    } cases[] = {
+        // "rit." in row 3, between line 1 (row 1) and line 2 (row 4), over
+        // line 2's second note: line 2 slows from its first note, line 1 not.
+        {"between two lines",
+         {{1, "&G W:3@6 W:3@5 W:3@4 W:3@3 |"}, {3, "~ ~ \"rit.\""}, {4, "&G W:3@2 W:3@1 W:3@0 W:3@-1 |]"}},
+         8,
+         4},
+        // A one-bar system on row 1 with its bar line in column 5; a staff on
+        // row 6 with "rit." over its third note runs on to its own bar line in
+        // column 9.
+        {"under a one-bar system",
+         {{1, "&G W:3@6 W:3@5 W:3@4 W:3@3 |"},
+          {5, "~ ~ ~ \"rit.\""},
+          {6, "&G W:3@2 W:3@2 W:3@2 W:3@2 W:3@2 W:3@2 W:3@2 W:3@2 |]"}},
+         12,
+         5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TScoreFixture fx(16, 10);
+        for (auto [row, picture] : c.rows)
+            fx.Row(row, picture);
+        Cursor(fx, 1, 1);
+        const auto heard = Build(true);
+        ASSERT_EQ(heard.size(), c.notes) << ::testing::PrintToString(heard);
+        for (size_t i = 0; i < c.slowFrom; ++i)
+            EXPECT_EQ(heard[i].length, Q) << "note " << i << " before the ramp";
+        for (size_t i = c.slowFrom; i < c.notes; ++i)
+            EXPECT_GT(heard[i].length, heard[i - 1].length) << "note " << i << " slower than the one before";
+        EXPECT_EQ(heard.back().length, 2 * Q) << "half the tempo on the last note";
+    }
 }
 
 } // namespace
