@@ -9,7 +9,10 @@ class TDrawEngine;
 
 // The cell is a copy; its size factor may be changed in it.
 void DrawTextSymbol(TDrawEngine* d, float x, float y, TCell cell);
-void DrawTextCell(TDrawEngine* d, float x, float y, const TCell& cell);
+// (col, row) place the cell on the current page: a syllable under a Jianpu note
+// (a lyric) is centred under it and set to fit its room; -1 draws any text cell
+// where it stands.
+void DrawTextCell(TDrawEngine* d, float x, float y, const TCell& cell, int col = -1, int row = -1);
 void DrawTempoMark(TDrawEngine* d, float x, float y, int col, int row);
 void DrawInsertedImage(TDrawEngine* d, float x, float y, const TCell& cell);
 // Draws the page's background image; true when the page has one.

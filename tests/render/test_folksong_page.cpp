@@ -111,3 +111,61 @@ TEST(FolkSongPage, UnderlinesBreakAtEachBeat) {
         }
     }
 }
+
+// Each syllable is centred under its note (within a tenth of a column), keeps
+// clear of the syllables beside it and of the notes above and below; a verse
+// is no smaller than 0.4 of a digit's height. At the default size the Chinese
+// syllables of neighbouring eighths are wider than their columns and English
+// ones run into each other.
+TEST(FolkSongPage, LyricsSitUnderTheirNotesAndFitTheirRoom) {
+    TMusicFonts fonts(true, true);
+    ASSERT_TRUE(fonts.loaded());
+    for (int zoom : {1, 2}) {
+        TViewFixture fx(kFolkSongCols, kFolkSongRows);
+        BuildFolkSongPage(fx);
+        FitPaintBox(fx.view, kFolkSongCols, kFolkSongRows, zoom);
+        const TInkProbe probe(fx.view);
+        const int cellW = fx.view.GetCellWidth();
+        for (int row : {2, 4, 6}) {
+            std::vector<const TInkItem*> syllables;
+            int notesBottom = 0, nextTop = 1 << 20, digitH = 0;
+            for (const TInkItem& it : probe.Items()) {
+                if (it.row == row - 1)
+                    notesBottom = std::max(notesBottom, it.box.bottom());
+                if (it.row == row + 1)
+                    nextTop = std::min(nextTop, it.box.top());
+                if (it.row == row - 1 && IsText(it))
+                    digitH = std::max(digitH, it.box.height());
+                if (it.row == row && IsText(it))
+                    syllables.push_back(&it);
+            }
+            ASSERT_GE(syllables.size(), 5u) << "zoom " << zoom << " row " << row;
+            std::sort(syllables.begin(), syllables.end(),
+                      [](const TInkItem* a, const TInkItem* b) { return a->box.left() < b->box.left(); });
+            for (size_t i = 0; i < syllables.size(); ++i) {
+                const TInkItem& s = *syllables[i];
+                const std::string where = "zoom " + std::to_string(zoom) + " row " + std::to_string(row) + " column " +
+                                          std::to_string(s.col) + " " + s.what;
+                const TInkItem* digit = nullptr;
+                for (const TInkItem& it : probe.Items()) {
+                    if (it.row == row - 1 && it.col == s.col && IsText(it))
+                        digit = &it;
+                }
+                ASSERT_TRUE(digit) << where;
+                const int centre = s.box.left() + s.box.right(), under = digit->box.left() + digit->box.right();
+                EXPECT_LE(std::abs(centre - under), 2 * std::max(2, cellW / 10))
+                    << where << ": centre " << centre / 2 << ", note " << under / 2;
+                if (i > 0) {
+                    EXPECT_GE(s.box.left() - syllables[i - 1]->box.right(), 2) << where << " against the one before";
+                }
+                EXPECT_GT(s.box.top(), notesBottom + 1) << where << ": touches the notes above";
+                EXPECT_LT(s.box.bottom(), nextTop - 1) << where << ": touches the row below";
+            }
+            int tallest = 0;
+            for (const TInkItem* s : syllables)
+                tallest = std::max(tallest, s->box.height());
+            EXPECT_GE(5 * tallest, 2 * digitH) << "zoom " << zoom << " row " << row << ": syllables " << tallest
+                                               << " px tall, digits " << digitH;
+        }
+    }
+}
