@@ -9,6 +9,7 @@
 
 #include "tests/render/TQFolkSongPage.h"
 #include "tests/render/TQInkProbe.h"
+#include "tests/render/TQJianpuPage.h"
 #include "tests/render/TQMusicFonts.h"
 #include "tests/render/TQPageImage.h"
 #include "tests/support/TQTestSupport.h"
@@ -79,7 +80,7 @@ int DigitWidth(const TInkProbe& probe, int row) {
 // third of a digit. Written from the music: "3 | 3_5_" one group; "6_1'_ |
 // 6_5_" two; "5 | 5_6_" one; "6_1'_ | 1'_6_" two; "3__2__1_ | 6,_5,_" two on
 // the first line, and the second line under 3__2__ only.
-TEST(FolkSongPage, UnderlinesBreakAtEachBeat) {
+TEST(JianpuEngraving, UnderlinesBreakAtEachBeat) {
     TMusicFonts fonts(true, true);
     ASSERT_TRUE(fonts.loaded());
     struct TLine {
@@ -117,7 +118,7 @@ TEST(FolkSongPage, UnderlinesBreakAtEachBeat) {
 // is no smaller than 0.4 of a digit's height. At the default size the Chinese
 // syllables of neighbouring eighths are wider than their columns and English
 // ones run into each other.
-TEST(FolkSongPage, LyricsSitUnderTheirNotesAndFitTheirRoom) {
+TEST(JianpuEngraving, LyricsSitUnderTheirNotesAndFitTheirRoom) {
     TMusicFonts fonts(true, true);
     ASSERT_TRUE(fonts.loaded());
     for (int zoom : {1, 2}) {
@@ -168,4 +169,123 @@ TEST(FolkSongPage, LyricsSitUnderTheirNotesAndFitTheirRoom) {
                                                << " px tall, digits " << digitH;
         }
     }
+}
+
+namespace {
+
+// The ink of a cell's digit (its text item) and of its other marks.
+const TInkItem* DigitOf(const TInkProbe& probe, int col, int row) {
+    for (const TInkItem& it : probe.Items())
+        if (it.col == col && it.row == row && IsText(it) && it.what.size() == 8)
+            return &it;
+    return nullptr;
+}
+
+std::vector<const TInkItem*> MarksOf(const TInkProbe& probe, int col, int row, const std::string& what = "") {
+    const TInkItem* digit = DigitOf(probe, col, row);
+    std::vector<const TInkItem*> out;
+    for (const TInkItem& it : probe.Items())
+        if (it.col == col && it.row == row && &it != digit && (what.empty() || it.what == what))
+            out.push_back(&it);
+    return out;
+}
+
+// The least distance between two items' ink, in pixels along the larger axis
+// (0 where they touch).
+int InkDistance(const TInkItem& a, const TInkItem& b) {
+    int best = 1 << 20;
+    for (int y = 0; y < a.box.height(); ++y)
+        for (int x = 0; x < a.box.width(); ++x) {
+            if (qGray(a.mask.pixel(x, y)) >= 160)
+                continue;
+            const int ax = a.box.left() + x, ay = a.box.top() + y;
+            for (int v = 0; v < b.box.height(); ++v)
+                for (int u = 0; u < b.box.width(); ++u)
+                    if (qGray(b.mask.pixel(u, v)) < 160)
+                        best = std::min(best, std::max(std::abs(b.box.left() + u - ax), std::abs(b.box.top() + v - ay)) - 1);
+        }
+    return best;
+}
+
+} // namespace
+
+// The marks beside a digit belong to it at a glance: the augmentation dot of
+// "3. 2_" stands off both digits by at least an eighth of a digit and 2 px (it
+// read as a decimal point 1-2 px from them); the flat of 3 in "#4 b3 n2 0" keeps clear of the 4 before it (it
+// touched it) and does not stand over it; a low octave dot keeps clear of the
+// duration lines over it.
+TEST(JianpuEngraving, MarksBesideADigitKeepClearOfTheNext) {
+    TMusicFonts fonts(true, true);
+    ASSERT_TRUE(fonts.loaded());
+    for (int zoom : {1, 2}) {
+        TViewFixture fx(kJianpuCols, kJianpuRows);
+        BuildJianpuPage(fx);
+        FitPaintBox(fx.view, kJianpuCols, kJianpuRows, zoom);
+        const TInkProbe probe(fx.view);
+        const std::string z = "zoom " + std::to_string(zoom);
+        {
+            const TInkItem* own = DigitOf(probe, 4, 2);
+            const TInkItem* next = DigitOf(probe, 5, 2);
+            const auto dots = MarksOf(probe, 4, 2, "Ellipse");
+            ASSERT_TRUE(own && next && dots.size() == 1) << z;
+            const int before = dots[0]->box.left() - own->box.right() - 1;
+            const int after = next->box.left() - dots[0]->box.right() - 1;
+            const int digit = own->box.width();
+            EXPECT_GE(8 * before, std::max(16, digit)) << z << ": the dot " << before << " px after its digit, digit " << digit;
+            EXPECT_GE(8 * after, std::max(16, digit)) << z << ": the dot " << after << " px before the next digit";
+            EXPECT_GE(dots[0]->box.width(), 2) << z;
+        }
+        {
+            const TInkItem* prev = DigitOf(probe, 16, 1);
+            const TInkItem* own = DigitOf(probe, 17, 1);
+            const auto marks = MarksOf(probe, 17, 1);
+            ASSERT_TRUE(prev && own && !marks.empty()) << z;
+            int clear = 1 << 20;
+            int signRight = -1;
+            for (const TInkItem* m : marks) {
+                clear = std::min(clear, InkDistance(*m, *prev));
+                signRight = std::max(signRight, m->box.right());
+            }
+            EXPECT_GE(clear, 2) << z << ": the flat of 3 " << clear << " px from the 4 before it";
+            EXPECT_GT(signRight, prev->box.right() + 2) << z << ": the flat of 3 stands over the 4";
+        }
+    }
+}
+
+// A low octave dot keeps clear of the duration lines over it: "2,,__" of the
+// Jianpu page and "6,_ 5,_" of the folk song.
+TEST(JianpuEngraving, LowOctaveDotsKeepClearOfTheirLines) {
+    TMusicFonts fonts(true, true);
+    ASSERT_TRUE(fonts.loaded());
+    struct TCase {
+        const char* page;
+        int cols, rows;
+        void (*build)(TViewFixture&);
+        int row;
+        std::vector<int> notes;
+    };
+    const TCase cases[] = {{"jianpu", kJianpuCols, kJianpuRows, BuildJianpuPage, 4, {2}},
+                           {"folksong", kFolkSongCols, kFolkSongRows, BuildFolkSongPage, 5, {12, 13}}};
+    for (const TCase& c : cases)
+        for (int zoom : {1, 2}) {
+            TViewFixture fx(c.cols, c.rows);
+            c.build(fx);
+            FitPaintBox(fx.view, c.cols, c.rows, zoom);
+            const TInkProbe probe(fx.view);
+            const auto lines = UnderlinesOf(probe, c.row);
+            for (int col : c.notes) {
+                const std::string where = std::string(c.page) + " zoom " + std::to_string(zoom) + " column " + std::to_string(col);
+                const TInkItem* digit = DigitOf(probe, col, c.row);
+                ASSERT_TRUE(digit && !lines.empty()) << where;
+                int bottom = 0;
+                for (const auto& [y, boxes] : lines)
+                    for (const QRect& b : boxes)
+                        if (b.left() <= digit->box.right() && b.right() >= digit->box.left())
+                            bottom = std::max(bottom, b.bottom());
+                const auto dots = MarksOf(probe, col, c.row, "Ellipse");
+                ASSERT_FALSE(dots.empty()) << where;
+                for (const TInkItem* dot : dots)
+                    EXPECT_GE(dot->box.top() - bottom - 1, std::max(1, zoom)) << where << ": a low octave dot";
+            }
+        }
 }
