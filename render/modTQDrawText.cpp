@@ -50,10 +50,32 @@ TTextFont CellTextFont(const TCell& cell) {
     return score(cell.FontName, cell.FontCharset);
 }
 
-// Times New Roman in bold; the note font comes back afterwards.
-void BoldTimes(TDrawEngine* d, float x, float y, const std::string& text, const TCell& cell) {
-    SetFontStyle(fsBold);
-    d->DrawTimesText(x, y, text, cell, 0.7f);
+// The score's note font, the face of the Jianpu digits.
+std::string NoteFace() {
+    const TMainView* mv = MainView();
+    return DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName);
+}
+
+// A key text ("1=F") in the digits' face, bold, a little smaller than the
+// digits (it leaves room for the octave dots of the rows around it).
+void KeyFaceText(float x, float y, const std::string& text, const TCell& cell) {
+    SetCanvasFont(NoteFace(), 0, fsBold);
+    SetFontSize(0.85f * MainView()->GetDrawScale() * cell.fontSizeR * ScreenTextScale);
+    SetBrushStyle(bsClear);
+    CanvasTextOut(x, y, text);
+}
+
+// The top of a key text whose ink stands with its middle level with a Jianpu
+// time signature's bar in a row whose top is rowTop.
+float KeyTextTop(float rowTop, float fallback, const TCell& cell) {
+    const TMainView* mv = MainView();
+    const std::string key = "keytext|" + std::to_string(mv->GetDrawScale()) + "|" + std::to_string(cell.fontSizeR) +
+                            "|" + std::to_string(ScreenTextScale) + "|" + NoteFace();
+    const TInkBox ink = MeasureInk(key, 4 * std::max(mv->GetCellHeight(), 8),
+                                   [&](float x, float y) { KeyFaceText(x, y, "1=", cell); });
+    if (ink.empty)
+        return fallback;
+    return rowTop + kTimeSignatureBar * YUnit() - 0.5f * (ink.top + ink.bottom);
 }
 
 // The key header of a Jianpu staff: "1 = C (G)", the fixed-key words after it,
@@ -104,7 +126,7 @@ void TypesetKeyText(TDrawEngine* d, float bx, float by, float rowTop, char lette
     const float dd = cell.fontSizeR - 1.0f;
     const bool musical = MusicFontInstalled(kMusical);
     const std::string letterText(1, letter);
-    BoldTimes(d, bx, by, "1 =", cell);
+    KeyFaceText(bx, by, "1=", cell);
     // the sign drawn with its old place as the point (x, y)
     auto drawSign = [&](float x, float y, float f) {
         if (sign == 2) {
@@ -122,9 +144,9 @@ void TypesetKeyText(TDrawEngine* d, float bx, float by, float rowTop, char lette
                             std::to_string(v) + "x" + std::to_string(u) + "|" + std::to_string(musical) + "|" +
                             std::to_string(ScreenTextScale) + "|" + std::to_string(cell.FontStyle);
     const int reach = 4 * std::max(mv->GetCellHeight(), 8);
-    const TInkBox head = MeasureInk("keyhead|" + key, reach, [&](float x, float y) { BoldTimes(d, x, y, "1 =", cell); });
+    const TInkBox head = MeasureInk("keyhead|" + key, reach, [&](float x, float y) { KeyFaceText(x, y, "1=", cell); });
     const TInkBox ink = MeasureInk("keyletter|" + letterText + "|" + key, reach,
-                                   [&](float x, float y) { BoldTimes(d, x, y, letterText, cell); });
+                                   [&](float x, float y) { KeyFaceText(x, y, letterText, cell); });
     auto signInk = [&](float f) {
         return MeasureInk("keysign|" + std::to_string(sign) + "|" + std::to_string(f) + "|" + key, reach,
                           [&](float x, float y) { drawSign(x, y, f); });
@@ -134,7 +156,7 @@ void TypesetKeyText(TDrawEngine* d, float bx, float by, float rowTop, char lette
         // nothing measured (no output canvas to measure against): the sign
         // between the two at its old place
         drawSign(bx + 1.3f * v, rowTop + (-0.75f - 1.3f * dd) * u, 1.0f);
-        BoldTimes(d, bx + 2.5f * v, by, letterText, cell);
+        KeyFaceText(bx + 2.5f * v, by, letterText, cell);
         return;
     }
     const float gap = std::max(1.5f, 0.1f * v);
@@ -150,7 +172,7 @@ void TypesetKeyText(TDrawEngine* d, float bx, float by, float rowTop, char lette
     py = std::max(py, rowTop + 1.0f - mark.top);
     drawSign(px, py, f);
     const float letterLeft = px + mark.right + gap;
-    BoldTimes(d, letterLeft - ink.left, by, letterText, cell);
+    KeyFaceText(letterLeft - ink.left, by, letterText, cell);
 }
 
 constexpr int kJianpuDotCode = -73;
@@ -322,10 +344,11 @@ void DrawTextCell(TDrawEngine* d, float x, float y, const TCell& cell, int col, 
             }
             if (letter != 0) {
                 drawn = true;
+                const float ky = KeyTextTop(y, by, cell);
                 if (sign == 0) {
-                    BoldTimes(d, bx, by, std::string("1 = ") + letter, cell);
+                    KeyFaceText(bx, ky, std::string("1=") + letter, cell);
                 } else {
-                    TypesetKeyText(d, bx, by, y, letter, sign, cell);
+                    TypesetKeyText(d, bx, ky, y, letter, sign, cell);
                 }
             }
         }

@@ -289,3 +289,52 @@ TEST(JianpuEngraving, LowOctaveDotsKeepClearOfTheirLines) {
             }
         }
 }
+
+// The key text and the time signature of the folk song's header, "1 = F 2/4",
+// are set in the digits' face, the key text about as tall as the digits and
+// level with the fraction's bar (it was Times at two thirds of a digit, the
+// fraction's bar 8 px below its middle).
+TEST(JianpuEngraving, KeyTextAndTimeSignatureMatchTheDigits) {
+    TMusicFonts fonts(true, true);
+    ASSERT_TRUE(fonts.loaded());
+    for (int zoom : {1, 2}) {
+        const std::string z = "zoom " + std::to_string(zoom);
+        TViewFixture fx(kFolkSongCols, kFolkSongRows);
+        BuildFolkSongPage(fx);
+        FitPaintBox(fx.view, kFolkSongCols, kFolkSongRows, zoom);
+        const TInkProbe probe(fx.view);
+        QRect key, digits, bar;
+        for (const TInkItem& it : probe.Items()) {
+            if (it.row == 0 && it.col == 0 && IsText(it))
+                key |= it.box;
+            if (it.row == 1 && IsText(it))
+                digits |= it.box;
+            if (it.row == 0 && it.col == 3 && !IsText(it))
+                bar |= it.box;
+        }
+        ASSERT_FALSE(key.isEmpty() || digits.isEmpty() || bar.isEmpty()) << z;
+        EXPECT_GE(key.height() * 100, digits.height() * 80) << z << ": key text " << key.height() << " px, digits "
+                                                            << digits.height();
+        EXPECT_LE(key.height() * 100, digits.height() * 110) << z << ": key text " << key.height() << " px, digits "
+                                                             << digits.height();
+        const int middle = key.top() + key.bottom(), level = bar.top() + bar.bottom();
+        EXPECT_LE(std::abs(middle - level), 2 * zoom + 1) << z << ": key text's middle " << middle / 2.0
+                                                          << ", the fraction's bar " << level / 2.0;
+        // the faces, from the drawing calls
+        fx.canvas.Clear();
+        fx.view.OutCanvas = &fx.canvas;
+        fx.view.DrawEngine.DrawCells(0, 0, kFolkSongCols, kFolkSongRows);
+        std::string keyFace, meterFace, digitFace;
+        for (const TCanvasCall* t : fx.canvas.TextOuts()) {
+            if (t->OwnerRow == 0 && t->OwnerCol == 0)
+                keyFace = t->Font.Name;
+            if (t->OwnerRow == 0 && t->OwnerCol == 3)
+                meterFace = t->Font.Name;
+            if (t->OwnerRow == 1 && t->Text == "3")
+                digitFace = t->Font.Name;
+        }
+        EXPECT_FALSE(digitFace.empty()) << z;
+        EXPECT_EQ(keyFace, digitFace) << z;
+        EXPECT_EQ(meterFace, digitFace) << z;
+    }
+}
