@@ -61,10 +61,13 @@ constexpr int kGongcheTuneCols = 24;
 constexpr int kGongcheTuneRows = 4;
 
 inline void BuildGongcheTunePage(TViewFixture& fx) {
-    // 3 3 5 6 1' 6 5 | 5 5 6 5 | 6 1' 1' 6 5 | 3 2 1 6, 5, 1
+    // 3 3 5 6 1' 6 5 5 5 6 5, then the close an octave lower:
+    // 6, 1 1 6, 5, 3, 2, 1, 6,, 5,, 1, (characters of the lower octave with
+    // their marks beside the ones that have their own).
     const std::vector<std::vector<std::pair<int, int>>> rows = {
         {{'3', 0}, {'3', 0}, {'5', 0}, {'6', 0}, {'1', 1}, {'6', 0}, {'5', 0}, {'5', 0}, {'5', 0}, {'6', 0}, {'5', 0}},
-        {{'6', 0}, {'1', 1}, {'1', 1}, {'6', 0}, {'5', 0}, {'3', 0}, {'2', 0}, {'1', 0}, {'6', -1}, {'5', -1}, {'1', 0}}};
+        {{'6', -1}, {'1', 0}, {'1', 0}, {'6', -1}, {'5', -1}, {'3', -1}, {'2', -1}, {'1', -1}, {'6', -2}, {'5', -2},
+         {'1', -1}}};
     for (size_t r = 0; r < rows.size(); ++r)
         for (size_t i = 0; i < rows[r].size(); ++i)
             fx.At(static_cast<int>(2 * i), static_cast<int>(2 * r + 1)) =

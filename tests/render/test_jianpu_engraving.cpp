@@ -338,3 +338,48 @@ TEST(JianpuEngraving, KeyTextAndTimeSignatureMatchTheDigits) {
         EXPECT_EQ(meterFace, digitFace) << z;
     }
 }
+
+// On the Gongche tune the mark of the lower octave stands next to its own
+// character: nearer it than the next one, and within a fifth of a character's
+// width of it (it stood 18 px from its own and 11 px from the next).
+TEST(GongcheEngraving, LowerOctaveMarksStandByTheirOwnCharacter) {
+    TMusicFonts fonts(true, true);
+    ASSERT_TRUE(fonts.loaded());
+    for (int zoom : {1, 2}) {
+        TViewFixture fx(kGongcheTuneCols, kGongcheTuneRows);
+        BuildGongcheTunePage(fx);
+        FitPaintBox(fx.view, kGongcheTuneCols, kGongcheTuneRows, zoom);
+        const TInkProbe probe(fx.view);
+        TPageImage page(fx.view);
+        tqtest::SavePngIfWanted(page.image, "gongche_tune_z" + std::to_string(zoom));
+        int marks = 0;
+        for (int col = 0; col < kGongcheTuneCols; col += 2) {
+            const TInkItem *own = nullptr, *mark = nullptr, *next = nullptr;
+            for (const TInkItem& it : probe.Items()) {
+                if (it.row != 3 || !IsText(it))
+                    continue;
+                const bool isMark = it.box.width() < it.box.height() / 2 || it.what.find("U+FF07") != std::string::npos ||
+                                    it.what.find("U+3003") != std::string::npos;
+                if (it.col == col && isMark)
+                    mark = &it;
+                else if (it.col == col)
+                    own = &it;
+                else if (it.col == col + 2 && !isMark)
+                    next = &it;
+            }
+            if (!mark)
+                continue;
+            ++marks;
+            ASSERT_TRUE(own) << "zoom " << zoom << " column " << col;
+            const int toOwn = mark->box.left() - own->box.right() - 1;
+            const int toNext = next ? next->box.left() - mark->box.right() - 1 : 1 << 20;
+            const std::string where = "zoom " + std::to_string(zoom) + " column " + std::to_string(col) + ": " +
+                                      std::to_string(toOwn) + " px from its own, " + std::to_string(toNext) +
+                                      " px from the next";
+            EXPECT_LT(toOwn, toNext) << where;
+            EXPECT_LE(5 * toOwn, own->box.width()) << where;
+            EXPECT_GE(toOwn, 1) << where;
+        }
+        EXPECT_EQ(marks, 6) << "zoom " << zoom; // 3, 2, 1, 6,, 5,, 1,
+    }
+}
