@@ -408,6 +408,34 @@ void DrawMarkLeftOf(const std::string& key, float x, float y, float limit,
     draw(x, y);
 }
 
+// How far up a mark drawn at (mx, my), whose ink is mark, has to stand for
+// its ink to keep gap from the digit's ink (digit, drawn at (dx, dy)), row by
+// row; at most limit.
+float LiftClearOf(const TInkBox& mark, float mx, float my, const TInkBox& digit, float dx, float dy, float gap,
+                  float limit) {
+    if (mark.empty || digit.empty)
+        return 0.0f;
+    const int g = static_cast<int>(std::ceil(gap));
+    const int digitRows = static_cast<int>(digit.rowLeft.size());
+    for (float lift = 0.0f; lift < limit; lift += 1.0f) {
+        bool clear = true;
+        for (int i = 0; clear && i < static_cast<int>(mark.rowLeft.size()); ++i) {
+            if (mark.rowLeft[i] > mark.rowRight[i])
+                continue;
+            const int j0 = static_cast<int>(std::lround(my - lift + mark.top + static_cast<float>(i) - (dy + digit.top)));
+            for (int j = j0 - g; clear && j <= j0 + g; ++j) {
+                if (j < 0 || j >= digitRows || digit.rowLeft[j] > digit.rowRight[j])
+                    continue;
+                clear = mx + mark.rowRight[i] + gap < dx + digit.rowLeft[j] ||
+                        mx + mark.rowLeft[i] > dx + digit.rowRight[j] + gap;
+            }
+        }
+        if (clear)
+            return lift;
+    }
+    return limit;
+}
+
 } // namespace
 
 void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col, int row) {
@@ -474,6 +502,22 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
             // Style mark.
             const TCell* left = col > 0 ? CellAtAddress(col - 1, row) : nullptr;
             const float xL = left && left->Note == 32 ? x - 0.05f * xu : x;
+            // The arcs of marks 2 to 5 stand beside or over the digit, a gap
+            // from its ink: raised where they would run into it.
+            const bool arcMark = styleNibble >= 0x20 && styleNibble <= 0x50 && note != '*';
+            TInkBox digitInk;
+            if (arcMark && !MeasuringInk())
+                digitInk = TextInk(text);
+            auto clearOfDigit = [&](const std::string& key, const std::function<void(float, float)>& draw) {
+                return [&, key, draw](float mx, float my) {
+                    float lift = 0.0f;
+                    if (!MeasuringInk() && !digitInk.empty) {
+                        const TInkBox ink = MeasureInk(key, 4 * std::max(mv->GetCellHeight(), 8), draw);
+                        lift = LiftClearOf(ink, mx, my, digitInk, tx, ty, std::max(1.0f, 0.05f * xu), 0.5f * yu);
+                    }
+                    draw(mx, my - lift);
+                };
+            };
             switch (styleNibble) {
             case 0x10: {
                 float cx = x + (-0.5f + 0.02f * dd) * xu;
@@ -511,24 +555,29 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
                 break;
             }
             case 0x20:
-                DrawAttrMark2(d, xL + (-0.45f - 0.89f * dd) * xu, y + (-0.7f - 0.65f * dd) * yu, cell, 1.0f);
+                clearOfDigit("mark2|" + MarkKey(cell), [&](float mx, float my) {
+                    DrawAttrMark2(d, mx, my, cell, 1.0f);
+                })(xL + (-0.45f - 0.89f * dd) * xu, y + (-0.7f - 0.65f * dd) * yu);
                 break;
             case 0x30:
-                DrawAttrMark3(d, xL + (-0.5f - 0.97f * dd) * xu, y + (-0.8f - 0.75f * dd) * yu, cell, 1.0f);
+                clearOfDigit("mark3|" + MarkKey(cell), [&](float mx, float my) {
+                    DrawAttrMark3(d, mx, my, cell, 1.0f);
+                })(xL + (-0.5f - 0.97f * dd) * xu, y + (-0.8f - 0.75f * dd) * yu);
                 break;
             case 0x40:
             case 0x50: {
                 // Marks at the note's right: clear of what follows it.
                 const bool four = styleNibble == 0x40;
                 const std::string key = std::string(four ? "mark4|" : "mark5|") + MarkKey(cell);
+                const std::function<void(float, float)> mark = [&](float mx, float my) {
+                    if (four)
+                        DrawAttrMark4(d, mx, my, cell, 1.0f);
+                    else
+                        DrawAttrMark5(d, mx, my, cell, 1.0f);
+                };
                 DrawMarkLeftOf(key, x + (four ? (0.7f + 0.3f * dd) : 0.42f) * xu,
                                y + (four ? (-0.7f - 0.65f * dd) : (-0.75f - 0.7f * dd)) * yu,
-                               RoomBeforeRightCell(d, x, col, row), [&](float mx, float my) {
-                                   if (four)
-                                       DrawAttrMark4(d, mx, my, cell, 1.0f);
-                                   else
-                                       DrawAttrMark5(d, mx, my, cell, 1.0f);
-                               });
+                               RoomBeforeRightCell(d, x, col, row), clearOfDigit(key, mark));
                 break;
             }
             case 0x60:

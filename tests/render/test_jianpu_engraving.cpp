@@ -12,6 +12,7 @@
 #include "tests/render/TQJianpuPage.h"
 #include "tests/render/TQMusicFonts.h"
 #include "tests/render/TQPageImage.h"
+#include "tests/render/TQSamplePage.h"
 #include "tests/support/TQTestSupport.h"
 
 namespace {
@@ -381,5 +382,50 @@ TEST(GongcheEngraving, LowerOctaveMarksStandByTheirOwnCharacter) {
             EXPECT_GE(toOwn, 1) << where;
         }
         EXPECT_EQ(marks, 6) << "zoom " << zoom; // 3, 2, 1, 6,, 5,, 1,
+    }
+}
+
+// The glide and slide marks of a note (the arcs with arrows of its style)
+// stand beside or over its digit, a gap from its ink; they were drawn through
+// the digit they stand at. And a tuplet's number stands over its slur, not on it.
+TEST(JianpuEngraving, GlideMarksAndTupletNumbersKeepOffTheirNotes) {
+    TMusicFonts fonts(true, true);
+    ASSERT_TRUE(fonts.loaded());
+    struct TAt {
+        int col, row;
+    };
+    for (int zoom : {1, 2}) {
+        const std::string z = "zoom " + std::to_string(zoom);
+        {
+            TViewFixture fx(kJianpuCols, kJianpuRows);
+            BuildJianpuPage(fx);
+            FitPaintBox(fx.view, kJianpuCols, kJianpuRows, zoom);
+            const TInkProbe probe(fx.view);
+            for (const TAt at : {TAt{19, 2}, TAt{21, 2}, TAt{11, 4}, TAt{12, 4}, TAt{14, 4}, TAt{16, 4}}) {
+                const TInkItem* digit = DigitOf(probe, at.col, at.row);
+                ASSERT_TRUE(digit) << z << " column " << at.col;
+                const auto marks = MarksOf(probe, at.col, at.row);
+                ASSERT_FALSE(marks.empty()) << z << " column " << at.col;
+                for (const TInkItem* m : marks)
+                    EXPECT_GE(InkDistance(*m, *digit), 1)
+                        << z << " row " << at.row << " column " << at.col << ": " << m->what << " on the digit";
+            }
+        }
+        {
+            TViewFixture fx(kSampleCols, kSampleRows);
+            BuildSamplePage(fx);
+            FitPaintBox(fx.view, kSampleCols, kSampleRows, zoom);
+            const TInkProbe probe(fx.view);
+            const TInkItem *number = nullptr, *curve = nullptr;
+            for (const TInkItem& it : probe.Items()) {
+                // the number over the note 3 that starts the triplet
+                if (it.row == 7 && it.col == 9 && it.what == "text \"3\"" && (!number || it.box.top() < number->box.top()))
+                    number = &it;
+                if (it.row == 7 && it.col == 9 && (it.what == "Polygon" || it.what == "Polyline" || it.what == "Arc"))
+                    curve = &it;
+            }
+            ASSERT_TRUE(number && curve) << z;
+            EXPECT_GE(InkDistance(*number, *curve), 1) << z << ": the tuplet's number on its slur";
+        }
     }
 }
