@@ -19,6 +19,7 @@
 #include "render/modTQDrawEngine.h"
 #include "render/modTQDrawJianpu.h"
 #include "render/modTQDrawTextSym.h"
+#include "render/modTQInkMeasure.h"
 #include "render/modTQMainView.h"
 
 namespace {
@@ -237,6 +238,38 @@ bool DrawShrinkSlurs(TDrawEngine* d, float x, float y, const TCell& cell, const 
     return met;
 }
 
+namespace {
+
+// Where the ink of the plain digit in the cell before (col - 1) ends, for a
+// cell whose left edge is x; far left when no plain note stands there.
+float PlainDigitRightBefore(int col, int row, float x) {
+    const TCell* left = col > 0 ? CellAtAddress(col - 1, row) : nullptr;
+    if (!left || left->cellType != ctJianpu || !IsJianpuNoteChar(left->Note) || IsShrinkCell(*left) ||
+        IsVerticalCell(*left) || IsGraceCell(*left))
+        return -1.0e9f;
+    TMainView* mv = MainView();
+    TCanvas* canvas = TargetCanvas(nullptr);
+    const float X = static_cast<float>(mv->GetCellWidth());
+    const TFont saved = canvas->Font;
+    const auto savedLog = canvas->SelectLogFont(nullptr);
+    SetCanvasFont(DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName), 0,
+                  mv->NoteFontStyle);
+    SetFontSize(mv->GetDrawScale() * left->fontSizeR * ScreenTextScale);
+    const std::string text(1, static_cast<char>(left->Note));
+    const TInkBox ink = MeasureInk("plaindigit|" + canvas->Font.Name + "|" + std::to_string(canvas->Font.Size) + "|" +
+                                       std::to_string(canvas->Font.Style) + "|" + text,
+                                   4 * std::max(mv->GetCellHeight(), 8),
+                                   [&](float qx, float qy) { CanvasTextOut(qx, qy, text); });
+    canvas->Font = saved;
+    canvas->SelectLogFont(savedLog);
+    if (ink.empty)
+        return -1.0e9f;
+    // the digit's text starts 0.15 column into its cell (further left when larger)
+    return x - X + (0.15f - 0.35f * (left->fontSizeR - 1.0f)) * X + ink.right;
+}
+
+} // namespace
+
 void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
     TCell cell;
     GetCell(cell, col, row, -1, -1);
@@ -421,9 +454,46 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
                         signBefore = true;
                 }
                 // (An image's foot stands lower: a taller lift over dots.)
-                const float lift = (kSignLift * s + (image ? 1.4f : 1.0f) * kDotLift * static_cast<float>(above) +
-                                    (signBefore ? kSignOverSign : 0.0f)) * Y;
-                DrawSmallSign(d, kind, signFont, px, py - lift, cell, f);
+                float lift = (kSignLift * s + (image ? 1.4f : 1.0f) * kDotLift * static_cast<float>(above) +
+                              (signBefore ? kSignOverSign : 0.0f)) * Y;
+                float sx = px;
+                // A sign that would stand over the digit before it stands over
+                // its own digit instead (its middle right of the digit before),
+                // its foot a gap above its own digit's top.
+                const int beforeCode = i > 0 ? notes[static_cast<size_t>(i - 1)].code & 0xFF : kBlank;
+                float beforeRight = -1.0e9f;
+                if (beforeCode != kBlank && beforeCode != kDotCode && IsJianpuNoteChar(beforeCode))
+                    beforeRight = positions[static_cast<size_t>(i - 1)] + a - kDigitAir * X;
+                else if (i == 0 && !MeasuringInk())
+                    beforeRight = PlainDigitRightBefore(col, row, x);
+                if (!MeasuringInk() && beforeRight > -1.0e8f) {
+                    const float middle = px + 0.5f * (span.left + span.right);
+                    if (middle < beforeRight + 1.0f) {
+                        sx = px + beforeRight + 1.0f - middle;
+                        const int reach = 4 * std::max(mv->GetCellHeight(), 8);
+                        const std::string size = std::to_string(RoundToInt(0.78f * W)) + "x" +
+                                                 std::to_string(RoundToInt(fontWidth)) + "|" + std::to_string(s) + "|" +
+                                                 std::to_string(X) + "x" + std::to_string(Y) + "|" +
+                                                 std::to_string(mv->GetDrawScale()) + "|" + std::to_string(musicFont) +
+                                                 std::to_string(MusicFontInstalled("Toccata")) + "|" + mv->NoteFontName + "|" + cell.FontName +
+                                                 "|" + std::to_string(cell.FontStyle) + std::to_string(cell.upNote & 1);
+                        const TInkBox signInk =
+                            MeasureInk("smallsign|" + std::to_string(kind) + "|" + std::to_string(signFont) + "|" +
+                                           std::to_string(f) + "|" + size,
+                                       reach, [&](float qx, float qy) { DrawSmallSign(d, kind, signFont, qx, qy, cell, f); });
+                        auto previous = canvas->SelectLogFont(font);
+                        const std::string text = SmallNoteText(note.code);
+                        const TInkBox digitInk = MeasureInk("smalldigit|" + text + "|" + size, reach,
+                                                            [&](float qx, float qy) { CanvasTextOut(qx, qy, text); });
+                        canvas->SelectLogFont(previous);
+                        if (!signInk.empty && !digitInk.empty) {
+                            const float digitTop = yb + Y * (0.1f - 0.6f * dd) + digitInk.top;
+                            const float gapAbove = std::max(1.0f, 0.05f * X);
+                            lift = std::max(lift, py + signInk.bottom - (digitTop - gapAbove));
+                        }
+                    }
+                }
+                DrawSmallSign(d, kind, signFont, sx, py - lift, cell, f);
             }
         }
 

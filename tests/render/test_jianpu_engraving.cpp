@@ -429,3 +429,50 @@ TEST(JianpuEngraving, GlideMarksAndTupletNumbersKeepOffTheirNotes) {
         }
     }
 }
+
+// On the sample page's compound cells the sharp of the small 7 of "5 6 #7" and
+// the flat of the small 3 stand at their own digit: their middle right of the
+// digit before (they stood over it), their foot clear of their own digit.
+TEST(CompoundEngraving, SignsOfSmallNotesStandAtTheirOwnDigit) {
+    TMusicFonts fonts(true, true);
+    ASSERT_TRUE(fonts.loaded());
+    for (int zoom : {1, 2}) {
+        const std::string z = "zoom " + std::to_string(zoom);
+        TViewFixture fx(kSampleCols, kSampleRows);
+        BuildSamplePage(fx);
+        FitPaintBox(fx.view, kSampleCols, kSampleRows, zoom);
+        const TInkProbe probe(fx.view);
+        TPageImage page(fx.view);
+        tqtest::SavePngIfWanted(page.image, "compound_z" + std::to_string(zoom));
+        struct TSigned {
+            int col, part; // the small note with the sign
+        };
+        for (const TSigned at : {TSigned{4, 3}, TSigned{6, 1}}) {
+            const TInkItem *own = nullptr, *before = nullptr;
+            std::vector<const TInkItem*> sign;
+            for (const TInkItem& it : probe.Items()) {
+                if (it.row != 1 || it.col != at.col)
+                    continue;
+                const bool digit = IsText(it) && it.what.size() == 8 && it.what[6] >= '1' && it.what[6] <= '7';
+                if (digit && it.part == at.part && (!own || it.box.height() > own->box.height()))
+                    own = &it;
+                else if (digit && it.part == at.part - 1)
+                    before = &it;
+                else if (it.part == at.part && !digit && it.what != "FillRect" && it.what != "Ellipse")
+                    sign.push_back(&it);
+            }
+            // the first small note's digit before is the note of the cell before
+            if (at.part == 1)
+                before = DigitOf(probe, at.col - 1, 1);
+            const std::string where = z + " column " + std::to_string(at.col) + " note " + std::to_string(at.part);
+            ASSERT_TRUE(own && before && !sign.empty()) << where;
+            QRect box;
+            for (const TInkItem* s : sign)
+                box |= s->box;
+            EXPECT_GT(box.left() + box.width() / 2, before->box.right()) << where << ": over the digit before";
+            EXPECT_LE(box.left() + box.width() / 2, own->box.right()) << where << ": past its own digit";
+            for (const TInkItem* s : sign)
+                EXPECT_GE(InkDistance(*s, *own), 1) << where << ": " << s->what << " on its own digit";
+        }
+    }
+}
