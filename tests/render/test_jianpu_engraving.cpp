@@ -476,3 +476,31 @@ TEST(CompoundEngraving, SignsOfSmallNotesStandAtTheirOwnDigit) {
         }
     }
 }
+
+// The small digits of the sample page's compound cells keep a legible shape:
+// at least 0.45 of a plain digit's width for its height (1 2 3 4 in one
+// column were squeezed to a quarter of it, the notes of rate -20 to 0.4).
+TEST(CompoundEngraving, SmallDigitsKeepALegibleShape) {
+    TMusicFonts fonts(true, true);
+    ASSERT_TRUE(fonts.loaded());
+    for (int zoom : {1, 2}) {
+        const std::string z = "zoom " + std::to_string(zoom);
+        TViewFixture fx(kSampleCols, kSampleRows);
+        BuildSamplePage(fx);
+        FitPaintBox(fx.view, kSampleCols, kSampleRows, zoom);
+        const TInkProbe probe(fx.view);
+        const TInkItem* plain = DigitOf(probe, 3, 1); // a plain 2
+        ASSERT_TRUE(plain) << z;
+        const double plainShape = double(plain->box.width()) / plain->box.height();
+        int seen = 0;
+        for (const TInkItem& it : probe.Items()) {
+            if (it.row != 1 || it.part == 0 || !IsText(it) || it.what.size() != 8 || it.what[6] < '2' || it.what[6] > '7')
+                continue;
+            ++seen;
+            const double shape = double(it.box.width()) / it.box.height();
+            EXPECT_GE(shape, 0.45 * plainShape) << z << " column " << it.col << " note " << it.part << " " << it.what << ": "
+                                               << it.box.width() << " x " << it.box.height() << " px";
+        }
+        EXPECT_GE(seen, 6) << z;
+    }
+}
