@@ -293,7 +293,7 @@ void TfrmMainTQ::RunKeyCommand(const TKeyCommand& k) {
     case TKeyCmd::GoHome:
         SelCol0 = SelRow0 = SelCol1 = SelRow1 = 0;
         GoToPage(0);
-        Controls.PageComboText = "1";
+        Controls.PageComboText = std::string("1"); // (assigning the literal trips a false -Wrestrict in GCC 12)
         RedrawPage();
         PageCaption();
         ShowControls();

@@ -460,9 +460,10 @@ TEST_P(InterfaceTexts, FormsOpenedFromOtherFormsSpeakOneLanguage) {
         TfrmMsgYNC box(w.get());
         box.Prepare(Language->BuildMessageForm(1022, "", mkConfirmation, buttons, true, 0));
         look(&box, "frmMsgYNC");
-        if (buttons != mbOK)
+        if (buttons != mbOK) {
             EXPECT_EQ(box.btnYes->text().remove(QLatin1Char('&')).toStdString(),
                       GetParam() ? std::string("\xE6\x98\xAF") : std::string("Yes")); // 是
+        }
     }
     EXPECT_TRUE(audit.findings.empty()) << audit.findings.size() << " faults:\n" << audit.Report();
 }

@@ -320,8 +320,9 @@ TEST_F(WindowReach, PreferencesShowTheSliderEndsAndTheAlternativeColourGroup) {
         for (int id : {2041, 2042, 2052, 2053}) {
             QLabel* l = label(id);
             EXPECT_NE(l, nullptr) << id;
-            if (l)
+            if (l) {
                 EXPECT_EQ(l->text().toStdString(), Language->GetString(id)) << id;
+            }
         }
         auto* group = d->findChild<QGroupBox*>(QStringLiteral("gbxBKColor"));
         EXPECT_NE(group, nullptr);

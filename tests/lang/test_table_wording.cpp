@@ -77,7 +77,8 @@ TEST(TableWording, EveryAddedCaptionSpeaksItsTablesLanguage) {
         ASSERT_FALSE(en.empty()) << id;
         EXPECT_FALSE(hasCjk(en)) << id << ": " << en;
         // a Chinese caption is Chinese, unless it is a name that both share
-        if (ch != en)
+        if (ch != en) {
             EXPECT_TRUE(hasCjk(ch)) << id << ": " << ch;
+        }
     }
 }

@@ -29,7 +29,7 @@ struct TSound {
     bool operator==(const TSound&) const = default;
 };
 
-std::ostream& operator<<(std::ostream& o, const TSound& s) {
+[[maybe_unused]] std::ostream& operator<<(std::ostream& o, const TSound& s) {
     return o << "{" << s.at << ", " << s.key << ", " << s.length << "}";
 }
 
@@ -244,9 +244,11 @@ TEST_F(PlayWholePathBuildTest, NavigationMarksAboveASingleStaff) {
         for (size_t i = 0; i < c.keys.size(); ++i)
             onsets.push_back(static_cast<int>(i) * Q);
         EXPECT_EQ(Onsets(heard), onsets);
-        for (const TPlayItem& i : play_.PlayList)
-            if (i.Row >= 0)
+        for (const TPlayItem& i : play_.PlayList) {
+            if (i.Row >= 0) {
                 EXPECT_EQ(i.Row, c.staffRow) << "no row above the staff is walked as a staff";
+            }
+        }
 
         // The exported file, read by another parser.
         const std::string path = (dir_ / "nav.mid").string();

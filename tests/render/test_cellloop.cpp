@@ -128,11 +128,6 @@ std::vector<std::string> DirectDraw(const std::string& call, const TCell& cell, 
     return Lines(fx.canvas);
 }
 
-// The point size of the first TextOut of `text`; 0 when there is none.
-int TextSize(const TRecordingCanvas& rc, const std::string& text) {
-    const TCanvasCall* t = rc.FindText(text);
-    return t ? t->Font.Size : 0;
-}
 // Whether `part` stands in `whole` as one unbroken run of lines.
 bool ContainsRun(const std::vector<std::string>& whole, const std::vector<std::string>& part) {
     return std::search(whole.begin(), whole.end(), part.begin(), part.end()) != whole.end();

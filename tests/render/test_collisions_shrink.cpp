@@ -121,9 +121,10 @@ TEST(CompoundCollisions, GraceCurvesAndChordMarksStandClear) {
             const int top = fx.view.DrawEngine.GetTopMarginPx();
             for (const TInkItem& it : probe.Items()) {
                 const TCell& cell = fx.At(it.col, it.row);
-                if (it.row >= 1 && it.row <= 3 && cell.Attr == 0xC0)
+                if (it.row >= 1 && it.row <= 3 && cell.Attr == 0xC0) {
                     EXPECT_GE(it.box.top(), top + rowH * it.row)
                         << where << ": grace cell (" << it.col << "," << it.row << ") " << it.what << " above its row";
+                }
             }
             const auto& items = probe.Items();
             for (size_t i = 0; i < items.size(); ++i)

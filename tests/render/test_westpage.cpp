@@ -207,8 +207,9 @@ TEST(WestPage, StaffLinesAreThinAgainstTheSpace) {
         for (int h : heights) {
             EXPECT_GE(h, 1) << "zoom " << zoom;
             EXPECT_LE(h / space, 0.16f) << "zoom " << zoom << ": " << h << " px at a space of " << space;
-            if (zoom >= 2.0)
+            if (zoom >= 2.0) {
                 EXPECT_GE(h / space, 0.1f) << "zoom " << zoom << ": " << h << " px at a space of " << space;
+            }
         }
     }
 }

@@ -286,8 +286,9 @@ TEST(WestStaffHeader, HideFlagsAndCommentStaff) {
         EXPECT_EQ(sharps.size(), c.key ? 2u : 0u) << c.clef;
         if (c.key && c.keyShift == 0 && plainX == 0)
             plainX = sharps.back()->Arg(0);
-        if (c.key)
+        if (c.key) {
             EXPECT_EQ(sharps.back()->Arg(0) - plainX, c.keyShift) << c.clef;
+        }
         bool endBar = false;
         for (const TCanvasCall* f : h.fx.canvas.OfOp(TCanvasOp::FillRect))
             endBar = endBar || (f->Arg(0) == static_cast<int>(h.fx.X(12)) && f->RectArg().Height() > 30);
