@@ -51,7 +51,8 @@ inline void BuildFolkSongPage(TViewFixture& fx) {
     fx.Row(1, "| 3 3_ 5_ | 6_ 1'_ 6_ 5_ | 5 5_ 6_ | 5 - |");
     LyricRow(fx, 2, {"", "好", "一", "朵", "", "美", "丽", "的", "", "", "茉", "莉", "", "", "花"});
     fx.Row(3, "| 3 3_ 5_ | 6_ 1'_ 6_ 5_ | 5 5_ 6_ | 5 - |");
-    LyricRow(fx, 4, {"", "What", "a", "love", "", "ly", "jas", "mine", "", "", "flow", "er", "", "", "there"});
+    LyricRow(fx, 4,
+             {"", "What", "a", "love", "", "ly", "jas", "mine", "", "", "flow", "er", "", "", "there"});
     // | 6 1' 1' 6 | 5 - | 3 2 1 6, 5, | 1 - ||
     fx.Row(5, "| 6_ 1'_ 1'_ 6_ | 5 - | 3__ 2__ 1_ 6,_ 5,_ | 1 - ||");
     LyricRow(fx, 6, {"", "芬", "芳", "美", "丽", "", "满", "", "", "枝", "桠", "又", "香", "白", "", "夸"});
@@ -64,10 +65,28 @@ inline void BuildGongcheTunePage(TViewFixture& fx) {
     // 3 3 5 6 1' 6 5 5 5 6 5, then the close an octave lower:
     // 6, 1 1 6, 5, 3, 2, 1, 6,, 5,, 1, (characters of the lower octave with
     // their marks beside the ones that have their own).
-    const std::vector<std::vector<std::pair<int, int>>> rows = {
-        {{'3', 0}, {'3', 0}, {'5', 0}, {'6', 0}, {'1', 1}, {'6', 0}, {'5', 0}, {'5', 0}, {'5', 0}, {'6', 0}, {'5', 0}},
-        {{'6', -1}, {'1', 0}, {'1', 0}, {'6', -1}, {'5', -1}, {'3', -1}, {'2', -1}, {'1', -1}, {'6', -2}, {'5', -2},
-         {'1', -1}}};
+    const std::vector<std::vector<std::pair<int, int>>> rows = {{{'3', 0},
+                                                                 {'3', 0},
+                                                                 {'5', 0},
+                                                                 {'6', 0},
+                                                                 {'1', 1},
+                                                                 {'6', 0},
+                                                                 {'5', 0},
+                                                                 {'5', 0},
+                                                                 {'5', 0},
+                                                                 {'6', 0},
+                                                                 {'5', 0}},
+                                                                {{'6', -1},
+                                                                 {'1', 0},
+                                                                 {'1', 0},
+                                                                 {'6', -1},
+                                                                 {'5', -1},
+                                                                 {'3', -1},
+                                                                 {'2', -1},
+                                                                 {'1', -1},
+                                                                 {'6', -2},
+                                                                 {'5', -2},
+                                                                 {'1', -1}}};
     for (size_t r = 0; r < rows.size(); ++r)
         for (size_t i = 0; i < rows[r].size(); ++i)
             fx.At(static_cast<int>(2 * i), static_cast<int>(2 * r + 1)) =
