@@ -707,6 +707,59 @@ int CountDashesAfter(int col, int row) { return CountAfter(col, row, kDashChar, 
 int CountDotsAfter(int col, int row) { return CountAfter(col, row, kDotChar, kDashChar); }
 
 // ---------------------------------------------------------------------------
+// Jianpu beats
+
+int JianpuBeatTicks(int row) {
+    int numerator = 0, denominator = 0;
+    for (int r = std::min(row, GridRows() - 1); r >= 0 && denominator == 0; --r)
+        for (int c = GridCols() - 1; c >= 0; --c) {
+            const TCell* cell = Cell(c, r);
+            if (cell && cell->cellType == ctTimeSig && cell->upNote >= 1 && cell->Note >= 1) {
+                numerator = cell->upNote;
+                denominator = cell->Note;
+                break;
+            }
+        }
+    if (denominator == 0) {
+        TPoint at;
+        FindFirstTimeSignature(at, numerator, denominator, 0);
+    }
+    if (numerator < 1 || denominator < 1 || denominator > 128)
+        return 32;
+    const int unit = 128 / denominator;
+    return denominator >= 8 && numerator > 3 && numerator % 3 == 0 ? 3 * unit : unit;
+}
+
+int JianpuOnsetInMeasure(int col, int row) {
+    int c = FindMeasureStartCol(col - 1, row);
+    const TCell* first = Cell(c, row);
+    if (first && (IsBarLineAt(c, row, -1) || first->cellType == ctTimeSig))
+        ++c;
+    int ticks = 0, value = 0, dots = 0;
+    for (; c < col; ++c) {
+        const TCell* cell = Cell(c, row);
+        if (!cell || IsGraceCell(*cell) || (cell->option & 0x10000000u))
+            continue;
+        if (IsShrinkCell(*cell) || IsTupletMarkCell(*cell) || cell->markType == 87)
+            return -1;
+        if (cell->Note == kDashChar) {
+            ticks += value;
+        } else if (cell->Note == kDotChar) {
+            ticks += value >> ++dots; // a half, then a quarter of the note's value
+        } else if (IsJianpuSound(*cell)) {
+            value = GetCellTicks(*cell);
+            dots = 0;
+            ticks += value;
+            if (cell->option & 0x40u)
+                ticks += 3 * value / 4;
+            else if (cell->option & 0x8u)
+                ticks += value / 2;
+        }
+    }
+    return ticks;
+}
+
+// ---------------------------------------------------------------------------
 // Jianpu key texts
 
 std::string FindJianpuKeyInRow(const TCellRow& cells, int& keyIndex, int& code, int& col) {

@@ -84,6 +84,17 @@ int CountNotesForCurve(int col1, int row, int col2, int layer);
 int CountDashesAfter(int col, int row);
 int CountDotsAfter(int col, int row);
 
+// ---- Jianpu beats ----
+
+// The beat of a Jianpu row in ticks (a quarter 32): the unit of the nearest
+// time signature at or above the row on the current page (else the first of
+// the score), a dotted quarter for 6/8, 9/8 and 12/8; a quarter when none.
+int JianpuBeatTicks(int row);
+// Ticks from the start of col's measure to the start of the cell at col of a
+// Jianpu row; -1 when a cell before it in the measure has a length this count
+// does not know (shrunk cells, tuplets, whole-measure rests).
+int JianpuOnsetInMeasure(int col, int row);
+
 // ---- Jianpu key texts ----
 
 // The key of the rightmost key text of the row: its letter ("" when none),

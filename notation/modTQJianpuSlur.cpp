@@ -211,31 +211,37 @@ void DrawConnectSlur(TDrawEngine* d, float x, float y, int col, int row, int ell
         drawCurve = false; // a tuplet below the notes shows only its number
     }
 
+    // The curve's ink as drawn from its start (x, y): its shape depends only
+    // on where its points stand from its start (to half a pixel) and on the
+    // start cell's curve fields.
+    auto curveInk = [&]() {
+        const int reach = static_cast<int>(std::max(4.0f * H, std::fabs(xe - x) + 4.0f * W));
+        const float sx = x, sy = y, sxe = xe, sye = ye, sxm = xm, sthrough = throughY;
+        auto half = [](float v) { return std::to_string(static_cast<int>(std::lround(2.0f * v))); };
+        const std::string key = "slur|" + std::to_string(threePoint) + "|" + std::to_string(halfMode) + "|" +
+                                std::to_string(size) + "|" + half(xe - x) + "," + half(ye - y) + "|" +
+                                half(xm - x) + "," + half(throughY - y) + "|" + std::to_string(start.markType) +
+                                "|" + std::to_string(start.markHAdj) + "|" + std::to_string(start.markWAdj) + "|" +
+                                std::to_string(start.option & 0x80000u) + "|" + std::to_string(start.fontSizeR) + "|" +
+                                std::to_string(W) + "x" + std::to_string(H);
+        return MeasureInk(key, reach, [&](float px, float py) {
+            const float dx = px - sx, dy = py - sy;
+            float cex = sxe + dx, cey = sye + dy;
+            if (threePoint)
+                DrawCrescentThrough3Points(d, sx + dx, sy + dy, cex, cey, sxm + dx, sthrough + dy, size, 0, false);
+            else
+                DrawSlurCrescent(d, sx + dx, sy + dy, cex, cey, size, start, halfMode, 0);
+        });
+    };
+
     // A curve over notes with octave dots above them keeps clear of every dot
     // under it, not only those of its ends: measured as drawn, it is raised
     // until its lowest ink stands a gap above each dot.
     if (drawCurve && !below && jianpu && !vertical && !MeasuringInk()) {
         const std::vector<TInkBox> dots = UpperDotsUnder(d, col, iEnd, row, rowY);
         if (!dots.empty()) {
-            const int reach = static_cast<int>(std::max(4.0f * H, std::fabs(xe - x) + 4.0f * W));
-            const float sx = x, sy = y, sxe = xe, sye = ye, sxm = xm, sthrough = throughY;
-            // The curve's shape depends only on where its points stand from
-            // its start (to half a pixel) and on the start cell's curve fields.
-            auto half = [](float v) { return std::to_string(static_cast<int>(std::lround(2.0f * v))); };
-            const std::string key = "slur|" + std::to_string(threePoint) + "|" + std::to_string(halfMode) + "|" +
-                                    std::to_string(size) + "|" + half(xe - x) + "," + half(ye - y) + "|" +
-                                    half(xm - x) + "," + half(throughY - y) + "|" + std::to_string(start.markType) +
-                                    "|" + std::to_string(start.markHAdj) + "|" + std::to_string(start.markWAdj) + "|" +
-                                    std::to_string(start.option & 0x80000u) + "|" + std::to_string(start.fontSizeR) + "|" +
-                                    std::to_string(W) + "x" + std::to_string(H);
-            const TInkBox curve = MeasureInk(key, reach, [&](float px, float py) {
-                const float dx = px - sx, dy = py - sy;
-                float cex = sxe + dx, cey = sye + dy;
-                if (threePoint)
-                    DrawCrescentThrough3Points(d, sx + dx, sy + dy, cex, cey, sxm + dx, sthrough + dy, size, 0, false);
-                else
-                    DrawSlurCrescent(d, sx + dx, sy + dy, cex, cey, size, start, halfMode, 0);
-            });
+            const float sx = x, sy = y;
+            const TInkBox curve = curveInk();
             const float gap = std::max(2.0f, 0.05f * H);
             float lift = 0.0f;
             for (const TInkBox& dot : dots)
@@ -270,9 +276,31 @@ void DrawConnectSlur(TDrawEngine* d, float x, float y, int col, int row, int ell
         const int n = CountNotesForCurve(col, row, iEnd, CurLayer);
         if (n > 0) {
             const float nx = (x + ex) / 2.0f - 0.17f * W;
-            const float ny = below ? y - 0.6f * H
-                                   : y - (0.2f + 0.04f * static_cast<float>(iEnd - col - 2)) * H;
-            DrawTupletNumber(d, nx, ny, n, true);
+            float ny = below ? y - 0.6f * H : y - (0.2f + 0.04f * static_cast<float>(iEnd - col - 2)) * H;
+            bool clearOfCurve = false;
+            if (drawCurve && !MeasuringInk()) {
+                // Over the curve, not on it: its ink a gap above the curve's
+                // top where it stands.
+                const TInkBox curve = curveInk();
+                const int reach = static_cast<int>(4.0f * H);
+                const TInkBox number = MeasureInk("tupletnumber|" + std::to_string(n) + "|" + std::to_string(W) + "x" +
+                                                      std::to_string(H),
+                                                  reach, [&](float px, float py) { DrawTupletNumber(d, px, py, n, false); });
+                if (!curve.empty && !number.empty) {
+                    float top = 1.0e9f;
+                    for (int i = 0; i < static_cast<int>(curve.colTop.size()); ++i) {
+                        const float cx = x + curve.left + static_cast<float>(i);
+                        if (cx >= nx + number.left - 1.0f && cx <= nx + number.right + 1.0f &&
+                            curve.colTop[i] <= curve.colBottom[i])
+                            top = std::min(top, y + curve.colTop[i]);
+                    }
+                    if (top < 1.0e9f) {
+                        ny = std::min(ny, top - std::max(2.0f, 0.05f * H) - number.bottom);
+                        clearOfCurve = true;
+                    }
+                }
+            }
+            DrawTupletNumber(d, nx, ny, n, !clearOfCurve);
         }
     }
 }

@@ -316,7 +316,7 @@ void TDrawEngine::DrawCells(int colFrom, int rowFrom, int colTo, int rowTo) {
                     }
                     break;
                 case ctText:
-                    DrawTextCell(this, px, py, cell);
+                    DrawTextCell(this, px, py, cell, c, r);
                     break;
                 case ctTempo:
                     DrawTempoMark(this, px, py, c, r);

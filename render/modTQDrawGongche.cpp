@@ -13,6 +13,7 @@
 #include "render/modTQCvsDraw.h"
 #include "render/modTQDrawEngine.h"
 #include "render/modTQDrawMsc.h"
+#include "render/modTQInkMeasure.h"
 #include "render/modTQMainView.h"
 
 namespace {
@@ -82,6 +83,27 @@ const TPitchChars kPitch[7] = {
     {{0xCB, 0xC4}, {0xCE, 0xE5}, {0xCE, 0xE9}, true},  // 6 四 / 五 / 伍
     {{0xD2, 0xBB}, {0xD2, 0xD2}, {0xD2, 0xDA}, true},  // 7 一 / 乙 / 亿
 };
+
+// The lower-octave marks of a character drawn at x: at the height they
+// have when drawn at (mx, my), a small gap after the character's own ink (they
+// belong to it, not to the character after it).
+void DrawLowMarksBeside(TDrawEngine* d, float x, float mx, float my, const uint8_t (&ch)[2], const TCell& cell,
+                        int count) {
+    const TMainView* mv = MainView();
+    const std::string key = std::to_string(ch[0]) + "." + std::to_string(ch[1]) + "|" + std::to_string(count) + "|" +
+                            std::to_string(cell.fontSizeR) + "|" + std::to_string(DrawScale()) + "|" +
+                            std::to_string(XUnit()) + "x" + std::to_string(YUnit()) + "|" + ChineseFace() + "|" +
+                            std::to_string(FontInstalled("Book Antiqua"));
+    const int reach = 4 * std::max(mv->GetCellHeight(), 8);
+    const TInkBox own = MeasureInk("gcchar|" + key, reach, [&](float px, float py) {
+        DrawGongcheChar(d, MainView()->OutCanvas, px, py, ch[0], ch[1], cell, 1.0f);
+    });
+    const TInkBox marks =
+        MeasureInk("gclow|" + key, reach, [&](float px, float py) { DrawGongcheLowMarks(d, px, py, cell, count); });
+    if (!own.empty && !marks.empty)
+        mx = x + own.right + std::max(1.0f, 0.08f * own.Width()) - marks.left;
+    DrawGongcheLowMarks(d, mx, my, cell, count);
+}
 
 } // namespace
 
@@ -203,11 +225,11 @@ void DrawGongchePitch(TDrawEngine* d, float x, float y, const TCell& cell) {
             DrawGongcheChar(d, out, x, y, p.low[0], p.low[1], cell, 1.0f);
             const int count = degree <= 4 ? -dot : -dot - 1;
             if (degree <= 4 && dot == -1)
-                DrawGongcheLowMarks(d, x + 1.15f * f, y + 1.1f * f, cell, count);
+                DrawLowMarksBeside(d, x, x + 1.15f * f, y + 1.1f * f, p.low, cell, count);
             else if (degree == 6)
-                DrawGongcheLowMarks(d, x + 1.2f * f, y + 0.7f * f, cell, count);
+                DrawLowMarksBeside(d, x, x + 1.2f * f, y + 0.7f * f, p.low, cell, count);
             else
-                DrawGongcheLowMarks(d, x + 0.82f * f, y + 0.7f * f, cell, count);
+                DrawLowMarksBeside(d, x, x + 0.82f * f, y + 0.7f * f, p.low, cell, count);
         }
     }
 

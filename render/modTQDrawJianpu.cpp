@@ -256,15 +256,15 @@ float PlaceBetween(float px0, const TInkBox& ink, float from, float to) {
 }
 
 // The accidental of a note, small at the upper left of its digit (whose ink
-// box is digit): clear of the digit and then moved left by shift (the sign
-// position bits), its ink ending below at a little over the digit's middle,
-// at most as tall as the digit. Where it would reach what stands before it, it
-// stands higher (over the top of a digit before it, within the row) or
-// becomes smaller: down to 0.4 of its size beside or over the digit's top
-// corner, as small as the row's room above the digit asks over its whole top,
-// over its own digit's upper left where a bar line leaves too narrow a gap,
-// and as narrow as the gap (at least 0.2 of its size) where even that room
-// is missing.
+// box is digit): a gap before the digit and then moved left by shift (the
+// sign position bits), its ink ending below at a little over the digit's
+// middle, at most as tall as the digit, and wholly right of what stands
+// before it: smaller where the gap is narrow (down to 0.6 of its size); where
+// even that does not fit, higher, over the top of the digit before it as large
+// as the row's room above that digit allows and next to its own digit, over its own digit's upper left where a
+// bar line leaves too narrow a gap, tucked against the digit before it row by
+// row, and as narrow as the gap (at least 0.2 of its size) where even that
+// room is missing.
 void DrawNoteAccidental(TDrawEngine* d, int kind, float xA, float y, const TCell& cell, const TInkBox& digit,
                         float shift, const TLeftRoom& before) {
     const float xu = XUnit(), yu = YUnit();
@@ -278,36 +278,40 @@ void DrawNoteAccidental(TDrawEngine* d, int kind, float xA, float y, const TCell
         return;
     }
     const float gap = std::max(1.5f, 0.1f * xu * cell.fontSizeR);
-    // One pixel for the rounding of the sign's own position.
-    const float right = digit.left - shift - gap - 1.0f;
+    // Nearer its own digit than what stands before it; one pixel for the
+    // rounding of the sign's own position.
+    const float near = std::max(1.0f, 0.04f * xu * cell.fontSizeR);
+    const float right = digit.left - shift - (before.digit ? near : gap) - 1.0f;
     const float digitH = digit.bottom - digit.top;
     const float kMax = std::min(1.0f, 0.9f * digitH / full.Height());
     const float low = digit.top + 0.55f * digitH;
     const float top = y + 1.0f;
     float f = p.f, px = 0.0f, py = 0.0f;
     bool placed = false;
-    for (int step = 0; step <= 6 && !placed; ++step) {
+    // Beside its own digit, a gap from it (next to it where a digit stands
+    // before it), wholly right of what stands before it: smaller where the
+    // room asks.
+    for (int step = 0; step <= 4 && !placed; ++step) {
         const float k = kMax * (1.0f - 0.1f * static_cast<float>(step));
         const TInkBox ink = step == 0 && kMax == 1.0f ? full : SignInk(d, kind, withFont, cell, p.f * k);
         if (ink.empty)
             continue;
-        px = PlaceBetween(px0, ink, before.right, right);
-        for (float bottom = low; bottom - ink.Height() >= top && !placed; bottom -= 1.0f) {
-            py = bottom - ink.bottom;
-            if (ClearOfLeft(ink, px, py, before, gap)) {
-                f = p.f * k;
-                placed = true;
-            }
+        px = before.digit ? right - ink.right : PlaceBetween(px0, ink, before.right, right);
+        if (px + ink.left >= before.right) {
+            py = std::max(low - ink.bottom, top - ink.top);
+            f = p.f * k;
+            placed = true;
         }
     }
     if (!placed && before.digit) {
-        // Over the whole top of the digit before it, as large as the room
-        // above that digit allows.
+        // Higher, over the top of the digit before it, as large as the room
+        // above that digit allows and next to its own digit.
         const float k = std::min(kMax, (before.oy + before.ink.top - gap - top) / full.Height());
         const TInkBox ink = k > 0.0f ? SignInk(d, kind, withFont, cell, p.f * k) : TInkBox{};
         if (!ink.empty && ink.Height() >= 3.0f) {
             f = p.f * k;
-            px = PlaceBetween(px0, ink, before.right, right);
+            // above the digits' tops: the least gap beside its own digit
+            px = std::max(right, digit.left - shift - std::max(1.5f, 0.07f * xu)) - ink.right;
             py = before.oy + before.ink.top - gap - ink.bottom;
             placed = true;
         }
@@ -322,6 +326,22 @@ void DrawNoteAccidental(TDrawEngine* d, int kind, float xA, float y, const TCell
             px = before.right - ink.left;
             py = digit.top - 1.0f - ink.bottom;
             placed = true;
+        }
+    }
+    for (int step = 0; step <= 6 && !placed; ++step) {
+        // Where nothing else fits: tucked against the digit before it, row
+        // by row clear of its ink.
+        const float k = kMax * (1.0f - 0.1f * static_cast<float>(step));
+        const TInkBox ink = SignInk(d, kind, withFont, cell, p.f * k);
+        if (ink.empty)
+            continue;
+        px = PlaceBetween(px0, ink, before.right, right);
+        for (float bottom = low; bottom - ink.Height() >= top && !placed; bottom -= 1.0f) {
+            py = bottom - ink.bottom;
+            if (ClearOfLeft(ink, px, py, before, gap)) {
+                f = p.f * k;
+                placed = true;
+            }
         }
     }
     if (!placed) {
@@ -386,6 +406,34 @@ void DrawMarkLeftOf(const std::string& key, float x, float y, float limit,
             x = limit - ink.right - 1.0f;
     }
     draw(x, y);
+}
+
+// How far up a mark drawn at (mx, my), whose ink is mark, has to stand for
+// its ink to keep gap from the digit's ink (digit, drawn at (dx, dy)), row by
+// row; at most limit.
+float LiftClearOf(const TInkBox& mark, float mx, float my, const TInkBox& digit, float dx, float dy, float gap,
+                  float limit) {
+    if (mark.empty || digit.empty)
+        return 0.0f;
+    const int g = static_cast<int>(std::ceil(gap));
+    const int digitRows = static_cast<int>(digit.rowLeft.size());
+    for (float lift = 0.0f; lift < limit; lift += 1.0f) {
+        bool clear = true;
+        for (int i = 0; clear && i < static_cast<int>(mark.rowLeft.size()); ++i) {
+            if (mark.rowLeft[i] > mark.rowRight[i])
+                continue;
+            const int j0 = static_cast<int>(std::lround(my - lift + mark.top + static_cast<float>(i) - (dy + digit.top)));
+            for (int j = j0 - g; clear && j <= j0 + g; ++j) {
+                if (j < 0 || j >= digitRows || digit.rowLeft[j] > digit.rowRight[j])
+                    continue;
+                clear = mx + mark.rowRight[i] + gap < dx + digit.rowLeft[j] ||
+                        mx + mark.rowLeft[i] > dx + digit.rowRight[j] + gap;
+            }
+        }
+        if (clear)
+            return lift;
+    }
+    return limit;
 }
 
 } // namespace
@@ -454,6 +502,22 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
             // Style mark.
             const TCell* left = col > 0 ? CellAtAddress(col - 1, row) : nullptr;
             const float xL = left && left->Note == 32 ? x - 0.05f * xu : x;
+            // The arcs of marks 2 to 5 stand beside or over the digit, a gap
+            // from its ink: raised where they would run into it.
+            const bool arcMark = styleNibble >= 0x20 && styleNibble <= 0x50 && note != '*';
+            TInkBox digitInk;
+            if (arcMark && !MeasuringInk())
+                digitInk = TextInk(text);
+            auto clearOfDigit = [&](const std::string& key, const std::function<void(float, float)>& draw) {
+                return [&, key, draw](float mx, float my) {
+                    float lift = 0.0f;
+                    if (!MeasuringInk() && !digitInk.empty) {
+                        const TInkBox ink = MeasureInk(key, 4 * std::max(mv->GetCellHeight(), 8), draw);
+                        lift = LiftClearOf(ink, mx, my, digitInk, tx, ty, std::max(1.0f, 0.05f * xu), 0.5f * yu);
+                    }
+                    draw(mx, my - lift);
+                };
+            };
             switch (styleNibble) {
             case 0x10: {
                 float cx = x + (-0.5f + 0.02f * dd) * xu;
@@ -491,24 +555,29 @@ void DrawJianpuNote(TDrawEngine* d, float x, float y, const TCell& cell, int col
                 break;
             }
             case 0x20:
-                DrawAttrMark2(d, xL + (-0.45f - 0.89f * dd) * xu, y + (-0.7f - 0.65f * dd) * yu, cell, 1.0f);
+                clearOfDigit("mark2|" + MarkKey(cell), [&](float mx, float my) {
+                    DrawAttrMark2(d, mx, my, cell, 1.0f);
+                })(xL + (-0.45f - 0.89f * dd) * xu, y + (-0.7f - 0.65f * dd) * yu);
                 break;
             case 0x30:
-                DrawAttrMark3(d, xL + (-0.5f - 0.97f * dd) * xu, y + (-0.8f - 0.75f * dd) * yu, cell, 1.0f);
+                clearOfDigit("mark3|" + MarkKey(cell), [&](float mx, float my) {
+                    DrawAttrMark3(d, mx, my, cell, 1.0f);
+                })(xL + (-0.5f - 0.97f * dd) * xu, y + (-0.8f - 0.75f * dd) * yu);
                 break;
             case 0x40:
             case 0x50: {
                 // Marks at the note's right: clear of what follows it.
                 const bool four = styleNibble == 0x40;
                 const std::string key = std::string(four ? "mark4|" : "mark5|") + MarkKey(cell);
+                const std::function<void(float, float)> mark = [&](float mx, float my) {
+                    if (four)
+                        DrawAttrMark4(d, mx, my, cell, 1.0f);
+                    else
+                        DrawAttrMark5(d, mx, my, cell, 1.0f);
+                };
                 DrawMarkLeftOf(key, x + (four ? (0.7f + 0.3f * dd) : 0.42f) * xu,
                                y + (four ? (-0.7f - 0.65f * dd) : (-0.75f - 0.7f * dd)) * yu,
-                               RoomBeforeRightCell(d, x, col, row), [&](float mx, float my) {
-                                   if (four)
-                                       DrawAttrMark4(d, mx, my, cell, 1.0f);
-                                   else
-                                       DrawAttrMark5(d, mx, my, cell, 1.0f);
-                               });
+                               RoomBeforeRightCell(d, x, col, row), clearOfDigit(key, mark));
                 break;
             }
             case 0x60:
@@ -614,10 +683,13 @@ void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int 
             if (dot.empty) {
                 DrawAugmentationDot(d, xD + (0.9f + 0.7f * dd) * xu, dy, cell, 1.2f);
             } else {
-                // round, as large as the glyph's dot less its soft edge or as
-                // leaves a pixel free either side
+                // round, about a fifth of the digit's width, and no larger than
+                // leaves a third of the room free either side: a dot filling
+                // the room between two digits reads as a decimal point
                 const float room = to - from;
-                const int size = std::max(1, std::min(RoundToInt(dot.Width() - 2.0f), static_cast<int>(room - 2.0f)));
+                const float fifth = own.empty ? 0.12f * xu : 0.18f * own.Width();
+                const int size = std::max(
+                    1, std::min({RoundToInt(dot.Width() - 2.0f), RoundToInt(fifth), static_cast<int>(room / 3.0f)}));
                 const float cy = dy + 0.5f * (dot.top + dot.bottom);
                 const int left = static_cast<int>(std::floor(0.5f * (from + to - static_cast<float>(size)) + 0.5f));
                 DrawRoundDots(d, left, RoundToInt(cy - 0.5f * static_cast<float>(size)), size, 1, 0);

@@ -210,7 +210,12 @@ void DrawTimeSignature(TDrawEngine* d, float x, float y, const TCell& cell, bool
     TCanvas* c = TargetCanvas(nullptr);
     const TFont saved = c->Font;
     const std::string top = std::to_string(num), bottom = std::to_string(den);
-    SetCanvasFont("Times New Roman", -1, -1);
+    // Jianpu rows: in the digits' face, like the key text beside it.
+    const TMainView* mv = MainView();
+    const std::string face =
+        westRow ? std::string("Times New Roman")
+                : DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName);
+    SetCanvasFont(face, -1, -1);
     SetFontSize(MainView()->GetDrawScale());
     const TSize et = CanvasTextExtent(top), eb = CanvasTextExtent(bottom);
     if (westRow) {
@@ -220,11 +225,13 @@ void DrawTimeSignature(TDrawEngine* d, float x, float y, const TCell& cell, bool
         const bool wide = top.size() > 1 || bottom.size() > 1;
         const float L = wide ? std::trunc(1.8f * v) : v;
         const float f = wide ? 0.4f : 0.5f;
-        d->DrawGlyphString("Times New Roman", x - 0.5f * static_cast<float>(et.cx) + 0.35f * v, y - 0.55f * u, top,
-                           cell, 0.8f, fsBold, 1.8f);
-        d->DrawGlyphString("Times New Roman", x - 0.5f * static_cast<float>(eb.cx) + 0.35f * v, y - 0.12f * u, bottom,
-                           cell, 0.8f, fsBold, 1.8f);
-        DrawLine(x + 0.5f * v - f * L, y + 0.52f * u, x + 0.5f * v + 0.5f * L, y + 0.52f * u);
+        // the numbers over and under the bar
+        const float dy = (kTimeSignatureBar - 0.52f) * u;
+        d->DrawGlyphString(face, x - 0.5f * static_cast<float>(et.cx) + 0.35f * v, y - 0.55f * u + dy, top, cell, 0.8f,
+                           fsBold, 1.8f);
+        d->DrawGlyphString(face, x - 0.5f * static_cast<float>(eb.cx) + 0.35f * v, y - 0.12f * u + dy, bottom, cell,
+                           0.8f, fsBold, 1.8f);
+        DrawLine(x + 0.5f * v - f * L, y + kTimeSignatureBar * u, x + 0.5f * v + 0.5f * L, y + kTimeSignatureBar * u);
     }
     c->Font = saved;
 }

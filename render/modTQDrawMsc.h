@@ -9,11 +9,18 @@ class TDrawEngine;
 
 // The cell is a copy; its size factor may be changed in it.
 void DrawTextSymbol(TDrawEngine* d, float x, float y, TCell cell);
-void DrawTextCell(TDrawEngine* d, float x, float y, const TCell& cell);
+// (col, row) place the cell on the current page: a syllable under a Jianpu note
+// (a lyric) is centred under it and set to fit its room; -1 draws any text cell
+// where it stands.
+void DrawTextCell(TDrawEngine* d, float x, float y, const TCell& cell, int col = -1, int row = -1);
 void DrawTempoMark(TDrawEngine* d, float x, float y, int col, int row);
 void DrawInsertedImage(TDrawEngine* d, float x, float y, const TCell& cell);
 // Draws the page's background image; true when the page has one.
 bool DrawPageBackground(TDrawEngine* d);
+// On a Jianpu row the fraction's bar stands this share of the row height
+// below the row's top, level with the middle of the digits of a note row;
+// key texts stand level with it.
+constexpr float kTimeSignatureBar = 0.45f;
 void DrawTimeSignature(TDrawEngine* d, float x, float y, const TCell& cell, bool westRow);
 void DrawInstrumentMark(TDrawEngine* d, float x, float y, const TCell& cell);
 void DrawGongcheCell(TDrawEngine* d, float x, float y, const TCell& cell);

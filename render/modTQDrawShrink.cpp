@@ -19,6 +19,7 @@
 #include "render/modTQDrawEngine.h"
 #include "render/modTQDrawJianpu.h"
 #include "render/modTQDrawTextSym.h"
+#include "render/modTQInkMeasure.h"
 #include "render/modTQMainView.h"
 
 namespace {
@@ -237,6 +238,38 @@ bool DrawShrinkSlurs(TDrawEngine* d, float x, float y, const TCell& cell, const 
     return met;
 }
 
+namespace {
+
+// Where the ink of the plain digit in the cell before (col - 1) ends, for a
+// cell whose left edge is x; far left when no plain note stands there.
+float PlainDigitRightBefore(int col, int row, float x) {
+    const TCell* left = col > 0 ? CellAtAddress(col - 1, row) : nullptr;
+    if (!left || left->cellType != ctJianpu || !IsJianpuNoteChar(left->Note) || IsShrinkCell(*left) ||
+        IsVerticalCell(*left) || IsGraceCell(*left))
+        return -1.0e9f;
+    TMainView* mv = MainView();
+    TCanvas* canvas = TargetCanvas(nullptr);
+    const float X = static_cast<float>(mv->GetCellWidth());
+    const TFont saved = canvas->Font;
+    const auto savedLog = canvas->SelectLogFont(nullptr);
+    SetCanvasFont(DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName), 0,
+                  mv->NoteFontStyle);
+    SetFontSize(mv->GetDrawScale() * left->fontSizeR * ScreenTextScale);
+    const std::string text(1, static_cast<char>(left->Note));
+    const TInkBox ink = MeasureInk("plaindigit|" + canvas->Font.Name + "|" + std::to_string(canvas->Font.Size) + "|" +
+                                       std::to_string(canvas->Font.Style) + "|" + text,
+                                   4 * std::max(mv->GetCellHeight(), 8),
+                                   [&](float qx, float qy) { CanvasTextOut(qx, qy, text); });
+    canvas->Font = saved;
+    canvas->SelectLogFont(savedLog);
+    if (ink.empty)
+        return -1.0e9f;
+    // the digit's text starts 0.15 column into its cell (further left when larger)
+    return x - X + (0.15f - 0.35f * (left->fontSizeR - 1.0f)) * X + ink.right;
+}
+
+} // namespace
+
 void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
     TCell cell;
     GetCell(cell, col, row, -1, -1);
@@ -266,9 +299,15 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
     for (const TCompressNote& note : notes)
         if (IsJianpuNoteChar(note.code) && (note.option & (0x8u | 0x40u)))
             dotCount += (note.option & 0x40u) ? 2 : 1;
-    float fontWidth = 0.5f * W * (0.4f + k);
-    auto advance = [&](float width) {
-        auto previous = canvas->SelectLogFont(SmallNoteFont(cell, RoundToInt(0.78f * W), RoundToInt(width), true));
+    // The small font: its height, and its width from the rate, but no
+    // narrower than keeps a digit legible (about half a plain digit's
+    // proportions; a rate of -20 made them a quarter).
+    const float fullHeight = 0.78f * W;
+    constexpr float legible = 0.29f; // width over height
+    float fontHeight = fullHeight;
+    float fontWidth = std::max(0.5f * W * (0.4f + k), legible * fontHeight);
+    auto advance = [&](float width, float height) {
+        auto previous = canvas->SelectLogFont(SmallNoteFont(cell, RoundToInt(height), RoundToInt(width), true));
         // A little air between two digits: a narrowed digit's ink reaches
         // its advance.
         const float adv = static_cast<float>(CanvasTextExtent("3").cx) + kDigitAir * X;
@@ -277,19 +316,31 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
     };
     // The advance is that of the small font from the first note on, whatever
     // the first notes are.
-    float a = advance(fontWidth);
-    // The notes and their dots keep to the cell: a rate too wide for as many
-    // notes narrows the font to fit.
-    const float room = 0.95f * X - 1.0f;
-    const float rateWidth = fontWidth;
-    for (int pass = 0; pass < 3 && a > 0.0f; ++pass) {
-        const float digits = a * static_cast<float>(notes.size());
-        if (digits + static_cast<float>(dotCount) * dotRoom <= room || fontWidth <= 0.5f * rateWidth)
+    float a = advance(fontWidth, fontHeight);
+    // The notes and their dots keep to the cell and the empty cells after it
+    // (up to two): too many notes for the room make the font smaller,
+    // keeping its proportions.
+    int spare = 0;
+    for (int c = col + 1; c < mv->Cols && spare < 2; ++c) {
+        const TCell* next = CellAtAddress(c, row);
+        if (!next || !IsEmptyCell(*next))
             break;
-        fontWidth = std::max(0.5f * rateWidth, fontWidth * (room - static_cast<float>(dotCount) * dotRoom) / digits);
-        a = advance(fontWidth);
+        ++spare;
     }
-    const auto font = SmallNoteFont(cell, RoundToInt(0.78f * W), RoundToInt(fontWidth), true);
+    const float room = 0.95f * X - 1.0f + static_cast<float>(spare) * X;
+    for (int pass = 0; pass < 4 && a > 0.0f; ++pass) {
+        const float digits = a * static_cast<float>(notes.size());
+        const float target = room - static_cast<float>(dotCount) * dotRoom - kDigitAir * X * static_cast<float>(notes.size());
+        if (digits + static_cast<float>(dotCount) * dotRoom <= room || target <= 0.0f || fontHeight <= 0.35f * fullHeight)
+            break;
+        const float scale = target / (digits - kDigitAir * X * static_cast<float>(notes.size()));
+        fontWidth *= scale;
+        fontHeight = std::max(0.35f * fullHeight, std::min(fontHeight, fontWidth / legible));
+        a = advance(fontWidth, fontHeight);
+    }
+    const auto font = SmallNoteFont(cell, RoundToInt(fontHeight), RoundToInt(fontWidth), true);
+    // a smaller font stands on the same baseline
+    const float sink = 0.79f * (fullHeight - fontHeight);
 
     const int n = static_cast<int>(notes.size());
     std::vector<float> positions(static_cast<size_t>(n), 0.0f);
@@ -316,7 +367,7 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
             SetFontColor(noteColour);
             auto previous = canvas->SelectLogFont(font);
             a = static_cast<float>(CanvasTextExtent("3").cx) + kDigitAir * X;
-            CanvasTextOut(xi, yb + Y * (0.1f - 0.6f * dd), text);
+            CanvasTextOut(xi, yb + Y * (0.1f - 0.6f * dd) + sink, text);
             extent = CanvasTextExtent(text);
             canvas->SelectLogFont(previous);
         }
@@ -421,9 +472,46 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
                         signBefore = true;
                 }
                 // (An image's foot stands lower: a taller lift over dots.)
-                const float lift = (kSignLift * s + (image ? 1.4f : 1.0f) * kDotLift * static_cast<float>(above) +
-                                    (signBefore ? kSignOverSign : 0.0f)) * Y;
-                DrawSmallSign(d, kind, signFont, px, py - lift, cell, f);
+                float lift = (kSignLift * s + (image ? 1.4f : 1.0f) * kDotLift * static_cast<float>(above) +
+                              (signBefore ? kSignOverSign : 0.0f)) * Y;
+                float sx = px;
+                // A sign that would stand over the digit before it stands over
+                // its own digit instead (its middle right of the digit before),
+                // its foot a gap above its own digit's top.
+                const int beforeCode = i > 0 ? notes[static_cast<size_t>(i - 1)].code & 0xFF : kBlank;
+                float beforeRight = -1.0e9f;
+                if (beforeCode != kBlank && beforeCode != kDotCode && IsJianpuNoteChar(beforeCode))
+                    beforeRight = positions[static_cast<size_t>(i - 1)] + a - kDigitAir * X;
+                else if (i == 0 && !MeasuringInk())
+                    beforeRight = PlainDigitRightBefore(col, row, x);
+                if (!MeasuringInk() && beforeRight > -1.0e8f) {
+                    const float middle = px + 0.5f * (span.left + span.right);
+                    if (middle < beforeRight + 1.0f) {
+                        sx = px + beforeRight + 1.0f - middle;
+                        const int reach = 4 * std::max(mv->GetCellHeight(), 8);
+                        const std::string size = std::to_string(RoundToInt(fontHeight)) + "x" +
+                                                 std::to_string(RoundToInt(fontWidth)) + "|" + std::to_string(s) + "|" +
+                                                 std::to_string(X) + "x" + std::to_string(Y) + "|" +
+                                                 std::to_string(mv->GetDrawScale()) + "|" + std::to_string(musicFont) +
+                                                 std::to_string(MusicFontInstalled("Toccata")) + "|" + mv->NoteFontName + "|" + cell.FontName +
+                                                 "|" + std::to_string(cell.FontStyle) + std::to_string(cell.upNote & 1);
+                        const TInkBox signInk =
+                            MeasureInk("smallsign|" + std::to_string(kind) + "|" + std::to_string(signFont) + "|" +
+                                           std::to_string(f) + "|" + size,
+                                       reach, [&](float qx, float qy) { DrawSmallSign(d, kind, signFont, qx, qy, cell, f); });
+                        auto previous = canvas->SelectLogFont(font);
+                        const std::string text = SmallNoteText(note.code);
+                        const TInkBox digitInk = MeasureInk("smalldigit|" + text + "|" + size, reach,
+                                                            [&](float qx, float qy) { CanvasTextOut(qx, qy, text); });
+                        canvas->SelectLogFont(previous);
+                        if (!signInk.empty && !digitInk.empty) {
+                            const float digitTop = yb + Y * (0.1f - 0.6f * dd) + sink + digitInk.top;
+                            const float gapAbove = std::max(1.0f, 0.05f * X);
+                            lift = std::max(lift, py + signInk.bottom - (digitTop - gapAbove));
+                        }
+                    }
+                }
+                DrawSmallSign(d, kind, signFont, sx, py - lift, cell, f);
             }
         }
 

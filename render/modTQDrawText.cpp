@@ -6,6 +6,7 @@
 
 #include "model/modTQKeys.h"
 #include "model/modTQPredicates.h"
+#include "model/modTQRowQuery.h"
 #include "platform/core/TQCodec.h"
 #include "platform/core/TQStrings.h"
 #include "platform/gui/TQGlyphMap.h"
@@ -49,10 +50,32 @@ TTextFont CellTextFont(const TCell& cell) {
     return score(cell.FontName, cell.FontCharset);
 }
 
-// Times New Roman in bold; the note font comes back afterwards.
-void BoldTimes(TDrawEngine* d, float x, float y, const std::string& text, const TCell& cell) {
-    SetFontStyle(fsBold);
-    d->DrawTimesText(x, y, text, cell, 0.7f);
+// The score's note font, the face of the Jianpu digits.
+std::string NoteFace() {
+    const TMainView* mv = MainView();
+    return DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName);
+}
+
+// A key text ("1=F") in the digits' face, bold, a little smaller than the
+// digits (it leaves room for the octave dots of the rows around it).
+void KeyFaceText(float x, float y, const std::string& text, const TCell& cell) {
+    SetCanvasFont(NoteFace(), 0, fsBold);
+    SetFontSize(0.85f * MainView()->GetDrawScale() * cell.fontSizeR * ScreenTextScale);
+    SetBrushStyle(bsClear);
+    CanvasTextOut(x, y, text);
+}
+
+// The top of a key text whose ink stands with its middle level with a Jianpu
+// time signature's bar in a row whose top is rowTop.
+float KeyTextTop(float rowTop, float fallback, const TCell& cell) {
+    const TMainView* mv = MainView();
+    const std::string key = "keytext|" + std::to_string(mv->GetDrawScale()) + "|" + std::to_string(cell.fontSizeR) +
+                            "|" + std::to_string(ScreenTextScale) + "|" + NoteFace();
+    const TInkBox ink = MeasureInk(key, 4 * std::max(mv->GetCellHeight(), 8),
+                                   [&](float x, float y) { KeyFaceText(x, y, "1=", cell); });
+    if (ink.empty)
+        return fallback;
+    return rowTop + kTimeSignatureBar * YUnit() - 0.5f * (ink.top + ink.bottom);
 }
 
 // The key header of a Jianpu staff: "1 = C (G)", the fixed-key words after it,
@@ -103,7 +126,7 @@ void TypesetKeyText(TDrawEngine* d, float bx, float by, float rowTop, char lette
     const float dd = cell.fontSizeR - 1.0f;
     const bool musical = MusicFontInstalled(kMusical);
     const std::string letterText(1, letter);
-    BoldTimes(d, bx, by, "1 =", cell);
+    KeyFaceText(bx, by, "1=", cell);
     // the sign drawn with its old place as the point (x, y)
     auto drawSign = [&](float x, float y, float f) {
         if (sign == 2) {
@@ -121,9 +144,9 @@ void TypesetKeyText(TDrawEngine* d, float bx, float by, float rowTop, char lette
                             std::to_string(v) + "x" + std::to_string(u) + "|" + std::to_string(musical) + "|" +
                             std::to_string(ScreenTextScale) + "|" + std::to_string(cell.FontStyle);
     const int reach = 4 * std::max(mv->GetCellHeight(), 8);
-    const TInkBox head = MeasureInk("keyhead|" + key, reach, [&](float x, float y) { BoldTimes(d, x, y, "1 =", cell); });
+    const TInkBox head = MeasureInk("keyhead|" + key, reach, [&](float x, float y) { KeyFaceText(x, y, "1=", cell); });
     const TInkBox ink = MeasureInk("keyletter|" + letterText + "|" + key, reach,
-                                   [&](float x, float y) { BoldTimes(d, x, y, letterText, cell); });
+                                   [&](float x, float y) { KeyFaceText(x, y, letterText, cell); });
     auto signInk = [&](float f) {
         return MeasureInk("keysign|" + std::to_string(sign) + "|" + std::to_string(f) + "|" + key, reach,
                           [&](float x, float y) { drawSign(x, y, f); });
@@ -133,7 +156,7 @@ void TypesetKeyText(TDrawEngine* d, float bx, float by, float rowTop, char lette
         // nothing measured (no output canvas to measure against): the sign
         // between the two at its old place
         drawSign(bx + 1.3f * v, rowTop + (-0.75f - 1.3f * dd) * u, 1.0f);
-        BoldTimes(d, bx + 2.5f * v, by, letterText, cell);
+        KeyFaceText(bx + 2.5f * v, by, letterText, cell);
         return;
     }
     const float gap = std::max(1.5f, 0.1f * v);
@@ -149,12 +172,125 @@ void TypesetKeyText(TDrawEngine* d, float bx, float by, float rowTop, char lette
     py = std::max(py, rowTop + 1.0f - mark.top);
     drawSign(px, py, f);
     const float letterLeft = px + mark.right + gap;
-    BoldTimes(d, letterLeft - ink.left, by, letterText, cell);
+    KeyFaceText(letterLeft - ink.left, by, letterText, cell);
+}
+
+constexpr int kJianpuDotCode = -73;
+constexpr int kJianpuDashCode = -106;
+
+bool IsPlainText(const TCell& cell) {
+    return cell.cellType == ctText && !cell.Text.empty() && cell.Text.size() <= 16 && cell.dot == 0 &&
+           !AttrHasNibble(cell.Attr, 0xF0) && !AttrHasNibble(cell.Attr, 0x90) && !(cell.option & 0x80000u) &&
+           cell.Text.find('=') == std::string::npos;
+}
+
+// The note a syllable stands under: the cell of its column in the Jianpu row
+// above, over the rows of other verses; nullptr when the text is no syllable
+// (not plain text, or no note or rest above it).
+const TCell* LyricNoteAbove(const TCell& cell, int col, int row) {
+    if (col < 0 || !IsPlainText(cell))
+        return nullptr;
+    for (int r = row - 1; r >= 0 && r >= row - 4; --r) {
+        const TCell* above = CellAtAddress(col, r);
+        if (!above)
+            return nullptr;
+        if (IsJianpuMusicRow(r)) {
+            const bool note = above->cellType == ctJianpu && IsJianpuSound(*above) && above->Note != kJianpuDotCode &&
+                              above->Note != kJianpuDashCode;
+            return note ? above : nullptr;
+        }
+        if (above->cellType != ctText && !IsEmptyCell(*above))
+            return nullptr;
+    }
+    return nullptr;
+}
+
+// Selects the font a text cell draws in, at the given share of its size.
+void SelectTextFont(const TCell& cell, float share) {
+    const TTextFont font = CellTextFont(cell);
+    SetFontSize(MainView()->GetDrawScale() * cell.fontSizeR * ScreenTextScale * share);
+    SetCanvasFont(font.face, font.charset, cell.FontStyle);
+}
+
+int TextWidthOf(const TCell& cell) {
+    SelectTextFont(cell, 1.0f);
+    return CanvasTextExtent(Decoded(cell.Text, cell.FontCharset)).cx;
+}
+
+// How far from its note's centre a syllable at col may reach to one side
+// (step -1 left, +1 right), keeping gap from what stands there: half way to
+// the syllable beside it, or further where that one is short; up to where a
+// plain text begins or ends; over empty cells up to four columns.
+float LyricReach(int col, int row, int step, float v, float gap) {
+    // Texts further off may still reach this far: they are looked for further.
+    constexpr int kFar = 4, kLook = 16;
+    const float far = (static_cast<float>(kFar) + 0.5f) * v - gap;
+    for (int k = 1; k <= kLook; ++k) {
+        const int c = col + step * k;
+        const TCell* cell = CellAtAddress(c, row);
+        const float d = static_cast<float>(k) * v;
+        if (!cell || c >= MainView()->Cols)
+            return std::min(far, d - 0.5f * v);
+        if (IsEmptyCell(*cell) || (cell->cellType == ctText && cell->Text.empty()))
+            continue;
+        if (cell->cellType != ctText)
+            return std::min(far, d - 0.5f * v - gap);
+        const float w = static_cast<float>(TextWidthOf(*cell));
+        if (LyricNoteAbove(*cell, c, row))
+            return std::min(far, std::max(0.5f * (d - gap), d - gap - 0.5f * w));
+        // a text that starts 0.2 column into its cell, with room for a frame
+        return std::clamp(step > 0 ? d - 0.45f * v - gap : d + 0.1f * v - w - gap, 0.0f, far);
+    }
+    return far;
+}
+
+// No smaller than keeps a syllable legible.
+constexpr float kLeastLyricShare = 0.45f;
+
+// The share of its size at which the syllable of the cell at col fits its room.
+float LyricFit(const TCell& cell, int col, int row) {
+    const float v = XUnit();
+    const float gap = std::max(2.0f, 0.12f * v);
+    const float room = 2.0f * std::min(LyricReach(col, row, -1, v, gap), LyricReach(col, row, 1, v, gap));
+    const std::string text = Decoded(cell.Text, cell.FontCharset);
+    float share = 1.0f;
+    SelectTextFont(cell, share);
+    // Sizes are whole points: step down until it fits.
+    for (int i = 0; i < 8 && static_cast<float>(CanvasTextExtent(text).cx) > room && share > kLeastLyricShare; ++i) {
+        const float w = static_cast<float>(CanvasTextExtent(text).cx);
+        share = std::max(kLeastLyricShare, std::min(0.95f * share, share * room / w));
+        SelectTextFont(cell, share);
+    }
+    return share;
+}
+
+// The syllables of a verse are set at one size: the share that fits the
+// tightest of them.
+float LyricRowShare(int row) {
+    float share = 1.0f;
+    for (int c = 0; c < MainView()->Cols; ++c) {
+        const TCell* cell = CellAtAddress(c, row);
+        if (cell && LyricNoteAbove(*cell, c, row))
+            share = std::min(share, LyricFit(*cell, c, row));
+    }
+    return share;
+}
+
+// A syllable centred under its note (whose cell's left edge is noteLeft),
+// at the size of its verse.
+void DrawLyric(TDrawEngine* d, float noteLeft, float y, const TCell& cell, const std::string& text, int row) {
+    const float v = XUnit(), u = YUnit();
+    SelectTextFont(cell, LyricRowShare(row));
+    const TSize extent = CanvasTextExtent(text);
+    GetCellColor(d, cell);
+    SetBrushStyle(bsClear);
+    const float centre = noteLeft + 0.5f * v;
+    CanvasTextOut(centre - 0.5f * static_cast<float>(extent.cx), y + 0.5f * u - static_cast<float>(extent.cy / 2), text);
 }
 
 } // namespace
 
-void DrawTextCell(TDrawEngine* d, float x, float y, const TCell& cell) {
+void DrawTextCell(TDrawEngine* d, float x, float y, const TCell& cell, int col, int row) {
     if (cell.Text.empty())
         return;
     const TMainView* mv = MainView();
@@ -175,6 +311,13 @@ void DrawTextCell(TDrawEngine* d, float x, float y, const TCell& cell) {
 
     if (keyHeader) {
         DrawKeyHeader(d, x, y, cell);
+        return;
+    }
+    if (const TCell* note = LyricNoteAbove(cell, col, row)) {
+        // moved with its note, and by its own offset from there
+        DrawLyric(d, x + 0.1f * static_cast<float>(d->GetBaseYUnit()) * note->xAdj, y, cell, text, row);
+        SetCanvasFont(DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName), 0,
+                      mv->NoteFontStyle);
         return;
     }
 
@@ -201,10 +344,11 @@ void DrawTextCell(TDrawEngine* d, float x, float y, const TCell& cell) {
             }
             if (letter != 0) {
                 drawn = true;
+                const float ky = KeyTextTop(y, by, cell);
                 if (sign == 0) {
-                    BoldTimes(d, bx, by, std::string("1 = ") + letter, cell);
+                    KeyFaceText(bx, ky, std::string("1=") + letter, cell);
                 } else {
-                    TypesetKeyText(d, bx, by, y, letter, sign, cell);
+                    TypesetKeyText(d, bx, ky, y, letter, sign, cell);
                 }
             }
         }

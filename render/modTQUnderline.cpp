@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "model/modTQPredicates.h"
+#include "model/modTQScan.h"
 #include "render/modTQCvsDraw.h"
 #include "render/modTQDrawEngine.h"
 #include "render/modTQMainView.h"
@@ -11,6 +12,20 @@
 namespace {
 constexpr uint32_t kGraceBit = 0x10000000u;
 bool HasGraceBit(const TCell* cell) { return cell && (cell->option & kGraceBit); }
+
+// Underlines are grouped by beat: where the cell at col starts a beat and the
+// cell before it is underlined too, the two lines keep a gap.
+bool BeatStartsAt(int col, int row) {
+    if (col <= 0)
+        return false;
+    const TCell* left = CellAtAddress(col - 1, row);
+    const TCell* cell = CellAtAddress(col, row);
+    if (!left || !cell || left->UL < 1 || cell->UL < 1 || IsGraceNoteCell(*left) || IsGraceNoteCell(*cell) ||
+        IsShrinkCell(*left) || IsShrinkCell(*cell))
+        return false;
+    const int onset = JianpuOnsetInMeasure(col, row);
+    return onset > 0 && onset % JianpuBeatTicks(row) == 0;
+}
 } // namespace
 
 void DrawJianpuUnderlines(TDrawEngine* /*d*/, float x, float y, const TCell& cell, int col, int row) {
@@ -38,17 +53,24 @@ void DrawJianpuUnderlines(TDrawEngine* /*d*/, float x, float y, const TCell& cel
     }
 
     const int lines = std::min(cell.UL, 5);
+    // The gap between two beats' lines, about a third of a digit, is taken
+    // half from each side of the cell boundary.
+    const int gap = std::max(2, static_cast<int>(std::lround(0.22f * v)));
+    const bool grace = IsGraceNoteCell(cell);
+    const int cutLeft = lines > 0 && !grace && BeatStartsAt(col, row) ? gap / 2 : 0;
+    const int cutRight = lines > 0 && !grace && !lastCol && BeatStartsAt(col + 1, row) ? gap - gap / 2 : 0;
     float yL = y0;
     for (int i = 0; i < lines; ++i) {
         yL = y0 + spacing * static_cast<float>(i);
-        FillBar(x + a, yL, static_cast<int>(v + e), static_cast<int>(0.12f * v * s), -1);
+        FillBar(x + a + static_cast<float>(cutLeft), yL, static_cast<int>(v + e) - cutLeft - cutRight,
+                static_cast<int>(0.12f * v * s), -1);
     }
 
-    bool grace = IsGraceCell(cell);
+    bool hooked = IsGraceCell(cell);
     if ((cell.option & kGraceBit) && IsVerticalCell(cell)) {
         const TCell* left = col > 0 ? CellAtAddress(col - 1, row) : nullptr;
         if (col == 0 || !HasGraceBit(left)) {
-            grace = true;
+            hooked = true;
             if (HasGraceBit(right))
                 x += 0.5f * v;
         }
@@ -58,7 +80,7 @@ void DrawJianpuUnderlines(TDrawEngine* /*d*/, float x, float y, const TCell& cel
     auto smallGraceFollows = [&] {
         return right && right->fontSizeR <= 0.8f && AttrHasNibble(right->Attr, 0xB0) && (right->option & kGraceBit);
     };
-    if (s <= 0.9f && grace && (!cell.CompressNotes.empty() || IsVerticalCell(cell)) && !smallGraceFollows()) {
+    if (s <= 0.9f && hooked && (!cell.CompressNotes.empty() || IsVerticalCell(cell)) && !smallGraceFollows()) {
         SetPenWidthScaled(0.05f * s);
         const float r = 0.2f * u;
         // The hook hangs under the middle of the lines it closes.

@@ -463,6 +463,7 @@ TEST_P(InterfaceTexts, FormsOpenedFromOtherFormsSpeakOneLanguage) {
         if (buttons != mbOK) {
             EXPECT_EQ(box.btnYes->text().remove(QLatin1Char('&')).toStdString(),
                       GetParam() ? std::string("\xE6\x98\xAF") : std::string("Yes")); // 是
+        }
     }
     EXPECT_TRUE(audit.findings.empty()) << audit.findings.size() << " faults:\n" << audit.Report();
         }

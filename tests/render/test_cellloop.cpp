@@ -178,7 +178,7 @@ TEST(CellLoop, DispatchesEachKindToItsDrawer) {
         // image: a picture that is nowhere to be found says so on screen
         {"~{type=7}", {}, textAt("Image File Missing:", 110, 102), [](TCell& c) { c.Text = "nowhere/x.png"; }},
         // Jianpu time signature: the fraction line at 0.52 y unit, one column long
-        {"T:3/4", {}, pointsOf(TCanvasOp::LineTo, {{100, 111}, {120, 111}})},
+        {"T:3/4", {}, pointsOf(TCanvasOp::LineTo, {{100, 108}, {120, 108}})},
         {"~{type=10,note=49}", {"gongche -1,-1 100,90"}},
         {"~{type=11}", {"textsym -1,-1 100,90"}},
         // instrument 32: its picture in the cell, one pixel in from the corner

@@ -9,6 +9,7 @@
 
 #include "tests/render/TQInkProbe.h"
 #include "tests/render/TQDensePage.h"
+#include "tests/render/TQFolkSongPage.h"
 #include "tests/render/TQJianpuPage.h"
 #include "tests/render/TQMusicFonts.h"
 #include "tests/render/TQPageImage.h"
@@ -26,7 +27,7 @@ namespace {
 // compound cells (shrunk cells at -30..+20, grace groups, vertical chords,
 // Gongche rows, slurs across a row break), the Western page (grand staves,
 // grace groups, chord ties, note names, every clef) and the dense page (both
-// layers).
+// layers), the folk song 茉莉花 with its lyrics and a Gongche tune.
 TEST(Collisions, EveryTestPageIsClear) {
     struct TPage {
         const char* name;
@@ -37,7 +38,9 @@ TEST(Collisions, EveryTestPageIsClear) {
     const TPage pages[] = {{"jianpu", kJianpuCols, kJianpuRows, BuildJianpuPage, 1},
                            {"sample", kSampleCols, kSampleRows, BuildSamplePage, 1},
                            {"west", kWestCols, kWestRows, BuildWestPage, 1},
-                           {"dense", kDenseCols, kDenseRows, BuildDensePage, 2}};
+                           {"dense", kDenseCols, kDenseRows, BuildDensePage, 2},
+                           {"folksong", kFolkSongCols, kFolkSongRows, BuildFolkSongPage, 1},
+                           {"gongche", kGongcheTuneCols, kGongcheTuneRows, BuildGongcheTunePage, 1}};
     for (bool musicFont : {true, false}) {
         TMusicFonts fonts(musicFont, musicFont);
         ASSERT_TRUE(!musicFont || fonts.loaded());

@@ -49,7 +49,7 @@ TEST(CollisionsJianpu, AccidentalsOfEveryKindKeepClearOfTheirNeighbours) {
     }
 }
 
-// "1 = bE", "1 = #F": the sign stands at the letter's upper left with
+// "1=bE", "1=#F": the sign stands at the letter's upper left with
 // background between it and the letter and between it and the "=", inside
 // its own row.
 TEST(CollisionsJianpu, KeyTextSignsStandClearOfTheLetterAndTheEquals) {
@@ -66,7 +66,7 @@ TEST(CollisionsJianpu, KeyTextSignsStandClearOfTheLetterAndTheEquals) {
         FitPaintBox(fx.view, kJianpuCols, kJianpuRows, zoom);
         const TInkProbe probe(fx.view);
         for (const Case& c : {Case{2, "text \"b\"", "text \"E\""}, Case{5, "text \"#\"", "text \"F\""}}) {
-            const auto head = ItemsOf(probe, 0, c.row, "text \"1 =\"");
+            const auto head = ItemsOf(probe, 0, c.row, "text \"1=\"");
             const auto sign = ItemsOf(probe, 0, c.row, c.sign);
             const auto letter = ItemsOf(probe, 0, c.row, c.letter);
             ASSERT_TRUE(head.size() == 1 && sign.size() == 1 && letter.size() == 1) << "zoom " << zoom << " row " << c.row;

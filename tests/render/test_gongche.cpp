@@ -57,9 +57,10 @@ TEST(Gongche, PitchCharactersByDegreeAndOctave) {
         {'5', 0, 1.0f, {{"六", 106, 98, false}}},
         {'5', 1, 1.0f, {{"亻", 106, 98, true}, {"六", 115, 98, true}}},
         {'5', -1, 1.0f, {{"合", 106, 98, false}}},
-        {'5', -2, 1.0f, {{"合", 106, 98, false}, {"＇", 128, 117, false}}},
-        {'5', -3, 1.0f, {{"合", 106, 98, false}, {"〃", 122, 109, false}}},
-        {'6', -2, 1.0f, {{"四", 106, 98, false}, {"＇", 128, 117, false}}},
+        // marks of the lower octave: a small gap after the character's ink
+        {'5', -2, 1.0f, {{"合", 106, 98, false}, {"＇", 122, 117, false}}},
+        {'5', -3, 1.0f, {{"合", 106, 98, false}, {"〃", 127, 109, false}}},
+        {'6', -2, 1.0f, {{"四", 106, 98, false}, {"＇", 121, 117, false}}},
         {'7', 1, 1.0f, {{"亿", 106, 98, false}}},
         {'7', 2, 1.0f, {{"彳", 106, 98, true}, {"乙", 115, 98, true}}},
         {'7', -1, 1.0f, {{"一", 106, 98, false}}},
@@ -69,9 +70,9 @@ TEST(Gongche, PitchCharactersByDegreeAndOctave) {
         {'2', 0, 1.0f, {{"尺", 106, 98, false}}},
         {'3', 0, 1.0f, {{"工", 106, 98, false}}},
         // at size 1.5 (f = 10 pixels) everything moves 0.8 f up-left, and one
-        // lower octave of '1'..'4' has its mark at (1.15 f, 1.1 f), two at (0.82 f, 0.7 f)
-        {'1', -1, 1.5f, {{"上", 98, 90, false}, {"＇", 132, 120, false}}},
-        {'1', -2, 1.5f, {{"上", 98, 90, false}, {"〃", 122, 108, false}}},
+        // lower octave of '1'..'4' has its mark 1.1 f lower, two 0.7 f
+        {'1', -1, 1.5f, {{"上", 98, 90, false}, {"＇", 121, 120, false}}},
+        {'1', -2, 1.5f, {{"上", 98, 90, false}, {"〃", 128, 108, false}}},
         // '0' passes the degree test but has no character
         {'0', 0, 1.0f, {}},
     };
@@ -135,7 +136,8 @@ TEST(Gongche, ThreeLowerOctavesAsCommasOrBitmaps) {
             const auto images = fx.canvas.OfOp(TCanvasOp::StretchDraw);
             ASSERT_EQ(images.size(), 3u) << fx.canvas.Dump();
             for (size_t i = 0; i < 3; ++i) {
-                EXPECT_EQ(images[i]->Arg(0), RoundToInt(104.0f + (1.37f + 0.2f * static_cast<float>(i)) * 20.0f));
+                // 0.2 x unit apart, the first a gap after the character
+                EXPECT_EQ(images[i]->Arg(0), RoundToInt(105.0f + (1.37f + 0.2f * static_cast<float>(i)) * 20.0f));
                 EXPECT_EQ(images[i]->Arg(1), RoundToInt(94.0f + 0.61f * 40.0f));
                 EXPECT_EQ(images[i]->Arg(2) - images[i]->Arg(0), 8); // 0.4 x unit wide
             }

@@ -54,15 +54,16 @@ TEST(ShrinkCell, FourNotesWithUnderlinesAndATupletNumber) {
     ASSERT_EQ(digits.size(), 4u) << rc.Dump();
     const int advance = digits[1]->Arg(0) - digits[0]->Arg(0);
     EXPECT_GT(advance, 0);
-    EXPECT_LE(3 * advance, 18) << "the four notes within the cell's 20 pixels";
+    // the four notes at their full width spread over the two empty cells
+    // after their own (59 pixels)
+    EXPECT_LE(4 * advance, 59) << "the four notes within the cell and the two empty ones after it";
     for (int i = 0; i < 4; ++i) {
         const TCanvasCall* d = digits[static_cast<size_t>(i)];
         EXPECT_EQ(d->Text, std::string(1, static_cast<char>('1' + i)));
         // height round(0.78 W), W = 2 x unit; width round(0.5 W x 0.4) = 8 at
-        // rate 0, halved: four notes at that width would run 12 pixels on
-        // over the next cell's note
+        // rate 0, but no narrower than 0.29 of the height (9)
         EXPECT_EQ(d->LogFont->Height, 31);
-        EXPECT_EQ(d->LogFont->Width, 4);
+        EXPECT_EQ(d->LogFont->Width, 9);
         EXPECT_EQ(d->LogFont->Weight, 200);
         EXPECT_NEAR(d->Arg(0), 101 + i * advance, 1) << i;
         EXPECT_EQ(d->Arg(1), 95); // yb + 0.1 Y
@@ -107,13 +108,13 @@ TEST(ShrinkCell, UnderlinesAndFontFollowTheRate) {
         int lines;     // underlines asked for
         int drawn;     // at most five
         int lineWidth; // trunc(X (0.5 s + 1.8 k)) when k > 0, else trunc(X (0.5 s + 0.5 k))
-        int fontWidth; // round(0.5 W (0.4 + k))
+        int fontWidth; // round(0.5 W (0.4 + k)), at least round(0.29 x 31) = 9: legible
     };
     const std::vector<Case> cases = {
-        {0, 2, 2, 10, 8},
-        {0, 7, 5, 10, 8},
+        {0, 2, 2, 10, 9},
+        {0, 7, 5, 10, 9},
         {20, 1, 1, 13, 10},
-        {-20, 1, 1, 9, 6},
+        {-20, 1, 1, 9, 9},
     };
     for (const Case& c : cases) {
         TViewFixture fx;

@@ -87,14 +87,15 @@ TEST(TextCells, KeyTextTypesetWithItsSign) {
         TMusicFonts fonts(font, font);
         TViewFixture fx;
         Draw(fx, Text("1=bE"));
-        const TCanvasCall* head = fx.canvas.FindText("1 =");
+        const TCanvasCall* head = fx.canvas.FindText("1=");
         const TCanvasCall* letter = fx.canvas.FindText("E");
         ASSERT_NE(head, nullptr) << fx.canvas.Dump();
         ASSERT_NE(letter, nullptr) << fx.canvas.Dump();
         for (const TCanvasCall* t : {head, letter}) {
-            EXPECT_EQ(t->Font.Name, "Times New Roman");
+            // the digits' face, bold, 0.85 of their size
+            EXPECT_EQ(t->Font.Name, "Arial");
             EXPECT_EQ(t->Font.Style, fsBold);
-            EXPECT_EQ(t->Font.Size, 14);
+            EXPECT_EQ(t->Font.Size, 17);
         }
         EXPECT_EQ(head->Arg(0), 104);
         // the flat between them: a glyph, or its picture without the font
@@ -117,7 +118,7 @@ TEST(TextCells, KeyTextTypesetWithItsSign) {
     TMusicFonts fonts(false, false);
     TViewFixture fx;
     Draw(fx, Text("1=#F"));
-    EXPECT_NE(fx.canvas.FindText("1 ="), nullptr);
+    EXPECT_NE(fx.canvas.FindText("1="), nullptr);
     EXPECT_NE(fx.canvas.FindText("F"), nullptr);
     EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::Polygon), 2) << "drawn sharp\n" << fx.canvas.Dump();
 }
@@ -128,12 +129,12 @@ TEST(TextCells, KeyTextForms) {
         std::vector<std::string> texts;
     };
     const std::vector<Case> cases = {
-        {"1=C", {"1 = C"}},
-        {"1 = G", {"1 = G"}},
-        {"1=Eb", {"1 =", "E"}},              // the later sign wins over nothing
+        {"1=C", {"1=C"}},
+        {"1 = G", {"1=G"}},
+        {"1=Eb", {"1=", "E"}},               // the later sign wins over nothing
         {"1=bE Major", {"1=bE Major"}},      // ten characters: plain text
         {"1=", {"1="}},                      // no letter: plain text
-        {"x1=D", {"1 = D"}},                 // the match need not start the text
+        {"x1=D", {"1=D"}},                   // the match need not start the text
     };
     TMusicFonts fonts(true, true);
     for (const Case& c : cases) {
