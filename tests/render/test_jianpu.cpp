@@ -11,6 +11,7 @@
 #include "render/modTQBarLine.h"
 #include "render/modTQDrawJianpu.h"
 #include "tests/render/TQCompoundCells.h"
+#include "tests/render/TQInkProbe.h"
 #include "tests/render/TQMusicFonts.h"
 #include "tests/render/TQViewFixture.h"
 
@@ -20,6 +21,15 @@ namespace {
 void DrawNote(TViewFixture& fx, int c, int r) {
     fx.canvas.Clear();
     DrawJianpuNote(&fx.view.DrawEngine, fx.X(c), fx.Y(r), fx.At(c, r), c, r);
+}
+
+// The ink of the cell (col, 1) drawn by the call named what (TInkProbe's
+// names), or null.
+const TInkItem* InkItem(const TInkProbe& probe, int col, const std::string& what) {
+    for (const TInkItem& item : probe.Items())
+        if (item.col == col && item.row == 1 && item.what == what)
+            return &item;
+    return nullptr;
 }
 
 std::vector<const TCanvasCall*> TextsOf(const TRecordingCanvas& rc, const std::string& text) {
@@ -158,45 +168,46 @@ TEST(JianpuNote, DamagedOctaveValuesDrawABoundedNumberOfDots) {
     }
 }
 
-TEST(JianpuNote, AccidentalPlaceFollowsTheLeftNeighbourAndShiftBits) {
+TEST(JianpuNote, AccidentalStandsClearBeforeItsDigitAndItsShiftBitsMoveItLeft) {
+    // Measured on the drawn ink: the sharp stands close before its digit and
+    // clear of it and of a bar line before it; the shift bits move it 0.1, 0.2
+    // or 0.3 column further left and leave its height alone.
     TMusicFonts fonts(true, true);
-    // The sharp glyph is 7 pixels wide at this size; it keeps its place (reference
-    // - 0.15 column) where it ends 0.1 column (and a pixel for rounding) before the
-    // digit's text at x + 0.15 column, else moves left until it does. The shift
-    // bits then move it 0.1, 0.2 or 0.3 column further.
-    struct Case {
-        const char* row;
-        int cellWidth;
-        float dx; // sharp glyph x from the cell origin
-    };
-    const std::vector<Case> cases = {
-        {"~ #2", 20, -7.0f},                     // x - 0.05 column - 3 would reach the digit: x - 7
-        {"| #2", 20, -7.0f},                     // after a bar line
-        {"~ #2{opt=0x800000}", 20, -7.0f - 2.0f},
-        {"~ #2{opt=0x1000000}", 20, -7.0f - 4.0f},
-        {"~ #2{opt=0x1800000}", 20, -7.0f - 6.0f},
-        // wide columns: after an empty cell the sign stands clear where it is
-        // (x - 2 - 6)
-        {"~ #2", 40, -8.0f},
-        {"~ #2{opt=0x800000}", 40, -8.0f - 4.0f},
-    };
-    std::optional<int> firstY;
-    for (const Case& c : cases) {
-        TViewFixture fx;
-        fx.view.CellWidth = c.cellWidth;
-        fx.Row(1, c.row);
-        const float x = 60.0f + static_cast<float>(c.cellWidth);
-        fx.canvas.Clear();
-        DrawJianpuNote(&fx.view.DrawEngine, x, fx.Y(1), fx.At(1, 1), 1, 1);
-        const TCanvasCall* sharp = fx.canvas.FindText("#");
-        ASSERT_NE(sharp, nullptr) << c.row << "\n" << fx.canvas.Dump();
-        EXPECT_EQ(sharp->Arg(0), RoundToInt(x + c.dx)) << c.row << " in columns of " << c.cellWidth;
-        // at the digit's upper left: the bits move it sideways only
-        if (!firstY)
-            firstY = sharp->Arg(1);
-        EXPECT_EQ(sharp->Arg(1), *firstY) << c.row;
-        EXPECT_LT(sharp->Arg(1), RoundToInt(fx.Y(1))) << c.row;
-    }
+    for (int width : {20, 40})
+        for (const char* before : {"~", "|"}) {
+            std::optional<QRect> unshifted;
+            for (uint32_t bits = 0; bits <= 3; ++bits) {
+                TViewFixture fx(4, 3);
+                fx.view.CellWidth = width;
+                fx.Row(1, std::string(before) + " #2");
+                fx.At(1, 1).option |= bits * 0x800000u;
+                FitPaintBox(fx.view, 4, 3, 1.0);
+                const TInkProbe probe(fx.view);
+                const TInkItem* sharp = InkItem(probe, 1, "text \"#\"");
+                const TInkItem* digit = InkItem(probe, 1, "text \"2\"");
+                const std::string where = std::string(before) + " #2, columns of " + std::to_string(width) +
+                                          ", shift " + std::to_string(bits);
+                ASSERT_TRUE(sharp && digit) << where;
+                if (bits == 0) {
+                    unshifted = sharp->box;
+                    const int gap = digit->box.left() - sharp->box.right() - 1;
+                    EXPECT_GE(gap, 1) << where;
+                    EXPECT_LE(gap, width / 2) << where;
+                    int barInk = 0;
+                    for (const TInkItem& item : probe.Items()) {
+                        if (item.col != 0)
+                            continue;
+                        ++barInk;
+                        EXPECT_GT(sharp->box.left(), item.box.right() + 1) << where << ": " << item.what;
+                    }
+                    EXPECT_EQ(barInk > 0, *before == '|') << where;
+                    continue;
+                }
+                EXPECT_NEAR(unshifted->left() - sharp->box.left(), 0.1 * width * bits, 1.0) << where;
+                EXPECT_EQ(sharp->box.top(), unshifted->top()) << where;
+                EXPECT_EQ(sharp->box.bottom(), unshifted->bottom()) << where;
+            }
+        }
 }
 
 TEST(JianpuNote, AccidentalAfterADigitStaysInTheGapBetweenTheDigits) {
