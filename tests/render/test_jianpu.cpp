@@ -2,6 +2,8 @@
 // what it leaves out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 #include <string>
@@ -296,36 +298,48 @@ TEST(JianpuNote, DotCellSitsLowerAfterAPercussionSyllable) {
 }
 
 TEST(JianpuNote, MarksAboveStackInOrderAndRiseWithOctaveDots) {
+    // Measured on the drawn ink, from the digit up: what stands over a note is
+    // centred over its digit and clear of what is under it (the octave dot
+    // first, then the tenuto bar, the wedge and the accent).
     TMusicFonts fonts(true, true);
-    // the accent of a note with one octave dot is 0.15 row higher than without
-    int accentY[2] = {0, 0};
-    for (int withDot = 0; withDot < 2; ++withDot) {
-        TViewFixture fx;
-        fx.Row(1, withDot ? "1 2'{opt=0x20} 3" : "1 2{opt=0x20} 3");
-        DrawNote(fx, 1, 1);
-        const TCanvasCall* accent = fx.canvas.FindText(">");
-        ASSERT_NE(accent, nullptr) << fx.canvas.Dump();
-        EXPECT_EQ(accent->Font.Name, "MusicalSymbols");
-        EXPECT_EQ(accent->Arg(0), RoundToInt(fx.X(1) + 0.12f * 40.0f));
-        accentY[withDot] = accent->Arg(1);
-    }
-    EXPECT_EQ(accentY[0], RoundToInt(90.0f - 32.0f));
-    EXPECT_EQ(accentY[1], RoundToInt(90.0f + 6.0f - 12.0f - 32.0f));
-
-    // bar, wedge, accent: each above the previous one
-    TViewFixture fx;
-    fx.Row(1, "1 2{opt=0x4000030} 3");
-    DrawNote(fx, 1, 1);
-    const auto fills = fx.canvas.OfOp(TCanvasOp::FillRect);
-    ASSERT_EQ(fills.size(), 1u) << fx.canvas.Dump();
-    EXPECT_EQ(fills[0]->RectArg(), (TRect{RoundToInt(fx.X(1) + 4.0f), 92, RoundToInt(fx.X(1) + 4.0f) + 13, 96}));
-    const float h = 16.0f; // 0.4 row
-    const TCanvasCall* wedge = fx.canvas.FindText(std::string(1, static_cast<char>(174)));
-    ASSERT_NE(wedge, nullptr) << fx.canvas.Dump();
-    EXPECT_EQ(wedge->Arg(1), RoundToInt(90.0f - 0.5f * h - 72.0f));
-    const TCanvasCall* accent = fx.canvas.FindText(">");
-    ASSERT_NE(accent, nullptr);
-    EXPECT_EQ(accent->Arg(1), RoundToInt(90.0f - 0.5f * h - 1.2f * h - 32.0f));
+    struct Case {
+        const char* row;
+        std::vector<std::string> upward; // the marks over the digit, from the lowest
+    };
+    const std::string accent = "text \">\"", dot = "Ellipse", bar = "FillRect", wedge = "text \"U+FFFD\"";
+    const Case cases[] = {
+        {"1 2{opt=0x20} 3", {accent}},
+        {"1 2'{opt=0x20} 3", {dot, accent}},
+        {"1 2{opt=0x4000030} 3", {bar, wedge, accent}},
+    };
+    for (const Case& c : cases)
+        for (double zoom : {1.0, 2.0}) {
+            TViewFixture fx(4, 3);
+            fx.Row(1, c.row);
+            FitPaintBox(fx.view, 4, 3, zoom);
+            const TInkProbe probe(fx.view);
+            const TInkItem* digit = InkItem(probe, 1, "text \"2\"");
+            ASSERT_NE(digit, nullptr) << c.row;
+            std::vector<const TInkItem*> marks;
+            for (const TInkItem& item : probe.Items())
+                if (item.col == 1 && item.row == 1 && &item != digit)
+                    marks.push_back(&item);
+            std::sort(marks.begin(), marks.end(),
+                      [](const TInkItem* a, const TInkItem* b) { return a->box.bottom() > b->box.bottom(); });
+            std::vector<std::string> upward;
+            for (const TInkItem* m : marks)
+                upward.push_back(m->what);
+            const std::string where = std::string(c.row) + " at zoom " + std::to_string(zoom);
+            EXPECT_EQ(upward, c.upward) << where;
+            const double column = fx.view.GetCellWidth();
+            const TInkItem* under = digit;
+            for (const TInkItem* m : marks) {
+                EXPECT_LT(m->box.bottom() + 1, under->box.top()) << where << ": " << m->what << " over " << under->what;
+                EXPECT_LE(std::abs(m->box.center().x() - digit->box.center().x()), 0.2 * column)
+                    << where << ": " << m->what << " centred over the digit";
+                under = m;
+            }
+        }
 }
 
 TEST(JianpuNote, MarksWithoutTheMusicFontAreDrawn) {
