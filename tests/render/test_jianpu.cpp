@@ -282,19 +282,34 @@ TEST(JianpuNote, AugmentationDotStandsInTheGapBeforeANonNote) {
 }
 
 TEST(JianpuNote, DotCellSitsLowerAfterAPercussionSyllable) {
-    TViewFixture fx;
-    fx.Row(1, "1 . S:10003 .");
-    DrawNote(fx, 1, 1);
-    const TCanvasCall* afterNote = fx.canvas.FindText(".");
-    ASSERT_NE(afterNote, nullptr);
-    const int yNote = afterNote->Arg(1) - RoundToInt(fx.Y(1));
-    DrawNote(fx, 3, 1);
-    const TCanvasCall* afterSyllable = fx.canvas.FindText(".");
-    ASSERT_NE(afterSyllable, nullptr);
-    const int ySyllable = afterSyllable->Arg(1) - RoundToInt(fx.Y(1));
-    EXPECT_EQ(yNote, RoundToInt(-0.52f * 40.0f));
-    EXPECT_EQ(ySyllable, RoundToInt(-0.45f * 40.0f));
-    EXPECT_EQ(afterSyllable->Arg(0), RoundToInt(fx.X(3) + 4.0f));
+    // Measured on the drawn ink: a dot cell stands clear after what it
+    // lengthens, level with a digit's middle, and lower after a percussion
+    // syllable (which sits lower than a digit), beside it rather than over it.
+    for (bool font : {true, false}) {
+        TMusicFonts fonts(font, font);
+        for (double zoom : {1.0, 2.0}) {
+            TViewFixture fx(5, 3);
+            fx.Row(1, "1 . S:10003 .");
+            FitPaintBox(fx.view, 5, 3, zoom);
+            const TInkProbe probe(fx.view);
+            const TInkItem* digit = InkItem(probe, 0, "text \"1\"");
+            const TInkItem* syllable = nullptr;
+            for (const TInkItem& item : probe.Items())
+                if (item.col == 2 && item.row == 1)
+                    syllable = &item;
+            const TInkItem* afterNote = InkItem(probe, 1, "text \".\"");
+            const TInkItem* afterSyllable = InkItem(probe, 3, "text \".\"");
+            const std::string where = std::string(font ? "music font" : "no font") + ", zoom " + std::to_string(zoom);
+            ASSERT_TRUE(digit && syllable && afterNote && afterSyllable) << where;
+            auto middle = [](const TInkItem* i) { return 0.5 * (i->box.top() + i->box.bottom()); };
+            EXPECT_LE(std::abs(middle(afterNote) - middle(digit)), 0.15 * digit->box.height()) << where;
+            EXPECT_GT(middle(afterSyllable), middle(afterNote)) << where;
+            EXPECT_GT(afterSyllable->box.bottom(), syllable->box.top()) << where;
+            EXPECT_LE(middle(afterSyllable), syllable->box.bottom()) << where;
+            EXPECT_GT(afterNote->box.left(), digit->box.right() + 1) << where;
+            EXPECT_GT(afterSyllable->box.left(), syllable->box.right() + 1) << where;
+        }
+    }
 }
 
 TEST(JianpuNote, MarksAboveStackInOrderAndRiseWithOctaveDots) {
