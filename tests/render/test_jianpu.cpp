@@ -299,7 +299,8 @@ TEST(JianpuNote, DotCellSitsLowerAfterAPercussionSyllable) {
                     syllable = &item;
             const TInkItem* afterNote = InkItem(probe, 1, "text \".\"");
             const TInkItem* afterSyllable = InkItem(probe, 3, "text \".\"");
-            const std::string where = std::string(font ? "music font" : "no font") + ", zoom " + std::to_string(zoom);
+            const std::string where =
+                std::string(font ? "music font" : "no font") + ", zoom " + std::to_string(zoom);
             ASSERT_TRUE(digit && syllable && afterNote && afterSyllable) << where;
             auto middle = [](const TInkItem* i) { return 0.5 * (i->box.top() + i->box.bottom()); };
             EXPECT_LE(std::abs(middle(afterNote) - middle(digit)), 0.15 * digit->box.height()) << where;
@@ -349,7 +350,8 @@ TEST(JianpuNote, MarksAboveStackInOrderAndRiseWithOctaveDots) {
             const double column = fx.view.GetCellWidth();
             const TInkItem* under = digit;
             for (const TInkItem* m : marks) {
-                EXPECT_LT(m->box.bottom() + 1, under->box.top()) << where << ": " << m->what << " over " << under->what;
+                EXPECT_LT(m->box.bottom() + 1, under->box.top())
+                    << where << ": " << m->what << " over " << under->what;
                 EXPECT_LE(std::abs(m->box.center().x() - digit->box.center().x()), 0.2 * column)
                     << where << ": " << m->what << " centred over the digit";
                 under = m;
