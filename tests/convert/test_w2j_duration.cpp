@@ -82,10 +82,9 @@ TEST(W2JRests, EighthRestAndBarRestCount) {
     EXPECT_EQ(fx2.At(3, 3).markHAdj, 1);
 }
 
-// A long note whose first dash place is taken keeps its octave dots: the row
-// pass does not come back to it.
 // A half note whose next cell is taken (notes in consecutive cells, or a bar
-// line right after it) keeps its second beat: the row makes room for the dash.
+// line right after it) keeps its second beat: the row makes room for the dash,
+// and the note keeps its octave dot.
 TEST(W2JFaults, HalfNoteWithItsDashPlaceTakenGetsRoom) {
     const char* rows[] = {"&G ~ ~ ~ W:2@-5 W:3@0 ~ ~ W:3@0", "&G ~ ~ W:3@1 W:2@1 | W:3@0 W:3@1 W:2@2 |"};
     for (const char* picture : rows) {
@@ -94,7 +93,8 @@ TEST(W2JFaults, HalfNoteWithItsDashPlaceTakenGetsRoom) {
         fx.Row(3, picture);
         fx.Select(2, 3);
         fx.cvt.ConvertW2JPage(3);
-        // Each half note is followed by exactly one dash before the next sound.
+        // Each half note is followed by exactly one dash before the next sound;
+        // ' marks a dot above (the G an octave over the staff's G).
         std::string seen;
         for (int c = 0; c < 20; ++c) {
             const TCell& cell = fx.At(c, 3);
@@ -103,11 +103,13 @@ TEST(W2JFaults, HalfNoteWithItsDashPlaceTakenGetsRoom) {
             if (cell.Note == kJianpuDash)
                 seen += '-';
             else if (cell.Note >= '0' && cell.Note <= '7')
-                seen += static_cast<char>(cell.Note);
+                seen += static_cast<char>(cell.Note) + std::string(std::max(cell.dot, 0), '\'') +
+                        std::string(std::max(-cell.dot, 0), ',');
             else if (IsBarLineCell(cell))
                 seen += '|';
         }
-        EXPECT_EQ(seen, picture == rows[0] ? "5-77" : "66-|765-|");
+        // G5 (half), B4, B4; then A4, A4 (half) | B4, A4, G4 (half).
+        EXPECT_EQ(seen, picture == rows[0] ? "5'-77" : "66-|765-|");
         EXPECT_TRUE(fx.view.Highlights.empty());
     }
 }

@@ -2,6 +2,8 @@
 // what it leaves out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 #include <string>
@@ -11,6 +13,7 @@
 #include "render/modTQBarLine.h"
 #include "render/modTQDrawJianpu.h"
 #include "tests/render/TQCompoundCells.h"
+#include "tests/render/TQInkProbe.h"
 #include "tests/render/TQMusicFonts.h"
 #include "tests/render/TQViewFixture.h"
 
@@ -20,6 +23,15 @@ namespace {
 void DrawNote(TViewFixture& fx, int c, int r) {
     fx.canvas.Clear();
     DrawJianpuNote(&fx.view.DrawEngine, fx.X(c), fx.Y(r), fx.At(c, r), c, r);
+}
+
+// The ink of the cell (col, 1) drawn by the call named what (TInkProbe's
+// names), or null.
+const TInkItem* InkItem(const TInkProbe& probe, int col, const std::string& what) {
+    for (const TInkItem& item : probe.Items())
+        if (item.col == col && item.row == 1 && item.what == what)
+            return &item;
+    return nullptr;
 }
 
 std::vector<const TCanvasCall*> TextsOf(const TRecordingCanvas& rc, const std::string& text) {
@@ -158,45 +170,46 @@ TEST(JianpuNote, DamagedOctaveValuesDrawABoundedNumberOfDots) {
     }
 }
 
-TEST(JianpuNote, AccidentalPlaceFollowsTheLeftNeighbourAndShiftBits) {
+TEST(JianpuNote, AccidentalStandsClearBeforeItsDigitAndItsShiftBitsMoveItLeft) {
+    // Measured on the drawn ink: the sharp stands close before its digit and
+    // clear of it and of a bar line before it; the shift bits move it 0.1, 0.2
+    // or 0.3 column further left and leave its height alone.
     TMusicFonts fonts(true, true);
-    // The sharp glyph is 7 pixels wide at this size; it keeps its place (reference
-    // - 0.15 column) where it ends 0.1 column (and a pixel for rounding) before the
-    // digit's text at x + 0.15 column, else moves left until it does. The shift
-    // bits then move it 0.1, 0.2 or 0.3 column further.
-    struct Case {
-        const char* row;
-        int cellWidth;
-        float dx; // sharp glyph x from the cell origin
-    };
-    const std::vector<Case> cases = {
-        {"~ #2", 20, -7.0f},                     // x - 0.05 column - 3 would reach the digit: x - 7
-        {"| #2", 20, -7.0f},                     // after a bar line
-        {"~ #2{opt=0x800000}", 20, -7.0f - 2.0f},
-        {"~ #2{opt=0x1000000}", 20, -7.0f - 4.0f},
-        {"~ #2{opt=0x1800000}", 20, -7.0f - 6.0f},
-        // wide columns: after an empty cell the sign stands clear where it is
-        // (x - 2 - 6)
-        {"~ #2", 40, -8.0f},
-        {"~ #2{opt=0x800000}", 40, -8.0f - 4.0f},
-    };
-    std::optional<int> firstY;
-    for (const Case& c : cases) {
-        TViewFixture fx;
-        fx.view.CellWidth = c.cellWidth;
-        fx.Row(1, c.row);
-        const float x = 60.0f + static_cast<float>(c.cellWidth);
-        fx.canvas.Clear();
-        DrawJianpuNote(&fx.view.DrawEngine, x, fx.Y(1), fx.At(1, 1), 1, 1);
-        const TCanvasCall* sharp = fx.canvas.FindText("#");
-        ASSERT_NE(sharp, nullptr) << c.row << "\n" << fx.canvas.Dump();
-        EXPECT_EQ(sharp->Arg(0), RoundToInt(x + c.dx)) << c.row << " in columns of " << c.cellWidth;
-        // at the digit's upper left: the bits move it sideways only
-        if (!firstY)
-            firstY = sharp->Arg(1);
-        EXPECT_EQ(sharp->Arg(1), *firstY) << c.row;
-        EXPECT_LT(sharp->Arg(1), RoundToInt(fx.Y(1))) << c.row;
-    }
+    for (int width : {20, 40})
+        for (const char* before : {"~", "|"}) {
+            std::optional<QRect> unshifted;
+            for (uint32_t bits = 0; bits <= 3; ++bits) {
+                TViewFixture fx(4, 3);
+                fx.view.CellWidth = width;
+                fx.Row(1, std::string(before) + " #2");
+                fx.At(1, 1).option |= bits * 0x800000u;
+                FitPaintBox(fx.view, 4, 3, 1.0);
+                const TInkProbe probe(fx.view);
+                const TInkItem* sharp = InkItem(probe, 1, "text \"#\"");
+                const TInkItem* digit = InkItem(probe, 1, "text \"2\"");
+                const std::string where = std::string(before) + " #2, columns of " + std::to_string(width) +
+                                          ", shift " + std::to_string(bits);
+                ASSERT_TRUE(sharp && digit) << where;
+                if (bits == 0) {
+                    unshifted = sharp->box;
+                    const int gap = digit->box.left() - sharp->box.right() - 1;
+                    EXPECT_GE(gap, 1) << where;
+                    EXPECT_LE(gap, width / 2) << where;
+                    int barInk = 0;
+                    for (const TInkItem& item : probe.Items()) {
+                        if (item.col != 0)
+                            continue;
+                        ++barInk;
+                        EXPECT_GT(sharp->box.left(), item.box.right() + 1) << where << ": " << item.what;
+                    }
+                    EXPECT_EQ(barInk > 0, *before == '|') << where;
+                    continue;
+                }
+                EXPECT_NEAR(unshifted->left() - sharp->box.left(), 0.1 * width * bits, 1.0) << where;
+                EXPECT_EQ(sharp->box.top(), unshifted->top()) << where;
+                EXPECT_EQ(sharp->box.bottom(), unshifted->bottom()) << where;
+            }
+        }
 }
 
 TEST(JianpuNote, AccidentalAfterADigitStaysInTheGapBetweenTheDigits) {
@@ -269,52 +282,81 @@ TEST(JianpuNote, AugmentationDotStandsInTheGapBeforeANonNote) {
 }
 
 TEST(JianpuNote, DotCellSitsLowerAfterAPercussionSyllable) {
-    TViewFixture fx;
-    fx.Row(1, "1 . S:10003 .");
-    DrawNote(fx, 1, 1);
-    const TCanvasCall* afterNote = fx.canvas.FindText(".");
-    ASSERT_NE(afterNote, nullptr);
-    const int yNote = afterNote->Arg(1) - RoundToInt(fx.Y(1));
-    DrawNote(fx, 3, 1);
-    const TCanvasCall* afterSyllable = fx.canvas.FindText(".");
-    ASSERT_NE(afterSyllable, nullptr);
-    const int ySyllable = afterSyllable->Arg(1) - RoundToInt(fx.Y(1));
-    EXPECT_EQ(yNote, RoundToInt(-0.52f * 40.0f));
-    EXPECT_EQ(ySyllable, RoundToInt(-0.45f * 40.0f));
-    EXPECT_EQ(afterSyllable->Arg(0), RoundToInt(fx.X(3) + 4.0f));
+    // Measured on the drawn ink: a dot cell stands clear after what it
+    // lengthens, level with a digit's middle, and lower after a percussion
+    // syllable (which sits lower than a digit), beside it rather than over it.
+    for (bool font : {true, false}) {
+        TMusicFonts fonts(font, font);
+        for (double zoom : {1.0, 2.0}) {
+            TViewFixture fx(5, 3);
+            fx.Row(1, "1 . S:10003 .");
+            FitPaintBox(fx.view, 5, 3, zoom);
+            const TInkProbe probe(fx.view);
+            const TInkItem* digit = InkItem(probe, 0, "text \"1\"");
+            const TInkItem* syllable = nullptr;
+            for (const TInkItem& item : probe.Items())
+                if (item.col == 2 && item.row == 1)
+                    syllable = &item;
+            const TInkItem* afterNote = InkItem(probe, 1, "text \".\"");
+            const TInkItem* afterSyllable = InkItem(probe, 3, "text \".\"");
+            const std::string where =
+                std::string(font ? "music font" : "no font") + ", zoom " + std::to_string(zoom);
+            ASSERT_TRUE(digit && syllable && afterNote && afterSyllable) << where;
+            auto middle = [](const TInkItem* i) { return 0.5 * (i->box.top() + i->box.bottom()); };
+            EXPECT_LE(std::abs(middle(afterNote) - middle(digit)), 0.15 * digit->box.height()) << where;
+            EXPECT_GT(middle(afterSyllable), middle(afterNote)) << where;
+            EXPECT_GT(afterSyllable->box.bottom(), syllable->box.top()) << where;
+            EXPECT_LE(middle(afterSyllable), syllable->box.bottom()) << where;
+            EXPECT_GT(afterNote->box.left(), digit->box.right() + 1) << where;
+            EXPECT_GT(afterSyllable->box.left(), syllable->box.right() + 1) << where;
+        }
+    }
 }
 
 TEST(JianpuNote, MarksAboveStackInOrderAndRiseWithOctaveDots) {
+    // Measured on the drawn ink, from the digit up: what stands over a note is
+    // centred over its digit and clear of what is under it (the octave dot
+    // first, then the tenuto bar, the wedge and the accent).
     TMusicFonts fonts(true, true);
-    // the accent of a note with one octave dot is 0.15 row higher than without
-    int accentY[2] = {0, 0};
-    for (int withDot = 0; withDot < 2; ++withDot) {
-        TViewFixture fx;
-        fx.Row(1, withDot ? "1 2'{opt=0x20} 3" : "1 2{opt=0x20} 3");
-        DrawNote(fx, 1, 1);
-        const TCanvasCall* accent = fx.canvas.FindText(">");
-        ASSERT_NE(accent, nullptr) << fx.canvas.Dump();
-        EXPECT_EQ(accent->Font.Name, "MusicalSymbols");
-        EXPECT_EQ(accent->Arg(0), RoundToInt(fx.X(1) + 0.12f * 40.0f));
-        accentY[withDot] = accent->Arg(1);
-    }
-    EXPECT_EQ(accentY[0], RoundToInt(90.0f - 32.0f));
-    EXPECT_EQ(accentY[1], RoundToInt(90.0f + 6.0f - 12.0f - 32.0f));
-
-    // bar, wedge, accent: each above the previous one
-    TViewFixture fx;
-    fx.Row(1, "1 2{opt=0x4000030} 3");
-    DrawNote(fx, 1, 1);
-    const auto fills = fx.canvas.OfOp(TCanvasOp::FillRect);
-    ASSERT_EQ(fills.size(), 1u) << fx.canvas.Dump();
-    EXPECT_EQ(fills[0]->RectArg(), (TRect{RoundToInt(fx.X(1) + 4.0f), 92, RoundToInt(fx.X(1) + 4.0f) + 13, 96}));
-    const float h = 16.0f; // 0.4 row
-    const TCanvasCall* wedge = fx.canvas.FindText(std::string(1, static_cast<char>(174)));
-    ASSERT_NE(wedge, nullptr) << fx.canvas.Dump();
-    EXPECT_EQ(wedge->Arg(1), RoundToInt(90.0f - 0.5f * h - 72.0f));
-    const TCanvasCall* accent = fx.canvas.FindText(">");
-    ASSERT_NE(accent, nullptr);
-    EXPECT_EQ(accent->Arg(1), RoundToInt(90.0f - 0.5f * h - 1.2f * h - 32.0f));
+    struct Case {
+        const char* row;
+        std::vector<std::string> upward; // the marks over the digit, from the lowest
+    };
+    const std::string accent = "text \">\"", dot = "Ellipse", bar = "FillRect", wedge = "text \"U+FFFD\"";
+    const Case cases[] = {
+        {"1 2{opt=0x20} 3", {accent}},
+        {"1 2'{opt=0x20} 3", {dot, accent}},
+        {"1 2{opt=0x4000030} 3", {bar, wedge, accent}},
+    };
+    for (const Case& c : cases)
+        for (double zoom : {1.0, 2.0}) {
+            TViewFixture fx(4, 3);
+            fx.Row(1, c.row);
+            FitPaintBox(fx.view, 4, 3, zoom);
+            const TInkProbe probe(fx.view);
+            const TInkItem* digit = InkItem(probe, 1, "text \"2\"");
+            ASSERT_NE(digit, nullptr) << c.row;
+            std::vector<const TInkItem*> marks;
+            for (const TInkItem& item : probe.Items())
+                if (item.col == 1 && item.row == 1 && &item != digit)
+                    marks.push_back(&item);
+            std::sort(marks.begin(), marks.end(),
+                      [](const TInkItem* a, const TInkItem* b) { return a->box.bottom() > b->box.bottom(); });
+            std::vector<std::string> upward;
+            for (const TInkItem* m : marks)
+                upward.push_back(m->what);
+            const std::string where = std::string(c.row) + " at zoom " + std::to_string(zoom);
+            EXPECT_EQ(upward, c.upward) << where;
+            const double column = fx.view.GetCellWidth();
+            const TInkItem* under = digit;
+            for (const TInkItem* m : marks) {
+                EXPECT_LT(m->box.bottom() + 1, under->box.top())
+                    << where << ": " << m->what << " over " << under->what;
+                EXPECT_LE(std::abs(m->box.center().x() - digit->box.center().x()), 0.2 * column)
+                    << where << ": " << m->what << " centred over the digit";
+                under = m;
+            }
+        }
 }
 
 TEST(JianpuNote, MarksWithoutTheMusicFontAreDrawn) {

@@ -187,6 +187,38 @@ TEST(NoteMarkPixels, EveryAccidentalStandsClearLeftOfItsDigit) {
     }
 }
 
+TEST(NoteMarkPixels, ASignWithRoomStandsAtTheDigitsUpperLeftAsTallAsTheDigit) {
+    // With room before the note, a sharp, flat or natural is about as tall as
+    // the digit and raised: its middle level with the digit's top, so that it
+    // reads as belonging to the digit and not to the line of notes.
+    for (bool font : {true, false}) {
+        TMusicFonts fonts(font, font);
+        ASSERT_TRUE(fonts.loaded());
+        for (double zoom : {1.0, 2.0}) {
+            const TDrawn plain = DrawCell(zoom, [&](TViewFixture& fx) { FillNote(fx, nfPlain, 0); });
+            const int x0 = plain.ox - plain.u, x1 = plain.ox + 2 * plain.u;
+            const int y0 = plain.oy - plain.w, y1 = plain.oy + 2 * plain.w;
+            const TBox digit = InkOf(plain, nullptr, plain.ox, y0, x1, y1);
+            ASSERT_FALSE(digit.Empty());
+            const double h = digit.bottom - digit.top + 1;
+            for (int kind : {1, 2, 3}) {
+                const TDrawn marked = DrawCell(zoom, [&](TViewFixture& fx) { FillNote(fx, nfPlain, kind); });
+                const TBox sign = InkOf(marked, &plain, x0, y0, x1, y1);
+                const std::string where = "kind " + std::to_string(kind) + ", zoom " + std::to_string(zoom) +
+                                          (font ? ", music font" : ", no font") + ": sign " + Describe(sign) +
+                                          ", digit " + Describe(digit);
+                ASSERT_FALSE(sign.Empty()) << where;
+                const double tall = (sign.bottom - sign.top + 1) / h;
+                EXPECT_GE(tall, 0.75) << where;
+                EXPECT_LE(tall, 1.05) << where;
+                const double middle = 0.5 * (sign.top + sign.bottom) - digit.top;
+                EXPECT_LE(std::abs(middle), 0.2 * h) << where;
+                EXPECT_LE(digit.left - sign.right - 1, plain.u / 2) << "beside the digit: " << where;
+            }
+        }
+    }
+}
+
 TEST(NoteMarkPixels, StackedOctaveDotsStayApart) {
     // Two, three and four dots above and below a digit: as many separate dots on
     // the page, on plain, shrunk, grace and chord notes, at zoom 1 and 2.
@@ -309,3 +341,4 @@ TEST(NoteMarkPixels, TrillSignStandsOnTheTrWithOrWithoutTheMusicFont) {
             }
     }
 }
+
