@@ -270,6 +270,9 @@ public:
     // Builds the text box, its button, the side-panel buttons and the key preview.
     void BuildEntryControls();
     bool KeyPreview(QObject* watched, QEvent* event);
+    // The menus of the menu bar that hold an item with these keys bring their
+    // items up to date, as when they open, before the keys reach the item.
+    void PrepareMenusForKeys(const QKeySequence& keys);
     // Runs a command of the key table.
     void RunKeyCommand(const TKeyCommand& k);
     void RunEditKeyCommand(const TKeyCommand& k);
