@@ -10,7 +10,9 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <array>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -23,6 +25,8 @@
 #include "lang/modTQPref.h"
 #include "platform/gui/TQBitmap.h"
 #include "render/modTQMainView.h"
+
+class QKeyEvent;
 
 class QAction;
 class QCheckBox;
@@ -352,6 +356,12 @@ public:
     TPlayWindowHooks PlayWindow;
     QAction *btnPlayMusic = nullptr, *btnPlayDirctly = nullptr;
     void StartPlayer(int startIndex, int highlightRows);
+    // Before a play is built: when the cursor is still where a play that ran to
+    // its end left it, the selection (and page) that play started from comes back.
+    void ReturnToLastPlayStart();
+    // While a play holds the window the page takes no keys: only the keys of
+    // the play commands (which stop it) go on. True when the key is taken here.
+    bool KeyWhilePlaying(QKeyEvent* e);
     // false: locks the menus and tool buttons for a play (calls nest); true: the
     // outermost unlock puts back the enabled state each one had, or was given
     // meanwhile through SetControlEnabled.
@@ -476,6 +486,10 @@ private:
     int soundFirstRow_ = 0, soundLastRow_ = 0;
     std::unique_ptr<class TPlayState> ownPlayState_;
     int controlsLocked_ = 0;
+    // The selections a play started from and ended on (page, c0, r0, c1, r1);
+    // lastPlayEnd_ is empty unless the last play ran to its end.
+    std::array<int, 5> lastPlayStart_{};
+    std::optional<std::array<int, 5>> lastPlayEnd_;
     std::vector<std::pair<QPointer<QObject>, bool>> controlsAfterPlay_;
 };
 

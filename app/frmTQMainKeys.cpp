@@ -187,6 +187,8 @@ bool TfrmMainTQ::KeyPreview(QObject* watched, QEvent* event) {
     if (!widget || widget->window() != this)
         return false;
     auto* e = static_cast<QKeyEvent*>(event);
+    if (KeyWhilePlaying(e))
+        return true;
     const Qt::KeyboardModifiers mods = e->modifiers();
     const bool shift = mods & Qt::ShiftModifier, alt = mods & Qt::AltModifier, ctrl = mods & Qt::ControlModifier;
     if (watched == edtEnterText) {

@@ -10,8 +10,11 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QSpinBox>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -21,6 +24,9 @@
 #include "lang/modTQPref.h"
 #include "model/modTQUndo.h"
 #include "platform/core/TQMessage.h"
+#include "play/frmTQPlay.h"
+#include "play/modTQMIDI.h"
+#include "tests/play/TQMidiFake.h"
 #include "tests/app/TQWindowCells.h"
 #include "tests/support/TQScoreFixture.h"
 #include "tests/support/TQTestSupport.h"
@@ -46,6 +52,8 @@ protected:
     }
     void TearDown() override {
         w.reset();
+        frmMIDI = nullptr;
+        ResetPlayerHooks();
         SetMessageBoxes(nullptr);
         Undo.ClearUndoFiles();
         CurLayer = 0;
@@ -81,8 +89,36 @@ protected:
         a->trigger();
     }
 
+    // Plays through the recording MIDI stand-in on a clock that runs only while
+    // the player waits; during the first wait `meanwhile` runs (the user at the keys).
+    void HookPlayer(std::function<void()> meanwhile = {}) {
+        ASSERT_TRUE(tqtest::HookFakeMidi("rec"));
+        midi = std::make_unique<TfrmMIDI>(tqtest::FakeMidiFolder("rec"));
+        frmMIDI = midi.get();
+        PlayerHooks().NowMs = [this] { return now; };
+        PlayerHooks().SleepMs = [this, meanwhile](double ms) {
+            now += ms;
+            if (meanwhile && !waited)
+                meanwhile();
+            waited = true;
+        };
+    }
+    // The pitch classes of the notes sounded since the last call.
+    std::vector<int> Sounded() {
+        std::vector<int> out;
+        for (const auto& c : tqtest::gMidiCalls)
+            if (c.name == "Ext_NoteOn")
+                out.push_back(c.b);
+        tqtest::gMidiCalls.clear();
+        return out;
+    }
+    TfrmPlay* PlayWindow() { return w->findChild<TfrmPlay*>(QStringLiteral("frmPlay")); }
+
     TMessageRecorder rec;
     tqtest::TempDir dir;
+    std::unique_ptr<TfrmMIDI> midi;
+    double now = 0;
+    bool waited = false;
 };
 
 // The menus of the menu bar, File to Help.
@@ -166,4 +202,71 @@ TEST_F(WindowUse, EveryShortcutActsAfterEachMenuWasOpenedAndClosed) {
         w->OpenFromPath(path);
         EXPECT_EQ(At(2, 3).Note, '5') << "the typed 5 is in the file";
     }
+}
+
+// ---------------------------------------------------------------- playing
+
+// A finished play leaves the cursor on the last cell it played; Play plays the piece
+// again from its start, and from the selection when the user picks one.
+TEST_F(WindowUse, PlayAfterAFinishedPlayStartsAgain) {
+    HookPlayer();
+    Row(1, "\"1=C\" 6 5 3 2 | 1 - 0 |");
+    Select(1, 1, 1, 1);
+    TfrmPlay* play = PlayWindow();
+    ASSERT_NE(play, nullptr);
+    w->CommandAction("btnPlayMusic")->trigger();
+    ASSERT_TRUE(play->isVisible());
+    const std::vector<int> piece = {9, 7, 4, 2, 0}; // 6 5 3 2 1 in C
+    tqtest::gMidiCalls.clear();
+    play->btnPlay->click();
+    EXPECT_EQ(Sounded(), piece);
+    ASSERT_EQ(w->SelCol0, 8) << "the play left the cursor on the closing rest";
+    EXPECT_TRUE(play->btnPlay->isEnabled());
+
+    rec.Clear();
+    play->btnPlay->click();
+    EXPECT_EQ(Sounded(), piece) << "the second Play sounds the piece again";
+    EXPECT_TRUE(rec.shown.empty()) << (rec.shown.empty() ? "" : rec.shown[0].text);
+
+    Select(3, 1, 3, 1); // the user picks the 3
+    play->btnPlay->click();
+    EXPECT_EQ(Sounded(), (std::vector<int>{4, 2, 0})) << "from the cursor the user put";
+}
+
+// Keys typed while a piece plays change nothing: the page takes no edits
+// until the play ends; the play goes on to its end.
+TEST_F(WindowUse, KeysTypedWhileAPiecePlaysLeaveTheScoreAsItWas) {
+    HookPlayer([this] {
+        Type('4');
+        Key(Qt::Key_Backspace);
+        Type('|');
+        Key(Qt::Key_Delete);
+        Key(Qt::Key_Right);
+        Type('.');
+        Key(Qt::Key_V, Qt::ControlModifier);
+        Key(Qt::Key_I, Qt::ControlModifier);
+    });
+    Row(1, "\"1=C\" 6 5 3 2 | 1 - 0 |");
+    w->AddMissingJianpuPages();
+    Row(3, "\"1=C\" 1 2 3 4 |", 0, 1);
+    Select(2, 1, 2, 1);
+    w->CommandAction("mitCopy")->trigger();
+    Select(1, 1, 1, 1);
+    const TPageSets before = w->PageSets;
+    tqtest::gMidiCalls.clear();
+    w->CommandAction("mitPlay")->trigger();
+    EXPECT_TRUE(waited);
+    EXPECT_EQ(Sounded(), (std::vector<int>{9, 7, 4, 2, 0})) << "6 5 3 2 1, the whole piece";
+    for (size_t l = 0; l < 2; ++l)
+        for (size_t p = 0; p < before[l].size(); ++p)
+            for (size_t r = 0; r < before[l][p].size(); ++r)
+                for (size_t c = 0; c < before[l][p][r].size(); ++c)
+                    EXPECT_TRUE(w->PageSets[l][p][r][c] == before[l][p][r][c])
+                        << "layer " << l << " page " << p << " row " << r << " col " << c;
+    EXPECT_FALSE(w->Modified);
+
+    // After the play the keys type again.
+    Select(8, 1, 8, 1);
+    Type('5');
+    EXPECT_EQ(At(8, 1).Note, '5');
 }
