@@ -1,5 +1,6 @@
 // Cell access on a main window under test: read or write a cell of any page
-// and layer, lay out a row from a cell picture, select a block.
+// and layer, lay out a row from a cell picture, select a block; the score's
+// state to compare before and after a command.
 #pragma once
 
 #include <memory>
@@ -8,6 +9,29 @@
 
 #include "app/frmTQMain.h"
 #include "tests/support/TQScoreFixture.h"
+
+// The score and its page count, without the fields that drawing a page writes
+// back into Western cells (the head, stem and beam positions).
+struct TState {
+    TPageSets pages;
+    int pageCount = 0;
+    bool operator==(const TState&) const = default;
+};
+
+inline TState Capture(const TfrmMainTQ& w) {
+    TState s{w.PageSets, w.PageCount};
+    for (TLayer& layer : s.pages)
+        for (TPage& page : layer)
+            for (TCellRow& row : page)
+                for (TCell& c : row)
+                    if (c.cellType == ctWestern) {
+                        c.upNote = 0;
+                        c.FontStyle = 0;
+                        c.FontCharset = 0;
+                        c.scratch = 0;
+                    }
+    return s;
+}
 
 struct TWindowCells {
     std::unique_ptr<TfrmMainTQ> w;

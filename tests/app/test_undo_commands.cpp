@@ -34,29 +34,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The score and its page count, without the fields that drawing a page writes
-// back into Western cells (the head, stem and beam positions).
-struct TState {
-    TPageSets pages;
-    int pageCount = 0;
-    bool operator==(const TState&) const = default;
-};
-
-TState Capture(const TfrmMainTQ& w) {
-    TState s{w.PageSets, w.PageCount};
-    for (TLayer& layer : s.pages)
-        for (TPage& page : layer)
-            for (TCellRow& row : page)
-                for (TCell& c : row)
-                    if (c.cellType == ctWestern) {
-                        c.upNote = 0;
-                        c.FontStyle = 0;
-                        c.FontCharset = 0;
-                        c.scratch = 0;
-                    }
-    return s;
-}
-
 // The first cell where two states differ, for the failure message.
 std::string FirstDifference(const TState& a, const TState& b) {
     std::ostringstream out;

@@ -252,21 +252,55 @@ TEST_F(WindowUse, KeysTypedWhileAPiecePlaysLeaveTheScoreAsItWas) {
     Select(2, 1, 2, 1);
     w->CommandAction("mitCopy")->trigger();
     Select(1, 1, 1, 1);
-    const TPageSets before = w->PageSets;
+    const TState before = Capture(*w);
     tqtest::gMidiCalls.clear();
     w->CommandAction("mitPlay")->trigger();
     EXPECT_TRUE(waited);
     EXPECT_EQ(Sounded(), (std::vector<int>{9, 7, 4, 2, 0})) << "6 5 3 2 1, the whole piece";
+    const TState after = Capture(*w);
     for (size_t l = 0; l < 2; ++l)
-        for (size_t p = 0; p < before[l].size(); ++p)
-            for (size_t r = 0; r < before[l][p].size(); ++r)
-                for (size_t c = 0; c < before[l][p][r].size(); ++c)
-                    EXPECT_TRUE(w->PageSets[l][p][r][c] == before[l][p][r][c])
+        for (size_t p = 0; p < before.pages[l].size(); ++p)
+            for (size_t r = 0; r < before.pages[l][p].size(); ++r)
+                for (size_t c = 0; c < before.pages[l][p][r].size(); ++c)
+                    EXPECT_TRUE(after.pages[l][p][r][c] == before.pages[l][p][r][c])
                         << "layer " << l << " page " << p << " row " << r << " col " << c;
+    EXPECT_EQ(after.pageCount, before.pageCount);
     EXPECT_FALSE(w->Modified);
 
     // After the play the keys type again.
     Select(8, 1, 8, 1);
     Type('5');
     EXPECT_EQ(At(8, 1).Note, '5');
+}
+
+// ---------------------------------------------------------------- tools over a staff
+
+// Verify Beats with no time signature guesses from whole measures; a staff
+// with no bar line holds none, so 4/4 is taken and its five quarters are marked.
+TEST_F(WindowUse, VerifyBeatsWithoutTimeSignatureOrBarLineTakesFourFour) {
+    struct Case {
+        const char* name;
+        const char* row;
+        const char* assumed; // the guess the question offers
+        size_t marks;        // measures marked after Yes
+    } cases[] = {
+        {"Western, five quarters, no bar line", "&G W:3@0 W:3@1 W:3@2 W:3@3 W:3@4", "4/4.", 1},
+        {"Jianpu, five quarters, no bar line", "\"1=C\" 1 2 3 4 5", "4/4.", 1},
+        {"Western, two bars of three quarters", "&G W:3 W:3 W:3 | W:3 W:3 W:3 |", "3/4.", 0},
+        {"Western, two bars of three, then two open quarters", "&G W:3 W:3 W:3 | W:3 W:3 W:3 | W:3 W:3", "3/4.",
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start();
+        Row(2, c.row);
+        const TState before = Capture(*w);
+        rec.Clear();
+        Trigger("mitVerifyAllPage");
+        ASSERT_GE(rec.shown.size(), 1u);
+        EXPECT_EQ(rec.shown[0].id, 1041);
+        EXPECT_EQ(rec.shown[0].text, Language->GetString(1041) + c.assumed);
+        EXPECT_EQ(w->Highlights.size(), c.marks);
+        EXPECT_TRUE(Capture(*w) == before) << "the check changes no cell";
+    }
 }
