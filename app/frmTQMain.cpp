@@ -14,6 +14,7 @@
 #include <QFontInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -1213,29 +1214,47 @@ void TfrmMainTQ::mitSliceViewClick() {
     pnlBottom->hide();
     tbrlTop->hide();
     mnuMain->hide();
-    const int clientW = area.width();
-    const int clientH = area.height();
-    const double zh = (clientH - 20.0 - panSliceViewButton->height()) / (static_cast<double>(CellHeight) * Rows);
-    const double zw = clientW / (static_cast<double>(CellWidth) * Cols + LeftMargin + RightMargin);
-    Zoom = SliceView == 3 ? zw : std::min(zh, zw);
-    OnPageResized(GetPageWidthPx(), GetPageHeightPx());
-    if (SliceView == 2) {
-        pbxRight->setGeometry(pbxMain->width() + layout.Gap, 0, PaintBoxWidth, PaintBoxHeight);
-        pbxRight->show();
-        scrContents->resize(pbxRight->x() + PaintBoxWidth, PaintBoxHeight);
-    } else {
-        pbxRight->hide();
-    }
+    SliceGap = layout.Gap;
+    if (QLayout* l = this->layout())
+        l->activate(); // the page area takes the room of the hidden bars now
+    pbxRight->setVisible(SliceView == 2);
     scrMain->setVerticalScrollBarPolicy(SliceView == 3 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     scrMain->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrMain->setStyleSheet(QStringLiteral("QScrollArea { background: black; }"));
-    ApplyZoom();
-    RedrawPage();
+    LayoutSliceView();
     const int u = GetCellHeight();
     const int w = std::max(10, static_cast<int>(area.width() / 4.0 - u * 5.3));
     btnPreSlice->setGeometry(u, 2, 2 * w, 28);
     btnCloseSlice->setGeometry(3 * u + 2 * w, 2, w, 28);
     btnNextSlice->setGeometry(5 * u + 3 * w, 2, 2 * w, 28);
+    PaintRightBox();
+}
+
+void TfrmMainTQ::LayoutSliceView() {
+    const QSize port = scrMain->maximumViewportSize();
+    const int pages = SliceView == 2 ? 2 : 1;
+    const int width = port.width() - (pages - 1) * SliceGap;
+    const double pageWidth = static_cast<double>(CellWidth) * Cols + LeftMargin + RightMargin;
+    const double pageHeight = static_cast<double>(CellHeight) * VerticalRate * Rows + TopMargin + BottomMargin;
+    if (width < 10 || port.height() < 10 || pageWidth <= 0 || pageHeight <= 0)
+        return;
+    const double zw = width / (pageWidth * pages);
+    Zoom = SliceView == 3 ? zw : std::min(zw, port.height() / pageHeight);
+    // cells are whole pixels: shrink until the rounded page fits too
+    auto fits = [&] {
+        return GetPageWidthPx() * pages <= width && (SliceView == 3 || GetPageHeightPx() <= port.height());
+    };
+    for (int i = 0; i < 50 && !fits(); ++i)
+        Zoom *= 0.99;
+    OnPageResized(GetPageWidthPx(), GetPageHeightPx());
+    if (SliceView == 2) {
+        pbxRight->setGeometry(pbxMain->width() + SliceGap, 0, PaintBoxWidth, PaintBoxHeight);
+        scrContents->resize(pbxRight->x() + PaintBoxWidth, PaintBoxHeight);
+    }
+    ApplyZoom();
+    // the pages are shown whole, from their top left corner, wherever the cursor is
+    Controls.ScrollX = Controls.ScrollY = 0;
+    RedrawPage();
     PaintRightBox();
 }
 
@@ -1324,6 +1343,9 @@ bool TfrmMainTQ::eventFilter(QObject* watched, QEvent* event) {
     // a key on the zoom track bar: its next change is not a zoom
     if (watched == trkZoom && event->type() == QEvent::KeyPress)
         trkZoomKeyDown();
+    // the slice view keeps its pages whole as its area changes (the window maximising)
+    if (watched == scrMain && event->type() == QEvent::Resize && SliceView > 0)
+        LayoutSliceView();
     if (MouseEventFilter(watched, event))
         return true;
     return QMainWindow::eventFilter(watched, event);

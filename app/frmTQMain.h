@@ -87,6 +87,9 @@ public:
 
     // --- slice view and side image ---
     void mitSliceViewClick();
+    // Sizes the slice view's pages to fit the view whole (only their width in
+    // mode 3), from the top left corner, and draws them.
+    void LayoutSliceView();
     void btnCloseSliceClick();
     bool LoadSideImage(const std::string& fileName, bool ask);
     void CloseSideImage();
@@ -121,6 +124,7 @@ public:
     bool SideImagePanelSized = false;
     int SliceSavedWindowState = 0;
     int SliceSavedToolWindows = 0;
+    int SliceGap = 0; // pixels between the two pages of mode 2
     std::string ProgramFolderPath;
 
     // --- widgets ---

@@ -11,6 +11,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 
 #include <filesystem>
@@ -303,4 +305,30 @@ TEST_F(WindowUse, VerifyBeatsWithoutTimeSignatureOrBarLineTakesFourFour) {
         EXPECT_EQ(w->Highlights.size(), c.marks);
         EXPECT_TRUE(Capture(*w) == before) << "the check changes no cell";
     }
+}
+
+// ---------------------------------------------------------------- side page view
+
+// Side Page View shows the pages whole, whatever row the cursor was on: the
+// page starts at the top of the view and the music rows are all in it.
+TEST_F(WindowUse, SidePageViewShowsThePageWholeWithTheCursorLow) {
+    Row(2, "\"1=C\" 1 2 3 4 |");
+    Row(w->Rows - 2, "\"1=C\" 5 6 7 1' |");
+    Select(3, w->Rows - 2, 3, w->Rows - 2);
+    QAction* view = w->findChild<QAction*>(QStringLiteral("mitSliceView"));
+    ASSERT_NE(view, nullptr);
+    view->trigger();
+    QApplication::processEvents();
+    ASSERT_GE(w->SliceView, 1);
+    QWidget* port = w->scrMain->viewport();
+    const QRect page(w->pbxMain->mapTo(port, QPoint(0, 0)), w->pbxMain->size());
+    EXPECT_EQ(page.top(), 0) << "the page starts at the top of the view";
+    const int u = w->GetCellHeight();
+    for (int row : {2, w->Rows - 2}) {
+        const int y = page.top() + w->GetTopMargin() + row * u;
+        EXPECT_GE(y, 0) << "row " << row;
+        EXPECT_LE(y + u, port->height()) << "row " << row << " is in the view";
+    }
+    EXPECT_LE(page.bottom(), port->height()) << "the whole page height is in the view";
+    tqtest::SavePngIfWanted(w->grab().toImage(), "side_page_view");
 }
