@@ -59,6 +59,7 @@
 #include "play/modTQMIDI.h"
 #include "play/modTQPlayState.h"
 #include "platform/core/TQFiles.h"
+#include "platform/core/TQIniFile.h"
 #include "platform/core/TQStrings.h"
 #include "platform/gui/TQGlyphMap.h"
 #include "render/modTQCvsDraw.h"
@@ -716,8 +717,8 @@ void TfrmMainTQ::FormCreate() {
     // 13
     if (WindowWidth > 10 && WindowHeight > 10) {
         setWindowState(Qt::WindowNoState);
-        resize(WindowWidth, WindowHeight);
-        move(WindowLeft, WindowTop);
+        // the client area kept at exit (geometry), not the frame
+        setGeometry(WindowLeft, WindowTop, WindowWidth, WindowHeight);
     } else {
         setWindowState(Qt::WindowMaximized);
     }
@@ -860,7 +861,9 @@ void TfrmMainTQ::FormActivate() {
         bool visible;
         int left, top;
         bool gongche;
+        const char* leftKey;
     };
+    const TIniFile ini(PrefFileName());
     // The play window opens over the main window unless it was last left there.
     if (playWindow_ && !frameGeometry().contains(QPoint(PlyDlgLeft, PlyDlgTop))) {
         const QPoint over = OverMainWindow(playWindow_);
@@ -870,27 +873,33 @@ void TfrmMainTQ::FormActivate() {
     // The Western-note window is made now when the last session left it shown.
     if (WestDlgVisible)
         MakeWestNotesWindow();
-    const Tool tools[] = {{frmDynMark, DynDlgVisible, DynDlgLeft, DynDlgTop, false},
-                          {frmSpecial, SpecialDlgVisible, SpecialDlgLeft, SpecialDlgTop, false},
-                          {playWindow_, PlyDlgVisible, PlyDlgLeft, PlyDlgTop, false},
-                          {frmWestNotes, WestDlgVisible, WestDlgLeft, WestDlgTop, false},
-                          {frmGongChi, GongChiDlgVisible, GongChiDlgLeft, GongChiDlgTop, true},
-                          {frmTextSymbols, TextSymDlgVisible, TextSymDlgLeft, TextSymDlgTop, false}};
+    const Tool tools[] = {{frmDynMark, DynDlgVisible, DynDlgLeft, DynDlgTop, false, "DynDlgLeft"},
+                          {frmSpecial, SpecialDlgVisible, SpecialDlgLeft, SpecialDlgTop, false, "SpecialDlgLeft"},
+                          {playWindow_, PlyDlgVisible, PlyDlgLeft, PlyDlgTop, false, "PlyDlgLeft"},
+                          {frmWestNotes, WestDlgVisible, WestDlgLeft, WestDlgTop, false, "WestDlgLeft"},
+                          {frmGongChi, GongChiDlgVisible, GongChiDlgLeft, GongChiDlgTop, true, "GongChiDlgLeft"},
+                          {frmTextSymbols, TextSymDlgVisible, TextSymDlgLeft, TextSymDlgTop, false,
+                           "TextSymDlgLeft"}};
     int shown = 0;
     for (const Tool& t : tools) {
         if (!t.window)
             continue;
-        const TToolPlace place =
-            ::KeepToolWindowInside(t.window->x(), t.window->y(), t.window->width(), t.window->height(), x(), width(),
-                                 height());
-        t.window->move(place.Left, place.Top);
+        // the client area comes back where it was kept, at the size the window
+        // takes when first shown
+        if (!t.window->testAttribute(Qt::WA_Resized))
+            t.window->adjustSize();
+        const QPoint kept(t.left, t.top);
+        t.window->setGeometry(QRect(kept, t.window->size()));
+        // a place the user left it at counts; the built-in first places do not
+        t.window->setProperty("tqPlaceKept", ini.ValueExists("Pref", t.leftKey));
         if (t.visible) {
             t.window->show();
+            t.window->setGeometry(QRect(kept, t.window->size())); // over a place of its own first show
+            PlaceToolWindow(t.window);
             ++shown;
         }
         if (t.gongche)
             GongChiMode = t.visible;
-        t.window->move(t.left, t.top);
     }
     if (GongChiMode && shown >= 2)
         GongChiMode = false;
@@ -904,7 +913,7 @@ void TfrmMainTQ::FormResize() {
     if (total > keyboard)
         splKeyboard->setSizes({total - keyboard, keyboard});
     if (FirstActivate && windowState() == Qt::WindowNoState && WindowWidth > 10)
-        move(WindowLeft, y());
+        setGeometry(QRect(QPoint(WindowLeft, geometry().y()), size()));
     Controls.ClientWidth = pnlMain->width();
     Controls.ClientHeight = pnlMain->height();
     Controls.ScrollBoxHeight = scrMain->height();
@@ -956,12 +965,55 @@ bool TfrmMainTQ::FormCloseQuery() {
     return true;
 }
 
+QRect TfrmMainTQ::WorkArea() const { return QRect(pnlMain->mapToGlobal(QPoint(0, 0)), pnlMain->size()); }
+
 QPoint TfrmMainTQ::OverMainWindow(const QWidget* tool) const {
     // over the page area, below the menu and the tool bars
-    const QRect area(pnlMain->mapToGlobal(QPoint(0, 0)), pnlMain->size());
+    const QRect area = WorkArea();
     const int left = area.left() + std::max(0, (area.width() - tool->width()) / 2);
     const int top = area.top() + std::clamp(area.height() / 8, 0, 60);
     return QPoint(left, top);
+}
+
+void TfrmMainTQ::PlaceToolWindow(QWidget* tool) {
+    if (!tool)
+        return;
+    const QRect area = WorkArea();
+    std::vector<QRect> taken;
+    for (QWidget* other : {static_cast<QWidget*>(frmDynMark), static_cast<QWidget*>(frmSpecial),
+                           static_cast<QWidget*>(playWindow_), static_cast<QWidget*>(frmGongChi),
+                           static_cast<QWidget*>(frmTextSymbols), static_cast<QWidget*>(frmWestNotes)})
+        if (other && other != tool && other->isVisible())
+            taken.push_back(other->frameGeometry());
+    constexpr int kGap = 4;
+    auto clear = [&](const QRect& r) {
+        if (!area.contains(r))
+            return false;
+        for (const QRect& t : taken)
+            if (r.adjusted(-kGap, -kGap, kGap, kGap).intersects(t))
+                return false;
+        return true;
+    };
+    // the size its first show gives it, now
+    if (!tool->testAttribute(Qt::WA_Resized))
+        tool->adjustSize();
+    // the frame, as the window manager gave it, or the client area before the first show
+    const QRect now = tool->frameGeometry();
+    // a window keeps its place once shown, or when the user left it there last time
+    const bool placed = tool->property("tqPlaced").toBool() || tool->property("tqPlaceKept").toBool();
+    tool->setProperty("tqPlaced", true);
+    if (placed && clear(now))
+        return;
+    constexpr int kStep = 8;
+    for (int x = area.right() - now.width() - kGap; x >= area.left(); x -= kStep)
+        for (int y = area.top() + kGap; y + now.height() <= area.bottom(); y += kStep)
+            if (clear(QRect(QPoint(x, y), now.size()))) {
+                tool->move(x, y);
+                return;
+            }
+    // no free place: inside the area at least, from its top left corner
+    tool->move(std::max(area.left(), std::min(now.x(), area.right() - now.width())),
+               std::max(area.top(), std::min(now.y(), area.bottom() - now.height())));
 }
 
 void TfrmMainTQ::PlaceNewBookWindow() {
@@ -988,8 +1040,8 @@ void TfrmMainTQ::KeepToolWindowPlaces() {
         if (!t.window)
             continue;
         t.visible = t.window->isVisible();
-        t.left = t.window->x();
-        t.top = t.window->y();
+        t.left = t.window->geometry().x();
+        t.top = t.window->geometry().y();
     }
 }
 

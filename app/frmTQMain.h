@@ -72,11 +72,18 @@ public:
     void FormPaint();
     // False when the close is refused (unsaved changes kept).
     bool FormCloseQuery();
-    // The tool windows' places and visibility into the settings kept at exit.
+    // The tool windows' places (their client areas, as restored at start) and
+    // visibility into the settings kept at exit.
     void KeepToolWindowPlaces();
+    // The page area on the screen: the window less its menu, tool bars and status bar.
+    QRect WorkArea() const;
     // Where a window opened from this one stands: over the page area, below the
     // menu and the tool bars.
     QPoint OverMainWindow(const QWidget* tool) const;
+    // A tool window about to show stays where it is when that lies inside the
+    // page area and clear of the other tool windows shown; else it goes to the
+    // first such place from the area's top right corner.
+    void PlaceToolWindow(QWidget* tool);
     // The book window, made now when it does not exist, placed over this window.
     void PlaceNewBookWindow();
     void FormClose();

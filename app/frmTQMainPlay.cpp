@@ -202,8 +202,12 @@ bool TfrmMainTQ::ScrollIntoView(int flags) {
 }
 
 void TfrmMainTQ::btnPlayMusicClick() {
-    if (PlayWindow.SetVisible && PlayWindow.Visible)
-        PlayWindow.SetVisible(!PlayWindow.Visible());
+    if (!PlayWindow.SetVisible || !PlayWindow.Visible)
+        return;
+    const bool show = !PlayWindow.Visible();
+    if (show && PlayWindowWidget)
+        PlaceToolWindow(PlayWindowWidget());
+    PlayWindow.SetVisible(show);
 }
 
 void TfrmMainTQ::btnPlayDirctlyClick() {

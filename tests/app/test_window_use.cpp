@@ -332,3 +332,53 @@ TEST_F(WindowUse, SidePageViewShowsThePageWholeWithTheCursorLow) {
     EXPECT_LE(page.bottom(), port->height()) << "the whole page height is in the view";
     tqtest::SavePngIfWanted(w->grab().toImage(), "side_page_view");
 }
+
+// ---------------------------------------------------------------- tool windows
+
+// On a fresh start the palettes shown, and then Special Symbols (F5), Dynamic
+// Marks (F6) and the Music Player (F12) opened by their keys, stand inside the
+// page area, below the menu and the tool bars, and clear of one another.
+TEST_F(WindowUse, ToolWindowsOpenInsideThePageAreaClearOfEachOther) {
+    w->FormActivate();
+    QApplication::processEvents();
+    const QRect area = w->WorkArea();
+    auto check = [&](const char* when) {
+        SCOPED_TRACE(when);
+        std::vector<QWidget*> shown;
+        for (QWidget* t : {w->frmSpecial, w->frmDynMark, w->PlayWindowWidget()})
+            if (t && t->isVisible())
+                shown.push_back(t);
+        for (size_t i = 0; i < shown.size(); ++i) {
+            const QRect r = shown[i]->frameGeometry();
+            EXPECT_TRUE(area.contains(r)) << shown[i]->objectName().toStdString() << " stands outside the page area";
+            for (size_t j = 0; j < i; ++j)
+                EXPECT_FALSE(r.intersects(shown[j]->frameGeometry()))
+                    << shown[i]->objectName().toStdString() << " covers " << shown[j]->objectName().toStdString();
+        }
+        return shown.size();
+    };
+    check("at start");
+
+    for (QWidget* t : {w->frmSpecial, w->frmDynMark})
+        t->hide();
+    for (int key : {Qt::Key_F5, Qt::Key_F6, Qt::Key_F12})
+        Key(key);
+    EXPECT_EQ(check("after F5, F6, F12"), 3u);
+    w->PlayWindow.SetVisible(false);
+}
+
+// Escape closes the Music Player and the Bow Direction window.
+TEST_F(WindowUse, EscapeClosesTheMusicPlayerAndTheBowDirectionWindow) {
+    Key(Qt::Key_F12);
+    QWidget* player = w->PlayWindowWidget();
+    ASSERT_TRUE(player && player->isVisible());
+    Trigger("mitBowDirection");
+    QWidget* bow = w->findChild<QWidget*>(QStringLiteral("frmBowDir"));
+    ASSERT_TRUE(bow && bow->isVisible());
+    for (QWidget* window : {player, bow}) {
+        SCOPED_TRACE(window->objectName().toStdString());
+        QApplication::setActiveWindow(window);
+        Key(Qt::Key_Escape, Qt::NoModifier, {}, window);
+        EXPECT_FALSE(window->isVisible());
+    }
+}
