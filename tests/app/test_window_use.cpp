@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -26,6 +27,7 @@
 #include "lang/modTQPref.h"
 #include "model/modTQUndo.h"
 #include "platform/core/TQMessage.h"
+#include "edit/frmTQBowDir.h"
 #include "play/frmTQPlay.h"
 #include "play/modTQMIDI.h"
 #include "tests/play/TQMidiFake.h"
@@ -381,4 +383,46 @@ TEST_F(WindowUse, EscapeClosesTheMusicPlayerAndTheBowDirectionWindow) {
         Key(Qt::Key_Escape, Qt::NoModifier, {}, window);
         EXPECT_FALSE(window->isVisible());
     }
+}
+
+// ---------------------------------------------------------------- bow directions
+
+// Every measure gets its down-bow sign over its first note, also under a
+// dynamic (a text symbol p or f), a segno or a fermata: the sign goes a row
+// higher, clear of the mark, and nothing else changes.
+TEST_F(WindowUse, BowDirectionsMarkEveryMeasureClearOfMarks) {
+    // four measures of four quarters on row 4; the marks over their first notes on row 3
+    Row(4, "\"1=C\" 1 2 3 4 | 5 6 5 4 | 3 2 1 2 | 3 4 5 1' |");
+    At(1, 3) = TScoreFixture::Cell("~{type=11,note=63}"); // p
+    At(6, 3) = TScoreFixture::Cell("S:40");               // segno
+    At(11, 3) = TScoreFixture::Cell("~{type=11,note=65}"); // f
+    At(16, 3) = TScoreFixture::Cell("S:1");               // fermata
+    w->AddMissingJianpuPages();
+    Row(4, "\"1=C\" 1 2 3 4 |", 0, 1);
+    TState expected = Capture(*w);
+    for (int col : {1, 6, 11, 16}) {
+        TCell& sign = expected.pages[0][0][2][size_t(col)];
+        sign = TScoreFixture::Cell("S:111"); // down-bow, in its own cell above the mark
+    }
+
+    Select(1, 4, 1, 4);
+    Trigger("mitBowDirection");
+    auto* bow = w->findChild<TfrmBowDir*>(QStringLiteral("frmBowDir"));
+    ASSERT_NE(bow, nullptr);
+    bow->rbtEveryMeasure->setChecked(true);
+    bow->rbtSymbol->click();
+    bow->rbtPull->setChecked(true);
+    bow->btnOk->click();
+    tqtest::SavePngIfWanted(w->pbxMain->grab().toImage(), "bow_directions");
+
+    const TState after = Capture(*w);
+    for (size_t l = 0; l < 2; ++l)
+        for (size_t r = 0; r < after.pages[l][0].size(); ++r)
+            for (size_t c = 0; c < after.pages[l][0][r].size(); ++c) {
+                const TCell& got = after.pages[l][0][r][c];
+                const TCell& want = expected.pages[l][0][r][c];
+                EXPECT_TRUE(got == want) << "layer " << l << " row " << r << " col " << c << ": Note " << got.Note
+                                         << " upNote " << got.upNote << ", expected Note " << want.Note
+                                         << " upNote " << want.upNote;
+            }
 }
