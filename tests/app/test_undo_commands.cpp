@@ -24,12 +24,6 @@
 #include "tests/app/TQWindowCells.h"
 #include "tests/support/TQTestSupport.h"
 
-// Qt's own entry for a key that may be a shortcut, as the platform delivers it
-// (QtGui exports it for its test library).
-Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
-                                               const QString& text = QString(), bool autorep = false,
-                                               ushort count = 1);
-
 namespace fs = std::filesystem;
 
 namespace {

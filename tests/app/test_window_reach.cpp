@@ -45,10 +45,6 @@
 #include "tests/app/TQWindowCells.h"
 #include "tests/support/TQTestSupport.h"
 
-Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
-                                               const QString& text = QString(), bool autorep = false,
-                                               ushort count = 1);
-
 namespace fs = std::filesystem;
 
 namespace {
@@ -60,11 +56,7 @@ protected:
         SetMessageBoxes(&rec);
         Language->UseChinese = false;
         Language->LoadLanguageDll();
-        w = std::make_unique<TfrmMainTQ>();
-        w->resize(1000, 800);
-        w->show();
-        QApplication::setActiveWindow(w.get());
-        QApplication::processEvents();
+        StartWindow();
         CurLayer = 0;
         Undo.ClearUndoFiles();
     }
@@ -78,20 +70,6 @@ protected:
         Language->UseChinese = false;
         Language->LoadLanguageDll();
         fs::remove(PrefFileName());
-    }
-    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {},
-             QWidget* to = nullptr) {
-        QWidget* target = to ? to : w->pbxMain;
-        if (qt_sendShortcutOverrideEvent(target, 0, key, mods, text))
-            return;
-        QKeyEvent press(QEvent::KeyPress, key, mods, text);
-        QApplication::sendEvent(target, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-        QApplication::sendEvent(target, &release);
-    }
-    void Type(char ch) {
-        const int key = (ch >= 'a' && ch <= 'z') ? ch - 'a' + 'A' : ch;
-        Key(key, Qt::NoModifier, QString(QChar(ch)));
     }
     void Trigger(const char* name) {
         QAction* a = w->CommandAction(name);
@@ -320,8 +298,9 @@ TEST_F(WindowReach, PreferencesShowTheSliderEndsAndTheAlternativeColourGroup) {
         for (int id : {2041, 2042, 2052, 2053}) {
             QLabel* l = label(id);
             EXPECT_NE(l, nullptr) << id;
-            if (l)
+            if (l) {
                 EXPECT_EQ(l->text().toStdString(), Language->GetString(id)) << id;
+            }
         }
         auto* group = d->findChild<QGroupBox*>(QStringLiteral("gbxBKColor"));
         EXPECT_NE(group, nullptr);
@@ -434,12 +413,7 @@ TEST_F(WindowReach, ToolWindowPlacesAndVisibilityComeBackAtTheNextStart) {
         EXPECT_EQ(ini.ReadInteger("Pref", "WestDlgTop", -1), westAt.y());
         EXPECT_TRUE(ini.ReadBool("Pref", "WestDlgVisible", false));
 
-        w = std::make_unique<TfrmMainTQ>();
-        w->resize(1000, 800);
-        w->move(0, 0);
-        w->show();
-        QApplication::setActiveWindow(w.get());
-        QApplication::processEvents();
+        StartWindow();
         w->FormActivate();
         EXPECT_TRUE(w->frmDynMark->isVisible());
         EXPECT_EQ(w->frmDynMark->geometry().topLeft(), dynAt);

@@ -35,10 +35,6 @@
 #include "tests/support/TQScoreFixture.h"
 #include "tests/support/TQTestSupport.h"
 
-Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
-                                               const QString& text = QString(), bool autorep = false,
-                                               ushort count = 1);
-
 namespace fs = std::filesystem;
 
 namespace {
@@ -52,7 +48,7 @@ protected:
         Language->LoadLanguageDll();
         CurLayer = 0;
         Undo.ClearUndoFiles();
-        Start();
+        StartWindow();
     }
     void TearDown() override {
         w.reset();
@@ -62,30 +58,6 @@ protected:
         Undo.ClearUndoFiles();
         CurLayer = 0;
         fs::remove(PrefFileName());
-    }
-    void Start() {
-        w.reset(); // one main window at a time
-        w = std::make_unique<TfrmMainTQ>();
-        w->resize(1000, 800);
-        w->move(0, 0);
-        w->show();
-        QApplication::setActiveWindow(w.get());
-        QApplication::processEvents();
-    }
-    // A key as the keyboard sends it: Qt's shortcut path first, then press and release.
-    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {},
-             QWidget* to = nullptr) {
-        QWidget* target = to ? to : w->pbxMain;
-        if (qt_sendShortcutOverrideEvent(target, 0, key, mods, text))
-            return;
-        QKeyEvent press(QEvent::KeyPress, key, mods, text);
-        QApplication::sendEvent(target, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-        QApplication::sendEvent(target, &release);
-    }
-    void Type(char ch) {
-        const int key = (ch >= 'a' && ch <= 'z') ? ch - 'a' + 'A' : ch;
-        Key(key, Qt::NoModifier, QString(QChar(ch)));
     }
     void Trigger(const char* name) {
         QAction* a = w->CommandAction(name);
@@ -155,7 +127,7 @@ TEST_F(WindowUse, EveryShortcutActsAfterEachMenuWasOpenedAndClosed) {
     ASSERT_GE(menus.size(), 10u);
     for (size_t m = 0; m < menus.size(); ++m) {
         if (m > 0)
-            Start();
+            StartWindow();
         QMenu* menu = MenuBarMenus(*w).at(m);
         SCOPED_TRACE(menu->objectName().toStdString());
         menu->popup(w->mapToGlobal(QPoint(10, 10)));
@@ -296,7 +268,7 @@ TEST_F(WindowUse, VerifyBeatsWithoutTimeSignatureOrBarLineTakesFourFour) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Start();
+        StartWindow();
         Row(2, c.row);
         const TState before = Capture(*w);
         rec.Clear();
