@@ -1285,7 +1285,9 @@ void TfrmMainTQ::mitSliceViewClick() {
 void TfrmMainTQ::LayoutSliceView() {
     const QSize port = scrMain->maximumViewportSize();
     const int pages = SliceView == 2 ? 2 : 1;
-    const int width = port.width() - (pages - 1) * SliceGap;
+    // mode 3 scrolls down the page: its scroll bar takes from the width
+    const int bar = SliceView == 3 ? scrMain->verticalScrollBar()->sizeHint().width() : 0;
+    const int width = port.width() - (pages - 1) * SliceGap - bar;
     const double pageWidth = static_cast<double>(CellWidth) * Cols + LeftMargin + RightMargin;
     const double pageHeight = static_cast<double>(CellHeight) * VerticalRate * Rows + TopMargin + BottomMargin;
     if (width < 10 || port.height() < 10 || pageWidth <= 0 || pageHeight <= 0)

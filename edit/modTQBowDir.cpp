@@ -158,6 +158,10 @@ void TBowDir::PutBowSign(int col, int row, bool push) {
             return;
         }
     }
+    // No clear place (the row above is the page's first): the third slot of the
+    // symbol cell above, so that the measure still has its sign.
+    if (TCell* p = CellRef(col, row - 1); p && p->cellType == ctSymbol && p->upNote == 32)
+        p->upNote = code;
 }
 
 bool TBowDir::FollowSlurs(bool markFirst) {
