@@ -14,6 +14,7 @@
 #include <QFontInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -58,6 +59,7 @@
 #include "play/modTQMIDI.h"
 #include "play/modTQPlayState.h"
 #include "platform/core/TQFiles.h"
+#include "platform/core/TQIniFile.h"
 #include "platform/core/TQStrings.h"
 #include "platform/gui/TQGlyphMap.h"
 #include "render/modTQCvsDraw.h"
@@ -715,8 +717,8 @@ void TfrmMainTQ::FormCreate() {
     // 13
     if (WindowWidth > 10 && WindowHeight > 10) {
         setWindowState(Qt::WindowNoState);
-        resize(WindowWidth, WindowHeight);
-        move(WindowLeft, WindowTop);
+        // the client area kept at exit (geometry), not the frame
+        setGeometry(WindowLeft, WindowTop, WindowWidth, WindowHeight);
     } else {
         setWindowState(Qt::WindowMaximized);
     }
@@ -859,7 +861,9 @@ void TfrmMainTQ::FormActivate() {
         bool visible;
         int left, top;
         bool gongche;
+        const char* leftKey;
     };
+    const TIniFile ini(PrefFileName());
     // The play window opens over the main window unless it was last left there.
     if (playWindow_ && !frameGeometry().contains(QPoint(PlyDlgLeft, PlyDlgTop))) {
         const QPoint over = OverMainWindow(playWindow_);
@@ -869,27 +873,33 @@ void TfrmMainTQ::FormActivate() {
     // The Western-note window is made now when the last session left it shown.
     if (WestDlgVisible)
         MakeWestNotesWindow();
-    const Tool tools[] = {{frmDynMark, DynDlgVisible, DynDlgLeft, DynDlgTop, false},
-                          {frmSpecial, SpecialDlgVisible, SpecialDlgLeft, SpecialDlgTop, false},
-                          {playWindow_, PlyDlgVisible, PlyDlgLeft, PlyDlgTop, false},
-                          {frmWestNotes, WestDlgVisible, WestDlgLeft, WestDlgTop, false},
-                          {frmGongChi, GongChiDlgVisible, GongChiDlgLeft, GongChiDlgTop, true},
-                          {frmTextSymbols, TextSymDlgVisible, TextSymDlgLeft, TextSymDlgTop, false}};
+    const Tool tools[] = {{frmDynMark, DynDlgVisible, DynDlgLeft, DynDlgTop, false, "DynDlgLeft"},
+                          {frmSpecial, SpecialDlgVisible, SpecialDlgLeft, SpecialDlgTop, false, "SpecialDlgLeft"},
+                          {playWindow_, PlyDlgVisible, PlyDlgLeft, PlyDlgTop, false, "PlyDlgLeft"},
+                          {frmWestNotes, WestDlgVisible, WestDlgLeft, WestDlgTop, false, "WestDlgLeft"},
+                          {frmGongChi, GongChiDlgVisible, GongChiDlgLeft, GongChiDlgTop, true, "GongChiDlgLeft"},
+                          {frmTextSymbols, TextSymDlgVisible, TextSymDlgLeft, TextSymDlgTop, false,
+                           "TextSymDlgLeft"}};
     int shown = 0;
     for (const Tool& t : tools) {
         if (!t.window)
             continue;
-        const TToolPlace place =
-            ::KeepToolWindowInside(t.window->x(), t.window->y(), t.window->width(), t.window->height(), x(), width(),
-                                 height());
-        t.window->move(place.Left, place.Top);
+        // the client area comes back where it was kept, at the size the window
+        // takes when first shown
+        if (!t.window->testAttribute(Qt::WA_Resized))
+            t.window->adjustSize();
+        const QPoint kept(t.left, t.top);
+        t.window->setGeometry(QRect(kept, t.window->size()));
+        // a place the user left it at counts; the built-in first places do not
+        t.window->setProperty("tqPlaceKept", ini.ValueExists("Pref", t.leftKey));
         if (t.visible) {
             t.window->show();
+            t.window->setGeometry(QRect(kept, t.window->size())); // over a place of its own first show
+            PlaceToolWindow(t.window);
             ++shown;
         }
         if (t.gongche)
             GongChiMode = t.visible;
-        t.window->move(t.left, t.top);
     }
     if (GongChiMode && shown >= 2)
         GongChiMode = false;
@@ -903,7 +913,7 @@ void TfrmMainTQ::FormResize() {
     if (total > keyboard)
         splKeyboard->setSizes({total - keyboard, keyboard});
     if (FirstActivate && windowState() == Qt::WindowNoState && WindowWidth > 10)
-        move(WindowLeft, y());
+        setGeometry(QRect(QPoint(WindowLeft, geometry().y()), size()));
     Controls.ClientWidth = pnlMain->width();
     Controls.ClientHeight = pnlMain->height();
     Controls.ScrollBoxHeight = scrMain->height();
@@ -955,12 +965,55 @@ bool TfrmMainTQ::FormCloseQuery() {
     return true;
 }
 
+QRect TfrmMainTQ::WorkArea() const { return QRect(pnlMain->mapToGlobal(QPoint(0, 0)), pnlMain->size()); }
+
 QPoint TfrmMainTQ::OverMainWindow(const QWidget* tool) const {
     // over the page area, below the menu and the tool bars
-    const QRect area(pnlMain->mapToGlobal(QPoint(0, 0)), pnlMain->size());
+    const QRect area = WorkArea();
     const int left = area.left() + std::max(0, (area.width() - tool->width()) / 2);
     const int top = area.top() + std::clamp(area.height() / 8, 0, 60);
     return QPoint(left, top);
+}
+
+void TfrmMainTQ::PlaceToolWindow(QWidget* tool) {
+    if (!tool)
+        return;
+    const QRect area = WorkArea();
+    std::vector<QRect> taken;
+    for (QWidget* other : {static_cast<QWidget*>(frmDynMark), static_cast<QWidget*>(frmSpecial),
+                           static_cast<QWidget*>(playWindow_), static_cast<QWidget*>(frmGongChi),
+                           static_cast<QWidget*>(frmTextSymbols), static_cast<QWidget*>(frmWestNotes)})
+        if (other && other != tool && other->isVisible())
+            taken.push_back(other->frameGeometry());
+    constexpr int kGap = 4;
+    auto clear = [&](const QRect& r) {
+        if (!area.contains(r))
+            return false;
+        for (const QRect& t : taken)
+            if (r.adjusted(-kGap, -kGap, kGap, kGap).intersects(t))
+                return false;
+        return true;
+    };
+    // the size its first show gives it, now
+    if (!tool->testAttribute(Qt::WA_Resized))
+        tool->adjustSize();
+    // the frame, as the window manager gave it, or the client area before the first show
+    const QRect now = tool->frameGeometry();
+    // a window keeps its place once shown, or when the user left it there last time
+    const bool placed = tool->property("tqPlaced").toBool() || tool->property("tqPlaceKept").toBool();
+    tool->setProperty("tqPlaced", true);
+    if (placed && clear(now))
+        return;
+    constexpr int kStep = 8;
+    for (int x = area.right() - now.width() - kGap; x >= area.left(); x -= kStep)
+        for (int y = area.top() + kGap; y + now.height() <= area.bottom(); y += kStep)
+            if (clear(QRect(QPoint(x, y), now.size()))) {
+                tool->move(x, y);
+                return;
+            }
+    // no free place: inside the area at least, from its top left corner
+    tool->move(std::max(area.left(), std::min(now.x(), area.right() - now.width())),
+               std::max(area.top(), std::min(now.y(), area.bottom() - now.height())));
 }
 
 void TfrmMainTQ::PlaceNewBookWindow() {
@@ -987,8 +1040,8 @@ void TfrmMainTQ::KeepToolWindowPlaces() {
         if (!t.window)
             continue;
         t.visible = t.window->isVisible();
-        t.left = t.window->x();
-        t.top = t.window->y();
+        t.left = t.window->geometry().x();
+        t.top = t.window->geometry().y();
     }
 }
 
@@ -1213,29 +1266,49 @@ void TfrmMainTQ::mitSliceViewClick() {
     pnlBottom->hide();
     tbrlTop->hide();
     mnuMain->hide();
-    const int clientW = area.width();
-    const int clientH = area.height();
-    const double zh = (clientH - 20.0 - panSliceViewButton->height()) / (static_cast<double>(CellHeight) * Rows);
-    const double zw = clientW / (static_cast<double>(CellWidth) * Cols + LeftMargin + RightMargin);
-    Zoom = SliceView == 3 ? zw : std::min(zh, zw);
-    OnPageResized(GetPageWidthPx(), GetPageHeightPx());
-    if (SliceView == 2) {
-        pbxRight->setGeometry(pbxMain->width() + layout.Gap, 0, PaintBoxWidth, PaintBoxHeight);
-        pbxRight->show();
-        scrContents->resize(pbxRight->x() + PaintBoxWidth, PaintBoxHeight);
-    } else {
-        pbxRight->hide();
-    }
+    SliceGap = layout.Gap;
+    if (QLayout* l = this->layout())
+        l->activate(); // the page area takes the room of the hidden bars now
+    pbxRight->setVisible(SliceView == 2);
     scrMain->setVerticalScrollBarPolicy(SliceView == 3 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     scrMain->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrMain->setStyleSheet(QStringLiteral("QScrollArea { background: black; }"));
-    ApplyZoom();
-    RedrawPage();
+    LayoutSliceView();
     const int u = GetCellHeight();
     const int w = std::max(10, static_cast<int>(area.width() / 4.0 - u * 5.3));
     btnPreSlice->setGeometry(u, 2, 2 * w, 28);
     btnCloseSlice->setGeometry(3 * u + 2 * w, 2, w, 28);
     btnNextSlice->setGeometry(5 * u + 3 * w, 2, 2 * w, 28);
+    PaintRightBox();
+}
+
+void TfrmMainTQ::LayoutSliceView() {
+    const QSize port = scrMain->maximumViewportSize();
+    const int pages = SliceView == 2 ? 2 : 1;
+    // mode 3 scrolls down the page: its scroll bar takes from the width
+    const int bar = SliceView == 3 ? scrMain->verticalScrollBar()->sizeHint().width() : 0;
+    const int width = port.width() - (pages - 1) * SliceGap - bar;
+    const double pageWidth = static_cast<double>(CellWidth) * Cols + LeftMargin + RightMargin;
+    const double pageHeight = static_cast<double>(CellHeight) * VerticalRate * Rows + TopMargin + BottomMargin;
+    if (width < 10 || port.height() < 10 || pageWidth <= 0 || pageHeight <= 0)
+        return;
+    const double zw = width / (pageWidth * pages);
+    Zoom = SliceView == 3 ? zw : std::min(zw, port.height() / pageHeight);
+    // cells are whole pixels: shrink until the rounded page fits too
+    auto fits = [&] {
+        return GetPageWidthPx() * pages <= width && (SliceView == 3 || GetPageHeightPx() <= port.height());
+    };
+    for (int i = 0; i < 50 && !fits(); ++i)
+        Zoom *= 0.99;
+    OnPageResized(GetPageWidthPx(), GetPageHeightPx());
+    if (SliceView == 2) {
+        pbxRight->setGeometry(pbxMain->width() + SliceGap, 0, PaintBoxWidth, PaintBoxHeight);
+        scrContents->resize(pbxRight->x() + PaintBoxWidth, PaintBoxHeight);
+    }
+    ApplyZoom();
+    // the pages are shown whole, from their top left corner, wherever the cursor is
+    Controls.ScrollX = Controls.ScrollY = 0;
+    RedrawPage();
     PaintRightBox();
 }
 
@@ -1324,6 +1397,9 @@ bool TfrmMainTQ::eventFilter(QObject* watched, QEvent* event) {
     // a key on the zoom track bar: its next change is not a zoom
     if (watched == trkZoom && event->type() == QEvent::KeyPress)
         trkZoomKeyDown();
+    // the slice view keeps its pages whole as its area changes (the window maximising)
+    if (watched == scrMain && event->type() == QEvent::Resize && SliceView > 0)
+        LayoutSliceView();
     if (MouseEventFilter(watched, event))
         return true;
     return QMainWindow::eventFilter(watched, event);

@@ -10,7 +10,9 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <array>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -23,6 +25,8 @@
 #include "lang/modTQPref.h"
 #include "platform/gui/TQBitmap.h"
 #include "render/modTQMainView.h"
+
+class QKeyEvent;
 
 class QAction;
 class QCheckBox;
@@ -68,11 +72,18 @@ public:
     void FormPaint();
     // False when the close is refused (unsaved changes kept).
     bool FormCloseQuery();
-    // The tool windows' places and visibility into the settings kept at exit.
+    // The tool windows' places (their client areas, as restored at start) and
+    // visibility into the settings kept at exit.
     void KeepToolWindowPlaces();
+    // The page area on the screen: the window less its menu, tool bars and status bar.
+    QRect WorkArea() const;
     // Where a window opened from this one stands: over the page area, below the
     // menu and the tool bars.
     QPoint OverMainWindow(const QWidget* tool) const;
+    // A tool window about to show stays where it is when that lies inside the
+    // page area and clear of the other tool windows shown; else it goes to the
+    // first such place from the area's top right corner.
+    void PlaceToolWindow(QWidget* tool);
     // The book window, made now when it does not exist, placed over this window.
     void PlaceNewBookWindow();
     void FormClose();
@@ -83,6 +94,9 @@ public:
 
     // --- slice view and side image ---
     void mitSliceViewClick();
+    // Sizes the slice view's pages to fit the view whole (only their width in
+    // mode 3), from the top left corner, and draws them.
+    void LayoutSliceView();
     void btnCloseSliceClick();
     bool LoadSideImage(const std::string& fileName, bool ask);
     void CloseSideImage();
@@ -117,6 +131,7 @@ public:
     bool SideImagePanelSized = false;
     int SliceSavedWindowState = 0;
     int SliceSavedToolWindows = 0;
+    int SliceGap = 0; // pixels between the two pages of mode 2
     std::string ProgramFolderPath;
 
     // --- widgets ---
@@ -270,6 +285,9 @@ public:
     // Builds the text box, its button, the side-panel buttons and the key preview.
     void BuildEntryControls();
     bool KeyPreview(QObject* watched, QEvent* event);
+    // The menus of the menu bar that hold an item with these keys bring their
+    // items up to date, as when they open, before the keys reach the item.
+    void PrepareMenusForKeys(const QKeySequence& keys);
     // Runs a command of the key table.
     void RunKeyCommand(const TKeyCommand& k); // a value or accidental key on the note just typed
     void RunKeyCommandHere(const TKeyCommand& k); // at the selection as it is
@@ -350,6 +368,12 @@ public:
     TPlayWindowHooks PlayWindow;
     QAction *btnPlayMusic = nullptr, *btnPlayDirctly = nullptr;
     void StartPlayer(int startIndex, int highlightRows);
+    // Before a play is built: when the cursor is still where a play that ran to
+    // its end left it, the selection (and page) that play started from comes back.
+    void ReturnToLastPlayStart();
+    // While a play holds the window the page takes no keys: only the keys of
+    // the play commands (which stop it) go on. True when the key is taken here.
+    bool KeyWhilePlaying(QKeyEvent* e);
     // false: locks the menus and tool buttons for a play (calls nest); true: the
     // outermost unlock puts back the enabled state each one had, or was given
     // meanwhile through SetControlEnabled.
@@ -474,6 +498,10 @@ private:
     int soundFirstRow_ = 0, soundLastRow_ = 0;
     std::unique_ptr<class TPlayState> ownPlayState_;
     int controlsLocked_ = 0;
+    // The selections a play started from and ended on (page, c0, r0, c1, r1);
+    // lastPlayEnd_ is empty unless the last play ran to its end.
+    std::array<int, 5> lastPlayStart_{};
+    std::optional<std::array<int, 5>> lastPlayEnd_;
     std::vector<std::pair<QPointer<QObject>, bool>> controlsAfterPlay_;
 };
 

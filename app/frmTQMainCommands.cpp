@@ -632,9 +632,12 @@ std::unordered_map<std::string, std::function<void(QAction*)>> TfrmMainTQ::Comma
     h["ScanConvert1Click"] = [](QAction*) {};
 
     // ---- Window
-    auto toggle = [](QWidget* form) {
-        if (form)
-            form->setVisible(!form->isVisible());
+    auto toggle = [this](QWidget* form) {
+        if (!form)
+            return;
+        if (!form->isVisible())
+            PlaceToolWindow(form);
+        form->setVisible(!form->isVisible());
     };
     h["btnSpcialClick"] = [this, toggle](QAction*) { toggle(frmSpecial); };
     h["btnLongSymbolClick"] = [this, toggle](QAction*) { toggle(frmDynMark); };

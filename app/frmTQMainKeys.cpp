@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QSlider>
@@ -21,6 +23,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <vector>
 
 #include "app/frmTQEditImage.h"
 #include "edit/modTQCombineTail.h"
@@ -203,6 +206,8 @@ bool TfrmMainTQ::KeyPreview(QObject* watched, QEvent* event) {
     if (!widget || widget->window() != this)
         return false;
     auto* e = static_cast<QKeyEvent*>(event);
+    if (KeyWhilePlaying(e))
+        return true;
     const Qt::KeyboardModifiers mods = e->modifiers();
     const bool shift = mods & Qt::ShiftModifier, alt = mods & Qt::AltModifier, ctrl = mods & Qt::ControlModifier;
     if (watched == edtEnterText) {
@@ -224,6 +229,7 @@ bool TfrmMainTQ::KeyPreview(QObject* watched, QEvent* event) {
             e->accept();
             return true;
         }
+        PrepareMenusForKeys(QKeySequence(e->keyCombination()));
         return false;
     }
     if (type == QEvent::KeyRelease) {
@@ -245,6 +251,45 @@ bool TfrmMainTQ::KeyPreview(QObject* watched, QEvent* event) {
             FormKeyPress(static_cast<int>(ch));
     }
     return true;
+}
+
+namespace {
+
+// The menus holding the action, the outermost first, when they hang from the menu bar.
+std::vector<QMenu*> MenuPath(const QAction* a, const QMenuBar* bar) {
+    std::vector<QMenu*> path;
+    for (const QAction* item = a; item;) {
+        const QList<QObject*> holders = item->associatedObjects();
+        if (!path.empty() && std::any_of(holders.begin(), holders.end(), [bar](const QObject* o) { return o == bar; })) {
+            std::reverse(path.begin(), path.end());
+            return path;
+        }
+        QMenu* menu = nullptr;
+        for (QObject* o : holders)
+            if ((menu = qobject_cast<QMenu*>(o)))
+                break;
+        if (!menu || path.size() > 8)
+            return {};
+        path.push_back(menu);
+        item = menu->menuAction();
+    }
+    return {};
+}
+
+} // namespace
+
+void TfrmMainTQ::PrepareMenusForKeys(const QKeySequence& keys) {
+    std::vector<QMenu*> done;
+    for (QAction* a : findChildren<QAction*>()) {
+        if (a->shortcut() != keys)
+            continue;
+        for (QMenu* menu : MenuPath(a, mnuMain)) {
+            if (std::find(done.begin(), done.end(), menu) != done.end())
+                continue;
+            done.push_back(menu);
+            emit menu->aboutToShow();
+        }
+    }
 }
 
 void TfrmMainTQ::FormKeyDown(int key, bool shift, bool alt, bool ctrl) {

@@ -3,6 +3,7 @@
 // and the commands that start, stop and clear.
 #include <QAction>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -32,6 +33,8 @@ void TfrmMainTQ::StartPlayer(int startIndex, int highlightRows) {
                            static_cast<QWidget*>(btnLayer)})
             w->setEnabled(true);
     };
+    lastPlayStart_ = {CurPage, SelCol0, SelRow0, SelCol1, SelRow1};
+    lastPlayEnd_.reset();
     try {
         // The player reports a library it cannot use (string 3311 with its path).
         if (frmPlay && EnsureMidi())
@@ -41,6 +44,37 @@ void TfrmMainTQ::StartPlayer(int startIndex, int highlightRows) {
         throw;
     }
     enablePages();
+    if (frmPlay && frmPlay->StopRequest == 0)
+        lastPlayEnd_ = std::array<int, 5>{CurPage, SelCol0, SelRow0, SelCol1, SelRow1};
+}
+
+void TfrmMainTQ::ReturnToLastPlayStart() {
+    if (!lastPlayEnd_)
+        return;
+    const bool stillThere = *lastPlayEnd_ == std::array<int, 5>{CurPage, SelCol0, SelRow0, SelCol1, SelRow1};
+    lastPlayEnd_.reset();
+    const int page = lastPlayStart_[0];
+    if (!stillThere || page < 0 || page >= static_cast<int>(PageSets[0].size()))
+        return;
+    if (page != CurPage)
+        GoToPage(page);
+    SelCol0 = lastPlayStart_[1];
+    SelRow0 = lastPlayStart_[2];
+    SelCol1 = lastPlayStart_[3];
+    SelRow1 = lastPlayStart_[4];
+}
+
+bool TfrmMainTQ::KeyWhilePlaying(QKeyEvent* e) {
+    if (controlsLocked_ == 0)
+        return false;
+    if (e->type() == QEvent::ShortcutOverride) {
+        const QKeySequence keys(e->keyCombination());
+        for (const char* name : {"mitPlay", "btnPlayDirctly"})
+            if (QAction* a = CommandAction(name); a && !keys.isEmpty() && a->shortcut() == keys)
+                return false; // on to the command, which stops the play
+        e->accept();
+    }
+    return true;
 }
 
 namespace {
@@ -168,8 +202,12 @@ bool TfrmMainTQ::ScrollIntoView(int flags) {
 }
 
 void TfrmMainTQ::btnPlayMusicClick() {
-    if (PlayWindow.SetVisible && PlayWindow.Visible)
-        PlayWindow.SetVisible(!PlayWindow.Visible());
+    if (!PlayWindow.SetVisible || !PlayWindow.Visible)
+        return;
+    const bool show = !PlayWindow.Visible();
+    if (show && PlayWindowWidget)
+        PlaceToolWindow(PlayWindowWidget());
+    PlayWindow.SetVisible(show);
 }
 
 void TfrmMainTQ::btnPlayDirctlyClick() {
@@ -227,6 +265,7 @@ void TfrmMainTQ::PlayWithoutWindow() {
             w->btnPlayDirctly->setEnabled(true);
         }
     } restore{this};
+    ReturnToLastPlayStart();
     if (play->BuildPlayList(true))
         StartPlayer(play->StartIndex, play->HighlightAbove + play->HighlightBelow + 1);
 }

@@ -264,6 +264,7 @@ void TfrmMainTQ::BuildPlayWindow() {
     };
     w->ScoreFileName = [this] { return FileName; };
     PlayWindowHooks().StartPlayer = [this](int start, int mode) { StartPlayer(start, mode); };
+    PlayWindowHooks().BeforeBuild = [this] { ReturnToLastPlayStart(); };
     PlayWindowHooks().EnableMainControls = [this](bool on) { EnableMainControls(on); };
     GrandStaffHooks().AdjustPlayRule = [w] {
         // a grand staff plays as Western staves

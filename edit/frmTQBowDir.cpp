@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "edit/frmTQFormParts.h"
+#include "lang/frmTQUiUtil.h"
 #include "lang/modTQLanguage.h"
 #include "lang/modTQPref.h"
 #include "model/modTQGroup.h"
@@ -38,6 +39,7 @@ TfrmBowDir::TfrmBowDir(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowS
     setObjectName(QStringLiteral("frmBowDir"));
     setWindowTitle(QStringLiteral("Bow Direction"));
     SetTag(this, 1300);
+    CloseOnEscape(this);
     auto* layout = new QVBoxLayout(this);
 
     gbxBowMeasure = new QGroupBox(QStringLiteral("Where to Add Signs"), this);

@@ -127,10 +127,14 @@ void TBowDir::PutBowSign(int col, int row, bool push) {
     const bool blocked = note->markType != 0 || note->upNote != 32 || (above && above->markType != 0);
     const int code = Options.Symbols ? (push ? kBowPushSymbol : kBowPullSymbol)
                                      : (push ? kBowPushArrow : kBowPullArrow);
-    const int places = n >= 2 ? 2 : 1;
-    for (int k = 1; k <= places; ++k) {
+    // A chord of small notes looks two rows up; any note goes on to the second
+    // row when the first holds a mark of its own (a dynamic, a segno, a
+    // fermata), as long as that row is no music line.
+    for (int k = 1; k <= 2; ++k) {
         TCell* p = CellRef(col, row - k);
         if (!p)
+            break;
+        if (k == 2 && n < 2 && IsMusicRow(row - k))
             break;
         if (p->cellType == ctJianpu && p->Note == 32 && IsEmptyCell(*p)) {
             p->cellType = ctSymbol;
@@ -146,11 +150,18 @@ void TBowDir::PutBowSign(int col, int row, bool push) {
             p->Note = code;
             return;
         }
-        if (p->upNote == 32) {
+        // the third slot is drawn over the first: only free when the sign
+        // would stand over nothing but another bow sign
+        const bool clear = (p->Note == 32 || IsBowSignCode(p->Note)) && p->FontColor == 32;
+        if (p->upNote == 32 && clear) {
             p->upNote = code;
             return;
         }
     }
+    // No clear place (the row above is the page's first): the third slot of the
+    // symbol cell above, so that the measure still has its sign.
+    if (TCell* p = CellRef(col, row - 1); p && p->cellType == ctSymbol && p->upNote == 32)
+        p->upNote = code;
 }
 
 bool TBowDir::FollowSlurs(bool markFirst) {

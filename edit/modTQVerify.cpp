@@ -375,12 +375,17 @@ void TTQVerify::CheckRow(int row, bool west, int layer) {
                 ticks += CountCell(*live, c, row, west, layer);
             }
         }
-        if (IsBarLineAt(c, row, s->CurPage) || c == cols - 1) {
+        const bool barLine = IsBarLineAt(c, row, s->CurPage);
+        if (barLine || c == cols - 1) {
             if (ticks > 0) {
                 if (ticks != MeasureTicks && InScope(row) && !guessing_)
                     Mark(c, row, layer);
-                TickSum += ticks;
-                ++MeasureCount;
+                // A guess reads closed measures only: the notes after the last
+                // bar line (or a row with none) may be any length.
+                if (barLine || !guessing_) {
+                    TickSum += ticks;
+                    ++MeasureCount;
+                }
             }
             ticks = 0;
         }

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QPoint>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QToolButton>
 #include <algorithm>
@@ -73,4 +74,9 @@ std::string SelectDirectoryDlg(QWidget* parent, const std::string& folder, const
     if (s.back() != '/')
         s += '/';
     return s;
+}
+
+void CloseOnEscape(QWidget* window) {
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    QObject::connect(escape, &QShortcut::activated, window, &QWidget::close);
 }

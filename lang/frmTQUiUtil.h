@@ -1,6 +1,6 @@
 #pragma once
 // Small helpers for tool windows and palettes: button sizing and extent, the
-// quick-key labels of palette buttons, and the folder chooser.
+// quick-key labels of palette buttons, Escape to close, and the folder chooser.
 //
 // Speed buttons are QToolButtons, bitmap buttons QPushButtons.
 #include <string>
@@ -25,6 +25,9 @@ int CaptionButtonHeight();
 // Sets the quick-key label of a palette button (the "KeyHintText" property that
 // the palette draws on the button), or empties it when show is false.
 void SetKeyHintText(QAbstractButton* button, bool show, const std::string& text);
+
+// Escape closes the window (a tool window, as it closes the program's dialogs).
+void CloseOnEscape(QWidget* window);
 
 // Shows the folder chooser starting at the folder; returns the chosen folder with
 // a trailing '/', or "" when cancelled.

@@ -18,7 +18,6 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QToolButton>
@@ -26,6 +25,7 @@
 #include <algorithm>
 
 #include "lang/modTQHistory.h"
+#include "lang/frmTQUiUtil.h"
 #include "lang/modTQLanguage.h"
 #include "lang/modTQMainSettings.h"
 #include "output/frmTQPrint.h"
@@ -169,8 +169,7 @@ TfrmBook::TfrmBook(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("Music Book"));
     resize(760, 520);
     // Escape closes the window as it closes the program's dialogs.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    CloseOnEscape(this);
 
     auto* titleLabel = new QLabel(QStringLiteral("Book title:"), this);
     SetTag(titleLabel, 1215);

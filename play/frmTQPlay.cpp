@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "lang/frmTQUiUtil.h"
 #include "lang/modTQLanguage.h"
 #include "model/modTQMainScore.h"
 #include "platform/core/TQMessage.h"
@@ -57,6 +58,7 @@ TfrmPlay::TfrmPlay(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStays
     SetTag(this, 3200);
     setWindowTitle(QStringLiteral("Play"));
     frmPlay = this;
+    CloseOnEscape(this); // refused while a piece plays, as any close
 
     pagPlay = Named(new QTabWidget(this), "pagPlay");
     pagPlay->setTabPosition(QTabWidget::South);

@@ -91,6 +91,8 @@ bool PlayScore(TPlayState& play) {
     if (play.Playing)
         return false;
     TPlayWindowHooks& h = PlayWindowHooks();
+    if (h.BeforeBuild)
+        h.BeforeBuild();
     if (!(h.BuildPlayList ? h.BuildPlayList(true) : play.BuildPlayList(true)))
         return false;
     play.Playing = 1;

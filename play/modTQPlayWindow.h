@@ -10,6 +10,9 @@ class TPlayState;
 
 // Links to the main window; unset links do nothing (or fail, for OpenScore).
 struct TPlayWindowHooks {
+    // Before a play's list is built (the main window may move the cursor back
+    // to where the last play started).
+    std::function<void()> BeforeBuild;
     // Builds the play list (the play state's BuildPlayList by default).
     std::function<bool(bool showMessages)> BuildPlayList;
     // The main window's player start: plays PlayList from startIndex and returns

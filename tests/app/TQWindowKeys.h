@@ -21,21 +21,8 @@
 #include "tests/app/TQWindowCells.h"
 #include "tests/support/TQTestSupport.h"
 
-// Qt's own entry for a key that may be a shortcut, as the platform delivers it
-// (QtGui exports it for its test library).
-Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
-                                               const QString& text = QString(), bool autorep = false,
-                                               ushort count = 1);
-
 struct TWindowKeys : TWindowCells {
-    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
-        if (qt_sendShortcutOverrideEvent(w->pbxMain, 0, key, mods, text))
-            return;
-        QKeyEvent press(QEvent::KeyPress, key, mods, text);
-        QApplication::sendEvent(w->pbxMain, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-        QApplication::sendEvent(w->pbxMain, &release);
-    }
+    using TWindowCells::Type;
     // Printable ASCII as typed: Qt's key code of a letter is its capital, of
     // a digit or a sign its own code; capitals and shifted signs hold Shift.
     void Type(const std::string& keys) {
@@ -76,11 +63,7 @@ public:
     void SetUp() override {
         std::filesystem::remove(PrefFileName());
         SetMessageBoxes(&rec);
-        w = std::make_unique<TfrmMainTQ>();
-        w->resize(1000, 800);
-        w->show();
-        QApplication::setActiveWindow(w.get());
-        QApplication::processEvents();
+        StartWindow();
         CurLayer = 0;
         Undo.ClearUndoFiles();
     }
@@ -93,29 +76,6 @@ public:
     }
     TMessageRecorder rec;
 };
-
-// The score and its page count, without the fields that drawing a page writes
-// back into Western cells (the head, stem and beam positions).
-struct TState {
-    TPageSets pages;
-    int pageCount = 0;
-    bool operator==(const TState&) const = default;
-};
-
-inline TState Capture(const TfrmMainTQ& w) {
-    TState s{w.PageSets, w.PageCount};
-    for (TLayer& layer : s.pages)
-        for (TPage& page : layer)
-            for (TCellRow& row : page)
-                for (TCell& c : row)
-                    if (c.cellType == ctWestern) {
-                        c.upNote = 0;
-                        c.FontStyle = 0;
-                        c.FontCharset = 0;
-                        c.scratch = 0;
-                    }
-    return s;
-}
 
 // The first cell where two states differ, for the failure message.
 inline std::string FirstDifference(const TState& a, const TState& b) {

@@ -48,10 +48,6 @@
 #include "tests/play/TQMidiBytes.h"
 #include "tests/support/TQTestSupport.h"
 
-Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
-                                               const QString& text = QString(), bool autorep = false,
-                                               ushort count = 1);
-
 namespace fs = std::filesystem;
 
 namespace {
@@ -63,11 +59,7 @@ protected:
         SetMessageBoxes(&rec);
         Language->UseChinese = false;
         Language->LoadLanguageDll();
-        w = std::make_unique<TfrmMainTQ>();
-        w->resize(1000, 800);
-        w->show();
-        QApplication::setActiveWindow(w.get());
-        QApplication::processEvents();
+        StartWindow();
         CurLayer = 0;
         Undo.ClearUndoFiles();
     }
@@ -81,20 +73,6 @@ protected:
         Language->UseChinese = false;
         Language->LoadLanguageDll();
         fs::remove(PrefFileName());
-    }
-    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {},
-             QWidget* to = nullptr) {
-        QWidget* target = to ? to : w->pbxMain;
-        if (qt_sendShortcutOverrideEvent(target, 0, key, mods, text))
-            return;
-        QKeyEvent press(QEvent::KeyPress, key, mods, text);
-        QApplication::sendEvent(target, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-        QApplication::sendEvent(target, &release);
-    }
-    void Type(char ch) {
-        const int key = (ch >= 'a' && ch <= 'z') ? ch - 'a' + 'A' : ch;
-        Key(key, Qt::NoModifier, QString(QChar(ch)));
     }
     void Trigger(const char* name) {
         QAction* a = w->CommandAction(name);
@@ -397,51 +375,59 @@ TEST_F(WindowReach, TempoOfZeroIsRefusedWithAMessageAndChangesNothing) {
 
 // ---------------------------------------------------------------- tool window places
 
+// The places kept are the windows' client areas, and they come back as such:
+// three starts in a row leave every window where the user put it.
 TEST_F(WindowReach, ToolWindowPlacesAndVisibilityComeBackAtTheNextStart) {
     Trigger("mitDynamicMarks");
     ASSERT_TRUE(w->frmDynMark->isVisible());
-    w->frmDynMark->move(210, 330);
     if (w->frmSpecial->isVisible())
         Trigger("mitSpecialSymbols");
     ASSERT_FALSE(w->frmSpecial->isVisible());
     w->PlayWindow.SetVisible(true);
     QWidget* play = w->PlayWindowWidget();
     ASSERT_TRUE(play->isVisible());
-    play->move(150, 260);
     w->btnWestenStyleNotesClick();
     auto* west = static_cast<QWidget*>(w->frmWestNotes);
-    west->move(420, 310);
+    // side by side inside the page area, as a user drags them
+    const QRect area = w->WorkArea();
+    const QPoint dynAt = area.topLeft() + QPoint(10, 10);
+    w->frmDynMark->setGeometry(QRect(dynAt, w->frmDynMark->size()));
+    const QPoint playAt(w->frmDynMark->frameGeometry().right() + 20, dynAt.y());
+    play->setGeometry(QRect(playAt, play->size()));
+    const QPoint westAt(dynAt.x(), std::max(w->frmDynMark->frameGeometry().bottom(), play->frameGeometry().bottom()) + 20);
+    west->setGeometry(QRect(westAt, west->size()));
+    for (QWidget* t : {static_cast<QWidget*>(w->frmDynMark), play, west})
+        ASSERT_TRUE(area.contains(t->frameGeometry())) << t->objectName().toStdString();
     QApplication::processEvents();
-    ASSERT_TRUE(w->close());
-    w.reset();
 
-    TIniFile ini(PrefFileName());
-    EXPECT_EQ(ini.ReadInteger("Pref", "DynDlgLeft", -1), 210);
-    EXPECT_EQ(ini.ReadInteger("Pref", "DynDlgTop", -1), 330);
-    EXPECT_TRUE(ini.ReadBool("Pref", "DynDlgVisible", false));
-    EXPECT_FALSE(ini.ReadBool("Pref", "SpecialDlgVisible", true));
-    EXPECT_EQ(ini.ReadInteger("Pref", "PlyDlgLeft", -1), 150);
-    EXPECT_EQ(ini.ReadInteger("Pref", "PlyDlgTop", -1), 260);
-    EXPECT_TRUE(ini.ReadBool("Pref", "PlyDlgVisible", false));
-    EXPECT_EQ(ini.ReadInteger("Pref", "WestDlgLeft", -1), 420);
-    EXPECT_TRUE(ini.ReadBool("Pref", "WestDlgVisible", false));
+    for (int start = 1; start <= 3; ++start) {
+        SCOPED_TRACE("start " + std::to_string(start));
+        ASSERT_TRUE(w->close());
+        w.reset();
+        TIniFile ini(PrefFileName());
+        EXPECT_EQ(ini.ReadInteger("Pref", "DynDlgLeft", -1), dynAt.x());
+        EXPECT_EQ(ini.ReadInteger("Pref", "DynDlgTop", -1), dynAt.y());
+        EXPECT_TRUE(ini.ReadBool("Pref", "DynDlgVisible", false));
+        EXPECT_FALSE(ini.ReadBool("Pref", "SpecialDlgVisible", true));
+        EXPECT_EQ(ini.ReadInteger("Pref", "PlyDlgLeft", -1), playAt.x());
+        EXPECT_EQ(ini.ReadInteger("Pref", "PlyDlgTop", -1), playAt.y());
+        EXPECT_TRUE(ini.ReadBool("Pref", "PlyDlgVisible", false));
+        EXPECT_EQ(ini.ReadInteger("Pref", "WestDlgLeft", -1), westAt.x());
+        EXPECT_EQ(ini.ReadInteger("Pref", "WestDlgTop", -1), westAt.y());
+        EXPECT_TRUE(ini.ReadBool("Pref", "WestDlgVisible", false));
 
-    w = std::make_unique<TfrmMainTQ>();
-    w->resize(1000, 800);
-    w->move(0, 0);
-    w->show();
-    QApplication::setActiveWindow(w.get());
-    QApplication::processEvents();
-    w->FormActivate();
-    EXPECT_TRUE(w->frmDynMark->isVisible());
-    EXPECT_EQ(w->frmDynMark->pos(), QPoint(210, 330));
-    EXPECT_FALSE(w->frmSpecial->isVisible());
-    ASSERT_NE(w->PlayWindowWidget(), nullptr);
-    EXPECT_TRUE(w->PlayWindowWidget()->isVisible()) << "the play window comes back";
-    EXPECT_EQ(w->PlayWindowWidget()->pos(), QPoint(150, 260));
-    ASSERT_NE(w->frmWestNotes, nullptr);
-    EXPECT_TRUE(static_cast<QWidget*>(w->frmWestNotes)->isVisible());
-    EXPECT_EQ(static_cast<QWidget*>(w->frmWestNotes)->pos(), QPoint(420, 310));
+        StartWindow();
+        w->FormActivate();
+        EXPECT_TRUE(w->frmDynMark->isVisible());
+        EXPECT_EQ(w->frmDynMark->geometry().topLeft(), dynAt);
+        EXPECT_FALSE(w->frmSpecial->isVisible());
+        ASSERT_NE(w->PlayWindowWidget(), nullptr);
+        EXPECT_TRUE(w->PlayWindowWidget()->isVisible()) << "the play window comes back";
+        EXPECT_EQ(w->PlayWindowWidget()->geometry().topLeft(), playAt);
+        ASSERT_NE(w->frmWestNotes, nullptr);
+        EXPECT_TRUE(static_cast<QWidget*>(w->frmWestNotes)->isVisible());
+        EXPECT_EQ(static_cast<QWidget*>(w->frmWestNotes)->geometry().topLeft(), westAt);
+    }
     w->PlayWindow.SetVisible(false);
 }
 
