@@ -82,7 +82,7 @@ TfrmPrint::TfrmPrint(QWidget* parent) : QDialog(parent) {
     edtTitle->setObjectName(QStringLiteral("edtTitle"));
     chkIncludeFileName = new QCheckBox(QStringLiteral("Include File Name"), this);
     SetTag(chkIncludeFileName, 2211);
-    chkIncludeFileName->setChecked(true);
+    chkIncludeFileName->setChecked(false);
 
     chkPrintToPdf = new QCheckBox(QStringLiteral("Print to a PDF file"), this);
     chkPrintToPdf->setObjectName(QStringLiteral("chkPrintToPdf"));
@@ -163,7 +163,7 @@ void TfrmPrint::FormShow() {
     cbxPrintInColor->setChecked(ini.ReadBool(kPrintSection, "printInColor", false));
     chkIncludePageN->setChecked(ini.ReadBool(kPrintSection, "IncludePageN", true));
     chkIncludeTitle->setChecked(ini.ReadBool(kPrintSection, "IncludeTitle", true));
-    chkIncludeFileName->setChecked(ini.ReadBool(kPrintSection, "IncludeFileName", true));
+    chkIncludeFileName->setChecked(ini.ReadBool(kPrintSection, "IncludeFileName", false));
     const bool noPrinter = QPrinterInfo::availablePrinterNames().isEmpty();
     if (noPrinter)
         chkPrintToPdf->setChecked(true);
@@ -305,7 +305,8 @@ bool RunPrintCommand(TMainView& view, TfrmPrint& dialog, TPrintSink& sink,
         const std::string pdf = toPdf ? dialog.ChoosePdfFile() : std::string();
         if (!toPdf || !pdf.empty()) {
             sink.SetPdfTarget(pdf, view.PaperWidth, view.PaperHeight);
-            printed = PrintPages(view, sink, dialog.Options(), !s || s->PrintByBmp);
+            // A PDF file is the page itself, drawn straight: vectors and text.
+            printed = PrintPages(view, sink, dialog.Options(), pdf.empty() && (!s || s->PrintByBmp));
             if (!pdf.empty()) {
                 sink.SetPdfTarget(std::string(), 0.0, 0.0); // the printer again for the next run
                 if (!printed)

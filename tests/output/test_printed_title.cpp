@@ -60,7 +60,7 @@ TEST_F(ChineseTitle, PrintWindowAndPrintedFooterShowTheChineseTitle) {
 
 TEST_F(ChineseTitle, ImageExportWindowShowsTheChineseTitle) {
     TfrmSaveImage dialog;
-    RunSaveImageCommand(dialog, [](TfrmSaveImage& d) { return static_cast<int>(QDialog::Rejected); });
+    RunSaveImageCommand(dialog, [](TfrmSaveImage&) { return static_cast<int>(QDialog::Rejected); });
     EXPECT_EQ(dialog.edtTitle->text().toStdString(), kTitle);
 }
 
