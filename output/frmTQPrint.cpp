@@ -36,6 +36,14 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 } // namespace
 
+std::string AskPdfFileName(QWidget* parent) {
+    const std::string title = Language ? Language->GetString(2225) : std::string();
+    return QFileDialog::getSaveFileName(parent, title.empty() ? QStringLiteral("Print to a PDF file") : Q(title),
+                                        QString(), QStringLiteral("PDF Files (*.pdf)"), nullptr,
+                                        QFileDialog::DontConfirmOverwrite)
+        .toStdString();
+}
+
 TfrmPrint::TfrmPrint(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmPrint"));
     SetTag(this, 2213);
@@ -93,13 +101,7 @@ TfrmPrint::TfrmPrint(QWidget* parent) : QDialog(parent) {
     SetTag(lblNoPrinter, 2226);
     lblNoPrinter->hide();
 
-    OnAskPdfFile = [this] {
-        const std::string title = Language ? Language->GetString(2225) : std::string();
-        return QFileDialog::getSaveFileName(this, title.empty() ? QStringLiteral("Print to a PDF file") : Q(title),
-                                            QString(), QStringLiteral("PDF Files (*.pdf)"), nullptr,
-                                            QFileDialog::DontConfirmOverwrite)
-            .toStdString();
-    };
+    OnAskPdfFile = [this] { return AskPdfFileName(this); };
 
     btnOk = new QPushButton(QStringLiteral("OK"), this);
     SetTag(btnOk, 1009);
@@ -175,7 +177,11 @@ void TfrmPrint::FormShow() {
 std::string TfrmPrint::ChoosePdfFile() {
     if (!chkPrintToPdf->isChecked() || !OnAskPdfFile)
         return std::string();
-    std::string chosen = OnAskPdfFile();
+    return AskPdfTarget(OnAskPdfFile);
+}
+
+std::string AskPdfTarget(const std::function<std::string()>& ask) {
+    std::string chosen = ask ? ask() : std::string();
     if (chosen.empty())
         return chosen;
     if (std::filesystem::path(chosen).extension().empty())

@@ -72,6 +72,12 @@ TfrmPrint& PrintDialog(QWidget* parent = nullptr);
 QPrinter& MainPrinter();
 // Name of the chosen printer; "" when there is none.
 std::string MainPrinterName();
+// A save dialog for a PDF file ("" when cancelled).
+std::string AskPdfFileName(QWidget* parent);
+// The PDF file to print into: ask's answer with ".pdf" added when it has no
+// extension; an existing file only when the user agrees to replace it (2701).
+// "" when cancelled or refused.
+std::string AskPdfTarget(const std::function<std::string()>& ask);
 // Printer setup (paper, orientation); keeps the printer's name in the
 // preferences. False when cancelled.
 bool mitPrinterSetupClick(QWidget* parent);

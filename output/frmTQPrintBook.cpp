@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPrinterInfo>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -69,9 +70,17 @@ TfrmPrintBook::TfrmPrintBook(QWidget* parent) : QDialog(parent) {
     cbxPrintInColor = Check(page1, 2224, "Print in Color", true);
     btnPrintSetup = new QPushButton(QStringLiteral("Printer Setup"), page1);
     SetTag(btnPrintSetup, 258);
+    chkPrintToPdf = Check(page1, 2225, "Print to a PDF file", false);
+    chkPrintToPdf->setObjectName(QStringLiteral("chkPrintToPdf"));
+    lblNoPrinter = new QLabel(QStringLiteral("No printer is installed: the pages can be printed to a PDF file."), page1);
+    lblNoPrinter->setObjectName(QStringLiteral("lblNoPrinter"));
+    lblNoPrinter->setWordWrap(true);
+    SetTag(lblNoPrinter, 2226);
+    lblNoPrinter->hide();
+    OnAskPdfFile = [this] { return AskPdfFileName(this); };
     for (QWidget* w : std::initializer_list<QWidget*>{rgpPrinterType, rgpPrintSide, chkTableContent, chkIncTitlePage,
                                                       chkIncludeMusic, lblHeadFoot, chkFileNameOnTop, chkTitleOnBottom,
-                                                      cbxPrintInColor, btnPrintSetup})
+                                                      cbxPrintInColor, btnPrintSetup, chkPrintToPdf, lblNoPrinter})
         p1->addWidget(w);
     nbkPrintBook->addWidget(page1);
 
@@ -150,6 +159,12 @@ void TfrmPrintBook::FormShow() {
     rgpPrinterTypeClick();
     rgpPrintMusicClick();
     btnPreviousClick();
+    const bool noPrinter = QPrinterInfo::availablePrinterNames().isEmpty();
+    if (noPrinter)
+        chkPrintToPdf->setChecked(true);
+    chkPrintToPdf->setEnabled(!noPrinter);
+    lblNoPrinter->setVisible(noPrinter);
+    btnPrintSetup->setEnabled(!noPrinter);
 }
 
 void TfrmPrintBook::chkIncludeMusicClick() {

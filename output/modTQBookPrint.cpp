@@ -169,8 +169,10 @@ int PrintBook(const std::vector<TMusic>& musics, const TBookPrintOptions& option
                 break;
         }
     }
-    if (open)
-        sink.End();
+    // A document that could not be finished (a PDF file not written) printed
+    // nothing.
+    if (open && !sink.End())
+        printed = 0;
     progress(1000);
     return printed;
 }
