@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QImage>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -199,6 +200,11 @@ TEST_F(SavedFiles, PdfIsThePageItselfWithItsTextAndTitleWhole) {
             EXPECT_LE(std::stod((*it)[2]), pageWidth) << pdf << ": " << w;
         }
         EXPECT_GE(titleWords, 3) << pdf;
+        // the page as poppler draws it, for a person to look at
+        const std::string png = pdf.substr(0, pdf.size() - 4);
+        if (std::system(("pdftoppm -r 100 -png -singlefile " + Quoted(pdf) + " " + Quoted(png)).c_str()) == 0)
+            tqtest::SavePngIfWanted(QImage(QString::fromStdString(png + ".png")),
+                                    "pdf_page_" + fs::path(png).filename().string());
     }
     EXPECT_TRUE(messages.empty());
 }
