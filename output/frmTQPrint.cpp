@@ -263,6 +263,12 @@ QPrinter& MainPrinter() {
             chosen = QPrinterInfo::defaultPrinterName();
         if (!chosen.isEmpty())
             printer->setPrinterName(chosen);
+        // The paper a new score is laid out for, until the user chooses
+        // another in the printer setup.
+        const TMainScore defaults;
+        const TMainScore* score = frmMainTQ ? frmMainTQ : &defaults;
+        printer->setPageSize(QPageSize(QSizeF(score->PaperWidth, score->PaperHeight), QPageSize::Inch, QString(),
+                                       QPageSize::FuzzyMatch));
     }
     return *printer;
 }

@@ -269,6 +269,18 @@ void PrintAllPagesToPrinter(TMainView& view, TPrintSink& sink, int pageCount) {
     }
 }
 
+float DirectPrintZoom(const TMainView& view, int pageWidth, int pageHeight) {
+    const float byWidth = static_cast<float>(pageWidth) / static_cast<float>(view.PageWidthUnits);
+    if (view.PageHeightUnits <= 0 || pageHeight <= 0)
+        return byWidth;
+    // Paper of other proportions: the whole page, smaller. A page of the
+    // paper's own shape fills its width (less than a unit of difference is
+    // the rounding of the page's height).
+    if (static_cast<float>(view.PageHeightUnits - 1) * byWidth <= static_cast<float>(pageHeight))
+        return byWidth;
+    return static_cast<float>(pageHeight) / static_cast<float>(view.PageHeightUnits);
+}
+
 namespace {
 
 // Draws pages straight on the sink: kind 1, the sink's canvas, zoom to its
@@ -284,7 +296,7 @@ bool PrintDirect(TMainView& view, TPrintSink& sink, int copies, bool allPages, i
         return false;
     }
     view.OutCanvas = sink.PageCanvas();
-    view.Zoom = static_cast<float>(sink.PageWidth()) / view.PageWidthUnits;
+    view.Zoom = DirectPrintZoom(view, sink.PageWidth(), sink.PageHeight());
     // The printed page is the screen's page at the printer's resolution: text
     // takes the same scale as every other mark, the page's zoom, and the
     // sink's canvas counts points as the screen does. The print size
