@@ -20,6 +20,7 @@
 #include "output/frmTQSaveImage.h"
 #include "output/modTQImageExport.h"
 #include "output/modTQPrint.h"
+#include "platform/core/TQIniFile.h"
 #include "platform/core/TQMessage.h"
 #include "tests/render/TQViewFixture.h"
 #include "tests/support/TQTestSupport.h"
@@ -123,6 +124,21 @@ TEST_F(SavedFiles, SaveAsImageKeepsItsFormatAndWritesTheFormatAndWidthChosen) {
         }
     }
     EXPECT_TRUE(messages.empty());
+
+    // Keys that name no format (all three at 0): the dialog still offers one,
+    // and a name typed with ".pdf" is written as a PDF whatever is selected.
+    TIniFile(PrefFileName()).WriteValues("Pref", {{"rbtJPEG", "0"}, {"rbtPDF", "0"}, {"rbtBMP", "0"}});
+    TfrmSaveImage fresh;
+    const std::string typed = P("typed.pdf");
+    fresh.OnAskFileName = [&](const QString&) { return typed; };
+    RunSaveImageCommand(fresh, [&](TfrmSaveImage& d) {
+        EXPECT_EQ(d.rbtJPEG->isChecked() + d.rbtBMP->isChecked() + d.rbtPDF->isChecked(), 1);
+        d.rbtCurrentPage->setChecked(true);
+        d.btnOK->click();
+        return static_cast<int>(QDialog::Accepted);
+    });
+    EXPECT_EQ(fresh.Written, std::vector<std::string>{typed});
+    EXPECT_EQ(FormatOf(Read(typed)), "pdf");
 }
 
 TEST_F(SavedFiles, ANameOfOneFormatIsWrittenInThatFormat) {
