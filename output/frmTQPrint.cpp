@@ -36,6 +36,26 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 } // namespace
 
+void MakePdfTargetControls(QWidget* parent, QCheckBox*& check, QLabel*& noPrinter) {
+    check = new QCheckBox(QStringLiteral("Print to a PDF file"), parent);
+    check->setObjectName(QStringLiteral("chkPrintToPdf"));
+    SetTag(check, 2225);
+    noPrinter = new QLabel(QStringLiteral("No printer is installed: the pages can be printed to a PDF file."), parent);
+    noPrinter->setObjectName(QStringLiteral("lblNoPrinter"));
+    noPrinter->setWordWrap(true);
+    SetTag(noPrinter, 2226);
+    noPrinter->hide();
+}
+
+void ShowPdfTargetState(QCheckBox* check, QLabel* noPrinter, QPushButton* printSetup) {
+    const bool none = QPrinterInfo::availablePrinterNames().isEmpty();
+    if (none)
+        check->setChecked(true);
+    check->setEnabled(!none);
+    noPrinter->setVisible(none);
+    printSetup->setEnabled(!none);
+}
+
 std::string AskPdfFileName(QWidget* parent) {
     const std::string title = Language ? Language->GetString(2225) : std::string();
     return QFileDialog::getSaveFileName(parent, title.empty() ? QStringLiteral("Print to a PDF file") : Q(title),
@@ -92,14 +112,7 @@ TfrmPrint::TfrmPrint(QWidget* parent) : QDialog(parent) {
     SetTag(chkIncludeFileName, 2211);
     chkIncludeFileName->setChecked(false);
 
-    chkPrintToPdf = new QCheckBox(QStringLiteral("Print to a PDF file"), this);
-    chkPrintToPdf->setObjectName(QStringLiteral("chkPrintToPdf"));
-    SetTag(chkPrintToPdf, 2225);
-    lblNoPrinter = new QLabel(QStringLiteral("No printer is installed: the pages can be printed to a PDF file."), this);
-    lblNoPrinter->setObjectName(QStringLiteral("lblNoPrinter"));
-    lblNoPrinter->setWordWrap(true);
-    SetTag(lblNoPrinter, 2226);
-    lblNoPrinter->hide();
+    MakePdfTargetControls(this, chkPrintToPdf, lblNoPrinter);
 
     OnAskPdfFile = [this] { return AskPdfFileName(this); };
 
@@ -166,12 +179,7 @@ void TfrmPrint::FormShow() {
     chkIncludePageN->setChecked(ini.ReadBool(kPrintSection, "IncludePageN", true));
     chkIncludeTitle->setChecked(ini.ReadBool(kPrintSection, "IncludeTitle", true));
     chkIncludeFileName->setChecked(ini.ReadBool(kPrintSection, "IncludeFileName", false));
-    const bool noPrinter = QPrinterInfo::availablePrinterNames().isEmpty();
-    if (noPrinter)
-        chkPrintToPdf->setChecked(true);
-    chkPrintToPdf->setEnabled(!noPrinter);
-    lblNoPrinter->setVisible(noPrinter);
-    btnPrintSetup->setEnabled(!noPrinter);
+    ShowPdfTargetState(chkPrintToPdf, lblNoPrinter, btnPrintSetup);
 }
 
 std::string TfrmPrint::ChoosePdfFile() {

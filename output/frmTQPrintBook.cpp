@@ -4,7 +4,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPrinterInfo>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -70,13 +69,7 @@ TfrmPrintBook::TfrmPrintBook(QWidget* parent) : QDialog(parent) {
     cbxPrintInColor = Check(page1, 2224, "Print in Color", true);
     btnPrintSetup = new QPushButton(QStringLiteral("Printer Setup"), page1);
     SetTag(btnPrintSetup, 258);
-    chkPrintToPdf = Check(page1, 2225, "Print to a PDF file", false);
-    chkPrintToPdf->setObjectName(QStringLiteral("chkPrintToPdf"));
-    lblNoPrinter = new QLabel(QStringLiteral("No printer is installed: the pages can be printed to a PDF file."), page1);
-    lblNoPrinter->setObjectName(QStringLiteral("lblNoPrinter"));
-    lblNoPrinter->setWordWrap(true);
-    SetTag(lblNoPrinter, 2226);
-    lblNoPrinter->hide();
+    MakePdfTargetControls(page1, chkPrintToPdf, lblNoPrinter);
     OnAskPdfFile = [this] { return AskPdfFileName(this); };
     for (QWidget* w : std::initializer_list<QWidget*>{rgpPrinterType, rgpPrintSide, chkTableContent, chkIncTitlePage,
                                                       chkIncludeMusic, lblHeadFoot, chkFileNameOnTop, chkTitleOnBottom,
@@ -159,12 +152,7 @@ void TfrmPrintBook::FormShow() {
     rgpPrinterTypeClick();
     rgpPrintMusicClick();
     btnPreviousClick();
-    const bool noPrinter = QPrinterInfo::availablePrinterNames().isEmpty();
-    if (noPrinter)
-        chkPrintToPdf->setChecked(true);
-    chkPrintToPdf->setEnabled(!noPrinter);
-    lblNoPrinter->setVisible(noPrinter);
-    btnPrintSetup->setEnabled(!noPrinter);
+    ShowPdfTargetState(chkPrintToPdf, lblNoPrinter, btnPrintSetup);
 }
 
 void TfrmPrintBook::chkIncludeMusicClick() {

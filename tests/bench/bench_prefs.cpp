@@ -21,12 +21,16 @@ void LoadLargeIni(benchmark::State& state, std::size_t bytes) {
     for (int n = 0; text.size() < bytes - 64; ++n)
         text += "note" + std::to_string(n) + "=" + std::string(40, 'x') + "\n";
     std::ofstream(PrefFileName(), std::ios::binary) << text;
-    TMainScore score;
-    TMainSettings settings;
-    settings.SetDefaultFolders(home.str());
-    TViewPrefs view;
-    bool useChinese = false;
-    TPrefParts parts{score, settings, view, useChinese, 1, 0};
+    // the parts of a window that the start's read fills
+    struct {
+        TMainScore score;
+        TMainSettings settings;
+        TViewPrefs view;
+        bool chinese = false;
+    } window;
+    window.settings.SetDefaultFolders(home.str());
+    TMainScore& score = window.score;
+    TPrefParts parts{score, window.settings, window.view, window.chinese, 1, 0};
     for (auto _ : state) {
         // a new start: the file as another run left it
         std::filesystem::last_write_time(PrefFileName(), std::filesystem::file_time_type::clock::now());
