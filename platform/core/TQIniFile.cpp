@@ -8,6 +8,7 @@
 #include <optional>
 #include <string_view>
 #include <sys/stat.h>
+#include <ctime>
 #include <unordered_map>
 
 #include "platform/core/TQFiles.h"
@@ -106,10 +107,12 @@ struct TIniDoc {
     // would be lost.
     bool Writable(const std::string& fileName) const { return loaded || !FileExists(fileName); }
 
-    void Load(const std::string& fileName) {
+    std::string raw; // the file's bytes as read or written
+
+    // Parses data, the bytes of a file read when loaded is set.
+    void Parse(std::string data) {
         lines.clear();
-        std::string data;
-        loaded = ReadWholeFile(fileName, data, kMaxIniBytes);
+        raw.clear();
         if (!loaded)
             return;
         std::size_t firstLf = data.find('\n');
@@ -130,16 +133,20 @@ struct TIniDoc {
             lines.push_back(std::move(line));
             pos = lf == std::string::npos ? data.size() : lf + 1;
         }
+        raw = std::move(data);
     }
 
     // Never writes a file that the reader would refuse.
-    bool Save(const std::string& fileName) const {
+    bool Save(const std::string& fileName) {
         std::string data;
         for (const TIniLine& line : lines) {
             data += line.text;
             data += eol;
         }
-        return data.size() <= kMaxIniBytes && WriteFileAtomic(fileName, data);
+        if (data.size() > kMaxIniBytes || !WriteFileAtomic(fileName, data))
+            return false;
+        raw = std::move(data);
+        return true;
     }
 
     // Index of the first header of the section, -1 when none.
@@ -166,11 +173,6 @@ struct TIniDoc {
             if (lines[i].kind == TLineKind::Key && SameText(lines[i].name, key))
                 return static_cast<int>(i);
         return -1;
-    }
-
-    const TIniLine* Find(const std::string& section, const std::string& key) const {
-        int k = FindKey(FindSection(section), key);
-        return k < 0 ? nullptr : &lines[static_cast<std::size_t>(k)];
     }
 };
 
@@ -240,14 +242,29 @@ void Remember(const std::string& fileName, const TFileStamp& stamp, std::shared_
 // The file as it is now, parsed once while it does not change.
 std::shared_ptr<const TIniDoc> LoadDoc(const std::string& fileName) {
     const TFileStamp before = StampOf(fileName);
+    std::shared_ptr<const TIniDoc> cached;
     {
         std::lock_guard<std::mutex> lock(gCacheMutex);
         const auto it = Cache().find(fileName);
         if (it != Cache().end() && before.exists && it->second.stamp == before)
-            return it->second.doc;
+            cached = it->second.doc;
     }
+    // A file changed within the last two seconds may have been changed again
+    // within the same tick of the file system's clock, to the same size: its
+    // bytes are compared with those parsed (a read, no parse).
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const long long nowNs = static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+    const bool settled = nowNs - before.mtime > 2000000000LL;
+    if (cached && settled)
+        return cached;
+    std::string data;
+    const bool read = ReadWholeFile(fileName, data, kMaxIniBytes);
+    if (cached && read && data == cached->raw)
+        return cached;
     auto doc = std::make_shared<TIniDoc>();
-    doc->Load(fileName);
+    doc->loaded = read;
+    doc->Parse(std::move(data));
     doc->Index();
     // Kept only when the file did not change while it was read.
     if (doc->loaded && StampOf(fileName) == before)
