@@ -528,7 +528,7 @@ void TfrmPref::btnResetClick() {
     chkPrintByBmp->setChecked(true);
     chkAutoImageSize->setChecked(true);
     spnHistoryFileNo->setValue(parts_.Settings.HistoryFileNo);
-    cbxPaperSize->setCurrentIndex(2);
+    cbxPaperSize->setCurrentIndex(0); // Letter: the paper of a first start and of the printer
     rbtPortrait->setChecked(true);
     cbxPaperSizeChange();
     btnResetColorClick();

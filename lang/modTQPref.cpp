@@ -4,9 +4,11 @@
 #include <utility>
 #include <vector>
 
+#include "lang/modTQStringIds.h"
 #include "platform/core/TQCodec.h"
 #include "platform/core/TQFiles.h"
 #include "platform/core/TQIniFile.h"
+#include "platform/core/TQMessage.h"
 
 namespace {
 
@@ -61,6 +63,24 @@ private:
     std::string section_;
 };
 
+// The preferences that cannot be read or written are told once in a run: the
+// many reads and writes after the first would only repeat it.
+bool gPrefProblemTold = false;
+
+void TellPrefProblem(int id) {
+    if (gPrefProblemTold)
+        return;
+    gPrefProblemTold = true;
+    MessageById(mbOK, id, "\n" + PrefFileName(), mkWarning);
+}
+
+// A write of the file; a failure is told.
+bool Written(bool ok) {
+    if (!ok)
+        TellPrefProblem(sidPrefsUnwritable);
+    return ok;
+}
+
 // Collects the values of one section in writing order; one rewrite of the file.
 class TPrefWriter {
 public:
@@ -70,7 +90,7 @@ public:
     void String(const char* key, const std::string& v) { values_.emplace_back(key, v); }
     bool Commit(const std::string& section) {
         TIniFile ini(PrefFileName());
-        return ini.WriteValues(section, values_);
+        return Written(ini.WriteValues(section, values_));
     }
 
 private:
@@ -158,6 +178,10 @@ std::string ShortestFloatText(float value) {
 
 } // namespace
 
+void ForgetPreferencesProblemTold() {
+    gPrefProblemTold = false;
+}
+
 std::string PrefFileName() {
     return TQUserFolder() + "TQ.ini";
 }
@@ -227,6 +251,8 @@ void LoadPagePreferences(TPrefParts& p) {
 }
 
 void LoadPreferences(TPrefParts& p) {
+    if (TIniFile(PrefFileName()).Unreadable())
+        TellPrefProblem(sidPrefsUnreadable);
     LoadPagePreferences(p);
     TPrefReader r(kPref);
     TMainScore& s = p.Score;
@@ -395,7 +421,7 @@ std::string LoadPaletteLayout(const std::string& paletteKey) {
 
 bool SavePaletteLayout(const std::string& paletteKey, const std::string& layoutFile) {
     TIniFile ini(PrefFileName());
-    return ini.WriteString(kLayout, paletteKey, layoutFile);
+    return Written(ini.WriteString(kLayout, paletteKey, layoutFile));
 }
 
 bool LoadBowStyleSym() {
@@ -404,7 +430,7 @@ bool LoadBowStyleSym() {
 
 bool SaveBowStyleSym(bool symbolStyle) {
     TIniFile ini(PrefFileName());
-    return ini.WriteBool(kBow, "BowStyleSym", symbolStyle);
+    return Written(ini.WriteBool(kBow, "BowStyleSym", symbolStyle));
 }
 
 TImageExportPrefs LoadImageExportPrefs() {

@@ -6,7 +6,9 @@
 // (bow-direction dialog). Every routine opens the file afresh. A missing file or
 // key gives the default; so does a value that is not a number, or one outside
 // the range of what it sets (paper size, cell size, margins, zoom, history
-// size ...). Nothing is reported.
+// size ...). A file that exists but cannot be read (longer than the reader
+// takes, not readable) also gives the defaults and is never rewritten; that,
+// and a write that fails, is told to the user once in a run (4401, 4402).
 //
 // Some key names are spelt as they always were in this file and must stay so:
 // "TextSymDlglLeft", "HidenLayerColor", "defWestShinkRate".
@@ -78,6 +80,8 @@ struct TPrefDialogValues {
 
 // The file: user folder + "TQ.ini".
 std::string PrefFileName();
+// A problem with the file is told again, as in a new run.
+void ForgetPreferencesProblemTold();
 
 // The grey of a stored grid darkness d: (255 - d) in each of red, green, blue.
 int GridColorFromDarkness(int d);

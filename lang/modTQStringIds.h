@@ -77,6 +77,8 @@
     X(sidMIDISmpteDivision, 4306) /* %1: frames per second, %2: ticks per frame */ \
     X(sidContinueButton, 4307) /* Continue button */ \
     X(sidChooseFolder, 4400) /* score browser: choose another folder */ \
+    X(sidPrefsUnreadable, 4401) /* TQ.ini cannot be read; followed by its path */ \
+    X(sidPrefsUnwritable, 4402) /* TQ.ini cannot be written; followed by its path */ \
 
 enum TExtraStringId : int {
 #define TQ_EXTRA_STRING_ID_ENUM(name, id) name = id,

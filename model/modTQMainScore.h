@@ -55,7 +55,7 @@ public:
     int CellWidth = 15;
     int CellHeight = 30;
     int LeftMargin = 60, RightMargin = 30, TopMargin = 50, BottomMargin = 40;
-    int PaperType = 2;
+    int PaperType = 0; // Letter, the 8.5 x 11 in sheet below
     float PaperWidth = 8.5f;
     float PaperHeight = 11.0f;
     int PaperOri = 0;

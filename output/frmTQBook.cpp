@@ -553,8 +553,20 @@ void TfrmBook::PrintBookRun(TfrmPrintBook& dialog) {
     };
     run.Progress = [&dialog](int value) { dialog.prgPrintBook->setValue(value); };
     std::unique_ptr<TPrintSink> sink = MakePrintSink ? MakePrintSink() : nullptr;
-    if (sink)
-        PrintBook(Musics, options, run, *sink);
+    // Into one PDF file when asked (always with no printer installed).
+    const bool toPdf = sink && sink->CanPrintToFile() && dialog.chkPrintToPdf->isChecked();
+    const std::string pdf = toPdf ? AskPdfTarget(dialog.OnAskPdfFile) : std::string();
+    if (sink && (!toPdf || !pdf.empty())) {
+        const TMainView* view = MainView();
+        if (toPdf)
+            sink->SetPdfTarget(pdf, view ? view->PaperWidth : 0.0, view ? view->PaperHeight : 0.0);
+        const int printed = PrintBook(Musics, options, run, *sink);
+        if (toPdf) {
+            sink->SetPdfTarget(std::string(), 0.0, 0.0); // the printer again for the next run
+            if (printed <= 0 && !dialog.CancelPrintRequest)
+                MessageById(mbOK, 1043, "\n" + pdf, mkError);
+        }
+    }
     btnOpenBook->setEnabled(true);
     Printing = false;
 }

@@ -36,6 +36,34 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 } // namespace
 
+void MakePdfTargetControls(QWidget* parent, QCheckBox*& check, QLabel*& noPrinter) {
+    check = new QCheckBox(QStringLiteral("Print to a PDF file"), parent);
+    check->setObjectName(QStringLiteral("chkPrintToPdf"));
+    SetTag(check, 2225);
+    noPrinter = new QLabel(QStringLiteral("No printer is installed: the pages can be printed to a PDF file."), parent);
+    noPrinter->setObjectName(QStringLiteral("lblNoPrinter"));
+    noPrinter->setWordWrap(true);
+    SetTag(noPrinter, 2226);
+    noPrinter->hide();
+}
+
+void ShowPdfTargetState(QCheckBox* check, QLabel* noPrinter, QPushButton* printSetup) {
+    const bool none = QPrinterInfo::availablePrinterNames().isEmpty();
+    if (none)
+        check->setChecked(true);
+    check->setEnabled(!none);
+    noPrinter->setVisible(none);
+    printSetup->setEnabled(!none);
+}
+
+std::string AskPdfFileName(QWidget* parent) {
+    const std::string title = Language ? Language->GetString(2225) : std::string();
+    return QFileDialog::getSaveFileName(parent, title.empty() ? QStringLiteral("Print to a PDF file") : Q(title),
+                                        QString(), QStringLiteral("PDF Files (*.pdf)"), nullptr,
+                                        QFileDialog::DontConfirmOverwrite)
+        .toStdString();
+}
+
 TfrmPrint::TfrmPrint(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmPrint"));
     SetTag(this, 2213);
@@ -82,24 +110,11 @@ TfrmPrint::TfrmPrint(QWidget* parent) : QDialog(parent) {
     edtTitle->setObjectName(QStringLiteral("edtTitle"));
     chkIncludeFileName = new QCheckBox(QStringLiteral("Include File Name"), this);
     SetTag(chkIncludeFileName, 2211);
-    chkIncludeFileName->setChecked(true);
+    chkIncludeFileName->setChecked(false);
 
-    chkPrintToPdf = new QCheckBox(QStringLiteral("Print to a PDF file"), this);
-    chkPrintToPdf->setObjectName(QStringLiteral("chkPrintToPdf"));
-    SetTag(chkPrintToPdf, 2225);
-    lblNoPrinter = new QLabel(QStringLiteral("No printer is installed: the pages can be printed to a PDF file."), this);
-    lblNoPrinter->setObjectName(QStringLiteral("lblNoPrinter"));
-    lblNoPrinter->setWordWrap(true);
-    SetTag(lblNoPrinter, 2226);
-    lblNoPrinter->hide();
+    MakePdfTargetControls(this, chkPrintToPdf, lblNoPrinter);
 
-    OnAskPdfFile = [this] {
-        const std::string title = Language ? Language->GetString(2225) : std::string();
-        return QFileDialog::getSaveFileName(this, title.empty() ? QStringLiteral("Print to a PDF file") : Q(title),
-                                            QString(), QStringLiteral("PDF Files (*.pdf)"), nullptr,
-                                            QFileDialog::DontConfirmOverwrite)
-            .toStdString();
-    };
+    OnAskPdfFile = [this] { return AskPdfFileName(this); };
 
     btnOk = new QPushButton(QStringLiteral("OK"), this);
     SetTag(btnOk, 1009);
@@ -163,19 +178,18 @@ void TfrmPrint::FormShow() {
     cbxPrintInColor->setChecked(ini.ReadBool(kPrintSection, "printInColor", false));
     chkIncludePageN->setChecked(ini.ReadBool(kPrintSection, "IncludePageN", true));
     chkIncludeTitle->setChecked(ini.ReadBool(kPrintSection, "IncludeTitle", true));
-    chkIncludeFileName->setChecked(ini.ReadBool(kPrintSection, "IncludeFileName", true));
-    const bool noPrinter = QPrinterInfo::availablePrinterNames().isEmpty();
-    if (noPrinter)
-        chkPrintToPdf->setChecked(true);
-    chkPrintToPdf->setEnabled(!noPrinter);
-    lblNoPrinter->setVisible(noPrinter);
-    btnPrintSetup->setEnabled(!noPrinter);
+    chkIncludeFileName->setChecked(ini.ReadBool(kPrintSection, "IncludeFileName", false));
+    ShowPdfTargetState(chkPrintToPdf, lblNoPrinter, btnPrintSetup);
 }
 
 std::string TfrmPrint::ChoosePdfFile() {
     if (!chkPrintToPdf->isChecked() || !OnAskPdfFile)
         return std::string();
-    std::string chosen = OnAskPdfFile();
+    return AskPdfTarget(OnAskPdfFile);
+}
+
+std::string AskPdfTarget(const std::function<std::string()>& ask) {
+    std::string chosen = ask ? ask() : std::string();
     if (chosen.empty())
         return chosen;
     if (std::filesystem::path(chosen).extension().empty())
@@ -257,6 +271,12 @@ QPrinter& MainPrinter() {
             chosen = QPrinterInfo::defaultPrinterName();
         if (!chosen.isEmpty())
             printer->setPrinterName(chosen);
+        // The paper a new score is laid out for, until the user chooses
+        // another in the printer setup.
+        const TMainScore defaults;
+        const TMainScore* score = frmMainTQ ? frmMainTQ : &defaults;
+        printer->setPageSize(QPageSize(QSizeF(score->PaperWidth, score->PaperHeight), QPageSize::Inch, QString(),
+                                       QPageSize::FuzzyMatch));
     }
     return *printer;
 }
@@ -305,7 +325,8 @@ bool RunPrintCommand(TMainView& view, TfrmPrint& dialog, TPrintSink& sink,
         const std::string pdf = toPdf ? dialog.ChoosePdfFile() : std::string();
         if (!toPdf || !pdf.empty()) {
             sink.SetPdfTarget(pdf, view.PaperWidth, view.PaperHeight);
-            printed = PrintPages(view, sink, dialog.Options(), !s || s->PrintByBmp);
+            // A PDF file is the page itself, drawn straight: vectors and text.
+            printed = PrintPages(view, sink, dialog.Options(), pdf.empty() && (!s || s->PrintByBmp));
             if (!pdf.empty()) {
                 sink.SetPdfTarget(std::string(), 0.0, 0.0); // the printer again for the next run
                 if (!printed)

@@ -72,6 +72,18 @@ TfrmPrint& PrintDialog(QWidget* parent = nullptr);
 QPrinter& MainPrinter();
 // Name of the chosen printer; "" when there is none.
 std::string MainPrinterName();
+// The PDF target of a print dialog: its check box (2225) and the label that
+// says no printer is installed (2226, hidden), made on parent.
+void MakePdfTargetControls(QWidget* parent, QCheckBox*& check, QLabel*& noPrinter);
+// With no printer installed the PDF target is on and cannot be turned off, the
+// label shows and the printer setup is off; with one, the user chooses.
+void ShowPdfTargetState(QCheckBox* check, QLabel* noPrinter, QPushButton* printSetup);
+// A save dialog for a PDF file ("" when cancelled).
+std::string AskPdfFileName(QWidget* parent);
+// The PDF file to print into: ask's answer with ".pdf" added when it has no
+// extension; an existing file only when the user agrees to replace it (2701).
+// "" when cancelled or refused.
+std::string AskPdfTarget(const std::function<std::string()>& ask);
 // Printer setup (paper, orientation); keeps the printer's name in the
 // preferences. False when cancelled.
 bool mitPrinterSetupClick(QWidget* parent);

@@ -69,9 +69,11 @@ TfrmPrintBook::TfrmPrintBook(QWidget* parent) : QDialog(parent) {
     cbxPrintInColor = Check(page1, 2224, "Print in Color", true);
     btnPrintSetup = new QPushButton(QStringLiteral("Printer Setup"), page1);
     SetTag(btnPrintSetup, 258);
+    MakePdfTargetControls(page1, chkPrintToPdf, lblNoPrinter);
+    OnAskPdfFile = [this] { return AskPdfFileName(this); };
     for (QWidget* w : std::initializer_list<QWidget*>{rgpPrinterType, rgpPrintSide, chkTableContent, chkIncTitlePage,
                                                       chkIncludeMusic, lblHeadFoot, chkFileNameOnTop, chkTitleOnBottom,
-                                                      cbxPrintInColor, btnPrintSetup})
+                                                      cbxPrintInColor, btnPrintSetup, chkPrintToPdf, lblNoPrinter})
         p1->addWidget(w);
     nbkPrintBook->addWidget(page1);
 
@@ -150,6 +152,7 @@ void TfrmPrintBook::FormShow() {
     rgpPrinterTypeClick();
     rgpPrintMusicClick();
     btnPreviousClick();
+    ShowPdfTargetState(chkPrintToPdf, lblNoPrinter, btnPrintSetup);
 }
 
 void TfrmPrintBook::chkIncludeMusicClick() {

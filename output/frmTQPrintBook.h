@@ -33,6 +33,12 @@ public:
     QSpinBox *spnFromPage = nullptr, *spnToPage = nullptr;
     QLabel *lblHeadFoot = nullptr, *lblFromPage = nullptr, *lblToPage = nullptr;
     QProgressBar* prgPrintBook = nullptr;
+    // The book into one PDF file instead of onto the printer; with no printer
+    // installed always, and the label says why.
+    QCheckBox* chkPrintToPdf = nullptr;
+    QLabel* lblNoPrinter = nullptr;
+    // Asks for the PDF file; tests answer it. The default is a save dialog.
+    std::function<std::string()> OnAskPdfFile;
     QPushButton *btnPrintSetup = nullptr, *btnPrevious = nullptr, *btnNext = nullptr, *btnPrint = nullptr,
                 *btnCancel = nullptr;
 

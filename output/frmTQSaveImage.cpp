@@ -192,6 +192,11 @@ void TfrmSaveImage::FormShow() {
     restore(rbtJPEG, "rbtJPEG", true, &TfrmSaveImage::rbtJPEGClick);
     restore(rbtPDF, "rbtPDF", false, &TfrmSaveImage::rbtPDFClick);
     restore(rbtBMP, "rbtBMP", false, &TfrmSaveImage::rbtBMPClick);
+    // Always one format: keys that name none (all 0) give JPEG.
+    if (!rbtJPEG->isChecked() && !rbtBMP->isChecked() && !rbtPDF->isChecked()) {
+        rbtJPEG->setChecked(true);
+        rbtJPEGClick();
+    }
     const bool bw = ini.ReadBool(kPrefSection, "rbtBW", true);
     const bool colour = ini.ReadBool(kPrefSection, "rbtColor", false);
     // one of a group of radio buttons is checked by checking it
@@ -214,84 +219,42 @@ void TfrmSaveImage::btnOKClick() {
     if (!mv)
         return;
     Written.clear();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    mv->PageNumberBase = chkIncludePageN->isChecked() ? 1 : 0;
-    mv->PrintTitle = chkIncludeTitle->isChecked() ? FooterTitleBytes(edtTitle->text().trimmed()) : std::string();
-    if (rbtPDF->isChecked())
-        ExportToPdf();
-    else
-        ExportToFiles();
-    QApplication::restoreOverrideCursor();
-}
-
-void TfrmSaveImage::ExportToFiles() {
-    TMainView& view = *MainView();
-    const bool jpeg = rbtJPEG->isChecked();
-    const std::string chosen = OnAskFileName(jpeg ? QStringLiteral("JPEG Image Files (*.jpg)")
-                                                  : QStringLiteral("Bitmap Image Files (*.bmp)"));
+    const TExportFormat format = rbtPDF->isChecked() ? efPdf : rbtBMP->isChecked() ? efBmp : efJpeg;
+    const std::string chosen = OnAskFileName(format == efJpeg  ? QStringLiteral("JPEG Image Files (*.jpg)")
+                                             : format == efBmp ? QStringLiteral("Bitmap Image Files (*.bmp)")
+                                                               : QStringLiteral("PDF Files (*.pdf)"));
     if (chosen.empty()) {
         CanCloseDialog = false;
         return;
     }
-    if (chkIncludeTitle->isChecked())
-        view.PrintTitle = FooterTitleBytes(edtTitle->text().split(QLatin1Char('\n')).front().trimmed());
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    mv->PageNumberBase = chkIncludePageN->isChecked() ? 1 : 0;
+    mv->PrintTitle = chkIncludeTitle->isChecked()
+                         ? FooterTitleBytes(edtTitle->text().split(QLatin1Char('\n')).front().trimmed())
+                         : std::string();
     TExportOptions options;
     options.Width = spnImgWidth->value();
     options.InColor = rbtColor->isChecked();
     options.Range = rbtSelectedArea->isChecked() ? erSelectedArea : rbtCurrentPage->isChecked() ? erCurrentPage
                                                                                                  : erAllPages;
-    options.JpegChosen = jpeg;
-    options.PageNumberBase = chkIncludePageN->isChecked() ? 1 : 0;
+    options.Format = format;
+    options.PageNumberBase = mv->PageNumberBase;
     ExportPageCount = CountExportPages();
     bool declined = false;
     QApplication::processEvents();
-    Written = ExportImages(view, chosen, options, &declined);
+    Written = ExportImages(*mv, chosen, options, &declined);
+    QApplication::restoreOverrideCursor();
     if (declined) {
         CanCloseDialog = false;
         return;
     }
     CanCloseDialog = true;
-    if (options.Range == erAllPages && ExportPageCount > 1 && !Written.empty()) {
-        std::string report = Text(kExportReportCountId) + std::to_string(ExportPageCount) + Text(kExportReportFilesId);
+    if (Written.size() > 1) {
+        std::string report = Text(kExportReportCountId) + std::to_string(Written.size()) + Text(kExportReportFilesId);
         for (const std::string& file : Written)
             report += "\n" + file;
         MessageById(mbOK, 0, report, mkInformation);
     }
-}
-
-void TfrmSaveImage::ExportToPdf() {
-    TMainView& view = *MainView();
-    std::string chosen = OnAskFileName(QStringLiteral("PDF Files (*.pdf)"));
-    if (chosen.empty()) {
-        CanCloseDialog = false;
-        return;
-    }
-    if (std::filesystem::path(chosen).extension().empty())
-        chosen += ".pdf";
-    if (FileExists(chosen) && MessageById(mbYesNo, 2701, "\n" + chosen, mkConfirmation) != mrYes) {
-        CanCloseDialog = false;
-        return;
-    }
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(Q(chosen));
-    // The PDF page is the score's paper, edge to edge: the page image covers
-    // it in its own proportions.
-    printer.setFullPage(true);
-    printer.setPageLayout(QPageLayout(
-        QPageSize(QSizeF(view.PaperWidth, view.PaperHeight), QPageSize::Inch, QString(), QPageSize::FuzzyMatch),
-        view.PaperOri == 0 ? QPageLayout::Portrait : QPageLayout::Landscape, QMarginsF(0, 0, 0, 0)));
-    TQPrinterSink sink(printer);
-    TPrintOptions options;
-    options.AllPages = !rbtCurrentPage->isChecked();
-    options.InColor = rbtColor->isChecked();
-    options.PageNumberBase = chkIncludePageN->isChecked() ? 1 : 0;
-    const int width = std::min(spnImgWidth->value(), sink.PageWidth());
-    if (PrintPagesByBitmap(view, sink, options, width > 0 ? width : sink.PageWidth()))
-        Written = {chosen};
-    else
-        MessageById(mbOK, 1066, "\n" + chosen, mkError);
-    CanCloseDialog = true;
 }
 
 int RunSaveImageCommand(TfrmSaveImage& dialog, const std::function<int(TfrmSaveImage&)>& exec) {

@@ -52,10 +52,6 @@ public:
 
 protected:
     void done(int result) override;
-
-private:
-    void ExportToFiles();
-    void ExportToPdf();
 };
 
 // The File menu's Save as Image: the dialog over the current score; the view's

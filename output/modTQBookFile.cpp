@@ -206,6 +206,8 @@ bool WriteBookFile(const std::string& path, const TBook& book) {
         MessageById(mbOK, kBookWriteErrorId, "\n" + path, mkError);
         return false;
     }
+    // Temporaries of earlier saves that were killed before their rename.
+    RemoveLeftoverTemporaries(path);
     return true;
 }
 

@@ -103,7 +103,6 @@ void DrawBookPage(TMainView& holder, QImage& image, const TMusic& entry, int boo
             DecodeForDisplay(entry.Title, entry.TitleCharset).value_or(std::string()));
         painter.drawText(w - 2 * cw - fm.horizontalAdvance(title), h - ch, title);
     }
-    painter.drawText(2 * cw, ch / 2 + fm.ascent(), QStringLiteral("Create By Tonquill"));
     if (run.FileNameOnTop) {
         const QString file = QString::fromStdString(entry.FileName);
         painter.drawText(w - 2 * cw - fm.horizontalAdvance(file), ch / 2 + fm.ascent(), file);
@@ -170,8 +169,10 @@ int PrintBook(const std::vector<TMusic>& musics, const TBookPrintOptions& option
                 break;
         }
     }
-    if (open)
-        sink.End();
+    // A document that could not be finished (a PDF file not written) printed
+    // nothing.
+    if (open && !sink.End())
+        printed = 0;
     progress(1000);
     return printed;
 }

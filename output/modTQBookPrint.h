@@ -60,7 +60,8 @@ struct TBookPrintRun {
 };
 // Prints the book as one document on sink. Each score is loaded into a holder
 // that frmMainTQ (and CurLayer) name while it prints; both are put back on
-// every way out. Returns the number of pages printed.
+// every way out. Returns the number of pages printed (0 when the document
+// could not be finished: a PDF file not written).
 int PrintBook(const std::vector<TMusic>& musics, const TBookPrintOptions& options,
               const TBookPrintRun& run, TPrintSink& sink);
 // Renders page job.Page of the score in holder (the current score while it

@@ -1,8 +1,11 @@
 #include "output/modTQImageExport.h"
 #include "output/modTQPrint.h"
 
+#include <QBuffer>
 #include <QImage>
-#include <cstdio>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
 
 #include "lang/modTQMessage.h"
 #include "model/modTQMainScore.h"
@@ -35,10 +38,14 @@ std::string StripPageSuffix(const std::string& name) {
     return base + ext;
 }
 
-std::string ExportNameWithExtension(const std::string& chosen, bool jpegChosen) {
-    if (!ExtractFileExt(chosen).empty())
+bool IsPdfFileName(const std::string& name) {
+    return SameText(ExtractFileExt(name), ".pdf");
+}
+
+std::string ExportNameWithExtension(const std::string& chosen, TExportFormat format) {
+    if (IsJpegFileName(chosen) || IsPdfFileName(chosen) || SameText(ExtractFileExt(chosen), ".bmp"))
         return chosen;
-    return chosen + (jpegChosen ? ".jpg" : ".bmp");
+    return chosen + (format == efJpeg ? ".jpg" : format == efPdf ? ".pdf" : ".bmp");
 }
 
 std::vector<std::string> ExportFileNames(const std::string& name, int pageCount) {
@@ -62,22 +69,29 @@ int CountExportPages() {
 
 namespace {
 
-// Writes image under name (format from the extension) through a temporary file
-// beside it.
-bool SaveImageFile(const QImage& image, const std::string& name, bool inColor) {
+constexpr int kWriteErrorId = 1043;
+
+// Writes image under name, in the format its extension names, through the
+// safe replacement of files. A failure is told: an image that cannot be made
+// with errorId (1026, 1066: they advise a smaller image), a file that cannot
+// be written with the write error and its name.
+bool SaveImageFile(const QImage& image, const std::string& name, bool inColor, int errorId) {
     const bool jpeg = IsJpegFileName(name);
     // Black and white: a one-bit bitmap, or a greyscale JPEG (JPEG has no
     // one-bit form).
     const QImage out = inColor ? image
                        : jpeg  ? image.convertToFormat(QImage::Format_Grayscale8)
                                : image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
-    const std::string temp = name + ".tmp";
-    if (!out.save(QString::fromStdString(temp), jpeg ? "JPG" : "BMP")) {
-        std::remove(temp.c_str());
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    if (out.isNull() || !out.save(&buffer, jpeg ? "JPG" : "BMP")) {
+        MessageById(mbOK, errorId, "", mkError);
         return false;
     }
-    if (std::rename(temp.c_str(), name.c_str()) != 0) {
-        std::remove(temp.c_str());
+    buffer.close();
+    if (!WriteFileAtomic(name, std::string_view(data.constData(), static_cast<std::size_t>(data.size())))) {
+        MessageById(mbOK, kWriteErrorId, "\n" + name, mkError);
         return false;
     }
     return true;
@@ -85,11 +99,45 @@ bool SaveImageFile(const QImage& image, const std::string& name, bool inColor) {
 
 } // namespace
 
+std::vector<std::string> ExportPdf(TMainView& view, const std::string& name, const TExportOptions& options,
+                                   bool* declined) {
+    if (declined)
+        *declined = false;
+    if (FileExists(name) && MessageById(mbYesNo, kOverwriteQuestionId, "\n" + name, mkConfirmation) != mrYes) {
+        if (declined)
+            *declined = true;
+        return {};
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(name));
+    // The PDF page is the score's paper, edge to edge.
+    printer.setFullPage(true);
+    printer.setPageLayout(QPageLayout(
+        QPageSize(QSizeF(view.PaperWidth, view.PaperHeight), QPageSize::Inch, QString(), QPageSize::FuzzyMatch),
+        view.PaperOri == 0 ? QPageLayout::Portrait : QPageLayout::Landscape, QMarginsF(0, 0, 0, 0)));
+    // Points on the page are counted at 1200 per inch: the PDF holds vectors
+    // and text, so the resolution only sets how finely they are placed.
+    printer.setResolution(1200);
+    TQPrinterSink sink(printer);
+    TPrintOptions print;
+    print.AllPages = options.Range == erAllPages;
+    print.InColor = options.InColor;
+    print.PageNumberBase = options.PageNumberBase;
+    if (!PrintPagesDirect(view, sink, print)) {
+        MessageById(mbOK, kWriteErrorId, "\n" + name, mkError);
+        return {};
+    }
+    return {name};
+}
+
 std::vector<std::string> ExportImages(TMainView& view, const std::string& chosenName,
                                       const TExportOptions& options, bool* declined) {
     if (declined)
         *declined = false;
-    const std::string name = ExportNameWithExtension(chosenName, options.JpegChosen);
+    const std::string name = ExportNameWithExtension(chosenName, options.Format);
+    if (IsPdfFileName(name))
+        return ExportPdf(view, name, options, declined);
     const int exportPages = CountExportPages();
     const bool multi = options.Range == erAllPages && exportPages > 1;
     const std::vector<std::string> names = ExportFileNames(name, multi ? exportPages : 1);
@@ -112,11 +160,12 @@ std::vector<std::string> ExportImages(TMainView& view, const std::string& chosen
     std::vector<std::string> written;
     if (options.Range == erSelectedArea) {
         TBitmap bitmap;
-        if (!view.RenderSelectionToBitmap(bitmap, options.Width, 2) ||
-            !SaveImageFile(bitmap.Image(), name, options.InColor)) {
+        if (!view.RenderSelectionToBitmap(bitmap, options.Width, 2)) {
             MessageById(mbOK, errorId, "", mkError);
             return {};
         }
+        if (!SaveImageFile(bitmap.Image(), name, options.InColor, errorId))
+            return {};
         return {name};
     }
     const int boxW = view.PaintBoxWidth > 0 ? view.PaintBoxWidth : 1;
@@ -132,10 +181,8 @@ std::vector<std::string> ExportImages(TMainView& view, const std::string& chosen
     for (std::size_t i = 0; i < names.size(); ++i) {
         view.CurPage = multi ? static_cast<int>(i) : guard.Page();
         DrawPageOnImage(view, image);
-        if (!SaveImageFile(image, names[i], options.InColor)) {
-            MessageById(mbOK, errorId, "", mkError);
+        if (!SaveImageFile(image, names[i], options.InColor, errorId))
             return written;
-        }
         written.push_back(names[i]);
     }
     return written;

@@ -1,6 +1,8 @@
 #include "output/modTQPrint.h"
 
+#include <QBuffer>
 #include <QPageLayout>
+#include <QPdfWriter>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
@@ -44,30 +46,45 @@ constexpr int kScreenPixelsPerInch = 96;
 struct TQPrinterSink::TImpl {
     QPrinter& printer;
     std::unique_ptr<TQtCanvas> canvas;
-    std::string target; // PDF file, "" for a real printer
-    std::string temp;
+    // A PDF target: the document is made in memory and written in one piece
+    // through the safe replacement of files, so that a failed write leaves
+    // the old file as it was and nothing outside the target's folder is
+    // touched.
+    std::string target; // "" for a real printer
+    QByteArray pdf;
+    std::unique_ptr<QBuffer> buffer;
+    std::unique_ptr<QPdfWriter> writer;
 };
 
-TQPrinterSink::TQPrinterSink(QPrinter& printer) : impl_(new TImpl{printer, {}, {}, {}}) {}
+TQPrinterSink::TQPrinterSink(QPrinter& printer) : impl_(new TImpl{printer, {}, {}, {}, {}, {}}) {}
 TQPrinterSink::~TQPrinterSink() {
     if (impl_->canvas)
         impl_->canvas->End();
-    if (!impl_->temp.empty()) {
-        impl_->printer.setOutputFileName(QString::fromStdString(impl_->target));
-        std::remove(impl_->temp.c_str());
-    }
 }
 
 bool TQPrinterSink::Begin() {
+    impl_->target.clear();
+    impl_->writer.reset();
+    impl_->buffer.reset();
+    impl_->pdf.clear();
+    QPaintDevice* device = &impl_->printer;
     if (impl_->printer.outputFormat() == QPrinter::PdfFormat) {
         impl_->target = impl_->printer.outputFileName().toStdString();
-        impl_->temp = impl_->target + ".tmp";
-        impl_->printer.setOutputFileName(QString::fromStdString(impl_->temp));
+        if (impl_->target.empty())
+            return false;
+        impl_->buffer = std::make_unique<QBuffer>(&impl_->pdf);
+        impl_->buffer->open(QIODevice::WriteOnly);
+        impl_->writer = std::make_unique<QPdfWriter>(impl_->buffer.get());
+        impl_->writer->setCreator(QStringLiteral("Tonquill"));
+        impl_->writer->setTitle(impl_->printer.docName());
+        impl_->writer->setResolution(impl_->printer.resolution());
+        impl_->writer->setPageLayout(impl_->printer.pageLayout());
+        device = impl_->writer.get();
     }
     // Points count as on the screen (96 pixels per inch): a page drawn at the
     // zoom that fills the printer's page is the screen's page at that zoom,
     // font sizes included, only in the printer's pixels.
-    impl_->canvas = std::make_unique<TQtCanvas>(&impl_->printer, kScreenPixelsPerInch);
+    impl_->canvas = std::make_unique<TQtCanvas>(device, kScreenPixelsPerInch);
     return impl_->canvas->Painter() != nullptr;
 }
 void TQPrinterSink::SetPdfTarget(const std::string& path, double widthInches, double heightInches) {
@@ -96,7 +113,12 @@ int TQPrinterSink::PageWidth() const {
 int TQPrinterSink::PageHeight() const {
     return impl_->printer.pageLayout().paintRectPixels(impl_->printer.resolution()).height();
 }
-void TQPrinterSink::NewPage() { impl_->printer.newPage(); }
+void TQPrinterSink::NewPage() {
+    if (impl_->writer)
+        impl_->writer->newPage();
+    else
+        impl_->printer.newPage();
+}
 void TQPrinterSink::DrawImage(const QImage& image) {
     QPainter* p = impl_->canvas ? impl_->canvas->Painter() : nullptr;
     if (!p || image.isNull())
@@ -115,16 +137,14 @@ bool TQPrinterSink::End() {
         ok = p != nullptr && p->end();
         impl_->canvas.reset();
     }
-    if (impl_->temp.empty())
+    if (!impl_->writer)
         return ok;
-    impl_->printer.setOutputFileName(QString::fromStdString(impl_->target));
-    const std::string temp = std::move(impl_->temp);
-    impl_->temp.clear();
-    if (!ok || std::rename(temp.c_str(), impl_->target.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    impl_->writer.reset();
+    impl_->buffer.reset();
+    ok = ok && !impl_->pdf.isEmpty() &&
+         WriteFileAtomic(impl_->target, std::string_view(impl_->pdf.constData(), std::size_t(impl_->pdf.size())));
+    impl_->pdf.clear();
+    return ok;
 }
 
 int PrintPageCount() {
@@ -249,6 +269,18 @@ void PrintAllPagesToPrinter(TMainView& view, TPrintSink& sink, int pageCount) {
     }
 }
 
+float DirectPrintZoom(const TMainView& view, int pageWidth, int pageHeight) {
+    const float byWidth = static_cast<float>(pageWidth) / static_cast<float>(view.PageWidthUnits);
+    if (view.PageHeightUnits <= 0 || pageHeight <= 0)
+        return byWidth;
+    // Paper of other proportions: the whole page, smaller. A page of the
+    // paper's own shape fills its width (less than a unit of difference is
+    // the rounding of the page's height).
+    if (static_cast<float>(view.PageHeightUnits - 1) * byWidth <= static_cast<float>(pageHeight))
+        return byWidth;
+    return static_cast<float>(pageHeight) / static_cast<float>(view.PageHeightUnits);
+}
+
 namespace {
 
 // Draws pages straight on the sink: kind 1, the sink's canvas, zoom to its
@@ -264,7 +296,7 @@ bool PrintDirect(TMainView& view, TPrintSink& sink, int copies, bool allPages, i
         return false;
     }
     view.OutCanvas = sink.PageCanvas();
-    view.Zoom = static_cast<float>(sink.PageWidth()) / view.PageWidthUnits;
+    view.Zoom = DirectPrintZoom(view, sink.PageWidth(), sink.PageHeight());
     // The printed page is the screen's page at the printer's resolution: text
     // takes the same scale as every other mark, the page's zoom, and the
     // sink's canvas counts points as the screen does. The print size

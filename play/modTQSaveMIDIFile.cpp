@@ -1,10 +1,8 @@
 // The score as a Standard MIDI File: the play list written as one track.
-#include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "model/modTQMainScore.h"
 #include "platform/core/TQCodec.h"
+#include "platform/core/TQFiles.h"
 #include "platform/core/TQMessage.h"
 #include "platform/core/TQStrings.h"
 #include "play/Modmidifile.h"
@@ -14,6 +12,7 @@
 namespace {
 
 constexpr int kMsgNoStartCell = 1054;
+constexpr int kMsgWriteError = 1043;
 constexpr int kSoundEffectNames = 3501;
 
 bool BuildList(bool showMessages) {
@@ -72,31 +71,25 @@ bool SaveMIDIFile(const std::string& fileName) {
     if (!Utf8ToCharset(GetStringById(kSoundEffectNames + frmPlay->SoundEffect), csGB2312, instrument))
         instrument.clear();
 
-    // Written beside the target and renamed over it once complete, so a failed
-    // write never leaves a half-written file in place of a good one.
-    const std::string temp = fileName + ".tmp~";
-    bool ok = false;
-    {
+    // Through the safe replacement of files: a failed write never leaves a
+    // half-written file in place of a good one.
+    TAtomicFileWriter file(fileName);
+    bool ok = file.Open();
+    if (ok) {
         TWriteMIDIFile out;
-        if (out.Open(temp, fileName)) {
-            out.WriteHeader(0x00, 0x90);
-            out.StartTrack();
-            out.EndTrack(WriteMIDITrack(out, frmPlay->PlayList, entry.Title, instrument,
-                                        frmPlay->PlayWest ? FirstKeySharps(*s) : 0));
-            ok = out.Close();
-            std::error_code ec;
-            if (ok) {
-                std::filesystem::rename(temp, fileName, ec);
-                ok = !ec;
-            }
-            if (!ok) {
-                std::filesystem::remove(temp, ec);
-                TMessageRequest r;
-                r.kind = mkError;
-                r.text = "Cannot open file for write: " + fileName;
-                MessageBoxes().Show(r);
-            }
-        }
+        out.Handle = file.Stream();
+        out.WriteHeader(0x00, 0x90);
+        out.StartTrack();
+        out.EndTrack(WriteMIDITrack(out, frmPlay->PlayList, entry.Title, instrument,
+                                    frmPlay->PlayWest ? FirstKeySharps(*s) : 0));
+        out.FlushPending();
+        ok = !out.WriteFailed;
+        out.Handle = nullptr; // closed by the commit, not by the MIDI writer
+        ok = file.Commit() && ok;
+    }
+    if (!ok) {
+        file.Abort();
+        MessageById(mbOK, kMsgWriteError, "\n" + fileName, mkError);
     }
     if (view) {
         view->GoToPage(0);

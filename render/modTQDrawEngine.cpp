@@ -181,16 +181,24 @@ void TDrawEngine::DrawPageFooter(const TRect& grid) {
     TMainView* mv = MainView();
     const float xu = XUnit();
     const float yu = YUnit();
-    SetFontSize(static_cast<float>(mv->FooterFontSize - 1) * mv->GetDrawScale() * 0.1f);
-    CanvasTextOut(static_cast<float>(grid.Left), static_cast<float>(grid.Top) - yu, "Create By Tonquill");
+    const float size = static_cast<float>(mv->FooterFontSize - 1) * mv->GetDrawScale() * 0.1f;
+    SetFontSize(size);
+    // The page is headed by the score's title, whole: from the grid's left
+    // edge, in a smaller size when it would run past the page's right edge.
+    if (!mv->PrintTitle.empty()) {
+        // The title is score text: bytes of the Chinese code page (ASCII included).
+        if (auto title = DecodeForDisplay(mv->PrintTitle, csGB2312)) {
+            const float room = static_cast<float>(mv->OutCanvas->Size().cx - grid.Left) - xu;
+            const int width = mv->OutCanvas->TextWidth(*title);
+            if (room > 0.0f && width > room)
+                SetFontSize(size * room / static_cast<float>(width));
+            CanvasTextOut(static_cast<float>(grid.Left), static_cast<float>(grid.Top) - yu, *title);
+            SetFontSize(size);
+        }
+    }
     if (mv->PageNumberBase > 0)
         CanvasTextOut(static_cast<float>((grid.Left + grid.Right) / 2) - xu, static_cast<float>(grid.Bottom) + xu,
                       PageLabel(mv->CurPage + mv->PageNumberBase, " "));
-    if (!mv->PrintTitle.empty()) {
-        // The title is score text: bytes of the Chinese code page (ASCII included).
-        if (auto title = DecodeForDisplay(mv->PrintTitle, csGB2312))
-            CanvasTextOutRight(static_cast<float>(grid.Left) + 3.0f * xu, static_cast<float>(grid.Bottom) + xu, *title);
-    }
     if (mv->OutputKind == 1 && mv->chkIncludeFileNameChecked)
         CanvasTextOutRight(static_cast<float>(mv->OutCanvas->Size().cx) - 2.0f * xu, yu / 2.0f, mv->FileName);
 }

@@ -1,7 +1,7 @@
 # Shared by scripts/run and scripts/test: installs what the build needs and builds.
-# python3-mido and poppler-utils are the tests' independent readers of exported MIDI
-# files and PDF pages; qt6-translations-l10n gives Qt's own dialogs their Chinese;
-# clang with its runtime builds the fuzz targets (libFuzzer).
+# python3-mido, poppler-utils and file are the tests' independent readers of exported
+# MIDI files, PDF pages and image files; qt6-translations-l10n gives Qt's own dialogs
+# their Chinese; clang with its runtime builds the fuzz targets (libFuzzer).
 # Sourced, not run.
 set -euo pipefail
 
@@ -9,7 +9,7 @@ TQ_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 TQ_PACKAGES=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev
   libfluidsynth-dev timgm6mb-soundfont fonts-noto-cjk fonts-liberation2 fonts-texgyre
   xvfb xauth nodejs npm
-  python3-mido poppler-utils qt6-translations-l10n
+  python3-mido poppler-utils file qt6-translations-l10n
   clang libclang-rt-dev)
 
 tq_sudo() {

@@ -3,8 +3,13 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string_view>
+#include <sys/stat.h>
+#include <ctime>
+#include <unordered_map>
 
 #include "platform/core/TQFiles.h"
 
@@ -60,19 +65,54 @@ void ParseLine(TIniLine& line, bool first) {
     line.value = std::string(Trim(s.substr(eq + 1)));
 }
 
+std::string Folded(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
 struct TIniDoc {
     std::vector<TIniLine> lines;
     std::string eol = "\n";
     bool loaded = false; // the file existed and was read
+    // Where the reads look: the first header of each section and the first
+    // key of each name in that section, by their letter-case-folded names.
+    std::unordered_map<std::string, int> sectionAt;
+    std::unordered_map<std::string, int> keyAt; // section + '\n' + key
+
+    void Index() {
+        sectionAt.clear();
+        keyAt.clear();
+        std::string section;
+        bool first = false; // inside the first section of its name
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const TIniLine& line = lines[i];
+            if (line.kind == TLineKind::Section) {
+                section = Folded(line.name);
+                first = sectionAt.emplace(section, static_cast<int>(i)).second;
+            } else if (line.kind == TLineKind::Key && first) {
+                keyAt.emplace(section + '\n' + Folded(line.name), static_cast<int>(i));
+            }
+        }
+    }
+
+    const TIniLine* FindIndexed(const std::string& section, const std::string& key) const {
+        const auto it = keyAt.find(Folded(section) + '\n' + Folded(key));
+        return it == keyAt.end() ? nullptr : &lines[static_cast<std::size_t>(it->second)];
+    }
 
     // A file that exists but cannot be read is never replaced: its content
     // would be lost.
     bool Writable(const std::string& fileName) const { return loaded || !FileExists(fileName); }
 
-    void Load(const std::string& fileName) {
+    std::string raw; // the file's bytes as read or written
+
+    // Parses data, the bytes of a file read when loaded is set.
+    void Parse(std::string data) {
         lines.clear();
-        std::string data;
-        loaded = ReadWholeFile(fileName, data, kMaxIniBytes);
+        raw.clear();
         if (!loaded)
             return;
         std::size_t firstLf = data.find('\n');
@@ -93,15 +133,20 @@ struct TIniDoc {
             lines.push_back(std::move(line));
             pos = lf == std::string::npos ? data.size() : lf + 1;
         }
+        raw = std::move(data);
     }
 
-    bool Save(const std::string& fileName) const {
+    // Never writes a file that the reader would refuse.
+    bool Save(const std::string& fileName) {
         std::string data;
         for (const TIniLine& line : lines) {
             data += line.text;
             data += eol;
         }
-        return WriteFileAtomic(fileName, data);
+        if (data.size() > kMaxIniBytes || !WriteFileAtomic(fileName, data))
+            return false;
+        raw = std::move(data);
+        return true;
     }
 
     // Index of the first header of the section, -1 when none.
@@ -129,11 +174,6 @@ struct TIniDoc {
                 return static_cast<int>(i);
         return -1;
     }
-
-    const TIniLine* Find(const std::string& section, const std::string& key) const {
-        int k = FindKey(FindSection(section), key);
-        return k < 0 ? nullptr : &lines[static_cast<std::size_t>(k)];
-    }
 };
 
 bool HasLineBreak(const std::string& s) {
@@ -145,6 +185,103 @@ std::string Unquoted(const std::string& value) {
         value.back() == value.front())
         return value.substr(1, value.size() - 2);
     return value;
+}
+
+// The parsed files, kept while the file on disk stays the one that was read
+// (same file, size and change times): a program reads hundreds of settings
+// at its start, and each read of a large file must not parse it again. A file
+// written by this program is kept as written; one changed by anyone else is
+// read afresh.
+struct TFileStamp {
+    bool exists = false;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    long long mtime = 0, ctime = 0;
+    bool operator==(const TFileStamp&) const = default;
+};
+
+TFileStamp StampOf(const std::string& fileName) {
+    TFileStamp stamp;
+    struct stat st;
+    if (::stat(fileName.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return stamp;
+    stamp.exists = true;
+    stamp.dev = st.st_dev;
+    stamp.ino = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.mtime = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    stamp.ctime = static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
+    return stamp;
+}
+
+struct TCachedDoc {
+    TFileStamp stamp;
+    std::shared_ptr<const TIniDoc> doc;
+};
+
+std::mutex gCacheMutex;
+std::unordered_map<std::string, TCachedDoc>& Cache() {
+    static std::unordered_map<std::string, TCachedDoc> cache;
+    return cache;
+}
+constexpr std::size_t kMaxCachedFiles = 16;
+
+void Remember(const std::string& fileName, const TFileStamp& stamp, std::shared_ptr<const TIniDoc> doc) {
+    std::lock_guard<std::mutex> lock(gCacheMutex);
+    auto& cache = Cache();
+    if (!stamp.exists) {
+        cache.erase(fileName);
+        return;
+    }
+    if (cache.size() >= kMaxCachedFiles && cache.find(fileName) == cache.end())
+        cache.clear();
+    cache[fileName] = {stamp, std::move(doc)};
+}
+
+// The file as it is now, parsed once while it does not change.
+std::shared_ptr<const TIniDoc> LoadDoc(const std::string& fileName) {
+    const TFileStamp before = StampOf(fileName);
+    std::shared_ptr<const TIniDoc> cached;
+    {
+        std::lock_guard<std::mutex> lock(gCacheMutex);
+        const auto it = Cache().find(fileName);
+        if (it != Cache().end() && before.exists && it->second.stamp == before)
+            cached = it->second.doc;
+    }
+    // A file changed within the last two seconds may have been changed again
+    // within the same tick of the file system's clock, to the same size: its
+    // bytes are compared with those parsed (a read, no parse).
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const long long nowNs = static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+    const bool settled = nowNs - before.mtime > 2000000000LL;
+    if (cached && settled)
+        return cached;
+    std::string data;
+    const bool read = ReadWholeFile(fileName, data, kMaxIniBytes);
+    if (cached && read && data == cached->raw)
+        return cached;
+    auto doc = std::make_shared<TIniDoc>();
+    doc->loaded = read;
+    doc->Parse(std::move(data));
+    doc->Index();
+    // Kept only when the file did not change while it was read.
+    if (doc->loaded && StampOf(fileName) == before)
+        Remember(fileName, before, doc);
+    return doc;
+}
+
+// Writes doc as the file and keeps it as the file's parsed form.
+bool SaveDoc(const std::string& fileName, TIniDoc& doc) {
+    if (!doc.Save(fileName)) {
+        Remember(fileName, TFileStamp{}, nullptr);
+        return false;
+    }
+    doc.loaded = true;
+    doc.Index();
+    Remember(fileName, StampOf(fileName), std::make_shared<TIniDoc>(std::move(doc)));
+    return true;
 }
 
 } // namespace
@@ -212,24 +349,21 @@ std::string TIniFile::FormatFloat(double value) {
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& def) const {
-    TIniDoc doc;
-    doc.Load(fileName_);
-    const TIniLine* line = doc.Find(section, key);
+    const auto doc = LoadDoc(fileName_);
+    const TIniLine* line = doc->FindIndexed(section, key);
     return line ? Unquoted(line->value) : def;
 }
 
 int TIniFile::ReadInteger(const std::string& section, const std::string& key, int def) const {
-    TIniDoc doc;
-    doc.Load(fileName_);
-    const TIniLine* line = doc.Find(section, key);
+    const auto doc = LoadDoc(fileName_);
+    const TIniLine* line = doc->FindIndexed(section, key);
     int v;
     return line && ParseInteger(Unquoted(line->value), v) ? v : def;
 }
 
 double TIniFile::ReadFloat(const std::string& section, const std::string& key, double def) const {
-    TIniDoc doc;
-    doc.Load(fileName_);
-    const TIniLine* line = doc.Find(section, key);
+    const auto doc = LoadDoc(fileName_);
+    const TIniLine* line = doc->FindIndexed(section, key);
     double v;
     return line && ParseFloat(Unquoted(line->value), v) ? v : def;
 }
@@ -290,8 +424,7 @@ bool TIniFile::WriteValues(const std::string& section,
     bool allStorable = true;
     for (const auto& [key, value] : values)
         allStorable = allStorable && StorableEntry(section, key, value);
-    TIniDoc doc;
-    doc.Load(fileName_);
+    TIniDoc doc = *LoadDoc(fileName_);
     if (!doc.Writable(fileName_))
         return false;
     bool any = false;
@@ -303,7 +436,7 @@ bool TIniFile::WriteValues(const std::string& section,
     }
     if (!any)
         return false;
-    return doc.Save(fileName_) && allStorable;
+    return SaveDoc(fileName_, doc) && allStorable;
 }
 
 bool TIniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
@@ -319,20 +452,20 @@ bool TIniFile::WriteBool(const std::string& section, const std::string& key, boo
 }
 
 bool TIniFile::SectionExists(const std::string& section) const {
-    TIniDoc doc;
-    doc.Load(fileName_);
-    return doc.FindSection(section) >= 0;
+    const auto doc = LoadDoc(fileName_);
+    return doc->sectionAt.count(Folded(section)) != 0;
 }
 
 bool TIniFile::ValueExists(const std::string& section, const std::string& key) const {
-    TIniDoc doc;
-    doc.Load(fileName_);
-    return doc.Find(section, key) != nullptr;
+    return LoadDoc(fileName_)->FindIndexed(section, key) != nullptr;
+}
+
+bool TIniFile::Unreadable() const {
+    return FileExists(fileName_) && !LoadDoc(fileName_)->loaded;
 }
 
 std::vector<std::string> TIniFile::ReadSection(const std::string& section) const {
-    TIniDoc doc;
-    doc.Load(fileName_);
+    const TIniDoc& doc = *LoadDoc(fileName_);
     std::vector<std::string> keys;
     int s = doc.FindSection(section);
     if (s < 0)
@@ -352,8 +485,7 @@ std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
 }
 
 std::vector<std::string> TIniFile::ReadSections() const {
-    TIniDoc doc;
-    doc.Load(fileName_);
+    const TIniDoc& doc = *LoadDoc(fileName_);
     std::vector<std::string> names;
     for (const TIniLine& line : doc.lines) {
         if (line.kind != TLineKind::Section)
@@ -368,8 +500,7 @@ std::vector<std::string> TIniFile::ReadSections() const {
 }
 
 bool TIniFile::EraseSection(const std::string& section) {
-    TIniDoc doc;
-    doc.Load(fileName_);
+    TIniDoc doc = *LoadDoc(fileName_);
     if (!doc.Writable(fileName_))
         return false;
     bool changed = false;
@@ -378,12 +509,11 @@ bool TIniFile::EraseSection(const std::string& section) {
         doc.lines.erase(doc.lines.begin() + s, doc.lines.begin() + static_cast<std::ptrdiff_t>(end));
         changed = true;
     }
-    return !changed || doc.Save(fileName_);
+    return !changed || SaveDoc(fileName_, doc);
 }
 
 bool TIniFile::DeleteKey(const std::string& section, const std::string& key) {
-    TIniDoc doc;
-    doc.Load(fileName_);
+    TIniDoc doc = *LoadDoc(fileName_);
     if (!doc.Writable(fileName_))
         return false;
     int s = doc.FindSection(section);
@@ -391,5 +521,5 @@ bool TIniFile::DeleteKey(const std::string& section, const std::string& key) {
     if (k < 0)
         return true;
     doc.lines.erase(doc.lines.begin() + k);
-    return doc.Save(fileName_);
+    return SaveDoc(fileName_, doc);
 }

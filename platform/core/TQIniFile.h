@@ -12,11 +12,15 @@
 // rewritten. CR LF and LF line ends are both read; a rewritten file keeps the
 // line end it had (LF for a new file).
 //
-// Every call opens the file afresh: nothing is cached, so whatever another
-// writer stored before is always seen. A missing file, section or key gives the
-// caller's default. Every write rewrites the whole file through a temporary
-// file that is renamed over the original, keeping every other section, key,
-// their order and unrelated lines.
+// A file is parsed once and kept while it stays the file that was read (the
+// same file, size and change times, checked at every call), so whatever
+// another writer stored before is always seen, and hundreds of reads of a
+// large file cost one parse. A missing file, section or key gives the
+// caller's default; so does a file longer than 16 MiB, which is not a
+// settings file. Every write rewrites the whole file through the safe
+// replacement of files, keeping every other section, key, their order and
+// unrelated lines; a write that would make the file longer than the reader
+// takes fails and leaves the file as it was.
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,6 +57,10 @@ public:
     // written all the same.
     bool WriteValues(const std::string& section,
                      const std::vector<std::pair<std::string, std::string>>& values);
+
+    // The file exists but cannot be read (too long, not readable): reads give
+    // the defaults and writes fail.
+    bool Unreadable() const;
 
     bool SectionExists(const std::string& section) const;
     bool ValueExists(const std::string& section, const std::string& key) const;

@@ -7,7 +7,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
+#include <QBuffer>
 
 #include <algorithm>
 #include <cstdlib>
@@ -205,17 +205,17 @@ bool TBitmap::SaveToFile(const std::string& path, TImageFormat format, int jpegQ
         out = out.convertToFormat(QImage::Format_Grayscale8);
     if (out.isNull())
         return false;
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QImageWriter writer(&file, format == TImageFormat::Jpeg ? "jpeg" : "bmp");
+    // Made in memory, then written through the safe replacement of files.
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format == TImageFormat::Jpeg ? "jpeg" : "bmp");
     if (format == TImageFormat::Jpeg)
         writer.setQuality(std::clamp(jpegQuality, 0, 100));
-    if (!writer.write(out)) {
-        file.cancelWriting();
+    if (!writer.write(out))
         return false;
-    }
-    return file.commit();
+    buffer.close();
+    return WriteFileAtomic(path, std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
 }
 
 bool TBitmap::Transparent() const {

@@ -17,6 +17,11 @@
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
 
 #include <cstdlib>
 #include <filesystem>
@@ -31,6 +36,8 @@
 #include "lang/modTQPref.h"
 #include "model/modTQPredicates.h"
 #include "model/modTQUndo.h"
+#include "output/frmTQPrint.h"
+#include "output/frmTQSaveImage.h"
 #include "platform/core/TQMessage.h"
 #include "tests/support/TQScoreFixture.h"
 #include "tests/support/TQTestSupport.h"
@@ -456,4 +463,69 @@ TEST_F(GettingStarted, HelpOpensTheUsersGuideInTheInterfacesLanguage) {
                 dark += qGray(first.pixel(x, y)) < 128;
         EXPECT_GT(dark, first.width() * first.height() / 200);
     }
+}
+
+TEST_F(GettingStarted, TheReadmesExportStepsWriteTheFilesTheyName) {
+    // The README's steps for PDF, image and MIDI files, on the real window:
+    // each file is read back by the tool a user would open it with.
+    if (std::system("pdfinfo -v >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "poppler-utils is not installed";
+    Select(1, 2);
+    Type("1235|6532|");
+    const std::string readme = Readme();
+    ASSERT_NE(readme.find("**Print to PDF**: **File → Print . . .**"), std::string::npos);
+    ASSERT_NE(readme.find("tick \"Print to a PDF file\""), std::string::npos);
+    const auto run = [](const std::string& shell) { return tqtest::CommandOutput(shell + " 2>&1"); };
+    // the File menu's item of that name
+    const auto Menu = [this](const char* name) {
+        QAction* a = w->findChild<QAction*>(QString::fromLatin1(name));
+        EXPECT_NE(a, nullptr) << name;
+        return a ? a : new QAction(w.get());
+    };
+
+    // File → Print, "Print to a PDF file", OK, a name.
+    const std::string printed = (dir / "printed.pdf").string();
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<TfrmPrint*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        d->OnAskPdfFile = [&] { return printed; };
+        d->chkPrintToPdf->setChecked(true);
+        d->btnOk->click();
+    });
+    Menu("mitPrint")->trigger();
+    EXPECT_NE(run("pdfinfo '" + printed + "'").find("Pages:"), std::string::npos);
+    EXPECT_NE(run("pdftotext '" + printed + "' -").find("1"), std::string::npos) << "the notes are text";
+
+    // File → Save as Image with PDF, JPEG and BMP.
+    for (const char* format : {"PDF", "JPEG", "BMP"}) {
+        const std::string name = (dir / (std::string("image_") + format)).string();
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<TfrmSaveImage*>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            d->OnAskFileName = [&](const QString&) { return name; };
+            QRadioButton* button = std::string(format) == "PDF" ? d->rbtPDF : std::string(format) == "JPEG" ? d->rbtJPEG : d->rbtBMP;
+            button->click();
+            d->rbtCurrentPage->setChecked(true);
+            d->btnOK->click();
+        });
+        Menu("mitSavetoBMP")->trigger();
+        const std::string file = name + (std::string(format) == "PDF" ? ".pdf" : std::string(format) == "JPEG" ? ".jpg" : ".bmp");
+        const std::string described = run("file -b '" + file + "'");
+        EXPECT_NE(described.find(std::string(format) == "BMP" ? "PC bitmap" : std::string(format) == "JPEG" ? "JPEG image" : "PDF document"),
+                  std::string::npos)
+            << format << ": " << described;
+    }
+
+    // File → Export MIDI File, a name: mido reads the notes typed.
+    const std::string mid = (dir / "tune.mid").string();
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        d->selectFile(QString::fromStdString(mid));
+        static_cast<QDialog*>(d)->accept();
+    });
+    Menu("btnSaveMIDI")->trigger();
+    const std::string notes = run("/usr/bin/python3 -c \"import mido; print(' '.join(str(m.note) for m in mido.MidiFile('" + mid +
+                                  "') if m.type == 'note_on' and m.velocity > 0))\"");
+    EXPECT_EQ(notes, "60 62 64 67 69 67 64 62\n") << "1 2 3 5 6 5 3 2 in C";
 }

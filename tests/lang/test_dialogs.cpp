@@ -168,8 +168,8 @@ TEST_F(PrefDialogTest, ResetAndCancel) {
         EXPECT_EQ(dlg.spnCellWidth->value(), 15);
         EXPECT_EQ(dlg.spnLeftMargin->value(), 60);
         EXPECT_EQ(dlg.spnTopMargin->value(), 50);
-        EXPECT_EQ(dlg.cbxPaperSize->currentIndex(), 2);
-        EXPECT_EQ(T(dlg.edtWidth->text()), "8.3");
+        EXPECT_EQ(dlg.cbxPaperSize->currentIndex(), 0) << "Letter, the paper of a first start";
+        EXPECT_EQ(T(dlg.edtWidth->text()), "8.5");
         EXPECT_EQ(T(dlg.btnChineseFont->text()), "SimSun");
         EXPECT_EQ(dlg.ChineseFontCharset, 134);
         EXPECT_EQ(dlg.SwatchColours[0], 16777215);

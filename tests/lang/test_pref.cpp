@@ -9,6 +9,7 @@
 #include "lang/modTQPref.h"
 #include "platform/core/TQFiles.h"
 #include "platform/core/TQIniFile.h"
+#include "platform/core/TQMessage.h"
 #include "tests/support/TQTestSupport.h"
 
 namespace {
@@ -607,6 +608,50 @@ TEST_F(PrefTest, UnwritableFileIsReportedAndChangesNothing) {
     LoadPreferences(parts); // and loading still gives the defaults
     EXPECT_EQ(score.CellWidth, 15);
     EXPECT_TRUE(useChinese);
+}
+
+TEST_F(PrefTest, AFileTheReaderRefusesIsNeverWrittenAndProblemsAreToldOnce) {
+    std::vector<int> told;
+    SetMessageByIdHandler([&](TMsgButtons, int id, const std::string&, TMsgKind) {
+        told.push_back(id);
+        return static_cast<int>(mrOk);
+    });
+    ForgetPreferencesProblemTold();
+    // A file just under the reader's 16 MiB, with the cell size set and a
+    // long comment: the exit writer's missing keys would carry it past.
+    const std::size_t cap = std::size_t(16) << 20;
+    std::string text = "[Pref]\nCellSize=20\n";
+    const std::string comment = ";" + std::string(1000, 'c') + "\n";
+    while (text.size() + comment.size() < cap - 100)
+        text += comment;
+    text += ";" + std::string(cap - 100 - text.size() - 2, 'c') + "\n";
+    WriteIni(text);
+    LoadPreferences(parts);
+    EXPECT_EQ(score.CellWidth, 20);
+    EXPECT_TRUE(told.empty());
+
+    EXPECT_FALSE(WritePreferencesAtExit(parts));
+    EXPECT_FALSE(WritePreferencesAtExit(parts));
+    EXPECT_TRUE(IniText() == text) << "the file stays as it was";
+    EXPECT_EQ(told, std::vector<int>{4402}) << "told once";
+    score.CellWidth = 15;
+    LoadPreferences(parts);
+    EXPECT_EQ(score.CellWidth, 20) << "the next start still reads the settings";
+
+    // A file longer than the reader takes: the defaults, told once, and the
+    // file is never replaced.
+    ForgetPreferencesProblemTold();
+    told.clear();
+    text += comment + comment + comment + comment;
+    WriteIni(text);
+    LoadPreferences(parts);
+    EXPECT_EQ(score.CellWidth, 15);
+    EXPECT_FALSE(WritePreferencesAtExit(parts));
+    LoadPreferences(parts);
+    EXPECT_EQ(told, std::vector<int>{4401});
+    EXPECT_EQ(IniText().size(), text.size());
+    SetMessageByIdHandler(nullptr);
+    ForgetPreferencesProblemTold();
 }
 
 } // namespace

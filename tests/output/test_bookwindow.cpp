@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -16,6 +17,8 @@
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <regex>
 
 #include "lang/modTQHistory.h"
 #include "lang/modTQMainSettings.h"
@@ -281,6 +284,53 @@ TEST_F(BookWindowTest, PrintDialogRulesAndARunFromIt) {
     EXPECT_TRUE(d->CancelPrintRequest);
     EXPECT_FALSE(book->FormCloseQuery()) << "no closing while printing";
     book->Printing = false;
+}
+
+TEST_F(BookWindowTest, PrintBookToAPdfFileWritesTheWholeBookAsOneFile) {
+    if (std::system("pdfinfo -v >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "poppler-utils is not installed";
+    // Print Book -> Next -> Print with the PDF target, on the program's own
+    // printer sink: one PDF file of every page of the book (3 + 2 + 4 + 1).
+    auto book = Book();
+    QPrinter printer(QPrinter::HighResolution);
+    book->MakePrintSink = [&]() -> std::unique_ptr<TPrintSink> { return std::make_unique<TQPrinterSink>(printer); };
+    TfrmPrintBook* d = book->PrintBookDialog();
+    d->FormShow();
+    d->chkTableContent->setChecked(false);
+    d->chkPrintToPdf->setChecked(true); // with no printer installed it is already on, and fixed
+    const std::string pdf = (tmp / "book").string(); // the extension is added
+    d->OnAskPdfFile = [&] { return pdf; };
+    d->btnNextClick();
+    d->btnPrintClick();
+    const std::string info = tqtest::CommandOutput("pdfinfo '" + pdf + ".pdf'");
+    EXPECT_TRUE(std::regex_search(info, std::regex(R"(Pages:\s+10\n)"))) << info;
+    EXPECT_TRUE(asked.empty());
+    EXPECT_TRUE(printer.outputFileName().isEmpty()) << "the next print goes to the printer again";
+
+    // A PDF file that cannot be written says so and keeps the old file.
+    std::ofstream(pdf + ".pdf", std::ios::trunc) << "old";
+    {
+        tqtest::FileSizeLimit full(64);
+        d->btnPrintClick();
+    }
+    EXPECT_EQ(asked, (std::vector<int>{2701, 1043}));
+    std::ifstream in(pdf + ".pdf");
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "old");
+}
+
+TEST_F(BookWindowTest, ABookSaveSweepsTheTemporariesOfKilledSaves) {
+    auto book = Book();
+    const std::string path = (dir / "mybook.mbk").string();
+    // what a save killed before its rename leaves beside the book
+    const fs::path left = dir / ".mybook.mbk.Ab3dE9";
+    std::ofstream(left.string()) << std::string(1000, 'x');
+    const fs::path other = dir / ".mybook.mbk.notes"; // not a temporary of a save
+    std::ofstream(other.string()) << "keep";
+    book->OnAskSaveBook = [&](const std::string&) { return path; };
+    book->btnSaveBookClick();
+    ASSERT_TRUE(fs::exists(path));
+    EXPECT_FALSE(fs::exists(left));
+    EXPECT_TRUE(fs::exists(other));
 }
 
 TEST_F(BookWindowTest, BrowserListsScoresAndHandsBackItsFolder) {

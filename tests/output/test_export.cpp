@@ -71,10 +71,10 @@ TEST_F(ExportTest, OnePageAndTheExtensionDecidesTheFormat) {
     o.Width = 500;
     EXPECT_EQ(ExportImages(fx.view, P("out.jpg"), o), std::vector<std::string>{P("out.jpg")});
     ExpectImage(P("out.jpg"), "jpeg", 500);
-    o.JpegChosen = true;
+    o.Format = efJpeg;
     EXPECT_EQ(ExportImages(fx.view, P("x.bmp"), o), std::vector<std::string>{P("x.bmp")});
     ExpectImage(P("x.bmp"), "bmp", 500);
-    o.JpegChosen = false;
+    o.Format = efBmp;
     o.InColor = true;
     EXPECT_EQ(ExportImages(fx.view, P("y"), o), std::vector<std::string>{P("y.bmp")});
     ExpectImage(P("y.bmp"), "bmp", 500);
@@ -95,23 +95,6 @@ TEST_F(ExportTest, ExistingFilesAskOnceAndNoWritesNothing) {
     EXPECT_EQ(ExportImages(fx.view, P("s.jpg"), o).size(), 3u);
     EXPECT_EQ(asked, std::vector<int>{2701});
     ExpectImage(P("s_2.jpg"), "jpeg", 500);
-}
-
-TEST_F(ExportTest, FailedWriteGivesItsMessageAndKeepsTheOldFile) {
-    // The temporary file beside the target cannot be made (a folder of its
-    // name stands there): the old file stays, JPEG gives 1026, BMP 1066.
-    Pages(1, 1);
-    TExportOptions o;
-    o.Width = 300;
-    o.Range = erCurrentPage;
-    for (auto [name, id] : {std::pair{"old.jpg", 1026}, std::pair{"old.bmp", 1066}}) {
-        { std::ofstream(P(name)) << "old"; }
-        fs::create_directories(P(name) + ".tmp");
-        asked.clear();
-        EXPECT_TRUE(ExportImages(fx.view, P(name), o).empty()) << name;
-        EXPECT_EQ(asked, (std::vector<int>{2701, id})) << name;
-        EXPECT_EQ(fs::file_size(P(name)), 3u) << name;
-    }
 }
 
 } // namespace

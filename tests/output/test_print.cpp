@@ -110,7 +110,7 @@ TEST_F(PrintTest, PrintSizeAdjustmentScalesPrintedTextFromTheScreensSize) {
     Pages(1, {0});
     const auto digitSize = [&](float printZoom) {
         fx.view.PrintZoom = printZoom;
-        TRecordingPrintSink sink(400, 300);
+        TRecordingPrintSink sink(400, 1000); // a sheet the whole page fits across
         TPrintOptions o;
         o.AllPages = false;
         EXPECT_TRUE(PrintPagesDirect(fx.view, sink, o));

@@ -87,7 +87,7 @@ TEST_F(PrintRoads, DirectRoadDrawsEachPageOnThePrinterPageInOneDocument) {
     ASSERT_TRUE(PrintPagesDirect(fx.view, one, o));
     ASSERT_EQ(one.Pages.size(), 1u);
     EXPECT_FALSE(Has(TextsOfPage(one, 0), "/music/song.mus"));
-    EXPECT_TRUE(Has(TextsOfPage(one, 0), "Create By Tonquill"));
+    EXPECT_FALSE(Has(TextsOfPage(one, 0), "Create By Tonquill"));
 
     // Asked not to use a bitmap, the print command draws directly.
     TRecordingPrintSink direct(800, 1100);

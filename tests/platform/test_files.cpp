@@ -377,15 +377,11 @@ TEST(FilesAtomic, DiskFullKeepsTheOldFile) {
     ASSERT_TRUE(WriteFileAtomic(target, "good score"));
 
     // a file-size limit makes writes beyond 4 KiB fail as on a full disk
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old;
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool ok = WriteFileAtomic(target, std::string(100000, 'x'));
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    bool ok;
+    {
+        tqtest::FileSizeLimit full(4096);
+        ok = WriteFileAtomic(target, std::string(100000, 'x'));
+    }
 
     EXPECT_FALSE(ok) << "a failed write is reported";
     EXPECT_EQ(Slurp(target), "good score");

@@ -216,11 +216,47 @@ TEST_F(MidiExportTest, NothingPlayableOrNotWritable) {
     };
     EXPECT_FALSE(SaveMIDIFile((dir_ / "missing" / "x.mid").string()));
     ASSERT_EQ(boxes_.shown.size(), 1u);
-    EXPECT_NE(boxes_.shown[0].text.find("Cannot open file for write: "), std::string::npos);
+    EXPECT_EQ(boxes_.shown[0].id, 1043) << "the write error";
     EXPECT_EQ(tqtest::ReadBytesFile(good), "keep");
     EXPECT_TRUE(SaveMIDIFile(good));
     EXPECT_EQ(tqtest::ReadBytesFile(good).substr(0, 4), "MThd");
     EXPECT_FALSE(std::filesystem::exists(good + ".tmp~"));
+}
+
+TEST_F(MidiExportTest, FullDiskAndPlantedLinksLeaveEveryFileAsItWas) {
+    MIDIExportHooks().BuildPlayList = [this](bool) {
+        play_.PlayList = std::vector<TPlayItem>(400, NotesItem({{0, 0}, {0, 4}}, 320));
+        return true;
+    };
+    // A link planted where a temporary beside the target might be made points
+    // at a file of the user's: it is never written through, and the target
+    // becomes a file of its own.
+    const std::string victim = (dir_ / "victim.txt").string();
+    tqtest::WriteBytesFile(victim, "precious");
+    const std::string out = (dir_ / "out.mid").string();
+    for (const char* suffix : {".tmp~", ".tmp", "~"})
+        std::filesystem::create_symlink(victim, out + suffix);
+    ASSERT_TRUE(SaveMIDIFile(out));
+    EXPECT_EQ(tqtest::ReadBytesFile(victim), "precious");
+    EXPECT_FALSE(std::filesystem::is_symlink(out));
+    EXPECT_EQ(tqtest::ReadBytesFile(out).substr(0, 4), "MThd");
+
+    // A full disk: the export says so and the earlier file stays whole.
+    const std::string before = tqtest::ReadBytesFile(out);
+    boxes_.Clear();
+    bool ok;
+    {
+        tqtest::FileSizeLimit full(200);
+        ok = SaveMIDIFile(out);
+    }
+    EXPECT_FALSE(ok);
+    ASSERT_EQ(boxes_.shown.size(), 1u);
+    EXPECT_EQ(boxes_.shown[0].id, 1043);
+    EXPECT_EQ(tqtest::ReadBytesFile(out), before);
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir_.path()))
+        ++entries;
+    EXPECT_EQ(entries, 5) << "victim, out.mid and the three links: no temporary left";
 }
 
 TEST_F(MidiExportTest, RoundTripOfAList) {

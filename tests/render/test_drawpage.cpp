@@ -256,9 +256,9 @@ TEST(DrawPage, SliceLabelAndFooter) {
         {"screen", 0, 0, 0, false, {}},
         {"slice view", 0, 1, 0, false, {"Page 3"}},
         {"slice view, Chinese", 0, 1, 0, true, {"第3页"}},
-        {"picture", 2, 0, 0, false, {"Create By Tonquill", "Song"}},
-        {"picture, numbered", 2, 0, 4, false, {"Create By Tonquill", "Page 6", "Song"}},
-        {"printer, numbered, Chinese", 1, 0, 4, true, {"Create By Tonquill", "第 6 页", "Song", "/music/song.mus"}},
+        {"picture", 2, 0, 0, false, {"Song"}},
+        {"picture, numbered", 2, 0, 4, false, {"Song", "Page 6"}},
+        {"printer, numbered, Chinese", 1, 0, 4, true, {"Song", "第 6 页", "/music/song.mus"}},
     };
     SetStringLookup([](int id) { return id == 1003 ? std::string("第") : id == 1005 ? std::string("页") : ""; });
     for (const Case& c : cases) {
@@ -275,7 +275,8 @@ TEST(DrawPage, SliceLabelAndFooter) {
         fx.view.DrawEngine.DrawPage(0, 0, 6, 3, false, true);
         EXPECT_EQ(fx.canvas.texts(), c.texts) << c.what;
         if (c.kind == 2) {
-            const TCanvasCall* made = fx.canvas.FindText("Create By Tonquill");
+            // the title heads the page where the grid starts
+            const TCanvasCall* made = fx.canvas.FindText("Song");
             EXPECT_EQ(made->Arg(0), 60);
             EXPECT_EQ(made->Arg(1), 50 - 40);
             EXPECT_EQ(made->Font.Size, 14); // (footer size 8 - 1) x draw scale 20 x 0.1

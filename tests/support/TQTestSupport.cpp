@@ -3,10 +3,12 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
 #include <random>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace tqtest {
@@ -25,6 +27,38 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long bytes) {
+    old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    old_cur_ = old.rlim_cur;
+    old_max_ = old.rlim_max;
+    rlimit small = old;
+    small.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &small);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit old{};
+    old.rlim_cur = old_cur_;
+    old.rlim_max = old_max_;
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, old_handler_);
+}
+
+std::string CommandOutput(const std::string& command) {
+    std::string out;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p)
+        return out;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
+    pclose(p);
+    return out;
 }
 
 std::string SavePngIfWanted(const QImage& image, const std::string& name) {

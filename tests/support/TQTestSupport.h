@@ -22,6 +22,23 @@ private:
     std::filesystem::path path_;
 };
 
+// While it lives, a file of this process cannot grow beyond bytes: a write past
+// that fails as on a full disk (SIGXFSZ is ignored meanwhile).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(unsigned long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    unsigned long old_cur_, old_max_;
+    void (*old_handler_)(int);
+};
+
+// The output of a shell command ("" when it could not be run).
+std::string CommandOutput(const std::string& command);
+
 // When TQ_TEST_PNG_DIR is set, writes the image there as <name>.png so a person
 // can look at what a drawing test drew. Returns the path written, or "".
 std::string SavePngIfWanted(const QImage& image, const std::string& name);
