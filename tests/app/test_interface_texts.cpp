@@ -466,7 +466,6 @@ TEST_P(InterfaceTexts, FormsOpenedFromOtherFormsSpeakOneLanguage) {
         }
     }
     EXPECT_TRUE(audit.findings.empty()) << audit.findings.size() << " faults:\n" << audit.Report();
-        }
 }
 
 TEST_P(InterfaceTexts, QtsOwnDialogsSwitchWithTheLanguage) {
