@@ -210,7 +210,7 @@ TEST(NoteMarkPixels, ASignWithRoomStandsAtTheDigitsUpperLeftAsTallAsTheDigit) {
                 ASSERT_FALSE(sign.Empty()) << where;
                 const double tall = (sign.bottom - sign.top + 1) / h;
                 EXPECT_GE(tall, 0.75) << where;
-                EXPECT_LE(tall, 1.05) << where;
+                EXPECT_LE(tall, 1.05 + 1.0 / h) << where; // a pixel of rounding at small sizes
                 const double middle = 0.5 * (sign.top + sign.bottom) - digit.top;
                 EXPECT_LE(std::abs(middle), 0.2 * h) << where;
                 EXPECT_LE(digit.left - sign.right - 1, plain.u / 2) << "beside the digit: " << where;
