@@ -24,6 +24,7 @@ int TBitCount::BarLengthOf(int num, int den, int current) {
 }
 
 void TBitCount::Clear() {
+    StartColumn = -1;
     for (auto& slot : Bits)
         slot.clear();
     Steps.clear();
@@ -82,6 +83,7 @@ int TBitCount::CellBits(const TCell& cell, int column, TTupletScratch& tuplet) c
 
 void TBitCount::Count(int startColumn) {
     Steps.clear();
+    StartColumn = startColumn;
     if (GroupRows.empty() || !frmMainTQ || BarLength <= 0)
         return;
     const size_t staves = std::min(GroupRows.size(), static_cast<size_t>(kPlayStaves));
