@@ -297,6 +297,27 @@ void TMIDIReader::BuildChunk(TChunkPlan& chunk) const {
     }
 }
 
+int64_t TMIDIReader::CutBefore(const TChunkPlan& chunk, int64_t at) const {
+    // A bar is cut at an onset at or before `at` that lies inside no staff's
+    // triplet beat: a triplet is written whole on one system, and every staff
+    // of the head and of the rest adds up to the same time.
+    auto inside = [&](int64_t t) {
+        for (const TStaffPlan& st : staves_) {
+            auto tb = std::upper_bound(st.triplets.begin(), st.triplets.end(), t - 1);
+            if (tb != st.triplets.begin() && t < *std::prev(tb) + kBeat)
+                return *std::prev(tb);
+        }
+        return int64_t{-1};
+    };
+    for (int64_t t = at; t > chunk.from;) {
+        const int64_t beat = inside(t);
+        if (beat < 0)
+            return t;
+        t = beat; // the start of the triplet beat, itself checked again
+    }
+    return at;
+}
+
 int TMIDIReader::ChunkWidth(const TChunkPlan& chunk) const {
     return (chunk.meterNum > 0 ? 2 : 0) + 2 * static_cast<int>(chunk.columns.size()) + (chunk.barEnd ? 1 : 0);
 }
@@ -633,8 +654,8 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
                 systems_.back().chunks.push_back(std::move(chunk));
                 break;
             }
-            const int64_t cut = chunk.columns[static_cast<std::size_t>(std::min<std::size_t>(
-                static_cast<std::size_t>(room), chunk.columns.size() - 1))];
+            const int64_t cut = CutBefore(chunk, chunk.columns[static_cast<std::size_t>(std::min<std::size_t>(
+                                                    static_cast<std::size_t>(room), chunk.columns.size() - 1))]);
             TChunkPlan head;
             head.from = chunk.from;
             head.to = cut;
@@ -643,7 +664,10 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
             BuildChunk(head);
             // Values split at the cut may add onsets: the head shrinks until it fits.
             while (col + ChunkWidth(head) > cols && head.columns.size() > 1) {
-                head.to = head.columns.back();
+                const int64_t to = CutBefore(head, head.columns.back());
+                if (to >= head.to)
+                    break;
+                head.to = to;
                 BuildChunk(head);
             }
             const int64_t cutAt = head.to;

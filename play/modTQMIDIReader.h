@@ -247,6 +247,7 @@ private:
     std::vector<TMIDIStaffItem> StaffItems(const TStaffPlan& st, int64_t from, int64_t to) const;
     void BuildChunk(TChunkPlan& chunk) const;
     int ChunkWidth(const TChunkPlan& chunk) const;
+    int64_t CutBefore(const TChunkPlan& chunk, int64_t at) const;
     void WritePlannedLayout();
     void WriteStaffHeader(int page, int row, int staff, bool first);
     void WriteChordCell(TCell& cell, const TMIDIStaffItem& item, const TStaffPlan& st, std::vector<int8_t>& memory);
