@@ -175,7 +175,10 @@ void TBitCount::ApplySteps() {
         for (const TPlayBitLength& st : Steps) {
             if (st.Column != item.Col)
                 continue;
-            const float units = static_cast<float>(st.Bits) * unitsPerBit;
+            // A step lasts its bits at the tempo its item was reckoned at: a
+            // tempo change inside the bar does not time the bar's earlier steps.
+            const float perBit = item.Tempo > 0 ? 128000.0f / (256.0f * item.Tempo) : unitsPerBit;
+            const float units = static_cast<float>(st.Bits) * perBit;
             if (item.Duration > 1 && static_cast<float>(item.Duration - 1) > units)
                 item.Duration = static_cast<int>(std::lround(units));
             break;
