@@ -45,6 +45,7 @@ constexpr int kLaterSystemRow = 2;
 constexpr int kMaxBars = 200000;
 constexpr int kMsgStavesTooMany = 3720;
 constexpr int kMsgTooLarge = 3721;
+constexpr int kPercussionChannel = 9; // channel 10 of General MIDI
 constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
 
 // Written values by length in units, longest first: value (1 whole .. 6
@@ -165,6 +166,8 @@ std::vector<TMIDIFileNote> TMIDIReader::CollectFileNotes() const {
             const int key = e.octave * 12 + e.pitch;
             if (key < 0 || key > 127)
                 continue;
+            if ((e.status & 0x0F) == kPercussionChannel)
+                continue; // its keys name drums, not pitches
             TMIDIFileNote n;
             n.on = at;
             n.off = at + std::max<int32_t>(e.length, 0);
@@ -329,6 +332,11 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
     grandBrace_ = false;
     Message.clear();
     const std::vector<TMIDIFileNote> notes = CollectFileNotes();
+    PercussionLeftOut = 0;
+    for (const TMIDITruck& t : Tracks)
+        for (const TMIDINote& e : t.events)
+            PercussionLeftOut += (e.status & 0xF0) == 0x90 && (e.status & 0x0F) == kPercussionChannel &&
+                                 e.velocity != 0 && !(e.octave == 0 && e.pitch == 0 && e.velocity == 1);
     if (notes.empty())
         return false;
     SignatureSharps = static_cast<int16_t>(std::clamp(StartSharps, -7, 7));

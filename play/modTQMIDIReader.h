@@ -148,6 +148,8 @@ public:
     bool TooLong = false;         // the file's time is beyond what a score can hold
     int StrayStatus = 0;          // status bytes met that no event starts with
     std::string StrayText;        // the diagnostic of the first of them
+    int SystemSkipped = 0;        // system common messages (F1, F2, F3) skipped with their data
+    int PercussionLeftOut = 0;    // notes of channel 10 not placed
     int StartSharps = 0;          // key signature at the start of the file: sharps, negative for flats
     bool StartKeyRead = false;
     std::vector<TMIDITempoAt> Tempos;  // every tempo of every track, in order of time
@@ -191,7 +193,7 @@ public:
     // a staff or the score would take more memory than the file may ask for.
     // Tracks share staves when the page cannot hold one for each.
     bool PlanMidiLayout(int cols, int rows);
-    // Every note of every track, in order of onset.
+    // Every note of every track but the percussion of channel 10, in order of onset.
     std::vector<TMIDIFileNote> CollectFileNotes() const;
     int QuantizeNoteValue(int ticks, int& dots) const;
     int NoteValueTicks(int value, uint32_t option) const;
