@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <tuple>
 
@@ -646,6 +648,143 @@ TEST_F(MidiWholePathTest, ChordAcrossTheBarLine) {
     EXPECT_EQ(GetChordNoteCount(fx_.At(8, 6)), 1);
     EXPECT_EQ(GetChordNoteCount(fx_.At(11, 6)), 1);
     ExpectHeard(Heard(), {{0, 67, 1.5 * 0.5 * 2}, {1.5, 60, 1.0}, {1.5, 64, 1.0}, {2.5, 65, 1.5}});
+}
+
+} // namespace
+
+namespace {
+
+// Writes a file with python3-mido from the body of a script that fills the
+// MidiFile `m` (480 ticks a quarter; `note(track, channel, key, beat, beats)`
+// adds a note on a track).
+bool WriteWithMido(const std::filesystem::path& dir, const std::string& out, const std::string& body) {
+    const std::string script = (dir / "write_midi.py").string();
+    std::ofstream(script) << "import sys, mido\n"
+                             "m = mido.MidiFile(ticks_per_beat=480)\n"
+                             "events = {}\n"
+                             "def track(n):\n"
+                             "    while len(m.tracks) <= n:\n"
+                             "        m.tracks.append(mido.MidiTrack())\n"
+                             "    return events.setdefault(n, [])\n"
+                             "def at(n, beat, msg):\n"
+                             "    track(n).append((round(beat * 480), msg))\n"
+                             "def note(n, ch, key, beat, beats, vel=90):\n"
+                             "    at(n, beat, mido.Message('note_on', channel=ch, note=key, velocity=vel))\n"
+                             "    at(n, beat + beats, mido.Message('note_off', channel=ch, note=key))\n"
+                          << body
+                          << "\nfor n, evs in events.items():\n"
+                             "    evs.sort(key=lambda e: (e[0], e[1].type == 'note_on'))\n"
+                             "    now = 0\n"
+                             "    for t, msg in evs:\n"
+                             "        m.tracks[n].append(msg.copy(time=t - now))\n"
+                             "        now = t\n"
+                             "m.save(sys.argv[1])\n";
+    const std::string cmd = "/usr/bin/python3 '" + script + "' '" + out + "' 2>&1";
+    return std::system(cmd.c_str()) == 0;
+}
+
+// Onsets of a file's note-ons by key and channel, in beats, as python3-mido
+// reads them (a note-on counts whatever follows it).
+struct TOnsets {
+    std::map<int, std::vector<double>> byKey;
+    std::vector<int> channels;
+    std::vector<long> tempi; // microseconds a quarter, in order
+};
+TOnsets ReadOnsets(const std::filesystem::path& dir, const std::string& path) {
+    const std::string script = (dir / "read_onsets.py").string();
+    std::ofstream(script) << "import sys, mido\n"
+                             "m = mido.MidiFile(sys.argv[1])\n"
+                             "for track in m.tracks:\n"
+                             "    now = 0\n"
+                             "    for msg in track:\n"
+                             "        now += msg.time\n"
+                             "        if msg.type == 'note_on' and msg.velocity > 0:\n"
+                             "            print('on', msg.channel, msg.note, now / m.ticks_per_beat)\n"
+                             "        elif msg.type == 'set_tempo':\n"
+                             "            print('tempo', msg.tempo, 0, 0)\n";
+    TOnsets out;
+    FILE* p = popen(("/usr/bin/python3 '" + script + "' '" + path + "'").c_str(), "r");
+    if (!p)
+        return out;
+    char kind[8];
+    long a = 0, b = 0;
+    double beat = 0;
+    while (std::fscanf(p, "%7s %ld %ld %lf", kind, &a, &b, &beat) == 4) {
+        if (std::string(kind) == "tempo") {
+            out.tempi.push_back(a);
+        } else {
+            out.byKey[static_cast<int>(b)].push_back(beat);
+            out.channels.push_back(static_cast<int>(a));
+        }
+    }
+    pclose(p);
+    for (auto& [key, v] : out.byKey) {
+        std::sort(v.begin(), v.end());
+        v.erase(std::unique(v.begin(), v.end()), v.end());
+    }
+    return out;
+}
+
+// A band as a sequencer writes it, at 666,667 us a quarter (90 a minute): a
+// bass line of quarters from the first beat, a run of 16ths in the second and
+// third bars, a tune doubled on two channels that starts a third of a beat
+// before bar 2 with a half note across beats (other staves move under it), a
+// tempo change in the middle of bar 3, and drums on channel 10.
+TEST_F(MidiWholePathTest, ABandFileKeepsEveryStaffInItsBars) {
+    path_ = (dir_ / "band.mid").string();
+    ASSERT_TRUE(WriteWithMido(dir_.path(), path_, R"(
+at(0, 0, mido.MetaMessage('set_tempo', tempo=666667))
+at(0, 0, mido.MetaMessage('time_signature', numerator=4, denominator=4))
+at(0, 10, mido.MetaMessage('set_tempo', tempo=500000))
+for b in range(16):
+    note(1, 1, [36, 43, 41, 43][b % 4], b, 1)
+for i in range(32):
+    note(2, 2, [55, 57, 59, 60][i % 4], 4 + i / 4, 0.25)
+tune = [(3 + 2 / 3, 72, 1 / 3), (4, 74, 2), (6, 76, 0.5), (6.5, 77, 1.5), (8, 79, 4)]
+for ch in (3, 4):
+    for beat, key, beats in tune:
+        note(3 + ch - 3, ch, key, beat, beats)
+for b in range(16):
+    note(5, 9, 42, b, 0.5)
+    note(5, 9, 35, b, 0.5)
+)"));
+    TMIDIReader reader;
+    ASSERT_TRUE(reader.ImportMIDIFile(path_));
+    EXPECT_EQ(Ids(), std::vector<int>{4311}) << "the drums are left out, and the user is told";
+    EXPECT_EQ(fx_.At(3, 4).cellType, ctTempo);
+    EXPECT_EQ(fx_.At(3, 4).FontColor, 90) << "666,667 us is 89.99996 a minute";
+
+    const std::string exported = (dir_ / "out.mid").string();
+    ASSERT_TRUE(SaveMIDIFile(exported));
+    const TOnsets out = ReadOnsets(dir_.path(), exported);
+    ASSERT_FALSE(out.tempi.empty());
+    EXPECT_NEAR(out.tempi[0], 666667, 1);
+    EXPECT_EQ(std::count(out.channels.begin(), out.channels.end(), 9), 0);
+    // Every onset within one tick of the file's, on every staff, in every bar.
+    std::map<int, std::vector<double>> want;
+    for (int b = 0; b < 16; ++b)
+        want[std::vector<int>{36, 43, 41, 43}[static_cast<std::size_t>(b % 4)]].push_back(b);
+    for (int i = 0; i < 32; ++i)
+        want[std::vector<int>{55, 57, 59, 60}[static_cast<std::size_t>(i % 4)]].push_back(4 + i / 4.0);
+    for (auto [beat, key] : std::vector<std::pair<double, int>>{{3 + 2 / 3.0, 72}, {4, 74}, {6, 76}, {6.5, 77}, {8, 79}})
+        want[key].push_back(beat);
+    std::map<int, std::vector<double>> got = out.byKey;
+    EXPECT_EQ(got.count(35) + got.count(42), 0u) << "no drum sounds as a pitch";
+    for (auto& [key, beats] : want) {
+        SCOPED_TRACE(key);
+        std::sort(beats.begin(), beats.end());
+        beats.erase(std::unique(beats.begin(), beats.end()), beats.end());
+        const std::vector<double>& heard = got[key];
+        std::string text;
+        for (double h : heard)
+            text += std::to_string(h) + " ";
+        ASSERT_EQ(heard.size(), beats.size()) << text;
+        for (std::size_t i = 0; i < beats.size(); ++i) {
+            // The pickup a third of a beat early may stand on the nearest 32nd.
+            const double slack = key == 72 ? 1.0 / 8 : 1.0 / 144;
+            EXPECT_NEAR(heard[i], beats[i], slack + 1e-9) << "onset " << i;
+        }
+    }
 }
 
 } // namespace
