@@ -45,6 +45,8 @@ constexpr int kLaterSystemRow = 2;
 constexpr int kMaxBars = 200000;
 constexpr int kMsgStavesTooMany = 3720;
 constexpr int kMsgTooLarge = 3721;
+constexpr int kTrebleLowest = 53; // F3: three ledger lines below a treble staff
+constexpr int kBassHighest = 67;  // G4: three ledger lines above a bass staff
 constexpr int kPercussionChannel = 9; // channel 10 of General MIDI
 constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
 
@@ -346,9 +348,13 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
     struct TPart {
         int channel = 0;
         uint64_t sum = 0;
-        uint32_t count = 0, low = 0;
+        uint32_t count = 0, low = 0, high = 0;
         bool grand = false;
         int mergedInto = -1;
+        int program = -1;     // the track's first program change; -1 none
+        int hands = -1;       // the other hand's part of one piano; -1 none
+        double Mean() const { return count ? static_cast<double>(sum) / count : 60.0; }
+        bool Bass() const { return Mean() <= 58.0; }
     };
     std::map<int, int> partOfTrack;
     std::vector<TPart> parts;
@@ -369,13 +375,21 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
         TPart& p = parts[static_cast<std::size_t>(partOfTrack[n.track])];
         p.sum += n.key;
         ++p.count;
-        p.low += n.key < 58 ? 1 : 0;
+        p.low += n.key < kTrebleLowest ? 1 : 0;
+        p.high += n.key > kBassHighest ? 1 : 0;
     }
+    // A part takes a grand staff when its own range needs it: a tenth of its
+    // notes lie below what a treble staff holds with three ledger lines, and a
+    // tenth above what a bass staff holds. A left hand that crosses middle C
+    // stays on its bass staff.
     for (auto& [track, part] : partOfTrack) {
-        (void)track;
         TPart& p = parts[static_cast<std::size_t>(part)];
-        const double share = static_cast<double>(p.low) / p.count;
-        p.grand = share > 0.08 && share < 0.92;
+        p.grand = p.low * 10 >= p.count && p.high * 10 >= p.count;
+        for (const TMIDINote& e : Tracks[static_cast<std::size_t>(track)].events)
+            if ((e.status & 0xF0) == 0xC0) {
+                p.program = e.octave;
+                break;
+            }
     }
     // Channel of each part: that of its first note.
     {
@@ -442,15 +456,31 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
         parts[static_cast<std::size_t>(nearest)].sum += a.sum;
         parts[static_cast<std::size_t>(nearest)].count += a.count;
     }
+    // The two hands of one piano: adjacent parts set to one program, one on a
+    // treble staff and one on a bass staff, make one grand staff with the right
+    // hand above, each hand's notes on its own staff.
+    std::vector<int> order;
+    for (std::size_t k = 0; k < parts.size(); ++k)
+        if (parts[k].mergedInto < 0)
+            order.push_back(static_cast<int>(k));
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        TPart& a = parts[static_cast<std::size_t>(order[i])];
+        TPart& b = parts[static_cast<std::size_t>(order[i + 1])];
+        if (a.grand || b.grand || a.hands >= 0 || a.program < 0 || a.program != b.program || a.Bass() == b.Bass())
+            continue;
+        a.hands = order[i + 1];
+        b.hands = order[i];
+        if (a.Bass())
+            std::swap(order[i], order[i + 1]);
+        ++i;
+    }
     // Staves of the parts, top to bottom.
     std::vector<int> upperStaff(parts.size(), -1);
-    for (std::size_t k = 0; k < parts.size(); ++k) {
-        const TPart& p = parts[k];
-        if (p.mergedInto >= 0)
-            continue;
-        upperStaff[k] = static_cast<int>(staves_.size());
+    for (int k : order) {
+        const TPart& p = parts[static_cast<std::size_t>(k)];
+        upperStaff[static_cast<std::size_t>(k)] = static_cast<int>(staves_.size());
         TStaffPlan st;
-        st.part = static_cast<int>(k);
+        st.part = k;
         if (p.grand) {
             st.clef = -1;
             st.splitBelow = 60;
@@ -459,11 +489,12 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
             st.lower = true;
             staves_.push_back(st);
         } else {
-            st.clef = static_cast<double>(p.sum) / p.count <= 58.0 ? -2 : -1;
+            st.clef = p.Bass() ? -2 : -1;
             staves_.push_back(st);
         }
     }
-    grandBrace_ = staves_.size() == 2 && staves_[0].part == staves_[1].part;
+    grandBrace_ = staves_.size() == 2 && (staves_[0].part == staves_[1].part ||
+                                          parts[static_cast<std::size_t>(staves_[0].part)].hands == staves_[1].part);
     auto staffOf = [&](const TMIDIFileNote& n) {
         int k = partOfTrack[n.track];
         while (parts[static_cast<std::size_t>(k)].mergedInto >= 0)

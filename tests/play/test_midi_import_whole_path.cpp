@@ -788,3 +788,47 @@ for b in range(16):
 }
 
 } // namespace
+
+namespace {
+
+// The two hands of a piano on two tracks of one program, in either order, the
+// left hand's chords reaching above middle C and the right hand dipping below
+// it: one grand staff, right hand above, every chord whole on its own staff.
+TEST_F(MidiWholePathTest, TwoHandsCrossingMiddleCMakeOneGrandStaff) {
+    for (const bool leftFirst : {false, true}) {
+        SCOPED_TRACE(leftFirst);
+        boxes_.Clear();
+        const std::string right = leftFirst ? "2" : "1", left = leftFirst ? "1" : "2";
+        path_ = (dir_ / "hands.mid").string();
+        ASSERT_TRUE(WriteWithMido(dir_.path(), path_, R"(
+R, L = )" + right + ", " + left + R"(
+for n, ch in ((R, 0), (L, 1)):
+    at(n, 0, mido.Message('program_change', channel=ch, program=0))
+for i, key in enumerate([72, 71, 69, 67, 64, 62, 60, 57]):
+    note(R, 0, key, i * 0.5, 0.5)
+for bar, chord in enumerate([(48, 55, 64), (43, 55, 62)]):
+    for key in chord:
+        note(L, 1, key, bar * 2, 2)
+)"));
+        TMIDIReader reader;
+        ASSERT_TRUE(reader.ImportMIDIFile(path_));
+        EXPECT_TRUE(Ids().empty());
+        // Treble over bass, braced; no third staff.
+        EXPECT_EQ(fx_.At(0, 6).Note, -1);
+        EXPECT_EQ(fx_.At(0, 9).Note, -2);
+        EXPECT_EQ(fx_.At(0, 6).markType, 54191118);
+        EXPECT_FALSE(IsClefCell(fx_.At(0, 12)));
+        // The first column: C5 alone above, the chord C3 G3 E4 whole below.
+        EXPECT_EQ(GetChordNoteCount(fx_.At(6, 6)), 0);
+        EXPECT_EQ(fx_.At(6, 6).yAdj, -1.0f) << "C5";
+        EXPECT_EQ(GetChordNoteCount(fx_.At(6, 9)), 2) << "three notes in one chord";
+        // A3 at the end of the right hand stays on the treble staff.
+        EXPECT_EQ(PlacedNotes(), 8 + 6);
+        ExpectHeard(Heard(), {{0, 72, 0.25}, {0.25, 71, 0.25}, {0.5, 69, 0.25}, {0.75, 67, 0.25},
+                              {1.0, 64, 0.25}, {1.25, 62, 0.25}, {1.5, 60, 0.25}, {1.75, 57, 0.25},
+                              {0, 48, 1.0}, {0, 55, 1.0}, {0, 64, 1.0}, {1.0, 43, 1.0}, {1.0, 55, 1.0},
+                              {1.0, 62, 1.0}});
+    }
+}
+
+} // namespace
