@@ -20,6 +20,7 @@
 #include <limits>
 #include <map>
 
+#include "edit/modTQWestBeaming.h"
 #include "model/modTQBinFile.h"
 #include "model/modTQCellAccess.h"
 #include "model/modTQKeys.h"
@@ -78,6 +79,13 @@ std::vector<TValueOf> Decompose(int64_t units, bool rest) {
             break; // off the grid of written values (never made by the layout)
     }
     return out;
+}
+
+// The beat of a time signature in units: a dotted quarter in 6/8, 9/8 and
+// 12/8, the denominator's value otherwise.
+int BeatUnits(int num, int den) {
+    const int value = kUnitsPerWhole / std::clamp(den, 1, 32);
+    return den == 8 && num > 3 && num % 3 == 0 ? 3 * value : std::max(value, kStep);
 }
 
 // Key code of a signed count of sharps.
@@ -670,6 +678,8 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
         chunk.from = bars[b].from;
         chunk.to = bars[b].to;
         chunk.barEnd = true;
+        chunk.barFrom = bars[b].from;
+        chunk.beat = BeatUnits(bars[b].num, bars[b].den);
         if (bars[b].meterShown && b > 0) {
             chunk.meterNum = bars[b].num;
             chunk.meterDen = bars[b].den;
@@ -697,6 +707,8 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
                                                     static_cast<std::size_t>(room), chunk.columns.size() - 1))]);
             TChunkPlan head;
             head.from = chunk.from;
+            head.barFrom = chunk.barFrom;
+            head.beat = chunk.beat;
             head.to = cut;
             head.meterNum = chunk.meterNum;
             head.meterDen = chunk.meterDen;
@@ -713,6 +725,8 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
             systems_.back().chunks.push_back(std::move(head));
             TChunkPlan rest;
             rest.from = cutAt;
+            rest.barFrom = chunk.barFrom;
+            rest.beat = chunk.beat;
             rest.to = chunk.to;
             rest.barEnd = true;
             BuildChunk(rest);
@@ -802,6 +816,27 @@ void TMIDIReader::WriteChordCell(TCell& cell, const TMIDIStaffItem& item, const 
     // Stems by staff position: up below the middle line.
     if (GetChordCentre(cell) > 0)
         cell.option |= 0x1u;
+}
+
+void TMIDIReader::BeamByBeat(const TChunkPlan& chunk, const std::map<int64_t, int>& colOf, int page, int row,
+                             int staff) {
+    // The eighths and shorter notes of one beat share a beam, as a converted
+    // Jianpu row has them.
+    TLayer& pages = frmMainTQ->PageSets[0];
+    if (page < 0 || page >= static_cast<int>(pages.size()) || row < 0 ||
+        row >= static_cast<int>(pages[static_cast<std::size_t>(page)].size()))
+        return;
+    TCellRow& cells = pages[static_cast<std::size_t>(page)][static_cast<std::size_t>(row)];
+    const std::vector<TMIDIStaffItem>& items = chunk.items[static_cast<std::size_t>(staff)];
+    for (std::size_t i = 0; i < items.size();) {
+        const int64_t beat = (items[i].start - chunk.barFrom) / chunk.beat;
+        std::size_t j = i;
+        while (j < items.size() && (items[j].start - chunk.barFrom) / chunk.beat == beat)
+            ++j;
+        if (j - i >= 2)
+            RegroupTailsInRow(colOf.at(items[i].start), colOf.at(items[j - 1].start), row, cells, 1000000);
+        i = j;
+    }
 }
 
 void TMIDIReader::WritePlannedLayout() {
@@ -901,6 +936,7 @@ void TMIDIReader::WritePlannedLayout() {
                     if (item.tieOn)
                         ties[st] = {cell, sys};
                 }
+                BeamByBeat(chunk, colOf, plan.page, r, static_cast<int>(st));
             }
             // Tempo marks above the system at the column of their time.
             while (tempoIndex < tempi.size() && tempi[tempoIndex].first < chunk.to) {

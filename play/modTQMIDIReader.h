@@ -20,6 +20,7 @@
 // and the import does not run them.
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -234,6 +235,8 @@ private:
         int64_t from = 0, to = 0; // units
         bool barEnd = false;      // a bar line follows
         int meterNum = 0, meterDen = 0; // a time signature stands before it (0 none)
+        int64_t barFrom = 0;      // the start of its bar (a bar may run over two systems)
+        int beat = 24;            // the beat of its bar's time signature, units
         std::vector<int64_t> columns; // onsets of the chunk
         std::vector<std::vector<TMIDIStaffItem>> items; // per staff
     };
@@ -251,6 +254,7 @@ private:
     int ChunkWidth(const TChunkPlan& chunk) const;
     int64_t CutBefore(const TChunkPlan& chunk, int64_t at) const;
     void WritePlannedLayout();
+    void BeamByBeat(const TChunkPlan& chunk, const std::map<int64_t, int>& colOf, int page, int row, int staff);
     void WriteStaffHeader(int page, int row, int staff, bool first);
     void WriteChordCell(TCell& cell, const TMIDIStaffItem& item, const TStaffPlan& st, std::vector<int8_t>& memory);
     int64_t UnitsOfTick(int64_t tick) const;

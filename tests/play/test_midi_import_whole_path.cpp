@@ -832,3 +832,51 @@ for bar, chord in enumerate([(48, 55, 64), (43, 55, 62)]):
 }
 
 } // namespace
+
+namespace {
+
+// Eighths and 16ths of an imported bar are beamed by the beat of its time
+// signature: in 4/4 a beam to each quarter, in 6/8 a beam to each dotted
+// quarter; a rest inside a beat does not break the beam, a quarter stands alone.
+TEST_F(MidiWholePathTest, ImportedShortNotesAreBeamedByTheBeat) {
+    struct TCase {
+        int num, den;
+        std::vector<double> lengths; // quarters; a negative length is a rest
+        std::string beams;           // per note or rest column: [ starts, ] ends, - inside, . alone
+    };
+    const std::vector<TCase> cases = {
+        {4, 4, {0.5, 0.5, 0.25, 0.25, 0.5, 1, 0.5, 0.5}, "[][-].[]"},
+        {6, 8, {0.5, 0.5, 0.5, 0.5, -0.5, 0.5}, "[-][-]"},
+        {3, 4, {0.75, 0.25, 1, 0.5, 0.5}, "[].[]"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.beams);
+        TSmfTrack t;
+        t.Ev(0, {0xFF, 0x58, 0x04, c.num, c.den == 8 ? 3 : 2, 0x18, 0x08});
+        uint32_t wait = 0;
+        for (double len : c.lengths) {
+            const uint32_t ticks = static_cast<uint32_t>(std::abs(len) * 480);
+            if (len < 0) {
+                wait += ticks;
+                continue;
+            }
+            t.Note(wait, 67, ticks);
+            wait = 0;
+        }
+        t.End();
+        ASSERT_TRUE(Import(SmfFile(0, 480, {t})));
+        std::string beams;
+        for (int col = 6; col < 60 && !IsBarLineCell(fx_.At(col, 6)); col += 2) {
+            const TCell& cell = fx_.At(col, 6);
+            if (IsWestRestCell(cell)) {
+                beams += '-';
+                continue;
+            }
+            ASSERT_TRUE(IsWestNoteCell(cell, 1)) << col;
+            beams += (cell.option & 0x2u) ? '[' : (cell.option & 0x4u) ? ']' : IsFlaggedWestNoteCode(cell.Note) ? '-' : '.';
+        }
+        EXPECT_EQ(beams, c.beams);
+    }
+}
+
+} // namespace
