@@ -143,18 +143,6 @@ void SpellKey(int key, int sharps, int clef, int& pos, int& alter) {
         pos -= 12;
 }
 
-TCell* PageCell(int page, int row, int col) {
-    TMainScore* s = frmMainTQ;
-    if (!s || page < 0 || row < 0 || col < 0 || row >= s->Rows || col >= s->Cols)
-        return nullptr;
-    TLayer& pages = s->PageSets[0];
-    if (page >= static_cast<int>(pages.size()))
-        return nullptr;
-    TPage& p = pages[static_cast<std::size_t>(page)];
-    if (row >= static_cast<int>(p.size()) || col >= static_cast<int>(p[static_cast<std::size_t>(row)].size()))
-        return nullptr;
-    return &p[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
-}
 
 } // namespace
 
@@ -335,23 +323,7 @@ int TMIDIReader::ChunkWidth(const TChunkPlan& chunk) const {
     return (chunk.meterNum > 0 ? 2 : 0) + 2 * static_cast<int>(chunk.columns.size()) + (chunk.barEnd ? 1 : 0);
 }
 
-bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
-    staves_.clear();
-    systems_.clear();
-    planPages_ = 0;
-    grandBrace_ = false;
-    Message.clear();
-    const std::vector<TMIDIFileNote> notes = CollectFileNotes();
-    PercussionLeftOut = 0;
-    for (const TMIDITruck& t : Tracks)
-        for (const TMIDINote& e : t.events)
-            PercussionLeftOut += (e.status & 0xF0) == 0x90 && (e.status & 0x0F) == kPercussionChannel &&
-                                 e.velocity != 0 && !(e.octave == 0 && e.pitch == 0 && e.velocity == 1);
-    if (notes.empty())
-        return false;
-    SignatureSharps = static_cast<int16_t>(std::clamp(StartSharps, -7, 7));
-    Key = static_cast<int8_t>(KeyCodeOfSharps(SignatureSharps));
-
+bool TMIDIReader::AssignStaves(const std::vector<TMIDIFileNote>& notes, int rows, std::vector<int>& staffOfNote) {
     // Parts: the tracks with notes, in track order.
     struct TPart {
         int channel = 0;
@@ -503,14 +475,18 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
     }
     grandBrace_ = staves_.size() == 2 && (staves_[0].part == staves_[1].part ||
                                           parts[static_cast<std::size_t>(staves_[0].part)].hands == staves_[1].part);
-    auto staffOf = [&](const TMIDIFileNote& n) {
+    staffOfNote.clear();
+    for (const TMIDIFileNote& n : notes) {
         int k = partOfTrack[n.track];
         while (parts[static_cast<std::size_t>(k)].mergedInto >= 0)
             k = parts[static_cast<std::size_t>(k)].mergedInto;
         const int s = upperStaff[static_cast<std::size_t>(k)];
-        return parts[static_cast<std::size_t>(k)].grand && n.key < 60 ? s + 1 : s;
-    };
+        staffOfNote.push_back(parts[static_cast<std::size_t>(k)].grand && n.key < 60 ? s + 1 : s);
+    }
+    return true;
+}
 
+void TMIDIReader::QuantiseStaves(const std::vector<TMIDIFileNote>& notes, const std::vector<int>& staffOfNote) {
     // Each staff's note segments: chords by onset, each lasting to its longest
     // note or to the staff's next onset, whichever comes first. Onsets and ends
     // fall on 32nds, or on triplet eighths in a beat where three onsets lie
@@ -541,9 +517,11 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
             uint8_t key;
         };
         std::vector<std::vector<TRaw>> byStaff(staves_.size());
-        for (const TMIDIFileNote& n : notes)
-            byStaff[static_cast<std::size_t>(staffOf(n))].push_back(
+        for (std::size_t i = 0; i < notes.size(); ++i) {
+            const TMIDIFileNote& n = notes[i];
+            byStaff[static_cast<std::size_t>(staffOfNote[i])].push_back(
                 {static_cast<double>(n.on) * kBeat / ppq, static_cast<double>(n.off) * kBeat / ppq, n.key});
+        }
         auto snap = [](double x, int grid) { return static_cast<int64_t>(std::llround(x / grid)) * grid; };
         pieceEnd_ = 0;
         for (std::size_t s = 0; s < staves_.size(); ++s) {
@@ -613,14 +591,11 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
             }
         }
     }
+}
 
+bool TMIDIReader::PlanBars(std::vector<TBarPlan>& bars) {
     // Bars from the time signatures.
-    struct TBar {
-        int64_t from, to;
-        int num, den;
-        bool meterShown;
-    };
-    std::vector<TBar> bars;
+    bars.clear();
     {
         std::vector<std::pair<int64_t, std::pair<int, int>>> meters;
         for (const TMIDIMeterAt& m : Meters)
@@ -654,7 +629,10 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
             TimeDenominator = static_cast<uint8_t>(bars.front().den);
         }
     }
+    return true;
+}
 
+void TMIDIReader::PlaceSystems(const std::vector<TBarPlan>& bars, int cols, int rows) {
     // Systems of whole bars.
     const int staffRows = 3 * (static_cast<int>(staves_.size()) - 1);
     const int step = staffRows + 4;
@@ -736,6 +714,35 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
         if (b + 1 < bars.size() && col >= cols - 1)
             newSystem();
     }
+}
+
+bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
+    staves_.clear();
+    systems_.clear();
+    planPages_ = 0;
+    grandBrace_ = false;
+    Message.clear();
+    const std::vector<TMIDIFileNote> notes = CollectFileNotes();
+    PercussionLeftOut = 0;
+    for (const TMIDITruck& t : Tracks)
+        for (const TMIDINote& e : t.events)
+            PercussionLeftOut += (e.status & 0xF0) == 0x90 && (e.status & 0x0F) == kPercussionChannel &&
+                                 e.velocity != 0 && !(e.octave == 0 && e.pitch == 0 && e.velocity == 1);
+    if (notes.empty())
+        return false;
+    SignatureSharps = static_cast<int16_t>(std::clamp(StartSharps, -7, 7));
+    Key = static_cast<int8_t>(KeyCodeOfSharps(SignatureSharps));
+
+    // The steps: staves for the parts, each staff's notes on the grid of
+    // written values, bars from the time signatures, bars into systems.
+    std::vector<int> staffOfNote;
+    if (!AssignStaves(notes, rows, staffOfNote))
+        return false;
+    QuantiseStaves(notes, staffOfNote);
+    std::vector<TBarPlan> bars;
+    if (!PlanBars(bars))
+        return false;
+    PlaceSystems(bars, cols, rows);
     planPages_ = systems_.back().page + 1;
     // The memory the score may take, as for a score file of the same size.
     TMainScore probe;
@@ -753,7 +760,7 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
 // ---- writing ----
 
 void TMIDIReader::WriteStaffHeader(int page, int row, int staff, bool first) {
-    TCell* c = PageCell(page, row, 0);
+    TCell* c = GridCell(0, page, row, 0);
     if (!c)
         return;
     ResetCell(*c);
@@ -763,7 +770,7 @@ void TMIDIReader::WriteStaffHeader(int page, int row, int staff, bool first) {
     c->jEnd = row;
     c->Attr = static_cast<uint32_t>(static_cast<uint8_t>(Key));
     if (first && TimeNumerator > 0 && TimeDenominator > 0) {
-        if (TCell* t = PageCell(page, row, static_cast<int>(std::abs(SignatureSharps) / 2.0 + 2))) {
+        if (TCell* t = GridCell(0, page, row, static_cast<int>(std::abs(SignatureSharps) / 2.0 + 2))) {
             ResetCell(*t);
             t->cellType = ctTimeSig;
             t->upNote = TimeNumerator;
@@ -873,7 +880,7 @@ void TMIDIReader::WritePlannedLayout() {
         for (std::size_t st = 0; st < n; ++st)
             WriteStaffHeader(plan.page, plan.row + 3 * static_cast<int>(st), static_cast<int>(st), sys == 0);
         if (n >= 2) {
-            if (TCell* c = PageCell(plan.page, plan.row, 0)) {
+            if (TCell* c = GridCell(0, plan.page, plan.row, 0)) {
                 c->markType = grandBrace_ ? kGrandStaffBrace : kSystemBracket;
                 c->jEnd = plan.row + 3 * static_cast<int>(n - 1);
             }
@@ -886,7 +893,7 @@ void TMIDIReader::WritePlannedLayout() {
         for (const TChunkPlan& chunk : plan.chunks) {
             if (chunk.meterNum > 0) {
                 for (std::size_t st = 0; st < n; ++st)
-                    if (TCell* t = PageCell(plan.page, plan.row + 3 * static_cast<int>(st), x)) {
+                    if (TCell* t = GridCell(0, plan.page, plan.row + 3 * static_cast<int>(st), x)) {
                         ResetCell(*t);
                         t->cellType = ctTimeSig;
                         t->upNote = chunk.meterNum;
@@ -902,7 +909,7 @@ void TMIDIReader::WritePlannedLayout() {
                 const int r = plan.row + 3 * static_cast<int>(st);
                 for (const TMIDIStaffItem& item : chunk.items[st]) {
                     const int c = colOf[item.start];
-                    TCell* cell = PageCell(plan.page, r, c);
+                    TCell* cell = GridCell(0, plan.page, r, c);
                     if (!cell)
                         continue;
                     if (item.seg >= 0 && ties[st].cell && ties[st].system == sys) {
@@ -913,7 +920,7 @@ void TMIDIReader::WritePlannedLayout() {
                         // from a mark before the first note of the next system.
                         ties[st].cell->markType = kTieMark;
                         ties[st].cell->iEnd = s->Cols - 1;
-                        if (TCell* on = PageCell(plan.page, r, firstX - 1)) {
+                        if (TCell* on = GridCell(0, plan.page, r, firstX - 1)) {
                             on->markType = kTieMark;
                             on->iEnd = c;
                         }
@@ -942,7 +949,7 @@ void TMIDIReader::WritePlannedLayout() {
             while (tempoIndex < tempi.size() && tempi[tempoIndex].first < chunk.to) {
                 auto at = colOf.upper_bound(tempi[tempoIndex].first);
                 const int c = at == colOf.begin() ? x : std::prev(at)->second;
-                if (TCell* t = PageCell(plan.page, plan.row - 1, c)) {
+                if (TCell* t = GridCell(0, plan.page, plan.row - 1, c)) {
                     ResetCell(*t);
                     t->cellType = ctTempo;
                     t->Note = 2;
@@ -953,7 +960,7 @@ void TMIDIReader::WritePlannedLayout() {
             x += 2 * static_cast<int>(chunk.columns.size());
             if (chunk.barEnd) {
                 for (std::size_t st = 0; st < n; ++st)
-                    if (TCell* b = PageCell(plan.page, plan.row + 3 * static_cast<int>(st), x)) {
+                    if (TCell* b = GridCell(0, plan.page, plan.row + 3 * static_cast<int>(st), x)) {
                         ResetCell(*b);
                         b->Note = kBarLine;
                     }

@@ -24,6 +24,15 @@ constexpr int kMsgPercussionLeftOut = 4311;
 constexpr int kGrandStaffBrace = 54191118;
 constexpr int kEmptyCode = 32;
 
+int PageCount0() { return frmMainTQ ? static_cast<int>(frmMainTQ->PageSets[0].size()) : 0; }
+
+
+
+
+
+
+} // namespace
+
 TCell* GridCell(int layer, int page, int row, int col) {
     TMainScore* s = frmMainTQ;
     if (!s || layer < 0 || layer > 1 || page < 0 || row < 0 || col < 0 || row >= s->Rows || col >= s->Cols)
@@ -36,15 +45,6 @@ TCell* GridCell(int layer, int page, int row, int col) {
         return nullptr;
     return &p[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
 }
-
-int PageCount0() { return frmMainTQ ? static_cast<int>(frmMainTQ->PageSets[0].size()) : 0; }
-
-
-
-
-
-
-} // namespace
 
 // ---- values ----
 

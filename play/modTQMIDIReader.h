@@ -99,6 +99,10 @@ struct TMIDIStaffItem {
     bool triplet = false;   // an eighth of a triplet
 };
 
+// The cell of the current score at a page, row and column of a layer;
+// nullptr outside the score's grid or its allocated pages.
+TCell* GridCell(int layer, int page, int row, int col);
+
 // Links to the windows; unset links take the defaults noted.
 struct TMIDIImportHooks {
     // The header dialog: true to go on. Unset: go on.
@@ -244,11 +248,23 @@ private:
         int page = 0, row = 0;
         std::vector<TChunkPlan> chunks;
     };
+    struct TBarPlan {
+        int64_t from, to;   // units
+        int num, den;       // its time signature
+        bool meterShown;    // the signature changes here
+    };
     std::vector<TStaffPlan> staves_;
     std::vector<TSystemPlan> systems_;
     int64_t pieceEnd_ = 0;
     int planPages_ = 0;
     bool grandBrace_ = false;
+    // The steps of PlanMidiLayout: the parts' staves (false when the page holds
+    // none; each note's staff), each staff's segments on the grid of written
+    // values, the bars (false when too many), the bars into systems.
+    bool AssignStaves(const std::vector<TMIDIFileNote>& notes, int rows, std::vector<int>& staffOfNote);
+    void QuantiseStaves(const std::vector<TMIDIFileNote>& notes, const std::vector<int>& staffOfNote);
+    bool PlanBars(std::vector<TBarPlan>& bars);
+    void PlaceSystems(const std::vector<TBarPlan>& bars, int cols, int rows);
     std::vector<TMIDIStaffItem> StaffItems(const TStaffPlan& st, int64_t from, int64_t to) const;
     void BuildChunk(TChunkPlan& chunk) const;
     int ChunkWidth(const TChunkPlan& chunk) const;
