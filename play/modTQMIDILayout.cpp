@@ -319,8 +319,22 @@ int64_t TMIDIReader::CutBefore(const TChunkPlan& chunk, int64_t at) const {
     return at;
 }
 
+std::vector<int> TMIDIReader::ColumnWidths(const TChunkPlan& chunk) const {
+    // A column takes grid columns by the time to the next: one for a 16th
+    // or shorter, two up to a half, three for a half and longer.
+    std::vector<int> widths;
+    for (std::size_t k = 0; k < chunk.columns.size(); ++k) {
+        const int64_t gap = (k + 1 < chunk.columns.size() ? chunk.columns[k + 1] : chunk.to) - chunk.columns[k];
+        widths.push_back(gap < kTripletStep ? 1 : gap < 2 * kBeat ? 2 : 3);
+    }
+    return widths;
+}
+
 int TMIDIReader::ChunkWidth(const TChunkPlan& chunk) const {
-    return (chunk.meterNum > 0 ? 2 : 0) + 2 * static_cast<int>(chunk.columns.size()) + (chunk.barEnd ? 1 : 0);
+    int notes = 0;
+    for (int w : ColumnWidths(chunk))
+        notes += w;
+    return (chunk.meterNum > 0 ? 2 : 0) + notes + (chunk.barEnd ? 1 : 0);
 }
 
 bool TMIDIReader::AssignStaves(const std::vector<TMIDIFileNote>& notes, int rows, std::vector<int>& staffOfNote) {
@@ -670,12 +684,24 @@ void TMIDIReader::PlaceSystems(const std::vector<TBarPlan>& bars, int cols, int 
                 systems_.back().chunks.push_back(std::move(chunk));
                 break;
             }
-            if (!systems_.back().chunks.empty()) {
+            // A bar that does not fit the rest of the row starts the next
+            // system, unless the row would stay more than a third empty: then,
+            // as a bar wider than a whole row, its first part fills the row.
+            if (!systems_.back().chunks.empty() && (cols - col) * 3 < cols - firstColumn(false)) {
                 newSystem();
                 continue;
             }
-            // A bar wider than a whole row: its first part fills the row.
-            const int room = (cols - col - (chunk.meterNum > 0 ? 2 : 0) - 1) / 2;
+            // The columns that fit the rest of the row.
+            int room = 0;
+            {
+                int left = cols - col - (chunk.meterNum > 0 ? 2 : 0) - 1;
+                for (int w : ColumnWidths(chunk)) {
+                    if (w > left)
+                        break;
+                    left -= w;
+                    ++room;
+                }
+            }
             if (room < 1 || chunk.columns.size() < 2) {
                 col += width;
                 systems_.back().chunks.push_back(std::move(chunk));
@@ -903,8 +929,12 @@ void TMIDIReader::WritePlannedLayout() {
                 x += 2;
             }
             std::map<int64_t, int> colOf;
-            for (std::size_t k = 0; k < chunk.columns.size(); ++k)
-                colOf[chunk.columns[k]] = x + 2 * static_cast<int>(k);
+            const std::vector<int> widths = ColumnWidths(chunk);
+            int chunkWidth = 0;
+            for (std::size_t k = 0; k < chunk.columns.size(); ++k) {
+                colOf[chunk.columns[k]] = x + chunkWidth;
+                chunkWidth += widths[k];
+            }
             for (std::size_t st = 0; st < n; ++st) {
                 const int r = plan.row + 3 * static_cast<int>(st);
                 for (const TMIDIStaffItem& item : chunk.items[st]) {
@@ -957,7 +987,7 @@ void TMIDIReader::WritePlannedLayout() {
                 }
                 ++tempoIndex;
             }
-            x += 2 * static_cast<int>(chunk.columns.size());
+            x += chunkWidth;
             if (chunk.barEnd) {
                 for (std::size_t st = 0; st < n; ++st)
                     if (TCell* b = GridCell(0, plan.page, plan.row + 3 * static_cast<int>(st), x)) {

@@ -267,6 +267,7 @@ private:
     void PlaceSystems(const std::vector<TBarPlan>& bars, int cols, int rows);
     std::vector<TMIDIStaffItem> StaffItems(const TStaffPlan& st, int64_t from, int64_t to) const;
     void BuildChunk(TChunkPlan& chunk) const;
+    std::vector<int> ColumnWidths(const TChunkPlan& chunk) const;
     int ChunkWidth(const TChunkPlan& chunk) const;
     int64_t CutBefore(const TChunkPlan& chunk, int64_t at) const;
     void WritePlannedLayout();
