@@ -261,6 +261,13 @@ void TMIDIReader::ReadTrack(TMIDITruck& track) {
             Damaged = true;
             break;
         }
+        // An event that is kept as none (pitch bend, pressure, a meta without
+        // a usable value) passes its time on to the next event, so the notes
+        // after it keep their time.
+        if (CurrentDelta != 0) {
+            pendingDelta = CurrentDelta;
+            CurrentDelta = 0;
+        }
     }
     CloseOpenNotes(track);
     if (track.noteCount > 0 && static_cast<double>(track.noteSum) / track.noteCount <= 58.0)

@@ -729,7 +729,7 @@ TOnsets ReadOnsets(const std::filesystem::path& dir, const std::string& path) {
 }
 
 // A band as a sequencer writes it, at 666,667 us a quarter (90 a minute): a
-// bass line of quarters from the first beat, a run of 16ths in the second and
+// bass line of quarters from the first beat, bent between its notes, a run of 16ths in the second and
 // third bars, a tune doubled on two channels that starts a third of a beat
 // before bar 2 with a half note across beats (other staves move under it), a
 // tempo change in the middle of bar 3, and drums on channel 10.
@@ -741,6 +741,8 @@ at(0, 0, mido.MetaMessage('time_signature', numerator=4, denominator=4))
 at(0, 10, mido.MetaMessage('set_tempo', tempo=500000))
 for b in range(16):
     note(1, 1, [36, 43, 41, 43][b % 4], b, 1)
+for i in range(1, 60):
+    at(1, i / 4 + 1 / 16, mido.Message('pitchwheel', channel=1, pitch=(i % 8) * 512))
 for i in range(32):
     note(2, 2, [55, 57, 59, 60][i % 4], 4 + i / 4, 0.25)
 tune = [(3 + 2 / 3, 72, 1 / 3), (4, 74, 2), (6, 76, 0.5), (6.5, 77, 1.5), (8, 79, 4)]
