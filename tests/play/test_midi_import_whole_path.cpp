@@ -887,3 +887,33 @@ TEST_F(MidiWholePathTest, ImportedShortNotesAreBeamedByTheBeat) {
 }
 
 } // namespace
+
+namespace {
+
+// Runs of dotted eighths and 16ths at fast and slow tempi: after 32 beats every
+// onset is where the file has it, within one tick of the export.
+TEST_F(MidiWholePathTest, RunsOfShortValuesKeepTheBeatAtAnyTempo) {
+    for (const int micros : {392157, 666667, 451128}) {
+        SCOPED_TRACE(micros);
+        path_ = (dir_ / "run.mid").string();
+        ASSERT_TRUE(WriteWithMido(dir_.path(), path_, "at(0, 0, mido.MetaMessage('set_tempo', tempo=" +
+                                                          std::to_string(micros) + R"())
+for b in range(32):
+    note(0, 0, 67, b, 0.75)
+    note(0, 0, 69, b + 0.75, 0.25)
+)"));
+        TMIDIReader reader;
+        ASSERT_TRUE(reader.ImportMIDIFile(path_));
+        const std::string exported = (dir_ / "out.mid").string();
+        ASSERT_TRUE(SaveMIDIFile(exported));
+        const TOnsets out = ReadOnsets(dir_.path(), exported);
+        ASSERT_EQ(out.byKey.at(67).size(), 32u);
+        ASSERT_EQ(out.byKey.at(69).size(), 32u);
+        for (int b = 0; b < 32; ++b) {
+            EXPECT_NEAR(out.byKey.at(67)[static_cast<std::size_t>(b)], b, 1.0 / 144 + 1e-9) << b;
+            EXPECT_NEAR(out.byKey.at(69)[static_cast<std::size_t>(b)], b + 0.75, 1.0 / 144 + 1e-9) << b;
+        }
+    }
+}
+
+} // namespace
