@@ -529,12 +529,13 @@ void TMIDIReader::QuantiseStaves(const std::vector<TMIDIFileNote>& notes, const 
         struct TRaw {
             double on, off;
             uint8_t key;
+            int strike; // track and channel: who strikes the key
         };
         std::vector<std::vector<TRaw>> byStaff(staves_.size());
         for (std::size_t i = 0; i < notes.size(); ++i) {
             const TMIDIFileNote& n = notes[i];
             byStaff[static_cast<std::size_t>(staffOfNote[i])].push_back(
-                {static_cast<double>(n.on) * kBeat / ppq, static_cast<double>(n.off) * kBeat / ppq, n.key});
+                {static_cast<double>(n.on) * kBeat / ppq, static_cast<double>(n.off) * kBeat / ppq, n.key, n.track * 16 + n.channel});
         }
         auto snap = [](double x, int grid) { return static_cast<int64_t>(std::llround(x / grid)) * grid; };
         pieceEnd_ = 0;
@@ -571,16 +572,46 @@ void TMIDIReader::QuantiseStaves(const std::vector<TMIDIFileNote>& notes, const 
             auto snapTime = [&](double x) {
                 return inTriplet(x) >= 0 ? snap(x, kTripletStep) : snap(x, kStep);
             };
-            for (std::size_t i = 0; i < list.size();) {
-                const int64_t on = snapTime(list[i].on);
+            auto stepAt = [&](int64_t t) { return inTriplet(static_cast<double>(t)) >= 0 ? kTripletStep : kStep; };
+            std::vector<bool> placed(list.size(), false);
+            for (std::size_t i = 0; i < list.size(); ++i) {
+                if (placed[i])
+                    continue;
+                // The notes that fall on one onset of the grid are a chord; a
+                // channel of a track that strikes a key again there (a quick repeat, a
+                // grace) gives the strike an onset of its own. A note the grid
+                // puts on the onset before it keeps its own, a step later: no
+                // note is lost to the grid.
+                const int64_t gridOn = snapTime(list[i].on);
+                int64_t on = gridOn;
+                bool join = false; // too far from its time a step later: the chord before takes it
+                if (!st.segs.empty() && on <= st.segs.back().first) {
+                    on = st.segs.back().first + stepAt(st.segs.back().first);
+                    join = static_cast<double>(on) - list[i].on > kStep;
+                }
                 int64_t end = on;
                 std::vector<uint8_t> keys;
-                for (; i < list.size() && snapTime(list[i].on) == on; ++i) {
-                    end = std::max(end, snapTime(list[i].off));
-                    if (std::find(keys.begin(), keys.end(), list[i].key) == keys.end())
-                        keys.push_back(list[i].key);
+                if (join) {
+                    on = st.segs.back().first;
+                    end = st.segs.back().second;
+                    keys = st.keys.back();
+                    st.segs.pop_back();
+                    st.keys.pop_back();
                 }
-                end = std::max(end, on + (inTriplet(static_cast<double>(on)) >= 0 ? kTripletStep : kStep));
+                std::vector<std::pair<uint8_t, int>> struck;
+                for (std::size_t j = i; j < list.size() && snapTime(list[j].on) == gridOn; ++j) {
+                    if (placed[j])
+                        continue;
+                    const std::pair<uint8_t, int> strike{list[j].key, list[j].strike};
+                    if (std::find(struck.begin(), struck.end(), strike) != struck.end())
+                        continue;
+                    struck.push_back(strike);
+                    placed[j] = true;
+                    end = std::max(end, snapTime(list[j].off));
+                    if (std::find(keys.begin(), keys.end(), list[j].key) == keys.end())
+                        keys.push_back(list[j].key);
+                }
+                end = std::max(end, on + stepAt(on));
                 st.segs.push_back({on, end});
                 st.keys.push_back(keys);
             }

@@ -6,8 +6,8 @@
 // same song, and the import time are printed per song.
 //
 // The percussion of channel 10 is left out by the import and so by the count.
-// Note-ons are compared by pitch and onset (a unison of two tracks is one
-// sounding note), so the count holds whatever the export does with the note-offs.
+// Note-ons are compared by pitch and onset (a unison of two tracks or channels
+// is one sounding note), so the count holds whatever the export does with the note-offs.
 // A note is kept when its key sounds as often in the export; it is in time when
 // an onset of its key lies within 1/8 beat.
 #include <gtest/gtest.h>
@@ -38,8 +38,9 @@ const std::map<std::string, int> kMuseScorePages = {
 };
 
 constexpr const char* kCompare = R"(import sys, mido
-# Onsets by key, in beats. The same key struck by two tracks within a 16th of a
-# beat (a doubled part, played by hand) is one sounding note.
+# Onsets by key, in beats. The same key struck by two players (tracks or
+# channels) within a 16th of a beat (a doubled part, played by hand) is one
+# sounding note.
 def onsets(path, skip_drums):
     m = mido.MidiFile(path)
     heard = []
@@ -50,7 +51,7 @@ def onsets(path, skip_drums):
             if msg.type == 'note_on' and msg.velocity > 0:
                 if skip_drums and msg.channel == 9:
                     continue
-                heard.append((msg.note, now / m.ticks_per_beat, n))
+                heard.append((msg.note, now / m.ticks_per_beat, (n, msg.channel)))
     heard.sort()
     by = {}
     for key, t, n in heard:
