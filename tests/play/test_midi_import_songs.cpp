@@ -7,7 +7,7 @@
 //
 // The percussion of channel 10 is left out by the import and so by the count.
 // Note-ons are compared by pitch and onset (a unison of two tracks or channels
-// is one sounding note), so the count holds whatever the export does with the note-offs.
+// within 1/8 beat is one sounding note), so the count holds whatever the export does with the note-offs.
 // A note is kept when its key sounds as often in the export; it is in time when
 // an onset of its key lies within 1/8 beat.
 #include <gtest/gtest.h>
@@ -39,8 +39,8 @@ const std::map<std::string, int> kMuseScorePages = {
 
 constexpr const char* kCompare = R"(import sys, mido
 # Onsets by key, in beats. The same key struck by two players (tracks or
-# channels) within a 16th of a beat (a doubled part, played by hand) is one
-# sounding note.
+# channels) within 1/8 beat (a doubled part, played by hand: the export sounds
+# both on one onset of the grid, on one track) is one sounding note.
 def onsets(path, skip_drums):
     m = mido.MidiFile(path)
     heard = []
@@ -56,7 +56,7 @@ def onsets(path, skip_drums):
     by = {}
     for key, t, n in heard:
         last = by.get(key)
-        if last and (t == last[-1][0] or (n != last[-1][1] and t - last[-1][0] < 1 / 16)):
+        if last and (t == last[-1][0] or (n != last[-1][1] and t - last[-1][0] < 1 / 8)):
             continue
         by.setdefault(key, []).append((t, n))
     return {key: [t for t, n in v] for key, v in by.items()}
