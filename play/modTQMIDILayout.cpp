@@ -1,15 +1,22 @@
 // Standard MIDI File import: the layout of the notes read.
 //
 // Every track that holds notes is a part of one staff, or of a grand staff
-// when its notes lie on both sides of middle C; all staves stand together in
-// every system, so the parts sound together when the score is played. Time is
+// when its own range needs one; two adjacent tracks set to one program, one
+// treble and one bass, are the hands of one piano on one grand staff. The
+// percussion of channel 10 is left out. All staves stand together in every
+// system, so the parts sound together when the score is played. Time is
 // counted in layout units, 96 to a whole note, from the start of the file:
 // onsets and ends are rounded to 32nds, or to triplet eighths in a beat whose
-// three onsets lie nearer to those (written as a triplet); a short gap before
-// the next onset of a staff is given to the note before it, and the silence of
-// a staff (before its first note too) becomes rests. Bars follow the file's time signatures (4/4 when it
-// has none); a note that crosses a bar line, or lasts no single written value,
-// becomes tied notes. A system holds whole bars while they fit its row.
+// three onsets lie nearer to those (written as a triplet); a note the grid
+// would put on the onset of the note before it keeps an onset of its own; a
+// short gap before the next onset of a staff is given to the note before it,
+// and the silence of a staff (before its first note too) becomes rests. Bars
+// follow the file's time signatures (4/4 when it has none); a note that
+// crosses a bar line, or lasts no single written value, becomes tied notes.
+// An onset takes one grid column for a 16th or shorter, two up to a half,
+// three for longer values; eighths and shorter are beamed by the beat. A
+// system holds whole bars while they fit its row; a bar that would leave the
+// row more than a third empty fills it and goes on in the next system.
 //
 // The layout is planned first, without touching the score, so that a file
 // whose staves the page cannot hold, or whose score would take more memory

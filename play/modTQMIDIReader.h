@@ -10,8 +10,11 @@
 // 3721; and the score stays as it was. When the page cannot hold a staff for
 // every track, 3720 says so before the score changes, and tracks share staves. A file that is not read whole (a chunk cut short, a data byte that
 // cannot be read, fewer track chunks than declared) places what was read and
-// reports 1045 once. A status byte that starts no event is told once with its
-// diagnostic and read past. The reader never reads outside the file's bytes or
+// reports 1045 once. A system common message (F1, F2, F3) is skipped with its
+// data bytes and told once (4310); another status byte that starts no event is
+// told once with its diagnostic and read past. Events kept as none (pitch
+// bend, pressure) pass their time on to the next event. The percussion of
+// channel 10 is not placed, and the user is told (4311). The reader never reads outside the file's bytes or
 // a track's chunk.
 //
 // The layout (modTQMIDILayout) writes into layer 0 of the current score
