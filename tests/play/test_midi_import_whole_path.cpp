@@ -917,3 +917,35 @@ for b in range(32):
 }
 
 } // namespace
+
+namespace {
+
+// A quick repeat of one key 1/32 of a beat after the first strike and a grace
+// note 0.04 s before its main note: the grid puts them on one onset, yet every
+// strike sounds, each within 1/8 beat of its time.
+TEST_F(MidiWholePathTest, NoNoteIsLostToTheGrid) {
+    path_ = (dir_ / "quick.mid").string();
+    ASSERT_TRUE(WriteWithMido(dir_.path(), path_, R"(
+note(0, 0, 64, 0, 1)
+note(0, 0, 67, 1, 1 / 32)
+note(0, 0, 67, 1 + 1 / 32, 0.9)
+note(0, 0, 71, 2.92, 0.08)
+note(0, 0, 72, 3, 1)
+)"));
+    TMIDIReader reader;
+    ASSERT_TRUE(reader.ImportMIDIFile(path_));
+    const std::string exported = (dir_ / "out.mid").string();
+    ASSERT_TRUE(SaveMIDIFile(exported));
+    const TOnsets out = ReadOnsets(dir_.path(), exported);
+    const std::map<int, std::vector<double>> want = {{64, {0}}, {67, {1, 1 + 1 / 32.0}}, {71, {2.92}}, {72, {3}}};
+    for (const auto& [key, beats] : want) {
+        SCOPED_TRACE(key);
+        ASSERT_EQ(out.byKey.count(key), 1u);
+        const std::vector<double>& heard = out.byKey.at(key);
+        ASSERT_EQ(heard.size(), beats.size());
+        for (std::size_t i = 0; i < beats.size(); ++i)
+            EXPECT_NEAR(heard[i], beats[i], 1.0 / 8 + 1e-9);
+    }
+}
+
+} // namespace
