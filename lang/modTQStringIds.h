@@ -76,6 +76,8 @@
     X(sidMIDITicksPerQuarter, 4305) /* %1: ticks per quarter note */ \
     X(sidMIDISmpteDivision, 4306) /* %1: frames per second, %2: ticks per frame */ \
     X(sidContinueButton, 4307) /* Continue button */ \
+    X(sidMIDISystemSkipped, 4310) /* MIDI import: system messages inside a track were skipped */ \
+    X(sidMIDIPercussionLeftOut, 4311) /* MIDI import: the percussion of channel 10 was left out */ \
     X(sidChooseFolder, 4400) /* score browser: choose another folder */ \
     X(sidPrefsUnreadable, 4401) /* TQ.ini cannot be read; followed by its path */ \
     X(sidPrefsUnwritable, 4402) /* TQ.ini cannot be written; followed by its path */ \

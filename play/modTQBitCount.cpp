@@ -24,6 +24,7 @@ int TBitCount::BarLengthOf(int num, int den, int current) {
 }
 
 void TBitCount::Clear() {
+    StartColumn = -1;
     for (auto& slot : Bits)
         slot.clear();
     Steps.clear();
@@ -82,6 +83,7 @@ int TBitCount::CellBits(const TCell& cell, int column, TTupletScratch& tuplet) c
 
 void TBitCount::Count(int startColumn) {
     Steps.clear();
+    StartColumn = startColumn;
     if (GroupRows.empty() || !frmMainTQ || BarLength <= 0)
         return;
     const size_t staves = std::min(GroupRows.size(), static_cast<size_t>(kPlayStaves));
@@ -173,7 +175,10 @@ void TBitCount::ApplySteps() {
         for (const TPlayBitLength& st : Steps) {
             if (st.Column != item.Col)
                 continue;
-            const float units = static_cast<float>(st.Bits) * unitsPerBit;
+            // A step lasts its bits at the tempo its item was reckoned at: a
+            // tempo change inside the bar does not time the bar's earlier steps.
+            const float perBit = item.Tempo > 0 ? 128000.0f / (256.0f * item.Tempo) : unitsPerBit;
+            const float units = static_cast<float>(st.Bits) * perBit;
             if (item.Duration > 1 && static_cast<float>(item.Duration - 1) > units)
                 item.Duration = static_cast<int>(std::lround(units));
             break;

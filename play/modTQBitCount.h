@@ -31,6 +31,7 @@ public:
     std::vector<TPlayBitLength> Steps;          // one per onset, in time order
     std::vector<std::vector<TPlayBitLength>> Spare;
     int BarLength = 1024;
+    int StartColumn = -1; // the column the last Count started at; -1 none since Clear
 
     // Measures the bar of every staff of GroupRows that starts at startColumn and fills Steps.
     void Count(int startColumn);

@@ -1,15 +1,22 @@
 // Standard MIDI File import: the layout of the notes read.
 //
 // Every track that holds notes is a part of one staff, or of a grand staff
-// when its notes lie on both sides of middle C; all staves stand together in
-// every system, so the parts sound together when the score is played. Time is
+// when its own range needs one; two adjacent tracks set to one program, one
+// treble and one bass, are the hands of one piano on one grand staff. The
+// percussion of channel 10 is left out. All staves stand together in every
+// system, so the parts sound together when the score is played. Time is
 // counted in layout units, 96 to a whole note, from the start of the file:
 // onsets and ends are rounded to 32nds, or to triplet eighths in a beat whose
-// three onsets lie nearer to those (written as a triplet); a short gap before
-// the next onset of a staff is given to the note before it, and the silence of
-// a staff (before its first note too) becomes rests. Bars follow the file's time signatures (4/4 when it
-// has none); a note that crosses a bar line, or lasts no single written value,
-// becomes tied notes. A system holds whole bars while they fit its row.
+// three onsets lie nearer to those (written as a triplet); a note the grid
+// would put on the onset of the note before it keeps an onset of its own; a
+// short gap before the next onset of a staff is given to the note before it,
+// and the silence of a staff (before its first note too) becomes rests. Bars
+// follow the file's time signatures (4/4 when it has none); a note that
+// crosses a bar line, or lasts no single written value, becomes tied notes.
+// An onset takes one grid column for a 16th or shorter, two up to a half,
+// three for longer values; eighths and shorter are beamed by the beat. A
+// system holds whole bars while they fit its row; a bar that would leave the
+// row more than a third empty fills it and goes on in the next system.
 //
 // The layout is planned first, without touching the score, so that a file
 // whose staves the page cannot hold, or whose score would take more memory
@@ -20,6 +27,7 @@
 #include <limits>
 #include <map>
 
+#include "edit/modTQWestBeaming.h"
 #include "model/modTQBinFile.h"
 #include "model/modTQCellAccess.h"
 #include "model/modTQKeys.h"
@@ -45,6 +53,9 @@ constexpr int kLaterSystemRow = 2;
 constexpr int kMaxBars = 200000;
 constexpr int kMsgStavesTooMany = 3720;
 constexpr int kMsgTooLarge = 3721;
+constexpr int kTrebleLowest = 53; // F3: three ledger lines below a treble staff
+constexpr int kBassHighest = 67;  // G4: three ledger lines above a bass staff
+constexpr int kPercussionChannel = 9; // channel 10 of General MIDI
 constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
 
 // Written values by length in units, longest first: value (1 whole .. 6
@@ -75,6 +86,13 @@ std::vector<TValueOf> Decompose(int64_t units, bool rest) {
             break; // off the grid of written values (never made by the layout)
     }
     return out;
+}
+
+// The beat of a time signature in units: a dotted quarter in 6/8, 9/8 and
+// 12/8, the denominator's value otherwise.
+int BeatUnits(int num, int den) {
+    const int value = kUnitsPerWhole / std::clamp(den, 1, 32);
+    return den == 8 && num > 3 && num % 3 == 0 ? 3 * value : std::max(value, kStep);
 }
 
 // Key code of a signed count of sharps.
@@ -132,18 +150,6 @@ void SpellKey(int key, int sharps, int clef, int& pos, int& alter) {
         pos -= 12;
 }
 
-TCell* PageCell(int page, int row, int col) {
-    TMainScore* s = frmMainTQ;
-    if (!s || page < 0 || row < 0 || col < 0 || row >= s->Rows || col >= s->Cols)
-        return nullptr;
-    TLayer& pages = s->PageSets[0];
-    if (page >= static_cast<int>(pages.size()))
-        return nullptr;
-    TPage& p = pages[static_cast<std::size_t>(page)];
-    if (row >= static_cast<int>(p.size()) || col >= static_cast<int>(p[static_cast<std::size_t>(row)].size()))
-        return nullptr;
-    return &p[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
-}
 
 } // namespace
 
@@ -165,6 +171,8 @@ std::vector<TMIDIFileNote> TMIDIReader::CollectFileNotes() const {
             const int key = e.octave * 12 + e.pitch;
             if (key < 0 || key > 127)
                 continue;
+            if ((e.status & 0x0F) == kPercussionChannel)
+                continue; // its keys name drums, not pitches
             TMIDIFileNote n;
             n.on = at;
             n.off = at + std::max<int32_t>(e.length, 0);
@@ -297,29 +305,57 @@ void TMIDIReader::BuildChunk(TChunkPlan& chunk) const {
     }
 }
 
-int TMIDIReader::ChunkWidth(const TChunkPlan& chunk) const {
-    return (chunk.meterNum > 0 ? 2 : 0) + 2 * static_cast<int>(chunk.columns.size()) + (chunk.barEnd ? 1 : 0);
+int64_t TMIDIReader::CutBefore(const TChunkPlan& chunk, int64_t at) const {
+    // A bar is cut at an onset at or before `at` that lies inside no staff's
+    // triplet beat: a triplet is written whole on one system, and every staff
+    // of the head and of the rest adds up to the same time.
+    auto inside = [&](int64_t t) {
+        for (const TStaffPlan& st : staves_) {
+            auto tb = std::upper_bound(st.triplets.begin(), st.triplets.end(), t - 1);
+            if (tb != st.triplets.begin() && t < *std::prev(tb) + kBeat)
+                return *std::prev(tb);
+        }
+        return int64_t{-1};
+    };
+    for (int64_t t = at; t > chunk.from;) {
+        const int64_t beat = inside(t);
+        if (beat < 0)
+            return t;
+        t = beat; // the start of the triplet beat, itself checked again
+    }
+    return at;
 }
 
-bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
-    staves_.clear();
-    systems_.clear();
-    planPages_ = 0;
-    grandBrace_ = false;
-    Message.clear();
-    const std::vector<TMIDIFileNote> notes = CollectFileNotes();
-    if (notes.empty())
-        return false;
-    SignatureSharps = static_cast<int16_t>(std::clamp(StartSharps, -7, 7));
-    Key = static_cast<int8_t>(KeyCodeOfSharps(SignatureSharps));
+std::vector<int> TMIDIReader::ColumnWidths(const TChunkPlan& chunk) const {
+    // A column takes grid columns by the time to the next: one for a 16th
+    // or shorter, two up to a half, three for a half and longer.
+    std::vector<int> widths;
+    for (std::size_t k = 0; k < chunk.columns.size(); ++k) {
+        const int64_t gap = (k + 1 < chunk.columns.size() ? chunk.columns[k + 1] : chunk.to) - chunk.columns[k];
+        widths.push_back(gap < kTripletStep ? 1 : gap < 2 * kBeat ? 2 : 3);
+    }
+    return widths;
+}
 
+int TMIDIReader::ChunkWidth(const TChunkPlan& chunk) const {
+    int notes = 0;
+    for (int w : ColumnWidths(chunk))
+        notes += w;
+    return (chunk.meterNum > 0 ? 2 : 0) + notes + (chunk.barEnd ? 1 : 0);
+}
+
+bool TMIDIReader::AssignStaves(const std::vector<TMIDIFileNote>& notes, int rows, std::vector<int>& staffOfNote) {
     // Parts: the tracks with notes, in track order.
     struct TPart {
         int channel = 0;
         uint64_t sum = 0;
-        uint32_t count = 0, low = 0;
+        uint32_t count = 0, low = 0, high = 0;
         bool grand = false;
         int mergedInto = -1;
+        int program = -1;     // the track's first program change; -1 none
+        int hands = -1;       // the other hand's part of one piano; -1 none
+        double Mean() const { return count ? static_cast<double>(sum) / count : 60.0; }
+        bool Bass() const { return Mean() <= 58.0; }
     };
     std::map<int, int> partOfTrack;
     std::vector<TPart> parts;
@@ -340,13 +376,21 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
         TPart& p = parts[static_cast<std::size_t>(partOfTrack[n.track])];
         p.sum += n.key;
         ++p.count;
-        p.low += n.key < 58 ? 1 : 0;
+        p.low += n.key < kTrebleLowest ? 1 : 0;
+        p.high += n.key > kBassHighest ? 1 : 0;
     }
+    // A part takes a grand staff when its own range needs it: a tenth of its
+    // notes lie below what a treble staff holds with three ledger lines, and a
+    // tenth above what a bass staff holds. A left hand that crosses middle C
+    // stays on its bass staff.
     for (auto& [track, part] : partOfTrack) {
-        (void)track;
         TPart& p = parts[static_cast<std::size_t>(part)];
-        const double share = static_cast<double>(p.low) / p.count;
-        p.grand = share > 0.08 && share < 0.92;
+        p.grand = p.low * 10 >= p.count && p.high * 10 >= p.count;
+        for (const TMIDINote& e : Tracks[static_cast<std::size_t>(track)].events)
+            if ((e.status & 0xF0) == 0xC0) {
+                p.program = e.octave;
+                break;
+            }
     }
     // Channel of each part: that of its first note.
     {
@@ -413,15 +457,31 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
         parts[static_cast<std::size_t>(nearest)].sum += a.sum;
         parts[static_cast<std::size_t>(nearest)].count += a.count;
     }
+    // The two hands of one piano: adjacent parts set to one program, one on a
+    // treble staff and one on a bass staff, make one grand staff with the right
+    // hand above, each hand's notes on its own staff.
+    std::vector<int> order;
+    for (std::size_t k = 0; k < parts.size(); ++k)
+        if (parts[k].mergedInto < 0)
+            order.push_back(static_cast<int>(k));
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        TPart& a = parts[static_cast<std::size_t>(order[i])];
+        TPart& b = parts[static_cast<std::size_t>(order[i + 1])];
+        if (a.grand || b.grand || a.hands >= 0 || a.program < 0 || a.program != b.program || a.Bass() == b.Bass())
+            continue;
+        a.hands = order[i + 1];
+        b.hands = order[i];
+        if (a.Bass())
+            std::swap(order[i], order[i + 1]);
+        ++i;
+    }
     // Staves of the parts, top to bottom.
     std::vector<int> upperStaff(parts.size(), -1);
-    for (std::size_t k = 0; k < parts.size(); ++k) {
-        const TPart& p = parts[k];
-        if (p.mergedInto >= 0)
-            continue;
-        upperStaff[k] = static_cast<int>(staves_.size());
+    for (int k : order) {
+        const TPart& p = parts[static_cast<std::size_t>(k)];
+        upperStaff[static_cast<std::size_t>(k)] = static_cast<int>(staves_.size());
         TStaffPlan st;
-        st.part = static_cast<int>(k);
+        st.part = k;
         if (p.grand) {
             st.clef = -1;
             st.splitBelow = 60;
@@ -430,19 +490,24 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
             st.lower = true;
             staves_.push_back(st);
         } else {
-            st.clef = static_cast<double>(p.sum) / p.count <= 58.0 ? -2 : -1;
+            st.clef = p.Bass() ? -2 : -1;
             staves_.push_back(st);
         }
     }
-    grandBrace_ = staves_.size() == 2 && staves_[0].part == staves_[1].part;
-    auto staffOf = [&](const TMIDIFileNote& n) {
+    grandBrace_ = staves_.size() == 2 && (staves_[0].part == staves_[1].part ||
+                                          parts[static_cast<std::size_t>(staves_[0].part)].hands == staves_[1].part);
+    staffOfNote.clear();
+    for (const TMIDIFileNote& n : notes) {
         int k = partOfTrack[n.track];
         while (parts[static_cast<std::size_t>(k)].mergedInto >= 0)
             k = parts[static_cast<std::size_t>(k)].mergedInto;
         const int s = upperStaff[static_cast<std::size_t>(k)];
-        return parts[static_cast<std::size_t>(k)].grand && n.key < 60 ? s + 1 : s;
-    };
+        staffOfNote.push_back(parts[static_cast<std::size_t>(k)].grand && n.key < 60 ? s + 1 : s);
+    }
+    return true;
+}
 
+void TMIDIReader::QuantiseStaves(const std::vector<TMIDIFileNote>& notes, const std::vector<int>& staffOfNote) {
     // Each staff's note segments: chords by onset, each lasting to its longest
     // note or to the staff's next onset, whichever comes first. Onsets and ends
     // fall on 32nds, or on triplet eighths in a beat where three onsets lie
@@ -471,11 +536,14 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
         struct TRaw {
             double on, off;
             uint8_t key;
+            int strike; // track and channel: who strikes the key
         };
         std::vector<std::vector<TRaw>> byStaff(staves_.size());
-        for (const TMIDIFileNote& n : notes)
-            byStaff[static_cast<std::size_t>(staffOf(n))].push_back(
-                {static_cast<double>(n.on) * kBeat / ppq, static_cast<double>(n.off) * kBeat / ppq, n.key});
+        for (std::size_t i = 0; i < notes.size(); ++i) {
+            const TMIDIFileNote& n = notes[i];
+            byStaff[static_cast<std::size_t>(staffOfNote[i])].push_back(
+                {static_cast<double>(n.on) * kBeat / ppq, static_cast<double>(n.off) * kBeat / ppq, n.key, n.track * 16 + n.channel});
+        }
         auto snap = [](double x, int grid) { return static_cast<int64_t>(std::llround(x / grid)) * grid; };
         pieceEnd_ = 0;
         for (std::size_t s = 0; s < staves_.size(); ++s) {
@@ -511,16 +579,46 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
             auto snapTime = [&](double x) {
                 return inTriplet(x) >= 0 ? snap(x, kTripletStep) : snap(x, kStep);
             };
-            for (std::size_t i = 0; i < list.size();) {
-                const int64_t on = snapTime(list[i].on);
+            auto stepAt = [&](int64_t t) { return inTriplet(static_cast<double>(t)) >= 0 ? kTripletStep : kStep; };
+            std::vector<bool> placed(list.size(), false);
+            for (std::size_t i = 0; i < list.size(); ++i) {
+                if (placed[i])
+                    continue;
+                // The notes that fall on one onset of the grid are a chord; a
+                // channel of a track that strikes a key again there (a quick repeat, a
+                // grace) gives the strike an onset of its own. A note the grid
+                // puts on the onset before it keeps its own, a step later: no
+                // note is lost to the grid.
+                const int64_t gridOn = snapTime(list[i].on);
+                int64_t on = gridOn;
+                bool join = false; // too far from its time a step later: the chord before takes it
+                if (!st.segs.empty() && on <= st.segs.back().first) {
+                    on = st.segs.back().first + stepAt(st.segs.back().first);
+                    join = static_cast<double>(on) - list[i].on > kStep;
+                }
                 int64_t end = on;
                 std::vector<uint8_t> keys;
-                for (; i < list.size() && snapTime(list[i].on) == on; ++i) {
-                    end = std::max(end, snapTime(list[i].off));
-                    if (std::find(keys.begin(), keys.end(), list[i].key) == keys.end())
-                        keys.push_back(list[i].key);
+                if (join) {
+                    on = st.segs.back().first;
+                    end = st.segs.back().second;
+                    keys = st.keys.back();
+                    st.segs.pop_back();
+                    st.keys.pop_back();
                 }
-                end = std::max(end, on + (inTriplet(static_cast<double>(on)) >= 0 ? kTripletStep : kStep));
+                std::vector<std::pair<uint8_t, int>> struck;
+                for (std::size_t j = i; j < list.size() && snapTime(list[j].on) == gridOn; ++j) {
+                    if (placed[j])
+                        continue;
+                    const std::pair<uint8_t, int> strike{list[j].key, list[j].strike};
+                    if (std::find(struck.begin(), struck.end(), strike) != struck.end())
+                        continue;
+                    struck.push_back(strike);
+                    placed[j] = true;
+                    end = std::max(end, snapTime(list[j].off));
+                    if (std::find(keys.begin(), keys.end(), list[j].key) == keys.end())
+                        keys.push_back(list[j].key);
+                }
+                end = std::max(end, on + stepAt(on));
                 st.segs.push_back({on, end});
                 st.keys.push_back(keys);
             }
@@ -545,14 +643,11 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
             }
         }
     }
+}
 
+bool TMIDIReader::PlanBars(std::vector<TBarPlan>& bars) {
     // Bars from the time signatures.
-    struct TBar {
-        int64_t from, to;
-        int num, den;
-        bool meterShown;
-    };
-    std::vector<TBar> bars;
+    bars.clear();
     {
         std::vector<std::pair<int64_t, std::pair<int, int>>> meters;
         for (const TMIDIMeterAt& m : Meters)
@@ -586,7 +681,10 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
             TimeDenominator = static_cast<uint8_t>(bars.front().den);
         }
     }
+    return true;
+}
 
+void TMIDIReader::PlaceSystems(const std::vector<TBarPlan>& bars, int cols, int rows) {
     // Systems of whole bars.
     const int staffRows = 3 * (static_cast<int>(staves_.size()) - 1);
     const int step = staffRows + 4;
@@ -610,6 +708,8 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
         chunk.from = bars[b].from;
         chunk.to = bars[b].to;
         chunk.barEnd = true;
+        chunk.barFrom = bars[b].from;
+        chunk.beat = BeatUnits(bars[b].num, bars[b].den);
         if (bars[b].meterShown && b > 0) {
             chunk.meterNum = bars[b].num;
             chunk.meterDen = bars[b].den;
@@ -622,34 +722,53 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
                 systems_.back().chunks.push_back(std::move(chunk));
                 break;
             }
-            if (!systems_.back().chunks.empty()) {
+            // A bar that does not fit the rest of the row starts the next
+            // system, unless the row would stay more than a third empty: then,
+            // as a bar wider than a whole row, its first part fills the row.
+            if (!systems_.back().chunks.empty() && (cols - col) * 3 < cols - firstColumn(false)) {
                 newSystem();
                 continue;
             }
-            // A bar wider than a whole row: its first part fills the row.
-            const int room = (cols - col - (chunk.meterNum > 0 ? 2 : 0) - 1) / 2;
+            // The columns that fit the rest of the row.
+            int room = 0;
+            {
+                int left = cols - col - (chunk.meterNum > 0 ? 2 : 0) - 1;
+                for (int w : ColumnWidths(chunk)) {
+                    if (w > left)
+                        break;
+                    left -= w;
+                    ++room;
+                }
+            }
             if (room < 1 || chunk.columns.size() < 2) {
                 col += width;
                 systems_.back().chunks.push_back(std::move(chunk));
                 break;
             }
-            const int64_t cut = chunk.columns[static_cast<std::size_t>(std::min<std::size_t>(
-                static_cast<std::size_t>(room), chunk.columns.size() - 1))];
+            const int64_t cut = CutBefore(chunk, chunk.columns[static_cast<std::size_t>(std::min<std::size_t>(
+                                                    static_cast<std::size_t>(room), chunk.columns.size() - 1))]);
             TChunkPlan head;
             head.from = chunk.from;
+            head.barFrom = chunk.barFrom;
+            head.beat = chunk.beat;
             head.to = cut;
             head.meterNum = chunk.meterNum;
             head.meterDen = chunk.meterDen;
             BuildChunk(head);
             // Values split at the cut may add onsets: the head shrinks until it fits.
             while (col + ChunkWidth(head) > cols && head.columns.size() > 1) {
-                head.to = head.columns.back();
+                const int64_t to = CutBefore(head, head.columns.back());
+                if (to >= head.to)
+                    break;
+                head.to = to;
                 BuildChunk(head);
             }
             const int64_t cutAt = head.to;
             systems_.back().chunks.push_back(std::move(head));
             TChunkPlan rest;
             rest.from = cutAt;
+            rest.barFrom = chunk.barFrom;
+            rest.beat = chunk.beat;
             rest.to = chunk.to;
             rest.barEnd = true;
             BuildChunk(rest);
@@ -659,6 +778,35 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
         if (b + 1 < bars.size() && col >= cols - 1)
             newSystem();
     }
+}
+
+bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
+    staves_.clear();
+    systems_.clear();
+    planPages_ = 0;
+    grandBrace_ = false;
+    Message.clear();
+    const std::vector<TMIDIFileNote> notes = CollectFileNotes();
+    PercussionLeftOut = 0;
+    for (const TMIDITruck& t : Tracks)
+        for (const TMIDINote& e : t.events)
+            PercussionLeftOut += (e.status & 0xF0) == 0x90 && (e.status & 0x0F) == kPercussionChannel &&
+                                 e.velocity != 0 && !(e.octave == 0 && e.pitch == 0 && e.velocity == 1);
+    if (notes.empty())
+        return false;
+    SignatureSharps = static_cast<int16_t>(std::clamp(StartSharps, -7, 7));
+    Key = static_cast<int8_t>(KeyCodeOfSharps(SignatureSharps));
+
+    // The steps: staves for the parts, each staff's notes on the grid of
+    // written values, bars from the time signatures, bars into systems.
+    std::vector<int> staffOfNote;
+    if (!AssignStaves(notes, rows, staffOfNote))
+        return false;
+    QuantiseStaves(notes, staffOfNote);
+    std::vector<TBarPlan> bars;
+    if (!PlanBars(bars))
+        return false;
+    PlaceSystems(bars, cols, rows);
     planPages_ = systems_.back().page + 1;
     // The memory the score may take, as for a score file of the same size.
     TMainScore probe;
@@ -676,7 +824,7 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
 // ---- writing ----
 
 void TMIDIReader::WriteStaffHeader(int page, int row, int staff, bool first) {
-    TCell* c = PageCell(page, row, 0);
+    TCell* c = GridCell(0, page, row, 0);
     if (!c)
         return;
     ResetCell(*c);
@@ -686,7 +834,7 @@ void TMIDIReader::WriteStaffHeader(int page, int row, int staff, bool first) {
     c->jEnd = row;
     c->Attr = static_cast<uint32_t>(static_cast<uint8_t>(Key));
     if (first && TimeNumerator > 0 && TimeDenominator > 0) {
-        if (TCell* t = PageCell(page, row, static_cast<int>(std::abs(SignatureSharps) / 2.0 + 2))) {
+        if (TCell* t = GridCell(0, page, row, static_cast<int>(std::abs(SignatureSharps) / 2.0 + 2))) {
             ResetCell(*t);
             t->cellType = ctTimeSig;
             t->upNote = TimeNumerator;
@@ -741,6 +889,27 @@ void TMIDIReader::WriteChordCell(TCell& cell, const TMIDIStaffItem& item, const 
         cell.option |= 0x1u;
 }
 
+void TMIDIReader::BeamByBeat(const TChunkPlan& chunk, const std::map<int64_t, int>& colOf, int page, int row,
+                             int staff) {
+    // The eighths and shorter notes of one beat share a beam, as a converted
+    // Jianpu row has them.
+    TLayer& pages = frmMainTQ->PageSets[0];
+    if (page < 0 || page >= static_cast<int>(pages.size()) || row < 0 ||
+        row >= static_cast<int>(pages[static_cast<std::size_t>(page)].size()))
+        return;
+    TCellRow& cells = pages[static_cast<std::size_t>(page)][static_cast<std::size_t>(row)];
+    const std::vector<TMIDIStaffItem>& items = chunk.items[static_cast<std::size_t>(staff)];
+    for (std::size_t i = 0; i < items.size();) {
+        const int64_t beat = (items[i].start - chunk.barFrom) / chunk.beat;
+        std::size_t j = i;
+        while (j < items.size() && (items[j].start - chunk.barFrom) / chunk.beat == beat)
+            ++j;
+        if (j - i >= 2)
+            RegroupTailsInRow(colOf.at(items[i].start), colOf.at(items[j - 1].start), row, cells, 1000000);
+        i = j;
+    }
+}
+
 void TMIDIReader::WritePlannedLayout() {
     TMainScore* s = frmMainTQ;
     Placed = 0;
@@ -775,7 +944,7 @@ void TMIDIReader::WritePlannedLayout() {
         for (std::size_t st = 0; st < n; ++st)
             WriteStaffHeader(plan.page, plan.row + 3 * static_cast<int>(st), static_cast<int>(st), sys == 0);
         if (n >= 2) {
-            if (TCell* c = PageCell(plan.page, plan.row, 0)) {
+            if (TCell* c = GridCell(0, plan.page, plan.row, 0)) {
                 c->markType = grandBrace_ ? kGrandStaffBrace : kSystemBracket;
                 c->jEnd = plan.row + 3 * static_cast<int>(n - 1);
             }
@@ -788,7 +957,7 @@ void TMIDIReader::WritePlannedLayout() {
         for (const TChunkPlan& chunk : plan.chunks) {
             if (chunk.meterNum > 0) {
                 for (std::size_t st = 0; st < n; ++st)
-                    if (TCell* t = PageCell(plan.page, plan.row + 3 * static_cast<int>(st), x)) {
+                    if (TCell* t = GridCell(0, plan.page, plan.row + 3 * static_cast<int>(st), x)) {
                         ResetCell(*t);
                         t->cellType = ctTimeSig;
                         t->upNote = chunk.meterNum;
@@ -798,13 +967,17 @@ void TMIDIReader::WritePlannedLayout() {
                 x += 2;
             }
             std::map<int64_t, int> colOf;
-            for (std::size_t k = 0; k < chunk.columns.size(); ++k)
-                colOf[chunk.columns[k]] = x + 2 * static_cast<int>(k);
+            const std::vector<int> widths = ColumnWidths(chunk);
+            int chunkWidth = 0;
+            for (std::size_t k = 0; k < chunk.columns.size(); ++k) {
+                colOf[chunk.columns[k]] = x + chunkWidth;
+                chunkWidth += widths[k];
+            }
             for (std::size_t st = 0; st < n; ++st) {
                 const int r = plan.row + 3 * static_cast<int>(st);
                 for (const TMIDIStaffItem& item : chunk.items[st]) {
                     const int c = colOf[item.start];
-                    TCell* cell = PageCell(plan.page, r, c);
+                    TCell* cell = GridCell(0, plan.page, r, c);
                     if (!cell)
                         continue;
                     if (item.seg >= 0 && ties[st].cell && ties[st].system == sys) {
@@ -815,7 +988,7 @@ void TMIDIReader::WritePlannedLayout() {
                         // from a mark before the first note of the next system.
                         ties[st].cell->markType = kTieMark;
                         ties[st].cell->iEnd = s->Cols - 1;
-                        if (TCell* on = PageCell(plan.page, r, firstX - 1)) {
+                        if (TCell* on = GridCell(0, plan.page, r, firstX - 1)) {
                             on->markType = kTieMark;
                             on->iEnd = c;
                         }
@@ -838,12 +1011,13 @@ void TMIDIReader::WritePlannedLayout() {
                     if (item.tieOn)
                         ties[st] = {cell, sys};
                 }
+                BeamByBeat(chunk, colOf, plan.page, r, static_cast<int>(st));
             }
             // Tempo marks above the system at the column of their time.
             while (tempoIndex < tempi.size() && tempi[tempoIndex].first < chunk.to) {
                 auto at = colOf.upper_bound(tempi[tempoIndex].first);
                 const int c = at == colOf.begin() ? x : std::prev(at)->second;
-                if (TCell* t = PageCell(plan.page, plan.row - 1, c)) {
+                if (TCell* t = GridCell(0, plan.page, plan.row - 1, c)) {
                     ResetCell(*t);
                     t->cellType = ctTempo;
                     t->Note = 2;
@@ -851,10 +1025,10 @@ void TMIDIReader::WritePlannedLayout() {
                 }
                 ++tempoIndex;
             }
-            x += 2 * static_cast<int>(chunk.columns.size());
+            x += chunkWidth;
             if (chunk.barEnd) {
                 for (std::size_t st = 0; st < n; ++st)
-                    if (TCell* b = PageCell(plan.page, plan.row + 3 * static_cast<int>(st), x)) {
+                    if (TCell* b = GridCell(0, plan.page, plan.row + 3 * static_cast<int>(st), x)) {
                         ResetCell(*b);
                         b->Note = kBarLine;
                     }

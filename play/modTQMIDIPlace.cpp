@@ -19,8 +19,19 @@ namespace {
 constexpr int kMsgBadFormat = 1045;
 constexpr int kMsgStavesTooMany = 3720;
 constexpr int kMsgNoNotes = 3722;
+constexpr int kMsgSystemSkipped = 4310;
+constexpr int kMsgPercussionLeftOut = 4311;
 constexpr int kGrandStaffBrace = 54191118;
 constexpr int kEmptyCode = 32;
+
+int PageCount0() { return frmMainTQ ? static_cast<int>(frmMainTQ->PageSets[0].size()) : 0; }
+
+
+
+
+
+
+} // namespace
 
 TCell* GridCell(int layer, int page, int row, int col) {
     TMainScore* s = frmMainTQ;
@@ -34,15 +45,6 @@ TCell* GridCell(int layer, int page, int row, int col) {
         return nullptr;
     return &p[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
 }
-
-int PageCount0() { return frmMainTQ ? static_cast<int>(frmMainTQ->PageSets[0].size()) : 0; }
-
-
-
-
-
-
-} // namespace
 
 // ---- values ----
 
@@ -446,6 +448,10 @@ bool TMIDIReader::ImportMIDIFile(const std::string& fileName) {
         r.text = StrayText + "\n" + fileName;
         MessageBoxes().Show(r);
     }
+    if (SystemSkipped > 0)
+        MessageOkById(kMsgSystemSkipped, "\n" + fileName, mkWarning);
+    if (PercussionLeftOut > 0)
+        MessageOkById(kMsgPercussionLeftOut, "\n" + fileName, mkInformation);
     if (Damaged)
         MessageOkById(kMsgBadFormat, "\n" + fileName, mkError);
     if (MIDIImportHooks().Finished)

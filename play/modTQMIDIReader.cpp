@@ -97,6 +97,7 @@ void TMIDIReader::ReadBody() {
     TimeDenominator = 4;
     TooLong = false;
     StrayStatus = 0;
+    SystemSkipped = 0;
     StartSharps = 0;
     StartKeyRead = false;
     Tempos.clear();
@@ -232,6 +233,15 @@ void TMIDIReader::ReadTrack(TMIDITruck& track) {
                     Skip(n);
                 if (!ShortRead && !LongVarLen)
                     AppendMidiEvent(track, status, 0, 0, 0);
+            } else if (b >= 0xF1 && b <= 0xF3) {
+                // A system common message that has no place in a file (MTC
+                // quarter frame, song position, song select): skipped with its
+                // data bytes, its time passed on to the next event.
+                for (int k = b == 0xF2 ? 2 : 1; k > 0 && Left() > 0 && Data[Pos] < 0x80; --k)
+                    ++Pos;
+                ++SystemSkipped;
+                pendingDelta = CurrentDelta;
+                CurrentDelta = 0;
             } else {
                 // A status byte that starts no event of a file (a system common
                 // or real-time message): told once, and reading goes on with the
@@ -250,6 +260,13 @@ void TMIDIReader::ReadTrack(TMIDITruck& track) {
         if (ShortRead || LongVarLen) {
             Damaged = true;
             break;
+        }
+        // An event that is kept as none (pitch bend, pressure, a meta without
+        // a usable value) passes its time on to the next event, so the notes
+        // after it keep their time.
+        if (CurrentDelta != 0) {
+            pendingDelta = CurrentDelta;
+            CurrentDelta = 0;
         }
     }
     CloseOpenNotes(track);
@@ -309,7 +326,7 @@ void TMIDIReader::ParseMetaEvent(TMIDITruck& track, int64_t absTime) {
         const uint32_t value = length >= 3 ? (uint32_t(at(0)) << 16) | (uint32_t(at(1)) << 8) | at(2) : 0;
         if (value == 0)
             break; // no tempo can be made of it
-        const int bpm = static_cast<int>(60000000u / value);
+        const int bpm = static_cast<int>((60000000u + value / 2) / value); // to the nearest
         AppendMidiEvent(track, 0xFF, 0x51, std::min(bpm, 127), 0, 0, 0);
         track.events.back().length = bpm;
         if (absTime == 0 && ScoreTempo == 0 && bpm >= 1 && bpm <= 999)

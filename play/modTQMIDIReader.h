@@ -10,8 +10,11 @@
 // 3721; and the score stays as it was. When the page cannot hold a staff for
 // every track, 3720 says so before the score changes, and tracks share staves. A file that is not read whole (a chunk cut short, a data byte that
 // cannot be read, fewer track chunks than declared) places what was read and
-// reports 1045 once. A status byte that starts no event is told once with its
-// diagnostic and read past. The reader never reads outside the file's bytes or
+// reports 1045 once. A system common message (F1, F2, F3) is skipped with its
+// data bytes and told once (4310); another status byte that starts no event is
+// told once with its diagnostic and read past. Events kept as none (pitch
+// bend, pressure) pass their time on to the next event. The percussion of
+// channel 10 is not placed, and the user is told (4311). The reader never reads outside the file's bytes or
 // a track's chunk.
 //
 // The layout (modTQMIDILayout) writes into layer 0 of the current score
@@ -20,6 +23,7 @@
 // and the import does not run them.
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -98,6 +102,10 @@ struct TMIDIStaffItem {
     bool triplet = false;   // an eighth of a triplet
 };
 
+// The cell of the current score at a page, row and column of a layer;
+// nullptr outside the score's grid or its allocated pages.
+TCell* GridCell(int layer, int page, int row, int col);
+
 // Links to the windows; unset links take the defaults noted.
 struct TMIDIImportHooks {
     // The header dialog: true to go on. Unset: go on.
@@ -148,6 +156,8 @@ public:
     bool TooLong = false;         // the file's time is beyond what a score can hold
     int StrayStatus = 0;          // status bytes met that no event starts with
     std::string StrayText;        // the diagnostic of the first of them
+    int SystemSkipped = 0;        // system common messages (F1, F2, F3) skipped with their data
+    int PercussionLeftOut = 0;    // notes of channel 10 not placed
     int StartSharps = 0;          // key signature at the start of the file: sharps, negative for flats
     bool StartKeyRead = false;
     std::vector<TMIDITempoAt> Tempos;  // every tempo of every track, in order of time
@@ -191,7 +201,7 @@ public:
     // a staff or the score would take more memory than the file may ask for.
     // Tracks share staves when the page cannot hold one for each.
     bool PlanMidiLayout(int cols, int rows);
-    // Every note of every track, in order of onset.
+    // Every note of every track but the percussion of channel 10, in order of onset.
     std::vector<TMIDIFileNote> CollectFileNotes() const;
     int QuantizeNoteValue(int ticks, int& dots) const;
     int NoteValueTicks(int value, uint32_t option) const;
@@ -232,6 +242,8 @@ private:
         int64_t from = 0, to = 0; // units
         bool barEnd = false;      // a bar line follows
         int meterNum = 0, meterDen = 0; // a time signature stands before it (0 none)
+        int64_t barFrom = 0;      // the start of its bar (a bar may run over two systems)
+        int beat = 24;            // the beat of its bar's time signature, units
         std::vector<int64_t> columns; // onsets of the chunk
         std::vector<std::vector<TMIDIStaffItem>> items; // per staff
     };
@@ -239,15 +251,30 @@ private:
         int page = 0, row = 0;
         std::vector<TChunkPlan> chunks;
     };
+    struct TBarPlan {
+        int64_t from, to;   // units
+        int num, den;       // its time signature
+        bool meterShown;    // the signature changes here
+    };
     std::vector<TStaffPlan> staves_;
     std::vector<TSystemPlan> systems_;
     int64_t pieceEnd_ = 0;
     int planPages_ = 0;
     bool grandBrace_ = false;
+    // The steps of PlanMidiLayout: the parts' staves (false when the page holds
+    // none; each note's staff), each staff's segments on the grid of written
+    // values, the bars (false when too many), the bars into systems.
+    bool AssignStaves(const std::vector<TMIDIFileNote>& notes, int rows, std::vector<int>& staffOfNote);
+    void QuantiseStaves(const std::vector<TMIDIFileNote>& notes, const std::vector<int>& staffOfNote);
+    bool PlanBars(std::vector<TBarPlan>& bars);
+    void PlaceSystems(const std::vector<TBarPlan>& bars, int cols, int rows);
     std::vector<TMIDIStaffItem> StaffItems(const TStaffPlan& st, int64_t from, int64_t to) const;
     void BuildChunk(TChunkPlan& chunk) const;
+    std::vector<int> ColumnWidths(const TChunkPlan& chunk) const;
     int ChunkWidth(const TChunkPlan& chunk) const;
+    int64_t CutBefore(const TChunkPlan& chunk, int64_t at) const;
     void WritePlannedLayout();
+    void BeamByBeat(const TChunkPlan& chunk, const std::map<int64_t, int>& colOf, int page, int row, int staff);
     void WriteStaffHeader(int page, int row, int staff, bool first);
     void WriteChordCell(TCell& cell, const TMIDIStaffItem& item, const TStaffPlan& st, std::vector<int8_t>& memory);
     int64_t UnitsOfTick(int64_t tick) const;

@@ -85,8 +85,13 @@ void TPlayState::AddTimeSignatureItem(const TCell& cell, int column, int row) {
         return;
     TimeSigNum = num;
     TimeSigDen = den;
+    // The bar being counted is counted again in the new signature: a signature
+    // at the head of a bar times that bar.
+    const int counting = BitCount.StartColumn;
     BitCount.Clear();
     BitCount.BarLength = TBitCount::BarLengthOf(num, den, BitCount.BarLength);
+    if (BitCountOn && counting >= 0)
+        BitCount.Count(counting);
     TPlayItem item;
     item.Kind = pkTimeSig;
     item.Duration = den;

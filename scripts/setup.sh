@@ -9,7 +9,7 @@ TQ_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 TQ_PACKAGES=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev
   libfluidsynth-dev timgm6mb-soundfont fonts-noto-cjk fonts-liberation2 fonts-texgyre
   xvfb xauth nodejs npm
-  python3-mido poppler-utils file qt6-translations-l10n
+  python3-mido poppler-utils file qt6-translations-l10n openttd-openmsx
   clang libclang-rt-dev)
 
 tq_sudo() {

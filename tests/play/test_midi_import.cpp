@@ -108,12 +108,13 @@ TEST_F(MidiImportTest, PlacesChordsValuesTitleAndTempo) {
     EXPECT_EQ(fx_.At(10, 6).option & 0x48u, 0x8u);
     EXPECT_EQ(fx_.At(10, 6).markType, 1);
     EXPECT_EQ(fx_.At(12, 6).Note, 63) << "bar line";
+    // A 16th or 32nd takes one column.
     EXPECT_EQ(fx_.At(13, 6).Note, 5);
     EXPECT_EQ(fx_.At(13, 6).yAdj, 4.0f);
+    EXPECT_EQ(fx_.At(14, 6).Note, 6);
+    EXPECT_EQ(fx_.At(14, 6).yAdj, 3.0f);
     EXPECT_EQ(fx_.At(15, 6).Note, 6);
-    EXPECT_EQ(fx_.At(15, 6).yAdj, 3.0f);
-    EXPECT_EQ(fx_.At(17, 6).Note, 6);
-    EXPECT_EQ(fx_.At(17, 6).yAdj, 2.0f);
+    EXPECT_EQ(fx_.At(15, 6).yAdj, 2.0f);
     EXPECT_EQ(PlacedCells(), 3 + 2 + 2 + 1);
 
     const TCell& title = fx_.At(3, 1);

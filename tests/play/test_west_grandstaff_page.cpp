@@ -16,6 +16,7 @@
 #include "tests/play/TQMidiBytes.h"
 #include "tests/render/TQInkProbe.h"
 #include "tests/render/TQMusicFonts.h"
+#include "tests/render/TQPageImage.h"
 #include "tests/render/TQViewFixture.h"
 #include "tests/support/TQTestSupport.h"
 
@@ -162,3 +163,50 @@ TEST_F(WestGrandStaffPage, NoteNameAccidentalsStandBesideTheirLetters) {
         EXPECT_GE(found, 4);
     }
 }
+
+namespace {
+
+// An imported bar of eighths and 16ths on both hands: the notes of each beat
+// hang from one beam, drawn as a filled bar, and no mark covers another.
+TEST(WestImportedBeams, BeamsAreDrawnByTheBeatWithoutCollisions) {
+    TMusicFonts fonts(true, true);
+    ASSERT_TRUE(fonts.loaded());
+    TMessageRecorder boxes;
+    SetMessageBoxes(&boxes);
+    MIDIImportHooks() = {};
+    tqtest::TempDir dir;
+    TViewFixture fx(40, 20);
+    fx.view.CellWidth = 15;
+    fx.view.CellHeight = 30;
+    fx.view.DrawUnit = 15;
+    TSmfTrack right, left;
+    const int tune[] = {72, 74, 76, 77, 79, 77, 76, 74, 72, 71, 72, 74};
+    const int lengths[] = {240, 240, 120, 120, 240, 240, 240, 120, 120, 120, 120, 480};
+    for (int i = 0; i < 12; ++i)
+        right.Note(0, tune[i], static_cast<uint32_t>(lengths[i]));
+    for (int k : {48, 55, 52, 55, 48, 55, 52, 55})
+        left.Ev(0, {0x91, k, 80}).Ev(240, {0x81, k, 0});
+    const std::string path = (dir / "beams.mid").string();
+    tqtest::WriteBytesFile(path, SmfFile(1, 480, {right.End(), left.End()}));
+    TMIDIReader reader;
+    ASSERT_TRUE(reader.ImportMIDIFile(path));
+    SetMessageBoxes(nullptr);
+    TMainView& v = fx.view;
+    for (int zoom : {1, 2}) {
+        SCOPED_TRACE(zoom);
+        const std::vector<TCollision> list = Probe(fx, v.Cols, v.Rows, zoom);
+        EXPECT_TRUE(list.empty()) << TInkProbe::Describe(list);
+        FitPaintBox(v, v.Cols, v.Rows, zoom);
+        TPageImage page(v);
+        tqtest::SavePngIfWanted(page.image, "imported_beams_z" + std::to_string(zoom));
+        // A beam is a filled polygon: one a beat group on the right hand (two
+        // with 16ths) and one a beat on the left.
+        const TInkProbe probe(v);
+        int beams = 0;
+        for (const TInkItem& it : probe.Items())
+            beams += it.what == "Polygon";
+        EXPECT_GE(beams, 4 + 4);
+    }
+}
+
+} // namespace
