@@ -4,14 +4,17 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "lang/modTQLanguage.h"
 
 TfrmEditImage::TfrmEditImage(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmEditImage"));
-    setWindowTitle(QStringLiteral("Image Property"));
-    SetTag(this, 1700);
+    // Modify > Properties edits any cell's offsets and size: the dialog is named
+    // as that menu item is
+    setWindowTitle(QStringLiteral("Cell Property"));
+    SetTag(this, 359);
     auto* column = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     auto label = [this](const char* text, int tag) {
@@ -30,6 +33,8 @@ TfrmEditImage::TfrmEditImage(QWidget* parent) : QDialog(parent) {
     form->addRow(label("Scale", 1704), edtScale);
     column->addLayout(form);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    SetTag(buttons->button(QDialogButtonBox::Ok), 1009);
+    SetTag(buttons->button(QDialogButtonBox::Cancel), 1010);
     column->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

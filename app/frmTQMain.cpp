@@ -26,6 +26,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSplitter>
+#include <QStyle>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -128,6 +129,14 @@ QToolButton* Button(QToolBar* bar, const char* name, const QIcon& icon, const ch
     b->setAutoRaise(true);
     SetTag(b, tag);
     bar->addWidget(b);
+    return b;
+}
+
+// A button whose face is a short text drawn as its picture; the text stays
+// readable as the property "FaceText" (a face is seen in every language).
+QToolButton* Button(QToolBar* bar, const char* name, const QString& face, const char* hint, int tag) {
+    QToolButton* b = Button(bar, name, TextIcon(face), hint, tag);
+    b->setProperty("FaceText", face);
     return b;
 }
 
@@ -366,29 +375,30 @@ void TfrmMainTQ::BuildToolBars() {
     tbrlTop->setObjectName(QStringLiteral("tbrlTop"));
     SetTag(tbrlTop, sidMainToolBar);
     tbrlTop->setMovable(false);
-    btnNew = Button(tbrlTop, "btnNew", TextIcon(QStringLiteral("New")), "New", 251);
-    btnOpenFile = Button(tbrlTop, "btnOpenFile", TextIcon(QStringLiteral("Open")), "Open", 252);
-    btnSaveFile = Button(tbrlTop, "btnSaveFile", TextIcon(QStringLiteral("Save")), "Save", 253);
+    // the file buttons show the style's pictures of a page, an open folder and a disk
+    btnNew = Button(tbrlTop, "btnNew", style()->standardIcon(QStyle::SP_FileIcon), "New", 251);
+    btnOpenFile = Button(tbrlTop, "btnOpenFile", style()->standardIcon(QStyle::SP_DialogOpenButton), "Open", 252);
+    btnSaveFile = Button(tbrlTop, "btnSaveFile", style()->standardIcon(QStyle::SP_DialogSaveButton), "Save", 253);
     tbrlTop->addSeparator();
-    btnPreviousPage = Button(tbrlTop, "btnPreviousPage", TextIcon(QStringLiteral("<")), "Previous Page", 411);
+    btnPreviousPage = Button(tbrlTop, "btnPreviousPage", QStringLiteral("<"), "Previous Page", 411);
     cbxPageNum = new QComboBox(tbrlTop);
     cbxPageNum->setObjectName(QStringLiteral("cbxPageNum"));
     cbxPageNum->setEditable(true);
     cbxPageNum->setMinimumWidth(60);
     cbxPageNum->setInsertPolicy(QComboBox::NoInsert);
     tbrlTop->addWidget(cbxPageNum);
-    btnNextPage = Button(tbrlTop, "btnNextPage", TextIcon(QStringLiteral(">")), "Next Page", 410);
-    btnHome = Button(tbrlTop, "btnHome", TextIcon(QStringLiteral("|<")), "First Page", 413);
+    btnNextPage = Button(tbrlTop, "btnNextPage", QStringLiteral(">"), "Next Page", 410);
+    btnHome = Button(tbrlTop, "btnHome", QStringLiteral("|<"), "First Page", 413);
     tbrlTop->addSeparator();
     btnLayer = Button(tbrlTop, "btnLayer", LayerIcon(60), "Switch Layer", 416);
     tbrlTop->addSeparator();
-    btnZoomOut = Button(tbrlTop, "btnZoomOut", TextIcon(QStringLiteral("-")), "Zoom Out", 403);
+    btnZoomOut = Button(tbrlTop, "btnZoomOut", QStringLiteral("-"), "Zoom Out", 403);
     trkZoom = new QSlider(Qt::Horizontal, tbrlTop);
     trkZoom->setObjectName(QStringLiteral("trkZoom"));
     trkZoom->setRange(30, 500);
     trkZoom->setMaximumWidth(140);
     tbrlTop->addWidget(trkZoom);
-    btnZoomIn = Button(tbrlTop, "btnZoomIn", TextIcon(QStringLiteral("+")), "Zoom In", 402);
+    btnZoomIn = Button(tbrlTop, "btnZoomIn", QStringLiteral("+"), "Zoom In", 402);
     lblZoom = new QLabel(QStringLiteral("100%"), tbrlTop);
     lblZoom->setObjectName(QStringLiteral("lblZoom"));
     lblZoom->setMinimumWidth(44);
@@ -515,6 +525,21 @@ void TfrmMainTQ::BuildPanels() {
     sbrMain->addWidget(sbrPanel0);
     sbrMain->addWidget(sbrPanel1, 1);
 
+    pbxMain->Picture = &PagePicture.Image();
+    pbxMain->OnPaint = [this] { PaintMainBox(); };
+    pbxRight->Picture = &RightPagePicture.Image();
+}
+
+void TfrmMainTQ::MakeFileDialogs() {
+    // Qt's file dialog keeps some texts of the language it was made in (the
+    // computer's entry, the file types): the dialogs are made again with each
+    // language, where the old ones were.
+    const QString openFolder = dlgOpen ? dlgOpen->directory().absolutePath() : QString();
+    const QString saveFolder = dlgSave ? dlgSave->directory().absolutePath() : QString();
+    const QString pictureFolder = dlgOpenPic ? dlgOpenPic->directory().absolutePath() : QString();
+    delete dlgOpen;
+    delete dlgSave;
+    delete dlgOpenPic;
     const QString filter = QStringLiteral("Music Files (*.mus);;All Files (*)");
     dlgOpen = new QFileDialog(this, QStringLiteral("Open Music File"));
     dlgOpen->setObjectName(QStringLiteral("dlgOpen"));
@@ -543,10 +568,11 @@ void TfrmMainTQ::BuildPanels() {
     dlgOpenPic->setOption(QFileDialog::DontUseNativeDialog);
     dlgOpenPic->setFileMode(QFileDialog::ExistingFile);
     dlgOpenPic->setNameFilter(QStringLiteral("*.jpg *.bmp *.jpeg"));
-
-    pbxMain->Picture = &PagePicture.Image();
-    pbxMain->OnPaint = [this] { PaintMainBox(); };
-    pbxRight->Picture = &RightPagePicture.Image();
+    if (!openFolder.isEmpty()) {
+        dlgOpen->setDirectory(openFolder);
+        dlgSave->setDirectory(saveFolder);
+        dlgOpenPic->setDirectory(pictureFolder);
+    }
 }
 
 void TfrmMainTQ::SetHooks() {
@@ -727,6 +753,7 @@ void TfrmMainTQ::FormCreate() {
     if (!Language->LoadLanguageDll())
         Language->UseChinese = false;
     SetUseChineseStrings(Language->UseChinese && Language->Loaded());
+    MakeFileDialogs();
     // 16
     UpdateCaption();
     // 17
@@ -802,6 +829,7 @@ void TfrmMainTQ::SetWorkFolders(const std::string& music, const std::string& ima
     MusicFolder = IncludeTrailingSeparator(music);
     ImageFolder = IncludeTrailingSeparator(image);
     ForceDirectories(MusicFolder);
+    ForceDirectories(ImageFolder); // where the picture dialog starts
     dlgOpen->setDirectory(Q(MusicFolder));
     dlgSave->setDirectory(Q(MusicFolder));
     dlgOpenPic->setDirectory(Q(ImageFolder));

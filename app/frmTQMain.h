@@ -188,6 +188,9 @@ public:
     QFileDialog* dlgOpen = nullptr;
     QFileDialog* dlgSave = nullptr;
     QFileDialog* dlgOpenPic = nullptr;
+    // Makes the three file dialogs above for the language in force, each in
+    // the folder its predecessor was in.
+    void MakeFileDialogs();
 
 
     // --- text entry, text commands, language switch (app/frmTQMainText.cpp) ---

@@ -107,14 +107,14 @@ void TfrmMainTQ::BuildEntryControls() {
     OnEndTextEntry = [this] { EndTextEntry(); };
 
     // the quick-key switches of the two palettes
-    mitEnableSpKey = new QAction(QStringLiteral("Enable Shortcut Keys"), this);
+    mitEnableSpKey = new QAction(QStringLiteral("Special Symbol Shortcut Keys"), this);
     mitEnableSpKey->setObjectName(QStringLiteral("mitEnableSpKey"));
-    SetTag(mitEnableSpKey, sidEnableShortcutKeys);
+    SetTag(mitEnableSpKey, sidSpecialSymbolKeys);
     mitEnableSpKey->setCheckable(true);
     connect(mitEnableSpKey, &QAction::triggered, this, [this] { mitEnableSpKeyClick(); });
-    mitEnableDynKey = new QAction(QStringLiteral("Enable Shortcut Keys"), this);
+    mitEnableDynKey = new QAction(QStringLiteral("Dynamic Mark Shortcut Keys"), this);
     mitEnableDynKey->setObjectName(QStringLiteral("mitEnableDynKey"));
-    SetTag(mitEnableDynKey, sidEnableShortcutKeys);
+    SetTag(mitEnableDynKey, sidDynamicMarkKeys);
     mitEnableDynKey->setCheckable(true);
     connect(mitEnableDynKey, &QAction::triggered, this, [this] { mitEnableDynKeyClick(); });
     mitKeepOriginalAspectRatio = new QAction(QStringLiteral("Keep Original Aspect Ratio"), this);

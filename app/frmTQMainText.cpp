@@ -394,6 +394,7 @@ void TfrmMainTQ::mitUseChineseClick() {
                    "setup Chinese for Tonquill\" for solution. Contact author\nfor the document if you do not have one.";
         MessageBoxes().Show(req);
     }
+    MakeFileDialogs();
     Language->SetLanguage(this);
     PageCaption();
     UpdateCaption();

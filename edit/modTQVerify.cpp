@@ -7,6 +7,7 @@
 #include <string>
 
 #include "lang/modTQLanguage.h"
+#include "lang/modTQStringIds.h"
 #include "model/modTQCellHelpers.h"
 #include "model/modTQGroup.h"
 #include "model/modTQKeys.h"
@@ -430,8 +431,12 @@ void RunVerify(int scope) {
     if (view->Highlights.empty())
         Language->MessageOk(1040, "", mkInformation);
     else
-        // "In all, <n> measures may be wrong ...": the opening word, the count, then 1039.
-        Language->MessageOk(1033, std::to_string(view->Highlights.size()) + Language->GetString(1039), mkWarning);
+        // "In all, <n> measures may be wrong ...": the opening word, the count, then the
+        // rest of the sentence, for one measure or for several.
+        Language->MessageOk(1033,
+                            std::to_string(view->Highlights.size()) +
+                                Language->GetString(view->Highlights.size() == 1 ? sidOneMeasureWrong : 1039),
+                            mkWarning);
 }
 
 void mitVerifyAllPageClick() { RunVerify(0); }

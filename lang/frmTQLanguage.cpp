@@ -7,9 +7,12 @@
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGroupBox>
+#include <QIdentityProxyModel>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,6 +26,7 @@
 #include <cstring>
 
 #include "lang/modTQLanguage.h"
+#include "lang/modTQStringIds.h"
 
 namespace {
 
@@ -67,6 +71,31 @@ void ShowPlainMessage(const std::string& text) {
     req.text = text;
     MessageBoxes().Show(req);
 }
+
+// The view of a file dialog's folder with the size, the type of a folder and
+// the date of each entry in the interface language (Qt writes sizes and dates
+// in the system's, and its catalogue lacks the folder's type).
+class TFileDetailsInLanguage : public QIdentityProxyModel {
+public:
+    TFileDetailsInLanguage(QObject* parent, const TLanguage& language) : QIdentityProxyModel(parent), language_(language) {}
+    QVariant data(const QModelIndex& index, int role) const override {
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (files && role == Qt::DisplayRole && index.column() >= 1 && index.column() <= 3) {
+            const QModelIndex source = mapToSource(index);
+            const bool folder = files->isDir(source);
+            if (index.column() == 3)
+                return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+            if (index.column() == 1 && !folder)
+                return QLocale().formattedDataSize(files->size(source));
+            if (index.column() == 2 && folder && !language_.GetString(sidFolderType).empty())
+                return Q(language_.GetString(sidFolderType));
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+
+private:
+    const TLanguage& language_;
+};
 
 } // namespace
 
@@ -222,6 +251,8 @@ void TLanguage::LocaliseFileDialog(QFileDialog* dialog, bool isSave) {
         return;
     // Our own dialog, so that its buttons and labels can be renamed.
     dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    if (!dynamic_cast<TFileDetailsInLanguage*>(dialog->proxyModel()))
+        dialog->setProxyModel(new TFileDetailsInLanguage(dialog, *this));
     auto set = [&](QFileDialog::DialogLabel label, int id) {
         const std::string s = GetString(id);
         if (!s.empty())

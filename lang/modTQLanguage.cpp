@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QObject>
 #include <QString>
 #include <QTranslator>
@@ -88,6 +89,12 @@ std::unique_ptr<QTranslator> gQtTranslator;
 void SwitchQtTranslations(bool chinese) {
     if (!QCoreApplication::instance())
         return;
+    // Numbers, dates and the file types that Qt's dialogs show follow the
+    // default locale: the interface language's, the system's when it speaks it.
+    const QLocale::Language language = chinese ? QLocale::Chinese : QLocale::English;
+    QLocale::setDefault(QLocale::system().language() == language
+                            ? QLocale::system()
+                            : QLocale(language, chinese ? QLocale::China : QLocale::UnitedStates));
     if (gQtTranslator) {
         QCoreApplication::removeTranslator(gQtTranslator.get());
         gQtTranslator.reset();

@@ -99,7 +99,7 @@ public:
     bool LoadLanguageDll();
     bool Loaded() const { return table_ != nullptr; }
     // True while Qt's own dialogs speak Chinese (LoadLanguageDll switches Qt's
-    // translations with the table).
+    // translations and the default locale with the table).
     static bool QtTranslationsLoaded();
     // Makes the drawing layers read strings, the UI language and the
     // bold-Chinese switch from this object (LoadLanguageDll does it).
@@ -114,7 +114,8 @@ public:
     // --- forms (lang/frmTQLanguage.cpp, Qt Widgets) ---
     // Localises a form and every object it holds by Tag.
     void SetLanguage(QWidget* form);
-    // Texts of an open or save file dialog's buttons and labels.
+    // Texts of an open or save file dialog's buttons and labels; its entries'
+    // sizes, dates and folder type are written in the interface language.
     void LocaliseFileDialog(QFileDialog* dialog, bool isSave);
     // A file dialog made by code: its title from titleId (without " . . ."), its
     // filters from the "description|pattern" pairs of filterId, and its buttons

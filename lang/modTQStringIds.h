@@ -59,9 +59,13 @@
     X(sidHintAttr64, 4052) \
     X(sidHintAttr80, 4053) \
     X(sidHintDotted, 4054) \
+    X(sidSpecialSymbolKeys, 4080) /* Tool: the Special Symbols palette's quick keys on or off */ \
+    X(sidDynamicMarkKeys, 4081) /* Tool: the Dynamic Marks palette's quick keys on or off */ \
+    X(sidOneMeasureWrong, 4082) /* beat check: the rest of "In all, 1 measure may be wrong" */ \
     X(sidFontDefaultButton, 4101) /* font dialog: back to the default font */ \
     X(sidAboutFontLicence, 4102) /* about box: the music font and its licence */ \
     X(sidPaperSizeInvalid, 4103) /* preferences: a paper size that cannot be used (its field follows) */ \
+    X(sidFolderType, 4110) /* file dialogs: the type of a folder */ \
     X(sidMathTitle, 4200) /* arithmetic sheet window: title */ \
     X(sidMathFirstPage, 4201) /* arithmetic sheet: first page number */ \
     X(sidMathPageCount, 4202) /* arithmetic sheet: pages to print */ \

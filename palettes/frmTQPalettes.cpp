@@ -331,16 +331,12 @@ TfrmLayoutPalette::TfrmLayoutPalette(QWidget* parent, const QString& caption, in
                                           [this] { btnCustomerizeClick(); });
     btnExitCustom_ = toolBar_->addAction(QStringLiteral("Exit Layout"), this, [this] { btnExitCustomClick(); });
     btnSaveCustom_ = toolBar_->addAction(QStringLiteral("Save Layout"), this, [this] {
-        const QString name = QFileDialog::getSaveFileName(
-            this, LayoutDialogTitle(saveDialogTag_, "Save Layout To File"), QString::fromStdString(layoutFile_),
-            LayoutDialogFilter(saveDialogTag_, paletteId_), nullptr, QFileDialog::DontConfirmOverwrite);
+        const QString name = AskLayoutFile(true);
         if (!name.isEmpty()) SaveLayoutAs(name.toStdString());
     });
     btnApplyCustom_ = toolBar_->addAction(QStringLiteral("Apply Layout"), this, [this] { btnApplyCustomClick(); });
     btnLoadLayout_ = toolBar_->addAction(QStringLiteral("Load Layout"), this, [this] {
-        const QString name = QFileDialog::getOpenFileName(
-            this, LayoutDialogTitle(openDialogTag_, "Open Layout File"), QString::fromStdString(layoutFile_),
-            LayoutDialogFilter(openDialogTag_, paletteId_));
+        const QString name = AskLayoutFile(false);
         if (!name.isEmpty()) LoadLayout(name.toStdString());
     });
     // Faces; their captions (by Tag) are their hints.
@@ -426,6 +422,23 @@ void TfrmLayoutPalette::LoadLayout(const std::string& fileName) {
     }
     layout_->ArrangeButtons(*adapter_);
     TLayoutMgr::WriteLayoutKey(layoutFile_, key_);
+}
+
+QString TfrmLayoutPalette::AskLayoutFile(bool save) {
+    // a file dialog of the interface language, like every other file dialog of the program
+    const int tag = save ? saveDialogTag_ : openDialogTag_;
+    QFileDialog dialog(this, LayoutDialogTitle(tag, save ? "Save Layout To File" : "Open Layout File"));
+    dialog.setObjectName(save ? QStringLiteral("dlgSaveLayout") : QStringLiteral("dlgOpenLayout"));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setNameFilters(LayoutDialogFilter(tag, paletteId_).split(QStringLiteral(";;")));
+    dialog.selectFile(QString::fromStdString(layoutFile_));
+    if (Language && Language->Loaded())
+        Language->LocaliseFileDialog(&dialog, save);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().front();
 }
 
 void TfrmLayoutPalette::TagLayoutButtons(int customerize, int exit, int save, int apply, int load) {

@@ -109,6 +109,9 @@ public:
     bool SaveLayoutAs(const std::string& chosen);
     // The string ids of the open and save dialogs (title; filter at id + 1).
     void TagLayoutDialogs(int open, int save);
+    // The layout file to save to or to load, asked in a file dialog that starts
+    // at the current layout file; "" when cancelled.
+    QString AskLayoutFile(bool save);
     // The string ids of the layout buttons: rearrange, exit, save, apply, load.
     void TagLayoutButtons(int customerize, int exit, int save, int apply, int load);
     // Tool-bar entries hidden while the layout is edited.

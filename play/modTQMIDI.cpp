@@ -116,7 +116,7 @@ void TfrmMIDI::LoadMidiLibrary() {
             return true;
         void* p = LibHandle.Symbol(name);
         if (!p) {
-            ShowPlainMessage(std::string(kCannotLoadDllFunction) + name + ": ");
+            ShowPlainMessage("The sound library " + LibPath + kLacksFunction + name);
             return false;
         }
         slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(p);

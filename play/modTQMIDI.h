@@ -22,7 +22,10 @@
 
 // Base name of the MIDI output library in the program folder.
 inline constexpr const char* kMidiLibraryName = "TQ_MIDI";
-inline constexpr const char* kCannotLoadDll = "cannot load dll ";
+// The sound library's fixed messages: it cannot be loaded (its path follows),
+// or it lacks an entry point (its path, kLacksFunction and the name follow).
+inline constexpr const char* kCannotLoadDll = "Cannot load the sound library ";
+inline constexpr const char* kLacksFunction = " lacks the function ";
 
 struct TPlayerHooks {
     // main window

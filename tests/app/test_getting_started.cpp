@@ -1,7 +1,9 @@
 // The README's "Getting started" against the program: every key its tables
 // name does on the real window what the README says, every menu path and key
-// of its command table is the window's, the tune it shows can be typed with
-// those keys, and Help → User's Guide opens the guide made from it.
+// of its command table and of its text is the window's in both languages, the
+// folders it names are made and the dialogs start where it says, the tune it
+// shows can be typed with those keys, and Help → User's Guide opens the guide
+// made from it.
 //
 // With TQ_DOC_SCREENSHOT=<file.png> the typed tune's page is written there
 // (scripts/screenshot makes docs/images/first-tune.png that way).
@@ -9,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QImage>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -38,6 +41,7 @@
 #include "model/modTQUndo.h"
 #include "output/frmTQPrint.h"
 #include "output/frmTQSaveImage.h"
+#include "platform/core/TQFiles.h"
 #include "platform/core/TQMessage.h"
 #include "tests/support/TQScoreFixture.h"
 #include "tests/support/TQTestSupport.h"
@@ -158,6 +162,35 @@ protected:
     void Type(const std::string& keys) {
         for (char c : keys)
             Press(std::string(1, c));
+    }
+
+    // The action reached by following a path of captions through the menu bar.
+    QAction* Follow(const std::string& path) {
+        QStringList steps = QString::fromStdString(path).split(QStringLiteral(" \u2192 "));
+        QList<QAction*> items = w->mnuMain->actions();
+        for (int i = 0; i < steps.size(); ++i) {
+            QAction* found = nullptr;
+            for (QAction* a : items) {
+                QString text = a->menu() ? a->menu()->title() : a->text();
+                text.remove(QLatin1Char('&'));
+                if (a->isVisible() && text.trimmed() == steps[i].trimmed())
+                    found = a;
+            }
+            if (!found)
+                return nullptr;
+            if (i + 1 == steps.size())
+                return found;
+            if (!found->menu())
+                return nullptr;
+            emit found->menu()->aboutToShow(); // menus that fill themselves as they open
+            items = found->menu()->actions();
+        }
+        return nullptr;
+    }
+    void UseChinese(bool chinese) {
+        if (Language->UseChinese != chinese)
+            w->CommandAction("mitUseChinese")->trigger();
+        ASSERT_EQ(Language->UseChinese, chinese);
     }
 
     TMessageRecorder rec;
@@ -319,29 +352,6 @@ TEST_F(GettingStarted, EveryWesternKeyOfTheReadmeDoesWhatItSays) {
 TEST_F(GettingStarted, TheCommandTableNamesTheWindowsMenusAndKeysInBothLanguages) {
     const auto table = TableAfter(Readme(), "| Command |");
     ASSERT_GE(table.size(), 5u);
-    // The action reached by following a path of captions through the menu bar.
-    auto follow = [this](const std::string& path) -> QAction* {
-        QStringList steps = QString::fromStdString(path).split(QStringLiteral(" \u2192 "));
-        QList<QAction*> items = w->mnuMain->actions();
-        for (int i = 0; i < steps.size(); ++i) {
-            QAction* found = nullptr;
-            for (QAction* a : items) {
-                QString text = a->menu() ? a->menu()->title() : a->text();
-                text.remove(QLatin1Char('&'));
-                if (a->isVisible() && text.trimmed() == steps[i].trimmed())
-                    found = a;
-            }
-            if (!found)
-                return nullptr;
-            if (i + 1 == steps.size())
-                return found;
-            if (!found->menu())
-                return nullptr;
-            emit found->menu()->aboutToShow(); // menus that fill themselves as they open
-            items = found->menu()->actions();
-        }
-        return nullptr;
-    };
     for (bool chinese : {false, true}) {
         if (Language->UseChinese != chinese)
             w->CommandAction("mitUseChinese")->trigger();
@@ -349,7 +359,7 @@ TEST_F(GettingStarted, TheCommandTableNamesTheWindowsMenusAndKeysInBothLanguages
         for (const auto& cells : table) {
             ASSERT_EQ(cells.size(), 3u);
             const std::string& path = chinese ? cells[1] : cells[0];
-            QAction* a = follow(path);
+            QAction* a = Follow(path);
             ASSERT_NE(a, nullptr) << "no menu path " << path;
             const std::vector<std::string> keys = KeysOf(cells[2]);
             ASSERT_EQ(keys.size(), 1u) << path;
@@ -528,4 +538,96 @@ TEST_F(GettingStarted, TheReadmesExportStepsWriteTheFilesTheyName) {
     const std::string notes = run("/usr/bin/python3 -c \"import mido; print(' '.join(str(m.note) for m in mido.MidiFile('" + mid +
                                   "') if m.type == 'note_on' and m.velocity > 0))\"");
     EXPECT_EQ(notes, "60 62 64 67 69 67 64 62\n") << "1 2 3 5 6 5 3 2 in C";
+}
+
+TEST_F(GettingStarted, EveryMenuPathOfTheReadmesTextIsTheWindowsInBothLanguages) {
+    // Menu paths in the running text: "File → Save as Image . . ." and its
+    // Chinese beside it, in brackets or after a comma. (The command table's
+    // rows are checked above.)
+    std::string text;
+    {
+        std::istringstream in(Readme());
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind('|', 0) != 0)
+                text += QString::fromStdString(line).trimmed().toStdString() + " ";
+    }
+    const QString step = QStringLiteral("[A-Z][\\w']*(?: [\\w']+)*(?: \\. \\. \\.)?");
+    const QRegularExpression english(QStringLiteral("\\b[A-Z][a-z]+(?: \u2192 ") + step + QStringLiteral(")+"));
+    const QRegularExpression chinese(QStringLiteral("^(?:\\*\\*)?(?: \\(|, )([^(),|]+?(?: \u2192 [^(),|]+?)+)[,)]"));
+    const QString all = QString::fromStdString(text);
+    std::vector<std::pair<std::string, std::string>> paths;
+    for (QRegularExpressionMatchIterator it = english.globalMatch(all); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QRegularExpressionMatch zh = chinese.match(all.mid(m.capturedEnd()));
+        EXPECT_TRUE(zh.hasMatch()) << "the README gives no Chinese for " << m.captured().toStdString();
+        if (zh.hasMatch())
+            paths.emplace_back(m.captured().toStdString(), zh.captured(1).trimmed().toStdString());
+    }
+    ASSERT_GE(paths.size(), 8u);
+    std::map<std::string, std::string> reached; // English path -> the action's name
+    for (bool inChinese : {false, true}) {
+        UseChinese(inChinese);
+        for (const auto& [en, zh] : paths) {
+            QAction* a = Follow(inChinese ? zh : en);
+            ASSERT_NE(a, nullptr) << "no menu path " << (inChinese ? zh : en);
+            const std::string name = (a->menu() ? a->menu()->objectName() : a->objectName()).toStdString();
+            if (!inChinese)
+                reached[en] = name;
+            else
+                EXPECT_EQ(name, reached[en]) << en << " and " << zh << " are different items";
+        }
+    }
+}
+
+TEST_F(GettingStarted, TheFoldersOfTheReadmeAreMadeAndTheDialogsStartThere) {
+    // "Where your files are kept": each folder it names is in the user folder
+    // once the program has started, and the dialogs it names start there.
+    const std::string readme = Readme();
+    const std::size_t from = readme.find("### Where your files are kept");
+    ASSERT_NE(from, std::string::npos);
+    const std::size_t to = readme.find("\n#", from + 4);
+    std::istringstream in(readme.substr(from, to - from));
+    std::string item, line;
+    std::vector<std::string> items;
+    while (std::getline(in, line)) {
+        if (line.rfind("- ", 0) == 0) {
+            if (!item.empty())
+                items.push_back(item);
+            item = line;
+        } else if (!item.empty()) {
+            item += " " + QString::fromStdString(line).trimmed().toStdString();
+        }
+    }
+    if (!item.empty())
+        items.push_back(item);
+    const fs::path user = TQUserFolder();
+    auto startsIn = [](QFileDialog* d, const fs::path& folder) {
+        return fs::equivalent(d->directory().absolutePath().toStdString(), folder);
+    };
+    int folders = 0, dialogs = 0;
+    for (const std::string& it : items) {
+        QRegularExpressionMatchIterator names =
+            QRegularExpression(QStringLiteral("`([^`/]+)/`")).globalMatch(QString::fromStdString(it));
+        std::vector<fs::path> named;
+        while (names.hasNext())
+            named.push_back(user / names.next().captured(1).toStdString());
+        for (const fs::path& folder : named) {
+            ++folders;
+            EXPECT_TRUE(fs::is_directory(folder)) << folder << " was not made (" << it << ")";
+        }
+        if (named.empty() || !fs::is_directory(named.front()))
+            continue;
+        if (it.find("open and save dialogs start here") != std::string::npos) {
+            ++dialogs;
+            EXPECT_TRUE(startsIn(w->dlgOpen, named.front())) << w->dlgOpen->directory().absolutePath().toStdString();
+            EXPECT_TRUE(startsIn(w->dlgSave, named.front())) << w->dlgSave->directory().absolutePath().toStdString();
+        }
+        if (it.find("picture dialogs start") != std::string::npos) {
+            ++dialogs;
+            EXPECT_TRUE(startsIn(w->dlgOpenPic, named.front()))
+                << w->dlgOpenPic->directory().absolutePath().toStdString();
+        }
+    }
+    EXPECT_GE(folders, 4);
+    EXPECT_EQ(dialogs, 2);
 }

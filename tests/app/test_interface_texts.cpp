@@ -3,22 +3,33 @@
 // dialogs, tool windows and message boxes it opens, and the forms that other
 // forms open. A caption fails when it is empty, holds a bare string id or a
 // placeholder, speaks the other language, or is wider than its control in the
-// font it is drawn in.
+// font it is drawn in. Every check runs in the language the program starts in
+// and after switching the language as Help does, with the windows made before
+// the switch or only after it; Qt's own file, colour, font and print dialogs
+// are read the same way.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -30,7 +41,9 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include <cstdio>
 #include <filesystem>
@@ -54,6 +67,7 @@
 #include "palettes/frmTQMath.h"
 #include "play/frmTQMIDIInfo.h"
 #include "play/frmTQPlayList.h"
+#include "platform/core/TQFiles.h"
 #include "platform/core/TQMessage.h"
 #include "tests/support/TQScoreFixture.h"
 #include "tests/support/TQTestSupport.h"
@@ -196,6 +210,8 @@ public:
                     if (auto* tb = static_cast<QToolButton*>(b);
                         tb->toolButtonStyle() != Qt::ToolButtonIconOnly || b->icon().isNull())
                         Caption(where, b->text(), true);
+                    // a face drawn from a text is read in every language
+                    Caption(where + QStringLiteral(" face"), b->property("FaceText").toString(), true);
                     continue;
                 }
                 Caption(where, b->text(), !b->icon().isNull());
@@ -233,17 +249,75 @@ public:
                             Caption(where + QStringLiteral(" column ") + QString::number(i), h->text(), true);
             }
         }
+        // Qt's own windows: their actions (the context menus of a file dialog
+        // and of its column heads) speak too.
+        if (QByteArray(top->metaObject()->className()).startsWith('Q'))
+            for (QAction* a : top->findChildren<QAction*>())
+                if (!a->isSeparator())
+                    Caption(name + QStringLiteral(" action ") + Shown(a->text()), a->text(), true);
+        if (fileDialog)
+            FileDialogViews(static_cast<QFileDialog*>(top), name);
+    }
+
+    // What a file dialog's views show besides file names: the entry for the
+    // whole computer in its side bar and folder list, the column heads, and
+    // each entry's type and date.
+    void FileDialogViews(QFileDialog* d, const QString& name) {
+        for (const char* list : {"sidebar", "lookInCombo"}) {
+            QAbstractItemModel* m = nullptr;
+            if (auto* v = d->findChild<QAbstractItemView*>(QString::fromLatin1(list)))
+                m = v->model();
+            else if (auto* c = d->findChild<QComboBox*>(QString::fromLatin1(list)))
+                m = c->model();
+            for (int r = 0; m && r < m->rowCount(); ++r) {
+                const QVariant url = m->index(r, 0).data(Qt::UserRole + 1); // the entry's address
+                if (url.typeId() == QMetaType::QUrl && url.toUrl().path().isEmpty())
+                    Caption(name + QLatin1Char('/') + QLatin1String(list), m->index(r, 0).data().toString());
+            }
+        }
+        auto* tree = d->findChild<QTreeView*>(QStringLiteral("treeView"));
+        if (!tree)
+            return;
+        // the folder's entries come from a reading thread: wait for those the dialog shows
+        QStringList patterns;
+        QRegularExpressionMatchIterator it =
+            QRegularExpression(QStringLiteral("\\(([^)]*)\\)")).globalMatch(d->selectedNameFilter());
+        while (it.hasNext())
+            patterns << it.next().captured(1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const QDir folder = d->directory();
+        const qsizetype shown = folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot).size() +
+                                folder.entryList(patterns.isEmpty() ? QStringList{QStringLiteral("*")} : patterns,
+                                                 QDir::Files).size();
+        QAbstractItemModel* m = tree->model();
+        for (QElapsedTimer t; !t.isValid() || (m->rowCount(tree->rootIndex()) < shown && t.elapsed() < 3000);) {
+            if (!t.isValid())
+                t.start();
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        for (int c = 0; c < m->columnCount(tree->rootIndex()); ++c)
+            Caption(name + QStringLiteral(" column ") + QString::number(c), m->headerData(c, Qt::Horizontal).toString(),
+                    true);
+        for (int r = 0; r < m->rowCount(tree->rootIndex()); ++r) {
+            const QString entry = m->index(r, 0, tree->rootIndex()).data().toString();
+            for (int c : {1, 2, 3}) // size, type and date
+                Caption(name + QLatin1Char('/') + entry + QStringLiteral(" column ") + QString::number(c),
+                        m->index(r, c, tree->rootIndex()).data().toString(), true);
+        }
     }
 
     // The items of a menu and of its sub-menus.
     void Menu(QMenu* menu, const QString& name) {
         // a pop-up menu has no title of its own
         Caption(name, menu->title(), menu->objectName().startsWith(QStringLiteral("pop")));
+        std::map<QString, QString> items; // caption -> the first item with it
         for (QAction* a : menu->actions()) {
             if (a->isSeparator() || !a->isVisible())
                 continue;
             const QString where = name + QStringLiteral(" > ") +
                                   (a->objectName().isEmpty() ? a->text() : a->objectName());
+            // two items of one menu that read alike cannot be told apart
+            if (const auto [first, fresh] = items.emplace(Shown(a->text()), where); !fresh && !a->text().isEmpty())
+                Add(where, a->text(), "the same caption as " + first->second.toStdString());
             if (a->menu())
                 Menu(a->menu(), where);
             else
@@ -313,15 +387,43 @@ bool LeftOut(const std::string& name) {
     return names.count(name) != 0;
 }
 
-class InterfaceTexts : public ::testing::TestWithParam<bool> {
+// The languages of a run: the one it starts in, then each one switched to as
+// Help does; with openFirst, every window is opened (and read) before each switch.
+struct TLanguageRun {
+    const char* name;
+    std::vector<bool> chinese;
+    bool openFirst;
+};
+void PrintTo(const TLanguageRun& run, std::ostream* out) { *out << run.name; }
+
+class InterfaceTexts : public ::testing::TestWithParam<TLanguageRun> {
 protected:
     void SetUp() override {
         fs::remove(PrefFileName());
-        std::ofstream(PrefFileName()) << "[Pref]\nUseChinese=" << (GetParam() ? 1 : 0) << "\nnoAskMusicFont=1\n";
+        std::ofstream(PrefFileName()) << "[Pref]\nUseChinese=" << (GetParam().chinese.front() ? 1 : 0)
+                                      << "\nnoAskMusicFont=1\n";
+        // a score and a folder where the score dialogs start, a picture where the picture dialog starts
+        fs::create_directories(fs::path(TQUserFolder()) / "Music" / "Songs");
+        std::ofstream(fs::path(TQUserFolder()) / "Music" / "song.mus") << "x";
         SetMessageBoxes(&dialogs);
         w.reset(StartTonquill());
         w->OpenDocument = [](const std::string&) { return true; };
         QApplication::processEvents();
+        ASSERT_EQ(Language->UseChinese, GetParam().chinese.front());
+        for (std::size_t i = 1; i < GetParam().chinese.size(); ++i) {
+            if (GetParam().openFirst) {
+                Audit before(Language->UseChinese);
+                std::set<std::string> seen;
+                WalkCommands(before, seen);
+                OpenForms(before);
+                OpenQtDialogs(before);
+                EXPECT_TRUE(before.findings.empty()) << "before switching to " << (i + 1) << ": "
+                                                     << before.findings.size() << " faults:\n" << before.Report();
+            }
+            w->CommandAction("mitUseChinese")->trigger(); // as Help does
+            QApplication::processEvents();
+            ASSERT_EQ(Language->UseChinese, GetParam().chinese[i]);
+        }
     }
     void TearDown() override {
         for (QWidget* t : QApplication::topLevelWidgets())
@@ -336,6 +438,9 @@ protected:
         Language->LoadLanguageDll();
         fs::remove(PrefFileName());
     }
+    // The language the run ends in.
+    static bool InForce() { return GetParam().chinese.back(); }
+
     // The visible windows other than the main one, read and hidden.
     void AuditToolWindows(Audit& audit, const std::string& after) {
         QApplication::processEvents();
@@ -347,6 +452,137 @@ protected:
         }
     }
 
+    // The main window's menus, tool bars, command-table actions and panels.
+    void AuditMainWindow(Audit& audit) {
+        for (QAction* a : w->mnuMain->actions())
+            if (a->menu())
+                audit.Menu(a->menu(), a->menu()->objectName());
+        for (QMenu* m : w->findChildren<QMenu*>())
+            if (m->objectName().startsWith(QStringLiteral("pop")))
+                audit.Menu(m, m->objectName());
+        // the window's tool bars are named in its tool-bar menu
+        for (QToolBar* bar : w->findChildren<QToolBar*>())
+            if (bar->parentWidget() == w.get())
+                audit.Caption(bar->objectName() + QStringLiteral(" title"), bar->windowTitle());
+        // every action of the command table, shown or not, and its hint
+        for (const TCommandRow& row : CommandTable()) {
+            if (row.Flags & cfOpening)
+                continue; // a menu: its title is read with the menu bar
+            QAction* a = w->CommandAction(row.Name);
+            ASSERT_NE(a, nullptr) << row.Name;
+            audit.Caption(QString::fromLatin1(row.Name), a->text(), !a->icon().isNull());
+            audit.Caption(QString::fromLatin1(row.Name) + QStringLiteral(" hint"), a->toolTip(), true);
+        }
+        audit.Window(w.get(), QStringLiteral("frmMainTQ"));
+    }
+
+    // Every command of the window, on a small score with a selection so that
+    // commands reach their dialogs; each dialog, message box, pop-up menu and
+    // tool window it opens is read. The names of what opened go to seen.
+    void WalkCommands(Audit& audit, std::set<std::string>& seen) {
+        const char* tune[] = {"\"1=C\"", "1", "2", "3", "4", "|", "5", "6", "7", "1'", "|"};
+        for (int c = 0; c < 11; ++c)
+            w->PageSets[0][0][1][static_cast<size_t>(c + 1)] = TScoreFixture::Cell(tune[c]);
+        w->SelCol0 = 2;
+        w->SelCol1 = 6;
+        w->SelRow0 = w->SelRow1 = 1;
+        std::string current;
+        DialogCatcher catcher([&](QWidget* d) {
+            seen.insert(Name(d));
+            if (auto* m = qobject_cast<QMenu*>(d))
+                audit.Menu(m, QString::fromStdString(current + " -> " + Name(d)));
+            else
+                audit.Window(d, QString::fromStdString(current + " -> " + Name(d)));
+        });
+        // (the file dialogs' own actions, which make, rename and delete files, are not the window's)
+        auto inFileDialog = [](const QObject* o) {
+            for (; o; o = o->parent())
+                if (qobject_cast<const QFileDialog*>(o))
+                    return true;
+            return false;
+        };
+        std::vector<QAction*> actions = w->CommandActions;
+        for (QAction* a : w->findChildren<QAction*>())
+            if (!a->objectName().isEmpty() && !inFileDialog(a) &&
+                std::find(actions.begin(), actions.end(), a) == actions.end())
+                actions.push_back(a);
+        for (QAction* a : actions) {
+            current = a->objectName().toStdString();
+            // what a user cannot reach (hidden developer items) is left out
+            if (current.empty() || LeftOut(current) || a->menu() || !a->isVisible())
+                continue;
+            a->setEnabled(true);
+            a->trigger();
+            for (QWidget* t : QApplication::topLevelWidgets())
+                if (t != w.get() && t->isVisible() && !qobject_cast<QMenu*>(t))
+                    seen.insert(Name(t));
+            AuditToolWindows(audit, current);
+            if (!w->isVisible())
+                w->show();
+        }
+    }
+
+    // The forms that other forms or later steps open, and the message form.
+    void OpenForms(Audit& audit) {
+        // what a form asks as it opens (the arithmetic sheet asks before it drops a changed score)
+        DialogCatcher catcher([&](QWidget* d) { audit.Window(d, QStringLiteral("asked: ") + QString::fromStdString(Name(d))); });
+        auto look = [&](QWidget* form, const char* name) {
+            form->show();
+            QApplication::processEvents();
+            audit.Window(form, QString::fromLatin1(name));
+            form->hide();
+        };
+        TfrmSetFont font(w.get());
+        look(&font, "frmSetFont");
+        TfrmAboutBox about(w.get());
+        look(&about, "frmAboutBox");
+        TfrmMIDIInfo midi(w.get());
+        midi.ShowHeader("song.mid", 1, 3, 0x01, 0xE0);
+        look(&midi, "frmMIDIInfo");
+        TfrmPlayList list(w.get());
+        list.FormShow("Untitled");
+        look(&list, "frmPlayList");
+        TfrmBreakdown breakdown(w.get());
+        look(&breakdown, "frmBreakdown");
+        TfrmPrintBook printBook(w.get());
+        look(&printBook, "frmPrintBook");
+        TfrmMath math(w.get());
+        look(&math, "frmMath");
+        // the message form with each set of buttons and the check box
+        for (TMsgButtons buttons : {mbOK, mbYesNo, mbYesNoCancel}) {
+            TfrmMsgYNC box(w.get());
+            box.Prepare(Language->BuildMessageForm(1022, "", mkConfirmation, buttons, true, 0));
+            look(&box, "frmMsgYNC");
+        }
+    }
+
+    // Qt's own file, colour, font, print and page-setup dialogs, made now.
+    void OpenQtDialogs(Audit& audit) {
+        auto look = [&](QDialog* d, const char* name) {
+            d->show();
+            QApplication::processEvents();
+            audit.Window(d, QString::fromLatin1(name));
+            d->hide();
+        };
+        // a file dialog as the program prepares every one it makes
+        QFileDialog file(w.get());
+        Language->PrepareFileDialog(&file, 1060, 1063, false);
+        file.setViewMode(QFileDialog::Detail);
+        file.setDirectory(QString::fromStdString(TQUserFolder() + "Music"));
+        look(&file, "QFileDialog");
+        QColorDialog colour(w.get());
+        colour.setOption(QColorDialog::DontUseNativeDialog);
+        look(&colour, "QColorDialog");
+        QFontDialog font(w.get());
+        font.setOption(QFontDialog::DontUseNativeDialog);
+        look(&font, "QFontDialog");
+        QPrinter printer;
+        QPrintDialog print(&printer, w.get());
+        look(&print, "QPrintDialog");
+        QPageSetupDialog page(&printer, w.get());
+        look(&page, "QPageSetupDialog");
+    }
+
     TMessageDialogBoxes dialogs;
     std::unique_ptr<TfrmMainTQ> w;
     tqtest::TempDir dir;
@@ -355,28 +591,8 @@ protected:
 } // namespace
 
 TEST_P(InterfaceTexts, TheMainWindowSpeaksOneLanguage) {
-    ASSERT_EQ(Language->UseChinese, GetParam());
-    Audit audit(GetParam());
-    for (QAction* a : w->mnuMain->actions())
-        if (a->menu())
-            audit.Menu(a->menu(), a->menu()->objectName());
-    for (QMenu* m : w->findChildren<QMenu*>())
-        if (m->objectName().startsWith(QStringLiteral("pop")))
-            audit.Menu(m, m->objectName());
-    // the window's tool bars are named in its tool-bar menu
-    for (QToolBar* bar : w->findChildren<QToolBar*>())
-        if (bar->parentWidget() == w.get())
-            audit.Caption(bar->objectName() + QStringLiteral(" title"), bar->windowTitle());
-    // every action of the command table, shown or not, and its hint
-    for (const TCommandRow& row : CommandTable()) {
-        if (row.Flags & cfOpening)
-            continue; // a menu: its title is read with the menu bar
-        QAction* a = w->CommandAction(row.Name);
-        ASSERT_NE(a, nullptr) << row.Name;
-        audit.Caption(QString::fromLatin1(row.Name), a->text(), !a->icon().isNull());
-        audit.Caption(QString::fromLatin1(row.Name) + QStringLiteral(" hint"), a->toolTip(), true);
-    }
-    audit.Window(w.get(), QStringLiteral("frmMainTQ"));
+    Audit audit(InForce());
+    AuditMainWindow(audit);
     // the window title names the program once
     const QString title = w->windowTitle();
     EXPECT_EQ(title.count(QStringLiteral("Tonquill")), 1) << title.toStdString();
@@ -384,102 +600,59 @@ TEST_P(InterfaceTexts, TheMainWindowSpeaksOneLanguage) {
 }
 
 TEST_P(InterfaceTexts, EveryCommandsDialogsAndMessagesSpeakOneLanguage) {
-    Audit audit(GetParam());
-    // A small score with a selection, so that commands reach their dialogs.
-    const char* tune[] = {"\"1=C\"", "1", "2", "3", "4", "|", "5", "6", "7", "1'", "|"};
-    for (int c = 0; c < 11; ++c)
-        w->PageSets[0][0][1][static_cast<size_t>(c + 1)] = TScoreFixture::Cell(tune[c]);
-    w->SelCol0 = 2;
-    w->SelCol1 = 6;
-    w->SelRow0 = w->SelRow1 = 1;
-    std::string current;
+    Audit audit(InForce());
     std::set<std::string> seen;
-    DialogCatcher catcher([&](QWidget* d) {
-        seen.insert(Name(d));
-        if (auto* m = qobject_cast<QMenu*>(d))
-            audit.Menu(m, QString::fromStdString(current + " -> " + Name(d)));
-        else
-            audit.Window(d, QString::fromStdString(current + " -> " + Name(d)));
-    });
-    std::vector<QAction*> actions = w->CommandActions;
-    for (QAction* a : w->findChildren<QAction*>())
-        if (!a->objectName().isEmpty() && std::find(actions.begin(), actions.end(), a) == actions.end())
-            actions.push_back(a);
-    for (QAction* a : actions) {
-        current = a->objectName().toStdString();
-        // what a user cannot reach (hidden developer items) is left out
-        if (current.empty() || LeftOut(current) || a->menu() || !a->isVisible())
-            continue;
-        a->setEnabled(true);
-        a->trigger();
-        for (QWidget* t : QApplication::topLevelWidgets())
-            if (t != w.get() && t->isVisible() && !qobject_cast<QMenu*>(t))
-                seen.insert(Name(t));
-        AuditToolWindows(audit, current);
-        if (!w->isVisible())
-            w->show();
-    }
+    WalkCommands(audit, seen);
     EXPECT_TRUE(audit.findings.empty()) << audit.findings.size() << " faults:\n" << audit.Report();
     // the walk reached the program's dialogs and tool windows, and Qt's own
     for (const char* name : {"frmPref", "frmAboutBox", "frmSetFont", "frmPlay", "frmWestNotes", "frmPrint",
                              "frmSaveImage", "frmBook", "frmBrowser", "frmShiftStaff", "frmBowDir",
                              "frmMeasureCount", "frmEditImage", "frmMsgYNC", "dlgOpen", "dlgSave", "dlgOpenMIDI",
-                             "dlgSaveMIDI", "TfrmClefStaff", "TKeySignature", "TfrmTempoSign", "TfrmTimeSignature",
-                             "TfrmText", "TfrmRotateText", "TfrmShrinkRate", "TfrmSpecial", "TfrmDynMark",
-                             "TfrmGongChi", "TfrmTextSymbols", "QColorDialog", "QPageSetupDialog", "popShrink"})
+                             "dlgSaveMIDI", "dlgOpenPic", "TfrmClefStaff", "TKeySignature", "TfrmTempoSign",
+                             "TfrmTimeSignature", "TfrmText", "TfrmRotateText", "TfrmShrinkRate", "TfrmSpecial",
+                             "TfrmDynMark", "TfrmGongChi", "TfrmTextSymbols", "QColorDialog", "QPageSetupDialog",
+                             "popShrink"})
         EXPECT_TRUE(seen.count(name)) << name << " was not reached";
 }
 
 TEST_P(InterfaceTexts, FormsOpenedFromOtherFormsSpeakOneLanguage) {
-    Audit audit(GetParam());
-    auto look = [&](QWidget* form, const char* name) {
-        form->show();
-        QApplication::processEvents();
-        audit.Window(form, QString::fromLatin1(name));
-        form->hide();
-    };
-    TfrmSetFont font(w.get());
-    look(&font, "frmSetFont");
-    TfrmAboutBox about(w.get());
-    look(&about, "frmAboutBox");
-    // the forms that other forms or later steps open
-    TfrmMIDIInfo midi(w.get());
-    midi.ShowHeader("song.mid", 1, 3, 0x01, 0xE0);
-    look(&midi, "frmMIDIInfo");
-    TfrmPlayList list(w.get());
-    list.FormShow("Untitled");
-    look(&list, "frmPlayList");
-    TfrmBreakdown breakdown(w.get());
-    look(&breakdown, "frmBreakdown");
-    TfrmPrintBook printBook(w.get());
-    look(&printBook, "frmPrintBook");
-    TfrmMath math(w.get());
-    look(&math, "frmMath");
-    // the message form with each set of buttons and the check box
-    for (TMsgButtons buttons : {mbOK, mbYesNo, mbYesNoCancel}) {
-        TfrmMsgYNC box(w.get());
-        box.Prepare(Language->BuildMessageForm(1022, "", mkConfirmation, buttons, true, 0));
-        look(&box, "frmMsgYNC");
-        if (buttons != mbOK) {
-            EXPECT_EQ(box.btnYes->text().remove(QLatin1Char('&')).toStdString(),
-                      GetParam() ? std::string("\xE6\x98\xAF") : std::string("Yes")); // 是
-        }
-    }
+    Audit audit(InForce());
+    OpenForms(audit);
+    // a Yes/No box answers 是 or 否, Yes or No
+    TfrmMsgYNC box(w.get());
+    box.Prepare(Language->BuildMessageForm(1022, "", mkConfirmation, mbYesNo, true, 0));
+    box.show();
+    QApplication::processEvents();
+    EXPECT_EQ(box.btnYes->text().remove(QLatin1Char('&')).toStdString(),
+              InForce() ? std::string("\xE6\x98\xAF") : std::string("Yes")); // 是
+    EXPECT_EQ(box.btnNo->text().remove(QLatin1Char('&')).toStdString(),
+              InForce() ? std::string("\xE5\x90\xA6") : std::string("No")); // 否
+    box.hide();
     EXPECT_TRUE(audit.findings.empty()) << audit.findings.size() << " faults:\n" << audit.Report();
 }
 
-TEST_P(InterfaceTexts, QtsOwnDialogsSwitchWithTheLanguage) {
-    // Qt's own texts, as its file dialog asks for them
-    auto newFolder = [] { return QCoreApplication::translate("QFileDialog", "New Folder"); };
-    const bool chinese = GetParam();
-    EXPECT_EQ(TLanguage::QtTranslationsLoaded(), chinese);
-    EXPECT_EQ(HasCjk(newFolder()), chinese) << newFolder().toStdString();
-    w->CommandAction("mitUseChinese")->trigger();
-    EXPECT_EQ(Language->UseChinese, !chinese);
-    EXPECT_EQ(TLanguage::QtTranslationsLoaded(), !chinese);
-    EXPECT_EQ(HasCjk(newFolder()), !chinese) << newFolder().toStdString();
-    // and the window took the other language's captions
-    EXPECT_EQ(HasCjk(w->CommandAction("mitUndo")->text()), !chinese);
+TEST_P(InterfaceTexts, ModifyPropertiesOpensADialogNamedAsItsMenuItem) {
+    QAction* item = w->CommandAction("mitEditProperty");
+    ASSERT_NE(item, nullptr);
+    QString title, ok;
+    DialogCatcher catcher([&](QWidget* d) {
+        title = d->windowTitle();
+        for (QPushButton* b : d->findChildren<QPushButton*>())
+            if (auto* box = qobject_cast<QDialogButtonBox*>(b->parentWidget());
+                box && box->buttonRole(b) == QDialogButtonBox::AcceptRole)
+                ok = b->text();
+    });
+    item->trigger();
+    EXPECT_EQ(title.toStdString(), StripEllipsis(item->text().toStdString()));
+    // its OK button says what every other dialog's says
+    EXPECT_EQ(ok.toStdString(), Language->GetString(1009));
+}
+
+TEST_P(InterfaceTexts, QtsOwnDialogsSpeakTheLanguageInForce) {
+    Audit audit(InForce());
+    EXPECT_EQ(TLanguage::QtTranslationsLoaded(), InForce());
+    OpenQtDialogs(audit);
+    EXPECT_TRUE(audit.findings.empty()) << audit.findings.size() << " faults:\n" << audit.Report();
 }
 
 TEST_P(InterfaceTexts, TheTempoWordsOfTheTextPaletteAreSpeltRight) {
@@ -492,7 +665,15 @@ TEST_P(InterfaceTexts, TheTempoWordsOfTheTextPaletteAreSpeltRight) {
     EXPECT_EQ(words[82], "Sostenuto");
 }
 
-INSTANTIATE_TEST_SUITE_P(BothLanguages, InterfaceTexts, ::testing::Values(true, false),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return std::string(info.param ? "Chinese" : "English");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    BothLanguages, InterfaceTexts,
+    ::testing::Values(TLanguageRun{"Chinese", {true}, false}, TLanguageRun{"English", {false}, false},
+                      // the windows made after the switch
+                      TLanguageRun{"ChineseThenEnglish", {true, false}, false},
+                      TLanguageRun{"EnglishThenChinese", {false, true}, false},
+                      // every window opened before the switch, and again after it
+                      TLanguageRun{"ChineseThenEnglishOpened", {true, false}, true},
+                      TLanguageRun{"EnglishThenChineseOpened", {false, true}, true},
+                      TLanguageRun{"ChineseEnglishChinese", {true, false, true}, true},
+                      TLanguageRun{"EnglishChineseEnglish", {false, true, false}, true}),
+    [](const ::testing::TestParamInfo<TLanguageRun>& info) { return std::string(info.param.name); });

@@ -231,7 +231,7 @@ TEST_F(PlayFromWindowTest, ALibraryThatCannotBeLoadedIsReportedWhenPlaying) {
     TfrmMIDI missing(empty.str());
     ASSERT_FALSE(missing.Ready());
     ASSERT_EQ(rec.shown.size(), 1u);
-    EXPECT_EQ(rec.shown[0].text.rfind("cannot load dll ", 0), 0u) << rec.shown[0].text;
+    EXPECT_EQ(rec.shown[0].text.rfind("Cannot load the sound library ", 0), 0u) << rec.shown[0].text;
     rec.Clear();
     frmMIDI = &missing;
     w = std::make_unique<TfrmMainTQ>();

@@ -138,6 +138,16 @@ TEST_F(VerifyRun, ReportCountsMarksAndGoesToTheirPage) {
     EXPECT_TRUE(fx.win.Highlights.empty());
 }
 
+TEST_F(VerifyRun, OneWrongMeasureIsReportedInTheSingular) {
+    TEditFixture fx(16, 6);
+    fx.Row(0, "T:4/4");
+    fx.Row(2, "&G W:3 W:3 W:3 W:3 | W:3 W:3 W:3 |"); // three quarters in the second measure
+    RunVerify(0);
+    ASSERT_EQ(fx.win.Highlights.size(), 1u);
+    ASSERT_EQ(fx.messages.shown.size(), 1u);
+    EXPECT_EQ(fx.messages.shown[0].text, "In all, 1 measure may be wrong. It is highlighted in yellow; please check it.");
+}
+
 TEST_F(VerifyRun, ScopesLimitRowsFromTheStartPageOn) {
     TEditFixture fx(16, 6, 2);
     fx.Row(0, "T:4/4");

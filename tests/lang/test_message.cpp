@@ -233,7 +233,7 @@ TEST_F(MessageTest, DialogButtonSetsAndIcons) {
         EXPECT_EQ(f.pnlButton->width(), 290);
         EXPECT_EQ(f.pnlButton->x(), (f.width() - 290) / 2);
         EXPECT_EQ(f.nbkImage->currentIndex(), c.page);
-        EXPECT_EQ(f.btnNo->text().toStdString(), "否认");
+        EXPECT_EQ(f.btnNo->text().toStdString(), "否");
         EXPECT_EQ(f.btnCancel->text().toStdString(), "取消");
         EXPECT_EQ(f.windowTitle().toStdString(), r.caption);
     }

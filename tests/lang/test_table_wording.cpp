@@ -48,11 +48,33 @@ TEST(TableWording, NoMisspeltWordOrWrongCharacter) {
         {3218, false, "Crecendo", "Crescendo"},
         {3104, false, "Rearange", "Rearrange"},
         {3125, false, "Rearange", "Rearrange"},
+        // "must" (必须), not "necessary" (必需)
+        {1038, true, "必需", "必须"},
+        // the sound library by its name on Linux, not a DLL
+        {3311, true, "DLL", "TQ_MIDI.so"},
+        {3311, false, "DLL", "sound library (TQ_MIDI.so)"},
     };
     for (const auto& c : cases) {
         const std::string text = (c.chinese ? Both().ch : Both().en).GetString(c.id);
         EXPECT_EQ(text.find(c.wrong), std::string::npos) << c.id << ": " << text;
         EXPECT_NE(text.find(c.right), std::string::npos) << c.id << ": " << text;
+    }
+}
+
+TEST(TableWording, AnswersAndMenuItemsSayWhatTheyDo) {
+    // the No button: 否 ("no") beside 是, not 否认 ("deny")
+    EXPECT_EQ(Both().ch.GetString(1019), "\xE5\x90\xA6"); // 否
+    EXPECT_EQ(Both().en.GetString(1019), "No");
+    // the two quick-key switches of the Tools menu name their palettes (451, 452)
+    for (const TLanguage* t : {&Both().ch, &Both().en}) {
+        const std::string special = t->GetString(sidSpecialSymbolKeys), dynamic = t->GetString(sidDynamicMarkKeys);
+        EXPECT_NE(special, dynamic);
+        const std::string specialPalette = t->GetString(451), dynamicPalette = t->GetString(452);
+        // "Special Symbols" reads "Special Symbol" before a noun
+        EXPECT_EQ(special.rfind(specialPalette.substr(0, specialPalette.size() - (t == &Both().en ? 1 : 0)), 0), 0u)
+            << special;
+        EXPECT_EQ(dynamic.rfind(dynamicPalette.substr(0, dynamicPalette.size() - (t == &Both().en ? 1 : 0)), 0), 0u)
+            << dynamic;
     }
 }
 
@@ -62,6 +84,11 @@ TEST(TableWording, TheMiddleOfACountMessageReadsInOrder) {
               "共有3个小节可能有错。这些小节标有黄色背景，您应细查这些小节。");
     EXPECT_EQ(Both().en.GetString(1033) + "3" + Both().en.GetString(1039),
               "In all, 3 measures may be wrong. They are highlighted in yellow; please check them.");
+    // and for one measure
+    EXPECT_EQ(Both().ch.GetString(1033) + "1" + Both().ch.GetString(sidOneMeasureWrong),
+              "共有1个小节可能有错。这个小节标有黄色背景，您应细查这个小节。");
+    EXPECT_EQ(Both().en.GetString(1033) + "1" + Both().en.GetString(sidOneMeasureWrong),
+              "In all, 1 measure may be wrong. It is highlighted in yellow; please check it.");
 }
 
 TEST(TableWording, EveryAddedCaptionSpeaksItsTablesLanguage) {

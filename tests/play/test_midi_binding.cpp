@@ -60,7 +60,8 @@ TEST_F(MidiBindingTest, MissingEntryPointStopsTheBinding) {
     ASSERT_TRUE(tqtest::HookFakeMidi("noins"));
     TfrmMIDI midi(tqtest::FakeMidiFolder("noins"));
     ASSERT_EQ(boxes_.shown.size(), 1u);
-    EXPECT_EQ(boxes_.shown[0].text, "Cannot load dll function Ext_ChangeIns: ");
+    EXPECT_EQ(boxes_.shown[0].text,
+              "The sound library " + midi.LibPath + " lacks the function Ext_ChangeIns");
     EXPECT_TRUE(gMidiCalls.empty()) << "device opened";
     EXPECT_TRUE(midi.LibHandle.Loaded());
     EXPECT_NE(midi.Ext_NoteOn, nullptr);
@@ -75,7 +76,7 @@ TEST_F(MidiBindingTest, MissingLibraryIsReportedWithItsPath) {
     const std::string path = dir.str() + "/TQ_MIDI.so";
     EXPECT_EQ(midi.LibPath, path);
     ASSERT_EQ(boxes_.shown.size(), 1u);
-    EXPECT_EQ(boxes_.shown[0].text, "cannot load dll " + path);
+    EXPECT_EQ(boxes_.shown[0].text, "Cannot load the sound library " + path);
     EXPECT_FALSE(midi.Ready());
     ExpectSilentAndReported(midi);
 }
