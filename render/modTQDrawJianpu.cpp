@@ -98,8 +98,8 @@ TInkBox TextInk(const std::string& text) {
     return MeasureInk(key, reach, [&](float px, float py) { CanvasTextOut(px, py, text); });
 }
 
-// One sign of kind 1..9 at (x, y): the music-font drawer when withFont (the
-// three-quarter flat is the same image either way), else its second form.
+} // namespace
+
 void DrawSign(TDrawEngine* d, int kind, bool withFont, float x, float y, const TCell& cell, float f) {
     if (withFont || kind == 9) {
         switch (kind) {
@@ -134,6 +134,8 @@ void DrawSign(TDrawEngine* d, int kind, bool withFont, float x, float y, const T
     default: DrawSharpVector(d, x, y, cell, f, 3); break;
     }
 }
+
+namespace {
 
 TInkBox SignInk(TDrawEngine* d, int kind, bool withFont, const TCell& cell, float f) {
     const TMainView* mv = MainView();

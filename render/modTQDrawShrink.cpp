@@ -93,33 +93,6 @@ std::string SmallNoteText(int code) {
     return out;
 }
 
-void DrawSmallSign(TDrawEngine* d, int kind, bool withFont, float px, float py, const TCell& cell, float f) {
-    if (withFont) {
-        switch (kind) {
-        case 1: DrawSharpGlyph(d, px, py, cell, f); break;
-        case 2: DrawFlatGlyph(d, px, py, cell, f); break;
-        case 3: DrawNaturalGlyph(d, px, py, cell, f); break;
-        case 4: DrawHalfSharp(d, px, py, cell, f); break;
-        case 5: DrawDoubleFlatGlyph(d, px, py, cell, f); break;
-        case 6: DrawDoubleSharpGlyph(d, px, py, cell, f); break;
-        case 7: DrawReversedFlat(d, px, py, cell, f); break;
-        case 8: DrawThreeQuarterSharp(d, px, py, cell, f); break;
-        default: DrawThreeQuarterFlatBitmap(d, px, py, cell, f); break;
-        }
-        return;
-    }
-    switch (kind) {
-    case 1: DrawSharpVector(d, px, py, cell, f, 2); break;
-    case 2: DrawFlatBitmap(d, px, py, cell, f); break;
-    case 3: DrawNaturalBitmap(d, px, py, cell, f); break;
-    case 4: DrawSharpVector(d, px, py, cell, f, 1); break;
-    case 5: DrawDoubleFlatBitmap(d, px, py, cell, f); break;
-    case 6: DrawDoubleSharpBitmap(d, px, py, cell, f); break;
-    case 7: DrawReversedFlatBitmap(d, px, py, cell, f); break;
-    default: DrawSharpVector(d, px, py, cell, f, 3); break;
-    }
-}
-
 void DrawSmallNoteAccidental(TDrawEngine* d, int kind, bool withFont, const TAccidPlace& font,
                              const TAccidPlace& fallback, float x, float y, float yAlt, const TCell& cell,
                              float digitLeft, float roomLeft) {
@@ -150,7 +123,7 @@ void DrawSmallNoteAccidental(TDrawEngine* d, int kind, bool withFont, const TAcc
         // glyph shrinks: moved down by that much.
         py += (1.0f - k) * 0.85f * Y * cell.fontSizeR;
     }
-    DrawSmallSign(d, kind, withFont, px, py, cell, p.f);
+    DrawSign(d, kind, withFont, px, py, cell, p.f);
 }
 
 void DrawShrinkNoteLines(TDrawEngine* d, float x, float y, const TCell& cell, const TCompressNote& note, float w,
@@ -423,7 +396,7 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
                 // (An image's foot stands lower: a taller lift over dots.)
                 const float lift = (kSignLift * s + (image ? 1.4f : 1.0f) * kDotLift * static_cast<float>(above) +
                                     (signBefore ? kSignOverSign : 0.0f)) * Y;
-                DrawSmallSign(d, kind, signFont, px, py - lift, cell, f);
+                DrawSign(d, kind, signFont, px, py - lift, cell, f);
             }
         }
 
