@@ -359,7 +359,9 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
                 const TAccidPlace& p = signFont ? kFontPlace[kind - 1] : kFallbackPlace[kind - 1];
                 // Images and drawn signs are drawn smaller than beside a
                 // full-size digit: they would stand taller than the small digits.
-                const bool glyph = signFont && kind != 9;
+                // (The three-quarter flat is the music font's glyph pair when
+                // that font is there.)
+                const bool glyph = signFont && (kind != 9 || MusicFontInstalled("MusicalSymbols"));
                 const bool image = !glyph && kind != 1 && kind != 4 && kind != 8;
                 float f = glyph ? p.f : kDrawnSignSize * p.f;
                 float py = (p.alt ? yb : ym) + Y * (p.c + p.e * dd);
@@ -377,7 +379,7 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
                     span = AccidentalSpan(d, kind, signFont, cell, f);
                     // A glyph's ink hangs below its text origin, closer to it
                     // as the glyph shrinks.
-                    if (signFont && kind != 9)
+                    if (glyph)
                         py += (1.0f - shrink) * 0.85f * Y * s;
                 }
                 const float px = ClearOfDigit(d, kind, signFont, cell, f, xi, xi);
