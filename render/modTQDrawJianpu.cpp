@@ -148,10 +148,9 @@ TInkBox SignInk(TDrawEngine* d, int kind, bool withFont, const TCell& cell, floa
     return MeasureInk(key, reach, [&](float px, float py) { DrawSign(d, kind, withFont, px, py, cell, f); });
 }
 
-// n filled round dots of size pixels in the drawing colour, the first with its
-// top-left corner at (left, top), each further one step pixels to the right and
-// stepDown pixels down.
-void DrawRoundDots(TDrawEngine* d, int left, int top, int size, int n, int step, int stepDown = 0) {
+} // namespace
+
+void DrawRoundDots(TDrawEngine* d, int left, int top, int size, int n, int step, int stepDown) {
     TCanvas* c = TargetCanvas(nullptr);
     const TPen pen = c->Pen;
     const TBrush brush = c->Brush;
@@ -167,6 +166,8 @@ void DrawRoundDots(TDrawEngine* d, int left, int top, int size, int n, int step,
     c->Brush = brush;
     c->Brush.Style = bsClear;
 }
+
+namespace {
 
 std::string MarkKey(const TCell& cell);
 

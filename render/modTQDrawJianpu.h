@@ -21,6 +21,10 @@ void DrawJianpuDash(TDrawEngine* d, float x, float y, const TCell& cell, int col
 // flat is the font's glyph whenever the music font is installed, its picture
 // otherwise.
 void DrawSign(TDrawEngine* d, int kind, bool withFont, float x, float y, const TCell& cell, float f);
+// n filled round dots of size pixels in the drawing colour, the first with its
+// top-left corner at (left, top), each further one step pixels to the right and
+// stepDown pixels down.
+void DrawRoundDots(TDrawEngine* d, int left, int top, int size, int n, int step, int stepDown = 0);
 // The cell's octave dots (its dot count: above when positive, below when negative).
 void DrawOctaveDots(TDrawEngine* d, float x, float y, const TCell& cell, int col, int row);
 // How many octave dots an octave value draws: its size, but no more than
