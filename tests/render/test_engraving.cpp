@@ -131,3 +131,30 @@ TEST(Engraving, BeamSlantFollowsTheInterval) {
         }
     }
 }
+
+// The mf under the treble staff stands clear of the stems that come down out
+// of the staff over its columns (the B's stem ends 1.5 spaces below the
+// staff): at least a quarter space under the lowest of them, never above the
+// staff's bottom line.
+TEST(Engraving, DynamicUnderTheStaffClearsTheStemsAboveIt) {
+    for (bool musicFont : {true, false}) {
+        TMusicFonts fonts(musicFont, musicFont);
+        ASSERT_TRUE(!musicFont || fonts.loaded());
+        for (double zoom : {1.0, 2.0, 4.0}) {
+            const TPianoInk ink(zoom);
+            const std::string at = std::string(musicFont ? "music font" : "no music font") + ", zoom " +
+                                   std::to_string(zoom) + "\n";
+            const std::vector<const TInkItem*> dynamic = ink.At(6, 1);
+            ASSERT_EQ(dynamic.size(), 1u) << at << ink.Dump(6, 1);
+            const QRect mf = dynamic.front()->box;
+            int lowest = -1;
+            for (const TInkItem& it : ink.probe->Items())
+                if (it.row == 0 && it.what == "FillRect" && it.box.height() > 4 * it.box.width() &&
+                    it.box.right() >= mf.left() && it.box.left() <= mf.right())
+                    lowest = std::max(lowest, it.box.bottom());
+            const int staffBottom = ink.fx.view.DrawEngine.GetTopMarginPx() + ink.fx.view.DrawEngine.GetBaseYUnit();
+            ASSERT_GT(lowest, staffBottom) << at << "a stem over the mf comes down out of the staff";
+            EXPECT_GE((mf.top() - lowest) / ink.space, 0.25) << at << "mf top " << mf.top() << ", stem end " << lowest;
+        }
+    }
+}
