@@ -95,9 +95,9 @@ bool TMainScore::AllocateCurrentLayerPage(int page, bool clearAll, int keepRows,
     return AllocatePage(CurLayer, page, clearAll, keepRows, keepCols);
 }
 
-int TMainScore::GetLeftMargin() const { return RoundToInt(LeftMargin * Zoom); }
+int TMainScore::GetLeftMargin() const { return ZoomedUnits(LeftMargin * Zoom); }
 
-int TMainScore::GetTopMargin() const { return RoundToInt(TopMargin * Zoom); }
+int TMainScore::GetTopMargin() const { return ZoomedUnits(TopMargin * Zoom); }
 
 int TMainScore::GetPageWidthPx() const {
     return static_cast<int>(GetCellWidth() * static_cast<double>(Cols) + (LeftMargin + RightMargin) * Zoom);

@@ -129,11 +129,18 @@ public:
     void AddMissingJianpuPages();
 };
 
+// Page units in pixels at the zoom, to the nearest pixel. A zoom reckoned in
+// single precision (a printer's page width over the page's units) lands a few
+// millionths off its exact value: a size half-way between two pixels would
+// round one way on the screen and the other on paper, and every column after
+// it would stand a pixel further off. Such a size rounds up either way.
+inline int ZoomedUnits(double units) { return RoundToInt(units + 1.0e-4); }
+
 // Inline: the drawers ask for the units many times per cell.
-inline int TMainScore::GetCellWidth() const { return RoundToInt(CellWidth * Zoom); }
+inline int TMainScore::GetCellWidth() const { return ZoomedUnits(CellWidth * Zoom); }
 
 inline int TMainScore::GetCellHeight() const {
-    return RoundToInt(CellHeight * Zoom * static_cast<double>(VerticalRate) * static_cast<double>(DrawSizeFactor));
+    return ZoomedUnits(CellHeight * Zoom * static_cast<double>(VerticalRate) * static_cast<double>(DrawSizeFactor));
 }
 
 // The cell's option word has the cross-staff bit 0x40000 (a note drawn across two staves).

@@ -75,7 +75,10 @@ void DrawWestBeamGroup(TDrawEngine* d, const TCell& owner, std::vector<TCell>& n
 bool DrawWestBeamLevel(TDrawEngine* d, int level, const TCell& owner, std::vector<TCell> notes);
 // The combined-tail group of the row held in the beam points.
 void DrawBeamedGroup(TDrawEngine* d, int row);
-// Keeps the beam's slope within 0.2 (level below 0.05), lengthening stems.
+// Slants the beam by the interval from the group's first head to its last: a
+// quarter space for a second, half a space for a third, one space for a
+// fourth or more, level for a unison; the end whose head is nearer the beam
+// keeps its stem, the other's grows.
 void LimitBeamSlope(TDrawEngine* d, bool stemsUp);
 bool DrawBeamLevel(TDrawEngine* d, int level, int row, const TCell& first);
 // The secondary beam of points a..b: a short beam when a == b, else a segment.

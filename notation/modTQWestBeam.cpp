@@ -38,9 +38,10 @@ TCell* GridCell(int col, int row) { return const_cast<TCell*>(CellAtAddress(col,
 
 // ---------------------------------------------------------------- stems
 
+// About 0.12 staff space (a space is half a column), never under a pixel.
 int GetStemWidth(TDrawEngine* d, const TCell& cell) {
     const float f = d->GetSizeFactor() < 0.9f ? 0.85f : 1.0f;
-    return static_cast<int>(XUnit() * 0.09f * std::max(1.0f, cell.fontSizeR) * f);
+    return std::max(1, RoundToInt(XUnit() * 0.06f * std::max(1.0f, cell.fontSizeR) * f));
 }
 
 void AppendBeamPoint(TDrawEngine* d, const TFPoint4& point) { d->BeamPoints.push_back(point); }
@@ -207,34 +208,25 @@ void DrawWestBeamBar(TDrawEngine* d, const TFPoint4& first, const TFPoint4& last
 
 void LimitBeamSlope(TDrawEngine* d, bool stemsUp) {
     auto& p = d->BeamPoints;
-    const size_t n = p.size();
-    if (n < 2)
+    if (p.size() < 2)
         return;
-    const TFPoint4& a = p.front();
-    const TFPoint4& b = p.back();
-    if (a.x2 == b.x2 || a.x1 == b.x1)
+    TFPoint4& a = p.front();
+    TFPoint4& b = p.back();
+    if (a.x1 == b.x1)
         return;
-    const float rise = b.y2 - a.y2;
-    const float run = b.x1 - a.x1;
-    const float s = rise / run;
-    if (s == 0.0f)
-        return;
-    const float m = std::fabs(s) < 0.05f ? 0.0f : 0.2f;
-    if (std::fabs(s) <= m)
-        return;
-    const float sign = s >= 0.0f ? 1.0f : -1.0f;
-    const float col0 = a.x2, colN = b.x2;
-    const float k = (rise - sign * m * run) / (colN - col0);
-    for (TFPoint4& q : p) {
-        if (s < 0.0f && stemsUp)
-            q.y2 += (colN - q.x2) * k;
-        else if (s < 0.0f)
-            q.y2 -= (q.x2 - col0) * k;
-        else if (stemsUp)
-            q.y2 -= (q.x2 - col0) * k;
-        else
-            q.y2 += (colN - q.x2) * k;
-    }
+    // The interval from the first head to the last, in steps of half a space
+    // (the stems start at the same place on every head of the group).
+    const float space = 0.25f * YUnit();
+    const float heads = b.y1 - a.y1;
+    const int steps = RoundToInt(std::fabs(heads) / (0.5f * space));
+    const float slant = (steps == 0 ? 0.0f : steps == 1 ? 0.25f : steps == 2 ? 0.5f : 1.0f) * space;
+    const float rise = heads >= 0.0f ? slant : -slant;
+    // The end whose head stands nearer the beam keeps its stem; the other's
+    // grows.
+    if (stemsUp ? a.y1 <= b.y1 : a.y1 >= b.y1)
+        b.y2 = a.y2 + rise;
+    else
+        a.y2 = b.y2 - rise;
 }
 
 void DrawBeamedGroup(TDrawEngine* d, int row) {

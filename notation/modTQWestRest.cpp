@@ -25,7 +25,7 @@ struct TRestForm {
 };
 
 const TRestForm kRests[6] = {
-    {206, 1.0f, 0.15f, -0.2f, -1.1f, -0.91f, 0.18f, -0.18f, -0.39f, -0.23f, DrawRest4thBitmap},
+    {206, 1.4f, 0.07f, -0.2f, -1.1f, -0.91f, 0.18f, -0.18f, -0.39f, -0.23f, DrawRest4thBitmap},
     {228, 1.4f, 0.05f, -0.25f, -1.55f, -1.4f, 0.1f, -0.3f, -0.35f, -0.13f, DrawRest8thBitmap},
     {197, 1.4f, -0.08f, -0.2f, -1.4f, -1.2f, -0.1f, -0.3f, -0.4f, -0.18f, DrawRest16thBitmap},
     {168, 1.4f, -0.08f, -0.4f, -1.3f, -1.0f, -0.1f, -0.3f, -0.55f, -0.23f, DrawRest32thBitmap},

@@ -8,6 +8,7 @@
 #include "platform/gui/TQGlyphMap.h"
 #include "render/modTQCvsDraw.h"
 #include "render/modTQDrawEngine.h"
+#include "render/modTQInkMeasure.h"
 #include "render/modTQMainView.h"
 
 namespace {
@@ -292,6 +293,16 @@ TSignSpan Shifted(TSignSpan s, float dx) { return TSignSpan{s.left + dx, s.right
 TSignSpan AccidentalSpan(TDrawEngine* d, int kind, bool withFont, const TCell& cell, float f) {
     const float X = XUnit();
     const float dd = cell.fontSizeR - 1.0f;
+    if (kind == 9 && withFont && MusicFontInstalled(kMusical)) {
+        // The glyph pair the sign drawer draws, measured from its ink.
+        const TMainView* mv = MainView();
+        const std::string key = "three-quarter flat|" + std::to_string(f) + "|" + std::to_string(cell.fontSizeR) +
+                                "|" + std::to_string(mv->GetCellWidth()) + "x" + std::to_string(mv->GetCellHeight()) +
+                                "|" + std::to_string(mv->GetDrawScale());
+        const TInkBox ink = MeasureInk(key, 4 * std::max(mv->GetCellHeight(), 8),
+                                       [&](float px, float py) { DrawThreeQuarterFlat(d, px, py, cell, f); });
+        return ink.empty ? TSignSpan{} : TSignSpan{ink.left, ink.right + 1.0f};
+    }
     if (kind == 9)
         return BitmapSpan(0.58f, cell, f);
     if (withFont) {

@@ -1,4 +1,5 @@
 #include "render/modTQDrawEngine.h"
+#include "render/modTQDrawTextSym.h"
 
 #include <algorithm>
 #include <cmath>
@@ -348,7 +349,7 @@ void TDrawEngine::DrawCells(int colFrom, int rowFrom, int colTo, int rowTo) {
                     DrawGongcheCell(this, px, py, cell);
                     break;
                 case ctTextSymbol:
-                    DrawTextSymbol(this, px, py, cell);
+                    DrawTextSymbol(this, px, py + DynamicDropUnderStaff(this, c, r, px, py, cell), cell);
                     break;
                 case ctSoundEffect:
                     DrawInstrumentMark(this, px, py, cell);

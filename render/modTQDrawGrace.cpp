@@ -228,8 +228,8 @@ void DrawGraceCell(TDrawEngine* d, float x, float y, int col, int row) {
                 // over the digit's.
                 const bool signFont = kind == 9 || musicFont;
                 const TAccidPlace& p = signFont ? kFontPlace[kind - 1] : kFallbackPlace[kind - 1];
-                DrawSmallSign(d, kind, signFont, ClearOfDigit(d, kind, signFont, cell, p.f, xb, xb) - shift,
-                              y + Y * (p.c + p.e * dd + kSignDrop * s), cell, p.f);
+                DrawSign(d, kind, signFont, ClearOfDigit(d, kind, signFont, cell, p.f, xb, xb) - shift,
+                         y + Y * (p.c + p.e * dd + kSignDrop * s), cell, p.f);
             }
         }
 

@@ -98,8 +98,8 @@ TInkBox TextInk(const std::string& text) {
     return MeasureInk(key, reach, [&](float px, float py) { CanvasTextOut(px, py, text); });
 }
 
-// One sign of kind 1..9 at (x, y): the music-font drawer when withFont (the
-// three-quarter flat is the same image either way), else its second form.
+} // namespace
+
 void DrawSign(TDrawEngine* d, int kind, bool withFont, float x, float y, const TCell& cell, float f) {
     if (withFont || kind == 9) {
         switch (kind) {
@@ -135,6 +135,8 @@ void DrawSign(TDrawEngine* d, int kind, bool withFont, float x, float y, const T
     }
 }
 
+namespace {
+
 TInkBox SignInk(TDrawEngine* d, int kind, bool withFont, const TCell& cell, float f) {
     const TMainView* mv = MainView();
     const std::string key = "sign|" + std::to_string(kind) + "|" + std::to_string(withFont) + "|" +
@@ -146,10 +148,9 @@ TInkBox SignInk(TDrawEngine* d, int kind, bool withFont, const TCell& cell, floa
     return MeasureInk(key, reach, [&](float px, float py) { DrawSign(d, kind, withFont, px, py, cell, f); });
 }
 
-// n filled round dots of size pixels in the drawing colour, the first with its
-// top-left corner at (left, top), each further one step pixels to the right and
-// stepDown pixels down.
-void DrawRoundDots(TDrawEngine* d, int left, int top, int size, int n, int step, int stepDown = 0) {
+} // namespace
+
+void DrawRoundDots(TDrawEngine* d, int left, int top, int size, int n, int step, int stepDown) {
     TCanvas* c = TargetCanvas(nullptr);
     const TPen pen = c->Pen;
     const TBrush brush = c->Brush;
@@ -165,6 +166,8 @@ void DrawRoundDots(TDrawEngine* d, int left, int top, int size, int n, int step,
     c->Brush = brush;
     c->Brush.Style = bsClear;
 }
+
+namespace {
 
 std::string MarkKey(const TCell& cell);
 

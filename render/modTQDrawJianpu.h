@@ -16,6 +16,15 @@ void DrawJianpuNoteMarks(TDrawEngine* d, float x, float y, uint32_t option, int 
 
 // The extension dash of the cell at (col, row); y is the dash's centre line.
 void DrawJianpuDash(TDrawEngine* d, float x, float y, const TCell& cell, int col, int row);
+// One sign of kind 1..9 at (x, y) with factor f, full-size or small: the
+// music-font drawer when withFont, else its second form. The three-quarter
+// flat is the font's glyph whenever the music font is installed, its picture
+// otherwise.
+void DrawSign(TDrawEngine* d, int kind, bool withFont, float x, float y, const TCell& cell, float f);
+// n filled round dots of size pixels in the drawing colour, the first with its
+// top-left corner at (left, top), each further one step pixels to the right and
+// stepDown pixels down.
+void DrawRoundDots(TDrawEngine* d, int left, int top, int size, int n, int step, int stepDown = 0);
 // The cell's octave dots (its dot count: above when positive, below when negative).
 void DrawOctaveDots(TDrawEngine* d, float x, float y, const TCell& cell, int col, int row);
 // How many octave dots an octave value draws: its size, but no more than

@@ -94,33 +94,6 @@ std::string SmallNoteText(int code) {
     return out;
 }
 
-void DrawSmallSign(TDrawEngine* d, int kind, bool withFont, float px, float py, const TCell& cell, float f) {
-    if (withFont) {
-        switch (kind) {
-        case 1: DrawSharpGlyph(d, px, py, cell, f); break;
-        case 2: DrawFlatGlyph(d, px, py, cell, f); break;
-        case 3: DrawNaturalGlyph(d, px, py, cell, f); break;
-        case 4: DrawHalfSharp(d, px, py, cell, f); break;
-        case 5: DrawDoubleFlatGlyph(d, px, py, cell, f); break;
-        case 6: DrawDoubleSharpGlyph(d, px, py, cell, f); break;
-        case 7: DrawReversedFlat(d, px, py, cell, f); break;
-        case 8: DrawThreeQuarterSharp(d, px, py, cell, f); break;
-        default: DrawThreeQuarterFlatBitmap(d, px, py, cell, f); break;
-        }
-        return;
-    }
-    switch (kind) {
-    case 1: DrawSharpVector(d, px, py, cell, f, 2); break;
-    case 2: DrawFlatBitmap(d, px, py, cell, f); break;
-    case 3: DrawNaturalBitmap(d, px, py, cell, f); break;
-    case 4: DrawSharpVector(d, px, py, cell, f, 1); break;
-    case 5: DrawDoubleFlatBitmap(d, px, py, cell, f); break;
-    case 6: DrawDoubleSharpBitmap(d, px, py, cell, f); break;
-    case 7: DrawReversedFlatBitmap(d, px, py, cell, f); break;
-    default: DrawSharpVector(d, px, py, cell, f, 3); break;
-    }
-}
-
 void DrawSmallNoteAccidental(TDrawEngine* d, int kind, bool withFont, const TAccidPlace& font,
                              const TAccidPlace& fallback, float x, float y, float yAlt, const TCell& cell,
                              float digitLeft, float roomLeft) {
@@ -151,7 +124,7 @@ void DrawSmallNoteAccidental(TDrawEngine* d, int kind, bool withFont, const TAcc
         // glyph shrinks: moved down by that much.
         py += (1.0f - k) * 0.85f * Y * cell.fontSizeR;
     }
-    DrawSmallSign(d, kind, withFont, px, py, cell, p.f);
+    DrawSign(d, kind, withFont, px, py, cell, p.f);
 }
 
 void DrawShrinkNoteLines(TDrawEngine* d, float x, float y, const TCell& cell, const TCompressNote& note, float w,
@@ -437,7 +410,9 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
                 const TAccidPlace& p = signFont ? kFontPlace[kind - 1] : kFallbackPlace[kind - 1];
                 // Images and drawn signs are drawn smaller than beside a
                 // full-size digit: they would stand taller than the small digits.
-                const bool glyph = signFont && kind != 9;
+                // (The three-quarter flat is the music font's glyph pair when
+                // that font is there.)
+                const bool glyph = signFont && (kind != 9 || MusicFontInstalled("MusicalSymbols"));
                 const bool image = !glyph && kind != 1 && kind != 4 && kind != 8;
                 float f = glyph ? p.f : kDrawnSignSize * p.f;
                 float py = (p.alt ? yb : ym) + Y * (p.c + p.e * dd);
@@ -455,7 +430,7 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
                     span = AccidentalSpan(d, kind, signFont, cell, f);
                     // A glyph's ink hangs below its text origin, closer to it
                     // as the glyph shrinks.
-                    if (signFont && kind != 9)
+                    if (glyph)
                         py += (1.0f - shrink) * 0.85f * Y * s;
                 }
                 const float px = ClearOfDigit(d, kind, signFont, cell, f, xi, xi);
@@ -498,7 +473,7 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
                         const TInkBox signInk =
                             MeasureInk("smallsign|" + std::to_string(kind) + "|" + std::to_string(signFont) + "|" +
                                            std::to_string(f) + "|" + size,
-                                       reach, [&](float qx, float qy) { DrawSmallSign(d, kind, signFont, qx, qy, cell, f); });
+                                       reach, [&](float qx, float qy) { DrawSign(d, kind, signFont, qx, qy, cell, f); });
                         auto previous = canvas->SelectLogFont(font);
                         const std::string text = SmallNoteText(note.code);
                         const TInkBox digitInk = MeasureInk("smalldigit|" + text + "|" + size, reach,
@@ -511,7 +486,7 @@ void DrawShrinkCell(TDrawEngine* d, int col, int row, float x, float y) {
                         }
                     }
                 }
-                DrawSmallSign(d, kind, signFont, sx, py - lift, cell, f);
+                DrawSign(d, kind, signFont, sx, py - lift, cell, f);
             }
         }
 

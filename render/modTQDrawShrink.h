@@ -41,10 +41,6 @@ void DrawSmallNoteAccidental(TDrawEngine* d, int kind, bool withFont, const TAcc
                              const TAccidPlace& fallback, float x, float y, float yAlt, const TCell& cell,
                              float digitLeft, float roomLeft = -1.0e9f);
 
-// The sign of kind 1..9 alone, drawn at (px, py) with factor f: the music-font
-// drawer when withFont, else its second form.
-void DrawSmallSign(TDrawEngine* d, int kind, bool withFont, float px, float py, const TCell& cell, float f);
-
 // The created font of small notes and chord digits: the score's note font (or,
 // with cellFace, the cell's own font when it names one other than "NT" and the
 // note font), in the note font's style or the cell's own when bit 0 of upNote

@@ -1,15 +1,21 @@
 #include "render/modTQDrawTextSym.h"
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 #include <string>
 
+#include "model/modTQCellAccess.h"
 #include "model/modTQCellHelpers.h"
+#include "model/modTQPredicates.h"
+#include "model/modTQRowQuery.h"
 #include "model/modTQUtil.h"
 #include "platform/core/TQCodec.h"
 #include "platform/gui/TQGlyphMap.h"
 #include "render/modTQCvsDraw.h"
 #include "render/modTQDrawAccid.h"
 #include "render/modTQDrawEngine.h"
+#include "render/modTQInkMeasure.h"
 #include "render/modTQMainView.h"
 
 namespace {
@@ -285,4 +291,52 @@ void DrawTextSymbol(TDrawEngine* d, float x, float y, TCell cell) {
     default:
         break;
     }
+}
+
+float DynamicDropUnderStaff(TDrawEngine* d, int col, int row, float x, float y, const TCell& cell) {
+    if (cell.Note < 1 || cell.Note > 12 || row < 1 || !IsWestRow(row - 1, 0, -1))
+        return 0.0f;
+    const TMainView* mv = MainView();
+    const float Y = YUnit();
+    const float X = XUnit();
+    const float space = 0.25f * Y;
+    const std::string key = "dynamic|" + std::to_string(cell.Note) + "|" + std::to_string(cell.fontSizeR) + "|" +
+                            std::to_string(mv->TextSymSize) + "|" + std::to_string(MusicFontInstalled(kMusical)) +
+                            "|" + std::to_string(mv->GetCellWidth()) + "x" + std::to_string(mv->GetCellHeight()) +
+                            "|" + std::to_string(mv->GetDrawScale());
+    const TInkBox ink = MeasureInk(key, 4 * std::max(mv->GetCellHeight(), 8),
+                                   [&](float px, float py) { DrawTextSymbol(d, px, py, cell); });
+    if (ink.empty)
+        return 0.0f;
+    // The staff above fills its row: its bottom line is this row's top. Its
+    // lowest ink over the dynamic's columns: heads, and the ends of stems and
+    // beams that point down (the drawn notes keep their stem ends).
+    const float rowTop = static_cast<float>(d->GetTopMarginPx() + row * d->GetBaseYUnit());
+    const float middle = rowTop - 0.5f * Y;
+    float lowest = rowTop;
+    const float left = static_cast<float>(d->GetLeftMarginPx());
+    const int c0 = std::max(0, static_cast<int>(std::floor((x + ink.left - left) / X)));
+    const int c1 = static_cast<int>(std::floor((x + ink.right - left) / X));
+    for (int c = c0; c <= c1; ++c) {
+        const TCell* above = CellAtAddress(c, row - 1);
+        if (!above || !IsWestNoteCell(*above))
+            continue;
+        int pos = static_cast<int>(above->yAdj);
+        for (int k = 0; k < GetChordNoteCount(*above); ++k)
+            pos = std::max(pos, GetChordNotePos(*above, k));
+        lowest = std::max(lowest, middle + (static_cast<float>(pos) + 1.0f) * 0.5f * space);
+        if (above->Note > 1 && !IsStemFlipped(*above) && above->FontCharset > 0) {
+            // A beam reaches half a space past the stem end it is drawn from.
+            const bool beamed = (above->option & 0x6u) != 0 || above->Note >= 4;
+            lowest = std::max(lowest, static_cast<float>(above->FontCharset) + (beamed ? 0.5f * space : 0.0f));
+        }
+    }
+    const float top = y + ink.top;
+    const float drop = lowest + 0.5f * space - top;
+    if (drop <= 0.0f)
+        return 0.0f;
+    // No further than a quarter space past the top line of the staff below
+    // (a descender may reach it where the stems above leave no more room).
+    const float room = rowTop + Y + 0.25f * space - (y + ink.bottom);
+    return std::max(0.0f, std::min(drop, room));
 }

@@ -14,3 +14,10 @@ class TDrawEngine;
 // colour for changed play settings, grey on the other layer, the cell's own
 // colour when it asks for it, else the drawing colour.
 void GetCellColor(TDrawEngine* d, const TCell& cell);
+
+// How far a dynamic (ids 1..12) in the cell at (col, row), drawn at (x, y),
+// goes down so that it stands under the Western staff of the row above clear
+// of that staff's heads, stems and beams over its columns by half a space, as
+// far as the row leaves room (a quarter space past the next staff's top line
+// at most); 0 for other cells and rows.
+float DynamicDropUnderStaff(TDrawEngine* d, int col, int row, float x, float y, const TCell& cell);

@@ -20,6 +20,7 @@
 #include "notation/modTQNoteHint.h"
 #include "notation/modTQWestRest.h"
 #include "notation/modTQWestSlur.h"
+#include "render/modTQDrawJianpu.h"
 #include "platform/gui/TQBitmap.h"
 #include "platform/gui/TQGlyphMap.h"
 #include "render/modTQCvsDraw.h"
@@ -536,7 +537,11 @@ void DrawLedgerLines(TDrawEngine* d, float x, float y, int pos, const TCell& cel
             continue;
         const float ly = yl - Y * (static_cast<float>(e % 2) * 0.125f + static_cast<float>(j) * 0.25f) *
                                   static_cast<float>(sigma);
-        FillBar(left - e2, ly, static_cast<int>(right - left + e2), static_cast<int>(0.12f * X), -1);
+        // About 0.16 staff space thick, never under a pixel, on the line's
+        // middle.
+        const int thick = std::max(1, RoundToInt(0.08f * X));
+        FillBar(left - e2, ly + 0.06f * X - 0.5f * static_cast<float>(thick), static_cast<int>(right - left + e2),
+                thick, -1);
     }
 }
 
@@ -582,9 +587,13 @@ void DrawWestDots(TDrawEngine* d, int col, int row, int parity, int i, float, fl
         xd += 0.1f * X;
     if (d->GetSizeFactor() != 1.0f)
         yd -= 0.4f * Y;
-    DrawDotGlyph(d, xd + Sz(-0.4f, -0.7f, f) * X, yd + Sz(-0.75f, -0.75f, f) * Y, cell, 1.4f, -1);
-    if (dbl)
-        DrawDotGlyph(d, xd + Sz(-0.1f, -0.7f, f) * X, yd + Sz(-0.75f, -0.75f, f) * Y, cell, 1.4f, -1);
+    // Round dots 0.4 staff space across, in the middle of the space; the
+    // second 0.3 column after the first.
+    const float cx = xd + Sz(-0.17f, -0.7f, f) * X;
+    const float cy = yd + Sz(0.03f, -0.75f, f) * Y;
+    const int size = std::max(2, RoundToInt(0.1f * Y * f));
+    DrawRoundDots(d, RoundToInt(cx - 0.5f * static_cast<float>(size)), RoundToInt(cy - 0.5f * static_cast<float>(size)),
+                  size, dbl ? 2 : 1, RoundToInt(0.3f * X));
 }
 
 const TBitmap* WestFlagImage(TDrawEngine* d, const std::string& name) {

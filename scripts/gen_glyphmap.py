@@ -52,7 +52,7 @@ RULES = [
     (MS, 186, 0xE264, "accidentalDoubleFlat", "double flat", 1.0, ("l", 0.0), ("o", BASE)),
     # Rests: the middle line at the glyph origin, from the rest drawer's offsets
     # (the row's middle line lies 0.5 row below the row top).
-    (MS, 206, 0xE4E5, "restQuarter", "quarter rest", 1.0, ("l", 0.02), ("o", 1.35)),
+    (MS, 206, 0xE4E5, "restQuarter", "quarter rest", 1.0, ("l", 0.0143), ("o", 0.9643)),
     (MS, 228, 0xE4E6, "rest8th", "eighth rest", 1.5 / 1.4, ("l", 0.027), ("o", 1.447)),
     (MS, 197, 0xE4E7, "rest16th", "16th rest", 1.5 / 1.4, ("l", -0.011), ("o", 1.286)),
     (MS, 168, 0xE4E8, "rest32nd", "32nd rest", 1.5 / 1.4, ("l", -0.011), ("o", 1.179)),

@@ -157,7 +157,7 @@ TEST(PrintIsScreen, PagesPrintedByBothRoadsEqualTheScreenPage) {
     const TPrint prints[] = {
         {&jianpu, 72, true}, {&jianpu, 144, true}, {&sample, 72, true}, {&sample, 144, true},
         {&west, 72, true},   {&west, 144, true},   {&lines, 72, true},   {&lines, 144, true},
-        {&jianpu, 300, false}, {&lines, 300, false},
+        {&jianpu, 300, false}, {&sample, 300, false}, {&lines, 300, false},
     };
     tqtest::TempDir dir;
     for (const TPrint& print : prints) {

@@ -247,7 +247,7 @@ TEST_F(GlyphMapTest, GlyphsSitWhereTheDrawersPlaceThem) {
         {"half head", "MusicalSymbols", 250, 1.5, -0.09, 0.7 - 0.15 - 1.45, 0.06, 0.7 - 0.205, 0.04, 0.2, 0.27},
         {"whole head", "MusicalSymbols", 119, 1.5, -0.15, 0.7 - 1.58, 0.05, 0.7 - 0.215, 0.04, 0.2, 0.27},
         // Rests round the middle line.
-        {"quarter rest", "MusicalSymbols", 206, 1.0, 0.075, 0.7 - 1.1, 0.15, 0.5, 0.06, 0.4, 0.8},
+        {"quarter rest", "MusicalSymbols", 206, 1.4, 0.035, 0.7 - 1.1, 0.15, 0.5, 0.06, 0.62, 0.78},
         {"eighth rest", "MusicalSymbols", 228, 1.4, 0.025, 0.7 - 1.55, 0.15, 0.5 - 0.04, 0.08, 0.35, 0.5},
         {"16th rest", "MusicalSymbols", 197, 1.4, -0.04, 0.7 - 1.4, 0.15, 0.5 + 0.16, 0.1, 0.6, 0.75},
         // Common time centred on the middle line.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/modTQUtil.h"
+#include "render/modTQDrawGrace.h"
 #include "render/modTQDrawShrink.h"
 #include "tests/render/TQCompoundCells.h"
 #include "tests/render/TQMusicFonts.h"
@@ -202,6 +203,34 @@ TEST(ShrinkCell, AccidentalsWithoutTheMusicFont) {
         EXPECT_EQ(fx.canvas.CountOf(c.op), c.count) << c.kind << "\n" << fx.canvas.Dump();
         for (const TCanvasCall* t : fx.canvas.TextOuts())
             EXPECT_NE(t->Font.Name, "MusicalSymbols") << c.kind;
+    }
+}
+
+// A small three-quarter flat, in a shrunk cell, a grace cell and a shrunk
+// cell's notes, is the music font's glyph like the full-size one: the shrunk
+// picture loses its strokes at zoom 1.
+TEST(ShrinkCell, SmallThreeQuarterFlatIsTheFontGlyph) {
+    TMusicFonts fonts(true, true);
+    ASSERT_TRUE(fonts.loaded());
+    for (bool grace : {false, true}) {
+        TViewFixture fx;
+        if (grace) {
+            TCell& c = fx.At(2, 1);
+            c.Note = '5';
+            c.Attr = 0xC0;
+            c.CompressNotes = {SmallNote('5', 0, 0, 9)};
+            fx.canvas.Clear();
+            DrawGraceCell(&fx.view.DrawEngine, fx.X(2), fx.Y(1), 2, 1);
+        } else {
+            ShrunkCell(fx, {SmallNote('5', 0, 0, 9), SmallNote('3', 0, 0, 9)});
+            Draw(fx);
+        }
+        const char* where = grace ? "grace cell" : "shrunk cell";
+        EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::StretchDraw), 0) << where << "\n" << fx.canvas.Dump();
+        int glyphs = 0;
+        for (const TCanvasCall* t : fx.canvas.TextOuts())
+            glyphs += t->Font.Name == "MusicalSymbols" ? 1 : 0;
+        EXPECT_EQ(glyphs, grace ? 1 : 2) << where << "\n" << fx.canvas.Dump();
     }
 }
 

@@ -114,23 +114,34 @@ TFPoint4 Point(float x, float yStart, int col, float yEnd) { return TFPoint4{x, 
 
 } // namespace
 
-TEST(WestBeams, SlopeIsLimited) {
+// A beam slants by the interval from the first head to the last (a staff
+// space is 10 pixels here): a quarter space for a second, half for a third,
+// one for a fourth and for anything wider; level for a unison. The end whose
+// head is nearer the beam keeps its stem (35 pixels), the other's grows.
+TEST(WestBeams, SlantFollowsTheInterval) {
     struct Case {
-        float left, right;           // stem ends
-        float wantLeft, wantRight;
+        const char* what;
+        bool up;
+        float headA, headB;        // stem starts on the heads
+        float wantA, wantB;        // stem ends
     };
     const Case cases[] = {
-        {50, 53, 50, 50}, // nearly level: level
-        {50, 80, 50, 70}, // steep, falling to the right: the right end moves up
-        {50, 60, 50, 60}, // within 0.2
+        {"unison", true, 100, 100, 65, 65},
+        {"second up", true, 100, 95, 62.5f, 60},
+        {"third down", true, 100, 110, 65, 70},
+        {"fourth up", true, 100, 85, 60, 50},
+        {"octave up", true, 100, 65, 40, 30},
+        {"fourth down, stems down", false, 100, 115, 140, 150},
+        {"third up, stems down", false, 100, 90, 135, 130},
     };
     for (const Case& c : cases) {
         TViewFixture fx(12, 4);
         TDrawEngine& e = fx.view.DrawEngine;
-        e.BeamPoints = {Point(0, 100, 2, c.left), Point(100, 100, 7, c.right)};
-        LimitBeamSlope(&e, true);
-        EXPECT_FLOAT_EQ(e.BeamPoints[0].y2, c.wantLeft) << c.left << " " << c.right;
-        EXPECT_FLOAT_EQ(e.BeamPoints[1].y2, c.wantRight) << c.left << " " << c.right;
+        const float stem = c.up ? -35.0f : 35.0f;
+        e.BeamPoints = {Point(0, c.headA, 2, c.headA + stem), Point(100, c.headB, 7, c.headB + stem)};
+        LimitBeamSlope(&e, c.up);
+        EXPECT_FLOAT_EQ(e.BeamPoints[0].y2, c.wantA) << c.what;
+        EXPECT_FLOAT_EQ(e.BeamPoints[1].y2, c.wantB) << c.what;
     }
 }
 

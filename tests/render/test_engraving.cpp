@@ -1,0 +1,160 @@
+// The engraving of a two-system piano page, measured from the drawn ink in
+// staff spaces: sizes of heads, rests, dots, stems and ledger lines, and the
+// room between a time signature, an accidental and the notes round them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/render/TQInkProbe.h"
+#include "tests/render/TQMusicFonts.h"
+#include "tests/render/TQPianoPage.h"
+#include "tests/render/TQViewFixture.h"
+#include "tests/support/TQTestSupport.h"
+
+namespace {
+
+// The piano page's ink at a zoom, item by item; a staff space is a quarter of
+// a row.
+struct TPianoInk {
+    explicit TPianoInk(double zoom) : fx(kPianoCols, kPianoRows) {
+        BuildPianoPage(fx);
+        FitPaintBox(fx.view, kPianoCols, kPianoRows, zoom);
+        probe = std::make_unique<TInkProbe>(fx.view);
+        space = static_cast<double>(fx.view.GetCellHeight()) / 4.0;
+        TPageImage page(fx.view);
+        tqtest::SavePngIfWanted(page.image, "piano_z" + std::to_string(static_cast<int>(zoom)));
+    }
+    std::vector<const TInkItem*> At(int col, int row) const {
+        std::vector<const TInkItem*> out;
+        for (const TInkItem& it : probe->Items())
+            if (it.col == col && it.row == row)
+                out.push_back(&it);
+        return out;
+    }
+    template <class Pred>
+    const TInkItem* Find(int col, int row, Pred pred) const {
+        for (const TInkItem* it : At(col, row))
+            if (pred(*it))
+                return it;
+        return nullptr;
+    }
+    std::string Dump(int col, int row) const {
+        std::string s;
+        for (const TInkItem* it : At(col, row))
+            s += "  " + it->what + " " + std::to_string(it->box.left()) + "," + std::to_string(it->box.top()) + " " +
+                 std::to_string(it->box.width()) + "x" + std::to_string(it->box.height()) + "\n";
+        return s;
+    }
+    TViewFixture fx;
+    std::unique_ptr<TInkProbe> probe;
+    double space = 0;
+};
+
+} // namespace
+
+// Sizes by the book, from the ink of the piano page at the screen's zoom 2
+// and about a 300-per-inch printer's (zoom 4): the quarter rest about 2.8
+// spaces tall, the augmentation dot a round dot 0.4 space across in the middle
+// of the space above a head on a line, stems about 0.12 space and ledger lines
+// about 0.16 space thick.
+TEST(Engraving, RestsDotsStemsAndLedgerLinesHaveTheirBookSizes) {
+    TMusicFonts fonts(true, true);
+    ASSERT_TRUE(fonts.loaded());
+    for (double zoom : {2.0, 4.0}) {
+        const TPianoInk ink(zoom);
+        const double sp = ink.space;
+        const std::string at = "zoom " + std::to_string(zoom) + "\n";
+        // The head of a cell: its one text item; its stem: its tall narrow fill.
+        auto head = [&](int col) { return ink.Find(col, 0, [](const TInkItem& it) { return it.what.rfind("text", 0) == 0; }); };
+        auto stem = [&](int col) {
+            return ink.Find(col, 0, [](const TInkItem& it) { return it.what == "FillRect" && it.box.height() > 4 * it.box.width(); });
+        };
+        const TInkItem* rest = head(10);
+        ASSERT_NE(rest, nullptr) << at << ink.Dump(10, 0);
+        EXPECT_NEAR(rest->box.height() / sp, 2.8, 0.2) << at << "quarter rest height";
+
+        // The dotted B on the middle line: the dot in the space above it.
+        const TInkItem* dotted = head(11);
+        const TInkItem* dot = ink.Find(11, 0, [](const TInkItem& it) { return it.what == "Ellipse"; });
+        ASSERT_TRUE(dotted && dot) << at << ink.Dump(11, 0);
+        EXPECT_NEAR(dot->box.width() / sp, 0.4, 0.07) << at << "dot size";
+        EXPECT_NEAR(dot->box.height() / sp, 0.4, 0.07) << at << "dot size";
+        const double middle = dotted->box.center().y() - sp / 2;
+        EXPECT_NEAR(dot->box.center().y(), middle, 0.1 * sp) << at << "dot off the middle of its space";
+        EXPECT_GE(dot->box.left() - dotted->box.right(), 0.15 * sp) << at << "dot against its head";
+
+        for (int col : {5, 11, 16}) {
+            const TInkItem* s = stem(col);
+            ASSERT_NE(s, nullptr) << at << ink.Dump(col, 0);
+            EXPECT_LE(s->box.width() / sp, 0.15) << at << "stem of column " << col;
+        }
+        // The middle C's ledger line: the wide flat fill of its cell.
+        const TInkItem* ledger =
+            ink.Find(17, 0, [](const TInkItem& it) { return it.what == "FillRect" && it.box.width() > 3 * it.box.height(); });
+        ASSERT_NE(ledger, nullptr) << at << ink.Dump(17, 0);
+        EXPECT_LE(ledger->box.height() / sp, 0.2) << at << "ledger line";
+        EXPECT_GE(ledger->box.width() / sp, 1.5) << at << "ledger line";
+    }
+}
+
+// Two eighths beamed over a second, a third and a fourth (G-A, F-A, E-A, stems
+// up) slant by a quarter, a half and a whole space: the rise of the beam's top
+// edge from its first stem to its last.
+TEST(Engraving, BeamSlantFollowsTheInterval) {
+    TMusicFonts fonts(true, true);
+    ASSERT_TRUE(fonts.loaded());
+    for (double zoom : {2.0, 4.0}) {
+        const TPianoInk ink(zoom);
+        const double sp = ink.space;
+        struct TCase {
+            int endCol;
+            double slant; // spaces
+        };
+        for (const TCase& c : {TCase{5, 0.25}, TCase{7, 0.5}, TCase{9, 1.0}}) {
+            const TInkItem* beam = ink.Find(c.endCol, 4, [](const TInkItem& it) { return it.what == "Polygon"; });
+            ASSERT_NE(beam, nullptr) << "zoom " << zoom << "\n" << ink.Dump(c.endCol, 4);
+            auto top = [&](int x) {
+                for (int y = 0; y < beam->box.height(); ++y)
+                    if (qGray(beam->mask.pixel(x, y)) < 128)
+                        return y;
+                return -1;
+            };
+            const int left = top(1), right = top(beam->box.width() - 2);
+            ASSERT_TRUE(left >= 0 && right >= 0);
+            // Measured a pixel in from each end, taken over the beam's width.
+            const double w = beam->box.width();
+            EXPECT_NEAR((left - right) * (w - 1) / (w - 3) / sp, c.slant, 0.1)
+                << "zoom " << zoom << ", beam ending in column " << c.endCol << ": " << left << " to " << right;
+        }
+    }
+}
+
+// The mf under the treble staff stands clear of the stems that come down out
+// of the staff over its columns (the B's stem ends 1.5 spaces below the
+// staff): at least a quarter space under the lowest of them, never above the
+// staff's bottom line.
+TEST(Engraving, DynamicUnderTheStaffClearsTheStemsAboveIt) {
+    for (bool musicFont : {true, false}) {
+        TMusicFonts fonts(musicFont, musicFont);
+        ASSERT_TRUE(!musicFont || fonts.loaded());
+        for (double zoom : {1.0, 2.0, 4.0}) {
+            const TPianoInk ink(zoom);
+            const std::string at = std::string(musicFont ? "music font" : "no music font") + ", zoom " +
+                                   std::to_string(zoom) + "\n";
+            const std::vector<const TInkItem*> dynamic = ink.At(6, 1);
+            ASSERT_EQ(dynamic.size(), 1u) << at << ink.Dump(6, 1);
+            const QRect mf = dynamic.front()->box;
+            int lowest = -1;
+            for (const TInkItem& it : ink.probe->Items())
+                if (it.row == 0 && it.what == "FillRect" && it.box.height() > 4 * it.box.width() &&
+                    it.box.right() >= mf.left() && it.box.left() <= mf.right())
+                    lowest = std::max(lowest, it.box.bottom());
+            const int staffBottom = ink.fx.view.DrawEngine.GetTopMarginPx() + ink.fx.view.DrawEngine.GetBaseYUnit();
+            ASSERT_GT(lowest, staffBottom) << at << "a stem over the mf comes down out of the staff";
+            EXPECT_GE((mf.top() - lowest) / ink.space, 0.25) << at << "mf top " << mf.top() << ", stem end " << lowest;
+        }
+    }
+}
