@@ -293,7 +293,7 @@ void DrawTextSymbol(TDrawEngine* d, float x, float y, TCell cell) {
     }
 }
 
-float DynamicDropUnderStaff(TDrawEngine* d, int col, int row, float x, float y, const TCell& cell) {
+float DynamicDropUnderStaff(TDrawEngine* d, int /*col*/, int row, float x, float y, const TCell& cell) {
     if (cell.Note < 1 || cell.Note > 12 || row < 1 || !IsWestRow(row - 1, 0, -1))
         return 0.0f;
     const TMainView* mv = MainView();
