@@ -236,6 +236,7 @@ void TDrawEngine::DrawCells(int colFrom, int rowFrom, int colTo, int rowTo) {
     // row is judged Jianpu music or not once (drawing changes no cell).
     TRowGroupWalkScope groupWalk;
     TJianpuRowAnswerScope jianpuRows;
+    BeatTicksByRow.clear();
     SetPenColor(CurColor);
     SetFontColor(CurColor);
     SetPenWidthScaled(0.027f);

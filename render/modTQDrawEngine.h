@@ -2,12 +2,18 @@
 // The page drawer: background, grid with its numbers, both layers of cells,
 // the selection, the slice-view label and the footer of printed pages; the
 // cell loop and the Jianpu cell dispatcher.
+#include <vector>
+
 #include "model/modTQCell.h"
 #include "platform/gui/TQCanvas.h"
 #include "render/modTQDrawBase.h"
 
 class TDrawEngine : public TDrawBaseObj {
 public:
+    // The beat of each row's time signature in ticks (0: not looked up yet),
+    // kept while DrawCells draws one page of one layer: drawing changes no cell.
+    std::vector<int> BeatTicksByRow;
+    int BeatTicksPage = -1, BeatTicksLayer = -1;
     // Last column of the current reduced-size staff run; -1 when none.
     int ReducedRunEnd = -1;
     // The row being drawn starts with a drum (-4) or tablature (-6) clef.

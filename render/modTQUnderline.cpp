@@ -15,7 +15,24 @@ bool HasGraceBit(const TCell* cell) { return cell && (cell->option & kGraceBit);
 
 // Underlines are grouped by beat: where the cell at col starts a beat and the
 // cell before it is underlined too, the two lines keep a gap.
-bool BeatStartsAt(int col, int row) {
+int BeatTicks(TDrawEngine* d, int row) {
+    if (!d || row < 0)
+        return JianpuBeatTicks(row);
+    const int page = MainView()->CurPage;
+    if (d->BeatTicksPage != page || d->BeatTicksLayer != CurLayer) {
+        d->BeatTicksByRow.clear();
+        d->BeatTicksPage = page;
+        d->BeatTicksLayer = CurLayer;
+    }
+    if (static_cast<size_t>(row) >= d->BeatTicksByRow.size())
+        d->BeatTicksByRow.resize(static_cast<size_t>(row) + 1, 0);
+    int& ticks = d->BeatTicksByRow[static_cast<size_t>(row)];
+    if (ticks == 0)
+        ticks = JianpuBeatTicks(row);
+    return ticks;
+}
+
+bool BeatStartsAt(TDrawEngine* d, int col, int row) {
     if (col <= 0)
         return false;
     const TCell* left = CellAtAddress(col - 1, row);
@@ -24,11 +41,11 @@ bool BeatStartsAt(int col, int row) {
         IsShrinkCell(*left) || IsShrinkCell(*cell))
         return false;
     const int onset = JianpuOnsetInMeasure(col, row);
-    return onset > 0 && onset % JianpuBeatTicks(row) == 0;
+    return onset > 0 && onset % BeatTicks(d, row) == 0;
 }
 } // namespace
 
-void DrawJianpuUnderlines(TDrawEngine* /*d*/, float x, float y, const TCell& cell, int col, int row) {
+void DrawJianpuUnderlines(TDrawEngine* d, float x, float y, const TCell& cell, int col, int row) {
     TMainView* mv = MainView();
     const float u = static_cast<float>(mv->GetCellHeight());
     const float v = static_cast<float>(mv->GetCellWidth());
@@ -57,8 +74,8 @@ void DrawJianpuUnderlines(TDrawEngine* /*d*/, float x, float y, const TCell& cel
     // half from each side of the cell boundary.
     const int gap = std::max(2, static_cast<int>(std::lround(0.22f * v)));
     const bool grace = IsGraceNoteCell(cell);
-    const int cutLeft = lines > 0 && !grace && BeatStartsAt(col, row) ? gap / 2 : 0;
-    const int cutRight = lines > 0 && !grace && !lastCol && BeatStartsAt(col + 1, row) ? gap - gap / 2 : 0;
+    const int cutLeft = lines > 0 && !grace && BeatStartsAt(d, col, row) ? gap / 2 : 0;
+    const int cutRight = lines > 0 && !grace && !lastCol && BeatStartsAt(d, col + 1, row) ? gap - gap / 2 : 0;
     float yL = y0;
     for (int i = 0; i < lines; ++i) {
         yL = y0 + spacing * static_cast<float>(i);
