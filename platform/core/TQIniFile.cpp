@@ -465,7 +465,8 @@ bool TIniFile::Unreadable() const {
 }
 
 std::vector<std::string> TIniFile::ReadSection(const std::string& section) const {
-    const TIniDoc& doc = *LoadDoc(fileName_);
+    const std::shared_ptr<const TIniDoc> held = LoadDoc(fileName_);
+    const TIniDoc& doc = *held;
     std::vector<std::string> keys;
     int s = doc.FindSection(section);
     if (s < 0)
@@ -485,7 +486,8 @@ std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
 }
 
 std::vector<std::string> TIniFile::ReadSections() const {
-    const TIniDoc& doc = *LoadDoc(fileName_);
+    const std::shared_ptr<const TIniDoc> held = LoadDoc(fileName_);
+    const TIniDoc& doc = *held;
     std::vector<std::string> names;
     for (const TIniLine& line : doc.lines) {
         if (line.kind != TLineKind::Section)
