@@ -6,8 +6,11 @@
 // percussion of channel 10 is left out. All staves stand together in every
 // system, so the parts sound together when the score is played. Time is
 // counted in layout units, 96 to a whole note, from the start of the file:
-// onsets and ends are rounded to 32nds, or to triplet eighths in a beat whose
-// three onsets lie nearer to those (written as a triplet); a note the grid
+// onsets and ends are rounded to 32nds, or to triplet eighths in a beat (triplet
+// 16ths in half a beat) whose onsets lie nearer to those, each on its own
+// point; such a stretch is a triplet group of equal notes under a tuplet
+// bracket, a longer note tied within it, as long as the other staves start
+// their notes on its grid too (the staves sound column by column); a note the grid
 // would put on the onset of the note before it keeps an onset of its own; a
 // short gap before the next onset of a staff is given to the note before it,
 // and the silence of a staff (before its first note too) becomes rests. Bars
@@ -43,7 +46,7 @@ constexpr int kUnitsPerWhole = 96;
 constexpr int kBeat = kUnitsPerWhole / 4; // a quarter note
 constexpr int kStep = 3;                  // a 32nd note: the finest written value
 constexpr int kTripletStep = kBeat / 3;   // an eighth of a triplet
-constexpr int kTupletMark = 56;
+constexpr int kTupletBracket = 86;
 constexpr int kGrandStaffBrace = 54191118;
 constexpr int kSystemBracket = 30;
 constexpr int kTieMark = 1;
@@ -153,6 +156,15 @@ void SpellKey(int key, int sharps, int clef, int& pos, int& alter) {
 
 } // namespace
 
+const TMIDIReader::TTripletSpan* TMIDIReader::SpanAt(const std::vector<TTripletSpan>& spans, int64_t t) {
+    auto it = std::upper_bound(spans.begin(), spans.end(), t,
+                               [](int64_t x, const TTripletSpan& sp) { return x < sp.start; });
+    if (it == spans.begin())
+        return nullptr;
+    --it;
+    return t < it->end ? &*it : nullptr;
+}
+
 int64_t TMIDIReader::UnitsOfTick(int64_t tick) const {
     const int64_t ppq = std::max(TicksPerQuarter(), 1);
     return (tick * kBeat + ppq / 2) / ppq;
@@ -206,26 +218,30 @@ std::vector<TMIDIStaffItem> TMIDIReader::StaffItems(const TStaffPlan& st, int64_
             a += parts[k].units;
         }
     };
-    // Inside a triplet beat of the staff the notes are triplet eighths.
+    // Inside a triplet span of the staff every note and rest is one note of
+    // the group's value (a longer note is tied), so that the group counts three
+    // or six notes and sounds as three in the time of two.
     auto put = [&](int64_t a, int64_t b, int seg, bool tieAtEnd) {
         while (a < b) {
-            auto tb = std::upper_bound(st.triplets.begin(), st.triplets.end(), a);
-            const bool inside = tb != st.triplets.begin() && a < *std::prev(tb) + kBeat;
-            if (inside) {
-                const int64_t e = std::min(b, *std::prev(tb) + kBeat);
-                for (; a + kTripletStep <= e; a += kTripletStep) {
+            if (const TTripletSpan* span = SpanAt(st.triplets, a)) {
+                const int64_t e = std::min(b, span->end);
+                for (; a + span->step <= e; a += span->step) {
                     TMIDIStaffItem it;
                     it.start = a;
-                    it.units = kTripletStep;
-                    it.value = 4;
+                    it.units = span->step;
+                    it.value = span->step == kTripletStep ? 4 : 5;
                     it.seg = seg;
                     it.triplet = true;
-                    it.tieOn = seg >= 0 && (a + kTripletStep < b || tieAtEnd);
+                    it.tupletStart = a == span->start;
+                    it.tupletEnd = a + span->step == span->end;
+                    it.tieOn = seg >= 0 && (a + span->step < b || tieAtEnd);
                     items.push_back(it);
                 }
                 a = std::max(a, e);
             } else {
-                const int64_t e = tb == st.triplets.end() ? b : std::min(b, *tb);
+                auto next = std::upper_bound(st.triplets.begin(), st.triplets.end(), a,
+                                             [](int64_t t, const TTripletSpan& sp) { return t < sp.start; });
+                const int64_t e = next == st.triplets.end() ? b : std::min(b, next->start);
                 putBinary(a, e, seg, e < b || tieAtEnd);
                 a = e;
             }
@@ -272,7 +288,8 @@ void TMIDIReader::BuildChunk(TChunkPlan& chunk) const {
                     const TMIDIStaffItem& it = chunk.items[s][k];
                     if (it.start != cols[i])
                         continue;
-                    note = note || it.seg >= 0;
+                    // A rest of a triplet group keeps its value: the group counts its notes.
+                    note = note || it.seg >= 0 || it.triplet;
                     if (shortest == 0 || it.units < shortest) {
                         shortest = it.units;
                         staff = s;
@@ -310,18 +327,16 @@ int64_t TMIDIReader::CutBefore(const TChunkPlan& chunk, int64_t at) const {
     // triplet beat: a triplet is written whole on one system, and every staff
     // of the head and of the rest adds up to the same time.
     auto inside = [&](int64_t t) {
-        for (const TStaffPlan& st : staves_) {
-            auto tb = std::upper_bound(st.triplets.begin(), st.triplets.end(), t - 1);
-            if (tb != st.triplets.begin() && t < *std::prev(tb) + kBeat)
-                return *std::prev(tb);
-        }
+        for (const TStaffPlan& st : staves_)
+            if (const TTripletSpan* span = SpanAt(st.triplets, t); span && span->start < t)
+                return span->start;
         return int64_t{-1};
     };
     for (int64_t t = at; t > chunk.from;) {
-        const int64_t beat = inside(t);
-        if (beat < 0)
+        const int64_t start = inside(t);
+        if (start < 0)
             return t;
-        t = beat; // the start of the triplet beat, itself checked again
+        t = start; // the start of the triplet group, itself checked again
     }
     return at;
 }
@@ -507,7 +522,8 @@ bool TMIDIReader::AssignStaves(const std::vector<TMIDIFileNote>& notes, int rows
     return true;
 }
 
-void TMIDIReader::QuantiseStaves(const std::vector<TMIDIFileNote>& notes, const std::vector<int>& staffOfNote) {
+void TMIDIReader::QuantiseStaves(const std::vector<TMIDIFileNote>& notes, const std::vector<int>& staffOfNote,
+                                 bool findSpans) {
     // Each staff's note segments: chords by onset, each lasting to its longest
     // note or to the staff's next onset, whichever comes first. Onsets and ends
     // fall on 32nds, or on triplet eighths in a beat where three onsets lie
@@ -518,20 +534,21 @@ void TMIDIReader::QuantiseStaves(const std::vector<TMIDIFileNote>& notes, const 
         for (const TMIDIMeterAt& m : Meters)
             if (m.den >= 1 && m.den <= 32 && m.num >= 1)
                 barLengths.push_back({UnitsOfTick(m.tick) / kStep * kStep, m.num * (kUnitsPerWhole / m.den)});
-        auto beatFitsBars = [&](int64_t b) {
+        auto beatFitsBars = [&](int64_t b, int span) {
             int64_t from = 0;
             int length = kUnitsPerWhole;
             for (const auto& [at, len] : barLengths) {
                 if (at > b) {
-                    if (at < b + kBeat)
+                    if (at < b + span)
                         return false;
                     break;
                 }
                 from = at;
                 length = len;
             }
-            return length % kBeat == 0 && (b - from) % kBeat == 0;
+            return length % span == 0 && (b - from) % span == 0;
         };
+        auto snap = [](double x, int grid) { return static_cast<int64_t>(std::llround(x / grid)) * grid; };
         const double ppq = std::max(TicksPerQuarter(), 1);
         struct TRaw {
             double on, off;
@@ -544,42 +561,104 @@ void TMIDIReader::QuantiseStaves(const std::vector<TMIDIFileNote>& notes, const 
             byStaff[static_cast<std::size_t>(staffOfNote[i])].push_back(
                 {static_cast<double>(n.on) * kBeat / ppq, static_cast<double>(n.off) * kBeat / ppq, n.key, n.track * 16 + n.channel});
         }
-        auto snap = [](double x, int grid) { return static_cast<int64_t>(std::llround(x / grid)) * grid; };
         pieceEnd_ = 0;
-        for (std::size_t s = 0; s < staves_.size(); ++s) {
-            auto& list = byStaff[s];
+        for (auto& list : byStaff)
             std::stable_sort(list.begin(), list.end(), [](const TRaw& a, const TRaw& b) { return a.on < b.on; });
-            TStaffPlan& st = staves_[s];
-            // Triplet beats: three distinct onsets that fall on the triplet
-            // eighths of the beat, nearer to them than to 32nds.
+        // Triplet spans of each staff. A beat is written in triplet eighths, or
+        // a half beat in triplet 16ths, when its onsets fall on that grid, each
+        // on a point of its own and nearer to it than to the 32nds; a beat whose
+        // three onsets fall on its three triplet eighths is one in any case.
+        constexpr double kTripletSlack = 0.4; // units an onset may stand off the triplet grid
+        auto spansOf = [&](const std::vector<TRaw>& list) {
+            std::vector<TTripletSpan> spans;
+            // A window's onsets (those that round to it on the 32nds, a quick
+            // second strike counted once) on a grid of `step`.
+            auto fits = [&](int64_t from, int64_t to, int step, bool& threeOnBeat) {
+                auto first = std::lower_bound(list.begin(), list.end(), static_cast<double>(from) - 1.5,
+                                              [](const TRaw& r, double x) { return r.on < x; });
+                std::vector<int64_t> points;
+                double binary = 0, triplet = 0, worst = 0;
+                double last = -1e18;
+                for (auto it = first; it != list.end() && snap(it->on, kStep) < to; ++it) {
+                    if (snap(it->on, kStep) < from || it->on - last <= 1.0)
+                        continue;
+                    last = it->on;
+                    const int64_t p = from + snap(it->on - static_cast<double>(from), step);
+                    if (p >= to || (!points.empty() && p == points.back()))
+                        return false;
+                    points.push_back(p);
+                    binary += std::abs(it->on - static_cast<double>(snap(it->on, kStep)));
+                    const double off = std::abs(it->on - static_cast<double>(p));
+                    triplet += off;
+                    worst = std::max(worst, off);
+                }
+                threeOnBeat = points.size() == 3 && to - from == kBeat;
+                return !points.empty() && triplet < binary && (threeOnBeat || worst <= kTripletSlack);
+            };
             for (std::size_t i = 0; i < list.size();) {
                 const int64_t beat = snap(list[i].on, kStep) / kBeat * kBeat;
-                std::vector<double> onsets;
-                std::size_t j = i;
-                for (; j < list.size() && snap(list[j].on, kStep) < beat + kBeat; ++j)
-                    if (onsets.empty() || list[j].on - onsets.back() > 1.0)
-                        onsets.push_back(list[j].on);
-                if (onsets.size() == 3 && beatFitsBars(beat)) {
-                    double binary = 0, triplet = 0;
-                    bool onGrid = true;
-                    for (std::size_t k = 0; k < 3; ++k) {
-                        binary += std::abs(onsets[k] - static_cast<double>(snap(onsets[k], kStep)));
-                        triplet += std::abs(onsets[k] - static_cast<double>(snap(onsets[k], kTripletStep)));
-                        onGrid = onGrid && snap(onsets[k], kTripletStep) == beat + static_cast<int64_t>(k) * kTripletStep;
-                    }
-                    if (onGrid && triplet < binary)
-                        st.triplets.push_back(beat);
+                bool three = false;
+                if (beatFitsBars(beat, kBeat) && fits(beat, beat + kBeat, kTripletStep, three)) {
+                    spans.push_back({beat, beat + kBeat, kTripletStep});
+                } else {
+                    for (const int64_t half : {beat, beat + kBeat / 2})
+                        if (beatFitsBars(half, kBeat / 2) && fits(half, half + kBeat / 2, kTripletStep / 2, three))
+                            spans.push_back({half, half + kBeat / 2, kTripletStep / 2});
                 }
+                std::size_t j = i;
+                while (j < list.size() && snap(list[j].on, kStep) < beat + kBeat)
+                    ++j;
                 i = std::max(j, i + 1);
             }
-            auto inTriplet = [&](double x) -> int64_t {
-                const int64_t b = snap(x, kStep) / kBeat * kBeat;
-                return std::binary_search(st.triplets.begin(), st.triplets.end(), b) ? b : -1;
-            };
+            return spans;
+        };
+        if (findSpans)
+            for (std::size_t s = 0; s < staves_.size(); ++s)
+                staves_[s].triplets = spansOf(byStaff[s]);
+        // The staves sound column by column: a span stands only where the
+        // onsets of every other staff, on their own grid, fall on its grid too.
+        for (bool changed = findSpans; changed;) {
+            changed = false;
+            for (std::size_t s = 0; s < staves_.size(); ++s) {
+                std::vector<TTripletSpan>& spans = staves_[s].triplets;
+                for (std::size_t k = 0; k < spans.size();) {
+                    const TTripletSpan span = spans[k];
+                    bool clash = false;
+                    for (std::size_t o = 0; o < staves_.size() && !clash; ++o) {
+                        if (o == s)
+                            continue;
+                        const auto& list = byStaff[o];
+                        auto it = std::lower_bound(list.begin(), list.end(), static_cast<double>(span.start) - 3.0,
+                                                   [](const TRaw& r, double x) { return r.on < x; });
+                        for (; it != list.end() && it->on < static_cast<double>(span.end) + 3.0 && !clash; ++it) {
+                            const TTripletSpan* own = SpanAt(staves_[o].triplets, snap(it->on, kStep));
+                            const int64_t p = own ? own->start + snap(it->on - static_cast<double>(own->start), own->step)
+                                                  : snap(it->on, kStep);
+                            clash = p > span.start && p < span.end && (p - span.start) % span.step != 0;
+                        }
+                    }
+                    if (clash) {
+                        spans.erase(spans.begin() + static_cast<std::ptrdiff_t>(k));
+                        changed = true;
+                    } else {
+                        ++k;
+                    }
+                }
+            }
+        }
+        for (std::size_t s = 0; s < staves_.size(); ++s) {
+            auto& list = byStaff[s];
+            TStaffPlan& st = staves_[s];
+            st.segs.clear();
+            st.keys.clear();
             auto snapTime = [&](double x) {
-                return inTriplet(x) >= 0 ? snap(x, kTripletStep) : snap(x, kStep);
+                const TTripletSpan* span = SpanAt(st.triplets, snap(x, kStep));
+                return span ? span->start + snap(x - static_cast<double>(span->start), span->step) : snap(x, kStep);
             };
-            auto stepAt = [&](int64_t t) { return inTriplet(static_cast<double>(t)) >= 0 ? kTripletStep : kStep; };
+            auto stepAt = [&](int64_t t) {
+                const TTripletSpan* span = SpanAt(st.triplets, t);
+                return span ? span->step : kStep;
+            };
             std::vector<bool> placed(list.size(), false);
             for (std::size_t i = 0; i < list.size(); ++i) {
                 if (placed[i])
@@ -624,7 +703,7 @@ void TMIDIReader::QuantiseStaves(const std::vector<TMIDIFileNote>& notes, const 
             }
             for (std::size_t i = 0; i < st.segs.size(); ++i) {
                 auto& seg = st.segs[i];
-                const int64_t tb = inTriplet(static_cast<double>(seg.first));
+                const TTripletSpan* span = SpanAt(st.triplets, seg.first);
                 // After the staff's last note the next 16th stands for the next onset.
                 const int64_t sixteenth = kBeat / 4;
                 const int64_t next = i + 1 < st.segs.size()
@@ -632,9 +711,10 @@ void TMIDIReader::QuantiseStaves(const std::vector<TMIDIFileNote>& notes, const 
                                          : (seg.second + sixteenth - 1) / sixteenth * sixteenth;
                 seg.second = std::min(seg.second, next);
                 const int64_t gap = next - seg.second;
-                if (tb >= 0) {
-                    // The notes of a triplet last to the next one, the last to the beat's end.
-                    seg.second = std::max(seg.second, i + 1 < st.segs.size() ? std::min(next, tb + kBeat) : tb + kBeat);
+                if (span) {
+                    // The notes of a triplet last to the next one, the last to the group's end.
+                    seg.second =
+                        std::max(seg.second, i + 1 < st.segs.size() ? std::min(next, span->end) : span->end);
                 } else if (gap > 0 && (gap <= kStep || gap * 4 <= seg.second - seg.first)) {
                     // A short gap before the next onset is the note's articulation.
                     seg.second = next;
@@ -643,6 +723,51 @@ void TMIDIReader::QuantiseStaves(const std::vector<TMIDIFileNote>& notes, const 
             }
         }
     }
+}
+
+bool TMIDIReader::DropClashingTriplets(const std::vector<TBarPlan>& bars, bool all) {
+    bool dropped = false;
+    std::vector<std::vector<bool>> drop(staves_.size());
+    for (std::size_t s = 0; s < staves_.size(); ++s)
+        drop[s].assign(staves_[s].triplets.size(), all);
+    if (!all) {
+        std::vector<std::size_t> next(staves_.size(), 0); // each staff's first span not yet passed
+        for (const TBarPlan& bar : bars) {
+            bool any = false;
+            for (std::size_t s = 0; s < staves_.size(); ++s) {
+                const auto& spans = staves_[s].triplets;
+                while (next[s] < spans.size() && spans[next[s]].start < bar.from)
+                    ++next[s];
+                any = any || (next[s] < spans.size() && spans[next[s]].start < bar.to);
+            }
+            if (!any)
+                continue;
+            std::vector<std::vector<TMIDIStaffItem>> items;
+            for (const TStaffPlan& st : staves_)
+                items.push_back(StaffItems(st, bar.from, bar.to));
+            for (std::size_t s = 0; s < staves_.size(); ++s) {
+                const auto& spans = staves_[s].triplets;
+                for (std::size_t k = next[s]; k < spans.size() && spans[k].start < bar.to; ++k)
+                    for (std::size_t o = 0; o < staves_.size() && !drop[s][k]; ++o)
+                        for (const TMIDIStaffItem& it : items[o])
+                            if (o != s && it.start > spans[k].start && it.start < spans[k].end &&
+                                (it.start - spans[k].start) % spans[k].step != 0) {
+                                drop[s][k] = true;
+                                break;
+                            }
+            }
+        }
+    }
+    for (std::size_t s = 0; s < staves_.size(); ++s) {
+        auto& spans = staves_[s].triplets;
+        std::vector<TTripletSpan> kept;
+        for (std::size_t k = 0; k < spans.size(); ++k)
+            if (!drop[s][k])
+                kept.push_back(spans[k]);
+        dropped = dropped || kept.size() != spans.size();
+        spans = std::move(kept);
+    }
+    return dropped;
 }
 
 bool TMIDIReader::PlanBars(std::vector<TBarPlan>& bars) {
@@ -802,10 +927,18 @@ bool TMIDIReader::PlanMidiLayout(int cols, int rows) {
     std::vector<int> staffOfNote;
     if (!AssignStaves(notes, rows, staffOfNote))
         return false;
-    QuantiseStaves(notes, staffOfNote);
+    QuantiseStaves(notes, staffOfNote, true);
     std::vector<TBarPlan> bars;
     if (!PlanBars(bars))
         return false;
+    // A triplet group sounds in time only where every other staff starts its
+    // notes and rests on the group's grid: the groups that meet another grid
+    // are written on the 32nds instead, until none is left.
+    for (int pass = 0; DropClashingTriplets(bars, pass >= 8); ++pass) {
+        QuantiseStaves(notes, staffOfNote, false);
+        if (!PlanBars(bars))
+            return false;
+    }
     PlaceSystems(bars, cols, rows);
     planPages_ = systems_.back().page + 1;
     // The memory the score may take, as for a score file of the same size.
@@ -929,6 +1062,7 @@ void TMIDIReader::WritePlannedLayout() {
     struct TOpenTie {
         TCell* cell = nullptr;
         std::size_t system = 0;
+        int row = 0, col = 0;
     };
     std::vector<TOpenTie> ties(n);
     std::vector<TCell*> tripletHead(n, nullptr);
@@ -981,8 +1115,15 @@ void TMIDIReader::WritePlannedLayout() {
                     if (!cell)
                         continue;
                     if (item.seg >= 0 && ties[st].cell && ties[st].system == sys) {
-                        ties[st].cell->markType = kTieMark;
-                        ties[st].cell->iEnd = c;
+                        // The first note of a triplet keeps its tuplet mark; its tie
+                        // stands in the row above it, where playback looks too.
+                        TCell* from = ties[st].cell;
+                        if (IsTupletMarkCell(*from))
+                            from = GridCell(0, plan.page, ties[st].row - 1, ties[st].col);
+                        if (from) {
+                            from->markType = kTieMark;
+                            from->iEnd = c;
+                        }
                     } else if (item.seg >= 0 && ties[st].cell && ties[st].system + 1 == sys) {
                         // A tie over the system break: to the end of the row, and on
                         // from a mark before the first note of the next system.
@@ -995,21 +1136,20 @@ void TMIDIReader::WritePlannedLayout() {
                     }
                     ties[st].cell = nullptr;
                     WriteChordCell(*cell, item, staves_[st], memory[st]);
-                    if (item.triplet) {
-                        // Three eighths under a tuplet mark from the first to the third.
-                        const int64_t inBeat = item.start % kBeat;
-                        if (inBeat == 0)
-                            tripletHead[st] = cell;
-                        else if (inBeat == 2 * kTripletStep && tripletHead[st]) {
-                            tripletHead[st]->markType = kTupletMark;
-                            tripletHead[st]->iEnd = c;
-                            tripletHead[st] = nullptr;
-                        }
+                    if (item.tupletStart) {
+                        // The notes of a group under a tuplet bracket from the first to the last.
+                        tripletHead[st] = cell;
+                        cell->markType = kTupletBracket;
+                        cell->iEnd = c;
+                    }
+                    if (item.tupletEnd && tripletHead[st]) {
+                        tripletHead[st]->iEnd = c;
+                        tripletHead[st] = nullptr;
                     }
                     Placed += item.seg >= 0 ? static_cast<int>(staves_[st].keys[static_cast<std::size_t>(item.seg)].size())
                                             : 1;
                     if (item.tieOn)
-                        ties[st] = {cell, sys};
+                        ties[st] = {cell, sys, r, c};
                 }
                 BeamByBeat(chunk, colOf, plan.page, r, static_cast<int>(st));
             }
@@ -1018,7 +1158,10 @@ void TMIDIReader::WritePlannedLayout() {
                 auto at = colOf.upper_bound(tempi[tempoIndex].first);
                 const int c = at == colOf.begin() ? x : std::prev(at)->second;
                 if (TCell* t = GridCell(0, plan.page, plan.row - 1, c)) {
+                    const int mark = t->markType, end = t->iEnd; // a triplet's tie from the staff below
                     ResetCell(*t);
+                    t->markType = mark;
+                    t->iEnd = end;
                     t->cellType = ctTempo;
                     t->Note = 2;
                     t->FontColor = std::clamp(tempi[tempoIndex].second, 10, 500);

@@ -99,7 +99,9 @@ struct TMIDIStaffItem {
     int dots = 0;
     int seg = -1;           // the note segment it belongs to; -1 a rest
     bool tieOn = false;     // tied to the next item of its staff
-    bool triplet = false;   // an eighth of a triplet
+    bool triplet = false;   // a note of a triplet group (eighths in a beat, 16ths in a beat or half a beat)
+    bool tupletStart = false; // the first item of its triplet group
+    bool tupletEnd = false;   // the last item of its triplet group
 };
 
 // The cell of the current score at a page, row and column of a layer;
@@ -229,6 +231,14 @@ private:
     void Walk(int s, F visit) const;
 
     // The planned layout.
+    // A stretch of a staff written as a triplet group: a beat of triplet eighths
+    // or 16ths, or half a beat of triplet 16ths.
+    struct TTripletSpan {
+        int64_t start = 0, end = 0; // units
+        int step = 8;               // units of each note of the group
+    };
+    // The span of a staff's triplets that holds a time; nullptr when none does.
+    static const TTripletSpan* SpanAt(const std::vector<TTripletSpan>& spans, int64_t t);
     struct TStaffPlan {
         int part = 0;
         int clef = -1;           // -1 treble, -2 bass
@@ -236,7 +246,7 @@ private:
         bool lower = false;      // the lower staff of a grand staff
         std::vector<std::pair<int64_t, int64_t>> segs; // note segments [start, end) in units
         std::vector<std::vector<uint8_t>> keys;         // their keys
-        std::vector<int64_t> triplets;                  // starts of the beats in triplet eighths
+        std::vector<TTripletSpan> triplets;             // in order of time
     };
     struct TChunkPlan {
         int64_t from = 0, to = 0; // units
@@ -265,7 +275,12 @@ private:
     // none; each note's staff), each staff's segments on the grid of written
     // values, the bars (false when too many), the bars into systems.
     bool AssignStaves(const std::vector<TMIDIFileNote>& notes, int rows, std::vector<int>& staffOfNote);
-    void QuantiseStaves(const std::vector<TMIDIFileNote>& notes, const std::vector<int>& staffOfNote);
+    // With findSpans the staves' triplet spans are found first; without, the
+    // spans they have are kept.
+    void QuantiseStaves(const std::vector<TMIDIFileNote>& notes, const std::vector<int>& staffOfNote, bool findSpans);
+    // Drops the triplet spans that another staff's items cross off their grid
+    // (every span with `all`); true when any was dropped.
+    bool DropClashingTriplets(const std::vector<TBarPlan>& bars, bool all);
     bool PlanBars(std::vector<TBarPlan>& bars);
     void PlaceSystems(const std::vector<TBarPlan>& bars, int cols, int rows);
     std::vector<TMIDIStaffItem> StaffItems(const TStaffPlan& st, int64_t from, int64_t to) const;

@@ -201,13 +201,17 @@ bool TPlayState::WestNotePitch(int slot, const TCell& cell, TPlayItem& item, int
         // A tie: a slur mark at the note (its row or the row above) whose first
         // Western note to the right, near the mark's end, stands on the same line.
         // The partner is looked for in the note's own row, where Western notes are.
-        for (int markRow : {item.Row, item.Row - 1}) {
+        // The item is filed under the group's first row; the note stands in its
+        // staff's row.
+        const TGroupData* own = StaffRecord(staff);
+        const int noteRow = own ? own->row : item.Row;
+        for (int markRow : {noteRow, noteRow - 1}) {
             const TCell* m = CellAtAddress(item.Col, markRow);
             if (!m || !IsSlurMarkCell(*m))
                 continue;
             const int end = m->iEnd;
             for (int col = item.Col + 1; col <= end + 1 && col < frmMainTQ->Cols; ++col) {
-                const TCell* p = CellAtAddress(col, item.Row);
+                const TCell* p = CellAtAddress(col, noteRow);
                 if (!p || !(IsWestNoteCell(*p) || IsWestRestCell(*p)))
                     continue;
                 // A rest between them: no tie.

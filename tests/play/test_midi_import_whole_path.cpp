@@ -16,6 +16,7 @@
 #include "model/modTQGroup.h"
 #include "model/modTQKeys.h"
 #include "model/modTQPredicates.h"
+#include "model/modTQScan.h"
 #include "platform/core/TQMessage.h"
 #include "play/Modmidifile.h"
 #include "play/modTQMIDIReader.h"
@@ -497,7 +498,7 @@ TEST_F(MidiWholePathTest, TripletsAndArticulationGaps) {
     EXPECT_EQ(fx_.At(6, 6).Note, 3);
     for (int c : {8, 10, 12})
         EXPECT_EQ(fx_.At(c, 6).Note, 4) << c;
-    EXPECT_EQ(fx_.At(8, 6).markType, 56);
+    EXPECT_EQ(fx_.At(8, 6).markType, 86);
     EXPECT_EQ(fx_.At(8, 6).iEnd, 12);
     for (int c : {14, 16, 18, 20}) {
         EXPECT_EQ(fx_.At(c, 6).Note, 4) << c;
@@ -945,6 +946,137 @@ note(0, 0, 72, 3, 1)
         ASSERT_EQ(heard.size(), beats.size());
         for (std::size_t i = 0; i < beats.size(); ++i)
             EXPECT_NEAR(heard[i], beats[i], 1.0 / 8 + 1e-9);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A piano file at 120 a minute, the right hand: six triplet 16ths, an eighth
+// and three triplet 16ths, three triplet eighths, a quarter; then two beats of
+// swung eighths (two thirds and one third of a beat), four plain 16ths with a
+// grace note of 0.04 s at their end, and a quarter. The left hand swings with
+// it in bar 2. Every figure of thirds is a triplet group of equal notes (a
+// longer note tied within it), and sounds at its exact thirds.
+TEST_F(MidiWholePathTest, TripletSixteenthsAndSwungEighthsAreWrittenAsTriplets) {
+    path_ = (dir_ / "thirds.mid").string();
+    ASSERT_TRUE(WriteWithMido(dir_.path(), path_, R"(
+for n, ch in ((0, 0), (1, 1)):
+    at(n, 0, mido.Message('program_change', channel=ch, program=0))
+for i, key in enumerate([60, 62, 64, 65, 67, 69]):
+    note(0, 0, key, i / 6, 1 / 6)
+note(0, 0, 72, 1, 0.5)
+for i, key in enumerate([71, 69, 67]):
+    note(0, 0, key, 1.5 + i / 6, 1 / 6)
+for i, key in enumerate([65, 64, 62]):
+    note(0, 0, key, 2 + i / 3, 1 / 3)
+note(0, 0, 60, 3, 1)
+for b, (long, short) in enumerate([(67, 69), (71, 72)]):
+    note(0, 0, long, 4 + b, 2 / 3)
+    note(0, 0, short, 4 + b + 2 / 3, 1 / 3)
+for i, key in enumerate([74, 72, 71, 69]):
+    note(0, 0, key, 6 + i / 4, 0.25)
+note(0, 0, 66, 6.92, 0.08)
+note(0, 0, 67, 7, 1)
+note(1, 1, 48, 0, 2)
+note(1, 1, 43, 2, 2)
+for b in range(2):
+    note(1, 1, 48, 4 + b, 2 / 3)
+    note(1, 1, 55, 4 + b + 2 / 3, 1 / 3)
+note(1, 1, 48, 6, 2)
+)"));
+    TMIDIReader reader;
+    ASSERT_TRUE(reader.ImportMIDIFile(path_));
+    // The right hand on row 6, the left on row 9: each note or rest cell by
+    // value (3 quarter, 4 eighth, 5 16th, 6 32nd), "t" under a triplet group,
+    // "~" tied on; "|" a bar line; and the notes counted by each group's mark.
+    auto written = [&](int row, std::vector<int>& groups) {
+        std::string out;
+        int groupEnd = -1;
+        for (int col = 6; col < 60; ++col) {
+            const TCell& cell = fx_.At(col, row);
+            if (IsBarLineCell(cell)) {
+                out += "| ";
+                continue;
+            }
+            if (!IsWestNoteOrRest(cell, 1))
+                continue;
+            if (IsTupletMarkCell(cell)) {
+                EXPECT_EQ(cell.markType, 86) << "a tuplet bracket, col " << col;
+                groups.push_back(CountNotesInSpan(col, row, cell.iEnd, 0));
+                groupEnd = cell.iEnd;
+            }
+            const bool tied = IsSlurMarkCell(cell) || IsSlurMarkCell(fx_.At(col, row - 1));
+            out += std::to_string(IsWestRestCell(cell) ? RestCodeToValue(cell.Note) : cell.Note) +
+                   (col <= groupEnd ? "t" : "") + (tied ? "~" : "") + " ";
+        }
+        return out;
+    };
+    std::vector<int> rightGroups, leftGroups;
+    EXPECT_EQ(written(6, rightGroups), "5t 5t 5t 5t 5t 5t 4 5t 5t 5t 4t 4t 4t 3 | "
+                                       "4t~ 4t 4t 4t~ 4t 4t 5 5 5 6 6 3 | ");
+    EXPECT_EQ(rightGroups, (std::vector<int>{3, 3, 3, 3, 3, 3}));
+    EXPECT_EQ(written(9, leftGroups), "2 2 | 4t~ 4t 4t 4t~ 4t 4t 2 | ");
+    EXPECT_EQ(leftGroups, (std::vector<int>{3, 3}));
+
+    // What the file plays, in beats: every note, the grace note too.
+    std::vector<std::tuple<double, int, double>> file;
+    const int right[6] = {60, 62, 64, 65, 67, 69};
+    for (int i = 0; i < 6; ++i)
+        file.push_back({i / 6.0, right[i], 1 / 6.0});
+    file.push_back({1, 72, 0.5});
+    for (int i = 0; i < 3; ++i) {
+        file.push_back({1.5 + i / 6.0, std::vector<int>{71, 69, 67}[static_cast<std::size_t>(i)], 1 / 6.0});
+        file.push_back({2 + i / 3.0, std::vector<int>{65, 64, 62}[static_cast<std::size_t>(i)], 1 / 3.0});
+    }
+    file.push_back({3, 60, 1});
+    for (int b = 0; b < 2; ++b) {
+        file.push_back({4 + b, b ? 71 : 67, 2 / 3.0});
+        file.push_back({4 + b + 2 / 3.0, b ? 72 : 69, 1 / 3.0});
+        file.push_back({4 + b, 48, 2 / 3.0});
+        file.push_back({4 + b + 2 / 3.0, 55, 1 / 3.0});
+    }
+    for (int i = 0; i < 4; ++i)
+        file.push_back({6 + i / 4.0, std::vector<int>{74, 72, 71, 69}[static_cast<std::size_t>(i)], 0.25});
+    file.push_back({6.92, 66, 0.08});
+    file.push_back({7, 67, 1});
+    file.push_back({0, 48, 2});
+    file.push_back({2, 43, 2});
+    file.push_back({6, 48, 2});
+    std::sort(file.begin(), file.end(),
+              [](const auto& a, const auto& b) { return std::tie(std::get<0>(a), std::get<1>(a)) < std::tie(std::get<0>(b), std::get<1>(b)); });
+    // The grace note and the 16th before it stand on 32nds; every other note
+    // sounds at its time and for its length, the tied ones whole.
+    auto exact = [](double beat) { return !(beat > 6.7 && beat < 7); };
+
+    const std::vector<THeard> heard = Heard();
+    ASSERT_EQ(heard.size(), file.size());
+    for (std::size_t i = 0; i < file.size(); ++i) {
+        const auto [beat, key, beats] = file[i];
+        SCOPED_TRACE(std::to_string(beat) + " key " + std::to_string(key));
+        EXPECT_EQ(heard[i].key, key);
+        // Seconds at 120 a minute, half a second a beat, within the player's
+        // own tempo rounding (half a percent) and 3 ms.
+        EXPECT_NEAR(heard[i].on, beat / 2, exact(beat) ? 0.005 * beat / 2 + 0.003 : 1.0 / 16);
+        if (exact(beat)) {
+            EXPECT_NEAR(heard[i].len, beats / 2, 0.005 * beats / 2 + 0.003);
+        }
+    }
+    const TMidoFile out = Export();
+    ASSERT_TRUE(out.ok);
+    ASSERT_EQ(out.notes.size(), file.size());
+    std::vector<std::tuple<long, int, long>> got = out.notes;
+    std::sort(got.begin(), got.end(), [](const auto& a, const auto& b) {
+        return std::tie(std::get<0>(a), std::get<1>(a)) < std::tie(std::get<0>(b), std::get<1>(b));
+    });
+    const double tpq = out.ticksPerBeat;
+    for (std::size_t i = 0; i < file.size(); ++i) {
+        const auto [beat, key, beats] = file[i];
+        (void)beats;
+        SCOPED_TRACE(std::to_string(beat) + " key " + std::to_string(key));
+        EXPECT_EQ(std::get<1>(got[i]), key);
+        EXPECT_NEAR(std::get<0>(got[i]) / tpq, beat, exact(beat) ? 1.0 / 96 : 1.0 / 8);
     }
 }
 
