@@ -244,6 +244,8 @@ int NoteKey(const TPNote& n) {
 
 // Velocity of a note slot as the player sends it.
 int SlotVelocity(const TPlayItem& item, const TPNote& n) {
+    if (n.Velocity > 0 && n.Volume > 0)
+        return std::min(RoundToInt(item.Volume * n.Velocity / 127.0), 127);
     return std::min(RoundToInt(item.Volume * n.Volume * 0.01), 127);
 }
 

@@ -285,8 +285,10 @@ void TfrmMIDI::MidiPlayList(const std::vector<TPlayItem>& list, int startIndex, 
                         h.HighlightKey(n.Pitch, n.Octave, kKeyReleased);
                     continue;
                 }
-                int velocity = showKeys ? RoundToInt(n.Volume * 0.01 * (h.MainVolume ? h.MainVolume() : 0))
-                                        : RoundToInt(n.Volume * 1.27);
+                // A silenced note (volume 0) stays silent whatever velocity it was read with.
+                int velocity = showKeys             ? RoundToInt(n.Volume * 0.01 * (h.MainVolume ? h.MainVolume() : 0))
+                               : n.Velocity > 0 && n.Volume > 0 ? n.Velocity
+                                                                : RoundToInt(n.Volume * 1.27);
                 if (velocity > 0 && play.IgnoreDyn)
                     velocity = 127;
                 velocity = std::min(velocity, 127);

@@ -197,6 +197,7 @@ void TPlayState::CompressedCellToItems(const TCell& cell, int column, std::vecto
     base.Channel = static_cast<int8_t>(staff);
     base.Layer = static_cast<int8_t>(CurLayer);
     base.Volume = NoteVolume(cell); // under the staff's dynamics, as a note of its own
+    base.Velocity = NoteVelocity(cell);
     int limit = 2;
     int made = 0;
     TPNote previous = base;

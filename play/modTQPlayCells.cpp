@@ -197,6 +197,7 @@ bool TPlayState::BuildStaffCellItems(int column, int row, std::vector<TPlayItem>
                     JianpuNotePitch(cell.Note, cell.dot, cell.Attr, column, staff, slot);
                 }
                 slot.Volume = rest ? 0 : NoteVolume(cell);
+                slot.Velocity = rest ? 0 : NoteVelocity(cell);
                 item.Duration = JianpuCellDuration(cell.UL, column, row, cell.Attr, cell.option, staff, cell.playDur);
                 slot.Length = item.Duration;
             }

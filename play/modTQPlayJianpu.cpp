@@ -155,6 +155,7 @@ void TPlayState::AddJianpuVerticalItem(const TCell& cell, int column, std::vecto
         TPNote& slot = item.Notes[i];
         JianpuNotePitch(e.code, e.octave, e.attr, column, staff, slot);
         slot.Volume = NoteVolume(cell);
+        slot.Velocity = NoteVelocity(cell);
         slot.Channel = static_cast<int8_t>(staff);
         slot.Layer = static_cast<int8_t>(CurLayer);
         slot.Length = length;
@@ -215,6 +216,7 @@ void TPlayState::AddJianpuGraceItems(const TCell& cell, int column, int row, std
         TPNote& slot = item.Notes[0];
         JianpuNotePitch(e.code, e.octave, e.attr, column, staff, slot);
         slot.Volume = NoteVolume(cell);
+        slot.Velocity = NoteVelocity(cell);
         slot.Channel = static_cast<int8_t>(staff);
         slot.Layer = static_cast<int8_t>(CurLayer);
         item.Notes[1].Pitch = -1;

@@ -22,6 +22,10 @@ struct TPNote {
     int8_t Channel = 0;  // MIDI channel 0..15; anything else plays on channel 0
     int8_t Layer = 0;    // the layer current when the note was read
     uint8_t Tie = 0;     // kTieContinues: tied into a later item, not released at the end of this one
+    // The MIDI velocity of the note's dynamics (1..127), kept beside the percent:
+    // a whole percent cannot hold every velocity (40 lies between 31 % and 32 %).
+    // 0: the velocity of Volume.
+    uint8_t Velocity = 0;
     bool operator==(const TPNote&) const = default;
 };
 

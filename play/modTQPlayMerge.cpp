@@ -69,6 +69,11 @@ uint8_t TPlayState::NoteVolume(const TCell& cell) const {
     return static_cast<uint8_t>(std::clamp(RoundToInt(GetNotesVolAdj(cell) * static_cast<double>(VolumeFactor)), 0, 255));
 }
 
+uint8_t TPlayState::NoteVelocity(const TCell& cell) const {
+    return static_cast<uint8_t>(
+        std::clamp(RoundToInt(GetNotesVolAdj(cell) * 1.27 * static_cast<double>(VolumeFactor)), 0, 127));
+}
+
 bool TPlayState::StaffCellItems(int column, int row, std::vector<TPlayItem>& items, int staff) {
     const TCell* found = PeekCell(column, row);
     if (!found)

@@ -153,6 +153,8 @@ public:
     // column (VolumeFactor), rounded to the nearest: the player's velocity of it
     // (percent x 1.27) is then the velocity of the dynamics table.
     uint8_t NoteVolume(const TCell& cell) const;
+    // The velocity of the same loudness, 0..127.
+    uint8_t NoteVelocity(const TCell& cell) const;
     int KeyTonic = 0;
     int KeyOctave = 0;
     TTupletRec ActiveTuplet[2 * kPlayStaves]; // index layer x 16 + staff

@@ -194,6 +194,7 @@ bool TPlayState::WestNotePitch(int slot, const TCell& cell, TPlayItem& item, int
     TPNote& note = item.Notes[slot];
     // The note's own adjustment under the staff's dynamics at this column.
     note.Volume = NoteVolume(cell);
+    note.Velocity = NoteVelocity(cell);
     note.Channel = static_cast<int8_t>(staff);
     note.Layer = static_cast<int8_t>(CurLayer);
     note.Length = item.Duration;
@@ -314,6 +315,7 @@ void TPlayState::WestCellToItems(const TCell& cell, std::vector<TPlayItem>& list
         for (int i = 0; i < count; ++i) {
             item.Notes[i].Length = item.Duration;
             item.Notes[i].Volume = NoteVolume(note);
+            item.Notes[i].Velocity = NoteVelocity(note);
         }
         made = true;
         AppendPlayItem(list, item);

@@ -50,7 +50,7 @@ void SortHeard(std::vector<Heard>& notes) {
 }
 
 // The notes of a play list in time: every step waits its Duration; a note
-// sounds from its step for its Length at the item's velocity times its percent.
+// sounds from its step for its Length at the item's velocity times its own.
 std::vector<Heard> HeardInList(const std::vector<TPlayItem>& list) {
     std::vector<Heard> out;
     int time = 0;
@@ -59,8 +59,10 @@ std::vector<Heard> HeardInList(const std::vector<TPlayItem>& list) {
             if (item.Duration > 0) {
                 for (int i = 0; i < NoteCount(item); ++i) {
                     const TPNote& n = item.Notes[i];
-                    const int velocity =
-                        std::min(static_cast<int>(std::lround(item.Volume * n.Volume * 0.01)), 127);
+                    const int velocity = std::min(
+                        static_cast<int>(std::lround(n.Velocity > 0 && n.Volume > 0 ? item.Volume * n.Velocity / 127.0
+                                                                                     : item.Volume * n.Volume * 0.01)),
+                        127);
                     if (n.Pitch < 0 || n.Pitch > 11 || velocity <= 0 || n.Length <= 0)
                         continue;
                     out.push_back({time, n.Length, 60 + 12 * n.Octave + n.Pitch, velocity});
@@ -273,9 +275,9 @@ TEST_F(SoundsAsWrittenTest, DynamicsSoundOnBothNotations) {
 
 TEST_F(SoundsAsWrittenTest, EachDynamicMarkPlaysItsVelocity) {
     // One word over C D E F of a Western and of a Jianpu staff: every note at the
-    // velocity a player gives the word. (ppp, 40, falls between two whole
-    // percents of a note's volume: 31 % plays 39 and 32 % plays 41.)
-    const std::pair<const char*, int> words[] = {{"pp", 50}, {"p", 60}, {"mp", 75}, {"mf", 90},
+    // velocity a player gives the word, ppp's 40 too (between the whole percents
+    // of a note's volume: 31 % is 39 and 32 % is 41).
+    const std::pair<const char*, int> words[] = {{"ppp", 40}, {"pp", 50}, {"p", 60}, {"mp", 75}, {"mf", 90},
                                                  {"f", 100}, {"ff", 110}, {"fff", 124}};
     std::vector<Case> cases;
     std::deque<std::string> names;
