@@ -470,6 +470,38 @@ void DrawRepeatDotsColumn(TDrawEngine* d, float x, float y, int firstRow, TCell 
 
 // ---------------------------------------------------------------- cells
 
+namespace {
+
+// How far left a rest moves for the accidental of the note in the next column,
+// which stands left of its head and reaches back into the rest's column: the
+// rest and its dots keep an eighth of a column clear of it, using the room of
+// an empty column before them (at most three quarters of it); with no empty
+// column before, the rest stays.
+float RestRoomForNextSign(int col, int row, const TCell& rest) {
+    const TCell* next = CellAtAddress(col + 1, row);
+    const TCell* before = col > 0 ? CellAtAddress(col - 1, row) : nullptr;
+    if (!next || !before || !IsEmptyCell(*before) || !IsWestNoteCell(*next, 1) || next->Attr == kNoAttr ||
+        (next->option & 0x2000u))
+        return 0.0f;
+    const uint32_t kind = next->Attr & 0xFu;
+    if (kind < 1 || kind > 9)
+        return 0.0f;
+    // The sign's left edge, in columns left of the note's head (sharp, flat,
+    // natural, half sharp, double flat, double sharp, reversed flat, three
+    // quarter sharp, three quarter flat), with or without the music font.
+    static const float kReach[9] = {0.5f, 0.47f, 0.45f, 0.4f, 0.78f, 0.6f, 0.55f, 0.55f, 0.8f};
+    const float signLeft = 1.17f - kReach[kind - 1]; // the head starts 0.17 column into its cell
+    // The rest's right edge from its cell's left, its dots included.
+    const bool dot = (rest.option & 0x8u) || (rest.option & 0x40u);
+    const bool twoDots = (rest.option & 0x40u) != 0;
+    const float dotAt = rest.Note <= 21 ? 0.9f : 0.7f;
+    const float right = twoDots ? dotAt + 0.67f : dot ? dotAt + 0.37f : rest.Note <= 21 ? 0.99f : 0.65f;
+    const float need = right + 0.125f - signLeft;
+    return need > 0.0f ? std::min(need, 0.75f) * XUnit() : 0.0f;
+}
+
+} // namespace
+
 void DrawWestCellDispatch(TDrawEngine* d, float x, float y, int col, int row, TCell& cell) {
     SetPenStyle(psSolid);
     int code = cell.Note;
@@ -488,7 +520,7 @@ void DrawWestCellDispatch(TDrawEngine* d, float x, float y, int col, int row, TC
         return;
     }
     if (cell.Note >= 19 && cell.Note <= 27)
-        DrawWestRest(d, x + YUnit() * cell.xAdj * 0.1f, y, cell);
+        DrawWestRest(d, x + YUnit() * cell.xAdj * 0.1f - RestRoomForNextSign(col, row, cell), y, cell);
     else
         DrawWestCell(d, x, y, col, row, cell);
 }

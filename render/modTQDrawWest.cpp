@@ -78,7 +78,7 @@ TFPoint4 DrawWesternNote(TDrawEngine* d, float x, float y, int col, int row, TCe
         cell.FontStyle = 0;
         const TRect box = DrawWestChord(d, x, y, col, row, cell, owner);
         if (!symbol && !IsWholeNoteValue(cell) && cell.Note > 1) {
-            DrawWestStem(R, d, box.Left, box.Top, box.Right, box.Bottom, cell);
+            DrawWestStem(R, d, box.Left, box.Top, box.Right, box.Bottom, cell, col, row);
             const bool graceChord = HasWestChordNotes(cell) && (cell.option & 0x10000000u);
             if (!(cell.option & 0x1000u) && (d->BeamMode == 0 || graceChord))
                 DrawNoteFlags(d, R, cell);
@@ -89,9 +89,9 @@ TFPoint4 DrawWesternNote(TDrawEngine* d, float x, float y, int col, int row, TCe
             DrawWestStemSlashes(d, sx, sy, sx, sy, cell, 0.7f);
             R.y1 = static_cast<float>(box.Top) + 0.25f * Y;
             R.y2 = static_cast<float>(box.Bottom);
-            DrawChordOrnaments(d, row, x, R, cell);
+            DrawChordOrnaments(d, col, row, x, R, cell);
         } else if (owner.CompressNotes.empty() && d->BeamMode == 0) {
-            DrawChordOrnaments(d, row, x, R, cell);
+            DrawChordOrnaments(d, col, row, x, R, cell);
         }
     }
     if (TCell* grid = GridCell(col, row))
@@ -836,7 +836,7 @@ void DrawWesternNoteGroup(TDrawEngine* d, float x, float y, int col, int row, TC
             if (atStem && !up)
                 point.y2 += 0.05f * Y;
             const float xo = up ? point.x1 - (atStem ? 0.25f : 0.3f) * X : point.x1 + 0.2f * X;
-            DrawChordOrnaments(d, row, xo, point, k < notes.size() ? notes[k] : cell);
+            DrawChordOrnaments(d, col, row, xo, point, k < notes.size() ? notes[k] : cell);
         }
     }
 }
