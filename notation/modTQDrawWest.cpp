@@ -480,17 +480,9 @@ namespace {
 float RestRoomForNextSign(int col, int row, const TCell& rest) {
     const TCell* next = CellAtAddress(col + 1, row);
     const TCell* before = col > 0 ? CellAtAddress(col - 1, row) : nullptr;
-    if (!next || !before || !IsEmptyCell(*before) || !IsWestNoteCell(*next, 1) || next->Attr == kNoAttr ||
-        (next->option & 0x2000u))
+    if (!next || !before || !IsEmptyCell(*before))
         return 0.0f;
-    const uint32_t kind = next->Attr & 0xFu;
-    if (kind < 1 || kind > 9)
-        return 0.0f;
-    // The sign's left edge, in columns left of the note's head (sharp, flat,
-    // natural, half sharp, double flat, double sharp, reversed flat, three
-    // quarter sharp, three quarter flat), with or without the music font.
-    static const float kReach[9] = {0.5f, 0.47f, 0.45f, 0.4f, 0.78f, 0.6f, 0.55f, 0.55f, 0.8f};
-    const float signLeft = 1.17f - kReach[kind - 1]; // the head starts 0.17 column into its cell
+    const float signLeft = 1.0f + HeadSignLeft(*next);
     // The rest's right edge from its cell's left, its dots included.
     const bool dot = (rest.option & 0x8u) || (rest.option & 0x40u);
     const bool twoDots = (rest.option & 0x40u) != 0;

@@ -35,6 +35,13 @@ inline const char* WestBassCells() {
            "W:1@3{opt=0x20000} ~ W:24. W:3@0{attr=6} W:63";
 }
 
+// The settings of a clef cell whose staff runs to the last of cols columns;
+// the braced one starts a grand staff with the staff two rows below.
+inline std::string WestStaffEnd(int cols) { return "{iEnd=" + std::to_string(cols - 1) + "}"; }
+inline std::string WestBracedStaffEnd(int cols) {
+    return "{mark=54191118,iEnd=" + std::to_string(cols - 1) + "}";
+}
+
 // A cross-staff group over columns c0..c1 of the treble row t and the bass row
 // b, in place of the two rows' own combined-tail groups there.
 inline void PutWestCrossStaffGroup(TViewFixture& fx, int c0, int c1, int t, int b) {
@@ -59,15 +66,9 @@ inline void PutWestGraceGroup(TViewFixture& fx, int col, int row) {
 
 inline void BuildWestPage(TViewFixture& fx) {
     TMainView& v = fx.view;
-    v.CellWidth = 15;
-    v.CellHeight = 30;
-    v.DrawUnit = 15;
-    v.LeftMargin = 60;
-    v.TopMargin = 50;
-    v.RightMargin = 30;
-    v.BottomMargin = 40;
-    const std::string end = "{iEnd=" + std::to_string(kWestCols - 1) + "}";
-    const std::string braced = "{mark=54191118,iEnd=" + std::to_string(kWestCols - 1) + "}";
+    SetDefaultPageGeometry(v);
+    const std::string end = WestStaffEnd(kWestCols);
+    const std::string braced = WestBracedStaffEnd(kWestCols);
     const char* keys[3] = {"2", "13", "9"};
     for (int s = 0; s < 3; ++s) {
         const int r = 4 * s;

@@ -139,13 +139,7 @@ TEST(WestPage, AccidentalsAreCentredOnTheirHeads) {
     for (double zoom : {1.0, 2.0}) {
         TViewFixture fx(16, 2);
         TMainView& v = fx.view;
-        v.CellWidth = 15;
-        v.CellHeight = 30;
-        v.DrawUnit = 15;
-        v.LeftMargin = 60;
-        v.TopMargin = 50;
-        v.RightMargin = 30;
-        v.BottomMargin = 40;
+        SetDefaultPageGeometry(v);
         // B on the middle line and C in the space above it, each with a sharp,
         // a flat and a natural, a column apart.
         fx.Row(0, "&G{iEnd=15} ~ ~ ~ W:3@0{attr=1} ~ W:3@1{attr=1} ~ W:3@0{attr=2} ~ W:3@1{attr=2} ~ "
@@ -188,13 +182,7 @@ TEST(WestPage, StaffLinesAreThinAgainstTheSpace) {
     for (double zoom : {1.0, 2.0, 3.0, 4.0}) {
         TViewFixture fx(16, 2);
         TMainView& v = fx.view;
-        v.CellWidth = 15;
-        v.CellHeight = 30;
-        v.DrawUnit = 15;
-        v.LeftMargin = 60;
-        v.TopMargin = 50;
-        v.RightMargin = 30;
-        v.BottomMargin = 40;
+        SetDefaultPageGeometry(v);
         fx.Row(0, "&G{iEnd=15} ~ ~ ~ W:3@0");
         FitPaintBox(v, 16, 2, zoom);
         v.DrawEngine.DrawCells(0, 0, v.Cols, 1);
