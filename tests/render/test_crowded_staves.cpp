@@ -1,0 +1,94 @@
+// Where the Western page crowds its staves and columns the drawing keeps the
+// marks apart, measured from the ink in staff spaces at zoom 1 and 2, with
+// and without the music fonts: a bass note's articulation under a low treble
+// note, a dotted rest before a note with a double sharp, a one-line drum staff
+// right over a treble staff with a key signature and high beams, and on the
+// piano page a sharp right after a stem.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "tests/render/TQInkProbe.h"
+#include "tests/render/TQMusicFonts.h"
+#include "tests/render/TQPianoPage.h"
+#include "tests/render/TQViewFixture.h"
+#include "tests/render/TQWestPage.h"
+
+namespace {
+
+// The inked pixels of every item of the cells (c0..c1, row) but lines under
+// everything, in page pixels.
+std::vector<QPoint> InkOf(const TInkProbe& probe, int c0, int c1, int row) {
+    std::vector<QPoint> out;
+    for (const TInkItem& it : probe.Items()) {
+        if (it.row != row || it.col < c0 || it.col > c1 || it.kind == TInkClass::Under)
+            continue;
+        for (int y = 0; y < it.mask.height(); ++y)
+            for (int x = 0; x < it.mask.width(); ++x)
+                if (qGray(it.mask.pixel(x, y)) < 160)
+                    out.emplace_back(it.box.left() + x, it.box.top() + y);
+    }
+    return out;
+}
+
+// The white between two inks: the distance of their nearest pixels less one
+// pixel (0 where they touch), in pixels.
+double Clearance(const std::vector<QPoint>& a, const std::vector<QPoint>& b) {
+    double best = 1e9;
+    for (const QPoint& p : a)
+        for (const QPoint& q : b)
+            best = std::min(best, std::hypot(p.x() - q.x(), p.y() - q.y()));
+    return best - 1.0;
+}
+
+} // namespace
+
+TEST(CrowdedStaves, MarksOfNeighbouringCellsAndStavesKeepApart) {
+    struct TCase {
+        const char* what;
+        bool piano;
+        int c0, c1, rowA; // the cells of one side
+        int d0, d1, rowB; // and of the other
+        double least;     // the white between them, in spaces
+    };
+    const TCase cases[] = {
+        // A bass F with staccato and tenuto, stem down, under a treble A with
+        // two ledger lines and a staccato, stem up: the marks go under the F.
+        {"bass marks and the low treble note", false, 22, 22, 2, 22, 22, 0, 0.25},
+        // A dotted sixteenth rest, then a double-sharped B.
+        {"dotted rest and the next double sharp", false, 33, 33, 2, 34, 34, 2, 0.25},
+        // The drum staff's line is two spaces over the treble staff below it:
+        // its stems down, the key signature of seven sharps and the beams of
+        // E F G A rising in the treble staff share that room. The sixth sharp
+        // rises half a space over its staff, under the first drum stem: a
+        // sixth of a space between them.
+        {"drum staff and the treble staff under it", false, 4, 7, 16, 0, 7, 17, 0.16},
+        // A quarter G, stem up, then B with a sharp.
+        {"stem and the sharp after it", true, 13, 13, 0, 14, 14, 0, 0.25},
+    };
+    for (bool font : {true, false}) {
+        TMusicFonts fonts(font, font);
+        ASSERT_TRUE(!font || fonts.loaded());
+        for (int zoom : {1, 2})
+            for (const TCase& c : cases) {
+                const int cols = c.piano ? kPianoCols : kWestCols;
+                const int rows = c.piano ? kPianoRows : kWestRows;
+                TViewFixture fx(cols, rows);
+                if (c.piano)
+                    BuildPianoPage(fx);
+                else
+                    BuildWestPage(fx);
+                FitPaintBox(fx.view, cols, rows, zoom);
+                const TInkProbe probe(fx.view);
+                const std::vector<QPoint> a = InkOf(probe, c.c0, c.c1, c.rowA);
+                const std::vector<QPoint> b = InkOf(probe, c.d0, c.d1, c.rowB);
+                ASSERT_FALSE(a.empty() || b.empty()) << c.what;
+                const double space = fx.view.GetCellHeight() / 4.0;
+                EXPECT_GE(Clearance(a, b) / space, c.least)
+                    << c.what << ", " << (font ? "music font" : "no music font") << ", zoom " << zoom;
+            }
+    }
+}
