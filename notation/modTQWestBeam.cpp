@@ -47,13 +47,21 @@ int GetStemWidth(TDrawEngine* d, const TCell& cell) {
 
 void AppendBeamPoint(TDrawEngine* d, const TFPoint4& point) { d->BeamPoints.push_back(point); }
 
-float KeepStemInRow(const TDrawEngine* d, int col, int row, bool up, float end, float beamReach) {
+float KeepStemInRow(const TDrawEngine* d, int col, int row, bool up, float start, float end, float beamReach) {
     const int next = up ? row - 1 : row + 1;
     if (next < 0 || !IsWestRow(next, col, -1))
         return end;
     const float top = static_cast<float>(row * d->GetBaseYUnit() + d->GetTopMarginPx());
     const float clear = 0.0625f * YUnit() + beamReach;
-    return up ? std::max(end, top + clear) : std::min(end, top + static_cast<float>(d->GetBaseYUnit()) - clear);
+    // A stem that would keep less than a space and a quarter from where it
+    // starts (its head at or over the row's edge) is left as it is.
+    const float least = 0.3125f * YUnit();
+    if (up) {
+        const float limit = top + clear;
+        return start - least < limit ? end : std::max(end, limit);
+    }
+    const float limit = top + static_cast<float>(d->GetBaseYUnit()) - clear;
+    return start + least > limit ? end : std::min(end, limit);
 }
 
 void DrawWestStem(TFPoint4& out, TDrawEngine* d, int left, int top, int right, int bottom, TCell& cell, int col,
@@ -97,7 +105,7 @@ void DrawWestStem(TFPoint4& out, TDrawEngine* d, int left, int top, int right, i
         endY = ft + L;
     }
     if (!IsCrossStaff(cell))
-        endY = KeepStemInRow(d, col, row, up, endY, 0.0f);
+        endY = KeepStemInRow(d, col, row, up, startY, endY, 0.0f);
     out = TFPoint4{stemX, startY, stemX, endY};
     if ((d->BeamMode != 0 && !(cell.option & 0x10000000u)) || (cell.option & 0x1000u))
         return;
@@ -282,7 +290,8 @@ void DrawBeamedGroup(TDrawEngine* d, int row) {
     if (!IsCrossStaff(first)) {
         // The beam (0.08 row above its stem ends, 0.04 below) stays in its row.
         for (TFPoint4* end : {&p.front(), &p.back()})
-            end->y2 = KeepStemInRow(d, static_cast<int>(end->x2), row, up, end->y2, (up ? 0.08f : 0.04f) * Y);
+            end->y2 =
+                KeepStemInRow(d, static_cast<int>(end->x2), row, up, end->y1, end->y2, (up ? 0.08f : 0.04f) * Y);
         for (size_t i = 1; i + 1 < n; ++i)
             p[i].y2 = static_cast<float>(
                 InterpolateFloat(p.front().x1, p.front().y2, p.back().x1, p.back().y2, p[i].x1));

@@ -92,3 +92,51 @@ TEST(CrowdedStaves, MarksOfNeighbouringCellsAndStavesKeepApart) {
             }
     }
 }
+
+// A stem pointing at a staff in the very next row ends in its own row, a
+// quarter space before the row's edge, and keeps at least a space and a
+// quarter; a note whose head stands at that edge keeps its stem of
+// three and a half spaces. Rows: a one-line drum staff, a treble staff right
+// under it, another treble staff right under that; the stems of the drum
+// quarter and of the treble B (middle line, stem down) point at the staff
+// below, the treble E on the bottom line (stem down) stands at the edge.
+TEST(CrowdedStaves, AStemTowardAStaffInTheNextRowEndsInItsOwnRow) {
+    for (int zoom : {1, 2}) {
+        TViewFixture fx(8, 3);
+        SetDefaultPageGeometry(fx.view);
+        fx.Row(0, "&D{iEnd=7} ~ ~ ~ W:3@0 ~ ~ ~");
+        fx.Row(1, "&G{iEnd=7} ~ ~ ~ W:3@0 ~ W:3@4 ~");
+        fx.Row(2, "&G{iEnd=7} ~ ~ ~ W:3@0 ~ W:3@0 ~");
+        FitPaintBox(fx.view, 8, 3, zoom);
+        const TInkProbe probe(fx.view);
+        const double space = fx.view.GetCellHeight() / 4.0;
+        const int top = fx.view.DrawEngine.GetTopMarginPx();
+        const int rowH = fx.view.DrawEngine.GetBaseYUnit();
+        auto stem = [&](int col, int row) {
+            for (const TInkItem& it : probe.Items())
+                if (it.col == col && it.row == row && it.what == "FillRect" && it.box.height() > 2 * it.box.width())
+                    return it.box;
+            return QRect();
+        };
+        struct TCase {
+            int col, row;
+            double headY; // the head's place, in spaces below the row's top
+            bool inRow;   // the stem ends in its row
+        };
+        for (const TCase& c : {TCase{4, 0, 2.0, true}, TCase{4, 1, 2.0, true}, TCase{6, 1, 4.0, false}}) {
+            const QRect s = stem(c.col, c.row);
+            ASSERT_FALSE(s.isNull()) << "zoom " << zoom << " column " << c.col << " row " << c.row;
+            const double rowBottom = top + (c.row + 1) * rowH;
+            const double end = s.bottom() + 1;
+            const std::string at = "zoom " + std::to_string(zoom) + ", column " + std::to_string(c.col) + ", row " +
+                                   std::to_string(c.row);
+            const double head = top + c.row * rowH + c.headY * space;
+            if (c.inRow) {
+                EXPECT_GE((rowBottom - end) / space, 0.2) << at;
+                EXPECT_GE((end - head) / space, 1.25) << at;
+            } else {
+                EXPECT_NEAR((end - head) / space, 3.5, 0.4) << at;
+            }
+        }
+    }
+}
