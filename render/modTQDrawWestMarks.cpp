@@ -300,7 +300,10 @@ float PositionY(const TDrawEngine* d, int row, float pos) {
 
 // Whether the marks on the head side of the note (col, row) would reach the
 // note in the same column of the staff next to this one on that side (one or
-// two rows away): its heads, its stem, or its own marks on that side.
+// two rows away). Between two staves the upper note keeps its marks: marks
+// going up meet the heads of the note above and the marks under them; marks
+// going down meet only the heads of the note below (its marks above give way).
+// Stems of the other note stand at the side of its heads, clear of the marks.
 bool HeadSideTaken(const TDrawEngine* d, int col, int row, const TCell& cell) {
     const int marks = HeadMarkCount(cell.option);
     if (marks == 0)
@@ -317,36 +320,20 @@ bool HeadSideTaken(const TDrawEngine* d, int col, int row, const TCell& cell) {
     const TCell* n = other >= 0 ? CellAtAddress(col, other) : nullptr;
     if (!n || !IsWestNoteCell(*n, 1) || IsCrossStaff(*n))
         return false;
-    const float Y = YUnit();
-    const float space = 0.25f * Y;
-    // This note's marks reach from its outer head by a space a mark.
-    const float ownHead = below ? PositionY(d, row, static_cast<float>(GetChordNotePos(cell, -1)))
-                                : PositionY(d, row, static_cast<float>(GetChordNotePos(cell, GetChordNoteCount(cell) - 1)));
-    const float reach = 0.5f * space + static_cast<float>(marks) * space;
-    // The other note's ink toward this one: its nearest head, the stem when it
-    // points this way, the marks on its head side when they face this way.
-    const float lowest = PositionY(d, other, static_cast<float>(GetChordNotePos(*n, -1)));
-    const float highest = PositionY(d, other, static_cast<float>(GetChordNotePos(*n, GetChordNoteCount(*n) - 1)));
-    const bool nUp = IsStemFlipped(*n);
-    const bool stem = !IsWholeNoteValue(*n) && n->Note > 1 && !(n->option & 0x1000u);
-    const bool nHeadMarks = !(n->option & 0x200000u) && !(n->option & 0x2000u);
-    const float nMarks = nHeadMarks ? static_cast<float>(HeadMarkCount(n->option)) * space : 0.0f;
+    const float space = 0.25f * YUnit();
     const float clear = 0.25f * space;
+    // This note's marks reach from its outer head by about a space a mark.
+    const float reach = 0.5f * space + static_cast<float>(marks) * space;
     if (below) {
-        // The other staff lies below: its top ink against this note's lowest reach.
-        float edge = highest - 0.5f * space;
-        if (stem && nUp)
-            edge = std::min(edge, lowest - 3.5f * space);
-        if (!nUp)
-            edge -= nMarks;
-        return ownHead + reach + clear > edge;
+        const float own = PositionY(d, row, static_cast<float>(GetChordNotePos(cell, -1)));
+        const float highest = PositionY(d, other, static_cast<float>(GetChordNotePos(*n, GetChordNoteCount(*n) - 1)));
+        return own + reach + clear > highest - 0.5f * space;
     }
-    float edge = lowest + 0.5f * space;
-    if (stem && !nUp)
-        edge = std::max(edge, highest + 3.5f * space);
-    if (nUp)
-        edge += nMarks;
-    return ownHead - reach - clear < edge;
+    const float own = PositionY(d, row, static_cast<float>(GetChordNotePos(cell, GetChordNoteCount(cell) - 1)));
+    float edge = PositionY(d, other, static_cast<float>(GetChordNotePos(*n, -1))) + 0.5f * space;
+    if (IsStemFlipped(*n) && !(n->option & 0x200000u) && !(n->option & 0x2000u))
+        edge += 0.5f * space + static_cast<float>(HeadMarkCount(n->option)) * space;
+    return own - reach - clear < edge;
 }
 
 struct TOffset {
