@@ -140,3 +140,29 @@ TEST(CrowdedStaves, AStemTowardAStaffInTheNextRowEndsInItsOwnRow) {
         }
     }
 }
+
+// Of a grand staff, a bass F (stem down) with staccato and tenuto keeps them
+// over its head, in the room under the treble staff, unless the treble note
+// of its column hangs into that room: an A under two ledger lines with its
+// staccato under it takes it, and the marks go under the F's stem; a B on the
+// middle line leaves it.
+TEST(CrowdedStaves, MarksGiveWayToTheNoteOfTheStaffAboveOnlyWhenItFillsTheRoom) {
+    for (int zoom : {1, 2}) {
+        TViewFixture fx(8, 3);
+        SetDefaultPageGeometry(fx.view);
+        fx.Row(0, "&G" + WestBracedStaffEnd(8) + " ~ ~ ~ W:3@8{opt=0x11} ~ W:3@0{opt=0x11} ~");
+        fx.Row(2, "&F" + WestStaffEnd(8) + " ~ ~ ~ W:3@-2{opt=0x4000010} ~ W:3@-2{opt=0x4000010} ~");
+        FitPaintBox(fx.view, 8, 3, zoom);
+        const TInkProbe probe(fx.view);
+        const int staffTop = fx.view.DrawEngine.GetTopMarginPx() + 2 * fx.view.DrawEngine.GetBaseYUnit();
+        for (int col : {4, 6}) {
+            int top = 1 << 20;
+            for (const TInkItem& it : probe.Items())
+                if (it.col == col && it.row == 2 && it.kind != TInkClass::Under)
+                    top = std::min(top, it.box.top());
+            const bool marksAbove = top < staffTop;
+            EXPECT_EQ(marksAbove, col == 6) << "zoom " << zoom << ", column " << col << ": ink from " << top
+                                            << ", staff from " << staffTop;
+        }
+    }
+}
