@@ -470,6 +470,30 @@ void DrawRepeatDotsColumn(TDrawEngine* d, float x, float y, int firstRow, TCell 
 
 // ---------------------------------------------------------------- cells
 
+namespace {
+
+// How far left a rest moves for the accidental of the note in the next column,
+// which stands left of its head and reaches back into the rest's column: the
+// rest and its dots keep an eighth of a column clear of it, using the room of
+// an empty column before them (at most three quarters of it); with no empty
+// column before, the rest stays.
+float RestRoomForNextSign(int col, int row, const TCell& rest) {
+    const TCell* next = CellAtAddress(col + 1, row);
+    const TCell* before = col > 0 ? CellAtAddress(col - 1, row) : nullptr;
+    if (!next || !before || !IsEmptyCell(*before))
+        return 0.0f;
+    const float signLeft = 1.0f + HeadSignLeft(*next);
+    // The rest's right edge from its cell's left, its dots included.
+    const bool dot = (rest.option & 0x8u) || (rest.option & 0x40u);
+    const bool twoDots = (rest.option & 0x40u) != 0;
+    const float dotAt = rest.Note <= 21 ? 0.9f : 0.7f;
+    const float right = twoDots ? dotAt + 0.67f : dot ? dotAt + 0.37f : rest.Note <= 21 ? 0.99f : 0.65f;
+    const float need = right + 0.125f - signLeft;
+    return need > 0.0f ? std::min(need, 0.75f) * XUnit() : 0.0f;
+}
+
+} // namespace
+
 void DrawWestCellDispatch(TDrawEngine* d, float x, float y, int col, int row, TCell& cell) {
     SetPenStyle(psSolid);
     int code = cell.Note;
@@ -488,7 +512,7 @@ void DrawWestCellDispatch(TDrawEngine* d, float x, float y, int col, int row, TC
         return;
     }
     if (cell.Note >= 19 && cell.Note <= 27)
-        DrawWestRest(d, x + YUnit() * cell.xAdj * 0.1f, y, cell);
+        DrawWestRest(d, x + YUnit() * cell.xAdj * 0.1f - RestRoomForNextSign(col, row, cell), y, cell);
     else
         DrawWestCell(d, x, y, col, row, cell);
 }

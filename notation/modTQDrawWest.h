@@ -56,7 +56,15 @@ void DrawStemLink(TDrawEngine* d, int col, int row, const TCell& cell);
 // point (stem x, start y, stem x, end y). Draws nothing while a beam group is
 // collected (unless the note is a slashed grace note) or with option 0x1000.
 // A Note below 1 is drawn as a quarter and set to 3 in the cell given.
-void DrawWestStem(TFPoint4& out, TDrawEngine* d, int left, int top, int right, int bottom, TCell& cell);
+void DrawWestStem(TFPoint4& out, TDrawEngine* d, int left, int top, int right, int bottom, TCell& cell, int col,
+                  int row);
+// The end of a stem from start of the cell at (col, row), pointing up or
+// down, moved back into its own row where the row next to it in that direction
+// holds a staff (staves in neighbouring rows share no room): a beam on it,
+// reaching beyond the stem end by beamReach, keeps a quarter space from the
+// row's edge. A stem that would keep less than a space and a quarter is left
+// as it is.
+float KeepStemInRow(const TDrawEngine* d, int col, int row, bool up, float start, float end, float beamReach);
 // One to three slashes across a stem (option 0x400 / 0x800); only the sign of f
 // (the slant) counts.
 void DrawWestStemSlashes(TDrawEngine* d, float x, float y, float x2, float y2, const TCell& cell, float f);

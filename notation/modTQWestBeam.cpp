@@ -6,6 +6,7 @@
 #include "model/modTQCellAccess.h"
 #include "model/modTQMainScore.h"
 #include "model/modTQPredicates.h"
+#include "model/modTQRowQuery.h"
 #include "model/modTQUtil.h"
 #include "notation/modTQDrawWest.h"
 #include "notation/modTQCrossStaff.h"
@@ -46,7 +47,25 @@ int GetStemWidth(TDrawEngine* d, const TCell& cell) {
 
 void AppendBeamPoint(TDrawEngine* d, const TFPoint4& point) { d->BeamPoints.push_back(point); }
 
-void DrawWestStem(TFPoint4& out, TDrawEngine* d, int left, int top, int right, int bottom, TCell& cell) {
+float KeepStemInRow(const TDrawEngine* d, int col, int row, bool up, float start, float end, float beamReach) {
+    const int next = up ? row - 1 : row + 1;
+    if (next < 0 || !IsWestRow(next, col, -1))
+        return end;
+    const float top = static_cast<float>(row * d->GetBaseYUnit() + d->GetTopMarginPx());
+    const float clear = 0.0625f * YUnit() + beamReach;
+    // A stem that would keep less than a space and a quarter from where it
+    // starts (its head at or over the row's edge) is left as it is.
+    const float least = 0.3125f * YUnit();
+    if (up) {
+        const float limit = top + clear;
+        return start - least < limit ? end : std::max(end, limit);
+    }
+    const float limit = top + static_cast<float>(d->GetBaseYUnit()) - clear;
+    return start + least > limit ? end : std::min(end, limit);
+}
+
+void DrawWestStem(TFPoint4& out, TDrawEngine* d, int left, int top, int right, int bottom, TCell& cell, int col,
+                  int row) {
     const float X = XUnit();
     const float Y = YUnit();
     const float s = cell.fontSizeR;
@@ -85,6 +104,8 @@ void DrawWestStem(TFPoint4& out, TDrawEngine* d, int left, int top, int right, i
         startY = ft + (0.15f + 0.15f * dd) * Y;
         endY = ft + L;
     }
+    if (!IsCrossStaff(cell))
+        endY = KeepStemInRow(d, col, row, up, startY, endY, 0.0f);
     out = TFPoint4{stemX, startY, stemX, endY};
     if ((d->BeamMode != 0 && !(cell.option & 0x10000000u)) || (cell.option & 0x1000u))
         return;
@@ -266,6 +287,15 @@ void DrawBeamedGroup(TDrawEngine* d, int row) {
     if (r < 0.3f)
         for (TFPoint4& q : p)
             q.y2 += dir * Y * (0.3f - r);
+    if (!IsCrossStaff(first)) {
+        // The beam (0.08 row above its stem ends, 0.04 below) stays in its row.
+        for (TFPoint4* end : {&p.front(), &p.back()})
+            end->y2 =
+                KeepStemInRow(d, static_cast<int>(end->x2), row, up, end->y1, end->y2, (up ? 0.08f : 0.04f) * Y);
+        for (size_t i = 1; i + 1 < n; ++i)
+            p[i].y2 = static_cast<float>(
+                InterpolateFloat(p.front().x1, p.front().y2, p.back().x1, p.back().y2, p[i].x1));
+    }
     const float slope = -(p.back().y2 - p.front().y2) / (p.back().x1 - p.front().x1);
 
     for (const TFPoint4& q : p) {
@@ -282,7 +312,7 @@ void DrawBeamedGroup(TDrawEngine* d, int row) {
             grid->FontCharset = static_cast<int32_t>(q.y2);
         const float ys = up ? q.y1 + 0.05f * Y : q.y1 - 0.1f * Y;
         DrawWestStemSlashes(d, q.x1, ys, q.x2, q.y2, cell, slope);
-        DrawChordOrnaments(d, row, up ? q.x1 - 0.3f * X : q.x1 + 0.3f * X, q, cell);
+        DrawChordOrnaments(d, col, row, up ? q.x1 - 0.3f * X : q.x1 + 0.3f * X, q, cell);
         if (cell.option & 0x8000u)
             DrawNoteNameHint(d, col, row);
         SetPenWidthScaled(0.027f);

@@ -68,6 +68,37 @@ TColor GetHighlightColor(const TDrawBaseObj* d) {
 
 // ---------------------------------------------------------------- notes
 
+float HeadSignLeft(const TCell& note) {
+    if (!IsWestNoteCell(note, 1) || note.Attr == kNoAttr || (note.option & 0x2000u))
+        return 1.0f;
+    const uint32_t kind = note.Attr & 0xFu;
+    if (kind < 1 || kind > 9)
+        return 1.0f;
+    // How far each sign reaches left of the head, in columns (sharp, flat,
+    // natural, half sharp, double flat, double sharp, reversed flat, three
+    // quarter sharp, three quarter flat), with or without the music font; the
+    // head starts 0.17 column into its cell.
+    static const float kReach[9] = {0.5f, 0.47f, 0.45f, 0.4f, 0.78f, 0.6f, 0.55f, 0.55f, 0.8f};
+    return 0.17f - kReach[kind - 1];
+}
+
+namespace {
+
+// How far right a note with an accidental moves in its cell so that the sign
+// keeps a quarter space clear of the stem that rises on the right of the head
+// in the column before (at most 0.3 column: the cell's right part is free).
+float RoomAfterStemBefore(int col, int row, const TCell& cell) {
+    const TCell* before = col > 0 ? CellAtAddress(col - 1, row) : nullptr;
+    if (!before || !IsWestNoteCell(*before, 1) || !IsStemFlipped(*before) || IsWholeNoteValue(*before) ||
+        before->Note <= 1 || (before->option & 0x1000u) || IsCrossStaff(*before))
+        return 0.0f;
+    // The stem stands 0.86 column into the column before.
+    const float need = -0.14f + 0.125f - HeadSignLeft(cell);
+    return need > 0.0f ? std::min(need, 0.3f) * XUnit() : 0.0f;
+}
+
+} // namespace
+
 TFPoint4 DrawWesternNote(TDrawEngine* d, float x, float y, int col, int row, TCell& cell, const TCell& owner) {
     TFPoint4 R;
     const bool symbol = IsAccidentalSymbolCode(cell.Note);
@@ -75,10 +106,12 @@ TFPoint4 DrawWesternNote(TDrawEngine* d, float x, float y, int col, int row, TCe
         const float X = XUnit();
         const float Y = YUnit();
         x += 0.2f * X;
+        if (owner.CompressNotes.empty() && !IsGraceCell(owner) && !symbol)
+            x += RoomAfterStemBefore(col, row, cell);
         cell.FontStyle = 0;
         const TRect box = DrawWestChord(d, x, y, col, row, cell, owner);
         if (!symbol && !IsWholeNoteValue(cell) && cell.Note > 1) {
-            DrawWestStem(R, d, box.Left, box.Top, box.Right, box.Bottom, cell);
+            DrawWestStem(R, d, box.Left, box.Top, box.Right, box.Bottom, cell, col, row);
             const bool graceChord = HasWestChordNotes(cell) && (cell.option & 0x10000000u);
             if (!(cell.option & 0x1000u) && (d->BeamMode == 0 || graceChord))
                 DrawNoteFlags(d, R, cell);
@@ -89,9 +122,9 @@ TFPoint4 DrawWesternNote(TDrawEngine* d, float x, float y, int col, int row, TCe
             DrawWestStemSlashes(d, sx, sy, sx, sy, cell, 0.7f);
             R.y1 = static_cast<float>(box.Top) + 0.25f * Y;
             R.y2 = static_cast<float>(box.Bottom);
-            DrawChordOrnaments(d, row, x, R, cell);
+            DrawChordOrnaments(d, col, row, x, R, cell);
         } else if (owner.CompressNotes.empty() && d->BeamMode == 0) {
-            DrawChordOrnaments(d, row, x, R, cell);
+            DrawChordOrnaments(d, col, row, x, R, cell);
         }
     }
     if (TCell* grid = GridCell(col, row))
@@ -836,7 +869,7 @@ void DrawWesternNoteGroup(TDrawEngine* d, float x, float y, int col, int row, TC
             if (atStem && !up)
                 point.y2 += 0.05f * Y;
             const float xo = up ? point.x1 - (atStem ? 0.25f : 0.3f) * X : point.x1 + 0.2f * X;
-            DrawChordOrnaments(d, row, xo, point, k < notes.size() ? notes[k] : cell);
+            DrawChordOrnaments(d, col, row, xo, point, k < notes.size() ? notes[k] : cell);
         }
     }
 }

@@ -71,8 +71,14 @@ void DrawAccidentalSymbolNote(TDrawEngine* d, float x, float y, const TCell& cel
 void DrawHeadParentheses(TDrawEngine* d, float x, float y, const TCell& cell);
 // The tie from this cell's note back to the note at (col, row).
 void DrawWesternTie(TDrawEngine* d, float x, float y, int col, int row, const TCell& cell);
-// Fermata-like mark, staccato, accent and tenuto of a chord, from its stem point.
-void DrawChordOrnaments(TDrawEngine* d, int row, float x, const TFPoint4& stem, const TCell& cell);
+// The left edge of the accidental a Western note cell draws left of its head,
+// in columns from the cell's left edge (below 0: it reaches into the column
+// before); 1 where it draws none.
+float HeadSignLeft(const TCell& note);
+// Fermata-like mark, staccato, accent and tenuto of a chord at (col, row), from
+// its stem point. Marks that belong on the head side go to the stem side where
+// the note of the neighbouring staff in that column fills the room between.
+void DrawChordOrnaments(TDrawEngine* d, int col, int row, float x, const TFPoint4& stem, const TCell& cell);
 
 // --- small notes of one cell ---
 void DrawWesternNoteGroup(TDrawEngine* d, float x, float y, int col, int row, TCell& cell);

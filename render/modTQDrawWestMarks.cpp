@@ -6,6 +6,8 @@
 #include "model/modTQCellAccess.h"
 #include "model/modTQCellHelpers.h"
 #include "model/modTQPredicates.h"
+#include "model/modTQRowQuery.h"
+#include "model/modTQMainScore.h"
 #include "model/modTQUtil.h"
 #include "notation/modTQCurves.h"
 #include "notation/modTQMarkGlyphs.h"
@@ -282,19 +284,73 @@ namespace {
 
 enum TMarkPlace { mpDownHead, mpDownStem, mpUpHead, mpUpStem };
 
+// How many of the marks above a head a note carries (fermata-like mark,
+// staccato, accent, tenuto); each takes about a staff space.
+int HeadMarkCount(uint32_t o) {
+    int n = 0;
+    for (uint32_t bit : {0x400000u, 0x10u, 0x20u, 0x4000000u})
+        n += (o & bit) ? 1 : 0;
+    return n;
+}
+
+// The y of a staff position (half spaces below the middle line) of a row.
+float PositionY(const TDrawEngine* d, int row, float pos) {
+    return static_cast<float>(row * d->GetBaseYUnit() + d->GetTopMarginPx()) + (0.5f + 0.125f * pos) * YUnit();
+}
+
+// Whether the marks on the head side of the note (col, row) would reach the
+// note in the same column of the staff next to this one on that side (one or
+// two rows away). Between two staves the upper note keeps its marks: marks
+// going up meet the heads of the note above and the marks under them; marks
+// going down meet only the heads of the note below (its marks above give way).
+// Stems of the other note stand at the side of its heads, clear of the marks.
+bool HeadSideTaken(const TDrawEngine* d, int col, int row, const TCell& cell) {
+    const int marks = HeadMarkCount(cell.option);
+    if (marks == 0)
+        return false;
+    const bool below = IsStemFlipped(cell); // stem up: the marks hang below the heads
+    const int step = below ? 1 : -1;
+    int other = -1;
+    for (int r : {row + step, row + 2 * step}) {
+        if (r >= 0 && r < MainView()->Rows && IsWestRow(r, col, -1)) {
+            other = r;
+            break;
+        }
+    }
+    const TCell* n = other >= 0 ? CellAtAddress(col, other) : nullptr;
+    if (!n || !IsWestNoteCell(*n, 1) || IsCrossStaff(*n))
+        return false;
+    const float space = 0.25f * YUnit();
+    const float clear = 0.25f * space;
+    // This note's marks reach from its outer head by about a space a mark.
+    const float reach = 0.5f * space + static_cast<float>(marks) * space;
+    if (below) {
+        const float own = PositionY(d, row, static_cast<float>(GetChordNotePos(cell, -1)));
+        const float highest = PositionY(d, other, static_cast<float>(GetChordNotePos(*n, GetChordNoteCount(*n) - 1)));
+        return own + reach + clear > highest - 0.5f * space;
+    }
+    const float own = PositionY(d, row, static_cast<float>(GetChordNotePos(cell, GetChordNoteCount(cell) - 1)));
+    float edge = PositionY(d, other, static_cast<float>(GetChordNotePos(*n, -1))) + 0.5f * space;
+    if (IsStemFlipped(*n) && !(n->option & 0x200000u) && !(n->option & 0x2000u))
+        edge += 0.5f * space + static_cast<float>(HeadMarkCount(n->option)) * space;
+    return own - reach - clear < edge;
+}
+
 struct TOffset {
     float xa, xb, ya, yb;
 };
 
 } // namespace
 
-void DrawChordOrnaments(TDrawEngine* d, int row, float x, const TFPoint4& R, const TCell& cell) {
+void DrawChordOrnaments(TDrawEngine* d, int col, int row, float x, const TFPoint4& R, const TCell& cell) {
     const uint32_t o = cell.option;
-    const bool atStem = (o & 0x200000u) && !(o & 0x1000u);
+    bool atStem = (o & 0x200000u) && !(o & 0x1000u);
     const bool atHead = !(o & 0x200000u) && !(o & 0x2000u);
     if (!atStem && !atHead)
         return;
     const bool up = IsStemFlipped(cell);
+    if (atHead && !(o & 0x1000u) && HeadSideTaken(d, col, row, cell))
+        atStem = true;
     const TMarkPlace place = up ? (atStem ? mpUpStem : mpUpHead) : (atStem ? mpDownStem : mpDownHead);
     const float X = XUnit();
     const float Y = YUnit();

@@ -16,13 +16,7 @@ constexpr int kDenseRows = 40;
 // underlined notes where the even rows of layer 0 have a gap (column 9 + 12k).
 inline void BuildDensePage(TViewFixture& fx) {
     TMainView& v = fx.view;
-    v.CellWidth = 15;
-    v.CellHeight = 30;
-    v.DrawUnit = 15;
-    v.LeftMargin = 60;
-    v.TopMargin = 50;
-    v.RightMargin = 30;
-    v.BottomMargin = 40;
+    SetDefaultPageGeometry(v);
     const std::string even = "1_ 2_ 3__ 4__ | 5 6_ 7_{dot=1} 1 ~ 2 |";
     const std::string odd = "3 - 5__ 6__ :| |: 1_ 2_ 3 4 5 ||";
     for (int r = 0; r < kDenseRows; ++r) {

@@ -13,6 +13,18 @@
 #include "platform/gui/TQQtCanvas.h"
 #include "render/modTQMainView.h"
 
+// The test pages' default cell size (15 x 30 page units: a staff space is a
+// quarter of a row, half a column) and margins.
+inline void SetDefaultPageGeometry(TMainView& v) {
+    v.CellWidth = 15;
+    v.CellHeight = 30;
+    v.DrawUnit = 15;
+    v.LeftMargin = 60;
+    v.TopMargin = 50;
+    v.RightMargin = 30;
+    v.BottomMargin = 40;
+}
+
 // Sets the zoom and sizes the paint box to a page of cols x rows cells.
 inline void FitPaintBox(TMainView& v, int cols, int rows, double zoom) {
     v.Zoom = zoom;

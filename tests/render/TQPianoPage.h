@@ -8,21 +8,15 @@
 
 #include "tests/render/TQPageImage.h"
 #include "tests/render/TQViewFixture.h"
+#include "tests/render/TQWestPage.h"
 
 constexpr int kPianoCols = 26;
 constexpr int kPianoRows = 8;
 
 inline void BuildPianoPage(TViewFixture& fx) {
-    TMainView& v = fx.view;
-    v.CellWidth = 15;
-    v.CellHeight = 30;
-    v.DrawUnit = 15;
-    v.LeftMargin = 60;
-    v.TopMargin = 50;
-    v.RightMargin = 30;
-    v.BottomMargin = 40;
-    const std::string end = "{iEnd=" + std::to_string(kPianoCols - 1) + "}";
-    const std::string braced = "{mark=54191118,iEnd=" + std::to_string(kPianoCols - 1) + "}";
+    SetDefaultPageGeometry(fx.view);
+    const std::string end = WestStaffEnd(kPianoCols);
+    const std::string braced = WestBracedStaffEnd(kPianoCols);
     // System 1: the time signature, then quarters (the last two sharing the
     // mf), a quarter rest, dotted notes and a sharp after a stem.
     fx.Row(0, "&G/0" + braced + " ~ ~ ~ T:4/4 W:3@1{opt=1} W:3@-3 W:3@0 W:3@-1 W:63 "

@@ -13,7 +13,7 @@
 #include "tests/render/TQViewFixture.h"
 
 constexpr int kWestCols = 40;
-constexpr int kWestRows = 19;
+constexpr int kWestRows = 18;
 
 // The cells of one treble row from column 4 on (the header fills 0..3).
 inline const char* WestTrebleCells() {
@@ -23,16 +23,23 @@ inline const char* WestTrebleCells() {
            "W:4@-8{opt=2} W:5@-7 W:4@-6{opt=4} W:63 "
            "W:3@8{opt=0x11} W:3@-5{opt=0x30} W:1@0 ~ W:63 "
            "~ W:3@-1 W:4@2.{opt=3} W:5@2{opt=5} W:63 "
-           "W:2@3{opt=1,attr=2} ~ W:3@-2{attr=6} W:6@0 W:63";
+           "W:2@3{opt=1,attr=2} ~ W:3@-2{attr=3} W:6@0 W:63";
 }
 inline const char* WestBassCells() {
-    return "W:2@0{opt=0} W:23. W:3@3{opt=1} W:63 "
+    return "W:2@0{opt=0} W:23 W:3@3{opt=1} W:63 "
            "W:4@4{opt=3} W:4@3 W:4@2 W:4@1{opt=5} W:63 "
            "W:1@2+2+2 W:21 W:3@-7+2 W:63 "
            "W:5@6{opt=3} W:4@5 W:5@4{opt=5} W:63 "
-           "W:3@9{opt=1} W:3@-2{opt=0x4000011} W:2@0+1 ~ W:63 "
+           "W:3@9{opt=1} W:3@-2{opt=0x4000010} W:2@0+1 ~ W:63 "
            "W:4@2{opt=0x403} W:4@-1{opt=5} W:3@0{opt=0x800} W:4@1{opt=1} W:63 "
-           "W:1@3{opt=0x20000} ~ W:24 W:3@0{attr=3} W:63";
+           "W:1@3{opt=0x20000} ~ W:24. W:3@0{attr=6} W:63";
+}
+
+// The settings of a clef cell whose staff runs to the last of cols columns;
+// the braced one starts a grand staff with the staff two rows below.
+inline std::string WestStaffEnd(int cols) { return "{iEnd=" + std::to_string(cols - 1) + "}"; }
+inline std::string WestBracedStaffEnd(int cols) {
+    return "{mark=54191118,iEnd=" + std::to_string(cols - 1) + "}";
 }
 
 // A cross-staff group over columns c0..c1 of the treble row t and the bass row
@@ -59,15 +66,9 @@ inline void PutWestGraceGroup(TViewFixture& fx, int col, int row) {
 
 inline void BuildWestPage(TViewFixture& fx) {
     TMainView& v = fx.view;
-    v.CellWidth = 15;
-    v.CellHeight = 30;
-    v.DrawUnit = 15;
-    v.LeftMargin = 60;
-    v.TopMargin = 50;
-    v.RightMargin = 30;
-    v.BottomMargin = 40;
-    const std::string end = "{iEnd=" + std::to_string(kWestCols - 1) + "}";
-    const std::string braced = "{mark=54191118,iEnd=" + std::to_string(kWestCols - 1) + "}";
+    SetDefaultPageGeometry(v);
+    const std::string end = WestStaffEnd(kWestCols);
+    const std::string braced = WestBracedStaffEnd(kWestCols);
     const char* keys[3] = {"2", "13", "9"};
     for (int s = 0; s < 3; ++s) {
         const int r = 4 * s;
@@ -79,9 +80,8 @@ inline void BuildWestPage(TViewFixture& fx) {
     fx.Row(14, "&T/4" + end + " ~ ~ ~ " + WestBassCells());
     fx.Row(16, "&D/3" + end + " ~ ~ ~ W:3@0 W:3@0 W:4@0{opt=3} W:4@0{opt=5} W:63");
     // Curves: a tie, a chord tie, a three-point slur, a slur to an empty
-    // column, a tuplet bracket; an empty row keeps the drum staff's stems and
-    // this staff's high beams apart.
-    fx.Row(18, "&G/14{iEnd=34,dur=64} ~ ~ ~ W:4@4{opt=3} W:5@3 W:5@2{opt=0x2000000} W:5@1{opt=5} W:63 "
+    // column, a tuplet bracket.
+    fx.Row(17, "&G/14{iEnd=34,dur=64} ~ ~ ~ W:4@4{opt=3} W:5@3 W:5@2{opt=0x2000000} W:5@1{opt=5} W:63 "
                "W:3@1{mark=1,iEnd=10} W:3@1 W:3@-1+2+2{mark=1,iEnd=12} W:3@-1+2+2 W:63 "
                "W:4@2{mark=81,iEnd=17,opt=0x2} W:4@1 W:4@0 W:4@-1{opt=0x4} W:63 "
                "W:3@3{mark=81,iEnd=21,opt=0x80000} W:3@2 ~ W:63 "

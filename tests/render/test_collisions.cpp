@@ -13,6 +13,7 @@
 #include "tests/render/TQJianpuPage.h"
 #include "tests/render/TQMusicFonts.h"
 #include "tests/render/TQPageImage.h"
+#include "tests/render/TQPianoPage.h"
 #include "tests/render/TQSamplePage.h"
 #include "tests/render/TQViewFixture.h"
 #include "tests/render/TQWestPage.h"
@@ -26,8 +27,10 @@ namespace {
 // of every kind, style marks, double dots, turned text), the sample page of
 // compound cells (shrunk cells at -30..+20, grace groups, vertical chords,
 // Gongche rows, slurs across a row break), the Western page (grand staves,
-// grace groups, chord ties, note names, every clef) and the dense page (both
-// layers), the folk song 茉莉花 with its lyrics and a Gongche tune.
+// grace groups, chord ties, note names, every clef), the two-system piano page
+// (beamed eighths and a triplet, dotted notes, an mf under the treble staff),
+// the dense page (both layers), the folk song 茉莉花 with its lyrics and a
+// Gongche tune.
 TEST(Collisions, EveryTestPageIsClear) {
     struct TPage {
         const char* name;
@@ -38,6 +41,7 @@ TEST(Collisions, EveryTestPageIsClear) {
     const TPage pages[] = {{"jianpu", kJianpuCols, kJianpuRows, BuildJianpuPage, 1},
                            {"sample", kSampleCols, kSampleRows, BuildSamplePage, 1},
                            {"west", kWestCols, kWestRows, BuildWestPage, 1},
+                           {"piano", kPianoCols, kPianoRows, BuildPianoPage, 1},
                            {"dense", kDenseCols, kDenseRows, BuildDensePage, 2},
                            {"folksong", kFolkSongCols, kFolkSongRows, BuildFolkSongPage, 1},
                            {"gongche", kGongcheTuneCols, kGongcheTuneRows, BuildGongcheTunePage, 1}};

@@ -223,7 +223,7 @@ namespace {
 
 TFPoint4 Stem(TViewFixture& fx, TCell& cell) {
     TFPoint4 p;
-    DrawWestStem(p, &fx.view.DrawEngine, 100, 100, 112, 110, cell);
+    DrawWestStem(p, &fx.view.DrawEngine, 100, 100, 112, 110, cell, 2, 1);
     return p;
 }
 
@@ -264,9 +264,9 @@ TEST(WestStems, ANoteWithoutValueKeepsItsStoredCode) {
     Staff(quarter, "W:3@0");
     TCell cell = fx.At(2, 1);
     TFPoint4 p, q;
-    DrawWestStem(p, &fx.view.DrawEngine, 100, 100, 112, 110, cell);
+    DrawWestStem(p, &fx.view.DrawEngine, 100, 100, 112, 110, cell, 2, 1);
     TCell other = quarter.At(2, 1);
-    DrawWestStem(q, &quarter.view.DrawEngine, 100, 100, 112, 110, other);
+    DrawWestStem(q, &quarter.view.DrawEngine, 100, 100, 112, 110, other, 2, 1);
     EXPECT_EQ(cell.Note, 0);
     EXPECT_FLOAT_EQ(p.y2, q.y2);
     DrawRow(fx);
