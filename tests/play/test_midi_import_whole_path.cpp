@@ -1081,3 +1081,41 @@ note(1, 1, 48, 6, 2)
 }
 
 } // namespace
+
+namespace {
+
+// Triplet eighths C D E in the right hand over a half note in the left: every
+// note the export sounds is switched off after its own length.
+TEST_F(MidiWholePathTest, TripletOverALongerNoteEndsEveryNote) {
+    path_ = (dir_ / "held.mid").string();
+    ASSERT_TRUE(WriteWithMido(dir_.path(), path_, R"(
+for n, ch in ((0, 0), (1, 1)):
+    at(n, 0, mido.Message('program_change', channel=ch, program=0))
+for i, key in enumerate([72, 74, 76]):
+    note(0, 0, key, i / 3, 1 / 3)
+note(0, 0, 77, 1, 1)
+note(0, 0, 79, 2, 2)
+note(1, 1, 48, 0, 2)
+note(1, 1, 43, 2, 2)
+)"));
+    TMIDIReader reader;
+    ASSERT_TRUE(reader.ImportMIDIFile(path_));
+    const TMidoFile out = Export();
+    ASSERT_TRUE(out.ok);
+    const double tpq = out.ticksPerBeat;
+    std::string got;
+    for (const auto& [on, key, len] : out.notes)
+        got += "(" + std::to_string(on / tpq) + " " + std::to_string(key) + " " + std::to_string(len / tpq) + ") ";
+    const std::vector<std::tuple<double, int, double>> want = {
+        {0, 48, 2}, {0, 72, 1 / 3.0}, {1 / 3.0, 74, 1 / 3.0}, {2 / 3.0, 76, 1 / 3.0},
+        {1, 77, 1}, {2, 43, 2}, {2, 79, 2}};
+    ASSERT_EQ(out.notes.size(), want.size()) << got;
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        SCOPED_TRACE(got);
+        EXPECT_NEAR(std::get<0>(out.notes[i]) / tpq, std::get<0>(want[i]), 1.0 / 96);
+        EXPECT_EQ(std::get<1>(out.notes[i]), std::get<1>(want[i]));
+        EXPECT_NEAR(std::get<2>(out.notes[i]) / tpq, std::get<2>(want[i]), 1.0 / 24);
+    }
+}
+
+} // namespace
