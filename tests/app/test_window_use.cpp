@@ -31,7 +31,7 @@
 #include "play/frmTQPlay.h"
 #include "play/modTQMIDI.h"
 #include "tests/play/TQMidiFake.h"
-#include "tests/app/TQWindowCells.h"
+#include "tests/app/TQWindowKeys.h"
 #include "tests/support/TQScoreFixture.h"
 #include "tests/support/TQTestSupport.h"
 
@@ -39,7 +39,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class WindowUse : public ::testing::Test, public TWindowCells {
+class WindowUse : public ::testing::Test, public TWindowKeys {
 protected:
     void SetUp() override {
         fs::remove(PrefFileName());
@@ -58,11 +58,6 @@ protected:
         Undo.ClearUndoFiles();
         CurLayer = 0;
         fs::remove(PrefFileName());
-    }
-    void Trigger(const char* name) {
-        QAction* a = w->CommandAction(name);
-        ASSERT_NE(a, nullptr) << name;
-        a->trigger();
     }
 
     // Plays through the recording MIDI stand-in on a clock that runs only while
