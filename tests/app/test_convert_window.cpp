@@ -34,24 +34,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ConvertWindow : public ::testing::Test, public TWindowKeys {
+class ConvertWindow : public TWindowTest {
   protected:
     void SetUp() override {
-        fs::remove(PrefFileName());
         fs::remove(TQUserFolder() + "TQHistoryFILE");
-        SetMessageBoxes(&rec);
         Language->UseChinese = false;
         ASSERT_TRUE(Language->LoadLanguageDll());
-        Open();
+        TWindowTest::SetUp();
+        rec.Clear();
     }
     void TearDown() override {
-        w.reset();
+        TWindowTest::TearDown();
         ShiftStaffExec() = nullptr;
-        SetMessageBoxes(nullptr);
-        Undo.ClearUndoFiles();
-        CurLayer = 0;
-        AltDown = ShiftDown = CtrlDown = false;
-        fs::remove(PrefFileName());
         fs::remove(TQUserFolder() + "TQHistoryFILE");
     }
     // A fresh window (and undo store), as at a new start of the program.
@@ -75,8 +69,6 @@ class ConvertWindow : public ::testing::Test, public TWindowKeys {
         return std::any_of(rec.shown.begin(), rec.shown.end(),
                            [id](const TMessageRequest& m) { return m.id == id; });
     }
-
-    TMessageRecorder rec;
 };
 
 } // namespace

@@ -42,32 +42,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class WindowKeys : public ::testing::Test, public TWindowKeys {
+class WindowKeys : public TWindowTest {
 protected:
     void SetUp() override {
-        fs::remove(PrefFileName());
         fs::remove(TQUserFolder() + "TQHistoryFILE");
-        SetMessageBoxes(&rec);
-        StartWindow();
-        CurLayer = 0;
-        AltDown = ShiftDown = CtrlDown = false;
-        Undo.ClearUndoFiles();
+        TWindowTest::SetUp();
     }
     void TearDown() override {
-        w.reset();
-        SetMessageBoxes(nullptr);
-        Undo.ClearUndoFiles();
-        CurLayer = 0;
-        AltDown = ShiftDown = CtrlDown = false;
-        fs::remove(PrefFileName());
+        TWindowTest::TearDown();
         fs::remove(TQUserFolder() + "TQHistoryFILE");
     }
     void OpenTextBox() {
         w->btnEnterText->setChecked(true);
         ASSERT_TRUE(w->edtEnterText->isVisible());
     }
-
-    TMessageRecorder rec;
 };
 
 } // namespace

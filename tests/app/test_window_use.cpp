@@ -39,25 +39,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class WindowUse : public ::testing::Test, public TWindowKeys {
+class WindowUse : public TWindowTest {
 protected:
     void SetUp() override {
-        fs::remove(PrefFileName());
-        SetMessageBoxes(&rec);
         Language->UseChinese = false;
         Language->LoadLanguageDll();
-        CurLayer = 0;
-        Undo.ClearUndoFiles();
-        StartWindow();
+        TWindowTest::SetUp();
     }
     void TearDown() override {
         w.reset();
         frmMIDI = nullptr;
         ResetPlayerHooks();
-        SetMessageBoxes(nullptr);
-        Undo.ClearUndoFiles();
-        CurLayer = 0;
-        fs::remove(PrefFileName());
+        TWindowTest::TearDown();
     }
 
     // Plays through the recording MIDI stand-in on a clock that runs only while
@@ -85,7 +78,6 @@ protected:
     }
     TfrmPlay* PlayWindow() { return w->findChild<TfrmPlay*>(QStringLiteral("frmPlay")); }
 
-    TMessageRecorder rec;
     tqtest::TempDir dir;
     std::unique_ptr<TfrmMIDI> midi;
     double now = 0;
