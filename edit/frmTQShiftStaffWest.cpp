@@ -44,6 +44,19 @@ void RewriteKeyText(TCell& cell, int steps) {
     cell.Text = std::string("1=") + kWrittenKeys[((steps + s + 12) % 12 + 12) % 12];
 }
 
+// A Jianpu key text in a live cell after a conversion: the one the score had
+// (in the saved cell) comes back, one the conversion wrote goes. False for
+// any other cell.
+bool RestoreKeyText(TCell& live, const TCell& saved) {
+    if (!IsJianpuKeyTextCell(live))
+        return false;
+    if (IsJianpuKeyTextCell(saved))
+        live = saved;
+    else
+        ResetCell(live);
+    return true;
+}
+
 } // namespace
 
 bool TfrmShiftStaff::TransposeWestern() {
@@ -203,14 +216,8 @@ void TfrmShiftStaff::RestoreSavedCells() {
         for (int c = 0; c < cols; ++c) {
             const TCell& o = (*savedRow)[size_t(c)];
             TCell& l = (*live)[size_t(c)];
-            if (IsJianpuKeyTextCell(l)) {
-                // A key text the conversion wrote goes; one the score had stays as it was.
-                if (IsJianpuKeyTextCell(o))
-                    l = o;
-                else
-                    ResetCell(l);
+            if (RestoreKeyText(l, o))
                 continue;
-            }
             l.option = (l.option & ~0x80000u) | (o.option & 0x80000u);
             l.markHAdj = o.markHAdj;
             l.markWAdj = o.markWAdj;
@@ -258,13 +265,8 @@ void TfrmShiftStaff::RestoreSavedRow(int row) {
         const TCell& o0 = (*saved0)[size_t(c)];
         TCell& l = (*live)[size_t(c)];
         TCell& l0 = (*live0)[size_t(c)];
-        if (IsJianpuKeyTextCell(l)) {
-            if (IsJianpuKeyTextCell(o))
-                l = o;
-            else
-                ResetCell(l);
+        if (RestoreKeyText(l, o))
             continue;
-        }
         if (IsClefCell(o0)) {
             if (!haveFirst) {
                 haveFirst = true;

@@ -112,7 +112,19 @@ void SelectWholePage() {
     s->SelRow1 = s->Rows - 1;
 }
 
-void Finish(TMainView* view) {
+// After the rows are converted: the play rule, the staffs' spacing at page
+// tops and the page count follow; the selection is put back and the given
+// page shown.
+void FinishConversion(TMainView* view, int page, int c0, int r0, int c1, int r1) {
+    if (GrandStaffHooks().AdjustPlayRule)
+        GrandStaffHooks().AdjustPlayRule();
+    SpaceStaffsAtPageTops();
+    view->PageCount = LayerPages();
+    view->SelCol0 = c0;
+    view->SelRow0 = r0;
+    view->SelCol1 = c1;
+    view->SelRow1 = r1;
+    view->CurPage = page;
     view->PageCaption();
     view->SetModified(true);
     view->RedrawPage();
@@ -208,16 +220,7 @@ void ConvertToGrandStaffAllPages() {
     lastRow = view->Rows - 1;
     int count = -1;
     ConvertRowsToGrandStaff(count, 0, 0, lastPage, lastRow);
-    if (GrandStaffHooks().AdjustPlayRule)
-        GrandStaffHooks().AdjustPlayRule();
-    SpaceStaffsAtPageTops();
-    view->PageCount = LayerPages();
-    view->SelCol0 = c0;
-    view->SelRow0 = r0;
-    view->SelCol1 = c1;
-    view->SelRow1 = r1;
-    view->CurPage = 0;
-    Finish(view);
+    FinishConversion(view, 0, c0, r0, c1, r1);
 }
 
 void ConvertToGrandStaffSelected() {
@@ -249,16 +252,7 @@ void ConvertToGrandStaffSelected() {
     MakeGrandStaffRoom(page, lastPage, lastRow);
     int count = n;
     ConvertRowsToGrandStaff(count, page, r0, lastPage, lastRow);
-    if (GrandStaffHooks().AdjustPlayRule)
-        GrandStaffHooks().AdjustPlayRule();
-    SpaceStaffsAtPageTops();
-    view->PageCount = LayerPages();
-    view->SelCol0 = c0;
-    view->SelRow0 = r0;
-    view->SelCol1 = c1;
-    view->SelRow1 = r1;
-    view->CurPage = page;
-    Finish(view);
+    FinishConversion(view, page, c0, r0, c1, r1);
 }
 
 bool DecoupleGrandStaffRows(int firstRow, int lastRow) {

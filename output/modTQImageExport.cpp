@@ -1,7 +1,6 @@
 #include "output/modTQImageExport.h"
 #include "output/modTQPrint.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -76,21 +75,12 @@ constexpr int kWriteErrorId = 1043;
 // with errorId (1026, 1066: they advise a smaller image), a file that cannot
 // be written with the write error and its name.
 bool SaveImageFile(const QImage& image, const std::string& name, bool inColor, int errorId) {
-    const bool jpeg = IsJpegFileName(name);
-    // Black and white: a one-bit bitmap, or a greyscale JPEG (JPEG has no
-    // one-bit form).
-    const QImage out = inColor ? image
-                       : jpeg  ? image.convertToFormat(QImage::Format_Grayscale8)
-                               : image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    if (out.isNull() || !out.save(&buffer, jpeg ? "JPG" : "BMP")) {
+    std::string bytes;
+    if (!EncodeImageFile(image, IsJpegFileName(name) ? TImageFormat::Jpeg : TImageFormat::Bmp, !inColor, -1, bytes)) {
         MessageById(mbOK, errorId, "", mkError);
         return false;
     }
-    buffer.close();
-    if (!WriteFileAtomic(name, std::string_view(data.constData(), static_cast<std::size_t>(data.size())))) {
+    if (!WriteFileAtomic(name, bytes)) {
         MessageById(mbOK, kWriteErrorId, "\n" + name, mkError);
         return false;
     }

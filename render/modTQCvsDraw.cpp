@@ -55,6 +55,21 @@ TCanvas* TargetCanvas(TCanvas* canvas) {
     return out;
 }
 
+TSolidFillScope::TSolidFillScope(TCanvas* canvas, TColor color)
+    : canvas_(canvas), pen_(canvas->Pen), brush_(canvas->Brush) {
+    canvas_->Pen.Color = color;
+    canvas_->Pen.Style = psSolid;
+    canvas_->Pen.Width = 1;
+    canvas_->Pen.Mode = pmCopy;
+    canvas_->Brush.Color = color;
+    canvas_->Brush.Style = bsSolid;
+}
+
+TSolidFillScope::~TSolidFillScope() {
+    canvas_->Pen = pen_;
+    canvas_->Brush = brush_;
+}
+
 TCanvas* GetCanvasHandle(TCanvas* canvas) { return TargetCanvas(canvas); }
 
 void SetBrushStyle(TBrushStyle style, TCanvas* canvas) { TargetCanvas(canvas)->Brush.Style = style; }

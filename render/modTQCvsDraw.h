@@ -25,6 +25,22 @@ FloatPoint MakeFloatPoint(float x, float y);
 // Drawing with neither is a programming error: std::logic_error.
 TCanvas* TargetCanvas(TCanvas* canvas);
 
+// Solid one-pixel pen and solid brush of one colour on a canvas while it
+// lives, for filled dots; the pen and brush it found are back afterwards,
+// also when an exception passes.
+class TSolidFillScope {
+public:
+    TSolidFillScope(TCanvas* canvas, TColor color);
+    ~TSolidFillScope();
+    TSolidFillScope(const TSolidFillScope&) = delete;
+    TSolidFillScope& operator=(const TSolidFillScope&) = delete;
+
+private:
+    TCanvas* canvas_;
+    TPen pen_;
+    TBrush brush_;
+};
+
 // The canvas itself stands in for the Windows device context.
 TCanvas* GetCanvasHandle(TCanvas* canvas = nullptr);
 

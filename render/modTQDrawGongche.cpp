@@ -139,18 +139,9 @@ void DrawGongcheBeatDot(TDrawEngine*, TCanvas* canvas, float x, float y, const T
     case 4: cy = top + em + gap + half; break;
     default: cy = top - gap - half; break;
     }
-    const TPen pen = c->Pen;
-    const TBrush brush = c->Brush;
-    c->Pen.Color = c->Font.Color;
-    c->Pen.Style = psSolid;
-    c->Pen.Width = 1;
-    c->Pen.Mode = pmCopy;
-    c->Brush.Color = c->Font.Color;
-    c->Brush.Style = bsSolid;
+    const TSolidFillScope fill(c, c->Font.Color);
     const int l = RoundToInt(cx - half), t = RoundToInt(cy - half);
     c->Ellipse(l, t, l + size, t + size);
-    c->Pen = pen;
-    c->Brush = brush;
 }
 
 void DrawGongcheChar(TDrawEngine*, TCanvas* canvas, float x, float y, uint8_t lead, uint8_t trail, const TCell& cell,

@@ -152,18 +152,11 @@ TInkBox SignInk(TDrawEngine* d, int kind, bool withFont, const TCell& cell, floa
 
 void DrawRoundDots(TDrawEngine* d, int left, int top, int size, int n, int step, int stepDown) {
     TCanvas* c = TargetCanvas(nullptr);
-    const TPen pen = c->Pen;
-    const TBrush brush = c->Brush;
-    c->Pen.Color = d->CurColor;
-    c->Pen.Style = psSolid;
-    c->Pen.Width = 1;
-    c->Pen.Mode = pmCopy;
-    c->Brush.Color = d->CurColor;
-    c->Brush.Style = bsSolid;
-    for (int i = 0; i < n; ++i)
-        c->Ellipse(left + i * step, top + i * stepDown, left + i * step + size, top + i * stepDown + size);
-    c->Pen = pen;
-    c->Brush = brush;
+    {
+        const TSolidFillScope fill(c, d->CurColor);
+        for (int i = 0; i < n; ++i)
+            c->Ellipse(left + i * step, top + i * stepDown, left + i * step + size, top + i * stepDown + size);
+    }
     c->Brush.Style = bsClear;
 }
 
@@ -811,20 +804,13 @@ float DrawOctaveDotColumn(TDrawEngine* d, float x, float y, const TCell& cell, f
     const int left = RoundToInt(x + 0.125f * em - 0.5f * static_cast<float>(size));
     const int top = RoundToInt(y + 0.825f * em - 0.5f * static_cast<float>(size));
 
-    const TPen pen = c->Pen;
-    const TBrush brush = c->Brush;
-    c->Pen.Color = d->CurColor;
-    c->Pen.Style = psSolid;
-    c->Pen.Width = 1;
-    c->Pen.Mode = pmCopy;
-    c->Brush.Color = d->CurColor;
-    c->Brush.Style = bsSolid;
-    for (int i = 0; i < n; ++i) {
-        const int t = top + i * pitch;
-        c->Ellipse(left, t, left + size, t + size);
+    {
+        const TSolidFillScope fill(c, d->CurColor);
+        for (int i = 0; i < n; ++i) {
+            const int t = top + i * pitch;
+            c->Ellipse(left, t, left + size, t + size);
+        }
     }
-    c->Pen = pen;
-    c->Brush = brush;
     // as the glyph dots leave it
     c->Brush.Style = bsClear;
     c->Font.Color = d->CurColor;

@@ -62,9 +62,6 @@ tq_fuzz() {
     -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" >/dev/null
   local targets=(binscore:bin textscore:text drawpage:bin layout:layout midi:midi book:book)
-  # Targets with an open finding (its input in tests/fuzz/findings/) run over
-  # their kept corpus only, until the finding is mended and its input kept.
-  local corpus_only=" drawpage "
   local names=()
   for t in "${targets[@]}"; do names+=("fuzz_${t%%:*}"); done
   cmake --build "$dir" -j "$(tq_jobs)" --target "${names[@]}"
@@ -79,7 +76,6 @@ tq_fuzz() {
       ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:abort_on_error=0" \
       UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
       "$dir/bin/$name" -max_total_time="$secs" -timeout=20 -print_final_stats=1 \
-        $(case "$corpus_only" in *" ${t%%:*} "*) echo -runs=0 ;; esac) \
         -artifact_prefix="$work/$name/found/" new "$corpus" >log.txt 2>&1 ) &
     pids+=($!)
   done

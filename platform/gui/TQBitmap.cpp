@@ -193,29 +193,37 @@ bool TBitmap::LoadFromFile(const std::string& path) {
     return true;
 }
 
+bool EncodeImageFile(const QImage& image, TImageFormat format, bool blackAndWhite, int jpegQuality,
+                     std::string& bytes) {
+    const bool jpeg = format == TImageFormat::Jpeg;
+    const QImage out = !blackAndWhite ? image
+                       : jpeg         ? image.convertToFormat(QImage::Format_Grayscale8)
+                                      : image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    if (out.isNull())
+        return false;
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, jpeg ? "jpeg" : "bmp");
+    if (jpeg && jpegQuality >= 0)
+        writer.setQuality(std::min(jpegQuality, 100));
+    if (!writer.write(out))
+        return false;
+    buffer.close();
+    bytes.assign(data.constData(), static_cast<std::size_t>(data.size()));
+    return true;
+}
+
 bool TBitmap::SaveToFile(const std::string& path, TImageFormat format, int jpegQuality,
                          bool greyscale) const {
     if (Empty())
         return false;
     d->Settle();
-    QImage out = d->image;
-    if (format == TImageFormat::Bmp && d->monochrome)
-        out = out.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
-    else if (format == TImageFormat::Jpeg && greyscale)
-        out = out.convertToFormat(QImage::Format_Grayscale8);
-    if (out.isNull())
-        return false;
     // Made in memory, then written through the safe replacement of files.
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format == TImageFormat::Jpeg ? "jpeg" : "bmp");
-    if (format == TImageFormat::Jpeg)
-        writer.setQuality(std::clamp(jpegQuality, 0, 100));
-    if (!writer.write(out))
-        return false;
-    buffer.close();
-    return WriteFileAtomic(path, std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
+    std::string bytes;
+    return EncodeImageFile(d->image, format, format == TImageFormat::Bmp ? d->monochrome : greyscale,
+                           std::clamp(jpegQuality, 0, 100), bytes) &&
+           WriteFileAtomic(path, bytes);
 }
 
 bool TBitmap::Transparent() const {

@@ -23,6 +23,12 @@ class TQtCanvas;
 enum TTransparentMode { tmAuto = 0, tmFixed = 1 };
 enum class TImageFormat { Bmp, Jpeg };
 
+// The bytes of an image file in the format: with blackAndWhite a 1-bit BMP or
+// a greyscale JPEG. jpegQuality 0..100, or -1 for the encoder's own. False
+// when the image cannot be converted or encoded.
+bool EncodeImageFile(const QImage& image, TImageFormat format, bool blackAndWhite, int jpegQuality,
+                     std::string& bytes);
+
 class TBitmap {
   public:
     TBitmap();

@@ -15,6 +15,7 @@
 #include <sstream>
 #include <string>
 
+#include "edit/modTQCursorKeys.h"
 #include "lang/modTQPref.h"
 #include "model/modTQUndo.h"
 #include "platform/core/TQMessage.h"
@@ -57,7 +58,8 @@ struct TWindowKeys : TWindowCells {
 };
 
 // A shown main window of 1000 x 800, the active one, on fresh preferences, its
-// message boxes recorded, the undo store empty; all put back afterwards.
+// message boxes recorded, the undo store empty, no modifier key held; all put
+// back afterwards.
 class TWindowTest : public ::testing::Test, public TWindowKeys {
 public:
     void SetUp() override {
@@ -65,6 +67,7 @@ public:
         SetMessageBoxes(&rec);
         StartWindow();
         CurLayer = 0;
+        AltDown = ShiftDown = CtrlDown = false;
         Undo.ClearUndoFiles();
     }
     void TearDown() override {
@@ -72,6 +75,7 @@ public:
         SetMessageBoxes(nullptr);
         Undo.ClearUndoFiles();
         CurLayer = 0;
+        AltDown = ShiftDown = CtrlDown = false;
         std::filesystem::remove(PrefFileName());
     }
     TMessageRecorder rec;

@@ -22,6 +22,7 @@
 #include "model/modTQPredicates.h"
 #include "model/modTQUndo.h"
 #include "platform/core/TQMessage.h"
+#include "tests/app/TQWindowKeys.h"
 #include "tests/support/TQScoreFixture.h"
 #include "tests/support/TQTestSupport.h"
 
@@ -29,37 +30,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class CommandTest : public ::testing::Test {
+class CommandTest : public TWindowTest {
 protected:
-    void SetUp() override {
-        fs::remove(PrefFileName());
-        SetMessageBoxes(&rec);
-        w = std::make_unique<TfrmMainTQ>();
-        Undo.ClearUndoFiles();
-    }
-    void TearDown() override {
-        w.reset();
-        SetMessageBoxes(nullptr);
-        Undo.ClearUndoFiles();
-        CurLayer = 0;
-        fs::remove(PrefFileName());
-    }
-    TCell& Cell(int col, int row) {
-        return w->PageSets[0].at(0).at(static_cast<size_t>(row)).at(static_cast<size_t>(col));
-    }
-    void Trigger(const char* name) {
-        QAction* a = w->CommandAction(name);
-        ASSERT_NE(a, nullptr) << name;
-        a->trigger();
-    }
     void Open(const char* menu) {
         QMenu* m = w->findChild<QMenu*>(QString::fromLatin1(menu));
         ASSERT_NE(m, nullptr) << menu;
         emit m->aboutToShow();
     }
 
-    TMessageRecorder rec;
-    std::unique_ptr<TfrmMainTQ> w;
     tqtest::TempDir dir;
 };
 
@@ -135,7 +113,7 @@ TEST_F(CommandTest, OnePagePopupCarriesTheTableItemsAndItsOwnRules) {
         ASSERT_NE(a, nullptr) << item;
         EXPECT_TRUE(pop->actions().contains(a)) << item;
     }
-    Cell(0, 0) = TScoreFixture::Cell("~");
+    At(0, 0) = TScoreFixture::Cell("~");
     w->SelCol0 = w->SelCol1 = 0;
     w->SelRow0 = w->SelRow1 = 0;
     w->popMainPopupPopup();
@@ -158,8 +136,8 @@ TEST_F(CommandTest, PlayCommandsReachThePlayWindow) {
 }
 
 TEST_F(CommandTest, InsertAndDeleteCell) {
-    Cell(w->Cols - 1, 2) = TScoreFixture::Cell("3");
-    Cell(w->Cols - 2, 2) = TScoreFixture::Cell("2");
+    At(w->Cols - 1, 2) = TScoreFixture::Cell("3");
+    At(w->Cols - 2, 2) = TScoreFixture::Cell("2");
     const TPage before = w->PageSets[0][0];
     w->SelCol0 = w->SelCol1 = w->Cols - 1;
     w->SelRow0 = w->SelRow1 = 2;
@@ -167,17 +145,17 @@ TEST_F(CommandTest, InsertAndDeleteCell) {
     Trigger("mitDeleteCell");
     EXPECT_EQ(w->PageSets[0][0], before) << "nothing changes in the last column";
 
-    Cell(1, 3) = TScoreFixture::Cell("1");
-    Cell(2, 3) = TScoreFixture::Cell("5");
+    At(1, 3) = TScoreFixture::Cell("1");
+    At(2, 3) = TScoreFixture::Cell("5");
     w->SelCol0 = w->SelCol1 = 1;
     w->SelRow0 = w->SelRow1 = 3;
     Trigger("mitInsertCell");
-    EXPECT_EQ(Cell(2, 3).Note, '1');
-    EXPECT_EQ(Cell(3, 3).Note, '5');
+    EXPECT_EQ(At(2, 3).Note, '1');
+    EXPECT_EQ(At(3, 3).Note, '5');
     EXPECT_EQ(w->SelCol0, 1) << "the selection is restored";
     Trigger("mitDeleteCell");
-    EXPECT_EQ(Cell(1, 3).Note, '1');
-    EXPECT_EQ(Cell(2, 3).Note, '5');
+    EXPECT_EQ(At(1, 3).Note, '1');
+    EXPECT_EQ(At(2, 3).Note, '5');
 }
 
 TEST_F(CommandTest, CopyCutPasteAndSelectAllOnCells) {
@@ -185,23 +163,23 @@ TEST_F(CommandTest, CopyCutPasteAndSelectAllOnCells) {
     ASSERT_NE(paste, nullptr);
     EXPECT_FALSE(paste->isEnabled()) << "nothing to paste before a Copy";
 
-    Cell(1, 3) = TScoreFixture::Cell("5");
-    Cell(2, 3) = TScoreFixture::Cell("6");
+    At(1, 3) = TScoreFixture::Cell("5");
+    At(2, 3) = TScoreFixture::Cell("6");
     w->SelCol0 = 1, w->SelCol1 = 2, w->SelRow0 = w->SelRow1 = 3;
     Trigger("mitCopy");
     EXPECT_TRUE(paste->isEnabled());
     EXPECT_TRUE(w->CommandAction("mitPaste")->isEnabled());
     w->SelCol0 = w->SelCol1 = 6, w->SelRow0 = w->SelRow1 = 5;
     Trigger("mitPaste");
-    EXPECT_EQ(Cell(6, 5).Note, '5');
-    EXPECT_EQ(Cell(7, 5).Note, '6');
-    EXPECT_EQ(Cell(1, 3).Note, '5') << "Copy leaves the source";
+    EXPECT_EQ(At(6, 5).Note, '5');
+    EXPECT_EQ(At(7, 5).Note, '6');
+    EXPECT_EQ(At(1, 3).Note, '5') << "Copy leaves the source";
 
     w->SelCol0 = 6, w->SelCol1 = 7, w->SelRow0 = w->SelRow1 = 5;
     Trigger("btnCut");
-    EXPECT_TRUE(IsEmptyCell(Cell(6, 5)) && IsEmptyCell(Cell(7, 5)));
+    EXPECT_TRUE(IsEmptyCell(At(6, 5)) && IsEmptyCell(At(7, 5)));
     Trigger("btnUndo");
-    EXPECT_EQ(Cell(7, 5).Note, '6') << "one Undo brings the cut cells back";
+    EXPECT_EQ(At(7, 5).Note, '6') << "one Undo brings the cut cells back";
 
     Trigger("mitSelectAll");
     EXPECT_EQ(std::make_tuple(w->SelCol0, w->SelRow0, w->SelCol1, w->SelRow1),
@@ -256,7 +234,7 @@ TEST_F(CommandTest, CompressionStepsByCell) {
         {"1", {2}, {-2}},                 // not shrunk
     };
     for (const Case& c : cases) {
-        Cell(4, 1) = TScoreFixture::Cell(c.cell);
+        At(4, 1) = TScoreFixture::Cell(c.cell);
         w->SelCol0 = w->SelCol1 = 4;
         w->SelRow0 = w->SelRow1 = 1;
         steps.clear();
@@ -271,10 +249,10 @@ TEST_F(CommandTest, CompressionStepsByCell) {
     EXPECT_EQ(steps, std::vector<int>{-1001}) << "back to the default rate";
     // through the drawing part's own operation: the rate of the cell changes
     w->CellOps.ChangeShrinkRate = [this](int value, bool relative) { w->ChangeShrinkRate(value, relative); };
-    Cell(4, 1) = TScoreFixture::Cell("1{attr=0xA0}");
-    const int before = Cell(4, 1).shrinkRate;
+    At(4, 1) = TScoreFixture::Cell("1{attr=0xA0}");
+    const int before = At(4, 1).shrinkRate;
     w->CommandAction("mitDecreseComp")->trigger();
-    EXPECT_EQ(Cell(4, 1).shrinkRate, before + 7);
+    EXPECT_EQ(At(4, 1).shrinkRate, before + 7);
 }
 
 TEST_F(CommandTest, HintSizesTakeAWholeScoreUndoStep) {
@@ -292,6 +270,7 @@ TEST_F(CommandTest, HintSizesTakeAWholeScoreUndoStep) {
 
 TEST_F(CommandTest, UsersGuideAndMusicTerms) {
     w->ProgramFolder = dir.str() + "/";
+    rec.Clear(); // what the shown window asked at its start
     std::vector<std::string> opened;
     bool opens = true;
     w->OpenDocument = [&](const std::string& path) {
@@ -299,6 +278,8 @@ TEST_F(CommandTest, UsersGuideAndMusicTerms) {
         return opens;
     };
     Trigger("mitUsersGuide");
+    // Music Terms is a hidden item, run as the window runs it.
+    const auto musicTerms = [this] { w->CommandAction("MusicTerm1")->trigger(); };
     ASSERT_EQ(rec.shown.size(), 1u);
     EXPECT_EQ(rec.shown[0].id, 3129);
     const std::string guide = dir.str() + "/Document/TonquillUsersGuide_" +
@@ -308,15 +289,15 @@ TEST_F(CommandTest, UsersGuideAndMusicTerms) {
 
     fs::create_directories(dir.str() + "/Document");
     std::ofstream(dir.str() + "/Document/MusicTerm.xlsx") << "x";
-    Trigger("MusicTerm1");
+    musicTerms();
     EXPECT_EQ(opened, std::vector<std::string>{dir.str() + "/Document/MusicTerm.xlsx"});
     EXPECT_EQ(rec.shown.size(), 1u);
     opens = false;
-    Trigger("MusicTerm1");
+    musicTerms();
     ASSERT_EQ(rec.shown.size(), 2u);
     EXPECT_EQ(rec.shown[1].id, 3130);
     fs::remove(dir.str() + "/Document/MusicTerm.xlsx");
-    Trigger("MusicTerm1");
+    musicTerms();
     EXPECT_EQ(rec.shown.back().id, 3136);
 }
 
@@ -340,9 +321,7 @@ TEST_F(CommandTest, PlayingLocksTheMenusAndToolButtons) {
 TEST_F(CommandTest, ThePianoComesBackAsTheLastSessionLeftIt) {
     w.reset();
     std::ofstream(PrefFileName()) << "[Pref]\nKeyboardVisible=1\n";
-    w = std::make_unique<TfrmMainTQ>();
-    w->show();
-    QApplication::processEvents();
+    StartWindow();
     ASSERT_NE(w->Keyboard, nullptr);
     EXPECT_TRUE(w->pnlKeyboard->isVisible());
     w->CommandAction("btnKeyboard")->trigger();

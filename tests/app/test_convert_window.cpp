@@ -26,6 +26,7 @@
 #include "platform/core/TQFiles.h"
 #include "platform/core/TQMessage.h"
 #include "tests/convert/TQPlayedNotes.h"
+#include "tests/app/TQWindowKeys.h"
 #include "tests/support/TQScoreFixture.h"
 #include "tests/support/TQTestSupport.h"
 
@@ -33,74 +34,28 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ConvertWindow : public ::testing::Test {
+class ConvertWindow : public TWindowTest {
   protected:
     void SetUp() override {
-        fs::remove(PrefFileName());
         fs::remove(TQUserFolder() + "TQHistoryFILE");
-        SetMessageBoxes(&rec);
         Language->UseChinese = false;
         ASSERT_TRUE(Language->LoadLanguageDll());
-        Open();
+        TWindowTest::SetUp();
+        rec.Clear();
     }
     void TearDown() override {
-        w.reset();
+        TWindowTest::TearDown();
         ShiftStaffExec() = nullptr;
-        SetMessageBoxes(nullptr);
-        Undo.ClearUndoFiles();
-        CurLayer = 0;
-        AltDown = ShiftDown = CtrlDown = false;
-        fs::remove(PrefFileName());
         fs::remove(TQUserFolder() + "TQHistoryFILE");
     }
     // A fresh window (and undo store), as at a new start of the program.
     void Open() {
         w.reset();
         Undo.ClearUndoFiles();
-        w = std::make_unique<TfrmMainTQ>();
-        w->show();
-        QApplication::processEvents();
+        StartWindow();
         CurLayer = 0;
         AltDown = ShiftDown = CtrlDown = false;
         rec.Clear();
-    }
-    TCell& At(int col, int row, int layer = 0, int page = 0) {
-        return w->PageSets[static_cast<size_t>(layer)][static_cast<size_t>(page)][static_cast<size_t>(row)]
-                          [static_cast<size_t>(col)];
-    }
-    void Row(int row, const std::string& picture, int page = 0) {
-        std::istringstream in(picture);
-        std::string token;
-        for (int col = 0; in >> token; ++col)
-            At(col, row, 0, page) = TScoreFixture::Cell(token);
-    }
-    void Select(int c0, int r0, int c1, int r1) {
-        w->SelCol0 = c0;
-        w->SelRow0 = r0;
-        w->SelCol1 = c1;
-        w->SelRow1 = r1;
-    }
-    void Key(int key, const QString& text = {}, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QKeyEvent over(QEvent::ShortcutOverride, key, mods, text);
-        QApplication::sendEvent(w->pbxMain, &over);
-        QKeyEvent press(QEvent::KeyPress, key, mods, text);
-        QApplication::sendEvent(w->pbxMain, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-        QApplication::sendEvent(w->pbxMain, &release);
-    }
-    // Types Jianpu cells from the cursor: digits are notes, '-' a dash, '|' a
-    // bar line, ' ' a blank, '=' underlines the note before.
-    void TypeJianpu(const std::string& keys) {
-        for (char ch : keys) {
-            switch (ch) {
-            case ' ':
-                Key(Qt::Key_Space, QStringLiteral(" "));
-                break;
-            default:
-                Key(ch, QString(QChar(ch)));
-                break;
-            }
-        }
     }
     void Menu(const char* action) {
         QAction* a = w->CommandAction(action);
@@ -114,9 +69,6 @@ class ConvertWindow : public ::testing::Test {
         return std::any_of(rec.shown.begin(), rec.shown.end(),
                            [id](const TMessageRequest& m) { return m.id == id; });
     }
-
-    TMessageRecorder rec;
-    std::unique_ptr<TfrmMainTQ> w;
 };
 
 } // namespace
@@ -165,9 +117,9 @@ TEST_F(ConvertWindow, JianpuRowsTypedFromTheFirstColumnKeepTheirFirstNotes) {
         Open();
         Row(2, "\"1=D\"");
         Select(0, 3, 0, 3);
-        TypeJianpu("3345|5432|1123|3-2-|");
+        Type("3345|5432|1123|3-2-|");
         Select(0, 6, 0, 6);
-        TypeJianpu("3345|5432|1123|2-1-|");
+        Type("3345|5432|1123|2-1-|");
         ASSERT_EQ(At(0, 3).Note, '3');
         ASSERT_EQ(At(0, 6).Note, '3');
         const std::vector<TSoundedNote> before = Played(false);
@@ -192,7 +144,7 @@ TEST_F(ConvertWindow, JianpuRowsTypedFromTheFirstColumnKeepTheirFirstNotes) {
     std::string full;
     for (int c = 0; c < w->Cols; ++c)
         full += c % 5 == 4 ? '|' : '5';
-    TypeJianpu(full);
+    Type(full);
     const std::vector<TCell> row = w->PageSets[0][0][3];
     ASSERT_EQ(row[static_cast<size_t>(w->Cols - 2)].Note, '5');
     Menu("mitChinesToWesternAllPages");
@@ -205,7 +157,7 @@ TEST_F(ConvertWindow, JianpuRowsTypedFromTheFirstColumnKeepTheirFirstNotes) {
 TEST_F(ConvertWindow, SelectedRowsToWesternIsOneUndoStep) {
     Row(2, "\"1=G\"");
     Select(1, 3, 1, 3);
-    TypeJianpu("1  2356|5---|");
+    Type("1  2356|5---|");
     Row(4, "~ \"la\" ~ ~ \"lu\"");
     const TPage before = w->PageSets[0][0];
     Select(0, 3, w->Cols - 1, 3);
@@ -221,7 +173,7 @@ TEST_F(ConvertWindow, SelectedRowsToWesternIsOneUndoStep) {
 TEST_F(ConvertWindow, KeyChangeCountsOnlyItsOwnMarks) {
     Row(2, "\"1=C\"");
     Select(0, 3, 0, 3);
-    TypeJianpu("123|4567|1---|");
+    Type("123|4567|1---|");
     Menu("mitVerifyAllPage");
     ASSERT_FALSE(w->Highlights.empty()) << "the short first bar is marked";
     rec.Clear();

@@ -43,6 +43,7 @@
 #include "output/frmTQSaveImage.h"
 #include "platform/core/TQFiles.h"
 #include "platform/core/TQMessage.h"
+#include "tests/app/TQWindowKeys.h"
 #include "tests/support/TQScoreFixture.h"
 #include "tests/support/TQTestSupport.h"
 
@@ -109,15 +110,13 @@ std::vector<std::string> KeysOf(const std::string& cell) {
     return keys;
 }
 
-class GettingStarted : public ::testing::Test {
+class GettingStarted : public ::testing::Test, public TWindowKeys {
 protected:
     void SetUp() override {
         fs::remove(PrefFileName());
         std::ofstream(PrefFileName()) << "[Pref]\nUseChinese=0\nnoAskMusicFont=1\n";
         SetMessageBoxes(&rec);
-        w = std::make_unique<TfrmMainTQ>();
-        w->show();
-        QApplication::processEvents();
+        StartWindow();
         CurLayer = 0;
         AltDown = ShiftDown = CtrlDown = false;
         Undo.ClearUndoFiles();
@@ -132,21 +131,7 @@ protected:
         Language->LoadLanguageDll();
         fs::remove(PrefFileName());
     }
-    TCell& At(int col, int row) {
-        return w->PageSets[0][0][static_cast<size_t>(row)][static_cast<size_t>(col)];
-    }
-    void Select(int col, int row) {
-        w->SelCol0 = w->SelCol1 = col;
-        w->SelRow0 = w->SelRow1 = row;
-    }
-    void Key(int key, const QString& text = {}, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QKeyEvent over(QEvent::ShortcutOverride, key, mods, text);
-        QApplication::sendEvent(w->pbxMain, &over);
-        QKeyEvent press(QEvent::KeyPress, key, mods, text);
-        QApplication::sendEvent(w->pbxMain, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-        QApplication::sendEvent(w->pbxMain, &release);
-    }
+    void Select(int col, int row) { TWindowCells::Select(col, row, col, row); }
     // A key as the README writes it: one character, or a named key.
     void Press(const std::string& key) {
         if (key == "Backspace")
@@ -154,14 +139,7 @@ protected:
         if (key == "Delete")
             return Key(Qt::Key_Delete);
         ASSERT_EQ(key.size(), 1u) << key;
-        const char ch = key[0];
-        const bool upper = ch >= 'A' && ch <= 'Z';
-        const int k = upper ? ch : (ch >= 'a' && ch <= 'z') ? ch - 'a' + 'A' : ch;
-        Key(k, QString(QChar(ch)), upper ? Qt::ShiftModifier : Qt::NoModifier);
-    }
-    void Type(const std::string& keys) {
-        for (char c : keys)
-            Press(std::string(1, c));
+        Type(key);
     }
 
     // The action reached by following a path of captions through the menu bar.
@@ -194,7 +172,6 @@ protected:
     }
 
     TMessageRecorder rec;
-    std::unique_ptr<TfrmMainTQ> w;
     tqtest::TempDir dir;
 };
 

@@ -34,6 +34,7 @@
 #include "palettes/frmTQSpeedSign.h"
 #include "platform/core/TQFiles.h"
 #include "platform/core/TQMessage.h"
+#include "tests/app/TQWindowKeys.h"
 #include "tests/support/TQScoreFixture.h"
 #include "tests/support/TQTestSupport.h"
 
@@ -41,69 +42,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class WindowKeys : public ::testing::Test {
+class WindowKeys : public TWindowTest {
 protected:
     void SetUp() override {
-        fs::remove(PrefFileName());
         fs::remove(TQUserFolder() + "TQHistoryFILE");
-        SetMessageBoxes(&rec);
-        w = std::make_unique<TfrmMainTQ>();
-        w->show();
-        QApplication::processEvents();
-        CurLayer = 0;
-        AltDown = ShiftDown = CtrlDown = false;
-        Undo.ClearUndoFiles();
+        TWindowTest::SetUp();
     }
     void TearDown() override {
-        w.reset();
-        SetMessageBoxes(nullptr);
-        Undo.ClearUndoFiles();
-        CurLayer = 0;
-        AltDown = ShiftDown = CtrlDown = false;
-        fs::remove(PrefFileName());
+        TWindowTest::TearDown();
         fs::remove(TQUserFolder() + "TQHistoryFILE");
-    }
-    TCell& At(int col, int row, int layer = 0, int page = 0) {
-        return w->PageSets[static_cast<size_t>(layer)][static_cast<size_t>(page)][static_cast<size_t>(row)]
-                          [static_cast<size_t>(col)];
-    }
-    // Tokens of a text picture (TQScoreFixture.h), one a column from column 0.
-    void Row(int row, const std::string& picture, int layer = 0) {
-        std::istringstream in(picture);
-        std::string token;
-        for (int col = 0; in >> token; ++col)
-            At(col, row, layer) = TScoreFixture::Cell(token);
-    }
-    void Select(int c0, int r0, int c1, int r1) {
-        w->SelCol0 = c0;
-        w->SelRow0 = r0;
-        w->SelCol1 = c1;
-        w->SelRow1 = r1;
-    }
-    // One key as the keyboard sends it, to the page's paint box.
-    void Key(int key, const QString& text = {}, Qt::KeyboardModifiers mods = Qt::NoModifier,
-             QWidget* target = nullptr) {
-        QWidget* to = target ? target : w->pbxMain;
-        QKeyEvent over(QEvent::ShortcutOverride, key, mods, text);
-        QApplication::sendEvent(to, &over);
-        QKeyEvent press(QEvent::KeyPress, key, mods, text);
-        QApplication::sendEvent(to, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-        QApplication::sendEvent(to, &release);
-    }
-    // A typed character.
-    void Type(char ch) {
-        const bool upper = ch >= 'A' && ch <= 'Z';
-        const int key = upper ? ch : (ch >= 'a' && ch <= 'z') ? ch - 'a' + 'A' : ch;
-        Key(key, QString(QChar(ch)), upper ? Qt::ShiftModifier : Qt::NoModifier);
     }
     void OpenTextBox() {
         w->btnEnterText->setChecked(true);
         ASSERT_TRUE(w->edtEnterText->isVisible());
     }
-
-    TMessageRecorder rec;
-    std::unique_ptr<TfrmMainTQ> w;
 };
 
 } // namespace
@@ -113,18 +65,18 @@ protected:
 TEST_F(WindowKeys, LetterKeysEnterWesternNotesAndFlatAnEnteredNote) {
     Row(0, "&G");
     Select(2, 0, 2, 0);
-    Type('c');
+    Type("c");
     EXPECT_EQ(At(2, 0).cellType, ctWestern);
     EXPECT_EQ(At(2, 0).Note, 3);
     EXPECT_FLOAT_EQ(At(2, 0).yAdj, 6.0f);
     EXPECT_EQ(w->SelCol0, 3);
-    Type('C'); // upper case: one octave lower
+    Type("C"); // upper case: one octave lower
     EXPECT_EQ(At(3, 0).Note, 3);
     EXPECT_FLOAT_EQ(At(3, 0).yAdj, 13.0f);
 
     // 'b' over a note is the flat, not a note B
     Select(2, 0, 2, 0);
-    Type('b');
+    Type("b");
     EXPECT_EQ(At(2, 0).Attr & 0xFu, 2u);
     EXPECT_FLOAT_EQ(At(2, 0).yAdj, 6.0f);
     EXPECT_EQ(At(4, 0).Note, 32); // nothing entered after the notes
@@ -133,7 +85,7 @@ TEST_F(WindowKeys, LetterKeysEnterWesternNotesAndFlatAnEnteredNote) {
 TEST_F(WindowKeys, ClefLetterOnAHeaderChangesTheClefAndKeepsPitches) {
     Row(0, "&G ~ W:3@0");
     Select(0, 0, 4, 0);
-    Type('F');
+    Type("F");
     EXPECT_EQ(At(0, 0).Note, -2);
     EXPECT_FLOAT_EQ(At(2, 0).yAdj, -12.0f);
     for (int c = 3; c <= 5; ++c)
@@ -144,7 +96,7 @@ TEST_F(WindowKeys, SharpKeyWithDynamicKeysButNoMarkInsertsTheSharp) {
     Row(0, "&G W:3@0");
     Select(1, 0, 1, 0);
     w->mitEnableDynKey->setChecked(true);
-    Type('9');
+    Type("9");
     EXPECT_EQ(At(1, 0).Attr & 0xFu, 1u); // the sharp
     EXPECT_EQ(At(1, 0).markType, 0);
 }
@@ -152,10 +104,10 @@ TEST_F(WindowKeys, SharpKeyWithDynamicKeysButNoMarkInsertsTheSharp) {
 TEST_F(WindowKeys, FullWidthCommaLowersLikeTheComma) {
     Row(1, "5 5");
     Select(0, 1, 0, 1);
-    Key(Qt::Key_unknown, QString(QChar(0xFF0C)));
+    Key(Qt::Key_unknown, Qt::NoModifier, QString(QChar(0xFF0C)));
     EXPECT_EQ(At(0, 1).dot, -1);
     Select(1, 1, 1, 1);
-    Type(',');
+    Type(",");
     EXPECT_EQ(At(1, 1).dot, -1);
 }
 
@@ -165,9 +117,9 @@ TEST_F(WindowKeys, CtrlDigitChoosesASmallNote) {
     At(0, 1).Attr = 0xA0;
     Select(0, 1, 0, 1);
     const TCell before = At(0, 1);
-    Key(Qt::Key_2, QStringLiteral("2"), Qt::ControlModifier);
+    Key(Qt::Key_2, Qt::ControlModifier, QStringLiteral("2"));
     EXPECT_EQ(ChordNoteIndex, 2);
-    Key(Qt::Key_3, QStringLiteral("3"), Qt::ControlModifier);
+    Key(Qt::Key_3, Qt::ControlModifier, QStringLiteral("3"));
     EXPECT_EQ(ChordNoteIndex, -1);
     EXPECT_EQ(w->sbrPanel1->text(), "");
     EXPECT_EQ(At(0, 1), before); // choosing changes no cell
@@ -192,7 +144,7 @@ TEST_F(WindowKeys, SpecialQuickKeysLabelTheirButtons) {
     EXPECT_EQ(labels[8], "d"); // btnV
     EXPECT_EQ(labels.count(35), 0u);
     Select(1, 0, 1, 0);
-    Type('1'); // symbol 124 at the cursor
+    Type("1"); // symbol 124 at the cursor
     EXPECT_EQ(At(1, 0).cellType, ctSymbol);
     w->mitEnableSpKey->trigger();
     EXPECT_TRUE(labelsOf(w->frmSpecial).empty());
@@ -215,8 +167,8 @@ TEST_F(WindowKeys, TextBoxOpenStopsEveryKey) {
     const TCell before = At(1, 1);
     Key(Qt::Key_Right);
     Key(Qt::Key_Down);
-    Type('c');
-    Type('5');
+    Type("c");
+    Type("5");
     Key(Qt::Key_Delete);
     EXPECT_EQ(w->SelCol0, 1);
     EXPECT_EQ(w->SelRow0, 1);
@@ -346,7 +298,7 @@ TEST_F(WindowKeys, EveryKeyTableCommandReachesTheScore) {
         Select(c.col, c.row, c.col, c.row);
         w->mitEnableDynKey->setChecked(c.dynKeys);
         ChordNoteIndex = 1;
-        Key(c.key, c.text, c.mods);
+        Key(c.key, c.mods, c.text);
         AltDown = ShiftDown = CtrlDown = false;
         EXPECT_TRUE(c.check()) << c.name;
     }
@@ -383,7 +335,7 @@ TEST_F(WindowKeys, EmptyCommitEmptiesTheCell) {
     EXPECT_FALSE(w->Ed.PasteEnabled);
     EXPECT_EQ(w->edtEnterText->text(), "old");
     w->edtEnterText->clear();
-    Key(Qt::Key_Return, QStringLiteral("\r"), Qt::NoModifier, w->edtEnterText);
+    Key(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), w->edtEnterText);
     EXPECT_FALSE(w->edtEnterText->isVisible());
     EXPECT_TRUE(w->Ed.PasteEnabled);
     EXPECT_EQ(At(0, 1).cellType, 0);
@@ -419,7 +371,7 @@ TEST_F(WindowKeys, KeyTextGoesToLayerZeroInTheNoteFont) {
     EXPECT_EQ(At(2, 1).Text, "1 = D");
     EXPECT_EQ(At(2, 1).FontName, w->NoteFontName);
     EXPECT_EQ(At(2, 1).FontStyle, w->NoteFontStyle);
-    EXPECT_TRUE(At(2, 1, 1).Text.empty());
+    EXPECT_TRUE(At(2, 1, 0, 1).Text.empty());
 }
 
 TEST_F(WindowKeys, TextInTheEnglishFontIsStoredAsEN) {
@@ -450,15 +402,15 @@ TEST_F(WindowKeys, BoxedTextTogglesOnBothLayersWithOneUndo) {
     w->mitApplyToBothLayer->setChecked(true);
     w->ApplyToBothLayerChecked = true;
     Row(0, "\"ab\" 5");
-    Row(0, "\"cd\"", 1);
+    Row(0, "\"cd\"", 0, 1);
     Select(0, 0, 1, 0);
     w->btnTextBoxClick();
     EXPECT_EQ(At(0, 0).Attr & 0xF0u, 0xF0u);
     EXPECT_EQ(At(1, 0).Attr & 0xF0u, 0xF0u);
-    EXPECT_EQ(At(0, 0, 1).Attr & 0xF0u, 0xF0u);
+    EXPECT_EQ(At(0, 0, 0, 1).Attr & 0xF0u, 0xF0u);
     Undo.UndoStep();
     EXPECT_EQ(At(0, 0).Attr & 0xF0u, 0u);
-    EXPECT_EQ(At(0, 0, 1).Attr & 0xF0u, 0u);
+    EXPECT_EQ(At(0, 0, 0, 1).Attr & 0xF0u, 0u);
 }
 
 TEST_F(WindowKeys, FontCommandWithoutTextSaysSo) {
@@ -578,13 +530,13 @@ TEST_F(WindowKeys, NumberedPicturesFillOnePageEach) {
 
     w->InsertNumberedImages((dir / "page1.jpg").string());
     ASSERT_GE(w->PageSets[0].size(), 2u);
-    EXPECT_EQ(At(0, 0, 0, 0).Text, (dir / "page2.jpg").string());
-    EXPECT_EQ(At(0, 0, 0, 1).Text, (dir / "page3.jpg").string());
-    EXPECT_EQ(At(0, 0, 0, 1).iEnd, w->Cols - 1);
+    EXPECT_EQ(At(0, 0, 0).Text, (dir / "page2.jpg").string());
+    EXPECT_EQ(At(0, 0, 1).Text, (dir / "page3.jpg").string());
+    EXPECT_EQ(At(0, 0, 1).iEnd, w->Cols - 1);
     EXPECT_EQ(w->CurPage, 2);
     // one Undo takes the whole run back
     Undo.UndoStep();
-    EXPECT_EQ(At(0, 0, 0, 0).cellType, 0);
+    EXPECT_EQ(At(0, 0, 0).cellType, 0);
 }
 
 TEST_F(WindowKeys, SidePictureZoomInStopsAtTwiceItsWidth) {

@@ -44,7 +44,7 @@
 #include "platform/core/TQIniFile.h"
 #include "platform/core/TQMessage.h"
 #include "tests/support/TQScoreFixture.h"
-#include "tests/app/TQWindowCells.h"
+#include "tests/app/TQWindowKeys.h"
 #include "tests/play/TQMidiBytes.h"
 #include "tests/support/TQTestSupport.h"
 
@@ -52,32 +52,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class WindowReach : public ::testing::Test, public TWindowCells {
+class WindowReach : public TWindowTest {
 protected:
     void SetUp() override {
-        fs::remove(PrefFileName());
-        SetMessageBoxes(&rec);
         Language->UseChinese = false;
         Language->LoadLanguageDll();
-        StartWindow();
-        CurLayer = 0;
-        Undo.ClearUndoFiles();
+        TWindowTest::SetUp();
     }
     void TearDown() override {
         if (TfrmBook* book = ExistingBookWindow())
             delete book;
-        w.reset();
-        SetMessageBoxes(nullptr);
-        Undo.ClearUndoFiles();
-        CurLayer = 0;
+        TWindowTest::TearDown();
         Language->UseChinese = false;
         Language->LoadLanguageDll();
-        fs::remove(PrefFileName());
-    }
-    void Trigger(const char* name) {
-        QAction* a = w->CommandAction(name);
-        ASSERT_NE(a, nullptr) << name;
-        a->trigger();
     }
     // A modal dialog of type D, handled once the next command opens it.
     template <typename D, typename F>
@@ -94,8 +81,6 @@ protected:
         });
     }
     static std::string Str(int id) { return Language->GetString(id); }
-
-    TMessageRecorder rec;
 };
 
 bool StemUp(const TCell& c) { return (c.option & 0x1u) != 0; }

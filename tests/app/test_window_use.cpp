@@ -31,7 +31,7 @@
 #include "play/frmTQPlay.h"
 #include "play/modTQMIDI.h"
 #include "tests/play/TQMidiFake.h"
-#include "tests/app/TQWindowCells.h"
+#include "tests/app/TQWindowKeys.h"
 #include "tests/support/TQScoreFixture.h"
 #include "tests/support/TQTestSupport.h"
 
@@ -39,30 +39,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class WindowUse : public ::testing::Test, public TWindowCells {
+class WindowUse : public TWindowTest {
 protected:
     void SetUp() override {
-        fs::remove(PrefFileName());
-        SetMessageBoxes(&rec);
         Language->UseChinese = false;
         Language->LoadLanguageDll();
-        CurLayer = 0;
-        Undo.ClearUndoFiles();
-        StartWindow();
+        TWindowTest::SetUp();
     }
     void TearDown() override {
         w.reset();
         frmMIDI = nullptr;
         ResetPlayerHooks();
-        SetMessageBoxes(nullptr);
-        Undo.ClearUndoFiles();
-        CurLayer = 0;
-        fs::remove(PrefFileName());
-    }
-    void Trigger(const char* name) {
-        QAction* a = w->CommandAction(name);
-        ASSERT_NE(a, nullptr) << name;
-        a->trigger();
+        TWindowTest::TearDown();
     }
 
     // Plays through the recording MIDI stand-in on a clock that runs only while
@@ -90,7 +78,6 @@ protected:
     }
     TfrmPlay* PlayWindow() { return w->findChild<TfrmPlay*>(QStringLiteral("frmPlay")); }
 
-    TMessageRecorder rec;
     tqtest::TempDir dir;
     std::unique_ptr<TfrmMIDI> midi;
     double now = 0;

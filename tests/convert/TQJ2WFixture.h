@@ -3,11 +3,15 @@
 // converter asks of the editing part and the main window answered by the test:
 // the clef-and-staff dialog (answer and count), SetRowClef (recorded, the
 // row's notes shifted by the clef change) and FlipStems (one note).
+#include <gtest/gtest.h>
+
 #include <vector>
 
 #include "convert/modTQConvertJ2W.h"
 #include "convert/modTQW2JWindow.h"
 #include "model/modTQPredicates.h"
+#include "model/modTQUndo.h"
+#include "platform/core/TQMessage.h"
 #include "tests/convert/TQConvertFixture.h"
 
 struct TJ2WFixture {
@@ -51,4 +55,18 @@ struct TJ2WFixture {
     int dialogKey = 0;
     int beeps = 0;
     std::vector<TClefCall> clefCalls;
+};
+
+// A conversion test: message boxes recorded, the undo store empty before and after.
+class TJ2WTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SetMessageBoxes(&rec);
+        Undo.ClearUndoFiles();
+    }
+    void TearDown() override {
+        Undo.ClearUndoFiles();
+        SetMessageBoxes(nullptr);
+    }
+    TMessageRecorder rec;
 };

@@ -11,18 +11,7 @@
 
 namespace {
 
-class J2WPage : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        SetMessageBoxes(&rec);
-        Undo.ClearUndoFiles();
-    }
-    void TearDown() override {
-        Undo.ClearUndoFiles();
-        SetMessageBoxes(nullptr);
-    }
-    TMessageRecorder rec;
-};
+class J2WPage : public TJ2WTest {};
 
 TEST_F(J2WPage, LowTrebleRowsTakeTheBassClef) {
     struct {

@@ -63,18 +63,7 @@ std::vector<TJianpuNote> JianpuNotes(const TCellRow& row) {
     return out;
 }
 
-class J2WRoundTrip : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        SetMessageBoxes(&rec);
-        Undo.ClearUndoFiles();
-    }
-    void TearDown() override {
-        Undo.ClearUndoFiles();
-        SetMessageBoxes(nullptr);
-    }
-    TMessageRecorder rec;
-};
+class J2WRoundTrip : public TJ2WTest {};
 
 struct TWestCase {
     const char* name;

@@ -10,16 +10,8 @@
 
 namespace {
 
-class J2WRow : public ::testing::Test {
+class J2WRow : public TJ2WTest {
   protected:
-    void SetUp() override {
-        SetMessageBoxes(&rec);
-        Undo.ClearUndoFiles();
-    }
-    void TearDown() override {
-        Undo.ClearUndoFiles();
-        SetMessageBoxes(nullptr);
-    }
     // Converts row 1 of a page whose row 0 holds the key text.
     static void Convert(TJ2WFixture& f, const std::string& key, const std::string& row) {
         f.fx.Row(0, "\"1=" + key + "\"");
@@ -35,7 +27,6 @@ class J2WRow : public ::testing::Test {
                 cols.push_back(c);
         return cols;
     }
-    TMessageRecorder rec;
 };
 
 struct TDashCase {

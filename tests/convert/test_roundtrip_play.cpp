@@ -13,18 +13,7 @@
 
 namespace {
 
-class RoundTripPlay : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        SetMessageBoxes(&rec);
-        Undo.ClearUndoFiles();
-    }
-    void TearDown() override {
-        Undo.ClearUndoFiles();
-        SetMessageBoxes(nullptr);
-    }
-    TMessageRecorder rec;
-};
+class RoundTripPlay : public TJ2WTest {};
 
 } // namespace
 

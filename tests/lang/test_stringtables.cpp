@@ -13,6 +13,7 @@
 #include "lang/modTQLanguage.h"
 #include "lang/modTQStringIds.h"
 #include "platform/core/TQLibrary.h"
+#include "tests/lang/TQBothTables.h"
 #include "tests/support/TQTestSupport.h"
 
 namespace {
@@ -40,20 +41,6 @@ std::vector<int> AllIds() {
     return ids;
 }
 
-struct Tables {
-    TLanguage ch, en;
-    Tables() {
-        ch.UseChinese = true;
-        en.UseChinese = false;
-        ch.LoadLanguageDll();
-        en.LoadLanguageDll();
-    }
-};
-
-Tables& Both() {
-    static Tables t;
-    return t;
-}
 
 const TQStringTableData* RawTable(TQLibrary& lib, const char* base) {
     if (!lib.Load(base))

@@ -6,26 +6,8 @@
 
 #include "lang/modTQLanguage.h"
 #include "lang/modTQStringIds.h"
+#include "tests/lang/TQBothTables.h"
 #include "tests/support/TQTestSupport.h"
-
-namespace {
-
-struct Tables {
-    TLanguage ch, en;
-    Tables() {
-        ch.UseChinese = true;
-        en.UseChinese = false;
-        ch.LoadLanguageDll();
-        en.LoadLanguageDll();
-    }
-};
-
-Tables& Both() {
-    static Tables t;
-    return t;
-}
-
-} // namespace
 
 TEST(TableWording, NoMisspeltWordOrWrongCharacter) {
     // (id, table, a wrong spelling that once stood there, the right one)

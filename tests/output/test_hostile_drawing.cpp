@@ -211,7 +211,13 @@ TEST(HostileDrawing, EveryKeptReaderInputIsDrawnAsTheFuzzTargetDrawsIt) {
             continue;
         EXPECT_EQ(FirstUnboundedCell(fx.view), "");
         fx.view.CurPage = 0;
-        fx.view.DrawEngine.DrawPage(0, 0, fx.view.Cols, fx.view.Rows, false, true);
+        for (int layer : {0, 1}) {
+            if (fx.view.PageSets[static_cast<size_t>(layer)].empty())
+                continue;
+            CurLayer = layer;
+            fx.view.DrawEngine.DrawPage(0, 0, fx.view.Cols, fx.view.Rows, false, true);
+        }
+        CurLayer = 0;
         ++drawn;
     }
     EXPECT_GT(drawn, 0);
