@@ -1100,6 +1100,8 @@ note(1, 1, 43, 2, 2)
 )"));
     TMIDIReader reader;
     ASSERT_TRUE(reader.ImportMIDIFile(path_));
+    Heard();
+    for (const TPlayItem& item : play_.PlayList) { fprintf(stderr, "K%d D%d H%d:", (int)item.Kind, item.Duration, (int)item.Hold); for (int k = 0; k < NoteCount(item); ++k) fprintf(stderr, " [%d L%d T%d]", item.Notes[k].Octave * 12 + item.Notes[k].Pitch + 60, item.Notes[k].Length, (int)item.Notes[k].Tie); fprintf(stderr, "\n"); }
     const TMidoFile out = Export();
     ASSERT_TRUE(out.ok);
     const double tpq = out.ticksPerBeat;
