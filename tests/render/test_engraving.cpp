@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "model/modTQCellAccess.h"
 #include "tests/render/TQInkProbe.h"
 #include "tests/render/TQMusicFonts.h"
 #include "tests/render/TQPianoPage.h"
@@ -97,6 +99,52 @@ TEST(Engraving, RestsDotsStemsAndLedgerLinesHaveTheirBookSizes) {
         ASSERT_NE(ledger, nullptr) << at << ink.Dump(17, 0);
         EXPECT_LE(ledger->box.height() / sp, 0.2) << at << "ledger line";
         EXPECT_GE(ledger->box.width() / sp, 1.5) << at << "ledger line";
+    }
+}
+
+// Black and half heads by the book, from the ink of the piano page with and
+// without the music font at zoom 1 and 2 (the note pictures) and 4 (the
+// glyphs when zoomed): Bravura's 1.18 spaces wide, the black head as wide as
+// the half head; every stem (beamed ones too) stands on its head's edge: its
+// right side within a pixel of the head's right edge going up, its left side
+// within a pixel of the head's left edge going down.
+TEST(Engraving, BlackAndHalfHeadsHaveTheirBookWidthAndMeetTheirStems) {
+    for (bool musicFont : {true, false}) {
+        TMusicFonts fonts(musicFont, musicFont);
+        ASSERT_TRUE(fonts.loaded());
+        for (double zoom : {1.0, 2.0, 4.0}) {
+            TPianoInk ink(zoom);
+            const double sp = ink.space;
+            const double tolerance = zoom < 2.0 ? 0.15 : 0.08; // a pixel at zoom 1 is 0.13 space
+            int heads = 0;
+            for (int row : {0, 2, 4, 6})
+                for (int col = 4; col < kPianoCols; ++col) {
+                    const TCell& c = ink.fx.At(col, row);
+                    if (c.cellType != 8 || c.Note < 2 || c.Note > 4 || !c.westChordArray.empty())
+                        continue;
+                    const std::string at = std::string(musicFont ? "music font" : "no music font") + ", zoom " +
+                                           std::to_string(zoom) + ", cell (" + std::to_string(col) + "," +
+                                           std::to_string(row) + ")\n" + ink.Dump(col, row);
+                    // The head is drawn first, as a picture or a glyph.
+                    const TInkItem* head = ink.Find(col, row, [](const TInkItem& it) {
+                        return it.what == "StretchDraw" || it.what == "text \"U+FFFD\"";
+                    });
+                    // The stem: the tallest narrow fill (a sharp's strokes are shorter).
+                    const TInkItem* stem = nullptr;
+                    for (const TInkItem* it : ink.At(col, row))
+                        if (it->what == "FillRect" && it->box.height() > 4 * it->box.width() &&
+                            (!stem || it->box.height() > stem->box.height()))
+                            stem = it;
+                    ASSERT_TRUE(head && stem) << at;
+                    ++heads;
+                    EXPECT_NEAR(head->box.width() / sp, 1.18, tolerance) << at << "head width";
+                    if (IsStemFlipped(c))
+                        EXPECT_LE(std::abs(stem->box.right() - head->box.right()), 1) << at << "stem up off its head";
+                    else
+                        EXPECT_LE(std::abs(stem->box.left() - head->box.left()), 1) << at << "stem down off its head";
+                }
+            EXPECT_GE(heads, 20);
+        }
     }
 }
 
