@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,8 +22,10 @@ namespace {
 // The piano page's ink at a zoom, item by item; a staff space is a quarter of
 // a row.
 struct TPianoInk {
-    explicit TPianoInk(double zoom) : fx(kPianoCols, kPianoRows) {
+    explicit TPianoInk(double zoom, const std::function<void(TViewFixture&)>& change = {}) : fx(kPianoCols, kPianoRows) {
         BuildPianoPage(fx);
+        if (change)
+            change(fx);
         FitPaintBox(fx.view, kPianoCols, kPianoRows, zoom);
         probe = std::make_unique<TInkProbe>(fx.view);
         space = static_cast<double>(fx.view.GetCellHeight()) / 4.0;
@@ -144,6 +147,42 @@ TEST(Engraving, BlackAndHalfHeadsHaveTheirBookWidthAndMeetTheirStems) {
                         EXPECT_LE(std::abs(stem->box.left() - head->box.left()), 1) << at << "stem down off its head";
                 }
             EXPECT_GE(heads, 20);
+        }
+    }
+}
+
+// The time signature stands a good space before the first note of both staves:
+// from its ink to the first head's, at least one staff space and at most 1.6,
+// drawn as the common-time sign and as figures, with and without the music
+// font, at zoom 1, 2 and 4.
+TEST(Engraving, TimeSignatureStandsASpaceBeforeTheFirstNote) {
+    for (bool musicFont : {true, false}) {
+        TMusicFonts fonts(musicFont, musicFont);
+        ASSERT_TRUE(fonts.loaded());
+        for (bool figures : {false, true}) {
+            for (double zoom : {1.0, 2.0, 4.0}) {
+                TPianoInk ink(zoom, [&](TViewFixture& fx) {
+                    if (figures)
+                        for (int row : {0, 2})
+                            fx.At(4, row).option |= 1u;
+                });
+                for (int row : {0, 2}) {
+                    const std::string at = std::string(musicFont ? "music font" : "no music font") +
+                                           (figures ? ", figures" : ", common time") + ", zoom " +
+                                           std::to_string(zoom) + ", row " + std::to_string(row) + "\n" +
+                                           ink.Dump(4, row) + ink.Dump(5, row);
+                    const std::vector<const TInkItem*> sign = ink.At(4, row);
+                    const std::vector<const TInkItem*> note = ink.At(5, row);
+                    ASSERT_TRUE(!sign.empty() && !note.empty()) << at;
+                    int right = -1;
+                    for (const TInkItem* it : sign)
+                        right = std::max(right, it->box.right());
+                    const int head = note.front()->box.left(); // the head is drawn first
+                    const double gap = (head - right - 1) / ink.space;
+                    EXPECT_GE(gap, 1.0) << at;
+                    EXPECT_LE(gap, 1.6) << at;
+                }
+            }
         }
     }
 }
