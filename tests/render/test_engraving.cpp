@@ -187,6 +187,50 @@ TEST(Engraving, TimeSignatureStandsASpaceBeforeTheFirstNote) {
     }
 }
 
+// The triplet of the second system: beamed, it shows its "3" alone, above the
+// staff and clear of its top line; the same eighths unbeamed keep their
+// bracket, whose line leaves the "3" untouched (not a pixel of the line in the
+// number's box), with and without the music font, at zoom 1, 2 and 4.
+TEST(Engraving, BeamedTripletShowsItsNumberAloneAndABracketSparesIt) {
+    for (bool musicFont : {true, false}) {
+        TMusicFonts fonts(musicFont, musicFont);
+        ASSERT_TRUE(fonts.loaded());
+        for (bool beamed : {true, false}) {
+            for (double zoom : {1.0, 2.0, 4.0}) {
+                TPianoInk ink(zoom, [&](TViewFixture& fx) {
+                    if (!beamed)
+                        for (int col = 12; col <= 14; ++col)
+                            fx.At(col, 4).option &= ~0x6u;
+                });
+                const std::string at = std::string(musicFont ? "music font" : "no music font") +
+                                       (beamed ? ", beamed" : ", unbeamed") + ", zoom " + std::to_string(zoom) + "\n" +
+                                       ink.Dump(12, 4);
+                const TInkItem* number = ink.Find(12, 4, [](const TInkItem& it) { return it.what == "text \"3\""; });
+                ASSERT_NE(number, nullptr) << at;
+                std::vector<const TInkItem*> lines;
+                for (const TInkItem* it : ink.At(12, 4))
+                    if (it->what == "LineTo")
+                        lines.push_back(it);
+                if (beamed) {
+                    EXPECT_TRUE(lines.empty()) << at;
+                    const int staffTop = ink.fx.view.DrawEngine.GetTopMarginPx() + 4 * ink.fx.view.DrawEngine.GetBaseYUnit();
+                    EXPECT_LT(number->box.bottom(), staffTop) << at << "the number on the staff's top line";
+                    continue;
+                }
+                ASSERT_FALSE(lines.empty()) << at;
+                const QRect room = number->box.adjusted(-1, -1, 1, 1);
+                int crossing = 0;
+                for (const TInkItem* line : lines)
+                    for (int y = 0; y < line->box.height(); ++y)
+                        for (int x = 0; x < line->box.width(); ++x)
+                            if (qGray(line->mask.pixel(x, y)) < 128 && room.contains(line->box.left() + x, line->box.top() + y))
+                                ++crossing;
+                EXPECT_EQ(crossing, 0) << at;
+            }
+        }
+    }
+}
+
 // Two eighths beamed over a second, a third and a fourth (G-A, F-A, E-A, stems
 // up) slant by a quarter, a half and a whole space: the rise of the beam's top
 // edge from its first stem to its last.
