@@ -12,6 +12,7 @@
 #include "notation/modTQWestSlur.h"
 #include "render/modTQCvsDraw.h"
 #include "render/modTQDrawEngine.h"
+#include "render/modTQDrawShrink.h"
 #include "notation/modTQDrawWest.h"
 #include "render/modTQDrawWest.h"
 #include "render/modTQMainView.h"
@@ -285,8 +286,10 @@ void DrawCrossStaffGroup(TDrawEngine* d, int startCol, int endCol, int row) {
     }
     for (size_t i = 0; i < g.cells.size(); ++i)
         g.beam[i].y += g.ext[i];
+    // Each stem is its own note's ink, though the group's last cell draws it.
     for (size_t i = 0; i < g.cells.size(); ++i) {
         const TCell& cell = g.cells[i];
+        OwnSmallNote(g.beam[i].col, g.beam[i].row, 0);
         if (!(cell.option & 0x1000u))
             DrawCrossStaffStem(d, g.beam[i], g.stem[i], cell);
         if (TCell* grid = GridCellPtr(g.beam[i].col, g.beam[i].row))

@@ -350,6 +350,33 @@ TPoint DrawCrescentThrough3Points(TDrawEngine* d, float x1, float y1, float& x2,
 
 // ---- tuplet number ----
 
+namespace {
+
+// Selects the tuplet number's font: bold italic Times, in whole points on
+// screen and the same size on paper.
+void SelectTupletNumberFont() {
+    const TMainView* mv = MainView();
+    // The draw unit in page pixels (the font's points on screen).
+    const float U = static_cast<float>(mv->DrawUnit * mv->Zoom);
+    SetCanvasFont("Times New Roman", 0, fsBold | fsItalic);
+    SetFontSize(PagePixelPoints(std::ceil(0.6f * U)));
+}
+
+void RestoreNoteFontAfterNumber() {
+    const TMainView* mv = MainView();
+    const std::string face = DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName);
+    SetCanvasFont(face, 0, mv->NoteFontStyle);
+}
+
+} // namespace
+
+TSize TupletNumberExtent(int number) {
+    SelectTupletNumberFont();
+    const TSize e = CanvasTextExtent(std::to_string(number));
+    RestoreNoteFontAfterNumber();
+    return e;
+}
+
 void DrawTupletNumber(TDrawEngine* d, float x, float y, int number, bool useBackground) {
     TMainView* mv = MainView();
     const float H = RowH();
@@ -357,9 +384,7 @@ void DrawTupletNumber(TDrawEngine* d, float x, float y, int number, bool useBack
     const float U = static_cast<float>(mv->DrawUnit * mv->Zoom);
     y -= 0.1f * H;
     const std::string text = std::to_string(number);
-    SetCanvasFont("Times New Roman", 0, fsBold | fsItalic);
-    // Whole points on screen, the same size on paper.
-    SetFontSize(PagePixelPoints(std::ceil(0.6f * U)));
+    SelectTupletNumberFont();
     SetFontColor(d->CurColor);
     const TSize e = CanvasTextExtent(text);
     const float w = static_cast<float>(e.cx), h = static_cast<float>(e.cy);
@@ -369,6 +394,5 @@ void DrawTupletNumber(TDrawEngine* d, float x, float y, int number, bool useBack
     }
     SetBrushStyle(bsClear);
     CanvasTextOut(x, y - 0.3f * U, text);
-    const std::string face = DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName);
-    SetCanvasFont(face, 0, mv->NoteFontStyle);
+    RestoreNoteFontAfterNumber();
 }

@@ -64,6 +64,8 @@ void DrawArcThrough3Points(TDrawEngine* d, float x1, float y1, float x2, float y
 // The number of a tuplet at (x, y) in bold italic "Times New Roman". With
 // useBackground the box behind it is cleared in the background colour first.
 void DrawTupletNumber(TDrawEngine* d, float x, float y, int number, bool useBackground);
+// The width and height of a tuplet number as DrawTupletNumber draws it.
+TSize TupletNumberExtent(int number);
 
 // Centre of the circle through three points (truncated to whole pixels); false
 // when the points are on one vertical line, nearly collinear, or give no

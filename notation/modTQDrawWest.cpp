@@ -19,6 +19,7 @@
 #include "render/modTQCvsDraw.h"
 #include "render/modTQDrawAccid.h"
 #include "render/modTQDrawEngine.h"
+#include "render/modTQDrawShrink.h"
 #include "render/modTQDrawWest.h"
 #include "render/modTQMainView.h"
 
@@ -562,12 +563,14 @@ void DrawWestCell(TDrawEngine* d, float x, float y, int col, int row, TCell& cel
 
     if (cell.option & 0x4u) {
         DrawBeamedGroup(d, row);
+        OwnSmallNote(col, row, 0);
         d->BeamPoints.clear();
         d->BeamMode = 0;
     } else if (cell.option & 0x200u) {
         int clefCol = col;
         if (FindClefLeft(clefCol, row) == -2)
             DrawCrossStaffGroup(d, d->BeamStartCol, col, row);
+        OwnSmallNote(col, row, 0);
         d->BeamPoints.clear();
         d->BeamMode = 0;
     }

@@ -15,6 +15,7 @@
 #include "notation/modTQWestSlur.h"
 #include "render/modTQCvsDraw.h"
 #include "render/modTQDrawEngine.h"
+#include "render/modTQDrawShrink.h"
 #include "render/modTQDrawWest.h"
 #include "render/modTQMainView.h"
 
@@ -66,7 +67,6 @@ float KeepStemInRow(const TDrawEngine* d, int col, int row, bool up, float start
 
 void DrawWestStem(TFPoint4& out, TDrawEngine* d, int left, int top, int right, int bottom, TCell& cell, int col,
                   int row) {
-    const float X = XUnit();
     const float Y = YUnit();
     const float s = cell.fontSizeR;
     const float dd = s - 1.0f;
@@ -88,19 +88,23 @@ void DrawWestStem(TFPoint4& out, TDrawEngine* d, int left, int top, int right, i
     if (cell.stemAdj != 0.0f)
         L += (up ? 0.1f : -0.1f) * cell.stemAdj * Y;
 
+    // The stem stands on the edge of the head box (the head's ink): its right
+    // side on the box's right edge when it goes up, its left side on the
+    // box's left edge when it goes down.
+    const int w = GetStemWidth(d, cell);
     float stemX, startY, endY;
     if (up) {
-        stemX = fr + ((value == 2 ? 0.05f : 0.06f) + 0.14f * dd) * X;
+        stemX = fr - static_cast<float>(w);
         startY = fb + (-0.12f - 0.15f * dd) * Y;
         if (s < 1.0f)
             startY += (1.0f - s) * 0.1f * Y;
         endY = fb - L;
     } else if (value == 2) {
-        stemX = fl + 0.09f * dd * Y;
+        stemX = fl;
         startY = ft + (0.12f + 0.2f * dd) * Y;
         endY = ft + L;
     } else {
-        stemX = fl + (-0.1f + 0.183f * dd) * X;
+        stemX = fl;
         startY = ft + (0.15f + 0.15f * dd) * Y;
         endY = ft + L;
     }
@@ -110,7 +114,6 @@ void DrawWestStem(TFPoint4& out, TDrawEngine* d, int left, int top, int right, i
     if ((d->BeamMode != 0 && !(cell.option & 0x10000000u)) || (cell.option & 0x1000u))
         return;
 
-    const int w = GetStemWidth(d, cell);
     if (up)
         FillBar(stemX, endY, w, static_cast<int>(startY - endY), -1);
     else
@@ -298,11 +301,14 @@ void DrawBeamedGroup(TDrawEngine* d, int row) {
     }
     const float slope = -(p.back().y2 - p.front().y2) / (p.back().x1 - p.front().x1);
 
+    // Each stem, with its slashes and marks, is its own note's ink, though
+    // the group's last cell draws it.
     for (const TFPoint4& q : p) {
         const int col = static_cast<int>(q.x2);
         const TCell cell = PointCell(q, row);
         if (cell.option & 0x1000u)
             continue;
+        OwnSmallNote(col, row, 0);
         const int w = GetStemWidth(d, cell);
         if (up)
             FillBar(q.x1, q.y2, w, static_cast<int>(q.y1 - q.y2), -1);
@@ -317,6 +323,7 @@ void DrawBeamedGroup(TDrawEngine* d, int row) {
             DrawNoteNameHint(d, col, row);
         SetPenWidthScaled(0.027f);
     }
+    OwnSmallNote(static_cast<int>(p.back().x2), row, 0);
     const TCell* firstGrid = CellAtAddress(static_cast<int>(p.front().x2), row);
     DrawWestBeamBar(d, p.front(), p.back(), firstGrid ? *firstGrid : first, first);
     d->BeamMode = 0;

@@ -6,6 +6,7 @@
 #include "model/modTQCellAccess.h"
 #include "model/modTQPredicates.h"
 #include "model/modTQScan.h"
+#include "model/modTQTailLinks.h"
 #include "notation/modTQCurves.h"
 #include "notation/modTQJianpuSlur.h"
 #include "render/modTQCvsDraw.h"
@@ -398,6 +399,9 @@ void DrawWestTupletMark(TDrawEngine* d, float x, int col, int row, bool numberOn
     TCell e;
     if (LastNoteBack(col, c.iEnd, row, -1, e) < 0)
         return;
+    // Notes beamed together show their tuplet by its number alone.
+    if (CombineTailStartCol(col, row) >= 0 && CombineTailEndCol(col + 1, row) >= c.iEnd)
+        numberOnly = true;
     const float W = WUnit();
     const float H = HUnit();
     SetPenWidthScaled(0.038f);
@@ -448,9 +452,20 @@ void DrawWestTupletMark(TDrawEngine* d, float x, int col, int row, bool numberOn
         hA = -hA;
     y2 += 0.05f * H * static_cast<float>(c.EndYAdj);
 
+    const int n = CountNotesForCurve(col, row, c.iEnd, CurLayer);
+    const float nx = (x1 + x2) / 2.0f - 0.15f * W;
     if (!numberOnly) {
         o += hA;
-        DrawLine(x1, y1 + o, x2, y2 + o);
+        // The bracket's line leaves room for its number.
+        const float w = n > 0 ? static_cast<float>(TupletNumberExtent(n).cx) : 0.0f;
+        const float gapL = nx - 0.1f * W, gapR = nx + w + 0.1f * W;
+        if (n > 0 && x1 < gapL && gapR < x2) {
+            auto lineY = [&](float at) { return y1 + (y2 - y1) * (at - x1) / (x2 - x1) + o; };
+            DrawLine(x1, y1 + o, gapL, lineY(gapL));
+            DrawLine(gapR, lineY(gapR), x2, y2 + o);
+        } else {
+            DrawLine(x1, y1 + o, x2, y2 + o);
+        }
         const float my = 0.05f * static_cast<float>(c.MarkY);
         if (!b) {
             DrawLine(x1, y1 + o, x1, y1 + (0.25f + my) * H);
@@ -460,14 +475,15 @@ void DrawWestTupletMark(TDrawEngine* d, float x, int col, int row, bool numberOn
             DrawLine(x2, y2 + o, x2, y2 - (0.25f - my) * H);
         }
     } else {
-        o = f ? o + 0.1f * H + hA : o - (0.1f * H + hA);
+        // The number alone stands a little further out, clear of the staff
+        // line its bracket would have run along.
+        o = f ? o + 0.1f * H + hA : o - (0.22f * H + hA);
     }
 
-    const int n = CountNotesForCurve(col, row, c.iEnd, CurLayer);
     float ny = (y1 + y2) / 2.0f + o - 0.05f * H;
     if (v && c.Note > 1 && !f)
         ny += 0.2f * H;
-    DrawTupletNumber(d, (x1 + x2) / 2.0f - 0.15f * W, ny, n, !numberOnly);
+    DrawTupletNumber(d, nx, ny, n, !numberOnly);
     SetPenWidthScaled(0.027f);
 }
 

@@ -203,6 +203,11 @@ bool DrawPageBackground(TDrawEngine* d) {
 void DrawTimeSignature(TDrawEngine* d, float x, float y, const TCell& cell, bool westRow) {
     const int num = cell.upNote, den = cell.Note;
     const float v = XUnit(), u = YUnit();
+    // On a staff the signature stands a quarter column left of its cell's
+    // middle, so that a good space (a little over one staff space) parts it
+    // from the first note of the next cell.
+    if (westRow)
+        x -= 0.25f * v;
     if (westRow && (cell.option & 1u) == 0 && ((num == 4 && den == 4) || (num == 2 && den == 2))) {
         DrawCommonTimeSymbol(d, x, y - 0.05f * u, cell, num == 2);
         return;

@@ -59,6 +59,24 @@ float RowTop(const TDrawEngine* d, int row) {
 constexpr int kMaxPosition = 200;
 int ClampPos(int p) { return std::clamp(p, -kMaxPosition, kMaxPosition); }
 
+// The highest a stem going up from (col, row) may reach: a quarter space
+// below the lowest head of a note in the same column of the staff in the row
+// above or the one above that (drawn already: its head's centre is stored);
+// else no limit (a very small y).
+float StemCeiling(int col, int row) {
+    const int upper = row > 0 ? FindWestRowBack(row - 1) : -1;
+    if (upper < 0 || row - upper > 2)
+        return -1.0e9f;
+    const TCell* above = CellAtAddress(col, upper);
+    if (!above || !IsWestNoteCell(*above) || above->FontStyle == 0)
+        return -1.0e9f;
+    int steps = 0; // from the last (highest) head drawn down to the main, lowest, one
+    for (const TWestChord& item : above->westChordArray)
+        steps += item.interval;
+    const float step = 0.125f * YUnit();
+    return static_cast<float>(above->FontStyle) + static_cast<float>(steps) * step + step + 0.5f * step;
+}
+
 } // namespace
 
 TColor GetHighlightColor(const TDrawBaseObj* d) {
@@ -111,7 +129,19 @@ TFPoint4 DrawWesternNote(TDrawEngine* d, float x, float y, int col, int row, TCe
         cell.FontStyle = 0;
         const TRect box = DrawWestChord(d, x, y, col, row, cell, owner);
         if (!symbol && !IsWholeNoteValue(cell) && cell.Note > 1) {
-            DrawWestStem(R, d, box.Left, box.Top, box.Right, box.Bottom, cell, col, row);
+            // A free stem going up stops short of a head hanging down from the
+            // staff above, by at most a space.
+            TCell stemCell = cell;
+            if (d->BeamMode == 0 && IsStemFlipped(cell) && !(cell.option & 0x1000u)) {
+                TCell measured = cell;
+                measured.option |= 0x1000u;
+                DrawWestStem(R, d, box.Left, box.Top, box.Right, box.Bottom, measured, col, row);
+                const float over = std::min(StemCeiling(col, row) - R.y2, 0.25f * Y);
+                if (over > 0.0f)
+                    stemCell.stemAdj -= over / (0.1f * Y);
+            }
+            DrawWestStem(R, d, box.Left, box.Top, box.Right, box.Bottom, stemCell, col, row);
+            cell.FontCharset = stemCell.FontCharset;
             const bool graceChord = HasWestChordNotes(cell) && (cell.option & 0x10000000u);
             if (!(cell.option & 0x1000u) && (d->BeamMode == 0 || graceChord))
                 DrawNoteFlags(d, R, cell);
@@ -374,6 +404,11 @@ TRect DrawWestHead(TDrawEngine* d, float x, float y, int i, int col, int row, TC
 
 namespace {
 
+// The width of a black or half head's ink, Bravura's 1.18 staff spaces (a
+// quarter row each, the row already scaled for a reduced staff), times the
+// cell's size: the head box spans it from the head's left edge.
+float HeadWidth(float f) { return 1.18f * 0.25f * YUnit() * f; }
+
 // The shift of a head to the other side of the stem.
 float HeadShift(float shift, float normal, float reduced, float sizeTerm, float f, float g, bool negateUp,
                 const TCell& cell) {
@@ -459,9 +494,8 @@ TRect DrawFilledHead(TDrawEngine* d, float x, float y, const TCell& cell, const 
     } else {
         DrawFilledHeadGlyph(d, x - sigma, y, option, cell);
     }
-    const float small = g < 0.9f ? 1.0f : 0.0f;
-    return BoxOf(x + (Sz(-0.12f, -0.34f, f) - 0.02f * small) * X, y + Sz(-0.32f, -0.12f, f) * Y,
-                 x + (Sz(0.29f, 0.22f, f) - 0.17f * small) * X, y + Sz(-0.09f, 0.15f, f) * Y);
+    const float left = x + Sz(-0.2f, -0.2f, f) * X;
+    return BoxOf(left, y + Sz(-0.32f, -0.12f, f) * Y, left + HeadWidth(f), y + Sz(-0.09f, 0.15f, f) * Y);
 }
 
 TRect DrawHalfHead(TDrawEngine* d, float x, float y, const TCell& cell, uint32_t option, float shift) {
@@ -478,9 +512,8 @@ TRect DrawHalfHead(TDrawEngine* d, float x, float y, const TCell& cell, uint32_t
     } else {
         DrawHalfHeadGlyph(d, x - sigma, y, option, cell);
     }
-    const float small = g < 0.9f ? 1.0f : 0.0f;
-    return BoxOf(x + (Sz(-0.2f, -0.34f, f) - 0.05f * small) * X, y + Sz(-0.32f, -0.17f, f) * Y,
-                 x + (Sz(0.32f, 0.22f, f) - 0.2f * small) * X, y + Sz(-0.09f, 0.1f, f) * Y);
+    const float left = x + Sz(-0.2f, -0.2f, f) * X;
+    return BoxOf(left, y + Sz(-0.32f, -0.17f, f) * Y, left + HeadWidth(f), y + Sz(-0.09f, 0.1f, f) * Y);
 }
 
 TRect DrawWholeHead(TDrawEngine* d, float x, float y, const TCell& cell, uint32_t option, float shift) {

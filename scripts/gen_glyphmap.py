@@ -92,11 +92,14 @@ RULES = [
     (MS, 37, 0xE047, "segno", "segno", 0.8, ("l", 0.0), ("c", 1.35)),
     (MS, 212, 0xE500, "repeat1Bar", "one-bar repeat", 1.2, ("l", 0.0), ("c", 1.361)),
     (MS, 190, 0xE222, "tremolo3", "three tremolo strokes", 1.0, ("o", 0.1425), ("c", 1.17)),
-    # Note heads: centre on the baseline, narrower than Bravura's heads to fit
-    # the stems the note drawer places at the legacy head's edges.
+    # Note heads: centre on the baseline. The black and the half head keep
+    # Bravura's size (1.18 by 1 space); their ink begins where the note
+    # drawer's head box, on whose edges the stems stand, begins (the half head
+    # is drawn from 0.02 column further right). The note drawer asks the black
+    # head at 1.55 and the half head at 1.5.
     (MS, 192, 0xE0A9, "noteheadXBlack", "x note head", 1.0, ("l", 0.014), ("o", BASE)),
-    (MS, 246, 0xE0A4, "noteheadBlack", "black note head", 0.92, ("l", 0.039), ("o", BASE), {"stretch": 0.75}),
-    (MS, 250, 0xE0A3, "noteheadHalf", "half note head", 0.92, ("l", -0.01), ("o", BASE), {"stretch": 0.96}),
+    (MS, 246, 0xE0A4, "noteheadBlack", "black note head", 1.5 / 1.55, ("l", 0.0), ("o", BASE)),
+    (MS, 250, 0xE0A3, "noteheadHalf", "half note head", 1.0, ("l", -0.01), ("o", BASE)),
     (MS, 119, 0xE0A2, "noteheadWhole", "whole note head", 1.0, ("l", -0.01), ("o", 1.38)),
     (MS, 87, 0xE0A0, "noteheadDoubleWhole", "breve", 1.0, ("l", 0.0), ("o", 1.38)),
     (MS, 225, 0xE0DD, "noteheadDiamondWhite", "white diamond head", 1.0, ("l", 0.021), ("o", BASE)),
@@ -119,8 +122,9 @@ RULES = [
     (MS, 103, 0xEAA9, "wiggleArpeggiatoUp", "arpeggio segment", 2.1, ("o", 0.27), ("o", BASE), {"angle": 900}),
     # Grand-staff brace: code 167 draws the whole brace over both halves of the
     # span (0.427 to 4.7 em below the cell top of the upper half, whatever the
-    # number of rows); the lower half, 234, then has nothing left to draw.
-    (MS, 167, 0xE000, "brace", "grand-staff brace", 4.27, ("l", 0.0), ("b", 4.7), {"stretch": 0.25}),
+    # number of rows) at the glyph's own width; the lower half, 234, then has
+    # nothing left to draw.
+    (MS, 167, 0xE000, "brace", "grand-staff brace", 4.27, ("l", 0.0), ("b", 4.7)),
     # Single palette symbols drawn from a glyph alone: the quarter-tone sharp
     # with its foot on the baseline like the other accidentals, the staccato
     # marcato pair, the treble clef with the octave above at clef size, and

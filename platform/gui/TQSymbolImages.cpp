@@ -293,9 +293,10 @@ const std::vector<std::pair<std::string, TMaker>>& Makers() {
         glyph("Rest128th", 0xE4EA);
         // Note heads. The note drawer draws them from 0.2 column left of the
         // note (0.3 for the whole note) at a height of about one staff space;
-        // the filled head's ink starts 0.08 column in, as its stems expect.
-        m.push_back({"noteS", {[] { return Head(0xE0A4, 0.98, 1.02, 0.84); }}});
-        m.push_back({"noteH", {[] { return Head(0xE0A3, 1.04, 1.04, 1.0); }}});
+        // the black and the half head are Bravura's 1.18 spaces wide, their
+        // ink filling the picture from its left edge, where their stems expect.
+        m.push_back({"noteS", {[] { return Head(0xE0A4, 1.18, 1.02, 1.0); }}});
+        m.push_back({"noteH", {[] { return Head(0xE0A3, 1.18, 1.04, 1.0); }}});
         m.push_back({"noteF", {[] { return Head(0xE0A2, 1.7, 1.0, 1.0); }}});
         // Flags: "1" is the last flag of a note, "2" every other one.
         glyph("UpTail1", 0xE240);

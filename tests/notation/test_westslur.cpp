@@ -159,8 +159,9 @@ TEST(WestSlur, TupletBracketWithHooksAndNumber) {
         DrawWestTupletMark(&fx.view.DrawEngine, fx.X(1), 1, 1, false);
         const auto lines = fx.canvas.OfOp(TCanvasOp::LineTo);
         const auto moves = fx.canvas.OfOp(TCanvasOp::MoveTo);
-        ASSERT_EQ(lines.size(), 3u) << fx.canvas.Dump();
-        const int hook = lines[1]->Arg(1) - moves[1]->Arg(1);
+        // the line in two pieces either side of its number, then the hooks
+        ASSERT_EQ(lines.size(), 4u) << fx.canvas.Dump();
+        const int hook = lines[2]->Arg(1) - moves[2]->Arg(1);
         EXPECT_EQ(hook > 0, c.hooksDown) << c.start;
         bool three = false;
         for (const TCanvasCall* t : fx.canvas.TextOuts())

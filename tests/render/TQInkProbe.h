@@ -257,6 +257,19 @@ inline bool IntendedTouch(const TMainView& v, const TInkItem& a, const TInkItem&
         b.kind == TInkClass::Joining && b.box.height() > 4 * b.box.width() &&
         IsBarLineCell(v.PageSets[0][0][static_cast<size_t>(b.row)][static_cast<size_t>(b.col)]))
         return true;
+    // A stem meets the beam of its own group: the beams are the ink of the
+    // group's last cell, the stem that of its note, whose row holds the
+    // group's end (a combined-tail or a cross-staff group's) at the beam's
+    // column.
+    if (a.what == "Polygon" && b.what == "FillRect" && b.kind == TInkClass::Joining && b.box.height() > 4 * b.box.width() &&
+        b.row >= 0 && b.row < v.Rows && b.col >= 0 && b.col <= a.col && a.col < v.Cols) {
+        const auto& row = v.PageSets[0][0][static_cast<size_t>(b.row)];
+        int end = b.col;
+        while (end < v.Cols && !(row[static_cast<size_t>(end)].option & (0x4u | 0x200u)))
+            ++end;
+        if (end == a.col)
+            return true;
+    }
     return false;
 }
 

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "model/modTQCellAccess.h"
 #include "tests/render/TQInkProbe.h"
 #include "tests/render/TQMusicFonts.h"
 #include "tests/render/TQPianoPage.h"
@@ -19,8 +22,10 @@ namespace {
 // The piano page's ink at a zoom, item by item; a staff space is a quarter of
 // a row.
 struct TPianoInk {
-    explicit TPianoInk(double zoom) : fx(kPianoCols, kPianoRows) {
+    explicit TPianoInk(double zoom, const std::function<void(TViewFixture&)>& change = {}) : fx(kPianoCols, kPianoRows) {
         BuildPianoPage(fx);
+        if (change)
+            change(fx);
         FitPaintBox(fx.view, kPianoCols, kPianoRows, zoom);
         probe = std::make_unique<TInkProbe>(fx.view);
         space = static_cast<double>(fx.view.GetCellHeight()) / 4.0;
@@ -97,6 +102,132 @@ TEST(Engraving, RestsDotsStemsAndLedgerLinesHaveTheirBookSizes) {
         ASSERT_NE(ledger, nullptr) << at << ink.Dump(17, 0);
         EXPECT_LE(ledger->box.height() / sp, 0.2) << at << "ledger line";
         EXPECT_GE(ledger->box.width() / sp, 1.5) << at << "ledger line";
+    }
+}
+
+// Black and half heads by the book, from the ink of the piano page with and
+// without the music font at zoom 1 and 2 (the note pictures) and 4 (the
+// glyphs when zoomed): Bravura's 1.18 spaces wide, the black head as wide as
+// the half head; every stem (beamed ones too) stands on its head's edge: its
+// right side within a pixel of the head's right edge going up, its left side
+// within a pixel of the head's left edge going down.
+TEST(Engraving, BlackAndHalfHeadsHaveTheirBookWidthAndMeetTheirStems) {
+    for (bool musicFont : {true, false}) {
+        TMusicFonts fonts(musicFont, musicFont);
+        ASSERT_TRUE(fonts.loaded());
+        for (double zoom : {1.0, 2.0, 4.0}) {
+            TPianoInk ink(zoom);
+            const double sp = ink.space;
+            const double tolerance = zoom < 2.0 ? 0.15 : 0.08; // a pixel at zoom 1 is 0.13 space
+            int heads = 0;
+            for (int row : {0, 2, 4, 6})
+                for (int col = 4; col < kPianoCols; ++col) {
+                    const TCell& c = ink.fx.At(col, row);
+                    if (c.cellType != 8 || c.Note < 2 || c.Note > 4 || !c.westChordArray.empty())
+                        continue;
+                    const std::string at = std::string(musicFont ? "music font" : "no music font") + ", zoom " +
+                                           std::to_string(zoom) + ", cell (" + std::to_string(col) + "," +
+                                           std::to_string(row) + ")\n" + ink.Dump(col, row);
+                    // The head is drawn first, as a picture or a glyph.
+                    const TInkItem* head = ink.Find(col, row, [](const TInkItem& it) {
+                        return it.what == "StretchDraw" || it.what == "text \"U+FFFD\"";
+                    });
+                    // The stem: the tallest narrow fill (a sharp's strokes are shorter).
+                    const TInkItem* stem = nullptr;
+                    for (const TInkItem* it : ink.At(col, row))
+                        if (it->what == "FillRect" && it->box.height() > 4 * it->box.width() &&
+                            (!stem || it->box.height() > stem->box.height()))
+                            stem = it;
+                    ASSERT_TRUE(head && stem) << at;
+                    ++heads;
+                    EXPECT_NEAR(head->box.width() / sp, 1.18, tolerance) << at << "head width";
+                    if (IsStemFlipped(c))
+                        EXPECT_LE(std::abs(stem->box.right() - head->box.right()), 1) << at << "stem up off its head";
+                    else
+                        EXPECT_LE(std::abs(stem->box.left() - head->box.left()), 1) << at << "stem down off its head";
+                }
+            EXPECT_GE(heads, 20);
+        }
+    }
+}
+
+// The time signature stands a good space before the first note of both staves:
+// from its ink to the first head's, at least one staff space and at most 1.6,
+// drawn as the common-time sign and as figures, with and without the music
+// font, at zoom 1, 2 and 4.
+TEST(Engraving, TimeSignatureStandsASpaceBeforeTheFirstNote) {
+    for (bool musicFont : {true, false}) {
+        TMusicFonts fonts(musicFont, musicFont);
+        ASSERT_TRUE(fonts.loaded());
+        for (bool figures : {false, true}) {
+            for (double zoom : {1.0, 2.0, 4.0}) {
+                TPianoInk ink(zoom, [&](TViewFixture& fx) {
+                    if (figures)
+                        for (int row : {0, 2})
+                            fx.At(4, row).option |= 1u;
+                });
+                for (int row : {0, 2}) {
+                    const std::string at = std::string(musicFont ? "music font" : "no music font") +
+                                           (figures ? ", figures" : ", common time") + ", zoom " +
+                                           std::to_string(zoom) + ", row " + std::to_string(row) + "\n" +
+                                           ink.Dump(4, row) + ink.Dump(5, row);
+                    const std::vector<const TInkItem*> sign = ink.At(4, row);
+                    const std::vector<const TInkItem*> note = ink.At(5, row);
+                    ASSERT_TRUE(!sign.empty() && !note.empty()) << at;
+                    int right = -1;
+                    for (const TInkItem* it : sign)
+                        right = std::max(right, it->box.right());
+                    const int head = note.front()->box.left(); // the head is drawn first
+                    const double gap = (head - right - 1) / ink.space;
+                    EXPECT_GE(gap, 1.0) << at;
+                    EXPECT_LE(gap, 1.6) << at;
+                }
+            }
+        }
+    }
+}
+
+// The triplet of the second system: beamed, it shows its "3" alone, above the
+// staff and clear of its top line; the same eighths unbeamed keep their
+// bracket, whose line leaves the "3" untouched (not a pixel of the line in the
+// number's box), with and without the music font, at zoom 1, 2 and 4.
+TEST(Engraving, BeamedTripletShowsItsNumberAloneAndABracketSparesIt) {
+    for (bool musicFont : {true, false}) {
+        TMusicFonts fonts(musicFont, musicFont);
+        ASSERT_TRUE(fonts.loaded());
+        for (bool beamed : {true, false}) {
+            for (double zoom : {1.0, 2.0, 4.0}) {
+                TPianoInk ink(zoom, [&](TViewFixture& fx) {
+                    if (!beamed)
+                        for (int col = 12; col <= 14; ++col)
+                            fx.At(col, 4).option &= ~0x6u;
+                });
+                const std::string at = std::string(musicFont ? "music font" : "no music font") +
+                                       (beamed ? ", beamed" : ", unbeamed") + ", zoom " + std::to_string(zoom) + "\n" +
+                                       ink.Dump(12, 4);
+                const TInkItem* number = ink.Find(12, 4, [](const TInkItem& it) { return it.what == "text \"3\""; });
+                ASSERT_NE(number, nullptr) << at;
+                std::vector<const TInkItem*> lines;
+                for (const TInkItem* it : ink.At(12, 4))
+                    if (it->what == "LineTo")
+                        lines.push_back(it);
+                if (beamed) {
+                    EXPECT_TRUE(lines.empty()) << at;
+                    const int staffTop = ink.fx.view.DrawEngine.GetTopMarginPx() + 4 * ink.fx.view.DrawEngine.GetBaseYUnit();
+                    EXPECT_LT(number->box.bottom(), staffTop) << at << "the number on the staff's top line";
+                    continue;
+                }
+                ASSERT_FALSE(lines.empty()) << at;
+                const QRect room = number->box.adjusted(-1, -1, 1, 1);
+                int crossing = 0;
+                for (const TInkItem* line : lines)
+                    for (int y = 0; y < line->box.height(); ++y)
+                        for (int x = 0; x < line->box.width(); ++x)
+                            if (qGray(line->mask.pixel(x, y)) < 128 && room.contains(line->box.left() + x, line->box.top() + y))
+                                ++crossing;
+                EXPECT_EQ(crossing, 0) << at;
+            }
+        }
     }
 }
 

@@ -225,14 +225,15 @@ TEST(TimeSignature, CommonTimeDigitsAndFractions) {
         EXPECT_EQ(fx.canvas.TextOuts()[0]->Text, "c");
         EXPECT_EQ(fx.canvas.CountOf(TCanvasOp::FillRect), bars);
     }
-    // with option bit 1: the digits, centred on the column
+    // with option bit 1: the digits, centred a quarter column left of the
+    // column's middle (a space clear of the next column's note)
     fx.canvas.Clear();
     TCell digits = TScoreFixture::Cell("T:4/4{opt=1}");
     DrawTimeSignature(&e, kX, kY, digits, true);
     EXPECT_EQ(fx.canvas.texts(), (std::vector<std::string>{"4", "4"}));
     for (const TCanvasCall* t : fx.canvas.TextOuts()) {
         EXPECT_EQ(t->Font.Name, "Times New Roman");
-        EXPECT_EQ(t->Arg(0), 110 - t->Extent.cx / 2);
+        EXPECT_EQ(t->Arg(0), 105 - t->Extent.cx / 2);
     }
     // Jianpu fractions: 3/4 over one column, 12/8 over 1.8 columns (L = 36),
     // the bar 0.45 of the row down, level with the middle of the digits
