@@ -52,6 +52,28 @@ void ReportJ2W(const TMainView& view, bool noteInFirstColumn) {
 
 } // namespace
 
+namespace {
+
+// A row of lyrics under a Jianpu staff: text cells only, one of them at least
+// in a column where the staff has a sound.
+bool IsLyricRowUnder(const TCellRow* row, const TCellRow& staff, int cols) {
+    if (!row)
+        return false;
+    bool underSound = false;
+    const int n = std::min({cols, static_cast<int>(row->size()), static_cast<int>(staff.size())});
+    for (int c = 0; c < n; ++c) {
+        const TCell& cell = (*row)[static_cast<size_t>(c)];
+        if (IsEmptyCell(cell))
+            continue;
+        if (cell.cellType != ctText || IsJianpuKeyTextCell(cell))
+            return false;
+        underSound = underSound || IsJianpuSound(staff[static_cast<size_t>(c)]);
+    }
+    return underSound;
+}
+
+} // namespace
+
 bool TConvertJ2W::MakeRoomForHeader(int h, int r0) {
     TMainView* view = MainView();
     std::vector<int> staves;
@@ -116,7 +138,13 @@ bool TConvertJ2W::MakeRoomForHeader(int h, int r0) {
     int below = 0;
     while (below < 4 && lastRow + below + 1 < view->Rows && !IsMusicRow(lastRow + below + 1))
         ++below;
-    const int lastMoved = lastRow + (lastRow >= view->Rows - 2 ? std::min(2, below) : below / 2);
+    int lastMoved = lastRow + (lastRow >= view->Rows - 2 ? std::min(2, below) : below / 2);
+    // Lyrics stand under their notes: text rows right under the system whose
+    // texts stand under its last staff's sounds go with it, however few rows
+    // part it from the next system.
+    if (const TCellRow* staff = CvtGridRow(0, lastRow))
+        while (lastMoved < lastRow + below && IsLyricRowUnder(CvtGridRow(0, lastMoved + 1), *staff, cols))
+            ++lastMoved;
     std::vector<TCellRow*> rows;
     for (int r = firstRow; r <= lastMoved; ++r) {
         if (TCellRow* cells = CvtGridRow(0, r))

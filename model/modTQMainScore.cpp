@@ -108,7 +108,7 @@ int TMainScore::GetPageHeightPx() const {
 }
 
 float TMainScore::GetDrawScale() const {
-    return static_cast<float>(DrawUnit * (Printing ? static_cast<double>(PrintZoom) : Zoom));
+    return static_cast<float>(DrawUnit * (Printing ? PrintZoom : Zoom));
 }
 
 bool TMainScore::HasJianpuPage() const {

@@ -66,7 +66,9 @@ public:
     // The print size adjustment (preference PrintAdj x 0.01): printed text is
     // the screen's at the default, larger or smaller in proportion otherwise.
     static constexpr float DefaultPrintZoom = 0.9f;
-    float PrintZoom = DefaultPrintZoom; // scale used instead of Zoom while printing
+    // Scale used instead of Zoom while printing; as fine as Zoom, so that a
+    // page printed at the screen's scale sets its fonts at the screen's sizes.
+    double PrintZoom = DefaultPrintZoom;
     bool Printing = false;   // the printer is printing
     // The drawing engine's size factor (0.7 inside a reduced-size staff run); it
     // scales the y unit that every drawer sees.

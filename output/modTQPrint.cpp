@@ -218,7 +218,7 @@ bool PrintPagesByBitmap(TMainView& view, TPrintSink& sink, const TPrintOptions& 
     view.ShowGrid = options.ShowGrid;
     view.OutputKind = 2;
     view.OutputInColor = options.InColor;
-    view.Zoom = static_cast<float>(bitmapWidth) / view.PageWidthUnits;
+    view.Zoom = static_cast<double>(bitmapWidth) / view.PageWidthUnits;
     view.PageNumberBase = options.PageNumberBase;
     if (!sink.Begin())
         return false;
@@ -269,16 +269,19 @@ void PrintAllPagesToPrinter(TMainView& view, TPrintSink& sink, int pageCount) {
     }
 }
 
-float DirectPrintZoom(const TMainView& view, int pageWidth, int pageHeight) {
-    const float byWidth = static_cast<float>(pageWidth) / static_cast<float>(view.PageWidthUnits);
+double DirectPrintZoom(const TMainView& view, int pageWidth, int pageHeight) {
+    // In double, as the screen's zoom is: a zoom a float's rounding away
+    // from the screen's sets a text whose size falls on half a point a whole
+    // point larger or smaller than on the screen.
+    const double byWidth = static_cast<double>(pageWidth) / view.PageWidthUnits;
     if (view.PageHeightUnits <= 0 || pageHeight <= 0)
         return byWidth;
     // Paper of other proportions: the whole page, smaller. A page of the
     // paper's own shape fills its width (less than a unit of difference is
     // the rounding of the page's height).
-    if (static_cast<float>(view.PageHeightUnits - 1) * byWidth <= static_cast<float>(pageHeight))
+    if ((view.PageHeightUnits - 1) * byWidth <= pageHeight)
         return byWidth;
-    return static_cast<float>(pageHeight) / static_cast<float>(view.PageHeightUnits);
+    return static_cast<double>(pageHeight) / view.PageHeightUnits;
 }
 
 namespace {
@@ -301,7 +304,7 @@ bool PrintDirect(TMainView& view, TPrintSink& sink, int copies, bool allPages, i
     // takes the same scale as every other mark, the page's zoom, and the
     // sink's canvas counts points as the screen does. The print size
     // adjustment scales text from there (at its default, not at all).
-    view.PrintZoom = static_cast<float>(view.Zoom) * (view.PrintZoom / TMainScore::DefaultPrintZoom);
+    view.PrintZoom = view.Zoom * (view.PrintZoom / TMainScore::DefaultPrintZoom);
     view.Printing = true;
     for (int copy = 0; copy < copies; ++copy) {
         if (copy > 0)

@@ -95,7 +95,7 @@ private:
     double zoom_;
     int page_, kind_;
     bool grid_, colour_, printing_;
-    float printZoom_;
+    double printZoom_;
     TCanvas* canvas_;
 };
 
@@ -128,7 +128,7 @@ bool PrintPagesByBitmap(TMainView& view, TPrintSink& sink, const TPrintOptions& 
 // The zoom of a page drawn straight on a sink's page of this size: the page's
 // width across the sink's, or, on paper of other proportions where that
 // would cut the page's foot, the page's height down the sink's.
-float DirectPrintZoom(const TMainView& view, int pageWidth, int pageHeight);
+double DirectPrintZoom(const TMainView& view, int pageWidth, int pageHeight);
 // Prints the chosen pages and copies as one document drawn straight on the
 // sink's pages (output kind 1). The current page only prints whatever its
 // index; the view is put back as above.

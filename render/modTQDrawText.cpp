@@ -185,8 +185,8 @@ bool IsPlainText(const TCell& cell) {
 }
 
 // The note a syllable stands under: the cell of its column in the Jianpu row
-// above, over the rows of other verses; nullptr when the text is no syllable
-// (not plain text, or no note or rest above it).
+// or the staff above, over the rows of other verses; nullptr when the text is
+// no syllable (not plain text, or no note or rest above it).
 const TCell* LyricNoteAbove(const TCell& cell, int col, int row) {
     if (col < 0 || !IsPlainText(cell))
         return nullptr;
@@ -199,6 +199,9 @@ const TCell* LyricNoteAbove(const TCell& cell, int col, int row) {
                               above->Note != kJianpuDashCode;
             return note ? above : nullptr;
         }
+        // a staff's note, as after a conversion to Western notes
+        if (IsWestNoteCell(*above))
+            return above;
         if (above->cellType != ctText && !IsEmptyCell(*above))
             return nullptr;
     }
