@@ -391,7 +391,7 @@ uint32_t WriteMIDITrack(TWriteMIDIFile& out, const std::vector<TPlayItem>& list,
             // evens out the ticks of short steps does not make it longer.
             for (int i = 0; i < count; ++i) {
                 const TPNote& n = item.Notes[i];
-                if (n.Length <= item.Duration && n.Tie != kTieContinues)
+                if (EndsWithStep(item, n))
                     noteOff(NoteKey(n));
             }
         }

@@ -321,7 +321,7 @@ void TfrmMIDI::MidiPlayList(const std::vector<TPlayItem>& list, int startIndex, 
                 const int ch = ChannelOf(n);
                 const int program = programs[ch] == 0 ? 0 : programs[ch] - 1;
                 const bool rings = item.Hold != 0 && SoundPedalFlag(program) == 1;
-                if (n.Length <= item.Duration && n.Tie != kTieContinues && !rings) {
+                if (EndsWithStep(item, n) && !rings) {
                     if (Playable(n.Octave, n.Pitch)) {
                         Ext_NoteOff(n.Octave, n.Pitch, ch);
                         if (showKeys && h.HighlightKey)

@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int kHeldSlack = 5; // play units a held note may end early and still be released in this step
-
 // A release item for a held note: no cell, no wait.
 TPlayItem ReleaseItem(const TPNote& held) {
     TPlayItem r;

@@ -25,6 +25,10 @@ bool SameNote(const TPNote& a, const TPNote& b) {
     return a.Pitch == b.Pitch && a.Octave == b.Octave && a.Channel == b.Channel;
 }
 
+bool EndsWithStep(const TPlayItem& item, const TPNote& note) {
+    return note.Length <= item.Duration + kHeldSlack && note.Tie != kTieContinues;
+}
+
 bool ItemHasNote(const TPlayItem& item, const TPNote& note) {
     const int n = NoteCount(item);
     for (int i = 0; i < n; ++i)

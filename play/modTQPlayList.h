@@ -60,6 +60,12 @@ struct TPlayItem {
 
 // Notes before the first Pitch -1 (at most 32).
 int NoteCount(const TPlayItem& item);
+// Play units a note may outlast its step (the rounding of tuplet values) and
+// still end with it: the list adds no release of its own for such a note.
+inline constexpr int kHeldSlack = 5;
+// The note is switched off at the end of its step: it is not tied on and its
+// length reaches at most the slack past the step.
+bool EndsWithStep(const TPlayItem& item, const TPNote& note);
 // Sets Tie to kTieContinues on the first slot holding (octave, pitch); false
 // when no listed note matches.
 bool MarkTie(TPlayItem& item, int octave, int pitch);

@@ -1073,10 +1073,12 @@ note(1, 1, 48, 6, 2)
     const double tpq = out.ticksPerBeat;
     for (std::size_t i = 0; i < file.size(); ++i) {
         const auto [beat, key, beats] = file[i];
-        (void)beats;
         SCOPED_TRACE(std::to_string(beat) + " key " + std::to_string(key));
         EXPECT_EQ(std::get<1>(got[i]), key);
         EXPECT_NEAR(std::get<0>(got[i]) / tpq, beat, exact(beat) ? 1.0 / 96 : 1.0 / 8);
+        if (exact(beat)) {
+            EXPECT_NEAR(std::get<2>(got[i]) / tpq, beats, 1.0 / 96);
+        }
     }
 }
 
@@ -1100,8 +1102,6 @@ note(1, 1, 43, 2, 2)
 )"));
     TMIDIReader reader;
     ASSERT_TRUE(reader.ImportMIDIFile(path_));
-    Heard();
-    for (const TPlayItem& item : play_.PlayList) { fprintf(stderr, "K%d D%d H%d:", (int)item.Kind, item.Duration, (int)item.Hold); for (int k = 0; k < NoteCount(item); ++k) fprintf(stderr, " [%d L%d T%d]", item.Notes[k].Octave * 12 + item.Notes[k].Pitch + 60, item.Notes[k].Length, (int)item.Notes[k].Tie); fprintf(stderr, "\n"); }
     const TMidoFile out = Export();
     ASSERT_TRUE(out.ok);
     const double tpq = out.ticksPerBeat;
