@@ -231,6 +231,44 @@ TEST(Engraving, BeamedTripletShowsItsNumberAloneAndABracketSparesIt) {
     }
 }
 
+// An accidental after a stem going up stands clear of it and close before its
+// own head: the sharp, flat and natural of the B after the stem-up D, with and
+// without the music font, at zoom 1, 2 and 4: at least a quarter space from the
+// stem's ink, and 0.1 to 0.45 space from its head's (the pictures drawn
+// without the music font stand a little wider).
+TEST(Engraving, AccidentalStandsClearOfTheStemBeforeIt) {
+    for (bool musicFont : {true, false}) {
+        TMusicFonts fonts(musicFont, musicFont);
+        ASSERT_TRUE(fonts.loaded());
+        for (uint32_t kind : {1u, 2u, 3u}) {
+            for (double zoom : {1.0, 2.0, 4.0}) {
+                TPianoInk ink(zoom, [&](TViewFixture& fx) { fx.At(14, 0).Attr = static_cast<int32_t>(kind); });
+                const std::string at = std::string(musicFont ? "music font" : "no music font") + ", accidental " +
+                                       std::to_string(kind) + ", zoom " + std::to_string(zoom) + "\n" +
+                                       ink.Dump(13, 0) + ink.Dump(14, 0);
+                const std::vector<const TInkItem*> own = ink.At(14, 0);
+                ASSERT_FALSE(own.empty()) << at;
+                const TInkItem* head = own.front(); // drawn first
+                // The sign: everything of the cell left of its head.
+                QRect sign;
+                for (const TInkItem* it : own)
+                    if (it->box.right() < head->box.left())
+                        sign |= it->box;
+                const TInkItem* stem = nullptr;
+                for (const TInkItem* it : ink.At(13, 0))
+                    if (it->what == "FillRect" && it->box.height() > 4 * it->box.width())
+                        stem = it;
+                ASSERT_TRUE(!sign.isEmpty() && stem) << at;
+                const double fromStem = (sign.left() - stem->box.right() - 1) / ink.space;
+                const double toHead = (head->box.left() - sign.right() - 1) / ink.space;
+                EXPECT_GE(fromStem, 0.25) << at;
+                EXPECT_GE(toHead, 0.1) << at;
+                EXPECT_LE(toHead, 0.45) << at;
+            }
+        }
+    }
+}
+
 // Two eighths beamed over a second, a third and a fourth (G-A, F-A, E-A, stems
 // up) slant by a quarter, a half and a whole space: the rise of the beam's top
 // edge from its first stem to its last.
