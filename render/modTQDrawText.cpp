@@ -250,8 +250,68 @@ float LyricReach(int col, int row, int step, float v, float gap) {
 // No smaller than keeps a syllable legible.
 constexpr float kLeastLyricShare = 0.45f;
 
-// The share of its size at which the syllable of the cell at col fits its room.
-float LyricFit(const TCell& cell, int col, int row) {
+// Where a syllable stands before it moves up or down: the point its text is
+// drawn from, centred under its note, in the middle of its row, and its ink
+// relative to that point, at the given share of its size (selected).
+struct TLyricPlace {
+    float tx = 0.0f, ty = 0.0f;
+    TInkBox ink;
+};
+
+TLyricPlace PlaceLyric(const TDrawEngine* d, const TCell& cell, const TCell& note, int col, int row, float share) {
+    const TMainView* mv = MainView();
+    const float v = XUnit(), u = YUnit();
+    const float a = 0.1f * static_cast<float>(d->GetBaseYUnit());
+    // moved with its note, and by its own offset from there
+    const float noteLeft = static_cast<float>(d->GetLeftMarginPx() + col * mv->GetCellWidth()) + a * (cell.xAdj + note.xAdj);
+    const float y = static_cast<float>(d->GetTopMarginPx() + row * d->GetBaseYUnit()) + a * cell.yAdj;
+    const std::string text = Decoded(cell.Text, cell.FontCharset);
+    SelectTextFont(cell, share);
+    const TSize extent = CanvasTextExtent(text);
+    TLyricPlace p;
+    p.tx = noteLeft + 0.5f * v - 0.5f * static_cast<float>(extent.cx);
+    p.ty = y + 0.5f * u - static_cast<float>(extent.cy / 2);
+    const TFont& font = mv->OutCanvas->Font;
+    const std::string key = "lyric|" + font.Name + "|" + std::to_string(font.Size) + "|" + std::to_string(font.Style) +
+                            "|" + text;
+    const int reach = std::max(4 * mv->GetCellHeight(), 2 * extent.cx + 2 * extent.cy + 16);
+    p.ink = MeasureInk(key, reach, [&](float px, float py) { CanvasTextOut(px, py, text); });
+    return p;
+}
+
+// How far a syllable under or over a Western staff moves down (up when
+// negative) to keep clear of the staff's ink: at least need (from the staff
+// above: bottom line, heads, stems and beams), at most room (from the staff
+// below, or the row's bottom). Both 0 away from staves.
+struct TLyricBand {
+    float need = 0.0f, room = 0.0f;
+};
+
+// A beam's thickness past the stem end it is drawn from.
+constexpr float kBeamReach = 0.05f;
+
+TLyricBand LyricBand(TDrawEngine* d, const TCell& cell, const TCell& note, int col, int row, float share) {
+    const bool staffAbove = row > 0 && IsWestRow(row - 1, 0, -1);
+    const bool staffBelow = IsWestRow(row + 1, 0, -1);
+    if (!staffAbove && !staffBelow)
+        return {};
+    const TLyricPlace p = PlaceLyric(d, cell, note, col, row, share);
+    if (p.ink.empty)
+        return {};
+    const float u = YUnit();
+    const float clear = std::max(2.0f, 0.0625f * u); // a quarter space
+    const float x0 = p.tx + p.ink.left, x1 = p.tx + p.ink.right;
+    const float rowBottom = static_cast<float>(d->GetTopMarginPx() + (row + 1) * d->GetBaseYUnit());
+    const float below = staffBelow ? StaffInkTopOver(d, row, x0, x1) : rowBottom;
+    TLyricBand band;
+    band.room = below - clear - (p.ty + p.ink.bottom);
+    band.need = staffAbove ? StaffInkBottomOver(d, row, x0, x1, kBeamReach * u) + clear - (p.ty + p.ink.top) : std::min(0.0f, band.room);
+    return band;
+}
+
+// The share of its size at which the syllable of the cell at col fits its
+// room: beside its neighbours, and between the staves above and below.
+float LyricFit(TDrawEngine* d, const TCell& cell, const TCell& note, int col, int row) {
     const float v = XUnit();
     const float gap = std::max(2.0f, 0.12f * v);
     const float room = 2.0f * std::min(LyricReach(col, row, -1, v, gap), LyricReach(col, row, 1, v, gap));
@@ -264,31 +324,52 @@ float LyricFit(const TCell& cell, int col, int row) {
         share = std::max(kLeastLyricShare, std::min(0.95f * share, share * room / w));
         SelectTextFont(cell, share);
     }
+    for (int i = 0; i < 8 && share > kLeastLyricShare; ++i) {
+        const TLyricBand band = LyricBand(d, cell, note, col, row, share);
+        if (band.need <= band.room)
+            break;
+        share = std::max(kLeastLyricShare, 0.9f * share);
+    }
     return share;
 }
 
 // The syllables of a verse are set at one size: the share that fits the
 // tightest of them.
-float LyricRowShare(int row) {
+float LyricRowShare(TDrawEngine* d, int row) {
     float share = 1.0f;
     for (int c = 0; c < MainView()->Cols; ++c) {
         const TCell* cell = CellAtAddress(c, row);
-        if (cell && LyricNoteAbove(*cell, c, row))
-            share = std::min(share, LyricFit(*cell, c, row));
+        if (const TCell* note = cell ? LyricNoteAbove(*cell, c, row) : nullptr)
+            share = std::min(share, LyricFit(d, *cell, *note, c, row));
     }
     return share;
 }
 
-// A syllable centred under its note (whose cell's left edge is noteLeft),
-// at the size of its verse.
-void DrawLyric(TDrawEngine* d, float noteLeft, float y, const TCell& cell, const std::string& text, int row) {
-    const float v = XUnit(), u = YUnit();
-    SelectTextFont(cell, LyricRowShare(row));
-    const TSize extent = CanvasTextExtent(text);
+// The syllables of a verse stand on one line, as low as the lowest of them
+// needs to clear the staff above.
+float LyricRowDrop(TDrawEngine* d, int row, float share) {
+    float drop = 0.0f;
+    for (int c = 0; c < MainView()->Cols; ++c) {
+        const TCell* cell = CellAtAddress(c, row);
+        if (const TCell* note = cell ? LyricNoteAbove(*cell, c, row) : nullptr)
+            drop = std::max(drop, LyricBand(d, *cell, *note, c, row, share).need);
+    }
+    return drop;
+}
+
+// A syllable centred under its note, at the size of its verse, on the line
+// of its verse where the staff below leaves room for it, and clear of the
+// staff above.
+void DrawLyric(TDrawEngine* d, const TCell& cell, const TCell& note, int col, int row, const std::string& text) {
+    const float share = LyricRowShare(d, row);
+    const TLyricBand band = LyricBand(d, cell, note, col, row, share);
+    // Where even the least size leaves no room, half way between the staves.
+    const float drop = band.need > band.room ? 0.5f * (band.need + band.room)
+                                             : std::clamp(LyricRowDrop(d, row, share), band.need, band.room);
+    const TLyricPlace p = PlaceLyric(d, cell, note, col, row, share);
     GetCellColor(d, cell);
     SetBrushStyle(bsClear);
-    const float centre = noteLeft + 0.5f * v;
-    CanvasTextOut(centre - 0.5f * static_cast<float>(extent.cx), y + 0.5f * u - static_cast<float>(extent.cy / 2), text);
+    CanvasTextOut(p.tx, p.ty + drop, text);
 }
 
 } // namespace
@@ -317,8 +398,7 @@ void DrawTextCell(TDrawEngine* d, float x, float y, const TCell& cell, int col, 
         return;
     }
     if (const TCell* note = LyricNoteAbove(cell, col, row)) {
-        // moved with its note, and by its own offset from there
-        DrawLyric(d, x + 0.1f * static_cast<float>(d->GetBaseYUnit()) * note->xAdj, y, cell, text, row);
+        DrawLyric(d, cell, *note, col, row, text);
         SetCanvasFont(DecodeForDisplay(mv->NoteFontName, mv->NoteFontCharset).value_or(mv->NoteFontName), 0,
                       mv->NoteFontStyle);
         return;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "model/modTQCellAccess.h"
 #include "model/modTQCellHelpers.h"
@@ -293,12 +294,102 @@ void DrawTextSymbol(TDrawEngine* d, float x, float y, TCell cell) {
     }
 }
 
+namespace {
+
+// A note cell's highest and lowest head position in staff steps (down from
+// the middle line), over the notes of its chord.
+std::pair<int, int> HeadSteps(const TCell& note) {
+    int high = static_cast<int>(note.yAdj), low = high;
+    for (int k = 0; k < GetChordNoteCount(note); ++k) {
+        high = std::min(high, GetChordNotePos(note, k));
+        low = std::max(low, GetChordNotePos(note, k));
+    }
+    return {high, low};
+}
+
+// The columns of the page x range x0..x1.
+std::pair<int, int> ColumnsOver(const TDrawEngine* d, float x0, float x1) {
+    const float X = XUnit();
+    const float left = static_cast<float>(d->GetLeftMarginPx());
+    return {std::max(0, static_cast<int>(std::floor((x0 - left) / X))), static_cast<int>(std::floor((x1 - left) / X))};
+}
+
+// The highest head (in staff steps) of the notes beamed with the note at
+// (col, row), itself included.
+int HighestHeadOfBeam(int col, int row) {
+    int high = HeadSteps(*CellAtAddress(col, row)).first;
+    for (int step : {-1, 1})
+        for (int c = col; c >= 0 && c < MainView()->Cols; c += step) {
+            const TCell* n = CellAtAddress(c, row);
+            if (!n || (!IsWestNoteCell(*n) && !IsEmptyCell(*n)) || (IsWestNoteCell(*n) && n->Note < 4))
+                break;
+            if (!IsWestNoteCell(*n))
+                continue;
+            high = std::min(high, HeadSteps(*n).first);
+            if (n->option & (step < 0 ? 0x2u : 0x4u))
+                break;
+        }
+    return high;
+}
+
+} // namespace
+
+float StaffInkBottomOver(TDrawEngine* d, int row, float x0, float x1, float beamReach) {
+    // The staff above fills its row: its bottom line is this row's top. Its
+    // lowest ink: heads, and the ends of stems and beams that point down (the
+    // drawn notes keep their stem ends).
+    const float Y = YUnit();
+    const float space = 0.25f * Y;
+    const float rowTop = static_cast<float>(d->GetTopMarginPx() + row * d->GetBaseYUnit());
+    const float middle = rowTop - 0.5f * Y;
+    float lowest = rowTop;
+    const auto [c0, c1] = ColumnsOver(d, x0, x1);
+    for (int c = c0; c <= c1; ++c) {
+        const TCell* above = CellAtAddress(c, row - 1);
+        if (!above || !IsWestNoteCell(*above))
+            continue;
+        lowest = std::max(lowest, middle + (static_cast<float>(HeadSteps(*above).second) + 1.0f) * 0.5f * space);
+        if (above->Note > 1 && !IsStemFlipped(*above) && above->FontCharset > 0) {
+            const bool beamed = (above->option & 0x6u) != 0 || above->Note >= 4;
+            lowest = std::max(lowest, static_cast<float>(above->FontCharset) + (beamed ? beamReach : 0.0f));
+        }
+    }
+    return lowest;
+}
+
+float StaffInkTopOver(TDrawEngine* d, int row, float x0, float x1) {
+    // The staff below is drawn after this row: where its heads stand comes
+    // from the cells (a pixel more for the rounding of a small head), and a
+    // stem going up reaches three spaces and three quarters over its head; a
+    // beam on it, half a space more over the highest head of its group (the
+    // beam slants down from there).
+    const float Y = YUnit();
+    const float space = 0.25f * Y;
+    const float rowBottom = static_cast<float>(d->GetTopMarginPx() + (row + 1) * d->GetBaseYUnit());
+    const float middle = rowBottom + 0.5f * Y;
+    float highest = rowBottom;
+    const auto [c0, c1] = ColumnsOver(d, x0, x1);
+    for (int c = c0; c <= c1; ++c) {
+        const TCell* below = CellAtAddress(c, row + 1);
+        if (!below || !IsWestNoteCell(*below))
+            continue;
+        auto headAt = [&](int steps) { return middle + static_cast<float>(steps) * 0.5f * space; };
+        highest = std::min(highest, headAt(HeadSteps(*below).first) - 0.5f * space - 1.0f);
+        if (below->Note > 1 && IsStemFlipped(*below) && !IsWholeNoteValue(*below)) {
+            if (below->Note >= 4)
+                highest = std::min(highest, headAt(HighestHeadOfBeam(c, row + 1)) - 4.25f * space);
+            else
+                highest = std::min(highest, headAt(HeadSteps(*below).first) - 3.75f * space);
+        }
+    }
+    return highest;
+}
+
 float DynamicDropUnderStaff(TDrawEngine* d, int /*col*/, int row, float x, float y, const TCell& cell) {
     if (cell.Note < 1 || cell.Note > 12 || row < 1 || !IsWestRow(row - 1, 0, -1))
         return 0.0f;
     const TMainView* mv = MainView();
     const float Y = YUnit();
-    const float X = XUnit();
     const float space = 0.25f * Y;
     const std::string key = "dynamic|" + std::to_string(cell.Note) + "|" + std::to_string(cell.fontSizeR) + "|" +
                             std::to_string(mv->TextSymSize) + "|" + std::to_string(MusicFontInstalled(kMusical)) +
@@ -308,29 +399,9 @@ float DynamicDropUnderStaff(TDrawEngine* d, int /*col*/, int row, float x, float
                                    [&](float px, float py) { DrawTextSymbol(d, px, py, cell); });
     if (ink.empty)
         return 0.0f;
-    // The staff above fills its row: its bottom line is this row's top. Its
-    // lowest ink over the dynamic's columns: heads, and the ends of stems and
-    // beams that point down (the drawn notes keep their stem ends).
     const float rowTop = static_cast<float>(d->GetTopMarginPx() + row * d->GetBaseYUnit());
-    const float middle = rowTop - 0.5f * Y;
-    float lowest = rowTop;
-    const float left = static_cast<float>(d->GetLeftMarginPx());
-    const int c0 = std::max(0, static_cast<int>(std::floor((x + ink.left - left) / X)));
-    const int c1 = static_cast<int>(std::floor((x + ink.right - left) / X));
-    for (int c = c0; c <= c1; ++c) {
-        const TCell* above = CellAtAddress(c, row - 1);
-        if (!above || !IsWestNoteCell(*above))
-            continue;
-        int pos = static_cast<int>(above->yAdj);
-        for (int k = 0; k < GetChordNoteCount(*above); ++k)
-            pos = std::max(pos, GetChordNotePos(*above, k));
-        lowest = std::max(lowest, middle + (static_cast<float>(pos) + 1.0f) * 0.5f * space);
-        if (above->Note > 1 && !IsStemFlipped(*above) && above->FontCharset > 0) {
-            // A beam reaches half a space past the stem end it is drawn from.
-            const bool beamed = (above->option & 0x6u) != 0 || above->Note >= 4;
-            lowest = std::max(lowest, static_cast<float>(above->FontCharset) + (beamed ? 0.5f * space : 0.0f));
-        }
-    }
+    // (a beam counted half a space past the stem end it is drawn from)
+    const float lowest = StaffInkBottomOver(d, row, x + ink.left, x + ink.right, 0.5f * space);
     const float top = y + ink.top;
     const float drop = lowest + 0.5f * space - top;
     if (drop <= 0.0f)

@@ -15,6 +15,15 @@ class TDrawEngine;
 // colour when it asks for it, else the drawing colour.
 void GetCellColor(TDrawEngine* d, const TCell& cell);
 
+// The lowest ink of the Western staff in the row above row over the page x
+// range x0..x1 (its bottom line, heads, and stems and beams pointing down; a
+// beam reaching beamReach past the stem end it is drawn from).
+float StaffInkBottomOver(TDrawEngine* d, int row, float x0, float x1, float beamReach);
+// The highest ink of the Western staff in the row below row over the page x
+// range x0..x1 (its top line, heads, and stems and beams pointing up), from
+// where its notes stand: that staff is drawn after this row.
+float StaffInkTopOver(TDrawEngine* d, int row, float x0, float x1);
+
 // How far a dynamic (ids 1..12) in the cell at (col, row), drawn at (x, y),
 // goes down so that it stands under the Western staff of the row above clear
 // of that staff's heads, stems and beams over its columns by half a space, as

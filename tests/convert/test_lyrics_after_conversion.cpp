@@ -69,6 +69,37 @@ const TInkItem* HeadInk(const TInkProbe& probe, int col, int row, int cellW) {
     return best;
 }
 
+bool Inked(const TInkItem& it, int x, int y) {
+    if (!it.box.contains(x, y))
+        return false;
+    return qGray(it.mask.pixel(x - it.box.left(), y - it.box.top())) < 160; // the probe's ink
+}
+
+// How near (in pixels, along a row, a column or a diagonal) the ink of a
+// syllable comes to the ink of a note of the staff above or below it: heads,
+// stems, flags, beams and ledger lines; far when nothing is nearer.
+int NoteClearance(TConvertFixture& fx, const TInkProbe& probe, const TInkItem& s, int far, std::string& nearest) {
+    int best = far;
+    for (const TInkItem& n : probe.Items()) {
+        if ((n.row != s.row - 1 && n.row != s.row + 1) || n.kind == TInkClass::Under ||
+            !IsWestNoteCell(fx.At(n.col, n.row)) || !n.box.intersects(s.box.adjusted(-far, -far, far, far)))
+            continue;
+        for (int y = s.box.top(); y <= s.box.bottom(); ++y)
+            for (int x = s.box.left(); x <= s.box.right(); ++x) {
+                if (!Inked(s, x, y))
+                    continue;
+                for (int d = 0; d < best; ++d)
+                    for (int dy = -d; dy <= d; ++dy)
+                        for (int dx = -d; dx <= d; ++dx)
+                            if ((std::abs(dx) == d || std::abs(dy) == d) && Inked(n, x + dx, y + dy) && d < best) {
+                                best = d;
+                                nearest = n.what + " of column " + std::to_string(n.col) + " row " + std::to_string(n.row);
+                            }
+            }
+    }
+    return best;
+}
+
 // Every syllable in the column of its note, its ink centred under the note's
 // within a tenth of a column (2 px at least), and two syllables of a verse
 // at least 2 px apart.
@@ -102,6 +133,11 @@ void ExpectLyricsUnderTheirNotes(TConvertFixture& fx, const std::string& stage) 
                 if (i > 0) {
                     EXPECT_GE(s.box.left() - verse[i - 1]->box.right(), 2) << where << " against the one before";
                 }
+                // A syllable keeps a white pixel at least from the notes of
+                // the staves around it (1 px is a touch, 0 an overlap).
+                std::string nearest;
+                const int clear = NoteClearance(fx, probe, s, 8, nearest);
+                EXPECT_GE(clear, 2) << where << ": " << clear << " px from the " << nearest;
             }
         }
         TPageImage page(fx.view);
