@@ -145,18 +145,8 @@ void ExpectLyricsUnderTheirNotes(TConvertFixture& fx, const std::string& stage) 
     }
 }
 
-class LyricsAfterConversion : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        SetMessageBoxes(&rec);
-        Undo.ClearUndoFiles();
-    }
-    void TearDown() override {
-        Undo.ClearUndoFiles();
-        SetMessageBoxes(nullptr);
-    }
-    TMessageRecorder rec;
-};
+// Message boxes recorded, the undo store empty before and after.
+class LyricsAfterConversion : public TJ2WTest {};
 
 } // namespace
 
