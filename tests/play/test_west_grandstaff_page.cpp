@@ -209,4 +209,65 @@ TEST(WestImportedBeams, BeamsAreDrawnByTheBeatWithoutCollisions) {
     }
 }
 
+// Imported bars are spaced by their shortest value: in a bar of eighths an
+// eighth takes one column, as a 16th does, except before a sharp and after a
+// chord of a second whose head stands aside to the right; in a bar with 16ths
+// an eighth keeps two. No sign or head runs into its neighbour.
+TEST(WestImportedSpacing, BarsOfEighthsAreSetTightWhereNoSignNeedsRoom) {
+    TMusicFonts fonts(true, true);
+    ASSERT_TRUE(fonts.loaded());
+    TMessageRecorder boxes;
+    SetMessageBoxes(&boxes);
+    MIDIImportHooks() = {};
+    tqtest::TempDir dir;
+    TViewFixture fx(40, 20);
+    SetDefaultPageGeometry(fx.view);
+    TSmfTrack t;
+    // Bar 1, eighths: C D E F#, the second G4 A4 (stem up) and F4, D C.
+    for (int k : {72, 74, 76, 78})
+        t.Note(0, k, 240);
+    t.Ev(0, {0x90, 67, 100}).Ev(0, {0x90, 69, 100}).Ev(240, {0x80, 67, 0}).Ev(0, {0x80, 69, 0});
+    t.Note(0, 65, 240).Note(0, 74, 240).Note(0, 72, 240);
+    // Bar 2: two 16ths, an eighth, three quarters.
+    t.Note(0, 72, 120).Note(0, 74, 120).Note(0, 76, 240).Note(0, 77, 480).Note(0, 76, 480).Note(0, 74, 480);
+    const std::string path = (dir / "spacing.mid").string();
+    tqtest::WriteBytesFile(path, SmfFile(0, 480, {t.End()}));
+    TMIDIReader reader;
+    ASSERT_TRUE(reader.ImportMIDIFile(path));
+    SetMessageBoxes(nullptr);
+    TMainView& v = fx.view;
+    // The columns of the notes and bar lines of the staff, left to right.
+    int row = -1;
+    for (int r = 0; r < v.Rows && row < 0; ++r)
+        if (v.PageSets[0][0][static_cast<size_t>(r)][0].cellType == ctWestern)
+            row = r;
+    ASSERT_GE(row, 0);
+    std::vector<int> notes, bars;
+    for (int c = 1; c < v.Cols; ++c) {
+        const TCell& cell = v.PageSets[0][0][static_cast<size_t>(row)][static_cast<size_t>(c)];
+        if (cell.cellType == ctWestern && cell.Note >= 1 && cell.Note <= 6)
+            notes.push_back(c);
+        else if (cell.Note == 63)
+            bars.push_back(c);
+    }
+    ASSERT_EQ(notes.size(), 14u);
+    ASSERT_GE(bars.size(), 2u);
+    std::vector<int> gaps;
+    for (std::size_t k = 0; k + 1 < notes.size(); ++k)
+        gaps.push_back(notes[k + 1] - notes[k]);
+    // Bar 1: C D | E (room for the sharp) F# | the second (room for its head) F | D C,
+    // the bar line after C; bar 2: 16th 16th eighth quarter quarter (quarter).
+    const std::vector<int> want = {1, 1, 2, 1, 2, 1, 1, 2, 1, 1, 2, 2, 2};
+    EXPECT_EQ(gaps, want);
+    EXPECT_EQ(bars[0], notes[7] + 1);
+    for (int zoom : {1, 2}) {
+        SCOPED_TRACE(zoom);
+        const std::vector<TCollision> list = Probe(fx, v.Cols, v.Rows, zoom);
+        EXPECT_TRUE(list.empty()) << TInkProbe::Describe(list);
+        FitPaintBox(v, v.Cols, v.Rows, zoom);
+        TPageImage page(v);
+        tqtest::SavePngIfWanted(page.image, "imported_spacing_z" + std::to_string(zoom));
+    }
+}
+
 } // namespace
