@@ -166,19 +166,35 @@ TEST_F(WestGrandStaffPage, NoteNameAccidentalsStandBesideTheirLetters) {
 
 namespace {
 
+// A page of 40 x 20 cells with the music fonts, on which a file is imported.
+class WestImportedPage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(fonts_.loaded());
+        SetMessageBoxes(&boxes_);
+        MIDIImportHooks() = {};
+        fx_.view.CellWidth = 15;
+        fx_.view.CellHeight = 30;
+        fx_.view.DrawUnit = 15;
+    }
+    void TearDown() override { SetMessageBoxes(nullptr); }
+    // Imports the file's bytes onto the page.
+    bool Import(const std::string& bytes) {
+        const std::string path = (dir_ / "import.mid").string();
+        tqtest::WriteBytesFile(path, bytes);
+        TMIDIReader reader;
+        return reader.ImportMIDIFile(path);
+    }
+    TMusicFonts fonts_{true, true};
+    TMessageRecorder boxes_;
+    tqtest::TempDir dir_;
+    TViewFixture fx_{40, 20};
+};
+
 // An imported bar of eighths and 16ths on both hands: the notes of each beat
 // hang from one beam, drawn as a filled bar, and no mark covers another.
-TEST(WestImportedBeams, BeamsAreDrawnByTheBeatWithoutCollisions) {
-    TMusicFonts fonts(true, true);
-    ASSERT_TRUE(fonts.loaded());
-    TMessageRecorder boxes;
-    SetMessageBoxes(&boxes);
-    MIDIImportHooks() = {};
-    tqtest::TempDir dir;
-    TViewFixture fx(40, 20);
-    fx.view.CellWidth = 15;
-    fx.view.CellHeight = 30;
-    fx.view.DrawUnit = 15;
+TEST_F(WestImportedPage, BeamsAreDrawnByTheBeatWithoutCollisions) {
+    TViewFixture& fx = fx_;
     TSmfTrack right, left;
     const int tune[] = {72, 74, 76, 77, 79, 77, 76, 74, 72, 71, 72, 74};
     const int lengths[] = {240, 240, 120, 120, 240, 240, 240, 120, 120, 120, 120, 480};
@@ -186,11 +202,7 @@ TEST(WestImportedBeams, BeamsAreDrawnByTheBeatWithoutCollisions) {
         right.Note(0, tune[i], static_cast<uint32_t>(lengths[i]));
     for (int k : {48, 55, 52, 55, 48, 55, 52, 55})
         left.Ev(0, {0x91, k, 80}).Ev(240, {0x81, k, 0});
-    const std::string path = (dir / "beams.mid").string();
-    tqtest::WriteBytesFile(path, SmfFile(1, 480, {right.End(), left.End()}));
-    TMIDIReader reader;
-    ASSERT_TRUE(reader.ImportMIDIFile(path));
-    SetMessageBoxes(nullptr);
+    ASSERT_TRUE(Import(SmfFile(1, 480, {right.End(), left.End()})));
     TMainView& v = fx.view;
     for (int zoom : {1, 2}) {
         SCOPED_TRACE(zoom);
@@ -213,15 +225,8 @@ TEST(WestImportedBeams, BeamsAreDrawnByTheBeatWithoutCollisions) {
 // eighth takes one column, as a 16th does, except before a sharp and after a
 // chord of a second whose head stands aside to the right; in a bar with 16ths
 // an eighth keeps two. No sign or head runs into its neighbour.
-TEST(WestImportedSpacing, BarsOfEighthsAreSetTightWhereNoSignNeedsRoom) {
-    TMusicFonts fonts(true, true);
-    ASSERT_TRUE(fonts.loaded());
-    TMessageRecorder boxes;
-    SetMessageBoxes(&boxes);
-    MIDIImportHooks() = {};
-    tqtest::TempDir dir;
-    TViewFixture fx(40, 20);
-    SetDefaultPageGeometry(fx.view);
+TEST_F(WestImportedPage, BarsOfEighthsAreSetTightWhereNoSignNeedsRoom) {
+    TViewFixture& fx = fx_;
     TSmfTrack t;
     // Bar 1, eighths: C D E F#, the second G4 A4 (stem up) and F4, D C.
     for (int k : {72, 74, 76, 78})
@@ -230,11 +235,7 @@ TEST(WestImportedSpacing, BarsOfEighthsAreSetTightWhereNoSignNeedsRoom) {
     t.Note(0, 65, 240).Note(0, 74, 240).Note(0, 72, 240);
     // Bar 2: two 16ths, an eighth, three quarters.
     t.Note(0, 72, 120).Note(0, 74, 120).Note(0, 76, 240).Note(0, 77, 480).Note(0, 76, 480).Note(0, 74, 480);
-    const std::string path = (dir / "spacing.mid").string();
-    tqtest::WriteBytesFile(path, SmfFile(0, 480, {t.End()}));
-    TMIDIReader reader;
-    ASSERT_TRUE(reader.ImportMIDIFile(path));
-    SetMessageBoxes(nullptr);
+    ASSERT_TRUE(Import(SmfFile(0, 480, {t.End()})));
     TMainView& v = fx.view;
     // The columns of the notes and bar lines of the staff, left to right.
     int row = -1;
