@@ -16,8 +16,9 @@
 // and the silence of a staff (before its first note too) becomes rests. Bars
 // follow the file's time signatures (4/4 when it has none); a note that
 // crosses a bar line, or lasts no single written value, becomes tied notes.
-// An onset takes one grid column for a 16th or shorter, two up to a half,
-// three for longer values; eighths and shorter are beamed by the beat. A
+// An onset takes one grid column for a 16th or shorter (an eighth too in a
+// bar of no shorter values, where no accidental or second crowds it), two up
+// to a half, three for longer values; eighths and shorter are beamed by the beat. A
 // system holds whole bars while they fit its row; a bar that would leave the
 // row more than a third empty fills it and goes on in the next system.
 //
@@ -153,6 +154,33 @@ void SpellKey(int key, int sharps, int clef, int& pos, int& alter) {
         pos -= 12;
 }
 
+// A chord's heads on a staff of the clef, lowest first, each with the
+// accidental it is written with (1 sharp, 2 flat, 3 natural, 0 none): the one
+// in force on its position is one written before in the bar (`memory`, which
+// takes the new ones), else the key's. A key met twice on one position keeps
+// one head.
+struct THead {
+    int pos;
+    uint32_t attr;
+};
+std::vector<THead> SpellChord(const std::vector<uint8_t>& keys, int sharps, int clef, std::vector<int8_t>& memory) {
+    std::vector<THead> heads;
+    for (uint8_t key : keys) {
+        int pos = 0, alter = 0;
+        SpellKey(key, sharps, clef, pos, alter);
+        const std::size_t slot = static_cast<std::size_t>(std::clamp(pos + 64, 0, 127));
+        const int step = ((pos % 7) + 7 + (clef == -2 ? 12 : 0)) % 7;
+        const int inForce = memory[slot] != 99 ? memory[slot] : KeyAlteration(StepLetter(step), sharps);
+        uint32_t code = 0;
+        if (alter != inForce) {
+            code = alter == 1 ? 1u : alter == -1 ? 2u : 3u;
+            memory[slot] = static_cast<int8_t>(alter);
+        }
+        heads.push_back({pos, code});
+    }
+    std::stable_sort(heads.begin(), heads.end(), [](const THead& a, const THead& b) { return a.pos > b.pos; });
+    return heads;
+}
 
 } // namespace
 
@@ -343,11 +371,55 @@ int64_t TMIDIReader::CutBefore(const TChunkPlan& chunk, int64_t at) const {
 
 std::vector<int> TMIDIReader::ColumnWidths(const TChunkPlan& chunk) const {
     // A column takes grid columns by the time to the next: one for a 16th
-    // or shorter, two up to a half, three for a half and longer.
+    // or shorter, two up to a half, three for a half and longer. As an
+    // engraver spaces by the shortest value of the bar, a bar whose shortest
+    // value is an eighth gives its eighths the one column of a 16th, and a
+    // quarter or longer the two; an eighth keeps two where the next column
+    // writes an accidental, or where a chord of a second (a head set aside)
+    // stands on either of the two, so that no sign runs into a head.
+    const std::size_t n = chunk.columns.size();
+    std::vector<int64_t> gaps;
+    for (std::size_t k = 0; k < n; ++k)
+        gaps.push_back((k + 1 < n ? chunk.columns[k + 1] : chunk.to) - chunk.columns[k]);
+    const bool eighths = n > 0 && *std::min_element(gaps.begin(), gaps.end()) >= kBeat / 2;
+    // Columns kept two wide: on one staff, a sign or a head set aside that
+    // would meet what that staff writes in the neighbouring column.
+    std::vector<bool> roomy(n, false);
+    if (eighths) {
+        for (std::size_t s = 0; s < chunk.items.size() && s < staves_.size(); ++s) {
+            std::vector<bool> starts(n + 1, false), accidental(n + 1, false), right(n + 1, false), left(n + 1, false);
+            // The accidentals as the bar writes them: the chunk starts a bar or a system.
+            std::vector<int8_t> memory(128, 99);
+            for (const TMIDIStaffItem& it : chunk.items[s]) {
+                const std::size_t k = static_cast<std::size_t>(
+                    std::lower_bound(chunk.columns.begin(), chunk.columns.end(), it.start) - chunk.columns.begin());
+                starts[k] = true;
+                if (it.seg < 0)
+                    continue;
+                const std::vector<THead> heads = SpellChord(staves_[s].keys[static_cast<std::size_t>(it.seg)],
+                                                            SignatureSharps, staves_[s].clef, memory);
+                int sum = 0;
+                bool second = false;
+                for (std::size_t h = 0; h < heads.size(); ++h) {
+                    accidental[k] = accidental[k] || heads[h].attr != 0;
+                    second = second || (h > 0 && heads[h - 1].pos - heads[h].pos == 1);
+                    sum += heads[h].pos;
+                }
+                // A stem up (the chord's centre below the middle line) sets
+                // the head of a second aside to the right, towards the next
+                // column; a stem down to the left, towards the column before.
+                const bool up = sum / static_cast<int>(heads.size()) > 0;
+                right[k] = second && up;
+                left[k] = second && !up;
+            }
+            for (std::size_t k = 0; k < n; ++k)
+                roomy[k] = roomy[k] || (starts[k] && (accidental[k + 1] || left[k + 1])) || (right[k] && starts[k + 1]);
+        }
+    }
     std::vector<int> widths;
-    for (std::size_t k = 0; k < chunk.columns.size(); ++k) {
-        const int64_t gap = (k + 1 < chunk.columns.size() ? chunk.columns[k + 1] : chunk.to) - chunk.columns[k];
-        widths.push_back(gap < kTripletStep ? 1 : gap < 2 * kBeat ? 2 : 3);
+    for (std::size_t k = 0; k < n; ++k) {
+        const int64_t gap = gaps[k];
+        widths.push_back(gap < kTripletStep ? 1 : eighths && gap < kBeat && !roomy[k] ? 1 : gap < 2 * kBeat ? 2 : 3);
     }
     return widths;
 }
@@ -987,28 +1059,8 @@ void TMIDIReader::WriteChordCell(TCell& cell, const TMIDIStaffItem& item, const 
         return;
     }
     cell.Note = item.value;
-    struct THead {
-        int pos;
-        uint32_t attr;
-    };
-    std::vector<THead> heads;
-    for (uint8_t key : st.keys[static_cast<std::size_t>(item.seg)]) {
-        int pos = 0, alter = 0;
-        SpellKey(key, SignatureSharps, st.clef, pos, alter);
-        // The accidental in force on the position: one written before in the
-        // bar, else the key's.
-        const std::size_t slot = static_cast<std::size_t>(std::clamp(pos + 64, 0, 127));
-        const int step = ((pos % 7) + 7 + (st.clef == -2 ? 12 : 0)) % 7;
-        const int inForce = memory[slot] != 99 ? memory[slot] : KeyAlteration(StepLetter(step), SignatureSharps);
-        uint32_t code = 0;
-        if (alter != inForce) {
-            code = alter == 1 ? 1u : alter == -1 ? 2u : 3u;
-            memory[slot] = static_cast<int8_t>(alter);
-        }
-        heads.push_back({pos, code});
-    }
-    // Lowest first; a key met twice on one position keeps one head.
-    std::stable_sort(heads.begin(), heads.end(), [](const THead& a, const THead& b) { return a.pos > b.pos; });
+    const std::vector<THead> heads =
+        SpellChord(st.keys[static_cast<std::size_t>(item.seg)], SignatureSharps, st.clef, memory);
     cell.yAdj = static_cast<float>(heads[0].pos);
     cell.Attr = heads[0].attr;
     for (std::size_t k = 1; k < heads.size(); ++k) {

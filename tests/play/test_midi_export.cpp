@@ -269,16 +269,17 @@ TEST_F(MidiExportTest, RoundTripOfAList) {
     TMIDIReader reader;
     ASSERT_TRUE(reader.ImportMIDIFile(path));
     EXPECT_TRUE(boxes_.shown.empty());
-    // First note column 6, then every two columns.
+    // First note column 6, the chord two columns on; in a bar of eighths an
+    // eighth takes one column.
     EXPECT_EQ(target.At(6, 6).Note, 3);
     EXPECT_EQ(target.At(6, 6).yAdj, 6.0f);
     EXPECT_EQ(target.At(8, 6).Note, 4);
     EXPECT_EQ(target.At(8, 6).yAdj, 4.0f);
     ASSERT_EQ(target.At(8, 6).westChordArray.size(), 1u);
     EXPECT_EQ(target.At(8, 6).westChordArray[0].interval, 2);
-    EXPECT_EQ(target.At(10, 6).Note, 3);
-    EXPECT_EQ(target.At(10, 6).option & 0x8u, 0x8u);
-    EXPECT_EQ(target.At(10, 6).yAdj, 5.0f);
+    EXPECT_EQ(target.At(9, 6).Note, 3);
+    EXPECT_EQ(target.At(9, 6).option & 0x8u, 0x8u);
+    EXPECT_EQ(target.At(9, 6).yAdj, 5.0f);
 }
 
 } // namespace
@@ -302,15 +303,15 @@ TEST_F(MidiExportTest, RoundTripOfAScore) {
     struct Want {
         int col, value, pos;
         uint32_t dots;
-    } want[] = {{6, 3, 6, 0}, {8, 4, 5, 0}, {10, 4, 4, 0}, {12, 3, 2, 0x8}};
+    } want[] = {{6, 3, 6, 0}, {8, 4, 5, 0}, {9, 4, 4, 0}, {10, 3, 2, 0x8}}; // a bar of eighths: an eighth one column
     for (const Want& w : want) {
         SCOPED_TRACE(w.col);
         EXPECT_EQ(target.At(w.col, 6).Note, w.value);
         EXPECT_EQ(target.At(w.col, 6).yAdj, float(w.pos));
         EXPECT_EQ(target.At(w.col, 6).option & 0x48u, w.dots);
     }
-    EXPECT_EQ(target.At(14, 6).Note, 23) << "an eighth rest fills the 4/4 bar";
-    EXPECT_EQ(target.At(16, 6).Note, 63);
+    EXPECT_EQ(target.At(12, 6).Note, 23) << "an eighth rest fills the 4/4 bar";
+    EXPECT_EQ(target.At(13, 6).Note, 63);
 }
 
 } // namespace

@@ -166,13 +166,14 @@ TEST_F(MidiImportTest, KeyOfSixFlatsSpellsBAsCFlat) {
     const int c0 = 2 + 6; // trunc(6 / 3 + 6)
     EXPECT_EQ(fx_.At(c0, 6).yAdj, -1.0f) << "C flat sits a step above B";
     EXPECT_EQ(fx_.At(c0, 6).Attr & 0xF, 0u) << "the key holds the flat";
-    // In 3/8 the B flat quarter from the third eighth crosses the bar line.
+    // In 3/8 the B flat quarter from the third eighth crosses the bar line;
+    // the bars of eighths give an eighth one column, two before a sign.
     EXPECT_EQ(fx_.At(c0 + 2, 6).yAdj, 0.0f) << "B flat";
     EXPECT_EQ(fx_.At(c0 + 2, 6).Note, 4);
-    EXPECT_EQ(fx_.At(c0 + 4, 6).Note, 63);
-    EXPECT_EQ(fx_.At(c0 + 5, 6).yAdj, 0.0f) << "B flat tied on";
-    EXPECT_EQ(fx_.At(c0 + 7, 6).yAdj, 1.0f);
-    EXPECT_EQ(fx_.At(c0 + 7, 6).Attr & 0xF, 3u) << "A natural against the key's A flat";
+    EXPECT_EQ(fx_.At(c0 + 3, 6).Note, 63);
+    EXPECT_EQ(fx_.At(c0 + 4, 6).yAdj, 0.0f) << "B flat tied on";
+    EXPECT_EQ(fx_.At(c0 + 6, 6).yAdj, 1.0f);
+    EXPECT_EQ(fx_.At(c0 + 6, 6).Attr & 0xF, 3u) << "A natural against the key's A flat";
     // The time signature 3/8 at column trunc(6 / 2 + 2).
     EXPECT_EQ(fx_.At(5, 6).cellType, ctTimeSig);
     EXPECT_EQ(fx_.At(5, 6).upNote, 3);
@@ -309,12 +310,13 @@ TEST_F(MidiImportTest, SeveralTracksStandTogether) {
     EXPECT_EQ(fx_.At(6, 6).Note, 3);
     EXPECT_EQ(fx_.At(6, 9).Note, 2) << "the half note starts with the upper quarter";
     EXPECT_EQ(fx_.At(6, 9).yAdj, 1.0f);
+    // A bar of eighths gives an eighth one column.
     EXPECT_EQ(fx_.At(8, 6).Note, 4);
-    EXPECT_EQ(fx_.At(10, 6).Note, 4);
+    EXPECT_EQ(fx_.At(9, 6).Note, 4);
     // The half note holds under the upper eighths; the bar ends both staves.
     EXPECT_EQ(fx_.At(8, 9).Note, 32);
-    EXPECT_EQ(fx_.At(12, 6).Note, 63);
-    EXPECT_EQ(fx_.At(12, 9).Note, 63);
+    EXPECT_EQ(fx_.At(10, 6).Note, 63);
+    EXPECT_EQ(fx_.At(10, 9).Note, 63);
 
     // Format 1 with a single track still places it.
     TMIDIReader single;

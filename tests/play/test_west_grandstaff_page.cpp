@@ -166,19 +166,35 @@ TEST_F(WestGrandStaffPage, NoteNameAccidentalsStandBesideTheirLetters) {
 
 namespace {
 
+// A page of 40 x 20 cells with the music fonts, on which a file is imported.
+class WestImportedPage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(fonts_.loaded());
+        SetMessageBoxes(&boxes_);
+        MIDIImportHooks() = {};
+        fx_.view.CellWidth = 15;
+        fx_.view.CellHeight = 30;
+        fx_.view.DrawUnit = 15;
+    }
+    void TearDown() override { SetMessageBoxes(nullptr); }
+    // Imports the file's bytes onto the page.
+    bool Import(const std::string& bytes) {
+        const std::string path = (dir_ / "import.mid").string();
+        tqtest::WriteBytesFile(path, bytes);
+        TMIDIReader reader;
+        return reader.ImportMIDIFile(path);
+    }
+    TMusicFonts fonts_{true, true};
+    TMessageRecorder boxes_;
+    tqtest::TempDir dir_;
+    TViewFixture fx_{40, 20};
+};
+
 // An imported bar of eighths and 16ths on both hands: the notes of each beat
 // hang from one beam, drawn as a filled bar, and no mark covers another.
-TEST(WestImportedBeams, BeamsAreDrawnByTheBeatWithoutCollisions) {
-    TMusicFonts fonts(true, true);
-    ASSERT_TRUE(fonts.loaded());
-    TMessageRecorder boxes;
-    SetMessageBoxes(&boxes);
-    MIDIImportHooks() = {};
-    tqtest::TempDir dir;
-    TViewFixture fx(40, 20);
-    fx.view.CellWidth = 15;
-    fx.view.CellHeight = 30;
-    fx.view.DrawUnit = 15;
+TEST_F(WestImportedPage, BeamsAreDrawnByTheBeatWithoutCollisions) {
+    TViewFixture& fx = fx_;
     TSmfTrack right, left;
     const int tune[] = {72, 74, 76, 77, 79, 77, 76, 74, 72, 71, 72, 74};
     const int lengths[] = {240, 240, 120, 120, 240, 240, 240, 120, 120, 120, 120, 480};
@@ -186,11 +202,7 @@ TEST(WestImportedBeams, BeamsAreDrawnByTheBeatWithoutCollisions) {
         right.Note(0, tune[i], static_cast<uint32_t>(lengths[i]));
     for (int k : {48, 55, 52, 55, 48, 55, 52, 55})
         left.Ev(0, {0x91, k, 80}).Ev(240, {0x81, k, 0});
-    const std::string path = (dir / "beams.mid").string();
-    tqtest::WriteBytesFile(path, SmfFile(1, 480, {right.End(), left.End()}));
-    TMIDIReader reader;
-    ASSERT_TRUE(reader.ImportMIDIFile(path));
-    SetMessageBoxes(nullptr);
+    ASSERT_TRUE(Import(SmfFile(1, 480, {right.End(), left.End()})));
     TMainView& v = fx.view;
     for (int zoom : {1, 2}) {
         SCOPED_TRACE(zoom);
@@ -206,6 +218,56 @@ TEST(WestImportedBeams, BeamsAreDrawnByTheBeatWithoutCollisions) {
         for (const TInkItem& it : probe.Items())
             beams += it.what == "Polygon";
         EXPECT_GE(beams, 4 + 4);
+    }
+}
+
+// Imported bars are spaced by their shortest value: in a bar of eighths an
+// eighth takes one column, as a 16th does, except before a sharp and after a
+// chord of a second whose head stands aside to the right; in a bar with 16ths
+// an eighth keeps two. No sign or head runs into its neighbour.
+TEST_F(WestImportedPage, BarsOfEighthsAreSetTightWhereNoSignNeedsRoom) {
+    TViewFixture& fx = fx_;
+    TSmfTrack t;
+    // Bar 1, eighths: C D E F#, the second G4 A4 (stem up) and F4, D C.
+    for (int k : {72, 74, 76, 78})
+        t.Note(0, k, 240);
+    t.Ev(0, {0x90, 67, 100}).Ev(0, {0x90, 69, 100}).Ev(240, {0x80, 67, 0}).Ev(0, {0x80, 69, 0});
+    t.Note(0, 65, 240).Note(0, 74, 240).Note(0, 72, 240);
+    // Bar 2: two 16ths, an eighth, three quarters.
+    t.Note(0, 72, 120).Note(0, 74, 120).Note(0, 76, 240).Note(0, 77, 480).Note(0, 76, 480).Note(0, 74, 480);
+    ASSERT_TRUE(Import(SmfFile(0, 480, {t.End()})));
+    TMainView& v = fx.view;
+    // The columns of the notes and bar lines of the staff, left to right.
+    int row = -1;
+    for (int r = 0; r < v.Rows && row < 0; ++r)
+        if (v.PageSets[0][0][static_cast<size_t>(r)][0].cellType == ctWestern)
+            row = r;
+    ASSERT_GE(row, 0);
+    std::vector<int> notes, bars;
+    for (int c = 1; c < v.Cols; ++c) {
+        const TCell& cell = v.PageSets[0][0][static_cast<size_t>(row)][static_cast<size_t>(c)];
+        if (cell.cellType == ctWestern && cell.Note >= 1 && cell.Note <= 6)
+            notes.push_back(c);
+        else if (cell.Note == 63)
+            bars.push_back(c);
+    }
+    ASSERT_EQ(notes.size(), 14u);
+    ASSERT_GE(bars.size(), 2u);
+    std::vector<int> gaps;
+    for (std::size_t k = 0; k + 1 < notes.size(); ++k)
+        gaps.push_back(notes[k + 1] - notes[k]);
+    // Bar 1: C D | E (room for the sharp) F# | the second (room for its head) F | D C,
+    // the bar line after C; bar 2: 16th 16th eighth quarter quarter (quarter).
+    const std::vector<int> want = {1, 1, 2, 1, 2, 1, 1, 2, 1, 1, 2, 2, 2};
+    EXPECT_EQ(gaps, want);
+    EXPECT_EQ(bars[0], notes[7] + 1);
+    for (int zoom : {1, 2}) {
+        SCOPED_TRACE(zoom);
+        const std::vector<TCollision> list = Probe(fx, v.Cols, v.Rows, zoom);
+        EXPECT_TRUE(list.empty()) << TInkProbe::Describe(list);
+        FitPaintBox(v, v.Cols, v.Rows, zoom);
+        TPageImage page(v);
+        tqtest::SavePngIfWanted(page.image, "imported_spacing_z" + std::to_string(zoom));
     }
 }
 
