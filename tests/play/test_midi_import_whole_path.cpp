@@ -23,6 +23,7 @@
 #include "play/modTQPlayState.h"
 #include "tests/play/TQMidiBytes.h"
 #include "tests/support/TQScoreFixture.h"
+#include "tests/support/TQMidoFile.h"
 #include "tests/support/TQTestSupport.h"
 
 using tqtest::SmfFile;
@@ -46,68 +47,19 @@ struct TMidoFile {
     bool ok = false;
 };
 
-constexpr const char* kMidoScript = R"(import sys, mido
-m = mido.MidiFile(sys.argv[1])
-print("tpq", m.ticks_per_beat)
-sharps = {'C':0,'G':1,'D':2,'A':3,'E':4,'B':5,'F#':6,'C#':7,'F':-1,'Bb':-2,'Eb':-3,'Ab':-4,'Db':-5,'Gb':-6,'Cb':-7}
-for track in m.tracks:
-    now = 0
-    held = {}
-    for msg in track:
-        now += msg.time
-        if msg.type == 'set_tempo':
-            print("tempo", now, msg.tempo)
-        elif msg.type == 'key_signature':
-            print("key", sharps.get(msg.key.rstrip('m'), 99))
-        elif msg.type == 'note_on' and msg.velocity > 0:
-            held.setdefault((msg.channel, msg.note), []).append(now)
-        elif msg.type in ('note_on', 'note_off'):
-            starts = held.get((msg.channel, msg.note))
-            if starts:
-                s = starts.pop(0)
-                print("note", s, msg.note, now - s)
-)";
-
-TMidoFile ReadWithMido(const std::string& path, const std::filesystem::path& dir) {
+// The file as mido reads it, its notes sorted by onset and key; a note no
+// note-off ends is left out.
+TMidoFile ReadWithMido(const std::string& path) {
+    const tqtest::TMidoFile read = tqtest::ReadWithMido(path);
+    EXPECT_TRUE(read.ok) << "mido: " << read.text;
     TMidoFile out;
-    const std::string script = (dir / "read_midi.py").string();
-    {
-        std::ofstream f(script);
-        f << kMidoScript;
-    }
-    const std::string cmd = "/usr/bin/python3 '" + script + "' '" + path + "' 2>&1";
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p)
-        return out;
-    std::string text;
-    char buf[4096];
-    std::size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        text.append(buf, n);
-    out.ok = pclose(p) == 0;
-    std::istringstream in(text);
-    std::string word;
-    while (in >> word) {
-        if (word == "tpq") {
-            in >> out.ticksPerBeat;
-        } else if (word == "tempo") {
-            long t, us;
-            in >> t >> us;
-            out.tempi.push_back({t, us});
-        } else if (word == "key") {
-            int k;
-            in >> k;
-            out.keys.push_back(k);
-        } else if (word == "note") {
-            long on, len;
-            int key;
-            in >> on >> key >> len;
-            out.notes.push_back({on, key, len});
-        } else {
-            ADD_FAILURE() << "mido: " << text;
-            break;
-        }
-    }
+    out.ok = read.ok;
+    out.ticksPerBeat = read.ticksPerBeat;
+    out.tempi = read.tempi;
+    out.keys = read.keys;
+    for (const tqtest::TMidoNote& n : read.notes)
+        if (n.length >= 0)
+            out.notes.push_back({n.on, n.key, n.length});
     std::sort(out.notes.begin(), out.notes.end());
     return out;
 }
@@ -172,7 +124,7 @@ class MidiWholePathTest : public ::testing::Test {
     TMidoFile Export() {
         const std::string out = (dir_ / "out.mid").string();
         EXPECT_TRUE(SaveMIDIFile(out));
-        return ReadWithMido(out, dir_.path());
+        return ReadWithMido(out);
     }
     // Western notes and rests of layer 0 on every page (chord notes counted).
     int PlacedNotes() {
@@ -464,7 +416,7 @@ TEST_F(MidiWholePathTest, TwoHandFileRoundTrips) {
     left.End();
     const std::string bytes = SmfFile(1, 480, {meta, right, left});
     ASSERT_TRUE(Import(bytes));
-    const TMidoFile in = ReadWithMido(path_, dir_.path());
+    const TMidoFile in = ReadWithMido(path_);
     const TMidoFile out = Export();
     ASSERT_TRUE(in.ok);
     ASSERT_TRUE(out.ok);
@@ -694,34 +646,16 @@ struct TOnsets {
     std::vector<int> channels;
     std::vector<long> tempi; // microseconds a quarter, in order
 };
-TOnsets ReadOnsets(const std::filesystem::path& dir, const std::string& path) {
-    const std::string script = (dir / "read_onsets.py").string();
-    std::ofstream(script) << "import sys, mido\n"
-                             "m = mido.MidiFile(sys.argv[1])\n"
-                             "for track in m.tracks:\n"
-                             "    now = 0\n"
-                             "    for msg in track:\n"
-                             "        now += msg.time\n"
-                             "        if msg.type == 'note_on' and msg.velocity > 0:\n"
-                             "            print('on', msg.channel, msg.note, now / m.ticks_per_beat)\n"
-                             "        elif msg.type == 'set_tempo':\n"
-                             "            print('tempo', msg.tempo, 0, 0)\n";
+TOnsets ReadOnsets(const std::string& path) {
+    const tqtest::TMidoFile read = tqtest::ReadWithMido(path);
+    EXPECT_TRUE(read.ok) << "mido: " << read.text;
     TOnsets out;
-    FILE* p = popen(("/usr/bin/python3 '" + script + "' '" + path + "'").c_str(), "r");
-    if (!p)
-        return out;
-    char kind[8];
-    long a = 0, b = 0;
-    double beat = 0;
-    while (std::fscanf(p, "%7s %ld %ld %lf", kind, &a, &b, &beat) == 4) {
-        if (std::string(kind) == "tempo") {
-            out.tempi.push_back(a);
-        } else {
-            out.byKey[static_cast<int>(b)].push_back(beat);
-            out.channels.push_back(static_cast<int>(a));
-        }
+    for (const auto& [tick, us] : read.tempi)
+        out.tempi.push_back(us);
+    for (const tqtest::TMidoNote& n : read.notes) {
+        out.byKey[n.key].push_back(static_cast<double>(n.on) / read.ticksPerBeat);
+        out.channels.push_back(n.channel);
     }
-    pclose(p);
     for (auto& [key, v] : out.byKey) {
         std::sort(v.begin(), v.end());
         v.erase(std::unique(v.begin(), v.end()), v.end());
@@ -762,7 +696,7 @@ for b in range(16):
 
     const std::string exported = (dir_ / "out.mid").string();
     ASSERT_TRUE(SaveMIDIFile(exported));
-    const TOnsets out = ReadOnsets(dir_.path(), exported);
+    const TOnsets out = ReadOnsets(exported);
     ASSERT_FALSE(out.tempi.empty());
     EXPECT_NEAR(out.tempi[0], 666667, 1);
     EXPECT_EQ(std::count(out.channels.begin(), out.channels.end(), 9), 0);
@@ -907,7 +841,7 @@ for b in range(32):
         ASSERT_TRUE(reader.ImportMIDIFile(path_));
         const std::string exported = (dir_ / "out.mid").string();
         ASSERT_TRUE(SaveMIDIFile(exported));
-        const TOnsets out = ReadOnsets(dir_.path(), exported);
+        const TOnsets out = ReadOnsets(exported);
         ASSERT_EQ(out.byKey.at(67).size(), 32u);
         ASSERT_EQ(out.byKey.at(69).size(), 32u);
         for (int b = 0; b < 32; ++b) {
@@ -937,7 +871,7 @@ note(0, 0, 72, 3, 1)
     ASSERT_TRUE(reader.ImportMIDIFile(path_));
     const std::string exported = (dir_ / "out.mid").string();
     ASSERT_TRUE(SaveMIDIFile(exported));
-    const TOnsets out = ReadOnsets(dir_.path(), exported);
+    const TOnsets out = ReadOnsets(exported);
     const std::map<int, std::vector<double>> want = {{64, {0}}, {67, {1, 1 + 1 / 32.0}}, {71, {2.92}}, {72, {3}}};
     for (const auto& [key, beats] : want) {
         SCOPED_TRACE(key);

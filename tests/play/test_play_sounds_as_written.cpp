@@ -18,6 +18,7 @@
 #include "play/Modmidifile.h"
 #include "play/modTQPlayState.h"
 #include "tests/support/TQScoreFixture.h"
+#include "tests/support/TQMidoFile.h"
 #include "tests/support/TQTestSupport.h"
 
 namespace {
@@ -80,39 +81,13 @@ std::vector<Heard> HeardInList(const std::vector<TPlayItem>& list) {
 // The notes of a Standard MIDI File as mido reads them, in ticks. A note-on
 // that no note-off ends by the end of its track (a sequencer would hold it to
 // the end) is given the length -1.
-std::vector<Heard> HeardInFile(const std::string& path, const tqtest::TempDir& dir, int& ticksPerQuarter) {
-    const std::string script = (dir / "notes.py").string();
-    {
-        std::ofstream py(script);
-        py << "import sys, mido\n"
-              "f = mido.MidiFile(sys.argv[1])\n"
-              "print(f.ticks_per_beat)\n"
-              "for track in f.tracks:\n"
-              "    t = 0\n"
-              "    sounding = {}\n"
-              "    for m in track:\n"
-              "        t += m.time\n"
-              "        if m.type == 'note_on' and m.velocity > 0:\n"
-              "            sounding.setdefault(m.note, []).append((t, m.velocity))\n"
-              "        elif m.type in ('note_on', 'note_off') and sounding.get(m.note):\n"
-              "            s, v = sounding[m.note].pop(0)\n"
-              "            print(s, t - s, m.note, v)\n"
-              "    for note, starts in sounding.items():\n"
-              "        for s, v in starts:\n"
-              "            print(s, -1, note, v)\n";
-    }
-    const std::string command = "/usr/bin/python3 '" + script + "' '" + path + "'";
+std::vector<Heard> HeardInFile(const std::string& path, int& ticksPerQuarter) {
+    const tqtest::TMidoFile read = tqtest::ReadWithMido(path);
+    EXPECT_TRUE(read.ok) << read.text;
+    ticksPerQuarter = read.ticksPerBeat;
     std::vector<Heard> out;
-    ticksPerQuarter = 0;
-    FILE* p = popen(command.c_str(), "r");
-    if (!p)
-        return out;
-    if (std::fscanf(p, "%d", &ticksPerQuarter) != 1)
-        ticksPerQuarter = 0;
-    Heard h{};
-    while (std::fscanf(p, "%d %d %d %d", &h.onset, &h.length, &h.key, &h.velocity) == 4)
-        out.push_back(h);
-    EXPECT_EQ(pclose(p), 0) << command;
+    for (const tqtest::TMidoNote& n : read.notes)
+        out.push_back({static_cast<int>(n.on), static_cast<int>(n.length), n.key, n.velocity});
     SortHeard(out);
     return out;
 }
@@ -155,7 +130,7 @@ class SoundsAsWrittenTest : public ::testing::Test {
         const std::string path = (dir_ / (std::string(name) + ".mid")).string();
         EXPECT_TRUE(SaveMIDIFile(path));
         int tpq = 0;
-        std::vector<Heard> notes = HeardInFile(path, dir_, tpq);
+        std::vector<Heard> notes = HeardInFile(path, tpq);
         EXPECT_EQ(tpq, 144);
         return notes;
     }

@@ -15,6 +15,7 @@
 #include "play/modTQPlayState.h"
 #include "platform/core/TQMessage.h"
 #include "tests/support/TQScoreFixture.h"
+#include "tests/support/TQMidoFile.h"
 #include "tests/support/TQTestSupport.h"
 
 namespace {
@@ -82,32 +83,12 @@ std::ostream& operator<<(std::ostream& o, const TFileNote& n) {
 // Every note-on (velocity above 0) of every track, in time order; the file's
 // ticks per quarter note go to *division. Empty when mido cannot read the file.
 std::vector<TFileNote> ReadWithMido(const std::string& path, int* division) {
-    const std::string script = "import mido,sys\n"
-                               "f=mido.MidiFile(sys.argv[1])\n"
-                               "print(f.ticks_per_beat)\n"
-                               "for tr in f.tracks:\n"
-                               "  t=0\n"
-                               "  for m in tr:\n"
-                               "    t+=m.time\n"
-                               "    if m.type=='note_on' and m.velocity>0: print(t,m.note)\n";
-    const std::string scriptPath = path + ".py";
-    std::ofstream(scriptPath) << script;
-    const std::string cmd = "/usr/bin/python3 " + scriptPath + " " + path + " 2>&1";
+    const tqtest::TMidoFile read = tqtest::ReadWithMido(path);
+    EXPECT_TRUE(read.ok) << read.text;
+    *division = read.ticksPerBeat;
     std::vector<TFileNote> notes;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p)
-        return notes;
-    std::string out;
-    std::array<char, 256> buf{};
-    while (fgets(buf.data(), static_cast<int>(buf.size()), p))
-        out += buf.data();
-    const int rc = pclose(p);
-    EXPECT_EQ(rc, 0) << out;
-    std::istringstream in(out);
-    in >> *division;
-    TFileNote n;
-    while (in >> n.tick >> n.key)
-        notes.push_back(n);
+    for (const tqtest::TMidoNote& n : read.notes)
+        notes.push_back({static_cast<int>(n.on), n.key});
     std::stable_sort(notes.begin(), notes.end(),
                      [](const TFileNote& a, const TFileNote& b) { return a.tick < b.tick; });
     return notes;
