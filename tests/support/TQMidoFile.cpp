@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/TQTestSupport.h"
+
 namespace tqtest {
 
 namespace {
@@ -41,14 +43,9 @@ TMidoFile ReadWithMido(const std::string& path) {
     const std::string script = path + ".read.py";
     std::ofstream(script) << kReader;
     const std::string cmd = "/usr/bin/python3 '" + script + "' '" + path + "' 2>&1";
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p)
-        return out;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        out.text.append(buf, n);
-    out.ok = pclose(p) == 0;
+    int status = -1;
+    out.text = CommandOutput(cmd, &status);
+    out.ok = status == 0;
     std::remove(script.c_str());
     std::istringstream in(out.text);
     std::string word;

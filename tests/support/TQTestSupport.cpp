@@ -48,8 +48,10 @@ FileSizeLimit::~FileSizeLimit() {
     std::signal(SIGXFSZ, old_handler_);
 }
 
-std::string CommandOutput(const std::string& command) {
+std::string CommandOutput(const std::string& command, int* status) {
     std::string out;
+    if (status)
+        *status = -1;
     FILE* p = popen(command.c_str(), "r");
     if (!p)
         return out;
@@ -57,7 +59,9 @@ std::string CommandOutput(const std::string& command) {
     std::size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
         out.append(buf, n);
-    pclose(p);
+    const int rc = pclose(p);
+    if (status)
+        *status = rc;
     return out;
 }
 

@@ -36,8 +36,9 @@ private:
     void (*old_handler_)(int);
 };
 
-// The output of a shell command ("" when it could not be run).
-std::string CommandOutput(const std::string& command);
+// The output of a shell command ("" when it could not be run); its exit
+// status as pclose gives it goes to *status when asked (-1: not run).
+std::string CommandOutput(const std::string& command, int* status = nullptr);
 
 // When TQ_TEST_PNG_DIR is set, writes the image there as <name>.png so a person
 // can look at what a drawing test drew. Returns the path written, or "".
