@@ -185,6 +185,16 @@ protected:
         TMIDIReader reader;
         return reader.ImportMIDIFile(path);
     }
+    // At the zoom, no mark of the page covers another; the page is written as
+    // <name>_z<zoom>.png when pictures are asked for.
+    void ExpectClear(int zoom, const std::string& name) {
+        TMainView& v = fx_.view;
+        const std::vector<TCollision> list = Probe(fx_, v.Cols, v.Rows, zoom);
+        EXPECT_TRUE(list.empty()) << TInkProbe::Describe(list);
+        FitPaintBox(v, v.Cols, v.Rows, zoom);
+        TPageImage page(v);
+        tqtest::SavePngIfWanted(page.image, name + "_z" + std::to_string(zoom));
+    }
     TMusicFonts fonts_{true, true};
     TMessageRecorder boxes_;
     tqtest::TempDir dir_;
@@ -206,11 +216,7 @@ TEST_F(WestImportedPage, BeamsAreDrawnByTheBeatWithoutCollisions) {
     TMainView& v = fx.view;
     for (int zoom : {1, 2}) {
         SCOPED_TRACE(zoom);
-        const std::vector<TCollision> list = Probe(fx, v.Cols, v.Rows, zoom);
-        EXPECT_TRUE(list.empty()) << TInkProbe::Describe(list);
-        FitPaintBox(v, v.Cols, v.Rows, zoom);
-        TPageImage page(v);
-        tqtest::SavePngIfWanted(page.image, "imported_beams_z" + std::to_string(zoom));
+        ExpectClear(zoom, "imported_beams");
         // A beam is a filled polygon: one a beat group on the right hand (two
         // with 16ths) and one a beat on the left.
         const TInkProbe probe(v);
@@ -263,11 +269,7 @@ TEST_F(WestImportedPage, BarsOfEighthsAreSetTightWhereNoSignNeedsRoom) {
     EXPECT_EQ(bars[0], notes[7] + 1);
     for (int zoom : {1, 2}) {
         SCOPED_TRACE(zoom);
-        const std::vector<TCollision> list = Probe(fx, v.Cols, v.Rows, zoom);
-        EXPECT_TRUE(list.empty()) << TInkProbe::Describe(list);
-        FitPaintBox(v, v.Cols, v.Rows, zoom);
-        TPageImage page(v);
-        tqtest::SavePngIfWanted(page.image, "imported_spacing_z" + std::to_string(zoom));
+        ExpectClear(zoom, "imported_spacing");
     }
 }
 
