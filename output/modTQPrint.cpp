@@ -72,8 +72,11 @@ bool TQPrinterSink::Begin() {
         impl_->target = impl_->printer.outputFileName().toStdString();
         if (impl_->target.empty())
             return false;
+        // The PDF is made in memory and written whole through the safe
+        // replacement of files when the print ends.
         impl_->buffer = std::make_unique<QBuffer>(&impl_->pdf);
-        impl_->buffer->open(QIODevice::WriteOnly);
+        if (!impl_->buffer->open(QIODevice::WriteOnly))
+            return false;
         impl_->writer = std::make_unique<QPdfWriter>(impl_->buffer.get());
         impl_->writer->setCreator(QStringLiteral("Tonquill"));
         impl_->writer->setTitle(impl_->printer.docName());

@@ -202,8 +202,9 @@ bool EncodeImageFile(const QImage& image, TImageFormat format, bool blackAndWhit
     if (out.isNull())
         return false;
     QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
+    QBuffer buffer(&data); // in memory: the caller writes the bytes through the safe replacement of files
+    if (!buffer.open(QIODevice::WriteOnly))
+        return false;
     QImageWriter writer(&buffer, jpeg ? "jpeg" : "bmp");
     if (jpeg && jpegQuality >= 0)
         writer.setQuality(std::min(jpegQuality, 100));

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "edit/modTQCursorKeys.h"
+#include "lang/modTQLanguage.h"
 #include "lang/modTQPref.h"
 #include "model/modTQUndo.h"
 #include "platform/core/TQMessage.h"
@@ -64,6 +65,7 @@ class TWindowTest : public ::testing::Test, public TWindowKeys {
 public:
     void SetUp() override {
         std::filesystem::remove(PrefFileName());
+        BeforeStart();
         SetMessageBoxes(&rec);
         StartWindow();
         CurLayer = 0;
@@ -79,6 +81,20 @@ public:
         std::filesystem::remove(PrefFileName());
     }
     TMessageRecorder rec;
+
+protected:
+    // Runs on the fresh preferences before the window starts: a test writes
+    // the preferences or chooses the language the window starts with here.
+    virtual void BeforeStart() {}
+};
+
+// The window test with the English interface.
+class TEnglishWindowTest : public TWindowTest {
+protected:
+    void BeforeStart() override {
+        Language->UseChinese = false;
+        Language->LoadLanguageDll();
+    }
 };
 
 // The first cell where two states differ, for the failure message.

@@ -110,26 +110,15 @@ std::vector<std::string> KeysOf(const std::string& cell) {
     return keys;
 }
 
-class GettingStarted : public ::testing::Test, public TWindowKeys {
+class GettingStarted : public TWindowTest {
 protected:
-    void SetUp() override {
-        fs::remove(PrefFileName());
+    void BeforeStart() override {
         std::ofstream(PrefFileName()) << "[Pref]\nUseChinese=0\nnoAskMusicFont=1\n";
-        SetMessageBoxes(&rec);
-        StartWindow();
-        CurLayer = 0;
-        AltDown = ShiftDown = CtrlDown = false;
-        Undo.ClearUndoFiles();
     }
     void TearDown() override {
-        w.reset();
-        SetMessageBoxes(nullptr);
-        Undo.ClearUndoFiles();
-        CurLayer = 0;
-        AltDown = ShiftDown = CtrlDown = false;
+        TWindowTest::TearDown();
         Language->UseChinese = true;
         Language->LoadLanguageDll();
-        fs::remove(PrefFileName());
     }
     void Select(int col, int row) { TWindowCells::Select(col, row, col, row); }
     // A key as the README writes it: one character, or a named key.
@@ -171,7 +160,6 @@ protected:
         ASSERT_EQ(Language->UseChinese, chinese);
     }
 
-    TMessageRecorder rec;
     tqtest::TempDir dir;
 };
 

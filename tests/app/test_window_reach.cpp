@@ -52,13 +52,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class WindowReach : public TWindowTest {
+class WindowReach : public TEnglishWindowTest {
 protected:
-    void SetUp() override {
-        Language->UseChinese = false;
-        Language->LoadLanguageDll();
-        TWindowTest::SetUp();
-    }
     void TearDown() override {
         if (TfrmBook* book = ExistingBookWindow())
             delete book;

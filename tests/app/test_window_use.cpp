@@ -39,13 +39,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class WindowUse : public TWindowTest {
+class WindowUse : public TEnglishWindowTest {
 protected:
-    void SetUp() override {
-        Language->UseChinese = false;
-        Language->LoadLanguageDll();
-        TWindowTest::SetUp();
-    }
     void TearDown() override {
         w.reset();
         frmMIDI = nullptr;
